@@ -1,0 +1,23 @@
+# Flags shared by every target of the project.
+#
+# Fares depend on exact IEEE single and double rounding, so floating-point
+# contraction (fused multiply-add) is off and fast-math is never used.
+add_library(murlo_flags INTERFACE)
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  target_compile_options(murlo_flags INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+    -Werror
+    -ffp-contract=off)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+    # 32-bit x86 would otherwise compute in x87 extended precision.
+    target_compile_options(murlo_flags INTERFACE -msse2 -mfpmath=sse)
+  endif()
+elseif(MSVC)
+  target_compile_options(murlo_flags INTERFACE /W4 /WX /fp:precise /utf-8)
+endif()
+
+if(MURLO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
