@@ -1,0 +1,37 @@
+// Elapsed time along a run whose times carry no date.
+//
+// Each step from an earlier event at minute a of the day to a later one at
+// minute b lasts b - a minutes, or b - a + 1440 when b < a (the step crossed
+// midnight once). Equal times are 0 minutes apart, never a full day. A span
+// is the sum of its steps, so a run may cross midnight any number of times.
+#ifndef MURLO_DB_DAY_ROLLOVER_H_
+#define MURLO_DB_DAY_ROLLOVER_H_
+
+#include <cstdint>
+#include <string>
+
+#include "db/records.h"
+
+namespace murlo {
+
+inline constexpr int32_t kMinutesPerDay = 1440;
+
+constexpr int32_t stepMinutes(int32_t from, int32_t to) {
+  return to >= from ? to - from : to - from + kMinutesPerDay;
+}
+
+// Journey time from the departure at stop `fromStop` to the arrival at stop
+// `toStop`: the first step from that departure to the next arrival, every
+// later step from arrival to arrival, so standing times are included.
+// The sum is 64-bit: a corrupt file may hold any number of stops with any
+// digits in their times, and the sum must not overflow.
+// REQUIRES: 0 <= fromStop < toStop < stops.size().
+int64_t journeyMinutes(const StopList& stops, int32_t fromStop, int32_t toStop);
+
+// Minutes as hours and minutes, each at least two digits ("%.2d:%.2d" of
+// minutes / 60 and minutes % 60). Hours are not reduced modulo 24.
+std::string formatHoursMinutes(int64_t minutes);
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_DAY_ROLLOVER_H_

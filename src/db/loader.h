@@ -1,0 +1,40 @@
+// Loading a database file into a TimetableDb.
+#ifndef MURLO_DB_LOADER_H_
+#define MURLO_DB_LOADER_H_
+
+#include <cstdint>
+#include <span>
+
+#include "db/file_reader.h"
+#include "db/sections.h"
+#include "db/timetable_db.h"
+
+namespace murlo {
+
+// The loader's results, as the C export returns them.
+enum class LoadResult : int32_t {
+  kLoaded = 1,
+  kCannotOpen = -1,
+  kCannotSize = -2,
+  kFailed = -3,  // a short read, exhausted memory, any failure while building
+};
+
+// Builds the tables from de-scrambled sections: a zero byte ends a section's
+// text; list sections are split into tokens at their separator, a run of
+// separators counting as one, so no token is empty; section 5's tokens
+// alternate name, abbreviation. Unterminated sections leave their tables
+// empty. May throw std::bad_alloc.
+TimetableDb buildTables(const SectionTexts& texts);
+
+// De-scrambles `file` in place and builds its tables. May throw
+// std::bad_alloc.
+TimetableDb parseDatabase(std::span<char> file);
+
+// Reads the file at `path` and builds its tables into `db`. `db` changes only
+// when the result is kLoaded; it then holds the new database whole. Never
+// throws.
+LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db);
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_LOADER_H_

@@ -1,0 +1,98 @@
+// Record access: the fixed-width text records of the stop and call lists.
+//
+// A train's stop list is a run of 16-byte StopRecords, a station's call list a
+// run of 6-byte CallRecords. Fields are cut out by position and read with atoi
+// semantics when used. Only whole records exist: a list's trailing partial
+// record is never read, so no accessor can reach outside its text.
+//
+//   StopRecord  SSSS AAaa DDdd KKKK   station index, arrival hh mm,
+//               0    4    8    12     departure hh mm, cumulative km
+//   CallRecord  TTTT PP               train index, stop position
+#ifndef MURLO_DB_RECORDS_H_
+#define MURLO_DB_RECORDS_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "db/digits.h"
+
+namespace murlo {
+
+inline constexpr int32_t kStopRecordSize = 16;
+inline constexpr int32_t kCallRecordSize = 6;
+
+class StopRecord {
+ public:
+  // REQUIRES: text holds at least kStopRecordSize bytes.
+  explicit constexpr StopRecord(std::string_view text) : text_(text) {}
+
+  constexpr int32_t stationIndex() const { return field(0, 4); }
+  constexpr int32_t arrivalMinutes() const { return 60 * field(4, 2) + field(6, 2); }
+  constexpr int32_t departureMinutes() const { return 60 * field(8, 2) + field(10, 2); }
+  constexpr int32_t distanceKm() const { return field(12, 4); }
+
+  // The times exactly as stored, for copying into result text.
+  constexpr std::string_view arrivalHour() const { return text_.substr(4, 2); }
+  constexpr std::string_view arrivalMinute() const { return text_.substr(6, 2); }
+  constexpr std::string_view departureHour() const { return text_.substr(8, 2); }
+  constexpr std::string_view departureMinute() const { return text_.substr(10, 2); }
+
+ private:
+  constexpr int32_t field(std::size_t pos, std::size_t width) const {
+    return readAtoi(text_.substr(pos, width));
+  }
+  std::string_view text_;
+};
+
+class CallRecord {
+ public:
+  // REQUIRES: text holds at least kCallRecordSize bytes.
+  explicit constexpr CallRecord(std::string_view text) : text_(text) {}
+
+  constexpr int32_t trainIndex() const { return readAtoi(text_.substr(0, 4)); }
+  constexpr int32_t stopPosition() const { return readAtoi(text_.substr(4, 2)); }
+
+ private:
+  std::string_view text_;
+};
+
+// A train's stop list: its whole StopRecords in running order.
+class StopList {
+ public:
+  explicit constexpr StopList(std::string_view text) : text_(text) {}
+
+  constexpr int32_t size() const {
+    return static_cast<int32_t>(text_.size() / kStopRecordSize);
+  }
+  // REQUIRES: 0 <= k < size().
+  constexpr StopRecord operator[](int32_t k) const {
+    return StopRecord(text_.substr(static_cast<std::size_t>(k) * kStopRecordSize,
+                                   kStopRecordSize));
+  }
+
+ private:
+  std::string_view text_;
+};
+
+// A station's call list: its whole CallRecords in ascending train order (when
+// the file keeps its invariants).
+class CallList {
+ public:
+  explicit constexpr CallList(std::string_view text) : text_(text) {}
+
+  constexpr int32_t size() const {
+    return static_cast<int32_t>(text_.size() / kCallRecordSize);
+  }
+  // REQUIRES: 0 <= j < size().
+  constexpr CallRecord operator[](int32_t j) const {
+    return CallRecord(text_.substr(static_cast<std::size_t>(j) * kCallRecordSize,
+                                   kCallRecordSize));
+  }
+
+ private:
+  std::string_view text_;
+};
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_RECORDS_H_

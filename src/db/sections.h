@@ -1,0 +1,32 @@
+// Finding and de-scrambling the sections of a database file.
+#ifndef MURLO_DB_SECTIONS_H_
+#define MURLO_DB_SECTIONS_H_
+
+#include <array>
+#include <span>
+#include <string_view>
+
+#include "db/file_format.h"
+
+namespace murlo {
+
+// The plain texts of one file. The views point into the de-scrambled file.
+struct SectionTexts {
+  // The first ten bytes, ending earlier at a zero byte (fewer for a shorter
+  // file). Never transformed: a '%' here is header text.
+  std::string_view header;
+  // Section i + 1, exactly as stored between its terminators once
+  // de-scrambled (a zero byte inside is kept). Only the first `terminated`
+  // entries are meaningful: a section without its '%' is not processed.
+  std::array<std::string_view, kSectionCount> sections{};
+  int terminated = 0;
+};
+
+// De-scrambles `file` in place, one pass, and finds its sections: each byte is
+// transformed first and then tested for '%'. Bytes after the seventh '%' are
+// ignored and left as they are.
+SectionTexts descrambleSections(std::span<char> file);
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_SECTIONS_H_

@@ -1,0 +1,42 @@
+// TimetableDb: the in-memory form of one database file.
+//
+// Four texts, two counts and five lists, exactly as the file's de-scrambled
+// sections hold them. Nothing is parsed at load time: records stay fixed-width
+// text (see records.h) and are decoded field by field when read. All text is
+// GBK.
+//
+// The loader fills a TimetableDb; afterwards it is only read, so any number of
+// threads may query one instance at the same time.
+#ifndef MURLO_DB_TIMETABLE_DB_H_
+#define MURLO_DB_TIMETABLE_DB_H_
+
+#include <cstdint>
+#include <string>
+
+#include "db/text_list.h"
+
+namespace murlo {
+
+struct TimetableDb {
+  // One character per train: class code, fare-column code, fare-rate code.
+  std::string trainClassCodes;
+  std::string trainFareColumnCodes;
+  std::string trainFareRateCodes;
+  // The file's first ten bytes, ending earlier at a zero byte.
+  std::string headerText;
+
+  int32_t trainCount = 0;    // entries of trainNumbers
+  int32_t stationCount = 0;  // entries of stationNames
+
+  TextList stationNames;         // per station: name (at most 11 bytes)
+  TextList stationAbbreviations; // per station: ASCII abbreviation
+  TextList trainNumbers;         // per train: numbers joined by "/"
+  TextList stationCallLists;     // per station: 6-byte CallRecords
+  TextList trainStopLists;       // per train: 16-byte StopRecords
+
+  friend bool operator==(const TimetableDb&, const TimetableDb&) = default;
+};
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_TIMETABLE_DB_H_

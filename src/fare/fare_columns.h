@@ -1,0 +1,20 @@
+// The built-in tariff: four fare columns for one train over one distance.
+#ifndef MURLO_FARE_FARE_COLUMNS_H_
+#define MURLO_FARE_FARE_COLUMNS_H_
+
+#include <cstdint>
+#include <string>
+
+namespace murlo {
+
+// The fare text of a train with the given codes over `distance` km: four
+// right-aligned whole-yuan amounts of width 4 separated by "|", with "  - "
+// for a column the train does not offer or whose amount is 0. Always 19
+// characters for distances the file format can hold. A pure function: any
+// input gives a text and never undefined behaviour.
+std::string buildFareColumns(char classCode, signed char columnCode,
+                             char rateCode, int32_t distance);
+
+}  // namespace murlo
+
+#endif  // MURLO_FARE_FARE_COLUMNS_H_
