@@ -1,0 +1,101 @@
+// murlo: the command-line host of the Murloppc engine.
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "commands.h"
+#include "murloppc.h"
+
+namespace murlo::tool {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"pack", "pack DIR OUT", "write a database file from a header and seven plain sections",
+     "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
+     "section7.txt (the plain GBK text of each section, without its terminator).\n"
+     "Text that the file format cannot store is refused with its section and offset.\n",
+     runPack},
+    {"unpack", "unpack FILE DIR", "write a database file's header and plain sections to DIR",
+     "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
+     "byte. DIR is created when it does not exist.\n",
+     runUnpack},
+    {"header", "header FILE", "load a database file and print its header text",
+     "Loads FILE through the library, as a host would, and prints the header text.\n",
+     runHeader},
+};
+
+void printHelp() {
+  std::cout << "usage: murlo COMMAND [ARGS...]\n"
+               "       murlo COMMAND --help\n"
+               "       murlo --version\n\n"
+               "Commands:\n";
+  for (const Command& command : kCommands) {
+    std::cout << "  " << command.usage;
+    for (std::size_t pad = command.usage.size(); pad < 18; ++pad) std::cout << ' ';
+    std::cout << "  " << command.summary << '\n';
+  }
+  std::cout << "\nExit status: 0 on success, 1 when a command fails, 2 for a wrong command line.\n";
+}
+
+}  // namespace
+
+const Command* findCommand(std::string_view name) {
+  for (const Command& command : kCommands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+int fail(std::string_view message) {
+  std::cerr << "murlo: " << message << '\n';
+  return kExitFailure;
+}
+
+int usageError(const Command& command, std::string_view message) {
+  std::cerr << "murlo: " << message << "\nusage: murlo " << command.usage << '\n';
+  return kExitUsage;
+}
+
+int run(const std::vector<std::string_view>& args) {
+  if (args.empty()) {
+    printHelp();
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    printHelp();
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::cout << "murlo " << murlo_version() << '\n';
+    return kExitOk;
+  }
+  const Command* command = findCommand(args[0]);
+  if (command == nullptr) {
+    std::cerr << "murlo: unknown command '" << args[0] << "' (see murlo --help)\n";
+    return kExitUsage;
+  }
+  const Args rest(args.data() + 1, args.size() - 1);
+  for (const std::string_view arg : rest) {
+    if (arg == "--help" || arg == "-h") {
+      std::cout << "usage: murlo " << command->usage << "\n\n"
+                << command->summary << ".\n\n"
+                << command->help;
+      return kExitOk;
+    }
+  }
+  return command->run(rest);
+}
+
+}  // namespace murlo::tool
+
+int main(int argc, char** argv) {
+  try {
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    const int status = murlo::tool::run(args);
+    std::cout.flush();
+    return std::cout ? status : murlo::tool::kExitFailure;
+  } catch (const std::exception& e) {
+    return murlo::tool::fail(e.what());
+  }
+}
