@@ -1,0 +1,131 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+
+#include "api/gbk_codec.h"
+#include "api/utf8.h"
+#include "db/loader.h"
+
+namespace murlo::test {
+
+PlainSections workedExampleSections() {
+  PlainSections plain;
+  plain.header = "EXAMPLE-01";
+  plain.sections = {"13",
+                    "F8",
+                    "DD",
+                    "T1/T2OK5",
+                    gbk("北京 BJ 天津 TJ"),
+                    "000000000101O000001000100",
+                    "00000000080000000001093000000137O00010000233000000000010500000137"};
+  return plain;
+}
+
+TimetableDb workedExampleDb() { return loadBytes(packOrFail(workedExampleSections())); }
+
+std::string gbk(std::string_view utf8) {
+  std::u16string units;
+  EXPECT_TRUE(utf8ToUtf16(utf8, units)) << utf8;
+  std::string bytes;
+  EXPECT_TRUE(utf16ToGbk(units, bytes)) << utf8;
+  return bytes;
+}
+
+std::basic_string<murlo_char16> utf16(std::string_view utf8) {
+  std::u16string units;
+  EXPECT_TRUE(utf8ToUtf16(utf8, units)) << utf8;
+  return std::basic_string<murlo_char16>(units.begin(), units.end());
+}
+
+std::string utf8Of(const murlo_char16* text) {
+  std::u16string units;
+  for (const murlo_char16* p = text; *p != 0; ++p) units.push_back(static_cast<char16_t>(*p));
+  std::string bytes;
+  utf16ToUtf8(units, bytes);
+  return bytes;
+}
+
+std::string packOrFail(const PlainSections& plain) {
+  std::string file;
+  const auto error = packDatabase(plain, file);
+  EXPECT_FALSE(error.has_value()) << (error ? error->message() : "");
+  return file;
+}
+
+TimetableDb loadBytes(std::string bytes) {
+  return parseDatabase(std::span<char>(bytes.data(), bytes.size()));
+}
+
+namespace {
+
+std::string shellQuoted(const std::string& arg) {
+  std::string quoted = "'";
+  for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+CommandResult runMurlo(const std::vector<std::string>& args) {
+  const std::string bin = MURLO_BIN_PATH;
+  CommandResult result;
+  TempFile errors("", "stderr.txt");
+  std::string command = shellQuoted(bin);
+  for (const std::string& arg : args) command += " " + shellQuoted(arg);
+  command += " 2>" + shellQuoted(errors.path()) + " </dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+  const int status = ::pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.err = readFile(errors.path());
+  return result;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+namespace {
+
+std::string freshDirectory() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = "murlo-test";
+  if (info != nullptr) name += std::string("-") + info->test_suite_name() + "-" + info->name();
+  static int counter = 0;  // several temporary files in one test
+  name += "-" + std::to_string(++counter);
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir.string();
+}
+
+}  // namespace
+
+TempFile::TempFile(std::string_view bytes, std::string_view name)
+    : dir_(freshDirectory()), path_((std::filesystem::path(dir_) / name).string()) {
+  std::ofstream out(path_, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TempFile::~TempFile() {
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+}  // namespace murlo::test

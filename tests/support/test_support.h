@@ -1,0 +1,76 @@
+// Shared helpers of the test suite: the worked example database and
+// temporary files.
+#ifndef MURLO_TESTS_SUPPORT_TEST_SUPPORT_H_
+#define MURLO_TESTS_SUPPORT_TEST_SUPPORT_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "db/timetable_db.h"
+#include "db/writer.h"
+#include "murloppc.h"
+
+namespace murlo::test {
+
+// Names a parameterised case after its `name` member.
+struct CaseName {
+  template <typename Param>
+  std::string operator()(const ::testing::TestParamInfo<Param>& param) const {
+    return std::string(param.param.name);
+  }
+};
+
+// The two-station, two-train example network: 北京 (BJ) and 天津 (TJ); train 0
+// "T1/T2" 北京 08:00 -> 天津 09:30, 137 km; train 1 "K5" 天津 23:30 -> 北京
+// 01:05 the next day. All text GBK.
+PlainSections workedExampleSections();
+TimetableDb workedExampleDb();
+
+// GBK bytes of UTF-8 text (test literals are UTF-8).
+std::string gbk(std::string_view utf8);
+// UTF-16 of UTF-8 text, as the C interface takes it.
+std::basic_string<murlo_char16> utf16(std::string_view utf8);
+// UTF-8 of a zero-terminated UTF-16 result.
+std::string utf8Of(const murlo_char16* text);
+
+// Packs `plain`; fails the current test when the writer refuses it.
+std::string packOrFail(const PlainSections& plain);
+// Loads packed bytes through the loader's in-memory path.
+TimetableDb loadBytes(std::string bytes);
+
+// The outcome of running a program.
+struct CommandResult {
+  int status = -1;  // exit status, -1 when it did not exit normally
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Runs the murlo tool built beside the tests with `args`, each passed as one
+// argument.
+CommandResult runMurlo(const std::vector<std::string>& args);
+
+// The whole content of a file ("" when it cannot be read).
+std::string readFile(const std::string& path);
+
+// A file in a fresh temporary directory, removed with the object.
+class TempFile {
+ public:
+  explicit TempFile(std::string_view bytes, std::string_view name = "db.bin");
+  ~TempFile();
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  const std::string& dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+  std::string path_;
+};
+
+}  // namespace murlo::test
+
+#endif  // MURLO_TESTS_SUPPORT_TEST_SUPPORT_H_
