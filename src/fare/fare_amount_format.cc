@@ -1,0 +1,80 @@
+#include "fare/fare_amount_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace murlo {
+
+namespace {
+
+constexpr std::size_t kMinimumWidth = 4;
+
+std::string digitsOf(uint64_t value) {
+  std::string digits;
+  do {
+    digits += static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  std::reverse(digits.begin(), digits.end());
+  return digits;
+}
+
+// Decimal digits of an integral double of at least 2^64: its 53-bit
+// significand shifted into 32-bit limbs, then divided by 10 digit by digit.
+std::string digitsOfHuge(double value) {
+  int exponent = 0;
+  const double significand = std::frexp(value, &exponent);
+  const auto bits = static_cast<uint64_t>(std::ldexp(significand, 53));
+  const auto shift = static_cast<std::size_t>(exponent - 53);
+  std::vector<uint32_t> limbs(shift / 32 + 3, 0);
+  for (std::size_t i = 0; i < 53; ++i) {
+    if (((bits >> i) & 1U) != 0) {
+      const std::size_t position = i + shift;
+      limbs[position / 32] |= uint32_t{1} << (position % 32);
+    }
+  }
+  std::string digits;
+  while (std::any_of(limbs.begin(), limbs.end(),
+                     [](uint32_t limb) { return limb != 0; })) {
+    uint64_t remainder = 0;
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
+      const uint64_t current = (remainder << 32) | *limb;
+      *limb = static_cast<uint32_t>(current / 10);
+      remainder = current % 10;
+    }
+    digits += static_cast<char>('0' + remainder);
+  }
+  std::reverse(digits.begin(), digits.end());
+  return digits;
+}
+
+// Digits of the nearest integer to a finite, non-negative amount, halves
+// going up.
+std::string roundedDigits(double magnitude) {
+  const double whole = std::round(magnitude);  // halves away from zero
+  constexpr double kTwoTo64 = 18446744073709551616.0;
+  return whole < kTwoTo64 ? digitsOf(static_cast<uint64_t>(whole))
+                          : digitsOfHuge(whole);
+}
+
+}  // namespace
+
+std::string formatFareAmount(double amount) {
+  std::string text;
+  if (std::signbit(amount)) text += '-';
+  if (std::isnan(amount)) {
+    text += "nan";
+  } else if (std::isinf(amount)) {
+    text += "inf";
+  } else {
+    text += roundedDigits(std::fabs(amount));
+  }
+  if (text.size() < kMinimumWidth) {
+    text.insert(0, kMinimumWidth - text.size(), ' ');
+  }
+  return text;
+}
+
+}  // namespace murlo
