@@ -36,6 +36,7 @@ class StopRecord {
   constexpr std::string_view arrivalMinute() const { return text_.substr(6, 2); }
   constexpr std::string_view departureHour() const { return text_.substr(8, 2); }
   constexpr std::string_view departureMinute() const { return text_.substr(10, 2); }
+  constexpr std::string_view distanceField() const { return text_.substr(12, 4); }
 
  private:
   constexpr int32_t field(std::size_t pos, std::size_t width) const {
