@@ -78,7 +78,9 @@ TimetableDb buildTables(const SectionTexts& texts) {
 }
 
 TimetableDb parseDatabase(std::span<char> file) {
-  return buildTables(descrambleSections(file));
+  TimetableDb db = buildTables(descrambleSections(file));
+  buildLookupIndexes(db);
+  return db;
 }
 
 LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {

@@ -26,8 +26,8 @@ enum class LoadResult : int32_t {
 // empty. May throw std::bad_alloc.
 TimetableDb buildTables(const SectionTexts& texts);
 
-// De-scrambles `file` in place and builds its tables. May throw
-// std::bad_alloc.
+// De-scrambles `file` in place and builds its tables and lookup indexes. May
+// throw std::bad_alloc.
 TimetableDb parseDatabase(std::span<char> file);
 
 // Reads the file at `path` and builds its tables into `db`. `db` changes only

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "db/lookup_indexes.h"
 #include "db/text_list.h"
 
 namespace murlo {
@@ -33,6 +34,9 @@ struct TimetableDb {
   TextList trainNumbers;         // per train: numbers joined by "/"
   TextList stationCallLists;     // per station: 6-byte CallRecords
   TextList trainStopLists;       // per train: 16-byte StopRecords
+
+  // Derived from the tables after loading (see lookup_indexes.h).
+  LookupIndexes indexes;
 
   friend bool operator==(const TimetableDb&, const TimetableDb&) = default;
 };

@@ -54,6 +54,38 @@ std::string utf8Of(const murlo_char16* text) {
   return bytes;
 }
 
+std::vector<std::string> splitTerminated(std::string_view text, char terminator) {
+  std::vector<std::string> parts;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const std::size_t end = text.find(terminator, begin);
+    if (end == std::string_view::npos) {
+      parts.emplace_back(text.substr(begin));
+      break;
+    }
+    parts.emplace_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return parts;
+}
+
+std::string withoutFares(std::string_view line) {
+  std::size_t at = 0;
+  for (int field = 0; field < 12 && at != std::string_view::npos; ++field) {
+    at = line.find('|', at == 0 ? 0 : at + 1);
+  }
+  return std::string(line.substr(0, at));
+}
+
+StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure,
+                int32_t km) {
+  const auto minutes = [](std::string_view hhmm) {
+    if (hhmm == "-") return 0;
+    return ((hhmm[0] - '0') * 10 + (hhmm[1] - '0')) * 60 + (hhmm[3] - '0') * 10 + (hhmm[4] - '0');
+  };
+  return StopSpec{station, minutes(arrival), minutes(departure), km};
+}
+
 std::string packOrFail(const PlainSections& plain) {
   std::string file;
   const auto error = packDatabase(plain, file);

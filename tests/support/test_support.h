@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/timetable_builder.h"
 #include "db/timetable_db.h"
 #include "db/writer.h"
 #include "murloppc.h"
@@ -35,6 +36,17 @@ std::string gbk(std::string_view utf8);
 std::basic_string<murlo_char16> utf16(std::string_view utf8);
 // UTF-8 of a zero-terminated UTF-16 result.
 std::string utf8Of(const murlo_char16* text);
+
+// The parts of `text` that each end in `terminator` (a trailing part
+// without one is returned too, so a missing terminator shows).
+std::vector<std::string> splitTerminated(std::string_view text, char terminator);
+
+// A SegmentLine's first twelve fields, without the fare columns.
+std::string withoutFares(std::string_view line);
+
+// A StopSpec from "HH:MM" texts ("-" for a time that is not given).
+StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure,
+                int32_t km);
 
 // Packs `plain`; fails the current test when the writer refuses it.
 std::string packOrFail(const PlainSections& plain);
