@@ -1,0 +1,264 @@
+// Direct trains between two stations, or proposed change stations.
+//
+// Direct trains: every call of a train at the origin is paired with the calls
+// of the same train at the destination that the destination's call list
+// reaches before it passes that train (the list ascends by train), and each
+// pair with the origin first gives one SegmentLine. Lines follow the origin's
+// call list.
+//
+// Change stations, when there is no direct train:
+//   onward  - every station after the origin on a train that calls there, with
+//             its distance from the origin along the first such train;
+//   feeder  - every station before the destination on a train that calls
+//             there, with its distance to the destination along the first one;
+//   a station index in both lists is a candidate with the sum of the two;
+//   candidates whose total is below 1.36 times the shortest total (the
+//   shortest starts at 30000 km) are written by name, each followed by "|",
+//   the first name that contains 北京 being written as 北京 itself.
+// Both lists hold a name once, at the first station index listed with it.
+//
+// Call records that name no train of the tables or no stop of their train
+// are left out before any of this, and a stop at a station outside the
+// station table lists nothing. A pair whose line cannot be built from the
+// tables is not written and not counted, so the count always equals the
+// number of lines.
+#include "query/direct_trains.h"
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "db/lookup_indexes.h"
+#include "db/records.h"
+#include "db/train_view.h"
+#include "present/segment_line.h"
+#include "query/listed_names.h"
+
+namespace murlo {
+namespace {
+
+constexpr int32_t kShortestTotalStart = 30000;
+constexpr double kKeepFactor = 1.36;
+constexpr std::string_view kBeijing = "\xB1\xB1\xBE\xA9";  // 北京 in GBK
+
+struct Call {
+  int32_t train;
+  int32_t stop;    // position of the station in the train's stop list
+  StopList stops;  // the train's stop list; `stop` is below its size
+};
+
+struct StationDistance {
+  int32_t station;
+  int32_t km;
+};
+
+// The call records of `station` that name a train of the tables and one of its
+// whole stop records, in list order.
+std::vector<Call> callsAt(const TimetableDb& db, int32_t station) {
+  const CallList list(db.stationCallLists.at_or_empty(static_cast<std::size_t>(station)));
+  std::vector<Call> calls;
+  calls.reserve(static_cast<std::size_t>(list.size()));
+  for (int32_t j = 0; j < list.size(); ++j) {
+    const CallRecord record = list[j];
+    const std::optional<TrainView> train = trainAt(db, record.trainIndex());
+    if (!train || record.stopPosition() < 0 || record.stopPosition() >= train->stops.size()) {
+      continue;
+    }
+    calls.push_back(Call{record.trainIndex(), record.stopPosition(), train->stops});
+  }
+  return calls;
+}
+
+// Appends the SegmentLine of train `train` from stop `from` to stop `to` and
+// "*"; false, with nothing appended, when the tables cannot give the line.
+bool appendLine(const TimetableDb& db, int32_t train, int32_t from, int32_t to, int32_t mode,
+                std::string& text) {
+  const std::string line = buildSegmentLine(db, train, from, to, mode);
+  if (line.empty()) return false;
+  text += line;
+  text += '*';
+  return true;
+}
+
+// The train index of every whole record of `calls`, as read.
+std::vector<int32_t> trainsOf(const CallList& calls) {
+  std::vector<int32_t> trains(static_cast<std::size_t>(calls.size()));
+  for (int32_t j = 0; j < calls.size(); ++j) {
+    trains[static_cast<std::size_t>(j)] = calls[j].trainIndex();
+  }
+  return trains;
+}
+
+// Direct trains: for each origin call, the destination calls from the first
+// up to the first of a greater train are searched for the same train at a
+// later stop. Returns the number of lines appended.
+//
+// With both call lists ascending by train (`originTrains` and
+// `destinationTrains` hold their train indexes), the search for each origin
+// call starts where the previous one left off. Records that name no train or
+// stop of the tables need no sorting out here: in an ascending list they
+// cannot hide a call that the search would reach, and their lines cannot be
+// built.
+int32_t appendMergedLines(const TimetableDb& db, const CallList& origins,
+                          std::span<const int32_t> originTrains, const CallList& destinations,
+                          std::span<const int32_t> destinationTrains, int32_t mode,
+                          std::string& text) {
+  int32_t lines = 0;
+  std::size_t first = 0;  // the first destination call not of an earlier train
+  for (std::size_t i = 0; i < originTrains.size(); ++i) {
+    const int32_t train = originTrains[i];
+    while (first < destinationTrains.size() && destinationTrains[first] < train) ++first;
+    for (std::size_t j = first; j < destinationTrains.size() && destinationTrains[j] == train;
+         ++j) {
+      const int32_t from = origins[static_cast<int32_t>(i)].stopPosition();
+      const int32_t to = destinations[static_cast<int32_t>(j)].stopPosition();
+      if (from < to && appendLine(db, train, from, to, mode, text)) ++lines;
+    }
+  }
+  return lines;
+}
+
+// The same search over call lists in any order, without the records that name
+// no train or stop. Where a search ends is found by a binary search over the
+// running maximum of the destination trains; the calls of one train, by a
+// binary search over the destination calls ordered by train (ties in list
+// order).
+int32_t appendScannedLines(const TimetableDb& db, std::span<const Call> origins,
+                           std::span<const Call> destinations, int32_t mode, std::string& text) {
+  std::vector<int32_t> runningMax(destinations.size());
+  for (std::size_t j = 0; j < destinations.size(); ++j) {
+    runningMax[j] =
+        j == 0 ? destinations[j].train : std::max(runningMax[j - 1], destinations[j].train);
+  }
+  std::vector<int32_t> byTrain(destinations.size());
+  std::iota(byTrain.begin(), byTrain.end(), 0);
+  const auto trainOf = [&destinations](int32_t j) {
+    return destinations[static_cast<std::size_t>(j)].train;
+  };
+  std::stable_sort(byTrain.begin(), byTrain.end(),
+                   [&trainOf](int32_t a, int32_t b) { return trainOf(a) < trainOf(b); });
+
+  int32_t lines = 0;
+  for (const Call& origin : origins) {
+    // The search for this call reaches the destination calls before `end`.
+    const auto end = static_cast<int32_t>(
+        std::upper_bound(runningMax.begin(), runningMax.end(), origin.train) - runningMax.begin());
+    auto it = std::lower_bound(byTrain.begin(), byTrain.end(), origin.train,
+                               [&trainOf](int32_t j, int32_t train) { return trainOf(j) < train; });
+    for (; it != byTrain.end() && trainOf(*it) == origin.train && *it < end; ++it) {
+      const int32_t to = destinations[static_cast<std::size_t>(*it)].stop;
+      if (origin.stop < to && appendLine(db, origin.train, origin.stop, to, mode, text)) ++lines;
+    }
+  }
+  return lines;
+}
+
+// Stations after each origin call's stop, each name once, with the distance
+// from the origin along the first train that reaches it.
+std::vector<StationDistance> onwardStations(std::span<const Call> origins, ListedNames& listed) {
+  std::vector<StationDistance> onward;
+  for (const Call& call : origins) {
+    const int32_t originKm = call.stops[call.stop].distanceKm();
+    for (int32_t k = call.stop + 1; k < call.stops.size(); ++k) {
+      const StopRecord stop = call.stops[k];
+      if (listed.add(stop.stationIndex())) {
+        onward.push_back(StationDistance{stop.stationIndex(), stop.distanceKm() - originKm});
+      }
+    }
+  }
+  return onward;
+}
+
+// Stations before each destination call's stop, each name once, with the
+// distance to the destination along the first train that leaves from it.
+std::vector<StationDistance> feederStations(std::span<const Call> destinations,
+                                            ListedNames& listed) {
+  std::vector<StationDistance> feeders;
+  for (const Call& call : destinations) {
+    const int32_t destinationKm = call.stops[call.stop].distanceKm();
+    for (int32_t k = 0; k < call.stop; ++k) {
+      const StopRecord stop = call.stops[k];
+      if (listed.add(stop.stationIndex())) {
+        feeders.push_back(StationDistance{stop.stationIndex(), destinationKm - stop.distanceKm()});
+      }
+    }
+  }
+  return feeders;
+}
+
+// The change stations text: candidates in onward order whose total distance is
+// below the keep threshold.
+std::string changeStations(const TimetableDb& db, std::span<const StationDistance> onward,
+                           std::span<const StationDistance> feeders) {
+  // Each station index is listed at most once in either list, so a station's
+  // place among the feeders joins the two lists in one pass.
+  const std::size_t stations = ListedNames::stationsOf(db);
+  std::vector<int32_t> feederAt(stations, -1);
+  for (std::size_t f = 0; f < feeders.size(); ++f) {
+    feederAt[static_cast<std::size_t>(feeders[f].station)] = static_cast<int32_t>(f);
+  }
+  std::vector<StationDistance> candidates;
+  int32_t shortest = kShortestTotalStart;
+  for (const StationDistance& station : onward) {
+    const int32_t f = feederAt[static_cast<std::size_t>(station.station)];
+    if (f < 0) continue;
+    const int32_t total = station.km + feeders[static_cast<std::size_t>(f)].km;
+    candidates.push_back(StationDistance{station.station, total});
+    shortest = std::min(shortest, total);
+  }
+
+  const auto threshold = static_cast<int32_t>(static_cast<double>(shortest) * kKeepFactor);
+  std::string text;
+  bool beijingWritten = false;
+  for (const StationDistance& candidate : candidates) {
+    if (candidate.km >= threshold) continue;
+    const std::string_view name = *stationNameAt(db, candidate.station);
+    if (!beijingWritten && name.find(kBeijing) != std::string_view::npos) {
+      text += kBeijing;
+      beijingWritten = true;
+    } else {
+      text += name;
+    }
+    text += '|';
+  }
+  return text;
+}
+
+}  // namespace
+
+QueryResult directTrains(const TimetableDb& db, std::string_view origin,
+                         std::string_view destination, int32_t mode) {
+  if (origin == destination) return QueryResult{kSameStation, {}};
+  const int32_t from = findStation(db, origin);
+  if (from < 0) return QueryResult{kOriginNotFound, {}};
+  const int32_t to = findStation(db, destination);
+  if (to < 0) return QueryResult{kDestinationNotFound, {}};
+
+  const CallList originList(db.stationCallLists.at_or_empty(static_cast<std::size_t>(from)));
+  const CallList destinationList(db.stationCallLists.at_or_empty(static_cast<std::size_t>(to)));
+  QueryResult result;
+  const std::vector<int32_t> originTrains = trainsOf(originList);
+  const std::vector<int32_t> destinationTrains = trainsOf(destinationList);
+  if (std::is_sorted(originTrains.begin(), originTrains.end()) &&
+      std::is_sorted(destinationTrains.begin(), destinationTrains.end())) {
+    result.code = appendMergedLines(db, originList, originTrains, destinationList,
+                                    destinationTrains, mode, result.text);
+  } else {
+    result.code = appendScannedLines(db, callsAt(db, from), callsAt(db, to), mode, result.text);
+  }
+  if (result.code > 0) return result;
+
+  const std::vector<Call> origins = callsAt(db, from);
+  const std::vector<Call> destinations = callsAt(db, to);
+
+  ListedNames listed(db);
+  const std::vector<StationDistance> onward = onwardStations(origins, listed);
+  listed.clear();
+  const std::vector<StationDistance> feeders = feederStations(destinations, listed);
+  result.text = changeStations(db, onward, feeders);
+  return result;
+}
+
+}  // namespace murlo

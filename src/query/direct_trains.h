@@ -1,0 +1,31 @@
+// Direct trains between two stations, or proposed change stations.
+#ifndef MURLO_QUERY_DIRECT_TRAINS_H_
+#define MURLO_QUERY_DIRECT_TRAINS_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "db/timetable_db.h"
+#include "query/query_result.h"
+
+namespace murlo {
+
+// Result codes besides counts.
+inline constexpr int32_t kSameStation = -3;
+inline constexpr int32_t kOriginNotFound = -1;
+inline constexpr int32_t kDestinationNotFound = -2;
+
+// The direct trains from `origin` to `destination` (GBK names, matched
+// exactly; the first of equal names wins): each train that calls at the origin
+// and later at the destination gives its SegmentLine for that stretch
+// followed by "*", in the order of the origin's calls; the code is their
+// number. With none, the code is 0 and the text lists the proposed change
+// stations, each followed by "|" (see direct_trains.cc). Codes kSameStation,
+// kOriginNotFound and kDestinationNotFound are tested in that order.
+// May throw std::bad_alloc.
+QueryResult directTrains(const TimetableDb& db, std::string_view origin,
+                         std::string_view destination, int32_t mode);
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_DIRECT_TRAINS_H_

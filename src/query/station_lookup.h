@@ -1,0 +1,20 @@
+// Station names by abbreviation prefix.
+#ifndef MURLO_QUERY_STATION_LOOKUP_H_
+#define MURLO_QUERY_STATION_LOOKUP_H_
+
+#include <string_view>
+
+#include "db/timetable_db.h"
+#include "query/query_result.h"
+
+namespace murlo {
+
+// Every station whose abbreviation begins with `prefix` (byte for byte,
+// case-sensitive; the empty prefix matches every station), its name followed
+// by "|", in table order. The code is the number of names.
+// May throw std::bad_alloc.
+QueryResult stationsByAbbreviation(const TimetableDb& db, std::string_view prefix);
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_STATION_LOOKUP_H_

@@ -1,0 +1,24 @@
+// Every train calling at one station.
+#ifndef MURLO_QUERY_TRAINS_AT_STATION_H_
+#define MURLO_QUERY_TRAINS_AT_STATION_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "db/timetable_db.h"
+#include "query/query_result.h"
+
+namespace murlo {
+
+inline constexpr int32_t kStationNotFound = -1;
+
+// For each call in the call list of the station named `name` (the first of
+// equal names), the SegmentLine of that train's whole run followed by "*", in
+// call-list order; a train calling twice gives two lines. The code is the
+// number of lines, or kStationNotFound. A call naming no valid train is
+// skipped and not counted. May throw std::bad_alloc.
+QueryResult trainsAtStation(const TimetableDb& db, std::string_view name);
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_TRAINS_AT_STATION_H_

@@ -1,0 +1,51 @@
+// Station names by abbreviation prefix.
+#include <gtest/gtest.h>
+
+#include "query/station_lookup.h"
+#include "support/test_support.h"
+
+namespace murlo {
+namespace {
+
+using test::gbk;
+
+TimetableDb stations() {
+  return buildTimetable("", {{gbk("北京"), "BJ"}, {gbk("北京西"), "BJX"}, {gbk("天津"), "TJ"},
+                             {gbk("保定"), "BD"}, {gbk("北戴河"), "BDH"}, {gbk("bj"), "bj"}},
+                        {});
+}
+
+TEST(StationLookupTest, PrefixMatchesInTableOrder) {
+  struct Case {
+    const char* name;
+    const char* prefix;
+    int32_t count;
+    const char* names;  // UTF-8
+  } cases[] = {
+      {"one letter", "B", 4, "北京|北京西|保定|北戴河|"},
+      {"whole abbreviation", "BJ", 2, "北京|北京西|"},
+      {"longer than any", "BJXX", 0, ""},
+      {"exact longest", "BDH", 1, "北戴河|"},
+      {"other case", "b", 1, "bj|"},
+      {"no match", "Q", 0, ""},
+      {"empty prefix matches all", "", 6, "北京|北京西|天津|保定|北戴河|bj|"},
+  };
+  for (const bool indexed : {true, false}) {
+    TimetableDb db = stations();
+    if (!indexed) db.indexes = LookupIndexes{};  // the plain scan
+    for (const Case& c : cases) {
+      const QueryResult result = stationsByAbbreviation(db, c.prefix);
+      EXPECT_EQ(result.code, c.count) << c.name;
+      EXPECT_EQ(result.text, gbk(c.names)) << c.name;
+    }
+  }
+}
+
+TEST(StationLookupTest, EmptyDatabaseFindsNothing) {
+  const QueryResult result = stationsByAbbreviation(TimetableDb{}, "B");
+  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(result.text, "");
+}
+
+}  // namespace
+}  // namespace murlo
