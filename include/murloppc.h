@@ -74,7 +74,7 @@ typedef uint16_t murlo_char16;
 
 /* Negative results shared by every function. */
 #define MURLO_OUT_OF_MEMORY (-4)    /* memory ran out; outputs untouched */
-#define MURLO_BUFFER_TOO_SMALL (-5) /* a capacity was too small; outputs untouched */
+#define MURLO_BUFFER_TOO_SMALL (-5) /* a capacity was too small (murlo_... only) */
 
 /* The library's version as "MAJOR.MINOR.PATCH", a static text. */
 MURLO_EXPORT const char* murlo_version(void);
@@ -153,6 +153,47 @@ MURLO_EXPORT int32_t x01p2923jh8eh23083d3(uint32_t train_index,
  */
 MURLO_EXPORT int32_t x01jhhwe23h9823098(const murlo_char16* number,
                                         murlo_char16* output);
+
+/* ---- The same operations with buffer sizes ---------------------------- *
+ *
+ * Each output buffer comes with its capacity in UTF-16 code units, the
+ * terminator included, and a `needed` pointer (may be NULL) that receives the
+ * units the result needs, terminator included, whenever the operation itself
+ * succeeded. When a result does not fit, MURLO_BUFFER_TOO_SMALL is returned
+ * and nothing is written: call again with a buffer of `needed` units (a
+ * capacity of 0 with a NULL buffer asks for the size alone). Every other
+ * result is that of the x01... operation named.
+ */
+
+/* As x01f38d60978350e2. */
+MURLO_EXPORT int32_t murlo_load_database(const murlo_char16* path);
+
+/* As x01o23jow83032hwe31h: 1, or MURLO_BUFFER_TOO_SMALL. */
+MURLO_EXPORT int32_t murlo_header_text(murlo_char16* output, size_t capacity, size_t* needed);
+
+/* As x0189e3js083h2c13. */
+MURLO_EXPORT int32_t murlo_find_stations(const murlo_char16* abbreviation, murlo_char16* output,
+                                         size_t capacity, size_t* needed);
+
+/* As x01e983hw983402. */
+MURLO_EXPORT int32_t murlo_trains_at_station(const murlo_char16* station, murlo_char16* output,
+                                             size_t capacity, size_t* needed);
+
+/* As x01d897fsd20dj3. */
+MURLO_EXPORT int32_t murlo_direct_trains(const murlo_char16* origin,
+                                         const murlo_char16* destination, int32_t mode,
+                                         murlo_char16* output, size_t capacity, size_t* needed);
+
+/* As x01p2923jh8eh23083d3; both results must fit or neither is written. */
+MURLO_EXPORT int32_t murlo_train_stops(uint32_t train_index, const murlo_char16* boarding,
+                                       const murlo_char16* alighting, murlo_char16* stop_list,
+                                       size_t stop_list_capacity, size_t* stop_list_needed,
+                                       murlo_char16* run_time, size_t run_time_capacity,
+                                       size_t* run_time_needed);
+
+/* As x01jhhwe23h9823098. */
+MURLO_EXPORT int32_t murlo_trains_by_number(const murlo_char16* number, murlo_char16* output,
+                                            size_t capacity, size_t* needed);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -1,0 +1,133 @@
+#include "api/query_calls.h"
+
+#include <memory>
+#include <string>
+
+#include "api/boundary.h"
+#include "api/current_db.h"
+#include "api/native_path.h"
+#include "db/loader.h"
+#include "db/lookup_indexes.h"
+#include "query/direct_trains.h"
+#include "query/station_lookup.h"
+#include "query/train_stop_list.h"
+#include "query/trains_at_station.h"
+#include "query/trains_by_number.h"
+
+namespace murlo {
+namespace {
+
+bool fits(const Output& out, const Utf16Result& text) {
+  if (out.needed != nullptr) *out.needed = text.needed();
+  return out.buffer == nullptr ? out.capacity == kUnlimited : out.capacity >= text.needed();
+}
+
+// Writes a non-negative result's text, or refuses the whole result when it
+// does not fit. Negative results write nothing.
+int32_t deliver(const QueryResult& result, Output out) {
+  if (result.code < 0) return result.code;
+  const Utf16Result text(result.text);
+  if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
+  text.writeTo(out.buffer);
+  return result.code;
+}
+
+// Runs `work`; any exception (in practice only exhausted memory) becomes
+// MURLO_OUT_OF_MEMORY with nothing written.
+template <typename Work>
+int32_t guarded(Work&& work) noexcept {
+  try {
+    return work();
+  } catch (...) {
+    return MURLO_OUT_OF_MEMORY;
+  }
+}
+
+}  // namespace
+
+int32_t callLoadDatabase(const murlo_char16* path) noexcept {
+  try {
+    NativePath nativePath;
+    if (path == nullptr || !toNativePath(argumentUnits(path), nativePath)) {
+      return static_cast<int32_t>(LoadResult::kCannotOpen);
+    }
+    auto fresh = std::make_shared<TimetableDb>();
+    const LoadResult result = loadDatabaseFile(nativePath, *fresh);
+    if (result == LoadResult::kLoaded) replaceCurrentDb(std::move(fresh));
+    return static_cast<int32_t>(result);
+  } catch (...) {
+    return static_cast<int32_t>(LoadResult::kFailed);
+  }
+}
+
+int32_t callHeaderText(Output out) noexcept {
+  return guarded([&] { return deliver(QueryResult{1, currentDb()->headerText}, out); });
+}
+
+int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept {
+  return guarded([&] {
+    const std::u16string units = argumentUnits(abbreviation);
+    std::string gbk;
+    // Each abbreviation is compared on as many bytes as the input has UTF-16
+    // units, so an input whose GBK form is longer (any non-ASCII character)
+    // can match nothing.
+    if (!argumentToGbk(abbreviation, gbk) || gbk.size() != units.size()) {
+      return deliver(QueryResult{}, out);
+    }
+    return deliver(stationsByAbbreviation(*currentDb(), gbk), out);
+  });
+}
+
+int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
+  return guarded([&] {
+    std::string gbk;
+    if (!argumentToGbk(station, gbk)) return kStationNotFound;
+    return deliver(trainsAtStation(*currentDb(), gbk), out);
+  });
+}
+
+int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination,
+                         int32_t mode, Output out) noexcept {
+  return guarded([&] {
+    // Equal texts come first, even when neither converts.
+    if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;
+    std::string from;
+    std::string to;
+    if (!argumentToGbk(origin, from)) return kOriginNotFound;
+    const std::shared_ptr<const TimetableDb> db = currentDb();
+    if (!argumentToGbk(destination, to)) {
+      return findStation(*db, from) < 0 ? kOriginNotFound : kDestinationNotFound;
+    }
+    return deliver(directTrains(*db, from, to, mode), out);
+  });
+}
+
+int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
+                       const murlo_char16* alighting, Output stopList, Output runTime) noexcept {
+  return guarded([&] {
+    // A name that does not convert matches no stop: an empty name never does.
+    std::string from;
+    std::string to;
+    if (!argumentToGbk(boarding, from)) from.clear();
+    if (!argumentToGbk(alighting, to)) to.clear();
+    const StopListResult result = trainStopList(*currentDb(), trainIndex, from, to);
+    const Utf16Result stops(result.stopList);
+    const Utf16Result time(result.runTime);
+    const bool stopsFit = fits(stopList, stops);
+    const bool timeFits = fits(runTime, time);
+    if (!stopsFit || !timeFits) return MURLO_BUFFER_TOO_SMALL;
+    stops.writeTo(stopList.buffer);
+    time.writeTo(runTime.buffer);
+    return result.stops;
+  });
+}
+
+int32_t callTrainsByNumber(const murlo_char16* number, Output out) noexcept {
+  return guarded([&] {
+    std::string gbk;
+    if (!argumentToGbk(number, gbk)) return deliver(QueryResult{}, out);
+    return deliver(trainsByNumber(*currentDb(), gbk), out);
+  });
+}
+
+}  // namespace murlo
