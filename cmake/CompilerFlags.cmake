@@ -17,7 +17,9 @@ elseif(MSVC)
   target_compile_options(murlo_flags INTERFACE /W4 /WX /fp:precise /utf-8)
 endif()
 
+# MURLO_SANITIZE names the sanitizers every target is built with, such as
+# "address,undefined" (the dev preset) or "thread" (the tsan preset).
 if(MURLO_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+  add_compile_options(-fsanitize=${MURLO_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${MURLO_SANITIZE} -fno-sanitize-recover=all)
 endif()

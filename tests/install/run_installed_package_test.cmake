@@ -16,7 +16,7 @@ set(flags "")
 if(SANITIZE)
   # The library was built with the sanitizers; the consumer must link their
   # runtime too.
-  set(flags "-fsanitize=address,undefined")
+  set(flags "-fsanitize=${SANITIZE}")
 endif()
 
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer
