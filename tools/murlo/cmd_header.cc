@@ -1,38 +1,37 @@
-// murlo header FILE.
+// murlo header [FILE]: the database's header text.
 #include <iostream>
 #include <string>
 
-#include "api/utf8.h"
 #include "commands.h"
-#include "murloppc.h"
+#include "json_writer.h"
+#include "library_calls.h"
+#include "query_session.h"
 
 namespace murlo::tool {
 
 int runHeader(Args args) {
-  const Command& self = *findCommand("header");
-  if (args.size() != 1) return usageError(self, "header takes one database file");
-  const std::string path(args[0]);
-
-  std::u16string path16;
-  if (!utf8ToUtf16(path, path16)) return fail("the path " + path + " is not valid UTF-8");
-  std::basic_string<murlo_char16> argument(path16.begin(), path16.end());
-  switch (x01f38d60978350e2(argument.c_str())) {
-    case 1:
-      break;
-    case -1:
-      return fail("cannot open " + path);
-    case -2:
-      return fail("cannot determine the size of " + path);
-    default:
-      return fail("cannot load " + path + ": the read failed or memory ran out");
+  Query query;
+  if (auto status = parseQuery("header", args, 0, 1, query)) return *status;
+  std::optional<std::string> file;
+  if (!query.options.operands.empty()) {
+    if (query.options.database) {
+      return usageError(*query.command, "give the database either as FILE or with --db");
+    }
+    file = query.options.operands[0];
   }
-  murlo_char16 header[11] = {};
-  x01o23jow83032hwe31h(header);
-  std::u16string text;
-  for (const murlo_char16* p = header; *p != 0; ++p) text.push_back(static_cast<char16_t>(*p));
-  std::string utf8;
-  utf16ToUtf8(text, utf8);
-  std::cout << utf8 << '\n';
+  if (auto status = loadQueryDatabase(query, file)) return *status;
+  const LibraryResult header = headerText();
+  if (header.code < 0) return libraryFailure(header.code);
+  if (query.options.format == OutputFormat::kJson) {
+    JsonWriter(std::cout)
+        .beginObject()
+        .field("database", query.database)
+        .field("header", header.text)
+        .endObject();
+  } else {
+    std::cout << header.text;
+  }
+  std::cout << '\n';
   return kExitOk;
 }
 

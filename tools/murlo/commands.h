@@ -23,9 +23,25 @@ struct Command {
   int (*run)(Args args);
 };
 
+// Queries through the library (cmd_query.cc).
+int runStations(Args args);
+int runAt(Args args);
+int runDirect(Args args);
+int runNumber(Args args);
+int runStops(Args args);
+int runHeader(Args args);
+// Help text shared by the query commands: --db, --raw, --json.
+extern const char* const kQueryOptionsHelp;
+
+// Database files (cmd_pack.cc, cmd_build.cc, cmd_dump.cc).
 int runPack(Args args);
 int runUnpack(Args args);
-int runHeader(Args args);
+int runBuild(Args args);
+int runDump(Args args);
+
+// Networks from elsewhere (cmd_generate.cc, cmd_import_gtfs.cc).
+int runGenerate(Args args);
+int runImportGtfs(Args args);
 
 // Prints "murlo: <message>" on standard error and returns kExitFailure.
 int fail(std::string_view message);

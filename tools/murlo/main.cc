@@ -5,12 +5,48 @@
 #include <vector>
 
 #include "commands.h"
+#include "host.h"
 #include "murloppc.h"
 
 namespace murlo::tool {
 namespace {
 
-constexpr Command kCommands[] = {
+const Command kCommands[] = {
+    {"stations", "stations ABBR", "station names whose abbreviation begins with ABBR",
+     kQueryOptionsHelp, runStations},
+    {"at", "at STATION", "every train calling at STATION, each for its whole run",
+     kQueryOptionsHelp, runAt},
+    {"direct", "direct FROM TO [--mode 1]", "direct trains from FROM to TO, or change stations",
+     kQueryOptionsHelp, runDirect},
+    {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
+     kQueryOptionsHelp, runNumber},
+    {"stops", "stops TRAIN FROM TO", "the stop list of train TRAIN with FROM to TO marked",
+     kQueryOptionsHelp, runStops},
+    {"header", "header [FILE]", "the database's header text",
+     "Loads the database (FILE, or --db FILE, or the sample network) through the\n"
+     "library, as a host would, and prints its header text.\n",
+     runHeader},
+    {"build", "build SOURCE OUT", "compile a timetable source into a database file",
+     "Checks every rule of the source format (docs/timetable-source.md) and writes\n"
+     "OUT only when there is no error. Errors name the file and line.\n",
+     runBuild},
+    {"dump", "dump DB SOURCE", "write a database file as timetable source",
+     "Writes any database file the library loads as timetable source; building\n"
+     "the dump gives the same file byte for byte. What breaks the format's rules\n"
+     "is reported as warnings on standard error and in the dump.\n",
+     runDump},
+    {"generate", "generate SIZE OUT [--seed N] [--source]",
+     "write a synthetic network of a chosen size",
+     "SIZE is small (300 stations, 1,000 trains), national (3,000 stations,\n"
+     "10,000 trains) or maximal (10,000 stations, 10,000 trains of up to 100\n"
+     "stops). The same seed always gives the same network. OUT is a database\n"
+     "file, or timetable source with --source.\n",
+     runGenerate},
+    {"import-gtfs", "import-gtfs FEED OUT --date YYYYMMDD",
+     "build a database from a GTFS feed (zip or folder)",
+     "Selects the trips that run on the date and writes them as a database.\n"
+     "See docs/gtfs-import.md for the options.\n",
+     runImportGtfs},
     {"pack", "pack DIR OUT", "write a database file from a header and seven plain sections",
      "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
      "section7.txt (the plain GBK text of each section, without its terminator).\n"
@@ -20,9 +56,6 @@ constexpr Command kCommands[] = {
      "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
      "byte. DIR is created when it does not exist.\n",
      runUnpack},
-    {"header", "header FILE", "load a database file and print its header text",
-     "Loads FILE through the library, as a host would, and prints the header text.\n",
-     runHeader},
 };
 
 void printHelp() {
@@ -67,7 +100,8 @@ int run(const std::vector<std::string_view>& args) {
     return kExitOk;
   }
   if (args[0] == "--version") {
-    std::cout << "murlo " << murlo_version() << '\n';
+    std::cout << "murlo " << murlo_version() << '\n'
+              << "default database: " << defaultDatabasePath() << '\n';
     return kExitOk;
   }
   const Command* command = findCommand(args[0]);

@@ -1,0 +1,666 @@
+// The murlo query commands (stations, at, direct, number, stops, header), run
+// as a user runs them, against databases made here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/timetable_builder.h"
+#include "db/writer.h"
+#include "murloppc.h"
+#include "support/test_support.h"
+
+namespace murlo {
+namespace {
+
+using test::CommandResult;
+using test::runMurlo;
+
+// ---- A small JSON reader, to check --json output as a script reads it ----
+
+struct Json {
+  enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject } kind = Kind::kNull;
+  std::string text;  // a string's value, a number's or a literal's spelling
+  std::vector<Json> items;
+  std::map<std::string, Json> members;
+};
+
+class JsonReader {
+ public:
+  explicit JsonReader(std::string_view text) : text_(text) {}
+
+  // The one value of the whole text (blanks around it allowed).
+  std::optional<Json> document() {
+    auto value = read();
+    skipBlanks();
+    if (!value || pos_ != text_.size()) return std::nullopt;
+    return value;
+  }
+
+ private:
+  void skipBlanks() {
+    while (pos_ < text_.size() &&
+           std::string_view(" \t\r\n").find(text_[pos_]) != std::string_view::npos)
+      ++pos_;
+  }
+  bool take(char c) {
+    skipBlanks();
+    if (pos_ < text_.size() && text_[pos_] == c) return ++pos_, true;
+    return false;
+  }
+  std::optional<std::string> readString() {
+    if (!take('"')) return std::nullopt;
+    std::string s;
+    while (pos_ < text_.size() && text_[pos_] != '"') {
+      char c = text_[pos_++];
+      if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
+      if (c == '\\') {
+        if (pos_ >= text_.size()) return std::nullopt;
+        const char e = text_[pos_++];
+        const std::string_view simple = "\"\\/bfnrt", meaning = "\"\\/\b\f\n\r\t";
+        if (const auto k = simple.find(e); k != std::string_view::npos) {
+          c = meaning[k];
+        } else if (e == 'u' && pos_ + 4 <= text_.size()) {
+          const unsigned code =
+              static_cast<unsigned>(std::stoul(std::string(text_.substr(pos_, 4)), nullptr, 16));
+          pos_ += 4;
+          if (code >= 0x80) return std::nullopt;  // murlo escapes control characters only
+          c = static_cast<char>(code);
+        } else {
+          return std::nullopt;
+        }
+      }
+      s += c;
+    }
+    if (!take('"')) return std::nullopt;
+    return s;
+  }
+  std::optional<Json> read() {
+    skipBlanks();
+    Json value;
+    if (pos_ >= text_.size()) return std::nullopt;
+    const char c = text_[pos_];
+    if (c == '{') {
+      value.kind = Json::Kind::kObject;
+      ++pos_;
+      if (take('}')) return value;
+      do {
+        auto key = readString();
+        if (!key || !take(':') || value.members.count(*key) != 0) return std::nullopt;
+        auto member = read();
+        if (!member) return std::nullopt;
+        value.members[*key] = std::move(*member);
+      } while (take(','));
+      return take('}') ? std::optional<Json>(value) : std::nullopt;
+    }
+    if (c == '[') {
+      value.kind = Json::Kind::kArray;
+      ++pos_;
+      if (take(']')) return value;
+      do {
+        auto item = read();
+        if (!item) return std::nullopt;
+        value.items.push_back(std::move(*item));
+      } while (take(','));
+      return take(']') ? std::optional<Json>(value) : std::nullopt;
+    }
+    if (c == '"') {
+      auto s = readString();
+      if (!s) return std::nullopt;
+      value.kind = Json::Kind::kString;
+      value.text = *s;
+      return value;
+    }
+    const std::size_t begin = pos_;
+    while (pos_ < text_.size() &&
+           std::string_view("-+.eE0123456789truefalsn").find(text_[pos_]) != std::string_view::npos)
+      ++pos_;
+    value.text = std::string(text_.substr(begin, pos_ - begin));
+    if (value.text == "null") return value;
+    if (value.text == "true" || value.text == "false") return value.kind = Json::Kind::kBool, value;
+    char* end = nullptr;
+    std::strtod(value.text.c_str(), &end);
+    if (value.text.empty() || *end != '\0') return std::nullopt;
+    value.kind = Json::Kind::kNumber;
+    return value;
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// The value at a dotted path ("trains.0.fares.hard_seat") written compactly:
+// strings quoted, numbers and literals as spelt, "[n]" for an array of n
+// items, "{n}" for an object of n members, "missing" when there is none.
+std::string at(const Json& root, std::string_view path) {
+  const Json* node = &root;
+  while (!path.empty()) {
+    const std::size_t dot = path.find('.');
+    const std::string step(path.substr(0, dot));
+    path = dot == std::string_view::npos ? "" : path.substr(dot + 1);
+    if (node->kind == Json::Kind::kArray) {
+      const std::size_t i = std::stoul(step);
+      if (i >= node->items.size()) return "missing";
+      node = &node->items[i];
+    } else if (node->kind == Json::Kind::kObject && node->members.count(step) != 0) {
+      node = &node->members.at(step);
+    } else {
+      return "missing";
+    }
+  }
+  switch (node->kind) {
+    case Json::Kind::kString:
+      return "\"" + node->text + "\"";
+    case Json::Kind::kArray:
+      return "[" + std::to_string(node->items.size()) + "]";
+    case Json::Kind::kObject:
+      return "{" + std::to_string(node->members.size()) + "}";
+    case Json::Kind::kNull:
+      return "null";
+    default:
+      return node->text;
+  }
+}
+
+// ---- Databases ----
+
+// A network in which 北京 -> 济南 needs a change at 天津, and 南京 -> 上海
+// runs apart from it: T1 北京 -> 天津, K2 天津 -> 济南, D3 南京 -> 上海.
+std::string changeNetworkBytes() {
+  const std::vector<StationSpec> stations = {{test::gbk("北京"), "BJ"},
+                                             {test::gbk("天津"), "TJ"},
+                                             {test::gbk("济南"), "JN"},
+                                             {test::gbk("南京"), "NJ"},
+                                             {test::gbk("上海"), "SH"}};
+  const std::vector<TrainSpec> trains = {
+      {"T1", '1', 'F', 'D', {test::stopAt(0, "-", "08:00", 0), test::stopAt(1, "09:30", "-", 137)}},
+      {"K2", '3', 'F', 'D', {test::stopAt(1, "-", "10:00", 0), test::stopAt(2, "13:00", "-", 300)}},
+      {"D3", '0', 'F', 'D', {test::stopAt(3, "-", "07:00", 0), test::stopAt(4, "09:00", "-", 300)}},
+  };
+  PlainSections plain;
+  const auto error = plainSectionsOf(buildTimetable("CHANGE", stations, trains), plain);
+  EXPECT_FALSE(error.has_value()) << (error ? error->message() : "");
+  return test::packOrFail(plain);
+}
+
+class MurloQueryTest : public ::testing::Test {
+ protected:
+  // murlo with `args` on the worked example (北京 and 天津; T1/T2 北京 08:00
+  // -> 天津 09:30, K5 天津 23:30 -> 北京 01:05).
+  CommandResult murlo(std::vector<std::string> args) const {
+    args.insert(args.end(), {"--db", example_.path()});
+    return runMurlo(args);
+  }
+  CommandResult murloOnChangeNetwork(std::vector<std::string> args) const {
+    args.insert(args.end(), {"--db", change_.path()});
+    return runMurlo(args);
+  }
+
+  // The library's own result text for the worked example, asked in this
+  // process through the C interface.
+  std::string libraryText(int32_t (*query)(const murlo_char16*, murlo_char16*, size_t, size_t*),
+                          std::string_view argument) const {
+    loadExample();
+    std::vector<murlo_char16> buffer(4096);
+    EXPECT_GE(query(test::utf16(argument).c_str(), buffer.data(), buffer.size(), nullptr), 0);
+    return test::utf8Of(buffer.data());
+  }
+  void loadExample() const {
+    ASSERT_EQ(murlo_load_database(test::utf16(example_.path()).c_str()), 1);
+  }
+
+  test::TempFile example_{test::packOrFail(test::workedExampleSections())};
+  test::TempFile change_{changeNetworkBytes()};
+};
+
+// ---- Tables ----
+
+TEST_F(MurloQueryTest, TablesLineUpByDisplayWidth) {
+  const std::string header =
+      "Index  Train  From  Departs  To    Arrives  Runs from  Runs to  Class  Duration  "
+      "Hard seat  Soft seat  Hard sleeper  Soft sleeper";
+  const std::string rule =
+      "-----  -----  ----  -------  ----  -------  ---------  -------  -----  --------  "
+      "---------  ---------  ------------  ------------";
+  // Up to the fares (FaresLineUpUnderTheirHeaders checks those).
+  const std::string t1 =
+      "    0  T1/T2  北京  08:00    天津  09:30    北京       天津     特快   01:30     ~";
+  const std::string k5 =
+      "    1  K5     天津  23:30    北京  01:05    天津       北京     普快   01:35     ~";
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> lines;  // the output's lines; a line ending in
+                                     // "~" is compared up to the "~" only
+  } cases[] = {
+      {"stations", {"stations"}, {"Station", "-------", "北京", "天津"}},
+      {"stations by abbreviation", {"stations", "T"}, {"Station", "-------", "天津"}},
+      {"at", {"at", "北京"}, {header, rule, t1, k5}},
+      {"direct", {"direct", "北京", "天津"}, {header, rule, t1}},
+      {"number without its letter", {"number", "5"}, {header, rule, k5}},
+      {"stops",
+       {"stops", "1", "天津", "北京"},
+       {"   Station  Arrives  Departs   km", "   -------  -------  -------  ---",
+        ">  天津     -        23:30      0", ">  北京     01:05    -        137", "",
+        "Run time of the whole train: 01:35", "> marks the journey from 天津 to 北京."}},
+      {"boarding where alighting",
+       {"stops", "1", "北京", "北京"},
+       {"   Station  Arrives  Departs   km", "   -------  -------  -------  ---",
+        "   天津     -        23:30      0", ">  北京     01:05    -        137", "",
+        "Run time of the whole train: 01:35", "> marks the journey from 北京 to 北京."}},
+      {"header", {"header"}, {"EXAMPLE-01"}},
+      {"nothing found", {"number", "Z99"}, {"No train runs under the number Z99."}},
+      {"no abbreviation matches", {"stations", "Q"}, {"No station abbreviation begins with Q."}},
+  };
+  for (const Case& c : cases) {
+    const CommandResult result = murlo(c.args);
+    EXPECT_EQ(result.status, 0) << c.name << ": " << result.err;
+    EXPECT_EQ(result.err, "") << c.name;
+    const auto lines = test::splitTerminated(result.out, '\n');
+    ASSERT_EQ(lines.size(), c.lines.size()) << c.name << ":\n" << result.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::string& want = c.lines[i];
+      if (!want.empty() && want.back() == '~') {
+        EXPECT_EQ(lines[i].substr(0, want.size() - 1), want.substr(0, want.size() - 1)) << c.name;
+        EXPECT_NE(lines[i].back(), ' ') << c.name << ": trailing blanks";
+      } else {
+        EXPECT_EQ(lines[i], want) << c.name << ", line " << i;
+      }
+    }
+  }
+}
+
+TEST_F(MurloQueryTest, FaresLineUpUnderTheirHeaders) {
+  // Each table row ends in the four fare fields of the library's line, right
+  // aligned under "Hard seat", "Soft seat", "Hard sleeper", "Soft sleeper";
+  // K5 offers the hard seat only, so three of its columns show "-".
+  const auto rows = test::splitTerminated(murlo({"at", "北京"}).out, '\n');
+  const auto lines = test::splitTerminated(murlo({"at", "北京", "--raw"}).out, '*');
+  ASSERT_EQ(rows.size(), 4u);
+  ASSERT_EQ(lines.size(), 3u);  // two lines and the "\n" after them
+  const std::size_t widths[] = {9, 9, 12, 12};
+  for (std::size_t t = 0; t < 2; ++t) {
+    const auto fields = test::splitTerminated(lines[t] + "|", '|');
+    ASSERT_EQ(fields.size(), 16u) << lines[t];
+    std::string tail;
+    for (std::size_t f = 0; f < 4; ++f) {
+      std::string fare = fields[12 + f];
+      fare.erase(0, fare.find_first_not_of(' '));
+      fare.erase(fare.find_last_not_of(' ') + 1);
+      tail += "  " + std::string(widths[f] - fare.size(), ' ') + fare;
+    }
+    const std::string& row = rows[2 + t];
+    ASSERT_GE(row.size(), tail.size());
+    EXPECT_EQ(row.substr(row.size() - tail.size()), tail) << row;
+    if (t == 1) {
+      EXPECT_EQ(tail.substr(tail.size() - 1), "-");
+    }
+  }
+}
+
+TEST_F(MurloQueryTest, DirectWithoutATrainProposesChangeStations) {
+  const CommandResult change = murloOnChangeNetwork({"direct", "北京", "济南"});
+  EXPECT_EQ(change.status, 0) << change.err;
+  EXPECT_EQ(change.out,
+            "No direct train from 北京 to 济南.\n\n"
+            "Proposed change stations\n"
+            "------------------------\n"
+            "天津\n");
+  const CommandResult none = murloOnChangeNetwork({"direct", "北京", "上海"});
+  EXPECT_EQ(none.status, 0) << none.err;
+  EXPECT_EQ(none.out, "No direct train from 北京 to 上海, and no change station to propose.\n");
+  EXPECT_EQ(murloOnChangeNetwork({"direct", "北京", "济南", "--raw"}).out, "天津|\n");
+  EXPECT_EQ(murloOnChangeNetwork({"direct", "北京", "上海", "--raw"}).out, "\n");
+
+  const auto json =
+      JsonReader(murloOnChangeNetwork({"direct", "北京", "济南", "--json"}).out).document();
+  ASSERT_TRUE(json);
+  EXPECT_EQ(at(*json, "count"), "0");
+  EXPECT_EQ(at(*json, "trains"), "[0]");
+  EXPECT_EQ(at(*json, "change_stations"), "[1]");
+  EXPECT_EQ(at(*json, "change_stations.0"), "\"天津\"");
+}
+
+// ---- --raw: the library's text unchanged ----
+
+TEST_F(MurloQueryTest, RawPrintsTheLibraryTextUnchanged) {
+  loadExample();
+  const auto direct = [](std::string_view from, std::string_view to, int32_t mode) {
+    std::vector<murlo_char16> buffer(4096);
+    EXPECT_GT(murlo_direct_trains(test::utf16(from).c_str(), test::utf16(to).c_str(), mode,
+                                  buffer.data(), buffer.size(), nullptr),
+              0);
+    return test::utf8Of(buffer.data());
+  };
+  const auto stops = [](uint32_t train, std::string_view from, std::string_view to) {
+    std::vector<murlo_char16> list(4096), time(16);
+    EXPECT_GT(
+        murlo_train_stops(train, test::utf16(from).c_str(), test::utf16(to).c_str(), list.data(),
+                          list.size(), nullptr, time.data(), time.size(), nullptr),
+        0);
+    return test::utf8Of(list.data()) + "\n" + test::utf8Of(time.data());
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string library;  // the library's text
+    std::string starts;   // what that text must begin with
+  } cases[] = {
+      {"all stations", {"stations"}, libraryText(murlo_find_stations, ""), "北京|天津|"},
+      {"stations", {"stations", "T"}, libraryText(murlo_find_stations, "T"), "天津|"},
+      {"at",
+       {"at", "天津"},
+       libraryText(murlo_trains_at_station, "天津"),
+       "S|0|T1/T2|北京|08:00|天津|09:30|北京|天津|特快|-|01:30|"},
+      {"number", {"number", "T2"}, libraryText(murlo_trains_by_number, "T2"), "S|0|T1/T2|"},
+      {"direct",
+       {"direct", "天津", "北京"},
+       direct("天津", "北京", 0),
+       "S|1|K5|天津|23:30|北京|01:05|天津|北京|普快|-|01:35|"},
+      {"direct, mode 1",
+       {"direct", "--mode", "1", "北京", "天津"},
+       direct("北京", "天津", 1),
+       "H|0|"},
+      {"stops",
+       {"stops", "0", "北京", "天津"},
+       stops(0, "北京", "天津"),
+       ">|北京|-|08:00|0*>|天津|09:30|-|137*\n01:30"},
+      {"stops, reversed",
+       {"stops", "0", "天津", "北京"},
+       stops(0, "天津", "北京"),
+       ">|北京|-|08:00|0* |天津|"},
+      {"header", {"header"}, "EXAMPLE-01", "EXAMPLE-01"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("--raw");
+    const CommandResult result = murlo(args);
+    EXPECT_EQ(result.status, 0) << c.name << ": " << result.err;
+    EXPECT_EQ(result.out, c.library + "\n") << c.name;
+    EXPECT_EQ(c.library.rfind(c.starts, 0), 0u) << c.name << ": " << c.library;
+  }
+}
+
+// ---- --json: the same fields for scripts ----
+
+TEST_F(MurloQueryTest, JsonCarriesTheFields) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::pair<const char*, std::string>> values;  // path, value
+  } cases[] = {
+      {"stations",
+       {"stations"},
+       {{"abbreviation", "\"\""},
+        {"count", "2"},
+        {"stations", "[2]"},
+        {"stations.0", "\"北京\""},
+        {"stations.1", "\"天津\""}}},
+      {"quotes in an argument",
+       {"stations", "a\"b\\"},
+       {{"abbreviation", "\"a\"b\\\""}, {"count", "0"}, {"stations", "[0]"}}},
+      {"at",
+       {"at", "北京"},
+       {{"station", "\"北京\""},
+        {"count", "2"},
+        {"trains", "[2]"},
+        {"trains.0.index", "0"},
+        {"trains.0.marker", "\"S\""},
+        {"trains.0.number", "\"T1/T2\""},
+        {"trains.0.from", "\"北京\""},
+        {"trains.0.departure", "\"08:00\""},
+        {"trains.0.to", "\"天津\""},
+        {"trains.0.arrival", "\"09:30\""},
+        {"trains.0.first_station", "\"北京\""},
+        {"trains.0.last_station", "\"天津\""},
+        {"trains.0.class", "\"特快\""},
+        {"trains.0.journey_time", "\"01:30\""},
+        {"trains.0.fares", "{4}"},
+        {"trains.1.index", "1"},
+        {"trains.1.number", "\"K5\""},
+        {"trains.1.fares.soft_seat", "null"},
+        {"trains.1.fares.hard_sleeper", "null"},
+        {"trains.1.fares.soft_sleeper", "null"}}},
+      {"direct",
+       {"direct", "北京", "天津", "--mode", "1"},
+       {{"from", "\"北京\""},
+        {"to", "\"天津\""},
+        {"count", "1"},
+        {"trains.0.marker", "\"H\""},
+        {"trains.0.journey_time", "\"01:30\""},
+        {"change_stations", "[0]"}}},
+      {"number",
+       {"number", "K5"},
+       {{"number", "\"K5\""},
+        {"count", "1"},
+        {"trains.0.index", "1"},
+        {"trains.0.arrival", "\"01:05\""}}},
+      {"nothing found", {"number", "Z99"}, {{"count", "0"}, {"trains", "[0]"}}},
+      {"stops",
+       {"stops", "0", "北京", "天津"},
+       {{"train", "0"},
+        {"from", "\"北京\""},
+        {"to", "\"天津\""},
+        {"count", "2"},
+        {"run_time", "\"01:30\""},
+        {"stops", "[2]"},
+        {"stops.0.on_journey", "true"},
+        {"stops.0.station", "\"北京\""},
+        {"stops.0.arrival", "null"},
+        {"stops.0.departure", "\"08:00\""},
+        {"stops.0.km", "0"},
+        {"stops.1.arrival", "\"09:30\""},
+        {"stops.1.departure", "null"},
+        {"stops.1.km", "137"}}},
+      {"stops, off the journey",
+       {"stops", "0", "天津", "北京"},
+       {{"stops.0.on_journey", "true"}, {"stops.1.on_journey", "false"}}},
+      {"header", {"header"}, {{"header", "\"EXAMPLE-01\""}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const CommandResult result = murlo(args);
+    EXPECT_EQ(result.status, 0) << c.name << ": " << result.err;
+    ASSERT_FALSE(result.out.empty()) << c.name;
+    EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << c.name << ": one line";
+    const auto json = JsonReader(result.out).document();
+    ASSERT_TRUE(json) << c.name << ": not JSON: " << result.out;
+    EXPECT_EQ(at(*json, "database"), "\"" + example_.path() + "\"") << c.name;
+    for (const auto& [path, value] : c.values)
+      EXPECT_EQ(at(*json, path), value) << c.name << ": " << path;
+  }
+  // Fares are whole yuan, as numbers.
+  const auto json = JsonReader(murlo({"at", "北京", "--json"}).out).document();
+  ASSERT_TRUE(json);
+  for (const char* fare : {"hard_seat", "soft_seat", "hard_sleeper", "soft_sleeper"}) {
+    const std::string value = at(*json, std::string("trains.0.fares.") + fare);
+    EXPECT_EQ(value.find_first_not_of("0123456789"), std::string::npos) << fare << ": " << value;
+  }
+}
+
+// ---- Failures: one line on standard error, a documented status ----
+
+TEST_F(MurloQueryTest, FailuresAreOneLineAndAStatus) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string message;  // standard error's first line, "murlo: " left out
+    enum { kExample, kChangeNetwork, kArgsAsGiven } db = kExample;
+  } cases[] = {
+      {"unknown station", {"at", "北京站"}, 1, "unknown station \"北京站\"; did you mean 北京?"},
+      {"pinyin for a name",
+       {"at", "Tianjin"},
+       1,
+       "unknown station \"Tianjin\"; did you mean 天津?"},
+      {"abbreviation for a name", {"at", "bj"}, 1, "unknown station \"bj\"; did you mean 北京?"},
+      {"nothing close",
+       {"at", "上海"},
+       1,
+       "unknown station \"上海\" (murlo stations ABBR lists station names)"},
+      {"unknown origin",
+       {"direct", "北京南", "天津"},
+       1,
+       "unknown origin station \"北京南\"; did you mean 北京?"},
+      {"unknown destination",
+       {"direct", "北京", "天京"},
+       1,
+       "unknown destination station \"天京\"; did you mean 天津, 北京?"},
+      {"origin reported first",
+       {"direct", "上海", "南京"},
+       1,
+       "unknown origin station \"上海\" (murlo stations ABBR lists station names)"},
+      {"similar names",
+       {"at", "南京站"},
+       1,
+       "unknown station \"南京站\"; did you mean 南京?",
+       Case::kChangeNetwork},
+      {"same station",
+       {"direct", "北京", "北京"},
+       1,
+       "the origin and the destination are the same station (北京)"},
+      {"same unknown name",
+       {"direct", "上海", "上海"},
+       1,
+       "the origin and the destination are the same station (上海)"},
+      {"unknown boarding station",
+       {"stops", "0", "北京站", "天津"},
+       1,
+       "unknown boarding station \"北京站\"; did you mean 北京?"},
+      {"unknown train index", {"stops", "7", "北京", "天津"}, 1, "no train has the index 7 in "},
+      {"missing database",
+       {"at", "北京", "--db", "/nonexistent/none.db"},
+       1,
+       "cannot open the database /nonexistent/none.db",
+       Case::kArgsAsGiven},
+      {"train index not a number",
+       {"stops", "K5", "北京", "天津"},
+       2,
+       "TRAIN is a train index (the Index column of at, direct and number), not K5"},
+      {"too few arguments", {"direct", "北京"}, 2, "direct takes 2 arguments, not 1"},
+      {"too many arguments", {"at", "北京", "天津"}, 2, "at takes 1 argument, not 2"},
+      {"unknown option", {"at", "北京", "--fast"}, 2, "unknown option --fast"},
+      {"mode outside direct", {"at", "北京", "--mode", "1"}, 2, "unknown option --mode"},
+      {"mode not 0 or 1",
+       {"direct", "北京", "天津", "--mode", "2"},
+       2,
+       "--mode takes 0 or 1, not 2"},
+      {"option without value",
+       {"number", "K5", "--db"},
+       2,
+       "--db needs a value",
+       Case::kArgsAsGiven},
+      {"--db twice", {"number", "K5", "--db", "a.db"}, 2, "give --db once"},
+      {"raw and json",
+       {"at", "北京", "--raw", "--json"},
+       2,
+       "give at most one of --raw and --json"},
+      {"file and --db", {"header", "other.db"}, 2, "give the database either as FILE or with --db"},
+      {"invalid UTF-8", {"at", "\xB1\xB1\xBE\xA9"}, 2, "argument 1 is not valid UTF-8"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult result = c.db == Case::kExample         ? murlo(c.args)
+                                 : c.db == Case::kChangeNetwork ? murloOnChangeNetwork(c.args)
+                                                                : runMurlo(c.args);
+    EXPECT_EQ(result.status, c.status) << c.name << ": " << result.err;
+    EXPECT_EQ(result.err.rfind("murlo: " + c.message, 0), 0u) << c.name << ": " << result.err;
+    const std::size_t lines =
+        static_cast<std::size_t>(std::count(result.err.begin(), result.err.end(), '\n'));
+    EXPECT_EQ(lines, c.status == 2 && c.message.find("UTF-8") == std::string::npos ? 2u : 1u)
+        << c.name << ": " << result.err;
+    EXPECT_EQ(result.out, "") << c.name;
+  }
+}
+
+TEST_F(MurloQueryTest, UsageErrorsShowTheCommandsUsage) {
+  const CommandResult result = murlo({"stops", "0", "北京"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err,
+            "murlo: stops takes 3 arguments, not 2\nusage: murlo stops TRAIN FROM TO\n");
+}
+
+TEST_F(MurloQueryTest, ADatabaseWithoutStationsIsNamed) {
+  test::TempFile empty("not a timetable");
+  const CommandResult result = runMurlo({"at", "北京", "--db", empty.path()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "murlo: unknown station \"北京\": the database " + empty.path() + " has no stations\n");
+}
+
+TEST_F(MurloQueryTest, OptionsMayStandAnywhereAfterTheCommand) {
+  const std::string expected = murlo({"direct", "北京", "天津", "--mode", "1", "--raw"}).out;
+  ASSERT_EQ(expected.rfind("H|0|", 0), 0u) << expected;
+  const std::string& db = example_.path();
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"direct", "--raw", "北京", "--mode=1", "天津", "--db", db},
+           {"direct", "--db=" + db, "--mode", "1", "北京", "天津", "--raw"},
+           {"direct", "--raw", "--db", db, "--mode", "1", "--", "北京", "天津"},
+       }) {
+    const CommandResult result = runMurlo(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, expected);
+  }
+  // After "--" everything is an operand.
+  const CommandResult operands = runMurlo({"direct", "--db", db, "--", "北京", "天津", "--raw"});
+  EXPECT_EQ(operands.status, 2);
+  EXPECT_EQ(operands.err.rfind("murlo: direct takes 2 arguments, not 3\n", 0), 0u) << operands.err;
+}
+
+TEST_F(MurloQueryTest, HeaderTakesTheFileEitherWay) {
+  EXPECT_EQ(runMurlo({"header", example_.path()}).out, "EXAMPLE-01\n");
+  EXPECT_EQ(runMurlo({"header", "--db", example_.path()}).out, "EXAMPLE-01\n");
+  EXPECT_EQ(runMurlo({"header", change_.path()}).out, "CHANGE\n");
+}
+
+// ---- Help, version and the bundled sample network ----
+
+TEST_F(MurloQueryTest, HelpDescribesOptionsAndExitStatuses) {
+  for (const char* command : {"stations", "at", "direct", "number", "stops"}) {
+    const CommandResult result = runMurlo({command, "--help"});
+    EXPECT_EQ(result.status, 0) << command;
+    for (const char* text : {"usage: murlo ", "--db FILE", "--raw", "--json", "Exit status",
+                             "  0  ", "  1  ", "  2  "}) {
+      EXPECT_NE(result.out.find(text), std::string::npos) << command << ": " << text;
+    }
+  }
+}
+
+std::string defaultDatabaseOf(const std::string& versionText) {
+  const std::string label = "default database: ";
+  const std::size_t begin = versionText.find(label);
+  if (begin == std::string::npos) return "";
+  const std::size_t end = versionText.find('\n', begin);
+  return versionText.substr(begin + label.size(), end - begin - label.size());
+}
+
+TEST_F(MurloQueryTest, VersionNamesTheLibraryAndTheDefaultDatabase) {
+  const CommandResult result = runMurlo({"--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.rfind(std::string("murlo ") + murlo_version() + "\n", 0), 0u) << result.out;
+  const std::string database = defaultDatabaseOf(result.out);
+  EXPECT_TRUE(std::filesystem::path(database).is_absolute()) << result.out;
+}
+
+TEST_F(MurloQueryTest, WithoutDbTheSampleNetworkIsUsedFromAnyDirectory) {
+  const std::string database = defaultDatabaseOf(runMurlo({"--version"}).out);
+  if (!std::filesystem::exists(database)) GTEST_SKIP() << "no sample database at " << database;
+  test::TempFile elsewhere("");
+  const auto here = std::filesystem::current_path();
+  std::filesystem::current_path(elsewhere.dir());
+  const CommandResult result = runMurlo({"stations", "--json"});
+  std::filesystem::current_path(here);
+  EXPECT_EQ(result.status, 0) << result.err;
+  const auto json = JsonReader(result.out).document();
+  ASSERT_TRUE(json) << result.out;
+  EXPECT_EQ(at(*json, "database"), "\"" + database + "\"");
+  EXPECT_NE(at(*json, "count"), "0");
+}
+
+}  // namespace
+}  // namespace murlo

@@ -1,0 +1,35 @@
+// The library's queries as murlo asks them: through the size-checked murlo_...
+// functions (the size first, with a NULL buffer and capacity 0, then the text
+// into a buffer of that size), with the results in UTF-8.
+#ifndef MURLO_TOOLS_LIBRARY_CALLS_H_
+#define MURLO_TOOLS_LIBRARY_CALLS_H_
+
+#include <cstdint>
+#include <string>
+
+#include "host.h"
+
+namespace murlo::tool {
+
+struct LibraryResult {
+  int32_t code = 0;  // the library's result
+  std::string text;  // the result text; empty when `code` is negative
+};
+
+struct StopsResult {
+  int32_t code = 0;     // the number of stops, 0 or a negative code
+  std::string stops;    // the stop list
+  std::string runTime;  // the whole train's run time
+};
+
+LibraryResult headerText();
+LibraryResult findStations(const LibraryText& abbreviation);
+LibraryResult trainsAtStation(const LibraryText& station);
+LibraryResult directTrains(const LibraryText& origin, const LibraryText& destination, int32_t mode);
+LibraryResult trainsByNumber(const LibraryText& number);
+StopsResult trainStops(uint32_t trainIndex, const LibraryText& boarding,
+                       const LibraryText& alighting);
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_LIBRARY_CALLS_H_

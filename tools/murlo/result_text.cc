@@ -1,0 +1,106 @@
+#include "result_text.h"
+
+#include <charconv>
+
+namespace murlo::tool {
+namespace {
+
+constexpr std::size_t kTrainLineFields = 16;
+constexpr std::size_t kStopLineFields = 5;
+
+std::vector<std::string> splitFields(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t bar = line.find('|', begin);
+    fields.emplace_back(line.substr(begin, bar - begin));
+    if (bar == std::string_view::npos) return fields;
+    begin = bar + 1;
+  }
+}
+
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view digits) {
+  Number value = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, value);
+  if (digits.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+std::string trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+template <typename Line>
+std::optional<std::vector<Line>> parseLines(std::string_view text,
+                                            std::optional<Line> (*parse)(std::string_view)) {
+  const auto parts = splitTerminated(text, '*');
+  if (!parts) return std::nullopt;
+  std::vector<Line> lines;
+  for (const std::string& part : *parts) {
+    auto line = parse(part);
+    if (!line) return std::nullopt;
+    lines.push_back(std::move(*line));
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> splitTerminated(std::string_view text, char terminator) {
+  std::vector<std::string> parts;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const std::size_t end = text.find(terminator, begin);
+    if (end == std::string_view::npos) return std::nullopt;
+    parts.emplace_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return parts;
+}
+
+std::optional<TrainLine> parseTrainLine(std::string_view line) {
+  std::vector<std::string> f = splitFields(line);
+  if (f.size() != kTrainLineFields || f[10] != "-") return std::nullopt;
+  const auto index = parseNumber<uint32_t>(f[1]);
+  if (!index) return std::nullopt;
+  TrainLine train;
+  train.marker = f[0];
+  train.index = *index;
+  train.number = f[2];
+  train.from = f[3];
+  train.departure = f[4];
+  train.to = f[5];
+  train.arrival = f[6];
+  train.firstStation = f[7];
+  train.lastStation = f[8];
+  train.className = f[9];
+  train.journeyTime = f[11];
+  for (std::size_t c = 0; c < train.fares.size(); ++c) train.fares[c] = trimmed(f[12 + c]);
+  return train;
+}
+
+std::optional<StopLine> parseStopLine(std::string_view line) {
+  std::vector<std::string> f = splitFields(line);
+  if (f.size() != kStopLineFields || (f[0] != ">" && f[0] != " ")) return std::nullopt;
+  const auto km = parseNumber<int32_t>(f[4]);
+  if (!km) return std::nullopt;
+  return StopLine{f[0] == ">", f[1], f[2], f[3], *km};
+}
+
+std::optional<std::vector<TrainLine>> parseTrainLines(std::string_view text) {
+  return parseLines<TrainLine>(text, parseTrainLine);
+}
+
+std::optional<std::vector<StopLine>> parseStopLines(std::string_view text) {
+  return parseLines<StopLine>(text, parseStopLine);
+}
+
+std::optional<std::vector<std::string>> parseNames(std::string_view text) {
+  return splitTerminated(text, '|');
+}
+
+}  // namespace murlo::tool

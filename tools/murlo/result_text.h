@@ -1,0 +1,56 @@
+// The library's result texts taken apart into their fields.
+#ifndef MURLO_TOOLS_RESULT_TEXT_H_
+#define MURLO_TOOLS_RESULT_TEXT_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace murlo::tool {
+
+// The parts of `text` that each end in `terminator`, or nothing when text is
+// left after the last terminator.
+std::optional<std::vector<std::string>> splitTerminated(std::string_view text, char terminator);
+
+// One train result line: sixteen fields separated by "|".
+struct TrainLine {
+  std::string marker;  // "H" (asked for), "S" (boarding at the first station) or " "
+  uint32_t index = 0;  // what murlo stops takes
+  std::string number;  // every number of the train, joined by "/"
+  std::string from;
+  std::string departure;  // HH:MM
+  std::string to;
+  std::string arrival;  // HH:MM
+  std::string firstStation;
+  std::string lastStation;
+  std::string className;
+  std::string journeyTime;  // HH:MM, hours not reduced
+  // Hard seat, soft seat, hard sleeper, soft sleeper: whole yuan, or "-"
+  // where the train does not offer the class.
+  std::array<std::string, 4> fares;
+};
+
+// One stop of a stop list: ">|name|arrival|departure|km".
+struct StopLine {
+  bool onJourney = false;  // marked ">": on the stretch from boarding to alighting
+  std::string station;
+  std::string arrival;    // "-" at the first stop
+  std::string departure;  // "-" at the last stop
+  int32_t km = 0;         // from the train's first station
+};
+
+std::optional<TrainLine> parseTrainLine(std::string_view line);
+std::optional<StopLine> parseStopLine(std::string_view line);
+
+// Whole result texts: "*"-terminated train lines, "*"-terminated stop lines
+// and "|"-terminated names. Nothing when any part does not parse.
+std::optional<std::vector<TrainLine>> parseTrainLines(std::string_view text);
+std::optional<std::vector<StopLine>> parseStopLines(std::string_view text);
+std::optional<std::vector<std::string>> parseNames(std::string_view text);
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_RESULT_TEXT_H_
