@@ -33,8 +33,8 @@
 #include "db/lookup_indexes.h"
 #include "db/records.h"
 #include "db/train_view.h"
-#include "present/segment_line.h"
 #include "query/listed_names.h"
+#include "query/train_lines.h"
 
 namespace murlo {
 namespace {
@@ -71,17 +71,6 @@ std::vector<Call> callsAt(const TimetableDb& db, int32_t station) {
   return calls;
 }
 
-// Appends the SegmentLine of train `train` from stop `from` to stop `to` and
-// "*"; false, with nothing appended, when the tables cannot give the line.
-bool appendLine(const TimetableDb& db, int32_t train, int32_t from, int32_t to, int32_t mode,
-                std::string& text) {
-  const std::string line = buildSegmentLine(db, train, from, to, mode);
-  if (line.empty()) return false;
-  text += line;
-  text += '*';
-  return true;
-}
-
 // The train index of every whole record of `calls`, as read.
 std::vector<int32_t> trainsOf(const CallList& calls) {
   std::vector<int32_t> trains(static_cast<std::size_t>(calls.size()));
@@ -114,7 +103,7 @@ int32_t appendMergedLines(const TimetableDb& db, const CallList& origins,
          ++j) {
       const int32_t from = origins[static_cast<int32_t>(i)].stopPosition();
       const int32_t to = destinations[static_cast<int32_t>(j)].stopPosition();
-      if (from < to && appendLine(db, train, from, to, mode, text)) ++lines;
+      if (from < to && appendTrainLine(text, db, train, from, to, mode)) ++lines;
     }
   }
   return lines;
@@ -149,7 +138,7 @@ int32_t appendScannedLines(const TimetableDb& db, std::span<const Call> origins,
                                [&trainOf](int32_t j, int32_t train) { return trainOf(j) < train; });
     for (; it != byTrain.end() && trainOf(*it) == origin.train && *it < end; ++it) {
       const int32_t to = destinations[static_cast<std::size_t>(*it)].stop;
-      if (origin.stop < to && appendLine(db, origin.train, origin.stop, to, mode, text)) ++lines;
+      if (origin.stop < to && appendTrainLine(text, db, origin.train, origin.stop, to, mode)) ++lines;
     }
   }
   return lines;

@@ -2,7 +2,7 @@
 
 #include "db/lookup_indexes.h"
 #include "db/records.h"
-#include "present/segment_line.h"
+#include "query/train_lines.h"
 
 namespace murlo {
 
@@ -12,11 +12,7 @@ QueryResult trainsAtStation(const TimetableDb& db, std::string_view name) {
   QueryResult result;
   const CallList calls(db.stationCallLists.at_or_empty(static_cast<std::size_t>(station)));
   for (int32_t j = 0; j < calls.size(); ++j) {
-    const std::string line = buildSegmentLine(db, calls[j].trainIndex(), 0, 0, 0);
-    if (line.empty()) continue;
-    result.text += line;
-    result.text += '*';
-    ++result.code;
+    if (appendTrainLine(result.text, db, calls[j].trainIndex(), 0, 0, 0)) ++result.code;
   }
   return result;
 }

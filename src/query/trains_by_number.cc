@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "db/lookup_indexes.h"
-#include "present/segment_line.h"
+#include "query/train_lines.h"
 
 namespace murlo {
 namespace {
@@ -65,11 +65,7 @@ QueryResult trainsByNumber(const TimetableDb& db, std::string_view number) {
     trains.erase(std::unique(trains.begin(), trains.end()), trains.end());
   }
   for (const int32_t train : trains) {
-    const std::string line = buildSegmentLine(db, train, 0, 0, 0);
-    if (line.empty()) continue;
-    result.text += line;
-    result.text += '*';
-    ++result.code;
+    if (appendTrainLine(result.text, db, train, 0, 0, 0)) ++result.code;
   }
   return result;
 }

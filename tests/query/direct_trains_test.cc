@@ -45,9 +45,9 @@ TrainSpec train(std::string number, std::vector<StopSpec> stops) {
 }
 
 std::vector<StationSpec> stations(const std::vector<std::string>& utf8Names) {
-  std::vector<StationSpec> specs;
-  for (const std::string& name : utf8Names) specs.push_back({gbk(name), "X"});
-  return specs;
+  std::vector<StationSpec> declared;
+  for (const std::string& name : utf8Names) declared.push_back({gbk(name), "X"});
+  return declared;
 }
 
 // ---------------------------------------------------------------------------
@@ -536,27 +536,27 @@ RandomNetwork randomNetwork(std::mt19937& rng, bool shuffle, bool corrupt) {
   };
   RandomNetwork net;
   for (const char* name : kNamePool) net.names.push_back(gbk(name));
-  std::vector<StationSpec> specs;
+  std::vector<StationSpec> declared;
   const int32_t stationCount = pick(3, 14);
   for (int32_t s = 0; s < stationCount; ++s) {
-    specs.push_back(
+    declared.push_back(
         {net.names[static_cast<std::size_t>(pick(0, static_cast<int32_t>(net.names.size()) - 1))],
          "X"});
   }
   std::vector<TrainSpec> trains;
   const int32_t trainCount = pick(1, 24);
   for (int32_t t = 0; t < trainCount; ++t) {
-    TrainSpec spec = train("R" + std::to_string(t), {});
-    spec.classCode = "12346789AB0"[pick(0, 10)];
+    TrainSpec run = train("R" + std::to_string(t), {});
+    run.classCode = "12346789AB0"[pick(0, 10)];
     const int32_t stops = pick(2, 8);
     int32_t km = 0;
     for (int32_t k = 0; k < stops; ++k) {
-      spec.stops.push_back({pick(0, stationCount - 1), pick(0, 1439), pick(0, 1439), km});
+      run.stops.push_back({pick(0, stationCount - 1), pick(0, 1439), pick(0, 1439), km});
       km += pick(0, 120);
     }
-    trains.push_back(std::move(spec));
+    trains.push_back(std::move(run));
   }
-  net.db = buildTimetable("", specs, trains);
+  net.db = buildTimetable("", declared, trains);
   if (!shuffle && !corrupt) return net;
 
   TimetableDb& db = net.db;

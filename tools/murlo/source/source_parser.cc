@@ -242,8 +242,8 @@ class Parser {
       trainValid_ = false;
       return error(number, "the station " + reference + " is not declared");
     }
-    StopSpec spec;
-    spec.station = declared->index;
+    StopSpec parsed;
+    parsed.station = declared->index;
     const auto time = [&](std::string_view token, const char* what) -> std::optional<int32_t> {
       if (token == "-") return -1;
       const auto minutes = parseTime(token);
@@ -261,12 +261,12 @@ class Parser {
       trainValid_ = false;
       return;
     }
-    spec.arrival = *arrival;
-    spec.departure = *departure;
-    spec.distanceKm = *km;
+    parsed.arrival = *arrival;
+    parsed.departure = *departure;
+    parsed.distanceKm = *km;
     stopLines_.push_back(number);
-    train_.stops.push_back(spec);
-    calledAt_[static_cast<std::size_t>(spec.station)] = true;
+    train_.stops.push_back(parsed);
+    calledAt_[static_cast<std::size_t>(parsed.station)] = true;
   }
 
   void endTrain(int number, const std::vector<std::string_view>& tokens) {
