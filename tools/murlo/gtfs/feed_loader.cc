@@ -1,0 +1,245 @@
+// Stops, stop times, frequencies and shape lengths of the selected trips.
+#include "gtfs/feed_loader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "gtfs/csv_reader.h"
+#include "gtfs/feed_error.h"
+#include "gtfs/field_values.h"
+#include "gtfs/gtfs_time.h"
+#include "gtfs/shape_lengths.h"
+
+namespace murlo::gtfs {
+namespace {
+
+constexpr uint64_t kProgressEvery = 1 << 16;
+constexpr int kMaxParentDepth = 8;
+
+CsvReader openRequired(const FeedFiles& files, const char* name) {
+  auto source = files.open(name);
+  if (!source) throw FeedError(files.displayName(name) + ": the feed has no " + name);
+  return CsvReader(std::move(source), files.displayName(name));
+}
+
+std::vector<StopPlace> readStops(const FeedFiles& files, ImportReport& report,
+                                 std::unordered_map<std::string, int32_t>& index) {
+  CsvReader stops = openRequired(files, "stops.txt");
+  const std::size_t idColumn = stops.requireColumn("stop_id");
+  const std::size_t nameColumn = stops.column("stop_name");
+  const std::size_t codeColumn = stops.column("stop_code");
+  const std::size_t parentColumn = stops.column("parent_station");
+  const std::size_t latColumn = stops.column("stop_lat");
+  const std::size_t lonColumn = stops.column("stop_lon");
+  std::vector<StopPlace> places;
+  while (stops.next()) {
+    StopPlace place;
+    place.line = stops.line();
+    place.id = std::string(stops.field(idColumn));
+    place.name = std::string(stops.field(nameColumn));
+    place.code = std::string(stops.field(codeColumn));
+    place.parentId = std::string(stops.field(parentColumn));
+    const auto lat = toDouble(stops.field(latColumn));
+    const auto lon = toDouble(stops.field(lonColumn));
+    if (lat && lon && std::abs(*lat) <= 90 && std::abs(*lon) <= 180) {
+      place.position = {*lat, *lon};
+      place.hasPosition = true;
+    }
+    if (!index.emplace(place.id, static_cast<int32_t>(places.size())).second) {
+      report.warn("stops ignored: repeated stop_id", stops.where() + ": stop " + place.id);
+      continue;
+    }
+    places.push_back(std::move(place));
+  }
+  // Each stop's station: the top of its chain of parents.
+  for (std::size_t s = 0; s < places.size(); ++s) {
+    auto station = static_cast<int32_t>(s);
+    for (int depth = 0; depth < kMaxParentDepth; ++depth) {
+      const StopPlace& place = places[static_cast<std::size_t>(station)];
+      if (place.parentId.empty()) break;
+      const auto parent = index.find(place.parentId);
+      if (parent == index.end() || parent->second == station) {
+        report.warn("stops kept on their own: unknown parent_station",
+                    stops.name() + ":" + std::to_string(places[s].line) + ": stop " + places[s].id +
+                        " names parent " + place.parentId);
+        break;
+      }
+      station = parent->second;
+    }
+    places[s].station = station;
+  }
+  return places;
+}
+
+// Stop times of the selected trips; trips with a broken row are marked.
+void readStopTimes(const FeedFiles& files, const TripSelection& selection,
+                   const std::unordered_map<std::string, int32_t>& stopIndex, Feed& feed,
+                   std::vector<bool>& broken, ImportReport& report, Progress& progress) {
+  CsvReader rows = openRequired(files, "stop_times.txt");
+  feed.stopTimesName = rows.name();
+  const std::size_t tripColumn = rows.requireColumn("trip_id");
+  const std::size_t stopColumn = rows.requireColumn("stop_id");
+  const std::size_t sequenceColumn = rows.requireColumn("stop_sequence");
+  const std::size_t arrivalColumn = rows.column("arrival_time");
+  const std::size_t departureColumn = rows.column("departure_time");
+  const std::size_t distanceColumn = rows.column("shape_dist_traveled");
+  progress.begin(rows.name(), rows.size());
+  uint64_t count = 0;
+  std::string key;
+  while (rows.next()) {
+    if (++count % kProgressEvery == 0) progress.update(rows.bytesRead(), count);
+    key.assign(rows.field(tripColumn));
+    const auto trip = selection.tripIndex.find(key);
+    if (trip == selection.tripIndex.end()) continue;
+    const auto t = static_cast<std::size_t>(trip->second);
+    if (broken[t]) continue;
+    const auto fail = [&](const std::string& kind, const std::string& what) {
+      report.warn(kind, rows.where() + ": trip " + trip->first + ": " + what);
+      broken[t] = true;
+    };
+    StopTime row;
+    row.trip = trip->second;
+    row.line = rows.line();
+    key.assign(rows.field(stopColumn));
+    const auto stop = stopIndex.find(key);
+    if (stop == stopIndex.end()) {
+      fail("trips dropped: unknown stop_id", "stop " + key + " is not in stops.txt");
+      continue;
+    }
+    row.stop = stop->second;
+    const auto sequence = toInt(rows.field(sequenceColumn));
+    if (!sequence || *sequence < 0) {
+      fail("trips dropped: invalid stop_sequence",
+           "stop_sequence '" + std::string(rows.field(sequenceColumn)) + "'");
+      continue;
+    }
+    row.sequence = *sequence;
+    bool timesValid = true;
+    for (const auto& [column, target] :
+         {std::pair{arrivalColumn, &row.arrival}, std::pair{departureColumn, &row.departure}}) {
+      const std::string_view text = rows.field(column);
+      if (text.empty()) continue;
+      const auto seconds = parseGtfsTime(text);
+      if (!seconds) {
+        fail("trips dropped: invalid time", "the time '" + std::string(text) + "' is not H:MM:SS");
+        timesValid = false;
+        break;
+      }
+      *target = *seconds;
+    }
+    if (!timesValid) continue;
+    if (const std::string_view text = rows.field(distanceColumn); !text.empty()) {
+      const auto distance = toDouble(text);
+      if (distance && *distance >= 0) row.shapeDistance = *distance;
+    }
+    feed.stopTimes.push_back(row);
+  }
+  progress.end(count);
+}
+
+// Groups the stop times by trip (a counting sort, so linear), each trip's
+// in stop_sequence order, and leaves out broken trips and trips without two
+// stop times.
+void groupByTrip(Feed& feed, std::vector<bool>& broken, ImportReport& report) {
+  const std::size_t trips = feed.trips.size();
+  std::vector<std::size_t> begin(trips + 1, 0);
+  for (const StopTime& row : feed.stopTimes) ++begin[static_cast<std::size_t>(row.trip) + 1];
+  for (std::size_t t = 0; t < trips; ++t) begin[t + 1] += begin[t];
+  std::vector<StopTime> grouped(feed.stopTimes.size());
+  std::vector<std::size_t> next(begin.begin(), begin.end() - 1);
+  for (const StopTime& row : feed.stopTimes)
+    grouped[next[static_cast<std::size_t>(row.trip)]++] = row;
+  const auto bySequence = [](const StopTime& a, const StopTime& b) {
+    return a.sequence < b.sequence;
+  };
+  for (std::size_t t = 0; t < trips; ++t) {
+    const auto first = grouped.begin() + static_cast<std::ptrdiff_t>(begin[t]);
+    const auto last = grouped.begin() + static_cast<std::ptrdiff_t>(begin[t + 1]);
+    std::stable_sort(first, last, bySequence);
+    const auto repeated = std::adjacent_find(
+        first, last, [](const StopTime& a, const StopTime& b) { return a.sequence == b.sequence; });
+    if (!broken[t] && repeated != last) {
+      report.warn("trips dropped: repeated stop_sequence",
+                  feed.stopTimesName + ":" + std::to_string((repeated + 1)->line) + ": trip " +
+                      feed.trips[t].id + ": stop_sequence " + std::to_string(repeated->sequence) +
+                      " appears twice");
+      broken[t] = true;
+    }
+  }
+  // Keep the good trips, renumbered.
+  std::vector<Trip> keptTrips;
+  std::vector<StopTime> keptRows;
+  std::vector<std::size_t> keptBegin{0};
+  for (std::size_t t = 0; t < trips; ++t) {
+    if (broken[t]) continue;
+    if (begin[t + 1] - begin[t] < 2) {
+      report.warn("trips dropped: fewer than 2 stop times",
+                  feed.tripsName + ":" + std::to_string(feed.trips[t].line) + ": trip " +
+                      feed.trips[t].id + ": " + std::to_string(begin[t + 1] - begin[t]) +
+                      " stop time");
+      continue;
+    }
+    const auto index = static_cast<int32_t>(keptTrips.size());
+    for (std::size_t r = begin[t]; r < begin[t + 1]; ++r) {
+      keptRows.push_back(grouped[r]);
+      keptRows.back().trip = index;
+    }
+    keptTrips.push_back(std::move(feed.trips[t]));
+    keptBegin.push_back(keptRows.size());
+  }
+  feed.trips = std::move(keptTrips);
+  feed.stopTimes = std::move(keptRows);
+  feed.tripBegin = std::move(keptBegin);
+}
+
+void readFrequencies(const FeedFiles& files, Feed& feed, ImportReport& report) {
+  auto source = files.open("frequencies.txt");
+  if (!source) return;
+  std::unordered_map<std::string, int32_t> tripIndex;
+  for (std::size_t t = 0; t < feed.trips.size(); ++t) {
+    tripIndex.emplace(feed.trips[t].id, static_cast<int32_t>(t));
+  }
+  CsvReader rows(std::move(source), files.displayName("frequencies.txt"));
+  const std::size_t tripColumn = rows.requireColumn("trip_id");
+  const std::size_t startColumn = rows.requireColumn("start_time");
+  const std::size_t endColumn = rows.requireColumn("end_time");
+  const std::size_t headwayColumn = rows.requireColumn("headway_secs");
+  while (rows.next()) {
+    const auto trip = tripIndex.find(std::string(rows.field(tripColumn)));
+    if (trip == tripIndex.end()) continue;
+    const auto start = parseGtfsTime(rows.field(startColumn));
+    const auto end = parseGtfsTime(rows.field(endColumn));
+    const auto headway = toInt(rows.field(headwayColumn));
+    if (!start || !end || !headway || *headway <= 0 || *end < *start) {
+      report.warn("frequencies ignored: invalid times or headway",
+                  rows.where() + ": trip " + std::string(rows.field(tripColumn)));
+      continue;
+    }
+    feed.frequencies.push_back({trip->second, *start, *end, *headway});
+  }
+}
+
+}  // namespace
+
+Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& report,
+              Progress& progress) {
+  TripSelection selection = selectTrips(files, filter, report, progress);
+  Feed feed;
+  feed.routes = std::move(selection.routes);
+  feed.tripsInFeed = selection.tripsInFeed;
+  feed.servicesRunning = selection.servicesRunning;
+  feed.stopsName = files.displayName("stops.txt");
+  feed.tripsName = files.displayName("trips.txt");
+  std::unordered_map<std::string, int32_t> stopIndex;
+  feed.stops = readStops(files, report, stopIndex);
+  std::vector<bool> broken(selection.trips.size(), false);
+  feed.trips = std::move(selection.trips);
+  readStopTimes(files, selection, stopIndex, feed, broken, report, progress);
+  groupByTrip(feed, broken, report);
+  readFrequencies(files, feed, report);
+  readShapeLengths(files, feed, progress);
+  return feed;
+}
+
+}  // namespace murlo::gtfs

@@ -1,0 +1,81 @@
+#include "gtfs/station_table.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "gtfs/station_name.h"
+
+namespace murlo::gtfs {
+namespace {
+
+std::string placeText(const Feed& feed, const StopPlace& place) {
+  return feed.stopsName + ":" + std::to_string(place.line) + ": station " + place.id;
+}
+
+std::string joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+  return text;
+}
+
+}  // namespace
+
+std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<TrainPart>& trains,
+                                           std::vector<int32_t>& indexOf, ImportReport& report) {
+  indexOf.assign(feed.stops.size(), -1);
+  for (const TrainPart& train : trains) {
+    for (const RunStop& stop : train.stops) indexOf[static_cast<std::size_t>(stop.station)] = 0;
+  }
+  std::vector<std::size_t> places;
+  std::vector<std::string> cleanNames;
+  for (std::size_t p = 0; p < feed.stops.size(); ++p) {
+    if (indexOf[p] < 0) continue;
+    indexOf[p] = static_cast<int32_t>(places.size());
+    places.push_back(p);
+    const StopPlace& place = feed.stops[p];
+    CleanName clean = cleanName(place.name);
+    if (!clean.changes.empty()) {
+      report.warn("station names: characters changed or dropped",
+                  placeText(feed, place) + " '" + place.name + "': " + joined(clean.changes));
+    }
+    if (clean.text.empty()) {
+      clean = cleanName(place.id);
+      if (clean.text.empty()) clean.text = "Station_" + std::to_string(places.size());
+      report.warn("station names: none given, named after stop_id",
+                  placeText(feed, place) + " as '" + clean.text + "'");
+    }
+    cleanNames.push_back(std::move(clean.text));
+  }
+
+  const std::unordered_set<std::string> common = commonWords(cleanNames);
+  std::unordered_set<std::string> taken;  // names given so far
+  std::vector<ImportedStation> stations;
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    const StopPlace& place = feed.stops[places[i]];
+    const std::string& clean = cleanNames[i];
+    std::string name = shortenName(clean, common);
+    if (name != clean) {
+      report.warn("station names: shortened to 11 bytes",
+                  placeText(feed, place) + ": '" + clean + "' as '" + name + "'");
+    }
+    if (taken.count(name) != 0) {
+      for (int k = 2;; ++k) {
+        const std::string suffix = std::to_string(k);
+        std::string candidate = shortenName(clean, common, kMaxNameBytes - suffix.size()) + suffix;
+        if (taken.count(candidate) == 0) {
+          name = std::move(candidate);
+          break;
+        }
+      }
+      report.warn("station names: numbered to tell equal names apart",
+                  placeText(feed, place) + ": '" + clean + "' as '" + name + "'");
+    }
+    taken.insert(name);
+    std::string abbreviation = abbreviationFor(place.code, clean, common);
+    if (abbreviation.empty()) abbreviation = "S" + std::to_string(i + 1);
+    stations.push_back({std::move(name), std::move(abbreviation)});
+  }
+  return stations;
+}
+
+}  // namespace murlo::gtfs

@@ -1,0 +1,154 @@
+#include "gtfs/trip_runs.h"
+
+#include <cmath>
+#include <string>
+
+namespace murlo::gtfs {
+namespace {
+
+constexpr int32_t kMaxRepeats = 2000;  // departures per frequencies.txt row
+
+std::string where(const Feed& feed, const StopTime& row) {
+  return feed.stopTimesName + ":" + std::to_string(row.line) + ": trip " +
+         feed.trips[static_cast<std::size_t>(row.trip)].id;
+}
+
+// Fills in missing times: a stop with one of its two times takes it for
+// both; stops with neither between two timed ones are timed in proportion to
+// distance (or to their count, where the distance does not grow). False
+// when the first or the last stop has no time.
+bool completeTimes(std::vector<int32_t>& arrival, std::vector<int32_t>& departure,
+                   const std::vector<double>& km) {
+  const std::size_t n = arrival.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (arrival[i] == kNoTime) arrival[i] = departure[i];
+    if (departure[i] == kNoTime) departure[i] = arrival[i];
+  }
+  if (arrival[0] == kNoTime || arrival[n - 1] == kNoTime) return false;
+  std::size_t before = 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if (arrival[i] == kNoTime) continue;
+    const double span = km[i] - km[before];
+    for (std::size_t k = before + 1; k < i; ++k) {
+      const double share = span > 0
+                               ? (km[k] - km[before]) / span
+                               : static_cast<double>(k - before) / static_cast<double>(i - before);
+      const double time = departure[before] + share * (arrival[i] - departure[before]);
+      arrival[k] = departure[k] = static_cast<int32_t>(std::lround(time));
+    }
+    before = i;
+  }
+  return true;
+}
+
+std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<DistanceUnit>& unit,
+                         ImportReport& report) {
+  const std::size_t begin = feed.tripBegin[t];
+  const std::size_t n = feed.tripBegin[t + 1] - begin;
+  bool rejected = false;
+  const std::vector<double> km = tripKm(feed, t, unit, rejected);
+  const StopTime& first = feed.stopTimes[begin];
+  if (rejected) {
+    report.warn("trips measured along coordinates: shape_dist_traveled inconsistent",
+                where(feed, first));
+  }
+  std::vector<int32_t> arrival(n), departure(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    arrival[i] = feed.stopTimes[begin + i].arrival;
+    departure[i] = feed.stopTimes[begin + i].departure;
+  }
+  if (!completeTimes(arrival, departure, km)) {
+    report.warn("trips dropped: the first or last stop has no time", where(feed, first));
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool backwards = departure[i] < arrival[i] || (i > 0 && arrival[i] < departure[i - 1]);
+    if (backwards) {
+      report.warn("trips dropped: times go backwards", where(feed, feed.stopTimes[begin + i]));
+      return std::nullopt;
+    }
+  }
+  Run run;
+  run.trip = static_cast<int32_t>(t);
+  for (std::size_t i = 0; i < n; ++i) {
+    const int32_t station =
+        feed.stops[static_cast<std::size_t>(feed.stopTimes[begin + i].stop)].station;
+    if (!run.stops.empty() && run.stops.back().station == station) {
+      run.stops.back().departure = departure[i];  // two platforms of one station
+      continue;
+    }
+    run.stops.push_back({station, arrival[i], departure[i], km[i]});
+  }
+  if (run.stops.size() < 2) {
+    report.warn("trips dropped: they call at one station only", where(feed, first));
+    return std::nullopt;
+  }
+  return run;
+}
+
+}  // namespace
+
+std::vector<double> tripKm(const Feed& feed, std::size_t trip,
+                           const std::optional<DistanceUnit>& unit, bool& rejected) {
+  std::vector<double> measured = coordinateKm(feed, trip);
+  rejected = false;
+  const std::size_t begin = feed.tripBegin[trip];
+  const std::size_t end = feed.tripBegin[trip + 1];
+  bool given = true;
+  for (std::size_t r = begin; r < end; ++r)
+    given = given && !std::isnan(feed.stopTimes[r].shapeDistance);
+  if (!given || !unit) return measured;
+  std::vector<double> km;
+  const double origin = feed.stopTimes[begin].shapeDistance;
+  for (std::size_t r = begin; r < end; ++r) {
+    const double value = (feed.stopTimes[r].shapeDistance - origin) / unit->perKm;
+    if (!km.empty() && value < km.back()) {
+      rejected = true;
+      return measured;
+    }
+    km.push_back(value);
+  }
+  const double straight = measured.back();
+  if (km.back() < 0.9 * straight - 1.0 || km.back() > 3.0 * straight + 1.0) {
+    rejected = true;
+    return measured;
+  }
+  return km;
+}
+
+std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
+                           ImportReport& report) {
+  std::vector<std::vector<const Frequency*>> repeats(feed.trips.size());
+  for (const Frequency& f : feed.frequencies) {
+    repeats[static_cast<std::size_t>(f.trip)].push_back(&f);
+  }
+  std::vector<Run> runs;
+  for (std::size_t t = 0; t < feed.trips.size(); ++t) {
+    std::optional<Run> run = runOf(feed, t, unit, report);
+    if (!run) continue;
+    if (repeats[t].empty()) {
+      runs.push_back(std::move(*run));
+      continue;
+    }
+    for (const Frequency* f : repeats[t]) {
+      int32_t count = 0;
+      for (int32_t start = f->start; start < f->end; start += f->headway) {
+        if (++count > kMaxRepeats) {
+          report.warn("frequencies cut short: more than 2000 departures",
+                      "frequencies.txt: trip " + feed.trips[t].id);
+          break;
+        }
+        Run repeat = *run;
+        const int32_t shift = start - run->firstDeparture();
+        for (RunStop& stop : repeat.stops) {
+          stop.arrival += shift;
+          stop.departure += shift;
+        }
+        runs.push_back(std::move(repeat));
+      }
+    }
+  }
+  return runs;
+}
+
+}  // namespace murlo::gtfs

@@ -1,0 +1,211 @@
+// Which trips run on the date: agencies, routes, the service calendar, trips.
+#include <algorithm>
+#include <unordered_set>
+
+#include "gtfs/csv_reader.h"
+#include "gtfs/feed_error.h"
+#include "gtfs/feed_loader.h"
+#include "gtfs/field_values.h"
+#include "gtfs/service_day.h"
+
+namespace murlo::gtfs {
+namespace {
+
+constexpr uint64_t kProgressEvery = 1 << 16;
+
+CsvReader openRequired(const FeedFiles& files, const char* name) {
+  auto source = files.open(name);
+  if (!source) throw FeedError(files.displayName(name) + ": the feed has no " + name);
+  return CsvReader(std::move(source), files.displayName(name));
+}
+
+// The agency ids asked for; `all` when no agency is named.
+struct AgencyChoice {
+  bool all = true;
+  std::unordered_set<std::string> ids;
+  std::string onlyAgency;  // the id of the feed's only agency, for routes without one
+};
+
+AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::string>& wanted) {
+  AgencyChoice choice;
+  choice.all = wanted.empty();
+  auto source = files.open("agency.txt");
+  if (!source) {
+    if (!choice.all) throw FeedError("--agency: the feed has no agency.txt");
+    return choice;
+  }
+  CsvReader agencies(std::move(source), files.displayName("agency.txt"));
+  const std::size_t idColumn = agencies.column("agency_id");
+  const std::size_t nameColumn = agencies.column("agency_name");
+  std::vector<std::string> known;
+  std::unordered_set<std::string> matched;
+  while (agencies.next()) {
+    const std::string id(agencies.field(idColumn));
+    const std::string name(agencies.field(nameColumn));
+    known.push_back(name.empty() ? id : name);
+    choice.onlyAgency = known.size() == 1 ? id : "";
+    for (const std::string& w : wanted) {
+      if (w == id || w == name) {
+        choice.ids.insert(id);
+        matched.insert(w);
+      }
+    }
+  }
+  for (const std::string& w : wanted) {
+    if (matched.count(w) == 0) {
+      std::string list;
+      for (const std::string& k : known) list += (list.empty() ? "" : ", ") + k;
+      throw FeedError("--agency: no agency has the id or name " + w + " (the feed has: " + list +
+                      ")");
+    }
+  }
+  return choice;
+}
+
+std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
+                              ImportReport& report, std::unordered_map<std::string, int32_t>& index,
+                              std::unordered_set<std::string>& allRoutes) {
+  const AgencyChoice agencies = chooseAgencies(files, filter.agencies);
+  CsvReader routes = openRequired(files, "routes.txt");
+  const std::size_t idColumn = routes.requireColumn("route_id");
+  const std::size_t typeColumn = routes.requireColumn("route_type");
+  const std::size_t agencyColumn = routes.column("agency_id");
+  const std::size_t nameColumn = routes.column("route_short_name");
+  std::vector<Route> selected;
+  while (routes.next()) {
+    const std::string id(routes.field(idColumn));
+    allRoutes.insert(id);
+    const auto type = toInt(routes.field(typeColumn));
+    if (!type) {
+      report.warn("routes dropped: no valid route_type",
+                  routes.where() + ": route " + id + " has route_type '" +
+                      std::string(routes.field(typeColumn)) + "'");
+      continue;
+    }
+    if (!filter.routeTypes.empty() && !routeTypeWanted(filter.routeTypes, *type)) continue;
+    std::string agency(routes.field(agencyColumn));
+    if (agency.empty()) agency = agencies.onlyAgency;
+    if (!agencies.all && agencies.ids.count(agency) == 0) continue;
+    if (!index.emplace(id, static_cast<int32_t>(selected.size())).second) {
+      report.warn("routes dropped: repeated route_id", routes.where() + ": route " + id);
+      continue;
+    }
+    selected.push_back({id, std::string(routes.field(nameColumn)), *type});
+  }
+  return selected;
+}
+
+ServiceDay readCalendar(const FeedFiles& files, const FeedFilter& filter, ImportReport& report) {
+  ServiceDay day(filter.date);
+  auto calendarSource = files.open("calendar.txt");
+  auto datesSource = files.open("calendar_dates.txt");
+  if (!calendarSource && !datesSource) {
+    throw FeedError(files.displayName("calendar.txt") +
+                    ": the feed has neither calendar.txt nor calendar_dates.txt");
+  }
+  if (calendarSource) {
+    CsvReader calendar(std::move(calendarSource), files.displayName("calendar.txt"));
+    const std::size_t serviceColumn = calendar.requireColumn("service_id");
+    const std::size_t weekdayColumn = calendar.requireColumn(day.weekdayColumn());
+    const std::size_t startColumn = calendar.requireColumn("start_date");
+    const std::size_t endColumn = calendar.requireColumn("end_date");
+    while (calendar.next()) {
+      const auto start = parseDate(calendar.field(startColumn));
+      const auto end = parseDate(calendar.field(endColumn));
+      const std::string_view runs = calendar.field(weekdayColumn);
+      if (!start || !end || (runs != "0" && runs != "1")) {
+        report.warn("calendar rows ignored: invalid dates or weekday flags",
+                    calendar.where() + ": service " + std::string(calendar.field(serviceColumn)));
+        continue;
+      }
+      day.addPattern(calendar.field(serviceColumn), runs == "1", *start, *end);
+    }
+  }
+  if (datesSource) {
+    CsvReader dates(std::move(datesSource), files.displayName("calendar_dates.txt"));
+    const std::size_t serviceColumn = dates.requireColumn("service_id");
+    const std::size_t dateColumn = dates.requireColumn("date");
+    const std::size_t typeColumn = dates.requireColumn("exception_type");
+    while (dates.next()) {
+      const auto date = parseDate(dates.field(dateColumn));
+      const auto type = toInt(dates.field(typeColumn));
+      if (!date || !type || (*type != 1 && *type != 2)) {
+        report.warn("calendar exceptions ignored: invalid date or exception_type",
+                    dates.where() + ": service " + std::string(dates.field(serviceColumn)));
+        continue;
+      }
+      day.addException(dates.field(serviceColumn), *date, *type);
+    }
+  }
+  return day;
+}
+
+}  // namespace
+
+bool routeTypeWanted(const std::vector<int32_t>& wanted, int32_t type) {
+  struct Range {
+    int32_t basic, first, last;
+  };
+  static constexpr Range kExtended[] = {{0, 900, 999},  {1, 400, 499},   {2, 100, 199},
+                                        {3, 700, 799},  {4, 1000, 1099}, {6, 1300, 1399},
+                                        {7, 1400, 1499}};
+  for (const int32_t w : wanted) {
+    if (w == type) return true;
+    for (const Range& r : kExtended) {
+      if (r.basic == w && type >= r.first && type <= r.last) return true;
+    }
+  }
+  return false;
+}
+
+TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, ImportReport& report,
+                          Progress& progress) {
+  TripSelection selection;
+  std::unordered_map<std::string, int32_t> routeIndex;
+  std::unordered_set<std::string> allRoutes;
+  selection.routes = readRoutes(files, filter, report, routeIndex, allRoutes);
+  const ServiceDay day = readCalendar(files, filter, report);
+  selection.servicesRunning = day.count();
+
+  CsvReader trips = openRequired(files, "trips.txt");
+  const std::size_t idColumn = trips.requireColumn("trip_id");
+  const std::size_t routeColumn = trips.requireColumn("route_id");
+  const std::size_t serviceColumn = trips.requireColumn("service_id");
+  const std::size_t nameColumn = trips.column("trip_short_name");
+  const std::size_t shapeColumn = trips.column("shape_id");
+  progress.begin(trips.name(), trips.size());
+  std::string key;
+  while (trips.next()) {
+    ++selection.tripsInFeed;
+    if (selection.tripsInFeed % kProgressEvery == 0) {
+      progress.update(trips.bytesRead(), selection.tripsInFeed);
+    }
+    key.assign(trips.field(routeColumn));
+    const auto route = routeIndex.find(key);
+    if (route == routeIndex.end()) {
+      if (allRoutes.count(key) == 0) {
+        report.warn(
+            "trips dropped: unknown route_id",
+            trips.where() + ": trip " + std::string(trips.field(idColumn)) + " names route " + key);
+      }
+      continue;
+    }
+    if (!day.runs(trips.field(serviceColumn))) continue;
+    Trip trip;
+    trip.id = std::string(trips.field(idColumn));
+    trip.route = route->second;
+    trip.shortName = std::string(trips.field(nameColumn));
+    trip.shapeId = std::string(trips.field(shapeColumn));
+    trip.line = trips.line();
+    if (!selection.tripIndex.emplace(trip.id, static_cast<int32_t>(selection.trips.size()))
+             .second) {
+      report.warn("trips dropped: repeated trip_id", trips.where() + ": trip " + trip.id);
+      continue;
+    }
+    selection.trips.push_back(std::move(trip));
+  }
+  progress.end(selection.tripsInFeed);
+  return selection;
+}
+
+}  // namespace murlo::gtfs
