@@ -142,6 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
                   5, "not declared"},
         ErrorCase{"RepeatedName", kTwo + "station 甲 J2\n", 3, "already declared on line 1"},
         ErrorCase{"LabelTaken", kTwo + "station 甲 J2 as 乙\n", 3, "already a station name"},
+        ErrorCase{"KeywordAsName", "station end E\n", 1, "cannot be a keyword"},
+        ErrorCase{"CommentAsLabel", kTwo + "station 甲 J2 as #2\n", 3, "cannot be a keyword"},
         ErrorCase{"NameTooLong", "station 乌鲁木齐南东站 W\n", 1, "at most 11"},
         ErrorCase{"NameNotInCodePage", "station ก J\n", 1, "code page 936"},
         ErrorCase{"BadAbbreviation", "station 甲 J-1\n", 1, "abbreviation"},

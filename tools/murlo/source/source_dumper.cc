@@ -100,6 +100,10 @@ class Dumper {
       if (!gbkToUtf8(db_.stationNames[s], names[s])) {
         warn("station " + std::to_string(s) + ": the name holds bytes that form no character");
       }
+      if (!names[s].empty() && isReserved(names[s])) {
+        warn("station " + std::to_string(s) + ": the name " + names[s] +
+             " reads as a keyword or comment in a source");
+      }
       taken.insert(names[s]);
     }
     std::set<std::string> declared;

@@ -42,6 +42,16 @@ bool isTrainNumbers(std::string_view v) {
   return true;
 }
 
+}  // namespace
+
+// Words a stop line cannot begin with: they would be read as something else.
+bool isReserved(std::string_view token) {
+  return token == "header" || token == "station" || token == "train" || token == "end" ||
+         (!token.empty() && (token.front() == '#' || token.front() == '"'));
+}
+
+namespace {
+
 bool isAbbreviation(std::string_view v) {
   if (v.empty()) return false;
   for (const char c : v) {
@@ -146,6 +156,10 @@ class Parser {
     const bool labelled = tokens.size() == 5 && tokens[3] == "as";
     if (tokens.size() != 3 && !labelled) {
       return error(number, "expected: station NAME ABBREVIATION [as LABEL]");
+    }
+    if (isReserved(tokens[1]) || (labelled && isReserved(tokens[4]))) {
+      return error(number, "a station name or label cannot be a keyword (header, station, "
+                           "train, end) or begin with # or \"");
     }
     const auto name = stationName(number, tokens[1]);
     if (!name) return;

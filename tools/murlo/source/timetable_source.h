@@ -31,6 +31,10 @@ struct Diagnostic {
 // complete only when there are none.
 std::vector<Diagnostic> parseSource(std::string_view text, Timetable& timetable);
 
+// Whether a station name or label would read as something else at the start
+// of a line (a keyword, a comment, a quoted text).
+bool isReserved(std::string_view token);
+
 // Builds the database file's bytes of a parsed timetable into `file`. The
 // writer's refusal is returned, though a timetable that parsed without error
 // always writes.
