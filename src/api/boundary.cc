@@ -19,8 +19,7 @@ bool argumentToGbk(const murlo_char16* text, std::string& gbk) {
 }
 
 Utf16Result::Utf16Result(std::string_view gbk) {
-  units_.reserve(gbkToUtf16Length(gbk));
-  gbkToUtf16(gbk, units_);
+  gbkToUtf16(gbk, units_);  // sizes the result itself, in one pass
 }
 
 void Utf16Result::writeTo(murlo_char16* out) const {

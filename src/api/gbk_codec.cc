@@ -1,6 +1,7 @@
 #include "api/gbk_codec.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "api/gbk_tables.h"
 
@@ -72,6 +73,18 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
   char16_t* out = utf16.data() + start;
   std::size_t i = 0;
   while (i < gbk.size()) {
+    // Result text is mostly ASCII (times, fares, separators): eight bytes
+    // below 0x80 become eight code units at once.
+    if (i + 8 <= gbk.size()) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, gbk.data() + i, 8);
+      if ((word & 0x8080808080808080u) == 0) {
+        for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(byteAt(gbk, i + k));
+        out += 8;
+        i += 8;
+        continue;
+      }
+    }
     const unsigned b = byteAt(gbk, i);
     if (b < 0x80) {
       *out++ = static_cast<char16_t>(b);

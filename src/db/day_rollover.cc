@@ -1,34 +1,49 @@
 #include "db/day_rollover.h"
 
+#include <charconv>
+
 namespace murlo {
 
 int64_t journeyMinutes(const StopList& stops, int32_t fromStop, int32_t toStop) {
-  int64_t total = 0;
-  for (int32_t k = toStop; k >= fromStop + 2; --k) {
-    total += stepMinutes(stops[k - 1].arrivalMinutes(), stops[k].arrivalMinutes());
+  // Forward, reading each arrival once.
+  int32_t arrival = stops[fromStop + 1].arrivalMinutes();
+  int64_t total = stepMinutes(stops[fromStop].departureMinutes(), arrival);
+  for (int32_t k = fromStop + 2; k <= toStop; ++k) {
+    const int32_t next = stops[k].arrivalMinutes();
+    total += stepMinutes(arrival, next);
+    arrival = next;
   }
-  total += stepMinutes(stops[fromStop].departureMinutes(),
-                       stops[fromStop + 1].arrivalMinutes());
   return total;
 }
 
 namespace {
 
 // printf's "%.2d": at least two digits, a minus sign in front of them.
-void appendTwoDigitsAtLeast(std::string& out, int64_t value) {
-  if (value < 0) out += '-';
-  const std::string digits = std::to_string(value < 0 ? -value : value);
-  if (digits.size() < 2) out += '0';
-  out += digits;
+char* writeTwoDigitsAtLeast(char* out, int64_t value) {
+  if (value < 0) *out++ = '-';
+  const uint64_t magnitude =
+      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (magnitude < 100) {
+    *out++ = static_cast<char>('0' + magnitude / 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+  }
+  return std::to_chars(out, out + 20, magnitude).ptr;
 }
 
 }  // namespace
 
+void appendHoursMinutes(std::string& out, int64_t minutes) {
+  char text[48];
+  char* p = writeTwoDigitsAtLeast(text, minutes / 60);
+  *p++ = ':';
+  p = writeTwoDigitsAtLeast(p, minutes % 60);
+  out.append(text, p);
+}
+
 std::string formatHoursMinutes(int64_t minutes) {
   std::string text;
-  appendTwoDigitsAtLeast(text, minutes / 60);
-  text += ':';
-  appendTwoDigitsAtLeast(text, minutes % 60);
+  appendHoursMinutes(text, minutes);
   return text;
 }
 

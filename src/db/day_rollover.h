@@ -32,6 +32,9 @@ int64_t journeyMinutes(const StopList& stops, int32_t fromStop, int32_t toStop);
 // minutes / 60 and minutes % 60). Hours are not reduced modulo 24.
 std::string formatHoursMinutes(int64_t minutes);
 
+// Appends formatHoursMinutes(minutes) to `out`.
+void appendHoursMinutes(std::string& out, int64_t minutes);
+
 }  // namespace murlo
 
 #endif  // MURLO_DB_DAY_ROLLOVER_H_

@@ -29,6 +29,18 @@ constexpr int32_t readAtoi(std::string_view field) {
   return negative ? -value : value;
 }
 
+// readAtoi of the `width` bytes at `field`, quicker when they are all digits
+// (as every field of a well-formed record is).
+constexpr int32_t readField(const char* field, std::size_t width) {
+  int32_t value = 0;
+  for (std::size_t i = 0; i < width; ++i) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(field[i])) - unsigned{'0'};
+    if (digit > 9) return readAtoi(std::string_view(field, width));
+    value = value * 10 + static_cast<int32_t>(digit);
+  }
+  return value;
+}
+
 }  // namespace murlo
 
 #endif  // MURLO_DB_DIGITS_H_

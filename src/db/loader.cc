@@ -1,8 +1,10 @@
 #include "db/loader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <string_view>
+#include <vector>
 
 namespace murlo {
 namespace {
@@ -12,30 +14,56 @@ std::string_view untilZero(std::string_view text) {
   return text.substr(0, text.find('\0'));
 }
 
+// The offset of `at` in `storage` as a span bound.
+uint32_t offsetIn(const char* storage, const char* at) {
+  const auto offset = static_cast<std::size_t>(at - storage);
+  if (offset > UINT32_MAX) throw std::length_error("a list entry beyond 4 GiB");
+  return static_cast<uint32_t>(offset);
+}
+
+// The first separator in [p, end), or end. Short tokens (names, numbers) are
+// scanned byte by byte, long ones (records) with memchr.
+const char* findSeparator(const char* p, const char* end, char separator) {
+  for (const char* const near = p + std::min<std::ptrdiff_t>(end - p, 32); p < near; ++p) {
+    if (*p == separator) return p;
+  }
+  if (p == end) return end;
+  const void* found = std::memchr(p, separator, static_cast<std::size_t>(end - p));
+  return found != nullptr ? static_cast<const char*>(found) : end;
+}
+
+// Calls consume(begin, end) for each token of `text`: the runs between
+// separators, a run of separators counting as one.
 template <typename Consumer>
 void forEachToken(std::string_view text, char separator, Consumer&& consume) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == separator) {
-      ++i;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    if (*p == separator) {
+      ++p;
       continue;
     }
-    const std::size_t end = std::min(text.find(separator, i), text.size());
-    consume(text.substr(i, end - i));
-    i = end;
+    const char* tokenEnd = findSeparator(p, end, separator);
+    consume(p, tokenEnd);
+    p = tokenEnd;
   }
 }
 
-void fillList(std::string_view text, char separator, TextList& list) {
-  list.reserve(0, text.size());
-  forEachToken(text, separator, [&](std::string_view token) { list.push_back(token); });
-  list.shrink_to_fit();
+// The entries of a list section, borrowed from `storage`.
+void fillList(std::string_view text, char separator, const char* storage, TextList& list) {
+  std::vector<TextList::Span> spans;
+  forEachToken(text, separator, [&](const char* begin, const char* end) {
+    spans.push_back(TextList::Span{offsetIn(storage, begin), offsetIn(storage, end)});
+  });
+  spans.shrink_to_fit();
+  list.borrow(storage, std::move(spans));
 }
 
 }  // namespace
 
-TimetableDb buildTables(const SectionTexts& texts) {
+TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]> storage) {
   TimetableDb db;
+  const char* const base = storage.get();
   db.headerText = std::string(texts.header);
   for (int s = 1; s <= texts.terminated; ++s) {
     const auto section = static_cast<Section>(s);
@@ -52,33 +80,51 @@ TimetableDb buildTables(const SectionTexts& texts) {
         db.trainFareRateCodes = std::string(text);
         break;
       case Section::kTrainNumbers:
-        fillList(text, separator, db.trainNumbers);
+        fillList(text, separator, base, db.trainNumbers);
         break;
       case Section::kStations: {
+        std::vector<TextList::Span> names;
+        std::vector<TextList::Span> abbreviations;
         bool isName = true;
-        forEachToken(text, separator, [&](std::string_view token) {
-          (isName ? db.stationNames : db.stationAbbreviations).push_back(token);
+        forEachToken(text, separator, [&](const char* begin, const char* end) {
+          (isName ? names : abbreviations)
+              .push_back(TextList::Span{offsetIn(base, begin), offsetIn(base, end)});
           isName = !isName;
         });
-        db.stationNames.shrink_to_fit();
-        db.stationAbbreviations.shrink_to_fit();
+        names.shrink_to_fit();
+        abbreviations.shrink_to_fit();
+        db.stationNames.borrow(base, std::move(names));
+        db.stationAbbreviations.borrow(base, std::move(abbreviations));
         break;
       }
       case Section::kCallLists:
-        fillList(text, separator, db.stationCallLists);
+        fillList(text, separator, base, db.stationCallLists);
         break;
       case Section::kStopLists:
-        fillList(text, separator, db.trainStopLists);
+        fillList(text, separator, base, db.trainStopLists);
         break;
     }
   }
   db.trainCount = static_cast<int32_t>(std::min<std::size_t>(db.trainNumbers.size(), INT32_MAX));
   db.stationCount = static_cast<int32_t>(std::min<std::size_t>(db.stationNames.size(), INT32_MAX));
+  db.storage = std::move(storage);
   return db;
 }
 
 TimetableDb parseDatabase(std::span<char> file) {
-  TimetableDb db = buildTables(descrambleSections(file));
+  const SectionTexts texts = descrambleSections(file);
+  // The tables keep their own copy of the file, the texts moved onto it.
+  std::shared_ptr<char[]> copy(new char[file.size() + 1]);
+  if (!file.empty()) std::memcpy(copy.get(), file.data(), file.size());
+  SectionTexts moved = texts;
+  const auto onCopy = [&](std::string_view text) {
+    return text.data() == nullptr
+               ? text
+               : std::string_view(copy.get() + (text.data() - file.data()), text.size());
+  };
+  moved.header = onCopy(texts.header);
+  for (auto& section : moved.sections) section = onCopy(section);
+  TimetableDb db = buildTables(moved, std::move(copy));
   buildLookupIndexes(db);
   return db;
 }
@@ -96,8 +142,10 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
       case ReadStatus::kReadFailed:
         return LoadResult::kFailed;
     }
-    TimetableDb fresh = parseDatabase(std::span<char>(bytes.data.get(), bytes.size));
-    bytes = FileBytes{};  // release the file before the swap
+    const SectionTexts texts = descrambleSections(std::span<char>(bytes.data.get(), bytes.size));
+    // The tables keep the file itself.
+    TimetableDb fresh = buildTables(texts, std::shared_ptr<const char[]>(std::move(bytes.data)));
+    buildLookupIndexes(fresh);
     db = std::move(fresh);
     return LoadResult::kLoaded;
   } catch (...) {

@@ -3,6 +3,7 @@
 #define MURLO_DB_LOADER_H_
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "db/file_reader.h"
@@ -23,16 +24,18 @@ enum class LoadResult : int32_t {
 // text; list sections are split into tokens at their separator, a run of
 // separators counting as one, so no token is empty; section 5's tokens
 // alternate name, abbreviation. Unterminated sections leave their tables
-// empty. May throw std::bad_alloc.
-TimetableDb buildTables(const SectionTexts& texts);
+// empty. The lists' entries stay where the texts lie, in `storage`, which the
+// tables keep. May throw std::bad_alloc, and std::length_error for a list
+// entry beyond the first 4 GiB of the file.
+TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]> storage);
 
-// De-scrambles `file` in place and builds its tables and lookup indexes. May
-// throw std::bad_alloc.
+// De-scrambles `file` in place and builds its tables and lookup indexes over
+// a copy of it (the tables do not refer to `file`). May throw as above.
 TimetableDb parseDatabase(std::span<char> file);
 
-// Reads the file at `path` and builds its tables into `db`. `db` changes only
-// when the result is kLoaded; it then holds the new database whole. Never
-// throws.
+// Reads the file at `path` and builds its tables into `db`, which keeps the
+// file's bytes: nothing is copied. `db` changes only when the result is
+// kLoaded; it then holds the new database whole. Never throws.
 LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db);
 
 }  // namespace murlo

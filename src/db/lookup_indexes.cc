@@ -2,19 +2,84 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 
 #include "db/timetable_db.h"
 
 namespace murlo {
 namespace {
 
-std::vector<int32_t> sortedBy(const TextList& list) {
-  std::vector<int32_t> order(list.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&list](int32_t a, int32_t b) {
-    return list[static_cast<std::size_t>(a)] < list[static_cast<std::size_t>(b)];
+// The first eight bytes of `text`, big-endian, zero-padded.
+uint64_t keyOf(std::string_view text) {
+  uint64_t key = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+  }
+  return key;
+}
+
+// `order` and `keys` of the entries of `list` sorted by (text, index).
+void sortByText(const TextList& list, std::vector<int32_t>& order, std::vector<uint64_t>& keys) {
+  struct Keyed {
+    uint64_t key;
+    uint32_t length;
+    int32_t index;
+  };
+  std::vector<Keyed> keyed(list.size());
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    const std::string_view text = list[i];
+    keyed[i] = Keyed{keyOf(text), static_cast<uint32_t>(std::min<std::size_t>(text.size(), 9)),
+                     static_cast<int32_t>(i)};
+  }
+  std::sort(keyed.begin(), keyed.end(), [&list](const Keyed& a, const Keyed& b) {
+    if (a.key != b.key) return a.key < b.key;
+    // Equal keys: texts of at most eight bytes differ only in length (the
+    // shorter first); longer ones are compared whole.
+    if (a.length <= 8 || b.length <= 8) {
+      return a.length != b.length ? a.length < b.length : a.index < b.index;
+    }
+    const std::string_view ta = list[static_cast<std::size_t>(a.index)];
+    const std::string_view tb = list[static_cast<std::size_t>(b.index)];
+    return ta != tb ? ta < tb : a.index < b.index;
   });
-  return order;
+  order.resize(keyed.size());
+  keys.resize(keyed.size());
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    order[i] = keyed[i].index;
+    keys[i] = keyed[i].key;
+  }
+}
+
+// The first position in the sorted `order` whose text is not below `wanted`.
+std::size_t lowerBound(const TextList& list, const std::vector<int32_t>& order,
+                       const std::vector<uint64_t>& keys, std::string_view wanted) {
+  const uint64_t wantedKey = keyOf(wanted);
+  std::size_t first = 0;
+  std::size_t count = order.size();
+  while (count > 0) {
+    const std::size_t half = count / 2;
+    const std::size_t middle = first + half;
+    const bool below = keys[middle] != wantedKey
+                           ? keys[middle] < wantedKey
+                           : list[static_cast<std::size_t>(order[middle])] < wanted;
+    if (below) {
+      first = middle + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  return first;
+}
+
+// FNV-1a: numbers are short, a few bytes each.
+uint64_t hashNumber(std::string_view number) {
+  uint64_t hash = 14695981039346656037u;
+  for (const char c : number) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  return hash;
 }
 
 std::string_view tokenText(const TimetableDb& db, const NumberToken& token) {
@@ -25,8 +90,8 @@ std::string_view tokenText(const TimetableDb& db, const NumberToken& token) {
 
 void buildLookupIndexes(TimetableDb& db) {
   LookupIndexes indexes;
-  indexes.stationsByName = sortedBy(db.stationNames);
-  indexes.stationsByAbbreviation = sortedBy(db.stationAbbreviations);
+  sortByText(db.stationNames, indexes.stationsByName, indexes.nameKeys);
+  sortByText(db.stationAbbreviations, indexes.stationsByAbbreviation, indexes.abbreviationKeys);
   for (std::size_t t = 0; t < db.trainNumbers.size(); ++t) {
     const std::string_view entry = db.trainNumbers[t];
     std::size_t begin = 0;
@@ -38,18 +103,27 @@ void buildLookupIndexes(TimetableDb& db) {
       begin = end + 1;
     }
   }
+  if (indexes.numbers.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
+  std::size_t slots = 16;
+  while (slots < 2 * indexes.numbers.size()) slots *= 2;
+  indexes.numberSlots.assign(slots, 0);
+  const std::size_t mask = slots - 1;
+  for (std::size_t i = 0; i < indexes.numbers.size(); ++i) {
+    std::size_t slot = static_cast<std::size_t>(hashNumber(tokenText(db, indexes.numbers[i]))) & mask;
+    while (indexes.numberSlots[slot] != 0) slot = (slot + 1) & mask;
+    indexes.numberSlots[slot] = static_cast<uint32_t>(i + 1);
+  }
   indexes.trainsIndexed = db.trainNumbers.size();
-  std::stable_sort(indexes.numbers.begin(), indexes.numbers.end(),
-                   [&db](const NumberToken& a, const NumberToken& b) {
-                     return tokenText(db, a) < tokenText(db, b);
-                   });
   db.indexes = std::move(indexes);
 }
 
 bool lookupIndexesCurrent(const TimetableDb& db) {
-  return db.indexes.stationsByName.size() == db.stationNames.size() &&
-         db.indexes.stationsByAbbreviation.size() == db.stationAbbreviations.size() &&
-         db.indexes.trainsIndexed == db.trainNumbers.size();
+  const LookupIndexes& indexes = db.indexes;
+  return indexes.stationsByName.size() == db.stationNames.size() &&
+         indexes.nameKeys.size() == db.stationNames.size() &&
+         indexes.stationsByAbbreviation.size() == db.stationAbbreviations.size() &&
+         indexes.abbreviationKeys.size() == db.stationAbbreviations.size() &&
+         indexes.trainsIndexed == db.trainNumbers.size() && !indexes.numberSlots.empty();
 }
 
 int32_t findStation(const TimetableDb& db, std::string_view name) {
@@ -62,13 +136,11 @@ int32_t findStation(const TimetableDb& db, std::string_view name) {
     return -1;
   }
   const auto& order = db.indexes.stationsByName;
-  const auto it = std::lower_bound(order.begin(), order.end(), name,
-                                   [&db](int32_t station, std::string_view wanted) {
-                                     return db.stationNames[static_cast<std::size_t>(station)] <
-                                            wanted;
-                                   });
-  if (it == order.end() || db.stationNames[static_cast<std::size_t>(*it)] != name) return -1;
-  return static_cast<std::size_t>(*it) < count ? *it : -1;
+  const std::size_t at = lowerBound(db.stationNames, order, db.indexes.nameKeys, name);
+  if (at == order.size() || db.stationNames[static_cast<std::size_t>(order[at])] != name) {
+    return -1;
+  }
+  return static_cast<std::size_t>(order[at]) < count ? order[at] : -1;
 }
 
 std::vector<int32_t> stationsWithAbbreviationPrefix(const TimetableDb& db,
@@ -86,13 +158,21 @@ std::vector<int32_t> stationsWithAbbreviationPrefix(const TimetableDb& db,
     return found;
   }
   const auto& order = db.indexes.stationsByAbbreviation;
-  auto it = std::lower_bound(order.begin(), order.end(), prefix,
-                             [&db](int32_t station, std::string_view wanted) {
-                               return db.stationAbbreviations[static_cast<std::size_t>(station)] <
-                                      wanted;
-                             });
-  for (; it != order.end() && matches(static_cast<std::size_t>(*it)); ++it) {
-    if (static_cast<std::size_t>(*it) < count) found.push_back(*it);
+  const auto& keys = db.indexes.abbreviationKeys;
+  std::size_t at = lowerBound(db.stationAbbreviations, order, keys, prefix);
+  if (prefix.size() <= 8 && prefix.find('\0') == std::string_view::npos) {
+    // The abbreviations that begin with the prefix are those whose key does
+    // in its first prefix.size() bytes (the padding of a key is zero bytes,
+    // which the prefix does not hold).
+    const uint64_t mask = prefix.empty() ? 0 : ~uint64_t{0} << (8 * (8 - prefix.size()));
+    const uint64_t wanted = keyOf(prefix);
+    for (; at < order.size() && (keys[at] & mask) == wanted; ++at) {
+      if (static_cast<std::size_t>(order[at]) < count) found.push_back(order[at]);
+    }
+  } else {
+    for (; at < order.size() && matches(static_cast<std::size_t>(order[at])); ++at) {
+      if (static_cast<std::size_t>(order[at]) < count) found.push_back(order[at]);
+    }
   }
   std::sort(found.begin(), found.end());
   return found;
@@ -100,12 +180,13 @@ std::vector<int32_t> stationsWithAbbreviationPrefix(const TimetableDb& db,
 
 void appendTrainsWithNumber(const TimetableDb& db, std::string_view number,
                             std::vector<int32_t>& trains) {
-  const auto& tokens = db.indexes.numbers;
-  auto it = std::lower_bound(tokens.begin(), tokens.end(), number,
-                             [&db](const NumberToken& token, std::string_view wanted) {
-                               return tokenText(db, token) < wanted;
-                             });
-  for (; it != tokens.end() && tokenText(db, *it) == number; ++it) trains.push_back(it->train);
+  const auto& slots = db.indexes.numberSlots;
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t slot = static_cast<std::size_t>(hashNumber(number)) & mask; slots[slot] != 0;
+       slot = (slot + 1) & mask) {
+    const NumberToken& token = db.indexes.numbers[slots[slot] - 1];
+    if (tokenText(db, token) == number) trains.push_back(token.train);
+  }
 }
 
 }  // namespace murlo

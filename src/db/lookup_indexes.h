@@ -1,7 +1,8 @@
 // Lookup indexes over the tables, derived after loading and never stored in
-// the file. They answer "which station is called X", "which stations have an
-// abbreviation beginning with P" and "which trains run under number N" in
-// logarithmic time; every answer equals that of the plain scan it replaces.
+// the file. They answer "which station is called X" and "which stations have
+// an abbreviation beginning with P" in logarithmic time, and "which trains run
+// under number N" in constant time; every answer equals that of the plain
+// scan it replaces.
 #ifndef MURLO_DB_LOOKUP_INDEXES_H_
 #define MURLO_DB_LOOKUP_INDEXES_H_
 
@@ -21,12 +22,19 @@ struct NumberToken {
 };
 
 struct LookupIndexes {
-  // Station indexes ordered by (name, index): equal names in table order.
+  // Station indexes ordered by (name, index): equal names in table order;
+  // beside them the first eight bytes of each name as a big-endian number,
+  // zero-padded, which orders names as their bytes do up to a tie.
   std::vector<int32_t> stationsByName;
-  // Station indexes ordered by (abbreviation, index).
+  std::vector<uint64_t> nameKeys;
+  // Station indexes ordered by (abbreviation, index), and their keys.
   std::vector<int32_t> stationsByAbbreviation;
-  // Every "/"-separated number of every train, ordered by (number, train).
+  std::vector<uint64_t> abbreviationKeys;
+  // Every "/"-separated number of every train, and a hash table over them
+  // (open addressing, linear probing): each slot holds a position in
+  // `numbers` plus one, or 0 when free. Its size is a power of two.
   std::vector<NumberToken> numbers;
+  std::vector<uint32_t> numberSlots;
   std::size_t trainsIndexed = 0;  // trainNumbers entries that `numbers` covers
 
   friend bool operator==(const LookupIndexes&, const LookupIndexes&) = default;

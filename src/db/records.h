@@ -32,15 +32,19 @@ class StopRecord {
   constexpr int32_t distanceKm() const { return field(12, 4); }
 
   // The times exactly as stored, for copying into result text.
-  constexpr std::string_view arrivalHour() const { return text_.substr(4, 2); }
-  constexpr std::string_view arrivalMinute() const { return text_.substr(6, 2); }
-  constexpr std::string_view departureHour() const { return text_.substr(8, 2); }
-  constexpr std::string_view departureMinute() const { return text_.substr(10, 2); }
-  constexpr std::string_view distanceField() const { return text_.substr(12, 4); }
+  constexpr std::string_view arrivalHour() const { return bytes(4, 2); }
+  constexpr std::string_view arrivalMinute() const { return bytes(6, 2); }
+  constexpr std::string_view departureHour() const { return bytes(8, 2); }
+  constexpr std::string_view departureMinute() const { return bytes(10, 2); }
+  constexpr std::string_view distanceField() const { return bytes(12, 4); }
 
  private:
+  // Fields lie within the record's first 16 bytes, which the text holds.
+  constexpr std::string_view bytes(std::size_t pos, std::size_t width) const {
+    return std::string_view(text_.data() + pos, width);
+  }
   constexpr int32_t field(std::size_t pos, std::size_t width) const {
-    return readAtoi(text_.substr(pos, width));
+    return readField(text_.data() + pos, width);
   }
   std::string_view text_;
 };
@@ -50,8 +54,8 @@ class CallRecord {
   // REQUIRES: text holds at least kCallRecordSize bytes.
   explicit constexpr CallRecord(std::string_view text) : text_(text) {}
 
-  constexpr int32_t trainIndex() const { return readAtoi(text_.substr(0, 4)); }
-  constexpr int32_t stopPosition() const { return readAtoi(text_.substr(4, 2)); }
+  constexpr int32_t trainIndex() const { return readField(text_.data(), 4); }
+  constexpr int32_t stopPosition() const { return readField(text_.data() + 4, 2); }
 
  private:
   std::string_view text_;
@@ -67,8 +71,8 @@ class StopList {
   }
   // REQUIRES: 0 <= k < size().
   constexpr StopRecord operator[](int32_t k) const {
-    return StopRecord(text_.substr(static_cast<std::size_t>(k) * kStopRecordSize,
-                                   kStopRecordSize));
+    return StopRecord(std::string_view(text_.data() + static_cast<std::size_t>(k) * kStopRecordSize,
+                                       kStopRecordSize));
   }
 
  private:
@@ -86,8 +90,8 @@ class CallList {
   }
   // REQUIRES: 0 <= j < size().
   constexpr CallRecord operator[](int32_t j) const {
-    return CallRecord(text_.substr(static_cast<std::size_t>(j) * kCallRecordSize,
-                                   kCallRecordSize));
+    return CallRecord(std::string_view(text_.data() + static_cast<std::size_t>(j) * kCallRecordSize,
+                                       kCallRecordSize));
   }
 
  private:

@@ -2,8 +2,40 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace murlo {
+namespace {
+
+constexpr auto kPercent = static_cast<uint8_t>(kSectionTerminator);
+
+// Transforms bytes [begin, end) of `bytes` in place, eight at a time: all
+// eight read through the table before any is written back, so the reads need
+// not wait for the writes (which could, for all the compiler knows, change
+// the table).
+void decode(unsigned char* bytes, std::size_t begin, std::size_t end, const DecodeTable& table) {
+  std::size_t i = begin;
+  for (; i + 8 <= end; i += 8) {
+    unsigned char plain[8];
+    for (std::size_t k = 0; k < 8; ++k) plain[k] = table[bytes[i + k]];
+    for (std::size_t k = 0; k < 8; ++k) bytes[i + k] = plain[k];
+  }
+  for (; i < end; ++i) bytes[i] = table[bytes[i]];
+}
+
+// The one stored byte that reads as '%', or -1 when several do (an
+// exclusive-or or addition table also turns its key's partner into '%').
+int onlyTerminatorByte(const DecodeTable& table) {
+  int found = -1;
+  for (int b = 0; b < 256; ++b) {
+    if (table[static_cast<std::size_t>(b)] != kPercent) continue;
+    if (found >= 0) return -1;
+    found = b;
+  }
+  return found;
+}
+
+}  // namespace
 
 SectionTexts descrambleSections(std::span<char> file) {
   SectionTexts texts;
@@ -11,19 +43,31 @@ SectionTexts descrambleSections(std::span<char> file) {
   std::string_view header(file.data(), headerEnd);
   texts.header = header.substr(0, header.find('\0'));
 
+  auto* const bytes = reinterpret_cast<unsigned char*>(file.data());
   std::size_t start = headerEnd;
   for (int s = 0; s < kSectionCount && start < file.size(); ++s) {
     const DecodeTable& table = decodeTable(static_cast<Section>(s + 1));
-    std::size_t i = start;
-    for (; i < file.size(); ++i) {
-      const auto plain = table[static_cast<uint8_t>(file[i])];
-      file[i] = static_cast<char>(plain);
-      if (plain == static_cast<uint8_t>(kSectionTerminator)) break;
+    // The section ends at the first byte that reads as '%'. Where a single
+    // stored byte does, it is searched for before anything is transformed
+    // (the large sections), else each byte is transformed, then tested.
+    std::size_t end = file.size();
+    if (const int terminator = onlyTerminatorByte(table); terminator >= 0) {
+      const void* found = std::memchr(bytes + start, terminator, file.size() - start);
+      if (found != nullptr) end = static_cast<std::size_t>(static_cast<const unsigned char*>(found) - bytes);
+      decode(bytes, start, std::min(end + 1, file.size()), table);
+    } else {
+      for (std::size_t i = start; i < file.size(); ++i) {
+        bytes[i] = table[bytes[i]];
+        if (bytes[i] == kPercent) {
+          end = i;
+          break;
+        }
+      }
     }
-    if (i == file.size()) break;  // no terminator: the section is not processed
-    texts.sections[static_cast<std::size_t>(s)] = std::string_view(file.data() + start, i - start);
+    if (end == file.size()) break;  // no terminator: the section is not processed
+    texts.sections[static_cast<std::size_t>(s)] = std::string_view(file.data() + start, end - start);
     texts.terminated = s + 1;
-    start = i + 1;
+    start = end + 1;
   }
   return texts;
 }

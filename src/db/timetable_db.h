@@ -2,8 +2,8 @@
 //
 // Four texts, two counts and five lists, exactly as the file's de-scrambled
 // sections hold them. Nothing is parsed at load time: records stay fixed-width
-// text (see records.h) and are decoded field by field when read. All text is
-// GBK.
+// text (see records.h) and are decoded field by field when read, and the
+// lists' entries are spans of the de-scrambled file itself. All text is GBK.
 //
 // The loader fills a TimetableDb; afterwards it is only read, so any number of
 // threads may query one instance at the same time.
@@ -11,6 +11,7 @@
 #define MURLO_DB_TIMETABLE_DB_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "db/lookup_indexes.h"
@@ -38,7 +39,20 @@ struct TimetableDb {
   // Derived from the tables after loading (see lookup_indexes.h).
   LookupIndexes indexes;
 
-  friend bool operator==(const TimetableDb&, const TimetableDb&) = default;
+  // The loaded file, de-scrambled, where the lists' entries lie (empty for
+  // tables built in memory). Shared by copies; never changed once loaded.
+  std::shared_ptr<const char[]> storage;
+
+  // Tables are equal when their contents are, wherever the bytes lie.
+  friend bool operator==(const TimetableDb& a, const TimetableDb& b) {
+    return a.trainClassCodes == b.trainClassCodes &&
+           a.trainFareColumnCodes == b.trainFareColumnCodes &&
+           a.trainFareRateCodes == b.trainFareRateCodes && a.headerText == b.headerText &&
+           a.trainCount == b.trainCount && a.stationCount == b.stationCount &&
+           a.stationNames == b.stationNames && a.stationAbbreviations == b.stationAbbreviations &&
+           a.trainNumbers == b.trainNumbers && a.stationCallLists == b.stationCallLists &&
+           a.trainStopLists == b.trainStopLists && a.indexes == b.indexes;
+  }
 };
 
 }  // namespace murlo

@@ -61,6 +61,34 @@ std::string roundedDigits(double magnitude) {
 
 }  // namespace
 
+char* writeFareAmount(char* out, double amount) {
+  // Amounts below a million yuan, the only ones a tariff gives, without
+  // building the text apart.
+  const double magnitude = std::fabs(amount);
+  if (!(magnitude < 1e6)) return nullptr;
+  auto whole = static_cast<uint32_t>(std::round(magnitude));
+  char text[kMinimumWidth + 8];
+  char* const end = text + sizeof text;
+  char* begin = end;
+  do {
+    *--begin = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  if (std::signbit(amount)) *--begin = '-';
+  while (end - begin < static_cast<std::ptrdiff_t>(kMinimumWidth)) *--begin = ' ';
+  while (begin < end) *out++ = *begin++;
+  return out;
+}
+
+void appendFareAmount(std::string& out, double amount) {
+  char text[kMaxWrittenFareAmount];
+  if (char* end = writeFareAmount(text, amount)) {
+    out.append(text, end);
+  } else {
+    out += formatFareAmount(amount);
+  }
+}
+
 std::string formatFareAmount(double amount) {
   std::string text;
   if (std::signbit(amount)) text += '-';

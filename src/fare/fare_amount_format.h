@@ -2,6 +2,7 @@
 #ifndef MURLO_FARE_FARE_AMOUNT_FORMAT_H_
 #define MURLO_FARE_FARE_AMOUNT_FORMAT_H_
 
+#include <cstddef>
 #include <string>
 
 namespace murlo {
@@ -13,6 +14,15 @@ namespace murlo {
 // printed in full; NaN shows " nan" and infinities " inf" / "-inf". The
 // same text on every platform: no C library formatting is involved.
 std::string formatFareAmount(double amount);
+
+// Appends formatFareAmount(amount) to `out`.
+void appendFareAmount(std::string& out, double amount);
+
+// Writes formatFareAmount(amount) at `out` and returns the end of what it
+// wrote, when that is at most kMaxWrittenFareAmount characters (every amount
+// below a million yuan); otherwise writes nothing and returns nullptr.
+inline constexpr std::size_t kMaxWrittenFareAmount = 8;
+char* writeFareAmount(char* out, double amount);
 
 }  // namespace murlo
 

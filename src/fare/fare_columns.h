@@ -15,6 +15,10 @@ namespace murlo {
 std::string buildFareColumns(char classCode, signed char columnCode,
                              char rateCode, int32_t distance);
 
+// Appends buildFareColumns(...) to `out`.
+void appendFareColumns(std::string& out, char classCode, signed char columnCode,
+                       char rateCode, int32_t distance);
+
 }  // namespace murlo
 
 #endif  // MURLO_FARE_FARE_COLUMNS_H_

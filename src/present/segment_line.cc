@@ -1,5 +1,7 @@
 #include "present/segment_line.h"
 
+#include <charconv>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -10,14 +12,14 @@
 
 namespace murlo {
 
-std::string buildSegmentLine(const TimetableDb& db, int64_t trainIndex, int32_t fromStop,
-                             int32_t toStop, int32_t mode) {
+bool appendSegmentLine(std::string& out, const TimetableDb& db, int64_t trainIndex,
+                       int32_t fromStop, int32_t toStop, int32_t mode) {
   const std::optional<TrainView> train = trainAt(db, trainIndex);
-  if (!train) return {};
+  if (!train) return false;
   const int32_t stops = train->stops.size();
-  if (stops < 2) return {};
+  if (stops < 2) return false;
   if (toStop == 0) toStop = stops - 1;
-  if (fromStop < 0 || fromStop >= toStop || toStop > stops - 1) return {};
+  if (fromStop < 0 || fromStop >= toStop || toStop > stops - 1) return false;
 
   const StopRecord boarding = train->stops[fromStop];
   const StopRecord alighting = train->stops[toStop];
@@ -25,36 +27,49 @@ std::string buildSegmentLine(const TimetableDb& db, int64_t trainIndex, int32_t 
   const auto alightingName = stationNameAt(db, alighting.stationIndex());
   const auto firstName = stationNameAt(db, train->stops[0].stationIndex());
   const auto lastName = stationNameAt(db, train->stops[stops - 1].stationIndex());
-  if (!boardingName || !alightingName || !firstName || !lastName) return {};
+  if (!boardingName || !alightingName || !firstName || !lastName) return false;
 
-  const std::string fares =
-      buildFareColumns(train->classCode, static_cast<signed char>(train->fareColumnCode),
-                       train->fareRateCode, alighting.distanceKm() - boarding.distanceKm());
-  const std::string journey = formatHoursMinutes(journeyMinutes(train->stops, fromStop, toStop));
-  const std::string index = std::to_string(trainIndex);
-  const char* marker = mode == 1 ? "H|" : *boardingName == *firstName ? "S|" : " |";
-
-  std::string line;
-  line.reserve(64 + train->number.size() + fares.size() + 4 * 12);
-  const auto field = [&line](std::string_view text) {
-    line.append(text);
-    line += '|';
+  // The fields up to the journey time are written straight into `out`, sized
+  // first for the longest they can be, each followed by "|".
+  const std::string_view classText = className(train->classCode);
+  const std::size_t start = out.size();
+  out.resize(start + 64 + train->number.size() + boardingName->size() + alightingName->size() +
+             firstName->size() + lastName->size() + classText.size());
+  char* p = out.data() + start;
+  const auto field = [&p](std::string_view text) {
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
+    p += text.size();
+    *p++ = '|';
   };
-  line += marker;
-  field(index);
+  *p++ = mode == 1 ? 'H' : *boardingName == *firstName ? 'S' : ' ';
+  *p++ = '|';
+  p = std::to_chars(p, p + 20, trainIndex).ptr;
+  *p++ = '|';
   field(train->number);
   field(*boardingName);
-  line.append(boarding.departureHour()).append(":");
+  field(boarding.departureHour());
+  p[-1] = ':';
   field(boarding.departureMinute());
   field(*alightingName);
-  line.append(alighting.arrivalHour()).append(":");
+  field(alighting.arrivalHour());
+  p[-1] = ':';
   field(alighting.arrivalMinute());
   field(*firstName);
   field(*lastName);
-  field(className(train->classCode));
+  field(classText);
   field("-");
-  field(journey);
-  line.append(fares);
+  out.resize(static_cast<std::size_t>(p - out.data()));
+  appendHoursMinutes(out, journeyMinutes(train->stops, fromStop, toStop));
+  out += '|';
+  appendFareColumns(out, train->classCode, static_cast<signed char>(train->fareColumnCode),
+                    train->fareRateCode, alighting.distanceKm() - boarding.distanceKm());
+  return true;
+}
+
+std::string buildSegmentLine(const TimetableDb& db, int64_t trainIndex, int32_t fromStop,
+                             int32_t toStop, int32_t mode) {
+  std::string line;
+  appendSegmentLine(line, db, trainIndex, fromStop, toStop, mode);
   return line;
 }
 

@@ -27,6 +27,11 @@ namespace murlo {
 std::string buildSegmentLine(const TimetableDb& db, int64_t trainIndex, int32_t fromStop,
                              int32_t toStop, int32_t mode);
 
+// Appends the line buildSegmentLine gives to `out` and returns true; returns
+// false, leaving `out` as it was, where it gives the empty text.
+bool appendSegmentLine(std::string& out, const TimetableDb& db, int64_t trainIndex,
+                       int32_t fromStop, int32_t toStop, int32_t mode);
+
 }  // namespace murlo
 
 #endif  // MURLO_PRESENT_SEGMENT_LINE_H_

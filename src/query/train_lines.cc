@@ -6,9 +6,7 @@ namespace murlo {
 
 bool appendTrainLine(std::string& text, const TimetableDb& db, int64_t train, int32_t from,
                      int32_t to, int32_t mode) {
-  const std::string line = buildSegmentLine(db, train, from, to, mode);
-  if (line.empty()) return false;
-  text += line;
+  if (!appendSegmentLine(text, db, train, from, to, mode)) return false;
   text += '*';
   return true;
 }

@@ -17,6 +17,9 @@
 // time always covers the whole train.
 #include "query/train_stop_list.h"
 
+#include <array>
+#include <charconv>
+#include <cstring>
 #include <vector>
 
 #include "db/day_rollover.h"
@@ -31,24 +34,63 @@ bool sameName(std::string_view stationName, std::string_view wanted) {
   return !wanted.empty() && stationName == wanted;
 }
 
+// Appends one stop line, written straight into `text`.
 void appendStopLine(std::string& text, bool marked, std::string_view name, const StopRecord& stop,
                     bool first, bool last) {
-  text += marked ? ">|" : " |";
-  text += name;
-  text += '|';
+  const std::size_t start = text.size();
+  text.resize(start + name.size() + 32);  // marker, times, distance, separators
+  char* p = text.data() + start;
+  const auto put = [&p](std::string_view bytes) {
+    std::memcpy(p, bytes.data(), bytes.size());
+    p += bytes.size();
+  };
+  const auto time = [&](std::string_view hour, std::string_view minute) {
+    put(hour);
+    *p++ = ':';
+    put(minute);
+    *p++ = '|';
+  };
+  *p++ = marked ? '>' : ' ';
+  *p++ = '|';
+  put(name);
+  *p++ = '|';
   if (first) {
-    text += "-|";
+    put("-|");
   } else {
-    text.append(stop.arrivalHour()).append(":").append(stop.arrivalMinute()).append("|");
+    time(stop.arrivalHour(), stop.arrivalMinute());
   }
   if (last) {
-    text += "-|";
+    put("-|");
   } else {
-    text.append(stop.departureHour()).append(":").append(stop.departureMinute()).append("|");
+    time(stop.departureHour(), stop.departureMinute());
   }
-  text += std::to_string(stop.distanceKm());
-  text += '*';
+  p = std::to_chars(p, p + 12, stop.distanceKm()).ptr;
+  *p++ = '*';
+  text.resize(static_cast<std::size_t>(p - text.data()));
 }
+
+// Per stop: its station's name, whether it has one, whether it is marked.
+struct StopMark {
+  const char* name;  // (plain fields, so that an array of marks starts uninitialised)
+  std::size_t nameSize;
+  bool named;
+  bool marked;
+};
+
+// The marks of a train's stops, on the stack for trains of ordinary length
+// (and left uninitialised: the walk writes every one before it is read).
+class StopMarks {
+ public:
+  explicit StopMarks(std::size_t stops) {
+    if (stops > kInline) spill_.resize(stops);
+  }
+  StopMark& operator[](std::size_t k) { return spill_.empty() ? inline_[k] : spill_[k]; }
+
+ private:
+  static constexpr std::size_t kInline = 128;
+  std::array<StopMark, kInline> inline_;
+  std::vector<StopMark> spill_;
+};
 
 }  // namespace
 
@@ -63,23 +105,31 @@ StopListResult trainStopList(const TimetableDb& db, int64_t trainIndex, std::str
   const int32_t last = stops.size() - 1;
   if (last < 1) return result;
 
-  // The marking walk, last stop first.
-  std::vector<uint8_t> marked(static_cast<std::size_t>(last) + 1, 0);
+  // The marking walk, last stop first; it looks every name up once.
+  const auto count = static_cast<std::size_t>(last) + 1;
+  StopMarks marks(count);
+  std::size_t nameBytes = 0;
   bool marking = false;
   for (int32_t i = last; i >= 0; --i) {
+    StopMark& mark = marks[static_cast<std::size_t>(i)];
     const auto name = stationNameAt(db, stops[i].stationIndex());
+    mark.named = name.has_value();
+    mark.marked = false;
     if (!name) continue;
+    mark.name = name->data();
+    mark.nameSize = name->size();
+    nameBytes += name->size();
     if (sameName(*name, alighting)) marking = true;
-    marked[static_cast<std::size_t>(i)] = marking ? 1 : 0;
+    mark.marked = marking;
     if (sameName(*name, boarding)) marking = false;
   }
 
+  result.stopList.reserve(nameBytes + 24 * count);
   for (int32_t i = 0; i <= last; ++i) {
-    const StopRecord stop = stops[i];
-    const auto name = stationNameAt(db, stop.stationIndex());
-    if (!name) continue;
-    appendStopLine(result.stopList, marked[static_cast<std::size_t>(i)] != 0, *name, stop, i == 0,
-                   i == last);
+    const StopMark& mark = marks[static_cast<std::size_t>(i)];
+    if (!mark.named) continue;
+    appendStopLine(result.stopList, mark.marked, std::string_view(mark.name, mark.nameSize),
+                   stops[i], i == 0, i == last);
     ++result.stops;
   }
   result.runTime = formatHoursMinutes(journeyMinutes(stops, 0, last));

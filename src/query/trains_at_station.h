@@ -15,8 +15,9 @@ inline constexpr int32_t kStationNotFound = -1;
 // For each call in the call list of the station named `name` (the first of
 // equal names), the SegmentLine of that train's whole run followed by "*", in
 // call-list order; a train calling twice gives two lines. The code is the
-// number of lines, or kStationNotFound. A call naming no valid train is
-// skipped and not counted. May throw std::bad_alloc.
+// number of lines, or kStationNotFound. A call record naming no train of the
+// tables, or a stop position outside that train's stop list, is skipped and
+// not counted. May throw std::bad_alloc.
 QueryResult trainsAtStation(const TimetableDb& db, std::string_view name);
 
 }  // namespace murlo

@@ -49,21 +49,39 @@ std::vector<int32_t> scanTrains(const TimetableDb& db, const std::array<std::str
   return trains;
 }
 
+// Looks up each of the 27 forms in the number index, each form written in
+// one buffer in turn (the typed number once, the letters around it).
+std::vector<int32_t> indexedTrains(const TimetableDb& db, std::string_view q) {
+  constexpr char kNone = '\0';  // no prefix, no suffix
+  std::vector<int32_t> trains;
+  std::string form(1, ' ');
+  form.append(q);
+  form += ' ';
+  const auto lookUp = [&](char prefix, char suffix) {
+    form.front() = prefix;
+    form.back() = suffix;
+    const std::size_t from = prefix == kNone ? 1 : 0;
+    const std::size_t to = suffix == kNone ? form.size() - 1 : form.size();
+    appendTrainsWithNumber(db, std::string_view(form).substr(from, to - from), trains);
+  };
+  for (const char prefix : {kNone, 'T', 'L', 'N', 'A', 'K', 'Y', 'Z'}) {
+    for (const char suffix : {kNone, 'A', 'B'}) lookUp(prefix, suffix);
+  }
+  for (const char prefix : {'D', 'C', 'G'}) lookUp(prefix, kNone);
+  std::sort(trains.begin(), trains.end());
+  trains.erase(std::unique(trains.begin(), trains.end()), trains.end());
+  return trains;
+}
+
 }  // namespace
 
 QueryResult trainsByNumber(const TimetableDb& db, std::string_view number) {
   QueryResult result;
   if (number.empty()) return result;
-  const std::array<std::string, 27> forms = numberForms(number);
-
-  std::vector<int32_t> trains;
-  if (number.find('/') != std::string_view::npos || !lookupIndexesCurrent(db)) {
-    trains = scanTrains(db, forms);
-  } else {
-    for (const std::string& form : forms) appendTrainsWithNumber(db, form, trains);
-    std::sort(trains.begin(), trains.end());
-    trains.erase(std::unique(trains.begin(), trains.end()), trains.end());
-  }
+  const std::vector<int32_t> trains = number.find('/') != std::string_view::npos ||
+                                              !lookupIndexesCurrent(db)
+                                          ? scanTrains(db, numberForms(number))
+                                          : indexedTrains(db, number);
   for (const int32_t train : trains) {
     if (appendTrainLine(result.text, db, train, 0, 0, 0)) ++result.code;
   }

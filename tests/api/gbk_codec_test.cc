@@ -216,6 +216,10 @@ std::u16string referenceOrReplacement(Iconv& decoder, std::string_view gbk) {
 class GbkCodecAgainstIconv : public ::testing::Test {
  protected:
   void SetUp() override {
+#if defined(MURLO_TEST_ICONV_MAY_LACK_CP936)
+    // An emulated target's C library may come without its code-page modules.
+    if (!decoder_.ok() || !encoder_.ok()) GTEST_SKIP() << "this target's iconv has no CP936";
+#endif
     ASSERT_TRUE(decoder_.ok() && encoder_.ok()) << "iconv cannot convert between CP936 and UTF-16LE";
   }
 

@@ -1,5 +1,9 @@
 # Fails unless every dynamic symbol that LIBRARY defines is a public operation.
-execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+# NM is the toolchain's nm (the cross one for a cross build).
+if(NOT NM)
+  set(NM nm)
+endif()
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
   OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")

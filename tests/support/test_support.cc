@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+#if defined(MURLO_BIN_PATH)
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -99,6 +106,24 @@ TimetableDb loadBytes(std::string bytes) {
 
 namespace {
 
+// A path from UTF-8 text and back: the narrow encoding of std::filesystem is
+// the ANSI code page on Windows, and the test paths hold Chinese names.
+std::filesystem::path pathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string pathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+#if defined(MURLO_BIN_PATH)
+// runMurlo runs the tool through the POSIX shell (popen); only the builds
+// with the murlo command (native ones) have it and its tests.
+namespace {
+
 std::string shellQuoted(const std::string& arg) {
   std::string quoted = "'";
   for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -124,9 +149,10 @@ CommandResult runMurlo(const std::vector<std::string>& args) {
   result.err = readFile(errors.path());
   return result;
 }
+#endif  // MURLO_BIN_PATH
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -138,26 +164,33 @@ std::string freshDirectory() {
   if (info != nullptr) name += std::string("-") + info->test_suite_name() + "-" + info->name();
   static int counter = 0;  // several temporary files in one test
   name += "-" + std::to_string(++counter);
+  // Other processes of the same tests run at the same time (ctest -j); a
+  // suite-wide file has no test name, so the process keeps the names apart.
+#if defined(_WIN32)
+  name += "-" + std::to_string(::_getpid());
+#else
+  name += "-" + std::to_string(::getpid());
+#endif
   for (char& c : name) {
     if (c == '/') c = '_';
   }
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  return dir.string();
+  return pathText(dir);
 }
 
 }  // namespace
 
 TempFile::TempFile(std::string_view bytes, std::string_view name)
-    : dir_(freshDirectory()), path_((std::filesystem::path(dir_) / name).string()) {
-  std::ofstream out(path_, std::ios::binary);
+    : dir_(freshDirectory()), path_(pathText(pathOf(dir_) / pathOf(name))) {
+  std::ofstream out(pathOf(path_), std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 TempFile::~TempFile() {
   std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
+  std::filesystem::remove_all(pathOf(dir_), ignored);
 }
 
 }  // namespace murlo::test
