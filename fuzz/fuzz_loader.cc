@@ -1,0 +1,138 @@
+// The loader on arbitrary bytes, and on valid files mutated section by section
+// (see mutateDatabaseFile).
+//
+// Whatever the bytes, the tables that come out must be what the loader
+// promises: counts that follow the lists, no empty token and none holding its
+// separator, a header of at most ten bytes without a zero byte, lookup
+// indexes that answer as the plain scans do, and tables that the writer packs
+// back into a file that loads into the same tables. Every record is read
+// field by field, as the queries read them, so that a field the readers
+// cannot take shows under the sanitizers.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "db/day_rollover.h"
+#include "db/loader.h"
+#include "db/lookup_indexes.h"
+#include "db/records.h"
+#include "db/writer.h"
+#include "fuzz_support.h"
+
+namespace murlo {
+namespace {
+
+void checkTokens(const TextList& list, char separator) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    MURLO_FUZZ_CHECK(!list[i].empty());
+    MURLO_FUZZ_CHECK(list[i].find(separator) == std::string_view::npos);
+    MURLO_FUZZ_CHECK(list[i].find('\0') == std::string_view::npos);
+  }
+}
+
+void readEveryRecord(const TimetableDb& db) {
+  for (std::size_t t = 0; t < db.trainStopLists.size(); ++t) {
+    const StopList stops(db.trainStopLists[t]);
+    int64_t sum = 0;
+    for (int32_t k = 0; k < stops.size(); ++k) {
+      const StopRecord stop = stops[k];
+      sum +=
+          stop.stationIndex() + stop.arrivalMinutes() + stop.departureMinutes() + stop.distanceKm();
+    }
+    if (stops.size() >= 2) sum += journeyMinutes(stops, 0, stops.size() - 1);
+    MURLO_FUZZ_CHECK(formatHoursMinutes(sum).find(':') != std::string::npos);
+  }
+  for (std::size_t s = 0; s < db.stationCallLists.size(); ++s) {
+    const CallList calls(db.stationCallLists[s]);
+    for (int32_t j = 0; j < calls.size(); ++j) {
+      MURLO_FUZZ_CHECK(calls[j].trainIndex() >= -999 && calls[j].trainIndex() <= 9999);
+      MURLO_FUZZ_CHECK(calls[j].stopPosition() >= -9 && calls[j].stopPosition() <= 99);
+    }
+  }
+}
+
+// The indexed lookups against the scans of the same tables without indexes.
+void checkIndexes(const TimetableDb& db) {
+  MURLO_FUZZ_CHECK(lookupIndexesCurrent(db));
+  TimetableDb scanned = db;
+  scanned.indexes = LookupIndexes{};
+  MURLO_FUZZ_CHECK(!lookupIndexesCurrent(scanned) || db.stationNames.empty());
+  const std::size_t probes = std::min<std::size_t>(db.stationNames.size(), 64);
+  for (std::size_t s = 0; s < probes; ++s) {
+    const std::string_view name = db.stationNames[s];
+    const int32_t found = findStation(db, name);
+    MURLO_FUZZ_CHECK(found == findStation(scanned, name));
+    MURLO_FUZZ_CHECK(found >= 0 && static_cast<std::size_t>(found) <= s);
+    const std::string_view abbreviation = db.stationAbbreviations.at_or_empty(s);
+    for (std::size_t n = 0; n <= std::min<std::size_t>(abbreviation.size(), 3); ++n) {
+      const std::string_view prefix = abbreviation.substr(0, n);
+      MURLO_FUZZ_CHECK(stationsWithAbbreviationPrefix(db, prefix) ==
+                       stationsWithAbbreviationPrefix(scanned, prefix));
+    }
+  }
+  const std::size_t trains = std::min<std::size_t>(db.trainNumbers.size(), 64);
+  for (std::size_t t = 0; t < trains; ++t) {
+    const std::string_view entry = db.trainNumbers[t];
+    const std::string_view first = entry.substr(0, entry.find('/'));
+    std::vector<int32_t> found;
+    appendTrainsWithNumber(db, first, found);
+    MURLO_FUZZ_CHECK(std::find(found.begin(), found.end(), static_cast<int32_t>(t)) != found.end());
+    for (const int32_t train : found) {
+      const std::string probe =
+          "/" + std::string(db.trainNumbers[static_cast<std::size_t>(train)]) + "/";
+      MURLO_FUZZ_CHECK(probe.find("/" + std::string(first) + "/") != std::string::npos);
+    }
+  }
+}
+
+// Tables the writer accepts pack into a file that loads back into them.
+void checkRoundTrip(const TimetableDb& db) {
+  PlainSections plain;
+  if (plainSectionsOf(db, plain)) {
+    // Only an odd section 5 (a name without abbreviation) is refused.
+    MURLO_FUZZ_CHECK(db.stationNames.size() == db.stationAbbreviations.size() + 1);
+    return;
+  }
+  std::string file;
+  MURLO_FUZZ_CHECK(!packDatabase(plain, file));
+  const TimetableDb again = parseDatabase(std::span<char>(file.data(), file.size()));
+  MURLO_FUZZ_CHECK(again == db);
+}
+
+}  // namespace
+}  // namespace murlo
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace murlo;
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  const TimetableDb db = parseDatabase(std::span<char>(bytes.data(), bytes.size()));
+
+  MURLO_FUZZ_CHECK(db.headerText.size() <= kHeaderSize);
+  MURLO_FUZZ_CHECK(db.headerText.find('\0') == std::string::npos);
+  MURLO_FUZZ_CHECK(db.trainCount == static_cast<int32_t>(db.trainNumbers.size()));
+  MURLO_FUZZ_CHECK(db.stationCount == static_cast<int32_t>(db.stationNames.size()));
+  MURLO_FUZZ_CHECK(db.stationAbbreviations.size() == db.stationNames.size() ||
+                   db.stationAbbreviations.size() + 1 == db.stationNames.size());
+  for (const std::string* codes :
+       {&db.trainClassCodes, &db.trainFareColumnCodes, &db.trainFareRateCodes}) {
+    MURLO_FUZZ_CHECK(codes->find('\0') == std::string::npos);
+    MURLO_FUZZ_CHECK(codes->find('%') == std::string::npos);
+  }
+  checkTokens(db.trainNumbers, 'O');
+  checkTokens(db.stationNames, ' ');
+  checkTokens(db.stationAbbreviations, ' ');
+  checkTokens(db.stationCallLists, 'O');
+  checkTokens(db.trainStopLists, 'O');
+  readEveryRecord(db);
+  checkIndexes(db);
+  checkRoundTrip(db);
+  return 0;
+}
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
+                                          unsigned int seed) {
+  return murlo::fuzz::mutateDatabaseFile(data, size, maxSize, seed);
+}

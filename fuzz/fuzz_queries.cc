@@ -1,0 +1,449 @@
+// A fuzzed database driven through every C export with fuzzed arguments.
+//
+// Input: two bytes (little-endian) giving the length L of a query script,
+// L bytes of script, then the database file. The file is loaded and made the
+// process's database; the script then picks exports and their arguments:
+// UTF-16 names taken from the tables, cut, changed or made up, train indexes
+// inside and outside the tables, any mode.
+//
+// Every call is checked against the contract of murloppc.h: a size query, an
+// exact buffer, a buffer one unit short and the unsized export must agree;
+// negative results and refused buffers leave the caller's units as they
+// were; nothing is written past a capacity; a count equals the lines of its
+// text. The queries are also run on a copy of the tables without lookup
+// indexes, whose plain scans must give the same answers.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "api/boundary.h"
+#include "api/current_db.h"
+#include "api/gbk_codec.h"
+#include "db/loader.h"
+#include "db/records.h"
+#include "fuzz_support.h"
+#include "murloppc.h"
+#include "query/direct_trains.h"
+#include "query/station_lookup.h"
+#include "query/train_stop_list.h"
+#include "query/trains_at_station.h"
+#include "query/trains_by_number.h"
+
+namespace murlo {
+namespace {
+
+using Text16 = std::basic_string<murlo_char16>;
+
+constexpr murlo_char16 kUnwritten = 0x7E7E;
+constexpr std::size_t kGuard = 8;  // units after a capacity that must stay unwritten
+constexpr int kMaxCalls = 48;
+
+// A caller's buffer of `capacity` units and a guard behind it, all marked.
+class Buffer {
+ public:
+  explicit Buffer(std::size_t capacity) : units_(capacity + kGuard, kUnwritten) {}
+  murlo_char16* data() { return units_.data(); }
+  bool untouched() const {
+    return std::all_of(units_.begin(), units_.end(),
+                       [](murlo_char16 u) { return u == kUnwritten; });
+  }
+  bool guardIntact(std::size_t capacity) const {
+    return std::all_of(units_.begin() + static_cast<std::ptrdiff_t>(capacity), units_.end(),
+                       [](murlo_char16 u) { return u == kUnwritten; });
+  }
+  // The text written, which must end at unit `length`.
+  Text16 text(std::size_t length) const {
+    MURLO_FUZZ_CHECK(units_[length] == 0);
+    const Text16 written(units_.data(), length);
+    MURLO_FUZZ_CHECK(written.find(murlo_char16{0}) == Text16::npos);
+    return written;
+  }
+
+ private:
+  std::vector<murlo_char16> units_;
+};
+
+// What can be counted in a result from these tables: lines when no text of
+// the tables holds a "*"; fields too when none holds a "|", names and numbers
+// are whole GBK characters (a stray lead byte at the end of a name pairs with
+// the "|" after it into one character when the result is converted to
+// UTF-16) and stop records are ASCII. ("*" is below every GBK trail byte, so
+// no conversion ever swallows it.)
+struct Countable {
+  bool lines = true;
+  bool fields = true;
+};
+
+Countable countableIn(const TimetableDb& db) {
+  Countable countable;
+  const auto scan = [&countable](const TextList& list, bool asciiOnly) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const std::string_view text = list[i];
+      if (text.find('*') != std::string_view::npos) countable.lines = false;
+      if (text.find('|') != std::string_view::npos) countable.fields = false;
+      if (asciiOnly) {
+        if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+          countable.fields = false;
+        }
+      } else if (countable.fields) {
+        std::u16string units;
+        gbkToUtf16(text, units);
+        if (units.find(u'\uFFFD') != std::u16string::npos) countable.fields = false;
+      }
+    }
+  };
+  scan(db.stationNames, false);
+  scan(db.trainNumbers, false);
+  scan(db.trainStopLists, true);
+  countable.fields = countable.fields && countable.lines;
+  return countable;
+}
+
+std::size_t countOf(const Text16& text, char16_t unit) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), unit));
+}
+
+// Result lines: `count` of them, each ending in "*", each with `fields`
+// fields.
+void checkLines(const Text16& text, int32_t count, std::size_t fields, Countable countable) {
+  if (!countable.lines) return;
+  MURLO_FUZZ_CHECK(countOf(text, u'*') == static_cast<std::size_t>(count));
+  MURLO_FUZZ_CHECK(text.empty() || text.back() == u'*');
+  if (countable.fields) {
+    MURLO_FUZZ_CHECK(countOf(text, u'|') == static_cast<std::size_t>(count) * (fields - 1));
+  }
+}
+
+enum class Kind { kHeader, kStations, kTrainsAt, kDirect, kByNumber };
+
+// One single-output export, asked every way a caller can ask it.
+template <typename Sized, typename Unsized>
+void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsized) {
+  std::size_t needed = 0;
+  const int32_t probe = sized(nullptr, 0, &needed);
+  if (probe != MURLO_BUFFER_TOO_SMALL) {
+    // The operation's own negative result: nothing is written anywhere.
+    MURLO_FUZZ_CHECK(probe < 0 && probe != MURLO_OUT_OF_MEMORY);
+    MURLO_FUZZ_CHECK(kind == Kind::kTrainsAt || kind == Kind::kDirect);
+    Buffer sizedBuffer(64);
+    MURLO_FUZZ_CHECK(sized(sizedBuffer.data(), 64, nullptr) == probe);
+    MURLO_FUZZ_CHECK(sizedBuffer.untouched());
+    Buffer unsizedBuffer(64);
+    MURLO_FUZZ_CHECK(unsized(unsizedBuffer.data()) == probe);
+    MURLO_FUZZ_CHECK(unsizedBuffer.untouched());
+    return;
+  }
+  MURLO_FUZZ_CHECK(needed >= 1);
+
+  Buffer exact(needed);
+  std::size_t neededAgain = 0;
+  const int32_t result = sized(exact.data(), needed, &neededAgain);
+  MURLO_FUZZ_CHECK(result >= 0);
+  MURLO_FUZZ_CHECK(neededAgain == needed);
+  MURLO_FUZZ_CHECK(exact.guardIntact(needed));
+  const Text16 text = exact.text(needed - 1);
+
+  if (needed > 1) {
+    Buffer shortBuffer(needed - 1);
+    MURLO_FUZZ_CHECK(sized(shortBuffer.data(), needed - 1, nullptr) == MURLO_BUFFER_TOO_SMALL);
+    MURLO_FUZZ_CHECK(shortBuffer.untouched());
+  }
+  Buffer roomy(needed + 16);
+  MURLO_FUZZ_CHECK(unsized(roomy.data()) == result);
+  MURLO_FUZZ_CHECK(roomy.text(needed - 1) == text);
+  MURLO_FUZZ_CHECK(roomy.guardIntact(needed));
+
+  switch (kind) {
+    case Kind::kHeader:
+      MURLO_FUZZ_CHECK(result == 1 && text.size() <= 10);
+      break;
+    case Kind::kStations:
+      if (countable.fields) {
+        MURLO_FUZZ_CHECK(countOf(text, u'|') == static_cast<std::size_t>(result));
+      }
+      break;
+    case Kind::kTrainsAt:
+    case Kind::kByNumber:
+      checkLines(text, result, 16, countable);
+      break;
+    case Kind::kDirect:
+      if (result > 0) checkLines(text, result, 16, countable);
+      break;
+  }
+}
+
+// Whether train `train` has two whole stop records: only then is there a
+// running time.
+bool hasRunningTime(const TimetableDb& db, uint32_t train) {
+  return train < static_cast<uint32_t>(std::max(db.trainCount, 0)) &&
+         train < db.trainStopLists.size() && StopList(db.trainStopLists[train]).size() >= 2;
+}
+
+void checkTrainStops(const TimetableDb& db, Countable countable, uint32_t train,
+                     const murlo_char16* boarding, const murlo_char16* alighting) {
+  std::size_t stopsNeeded = 0;
+  std::size_t timeNeeded = 0;
+  MURLO_FUZZ_CHECK(murlo_train_stops(train, boarding, alighting, nullptr, 0, &stopsNeeded, nullptr,
+                                     0, &timeNeeded) == MURLO_BUFFER_TOO_SMALL);
+  Buffer stops(stopsNeeded);
+  Buffer time(timeNeeded);
+  const int32_t result = murlo_train_stops(train, boarding, alighting, stops.data(), stopsNeeded,
+                                           nullptr, time.data(), timeNeeded, nullptr);
+  MURLO_FUZZ_CHECK(result >= 0);
+  MURLO_FUZZ_CHECK(stops.guardIntact(stopsNeeded) && time.guardIntact(timeNeeded));
+  const Text16 stopText = stops.text(stopsNeeded - 1);
+  const Text16 timeText = time.text(timeNeeded - 1);
+  // A stop at a station outside the table has no line, but the running time
+  // covers every stop.
+  if (result == 0) MURLO_FUZZ_CHECK(stopText.empty());
+  MURLO_FUZZ_CHECK(timeText.empty() != hasRunningTime(db, train));
+  MURLO_FUZZ_CHECK(timeText.empty() || timeText.find(u':') != Text16::npos);
+  checkLines(stopText, result, 5, countable);
+
+  // Either output one unit short refuses both.
+  for (const bool shortStops : {true, false}) {
+    const std::size_t stopsCapacity = stopsNeeded - (shortStops ? 1 : 0);
+    const std::size_t timeCapacity = timeNeeded - (shortStops ? 0 : 1);
+    Buffer a(stopsCapacity);
+    Buffer b(timeCapacity);
+    MURLO_FUZZ_CHECK(murlo_train_stops(train, boarding, alighting, a.data(), stopsCapacity, nullptr,
+                                       b.data(), timeCapacity, nullptr) == MURLO_BUFFER_TOO_SMALL);
+    MURLO_FUZZ_CHECK(a.untouched() && b.untouched());
+  }
+  Buffer roomyStops(stopsNeeded + 16);
+  Buffer roomyTime(timeNeeded + 16);
+  MURLO_FUZZ_CHECK(x01p2923jh8eh23083d3(train, boarding, alighting, roomyStops.data(),
+                                        roomyTime.data()) == result);
+  MURLO_FUZZ_CHECK(roomyStops.text(stopsNeeded - 1) == stopText);
+  MURLO_FUZZ_CHECK(roomyTime.text(timeNeeded - 1) == timeText);
+}
+
+Text16 toUtf16(std::string_view gbk) {
+  std::u16string units;
+  gbkToUtf16(gbk, units);
+  return Text16(units.begin(), units.end());
+}
+
+// A text argument: names and numbers from the tables, whole, cut or changed,
+// or units made up.
+Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
+  const auto pickEntry = [&script](const TextList& list) -> std::string_view {
+    if (list.empty()) return {};
+    return list[script.ConsumeIntegralInRange<std::size_t>(0, list.size() - 1)];
+  };
+  switch (script.ConsumeIntegralInRange(0, 6)) {
+    case 0:
+      return toUtf16(pickEntry(db.stationNames));
+    case 1: {
+      const std::string_view abbreviation = pickEntry(db.stationAbbreviations);
+      return toUtf16(abbreviation.substr(0, script.ConsumeIntegralInRange<std::size_t>(0, 4)));
+    }
+    case 2: {
+      const std::string_view entry = pickEntry(db.trainNumbers);
+      const std::size_t slash = entry.find('/');
+      const bool whole = script.ConsumeBool();
+      Text16 number = toUtf16(whole ? entry : entry.substr(0, slash));
+      // Typed without its letter prefix, as travellers do.
+      if (script.ConsumeBool() && !number.empty() && number[0] >= u'A' && number[0] <= u'Z') {
+        number.erase(0, 1);
+      }
+      return number;
+    }
+    case 3: {
+      Text16 name = toUtf16(pickEntry(db.stationNames));
+      const auto unit = script.ConsumeIntegral<uint16_t>();
+      if (unit != 0) {
+        if (!name.empty() && script.ConsumeBool()) {
+          name[script.ConsumeIntegralInRange<std::size_t>(0, name.size() - 1)] = unit;
+        } else {
+          name.push_back(unit);
+        }
+      }
+      return name;
+    }
+    case 4: {
+      Text16 made;
+      const std::size_t length = script.ConsumeIntegralInRange<std::size_t>(0, 12);
+      for (std::size_t i = 0; i < length; ++i) {
+        const auto unit = script.ConsumeIntegral<uint16_t>();
+        if (unit == 0) break;
+        made.push_back(unit);
+      }
+      return made;
+    }
+    case 5:
+      return toUtf16(pickEntry(db.stationNames).substr(0, 2));
+    default:
+      return Text16();
+  }
+}
+
+// The same query on the indexed tables and on the plain scans.
+void checkScansAgree(const TimetableDb& indexed, const TimetableDb& scanned, int kind,
+                     const Text16& a, const Text16& b, int32_t mode, uint32_t train) {
+  std::string first;
+  std::string second;
+  const bool firstOk = argumentToGbk(a.c_str(), first);
+  const bool secondOk = argumentToGbk(b.c_str(), second);
+  switch (kind) {
+    case 1:
+      if (firstOk) {
+        const QueryResult x = stationsByAbbreviation(indexed, first);
+        const QueryResult y = stationsByAbbreviation(scanned, first);
+        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+      }
+      break;
+    case 2:
+      if (firstOk) {
+        const QueryResult x = trainsAtStation(indexed, first);
+        const QueryResult y = trainsAtStation(scanned, first);
+        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+      }
+      break;
+    case 3:
+      if (firstOk && secondOk) {
+        const QueryResult x = directTrains(indexed, first, second, mode);
+        const QueryResult y = directTrains(scanned, first, second, mode);
+        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+      }
+      break;
+    case 4: {
+      const StopListResult x = trainStopList(indexed, train, first, second);
+      const StopListResult y = trainStopList(scanned, train, first, second);
+      MURLO_FUZZ_CHECK(x.stops == y.stops && x.stopList == y.stopList && x.runTime == y.runTime);
+      break;
+    }
+    case 5:
+      if (firstOk) {
+        const QueryResult x = trainsByNumber(indexed, first);
+        const QueryResult y = trainsByNumber(scanned, first);
+        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+struct Parts {
+  std::span<const uint8_t> script;
+  std::span<const uint8_t> file;
+};
+
+Parts split(const uint8_t* data, std::size_t size) {
+  if (size < 2) return Parts{{}, std::span<const uint8_t>(data, size)};
+  const std::size_t length = std::min<std::size_t>(data[0] | (std::size_t{data[1]} << 8), size - 2);
+  return Parts{std::span<const uint8_t>(data + 2, length),
+               std::span<const uint8_t>(data + 2 + length, size - 2 - length)};
+}
+
+}  // namespace
+}  // namespace murlo
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace murlo;
+  const Parts parts = split(data, size);
+  std::string bytes(parts.file.begin(), parts.file.end());
+  auto db = std::make_shared<const TimetableDb>(
+      parseDatabase(std::span<char>(bytes.data(), bytes.size())));
+  TimetableDb scanned = *db;
+  scanned.indexes = LookupIndexes{};
+  replaceCurrentDb(db);
+  const Countable countable = countableIn(*db);
+
+  FuzzedDataProvider script(parts.script.data(), parts.script.size());
+  for (int call = 0; call < kMaxCalls && script.remaining_bytes() > 0; ++call) {
+    const int kind = script.ConsumeIntegralInRange(0, 5);
+    const Text16 a = pickText(script, *db);
+    const Text16 b = pickText(script, *db);
+    const int32_t mode = script.ConsumeBool() ? script.ConsumeIntegralInRange(0, 2)
+                                              : script.ConsumeIntegral<int32_t>();
+    const uint32_t train = script.ConsumeBool() ? script.ConsumeIntegralInRange<uint32_t>(
+                                                      0, static_cast<uint32_t>(db->trainCount) + 1)
+                                                : script.ConsumeIntegral<uint32_t>();
+    // A NULL argument is the empty text.
+    const murlo_char16* first = script.ConsumeBool() && a.empty() ? nullptr : a.c_str();
+    const murlo_char16* second = b.c_str();
+    switch (kind) {
+      case 0:
+        checkSingleOutput(
+            Kind::kHeader, countable,
+            [](murlo_char16* o, std::size_t c, std::size_t* n) {
+              return murlo_header_text(o, c, n);
+            },
+            [](murlo_char16* o) { return x01o23jow83032hwe31h(o); });
+        break;
+      case 1:
+        checkSingleOutput(
+            Kind::kStations, countable,
+            [&](murlo_char16* o, std::size_t c, std::size_t* n) {
+              return murlo_find_stations(first, o, c, n);
+            },
+            [&](murlo_char16* o) { return x0189e3js083h2c13(first, o); });
+        break;
+      case 2:
+        checkSingleOutput(
+            Kind::kTrainsAt, countable,
+            [&](murlo_char16* o, std::size_t c, std::size_t* n) {
+              return murlo_trains_at_station(first, o, c, n);
+            },
+            [&](murlo_char16* o) { return x01e983hw983402(first, o); });
+        break;
+      case 3:
+        checkSingleOutput(
+            Kind::kDirect, countable,
+            [&](murlo_char16* o, std::size_t c, std::size_t* n) {
+              return murlo_direct_trains(first, second, mode, o, c, n);
+            },
+            [&](murlo_char16* o) { return x01d897fsd20dj3(first, second, o, mode); });
+        break;
+      case 4:
+        checkTrainStops(*db, countable, train, first, second);
+        break;
+      default:
+        checkSingleOutput(
+            Kind::kByNumber, countable,
+            [&](murlo_char16* o, std::size_t c, std::size_t* n) {
+              return murlo_trains_by_number(first, o, c, n);
+            },
+            [&](murlo_char16* o) { return x01jhhwe23h9823098(first, o); });
+        break;
+    }
+    checkScansAgree(*db, scanned, kind, a, b, mode, train);
+  }
+  return 0;
+}
+
+// A third of the mutations change the script, the rest the database file.
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
+                                          unsigned int seed) {
+  using namespace murlo;
+  if (maxSize < 3) return LLVMFuzzerMutate(data, size, maxSize);
+  const Parts parts = split(data, size);
+  std::vector<uint8_t> script(parts.script.begin(), parts.script.end());
+  std::vector<uint8_t> file(parts.file.begin(), parts.file.end());
+  const std::size_t budget = maxSize - 2;
+  if (seed % 3 == 0 && file.size() < budget) {
+    const std::size_t limit = std::min<std::size_t>(budget - file.size(), 0xFFFF);
+    const std::size_t before = std::min(script.size(), limit);
+    script.resize(limit);
+    script.resize(LLVMFuzzerMutate(script.data(), before, limit));
+  } else {
+    const std::size_t limit = budget - std::min(budget - 1, script.size());
+    script.resize(budget - limit);
+    const std::size_t before = std::min(file.size(), limit);
+    file.resize(limit);
+    file.resize(fuzz::mutateDatabaseFile(file.data(), before, limit, seed / 3));
+  }
+  data[0] = static_cast<uint8_t>(script.size() & 0xFF);
+  data[1] = static_cast<uint8_t>(script.size() >> 8);
+  std::copy(script.begin(), script.end(), data + 2);
+  std::copy(file.begin(), file.end(), data + 2 + script.size());
+  return 2 + script.size() + file.size();
+}

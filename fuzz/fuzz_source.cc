@@ -1,0 +1,90 @@
+// The source compiler of murlo build on arbitrary text.
+//
+// A source is either refused with diagnostics in line order, each naming a
+// line of the text, or it compiles into a file that keeps every invariant of
+// the tables. A compiled file dumps back into source without warnings, and
+// that source builds into the same file byte for byte.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/loader.h"
+#include "db/records.h"
+#include "fuzz_support.h"
+#include "source/timetable_source.h"
+
+namespace murlo {
+namespace {
+
+// Invariants 1 to 7 of the tables, as a file from a valid source holds them.
+void checkInvariants(const TimetableDb& db) {
+  const auto trains = static_cast<std::size_t>(db.trainCount);
+  const auto stations = static_cast<std::size_t>(db.stationCount);
+  MURLO_FUZZ_CHECK(db.trainClassCodes.size() == trains);
+  MURLO_FUZZ_CHECK(db.trainFareColumnCodes.size() == trains);
+  MURLO_FUZZ_CHECK(db.trainFareRateCodes.size() == trains);
+  MURLO_FUZZ_CHECK(db.trainStopLists.size() == trains);
+  MURLO_FUZZ_CHECK(db.stationAbbreviations.size() == stations);
+  MURLO_FUZZ_CHECK(db.stationCallLists.size() == stations);
+  MURLO_FUZZ_CHECK(trains <= 10000 && stations <= 10000);
+
+  std::vector<std::string> calls(stations);
+  for (std::size_t t = 0; t < trains; ++t) {
+    MURLO_FUZZ_CHECK(db.trainStopLists[t].size() % kStopRecordSize == 0);
+    const StopList stops(db.trainStopLists[t]);
+    MURLO_FUZZ_CHECK(stops.size() >= 2 && stops.size() <= 100);
+    for (int32_t k = 0; k < stops.size(); ++k) {
+      const int32_t station = stops[k].stationIndex();
+      MURLO_FUZZ_CHECK(station >= 0 && static_cast<std::size_t>(station) < stations);
+      MURLO_FUZZ_CHECK(k == 0 || stops[k].distanceKm() >= stops[k - 1].distanceKm());
+      calls[static_cast<std::size_t>(station)] +=
+          callRecord(static_cast<int32_t>(t), static_cast<int32_t>(k));
+    }
+  }
+  // Call lists are exactly the stops, in ascending train order.
+  for (std::size_t s = 0; s < stations; ++s) {
+    MURLO_FUZZ_CHECK(!db.stationNames[s].empty() && !db.stationAbbreviations[s].empty());
+    MURLO_FUZZ_CHECK(db.stationCallLists[s] == calls[s]);
+  }
+}
+
+}  // namespace
+}  // namespace murlo
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace murlo;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  source::Timetable timetable;
+  const std::vector<source::Diagnostic> errors = source::parseSource(text, timetable);
+  if (!errors.empty()) {
+    const auto lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+      MURLO_FUZZ_CHECK(errors[i].line >= 0 && errors[i].line <= lines);
+      MURLO_FUZZ_CHECK(i == 0 || errors[i - 1].line <= errors[i].line);
+      MURLO_FUZZ_CHECK(!errors[i].message.empty());
+    }
+    return 0;
+  }
+
+  std::string file;
+  MURLO_FUZZ_CHECK(!source::compileTimetable(timetable, file));
+  std::string bytes = file;
+  const TimetableDb db = parseDatabase(std::span<char>(bytes.data(), bytes.size()));
+  MURLO_FUZZ_CHECK(db.stationCount == static_cast<int32_t>(timetable.stations.size()));
+  MURLO_FUZZ_CHECK(db.trainCount == static_cast<int32_t>(timetable.trains.size()));
+  checkInvariants(db);
+
+  std::vector<std::string> warnings;
+  const std::string dumped = source::dumpSource(db, warnings);
+  MURLO_FUZZ_CHECK(warnings.empty());
+  source::Timetable again;
+  MURLO_FUZZ_CHECK(source::parseSource(dumped, again).empty());
+  std::string rebuilt;
+  MURLO_FUZZ_CHECK(!source::compileTimetable(again, rebuilt));
+  MURLO_FUZZ_CHECK(rebuilt == file);
+  return 0;
+}

@@ -1,0 +1,654 @@
+// Databases that break the tables' invariants on purpose, each run through
+// every query: no read outside a table, no hang, and results that follow the
+// rules for bad data (a corrupt record is skipped and not counted, so every
+// count equals the lines of its text).
+//
+// What a file can hold is built through the writer and loaded by the loader
+// (and through the C exports, whose answers must equal the core's); what only
+// memory can hold (counts that disagree with the lists, empty entries) is
+// edited into loaded tables, and run both with lookup indexes rebuilt and
+// with none (the plain scans).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "api/gbk_codec.h"
+#include "db/file_format.h"
+#include "db/lookup_indexes.h"
+#include "murloppc.h"
+#include "query/direct_trains.h"
+#include "query/station_lookup.h"
+#include "query/train_stop_list.h"
+#include "query/trains_at_station.h"
+#include "query/trains_by_number.h"
+#include "reliability_support.h"
+#include "support/test_support.h"
+
+namespace murlo::reliability {
+namespace {
+
+using test::gbk;
+
+// Indexes of the sections in PlainSections::sections.
+constexpr std::size_t kClassCodes = 0;
+constexpr std::size_t kFareColumnCodes = 1;
+constexpr std::size_t kFareRateCodes = 2;
+constexpr std::size_t kTrainNumbers = 3;
+constexpr std::size_t kStations = 4;
+constexpr std::size_t kCallLists = 5;
+constexpr std::size_t kStopLists = 6;
+
+enum Station { kBeijing, kTianjin, kJinan, kNanjing, kShanghai };
+
+std::vector<std::string> splitO(const std::string& text) {
+  std::vector<std::string> entries;
+  std::size_t begin = 0;
+  while (begin <= text.size()) {
+    const std::size_t end = std::min(text.find('O', begin), text.size());
+    entries.push_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return entries;
+}
+
+std::string joinO(const std::vector<std::string>& entries) {
+  std::string text;
+  for (std::size_t i = 0; i < entries.size(); ++i) text += (i > 0 ? "O" : "") + entries[i];
+  return text;
+}
+
+// The base file with one edit of its plain sections.
+std::function<std::string()> fileWith(std::function<void(PlainSections&)> edit) {
+  return [edit] {
+    PlainSections plain = basePlain();
+    edit(plain);
+    return test::packOrFail(plain);
+  };
+}
+
+// The base file with the entries of one list section edited.
+std::function<std::string()> listWith(std::size_t section,
+                                      std::function<void(std::vector<std::string>&)> edit) {
+  return fileWith([section, edit](PlainSections& plain) {
+    std::vector<std::string> entries = splitO(plain.sections[section]);
+    edit(entries);
+    plain.sections[section] = joinO(entries);
+  });
+}
+
+// The base file cut after its `terminators`-th section terminator.
+std::function<std::string()> cutAfterSection(int terminators) {
+  return [terminators] {
+    const std::string file = test::packOrFail(basePlain());
+    std::size_t at = kHeaderSize;
+    for (int t = 0; t < terminators; ++t) at = file.find('%', at) + 1;
+    return file.substr(0, at);
+  };
+}
+
+int32_t trainsAt(const TimetableDb& db, int station) {
+  return trainsAtStation(db, stationName(station)).code;
+}
+QueryResult direct(const TimetableDb& db, int from, int to) {
+  return directTrains(db, stationName(from), stationName(to), 0);
+}
+StopListResult stopsOf(const TimetableDb& db, int64_t train) {
+  return trainStopList(db, train, stationName(kBeijing), stationName(kShanghai));
+}
+int32_t byNumber(const TimetableDb& db, const char* number) {
+  return trainsByNumber(db, number).code;
+}
+// The train index field of a result line.
+std::string trainOfLine(const std::string& text, std::size_t line) {
+  const std::vector<std::string> lines = test::splitTerminated(text, '*');
+  if (line >= lines.size()) return "";
+  const std::size_t bar = lines[line].find('|');
+  return lines[line].substr(bar + 1, lines[line].find('|', bar + 1) - bar - 1);
+}
+
+struct Corruption {
+  std::string name;
+  std::function<std::string()> file;       // a file's bytes, or
+  std::function<void(TimetableDb&)> edit;  // an edit of the loaded base tables
+  std::function<void(const TimetableDb&)> expect;
+};
+
+std::vector<Corruption> corruptions() {
+  std::vector<Corruption> cases;
+  const auto file = [&cases](std::string name, std::function<std::string()> bytes,
+                             std::function<void(const TimetableDb&)> expect) {
+    cases.push_back({std::move(name), std::move(bytes), nullptr, std::move(expect)});
+  };
+  const auto memory = [&cases](std::string name, std::function<void(TimetableDb&)> edit,
+                               std::function<void(const TimetableDb&)> expect) {
+    cases.push_back({std::move(name), nullptr, std::move(edit), std::move(expect)});
+  };
+
+  // The unbroken network, as the baseline of every expectation below.
+  file("Intact", fileWith([](PlainSections&) {}), [](const TimetableDb& db) {
+    EXPECT_EQ(trainsAt(db, kBeijing), 3);
+    EXPECT_EQ(trainsAt(db, kJinan), 3);
+    EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
+    EXPECT_EQ(direct(db, kTianjin, kShanghai).code, 0);
+    EXPECT_EQ(direct(db, kTianjin, kShanghai).text,
+              stationName(kJinan) + "|" + stationName(kBeijing) + "|");
+    EXPECT_EQ(direct(db, kBeijing, kJinan).code, 2);
+    EXPECT_EQ(stopsOf(db, 0).stops, 3);
+    EXPECT_EQ(stopsOf(db, 0).runTime, "04:00");
+    EXPECT_EQ(byNumber(db, "K5"), 1);
+  });
+
+  // Invariant 1: per-train tables that disagree with the train count.
+  file("ClassCodesForOneTrainOnly",
+       fileWith([](PlainSections& p) { p.sections[kClassCodes] = "1"; }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kBeijing), 1);  // trains without their codes are skipped
+         EXPECT_EQ(byNumber(db, "K5"), 0);
+         EXPECT_EQ(stopsOf(db, 1).stops, 2);  // the stop list needs no codes
+       });
+  file("NoFareColumnCodes", fileWith([](PlainSections& p) { p.sections[kFareColumnCodes] = ""; }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kBeijing), 0);
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).text, "");
+       });
+  file("FareRateCodesForTwoTrains",
+       fileWith([](PlainSections& p) { p.sections[kFareRateCodes] = "DD"; }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kShanghai), 0);
+         EXPECT_EQ(trainsAt(db, kTianjin), 2);
+       });
+  file("MoreCodesThanTrains", fileWith([](PlainSections& p) {
+         for (const std::size_t s : {kClassCodes, kFareColumnCodes, kFareRateCodes})
+           p.sections[s] += "1FDX";
+       }),
+       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+  file("FewerStopListsThanTrains", listWith(kStopLists, [](auto& e) { e.pop_back(); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kBeijing), 2);
+         EXPECT_EQ(stopsOf(db, 3).stops, 0);
+         EXPECT_EQ(stopsOf(db, 3).runTime, "");
+       });
+  file("MoreStopListsThanTrains", listWith(kStopLists, [](auto& e) { e.push_back(e[0]); }),
+       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+  file("FewerTrainNumbersThanTrains", listWith(kTrainNumbers, [](auto& e) { e.pop_back(); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(db.trainCount, 3);
+         EXPECT_EQ(trainsAt(db, kBeijing), 2);  // the call of train 3 names no train
+         EXPECT_EQ(byNumber(db, "9"), 0);
+         EXPECT_EQ(stopsOf(db, 3).stops, 0);
+       });
+
+  // Invariant 2: station tables that disagree.
+  file("StationNameWithoutAbbreviation",
+       fileWith([](PlainSections& p) { p.sections[kStations] += " " + gbk("苏州"); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(db.stationCount, 6);
+         EXPECT_EQ(stationsByAbbreviation(db, "").code, 5);
+         EXPECT_EQ(trainsAtStation(db, gbk("苏州")).code, 0);  // no call list
+       });
+  file("FewerCallListsThanStations", listWith(kCallLists, [](auto& e) { e.pop_back(); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kShanghai), 0);
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).text, "");
+       });
+  file("MoreCallListsThanStations", listWith(kCallLists, [](auto& e) { e.push_back("000000"); }),
+       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+
+  // Invariant 3: short trains and records cut short.
+  file("TrainOfOneStop", listWith(kStopLists, [](auto& e) { e[1].resize(16); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(stopsOf(db, 1).stops, 0);
+         EXPECT_EQ(stopsOf(db, 1).stopList, "");
+         EXPECT_EQ(stopsOf(db, 1).runTime, "");
+         EXPECT_EQ(trainsAt(db, kBeijing), 2);
+         EXPECT_EQ(byNumber(db, "K5"), 0);
+       });
+  file("TrainOfOneStopAndAHalf", listWith(kStopLists, [](auto& e) { e[1].resize(24); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(stopsOf(db, 1).stops, 0);
+         EXPECT_EQ(stopsOf(db, 1).runTime, "");
+       });
+  file("StopListCutShort", listWith(kStopLists, [](auto& e) { e[0].resize(40); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(stopsOf(db, 0).stops, 2);
+         EXPECT_EQ(stopsOf(db, 0).runTime, "01:30");
+         // 济南's call of train 0 now names a stop beyond the train.
+         EXPECT_EQ(direct(db, kBeijing, kJinan).code, 1);
+         EXPECT_EQ(trainsAt(db, kJinan), 2);
+       });
+  file("CallListCutShort", listWith(kCallLists, [](auto& e) { e[kBeijing] += "0003"; }),
+       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+
+  // Invariant 4: indexes beyond the tables.
+  file("StationIndexBeyondTable",
+       listWith(kStopLists, [](auto& e) { e[2].replace(32, 4, "9999"); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kJinan), 2);  // train 2 has no last station
+         EXPECT_EQ(trainStopList(db, 2, "", "").stops, 2);
+         EXPECT_EQ(trainStopList(db, 2, "", "").runTime, "05:00");  // still every stop
+       });
+  file("NegativeStationIndex", listWith(kStopLists, [](auto& e) { e[2].replace(16, 4, "-001"); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainStopList(db, 2, "", "").stops, 2);
+         EXPECT_EQ(trainsAt(db, kJinan), 3);  // the whole run's ends are intact
+         EXPECT_EQ(direct(db, kJinan, kShanghai).code, 2);
+         // 南京's call is stop 1 of train 2, whose station is outside the table.
+         EXPECT_EQ(direct(db, kNanjing, kShanghai).code, 0);
+       });
+  file("TrainIndexBeyondTable", listWith(kCallLists, [](auto& e) { e[kBeijing] += "999900"; }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kBeijing), 3);
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
+       });
+  file("NegativeTrainIndex",
+       listWith(kCallLists, [](auto& e) { e[kBeijing] = "-00100" + e[kBeijing]; }),
+       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+  file("StopPositionBeyondTrain",
+       listWith(kCallLists, [](auto& e) { e[kBeijing].insert(6, "000099"); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kBeijing), 3);
+         EXPECT_EQ(direct(db, kBeijing, kJinan).code, 2);
+       });
+  file("NegativeStopPosition",
+       listWith(kCallLists, [](auto& e) { e[kShanghai].replace(10, 2, "-1"); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kShanghai), 1);
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
+       });
+
+  // Invariants 5 and 6: call lists out of order, or disagreeing with stops.
+  file("CallListOutOfOrder",
+       listWith(kCallLists,
+                [](auto& e) {
+                  e[kBeijing] = e[kBeijing].substr(12, 6) + e[kBeijing].substr(6, 6) +
+                                e[kBeijing].substr(0, 6);
+                }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kBeijing), 3);
+         EXPECT_EQ(trainOfLine(trainsAtStation(db, stationName(kBeijing)).text, 0), "3");
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
+         const QueryResult jinan = direct(db, kBeijing, kJinan);
+         EXPECT_EQ(jinan.code, 2);  // in the origin's call order
+         EXPECT_EQ(trainOfLine(jinan.text, 0), "3");
+         EXPECT_EQ(trainOfLine(jinan.text, 1), "0");
+       });
+  file("DestinationCallListOutOfOrder",
+       listWith(
+           kCallLists,
+           [](auto& e) { e[kShanghai] = e[kShanghai].substr(6, 6) + e[kShanghai].substr(0, 6); }),
+       [](const TimetableDb& db) {
+         // The search for train 3 ends at the first call of a later train.
+         EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
+       });
+  file("CallListDisagreesWithStopList",
+       listWith(kCallLists, [](auto& e) { e[kShanghai] = "000001" + e[kShanghai]; }),
+       [](const TimetableDb& db) {
+         // Positions are taken from the call list: train 0's stop 1 is 天津.
+         const QueryResult result = direct(db, kBeijing, kShanghai);
+         EXPECT_EQ(result.code, 2);
+         EXPECT_EQ(trainOfLine(result.text, 0), "0");
+       });
+  file("StationMissingFromCallLists",
+       listWith(kCallLists, [](auto& e) { e[kTianjin] = e[kTianjin].substr(0, 6); }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kTianjin), 1);
+         EXPECT_EQ(direct(db, kTianjin, kBeijing).code, 0);
+       });
+
+  // Fields that are not what they should hold.
+  file("NonDigitFields",
+       listWith(kStopLists,
+                [](auto& e) {
+                  e[2] = "00A2ab:c10:00x000" + e[2].substr(17);
+                  e[3].replace(4, 12, "--++  \t\n9.9Z");
+                }),
+       [](const TimetableDb& db) { EXPECT_EQ(trainStopList(db, 2, "", "").stops, 3); });
+  file("NonDigitCallFields",
+       listWith(kCallLists, [](auto& e) { e[kJinan] = "00x1zz" + e[kJinan]; }),
+       [](const TimetableDb& db) {
+         EXPECT_EQ(trainsAt(db, kJinan), 4);
+       });  // reads as train 0, stop 0
+  file("DistancesThatDecrease", listWith(kStopLists, [](auto& e) { e[2].replace(44, 4, "0300"); }),
+       [](const TimetableDb& db) {
+         const QueryResult result = direct(db, kNanjing, kShanghai);
+         EXPECT_EQ(result.code, 1);  // a negative distance is still priced
+         EXPECT_EQ(test::splitTerminated(result.text, '*').size(), 1u);
+       });
+  file("TimesLike9999",
+       listWith(kStopLists,
+                [](auto& e) {
+                  for (std::size_t at = 4; at < e[0].size(); at += 16)
+                    e[0].replace(at, 8, "99999999");
+                }),
+       [](const TimetableDb& db) {
+         const StopListResult result = stopsOf(db, 0);
+         EXPECT_EQ(result.stops, 3);
+         EXPECT_NE(result.stopList.find("99:99"), std::string::npos);
+         EXPECT_FALSE(result.runTime.empty());
+       });
+  file("LargestDistances",
+       listWith(kStopLists,
+                [](auto& e) {
+                  for (auto& stops : e) {
+                    for (std::size_t at = 12; at < stops.size(); at += 16)
+                      stops.replace(at, 4, at < 16 ? "0000" : "9999");
+                  }
+                }),
+       [](const TimetableDb& db) { EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1); });
+
+  // Sections missing, empty or followed by more.
+  file("OnlyThreeSections", cutAfterSection(3), [](const TimetableDb& db) {
+    EXPECT_EQ(db.stationCount, 0);
+    EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
+    EXPECT_EQ(stationsByAbbreviation(db, "").code, 0);
+    EXPECT_EQ(byNumber(db, "K5"), 0);
+  });
+  file("NoStopListSection", cutAfterSection(6), [](const TimetableDb& db) {
+    EXPECT_EQ(trainsAt(db, kBeijing), 0);
+    EXPECT_EQ(stopsOf(db, 0).stops, 0);
+    EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
+  });
+  file(
+      "HeaderOnly", [] { return std::string("BAS"); },
+      [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound); });
+  file("EverySectionEmpty", fileWith([](PlainSections& p) {
+         for (auto& section : p.sections) section.clear();
+       }),
+       [](const TimetableDb& db) { EXPECT_EQ(db.trainCount, 0); });
+  file(
+      "BytesAfterTheLastSection", [] { return test::packOrFail(basePlain()) + "%%\x01garbage%"; },
+      [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+
+  // What only memory can hold: counts that disagree with the lists.
+  memory(
+      "TrainCountAboveTheTables", [](TimetableDb& db) { db.trainCount = 100; },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kBeijing), 3);
+        EXPECT_EQ(stopsOf(db, 50).stops, 0);
+      });
+  memory(
+      "NegativeTrainCount", [](TimetableDb& db) { db.trainCount = -5; },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kBeijing), 0);
+        EXPECT_EQ(byNumber(db, "5"), 0);
+        EXPECT_EQ(stopsOf(db, 0).stops, 0);
+      });
+  memory(
+      "TrainCountBelowTheTables", [](TimetableDb& db) { db.trainCount = 2; },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kBeijing), 2);
+        EXPECT_EQ(stopsOf(db, 3).stops, 0);
+        EXPECT_EQ(byNumber(db, "9"), 0);
+      });
+  memory(
+      "StationCountAboveTheTables", [](TimetableDb& db) { db.stationCount = 100; },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kBeijing), 3);
+        EXPECT_EQ(direct(db, kTianjin, kShanghai).code, 0);
+      });
+  memory(
+      "NegativeStationCount", [](TimetableDb& db) { db.stationCount = -1; },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
+        EXPECT_EQ(stationsByAbbreviation(db, "").code, 0);
+        EXPECT_EQ(stopsOf(db, 0).stops, 0);
+      });
+  memory(
+      "StationCountBelowTheTables", [](TimetableDb& db) { db.stationCount = 3; },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kShanghai), kStationNotFound);
+        EXPECT_EQ(trainsAt(db, kBeijing), 2);  // train 3 ends at 上海, outside the table
+        EXPECT_EQ(trainStopList(db, 3, "", "").stops, 2);
+        EXPECT_EQ(trainStopList(db, 3, "", "").runTime, "06:00");
+        EXPECT_EQ(stationsByAbbreviation(db, "").code, 3);
+      });
+  memory(
+      "MoreAbbreviationsThanNames",
+      [](TimetableDb& db) { db.stationAbbreviations.push_back("XX"); },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(stationsByAbbreviation(db, "X").code, 0);
+        EXPECT_EQ(stationsByAbbreviation(db, "").code, 5);
+      });
+  memory(
+      "FewerAbbreviationsThanNames",
+      [](TimetableDb& db) {
+        auto entries = entriesOf(db.stationAbbreviations);
+        entries.resize(2);
+        db.stationAbbreviations = listOf(entries);
+      },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(stationsByAbbreviation(db, "").code, 2);
+        EXPECT_EQ(stationsByAbbreviation(db, "S").code, 0);
+        EXPECT_EQ(trainsAt(db, kShanghai), 2);
+      });
+  memory(
+      "FewerStationNamesThanCount",
+      [](TimetableDb& db) {
+        auto entries = entriesOf(db.stationNames);
+        entries.resize(4);
+        db.stationNames = listOf(entries);
+      },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kShanghai), kStationNotFound);
+        EXPECT_EQ(direct(db, kTianjin, kJinan).code, 1);
+      });
+
+  // Empty entries: impossible in a file, possible in memory.
+  const auto emptyEntry = [](TextList TimetableDb::*list, std::size_t at) {
+    return [list, at](TimetableDb& db) {
+      auto entries = entriesOf(db.*list);
+      entries[at].clear();
+      db.*list = listOf(entries);
+    };
+  };
+  memory("EmptyStationName", emptyEntry(&TimetableDb::stationNames, kTianjin),
+         [](const TimetableDb& db) {
+           EXPECT_EQ(trainsAt(db, kTianjin), kStationNotFound);
+           EXPECT_EQ(trainsAtStation(db, "").code, 2);  // the station named ""
+           // An empty name never matches a stop.
+           EXPECT_EQ(trainStopList(db, 1, "", "").stopList.find(">|"), std::string::npos);
+         });
+  memory("EmptyAbbreviation", emptyEntry(&TimetableDb::stationAbbreviations, kJinan),
+         [](const TimetableDb& db) {
+           EXPECT_EQ(stationsByAbbreviation(db, "").code, 5);
+           EXPECT_EQ(stationsByAbbreviation(db, "J").code, 0);
+         });
+  memory("EmptyTrainNumber", emptyEntry(&TimetableDb::trainNumbers, 1), [](const TimetableDb& db) {
+    EXPECT_EQ(trainsAt(db, kBeijing), 3);
+    EXPECT_EQ(byNumber(db, ""), 0);
+    EXPECT_EQ(byNumber(db, "K5"), 0);
+  });
+  memory("EmptyCallList", emptyEntry(&TimetableDb::stationCallLists, kNanjing),
+         [](const TimetableDb& db) {
+           EXPECT_EQ(trainsAt(db, kNanjing), 0);
+           EXPECT_EQ(direct(db, kNanjing, kShanghai).code, 0);
+           EXPECT_EQ(direct(db, kNanjing, kShanghai).text, "");
+         });
+  memory("EmptyStopList", emptyEntry(&TimetableDb::trainStopLists, 1), [](const TimetableDb& db) {
+    EXPECT_EQ(trainsAt(db, kBeijing), 2);
+    EXPECT_EQ(stopsOf(db, 1).stops, 0);
+    EXPECT_EQ(stopsOf(db, 1).runTime, "");
+  });
+  memory(
+      "ZeroStopsAndOneStop",
+      [](TimetableDb& db) {
+        auto entries = entriesOf(db.trainStopLists);
+        entries[0].clear();
+        entries[2].resize(16);
+        db.trainStopLists = listOf(entries);
+      },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kJinan), 1);
+        EXPECT_EQ(trainStopList(db, 2, "", "").stops, 0);
+      });
+  memory(
+      "EveryTableEmptyButTheCounts",
+      [](TimetableDb& db) {
+        const int32_t trains = db.trainCount;
+        const int32_t stations = db.stationCount;
+        db = TimetableDb{};
+        db.trainCount = trains;
+        db.stationCount = stations;
+      },
+      [](const TimetableDb& db) {
+        EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
+        EXPECT_EQ(stopsOf(db, 0).stops, 0);
+        EXPECT_EQ(byNumber(db, "K5"), 0);
+      });
+  return cases;
+}
+
+class CorruptDatabaseTest : public ::testing::TestWithParam<Corruption> {};
+
+// Every export on the loaded file answers as the core does on its tables.
+void expectExportsAgreeWithCore(const TimetableDb& db) {
+  const auto utf16Of = [](const std::string& gbkText) {
+    std::u16string units;
+    gbkToUtf16(gbkText, units);
+    return std::basic_string<murlo_char16>(units.begin(), units.end());
+  };
+  // Calls a sized export twice: for the size, then into an exact buffer.
+  const auto call = [](auto&& sized) {
+    std::size_t needed = 0;
+    const int32_t probe = sized(nullptr, 0, &needed);
+    if (probe != MURLO_BUFFER_TOO_SMALL)
+      return std::make_pair(probe, std::basic_string<murlo_char16>());
+    std::vector<murlo_char16> buffer(needed);
+    const int32_t result = sized(buffer.data(), needed, nullptr);
+    return std::make_pair(result, std::basic_string<murlo_char16>(buffer.data()));
+  };
+  std::vector<std::string> names = entriesOf(db.stationNames);
+  names.push_back(gbk("无此站"));
+  for (const std::string& name : names) {
+    const auto station = utf16Of(name);
+    const QueryResult expected = trainsAtStation(db, name);
+    const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+      return murlo_trains_at_station(station.c_str(), o, c, n);
+    });
+    EXPECT_EQ(got.first, expected.code) << name;
+    if (expected.code >= 0) {
+      EXPECT_TRUE(got.second == utf16Of(expected.text)) << name;
+    }
+    for (const std::string& other : names) {
+      const auto destination = utf16Of(other);
+      const QueryResult expectedDirect = directTrains(db, name, other, 1);
+      const auto gotDirect = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+        return murlo_direct_trains(station.c_str(), destination.c_str(), 1, o, c, n);
+      });
+      EXPECT_EQ(gotDirect.first, expectedDirect.code) << name << " - " << other;
+      if (expectedDirect.code >= 0) {
+        EXPECT_TRUE(gotDirect.second == utf16Of(expectedDirect.text));
+      }
+    }
+  }
+  for (int64_t train = 0; train <= db.trainCount + 1; ++train) {
+    const StopListResult expected = trainStopList(db, train, names[0], names.back());
+    const auto boarding = utf16Of(names[0]);
+    const auto alighting = utf16Of(names.back());
+    murlo_char16 stops[2048];
+    murlo_char16 runTime[64];
+    EXPECT_EQ(murlo_train_stops(static_cast<uint32_t>(train), boarding.c_str(), alighting.c_str(),
+                                stops, 2048, nullptr, runTime, 64, nullptr),
+              expected.stops);
+    EXPECT_TRUE(std::basic_string<murlo_char16>(stops) == utf16Of(expected.stopList));
+    EXPECT_TRUE(std::basic_string<murlo_char16>(runTime) == utf16Of(expected.runTime));
+  }
+  for (const std::string& number : entriesOf(db.trainNumbers)) {
+    const auto typed = utf16Of(number.substr(0, number.find('/')));
+    const QueryResult expected = trainsByNumber(db, number.substr(0, number.find('/')));
+    const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+      return murlo_trains_by_number(typed.c_str(), o, c, n);
+    });
+    EXPECT_EQ(got.first, expected.code);
+    EXPECT_TRUE(got.second == utf16Of(expected.text));
+  }
+  const QueryResult expectedStations = stationsByAbbreviation(db, "");
+  const auto gotStations = call([](murlo_char16* o, std::size_t c, std::size_t* n) {
+    return murlo_find_stations(u"", o, c, n);
+  });
+  EXPECT_EQ(gotStations.first, expectedStations.code);
+  EXPECT_TRUE(gotStations.second == utf16Of(expectedStations.text));
+}
+
+TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {
+  const Corruption& corruption = GetParam();
+  if (corruption.file) {
+    std::string bytes = corruption.file();
+    const TimetableDb db = test::loadBytes(bytes);
+    EXPECT_GT(expectEveryQueryKeepsTheRules(db), 0);
+    corruption.expect(db);
+
+    test::TempFile file(bytes);
+    ASSERT_EQ(murlo_load_database(test::utf16(file.path()).c_str()), 1);
+    expectExportsAgreeWithCore(db);
+    return;
+  }
+  for (const bool indexed : {true, false}) {
+    SCOPED_TRACE(indexed ? "with lookup indexes" : "with plain scans");
+    TimetableDb db = baseDb();
+    corruption.edit(db);
+    if (indexed) {
+      buildLookupIndexes(db);
+    } else {
+      db.indexes = LookupIndexes{};
+    }
+    EXPECT_GT(expectEveryQueryKeepsTheRules(db), 0);
+    corruption.expect(db);
+  }
+}
+
+// Regression: trains at a station listed a train for a call record whose stop
+// position lies outside the train's stop list (the whole-run line does not
+// read the position), so a corrupt record was counted.
+TEST(CorruptDatabaseRegression, TrainsAtStationSkipsCallsWhoseStopIsNotInTheTrain) {
+  struct Case {
+    const char* name;
+    const char* beijingCalls;  // 北京's call list; its true calls are (0,0) (1,1) (3,0)
+    int32_t lines;
+  } cases[] = {
+      {"stop beyond the train",
+       "000000"
+       "000099"
+       "000101"
+       "000300",
+       3},
+      {"stop just past the last",
+       "000000"
+       "000003"
+       "000101"
+       "000300",
+       3},
+      {"negative stop",
+       "0000-1"
+       "000000"
+       "000101"
+       "000300",
+       3},
+      {"every record corrupt",
+       "000005"
+       "000102"
+       "0003-2",
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TimetableDb db = baseDb();
+    auto calls = entriesOf(db.stationCallLists);
+    calls[kBeijing] = c.beijingCalls;
+    db.stationCallLists = listOf(calls);
+    const QueryResult result = trainsAtStation(db, stationName(kBeijing));
+    EXPECT_EQ(result.code, c.lines);
+    EXPECT_EQ(test::splitTerminated(result.text, '*').size(), static_cast<std::size_t>(c.lines));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Invariants, CorruptDatabaseTest, ::testing::ValuesIn(corruptions()),
+                         test::CaseName());
+
+}  // namespace
+}  // namespace murlo::reliability

@@ -1,0 +1,264 @@
+#include "reliability_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "db/lookup_indexes.h"
+#include "db/records.h"
+#include "query/direct_trains.h"
+#include "query/station_lookup.h"
+#include "query/train_stop_list.h"
+#include "query/trains_at_station.h"
+#include "query/trains_by_number.h"
+#include "support/test_support.h"
+
+namespace murlo::reliability {
+
+namespace {
+const char* const kNames[] = {"北京", "天津", "济南", "南京", "上海"};
+}  // namespace
+
+std::string stationName(int station) { return test::gbk(kNames[station]); }
+
+std::vector<StationSpec> baseStations() {
+  const char* abbreviations[] = {"BJ", "TJ", "JN", "NJ", "SH"};
+  std::vector<StationSpec> stations;
+  for (int s = 0; s < 5; ++s) stations.push_back({stationName(s), abbreviations[s]});
+  return stations;
+}
+
+std::vector<TrainSpec> baseTrains() {
+  using test::stopAt;
+  return {
+      {"T1/T2",
+       '1',
+       'F',
+       'D',
+       {stopAt(0, "-", "08:00", 0), stopAt(1, "09:30", "09:32", 137),
+        stopAt(2, "12:00", "-", 497)}},
+      {"K5", '3', '8', 'D', {stopAt(1, "-", "23:30", 0), stopAt(0, "01:05", "-", 137)}},
+      {"G7",
+       'B',
+       'F',
+       'E',
+       {stopAt(2, "-", "10:00", 0), stopAt(3, "13:00", "13:05", 617),
+        stopAt(4, "15:00", "-", 918)}},
+      {"D9/D10",
+       '0',
+       'C',
+       'D',
+       {stopAt(0, "-", "07:00", 0), stopAt(2, "09:00", "09:10", 406),
+        stopAt(4, "13:00", "-", 1325)}},
+  };
+}
+
+TimetableDb baseDb() { return buildTimetable("BASE", baseStations(), baseTrains()); }
+
+PlainSections basePlain() {
+  PlainSections plain;
+  const auto error = plainSectionsOf(baseDb(), plain);
+  EXPECT_FALSE(error.has_value()) << (error ? error->message() : "");
+  return plain;
+}
+
+std::vector<std::string> entriesOf(const TextList& list) {
+  std::vector<std::string> entries;
+  for (std::size_t i = 0; i < list.size(); ++i) entries.emplace_back(list[i]);
+  return entries;
+}
+
+TextList listOf(const std::vector<std::string>& entries) {
+  TextList list;
+  for (const std::string& entry : entries) list.push_back(entry);
+  return list;
+}
+
+HangGuard::HangGuard(std::string what, std::chrono::seconds limit)
+    : watcher_([this, what = std::move(what), limit] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!done_.wait_for(lock, limit, [this] { return finished_; })) {
+          std::fprintf(stderr, "hang: %s did not finish within %lld s\n", what.c_str(),
+                       static_cast<long long>(limit.count()));
+          std::abort();
+        }
+      }) {}
+
+HangGuard::~HangGuard() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+  }
+  done_.notify_one();
+  watcher_.join();
+}
+
+namespace {
+
+std::vector<std::string> split(std::string_view text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t end = text.find(separator, begin);
+    parts.emplace_back(text.substr(begin, end == std::string_view::npos ? end : end - begin));
+    if (end == std::string_view::npos) return parts;
+    begin = end + 1;
+  }
+}
+
+bool isStationName(const TimetableDb& db, std::string_view name) {
+  for (std::size_t s = 0; s < db.stationNames.size(); ++s) {
+    if (db.stationNames[s] == name) return true;
+  }
+  return false;
+}
+
+// "*"-terminated lines, `count` of them, each with `fields` "|"-separated
+// fields. Returns the fields of every line.
+std::vector<std::vector<std::string>> expectLines(std::string_view text, int32_t count,
+                                                  std::size_t fields) {
+  std::vector<std::vector<std::string>> lines;
+  EXPECT_TRUE(text.empty() || text.back() == '*') << text;
+  if (text.empty()) {
+    EXPECT_EQ(count, 0);
+    return lines;
+  }
+  const std::vector<std::string> parts = split(text.substr(0, text.size() - 1), '*');
+  EXPECT_EQ(static_cast<int32_t>(parts.size()), count) << text;
+  for (const std::string& part : parts) {
+    lines.push_back(split(part, '|'));
+    EXPECT_EQ(lines.back().size(), fields) << part;
+  }
+  return lines;
+}
+
+// SegmentLines of trains of the tables, with station names of the tables.
+void expectSegmentLines(const TimetableDb& db, std::string_view text, int32_t count) {
+  for (const auto& fields : expectLines(text, count, 16)) {
+    if (fields.size() != 16) continue;
+    EXPECT_TRUE(fields[0] == "S" || fields[0] == " " || fields[0] == "H") << fields[0];
+    const int index = std::atoi(fields[1].c_str());
+    EXPECT_TRUE(index >= 0 && index < db.trainCount) << fields[1];
+    for (const std::size_t name : {3u, 5u, 7u, 8u}) {
+      EXPECT_TRUE(isStationName(db, fields[name])) << fields[name];
+    }
+  }
+}
+
+bool hasRunningTime(const TimetableDb& db, int64_t train) {
+  return train >= 0 && train < db.trainCount &&
+         static_cast<std::size_t>(train) < db.trainStopLists.size() &&
+         StopList(db.trainStopLists[static_cast<std::size_t>(train)]).size() >= 2;
+}
+
+}  // namespace
+
+int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
+  HangGuard guard("a query on bad data", std::chrono::seconds(120));
+  int queries = 0;
+
+  std::vector<std::string> names;
+  for (std::size_t s = 0; s < std::min<std::size_t>(db.stationNames.size(), 12); ++s) {
+    names.emplace_back(db.stationNames[s]);
+  }
+  names.emplace_back("");
+  names.push_back(test::gbk("无此站"));
+
+  std::set<std::string> prefixes = {"", "B", "ZZ"};
+  for (std::size_t s = 0; s < db.stationAbbreviations.size(); ++s) {
+    const std::string_view abbreviation = db.stationAbbreviations[s];
+    prefixes.emplace(abbreviation);
+    prefixes.emplace(abbreviation.substr(0, 1));
+  }
+  for (const std::string& prefix : prefixes) {
+    SCOPED_TRACE("stations by abbreviation " + prefix);
+    const QueryResult result = stationsByAbbreviation(db, prefix);
+    ++queries;
+    EXPECT_GE(result.code, 0);
+    const std::vector<std::string> parts = split(result.text, '|');
+    EXPECT_EQ(static_cast<int32_t>(parts.size()) - 1, result.code) << result.text;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) EXPECT_TRUE(isStationName(db, parts[i]));
+  }
+
+  for (const std::string& name : names) {
+    SCOPED_TRACE("trains at station " + name);
+    const QueryResult result = trainsAtStation(db, name);
+    ++queries;
+    if (findStation(db, name) < 0) {
+      EXPECT_EQ(result.code, kStationNotFound);
+      EXPECT_EQ(result.text, "");
+    } else {
+      EXPECT_GE(result.code, 0);
+      expectSegmentLines(db, result.text, result.code);
+    }
+  }
+
+  for (const std::string& origin : names) {
+    for (const std::string& destination : names) {
+      for (const int32_t mode : {0, 1}) {
+        SCOPED_TRACE("direct trains " + origin + " - " + destination);
+        const QueryResult result = directTrains(db, origin, destination, mode);
+        ++queries;
+        if (origin == destination) {
+          EXPECT_EQ(result.code, kSameStation);
+        } else if (findStation(db, origin) < 0) {
+          EXPECT_EQ(result.code, kOriginNotFound);
+        } else if (findStation(db, destination) < 0) {
+          EXPECT_EQ(result.code, kDestinationNotFound);
+        } else if (result.code > 0) {
+          expectSegmentLines(db, result.text, result.code);
+        } else {
+          // Change stations: names of the tables, each followed by "|".
+          EXPECT_EQ(result.code, 0);
+          const std::vector<std::string> parts = split(result.text, '|');
+          EXPECT_EQ(parts.back(), "");
+          for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+            EXPECT_TRUE(isStationName(db, parts[i]) || parts[i] == test::gbk("北京")) << parts[i];
+          }
+        }
+      }
+    }
+  }
+
+  std::vector<int64_t> trains = {-1, 9999, int64_t{1} << 40};
+  for (int64_t t = 0; t <= std::min<int64_t>(db.trainCount, 40) + 1; ++t) trains.push_back(t);
+  for (const int64_t train : trains) {
+    for (std::size_t a = 0; a < names.size(); a += 2) {
+      for (std::size_t b = 0; b < names.size(); b += 3) {
+        SCOPED_TRACE("stop list of train " + std::to_string(train));
+        const StopListResult result = trainStopList(db, train, names[a], names[b]);
+        ++queries;
+        EXPECT_GE(result.stops, 0);
+        for (const auto& fields : expectLines(result.stopList, result.stops, 5)) {
+          if (fields.size() != 5) continue;
+          EXPECT_TRUE(fields[0] == ">" || fields[0] == " ") << fields[0];
+          EXPECT_TRUE(isStationName(db, fields[1])) << fields[1];
+        }
+        EXPECT_EQ(result.runTime.empty(), !hasRunningTime(db, train)) << result.runTime;
+      }
+    }
+  }
+
+  std::set<std::string> numbers = {"", "ZZZ", "1", "K"};
+  for (std::size_t t = 0; t < std::min<std::size_t>(db.trainNumbers.size(), 40); ++t) {
+    const std::string entry(db.trainNumbers[t]);
+    numbers.insert(entry);
+    for (const std::string& number : split(entry, '/')) {
+      numbers.insert(number);
+      if (!number.empty()) numbers.insert(number.substr(1));
+    }
+  }
+  for (const std::string& number : numbers) {
+    SCOPED_TRACE("trains by number " + number);
+    const QueryResult result = trainsByNumber(db, number);
+    ++queries;
+    EXPECT_GE(result.code, 0);
+    expectSegmentLines(db, result.text, result.code);
+  }
+  return queries;
+}
+
+}  // namespace murlo::reliability
