@@ -1,0 +1,588 @@
+// The benchmarks: loading each network size against the physical floor of
+// reading its file, the resident size of a loaded database, the five queries
+// on the library and on the SQLite baseline, and the UTF-16 boundary.
+//
+//   murlo_bench [--report=FILE] [--chart=FILE] [Google Benchmark flags]
+//   murlo_bench --plans
+//
+// Besides the console output, --report writes the results as Markdown tables
+// (medians when run with repetitions) and --chart the data of the
+// query-time chart (bench/plot.gnuplot); --plans prints SQLite's plan for
+// each statement of the baseline. Benchmark names read
+// GROUP/.../SIZE[/ENGINE], so --benchmark_filter=small selects the small
+// network alone.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "api/gbk_codec.h"
+#include "api/utf8.h"
+#include "db/file_reader.h"
+#include "db/loader.h"
+#include "murloppc.h"
+#include "networks.h"
+
+namespace murlo::bench {
+namespace {
+
+using generate::NetworkSize;
+
+constexpr NetworkSize kSizes[] = {NetworkSize::kSmall, NetworkSize::kNational,
+                                  NetworkSize::kMaximal};
+
+std::string sizeName(NetworkSize size) { return std::string(generate::nameOf(size)); }
+
+// ---- Memory from the system ---------------------------------------------
+
+// Where large blocks come from. kFresh: every block of 128 KB and more is
+// mapped anew and unmapped when freed, so each load pays for fresh pages as a
+// process that loads its database once does. kReused: freed memory stays
+// with the allocator and is handed out again, as in a process that has been
+// running a while; no page is faulted in twice.
+enum class Memory { kFresh, kReused };
+
+void useMemory(Memory memory) {
+  if (memory == Memory::kFresh) {
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+  } else {
+    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+  }
+}
+
+std::string memoryName(Memory memory) { return memory == Memory::kFresh ? "fresh" : "reused"; }
+
+// ---- Loading -------------------------------------------------------------
+
+// The physical floor: the file read into memory, then one pass over its bytes.
+void floorBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
+  useMemory(memory);
+  const Network& n = network(size);
+  for (auto _ : state) {
+    FileBytes bytes;
+    if (readWholeFile(n.path, bytes) != ReadStatus::kOk) state.SkipWithError("read failed");
+    uint64_t sum = 0;
+    for (std::size_t i = 0; i < bytes.size; ++i) sum += static_cast<unsigned char>(bytes.data[i]);
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(n.fileBytes));
+}
+
+void loadBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
+  useMemory(memory);
+  const Network& n = network(size);
+  for (auto _ : state) {
+    TimetableDb db;
+    if (loadDatabaseFile(n.path, db) != LoadResult::kLoaded) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(db);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(n.fileBytes));
+}
+
+// ---- Memory --------------------------------------------------------------
+
+std::size_t residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  std::size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+std::size_t heapBytesInUse() {
+  const struct mallinfo2 info = ::mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+// What a loaded database keeps: the growth of the resident set (after the
+// allocator returned its free pages) and of the heap in use, each divided by
+// the file size.
+void memoryBenchmark(benchmark::State& state, NetworkSize size) {
+  useMemory(Memory::kFresh);
+  const Network& n = network(size);
+  double resident = 0;
+  double heap = 0;
+  for (auto _ : state) {
+    ::malloc_trim(0);
+    const std::size_t residentBefore = residentBytes();
+    const std::size_t heapBefore = heapBytesInUse();
+    auto db = std::make_unique<TimetableDb>();
+    if (loadDatabaseFile(n.path, *db) != LoadResult::kLoaded) state.SkipWithError("load failed");
+    ::malloc_trim(0);
+    resident = static_cast<double>(residentBytes()) - static_cast<double>(residentBefore);
+    heap = static_cast<double>(heapBytesInUse()) - static_cast<double>(heapBefore);
+    benchmark::DoNotOptimize(db);
+  }
+  const auto file = static_cast<double>(n.fileBytes);
+  state.counters["file_bytes"] = file;
+  state.counters["resident_bytes"] = resident;
+  state.counters["resident_per_file"] = resident / file;
+  state.counters["heap_per_file"] = heap / file;
+}
+
+// ---- Queries -------------------------------------------------------------
+
+void count(benchmark::State& state, const Outcome& outcome) {
+  state.counters["lines"] = outcome.code;
+  state.counters["bytes"] = static_cast<double>(outcome.text.size() + outcome.more.size());
+}
+
+void oursBenchmark(benchmark::State& state, NetworkSize size, std::string kind,
+                   std::string variant) {
+  useMemory(Memory::kReused);
+  const Network& n = network(size);
+  const QueryCase& c = n.queryCase(kind, variant);
+  Outcome outcome;
+  for (auto _ : state) {
+    outcome = c.ours(n.db);
+    benchmark::DoNotOptimize(outcome);
+  }
+  count(state, outcome);
+}
+
+void sqliteBenchmark(benchmark::State& state, NetworkSize size, std::string kind,
+                     std::string variant, bool formatting) {
+  useMemory(Memory::kReused);
+  const Network& n = network(size);
+  const QueryCase& c = n.queryCase(kind, variant);
+  SqliteTimetable& sql = n.sqlite();  // imported and checked on first use
+  sql.setFormatting(formatting);
+  Outcome outcome;
+  for (auto _ : state) {
+    outcome = c.sqlite(sql);
+    benchmark::DoNotOptimize(outcome);
+  }
+  benchmark::DoNotOptimize(sql.sink());
+  sql.setFormatting(true);
+  count(state, outcome);
+}
+
+// ---- The text boundary ---------------------------------------------------
+
+// The result of the busiest station: the largest text a query writes.
+const std::string& hubResultText(NetworkSize size) {
+  static std::map<NetworkSize, std::string> texts;
+  auto& text = texts[size];
+  if (text.empty()) text = network(size).queryCase("at", "hub").ours(network(size).db).text;
+  return text;
+}
+
+void toUtf16Benchmark(benchmark::State& state, NetworkSize size) {
+  useMemory(Memory::kReused);
+  const std::string& gbk = hubResultText(size);
+  std::u16string units;
+  for (auto _ : state) {
+    units.clear();
+    gbkToUtf16(gbk, units);
+    benchmark::DoNotOptimize(units);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(gbk.size()));
+  state.counters["bytes"] = static_cast<double>(gbk.size());
+}
+
+void toGbkBenchmark(benchmark::State& state, NetworkSize size) {
+  useMemory(Memory::kReused);
+  std::u16string units;
+  gbkToUtf16(hubResultText(size), units);
+  std::string gbk;
+  for (auto _ : state) {
+    gbk.clear();
+    if (!utf16ToGbk(units, gbk)) state.SkipWithError("conversion failed");
+    benchmark::DoNotOptimize(gbk);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(gbk.size()));
+  state.counters["bytes"] = static_cast<double>(gbk.size());
+}
+
+std::u16string utf16Of(std::string_view gbk) {
+  std::u16string units;
+  gbkToUtf16(gbk, units);
+  return units;
+}
+
+// The library as a host calls it: through the C exports, UTF-16 in and out,
+// into a caller's buffer.
+void loadIntoLibrary(NetworkSize size) {
+  static NetworkSize loaded = NetworkSize::kSmall;
+  static bool any = false;
+  if (any && loaded == size) return;
+  std::u16string path;
+  utf8ToUtf16(network(size).path, path);
+  if (murlo_load_database(path.c_str()) != 1) {
+    std::cerr << "murlo bench: the library cannot load " << network(size).path << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  loaded = size;
+  any = true;
+}
+
+void cAtBenchmark(benchmark::State& state, NetworkSize size) {
+  useMemory(Memory::kReused);
+  loadIntoLibrary(size);
+  const source::Timetable& t = network(size).timetable;
+  // The busiest station, as the "at/hub" case chose it.
+  std::vector<int> calls(t.stations.size(), 0);
+  for (const TrainSpec& train : t.trains) {
+    for (const StopSpec& stop : train.stops) ++calls[static_cast<std::size_t>(stop.station)];
+  }
+  const auto hub = static_cast<std::size_t>(std::max_element(calls.begin(), calls.end()) -
+                                            calls.begin());
+  const std::u16string name = utf16Of(t.stations[hub].name);
+  std::vector<murlo_char16> out(1 << 22);
+  int32_t lines = 0;
+  for (auto _ : state) {
+    std::size_t needed = 0;
+    lines = murlo_trains_at_station(name.c_str(), out.data(), out.size(), &needed);
+    benchmark::DoNotOptimize(out.data());
+  }
+  if (lines < 0) state.SkipWithError("the query failed");
+  state.counters["lines"] = lines;
+}
+
+void registerAll() {
+  const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) {
+    b->Unit(u);
+  };
+  for (const NetworkSize size : kSizes) {
+    unit(benchmark::RegisterBenchmark(("memory/" + sizeName(size)).c_str(), memoryBenchmark, size)
+             ->Iterations(1),
+         benchmark::kMillisecond);
+  }
+  for (const Memory memory : {Memory::kFresh, Memory::kReused}) {
+    for (const NetworkSize size : kSizes) {
+      const std::string suffix = memoryName(memory) + "/" + sizeName(size);
+      unit(benchmark::RegisterBenchmark(("floor/" + suffix).c_str(), floorBenchmark, size,
+                                        memory),
+           benchmark::kMillisecond);
+      unit(benchmark::RegisterBenchmark(("load/" + suffix).c_str(), loadBenchmark, size, memory),
+           benchmark::kMillisecond);
+    }
+  }
+  for (const VariantName& v : queryVariants()) {
+    for (const NetworkSize size : kSizes) {
+      const std::string base =
+          std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size);
+      unit(benchmark::RegisterBenchmark((base + "/ours").c_str(), oursBenchmark, size,
+                                        std::string(v.kind), std::string(v.variant)),
+           benchmark::kMicrosecond);
+      unit(benchmark::RegisterBenchmark((base + "/sqlite").c_str(), sqliteBenchmark, size,
+                                        std::string(v.kind), std::string(v.variant), true),
+           benchmark::kMicrosecond);
+      if (size == NetworkSize::kNational) {
+        // SQL alone, for the report's analysis of the ratios.
+        unit(benchmark::RegisterBenchmark((base + "/sqlite-rows").c_str(), sqliteBenchmark, size,
+                                          std::string(v.kind), std::string(v.variant), false),
+             benchmark::kMicrosecond);
+      }
+    }
+  }
+  for (const NetworkSize size : kSizes) {
+    unit(benchmark::RegisterBenchmark(("boundary/to-utf16/" + sizeName(size)).c_str(),
+                                      toUtf16Benchmark, size),
+         benchmark::kMicrosecond);
+    unit(benchmark::RegisterBenchmark(("boundary/to-gbk/" + sizeName(size)).c_str(),
+                                      toGbkBenchmark, size),
+         benchmark::kMicrosecond);
+    unit(benchmark::RegisterBenchmark(("capi/at/hub/" + sizeName(size)).c_str(), cAtBenchmark,
+                                      size),
+         benchmark::kMicrosecond);
+  }
+}
+
+// ---- The report ----------------------------------------------------------
+
+struct Result {
+  double ns = 0;  // CPU time per iteration
+  std::map<std::string, double> counters;
+  int64_t repetitions = 1;
+};
+
+class ReportingConsole : public benchmark::ConsoleReporter {
+ public:
+  ReportingConsole(std::string reportPath, std::string chartPath)
+      : reportPath_(std::move(reportPath)), chartPath_(std::move(chartPath)) {}
+
+  bool ReportContext(const Context& context) override {
+    std::ostringstream machine;
+    std::string model;
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; model.empty() && std::getline(cpuinfo, line);) {
+      if (line.rfind("model name", 0) == 0) model = line.substr(line.find(':') + 2);
+    }
+    machine << context.cpu_info.num_cpus << " × " << (model.empty() ? "CPU" : model) << " at "
+            << fixed(context.cpu_info.cycles_per_second / 1e6, 0) << " MHz";
+    for (const auto& cache : context.cpu_info.caches) {
+      if (cache.level == 3) machine << ", L3 " << cache.size / (1024 * 1024) << " MiB";
+    }
+    struct utsname system {};
+    if (::uname(&system) == 0) machine << "; " << system.sysname << " " << system.release;
+    machine << "; compiler " << __VERSION__ << "; SQLite " << sqlite3_libversion();
+    machine_ = machine.str();
+    return ConsoleReporter::ReportContext(context);
+  }
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const bool aggregate = run.run_type == Run::RT_Aggregate;
+      if (aggregate ? run.aggregate_name != "median" : run.repetitions > 1) continue;
+      Result& result = results_[run.run_name.function_name];
+      result.ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      result.repetitions = run.repetitions;
+      for (const auto& [name, counter] : run.counters) result.counters[name] = counter.value;
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    if (!reportPath_.empty()) {
+      std::ofstream out(reportPath_);
+      writeReport(out);
+    }
+    if (!chartPath_.empty()) {
+      std::ofstream out(chartPath_);
+      writeChart(out);
+    }
+  }
+
+ private:
+  const Result* find(const std::string& name) const {
+    const auto it = results_.find(name);
+    return it == results_.end() ? nullptr : &it->second;
+  }
+
+  static std::string fixed(double value, int decimals) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
+  }
+  // A time in a readable unit with three significant digits or so.
+  static std::string time(double ns) {
+    if (ns >= 1e6) return fixed(ns / 1e6, ns >= 1e7 ? 1 : 2) + " ms";
+    if (ns >= 1e3) return fixed(ns / 1e3, ns >= 1e5 ? 0 : ns >= 1e4 ? 1 : 2) + " µs";
+    return fixed(ns, 0) + " ns";
+  }
+  static std::string ratio(double value) {
+    return value >= 100 ? fixed(value, 0) + "×" : value >= 10 ? fixed(value, 1) + "×"
+                                                               : fixed(value, 2) + "×";
+  }
+
+  std::vector<NetworkSize> sizesRun() const {
+    std::vector<NetworkSize> sizes;
+    for (const NetworkSize size : kSizes) {
+      for (const auto& [name, result] : results_) {
+        const std::string suffix = "/" + sizeName(size);
+        if (name.find(suffix + "/") != std::string::npos ||
+            (name.size() >= suffix.size() &&
+             name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)) {
+          sizes.push_back(size);
+          break;
+        }
+      }
+    }
+    return sizes;
+  }
+
+  void writeReport(std::ostream& out) const {
+    const std::vector<NetworkSize> sizes = sizesRun();
+    int64_t repetitions = 1;
+    for (const auto& [name, result] : results_) repetitions = std::max(repetitions, result.repetitions);
+    out << "Machine: " << machine_ << ".\n\nMedians of " << repetitions
+        << (repetitions == 1 ? " run" : " runs") << ", CPU time per operation.\n\n";
+
+    out << "### Networks\n\n"
+        << "| Network | Stations | Trains | Stops per train (median / max) | Busiest station (calls) "
+           "| File |\n|---|---:|---:|---:|---:|---:|\n";
+    for (const NetworkSize size : sizes) {
+      const Network& n = network(size);
+      std::vector<std::size_t> stops;
+      std::vector<int> calls(n.timetable.stations.size(), 0);
+      for (const TrainSpec& train : n.timetable.trains) {
+        stops.push_back(train.stops.size());
+        for (const StopSpec& stop : train.stops) ++calls[static_cast<std::size_t>(stop.station)];
+      }
+      std::sort(stops.begin(), stops.end());
+      out << "| " << n.name << " | " << n.timetable.stations.size() << " | "
+          << n.timetable.trains.size() << " | " << stops[stops.size() / 2] << " / " << stops.back()
+          << " | " << *std::max_element(calls.begin(), calls.end()) << " | "
+          << fixed(static_cast<double>(n.fileBytes) / 1e6, 2) << " MB |\n";
+    }
+
+    out << "\n### Loading and memory\n\n"
+        << "Fresh memory: each load maps new pages, as a process loading its database once "
+           "does. Reused memory: the allocator hands the same pages out again.\n\n"
+        << "| Network | Memory | Floor: read + one pass | Load | Load / floor |\n"
+           "|---|---|---:|---:|---:|\n";
+    for (const NetworkSize size : sizes) {
+      for (const Memory memory : {Memory::kFresh, Memory::kReused}) {
+        const std::string suffix = memoryName(memory) + "/" + sizeName(size);
+        const Result* floor = find("floor/" + suffix);
+        const Result* load = find("load/" + suffix);
+        if (!floor && !load) continue;
+        out << "| " << sizeName(size) << " | " << memoryName(memory) << " | "
+            << (floor ? time(floor->ns) : "") << " | " << (load ? time(load->ns) : "") << " | "
+            << (floor && load ? ratio(load->ns / floor->ns) : "") << " |\n";
+      }
+    }
+    out << "\n| Network | File | Resident after loading | Resident / file | Heap in use / file "
+           "|\n|---|---:|---:|---:|---:|\n";
+    for (const NetworkSize size : sizes) {
+      const Result* memory = find("memory/" + sizeName(size));
+      if (!memory) continue;
+      out << "| " << sizeName(size) << " | "
+          << fixed(memory->counters.at("file_bytes") / 1e6, 2) << " MB | "
+          << fixed(memory->counters.at("resident_bytes") / 1e6, 2) << " MB | "
+          << fixed(memory->counters.at("resident_per_file"), 2) << " | "
+          << fixed(memory->counters.at("heap_per_file"), 2) << " |\n";
+    }
+
+    for (const NetworkSize size : sizes) {
+      const Network& n = network(size);
+      const bool rowsOnly = size == NetworkSize::kNational;
+      out << "\n### Queries, " << n.name << " network\n\n"
+          << "| Query | Argument | Lines | Library | SQLite | SQLite / library |"
+          << (rowsOnly ? " SQLite, rows only | Rows only / library |" : "")
+          << "\n|---|---|---:|---:|---:|---:|" << (rowsOnly ? "---:|---:|" : "") << "\n";
+      for (const VariantName& v : queryVariants()) {
+        const std::string base =
+            std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size);
+        const Result* ours = find(base + "/ours");
+        const Result* sql = find(base + "/sqlite");
+        const Result* rows = find(base + "/sqlite-rows");
+        if (!ours && !sql) continue;
+        const Result* any = ours ? ours : sql;
+        out << "| " << v.kind << " " << v.variant << " | " << n.queryCase(v.kind, v.variant).argument
+            << " | " << fixed(any->counters.at("lines"), 0) << " | " << (ours ? time(ours->ns) : "")
+            << " | " << (sql ? time(sql->ns) : "") << " | "
+            << (ours && sql ? ratio(sql->ns / ours->ns) : "") << " |";
+        if (rowsOnly) {
+          out << " " << (rows ? time(rows->ns) : "") << " | "
+              << (ours && rows ? ratio(rows->ns / ours->ns) : "") << " |";
+        }
+        out << "\n";
+      }
+    }
+
+    out << "\n### Growth with the network (library)\n\n"
+        << "Time per query, and per unit of work: per line, name or stop written, or for "
+           "change stations per stop scanned.\n\n| Query | Unit |";
+    for (const NetworkSize size : sizes) out << " " << sizeName(size) << " |";
+    for (const NetworkSize size : sizes) out << " " << sizeName(size) << " per unit |";
+    out << "\n|---|---|";
+    for (std::size_t i = 0; i < 2 * sizes.size(); ++i) out << "---:|";
+    out << "\n";
+    for (const VariantName& v : queryVariants()) {
+      out << "| " << v.kind << " " << v.variant << " | "
+          << (sizes.empty() ? "" : network(sizes.front()).queryCase(v.kind, v.variant).workUnit)
+          << " |";
+      for (const NetworkSize size : sizes) {
+        const Result* ours =
+            find(std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size) + "/ours");
+        out << " " << (ours ? time(ours->ns) : "") << " |";
+      }
+      for (const NetworkSize size : sizes) {
+        const Result* ours =
+            find(std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size) + "/ours");
+        const double work = network(size).queryCase(v.kind, v.variant).work;
+        out << " " << (ours && work > 0 ? time(ours->ns / work) : "") << " |";
+      }
+      out << "\n";
+    }
+
+    out << "\n### The text boundary (busiest station's result)\n\n"
+        << "| Network | Result | GBK to UTF-16 | UTF-16 to GBK | Query, library | Query through "
+           "the C interface |\n|---|---:|---:|---:|---:|---:|\n";
+    for (const NetworkSize size : sizes) {
+      const Result* toUtf16 = find("boundary/to-utf16/" + sizeName(size));
+      const Result* toGbk = find("boundary/to-gbk/" + sizeName(size));
+      const Result* query = find("query/at/hub/" + sizeName(size) + "/ours");
+      const Result* capi = find("capi/at/hub/" + sizeName(size));
+      if (!toUtf16 && !toGbk && !capi) continue;
+      const double bytes = toUtf16 ? toUtf16->counters.at("bytes") : 0;
+      const auto rate = [&](const Result* r) {
+        return r ? time(r->ns) + " (" + fixed(bytes / r->ns * 1e3, 0) + " MB/s)" : "";
+      };
+      out << "| " << sizeName(size) << " | " << fixed(bytes / 1e3, 1) << " KB | " << rate(toUtf16)
+          << " | " << rate(toGbk) << " | " << (query ? time(query->ns) : "") << " | "
+          << (capi ? time(capi->ns) : "") << " |\n";
+    }
+  }
+
+  // A block per query variant, headed by its name, then one line per network:
+  // its stations, library and SQLite times in microseconds.
+  void writeChart(std::ostream& out) const {
+    bool first = true;
+    for (const VariantName& v : queryVariants()) {
+      std::ostringstream rows;
+      for (const NetworkSize size : sizesRun()) {
+        const std::string base =
+            std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size);
+        const Result* ours = find(base + "/ours");
+        const Result* sql = find(base + "/sqlite");
+        if (!ours || !sql) continue;
+        rows << network(size).timetable.stations.size() << " " << ours->ns / 1e3 << " "
+             << sql->ns / 1e3 << "\n";
+      }
+      if (rows.str().empty()) continue;
+      if (!first) out << "\n\n";  // blocks apart, as gnuplot's index counts them
+      first = false;
+      out << "\"" << v.kind << " " << v.variant << "\" library sqlite\n" << rows.str();
+    }
+  }
+
+  std::string reportPath_;
+  std::string chartPath_;
+  std::string machine_;
+  std::map<std::string, Result> results_;
+};
+
+}  // namespace
+}  // namespace murlo::bench
+
+int main(int argc, char** argv) {
+  std::string report;
+  std::string chart;
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--report=", 0) == 0) {
+      report = arg.substr(9);
+    } else if (arg.rfind("--chart=", 0) == 0) {
+      chart = arg.substr(8);
+    } else if (arg == "--plans") {
+      // SQLite's plan for each statement on the national network.
+      std::cout << murlo::bench::network(murlo::generate::NetworkSize::kNational)
+                       .sqlite()
+                       .queryPlans();
+      return 0;
+    } else {
+      args.push_back(argv[i]);
+    }
+  }
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  murlo::bench::registerAll();
+  murlo::bench::ReportingConsole console(report, chart);
+  benchmark::RunSpecifiedBenchmarks(&console);
+  benchmark::Shutdown();
+  return 0;
+}

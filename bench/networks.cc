@@ -1,0 +1,390 @@
+#include "networks.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <numeric>
+
+#include "api/gbk_codec.h"
+#include "api/utf8.h"
+#include "db/loader.h"
+#include "generate/random_source.h"
+#include "query/direct_trains.h"
+#include "query/station_lookup.h"
+#include "query/train_stop_list.h"
+#include "query/trains_at_station.h"
+#include "query/trains_by_number.h"
+
+namespace murlo::bench {
+namespace {
+
+constexpr uint64_t kSeed = 1;
+
+// A scratch directory for the database files, removed at exit.
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "murlo-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      std::perror("murlo bench: mkdtemp");
+      std::exit(EXIT_FAILURE);
+    }
+    dir_ = pattern;
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  const std::string& dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+};
+
+const std::string& scratchDir() {
+  static const Scratch scratch;
+  return scratch.dir();
+}
+
+Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(result.text), {}}; }
+Outcome outcomeOf(StopListResult result) {
+  return Outcome{result.stops, std::move(result.stopList), std::move(result.runTime)};
+}
+
+QueryCase stationsCase(std::string variant, std::string prefix) {
+  return {"stations", std::move(variant), "\"" + prefix + "\"",
+          [prefix](const TimetableDb& db) { return outcomeOf(stationsByAbbreviation(db, prefix)); },
+          [prefix](SqliteTimetable& sql) { return outcomeOf(sql.stationsByAbbreviation(prefix)); },
+          0,
+          ""};
+}
+
+QueryCase atCase(std::string variant, std::string argument, std::string name) {
+  return {"at", std::move(variant), std::move(argument),
+          [name](const TimetableDb& db) { return outcomeOf(trainsAtStation(db, name)); },
+          [name](SqliteTimetable& sql) { return outcomeOf(sql.trainsAtStation(name)); },
+          0,
+          ""};
+}
+
+QueryCase directCase(std::string variant, std::string argument, std::string from,
+                     std::string to) {
+  return {"direct", std::move(variant), std::move(argument),
+          [from, to](const TimetableDb& db) { return outcomeOf(directTrains(db, from, to, 0)); },
+          [from, to](SqliteTimetable& sql) { return outcomeOf(sql.directTrains(from, to, 0)); },
+          0,
+          ""};
+}
+
+QueryCase stopsCase(std::string variant, std::string argument, int64_t train,
+                    std::string boarding, std::string alighting) {
+  return {"stops", std::move(variant), std::move(argument),
+          [=](const TimetableDb& db) {
+            return outcomeOf(trainStopList(db, train, boarding, alighting));
+          },
+          [=](SqliteTimetable& sql) {
+            return outcomeOf(sql.trainStopList(train, boarding, alighting));
+          },
+          0,
+          ""};
+}
+
+QueryCase numberCase(std::string variant, std::string number) {
+  return {"number", std::move(variant), "\"" + number + "\"",
+          [number](const TimetableDb& db) { return outcomeOf(trainsByNumber(db, number)); },
+          [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
+          0,
+          ""};
+}
+
+std::vector<std::string> numbersOf(const std::string& entry) {
+  std::vector<std::string> numbers;
+  for (std::size_t begin = 0; begin <= entry.size();) {
+    const std::size_t end = std::min(entry.find('/', begin), entry.size());
+    numbers.push_back(entry.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return numbers;
+}
+
+// The questions a traveller would ask of this network, found in it.
+std::vector<QueryCase> chooseCases(const Network& network) {
+  const source::Timetable& t = network.timetable;
+  const TimetableDb& db = network.db;
+  std::vector<int> calls(t.stations.size(), 0);
+  for (const TrainSpec& train : t.trains) {
+    for (const StopSpec& stop : train.stops) ++calls[static_cast<std::size_t>(stop.station)];
+  }
+  // Stations from the busiest down.
+  std::vector<int32_t> byCalls(t.stations.size());
+  std::iota(byCalls.begin(), byCalls.end(), 0);
+  std::stable_sort(byCalls.begin(), byCalls.end(), [&](int32_t a, int32_t b) {
+    return calls[static_cast<std::size_t>(a)] > calls[static_cast<std::size_t>(b)];
+  });
+  const auto name = [&](int32_t s) { return t.stations[static_cast<std::size_t>(s)].name; };
+  const auto callCount = [&](int32_t s) { return calls[static_cast<std::size_t>(s)]; };
+  const int32_t hub = byCalls.front();
+  const std::size_t medianRank = byCalls.size() / 2;
+  const int32_t minor = byCalls[medianRank];
+  const auto direct = [&](int32_t a, int32_t b) { return directTrains(db, name(a), name(b), 0); };
+
+  std::vector<QueryCase> cases;
+  const std::string& abbreviation = t.stations[static_cast<std::size_t>(hub)].abbreviation;
+  cases.push_back(stationsCase("one-letter", abbreviation.substr(0, 1)));
+  cases.push_back(stationsCase("two-letters", abbreviation.substr(0, 2)));
+
+  cases.push_back(atCase("hub", "busiest station, " + std::to_string(callCount(hub)) + " calls",
+                         name(hub)));
+  cases.push_back(atCase("minor", "median station, " + std::to_string(callCount(minor)) + " calls",
+                         name(minor)));
+
+  // Direct: the two of the twelve busiest stations with the most trains
+  // between them; a minor station and one two stops on along its first train.
+  {
+    int32_t bestA = byCalls[0];
+    int32_t bestB = byCalls[1];
+    int32_t most = -1;
+    for (std::size_t i = 0; i < 12; ++i) {
+      for (std::size_t j = 0; j < 12; ++j) {
+        if (i == j) continue;
+        const int32_t lines = direct(byCalls[i], byCalls[j]).code;
+        if (lines > most) {
+          most = lines;
+          bestA = byCalls[i];
+          bestB = byCalls[j];
+        }
+      }
+    }
+    cases.push_back(directCase("hub-hub", "two busy stations", name(bestA), name(bestB)));
+  }
+  {
+    int32_t destination = -1;
+    for (const TrainSpec& train : t.trains) {
+      for (std::size_t k = 0; k + 2 < train.stops.size() && destination < 0; ++k) {
+        if (train.stops[k].station == minor) destination = train.stops[k + 2].station;
+      }
+      if (destination >= 0) break;
+    }
+    cases.push_back(directCase("minor-minor", "median station, two stops on", name(minor),
+                               name(destination)));
+  }
+  // Changes: from the median station (and from the busiest) to the first
+  // station near the median that no train links directly.
+  const auto changeFrom = [&](int32_t origin) {
+    for (std::size_t i = 1; i < byCalls.size(); ++i) {
+      const std::size_t rank = i % 2 == 0 ? medianRank + i / 2 : medianRank - (i + 1) / 2;
+      if (rank >= byCalls.size()) continue;
+      const int32_t candidate = byCalls[rank];
+      if (candidate == origin) continue;
+      const QueryResult result = direct(origin, candidate);
+      if (result.code == 0 && !result.text.empty()) return candidate;
+    }
+    return -1;
+  };
+  const int32_t minorChange = changeFrom(minor);
+  // The busiest station that some station cannot reach directly (on a small
+  // network the very busiest reaches them all).
+  int32_t busy = -1;
+  int32_t busyChange = -1;
+  for (std::size_t rank = 0; rank < byCalls.size() && busyChange < 0; ++rank) {
+    busy = byCalls[rank];
+    busyChange = changeFrom(busy);
+  }
+  if (minorChange < 0 || busyChange < 0) {
+    std::cerr << "murlo bench: no station pair needs a change in " << network.name << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  cases.push_back(directCase("change-minor", "median station to one with no direct train",
+                             name(minor), name(minorChange)));
+  cases.push_back(directCase("change-hub",
+                             "station with " + std::to_string(callCount(busy)) +
+                                 " calls to one with no direct train",
+                             name(busy), name(busyChange)));
+
+  // Stop lists: a train of median length and the longest, boarding and
+  // alighting inside them.
+  std::vector<std::size_t> byLength(t.trains.size());
+  std::iota(byLength.begin(), byLength.end(), 0);
+  std::stable_sort(byLength.begin(), byLength.end(), [&](std::size_t a, std::size_t b) {
+    return t.trains[a].stops.size() < t.trains[b].stops.size();
+  });
+  const auto stopAt = [&](std::size_t train, std::size_t k) {
+    return name(t.trains[train].stops[k].station);
+  };
+  {
+    const std::size_t train = byLength[byLength.size() / 2];
+    const std::size_t n = t.trains[train].stops.size();
+    cases.push_back(stopsCase("typical", std::to_string(n) + " stops", static_cast<int64_t>(train),
+                              stopAt(train, 1), stopAt(train, n - 2)));
+  }
+  {
+    const std::size_t train = byLength.back();
+    const std::size_t n = t.trains[train].stops.size();
+    cases.push_back(stopsCase("longest", std::to_string(n) + " stops", static_cast<int64_t>(train),
+                              stopAt(train, n / 4), stopAt(train, 3 * n / 4)));
+  }
+
+  // Numbers: the first K number as typed in full; the digits of the first G
+  // number that three or more trains share (G123, K123, T123 ...).
+  std::string prefixed;
+  std::string digits;
+  for (int wanted = 3; wanted >= 1 && digits.empty(); --wanted) {
+    for (const TrainSpec& train : t.trains) {
+      for (const std::string& number : numbersOf(train.number)) {
+        if (prefixed.empty() && number[0] == 'K') prefixed = number;
+        if (digits.empty() && number[0] == 'G' &&
+            trainsByNumber(db, number.substr(1)).code >= wanted) {
+          digits = number.substr(1);
+        }
+      }
+      if (!prefixed.empty() && !digits.empty()) break;
+    }
+  }
+  cases.push_back(numberCase("prefixed", prefixed));
+  cases.push_back(numberCase("digits", digits));
+
+  for (QueryCase& c : cases) {
+    c.work = c.ours(db).code;
+    c.workUnit = c.kind == "stations" ? "name" : c.kind == "stops" ? "stop" : "line";
+  }
+  // The change questions scan stops instead.
+  const auto scanned = [&](int32_t origin, int32_t destination) {
+    double stops = 0;
+    for (const TrainSpec& train : t.trains) {
+      for (std::size_t k = 0; k < train.stops.size(); ++k) {
+        if (train.stops[k].station == origin) stops += static_cast<double>(train.stops.size() - 1 - k);
+        if (train.stops[k].station == destination) stops += static_cast<double>(k);
+      }
+    }
+    return stops;
+  };
+  for (QueryCase& c : cases) {
+    if (c.variant == "change-minor") c.work = scanned(minor, minorChange);
+    if (c.variant == "change-hub") c.work = scanned(busy, busyChange);
+    if (c.variant.rfind("change-", 0) == 0) c.workUnit = "stop scanned";
+  }
+  return cases;
+}
+
+void failOnDifference(const Network& network, const std::string& what, const Outcome& ours,
+                      const Outcome& sqlite) {
+  if (ours == sqlite) return;
+  std::cerr << "murlo bench: SQLite and the library differ on " << network.name << ", " << what
+            << "\n  library: " << ours.code << " " << utf8(ours.text).substr(0, 600) << " "
+            << ours.more << "\n  sqlite:  " << sqlite.code << " "
+            << utf8(sqlite.text).substr(0, 600) << " " << sqlite.more << '\n';
+  std::exit(EXIT_FAILURE);
+}
+
+// Every case, and random questions of every kind, give the same outcome on
+// both engines.
+void checkSameAnswers(const Network& network, SqliteTimetable& sql) {
+  for (const QueryCase& c : network.cases) {
+    failOnDifference(network, c.kind + "/" + c.variant, c.ours(network.db), c.sqlite(sql));
+  }
+  const source::Timetable& t = network.timetable;
+  const TimetableDb& db = network.db;
+  generate::RandomSource random(99);
+  const auto station = [&]() -> const std::string& {
+    return t.stations[random.below(static_cast<uint32_t>(t.stations.size()))].name;
+  };
+  const auto trainIndex = [&]() { return random.below(static_cast<uint32_t>(t.trains.size())); };
+  for (int round = 0; round < 40; ++round) {
+    const std::string& a = station();
+    const std::string& b = station();
+    const std::string abbreviation =
+        t.stations[random.below(static_cast<uint32_t>(t.stations.size()))].abbreviation.substr(
+            0, 1 + random.below(2));
+    failOnDifference(network, "stations " + abbreviation,
+                     outcomeOf(stationsByAbbreviation(db, abbreviation)),
+                     outcomeOf(sql.stationsByAbbreviation(abbreviation)));
+    failOnDifference(network, "at " + utf8(a), outcomeOf(trainsAtStation(db, a)),
+                     outcomeOf(sql.trainsAtStation(a)));
+    failOnDifference(network, "direct " + utf8(a) + " " + utf8(b),
+                     outcomeOf(directTrains(db, a, b, round % 2)),
+                     outcomeOf(sql.directTrains(a, b, round % 2)));
+    const uint32_t train = trainIndex();
+    const auto& stops = t.trains[train].stops;
+    const std::string& boarding =
+        t.stations[static_cast<std::size_t>(stops[random.below(static_cast<uint32_t>(stops.size()))].station)].name;
+    failOnDifference(network, "stops " + std::to_string(train),
+                     outcomeOf(trainStopList(db, train, boarding, b)),
+                     outcomeOf(sql.trainStopList(train, boarding, b)));
+    std::string number = numbersOf(t.trains[trainIndex()].number).front();
+    if (round % 2 == 1) number.erase(0, number.find_first_of("0123456789"));
+    failOnDifference(network, "number " + number, outcomeOf(trainsByNumber(db, number)),
+                     outcomeOf(sql.trainsByNumber(number)));
+  }
+}
+
+std::unique_ptr<Network> makeNetwork(generate::NetworkSize size) {
+  auto network = std::make_unique<Network>();
+  network->size = size;
+  network->name = std::string(generate::nameOf(size));
+  network->timetable = generate::generateNetwork(size, kSeed);
+  std::string file;
+  if (const auto error = source::compileTimetable(network->timetable, file)) {
+    std::cerr << "murlo bench: " << error->message() << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  network->path = scratchDir() + "/" + network->name + ".db";
+  std::ofstream(network->path, std::ios::binary)
+      .write(file.data(), static_cast<std::streamsize>(file.size()));
+  network->fileBytes = file.size();
+  if (loadDatabaseFile(network->path, network->db) != LoadResult::kLoaded) {
+    std::cerr << "murlo bench: cannot load " << network->path << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  network->cases = chooseCases(*network);
+  return network;
+}
+
+}  // namespace
+
+const std::vector<VariantName>& queryVariants() {
+  static const std::vector<VariantName> variants = {
+      {"stations", "one-letter"}, {"stations", "two-letters"}, {"at", "hub"},
+      {"at", "minor"},            {"direct", "hub-hub"},       {"direct", "minor-minor"},
+      {"direct", "change-minor"}, {"direct", "change-hub"},    {"stops", "typical"},
+      {"stops", "longest"},       {"number", "prefixed"},      {"number", "digits"},
+  };
+  return variants;
+}
+
+SqliteTimetable& Network::sqlite() const {
+  if (!sqlite_) {
+    sqlite_ = std::make_unique<SqliteTimetable>(timetable);
+    checkSameAnswers(*this, *sqlite_);
+  }
+  return *sqlite_;
+}
+
+const QueryCase& Network::queryCase(const std::string& kind, const std::string& variant) const {
+  for (const QueryCase& c : cases) {
+    if (c.kind == kind && c.variant == variant) return c;
+  }
+  std::cerr << "murlo bench: no case " << kind << "/" << variant << '\n';
+  std::exit(EXIT_FAILURE);
+}
+
+const Network& network(generate::NetworkSize size) {
+  static std::map<generate::NetworkSize, std::unique_ptr<Network>> networks;
+  auto& slot = networks[size];
+  if (!slot) slot = makeNetwork(size);
+  return *slot;
+}
+
+std::string utf8(std::string_view gbk) {
+  std::u16string units;
+  gbkToUtf16(gbk, units);
+  std::string text;
+  utf16ToUtf8(units, text);
+  return text;
+}
+
+}  // namespace murlo::bench

@@ -1,0 +1,78 @@
+// The networks the benchmarks run on: each size generated once (seed 1),
+// written to a file, loaded, and on demand imported into SQLite; and the
+// realistic questions asked of each, chosen from the network itself.
+#ifndef MURLO_BENCH_NETWORKS_H_
+#define MURLO_BENCH_NETWORKS_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/timetable_db.h"
+#include "generate/network_generator.h"
+#include "source/timetable_source.h"
+#include "sqlite_baseline.h"
+
+namespace murlo::bench {
+
+// What a query gives, in a form both engines share: the code (count), the
+// text and, for stop lists, the running time.
+struct Outcome {
+  int32_t code = 0;
+  std::string text;
+  std::string more;
+  friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+// One question: its kind ("stations", "at", "direct", "stops", "number"), a
+// variant name, the argument as the report shows it, and how each engine
+// answers it.
+struct QueryCase {
+  std::string kind;
+  std::string variant;
+  std::string argument;  // UTF-8, for the report
+  std::function<Outcome(const TimetableDb&)> ours;
+  std::function<Outcome(SqliteTimetable&)> sqlite;
+  // How much the question asks for: lines written, or for change stations the
+  // stops scanned (after the origin and before the destination on every train
+  // that calls there), in `workUnit`s.
+  double work = 0;
+  std::string workUnit;
+};
+
+// The variants asked of every network, in report order.
+struct VariantName {
+  const char* kind;
+  const char* variant;
+};
+const std::vector<VariantName>& queryVariants();
+
+struct Network {
+  generate::NetworkSize size;
+  std::string name;
+  source::Timetable timetable;
+  std::string path;  // the database file
+  std::size_t fileBytes = 0;
+  TimetableDb db;    // loaded from the file
+  std::vector<QueryCase> cases;  // in queryVariants() order
+
+  // The same network in SQLite, imported when first asked for; every case
+  // and a sample of random questions are checked to give the same outcome
+  // on both engines, and the process exits with the difference if not.
+  SqliteTimetable& sqlite() const;
+  const QueryCase& queryCase(const std::string& kind, const std::string& variant) const;
+
+  mutable std::unique_ptr<SqliteTimetable> sqlite_;
+};
+
+// The network of `size`, generated and loaded when first asked for.
+const Network& network(generate::NetworkSize size);
+
+// GBK text as UTF-8, for the report.
+std::string utf8(std::string_view gbk);
+
+}  // namespace murlo::bench
+
+#endif  // MURLO_BENCH_NETWORKS_H_
