@@ -195,27 +195,27 @@ SqliteTimetable::SqliteTimetable(const source::Timetable& timetable) {
   {
     Statement station(db_, "INSERT INTO stations VALUES (?1, ?2, ?3)");
     for (std::size_t s = 0; s < timetable.stations.size(); ++s) {
-      const StationSpec& spec = timetable.stations[s];
+      const StationSpec& entry = timetable.stations[s];
       station.reset()
           .integer(1, static_cast<int64_t>(s))
-          .blob(2, spec.name)
-          .text(3, spec.abbreviation)
+          .blob(2, entry.name)
+          .text(3, entry.abbreviation)
           .run();
     }
     Statement train(db_, "INSERT INTO trains VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     Statement stop(db_, "INSERT INTO stops VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     Statement number(db_, "INSERT OR IGNORE INTO train_numbers VALUES (?1, ?2)");
     for (std::size_t t = 0; t < timetable.trains.size(); ++t) {
-      const TrainSpec& spec = timetable.trains[t];
+      const TrainSpec& entry = timetable.trains[t];
       const auto id = static_cast<int64_t>(t);
-      const std::string codes = {spec.classCode, spec.fareColumnCode, spec.fareRateCode};
+      const std::string codes = {entry.classCode, entry.fareColumnCode, entry.fareRateCode};
       train.reset()
           .integer(1, id)
-          .text(2, spec.number)
+          .text(2, entry.number)
           .text(3, std::string_view(codes).substr(0, 1))
           .text(4, std::string_view(codes).substr(1, 1))
           .text(5, std::string_view(codes).substr(2, 1))
-          .integer(6, static_cast<int64_t>(spec.stops.size()))
+          .integer(6, static_cast<int64_t>(entry.stops.size()))
           .run();
       // Minutes from the day the train leaves: each time that is smaller
       // than the one before it is on the next day.
@@ -226,10 +226,10 @@ SqliteTimetable::SqliteTimetable(const source::Timetable& timetable) {
         now = minuteOfDay;
         return clock;
       };
-      for (std::size_t k = 0; k < spec.stops.size(); ++k) {
-        const StopSpec& s = spec.stops[k];
+      for (std::size_t k = 0; k < entry.stops.size(); ++k) {
+        const StopSpec& s = entry.stops[k];
         const bool first = k == 0;
-        const bool last = k + 1 == spec.stops.size();
+        const bool last = k + 1 == entry.stops.size();
         if (first) {
           clock = s.departure;
           now = s.departure;
@@ -246,10 +246,10 @@ SqliteTimetable::SqliteTimetable(const source::Timetable& timetable) {
             .run();
       }
       std::size_t begin = 0;
-      while (begin <= spec.number.size()) {
-        const std::size_t end = std::min(spec.number.find('/', begin), spec.number.size());
+      while (begin <= entry.number.size()) {
+        const std::size_t end = std::min(entry.number.find('/', begin), entry.number.size());
         number.reset()
-            .text(1, std::string_view(spec.number).substr(begin, end - begin))
+            .text(1, std::string_view(entry.number).substr(begin, end - begin))
             .integer(2, id)
             .run();
         begin = end + 1;
