@@ -50,10 +50,17 @@ std::string digitsOfHuge(double value) {
   return digits;
 }
 
+// The nearest integer to a non-negative amount, halves going up. Not
+// std::round: the C runtime of mingw-w64 rounds 0.49999999999999994 to 1.
+double roundHalfUp(double magnitude) {
+  const double whole = std::floor(magnitude);
+  return magnitude - whole >= 0.5 ? whole + 1.0 : whole;  // the difference is exact
+}
+
 // Digits of the nearest integer to a finite, non-negative amount, halves
 // going up.
 std::string roundedDigits(double magnitude) {
-  const double whole = std::round(magnitude);  // halves away from zero
+  const double whole = roundHalfUp(magnitude);
   constexpr double kTwoTo64 = 18446744073709551616.0;
   return whole < kTwoTo64 ? digitsOf(static_cast<uint64_t>(whole))
                           : digitsOfHuge(whole);
@@ -66,7 +73,7 @@ char* writeFareAmount(char* out, double amount) {
   // building the text apart.
   const double magnitude = std::fabs(amount);
   if (!(magnitude < 1e6)) return nullptr;
-  auto whole = static_cast<uint32_t>(std::round(magnitude));
+  auto whole = static_cast<uint32_t>(roundHalfUp(magnitude));
   char text[kMinimumWidth + 8];
   char* const end = text + sizeof text;
   char* begin = end;

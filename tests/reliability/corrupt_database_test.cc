@@ -569,7 +569,7 @@ void expectExportsAgreeWithCore(const TimetableDb& db) {
   }
   const QueryResult expectedStations = stationsByAbbreviation(db, "");
   const auto gotStations = call([](murlo_char16* o, std::size_t c, std::size_t* n) {
-    return murlo_find_stations(u"", o, c, n);
+    return murlo_find_stations(test::utf16("").c_str(), o, c, n);
   });
   EXPECT_EQ(gotStations.first, expectedStations.code);
   EXPECT_TRUE(gotStations.second == utf16Of(expectedStations.text));

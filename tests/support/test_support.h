@@ -61,7 +61,7 @@ struct CommandResult {
 };
 
 // Runs the murlo tool built beside the tests with `args`, each passed as one
-// argument.
+// argument. Defined only in builds with the murlo command (for tests/tools).
 CommandResult runMurlo(const std::vector<std::string>& args);
 
 // The whole content of a file ("" when it cannot be read).
