@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdint>
 #include <exception>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -16,8 +18,8 @@ std::string_view untilZero(std::string_view text) {
 
 // The offset of `at` in `storage` as a span bound.
 uint32_t offsetIn(const char* storage, const char* at) {
-  const auto offset = static_cast<std::size_t>(at - storage);
-  if (offset > UINT32_MAX) throw std::length_error("a list entry beyond 4 GiB");
+  const auto offset = static_cast<uint64_t>(at - storage);
+  if (offset > uint64_t{UINT32_MAX}) throw std::length_error("a list entry beyond 4 GiB");
   return static_cast<uint32_t>(offset);
 }
 
