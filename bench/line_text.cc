@@ -30,11 +30,6 @@ char* putClock(char* p, int32_t minuteOfDay) {
 
 }  // namespace
 
-void appendClock(std::string& text, int32_t minuteOfDay) {
-  char clock[5];
-  text.append(clock, putClock(clock, minuteOfDay));
-}
-
 void appendLine(std::string& text, const LineFields& f, int32_t mode) {
   const std::string_view classText = className(f.classCode);
   const std::size_t start = text.size();

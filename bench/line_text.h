@@ -35,9 +35,6 @@ void appendLine(std::string& text, const LineFields& fields, int32_t mode);
 void appendStopLine(std::string& text, bool marked, std::string_view name, int32_t arrival,
                     int32_t departure, int32_t km, bool first, bool last);
 
-// "HH:MM" of a minute of the day.
-void appendClock(std::string& text, int32_t minuteOfDay);
-
 }  // namespace murlo::bench
 
 #endif  // MURLO_BENCH_LINE_TEXT_H_

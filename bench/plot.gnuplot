@@ -16,6 +16,7 @@ set xrange [220:14000]
 set xtics ("small\n300 stations" 300, "national\n3,000 stations" 3000, "maximal\n10,000 stations" 10000)
 set ylabel "microseconds per query (log scale)"
 set format y "%g"
+set yrange [0.05:*]
 set grid xtics ytics mytics
 set bmargin 5
 set key outside right top vertical spacing 1.2 samplen 3

@@ -7,13 +7,14 @@
 //  2. The minor stations are shared out among the links in proportion to
 //     their length and spread along them at irregular spacing.
 //  3. Every link first gets a stopping train over its whole length each way,
-//     so every station is called at in both directions. The remaining trains are of eleven kinds (G, D, C,
-//     Z, T, K, plain and local numbers, S, Y, L), each with its own share,
-//     speed, route length, stopping pattern and hours. A train's route is a
-//     walk from a hub chosen by popularity, each step preferring popular hubs
-//     and going on straight ahead; it stops at the two ends, at hubs and at
-//     minor stations each with its kind's odds, at least every 900 km, and is
-//     cut at 100 stops or 9,999 km.
+//     so every station is called at in both directions. The remaining trains
+//     are of eleven kinds (G, D, C, Z, T, K, plain and local numbers, S, Y,
+//     L), each with its own share, speed, route length, stopping pattern and
+//     hours. A train's route is a walk from a hub chosen by popularity, each
+//     step preferring popular hubs and going on straight ahead; it stops at
+//     the two ends, at hubs and at minor stations each with its kind's odds,
+//     at least every 900 km (so no step between stops lasts a day), and is cut
+//     at 100 stops or 9,999 km.
 //  4. Stations and trains are shuffled, so the file shows no order the
 //     generator made.
 #include "generate/network_generator.h"
