@@ -8,4 +8,5 @@ cd "$(dirname "$0")/.."
 
 cmake --preset release -DMURLO_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build --preset release --target murlo_bench
-build/release/bench/murlo_bench --benchmark_filter='/small' --benchmark_min_time=0.01
+build/release/bench/murlo_bench --benchmark_filter='/small' --benchmark_min_time=0.01 \
+  --benchmark_color=false
