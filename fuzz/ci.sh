@@ -5,7 +5,7 @@
 # that once failed), then fuzzes each for a bounded time. Exits non-zero when
 # any input crashes, leaks, hangs or breaks a check.
 #
-#   fuzz/ci.sh                      # CI: 30 seconds per target
+#   fuzz/ci.sh                      # 30 seconds per target (CI: fuzz/ci.sh 20)
 #   fuzz/ci.sh 3600                 # a longer campaign: an hour per target
 #   fuzz/ci.sh 1200 loader queries  # chosen targets only
 #
