@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+// The loader writes the whole-run lines, which the presentation layer knows.
+#include "present/whole_run_lines.h"
+
 namespace murlo {
 namespace {
 
@@ -128,6 +131,7 @@ TimetableDb parseDatabase(std::span<char> file) {
   for (auto& section : moved.sections) section = onCopy(section);
   TimetableDb db = buildTables(moved, std::move(copy));
   buildLookupIndexes(db);
+  buildWholeRunLines(db);
   return db;
 }
 
@@ -148,6 +152,7 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
     // The tables keep the file itself.
     TimetableDb fresh = buildTables(texts, std::shared_ptr<const char[]>(std::move(bytes.data)));
     buildLookupIndexes(fresh);
+    buildWholeRunLines(fresh);
     db = std::move(fresh);
     return LoadResult::kLoaded;
   } catch (...) {

@@ -16,6 +16,7 @@
 
 #include "db/lookup_indexes.h"
 #include "db/text_list.h"
+#include "db/whole_run_lines.h"
 
 namespace murlo {
 
@@ -38,6 +39,10 @@ struct TimetableDb {
 
   // Derived from the tables after loading (see lookup_indexes.h).
   LookupIndexes indexes;
+  // Every train's whole-run line, written after loading
+  // (see present/whole_run_lines.h); not part of equality, being text the
+  // tables give.
+  WholeRunLines wholeRunLines;
 
   // The loaded file, de-scrambled, where the lists' entries lie (empty for
   // tables built in memory). Shared by copies; never changed once loaded.

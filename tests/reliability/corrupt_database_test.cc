@@ -19,6 +19,7 @@
 #include "db/file_format.h"
 #include "db/lookup_indexes.h"
 #include "murloppc.h"
+#include "present/whole_run_lines.h"
 #include "query/direct_trains.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
@@ -589,13 +590,15 @@ TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {
     return;
   }
   for (const bool indexed : {true, false}) {
-    SCOPED_TRACE(indexed ? "with lookup indexes" : "with plain scans");
+    SCOPED_TRACE(indexed ? "with lookup indexes and whole-run lines" : "with plain scans");
     TimetableDb db = baseDb();
     corruption.edit(db);
     if (indexed) {
       buildLookupIndexes(db);
+      buildWholeRunLines(db);
     } else {
       db.indexes = LookupIndexes{};
+      db.wholeRunLines = WholeRunLines{};
     }
     EXPECT_GT(expectEveryQueryKeepsTheRules(db), 0);
     corruption.expect(db);
