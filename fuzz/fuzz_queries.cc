@@ -354,7 +354,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       parseDatabase(std::span<char>(bytes.data(), bytes.size())));
   TimetableDb scanned = *db;
   scanned.indexes = LookupIndexes{};
-  scanned.wholeRunLines = WholeRunLines{};  // every line written afresh
+  scanned.wholeRunLines = nullptr;  // every line written afresh
   replaceCurrentDb(db);
   const Countable countable = countableIn(*db);
 

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-// The loader writes the whole-run lines, which the presentation layer knows.
+// The loader prepares the whole-run line cache, which the presentation layer
+// fills.
 #include "present/whole_run_lines.h"
 
 namespace murlo {
@@ -131,7 +132,7 @@ TimetableDb parseDatabase(std::span<char> file) {
   for (auto& section : moved.sections) section = onCopy(section);
   TimetableDb db = buildTables(moved, std::move(copy));
   buildLookupIndexes(db);
-  buildWholeRunLines(db);
+  prepareWholeRunLines(db);
   return db;
 }
 
@@ -152,7 +153,7 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
     // The tables keep the file itself.
     TimetableDb fresh = buildTables(texts, std::shared_ptr<const char[]>(std::move(bytes.data)));
     buildLookupIndexes(fresh);
-    buildWholeRunLines(fresh);
+    prepareWholeRunLines(fresh);
     db = std::move(fresh);
     return LoadResult::kLoaded;
   } catch (...) {

@@ -29,12 +29,13 @@ enum class LoadResult : int32_t {
 // entry beyond the first 4 GiB of the file.
 TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]> storage);
 
-// De-scrambles `file` in place and builds its tables, lookup indexes and
-// whole-run lines over a copy of it (the tables do not refer to `file`). May throw as above.
+// De-scrambles `file` in place and builds its tables and lookup indexes over
+// a copy of it, with an empty whole-run line cache (the tables do not refer to `file`). May throw as above.
 TimetableDb parseDatabase(std::span<char> file);
 
-// Reads the file at `path` and builds its tables, lookup indexes and whole-run
-// lines into `db`, which keeps the file's bytes: no text is copied. `db` changes only when the result is
+// Reads the file at `path` and builds its tables, lookup indexes and an empty
+// whole-run line cache into `db`, which keeps the file's bytes: no text is
+// copied. `db` changes only when the result is
 // kLoaded; it then holds the new database whole. Never throws.
 LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db);
 

@@ -39,10 +39,10 @@ struct TimetableDb {
 
   // Derived from the tables after loading (see lookup_indexes.h).
   LookupIndexes indexes;
-  // Every train's whole-run line, written after loading
-  // (see present/whole_run_lines.h); not part of equality, being text the
-  // tables give.
-  WholeRunLines wholeRunLines;
+  // Each train's whole-run line once a query has written it (see
+  // present/whole_run_lines.h). Shared by copies; not part of equality, being
+  // text the tables give.
+  std::shared_ptr<const WholeRunLineCache> wholeRunLines;
 
   // The loaded file, de-scrambled, where the lists' entries lie (empty for
   // tables built in memory). Shared by copies; never changed once loaded.

@@ -1,13 +1,13 @@
-// WholeRunLines: the whole-run line of every train, written once after a file
-// is loaded (see present/whole_run_lines.h) and never stored in the file.
+// WholeRunLineCache: each train's whole-run line, kept once a query has
+// written it (see present/whole_run_lines.h). Never stored in the file.
 #ifndef MURLO_DB_WHOLE_RUN_LINES_H_
 #define MURLO_DB_WHOLE_RUN_LINES_H_
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace murlo {
 
@@ -24,20 +24,34 @@ struct TableShape {
   friend bool operator==(const TableShape&, const TableShape&) = default;
 };
 
-struct WholeRunLines {
-  // The lines one after another, without "*"; train t's line is
-  // [ends[t - 1], ends[t]) (from 0 for train 0). A train the tables cannot
-  // give a line for has the empty one.
-  std::string text;
-  std::vector<uint32_t> ends;
-  // The tables' sizes when the lines were written.
-  TableShape builtFor;
+// One slot per train, each filled at most once: any number of threads may
+// read and fill slots at the same time. A line, once kept, stays at its
+// address until the cache is destroyed.
+class WholeRunLineCache {
+ public:
+  WholeRunLineCache(std::size_t trains, const TableShape& builtFor);
+  ~WholeRunLineCache();
+  WholeRunLineCache(const WholeRunLineCache&) = delete;
+  WholeRunLineCache& operator=(const WholeRunLineCache&) = delete;
 
-  // REQUIRES: train < ends.size().
-  std::string_view line(std::size_t train) const {
-    const uint32_t begin = train == 0 ? 0 : ends[train - 1];
-    return std::string_view(text).substr(begin, ends[train] - begin);
-  }
+  std::size_t size() const { return trains_; }
+  // The sizes of the tables the lines belong to.
+  const TableShape& builtFor() const { return builtFor_; }
+
+  // Whether train t's line is kept, and where. REQUIRES: t < size().
+  bool find(std::size_t t, std::string_view& line) const;
+
+  // Keeps a copy of `line` for train t unless another thread kept one first,
+  // and returns the line kept. May throw std::bad_alloc. REQUIRES: t < size().
+  std::string_view keep(std::size_t t, std::string_view line) const;
+
+ private:
+  // A kept line: its length, then its bytes, in one allocation.
+  static std::string_view textOf(const char* kept);
+
+  std::size_t trains_;
+  TableShape builtFor_;
+  std::unique_ptr<std::atomic<const char*>[]> slots_;
 };
 
 }  // namespace murlo

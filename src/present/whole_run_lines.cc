@@ -1,6 +1,7 @@
 #include "present/whole_run_lines.h"
 
-#include <stdexcept>
+#include <memory>
+#include <string>
 
 #include "present/segment_line.h"
 
@@ -20,32 +21,24 @@ TableShape shapeOf(const TimetableDb& db) {
 
 }  // namespace
 
-void buildWholeRunLines(TimetableDb& db) {
-  WholeRunLines lines;
-  const std::size_t trains = db.trainNumbers.size();
-  lines.ends.reserve(trains);
-  lines.text.reserve(trains * 96);  // a typical line is 80 to 100 bytes
-  for (std::size_t t = 0; t < trains; ++t) {
-    appendSegmentLine(lines.text, db, static_cast<int64_t>(t), 0, 0, 0);
-    if (lines.text.size() > UINT32_MAX) throw std::length_error("whole-run lines past 4 GiB");
-    lines.ends.push_back(static_cast<uint32_t>(lines.text.size()));
-  }
-  lines.text.shrink_to_fit();
-  lines.builtFor = shapeOf(db);
-  db.wholeRunLines = std::move(lines);
+void prepareWholeRunLines(TimetableDb& db) {
+  db.wholeRunLines = std::make_shared<const WholeRunLineCache>(db.trainNumbers.size(), shapeOf(db));
 }
 
 bool wholeRunLinesCurrent(const TimetableDb& db) {
-  return db.wholeRunLines.ends.size() == db.trainNumbers.size() &&
-         db.wholeRunLines.builtFor == shapeOf(db);
+  return db.wholeRunLines != nullptr && db.wholeRunLines->size() == db.trainNumbers.size() &&
+         db.wholeRunLines->builtFor() == shapeOf(db);
 }
 
-std::optional<std::string_view> writtenWholeRunLine(const TimetableDb& db, int64_t train) {
+std::optional<std::string_view> wholeRunLine(const TimetableDb& db, int64_t train) {
   if (!wholeRunLinesCurrent(db)) return std::nullopt;
-  if (train < 0 || static_cast<uint64_t>(train) >= db.wholeRunLines.ends.size()) {
-    return std::string_view();
-  }
-  return db.wholeRunLines.line(static_cast<std::size_t>(train));
+  const WholeRunLineCache& cache = *db.wholeRunLines;
+  // Trains outside the number table have no line (trainAt gives nothing).
+  if (train < 0 || static_cast<uint64_t>(train) >= cache.size()) return std::string_view();
+  const auto t = static_cast<std::size_t>(train);
+  std::string_view line;
+  if (cache.find(t, line)) return line;
+  return cache.keep(t, buildSegmentLine(db, train, 0, 0, 0));
 }
 
 }  // namespace murlo

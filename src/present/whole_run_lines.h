@@ -1,16 +1,18 @@
-// The whole-run lines written at load.
+// Whole-run lines, each written once and then kept.
 //
 // Trains at a station and trains by number answer with each train's whole
 // run, first stop to last, marked "S": a line that depends on the train
 // alone, yet costs its fares, its journey time (every stop read) and its
-// names each time. A busy station lists hundreds of them. Writing every
-// train's line once when a file is loaded (about 2 ms and 1 MB for 10,000
-// trains) turns those answers into copies.
+// names each time it is written. A busy station lists hundreds of them, and
+// a traveller asks about the same stations again and again. So a loaded
+// database keeps each train's line from the first query that writes it on;
+// later queries copy it. Loading only makes the empty slots (8 bytes a
+// train); a kept line costs about 100 bytes.
 //
 // The lines belong to the tables as they were loaded. Tables changed
-// afterwards (in memory only) must have the lines written again or dropped;
-// a check of the tables' sizes catches most changes, and Debug builds compare
-// every line used with one written afresh.
+// afterwards (in memory only) must get a new cache or none; a check of the
+// tables' sizes catches most changes, and Debug builds compare every kept
+// line used with one written afresh.
 #ifndef MURLO_PRESENT_WHOLE_RUN_LINES_H_
 #define MURLO_PRESENT_WHOLE_RUN_LINES_H_
 
@@ -22,16 +24,17 @@
 
 namespace murlo {
 
-// Writes `db.wholeRunLines` from its tables. May throw std::bad_alloc, or
-// std::length_error past 4 GiB of lines.
-void buildWholeRunLines(TimetableDb& db);
+// Gives `db` an empty cache for its tables as they stand. May throw
+// std::bad_alloc.
+void prepareWholeRunLines(TimetableDb& db);
 
-// Whether `db.wholeRunLines` were written for tables of the present sizes.
+// Whether `db` has a cache for tables of the present sizes.
 bool wholeRunLinesCurrent(const TimetableDb& db);
 
 // The whole-run line of `train` (without "*"; the empty text where the tables
-// cannot give one), or nothing when the lines are not current.
-std::optional<std::string_view> writtenWholeRunLine(const TimetableDb& db, int64_t train);
+// cannot give one), written and kept if it was not yet; nothing when `db`
+// has no current cache. May throw std::bad_alloc.
+std::optional<std::string_view> wholeRunLine(const TimetableDb& db, int64_t train);
 
 }  // namespace murlo
 

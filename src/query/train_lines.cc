@@ -10,8 +10,8 @@ namespace murlo {
 bool appendTrainLine(std::string& text, const TimetableDb& db, int64_t train, int32_t from,
                      int32_t to, int32_t mode) {
   if (from == 0 && to == 0 && mode == 0) {
-    if (const auto line = writtenWholeRunLine(db, train)) {
-      // Tables changed after loading without their lines written again.
+    if (const auto line = wholeRunLine(db, train)) {
+      // Fails when tables were changed after loading but kept the cache.
       assert(*line == buildSegmentLine(db, train, 0, 0, 0));
       if (line->empty()) return false;
       text.append(*line);

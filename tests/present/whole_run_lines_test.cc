@@ -68,24 +68,29 @@ TEST(WholeRunLinesTest, EqualTheLinesTheTablesGive) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(wholeRunLinesCurrent(c.db));
     TimetableDb bare = c.db;
-    bare.wholeRunLines = WholeRunLines{};
-    int32_t lines = 0;
+    bare.wholeRunLines = nullptr;
+    EXPECT_FALSE(wholeRunLine(bare, 0).has_value());
     const auto trains = static_cast<int64_t>(c.db.trainNumbers.size());
-    for (int64_t t = -1; t <= trains + 1; ++t) {
-      const auto written = writtenWholeRunLine(c.db, t);
-      ASSERT_TRUE(written.has_value());
-      EXPECT_EQ(*written, buildSegmentLine(bare, t, 0, 0, 0)) << "train " << t;
-      if (!written->empty()) ++lines;
+    // Twice: written and kept, then found.
+    for (const char* round : {"written", "kept"}) {
+      int32_t lines = 0;
+      for (int64_t t = -1; t <= trains + 1; ++t) {
+        const auto line = wholeRunLine(c.db, t);
+        ASSERT_TRUE(line.has_value());
+        EXPECT_EQ(*line, buildSegmentLine(bare, t, 0, 0, 0)) << round << " train " << t;
+        if (!line->empty()) ++lines;
+      }
+      EXPECT_EQ(lines, c.lines) << round;
     }
-    EXPECT_EQ(lines, c.lines);
-    // Without lines, tables with trains are read instead (no trains: nothing
-    // to write, so the empty lines stay current).
-    EXPECT_EQ(writtenWholeRunLine(bare, 0).has_value(), trains == 0);
+    for (std::size_t t = 0; t < c.db.wholeRunLines->size(); ++t) {
+      std::string_view kept;
+      EXPECT_TRUE(c.db.wholeRunLines->find(t, kept)) << t;
+    }
   }
 }
 
-// Tables changed in memory after loading: a change of size leaves the lines
-// unused, and the queries answer from the tables.
+// Tables changed in memory after loading, the cache kept: a change of size
+// leaves the kept lines unused, and the queries answer from the tables.
 TEST(WholeRunLinesTest, TablesChangedAfterLoadingAreReadInstead) {
   const TimetableDb loaded = test::workedExampleDb();
   struct Case {
@@ -108,10 +113,11 @@ TEST(WholeRunLinesTest, TablesChangedAfterLoadingAreReadInstead) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TimetableDb edited = loaded;
+    trainsAtStation(edited, gbk("北京"));  // keeps both trains' lines
     c.edit(edited);
     EXPECT_FALSE(wholeRunLinesCurrent(edited));
     TimetableDb bare = edited;
-    bare.wholeRunLines = WholeRunLines{};
+    bare.wholeRunLines = nullptr;
     for (const char* station : {"北京", "天津"}) {
       const QueryResult got = trainsAtStation(edited, gbk(station));
       const QueryResult expected = trainsAtStation(bare, gbk(station));
@@ -125,9 +131,10 @@ TEST(WholeRunLinesTest, TablesChangedAfterLoadingAreReadInstead) {
 }
 
 // Tables changed without a change of size go unnoticed by the check; Debug
-// builds compare each line used with one written afresh and stop there.
+// builds compare each kept line used with one written afresh and stop there.
 TEST(WholeRunLinesTest, StaleLinesStopDebugBuilds) {
   TimetableDb db = test::workedExampleDb();
+  trainsAtStation(db, gbk("北京"));  // keeps T1's line
   std::string stops(db.trainStopLists[0]);
   stops[9] = '9';  // T1 leaves at 09:00, not 08:00
   db.trainStopLists = withEntry(db.trainStopLists, 0, stops);
