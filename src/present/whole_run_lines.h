@@ -36,6 +36,12 @@ bool wholeRunLinesCurrent(const TimetableDb& db);
 // has no current cache. May throw std::bad_alloc.
 std::optional<std::string_view> wholeRunLine(const TimetableDb& db, int64_t train);
 
+// Appends the whole-run line of `train` to `out`, as appendSegmentLine(out,
+// db, train, 0, 0, 0) does, and returns whether there is one. Copies the kept
+// line, or writes the line and keeps it. May throw std::bad_alloc; `out` may
+// then have grown.
+bool appendWholeRunLine(std::string& out, const TimetableDb& db, int64_t train);
+
 }  // namespace murlo
 
 #endif  // MURLO_PRESENT_WHOLE_RUN_LINES_H_
