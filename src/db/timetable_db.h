@@ -5,7 +5,8 @@
 // text (see records.h) and are decoded field by field when read, and the
 // lists' entries are spans of the de-scrambled file itself. All text is GBK.
 //
-// The loader fills a TimetableDb; afterwards it is only read, so any number of
+// The loader fills a TimetableDb; afterwards its tables are only read, and
+// its whole-run line cache fills through atomic slots, so any number of
 // threads may query one instance at the same time.
 #ifndef MURLO_DB_TIMETABLE_DB_H_
 #define MURLO_DB_TIMETABLE_DB_H_

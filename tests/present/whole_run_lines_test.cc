@@ -71,14 +71,21 @@ TEST(WholeRunLinesTest, EqualTheLinesTheTablesGive) {
     bare.wholeRunLines = nullptr;
     EXPECT_FALSE(wholeRunLine(bare, 0).has_value());
     const auto trains = static_cast<int64_t>(c.db.trainNumbers.size());
-    // Twice: written and kept, then found.
-    for (const char* round : {"written", "kept"}) {
+    // Written into a result and kept, then copied from the cache, then read.
+    for (const char* round : {"written", "copied", "read"}) {
       int32_t lines = 0;
       for (int64_t t = -1; t <= trains + 1; ++t) {
-        const auto line = wholeRunLine(c.db, t);
-        ASSERT_TRUE(line.has_value());
-        EXPECT_EQ(*line, buildSegmentLine(bare, t, 0, 0, 0)) << round << " train " << t;
-        if (!line->empty()) ++lines;
+        const std::string expected = buildSegmentLine(bare, t, 0, 0, 0);
+        if (round == std::string_view("read")) {
+          const auto line = wholeRunLine(c.db, t);
+          ASSERT_TRUE(line.has_value());
+          EXPECT_EQ(*line, expected) << round << " train " << t;
+        } else {
+          std::string out = "before|";
+          EXPECT_EQ(appendWholeRunLine(out, c.db, t), !expected.empty()) << round << " train " << t;
+          EXPECT_EQ(out, "before|" + expected) << round << " train " << t;
+        }
+        if (!expected.empty()) ++lines;
       }
       EXPECT_EQ(lines, c.lines) << round;
     }
