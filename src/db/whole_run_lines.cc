@@ -28,7 +28,9 @@ bool WholeRunLineCache::find(std::size_t t, std::string_view& line) const {
 }
 
 std::string_view WholeRunLineCache::keep(std::size_t t, std::string_view line) const {
-  if (line.size() > UINT32_MAX) throw std::length_error("a line past 4 GiB");
+  if (static_cast<uint64_t>(line.size()) > UINT32_MAX) {
+    throw std::length_error("a line past 4 GiB");
+  }
   const auto length = static_cast<uint32_t>(line.size());
   char* copy = new char[sizeof length + line.size()];
   std::memcpy(copy, &length, sizeof length);
