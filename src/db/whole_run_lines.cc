@@ -1,7 +1,6 @@
 #include "db/whole_run_lines.h"
 
 #include <cstring>
-#include <stdexcept>
 
 namespace murlo {
 
@@ -15,7 +14,7 @@ WholeRunLineCache::~WholeRunLineCache() {
 }
 
 std::string_view WholeRunLineCache::textOf(const char* kept) {
-  uint32_t length;
+  std::size_t length;
   std::memcpy(&length, kept, sizeof length);
   return std::string_view(kept + sizeof length, length);
 }
@@ -28,10 +27,7 @@ bool WholeRunLineCache::find(std::size_t t, std::string_view& line) const {
 }
 
 std::string_view WholeRunLineCache::keep(std::size_t t, std::string_view line) const {
-  if (static_cast<uint64_t>(line.size()) > UINT32_MAX) {
-    throw std::length_error("a line past 4 GiB");
-  }
-  const auto length = static_cast<uint32_t>(line.size());
+  const std::size_t length = line.size();
   char* copy = new char[sizeof length + line.size()];
   std::memcpy(copy, &length, sizeof length);
   if (!line.empty()) std::memcpy(copy + sizeof length, line.data(), line.size());
