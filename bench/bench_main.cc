@@ -163,8 +163,7 @@ void memoryBenchmark(benchmark::State& state, NetworkSize size) {
     heap = static_cast<double>(heapBytesInUse()) - static_cast<double>(heapBefore);
     for (int64_t t = 0; t < db->trainCount; ++t) benchmark::DoNotOptimize(wholeRunLine(*db, t));
     ::malloc_trim(0);
-    residentWithLines =
-        static_cast<double>(residentBytes()) - static_cast<double>(residentBefore);
+    residentWithLines = static_cast<double>(residentBytes()) - static_cast<double>(residentBefore);
     benchmark::DoNotOptimize(db);
   }
   const auto file = static_cast<double>(n.fileBytes);
@@ -301,8 +300,8 @@ void cAtBenchmark(benchmark::State& state, NetworkSize size) {
   for (const TrainSpec& train : t.trains) {
     for (const StopSpec& stop : train.stops) ++calls[static_cast<std::size_t>(stop.station)];
   }
-  const auto hub = static_cast<std::size_t>(std::max_element(calls.begin(), calls.end()) -
-                                            calls.begin());
+  const auto hub =
+      static_cast<std::size_t>(std::max_element(calls.begin(), calls.end()) - calls.begin());
   const std::u16string name = utf16Of(t.stations[hub].name);
   std::vector<murlo_char16> out(1 << 22);
   int32_t lines = 0;
@@ -321,9 +320,7 @@ void cAtBenchmark(benchmark::State& state, NetworkSize size) {
 bool keepsLines(std::string_view kind) { return kind == "at"; }
 
 void registerAll() {
-  const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) {
-    b->Unit(u);
-  };
+  const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) { b->Unit(u); };
   for (const NetworkSize size : kSizes) {
     unit(benchmark::RegisterBenchmark(("memory/" + sizeName(size)).c_str(), memoryBenchmark, size)
              ->Iterations(1),
@@ -332,14 +329,13 @@ void registerAll() {
   for (const Memory memory : {Memory::kFresh, Memory::kReused}) {
     for (const NetworkSize size : kSizes) {
       const std::string suffix = memoryName(memory) + "/" + sizeName(size);
-      unit(benchmark::RegisterBenchmark(("floor/" + suffix).c_str(), floorBenchmark, size,
-                                        memory),
+      unit(benchmark::RegisterBenchmark(("floor/" + suffix).c_str(), floorBenchmark, size, memory),
            benchmark::kMillisecond);
       unit(benchmark::RegisterBenchmark(("load/" + suffix).c_str(), loadBenchmark, size, memory),
            benchmark::kMillisecond);
-      unit(benchmark::RegisterBenchmark(("paired/" + suffix).c_str(), pairedBenchmark, size,
-                                        memory),
-           benchmark::kMillisecond);
+      unit(
+          benchmark::RegisterBenchmark(("paired/" + suffix).c_str(), pairedBenchmark, size, memory),
+          benchmark::kMillisecond);
     }
   }
   for (const VariantName& v : queryVariants()) {
@@ -369,12 +365,12 @@ void registerAll() {
     unit(benchmark::RegisterBenchmark(("boundary/to-utf16/" + sizeName(size)).c_str(),
                                       toUtf16Benchmark, size),
          benchmark::kMicrosecond);
-    unit(benchmark::RegisterBenchmark(("boundary/to-gbk/" + sizeName(size)).c_str(),
-                                      toGbkBenchmark, size),
-         benchmark::kMicrosecond);
-    unit(benchmark::RegisterBenchmark(("capi/at/hub/" + sizeName(size)).c_str(), cAtBenchmark,
+    unit(benchmark::RegisterBenchmark(("boundary/to-gbk/" + sizeName(size)).c_str(), toGbkBenchmark,
                                       size),
          benchmark::kMicrosecond);
+    unit(
+        benchmark::RegisterBenchmark(("capi/at/hub/" + sizeName(size)).c_str(), cAtBenchmark, size),
+        benchmark::kMicrosecond);
   }
 }
 
@@ -453,8 +449,9 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     return fixed(ns, 0) + " ns";
   }
   static std::string ratio(double value) {
-    return value >= 100 ? fixed(value, 0) + "×" : value >= 10 ? fixed(value, 1) + "×"
-                                                               : fixed(value, 2) + "×";
+    return value >= 100  ? fixed(value, 0) + "×"
+           : value >= 10 ? fixed(value, 1) + "×"
+                         : fixed(value, 2) + "×";
   }
 
   std::vector<NetworkSize> sizesRun() const {
@@ -480,8 +477,8 @@ class ReportingConsole : public benchmark::ConsoleReporter {
         << "| Query | Library, first time | Library, lines kept | SQLite | SQLite / first time "
            "|\n|---|---:|---:|---:|---:|\n";
     for (const VariantName& v : queryVariants()) {
-      const std::string base = std::string("query/") + v.kind + "/" + v.variant + "/" +
-                               sizeName(n.size);
+      const std::string base =
+          std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(n.size);
       const Result* first = find(base + "/ours-first");
       const Result* ours = find(base + "/ours");
       const Result* sql = find(base + "/sqlite");
@@ -495,12 +492,14 @@ class ReportingConsole : public benchmark::ConsoleReporter {
   void writeReport(std::ostream& out) const {
     const std::vector<NetworkSize> sizes = sizesRun();
     int64_t repetitions = 1;
-    for (const auto& [name, result] : results_) repetitions = std::max(repetitions, result.repetitions);
+    for (const auto& [name, result] : results_)
+      repetitions = std::max(repetitions, result.repetitions);
     out << "Machine: " << machine_ << ".\n\nMedians of " << repetitions
         << (repetitions == 1 ? " run" : " runs") << ", CPU time per operation.\n\n";
 
     out << "### Networks\n\n"
-        << "| Network | Stations | Trains | Stops per train (median / max) | Busiest station (calls) "
+        << "| Network | Stations | Trains | Stops per train (median / max) | Busiest station "
+           "(calls) "
            "| File |\n|---|---:|---:|---:|---:|---:|\n";
     for (const NetworkSize size : sizes) {
       const Network& n = network(size);
@@ -540,9 +539,8 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     for (const NetworkSize size : sizes) {
       const Result* memory = find("memory/" + sizeName(size));
       if (!memory) continue;
-      out << "| " << sizeName(size) << " | "
-          << fixed(memory->counters.at("file_bytes") / 1e6, 2) << " MB | "
-          << fixed(memory->counters.at("resident_bytes") / 1e6, 2) << " MB | "
+      out << "| " << sizeName(size) << " | " << fixed(memory->counters.at("file_bytes") / 1e6, 2)
+          << " MB | " << fixed(memory->counters.at("resident_bytes") / 1e6, 2) << " MB | "
           << fixed(memory->counters.at("resident_per_file"), 2) << " | "
           << fixed(memory->counters.at("heap_per_file"), 2) << " | "
           << fixed(memory->counters.at("resident_with_lines_per_file"), 2) << " |\n";
@@ -563,10 +561,11 @@ class ReportingConsole : public benchmark::ConsoleReporter {
         const Result* rows = find(base + "/sqlite-rows");
         if (!ours && !sql) continue;
         const Result* any = ours ? ours : sql;
-        out << "| " << v.kind << " " << v.variant << " | " << n.queryCase(v.kind, v.variant).argument
-            << " | " << fixed(any->counters.at("lines"), 0) << " | " << (ours ? time(ours->ns) : "")
-            << " | " << (sql ? time(sql->ns) : "") << " | "
-            << (ours && sql ? ratio(sql->ns / ours->ns) : "") << " |";
+        out << "| " << v.kind << " " << v.variant << " | "
+            << n.queryCase(v.kind, v.variant).argument << " | "
+            << fixed(any->counters.at("lines"), 0) << " | " << (ours ? time(ours->ns) : "") << " | "
+            << (sql ? time(sql->ns) : "") << " | " << (ours && sql ? ratio(sql->ns / ours->ns) : "")
+            << " |";
         if (rowsOnly) {
           out << " " << (rows ? time(rows->ns) : "") << " | "
               << (ours && rows ? ratio(rows->ns / ours->ns) : "") << " |";
@@ -664,9 +663,8 @@ int main(int argc, char** argv) {
       chart = arg.substr(8);
     } else if (arg == "--plans") {
       // SQLite's plan for each statement on the national network.
-      std::cout << murlo::bench::network(murlo::generate::NetworkSize::kNational)
-                       .sqlite()
-                       .queryPlans();
+      std::cout
+          << murlo::bench::network(murlo::generate::NetworkSize::kNational).sqlite().queryPlans();
       return 0;
     } else {
       args.push_back(argv[i]);

@@ -20,7 +20,7 @@ struct LineFields {
   std::string_view boardingName;
   int32_t departure = 0;  // at boarding, minutes of the day
   std::string_view alightingName;
-  int32_t arrival = 0;    // at alighting, minutes of the day
+  int32_t arrival = 0;  // at alighting, minutes of the day
   std::string_view firstName;
   std::string_view lastName;
   int32_t distanceKm = 0;      // boarding to alighting

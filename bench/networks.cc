@@ -28,8 +28,7 @@ constexpr uint64_t kSeed = 1;
 class Scratch {
  public:
   Scratch() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "murlo-bench-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "murlo-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
       std::perror("murlo bench: mkdtemp");
       std::exit(EXIT_FAILURE);
@@ -57,7 +56,9 @@ Outcome outcomeOf(StopListResult result) {
 }
 
 QueryCase stationsCase(std::string variant, std::string prefix) {
-  return {"stations", std::move(variant), "\"" + prefix + "\"",
+  return {"stations",
+          std::move(variant),
+          "\"" + prefix + "\"",
           [prefix](const TimetableDb& db) { return outcomeOf(stationsByAbbreviation(db, prefix)); },
           [prefix](SqliteTimetable& sql) { return outcomeOf(sql.stationsByAbbreviation(prefix)); },
           0,
@@ -65,25 +66,30 @@ QueryCase stationsCase(std::string variant, std::string prefix) {
 }
 
 QueryCase atCase(std::string variant, std::string argument, std::string name) {
-  return {"at", std::move(variant), std::move(argument),
+  return {"at",
+          std::move(variant),
+          std::move(argument),
           [name](const TimetableDb& db) { return outcomeOf(trainsAtStation(db, name)); },
           [name](SqliteTimetable& sql) { return outcomeOf(sql.trainsAtStation(name)); },
           0,
           ""};
 }
 
-QueryCase directCase(std::string variant, std::string argument, std::string from,
-                     std::string to) {
-  return {"direct", std::move(variant), std::move(argument),
+QueryCase directCase(std::string variant, std::string argument, std::string from, std::string to) {
+  return {"direct",
+          std::move(variant),
+          std::move(argument),
           [from, to](const TimetableDb& db) { return outcomeOf(directTrains(db, from, to, 0)); },
           [from, to](SqliteTimetable& sql) { return outcomeOf(sql.directTrains(from, to, 0)); },
           0,
           ""};
 }
 
-QueryCase stopsCase(std::string variant, std::string argument, int64_t train,
-                    std::string boarding, std::string alighting) {
-  return {"stops", std::move(variant), std::move(argument),
+QueryCase stopsCase(std::string variant, std::string argument, int64_t train, std::string boarding,
+                    std::string alighting) {
+  return {"stops",
+          std::move(variant),
+          std::move(argument),
           [=](const TimetableDb& db) {
             return outcomeOf(trainStopList(db, train, boarding, alighting));
           },
@@ -95,7 +101,9 @@ QueryCase stopsCase(std::string variant, std::string argument, int64_t train,
 }
 
 QueryCase numberCase(std::string variant, std::string number) {
-  return {"number", std::move(variant), "\"" + number + "\"",
+  return {"number",
+          std::move(variant),
+          "\"" + number + "\"",
           [number](const TimetableDb& db) { return outcomeOf(trainsByNumber(db, number)); },
           [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
           0,
@@ -138,8 +146,8 @@ std::vector<QueryCase> chooseCases(const Network& network) {
   cases.push_back(stationsCase("one-letter", abbreviation.substr(0, 1)));
   cases.push_back(stationsCase("two-letters", abbreviation.substr(0, 2)));
 
-  cases.push_back(atCase("hub", "busiest station, " + std::to_string(callCount(hub)) + " calls",
-                         name(hub)));
+  cases.push_back(
+      atCase("hub", "busiest station, " + std::to_string(callCount(hub)) + " calls", name(hub)));
   cases.push_back(atCase("minor", "median station, " + std::to_string(callCount(minor)) + " calls",
                          name(minor)));
 
@@ -170,8 +178,8 @@ std::vector<QueryCase> chooseCases(const Network& network) {
       }
       if (destination >= 0) break;
     }
-    cases.push_back(directCase("minor-minor", "median station, two stops on", name(minor),
-                               name(destination)));
+    cases.push_back(
+        directCase("minor-minor", "median station, two stops on", name(minor), name(destination)));
   }
   // Changes: from the median station (and from the busiest) to the first
   // station near the median that no train links directly.
@@ -201,10 +209,10 @@ std::vector<QueryCase> chooseCases(const Network& network) {
   }
   cases.push_back(directCase("change-minor", "median station to one with no direct train",
                              name(minor), name(minorChange)));
-  cases.push_back(directCase("change-hub",
-                             "station with " + std::to_string(callCount(busy)) +
-                                 " calls to one with no direct train",
-                             name(busy), name(busyChange)));
+  cases.push_back(directCase(
+      "change-hub",
+      "station with " + std::to_string(callCount(busy)) + " calls to one with no direct train",
+      name(busy), name(busyChange)));
 
   // Stop lists: a train of median length and the longest, boarding and
   // alighting inside them.
@@ -257,7 +265,8 @@ std::vector<QueryCase> chooseCases(const Network& network) {
     double stops = 0;
     for (const TrainSpec& train : t.trains) {
       for (std::size_t k = 0; k < train.stops.size(); ++k) {
-        if (train.stops[k].station == origin) stops += static_cast<double>(train.stops.size() - 1 - k);
+        if (train.stops[k].station == origin)
+          stops += static_cast<double>(train.stops.size() - 1 - k);
         if (train.stops[k].station == destination) stops += static_cast<double>(k);
       }
     }
@@ -311,7 +320,9 @@ void checkSameAnswers(const Network& network, SqliteTimetable& sql) {
     const uint32_t train = trainIndex();
     const auto& stops = t.trains[train].stops;
     const std::string& boarding =
-        t.stations[static_cast<std::size_t>(stops[random.below(static_cast<uint32_t>(stops.size()))].station)].name;
+        t.stations[static_cast<std::size_t>(
+                       stops[random.below(static_cast<uint32_t>(stops.size()))].station)]
+            .name;
     failOnDifference(network, "stops " + std::to_string(train),
                      outcomeOf(trainStopList(db, train, boarding, b)),
                      outcomeOf(sql.trainStopList(train, boarding, b)));
@@ -348,10 +359,18 @@ std::unique_ptr<Network> makeNetwork(generate::NetworkSize size) {
 
 const std::vector<VariantName>& queryVariants() {
   static const std::vector<VariantName> variants = {
-      {"stations", "one-letter"}, {"stations", "two-letters"}, {"at", "hub"},
-      {"at", "minor"},            {"direct", "hub-hub"},       {"direct", "minor-minor"},
-      {"direct", "change-minor"}, {"direct", "change-hub"},    {"stops", "typical"},
-      {"stops", "longest"},       {"number", "prefixed"},      {"number", "digits"},
+      {"stations", "one-letter"},
+      {"stations", "two-letters"},
+      {"at", "hub"},
+      {"at", "minor"},
+      {"direct", "hub-hub"},
+      {"direct", "minor-minor"},
+      {"direct", "change-minor"},
+      {"direct", "change-hub"},
+      {"stops", "typical"},
+      {"stops", "longest"},
+      {"number", "prefixed"},
+      {"number", "digits"},
   };
   return variants;
 }

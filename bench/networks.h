@@ -55,7 +55,7 @@ struct Network {
   source::Timetable timetable;
   std::string path;  // the database file
   std::size_t fileBytes = 0;
-  TimetableDb db;    // loaded from the file
+  TimetableDb db;                // loaded from the file
   std::vector<QueryCase> cases;  // in queryVariants() order
 
   // The same network in SQLite, imported when first asked for; every case

@@ -47,13 +47,13 @@ ANALYZE;
 
 // The columns of a train's whole run: 0 id, 1 number, 2-4 codes, 5 first
 // departure, 6 first name, 7 last arrival, 8 last name, 9 km, 10 minutes.
-#define MURLO_WHOLE_RUN_COLUMNS                                                   \
+#define MURLO_WHOLE_RUN_COLUMNS                                                      \
   "t.id, t.number, t.class_code, t.column_code, t.rate_code, f.departure, fs.name, " \
   "l.arrival, ls.name, l.km - f.km, l.arrival - f.departure "
-#define MURLO_WHOLE_RUN_JOINS                                        \
-  "JOIN stops f ON f.train = t.id AND f.seq = 0 "                    \
-  "JOIN stops l ON l.train = t.id AND l.seq = t.stop_count - 1 "     \
-  "JOIN stations fs ON fs.id = f.station "                           \
+#define MURLO_WHOLE_RUN_JOINS                                    \
+  "JOIN stops f ON f.train = t.id AND f.seq = 0 "                \
+  "JOIN stops l ON l.train = t.id AND l.seq = t.stop_count - 1 " \
+  "JOIN stations fs ON fs.id = f.station "                       \
   "JOIN stations ls ON ls.id = l.station "
 
 constexpr const char* kFindStation = "SELECT id FROM stations WHERE name = ?1 ORDER BY id LIMIT 1";
@@ -139,14 +139,16 @@ class SqliteTimetable::Statement {
   }
   // The bound bytes must outlive the run.
   Statement& blob(int i, std::string_view bytes) {
-    check(db_, sqlite3_bind_blob(statement_, i, bytes.data(), static_cast<int>(bytes.size()),
-                                 SQLITE_STATIC),
+    check(db_,
+          sqlite3_bind_blob(statement_, i, bytes.data(), static_cast<int>(bytes.size()),
+                            SQLITE_STATIC),
           sql_);
     return *this;
   }
   Statement& text(int i, std::string_view chars) {
-    check(db_, sqlite3_bind_text(statement_, i, chars.data(), static_cast<int>(chars.size()),
-                                 SQLITE_STATIC),
+    check(db_,
+          sqlite3_bind_text(statement_, i, chars.data(), static_cast<int>(chars.size()),
+                            SQLITE_STATIC),
           sql_);
     return *this;
   }
@@ -173,7 +175,8 @@ class SqliteTimetable::Statement {
   std::string_view bytesAt(int column) const {
     const void* data = sqlite3_column_blob(statement_, column);
     const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, column));
-    return data == nullptr ? std::string_view() : std::string_view(static_cast<const char*>(data), size);
+    return data == nullptr ? std::string_view()
+                           : std::string_view(static_cast<const char*>(data), size);
   }
   char codeAt(int column) const {
     const std::string_view code = bytesAt(column);
@@ -449,8 +452,8 @@ StopListResult SqliteTimetable::trainStopList(int64_t train, std::string_view bo
   std::vector<Stop> stops;
   Statement& query = stopList_->reset().integer(1, train);
   while (query.step()) {
-    stops.push_back({std::string(query.bytesAt(0)), query.int32At(1), query.int32At(2),
-                     query.int32At(3)});
+    stops.push_back(
+        {std::string(query.bytesAt(0)), query.int32At(1), query.int32At(2), query.int32At(3)});
   }
   StopListResult result;
   if (stops.size() < 2) return result;
@@ -499,16 +502,16 @@ template <typename Fields>
 void SqliteTimetable::absorb(const Fields& f) {
   sink_ += static_cast<uint64_t>(f.train) + f.number.size() + static_cast<uint64_t>(f.classCode) +
            static_cast<uint64_t>(f.fareColumnCode) + static_cast<uint64_t>(f.fareRateCode) +
-           f.boardingName.size() + f.alightingName.size() + f.firstName.size() +
-           f.lastName.size() + static_cast<uint64_t>(f.departure + f.arrival + f.distanceKm) +
+           f.boardingName.size() + f.alightingName.size() + f.firstName.size() + f.lastName.size() +
+           static_cast<uint64_t>(f.departure + f.arrival + f.distanceKm) +
            static_cast<uint64_t>(f.journeyMinutes);
 }
 
 std::string SqliteTimetable::queryPlans() {
   std::string plans;
   for (const Statement* statement :
-       {findStation_.get(), stationsByPrefix_.get(), trainsAt_.get(), direct_.get(),
-        onward_.get(), feeders_.get(), stopList_.get(), byNumber_.get()}) {
+       {findStation_.get(), stationsByPrefix_.get(), trainsAt_.get(), direct_.get(), onward_.get(),
+        feeders_.get(), stopList_.get(), byNumber_.get()}) {
     plans += statement->sql();
     plans += '\n';
     const std::string sql = "EXPLAIN QUERY PLAN " + std::string(statement->sql());

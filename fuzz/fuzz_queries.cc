@@ -160,18 +160,14 @@ void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsi
   MURLO_FUZZ_CHECK(roomy.guardIntact(needed));
 
   switch (kind) {
-    case Kind::kHeader:
-      MURLO_FUZZ_CHECK(result == 1 && text.size() <= 10);
-      break;
+    case Kind::kHeader: MURLO_FUZZ_CHECK(result == 1 && text.size() <= 10); break;
     case Kind::kStations:
       if (countable.fields) {
         MURLO_FUZZ_CHECK(countOf(text, u'|') == static_cast<std::size_t>(result));
       }
       break;
     case Kind::kTrainsAt:
-    case Kind::kByNumber:
-      checkLines(text, result, 16, countable);
-      break;
+    case Kind::kByNumber: checkLines(text, result, 16, countable); break;
     case Kind::kDirect:
       if (result > 0) checkLines(text, result, 16, countable);
       break;
@@ -238,8 +234,7 @@ Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
     return list[script.ConsumeIntegralInRange<std::size_t>(0, list.size() - 1)];
   };
   switch (script.ConsumeIntegralInRange(0, 6)) {
-    case 0:
-      return toUtf16(pickEntry(db.stationNames));
+    case 0: return toUtf16(pickEntry(db.stationNames));
     case 1: {
       const std::string_view abbreviation = pickEntry(db.stationAbbreviations);
       return toUtf16(abbreviation.substr(0, script.ConsumeIntegralInRange<std::size_t>(0, 4)));
@@ -277,10 +272,8 @@ Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
       }
       return made;
     }
-    case 5:
-      return toUtf16(pickEntry(db.stationNames).substr(0, 2));
-    default:
-      return Text16();
+    case 5: return toUtf16(pickEntry(db.stationNames).substr(0, 2));
+    default: return Text16();
   }
 }
 
@@ -326,8 +319,7 @@ void checkScansAgree(const TimetableDb& indexed, const TimetableDb& scanned, int
         MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -404,9 +396,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             },
             [&](murlo_char16* o) { return x01d897fsd20dj3(first, second, o, mode); });
         break;
-      case 4:
-        checkTrainStops(*db, countable, train, first, second);
-        break;
+      case 4: checkTrainStops(*db, countable, train, first, second); break;
       default:
         checkSingleOutput(
             Kind::kByNumber, countable,

@@ -105,8 +105,7 @@ MURLO_EXPORT int32_t x01o23jow83032hwe31h(murlo_char16* output);
  * abbreviation matches every station. Returns the number of names.
  * `output` must hold the names, one "|" each and the terminator.
  */
-MURLO_EXPORT int32_t x0189e3js083h2c13(const murlo_char16* abbreviation,
-                                       murlo_char16* output);
+MURLO_EXPORT int32_t x0189e3js083h2c13(const murlo_char16* abbreviation, murlo_char16* output);
 
 /*
  * Every train calling at the station named `station`, each as one result
@@ -115,8 +114,7 @@ MURLO_EXPORT int32_t x0189e3js083h2c13(const murlo_char16* abbreviation,
  * `output` must hold every line (about 130 code units each) and the
  * terminator.
  */
-MURLO_EXPORT int32_t x01e983hw983402(const murlo_char16* station,
-                                     murlo_char16* output);
+MURLO_EXPORT int32_t x01e983hw983402(const murlo_char16* station, murlo_char16* output);
 
 /*
  * The direct trains from `origin` to `destination`, each as a result line
@@ -126,8 +124,7 @@ MURLO_EXPORT int32_t x01e983hw983402(const murlo_char16* station,
  * the two names are equal, -1 when the origin is unknown, -2 when the
  * destination is unknown (tested in that order).
  */
-MURLO_EXPORT int32_t x01d897fsd20dj3(const murlo_char16* origin,
-                                     const murlo_char16* destination,
+MURLO_EXPORT int32_t x01d897fsd20dj3(const murlo_char16* origin, const murlo_char16* destination,
                                      murlo_char16* output, int32_t mode);
 
 /*
@@ -139,10 +136,8 @@ MURLO_EXPORT int32_t x01d897fsd20dj3(const murlo_char16* origin,
  * `stop_list` must hold per stop the station name and 20 more code units;
  * `run_time` at least 6 (more from 100 hours on).
  */
-MURLO_EXPORT int32_t x01p2923jh8eh23083d3(uint32_t train_index,
-                                          const murlo_char16* boarding,
-                                          const murlo_char16* alighting,
-                                          murlo_char16* stop_list,
+MURLO_EXPORT int32_t x01p2923jh8eh23083d3(uint32_t train_index, const murlo_char16* boarding,
+                                          const murlo_char16* alighting, murlo_char16* stop_list,
                                           murlo_char16* run_time);
 
 /*
@@ -151,8 +146,7 @@ MURLO_EXPORT int32_t x01p2923jh8eh23083d3(uint32_t train_index,
  * its whole run followed by "*", in file order. Returns the number of
  * trains; 0 with an empty text for an empty number.
  */
-MURLO_EXPORT int32_t x01jhhwe23h9823098(const murlo_char16* number,
-                                        murlo_char16* output);
+MURLO_EXPORT int32_t x01jhhwe23h9823098(const murlo_char16* number, murlo_char16* output);
 
 /* ---- The same operations with buffer sizes ---------------------------- *
  *

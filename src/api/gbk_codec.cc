@@ -32,7 +32,9 @@ constexpr bool isTrail(unsigned b) {
   return b >= cp936::kTrailFirst && b <= cp936::kTrailLast && b != cp936::kTrailGap;
 }
 
-unsigned byteAt(std::string_view text, std::size_t i) { return static_cast<unsigned char>(text[i]); }
+unsigned byteAt(std::string_view text, std::size_t i) {
+  return static_cast<unsigned char>(text[i]);
+}
 
 // True when text[i] (a lead byte) and text[i + 1] form a two-byte code.
 bool pairAt(std::string_view text, std::size_t i) {
@@ -93,8 +95,8 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
       *out++ = cp936::kEuroSign;
       ++i;
     } else if (isLead(b) && pairAt(gbk, i)) {
-      const char16_t unit =
-          cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount + cp936::trailIndex(byteAt(gbk, i + 1))];
+      const char16_t unit = cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount +
+                                           cp936::trailIndex(byteAt(gbk, i + 1))];
       *out++ = unit != 0 ? unit : kReplacement;
       i += 2;
     } else {

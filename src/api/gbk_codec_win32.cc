@@ -47,7 +47,9 @@ constexpr bool isPrivateUse(unsigned unit) { return unit >= 0xE000 && unit <= 0x
 
 constexpr bool isSurrogate(unsigned unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
-unsigned byteAt(std::string_view text, std::size_t i) { return static_cast<unsigned char>(text[i]); }
+unsigned byteAt(std::string_view text, std::size_t i) {
+  return static_cast<unsigned char>(text[i]);
+}
 
 // The length of the code starting at text[i]: 1 for ASCII and the euro
 // byte, 2 for a lead byte with its trail, 0 for a byte that starts no code
@@ -77,7 +79,8 @@ char16_t decodeCode(std::string_view code) {
 // Appends the decoded `codes` (whole codes, `count` of them) at `out`: in one
 // call when the system accepts every code, else code by code, so that an
 // unassigned code costs only its own replacement.
-char16_t* decodeCodes(std::string_view codes, std::size_t count, std::wstring& scratch, char16_t* out) {
+char16_t* decodeCodes(std::string_view codes, std::size_t count, std::wstring& scratch,
+                      char16_t* out) {
   scratch.resize(count);
   const int got = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, codes.data(),
                                         static_cast<int>(codes.size()), scratch.data(),
@@ -109,9 +112,9 @@ bool utf16ToGbk(std::u16string_view utf16, std::string& gbk) {
     const std::size_t start = gbk.size();
     gbk.resize(start + 2 * chunk.size());
     BOOL usedDefault = FALSE;
-    const int written = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                              static_cast<int>(wide.size()), gbk.data() + start,
-                                              static_cast<int>(2 * chunk.size()), nullptr, &usedDefault);
+    const int written = ::WideCharToMultiByte(
+        kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+        gbk.data() + start, static_cast<int>(2 * chunk.size()), nullptr, &usedDefault);
     if (written <= 0 || usedDefault) {
       gbk.resize(start);
       return false;

@@ -17,7 +17,7 @@ inline constexpr unsigned kTrailFirst = 0x40;
 inline constexpr unsigned kTrailLast = 0xFE;
 inline constexpr unsigned kTrailGap = 0x7F;  // the one byte inside the range that is no trail
 inline constexpr std::size_t kLeadCount = kLeadLast - kLeadFirst + 1;  // 126
-inline constexpr std::size_t kTrailCount = kTrailLast - kTrailFirst;       // 190
+inline constexpr std::size_t kTrailCount = kTrailLast - kTrailFirst;   // 190
 inline constexpr std::size_t kDecodeSize = kLeadCount * kTrailCount;
 
 // The single byte 0x80 is the euro sign.

@@ -86,8 +86,8 @@ int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
   });
 }
 
-int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination,
-                         int32_t mode, Output out) noexcept {
+int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination, int32_t mode,
+                         Output out) noexcept {
   return guarded([&] {
     // Equal texts come first, even when neither converts.
     if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;

@@ -25,8 +25,8 @@ inline constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
 int32_t callHeaderText(Output out) noexcept;
 int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept;
 int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept;
-int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination,
-                         int32_t mode, Output out) noexcept;
+int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination, int32_t mode,
+                         Output out) noexcept;
 int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
                        const murlo_char16* alighting, Output stopList, Output runTime) noexcept;
 int32_t callTrainsByNumber(const murlo_char16* number, Output out) noexcept;

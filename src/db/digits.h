@@ -13,8 +13,7 @@ namespace murlo {
 // most four characters wide, so the value cannot overflow.
 constexpr int32_t readAtoi(std::string_view field) {
   std::size_t i = 0;
-  while (i < field.size() &&
-         (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) {
+  while (i < field.size() && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) {
     ++i;
   }
   bool negative = false;

@@ -22,6 +22,7 @@ using Pair = std::pair<uint8_t, uint8_t>;  // (scrambled, plain)
 
 // Sections 4, 6, 7: substitution tables. Their scrambled bytes lie above
 // 0x7F, so none of them is a character that train numbers or records need.
+// clang-format off
 constexpr std::array<Pair, 19> kTrainNumberPairs = {{
     {0xD3, '0'}, {0x9A, '1'}, {0xE7, '2'}, {0xB1, '3'}, {0xC4, '4'},
     {0xF2, '5'}, {0x8D, '6'}, {0xAE, '7'}, {0xDB, '8'}, {0x93, '9'},
@@ -36,6 +37,7 @@ constexpr std::array<Pair, 11> kStopListPairs = {{
     {0xB5, '0'}, {0x8F, '1'}, {0xEA, '2'}, {0xC8, '3'}, {0x9D, '4'}, {0xF1, '5'},
     {0xA9, '6'}, {0xD4, '7'}, {0x82, '8'}, {0xBF, '9'}, {0xE6, 'O'},
 }};
+// clang-format on
 
 constexpr uint8_t kPercent = static_cast<uint8_t>(kSectionTerminator);
 
@@ -72,6 +74,7 @@ constexpr DecodeTable substitutionEncoder(const std::array<Pair, N>& pairs) {
   return table;
 }
 
+// clang-format off
 constexpr std::array<DecodeTable, kSectionCount> kDecodeTables = {
     xorTable(kClassCodeKey),
     xorTable(kFareColumnCodeKey),
@@ -92,6 +95,7 @@ constexpr std::array<DecodeTable, kSectionCount> kEncodeTables = {
     substitutionEncoder(kCallListPairs),
     substitutionEncoder(kStopListPairs),
 };
+// clang-format on
 
 constexpr std::size_t slot(Section section) {
   return static_cast<std::size_t>(static_cast<int>(section) - 1);
@@ -118,9 +122,7 @@ static_assert(roundTrips(Section::kStopLists, "0123456789O"));
 
 }  // namespace
 
-char tokenSeparator(Section section) {
-  return section == Section::kStations ? ' ' : 'O';
-}
+char tokenSeparator(Section section) { return section == Section::kStations ? ' ' : 'O'; }
 
 const DecodeTable& decodeTable(Section section) { return kDecodeTables[slot(section)]; }
 

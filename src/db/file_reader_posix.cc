@@ -1,10 +1,10 @@
-#include "db/file_reader.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "db/file_reader.h"
 
 namespace murlo {
 namespace {

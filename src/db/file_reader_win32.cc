@@ -1,6 +1,6 @@
-#include "db/file_reader.h"
-
 #include <utility>
+
+#include "db/file_reader.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -1,8 +1,8 @@
 #include "db/loader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <string_view>
@@ -16,9 +16,7 @@ namespace murlo {
 namespace {
 
 // A section's text ends at its first zero byte, if it holds one.
-std::string_view untilZero(std::string_view text) {
-  return text.substr(0, text.find('\0'));
-}
+std::string_view untilZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 // The offset of `at` in `storage` as a span bound.
 uint32_t offsetIn(const char* storage, const char* at) {
@@ -76,18 +74,10 @@ TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]>
     const std::string_view text = untilZero(texts.sections[static_cast<std::size_t>(s - 1)]);
     const char separator = tokenSeparator(section);
     switch (section) {
-      case Section::kClassCodes:
-        db.trainClassCodes = std::string(text);
-        break;
-      case Section::kFareColumnCodes:
-        db.trainFareColumnCodes = std::string(text);
-        break;
-      case Section::kFareRateCodes:
-        db.trainFareRateCodes = std::string(text);
-        break;
-      case Section::kTrainNumbers:
-        fillList(text, separator, base, db.trainNumbers);
-        break;
+      case Section::kClassCodes: db.trainClassCodes = std::string(text); break;
+      case Section::kFareColumnCodes: db.trainFareColumnCodes = std::string(text); break;
+      case Section::kFareRateCodes: db.trainFareRateCodes = std::string(text); break;
+      case Section::kTrainNumbers: fillList(text, separator, base, db.trainNumbers); break;
       case Section::kStations: {
         std::vector<TextList::Span> names;
         std::vector<TextList::Span> abbreviations;
@@ -103,12 +93,8 @@ TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]>
         db.stationAbbreviations.borrow(base, std::move(abbreviations));
         break;
       }
-      case Section::kCallLists:
-        fillList(text, separator, base, db.stationCallLists);
-        break;
-      case Section::kStopLists:
-        fillList(text, separator, base, db.trainStopLists);
-        break;
+      case Section::kCallLists: fillList(text, separator, base, db.stationCallLists); break;
+      case Section::kStopLists: fillList(text, separator, base, db.trainStopLists); break;
     }
   }
   db.trainCount = static_cast<int32_t>(std::min<std::size_t>(db.trainNumbers.size(), INT32_MAX));
@@ -140,14 +126,10 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
   try {
     FileBytes bytes;
     switch (readWholeFile(path, bytes)) {
-      case ReadStatus::kOk:
-        break;
-      case ReadStatus::kCannotOpen:
-        return LoadResult::kCannotOpen;
-      case ReadStatus::kCannotSize:
-        return LoadResult::kCannotSize;
-      case ReadStatus::kReadFailed:
-        return LoadResult::kFailed;
+      case ReadStatus::kOk: break;
+      case ReadStatus::kCannotOpen: return LoadResult::kCannotOpen;
+      case ReadStatus::kCannotSize: return LoadResult::kCannotSize;
+      case ReadStatus::kReadFailed: return LoadResult::kFailed;
     }
     const SectionTexts texts = descrambleSections(std::span<char>(bytes.data.get(), bytes.size));
     // The tables keep the file itself.

@@ -30,7 +30,8 @@ enum class LoadResult : int32_t {
 TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]> storage);
 
 // De-scrambles `file` in place and builds its tables and lookup indexes over
-// a copy of it, with an empty whole-run line cache (the tables do not refer to `file`). May throw as above.
+// a copy of it, with an empty whole-run line cache (the tables do not refer to `file`). May throw
+// as above.
 TimetableDb parseDatabase(std::span<char> file);
 
 // Reads the file at `path` and builds its tables, lookup indexes and an empty

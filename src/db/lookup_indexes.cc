@@ -109,7 +109,8 @@ void buildLookupIndexes(TimetableDb& db) {
   indexes.numberSlots.assign(slots, 0);
   const std::size_t mask = slots - 1;
   for (std::size_t i = 0; i < indexes.numbers.size(); ++i) {
-    std::size_t slot = static_cast<std::size_t>(hashNumber(tokenText(db, indexes.numbers[i]))) & mask;
+    std::size_t slot =
+        static_cast<std::size_t>(hashNumber(tokenText(db, indexes.numbers[i]))) & mask;
     while (indexes.numberSlots[slot] != 0) slot = (slot + 1) & mask;
     indexes.numberSlots[slot] = static_cast<uint32_t>(i + 1);
   }

@@ -52,8 +52,7 @@ int32_t findStation(const TimetableDb& db, std::string_view name);
 
 // The indexes of the stations whose abbreviation begins with `prefix`, in
 // ascending order.
-std::vector<int32_t> stationsWithAbbreviationPrefix(const TimetableDb& db,
-                                                    std::string_view prefix);
+std::vector<int32_t> stationsWithAbbreviationPrefix(const TimetableDb& db, std::string_view prefix);
 
 // Appends to `trains` every train that has `number` among its "/"-separated
 // numbers (unordered, possibly repeated).

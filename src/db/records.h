@@ -66,9 +66,7 @@ class StopList {
  public:
   explicit constexpr StopList(std::string_view text) : text_(text) {}
 
-  constexpr int32_t size() const {
-    return static_cast<int32_t>(text_.size() / kStopRecordSize);
-  }
+  constexpr int32_t size() const { return static_cast<int32_t>(text_.size() / kStopRecordSize); }
   // REQUIRES: 0 <= k < size().
   constexpr StopRecord operator[](int32_t k) const {
     return StopRecord(std::string_view(text_.data() + static_cast<std::size_t>(k) * kStopRecordSize,
@@ -85,9 +83,7 @@ class CallList {
  public:
   explicit constexpr CallList(std::string_view text) : text_(text) {}
 
-  constexpr int32_t size() const {
-    return static_cast<int32_t>(text_.size() / kCallRecordSize);
-  }
+  constexpr int32_t size() const { return static_cast<int32_t>(text_.size() / kCallRecordSize); }
   // REQUIRES: 0 <= j < size().
   constexpr CallRecord operator[](int32_t j) const {
     return CallRecord(std::string_view(text_.data() + static_cast<std::size_t>(j) * kCallRecordSize,

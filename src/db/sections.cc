@@ -53,7 +53,8 @@ SectionTexts descrambleSections(std::span<char> file) {
     std::size_t end = file.size();
     if (const int terminator = onlyTerminatorByte(table); terminator >= 0) {
       const void* found = std::memchr(bytes + start, terminator, file.size() - start);
-      if (found != nullptr) end = static_cast<std::size_t>(static_cast<const unsigned char*>(found) - bytes);
+      if (found != nullptr)
+        end = static_cast<std::size_t>(static_cast<const unsigned char*>(found) - bytes);
       decode(bytes, start, std::min(end + 1, file.size()), table);
     } else {
       for (std::size_t i = start; i < file.size(); ++i) {
@@ -65,7 +66,8 @@ SectionTexts descrambleSections(std::span<char> file) {
       }
     }
     if (end == file.size()) break;  // no terminator: the section is not processed
-    texts.sections[static_cast<std::size_t>(s)] = std::string_view(file.data() + start, end - start);
+    texts.sections[static_cast<std::size_t>(s)] =
+        std::string_view(file.data() + start, end - start);
     texts.terminated = s + 1;
     start = end + 1;
   }

@@ -17,10 +17,10 @@ struct StationSpec {
 };
 
 struct StopSpec {
-  int32_t station = 0;    // station index
-  int32_t arrival = 0;    // minutes of the day, 0 .. 1439
-  int32_t departure = 0;  // minutes of the day, 0 .. 1439
-  int32_t distanceKm = 0; // from the train's first stop, 0 .. 9999
+  int32_t station = 0;     // station index
+  int32_t arrival = 0;     // minutes of the day, 0 .. 1439
+  int32_t departure = 0;   // minutes of the day, 0 .. 1439
+  int32_t distanceKm = 0;  // from the train's first stop, 0 .. 9999
 };
 
 struct TrainSpec {

@@ -32,11 +32,11 @@ struct TimetableDb {
   int32_t trainCount = 0;    // entries of trainNumbers
   int32_t stationCount = 0;  // entries of stationNames
 
-  TextList stationNames;         // per station: name (at most 11 bytes)
-  TextList stationAbbreviations; // per station: ASCII abbreviation
-  TextList trainNumbers;         // per train: numbers joined by "/"
-  TextList stationCallLists;     // per station: 6-byte CallRecords
-  TextList trainStopLists;       // per train: 16-byte StopRecords
+  TextList stationNames;          // per station: name (at most 11 bytes)
+  TextList stationAbbreviations;  // per station: ASCII abbreviation
+  TextList trainNumbers;          // per train: numbers joined by "/"
+  TextList stationCallLists;      // per station: 6-byte CallRecords
+  TextList trainStopLists;        // per train: 16-byte StopRecords
 
   // Derived from the tables after loading (see lookup_indexes.h).
   LookupIndexes indexes;

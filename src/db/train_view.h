@@ -36,8 +36,7 @@ inline std::optional<TrainView> trainAt(const TimetableDb& db, int64_t trainInde
 
 // The name of station `stationIndex`, or nothing when it is outside the
 // station table.
-inline std::optional<std::string_view> stationNameAt(const TimetableDb& db,
-                                                     int64_t stationIndex) {
+inline std::optional<std::string_view> stationNameAt(const TimetableDb& db, int64_t stationIndex) {
   if (stationIndex < 0 || stationIndex >= db.stationCount) return std::nullopt;
   const auto s = static_cast<std::size_t>(stationIndex);
   if (s >= db.stationNames.size()) return std::nullopt;

@@ -7,10 +7,10 @@ namespace murlo {
 namespace {
 
 struct FareZone {
-  int32_t last;      // the zone's highest charged distance
-  float start;       // km subtracted before applying the rate
-  float rate;        // yuan per km
-  float startFare;   // the base fare at `start` km
+  int32_t last;     // the zone's highest charged distance
+  float start;      // km subtracted before applying the rate
+  float rate;       // yuan per km
+  float startFare;  // the base fare at `start` km
 };
 
 constexpr std::array<FareZone, 6> kFareZones{{
@@ -32,8 +32,7 @@ float baseFare(int32_t charged) {
       break;
     }
   }
-  return (static_cast<float>(charged) - zone->start) * zone->rate +
-         zone->startFare;
+  return (static_cast<float>(charged) - zone->start) * zone->rate + zone->startFare;
 }
 
 }  // namespace murlo

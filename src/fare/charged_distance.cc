@@ -35,8 +35,7 @@ int32_t chargedDistance(int32_t distance) {
   if (distance >= kMaximumCharged) return kMaximumCharged;
   for (const DistanceZone& zone : kZones) {
     if (distance <= zone.last) {
-      return zone.width * ((distance - zone.start) / zone.width) +
-             zone.width / 2 + zone.start;
+      return zone.width * ((distance - zone.start) / zone.width) + zone.width / 2 + zone.start;
     }
   }
   return kMaximumCharged;  // not reached: the last zone ends above the maximum

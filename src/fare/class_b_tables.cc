@@ -15,6 +15,7 @@ struct FixedFareEntry {
 };
 
 // Rate code 'D', sorted by distance.
+// clang-format off
 constexpr std::array<FixedFareEntry, 100> kRateDFares{{
     {37, 17, 28}, {43, 21, 33}, {44, 20, 32}, {46, 22, 36},
     {52, 27, 43}, {70, 34, 54}, {77, 37, 60}, {83, 40, 64},
@@ -49,6 +50,7 @@ constexpr std::array<FixedFareEntry, 12> kOtherRateFares{{
     {248, 120, 192}, {257, 125, 199}, {315, 153, 244}, {380, 184, 294},
     {384, 186, 297}, {430, 208, 333}, {442, 214, 342}, {505, 240, 390},
 }};
+// clang-format on
 
 constexpr bool strictlyAscending(std::span<const FixedFareEntry> table) {
   for (std::size_t i = 1; i < table.size(); ++i) {
@@ -61,14 +63,13 @@ static_assert(strictlyAscending(kOtherRateFares));
 
 }  // namespace
 
-std::optional<ClassBFixedFare> findClassBFixedFare(char rateCode,
-                                                   int32_t distance) {
+std::optional<ClassBFixedFare> findClassBFixedFare(char rateCode, int32_t distance) {
   const std::span<const FixedFareEntry> table =
       rateCode == 'D' ? std::span<const FixedFareEntry>(kRateDFares)
                       : std::span<const FixedFareEntry>(kOtherRateFares);
-  const auto found = std::lower_bound(
-      table.begin(), table.end(), distance,
-      [](const FixedFareEntry& entry, int32_t d) { return entry.distance < d; });
+  const auto found =
+      std::lower_bound(table.begin(), table.end(), distance,
+                       [](const FixedFareEntry& entry, int32_t d) { return entry.distance < d; });
   if (found == table.end() || found->distance != distance) return std::nullopt;
   return ClassBFixedFare{found->lower, found->higher};
 }

@@ -17,8 +17,7 @@ struct ClassBFixedFare {
 // 'D' uses one table (100 distances), every other rate code another (12
 // distances). Empty when the distance is not listed; the per-kilometre rule
 // then applies.
-std::optional<ClassBFixedFare> findClassBFixedFare(char rateCode,
-                                                   int32_t distance);
+std::optional<ClassBFixedFare> findClassBFixedFare(char rateCode, int32_t distance);
 
 }  // namespace murlo
 

@@ -36,8 +36,7 @@ std::string digitsOfHuge(double value) {
     }
   }
   std::string digits;
-  while (std::any_of(limbs.begin(), limbs.end(),
-                     [](uint32_t limb) { return limb != 0; })) {
+  while (std::any_of(limbs.begin(), limbs.end(), [](uint32_t limb) { return limb != 0; })) {
     uint64_t remainder = 0;
     for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
       const uint64_t current = (remainder << 32) | *limb;
@@ -62,8 +61,7 @@ double roundHalfUp(double magnitude) {
 std::string roundedDigits(double magnitude) {
   const double whole = roundHalfUp(magnitude);
   constexpr double kTwoTo64 = 18446744073709551616.0;
-  return whole < kTwoTo64 ? digitsOf(static_cast<uint64_t>(whole))
-                          : digitsOfHuge(whole);
+  return whole < kTwoTo64 ? digitsOf(static_cast<uint64_t>(whole)) : digitsOfHuge(whole);
 }
 
 }  // namespace

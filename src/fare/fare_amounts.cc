@@ -22,9 +22,11 @@ std::array<bool, 4> offeredColumns(signed char columnCode) {
 }
 
 // Rate codes 'D' ... 'X': 1.00, 1.05, ... 2.00, each the nearest float.
+// clang-format off
 constexpr std::array<float, 21> kRateFactors{
     1.00f, 1.05f, 1.10f, 1.15f, 1.20f, 1.25f, 1.30f, 1.35f, 1.40f, 1.45f, 1.50f,
     1.55f, 1.60f, 1.65f, 1.70f, 1.75f, 1.80f, 1.85f, 1.90f, 1.95f, 2.00f};
+// clang-format on
 
 float rateFactor(char rateCode) {
   if (rateCode < 'D' || rateCode > 'X') return 1.0f;
@@ -40,8 +42,7 @@ float perKilometre(int32_t distance, double ratePerKm) {
   return static_cast<float>(roundHalfEven(static_cast<float>(product)));
 }
 
-FareAmounts perKilometreFares(int32_t distance, double lowerRate,
-                              double higherRate) {
+FareAmounts perKilometreFares(int32_t distance, double lowerRate, double higherRate) {
   FareAmounts fares;
   fares.columns[0] = perKilometre(distance, lowerRate);
   fares.columns[1] = perKilometre(distance, higherRate);
@@ -51,9 +52,8 @@ FareAmounts perKilometreFares(int32_t distance, double lowerRate,
 // Class 'B': rate code 'D' is priced like class 'A', other codes at their
 // own rates, except at the distances of the fixed tables.
 FareAmounts classBFares(char rateCode, int32_t distance) {
-  FareAmounts fares = rateCode == 'D'
-                          ? perKilometreFares(distance, 0.4833333, 0.575)
-                          : perKilometreFares(distance, 0.485, 0.775);
+  FareAmounts fares = rateCode == 'D' ? perKilometreFares(distance, 0.4833333, 0.575)
+                                      : perKilometreFares(distance, 0.485, 0.775);
   if (const auto fixed = findClassBFixedFare(rateCode, distance)) {
     fares.columns[0] = static_cast<float>(fixed->lower);
     fares.columns[1] = static_cast<float>(fixed->higher);
@@ -61,32 +61,26 @@ FareAmounts classBFares(char rateCode, int32_t distance) {
   return fares;
 }
 
-bool hasAirConditioning(char classCode) {
-  return classCode >= '6' && classCode <= '9';
-}
+bool hasAirConditioning(char classCode) { return classCode >= '6' && classCode <= '9'; }
 
-bool hasSpeedSupplement(char classCode) {
-  return classCode != '4' && classCode != '9';
-}
+bool hasSpeedSupplement(char classCode) { return classCode != '4' && classCode != '9'; }
 
 bool hasDoubleSpeedSupplement(char classCode) {
-  return classCode == '1' || classCode == '2' || classCode == '6' ||
-         classCode == '7';
+  return classCode == '1' || classCode == '2' || classCode == '6' || classCode == '7';
 }
 
 // A seat fare above 5 yuan gets 1 yuan added, a smaller one half a yuan
 // (added in double precision). `extra` comes first in the sum.
 float withSeatAddition(float extra, float seat) {
   if (seat > 5.0f) return extra + seat + 1.0f;
-  return static_cast<float>(static_cast<double>(extra) +
-                            static_cast<double>(seat) + 0.5);
+  return static_cast<float>(static_cast<double>(extra) + static_cast<double>(seat) + 0.5);
 }
 
 // The rate factor multiplies each rounded component on its own; the fixed
 // additions are never multiplied. Supplements enter every column, the
 // sleepers through the seat fare they include.
-FareAmounts conventionalFares(char classCode, signed char columnCode,
-                              char rateCode, int32_t distance) {
+FareAmounts conventionalFares(char classCode, signed char columnCode, char rateCode,
+                              int32_t distance) {
   const float factor = rateFactor(rateCode);
   const auto rounded = [factor](float amount) {
     return roundUpToFloat(roundUpToFloat(amount) * factor);
@@ -117,12 +111,10 @@ FareAmounts conventionalFares(char classCode, signed char columnCode,
   const float longDistanceExtra = distance > 200 ? 1.0f : 0.0f;
   const float hardSeat = withSeatAddition(longDistanceExtra, hardSeat0);
 
-  const float softSeat0 =
-      rounded(base * 2.0f + insurance) + speed + airConditioning;
+  const float softSeat0 = rounded(base * 2.0f + insurance) + speed + airConditioning;
   const float softSeat = softSeat0 > 5.0f
                              ? softSeat0 + 1.0f
-                             : static_cast<float>(
-                                   static_cast<double>(softSeat0) + 0.5);
+                             : static_cast<float>(static_cast<double>(softSeat0) + 0.5);
 
   // Journeys under 400 km pay the berth of exactly 400 km.
   const float berthBase = distance < 400 ? baseFare(400) : base;
@@ -131,27 +123,21 @@ FareAmounts conventionalFares(char classCode, signed char columnCode,
   FareAmounts fares;
   fares.columns[0] = hardSeat;
   fares.columns[1] = softSeat;
-  fares.columns[2] =
-      rounded(static_cast<float>(wideBerth * 1.2)) + hardSeat + 10.0f;
-  fares.columns[3] =
-      rounded(static_cast<float>(wideBerth * 1.95)) + softSeat + 10.0f;
+  fares.columns[2] = rounded(static_cast<float>(wideBerth * 1.2)) + hardSeat + 10.0f;
+  fares.columns[3] = rounded(static_cast<float>(wideBerth * 1.95)) + softSeat + 10.0f;
   fares.offered = offeredColumns(columnCode);
   return fares;
 }
 
 }  // namespace
 
-FareAmounts computeFareAmounts(char classCode, signed char columnCode,
-                               char rateCode, int32_t distance) {
+FareAmounts computeFareAmounts(char classCode, signed char columnCode, char rateCode,
+                               int32_t distance) {
   switch (classCode) {
-    case '0':
-      return perKilometreFares(distance, 0.3097222, 0.3714322);
-    case 'A':
-      return perKilometreFares(distance, 0.4833333, 0.575);
-    case 'B':
-      return classBFares(rateCode, distance);
-    default:
-      return conventionalFares(classCode, columnCode, rateCode, distance);
+    case '0': return perKilometreFares(distance, 0.3097222, 0.3714322);
+    case 'A': return perKilometreFares(distance, 0.4833333, 0.575);
+    case 'B': return classBFares(rateCode, distance);
+    default: return conventionalFares(classCode, columnCode, rateCode, distance);
   }
 }
 

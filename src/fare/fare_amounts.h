@@ -25,8 +25,8 @@ struct FareAmounts {
 // others with a single one; '6' ... '9' with the air-conditioning supplement.
 // The rate code 'D' ... 'X' multiplies by 1.00 ... 2.00 in steps of 0.05,
 // any other code by 1.00. Defined for every input.
-FareAmounts computeFareAmounts(char classCode, signed char columnCode,
-                               char rateCode, int32_t distance);
+FareAmounts computeFareAmounts(char classCode, signed char columnCode, char rateCode,
+                               int32_t distance);
 
 }  // namespace murlo
 

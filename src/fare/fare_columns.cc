@@ -22,10 +22,9 @@ std::string buildFareColumnsSlowly(const FareAmounts& fares) {
 
 }  // namespace
 
-void appendFareColumns(std::string& out, char classCode, signed char columnCode,
-                       char rateCode, int32_t distance) {
-  const FareAmounts fares =
-      computeFareAmounts(classCode, columnCode, rateCode, distance);
+void appendFareColumns(std::string& out, char classCode, signed char columnCode, char rateCode,
+                       int32_t distance) {
+  const FareAmounts fares = computeFareAmounts(classCode, columnCode, rateCode, distance);
   // The four columns are written in a buffer and appended at once; an
   // amount too wide for it (never a tariff's) goes the long way.
   char text[4 * (kMaxWrittenFareAmount + 1)];
@@ -46,8 +45,8 @@ void appendFareColumns(std::string& out, char classCode, signed char columnCode,
   out.append(text, p);
 }
 
-std::string buildFareColumns(char classCode, signed char columnCode,
-                             char rateCode, int32_t distance) {
+std::string buildFareColumns(char classCode, signed char columnCode, char rateCode,
+                             int32_t distance) {
   std::string text;
   appendFareColumns(text, classCode, columnCode, rateCode, distance);
   return text;

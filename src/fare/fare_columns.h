@@ -12,12 +12,12 @@ namespace murlo {
 // for a column the train does not offer or whose amount is 0. Always 19
 // characters for distances the file format can hold. A pure function: any
 // input gives a text and never undefined behaviour.
-std::string buildFareColumns(char classCode, signed char columnCode,
-                             char rateCode, int32_t distance);
+std::string buildFareColumns(char classCode, signed char columnCode, char rateCode,
+                             int32_t distance);
 
 // Appends buildFareColumns(...) to `out`.
-void appendFareColumns(std::string& out, char classCode, signed char columnCode,
-                       char rateCode, int32_t distance);
+void appendFareColumns(std::string& out, char classCode, signed char columnCode, char rateCode,
+                       int32_t distance);
 
 }  // namespace murlo
 

@@ -138,7 +138,8 @@ int32_t appendScannedLines(const TimetableDb& db, std::span<const Call> origins,
                                [&trainOf](int32_t j, int32_t train) { return trainOf(j) < train; });
     for (; it != byTrain.end() && trainOf(*it) == origin.train && *it < end; ++it) {
       const int32_t to = destinations[static_cast<std::size_t>(*it)].stop;
-      if (origin.stop < to && appendTrainLine(text, db, origin.train, origin.stop, to, mode)) ++lines;
+      if (origin.stop < to && appendTrainLine(text, db, origin.train, origin.stop, to, mode))
+        ++lines;
     }
   }
   return lines;

@@ -78,10 +78,10 @@ std::vector<int32_t> indexedTrains(const TimetableDb& db, std::string_view q) {
 QueryResult trainsByNumber(const TimetableDb& db, std::string_view number) {
   QueryResult result;
   if (number.empty()) return result;
-  const std::vector<int32_t> trains = number.find('/') != std::string_view::npos ||
-                                              !lookupIndexesCurrent(db)
-                                          ? scanTrains(db, numberForms(number))
-                                          : indexedTrains(db, number);
+  const std::vector<int32_t> trains =
+      number.find('/') != std::string_view::npos || !lookupIndexesCurrent(db)
+          ? scanTrains(db, numberForms(number))
+          : indexedTrains(db, number);
   for (const int32_t train : trains) {
     if (appendTrainLine(result.text, db, train, 0, 0, 0)) ++result.code;
   }

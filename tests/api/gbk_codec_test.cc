@@ -54,15 +54,32 @@ TEST(GbkToUtf16, DecodesCases) {
       {"trail after the gap", "\x81\x80"sv, u"\u4E90"sv},
       {"last trail", "\x81\xFE"sv, u"\u4FA2"sv},
       {"last lead", "\xFE\x4F"sv, u"\uFA29"sv},
-      {"codes between ascii", "a\xB1\xB1" "b\x80" "c"sv, u"a\u5317b\u20ACc"sv},
-      {"lone 0xFF", "a\xFF" "b"sv, u"a\uFFFDb"sv},
+      {"codes between ascii",
+       "a\xB1\xB1"
+       "b\x80"
+       "c"sv,
+       u"a\u5317b\u20ACc"sv},
+      {"lone 0xFF",
+       "a\xFF"
+       "b"sv,
+       u"a\uFFFDb"sv},
       {"0xFF after a lead byte", "\xB1\xFF"sv, u"\uFFFD\uFFFD"sv},
       {"lead byte at the end", "A\xB1"sv, u"A\uFFFD"sv},
-      {"lead byte then digit", "\xB1" "0"sv, u"\uFFFD" "0"sv},
+      {"lead byte then digit",
+       "\xB1"
+       "0"sv,
+       u"\uFFFD"
+       "0"sv},
       {"lead byte then DEL", "\xB1\x7F"sv, u"\uFFFD\x7F"sv},
       {"lead byte then space then code", "\xB1 \xB1\xB1"sv, u"\uFFFD \u5317"sv},
-      {"user-defined code is one replacement", "\xAA\xA1" "x"sv, u"\uFFFDx"sv},
-      {"unassigned code swallows its ascii trail", "\xA1\x40" "x"sv, u"\uFFFDx"sv},
+      {"user-defined code is one replacement",
+       "\xAA\xA1"
+       "x"sv,
+       u"\uFFFDx"sv},
+      {"unassigned code swallows its ascii trail",
+       "\xA1\x40"
+       "x"sv,
+       u"\uFFFDx"sv},
       {"last two-byte code is unassigned", "\xFE\xFE"sv, u"\uFFFD"sv},
   };
   for (const DecodeCase& c : cases) {
@@ -72,7 +89,10 @@ TEST(GbkToUtf16, DecodesCases) {
 
 TEST(GbkToUtf16, Appends) {
   std::u16string utf16 = u"x";
-  gbkToUtf16("\xB1\xB1" "y"sv, utf16);
+  gbkToUtf16(
+      "\xB1\xB1"
+      "y"sv,
+      utf16);
   EXPECT_EQ(utf16, u"x\u5317y");
 }
 
@@ -88,8 +108,15 @@ TEST(Utf16ToGbk, EncodesCases) {
       {"ascii with NUL and DEL", u"Hi, 0~\0\x7F"sv, "Hi, 0~\0\x7F"sv},
       {"Beijing", u"\u5317\u4EAC"sv, "\xB1\xB1\xBE\xA9"sv},
       {"euro sign", u"\u20AC"sv, "\x80"sv},
-      {"mixed", u"A\u5317" "1\u20AC\u00E9"sv, "A\xB1\xB1" "1\x80\xA8\xA6"sv},
-      {"unpaired high surrogate", u"a\xD800" "b"sv, std::nullopt},
+      {"mixed",
+       u"A\u5317"
+       "1\u20AC\u00E9"sv,
+       "A\xB1\xB1"
+       "1\x80\xA8\xA6"sv},
+      {"unpaired high surrogate",
+       u"a\xD800"
+       "b"sv,
+       std::nullopt},
       {"unpaired high surrogate at the end", u"a\xDBFF"sv, std::nullopt},
       {"unpaired low surrogate", u"\xDC00"sv, std::nullopt},
       {"low then high surrogate", u"\xDC00\xD800"sv, std::nullopt},
@@ -112,8 +139,13 @@ TEST(Utf16ToGbk, EncodesCases) {
 
 TEST(Utf16ToGbk, Appends) {
   std::string gbk = "x";
-  EXPECT_TRUE(utf16ToGbk(u"\u4EAC" "y"sv, gbk));
-  EXPECT_EQ(gbk, "x\xBE\xA9" "y");
+  EXPECT_TRUE(
+      utf16ToGbk(u"\u4EAC"
+                 "y"sv,
+                 gbk));
+  EXPECT_EQ(gbk,
+            "x\xBE\xA9"
+            "y");
 }
 
 TEST(GbkCodec, BeijingRoundTrips) {
@@ -138,7 +170,8 @@ TEST(GbkCodec, EveryDecodedCodeRoundTrips) {
       }
       if (utf16[0] == u'\uFFFD') continue;
       ++characters;
-      if (encode(utf16) != code) mismatches.push_back(::testing::PrintToString(code) + " does not round-trip");
+      if (encode(utf16) != code)
+        mismatches.push_back(::testing::PrintToString(code) + " does not round-trip");
     }
   }
   EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " codes, first: " << mismatches.front();
@@ -170,7 +203,8 @@ class Iconv {
     std::size_t inLeft = input.size();
     char* outPtr = out;
     std::size_t outLeft = sizeof out;
-    if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == kFailed || inLeft != 0) return std::nullopt;
+    if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == kFailed || inLeft != 0)
+      return std::nullopt;
     if (iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) == kFailed) return std::nullopt;
     return std::string(out, static_cast<std::size_t>(outPtr - out));
   }
@@ -202,7 +236,8 @@ std::string hexBytes(std::string_view bytes) {
 std::string hexUnits(std::u16string_view units) {
   std::string hex;
   for (const char16_t u : units) {
-    hex += "U+" + hexBytes(std::string{static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)}) + " ";
+    hex +=
+        "U+" + hexBytes(std::string{static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)}) + " ";
   }
   return hex;
 }
@@ -220,18 +255,21 @@ class GbkCodecAgainstIconv : public ::testing::Test {
     // An emulated target's C library may come without its code-page modules.
     if (!decoder_.ok() || !encoder_.ok()) GTEST_SKIP() << "this target's iconv has no CP936";
 #endif
-    ASSERT_TRUE(decoder_.ok() && encoder_.ok()) << "iconv cannot convert between CP936 and UTF-16LE";
+    ASSERT_TRUE(decoder_.ok() && encoder_.ok())
+        << "iconv cannot convert between CP936 and UTF-16LE";
   }
 
   void expectDecodes(std::string_view gbk, const std::u16string& expected) {
     const std::u16string got = decode(gbk);
     if (got != expected) {
-      mismatches_.push_back(hexBytes(gbk) + ": expected " + hexUnits(expected) + "got " + hexUnits(got));
+      mismatches_.push_back(hexBytes(gbk) + ": expected " + hexUnits(expected) + "got " +
+                            hexUnits(got));
     }
   }
 
   void TearDown() override {
-    EXPECT_TRUE(mismatches_.empty()) << mismatches_.size() << " mismatches, first: " << mismatches_.front();
+    EXPECT_TRUE(mismatches_.empty())
+        << mismatches_.size() << " mismatches, first: " << mismatches_.front();
   }
 
   Iconv decoder_{"UTF-16LE", "CP936"};
@@ -272,8 +310,9 @@ TEST_F(GbkCodecAgainstIconv, EncodesEveryBmpUnit) {
         encoder_.convert(std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)});
     const std::optional<std::string> got = encode(std::u16string_view(&u, 1));
     if (got != ref) {
-      mismatches_.push_back(hexUnits(std::u16string_view(&u, 1)) + ": expected " + (ref ? hexBytes(*ref) : "failure") +
-                            ", got " + (got ? hexBytes(*got) : "failure"));
+      mismatches_.push_back(hexUnits(std::u16string_view(&u, 1)) + ": expected " +
+                            (ref ? hexBytes(*ref) : "failure") + ", got " +
+                            (got ? hexBytes(*got) : "failure"));
     }
   }
 }

@@ -72,10 +72,14 @@ TEST(LoaderExportTest, SecondLoadReplacesTheDatabaseWhole) {
 
 TEST(LoaderExportTest, HeaderBytesThatFormNoCharacterBecomeReplacements) {
   PlainSections plain;
-  plain.header = "AB\xFF" "C";
+  plain.header =
+      "AB\xFF"
+      "C";
   TempFile file(test::packOrFail(plain));
   ASSERT_EQ(load(file.path()), 1);
-  EXPECT_EQ(header(), "AB\xEF\xBF\xBD" "C");
+  EXPECT_EQ(header(),
+            "AB\xEF\xBF\xBD"
+            "C");
 }
 
 }  // namespace

@@ -138,9 +138,9 @@ TEST_F(QueryExportTest, SizedCallsReportTheirSizeAndRefuseSmallBuffers) {
   // A negative result stays what it is and reports no size.
   needed = 99;
   out = marked(8);
-  EXPECT_EQ(murlo_direct_trains(utf16("北京").c_str(), utf16("x").c_str(), 0, out.data(), 8,
-                                &needed),
-            -2);
+  EXPECT_EQ(
+      murlo_direct_trains(utf16("北京").c_str(), utf16("x").c_str(), 0, out.data(), 8, &needed),
+      -2);
   EXPECT_EQ(needed, 99u);
   EXPECT_TRUE(untouched(out));
 
@@ -179,8 +179,8 @@ TEST_F(QueryExportTest, ConcurrentQueriesAgreeWithSingleThreadedAnswers) {
         result = x01d897fsd20dj3(utf16("天津").c_str(), utf16("北京").c_str(), out.data(), 0);
         break;
       case 3:
-        result = x01p2923jh8eh23083d3(0, utf16("北京").c_str(), utf16("天津").c_str(),
-                                      out.data(), time.data());
+        result = x01p2923jh8eh23083d3(0, utf16("北京").c_str(), utf16("天津").c_str(), out.data(),
+                                      time.data());
         break;
       default: result = x01jhhwe23h9823098(utf16("T2").c_str(), out.data()); break;
     }
@@ -195,12 +195,14 @@ TEST_F(QueryExportTest, ConcurrentQueriesAgreeWithSingleThreadedAnswers) {
     threads.emplace_back([&, t] {
       for (int round = 0; round < 200; ++round) {
         const int kind = (t + round) % 5;
-        if (ask(kind) != expected[static_cast<std::size_t>(kind)]) ++mismatches[static_cast<std::size_t>(t)];
+        if (ask(kind) != expected[static_cast<std::size_t>(kind)])
+          ++mismatches[static_cast<std::size_t>(t)];
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t < 8; ++t) EXPECT_EQ(mismatches[static_cast<std::size_t>(t)], 0) << "thread " << t;
+  for (int t = 0; t < 8; ++t)
+    EXPECT_EQ(mismatches[static_cast<std::size_t>(t)], 0) << "thread " << t;
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // Loading: de-scrambling, sections, tokens and the tables they fill.
+#include "db/loader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "db/loader.h"
 #include "support/test_support.h"
 
 namespace murlo {
@@ -69,12 +70,12 @@ TEST_P(TokenTest, SplitsAsTheFileMeans) {
 
 INSTANTIATE_TEST_SUITE_P(
     Loader, TokenTest,
-    ::testing::Values(
-        TokenCase{"RunsOfSeparatorsCountOnce", 4, "OK1OOT2O", {"K1", "T2"}, {}, {}},
-        TokenCase{"OnlySeparatorsGiveNothing", 4, "OOO", {}, {}, {}},
-        TokenCase{"FourStationTokens", 5, "AA A BB B", {}, {"AA", "BB"}, {"A", "B"}},
-        TokenCase{"OddTokenCountLeavesAnExtraName", 5, "AA A BB", {}, {"AA", "BB"}, {"A"}},
-        TokenCase{"LeadingAndDoubleSpaces", 5, "  AA  A ", {}, {"AA"}, {"A"}}),
+    ::testing::Values(TokenCase{"RunsOfSeparatorsCountOnce", 4, "OK1OOT2O", {"K1", "T2"}, {}, {}},
+                      TokenCase{"OnlySeparatorsGiveNothing", 4, "OOO", {}, {}, {}},
+                      TokenCase{"FourStationTokens", 5, "AA A BB B", {}, {"AA", "BB"}, {"A", "B"}},
+                      TokenCase{
+                          "OddTokenCountLeavesAnExtraName", 5, "AA A BB", {}, {"AA", "BB"}, {"A"}},
+                      TokenCase{"LeadingAndDoubleSpaces", 5, "  AA  A ", {}, {"AA"}, {"A"}}),
     test::CaseName());
 
 TEST(LoaderTest, ListSectionsSplitAtO) {
@@ -110,8 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
     Loader, RawFileTest,
     ::testing::Values(
         RawCase{"ExactlyTenBytes", "0123456789", "0123456789", "", {}},
-        RawCase{"ShorterThanTenBytes", "ABC", "ABC", "", {}},
-        RawCase{"EmptyFile", "", "", "", {}},
+        RawCase{"ShorterThanTenBytes", "ABC", "ABC", "", {}}, RawCase{"EmptyFile", "", "", "", {}},
         RawCase{"ZeroByteInHeaderEndsIt", std::string("ABCD\0FGHIJ", 10), "ABCD", "", {}},
         RawCase{"PercentInHeaderIsHeaderText", "AB%DEFGHIJ%%%%%%%", "AB%DEFGHIJ", "", {}},
         RawCase{"TwoPercentInARowGiveEmptySections", "0123456789%%%%%%%", "0123456789", "", {}},
@@ -143,7 +143,9 @@ TEST(LoaderTest, ZeroByteEndsASectionsText) {
   // The writer refuses zero bytes, so put one in by hand: in section 1 the
   // stored byte for plain 0 is the section's key, found by packing "\x01"
   // and flipping the low bit of the stored byte.
-  PlainSections plain = withSection(1, "1\x01" "3");
+  PlainSections plain = withSection(1,
+                                    "1\x01"
+                                    "3");
   std::string file = packOrFail(plain);
   file[11] = static_cast<char>(file[11] ^ 0x01);
   EXPECT_EQ(loadBytes(file).trainClassCodes, "1");

@@ -1,11 +1,12 @@
 // Record fields, digit reading and the day-rollover arithmetic.
+#include "db/records.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "db/day_rollover.h"
 #include "db/digits.h"
-#include "db/records.h"
 
 namespace murlo {
 namespace {
@@ -15,8 +16,8 @@ TEST(DigitsTest, ReadsLikeAtoi) {
     const char* field;
     int32_t value;
   } cases[] = {
-      {"0012", 12}, {"0000", 0}, {"9999", 9999}, {"  12", 12}, {"\t7", 7},   {"-012", -12},
-      {"+3", 3},    {"12ab", 12}, {"ab12", 0},   {"", 0},      {"--1", 0},   {" - 1", 0},
+      {"0012", 12}, {"0000", 0},  {"9999", 9999}, {"  12", 12}, {"\t7", 7}, {"-012", -12},
+      {"+3", 3},    {"12ab", 12}, {"ab12", 0},    {"", 0},      {"--1", 0}, {" - 1", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(readAtoi(c.field), c.value) << '"' << c.field << '"';
 }
@@ -70,7 +71,7 @@ TEST(DayRolloverTest, FormatsHoursWithoutReducingThem) {
   struct Case {
     int64_t minutes;
     const char* text;
-  } cases[] = {{0, "00:00"},      {90, "01:30"},    {26 * 60 + 5, "26:05"}, {38 * 60 + 40, "38:40"},
+  } cases[] = {{0, "00:00"},     {90, "01:30"},    {26 * 60 + 5, "26:05"}, {38 * 60 + 40, "38:40"},
                {6000, "100:00"}, {-65, "-01:-05"}, {-5, "00:-05"}};
   for (const Case& c : cases) EXPECT_EQ(formatHoursMinutes(c.minutes), c.text) << c.minutes;
 }

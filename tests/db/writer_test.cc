@@ -1,4 +1,6 @@
 // The writer: what it refuses, and that every storable text loads back.
+#include "db/writer.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -6,7 +8,6 @@
 
 #include "db/file_format.h"
 #include "db/sections.h"
-#include "db/writer.h"
 #include "support/test_support.h"
 
 namespace murlo {

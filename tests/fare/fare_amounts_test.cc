@@ -18,8 +18,7 @@ TEST(FareAmounts, UnroundedColumns) {
       {'0', 100, {31.0f, 37.0f, 0.0f, 0.0f}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(computeFareAmounts(c.classCode, 'F', 'D', c.distance).columns,
-              c.columns)
+    EXPECT_EQ(computeFareAmounts(c.classCode, 'F', 'D', c.distance).columns, c.columns)
         << c.classCode << " " << c.distance;
   }
 }
@@ -31,15 +30,23 @@ TEST(FareAmounts, ColumnCodeSelectsConventionalColumns) {
     signed char columnCode;
     Offered offered;
   } cases[] = {
-      {'1', {false, false, false, true}}, {'3', {false, false, true, true}},
-      {'8', {true, false, false, false}}, {'9', {true, false, false, true}},
-      {'A', {true, false, true, false}},  {'E', {true, true, true, false}},
-      {'0', all}, {'F', all}, {'e', all}, {'@', all}, {':', all}, {-1, all},
+      {'1', {false, false, false, true}},
+      {'3', {false, false, true, true}},
+      {'8', {true, false, false, false}},
+      {'9', {true, false, false, true}},
+      {'A', {true, false, true, false}},
+      {'E', {true, true, true, false}},
+      {'0', all},
+      {'F', all},
+      {'e', all},
+      {'@', all},
+      {':', all},
+      {-1, all},
       {-128, all},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(computeFareAmounts('3', c.columnCode, 'D', 100).offered,
-              c.offered) << int{c.columnCode};
+    EXPECT_EQ(computeFareAmounts('3', c.columnCode, 'D', 100).offered, c.offered)
+        << int{c.columnCode};
     // The per-kilometre classes ignore the code.
     EXPECT_EQ(computeFareAmounts('0', c.columnCode, 'D', 100).offered, all);
   }

@@ -17,11 +17,9 @@ struct ColumnsCase {
 };
 
 void expectColumns(const ColumnsCase& c) {
-  EXPECT_EQ(buildFareColumns(c.classCode, c.columnCode, c.rateCode,
-                             c.distance),
-            c.text)
-      << "class " << c.classCode << " column " << int{c.columnCode}
-      << " rate " << c.rateCode << " " << c.distance << " km";
+  EXPECT_EQ(buildFareColumns(c.classCode, c.columnCode, c.rateCode, c.distance), c.text)
+      << "class " << c.classCode << " column " << int{c.columnCode} << " rate " << c.rateCode << " "
+      << c.distance << " km";
 }
 
 TEST(FareColumns, ConventionalTariff) {
@@ -55,8 +53,7 @@ TEST(FareColumns, ConventionalTariff) {
       {'5', 'F', 'D', 100, "   8|  15|  45|  68"},
       {'Z', 'F', 'D', 100, "   8|  15|  45|  68"},
       {static_cast<char>(0xFF), 'F', 'D', 100, "   8|  15|  45|  68"},
-      {'3', 'F', 'D', std::numeric_limits<int32_t>::max(),
-       " 209| 378| 423| 719"},
+      {'3', 'F', 'D', std::numeric_limits<int32_t>::max(), " 209| 378| 423| 719"},
   };
   for (const ColumnsCase& c : cases) expectColumns(c);
 }
@@ -80,10 +77,8 @@ TEST(FareColumns, PerKilometreClasses) {
       {'B', 'F', 'E', 64, "  31|  50|  - |  - "},
       {'B', 'F', 'Y', 257, " 125| 199|  - |  - "},
       {'A', 'F', 'D', -100, " -48| -58|  - |  - "},
-      {'0', 'F', 'D', std::numeric_limits<int32_t>::max(),
-       "665123328|797644544|  - |  - "},
-      {'B', 'F', 'E', std::numeric_limits<int32_t>::min(),
-       "-1041529600|-1664299776|  - |  - "},
+      {'0', 'F', 'D', std::numeric_limits<int32_t>::max(), "665123328|797644544|  - |  - "},
+      {'B', 'F', 'E', std::numeric_limits<int32_t>::min(), "-1041529600|-1664299776|  - |  - "},
   };
   for (const ColumnsCase& c : cases) expectColumns(c);
 }
@@ -120,10 +115,8 @@ TEST(FareColumns, SweepIsFixedWidthAndReproducible) {
   for (const auto& sweep : sweeps) {
     for (const char classCode : std::string(sweep.classCodes)) {
       for (const char rateCode : std::string(sweep.rateCodes)) {
-        for (int32_t distance = 0; distance <= sweep.lastDistance;
-             ++distance) {
-          const std::string text =
-              buildFareColumns(classCode, 'F', rateCode, distance);
+        for (int32_t distance = 0; distance <= sweep.lastDistance; ++distance) {
+          const std::string text = buildFareColumns(classCode, 'F', rateCode, distance);
           ASSERT_EQ(text.size(), 19u) << classCode << rateCode << distance;
           digest.add(text);
         }

@@ -171,8 +171,8 @@ static any_fn find_symbol(const char* name) {
 
 /* Copies the sample to WORK_DIR\样例 数据\北京时刻表.db; `path` receives
  * that path in UTF-16 (murlo_char16 is wchar_t here). */
-static int copy_sample(const native_char* sample, const native_char* work_dir,
-                       murlo_char16* path, size_t capacity) {
+static int copy_sample(const native_char* sample, const native_char* work_dir, murlo_char16* path,
+                       size_t capacity) {
   if (wcslen(work_dir) + 1 >= capacity) return 0;
   wcscpy(path, work_dir);
   if (!append_utf8(path, capacity, "\\" SAMPLE_FOLDER)) return 0;
@@ -229,8 +229,8 @@ static int copy_file(const char* from, const char* to) {
 
 /* Copies the sample to WORK_DIR/样例 数据/北京时刻表.db; `path` receives that
  * path in UTF-16. */
-static int copy_sample(const native_char* sample, const native_char* work_dir,
-                       murlo_char16* path, size_t capacity) {
+static int copy_sample(const native_char* sample, const native_char* work_dir, murlo_char16* path,
+                       size_t capacity) {
   char target[4096];
   if (strlen(work_dir) + 64 >= sizeof target) return 0;
   strcpy(target, work_dir);
@@ -323,9 +323,10 @@ static int run(const native_char* library_path, const native_char* sample,
 
   /* Trains by number. */
   check(number(u16("G101"), text) == 1, "one train runs as G101");
-  check_text(text,
-             "S|20|G101|北京南|06:36|上海虹桥|11:48|北京南|上海虹桥|高速动车|-|05:12| 637| 758|  - |  - *",
-             "number G101");
+  check_text(
+      text,
+      "S|20|G101|北京南|06:36|上海虹桥|11:48|北京南|上海虹桥|高速动车|-|05:12| 637| 758|  - |  - *",
+      "number G101");
   return 1;
 }
 

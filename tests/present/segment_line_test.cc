@@ -1,9 +1,10 @@
 // The train result line.
+#include "present/segment_line.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "present/segment_line.h"
 #include "support/test_support.h"
 
 namespace murlo {
@@ -27,8 +28,12 @@ TEST(SegmentLineTest, WorkedExample) {
 // 甲 -> 乙 -> 丙 -> 甲(2) -> 丁 over two nights; station 4 shares 甲's name.
 TimetableDb twoNights(char classCode) {
   return buildTimetable(
-      "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("丙"), "B"}, {gbk("丁"), "D"}, {gbk("甲"), "J"}},
-      {{"Z9", classCode, 'F', 'D',
+      "",
+      {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("丙"), "B"}, {gbk("丁"), "D"}, {gbk("甲"), "J"}},
+      {{"Z9",
+        classCode,
+        'F',
+        'D',
         {stopAt(0, "-", "20:00", 0), stopAt(1, "23:58", "00:10", 300),
          stopAt(2, "18:00", "18:20", 900), stopAt(4, "22:00", "22:05", 1100),
          stopAt(3, "10:40", "-", 1500)}}});
@@ -43,11 +48,11 @@ TEST(SegmentLineTest, StretchesAndMarkers) {
     int32_t mode;
     const char* line;  // without fares
   } cases[] = {
-      {"whole run over two nights", 0, 0, 0,
-       "S|0|Z9|甲|20:00|丁|10:40|甲|丁|高速动车|-|38:40"},
+      {"whole run over two nights", 0, 0, 0, "S|0|Z9|甲|20:00|丁|10:40|甲|丁|高速动车|-|38:40"},
       {"standing past midnight counts", 0, 2, 0, "S|0|Z9|甲|20:00|丙|18:00|甲|丁|高速动车|-|22:00"},
       {"adjacent stops after midnight", 1, 2, 0, " |0|Z9|乙|00:10|丙|18:00|甲|丁|高速动车|-|17:50"},
-      {"same name as the first station", 3, 4, 0, "S|0|Z9|甲|22:05|丁|10:40|甲|丁|高速动车|-|12:35"},
+      {"same name as the first station", 3, 4, 0,
+       "S|0|Z9|甲|22:05|丁|10:40|甲|丁|高速动车|-|12:35"},
       {"mode 1 marks H", 1, 3, 1, "H|0|Z9|乙|00:10|甲|22:00|甲|丁|高速动车|-|21:50"},
       {"mode 2 lets stations decide", 1, 3, 2, " |0|Z9|乙|00:10|甲|22:00|甲|丁|高速动车|-|21:50"},
   };
@@ -71,12 +76,16 @@ TEST(SegmentLineTest, ClassNames) {
 }
 
 TEST(SegmentLineTest, LongTextsAreCarriedWhole) {
-  const TimetableDb db = buildTimetable(
-      "", {{gbk("乌鲁木齐南站东"), "W"}, {gbk("喀什"), "K"}},
-      {{"K1234567/K7654321/Z999", '3', 'F', 'D',
-        {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 1600)}}});
+  const TimetableDb db =
+      buildTimetable("", {{gbk("乌鲁木齐南站东"), "W"}, {gbk("喀什"), "K"}},
+                     {{"K1234567/K7654321/Z999",
+                       '3',
+                       'F',
+                       'D',
+                       {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 1600)}}});
   EXPECT_EQ(withoutFares(buildSegmentLine(db, 0, 0, 0, 0)),
-            gbk("S|0|K1234567/K7654321/Z999|乌鲁木齐南站东|08:00|喀什|09:00|乌鲁木齐南站东|喀什|普快|-|01:00"));
+            gbk("S|0|K1234567/K7654321/"
+                "Z999|乌鲁木齐南站东|08:00|喀什|09:00|乌鲁木齐南站东|喀什|普快|-|01:00"));
 }
 
 TEST(SegmentLineTest, OutsideThePreconditionTheLineIsEmpty) {
@@ -87,9 +96,9 @@ TEST(SegmentLineTest, OutsideThePreconditionTheLineIsEmpty) {
     int32_t from;
     int32_t to;
   } arguments[] = {
-      {"negative train", -1, 0, 0},      {"train beyond the tables", 2, 0, 0},
-      {"huge train", 1LL << 40, 0, 0},   {"boarding after alighting", 0, 1, 1},
-      {"negative boarding", 0, -1, 1},   {"alighting beyond the train", 0, 0, 2},
+      {"negative train", -1, 0, 0},    {"train beyond the tables", 2, 0, 0},
+      {"huge train", 1LL << 40, 0, 0}, {"boarding after alighting", 0, 1, 1},
+      {"negative boarding", 0, -1, 1}, {"alighting beyond the train", 0, 0, 2},
   };
   for (const Case& c : arguments) {
     EXPECT_EQ(buildSegmentLine(good, c.train, c.from, c.to, 0), "") << c.name;
@@ -97,7 +106,7 @@ TEST(SegmentLineTest, OutsideThePreconditionTheLineIsEmpty) {
 
   TimetableDb db = good;
   db.trainStopLists = TextList();
-  db.trainStopLists.push_back("0000000008000000000109300000013");  // second stop cut short
+  db.trainStopLists.push_back("0000000008000000000109300000013");   // second stop cut short
   db.trainStopLists.push_back("00010000233000000009010500000137");  // station 9 does not exist
   EXPECT_EQ(buildSegmentLine(db, 0, 0, 0, 0), "");
   EXPECT_EQ(buildSegmentLine(db, 1, 0, 0, 0), "");

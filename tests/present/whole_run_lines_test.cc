@@ -1,11 +1,12 @@
 // The whole-run lines written at load.
+#include "present/whole_run_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "db/writer.h"
 #include "present/segment_line.h"
-#include "present/whole_run_lines.h"
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
 #include "support/test_support.h"
@@ -37,7 +38,10 @@ TimetableDb mixedTables() {
   TimetableDb db = buildTimetable(
       "MIX", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("丙"), "B"}},
       {{"T1", '1', 'F', 'D', {stopAt(0, "-", "08:00", 0), stopAt(1, "09:30", "-", 137)}},
-       {"K5/K6", '3', '8', 'E',
+       {"K5/K6",
+        '3',
+        '8',
+        'E',
         {stopAt(1, "-", "23:30", 0), stopAt(2, "00:40", "00:45", 80),
          stopAt(0, "01:05", "-", 137)}},
        {"Z9", 'B', 'F', 'D', {stopAt(0, "-", "20:00", 0), stopAt(2, "10:40", "-", 900)}},

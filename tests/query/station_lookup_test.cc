@@ -1,7 +1,8 @@
 // Station names by abbreviation prefix.
+#include "query/station_lookup.h"
+
 #include <gtest/gtest.h>
 
-#include "query/station_lookup.h"
 #include "support/test_support.h"
 
 namespace murlo {
@@ -10,8 +11,13 @@ namespace {
 using test::gbk;
 
 TimetableDb stations() {
-  return buildTimetable("", {{gbk("北京"), "BJ"}, {gbk("北京西"), "BJX"}, {gbk("天津"), "TJ"},
-                             {gbk("保定"), "BD"}, {gbk("北戴河"), "BDH"}, {gbk("bj"), "bj"}},
+  return buildTimetable("",
+                        {{gbk("北京"), "BJ"},
+                         {gbk("北京西"), "BJX"},
+                         {gbk("天津"), "TJ"},
+                         {gbk("保定"), "BD"},
+                         {gbk("北戴河"), "BDH"},
+                         {gbk("bj"), "bj"}},
                         {});
 }
 

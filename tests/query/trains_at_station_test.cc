@@ -1,7 +1,8 @@
 // Every train calling at a station.
+#include "query/trains_at_station.h"
+
 #include <gtest/gtest.h>
 
-#include "query/trains_at_station.h"
 #include "support/test_support.h"
 
 namespace murlo {
@@ -19,7 +20,8 @@ TEST(TrainsAtStationTest, WorkedExample) {
     const auto lines = test::splitTerminated(result.text, '*');
     ASSERT_EQ(lines.size(), 2u);
     // Whole runs, whatever the station's place in them.
-    EXPECT_EQ(withoutFares(lines[0]), gbk("S|0|T1/T2|北京|08:00|天津|09:30|北京|天津|特快|-|01:30"));
+    EXPECT_EQ(withoutFares(lines[0]),
+              gbk("S|0|T1/T2|北京|08:00|天津|09:30|北京|天津|特快|-|01:30"));
     EXPECT_EQ(withoutFares(lines[1]), gbk("S|1|K5|天津|23:30|北京|01:05|天津|北京|普快|-|01:35"));
     EXPECT_EQ(result.text.back(), '*');
   }
@@ -39,10 +41,14 @@ TEST(TrainsAtStationTest, NotFoundAndEmpty) {
 
 TEST(TrainsAtStationTest, TrainCallingTwiceGivesTwoLines) {
   // A loop: 甲 -> 乙 -> 甲.
-  const TimetableDb db = buildTimetable(
-      "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}},
-      {{"L1", '4', 'F', 'D',
-        {stopAt(0, "-", "10:00", 0), stopAt(1, "10:30", "10:35", 20), stopAt(0, "11:00", "-", 40)}}});
+  const TimetableDb db =
+      buildTimetable("", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}},
+                     {{"L1",
+                       '4',
+                       'F',
+                       'D',
+                       {stopAt(0, "-", "10:00", 0), stopAt(1, "10:30", "10:35", 20),
+                        stopAt(0, "11:00", "-", 40)}}});
   const QueryResult result = trainsAtStation(db, gbk("甲"));
   EXPECT_EQ(result.code, 2);
   const auto lines = test::splitTerminated(result.text, '*');
@@ -64,7 +70,9 @@ TEST(TrainsAtStationTest, CorruptCallsAreSkippedAndNotCounted) {
   TimetableDb db = test::workedExampleDb();
   // Train 7 does not exist; a cut-short record is not a record at all.
   db.stationCallLists = TextList();
-  db.stationCallLists.push_back("000700000000" "0001");
+  db.stationCallLists.push_back(
+      "000700000000"
+      "0001");
   db.stationCallLists.push_back("000001");
   const QueryResult result = trainsAtStation(db, gbk("北京"));
   EXPECT_EQ(result.code, 1);

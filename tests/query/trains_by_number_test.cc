@@ -1,10 +1,11 @@
 // Trains by a typed number and its 27 forms.
+#include "query/trains_by_number.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "query/trains_by_number.h"
 #include "support/test_support.h"
 
 namespace murlo {

@@ -154,9 +154,7 @@ struct Query {
         case 4:
           answer.result = murlo_trains_by_number(first.c_str(), out.data(), capacity, &needed);
           break;
-        default:
-          answer.result = murlo_header_text(out.data(), capacity, &needed);
-          break;
+        default: answer.result = murlo_header_text(out.data(), capacity, &needed); break;
       }
       if (answer.result == MURLO_BUFFER_TOO_SMALL) {
         capacity = std::max(needed, 2 * capacity);  // another database may answer the retry

@@ -84,8 +84,7 @@ std::string withoutFares(std::string_view line) {
   return std::string(line.substr(0, at));
 }
 
-StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure,
-                int32_t km) {
+StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure, int32_t km) {
   const auto minutes = [](std::string_view hhmm) {
     if (hhmm == "-") return 0;
     return ((hhmm[0] - '0') * 10 + (hhmm[1] - '0')) * 60 + (hhmm[3] - '0') * 10 + (hhmm[4] - '0');

@@ -3,11 +3,11 @@
 #ifndef MURLO_TESTS_SUPPORT_TEST_SUPPORT_H_
 #define MURLO_TESTS_SUPPORT_TEST_SUPPORT_H_
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "db/timetable_builder.h"
 #include "db/timetable_db.h"
@@ -45,8 +45,7 @@ std::vector<std::string> splitTerminated(std::string_view text, char terminator)
 std::string withoutFares(std::string_view line);
 
 // A StopSpec from "HH:MM" texts ("-" for a time that is not given).
-StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure,
-                int32_t km);
+StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure, int32_t km);
 
 // Packs `plain`; fails the current test when the writer refuses it.
 std::string packOrFail(const PlainSections& plain);

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "db/loader.h"
+#include "generate/network_generator.h"
 #include "query/direct_trains.h"
 #include "query/trains_at_station.h"
-#include "generate/network_generator.h"
 #include "source/timetable_source.h"
 #include "support/test_support.h"
 
@@ -180,8 +180,8 @@ constexpr SizeCase kSmall{"small", NetworkSize::kSmall, 300, 1000};
 constexpr SizeCase kNational{"national", NetworkSize::kNational, 3000, 10000};
 constexpr SizeCase kMaximal{"maximal", NetworkSize::kMaximal, 10000, 10000};
 
-INSTANTIATE_TEST_SUITE_P(Sizes, GeneratedNetworkTest, ::testing::Values(kSmall, kNational, kMaximal),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Sizes, GeneratedNetworkTest,
+                         ::testing::Values(kSmall, kNational, kMaximal), test::CaseName());
 INSTANTIATE_TEST_SUITE_P(Sizes, SourceRoundTripTest, ::testing::Values(kSmall, kNational),
                          test::CaseName());
 
@@ -223,9 +223,9 @@ TEST(GenerateTest, NationalHasTheShapeOfARailway) {
   EXPECT_EQ(prefixes, (std::set<char>{'#', 'C', 'D', 'G', 'K', 'L', 'S', 'T', 'Y', 'Z'}));
 
   std::sort(calls.begin(), calls.end());
-  EXPECT_GE(calls.back(), 400);                  // the busiest hub
-  EXPECT_GE(calls[calls.size() - 30], 200);      // thirty hubs with hundreds of calls
-  EXPECT_LE(calls[calls.size() / 2], 60);        // most stations are minor
+  EXPECT_GE(calls.back(), 400);              // the busiest hub
+  EXPECT_GE(calls[calls.size() - 30], 200);  // thirty hubs with hundreds of calls
+  EXPECT_LE(calls[calls.size() / 2], 60);    // most stations are minor
 
   // Some stations are a city's compass station: 北京 has 北京西.
   std::set<std::string> names;

@@ -1115,18 +1115,10 @@ TEST(GtfsImportTest, DamagedFeedsNeverCrash) {
     for (std::size_t e = 0; e < edits && !bytes.empty(); ++e) {
       const std::size_t at = pick(bytes.size());
       switch (pick(4)) {
-        case 0:
-          bytes[at] = static_cast<char>(pick(256));
-          break;
-        case 1:
-          bytes.insert(at, 1, ",\"\n\r"[pick(4)]);
-          break;
-        case 2:
-          bytes.resize(at);
-          break;
-        default:
-          bytes.erase(at, 1 + pick(8));
-          break;
+        case 0: bytes[at] = static_cast<char>(pick(256)); break;
+        case 1: bytes.insert(at, 1, ",\"\n\r"[pick(4)]); break;
+        case 2: bytes.resize(at); break;
+        default: bytes.erase(at, 1 + pick(8)); break;
       }
     }
     return bytes;

@@ -52,12 +52,18 @@ TEST(MurloPackTest, ErrorsAreOneLineAndAStatus) {
     int status;
     const char* message;  // part of the one line on standard error
   } cases[] = {
-      {"unstorable byte", {"pack", scratch.dir() + "/bad", scratch.dir() + "/x.db"}, 1,
+      {"unstorable byte",
+       {"pack", scratch.dir() + "/bad", scratch.dir() + "/x.db"},
+       1,
        "section 7, byte 4"},
-      {"missing directory", {"pack", scratch.dir() + "/none", scratch.dir() + "/x.db"}, 1,
+      {"missing directory",
+       {"pack", scratch.dir() + "/none", scratch.dir() + "/x.db"},
+       1,
        "cannot open"},
       {"missing database", {"header", scratch.dir() + "/none.db"}, 1, "cannot open"},
-      {"not a database", {"unpack", scratch.path(), scratch.dir() + "/out"}, 1,
+      {"not a database",
+       {"unpack", scratch.path(), scratch.dir() + "/out"},
+       1,
        "not a complete database"},
       {"wrong arguments", {"pack", "only-one"}, 2, "usage: murlo pack DIR OUT"},
       {"unknown command", {"frobnicate"}, 2, "unknown command"},

@@ -154,16 +154,11 @@ std::string at(const Json& root, std::string_view path) {
     }
   }
   switch (node->kind) {
-    case Json::Kind::kString:
-      return "\"" + node->text + "\"";
-    case Json::Kind::kArray:
-      return "[" + std::to_string(node->items.size()) + "]";
-    case Json::Kind::kObject:
-      return "{" + std::to_string(node->members.size()) + "}";
-    case Json::Kind::kNull:
-      return "null";
-    default:
-      return node->text;
+    case Json::Kind::kString: return "\"" + node->text + "\"";
+    case Json::Kind::kArray: return "[" + std::to_string(node->items.size()) + "]";
+    case Json::Kind::kObject: return "{" + std::to_string(node->members.size()) + "}";
+    case Json::Kind::kNull: return "null";
+    default: return node->text;
   }
 }
 

@@ -1,11 +1,12 @@
 // The timetable source format: what build refuses, and dump/build round trips.
+#include "source/timetable_source.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
 #include "db/loader.h"
-#include "source/timetable_source.h"
 #include "support/test_support.h"
 
 namespace murlo {
@@ -84,8 +85,10 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     }
     std::vector<TrainSpec> trains;
     for (int t = 0; t < 1 + static_cast<int>(random() % 5); ++t) {
-      TrainSpec train{"K" + std::to_string(t) + "/Z9", "1234678909AB"[random() % 12],
-                      "123456789ABCDEF"[random() % 15], static_cast<char>('D' + random() % 21),
+      TrainSpec train{"K" + std::to_string(t) + "/Z9",
+                      "1234678909AB"[random() % 12],
+                      "123456789ABCDEF"[random() % 15],
+                      static_cast<char>('D' + random() % 21),
                       {}};
       int km = 0;
       const int stops = 2 + static_cast<int>(random() % 5);
@@ -160,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                   kTwo + "train K1 class 1 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
                   "expected: train"},
         ErrorCase{"RepeatedKey",
-                  kTwo + "train K1 class 1 class 2 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
-                  3, "given twice"},
+                  kTwo + "train K1 class 1 class 2 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+                  "given twice"},
         ErrorCase{"BadTime",
                   kTwo + "train K1 class 1 columns F rate D\n 甲 - 24:00 0\n 乙 09:00 - 10\nend\n",
                   4, "not a time"},
@@ -171,9 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"DecreasingDistance",
                   kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 50\n 乙 09:00 - 10\nend\n",
                   5, "less than the stop before"},
-        ErrorCase{"DistanceTooLarge",
-                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10000\nend\n",
-                  5, "0 to 9999"},
+        ErrorCase{
+            "DistanceTooLarge",
+            kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10000\nend\n", 5,
+            "0 to 9999"},
         ErrorCase{"OneStop", kTwo + "train K1 class 1 columns F rate D\n 甲 - - 0\nend\n", 3,
                   "2 to 100"},
         ErrorCase{"MissingEnd",
@@ -186,16 +190,17 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"HeaderTooLong", "header \"ELEVEN BYTES\"\n" + kTwo, 1, "at most 10"},
         ErrorCase{"HeaderAfterStations", kTwo + "header \"X\"\n", 3, "before stations"},
         ErrorCase{"UnclosedQuote", "header \"X\n", 1, "closing quote"},
-        ErrorCase{"TooManyTokensInStop",
-                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0 9\n 乙 09:00 - 10\nend\n",
-                  4, "expected a stop"}),
+        ErrorCase{
+            "TooManyTokensInStop",
+            kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0 9\n 乙 09:00 - 10\nend\n", 4,
+            "expected a stop"}),
     test::CaseName());
 
 TEST(TimetableSourceTest, DumpOfABrokenFileShowsWhatItHoldsAndWarns) {
   TimetableDb db = test::workedExampleDb();
   db.trainStopLists = TextList();
   db.trainStopLists.push_back("000000000800000000090930000001370000");  // station 9, partial
-  db.trainStopLists.push_back("000199990000000000000105000001xx");       // bad time, distance
+  db.trainStopLists.push_back("000199990000000000000105000001xx");      // bad time, distance
   db.trainClassCodes = "1";
   PlainSections plain;
   ASSERT_FALSE(plainSectionsOf(db, plain).has_value());

@@ -26,8 +26,9 @@ int runGenerate(Args args) {
       const std::string_view value = args[++i];
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seed);
       if (error != std::errc() || end != value.data() + value.size()) {
-        return usageError(self, "--seed takes a whole number from 0 to 18446744073709551615, not '" +
-                                    std::string(value) + "'");
+        return usageError(self,
+                          "--seed takes a whole number from 0 to 18446744073709551615, not '" +
+                              std::string(value) + "'");
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
       return usageError(self, "unknown option '" + std::string(arg) + "'");
@@ -38,8 +39,8 @@ int runGenerate(Args args) {
   if (positional.size() != 2) return usageError(self, "generate takes a size and an output file");
   const auto size = generate::networkSizeNamed(positional[0]);
   if (!size) {
-    return usageError(self, "unknown size '" + std::string(positional[0]) +
-                                "' (small, national or maximal)");
+    return usageError(
+        self, "unknown size '" + std::string(positional[0]) + "' (small, national or maximal)");
   }
   const std::string out(positional[1]);
 

@@ -55,7 +55,8 @@ int runUnpack(Args args) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) return fail("cannot create " + dir.string() + ": " + ec.message());
-  if (!writeFile((dir / "header.bin").string(), std::string(texts.header), error)) return fail(error);
+  if (!writeFile((dir / "header.bin").string(), std::string(texts.header), error))
+    return fail(error);
   for (int s = 1; s <= kSectionCount; ++s) {
     const std::string text(texts.sections[static_cast<std::size_t>(s - 1)]);
     if (!writeFile((dir / sectionFile(s)).string(), text, error)) return fail(error);

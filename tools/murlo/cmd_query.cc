@@ -164,14 +164,10 @@ int runDirect(Args args) {
   const LibraryResult result =
       directTrains(argument(query, 0), argument(query, 1), query.options.mode);
   switch (result.code) {
-    case -3:
-      return fail("the origin and the destination are the same station (" + from + ")");
-    case -1:
-      return unknownStation(query, "origin", from);
-    case -2:
-      return unknownStation(query, "destination", to);
-    default:
-      break;
+    case -3: return fail("the origin and the destination are the same station (" + from + ")");
+    case -1: return unknownStation(query, "origin", from);
+    case -2: return unknownStation(query, "destination", to);
+    default: break;
   }
   if (result.code < 0) return libraryFailure(result.code);
   const Subject subject = {{"from", from}, {"to", to}};

@@ -44,16 +44,11 @@ std::optional<std::string> loadDatabase(const std::string& path) {
   const auto path16 = toLibraryText(path);
   if (!path16) return "the database path " + path + " is not valid UTF-8";
   switch (const int32_t result = murlo_load_database(path16->c_str())) {
-    case 1:
-      return std::nullopt;
-    case -1:
-      return "cannot open the database " + path;
-    case -2:
-      return "cannot determine the size of the database " + path;
-    case -3:
-      return "cannot load the database " + path + ": reading it failed or memory ran out";
-    case MURLO_OUT_OF_MEMORY:
-      return "cannot load the database " + path + ": out of memory";
+    case 1: return std::nullopt;
+    case -1: return "cannot open the database " + path;
+    case -2: return "cannot determine the size of the database " + path;
+    case -3: return "cannot load the database " + path + ": reading it failed or memory ran out";
+    case MURLO_OUT_OF_MEMORY: return "cannot load the database " + path + ": out of memory";
     default:
       return "cannot load the database " + path + ": unexpected result " + std::to_string(result);
   }

@@ -37,8 +37,8 @@ constexpr int32_t kMaxStations = 10000;
 constexpr int32_t kMaxTrains = 10000;
 constexpr int32_t kMaxStops = 100;
 constexpr int32_t kMaxKm = 9999;
-constexpr int32_t kMaxGapKm = 900;      // between two stops of one train
-constexpr int32_t kNearestLinks = 3;    // links from each hub to its nearest
+constexpr int32_t kMaxGapKm = 900;    // between two stops of one train
+constexpr int32_t kNearestLinks = 3;  // links from each hub to its nearest
 constexpr int32_t kMinHubSpacingKm = 40;
 constexpr int32_t kMinutesPerDay = 1440;
 
@@ -62,16 +62,16 @@ struct Link {
 struct TrainKind {
   std::string_view prefix;  // number prefix ("" for plain numbers)
   int32_t numberLo, numberHi;
-  double share;                // of the trains after the covering ones
-  std::string_view classes;    // class codes, one drawn uniformly
-  std::string_view columns;    // fare-column codes, likewise
-  std::string_view rates;      // fare-rate codes, likewise
+  double share;              // of the trains after the covering ones
+  std::string_view classes;  // class codes, one drawn uniformly
+  std::string_view columns;  // fare-column codes, likewise
+  std::string_view rates;    // fare-rate codes, likewise
   int32_t speedKmh;
-  int32_t minLinks, maxLinks;  // route length
-  double hubStop, minorStop;   // odds of stopping at a hub, at a minor station
-  int32_t dwellHub, dwellMinor;            // minutes
-  int32_t firstDeparture, lastDeparture;   // window of the first departure
-  double multiNumber;          // odds of running under two or three numbers
+  int32_t minLinks, maxLinks;             // route length
+  double hubStop, minorStop;              // odds of stopping at a hub, at a minor station
+  int32_t dwellHub, dwellMinor;           // minutes
+  int32_t firstDeparture, lastDeparture;  // window of the first departure
+  double multiNumber;                     // odds of running under two or three numbers
 };
 
 constexpr int32_t kLocalKind = 7;  // the kind of the covering trains
@@ -139,10 +139,9 @@ class Generator {
       for (int attempt = 0;; ++attempt) {
         hub.x = random_.between(0, shape_.widthKm);
         hub.y = random_.between(0, shape_.heightKm);
-        const bool crowded = std::any_of(hubs_.begin(), hubs_.begin() + static_cast<long>(h),
-                                         [&hub](const Hub& other) {
-                                           return trackKm(hub, other) < kMinHubSpacingKm;
-                                         });
+        const bool crowded = std::any_of(
+            hubs_.begin(), hubs_.begin() + static_cast<long>(h),
+            [&hub](const Hub& other) { return trackKm(hub, other) < kMinHubSpacingKm; });
         if (!crowded || attempt > 100) break;
       }
       hub.weight = 1.0 / std::sqrt(static_cast<double>(h + 1));
@@ -219,9 +218,9 @@ class Generator {
   // first), at most 98 to a link so that one train can call at all of them.
   void placeMinorStations() {
     const int32_t minors = shape_.stations - hubCount();
-    const int64_t totalKm = std::accumulate(
-        links_.begin(), links_.end(), int64_t{0},
-        [](int64_t sum, const Link& link) { return sum + link.km; });
+    const int64_t totalKm =
+        std::accumulate(links_.begin(), links_.end(), int64_t{0},
+                        [](int64_t sum, const Link& link) { return sum + link.km; });
     std::vector<int32_t> count(links_.size());
     std::vector<std::pair<int64_t, std::size_t>> remainders;
     int32_t given = 0;
@@ -231,10 +230,9 @@ class Generator {
       remainders.push_back({scaled % totalKm, l});
       given += count[l];
     }
-    std::sort(remainders.begin(), remainders.end(),
-              [](const auto& p, const auto& q) {
-                return p.first != q.first ? p.first > q.first : p.second < q.second;
-              });
+    std::sort(remainders.begin(), remainders.end(), [](const auto& p, const auto& q) {
+      return p.first != q.first ? p.first > q.first : p.second < q.second;
+    });
     for (std::size_t k = 0; given < minors; ++k, ++given) {
       ++count[remainders[k % remainders.size()].second];
     }
@@ -366,7 +364,8 @@ class Generator {
         if (visited.count(next) != 0) continue;
         const double dx = hub(next).x - hub(at).x;
         const double dy = hub(next).y - hub(at).y;
-        const double norm = std::sqrt((dx * dx + dy * dy) * (headingX * headingX + headingY * headingY));
+        const double norm =
+            std::sqrt((dx * dx + dy * dy) * (headingX * headingX + headingY * headingY));
         const double cosine = norm > 0 ? (dx * headingX + dy * headingY) / norm : 0.0;
         choices.push_back(l);
         choiceWeights.push_back(hub(next).weight * (1.05 + cosine));
@@ -430,8 +429,7 @@ class Generator {
       const bool ends = i == 0 || i + 1 == route.size();
       const bool forced =
           !ends && route[i + 1].km - stops.back().km > kMaxGapKm;  // the next gap would be too long
-      if (allStops || ends || forced ||
-          random_.chance(point.hub ? kind.hubStop : kind.minorStop)) {
+      if (allStops || ends || forced || random_.chance(point.hub ? kind.hubStop : kind.minorStop)) {
         stops.push_back(point);
       }
       if (static_cast<int32_t>(stops.size()) == kMaxStops) break;
@@ -514,8 +512,8 @@ class Generator {
 }  // namespace
 
 std::optional<NetworkSize> networkSizeNamed(std::string_view name) {
-  for (const NetworkSize size : {NetworkSize::kSmall, NetworkSize::kNational,
-                                 NetworkSize::kMaximal}) {
+  for (const NetworkSize size :
+       {NetworkSize::kSmall, NetworkSize::kNational, NetworkSize::kMaximal}) {
     if (nameOf(size) == name) return size;
   }
   return std::nullopt;
@@ -540,7 +538,8 @@ NetworkShape shapeOf(NetworkSize size) {
 }
 
 source::Timetable generateNetwork(NetworkSize size, uint64_t seed) {
-  const std::string header = "GEN-" + std::string(1, static_cast<char>(nameOf(size)[0] - 'a' + 'A')) +
+  const std::string header = "GEN-" +
+                             std::string(1, static_cast<char>(nameOf(size)[0] - 'a' + 'A')) +
                              std::to_string(seed % 10000);
   return generateNetwork(shapeOf(size), seed, header);
 }

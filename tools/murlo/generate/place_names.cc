@@ -12,6 +12,7 @@ namespace {
 // Syllables as "character initial" pairs, the character in UTF-8. Heads begin
 // names; tails end them (and never stand first). The compass characters are
 // kept apart, so that only a city's own stations end in one.
+// clang-format off
 constexpr std::string_view kHeads[] = {
     "安A", "鞍A", "白B", "百B", "包B", "宝B", "保B", "北B", "本B", "滨B", "博B", "沧C",
     "昌C", "长C", "常C", "朝C", "潮C", "郴C", "成C", "承C", "澄C", "赤C", "崇C", "楚C",
@@ -52,6 +53,7 @@ constexpr std::string_view kTails[] = {
     "岗G", "湖H", "泉Q", "陵L", "川C", "谷G", "池C", "德D", "远Y", "乡X", "寨Z", "坡P",
     "塘T", "洲Z", "渡D", "铺P", "亭T", "子Z", "里L", "庙M", "寺S", "园Y",
 };
+// clang-format on
 
 constexpr std::string_view kCompass[] = {"东D", "西X", "南N", "北B"};
 

@@ -43,9 +43,7 @@ class RandomSource {
 
   // Uniform in [0, n); 0 when n is 0. The bias of the multiply-shift is below
   // 2^-32, far under anything a timetable shows.
-  uint32_t below(uint32_t n) {
-    return static_cast<uint32_t>(((next() >> 32) * n) >> 32);
-  }
+  uint32_t below(uint32_t n) { return static_cast<uint32_t>(((next() >> 32) * n) >> 32); }
 
   // Uniform in [lo, hi]. REQUIRES: lo <= hi.
   int32_t between(int32_t lo, int32_t hi) {

@@ -52,14 +52,10 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
 
 char defaultClassCode(int32_t routeType) {
   switch (routeType) {
-    case 101:
-      return 'B';
-    case 102:
-      return '6';
-    case 103:
-      return '7';
-    default:
-      return '9';
+    case 101: return 'B';
+    case 102: return '6';
+    case 103: return '7';
+    default: return '9';
   }
 }
 

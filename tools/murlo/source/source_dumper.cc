@@ -79,8 +79,8 @@ class Dumper {
     codes(db_.trainFareColumnCodes, "the fare-column codes");
     codes(db_.trainFareRateCodes, "the fare-rate codes");
     if (db_.trainStopLists.size() != trains) {
-      warn(std::to_string(db_.trainStopLists.size()) + " stop lists for " +
-           std::to_string(trains) + " trains");
+      warn(std::to_string(db_.trainStopLists.size()) + " stop lists for " + std::to_string(trains) +
+           " trains");
     }
     if (db_.stationAbbreviations.size() != db_.stationNames.size()) {
       warn(std::to_string(db_.stationAbbreviations.size()) + " abbreviations for " +

@@ -99,10 +99,9 @@ std::optional<int32_t> parseTime(std::string_view token) {
 }
 
 std::string formatTime(int32_t minutes) {
-  const std::string text = {static_cast<char>('0' + minutes / 600),
-                            static_cast<char>('0' + minutes / 60 % 10), ':',
-                            static_cast<char>('0' + minutes % 60 / 10),
-                            static_cast<char>('0' + minutes % 10)};
+  const std::string text = {
+      static_cast<char>('0' + minutes / 600), static_cast<char>('0' + minutes / 60 % 10), ':',
+      static_cast<char>('0' + minutes % 60 / 10), static_cast<char>('0' + minutes % 10)};
   return text;
 }
 

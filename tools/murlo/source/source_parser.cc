@@ -104,8 +104,8 @@ class Parser {
 
   void header(int number, const std::vector<std::string_view>& tokens) {
     if (headerLine_ != 0) {
-      return error(number, "a second header (the first is on line " +
-                               std::to_string(headerLine_) + ")");
+      return error(number,
+                   "a second header (the first is on line " + std::to_string(headerLine_) + ")");
     }
     headerLine_ = number;
     if (stationsOrTrainsSeen_) error(number, "the header must come before stations and trains");
@@ -137,8 +137,8 @@ class Parser {
       return std::nullopt;
     }
     if (gbk.size() > kMaxNameBytes) {
-      error(number, "the station name " + std::string(token) + " is " +
-                        std::to_string(gbk.size()) + " bytes in GBK; at most 11 fit");
+      error(number, "the station name " + std::string(token) + " is " + std::to_string(gbk.size()) +
+                        " bytes in GBK; at most 11 fit");
       return std::nullopt;
     }
     for (std::size_t i = 0; i < gbk.size(); ++i) {
@@ -158,8 +158,9 @@ class Parser {
       return error(number, "expected: station NAME ABBREVIATION [as LABEL]");
     }
     if (isReserved(tokens[1]) || (labelled && isReserved(tokens[4]))) {
-      return error(number, "a station name or label cannot be a keyword (header, station, "
-                           "train, end) or begin with # or \"");
+      return error(number,
+                   "a station name or label cannot be a keyword (header, station, "
+                   "train, end) or begin with # or \"");
     }
     const auto name = stationName(number, tokens[1]);
     if (!name) return;
@@ -226,8 +227,9 @@ class Parser {
         continue;
       }
       seen[which] = true;
-      const bool valid = which == 0 ? isClassCode(value) : which == 1 ? isColumnCode(value)
-                                                                      : isRateCode(value);
+      const bool valid = which == 0   ? isClassCode(value)
+                         : which == 1 ? isColumnCode(value)
+                                      : isRateCode(value);
       if (!valid) {
         trainValid_ = false;
         static constexpr const char* kExpected[] = {
@@ -236,8 +238,9 @@ class Parser {
                           kExpected[which]);
         continue;
       }
-      (which == 0 ? train_.classCode : which == 1 ? train_.fareColumnCode : train_.fareRateCode) =
-          value[0];
+      (which == 0   ? train_.classCode
+       : which == 1 ? train_.fareColumnCode
+                    : train_.fareRateCode) = value[0];
     }
     for (int which = 0; which < 3; ++which) {
       if (!seen[which] && tokens.size() == 8) trainValid_ = false;
@@ -333,8 +336,7 @@ class Parser {
     int32_t index;
     int line;
   };
-  static const Declared* find(const std::map<std::string, Declared>& map,
-                              const std::string& key) {
+  static const Declared* find(const std::map<std::string, Declared>& map, const std::string& key) {
     const auto it = map.find(key);
     return it == map.end() ? nullptr : &it->second;
   }
