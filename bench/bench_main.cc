@@ -29,13 +29,13 @@
 #include <string_view>
 #include <vector>
 
-#include "api/gbk_codec.h"
-#include "api/utf8.h"
 #include "db/file_reader.h"
 #include "db/loader.h"
 #include "murloppc.h"
 #include "networks.h"
 #include "present/whole_run_lines.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo::bench {
 namespace {

@@ -9,8 +9,6 @@
 #include <map>
 #include <numeric>
 
-#include "api/gbk_codec.h"
-#include "api/utf8.h"
 #include "db/loader.h"
 #include "generate/random_source.h"
 #include "query/direct_trains.h"
@@ -18,6 +16,8 @@
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo::bench {
 namespace {

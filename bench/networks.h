@@ -12,8 +12,8 @@
 
 #include "db/timetable_db.h"
 #include "generate/network_generator.h"
-#include "source/timetable_source.h"
 #include "sqlite_baseline.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::bench {
 

@@ -25,7 +25,7 @@
 
 #include "query/query_result.h"
 #include "query/train_stop_list.h"
-#include "source/timetable_source.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::bench {
 

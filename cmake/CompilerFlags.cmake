@@ -7,8 +7,10 @@ add_library(murlo_flags INTERFACE)
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   target_compile_options(murlo_flags INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-    -Werror
     -ffp-contract=off)
+  if(MURLO_WERROR)
+    target_compile_options(murlo_flags INTERFACE -Werror)
+  endif()
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
      AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     # GCC 12 reports impossible overlaps inside std::string's own copies when
@@ -21,7 +23,10 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(murlo_flags INTERFACE -msse2 -mfpmath=sse)
   endif()
 elseif(MSVC)
-  target_compile_options(murlo_flags INTERFACE /W4 /WX /fp:precise /utf-8)
+  target_compile_options(murlo_flags INTERFACE /W4 /fp:precise /utf-8)
+  if(MURLO_WERROR)
+    target_compile_options(murlo_flags INTERFACE /WX)
+  endif()
 endif()
 
 # MURLO_SANITIZE names the sanitizers every target is built with, such as

@@ -13,9 +13,9 @@
 #include <string_view>
 
 #include "api/boundary.h"
-#include "api/gbk_codec.h"
-#include "api/utf8.h"
 #include "fuzz_support.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo {
 namespace {

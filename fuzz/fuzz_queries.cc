@@ -24,7 +24,6 @@
 
 #include "api/boundary.h"
 #include "api/current_db.h"
-#include "api/gbk_codec.h"
 #include "db/loader.h"
 #include "db/records.h"
 #include "fuzz_support.h"
@@ -34,6 +33,7 @@
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
+#include "text/gbk_codec.h"
 
 namespace murlo {
 namespace {

@@ -15,7 +15,7 @@
 #include "db/loader.h"
 #include "db/records.h"
 #include "fuzz_support.h"
-#include "source/timetable_source.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo {
 namespace {

@@ -1,6 +1,6 @@
 #include "api/boundary.h"
 
-#include "api/gbk_codec.h"
+#include "text/gbk_codec.h"
 
 namespace murlo {
 

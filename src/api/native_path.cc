@@ -1,6 +1,6 @@
 #include "api/native_path.h"
 
-#include "api/utf8.h"
+#include "text/utf8.h"
 
 namespace murlo {
 

@@ -8,9 +8,7 @@
 #include <string_view>
 #include <vector>
 
-// The loader prepares the whole-run line cache, which the presentation layer
-// fills.
-#include "present/whole_run_lines.h"
+#include "db/whole_run_lines.h"
 
 namespace murlo {
 namespace {

@@ -1,8 +1,35 @@
 #include "db/whole_run_lines.h"
 
 #include <cstring>
+#include <memory>
+
+#include "db/timetable_db.h"
 
 namespace murlo {
+
+namespace {
+
+TableShape shapeOf(const TimetableDb& db) {
+  return TableShape{db.trainCount,
+                    db.stationCount,
+                    db.trainNumbers.size(),
+                    db.trainStopLists.size(),
+                    db.stationNames.size(),
+                    db.trainClassCodes.size(),
+                    db.trainFareColumnCodes.size(),
+                    db.trainFareRateCodes.size()};
+}
+
+}  // namespace
+
+void prepareWholeRunLines(TimetableDb& db) {
+  db.wholeRunLines = std::make_shared<const WholeRunLineCache>(db.trainNumbers.size(), shapeOf(db));
+}
+
+bool wholeRunLinesCurrent(const TimetableDb& db) {
+  return db.wholeRunLines != nullptr && db.wholeRunLines->size() == db.trainNumbers.size() &&
+         db.wholeRunLines->builtFor() == shapeOf(db);
+}
 
 WholeRunLineCache::WholeRunLineCache(std::size_t trains, const TableShape& builtFor)
     : trains_(trains), builtFor_(builtFor), slots_(new std::atomic<const char*>[trains]) {

@@ -7,30 +7,6 @@
 #include "present/segment_line.h"
 
 namespace murlo {
-namespace {
-
-TableShape shapeOf(const TimetableDb& db) {
-  return TableShape{db.trainCount,
-                    db.stationCount,
-                    db.trainNumbers.size(),
-                    db.trainStopLists.size(),
-                    db.stationNames.size(),
-                    db.trainClassCodes.size(),
-                    db.trainFareColumnCodes.size(),
-                    db.trainFareRateCodes.size()};
-}
-
-}  // namespace
-
-void prepareWholeRunLines(TimetableDb& db) {
-  db.wholeRunLines = std::make_shared<const WholeRunLineCache>(db.trainNumbers.size(), shapeOf(db));
-}
-
-bool wholeRunLinesCurrent(const TimetableDb& db) {
-  return db.wholeRunLines != nullptr && db.wholeRunLines->size() == db.trainNumbers.size() &&
-         db.wholeRunLines->builtFor() == shapeOf(db);
-}
-
 std::optional<std::string_view> wholeRunLine(const TimetableDb& db, int64_t train) {
   if (!wholeRunLinesCurrent(db)) return std::nullopt;
   const WholeRunLineCache& cache = *db.wholeRunLines;

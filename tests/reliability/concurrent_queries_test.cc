@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "api/gbk_codec.h"
 #include "murloppc.h"
 #include "reliability_support.h"
 #include "support/test_support.h"
+#include "text/gbk_codec.h"
 
 namespace murlo::reliability {
 namespace {

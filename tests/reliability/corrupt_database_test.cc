@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "api/gbk_codec.h"
 #include "db/file_format.h"
 #include "db/lookup_indexes.h"
 #include "murloppc.h"
@@ -27,6 +26,7 @@
 #include "query/trains_by_number.h"
 #include "reliability_support.h"
 #include "support/test_support.h"
+#include "text/gbk_codec.h"
 
 namespace murlo::reliability {
 namespace {

@@ -18,9 +18,9 @@
 #include <iterator>
 #include <span>
 
-#include "api/gbk_codec.h"
-#include "api/utf8.h"
 #include "db/loader.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo::test {
 

@@ -6,7 +6,7 @@
 #include "commands.h"
 #include "db/loader.h"
 #include "files.h"
-#include "source/timetable_source.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::tool {
 

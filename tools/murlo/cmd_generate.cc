@@ -8,7 +8,7 @@
 #include "db/timetable_builder.h"
 #include "files.h"
 #include "generate/network_generator.h"
-#include "source/timetable_source.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::tool {
 

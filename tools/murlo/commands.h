@@ -1,7 +1,7 @@
 // The subcommands of murlo. Each takes the arguments after its name and
 // returns the process's exit status.
-#ifndef MURLO_TOOLS_COMMANDS_H_
-#define MURLO_TOOLS_COMMANDS_H_
+#ifndef MURLO_TOOLS_MURLO_COMMANDS_H_
+#define MURLO_TOOLS_MURLO_COMMANDS_H_
 
 #include <span>
 #include <string_view>
@@ -53,4 +53,4 @@ const Command* findCommand(std::string_view name);
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_COMMANDS_H_
+#endif  // MURLO_TOOLS_MURLO_COMMANDS_H_

@@ -1,6 +1,6 @@
 // How many terminal columns a text takes.
-#ifndef MURLO_TOOLS_DISPLAY_WIDTH_H_
-#define MURLO_TOOLS_DISPLAY_WIDTH_H_
+#ifndef MURLO_TOOLS_MURLO_DISPLAY_WIDTH_H_
+#define MURLO_TOOLS_MURLO_DISPLAY_WIDTH_H_
 
 #include <cstddef>
 #include <string_view>
@@ -15,4 +15,4 @@ std::size_t displayWidth(std::string_view utf8);
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_DISPLAY_WIDTH_H_
+#endif  // MURLO_TOOLS_MURLO_DISPLAY_WIDTH_H_

@@ -1,6 +1,6 @@
 // Whole-file reading and writing for the murlo tool.
-#ifndef MURLO_TOOLS_FILES_H_
-#define MURLO_TOOLS_FILES_H_
+#ifndef MURLO_TOOLS_MURLO_FILES_H_
+#define MURLO_TOOLS_MURLO_FILES_H_
 
 #include <optional>
 #include <string>
@@ -15,4 +15,4 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_FILES_H_
+#endif  // MURLO_TOOLS_MURLO_FILES_H_

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "api/utf8.h"
+#include "text/utf8.h"
 
 #ifndef MURLO_SAMPLE_DB_BUILD
 #error "MURLO_SAMPLE_DB_BUILD must name the sample database in the build tree"

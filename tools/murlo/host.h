@@ -1,7 +1,7 @@
 // murlo as a host of the library: text in the library's form, the database
 // it loads, and where the bundled sample network lives.
-#ifndef MURLO_TOOLS_HOST_H_
-#define MURLO_TOOLS_HOST_H_
+#ifndef MURLO_TOOLS_MURLO_HOST_H_
+#define MURLO_TOOLS_MURLO_HOST_H_
 
 #include <optional>
 #include <string>
@@ -30,4 +30,4 @@ std::optional<std::string> loadDatabase(const std::string& path);
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_HOST_H_
+#endif  // MURLO_TOOLS_MURLO_HOST_H_

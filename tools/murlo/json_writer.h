@@ -1,6 +1,6 @@
 // A small streaming JSON writer for murlo's --json output.
-#ifndef MURLO_TOOLS_JSON_WRITER_H_
-#define MURLO_TOOLS_JSON_WRITER_H_
+#ifndef MURLO_TOOLS_MURLO_JSON_WRITER_H_
+#define MURLO_TOOLS_MURLO_JSON_WRITER_H_
 
 #include <cstdint>
 #include <optional>
@@ -53,4 +53,4 @@ class JsonWriter {
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_JSON_WRITER_H_
+#endif  // MURLO_TOOLS_MURLO_JSON_WRITER_H_

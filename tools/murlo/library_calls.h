@@ -1,8 +1,8 @@
 // The library's queries as murlo asks them: through the size-checked murlo_...
 // functions (the size first, with a NULL buffer and capacity 0, then the text
 // into a buffer of that size), with the results in UTF-8.
-#ifndef MURLO_TOOLS_LIBRARY_CALLS_H_
-#define MURLO_TOOLS_LIBRARY_CALLS_H_
+#ifndef MURLO_TOOLS_MURLO_LIBRARY_CALLS_H_
+#define MURLO_TOOLS_MURLO_LIBRARY_CALLS_H_
 
 #include <cstdint>
 #include <string>
@@ -32,4 +32,4 @@ StopsResult trainStops(uint32_t trainIndex, const LibraryText& boarding,
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_LIBRARY_CALLS_H_
+#endif  // MURLO_TOOLS_MURLO_LIBRARY_CALLS_H_

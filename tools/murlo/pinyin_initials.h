@@ -1,7 +1,7 @@
 // Station abbreviations are the initials of the name's pinyin syllables
 // (北京西 "beijingxi" is BJX). This guesses them from a name typed in pinyin.
-#ifndef MURLO_TOOLS_PINYIN_INITIALS_H_
-#define MURLO_TOOLS_PINYIN_INITIALS_H_
+#ifndef MURLO_TOOLS_MURLO_PINYIN_INITIALS_H_
+#define MURLO_TOOLS_MURLO_PINYIN_INITIALS_H_
 
 #include <string>
 #include <string_view>
@@ -17,4 +17,4 @@ std::string pinyinInitials(std::string_view latin);
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_PINYIN_INITIALS_H_
+#endif  // MURLO_TOOLS_MURLO_PINYIN_INITIALS_H_

@@ -1,7 +1,7 @@
 // The command line of the query commands: operands and the options --db,
 // --raw, --json and --mode, which may stand anywhere after the command.
-#ifndef MURLO_TOOLS_QUERY_OPTIONS_H_
-#define MURLO_TOOLS_QUERY_OPTIONS_H_
+#ifndef MURLO_TOOLS_MURLO_QUERY_OPTIONS_H_
+#define MURLO_TOOLS_MURLO_QUERY_OPTIONS_H_
 
 #include <cstdint>
 #include <optional>
@@ -38,4 +38,4 @@ std::optional<QueryOptions> parseQueryOptions(Args args, bool acceptsMode, Optio
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_QUERY_OPTIONS_H_
+#endif  // MURLO_TOOLS_MURLO_QUERY_OPTIONS_H_

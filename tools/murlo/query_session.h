@@ -1,8 +1,8 @@
 // What every query command does around its query: read the command line,
 // load the database, and turn the library's failures into one-line messages
 // and exit statuses.
-#ifndef MURLO_TOOLS_QUERY_SESSION_H_
-#define MURLO_TOOLS_QUERY_SESSION_H_
+#ifndef MURLO_TOOLS_MURLO_QUERY_SESSION_H_
+#define MURLO_TOOLS_MURLO_QUERY_SESSION_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -44,4 +44,4 @@ int unreadableResult();
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_QUERY_SESSION_H_
+#endif  // MURLO_TOOLS_MURLO_QUERY_SESSION_H_

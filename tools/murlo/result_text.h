@@ -1,6 +1,6 @@
 // The library's result texts taken apart into their fields.
-#ifndef MURLO_TOOLS_RESULT_TEXT_H_
-#define MURLO_TOOLS_RESULT_TEXT_H_
+#ifndef MURLO_TOOLS_MURLO_RESULT_TEXT_H_
+#define MURLO_TOOLS_MURLO_RESULT_TEXT_H_
 
 #include <array>
 #include <cstdint>
@@ -53,4 +53,4 @@ std::optional<std::vector<std::string>> parseNames(std::string_view text);
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_RESULT_TEXT_H_
+#endif  // MURLO_TOOLS_MURLO_RESULT_TEXT_H_

@@ -5,10 +5,10 @@
 #include <iterator>
 #include <tuple>
 
-#include "api/utf8.h"
 #include "library_calls.h"
 #include "pinyin_initials.h"
 #include "result_text.h"
+#include "text/utf8.h"
 
 namespace murlo::tool {
 namespace {

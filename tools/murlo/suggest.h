@@ -1,6 +1,6 @@
 // Stations a mistyped station name may have meant.
-#ifndef MURLO_TOOLS_SUGGEST_H_
-#define MURLO_TOOLS_SUGGEST_H_
+#ifndef MURLO_TOOLS_MURLO_SUGGEST_H_
+#define MURLO_TOOLS_MURLO_SUGGEST_H_
 
 #include <cstddef>
 #include <string>
@@ -20,4 +20,4 @@ std::vector<std::string> suggestStations(std::string_view typed, std::size_t lim
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_SUGGEST_H_
+#endif  // MURLO_TOOLS_MURLO_SUGGEST_H_

@@ -1,7 +1,7 @@
 // Aligned text tables for the terminal: columns line up by display width,
 // so Chinese station names (two columns a character) stay in their columns.
-#ifndef MURLO_TOOLS_TEXT_TABLE_H_
-#define MURLO_TOOLS_TEXT_TABLE_H_
+#ifndef MURLO_TOOLS_MURLO_TEXT_TABLE_H_
+#define MURLO_TOOLS_MURLO_TEXT_TABLE_H_
 
 #include <ostream>
 #include <string>
@@ -38,4 +38,4 @@ class TextTable {
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_TEXT_TABLE_H_
+#endif  // MURLO_TOOLS_MURLO_TEXT_TABLE_H_

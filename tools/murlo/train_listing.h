@@ -1,6 +1,6 @@
 // Train result lines shown as a table or written as JSON.
-#ifndef MURLO_TOOLS_TRAIN_LISTING_H_
-#define MURLO_TOOLS_TRAIN_LISTING_H_
+#ifndef MURLO_TOOLS_MURLO_TRAIN_LISTING_H_
+#define MURLO_TOOLS_MURLO_TRAIN_LISTING_H_
 
 #include <ostream>
 #include <vector>
@@ -19,4 +19,4 @@ void writeTrainsJson(JsonWriter& json, const std::vector<TrainLine>& trains);
 
 }  // namespace murlo::tool
 
-#endif  // MURLO_TOOLS_TRAIN_LISTING_H_
+#endif  // MURLO_TOOLS_MURLO_TRAIN_LISTING_H_

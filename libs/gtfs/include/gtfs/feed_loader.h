@@ -1,0 +1,50 @@
+// Reading a feed into the model: the trips that run on one date (chosen by
+// the service calendar, the route types and the agencies asked for), their
+// stop times and the stops.
+#ifndef MURLO_GTFS_FEED_LOADER_H_
+#define MURLO_GTFS_FEED_LOADER_H_
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "gtfs/feed_files.h"
+#include "gtfs/feed_model.h"
+#include "gtfs/import_report.h"
+#include "gtfs/progress.h"
+
+namespace murlo::gtfs {
+
+struct FeedFilter {
+  std::chrono::year_month_day date;
+  std::vector<int32_t> routeTypes;    // empty: every type
+  std::vector<std::string> agencies;  // agency_id or agency_name; empty: every agency
+};
+
+// Whether a route of `type` is asked for: a listed type, or the extended
+// types of a listed basic one (2 rail also takes 100-199, 3 bus 700-799,
+// 1 subway 400-499, 0 tram 900-999, 4 ferry 1000-1099, 6 1300-1399,
+// 7 1400-1499).
+bool routeTypeWanted(const std::vector<int32_t>& wanted, int32_t type);
+
+// The routes and trips that run on the date.
+struct TripSelection {
+  std::vector<Route> routes;
+  std::vector<Trip> trips;
+  std::unordered_map<std::string, int32_t> tripIndex;
+  std::size_t tripsInFeed = 0;
+  std::size_t servicesRunning = 0;
+};
+TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, ImportReport& report,
+                          Progress& progress);
+
+// The whole model. Rows that break the feed's rules are reported and their
+// trip left out; a missing file or column the import needs throws FeedError.
+Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& report,
+              Progress& progress);
+
+}  // namespace murlo::gtfs
+
+#endif  // MURLO_GTFS_FEED_LOADER_H_

@@ -1,0 +1,86 @@
+// The parts of a feed that an import uses, for the trips of one date: every
+// stop, the selected routes and trips, and the stop times of those trips.
+#ifndef MURLO_GTFS_FEED_MODEL_H_
+#define MURLO_GTFS_FEED_MODEL_H_
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "gtfs/great_circle.h"
+
+namespace murlo::gtfs {
+
+inline constexpr int32_t kNoTime = -1;
+inline constexpr double kNoDistance = std::numeric_limits<double>::quiet_NaN();
+
+struct Route {
+  std::string id;
+  std::string shortName;
+  int32_t type = 0;
+};
+
+// One row of stops.txt.
+struct StopPlace {
+  std::string id;
+  std::string name;
+  std::string code;
+  std::string parentId;
+  Position position;
+  bool hasPosition = false;
+  int32_t station = -1;  // the place that is its station: its parent, or itself
+  int64_t line = 0;      // in stops.txt
+};
+
+struct Trip {
+  std::string id;
+  int32_t route = 0;
+  std::string shortName;
+  std::string shapeId;
+  int64_t line = 0;  // in trips.txt
+};
+
+struct StopTime {
+  int32_t trip = 0;
+  int32_t sequence = 0;
+  int32_t arrival = kNoTime;  // seconds after the service day's start
+  int32_t departure = kNoTime;
+  int32_t stop = 0;  // index into Feed::stops
+  double shapeDistance = kNoDistance;
+  int64_t line = 0;  // in stop_times.txt
+};
+
+// One row of frequencies.txt: the trip also runs every `headway` seconds
+// from `start` to before `end`, its times shifted.
+struct Frequency {
+  int32_t trip = 0;
+  int32_t start = 0;
+  int32_t end = 0;
+  int32_t headway = 0;
+};
+
+// The length of a shape and its distance values, to tell their unit.
+struct ShapeLength {
+  double km = 0;        // along its points
+  double distance = 0;  // last shape_dist_traveled minus the first
+};
+
+struct Feed {
+  std::vector<Route> routes;           // selected by type and agency
+  std::vector<StopPlace> stops;        // all of stops.txt, in its order
+  std::vector<Trip> trips;             // selected: running on the date
+  std::vector<StopTime> stopTimes;     // of selected trips, grouped by trip
+  std::vector<std::size_t> tripBegin;  // trip t's stop times: [tripBegin[t], tripBegin[t+1])
+  std::vector<Frequency> frequencies;
+  std::vector<ShapeLength> shapes;  // shapes of selected trips with distances
+  std::size_t tripsInFeed = 0;
+  std::size_t servicesRunning = 0;  // on the date
+  std::string stopsName;            // how messages name stops.txt,
+  std::string tripsName;            // trips.txt
+  std::string stopTimesName;        // and stop_times.txt
+};
+
+}  // namespace murlo::gtfs
+
+#endif  // MURLO_GTFS_FEED_MODEL_H_

@@ -1,0 +1,45 @@
+// A whole import: a feed's trips of one date as timetable source and as a
+// database file, checked by the source parser so that nothing breaking the
+// format's rules is ever written.
+#ifndef MURLO_GTFS_IMPORTER_H_
+#define MURLO_GTFS_IMPORTER_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "gtfs/feed_loader.h"
+#include "gtfs/import_report.h"
+#include "gtfs/progress.h"
+
+namespace murlo::gtfs {
+
+struct ImportOptions {
+  std::string feed;  // a folder or a zip file
+  FeedFilter filter;
+  std::optional<char> classCode;  // default: by route type, see defaultClassCode
+  char fareColumnCode = '8';      // hard seat only
+  char fareRateCode = 'D';        // rate 1.00
+  std::string header;             // UTF-8, at most 10 bytes in GBK
+};
+
+// The class code of a route type without --class: B (high-speed) for 101,
+// 6 (air-conditioned express) for 102, 7 (air-conditioned fast) for 103,
+// and 9 (air-conditioned stopping train) for every other type.
+char defaultClassCode(int32_t routeType);
+
+struct ImportResult {
+  std::string source;    // timetable source, UTF-8
+  std::string database;  // the database file's bytes
+  std::size_t stations = 0;
+  std::size_t trains = 0;
+  std::size_t stops = 0;
+  std::string distances;  // how distances were measured, one phrase
+};
+
+// Throws FeedError when the feed cannot be read or no trip runs on the date.
+ImportResult importFeed(const ImportOptions& options, ImportReport& report, Progress& progress);
+
+}  // namespace murlo::gtfs
+
+#endif  // MURLO_GTFS_IMPORTER_H_

@@ -1,0 +1,21 @@
+// An imported timetable written as timetable source (docs/timetable-source.md),
+// the form the import is checked in and can be reviewed in.
+#ifndef MURLO_GTFS_SOURCE_TEXT_H_
+#define MURLO_GTFS_SOURCE_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+#include "gtfs/imported_timetable.h"
+
+namespace murlo::gtfs {
+
+// The source, opening with `comment` (one "# " line per line of it). A
+// station whose name an earlier one has is declared with a label
+// ("name#2"); each train is preceded by its note as a comment.
+// REQUIRES: the header converts to GBK.
+std::string sourceText(const ImportedTimetable& timetable, std::string_view comment);
+
+}  // namespace murlo::gtfs
+
+#endif  // MURLO_GTFS_SOURCE_TEXT_H_

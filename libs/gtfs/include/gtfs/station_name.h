@@ -1,0 +1,53 @@
+// Station names as a database stores them: characters code page 936 holds,
+// no spaces (a space separates tokens), at most 11 bytes in GBK; and the
+// abbreviation travellers type.
+#ifndef MURLO_GTFS_STATION_NAME_H_
+#define MURLO_GTFS_STATION_NAME_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace murlo::gtfs {
+
+inline constexpr std::size_t kMaxNameBytes = 11;
+
+struct CleanName {
+  std::string text;                  // UTF-8
+  std::vector<std::string> changes;  // "ß as ss", "U+1F68B dropped"
+};
+
+// `utf8` made storable: blanks become "_" (runs of them one, none at either
+// end); characters code page 936 cannot hold are transliterated (ß as ss,
+// Ł as L, – as -) or dropped; control characters, "%" (which a database
+// cannot store) and bytes that are not UTF-8 are dropped; '"' becomes "'".
+// So the source format reads the name back as one token naming a station, a
+// leading "#" is dropped and a keyword (header, station, train, end) gets a
+// capital. The result may be empty.
+CleanName cleanName(std::string_view utf8);
+
+// The GBK length of a clean name.
+std::size_t gbkLength(std::string_view utf8);
+
+// The words ("_"-separated) that at least half of `names` hold (with four
+// names or more): such as "Station" in every name of a feed.
+std::unordered_set<std::string> commonWords(const std::vector<std::string>& names);
+
+// A clean name cut to `maxBytes` of GBK: first the common words go (from
+// the end, one word always staying), then the longest word loses its last
+// character until the name fits ("San_Francisco" gives "San_Francis").
+std::string shortenName(std::string_view name, const std::unordered_set<std::string>& common,
+                        std::size_t maxBytes = kMaxNameBytes);
+
+// `code` in capitals when it is ASCII letters; else the capital initials of
+// the words of the clean `name` that are not `common` (all of them when
+// every word is), of letters and digits that are or transliterate to ASCII,
+// at most 10; "" when there are none.
+std::string abbreviationFor(std::string_view code, std::string_view name,
+                            const std::unordered_set<std::string>& common);
+
+}  // namespace murlo::gtfs
+
+#endif  // MURLO_GTFS_STATION_NAME_H_

@@ -1,0 +1,46 @@
+// Each selected trip as a run of calls at stations: times completed and
+// checked, distances measured, successive stops at one station merged, and
+// trips of frequencies.txt repeated at their headways.
+#ifndef MURLO_GTFS_TRIP_RUNS_H_
+#define MURLO_GTFS_TRIP_RUNS_H_
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "gtfs/distance_unit.h"
+#include "gtfs/feed_model.h"
+#include "gtfs/import_report.h"
+
+namespace murlo::gtfs {
+
+struct RunStop {
+  int32_t station = 0;  // index into Feed::stops of the station
+  int32_t arrival = 0;  // seconds after the service day's start
+  int32_t departure = 0;
+  double km = 0;  // from the trip's first stop
+};
+
+struct Run {
+  int32_t trip = 0;
+  std::vector<RunStop> stops;
+  int32_t firstDeparture() const { return stops.front().departure; }
+};
+
+// Cumulative km at each stop time of `trip`: its shape_dist_traveled values
+// in `unit` when every stop has one, they never decrease and they agree
+// with the coordinates (between 0.9 and 3 times the straight-line length,
+// give or take a km); else along the coordinates. `rejected` tells whether
+// distances were given but not used.
+std::vector<double> tripKm(const Feed& feed, std::size_t trip,
+                           const std::optional<DistanceUnit>& unit, bool& rejected);
+
+// The runs of every usable trip, in trips.txt order (a trip of
+// frequencies.txt gives one run per departure, at most 2000 per row).
+// What is left out or changed is reported.
+std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
+                           ImportReport& report);
+
+}  // namespace murlo::gtfs
+
+#endif  // MURLO_GTFS_TRIP_RUNS_H_

@@ -1,0 +1,81 @@
+#include "gtfs/source_text.h"
+
+#include <set>
+#include <vector>
+
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
+#include "timetable_source/source_lexer.h"
+
+namespace murlo::gtfs {
+namespace {
+
+// A comment's text on one line, control characters shown as "?".
+std::string oneLine(std::string_view text) {
+  std::string line(text);
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return line;
+}
+
+std::string timeText(int32_t minutes) { return source::formatTime(minutes); }
+
+}  // namespace
+
+std::string sourceText(const ImportedTimetable& timetable, std::string_view comment) {
+  std::string out;
+  std::size_t begin = 0;
+  while (begin < comment.size()) {
+    std::size_t end = comment.find('\n', begin);
+    if (end == std::string_view::npos) end = comment.size();
+    out += "# " + oneLine(comment.substr(begin, end - begin)) + "\n";
+    begin = end + 1;
+  }
+  if (!timetable.header.empty()) {
+    std::u16string units;
+    std::string gbk;
+    utf8ToUtf16(timetable.header, units);
+    utf16ToGbk(units, gbk);
+    out += "header " + source::quoteGbk(gbk) + "\n";
+  }
+  out += "\n";
+
+  std::set<std::string> taken;
+  for (const ImportedStation& station : timetable.stations) taken.insert(station.name);
+  std::set<std::string> declared;
+  std::vector<std::string> references;
+  for (const ImportedStation& station : timetable.stations) {
+    std::string line = "station " + station.name + " " + station.abbreviation;
+    std::string reference = station.name;
+    if (!declared.insert(station.name).second) {
+      for (int k = 2;; ++k) {
+        reference = station.name + "#" + std::to_string(k);
+        if (taken.insert(reference).second) break;
+      }
+      line += " as " + reference;
+    }
+    references.push_back(reference);
+    out += line + "\n";
+  }
+
+  for (const ImportedTrain& train : timetable.trains) {
+    out += "\n";
+    if (!train.note.empty()) out += "# " + oneLine(train.note) + "\n";
+    out += "train " + train.number + " class " + train.classCode + " columns " +
+           train.fareColumnCode + " rate " + train.fareRateCode + "\n";
+    for (std::size_t k = 0; k < train.stops.size(); ++k) {
+      const ImportedStop& stop = train.stops[k];
+      const bool first = k == 0;
+      const bool last = k + 1 == train.stops.size();
+      out += "  " + references[static_cast<std::size_t>(stop.station)] + "  " +
+             (first ? std::string("  -  ") : timeText(stop.arrival)) + "  " +
+             (last ? std::string("  -  ") : timeText(stop.departure)) + "  " +
+             std::to_string(stop.km) + "\n";
+    }
+    out += "end\n";
+  }
+  return out;
+}
+
+}  // namespace murlo::gtfs

@@ -1,0 +1,122 @@
+#include "text/gbk_codec.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "gbk_tables.h"
+
+// Reading GBK, the text is cut into steps and every step appends exactly one
+// UTF-16 code unit:
+//   - a byte 0x00-0x7F is ASCII;
+//   - the byte 0x80 is the euro sign U+20AC;
+//   - a lead byte 0x81-0xFE followed by a trail byte (0x40-0x7E or 0x80-0xFE)
+//     is a two-byte code: its character, or one U+FFFD for both bytes when
+//     the code is unassigned (this includes the user-defined areas
+//     A140-A7A0, AAA1-AFFE and F8A1-FEFE, which the tables, taken from
+//     iconv's CP936, leave without characters);
+//   - a lead byte followed by a byte that is no trail, or ending the text,
+//     is one U+FFFD for the lead byte alone; the next byte starts the next
+//     step;
+//   - the byte 0xFF is one U+FFFD.
+// A damaged code thus costs one replacement, and a byte below 0x40 (controls,
+// space, digits, much punctuation) after a lead byte is never swallowed.
+
+namespace murlo {
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+
+constexpr bool isLead(unsigned b) { return b >= cp936::kLeadFirst && b <= cp936::kLeadLast; }
+
+constexpr bool isTrail(unsigned b) {
+  return b >= cp936::kTrailFirst && b <= cp936::kTrailLast && b != cp936::kTrailGap;
+}
+
+unsigned byteAt(std::string_view text, std::size_t i) {
+  return static_cast<unsigned char>(text[i]);
+}
+
+// True when text[i] (a lead byte) and text[i + 1] form a two-byte code.
+bool pairAt(std::string_view text, std::size_t i) {
+  return i + 1 < text.size() && isTrail(byteAt(text, i + 1));
+}
+
+}  // namespace
+
+bool utf16ToGbk(std::u16string_view utf16, std::string& gbk) {
+  // At most two bytes per code unit; trimmed to what was written at the end.
+  const std::size_t start = gbk.size();
+  gbk.resize(start + 2 * utf16.size());
+  char* out = gbk.data() + start;
+  bool ok = true;
+  for (const char16_t unit : utf16) {
+    if (unit < 0x80) {
+      *out++ = static_cast<char>(unit);
+      continue;
+    }
+    // Surrogates land on empty pages, so an unpaired one and a whole pair (a
+    // character outside the BMP, which code page 936 lacks) both fail here.
+    const std::uint16_t code = cp936::kEncode[cp936::kEncodePage[unit >> 8]][unit & 0xFF];
+    if (code == 0) {
+      ok = false;
+      break;
+    }
+    if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+    *out++ = static_cast<char>(code & 0xFF);
+  }
+  gbk.resize(static_cast<std::size_t>(out - gbk.data()));
+  return ok;
+}
+
+void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
+  // One code unit per step and at least one byte per step.
+  const std::size_t start = utf16.size();
+  utf16.resize(start + gbk.size());
+  char16_t* out = utf16.data() + start;
+  std::size_t i = 0;
+  while (i < gbk.size()) {
+    // Result text is mostly ASCII (times, fares, separators): eight bytes
+    // below 0x80 become eight code units at once.
+    if (i + 8 <= gbk.size()) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, gbk.data() + i, 8);
+      if ((word & 0x8080808080808080u) == 0) {
+        for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(byteAt(gbk, i + k));
+        out += 8;
+        i += 8;
+        continue;
+      }
+    }
+    const unsigned b = byteAt(gbk, i);
+    if (b < 0x80) {
+      *out++ = static_cast<char16_t>(b);
+      ++i;
+    } else if (b == cp936::kEuroByte) {
+      *out++ = cp936::kEuroSign;
+      ++i;
+    } else if (isLead(b) && pairAt(gbk, i)) {
+      const char16_t unit = cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount +
+                                           cp936::trailIndex(byteAt(gbk, i + 1))];
+      *out++ = unit != 0 ? unit : kReplacement;
+      i += 2;
+    } else {
+      *out++ = kReplacement;
+      ++i;
+    }
+  }
+  utf16.resize(static_cast<std::size_t>(out - utf16.data()));
+}
+
+std::size_t gbkToUtf16Length(std::string_view gbk) {
+  // The steps of gbkToUtf16, counted.
+  std::size_t length = 0;
+  std::size_t i = 0;
+  while (i < gbk.size()) {
+    const unsigned b = byteAt(gbk, i);
+    i += (isLead(b) && pairAt(gbk, i)) ? 2u : 1u;
+    ++length;
+  }
+  return length;
+}
+
+}  // namespace murlo

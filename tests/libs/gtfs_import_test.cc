@@ -1,0 +1,1161 @@
+// murlo import-gtfs: reading feeds (CSV, zip, the service calendar), making
+// names and numbers storable, distances, and whole imports of the feed in
+// tests/data/gtfs/feed, whose trips were counted by hand:
+//
+// On Wednesday 2026-04-08 the weekday service WK runs: trains 300 (06:00),
+// 101, 102, B71 (bus), RE1, SHU twice (a frequencies.txt trip), RE2, N09
+// (23:50 to 25:10) and 777 (24:30), in order of first departure. Monday
+// 2026-04-06 is a holiday: WK is removed and SA (train 201) added. On
+// Tuesday 2026-04-07 service EX adds train 901. Trips S1-one (one stop),
+// S1-bad (unknown stop) and S1-back (times going backwards) never import.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gtfs/byte_source.h"
+#include "gtfs/code_points.h"
+#include "gtfs/csv_reader.h"
+#include "gtfs/distance_unit.h"
+#include "gtfs/feed_error.h"
+#include "gtfs/feed_files.h"
+#include "gtfs/great_circle.h"
+#include "gtfs/gtfs_time.h"
+#include "gtfs/import_options.h"
+#include "gtfs/import_report.h"
+#include "gtfs/importer.h"
+#include "gtfs/progress.h"
+#include "gtfs/service_day.h"
+#include "gtfs/station_name.h"
+#include "gtfs/train_number.h"
+#include "gtfs/zip_archive.h"
+#include "support/test_support.h"
+#include "timetable_source/timetable_source.h"
+
+namespace murlo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace gtfs;
+using test::runMurlo;
+
+const std::string kFeed = MURLO_TEST_DATA_DIR "/gtfs/feed";
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+// ---------------------------------------------------------------------------
+// CSV
+
+// Hands out its text a few bytes at a time, to cross every buffer boundary.
+class ChunkSource : public ByteSource {
+ public:
+  ChunkSource(std::string text, std::size_t chunk) : text_(std::move(text)), chunk_(chunk) {}
+  std::size_t read(char* buffer, std::size_t capacity) override {
+    const std::size_t n = std::min({capacity, chunk_, text_.size() - at_});
+    std::copy_n(text_.data() + at_, n, buffer);
+    at_ += n;
+    return n;
+  }
+  uint64_t size() const override { return text_.size(); }
+
+ private:
+  std::string text_;
+  std::size_t chunk_;
+  std::size_t at_ = 0;
+};
+
+using Records = std::vector<std::vector<std::string>>;
+
+// Each record's fields by the header's columns, then its line.
+Records readAll(const std::string& text, std::size_t chunk) {
+  CsvReader reader(std::make_unique<ChunkSource>(text, chunk), "t.txt");
+  const std::size_t a = reader.column("a");
+  const std::size_t b = reader.column("b");
+  Records records;
+  while (reader.next()) {
+    records.push_back({std::string(reader.field(a)), std::string(reader.field(b)),
+                       std::to_string(reader.line())});
+  }
+  return records;
+}
+
+TEST(GtfsCsvTest, ReadsRecordsWhateverTheChunks) {
+  struct Case {
+    const char* name;
+    std::string text;
+    Records expected;  // a, b, line
+  } cases[] = {
+      {"plain", "a,b\n1,2\n3,4\n", {{"1", "2", "2"}, {"3", "4", "3"}}},
+      {"crlf and no last line end", "a,b\r\n1,2\r\n3,4", {{"1", "2", "2"}, {"3", "4", "3"}}},
+      {"byte order mark",
+       "\xEF\xBB\xBF"
+       "a,b\n1,2\n",
+       {{"1", "2", "2"}}},
+      {"columns in any order", "b,x,a\n2,0,1\n", {{"1", "2", "2"}}},
+      {"quotes and doubled quotes",
+       "a,b\n\"x, y\",\"say \"\"hi\"\"\"\n",
+       {{"x, y", "say \"hi\"", "2"}}},
+      {"line break inside quotes",
+       "a,b\n\"one\ntwo\",2\n3,4\n",
+       {{"one\ntwo", "2", "2"}, {"3", "4", "4"}}},
+      {"blank lines skipped", "a,b\n\n1,2\n   \n3,4\n", {{"1", "2", "3"}, {"3", "4", "5"}}},
+      {"short record", "a,b\n1\n", {{"1", "", "2"}}},
+      {"blanks trimmed", "a , b\n 1 ,\t2 \n", {{"1", "2", "2"}}},
+      {"lone carriage returns", "a,b\r1,2\r", {{"1", "2", "2"}}},
+      {"empty quoted field", "a,b\n\"\",2\n", {{"", "2", "2"}}},
+      {"header only", "a,b\n", {}},
+      {"empty file", "", {}},
+  };
+  for (const Case& c : cases) {
+    for (const std::size_t chunk :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{1} << 16}) {
+      EXPECT_EQ(readAll(c.text, chunk), c.expected) << c.name << ", chunks of " << chunk;
+    }
+  }
+}
+
+TEST(GtfsCsvTest, MissingColumnsAndBrokenQuotesAreNamed) {
+  CsvReader reader(memorySource("a,b\n1,2\n"), "feed/t.txt");
+  EXPECT_EQ(reader.column("c"), CsvReader::kMissing);
+  ASSERT_TRUE(reader.next());
+  EXPECT_EQ(reader.field(CsvReader::kMissing), "");
+  try {
+    reader.requireColumn("trip_id");
+    ADD_FAILURE() << "no error";
+  } catch (const FeedError& e) {
+    EXPECT_STREQ(e.what(), "feed/t.txt:1: the required column trip_id is missing");
+  }
+
+  CsvReader broken(memorySource("a,b\n1,2\n\"3,4\n5,6\n"), "feed/t.txt");
+  ASSERT_TRUE(broken.next());
+  try {
+    broken.next();
+    ADD_FAILURE() << "no error";
+  } catch (const FeedError& e) {
+    EXPECT_STREQ(e.what(), "feed/t.txt:3: a quoted field has no closing quote");
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Zip
+
+void put16(std::string& out, uint32_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>((value >> 8) & 0xFF);
+}
+void put32(std::string& out, uint32_t value) {
+  put16(out, value & 0xFFFF);
+  put16(out, value >> 16);
+}
+
+std::string deflated(const std::string& data) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+struct ZipItem {
+  std::string name;
+  std::string data;
+  uint16_t method = 8;
+  uint16_t flags = 0;
+  bool badCrc = false;
+};
+
+struct ZipShape {
+  bool zip64Locator = false;
+  bool countAllOnes = false;
+};
+
+std::string makeZip(const std::vector<ZipItem>& items, ZipShape shape = {}) {
+  std::string out;
+  std::string central;
+  for (const ZipItem& item : items) {
+    const std::string body = item.method == 8 ? deflated(item.data) : item.data;
+    auto crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(item.data.data()),
+                                           static_cast<uInt>(item.data.size())));
+    if (item.badCrc) crc ^= 1;
+    const auto offset = static_cast<uint32_t>(out.size());
+    const auto header = [&](std::string& to, bool centralRecord) {
+      put32(to, centralRecord ? 0x02014b50 : 0x04034b50);
+      if (centralRecord) put16(to, 20);
+      put16(to, 20);
+      put16(to, item.flags);
+      put16(to, item.method);
+      put32(to, 0);  // time and date
+      put32(to, crc);
+      put32(to, static_cast<uint32_t>(body.size()));
+      put32(to, static_cast<uint32_t>(item.data.size()));
+      put16(to, static_cast<uint32_t>(item.name.size()));
+      put16(to, 0);  // extra
+      if (centralRecord) {
+        put16(to, 0);  // comment
+        put16(to, 0);  // disk
+        put16(to, 0);  // internal attributes
+        put32(to, 0);  // external attributes
+        put32(to, offset);
+      }
+      to += item.name;
+    };
+    header(out, false);
+    out += body;
+    header(central, true);
+  }
+  const auto directoryOffset = static_cast<uint32_t>(out.size());
+  out += central;
+  if (shape.zip64Locator) {
+    put32(out, 0x07064b50);
+    out += std::string(16, '\0');
+  }
+  put32(out, 0x06054b50);
+  put32(out, 0);  // disks
+  const uint32_t count = shape.countAllOnes ? 0xFFFF : static_cast<uint32_t>(items.size());
+  put16(out, count);
+  put16(out, count);
+  put32(out, static_cast<uint32_t>(central.size()));
+  put32(out, directoryOffset);
+  put16(out, 0);
+  return out;
+}
+
+std::string readSource(ByteSource& source) {
+  std::string all;
+  char buffer[5];
+  while (const std::size_t n = source.read(buffer, sizeof buffer)) all.append(buffer, n);
+  return all;
+}
+
+TEST(GtfsZipTest, ReadsStoredAndDeflatedEntries) {
+  std::string big;
+  for (int i = 0; i < 20000; ++i) big += "row " + std::to_string(i) + "\n";
+  const test::TempFile zip(
+      makeZip({{"a.txt", "stored text", 0}, {"b.txt", big, 8}, {"e.txt", "", 8}}), "feed.zip");
+  const ZipArchive archive(zip.path());
+  ASSERT_EQ(archive.entries().size(), 3u);
+  EXPECT_EQ(archive.find("c.txt"), nullptr);
+  EXPECT_EQ(readSource(*archive.open(*archive.find("a.txt"))), "stored text");
+  EXPECT_EQ(readSource(*archive.open(*archive.find("b.txt"))), big);
+  EXPECT_EQ(readSource(*archive.open(*archive.find("e.txt"))), "");
+}
+
+TEST(GtfsZipTest, RefusesWhatItCannotRead) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"encrypted", makeZip({{"a.txt", "x", 0, 1}}), "is encrypted"},
+      {"another method", makeZip({{"a.txt", "x", 12}}), "compression method 12"},
+      {"zip64 locator", makeZip({{"a.txt", "x", 0}}, {true, false}), "zip64"},
+      {"zip64 count", makeZip({{"a.txt", "x", 0}}, {false, true}), "zip64"},
+      {"wrong crc", makeZip({{"a.txt", "some text", 8, 0, true}}), "CRC does not match"},
+      {"truncated", makeZip({{"a.txt", std::string(5000, 'x'), 0}}).substr(0, 4000),
+       "no central directory"},
+      {"not a zip", "stop_id,stop_name\n1,A\n", "not a zip file"},
+      {"too short", "PK", "not a zip file"},
+  };
+  for (const Case& c : cases) {
+    const test::TempFile zip(c.bytes, "feed.zip");
+    try {
+      const ZipArchive archive(zip.path());
+      for (const ZipEntry& entry : archive.entries()) readSource(*archive.open(entry));
+      ADD_FAILURE() << c.name << ": no error";
+    } catch (const FeedError& e) {
+      EXPECT_TRUE(contains(e.what(), c.message)) << c.name << ": " << e.what();
+    }
+  }
+}
+
+TEST(GtfsZipTest, FilesInAFolderOfTheZip) {
+  const test::TempFile zip(makeZip({{"gtfs/", "", 0}, {"gtfs/stops.txt", "stop_id\n1\n"}}),
+                           "feed.zip");
+  const FeedFiles files(zip.path());
+  const auto stops = files.open("stops.txt");
+  ASSERT_NE(stops, nullptr);
+  EXPECT_EQ(readSource(*stops), "stop_id\n1\n");
+  EXPECT_EQ(files.open("trips.txt"), nullptr);
+  EXPECT_EQ(files.displayName("stops.txt"), zip.path() + ":gtfs/stops.txt");
+}
+
+// ---------------------------------------------------------------------------
+// The service calendar, times
+
+std::chrono::year_month_day date(const char* text) { return *parseDate(text); }
+
+TEST(GtfsServiceDayTest, PatternsAndExceptions) {
+  struct Case {
+    const char* name;
+    const char* day;
+    bool onWeekday;
+    const char* start;
+    const char* end;
+    int exception;  // 0: none, for the day
+    bool runs;
+  } cases[] = {
+      {"pattern in range", "20260408", true, "20260101", "20261231", 0, true},
+      {"not that weekday", "20260408", false, "20260101", "20261231", 0, false},
+      {"first day counts", "20260408", true, "20260408", "20261231", 0, true},
+      {"last day counts", "20260408", true, "20260101", "20260408", 0, true},
+      {"after the range", "20260408", true, "20260101", "20260407", 0, false},
+      {"removed", "20260408", true, "20260101", "20261231", 2, false},
+      {"added", "20260408", false, "20260101", "20261231", 1, true},
+      {"added outside the range", "20270101", true, "20260101", "20261231", 1, true},
+  };
+  for (const Case& c : cases) {
+    // The exception wins whichever comes first.
+    for (const bool exceptionFirst : {false, true}) {
+      ServiceDay d(date(c.day));
+      if (exceptionFirst && c.exception != 0) d.addException("S", date(c.day), c.exception);
+      d.addPattern("S", c.onWeekday, date(c.start), date(c.end));
+      if (!exceptionFirst && c.exception != 0) d.addException("S", date(c.day), c.exception);
+      d.addException("S", date("20000101"), 2);  // another day: no effect
+      EXPECT_EQ(d.runs("S"), c.runs) << c.name;
+      EXPECT_EQ(d.count(), c.runs ? 1u : 0u) << c.name;
+      EXPECT_FALSE(d.runs("other")) << c.name;
+    }
+  }
+}
+
+TEST(GtfsServiceDayTest, DatesAndWeekdays) {
+  EXPECT_EQ(ServiceDay(date("20260408")).weekdayColumn(), "wednesday");
+  EXPECT_EQ(ServiceDay(date("20260412")).weekdayColumn(), "sunday");
+  EXPECT_EQ(formatDate(date("20260408")), "2026-04-08");
+  EXPECT_TRUE(parseDate("20240229"));
+  for (const char* bad :
+       {"20250229", "20261301", "20260400", "2026048", "2026-4-8", "", "x0260408"}) {
+    EXPECT_FALSE(parseDate(bad)) << bad;
+  }
+}
+
+TEST(GtfsTimeTest, FeedTimesAndMinutesOfTheDay) {
+  struct Case {
+    const char* text;
+    int32_t seconds;  // -1: not a time
+    int32_t minute;
+  } cases[] = {
+      {"07:05:09", 7 * 3600 + 5 * 60 + 9, 7 * 60 + 5},
+      {"7:05:09", 7 * 3600 + 5 * 60 + 9, 7 * 60 + 5},
+      {"23:59:59", 86399, 1439},
+      {"24:00:00", 86400, 0},
+      {"25:10:30", 90630, 70},
+      {"49:01:00", 49 * 3600 + 60, 61},
+      {"24:60:00", -1, 0},
+      {"12:00:60", -1, 0},
+      {"1:2:3", -1, 0},
+      {"12:00", -1, 0},
+      {"-1:00:00", -1, 0},
+      {"1000:00:00", -1, 0},
+      {"", -1, 0},
+  };
+  for (const Case& c : cases) {
+    const auto seconds = parseGtfsTime(c.text);
+    EXPECT_EQ(seconds.value_or(-1), c.seconds) << c.text;
+    if (seconds) {
+      EXPECT_EQ(minuteOfDay(*seconds), c.minute) << c.text;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Names and numbers
+
+TEST(GtfsNamesTest, CleanNamesAreStorableTokens) {
+  struct Case {
+    const char* in;
+    const char* out;
+    std::size_t changes;
+  } cases[] = {
+      {"Harbour Central", "Harbour_Central", 0},
+      {"  two   spaces\tand tab ", "two_spaces_and_tab", 0},
+      {"Market Straße", "Market_Strasse", 1},
+      {"Łódź Fabryczna", "Lódz_Fabryczna", 2},  // ó is in code page 936
+      {"Hillside \xF0\x9F\x9A\x89", "Hillside", 1},
+      {"北京西", "北京西", 0},
+      {"Zürich", "Zürich", 0},  // ü is in code page 936
+      {"100% Park", "100_Park", 1},
+      {"Pier \"A\"", "Pier_'A'", 0},
+      {"#5 Pier", "5_Pier", 0},
+      {"Main#2", "Main#2", 0},
+      {"end", "End", 0},
+      {"Line\x01"
+       "feed",
+       "Linefeed", 1},
+      {"bad \xFF byte", "bad_byte", 1},
+      {"\xF0\x9F\x9A\x89", "", 1},
+  };
+  for (const Case& c : cases) {
+    const CleanName clean = cleanName(c.in);
+    EXPECT_EQ(clean.text, c.out) << c.in;
+    EXPECT_EQ(clean.changes.size(), c.changes) << c.in;
+  }
+}
+
+TEST(GtfsNamesTest, ShortenedToElevenBytes) {
+  const std::unordered_set<std::string> common = {"Caltrain", "Station"};
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"Short", "Short"},
+      {"Exactly_11b", "Exactly_11b"},
+      {"San_Francisco", "San_Francis"},
+      {"San_Francisco_Caltrain", "San_Francis"},
+      {"22nd_St_Caltrain", "22nd_St"},
+      {"Caltrain_Station", "Caltrain"},  // one word always stays
+      {"Harbour_Central", "Harbo_Centr"},
+      {"Universitatsklinikum", "Universitat"},
+      {"a_b_c_d_e_f_g_h", "a_b_c_d_e_f"},
+      {"北京西站南广场", "北京西站南"},
+      {"Zürich_Hauptbahnhof", "Züri_Haupt"},  // ü is two bytes
+  };
+  for (const Case& c : cases) {
+    const std::string out = shortenName(c.in, common);
+    EXPECT_EQ(out, c.out) << c.in;
+    EXPECT_LE(gbkLength(out), kMaxNameBytes) << c.in;
+  }
+  EXPECT_EQ(commonWords({"A_Station", "B_Station", "C", "D_Station"}),
+            (std::unordered_set<std::string>{"Station"}));
+  EXPECT_TRUE(commonWords({"A_Station", "B_Station", "C_Station"}).empty());  // too few names
+}
+
+TEST(GtfsNamesTest, Abbreviations) {
+  const std::unordered_set<std::string> common = {"Caltrain"};
+  struct Case {
+    const char* code;
+    const char* name;
+    const char* out;
+  } cases[] = {
+      {"HBF", "Harbour_Central", "HBF"},
+      {"hbf", "Harbour_Central", "HBF"},
+      {"70011", "San_Francisco_Caltrain", "SF"},
+      {"", "22nd_St_Caltrain", "2S"},
+      {"", "Caltrain", "C"},
+      {"", "Łódź_Fabryczna", "LF"},
+      {"", "(North)_Gate", "NG"},
+      {"", "北京西", ""},
+      {"", "Alpha_Beta_Gamma_Delta_Epsilon_Zeta_Eta_Theta_Iota_Kappa_Lambda", "ABGDEZETIK"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(abbreviationFor(c.code, c.name, common), c.out) << c.name;
+}
+
+TEST(GtfsNumbersTest, CleanNumbers) {
+  struct Case {
+    const char* in;
+    const char* out;
+    bool letterO, changed, shortened;
+  } cases[] = {
+      {"101", "101", false, false, false},
+      {"K1/K2", "K1/K2", false, false, false},
+      {"NO 9", "N09", true, true, false},
+      {"o12", "012", true, true, false},
+      {"re 5", "RE5", false, true, false},
+      {"ÉX-1", "EX1", false, true, false},
+      {"/A//B/", "A/B", false, false, false},
+      {"123456789/123456789/123", "123456789/123456789", false, false, true},
+      {"12345678901234567890123", "1234567890123456789", false, false, true},
+      {"—", "", false, true, false},
+  };
+  for (const Case& c : cases) {
+    const CleanNumber clean = cleanNumber(c.in);
+    EXPECT_EQ(clean.text, c.out) << c.in;
+    EXPECT_EQ(clean.letterO, c.letterO) << c.in;
+    EXPECT_EQ(clean.changed, c.changed) << c.in;
+    EXPECT_EQ(clean.shortened, c.shortened) << c.in;
+  }
+  EXPECT_EQ(countedNumber("S1", 7, 3), "S1007");
+  EXPECT_EQ(countedNumber("RE", 12, 1), "RE12");
+  EXPECT_EQ(countedNumber("A/B", 1, 1), "AB1");
+  EXPECT_EQ(countedNumber("ABCDEFGHIJKLMNPQRSTU", 42, 2), "ABCDEFGHIJKLMNPQR42");
+}
+
+// ---------------------------------------------------------------------------
+// Distances, report, progress, command line
+
+TEST(GtfsDistanceTest, GreatCircleAndUnits) {
+  EXPECT_NEAR(greatCircleKm({0, 0}, {1, 0}), 111.195, 0.001);
+  EXPECT_NEAR(greatCircleKm({50, 8}, {50, 8.07}), 5.003, 0.001);
+  EXPECT_NEAR(greatCircleKm({0, 0}, {0, 180}), 20015.1, 0.1);
+  struct Case {
+    std::vector<double> ratios;
+    double expected, low, high;
+    const char* unit;  // "" for none
+  } cases[] = {
+      {{1000.2, 999.9, 1001}, 1.0, 0.9, 1.12, "m"},
+      {{1.0}, 1.0, 0.9, 1.12, "km"},
+      {{0.6214}, 1.0, 0.9, 1.12, "mi"},
+      {{3281}, 1.0, 0.9, 1.12, "ft"},
+      {{500}, 1.0, 0.9, 1.12, ""},
+      {{1.094, 1.05, 5.0}, 1.08, 0.85, 2.0, "km"},
+      {{1094, 1200, 1010}, 1.08, 0.85, 2.0, "m"},
+      {{0.7}, 1.08, 0.85, 2.0, "mi"},
+      {{}, 1.0, 0.9, 1.12, ""},
+  };
+  for (const Case& c : cases) {
+    const auto unit = guessUnit(c.ratios, c.expected, c.low, c.high);
+    EXPECT_EQ(unit ? std::string(unit->name) : "", c.unit) << c.ratios.size();
+  }
+}
+
+TEST(GtfsReportTest, FirstExamplesThenACount) {
+  ImportReport report;
+  for (int i = 1; i <= 7; ++i) report.warn("trips dropped: x", "trip " + std::to_string(i));
+  report.warn("names changed", "station A");
+  EXPECT_EQ(report.count("trips dropped: x"), 7u);
+  EXPECT_EQ(report.total(), 8u);
+  std::ostringstream few;
+  report.print(few, false, 2);
+  EXPECT_EQ(few.str(),
+            "murlo: warning: trip 1 (trips dropped: x)\n"
+            "murlo: warning: trip 2 (trips dropped: x)\n"
+            "murlo: warning: ... and 5 more (trips dropped: x; --verbose lists all)\n"
+            "murlo: warning: station A (names changed)\n");
+  std::ostringstream all;
+  report.print(all, true, 2);
+  EXPECT_TRUE(contains(all.str(), "trip 7 (trips dropped: x)"));
+}
+
+TEST(GtfsProgressTest, LinesForLargeFilesOnly) {
+  std::ostringstream out;
+  Progress progress(&out);
+  progress.begin("small.txt", 1000);
+  progress.update(500, 10);
+  progress.end(20);
+  EXPECT_EQ(out.str(), "");
+  const uint64_t size = uint64_t{100} << 20;
+  progress.begin("stop_times.txt", size);
+  for (uint64_t done = 0; done < size; done += size / 40) progress.update(done, done / 100);
+  progress.end(12345);
+  const std::string text = out.str();
+  EXPECT_TRUE(contains(text, "murlo: reading stop_times.txt (100 MiB)\n"));
+  EXPECT_TRUE(contains(text, "stop_times.txt: 10% ("));
+  EXPECT_TRUE(contains(text, "stop_times.txt: 90% ("));
+  EXPECT_TRUE(contains(text, "stop_times.txt: done (12345 rows)\n"));
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+}
+
+TEST(GtfsOptionsTest, DefaultsAndValues) {
+  std::string error;
+  const std::vector<std::string_view> args = {"feed.zip", "--route-type=2,109", "out.db",
+                                              "--date",   "20260408",           "--agency",
+                                              "RR",       "--agency",           "Riverside Bus"};
+  const auto line = parseImportCommandLine(args, error);
+  ASSERT_TRUE(line) << error;
+  EXPECT_EQ(line->options.feed, "feed.zip");
+  EXPECT_EQ(line->out, "out.db");
+  EXPECT_EQ(line->options.header, "20260408");
+  EXPECT_EQ(line->options.filter.routeTypes, (std::vector<int32_t>{2, 109}));
+  EXPECT_EQ(line->options.filter.agencies, (std::vector<std::string>{"RR", "Riverside Bus"}));
+  EXPECT_FALSE(line->options.classCode);
+  EXPECT_EQ(line->options.fareColumnCode, '8');
+  EXPECT_EQ(line->options.fareRateCode, 'D');
+  EXPECT_FALSE(line->sourcePath);
+  EXPECT_EQ(defaultClassCode(2), '9');
+  EXPECT_EQ(defaultClassCode(101), 'B');
+  EXPECT_EQ(defaultClassCode(102), '6');
+  EXPECT_EQ(defaultClassCode(103), '7');
+}
+
+// ---------------------------------------------------------------------------
+// Whole imports through the murlo tool
+
+struct Imported {
+  std::shared_ptr<test::TempFile> scratch;  // holds the files
+  test::CommandResult run;
+  source::Timetable timetable;  // the --source written, parsed back
+  std::string db;
+};
+
+// Imports `feed` into a fresh directory; `extra` are further arguments.
+Imported import(const std::string& feed, const std::string& date,
+                const std::vector<std::string>& extra = {}) {
+  Imported result;
+  result.scratch = std::make_shared<test::TempFile>("");
+  const std::string base = result.scratch->dir() + "/import";
+  std::vector<std::string> args = {"import-gtfs", feed,       base + ".db",  "--date",
+                                   date,          "--source", base + ".src", "--quiet"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  result.run = runMurlo(args);
+  result.db = base + ".db";
+  if (result.run.status == 0) {
+    const auto errors = source::parseSource(test::readFile(base + ".src"), result.timetable);
+    EXPECT_TRUE(errors.empty()) << errors.front().message;
+  }
+  return result;
+}
+
+std::vector<std::string> numbers(const source::Timetable& timetable) {
+  std::vector<std::string> out;
+  for (const TrainSpec& train : timetable.trains) out.push_back(train.number);
+  return out;
+}
+
+const TrainSpec* train(const source::Timetable& timetable, const std::string& number) {
+  for (const TrainSpec& t : timetable.trains) {
+    if (t.number == number) return &t;
+  }
+  return nullptr;
+}
+
+std::vector<int32_t> kms(const TrainSpec* t) {
+  std::vector<int32_t> out;
+  if (t != nullptr) {
+    for (const StopSpec& stop : t->stops) out.push_back(stop.distanceKm);
+  }
+  return out;
+}
+
+// A copy of the test feed in a fresh directory, to change.
+class FeedCopy {
+ public:
+  FeedCopy() : scratch_("") { fs::copy(kFeed, dir()); }
+  std::string dir() const { return scratch_.dir() + "/feed"; }
+  std::string file(const std::string& name) const { return dir() + "/" + name; }
+  // Replaces the last field of each data line of stop_times.txt.
+  void mapDistances(double (*change)(double)) const {
+    std::istringstream in(test::readFile(file("stop_times.txt")));
+    std::string out;
+    std::string line;
+    bool header = true;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::size_t comma = line.rfind(',');
+      const std::string last = line.substr(comma + 1);
+      if (!header && !last.empty()) {
+        line = line.substr(0, comma + 1) + std::to_string(change(std::stod(last)));
+      }
+      header = false;
+      out += line + "\n";
+    }
+    writeText(file("stop_times.txt"), out);
+  }
+
+ private:
+  test::TempFile scratch_;
+};
+
+TEST(GtfsImportTest, ServiceDateSelection) {
+  const std::vector<std::string> weekday = {"300", "101", "102", "B71", "RE1",
+                                            "SHU", "SHU", "RE2", "N09", "777"};
+  std::vector<std::string> tuesday = weekday;
+  tuesday.insert(tuesday.begin() + 7, "901");
+  struct Case {
+    const char* date;
+    std::vector<std::string> trains;
+  } cases[] = {
+      {"20260408", weekday},  // Wednesday
+      {"20260406", {"201"}},  // a holiday Monday: weekdays removed, Saturday added
+      {"20260407", tuesday},  // an extra service
+      {"20260411", {"201"}},  // Saturday
+  };
+  for (const Case& c : cases) {
+    const Imported imported = import(kFeed, c.date);
+    ASSERT_EQ(imported.run.status, 0) << c.date << imported.run.err;
+    EXPECT_EQ(numbers(imported.timetable), c.trains) << c.date;
+  }
+  for (const char* none : {"20260412", "20270101"}) {  // a Sunday, after the calendar
+    const Imported imported = import(kFeed, none);
+    EXPECT_EQ(imported.run.status, 1) << none;
+    EXPECT_TRUE(contains(imported.run.err, "no usable trip runs on")) << imported.run.err;
+    EXPECT_FALSE(fs::exists(imported.db)) << none;
+  }
+}
+
+TEST(GtfsImportTest, SummaryAndWhatWasLeftOut) {
+  const Imported imported = import(kFeed, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  EXPECT_TRUE(contains(imported.run.out, ": 11 stations, 10 trains, 30 stops; trips of 2026-04-08"))
+      << imported.run.out;
+  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 1);
+  const std::string& err = imported.run.err;
+  EXPECT_TRUE(contains(err, "stop_times.txt:40: trip S1-bad: stop NOPE is not in stops.txt"));
+  EXPECT_TRUE(contains(err, "trips.txt:13: trip S1-one: 1 stop time (trips dropped"));
+  EXPECT_TRUE(contains(err, "stop_times.txt:42: trip S1-back (trips dropped: times go backwards)"));
+}
+
+TEST(GtfsImportTest, DirectTrainsMatchAHandCount) {
+  const Imported imported = import(kFeed, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  struct Case {
+    const char* from;
+    const char* to;
+    std::vector<std::string> trains;
+  } cases[] = {
+      {"Harbo_Centr", "Hillside", {"101"}},
+      {"Hillside", "Harbo_Centr", {"102", "N09"}},
+      {"Harbo_Centr", "Konigsplatz", {"300", "101", "SHU", "SHU", "777"}},
+      {"Konigsplatz", "Harbo_Centr", {"102"}},
+      {"Marke_Stras", "Harbo_Centr", {"102", "N09"}},
+      {"Harbo_Centr", "Airport", {"RE1"}},
+      {"Airport", "Mill2", {"RE2"}},
+      {"Universitat", "Universita2", {"RE2"}},
+      {"Depot", "中山路", {"B71"}},
+      {"Mill", "Mill2", {}},
+  };
+  for (const Case& c : cases) {
+    const auto result = runMurlo({"direct", c.from, c.to, "--db", imported.db, "--raw"});
+    ASSERT_EQ(result.status, 0) << c.from << " " << c.to << result.err;
+    std::vector<std::string> found;
+    for (const std::string& line : test::splitTerminated(result.out, '*')) {
+      const auto fields = test::splitTerminated(line, '|');
+      if (fields.size() > 2) found.push_back(fields[2]);
+    }
+    EXPECT_EQ(found, c.trains) << c.from << " -> " << c.to;
+  }
+}
+
+TEST(GtfsImportTest, TimesPastMidnight) {
+  const Imported imported = import(kFeed, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  const TrainSpec* night = train(imported.timetable, "N09");
+  ASSERT_NE(night, nullptr);
+  ASSERT_EQ(night->stops.size(), 3u);
+  EXPECT_EQ(night->stops[0].departure, 23 * 60 + 50);
+  EXPECT_EQ(night->stops[1].arrival, 20);  // 24:20:00
+  EXPECT_EQ(night->stops[1].departure, 21);
+  EXPECT_EQ(night->stops[2].arrival, 70);  // 25:10:00
+  // 24:30 departs after 23:50 on the service day: the last train.
+  EXPECT_EQ(imported.timetable.trains.back().number, "777");
+  EXPECT_EQ(imported.timetable.trains.back().stops[0].departure, 30);
+  // The day-rollover rule recovers the journey's length.
+  const auto direct = runMurlo({"direct", "Hillside", "Harbo_Centr", "--db", imported.db, "--raw"});
+  EXPECT_TRUE(contains(direct.out, "|N09|Hillside|23:50|Harbo_Centr|01:10|Hillside|Harbo_Centr|"));
+  EXPECT_TRUE(contains(direct.out, "|-|01:20|")) << direct.out;
+}
+
+TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
+  const std::vector<int32_t> alongShape = {0, 5, 11, 16, 22};
+  const std::vector<int32_t> straight = {0, 5, 10, 15, 20};
+  struct Case {
+    const char* name;
+    double (*change)(double);  // applied to the distances of stop_times.txt and shapes.txt
+    bool dropShapes;
+    const char* how;
+    std::vector<int32_t> km101;
+  } cases[] = {
+      {"metres, told by the shapes", nullptr, false, "shape_dist_traveled in m, from 2 shapes",
+       alongShape},
+      {"metres, told by the stops", nullptr, true,
+       "shape_dist_traveled in m, from the stops of 2 trips", alongShape},
+      {"kilometres", [](double d) { return d / 1000; }, false, "in km, from 2 shapes", alongShape},
+      {"miles", [](double d) { return d / 1609.344; }, false, "in mi, from 2 shapes", alongShape},
+      {"feet", [](double d) { return d / 0.3048; }, false, "in ft, from 2 shapes", alongShape},
+      {"no unit fits", [](double d) { return d * 7; }, true, "great-circle distances", straight},
+  };
+  for (const Case& c : cases) {
+    FeedCopy feed;
+    if (c.change != nullptr) {
+      feed.mapDistances(c.change);
+      std::string shapes = test::readFile(feed.file("shapes.txt"));
+      std::istringstream in(shapes);
+      std::string out, line;
+      std::getline(in, line);
+      out = line + "\n";
+      while (std::getline(in, line)) {
+        const std::size_t comma = line.rfind(',');
+        out += line.substr(0, comma + 1) +
+               std::to_string(c.change(std::stod(line.substr(comma + 1)))) + "\n";
+      }
+      writeText(feed.file("shapes.txt"), out);
+    }
+    if (c.dropShapes) fs::remove(feed.file("shapes.txt"));
+    const Imported imported = import(feed.dir(), "20260408", {"--verbose"});
+    ASSERT_EQ(imported.run.status, 0) << c.name << imported.run.err;
+    EXPECT_TRUE(contains(imported.run.err, c.how)) << c.name << ": " << imported.run.err;
+    EXPECT_EQ(kms(train(imported.timetable, "101")), c.km101) << c.name;
+    // Trips without distances are measured along their stops' coordinates.
+    EXPECT_EQ(kms(train(imported.timetable, "N09")), (std::vector<int32_t>{0, 10, 20})) << c.name;
+  }
+}
+
+TEST(GtfsImportTest, InconsistentDistancesFallBackToCoordinates) {
+  FeedCopy feed;
+  std::string times = test::readFile(feed.file("stop_times.txt"));
+  const std::string mill = "S1-101,,,MA,40,16424.3";
+  times.replace(times.find(mill), mill.size(), "S1-101,,,MA,40,3000.0");  // decreasing
+  writeText(feed.file("stop_times.txt"), times);
+  const Imported imported = import(feed.dir(), "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  EXPECT_EQ(kms(train(imported.timetable, "101")), (std::vector<int32_t>{0, 5, 10, 15, 20}));
+  EXPECT_EQ(kms(train(imported.timetable, "102")), (std::vector<int32_t>{0, 5, 11, 16, 22}));
+  EXPECT_TRUE(contains(imported.run.err, "trip S1-101 (trips measured along coordinates"));
+}
+
+TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {
+  const Imported imported = import(kFeed, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"Harbo_Centr", "HBF"}, {"Konigsplatz", "K"}, {"Marke_Stras", "MS"}, {"Mill", "M"},
+      {"Hillside", "H"},      {"Mill2", "M"},       {"Airport", "A"},      {"Universitat", "U"},
+      {"Universita2", "U"},   {"中山路", "S10"},    {"Depot", "D"}};
+  ASSERT_EQ(imported.timetable.stations.size(), expected.size());
+  for (std::size_t s = 0; s < expected.size(); ++s) {
+    EXPECT_EQ(imported.timetable.stations[s].name, test::gbk(expected[s].first)) << s;
+    EXPECT_EQ(imported.timetable.stations[s].abbreviation, expected[s].second) << s;
+  }
+  const std::string& err = imported.run.err;
+  for (const char* warning :
+       {"station KP 'Königsplatz': ö as o", "station MS 'Market Straße': ß as ss",
+        "U+1F689 dropped", "station HBF: 'Harbour_Central' as 'Harbo_Centr'",
+        "station MB: 'Mill' as 'Mill2' (station names: numbered",
+        "'Universitatsbibliothek' as 'Universita2'",
+        "trip NX-1: 'NO 9' as 'N09' (train numbers: letter O written as digit 0)",
+        "trip B7-1: 'B7 1' as 'B71'"}) {
+    EXPECT_TRUE(contains(err, warning)) << warning << "\n" << err;
+  }
+  // Platforms 1 and 2 of Harbour Central are one station; train 300 calls
+  // at both in turn and so at the station once, leaving from platform 2.
+  const TrainSpec* loop = train(imported.timetable, "300");
+  ASSERT_NE(loop, nullptr);
+  ASSERT_EQ(loop->stops.size(), 2u);
+  EXPECT_EQ(loop->stops[0].departure, 6 * 60 + 3);
+}
+
+TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
+  const Imported imported = import(kFeed, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  test::TempFile scratch("");
+  const auto dump = runMurlo({"dump", imported.db, scratch.dir() + "/dump.src"});
+  EXPECT_EQ(dump.status, 0);
+  EXPECT_EQ(dump.err, "");
+  const auto build = runMurlo({"build", scratch.dir() + "/dump.src", scratch.dir() + "/again.db"});
+  EXPECT_EQ(build.status, 0) << build.err;
+  EXPECT_EQ(test::readFile(scratch.dir() + "/again.db"), test::readFile(imported.db));
+  // The --source written builds the same file too.
+  std::string compiled;
+  EXPECT_FALSE(source::compileTimetable(imported.timetable, compiled));
+  EXPECT_EQ(compiled, test::readFile(imported.db));
+}
+
+TEST(GtfsImportTest, ZippedFeedGivesTheSameDatabase) {
+  std::vector<ZipItem> flat, inFolder;
+  for (const auto& entry : fs::directory_iterator(kFeed)) {
+    const std::string name = entry.path().filename().string();
+    const std::string data = test::readFile(entry.path().string());
+    flat.push_back({name, data, static_cast<uint16_t>(name == "stops.txt" ? 0 : 8)});
+    inFolder.push_back({"export/" + name, data});
+  }
+  const Imported folder = import(kFeed, "20260408");
+  ASSERT_EQ(folder.run.status, 0) << folder.run.err;
+  for (const auto& items : {flat, inFolder}) {
+    const test::TempFile zip(makeZip(items), "feed.zip");
+    const Imported zipped = import(zip.path(), "20260408");
+    ASSERT_EQ(zipped.run.status, 0) << zipped.run.err;
+    EXPECT_EQ(test::readFile(zipped.db), test::readFile(folder.db));
+  }
+}
+
+TEST(GtfsImportTest, RouteTypeAndAgencyFilters) {
+  const std::vector<std::string> rail = {"300", "101", "102", "RE1", "SHU",
+                                         "SHU", "RE2", "N09", "777"};
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> trains;
+  } cases[] = {
+      {"rail takes its extended types", {"--route-type", "2"}, rail},
+      {"exact types", {"--route-type=109,3"}, {"B71", "RE1", "RE2"}},
+      {"bus", {"--route-type", "3"}, {"B71"}},
+      {"agency by name", {"--agency", "Riverside Bus"}, {"B71"}},
+      {"agency by id", {"--agency", "RR"}, rail},
+      {"both", {"--agency", "RR", "--route-type", "109"}, {"RE1", "RE2"}},
+  };
+  for (const Case& c : cases) {
+    const Imported imported = import(kFeed, "20260408", c.args);
+    ASSERT_EQ(imported.run.status, 0) << c.name << imported.run.err;
+    EXPECT_EQ(numbers(imported.timetable), c.trains) << c.name;
+  }
+  const Imported bus = import(kFeed, "20260408", {"--route-type", "3"});
+  EXPECT_EQ(bus.timetable.stations.size(), 2u);  // stations no train calls at are left out
+}
+
+TEST(GtfsImportTest, CodesAndHeaderFromOptions) {
+  const Imported imported = import(
+      kFeed, "20260408", {"--class", "A", "--columns", "C", "--rate", "F", "--header", "RIVER-26"});
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  EXPECT_EQ(imported.timetable.header, "RIVER-26");
+  for (const TrainSpec& t : imported.timetable.trains) {
+    EXPECT_EQ(t.classCode, 'A');
+    EXPECT_EQ(t.fareColumnCode, 'C');
+    EXPECT_EQ(t.fareRateCode, 'F');
+  }
+  const Imported defaults = import(kFeed, "20260408");
+  EXPECT_EQ(defaults.timetable.header, "20260408");
+  EXPECT_EQ(defaults.timetable.trains.front().classCode, '9');
+  EXPECT_EQ(defaults.timetable.trains.front().fareColumnCode, '8');
+  EXPECT_EQ(defaults.timetable.trains.front().fareRateCode, 'D');
+}
+
+// A feed of one route running daily: `stops` is stops.txt's rows after its
+// header (stop_id,stop_name,stop_lat,stop_lon); each trip calls at its stops
+// a minute apart from 06:00.
+struct SyntheticTrip {
+  std::string id;
+  std::vector<std::string> stops;
+};
+void writeSyntheticFeed(const std::string& dir, const std::string& stops,
+                        const std::vector<SyntheticTrip>& trips) {
+  fs::create_directories(dir);
+  writeText(dir + "/routes.txt", "route_id,route_type,route_short_name\nR,2,R\n");
+  writeText(dir + "/calendar.txt",
+            "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,"
+            "end_date\nD,1,1,1,1,1,1,1,20260101,20261231\n");
+  writeText(dir + "/stops.txt", "stop_id,stop_name,stop_lat,stop_lon\n" + stops);
+  std::string tripRows = "route_id,service_id,trip_id\n";
+  std::string times = "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n";
+  for (const SyntheticTrip& trip : trips) {
+    tripRows += "R,D," + trip.id + "\n";
+    for (std::size_t k = 0; k < trip.stops.size(); ++k) {
+      const std::size_t minutes = 6 * 60 + k;
+      char time[48];
+      std::snprintf(time, sizeof time, "%02zu:%02zu:00", minutes / 60, minutes % 60);
+      times += trip.id + "," + time + "," + time + "," + trip.stops[k] + "," +
+               std::to_string(k + 1) + "\n";
+    }
+  }
+  writeText(dir + "/trips.txt", tripRows);
+  writeText(dir + "/stop_times.txt", times);
+}
+
+std::string stopRows(int count, double step, bool alongEquator) {
+  std::string rows;
+  for (int i = 0; i < count; ++i) {
+    const double position = i * step;
+    rows += "P" + std::to_string(i) + ",Place " + std::to_string(i) + "," +
+            std::to_string(alongEquator ? 0.0 : position) + "," +
+            std::to_string(alongEquator ? position : 0.0) + "\n";
+  }
+  return rows;
+}
+
+std::vector<std::string> stopIds(int first, int count) {
+  std::vector<std::string> ids;
+  for (int i = first; i < first + count; ++i) ids.push_back("P" + std::to_string(i));
+  return ids;
+}
+
+TEST(GtfsImportTest, LongTripsAreSplitAndFarOnesCut) {
+  test::TempFile scratch("");
+  const std::string dir = scratch.dir() + "/feed";
+  // 250 stops 1.1 km apart; and stops a quarter of the earth apart.
+  writeSyntheticFeed(
+      dir,
+      stopRows(250, 0.01, false) +
+          "F0,Far 0,0,0\nF1,Far 1,0,60\nF2,Far 2,0,120\nF3,Far 3,0,180\nG0,Gone 0,0,0\nG1,Gone "
+          "1,0,95\n",
+      {{"long", stopIds(0, 250)}, {"far", {"F0", "F1", "F2", "F3"}}, {"gone", {"G0", "G1"}}});
+  const Imported imported = import(dir, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  const auto& trains = imported.timetable.trains;
+  ASSERT_EQ(trains.size(), 4u);  // three parts of "long", one of "far"
+  std::vector<std::size_t> sizes;
+  for (const TrainSpec& t : trains) sizes.push_back(t.stops.size());
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{100, 2, 100, 52}));
+  // The parts overlap at the stop where they meet, each measured from its start.
+  EXPECT_EQ(trains[2].stops.front().station, trains[0].stops.back().station);
+  EXPECT_EQ(trains[0].stops.back().arrival, 6 * 60 + 99);
+  EXPECT_EQ(trains[2].stops.front().departure, 6 * 60 + 99);
+  EXPECT_EQ(trains[2].stops.front().distanceKm, 0);
+  EXPECT_EQ(trains[3].stops.front().station, trains[2].stops.back().station);
+  EXPECT_EQ(kms(&trains[1]), (std::vector<int32_t>{0, 6672}));
+  const std::string& err = imported.run.err;
+  EXPECT_TRUE(
+      contains(err, "trip long: 250 stops as 3 trains R1 (trips split: more than 100 stops)"))
+      << err;
+  EXPECT_TRUE(contains(err, "trip far: 20015 km, ends after 2 of 4 stops (trains cut"));
+  EXPECT_TRUE(contains(err, "trip gone: 10564 km (trains dropped: more than 9999 km"));
+}
+
+TEST(GtfsImportTest, DatabaseCapacityIsReported) {
+  test::TempFile scratch("");
+  {  // 10,001 trips
+    std::vector<SyntheticTrip> trips;
+    for (int i = 0; i < 10001; ++i) trips.push_back({"t" + std::to_string(i), {"P0", "P1"}});
+    writeSyntheticFeed(scratch.dir() + "/trains", stopRows(2, 0.01, false), trips);
+    const Imported imported = import(scratch.dir() + "/trains", "20260408");
+    ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+    EXPECT_EQ(imported.timetable.trains.size(), 10000u);
+    EXPECT_TRUE(contains(
+        imported.run.err,
+        "trip t10000: train R10001 (trains dropped: a database holds at most 10000 trains)"))
+        << imported.run.err;
+    EXPECT_TRUE(contains(imported.run.out, "2 stations, 10000 trains, 20000 stops"));
+  }
+  {  // 101 trips of 100 stations each
+    std::vector<SyntheticTrip> trips;
+    for (int i = 0; i < 101; ++i) trips.push_back({"t" + std::to_string(i), stopIds(i * 100, 100)});
+    writeSyntheticFeed(scratch.dir() + "/stations", stopRows(10100, 0.001, false), trips);
+    const Imported imported = import(scratch.dir() + "/stations", "20260408");
+    ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+    EXPECT_EQ(imported.timetable.stations.size(), 10000u);
+    EXPECT_TRUE(
+        contains(imported.run.err,
+                 "trip t100: train R101 (trains dropped: a database holds at most 10000 stations)"))
+        << imported.run.err;
+    EXPECT_TRUE(contains(imported.run.out, "10000 stations, 100 trains, 10000 stops"));
+  }
+}
+
+TEST(GtfsImportTest, ErrorsNameTheFileAndLine) {
+  struct Case {
+    const char* name;
+    void (*breakFeed)(const FeedCopy&);
+    std::vector<std::string> args;  // after FEED OUT
+    int status;
+    const char* message;
+  } cases[] = {
+      {"no stops.txt",
+       [](const FeedCopy& f) { fs::remove(f.file("stops.txt")); },
+       {"--date", "20260408"},
+       1,
+       "stops.txt: the feed has no stops.txt"},
+      {"no calendar",
+       [](const FeedCopy& f) {
+         fs::remove(f.file("calendar.txt"));
+         fs::remove(f.file("calendar_dates.txt"));
+       },
+       {"--date", "20260408"},
+       1,
+       "neither calendar.txt nor calendar_dates.txt"},
+      {"missing column",
+       [](const FeedCopy& f) { writeText(f.file("trips.txt"), "route_id,service_id\nS1,WK\n"); },
+       {"--date", "20260408"},
+       1,
+       "trips.txt:1: the required column trip_id is missing"},
+      {"open quote",
+       [](const FeedCopy& f) {
+         writeText(f.file("stops.txt"), test::readFile(f.file("stops.txt")) + "XX,\"Open,1,1\n");
+       },
+       {"--date", "20260408"},
+       1,
+       "stops.txt:17: a quoted field has no closing quote"},
+      {"unknown agency",
+       [](const FeedCopy&) {},
+       {"--date", "20260408", "--agency", "Ferry"},
+       1,
+       "no agency has the id or name Ferry (the feed has: Riverside Rail, Riverside Bus)"},
+      {"no date", [](const FeedCopy&) {}, {}, 2, "import-gtfs needs --date YYYYMMDD"},
+      {"bad date", [](const FeedCopy&) {}, {"--date", "20260230"}, 2, "--date takes a date"},
+      {"bad class",
+       [](const FeedCopy&) {},
+       {"--date", "20260408", "--class", "5"},
+       2,
+       "--class takes one of"},
+      {"bad route type",
+       [](const FeedCopy&) {},
+       {"--date", "20260408", "--route-type", "rail"},
+       2,
+       "--route-type takes"},
+      {"long header",
+       [](const FeedCopy&) {},
+       {"--date", "20260408", "--header", "ELEVEN-BYTE"},
+       2,
+       "--header takes at most 10 bytes"},
+      {"unknown option",
+       [](const FeedCopy&) {},
+       {"--date", "20260408", "--fast"},
+       2,
+       "unknown option --fast"},
+  };
+  for (const Case& c : cases) {
+    FeedCopy feed;
+    c.breakFeed(feed);
+    const std::string out = feed.dir() + "/../out.db";
+    std::vector<std::string> args = {"import-gtfs", feed.dir(), out};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto result = runMurlo(args);
+    EXPECT_EQ(result.status, c.status) << c.name;
+    EXPECT_TRUE(contains(result.err, c.message)) << c.name << ": " << result.err;
+    EXPECT_EQ(result.out, "") << c.name;
+    EXPECT_FALSE(fs::exists(out)) << c.name;
+  }
+  const auto missing =
+      runMurlo({"import-gtfs", "/nonexistent/feed", "/tmp/x.db", "--date", "20260408"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(contains(missing.err, "cannot open /nonexistent/feed")) << missing.err;
+  const test::TempFile text("not a zip", "feed.zip");
+  const auto notZip =
+      runMurlo({"import-gtfs", text.path(), text.dir() + "/x.db", "--date", "20260408"});
+  EXPECT_EQ(notZip.status, 1);
+  EXPECT_TRUE(contains(notZip.err, "is not a zip file")) << notZip.err;
+}
+
+// Damaged feeds and zip files are refused or read, never a crash (the
+// sanitizers watch): bytes changed, CSV punctuation inserted, files cut.
+TEST(GtfsImportTest, DamagedFeedsNeverCrash) {
+  std::mt19937 random(20260408);
+  const auto pick = [&](std::size_t n) {
+    return static_cast<std::size_t>(std::uniform_int_distribution<std::size_t>(0, n - 1)(random));
+  };
+  const auto damage = [&](std::string bytes) {
+    if (bytes.empty()) return bytes;
+    const std::size_t edits = 1 + pick(4);
+    for (std::size_t e = 0; e < edits && !bytes.empty(); ++e) {
+      const std::size_t at = pick(bytes.size());
+      switch (pick(4)) {
+        case 0: bytes[at] = static_cast<char>(pick(256)); break;
+        case 1: bytes.insert(at, 1, ",\"\n\r"[pick(4)]); break;
+        case 2: bytes.resize(at); break;
+        default: bytes.erase(at, 1 + pick(8)); break;
+      }
+    }
+    return bytes;
+  };
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kFeed))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  const auto tryImport = [](const std::string& feed, int round) {
+    ImportOptions options;
+    options.feed = feed;
+    options.filter.date = *parseDate("20260408");
+    ImportReport report;
+    Progress progress(nullptr);
+    try {
+      importFeed(options, report, progress);
+    } catch (const FeedError& e) {
+      // Refused with a message: fine, unless the import itself broke a rule.
+      EXPECT_FALSE(contains(e.what(), "internal error")) << "round " << round << ": " << e.what();
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << "round " << round << ": " << e.what();
+    }
+  };
+  for (int round = 0; round < 150; ++round) {
+    FeedCopy feed;
+    const std::string file = feed.file(names[pick(names.size())]);
+    writeText(file, damage(test::readFile(file)));
+    tryImport(feed.dir(), round);
+  }
+  std::vector<ZipItem> items;
+  for (const std::string& name : names) items.push_back({name, test::readFile(kFeed + "/" + name)});
+  const std::string zip = makeZip(items);
+  for (int round = 0; round < 150; ++round) {
+    const test::TempFile damaged(damage(zip), "feed.zip");
+    tryImport(damaged.path(), round);
+  }
+}
+
+}  // namespace
+}  // namespace murlo

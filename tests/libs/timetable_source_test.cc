@@ -1,0 +1,224 @@
+// The timetable source format: what build refuses, and dump/build round trips.
+#include "timetable_source/timetable_source.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "db/loader.h"
+#include "support/test_support.h"
+
+namespace murlo {
+namespace {
+
+using source::Diagnostic;
+using source::Timetable;
+
+constexpr const char* kValid = R"(# A small network.
+header "CN-TEST"
+station 北京 BJ
+station 天津 TJ
+station 天津 TJN as 天津#2
+
+train T1/T2 class 1 columns F rate D
+  北京      -     08:00     0
+  天津#2  09:30     -     137
+end
+train K5 class 3 columns 8 rate E
+  天津    -      23:30    0
+  北京  01:05    -      137
+end
+)";
+
+std::string compiled(const std::string& text) {
+  Timetable timetable;
+  const auto errors = source::parseSource(text, timetable);
+  EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors[0].message);
+  std::string file;
+  EXPECT_FALSE(source::compileTimetable(timetable, file).has_value());
+  return file;
+}
+
+std::string dumped(const std::string& file, std::vector<std::string>* warningsOut = nullptr) {
+  std::vector<std::string> warnings;
+  const std::string text = source::dumpSource(test::loadBytes(file), warnings);
+  if (warningsOut != nullptr) *warningsOut = warnings;
+  return text;
+}
+
+TEST(TimetableSourceTest, CompilesTheWorkedExampleByteForByte) {
+  const std::string source = R"(header "EXAMPLE-01"
+station 北京 BJ
+station 天津 TJ
+train T1/T2 class 1 columns F rate D
+  北京 - 08:00 0
+  天津 09:30 - 137
+end
+train K5 class 3 columns 8 rate D
+  天津 - 23:30 0
+  北京 01:05 - 137
+end
+)";
+  EXPECT_EQ(compiled(source), test::packOrFail(test::workedExampleSections()));
+}
+
+TEST(TimetableSourceTest, DumpThenBuildGivesTheSameFile) {
+  const std::string file = compiled(kValid);
+  std::vector<std::string> warnings;
+  const std::string text = dumped(file, &warnings);
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_NE(text.find("as 天津#2"), std::string::npos);
+  EXPECT_EQ(compiled(text), file);
+}
+
+// Random consistent networks survive dump and build unchanged, duplicate
+// names, first arrivals kept as written and odd headers included.
+TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
+  std::mt19937 random(7);
+  const char* names[] = {"甲", "乙", "丙", "丁", "北京西", "A1", "€站"};
+  for (int round = 0; round < 40; ++round) {
+    std::vector<StationSpec> stations;
+    const int stationCount = 2 + static_cast<int>(random() % 6);
+    for (int s = 0; s < stationCount; ++s) {
+      stations.push_back({test::gbk(names[random() % 7]), "S" + std::to_string(s)});
+    }
+    std::vector<TrainSpec> trains;
+    for (int t = 0; t < 1 + static_cast<int>(random() % 5); ++t) {
+      TrainSpec train{"K" + std::to_string(t) + "/Z9",
+                      "1234678909AB"[random() % 12],
+                      "123456789ABCDEF"[random() % 15],
+                      static_cast<char>('D' + random() % 21),
+                      {}};
+      int km = 0;
+      const int stops = 2 + static_cast<int>(random() % 5);
+      for (int k = 0; k < stops; ++k) {
+        km += static_cast<int>(random() % 300);
+        train.stops.push_back({static_cast<int32_t>(random() % static_cast<unsigned>(stationCount)),
+                               static_cast<int32_t>(random() % 1440),
+                               static_cast<int32_t>(random() % 1440), km});
+      }
+      trains.push_back(train);
+    }
+    // Every station called at.
+    TrainSpec sweep{"G1", 'B', 'F', 'D', {}};
+    for (int s = 0; s < stationCount; ++s) sweep.stops.push_back({s, 0, 0, s});
+    trains.push_back(sweep);
+    std::string header = round % 2 == 0 ? "H\xFF\x01" : test::gbk("时刻");
+    TimetableDb db = buildTimetable(header, stations, trains);
+    PlainSections plain;
+    ASSERT_FALSE(plainSectionsOf(db, plain).has_value());
+    const std::string file = test::packOrFail(plain);
+    std::vector<std::string> warnings;
+    const std::string text = dumped(file, &warnings);
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    EXPECT_EQ(compiled(text), file) << text;
+  }
+}
+
+struct ErrorCase {
+  const char* name;
+  std::string source;
+  int line;
+  const char* message;  // part of the error
+};
+
+class SourceErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(SourceErrorTest, NamesTheLine) {
+  const ErrorCase& c = GetParam();
+  Timetable timetable;
+  const std::vector<Diagnostic> errors = source::parseSource(c.source, timetable);
+  ASSERT_FALSE(errors.empty());
+  EXPECT_EQ(errors[0].line, c.line);
+  EXPECT_NE(errors[0].message.find(c.message), std::string::npos) << errors[0].message;
+}
+
+const std::string kTwo = "station 甲 J\nstation 乙 Y\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Source, SourceErrorTest,
+    ::testing::Values(
+        ErrorCase{"UnknownKeyword", kTwo + "stasion 丙 B\n", 3, "unknown keyword"},
+        ErrorCase{"UndeclaredStation",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 丙 09:00 - 10\nend\n",
+                  5, "not declared"},
+        ErrorCase{"RepeatedName", kTwo + "station 甲 J2\n", 3, "already declared on line 1"},
+        ErrorCase{"LabelTaken", kTwo + "station 甲 J2 as 乙\n", 3, "already a station name"},
+        ErrorCase{"KeywordAsName", "station end E\n", 1, "cannot be a keyword"},
+        ErrorCase{"CommentAsLabel", kTwo + "station 甲 J2 as #2\n", 3, "cannot be a keyword"},
+        ErrorCase{"NameTooLong", "station 乌鲁木齐南东站 W\n", 1, "at most 11"},
+        ErrorCase{"NameNotInCodePage", "station ก J\n", 1, "code page 936"},
+        ErrorCase{"BadAbbreviation", "station 甲 J-1\n", 1, "abbreviation"},
+        ErrorCase{"NumberWithO",
+                  kTwo + "train KO1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+                  3, "without O"},
+        ErrorCase{"LowerCaseNumber",
+                  kTwo + "train k1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+                  3, "capital letters"},
+        ErrorCase{"UnknownClass",
+                  kTwo + "train K1 class 5 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+                  3, "class code 5"},
+        ErrorCase{"MissingKey",
+                  kTwo + "train K1 class 1 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+                  "expected: train"},
+        ErrorCase{"RepeatedKey",
+                  kTwo + "train K1 class 1 class 2 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+                  "given twice"},
+        ErrorCase{"BadTime",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 24:00 0\n 乙 09:00 - 10\nend\n",
+                  4, "not a time"},
+        ErrorCase{"DashInTheMiddle",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - - 0\n 乙 09:00 - 10\nend\n", 4,
+                  "only the last stop"},
+        ErrorCase{"DecreasingDistance",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 50\n 乙 09:00 - 10\nend\n",
+                  5, "less than the stop before"},
+        ErrorCase{
+            "DistanceTooLarge",
+            kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10000\nend\n", 5,
+            "0 to 9999"},
+        ErrorCase{"OneStop", kTwo + "train K1 class 1 columns F rate D\n 甲 - - 0\nend\n", 3,
+                  "2 to 100"},
+        ErrorCase{"MissingEnd",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\n", 3,
+                  "no 'end'"},
+        ErrorCase{"StationNeverCalled",
+                  kTwo + "station 丙 B\ntrain K1 class 1 columns F rate D\n 甲 - 08:00 0\n"
+                         " 乙 09:00 - 10\nend\n",
+                  3, "no train calls"},
+        ErrorCase{"HeaderTooLong", "header \"ELEVEN BYTES\"\n" + kTwo, 1, "at most 10"},
+        ErrorCase{"HeaderAfterStations", kTwo + "header \"X\"\n", 3, "before stations"},
+        ErrorCase{"UnclosedQuote", "header \"X\n", 1, "closing quote"},
+        ErrorCase{
+            "TooManyTokensInStop",
+            kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0 9\n 乙 09:00 - 10\nend\n", 4,
+            "expected a stop"}),
+    test::CaseName());
+
+TEST(TimetableSourceTest, DumpOfABrokenFileShowsWhatItHoldsAndWarns) {
+  TimetableDb db = test::workedExampleDb();
+  db.trainStopLists = TextList();
+  db.trainStopLists.push_back("000000000800000000090930000001370000");  // station 9, partial
+  db.trainStopLists.push_back("000199990000000000000105000001xx");      // bad time, distance
+  db.trainClassCodes = "1";
+  PlainSections plain;
+  ASSERT_FALSE(plainSectionsOf(db, plain).has_value());
+  std::vector<std::string> warnings;
+  const std::string text = dumped(test::packOrFail(plain), &warnings);
+  const std::string all = [&] {
+    std::string joined;
+    for (const std::string& w : warnings) joined += w + "\n";
+    return joined;
+  }();
+  for (const char* expected : {"outside the station table", "partial record", "not a time",
+                               "not a number", "class codes", "call lists differ"}) {
+    EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
+  }
+  EXPECT_NE(text.find("# warning: "), std::string::npos);
+  Timetable timetable;
+  EXPECT_FALSE(source::parseSource(text, timetable).empty());  // and build refuses it
+}
+
+}  // namespace
+}  // namespace murlo
