@@ -80,8 +80,8 @@ void floorPass(benchmark::State& state, const Network& n) {
 }
 
 void loadOnce(benchmark::State& state, const Network& n) {
-  TimetableDb db;
-  if (loadDatabaseFile(n.path, db) != LoadResult::kLoaded) state.SkipWithError("load failed");
+  std::shared_ptr<const LoadedDatabase> db;
+  if (loadDatabase(n.path, db) != LoadResult::kLoaded) state.SkipWithError("load failed");
   benchmark::DoNotOptimize(db);
 }
 
@@ -156,12 +156,14 @@ void memoryBenchmark(benchmark::State& state, NetworkSize size) {
     ::malloc_trim(0);
     const std::size_t residentBefore = residentBytes();
     const std::size_t heapBefore = heapBytesInUse();
-    auto db = std::make_unique<TimetableDb>();
-    if (loadDatabaseFile(n.path, *db) != LoadResult::kLoaded) state.SkipWithError("load failed");
+    std::shared_ptr<const LoadedDatabase> db;
+    if (loadDatabase(n.path, db) != LoadResult::kLoaded) state.SkipWithError("load failed");
     ::malloc_trim(0);
     resident = static_cast<double>(residentBytes()) - static_cast<double>(residentBefore);
     heap = static_cast<double>(heapBytesInUse()) - static_cast<double>(heapBefore);
-    for (int64_t t = 0; t < db->trainCount; ++t) benchmark::DoNotOptimize(wholeRunLine(*db, t));
+    for (TrainIndex t(0); t.value() < db->tables().trainCount(); ++t) {
+      benchmark::DoNotOptimize(db->wholeRunLines().line(db->tables(), t));
+    }
     ::malloc_trim(0);
     residentWithLines = static_cast<double>(residentBytes()) - static_cast<double>(residentBefore);
     benchmark::DoNotOptimize(db);
@@ -188,7 +190,7 @@ void oursBenchmark(benchmark::State& state, NetworkSize size, std::string kind,
   const QueryCase& c = n.queryCase(kind, variant);
   Outcome outcome;
   for (auto _ : state) {
-    outcome = c.ours(n.db);
+    outcome = c.ours(*n.db);
     benchmark::DoNotOptimize(outcome);
   }
   count(state, outcome);
@@ -201,13 +203,14 @@ void oursFirstBenchmark(benchmark::State& state, NetworkSize size, std::string k
   useMemory(Memory::kReused);
   const Network& n = network(size);
   const QueryCase& c = n.queryCase(kind, variant);
-  TimetableDb db = n.db;
+  std::unique_ptr<LoadedDatabase> db;
   Outcome outcome;
   for (auto _ : state) {
     state.PauseTiming();
-    prepareWholeRunLines(db);
+    db.reset();
+    db = std::make_unique<LoadedDatabase>(n.db->tables());
     state.ResumeTiming();
-    outcome = c.ours(db);
+    outcome = c.ours(*db);
     benchmark::DoNotOptimize(outcome);
   }
   count(state, outcome);
@@ -236,7 +239,7 @@ void sqliteBenchmark(benchmark::State& state, NetworkSize size, std::string kind
 const std::string& hubResultText(NetworkSize size) {
   static std::map<NetworkSize, std::string> texts;
   auto& text = texts[size];
-  if (text.empty()) text = network(size).queryCase("at", "hub").ours(network(size).db).text;
+  if (text.empty()) text = network(size).queryCase("at", "hub").ours(*network(size).db).text;
   return text;
 }
 

@@ -56,20 +56,21 @@ Outcome outcomeOf(StopListResult result) {
 }
 
 QueryCase stationsCase(std::string variant, std::string prefix) {
-  return {"stations",
-          std::move(variant),
-          "\"" + prefix + "\"",
-          [prefix](const TimetableDb& db) { return outcomeOf(stationsByAbbreviation(db, prefix)); },
-          [prefix](SqliteTimetable& sql) { return outcomeOf(sql.stationsByAbbreviation(prefix)); },
-          0,
-          ""};
+  return {
+      "stations",
+      std::move(variant),
+      "\"" + prefix + "\"",
+      [prefix](const LoadedDatabase& db) { return outcomeOf(stationsByAbbreviation(db, prefix)); },
+      [prefix](SqliteTimetable& sql) { return outcomeOf(sql.stationsByAbbreviation(prefix)); },
+      0,
+      ""};
 }
 
 QueryCase atCase(std::string variant, std::string argument, std::string name) {
   return {"at",
           std::move(variant),
           std::move(argument),
-          [name](const TimetableDb& db) { return outcomeOf(trainsAtStation(db, name)); },
+          [name](const LoadedDatabase& db) { return outcomeOf(trainsAtStation(db, name)); },
           [name](SqliteTimetable& sql) { return outcomeOf(sql.trainsAtStation(name)); },
           0,
           ""};
@@ -79,7 +80,7 @@ QueryCase directCase(std::string variant, std::string argument, std::string from
   return {"direct",
           std::move(variant),
           std::move(argument),
-          [from, to](const TimetableDb& db) { return outcomeOf(directTrains(db, from, to, 0)); },
+          [from, to](const LoadedDatabase& db) { return outcomeOf(directTrains(db, from, to, 0)); },
           [from, to](SqliteTimetable& sql) { return outcomeOf(sql.directTrains(from, to, 0)); },
           0,
           ""};
@@ -90,8 +91,9 @@ QueryCase stopsCase(std::string variant, std::string argument, int64_t train, st
   return {"stops",
           std::move(variant),
           std::move(argument),
-          [=](const TimetableDb& db) {
-            return outcomeOf(trainStopList(db, train, boarding, alighting));
+          [=](const LoadedDatabase& db) {
+            return outcomeOf(
+                trainStopList(db, TrainIndex(static_cast<int32_t>(train)), boarding, alighting));
           },
           [=](SqliteTimetable& sql) {
             return outcomeOf(sql.trainStopList(train, boarding, alighting));
@@ -104,7 +106,7 @@ QueryCase numberCase(std::string variant, std::string number) {
   return {"number",
           std::move(variant),
           "\"" + number + "\"",
-          [number](const TimetableDb& db) { return outcomeOf(trainsByNumber(db, number)); },
+          [number](const LoadedDatabase& db) { return outcomeOf(trainsByNumber(db, number)); },
           [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
           0,
           ""};
@@ -123,7 +125,7 @@ std::vector<std::string> numbersOf(const std::string& entry) {
 // The questions a traveller would ask of this network, found in it.
 std::vector<QueryCase> chooseCases(const Network& network) {
   const source::Timetable& t = network.timetable;
-  const TimetableDb& db = network.db;
+  const LoadedDatabase& db = *network.db;
   std::vector<int> calls(t.stations.size(), 0);
   for (const TrainSpec& train : t.trains) {
     for (const StopSpec& stop : train.stops) ++calls[static_cast<std::size_t>(stop.station)];
@@ -294,10 +296,10 @@ void failOnDifference(const Network& network, const std::string& what, const Out
 // both engines.
 void checkSameAnswers(const Network& network, SqliteTimetable& sql) {
   for (const QueryCase& c : network.cases) {
-    failOnDifference(network, c.kind + "/" + c.variant, c.ours(network.db), c.sqlite(sql));
+    failOnDifference(network, c.kind + "/" + c.variant, c.ours(*network.db), c.sqlite(sql));
   }
   const source::Timetable& t = network.timetable;
-  const TimetableDb& db = network.db;
+  const LoadedDatabase& db = *network.db;
   generate::RandomSource random(99);
   const auto station = [&]() -> const std::string& {
     return t.stations[random.below(static_cast<uint32_t>(t.stations.size()))].name;
@@ -323,9 +325,10 @@ void checkSameAnswers(const Network& network, SqliteTimetable& sql) {
         t.stations[static_cast<std::size_t>(
                        stops[random.below(static_cast<uint32_t>(stops.size()))].station)]
             .name;
-    failOnDifference(network, "stops " + std::to_string(train),
-                     outcomeOf(trainStopList(db, train, boarding, b)),
-                     outcomeOf(sql.trainStopList(train, boarding, b)));
+    failOnDifference(
+        network, "stops " + std::to_string(train),
+        outcomeOf(trainStopList(db, TrainIndex(static_cast<int32_t>(train)), boarding, b)),
+        outcomeOf(sql.trainStopList(train, boarding, b)));
     std::string number = numbersOf(t.trains[trainIndex()].number).front();
     if (round % 2 == 1) number.erase(0, number.find_first_of("0123456789"));
     failOnDifference(network, "number " + number, outcomeOf(trainsByNumber(db, number)),
@@ -347,7 +350,7 @@ std::unique_ptr<Network> makeNetwork(generate::NetworkSize size) {
   std::ofstream(network->path, std::ios::binary)
       .write(file.data(), static_cast<std::streamsize>(file.size()));
   network->fileBytes = file.size();
-  if (loadDatabaseFile(network->path, network->db) != LoadResult::kLoaded) {
+  if (loadDatabase(network->path, network->db) != LoadResult::kLoaded) {
     std::cerr << "murlo bench: cannot load " << network->path << '\n';
     std::exit(EXIT_FAILURE);
   }

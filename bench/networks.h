@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "db/timetable_db.h"
 #include "generate/network_generator.h"
+#include "query/loaded_database.h"
 #include "sqlite_baseline.h"
 #include "timetable_source/timetable_source.h"
 
@@ -33,7 +33,7 @@ struct QueryCase {
   std::string kind;
   std::string variant;
   std::string argument;  // UTF-8, for the report
-  std::function<Outcome(const TimetableDb&)> ours;
+  std::function<Outcome(const LoadedDatabase&)> ours;
   std::function<Outcome(SqliteTimetable&)> sqlite;
   // How much the question asks for: lines written, or for change stations the
   // stops scanned (after the origin and before the destination on every train
@@ -55,8 +55,8 @@ struct Network {
   source::Timetable timetable;
   std::string path;  // the database file
   std::size_t fileBytes = 0;
-  TimetableDb db;                // loaded from the file
-  std::vector<QueryCase> cases;  // in queryVariants() order
+  std::shared_ptr<const LoadedDatabase> db;  // loaded from the file
+  std::vector<QueryCase> cases;              // in queryVariants() order
 
   // The same network in SQLite, imported when first asked for; every case
   // and a sample of random questions are checked to give the same outcome

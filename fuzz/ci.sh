@@ -38,7 +38,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMURLO_SANITIZE=address,undefined \
   -DMURLO_BUILD_TESTS=OFF \
-  -DMURLO_BUILD_FUZZERS=ON >/dev/null
+  -DMURLO_BUILD_FUZZERS=ON -DMURLO_WERROR=ON >/dev/null
 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}

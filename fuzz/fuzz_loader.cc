@@ -11,16 +11,18 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "db/day_rollover.h"
 #include "db/loader.h"
-#include "db/lookup_indexes.h"
 #include "db/records.h"
 #include "db/writer.h"
 #include "fuzz_support.h"
+#include "query/lookup_indexes.h"
+#include "support/reference_lookups.h"
 
 namespace murlo {
 namespace {
@@ -34,55 +36,55 @@ void checkTokens(const TextList& list, char separator) {
 }
 
 void readEveryRecord(const TimetableDb& db) {
-  for (std::size_t t = 0; t < db.trainStopLists.size(); ++t) {
-    const StopList stops(db.trainStopLists[t]);
+  for (std::size_t t = 0; t < db.lists().trainStopLists.size(); ++t) {
+    const StopList stops(db.lists().trainStopLists[t]);
     int64_t sum = 0;
-    for (int32_t k = 0; k < stops.size(); ++k) {
+    for (StopPosition k(0); stops.holds(k); ++k) {
       const StopRecord stop = stops[k];
-      sum +=
-          stop.stationIndex() + stop.arrivalMinutes() + stop.departureMinutes() + stop.distanceKm();
+      sum += stop.stationIndex().value() + stop.arrivalMinutes() + stop.departureMinutes() +
+             stop.distanceKm();
     }
-    if (stops.size() >= 2) sum += journeyMinutes(stops, 0, stops.size() - 1);
+    if (stops.size() >= 2) sum += journeyMinutes(stops, StopPosition(0), stops.last());
     MURLO_FUZZ_CHECK(formatHoursMinutes(sum).find(':') != std::string::npos);
   }
-  for (std::size_t s = 0; s < db.stationCallLists.size(); ++s) {
-    const CallList calls(db.stationCallLists[s]);
+  for (std::size_t s = 0; s < db.lists().stationCallLists.size(); ++s) {
+    const CallList calls(db.lists().stationCallLists[s]);
     for (int32_t j = 0; j < calls.size(); ++j) {
-      MURLO_FUZZ_CHECK(calls[j].trainIndex() >= -999 && calls[j].trainIndex() <= 9999);
-      MURLO_FUZZ_CHECK(calls[j].stopPosition() >= -9 && calls[j].stopPosition() <= 99);
+      const int32_t train = calls[j].trainIndex().value();
+      const int32_t stop = calls[j].stopPosition().value();
+      MURLO_FUZZ_CHECK(train >= -999 && train <= 9999);
+      MURLO_FUZZ_CHECK(stop >= -9 && stop <= 99);
     }
   }
 }
 
-// The indexed lookups against the scans of the same tables without indexes.
+// The indexed lookups against the plain scans of the same tables.
 void checkIndexes(const TimetableDb& db) {
-  MURLO_FUZZ_CHECK(lookupIndexesCurrent(db));
-  TimetableDb scanned = db;
-  scanned.indexes = LookupIndexes{};
-  MURLO_FUZZ_CHECK(!lookupIndexesCurrent(scanned) || db.stationNames.empty());
-  const std::size_t probes = std::min<std::size_t>(db.stationNames.size(), 64);
+  const LookupIndexes indexes(db);
+  const std::size_t probes = std::min<std::size_t>(db.lists().stationNames.size(), 64);
   for (std::size_t s = 0; s < probes; ++s) {
-    const std::string_view name = db.stationNames[s];
-    const int32_t found = findStation(db, name);
-    MURLO_FUZZ_CHECK(found == findStation(scanned, name));
-    MURLO_FUZZ_CHECK(found >= 0 && static_cast<std::size_t>(found) <= s);
-    const std::string_view abbreviation = db.stationAbbreviations.at_or_empty(s);
+    const std::string_view name = db.lists().stationNames[s];
+    const std::optional<StationIndex> found = indexes.findStation(db, name);
+    MURLO_FUZZ_CHECK(found == test::findStationByScan(db, name));
+    MURLO_FUZZ_CHECK(found && found->slot() <= s);
+    MURLO_FUZZ_CHECK(indexes.firstWithSameName(StationIndex(static_cast<int32_t>(s))) == *found);
+    const std::string_view abbreviation = db.lists().stationAbbreviations.at_or_empty(s);
     for (std::size_t n = 0; n <= std::min<std::size_t>(abbreviation.size(), 3); ++n) {
       const std::string_view prefix = abbreviation.substr(0, n);
-      MURLO_FUZZ_CHECK(stationsWithAbbreviationPrefix(db, prefix) ==
-                       stationsWithAbbreviationPrefix(scanned, prefix));
+      MURLO_FUZZ_CHECK(indexes.stationsWithAbbreviationPrefix(db, prefix) ==
+                       test::stationsWithPrefixByScan(db, prefix));
     }
   }
-  const std::size_t trains = std::min<std::size_t>(db.trainNumbers.size(), 64);
+  const std::size_t trains = std::min<std::size_t>(db.lists().trainNumbers.size(), 64);
   for (std::size_t t = 0; t < trains; ++t) {
-    const std::string_view entry = db.trainNumbers[t];
+    const std::string_view entry = db.lists().trainNumbers[t];
     const std::string_view first = entry.substr(0, entry.find('/'));
-    std::vector<int32_t> found;
-    appendTrainsWithNumber(db, first, found);
-    MURLO_FUZZ_CHECK(std::find(found.begin(), found.end(), static_cast<int32_t>(t)) != found.end());
-    for (const int32_t train : found) {
-      const std::string probe =
-          "/" + std::string(db.trainNumbers[static_cast<std::size_t>(train)]) + "/";
+    std::vector<TrainIndex> found;
+    indexes.appendTrainsWithNumber(db, first, found);
+    MURLO_FUZZ_CHECK(std::find(found.begin(), found.end(), TrainIndex(static_cast<int32_t>(t))) !=
+                     found.end());
+    for (const TrainIndex train : found) {
+      const std::string probe = "/" + std::string(*db.trainNumber(train)) + "/";
       MURLO_FUZZ_CHECK(probe.find("/" + std::string(first) + "/") != std::string::npos);
     }
   }
@@ -93,7 +95,7 @@ void checkRoundTrip(const TimetableDb& db) {
   PlainSections plain;
   if (plainSectionsOf(db, plain)) {
     // Only an odd section 5 (a name without abbreviation) is refused.
-    MURLO_FUZZ_CHECK(db.stationNames.size() == db.stationAbbreviations.size() + 1);
+    MURLO_FUZZ_CHECK(db.lists().stationNames.size() == db.lists().stationAbbreviations.size() + 1);
     return;
   }
   std::string file;
@@ -110,22 +112,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
   const TimetableDb db = parseDatabase(std::span<char>(bytes.data(), bytes.size()));
 
-  MURLO_FUZZ_CHECK(db.headerText.size() <= kHeaderSize);
-  MURLO_FUZZ_CHECK(db.headerText.find('\0') == std::string::npos);
-  MURLO_FUZZ_CHECK(db.trainCount == static_cast<int32_t>(db.trainNumbers.size()));
-  MURLO_FUZZ_CHECK(db.stationCount == static_cast<int32_t>(db.stationNames.size()));
-  MURLO_FUZZ_CHECK(db.stationAbbreviations.size() == db.stationNames.size() ||
-                   db.stationAbbreviations.size() + 1 == db.stationNames.size());
-  for (const std::string* codes :
-       {&db.trainClassCodes, &db.trainFareColumnCodes, &db.trainFareRateCodes}) {
+  MURLO_FUZZ_CHECK(db.lists().headerText.size() <= kHeaderSize);
+  MURLO_FUZZ_CHECK(db.lists().headerText.find('\0') == std::string::npos);
+  MURLO_FUZZ_CHECK(db.trainCount() == static_cast<int32_t>(db.lists().trainNumbers.size()));
+  MURLO_FUZZ_CHECK(db.stationCount() == static_cast<int32_t>(db.lists().stationNames.size()));
+  MURLO_FUZZ_CHECK(db.lists().stationAbbreviations.size() == db.lists().stationNames.size() ||
+                   db.lists().stationAbbreviations.size() + 1 == db.lists().stationNames.size());
+  for (const std::string* codes : {&db.lists().trainClassCodes, &db.lists().trainFareColumnCodes,
+                                   &db.lists().trainFareRateCodes}) {
     MURLO_FUZZ_CHECK(codes->find('\0') == std::string::npos);
     MURLO_FUZZ_CHECK(codes->find('%') == std::string::npos);
   }
-  checkTokens(db.trainNumbers, 'O');
-  checkTokens(db.stationNames, ' ');
-  checkTokens(db.stationAbbreviations, ' ');
-  checkTokens(db.stationCallLists, 'O');
-  checkTokens(db.trainStopLists, 'O');
+  checkTokens(db.lists().trainNumbers, 'O');
+  checkTokens(db.lists().stationNames, ' ');
+  checkTokens(db.lists().stationAbbreviations, ' ');
+  checkTokens(db.lists().stationCallLists, 'O');
+  checkTokens(db.lists().trainStopLists, 'O');
   readEveryRecord(db);
   checkIndexes(db);
   checkRoundTrip(db);

@@ -10,8 +10,8 @@
 // exact buffer, a buffer one unit short and the unsized export must agree;
 // negative results and refused buffers leave the caller's units as they
 // were; nothing is written past a capacity; a count equals the lines of its
-// text. The queries are also run on a copy of the tables without lookup
-// indexes, whose plain scans must give the same answers.
+// text. The queries are also run on the same tables with no whole-run line
+// kept yet, which must give the same answers as the lines kept.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -29,6 +29,7 @@
 #include "fuzz_support.h"
 #include "murloppc.h"
 #include "query/direct_trains.h"
+#include "query/loaded_database.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
@@ -98,9 +99,9 @@ Countable countableIn(const TimetableDb& db) {
       }
     }
   };
-  scan(db.stationNames, false);
-  scan(db.trainNumbers, false);
-  scan(db.trainStopLists, true);
+  scan(db.lists().stationNames, false);
+  scan(db.lists().trainNumbers, false);
+  scan(db.lists().trainStopLists, true);
   countable.fields = countable.fields && countable.lines;
   return countable;
 }
@@ -177,8 +178,9 @@ void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsi
 // Whether train `train` has two whole stop records: only then is there a
 // running time.
 bool hasRunningTime(const TimetableDb& db, uint32_t train) {
-  return train < static_cast<uint32_t>(std::max(db.trainCount, 0)) &&
-         train < db.trainStopLists.size() && StopList(db.trainStopLists[train]).size() >= 2;
+  return train < static_cast<uint32_t>(db.trainCount()) &&
+         train < db.lists().trainStopLists.size() &&
+         StopList(db.lists().trainStopLists[train]).size() >= 2;
 }
 
 void checkTrainStops(const TimetableDb& db, Countable countable, uint32_t train,
@@ -234,13 +236,13 @@ Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
     return list[script.ConsumeIntegralInRange<std::size_t>(0, list.size() - 1)];
   };
   switch (script.ConsumeIntegralInRange(0, 6)) {
-    case 0: return toUtf16(pickEntry(db.stationNames));
+    case 0: return toUtf16(pickEntry(db.lists().stationNames));
     case 1: {
-      const std::string_view abbreviation = pickEntry(db.stationAbbreviations);
+      const std::string_view abbreviation = pickEntry(db.lists().stationAbbreviations);
       return toUtf16(abbreviation.substr(0, script.ConsumeIntegralInRange<std::size_t>(0, 4)));
     }
     case 2: {
-      const std::string_view entry = pickEntry(db.trainNumbers);
+      const std::string_view entry = pickEntry(db.lists().trainNumbers);
       const std::size_t slash = entry.find('/');
       const bool whole = script.ConsumeBool();
       Text16 number = toUtf16(whole ? entry : entry.substr(0, slash));
@@ -251,7 +253,7 @@ Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
       return number;
     }
     case 3: {
-      Text16 name = toUtf16(pickEntry(db.stationNames));
+      Text16 name = toUtf16(pickEntry(db.lists().stationNames));
       const auto unit = script.ConsumeIntegral<uint16_t>();
       if (unit != 0) {
         if (!name.empty() && script.ConsumeBool()) {
@@ -272,14 +274,17 @@ Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
       }
       return made;
     }
-    case 5: return toUtf16(pickEntry(db.stationNames).substr(0, 2));
+    case 5: return toUtf16(pickEntry(db.lists().stationNames).substr(0, 2));
     default: return Text16();
   }
 }
 
-// The same query on the indexed tables and on the plain scans.
-void checkScansAgree(const TimetableDb& indexed, const TimetableDb& scanned, int kind,
-                     const Text16& a, const Text16& b, int32_t mode, uint32_t train) {
+// The same query on the process database, whose kept whole-run lines earlier
+// calls filled, and on the same tables with none kept yet (every line written
+// afresh).
+void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, const Text16& b,
+                         int32_t mode, uint32_t train) {
+  const LoadedDatabase fresh(kept.tables());
   std::string first;
   std::string second;
   const bool firstOk = argumentToGbk(a.c_str(), first);
@@ -287,35 +292,37 @@ void checkScansAgree(const TimetableDb& indexed, const TimetableDb& scanned, int
   switch (kind) {
     case 1:
       if (firstOk) {
-        const QueryResult x = stationsByAbbreviation(indexed, first);
-        const QueryResult y = stationsByAbbreviation(scanned, first);
+        const QueryResult x = stationsByAbbreviation(kept, first);
+        const QueryResult y = stationsByAbbreviation(fresh, first);
         MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
       }
       break;
     case 2:
       if (firstOk) {
-        const QueryResult x = trainsAtStation(indexed, first);
-        const QueryResult y = trainsAtStation(scanned, first);
+        const QueryResult x = trainsAtStation(kept, first);
+        const QueryResult y = trainsAtStation(fresh, first);
         MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
       }
       break;
     case 3:
       if (firstOk && secondOk) {
-        const QueryResult x = directTrains(indexed, first, second, mode);
-        const QueryResult y = directTrains(scanned, first, second, mode);
+        const QueryResult x = directTrains(kept, first, second, mode);
+        const QueryResult y = directTrains(fresh, first, second, mode);
         MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
       }
       break;
     case 4: {
-      const StopListResult x = trainStopList(indexed, train, first, second);
-      const StopListResult y = trainStopList(scanned, train, first, second);
+      if (train > uint32_t{INT32_MAX}) break;
+      const TrainIndex t(static_cast<int32_t>(train));
+      const StopListResult x = trainStopList(kept, t, first, second);
+      const StopListResult y = trainStopList(fresh, t, first, second);
       MURLO_FUZZ_CHECK(x.stops == y.stops && x.stopList == y.stopList && x.runTime == y.runTime);
       break;
     }
     case 5:
       if (firstOk) {
-        const QueryResult x = trainsByNumber(indexed, first);
-        const QueryResult y = trainsByNumber(scanned, first);
+        const QueryResult x = trainsByNumber(kept, first);
+        const QueryResult y = trainsByNumber(fresh, first);
         MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
       }
       break;
@@ -342,12 +349,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace murlo;
   const Parts parts = split(data, size);
   std::string bytes(parts.file.begin(), parts.file.end());
-  auto db = std::make_shared<const TimetableDb>(
+  auto loaded = std::make_shared<const LoadedDatabase>(
       parseDatabase(std::span<char>(bytes.data(), bytes.size())));
-  TimetableDb scanned = *db;
-  scanned.indexes = LookupIndexes{};
-  scanned.wholeRunLines = nullptr;  // every line written afresh
-  replaceCurrentDb(db);
+  replaceCurrentDb(loaded);
+  const TimetableDb* const db = &loaded->tables();
   const Countable countable = countableIn(*db);
 
   FuzzedDataProvider script(parts.script.data(), parts.script.size());
@@ -357,9 +362,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Text16 b = pickText(script, *db);
     const int32_t mode = script.ConsumeBool() ? script.ConsumeIntegralInRange(0, 2)
                                               : script.ConsumeIntegral<int32_t>();
-    const uint32_t train = script.ConsumeBool() ? script.ConsumeIntegralInRange<uint32_t>(
-                                                      0, static_cast<uint32_t>(db->trainCount) + 1)
-                                                : script.ConsumeIntegral<uint32_t>();
+    const uint32_t train = script.ConsumeBool()
+                               ? script.ConsumeIntegralInRange<uint32_t>(
+                                     0, static_cast<uint32_t>(db->trainCount()) + 1)
+                               : script.ConsumeIntegral<uint32_t>();
     // A NULL argument is the empty text.
     const murlo_char16* first = script.ConsumeBool() && a.empty() ? nullptr : a.c_str();
     const murlo_char16* second = b.c_str();
@@ -406,7 +412,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [&](murlo_char16* o) { return x01jhhwe23h9823098(first, o); });
         break;
     }
-    checkScansAgree(*db, scanned, kind, a, b, mode, train);
+    checkKeptLinesAgree(*loaded, kind, a, b, mode, train);
   }
   return 0;
 }

@@ -22,33 +22,34 @@ namespace {
 
 // Invariants 1 to 7 of the tables, as a file from a valid source holds them.
 void checkInvariants(const TimetableDb& db) {
-  const auto trains = static_cast<std::size_t>(db.trainCount);
-  const auto stations = static_cast<std::size_t>(db.stationCount);
-  MURLO_FUZZ_CHECK(db.trainClassCodes.size() == trains);
-  MURLO_FUZZ_CHECK(db.trainFareColumnCodes.size() == trains);
-  MURLO_FUZZ_CHECK(db.trainFareRateCodes.size() == trains);
-  MURLO_FUZZ_CHECK(db.trainStopLists.size() == trains);
-  MURLO_FUZZ_CHECK(db.stationAbbreviations.size() == stations);
-  MURLO_FUZZ_CHECK(db.stationCallLists.size() == stations);
-  MURLO_FUZZ_CHECK(trains <= 10000 && stations <= 10000);
+  const auto trains = static_cast<std::size_t>(db.trainCount());
+  const auto stations = static_cast<std::size_t>(db.stationCount());
+  MURLO_FUZZ_CHECK(db.lists().trainClassCodes.size() == trains);
+  MURLO_FUZZ_CHECK(db.lists().trainFareColumnCodes.size() == trains);
+  MURLO_FUZZ_CHECK(db.lists().trainFareRateCodes.size() == trains);
+  MURLO_FUZZ_CHECK(db.lists().trainStopLists.size() == trains);
+  MURLO_FUZZ_CHECK(db.lists().stationAbbreviations.size() == stations);
+  MURLO_FUZZ_CHECK(db.lists().stationCallLists.size() == stations);
+  MURLO_FUZZ_CHECK(trains <= kMaxTrains && stations <= kMaxStations);
 
   std::vector<std::string> calls(stations);
   for (std::size_t t = 0; t < trains; ++t) {
-    MURLO_FUZZ_CHECK(db.trainStopLists[t].size() % kStopRecordSize == 0);
-    const StopList stops(db.trainStopLists[t]);
+    MURLO_FUZZ_CHECK(db.lists().trainStopLists[t].size() % kStopRecordSize == 0);
+    const StopList stops(db.lists().trainStopLists[t]);
     MURLO_FUZZ_CHECK(stops.size() >= 2 && stops.size() <= 100);
-    for (int32_t k = 0; k < stops.size(); ++k) {
-      const int32_t station = stops[k].stationIndex();
+    for (StopPosition k(0); stops.holds(k); ++k) {
+      const int32_t station = stops[k].stationIndex().value();
       MURLO_FUZZ_CHECK(station >= 0 && static_cast<std::size_t>(station) < stations);
-      MURLO_FUZZ_CHECK(k == 0 || stops[k].distanceKm() >= stops[k - 1].distanceKm());
-      calls[static_cast<std::size_t>(station)] +=
-          callRecord(static_cast<int32_t>(t), static_cast<int32_t>(k));
+      MURLO_FUZZ_CHECK(k == StopPosition(0) ||
+                       stops[k].distanceKm() >= stops[StopPosition(k.value() - 1)].distanceKm());
+      calls[static_cast<std::size_t>(station)] += callRecord(static_cast<int32_t>(t), k.value());
     }
   }
   // Call lists are exactly the stops, in ascending train order.
   for (std::size_t s = 0; s < stations; ++s) {
-    MURLO_FUZZ_CHECK(!db.stationNames[s].empty() && !db.stationAbbreviations[s].empty());
-    MURLO_FUZZ_CHECK(db.stationCallLists[s] == calls[s]);
+    MURLO_FUZZ_CHECK(!db.lists().stationNames[s].empty() &&
+                     !db.lists().stationAbbreviations[s].empty());
+    MURLO_FUZZ_CHECK(db.lists().stationCallLists[s] == calls[s]);
   }
 }
 
@@ -74,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MURLO_FUZZ_CHECK(!source::compileTimetable(timetable, file));
   std::string bytes = file;
   const TimetableDb db = parseDatabase(std::span<char>(bytes.data(), bytes.size()));
-  MURLO_FUZZ_CHECK(db.stationCount == static_cast<int32_t>(timetable.stations.size()));
-  MURLO_FUZZ_CHECK(db.trainCount == static_cast<int32_t>(timetable.trains.size()));
+  MURLO_FUZZ_CHECK(db.stationCount() == static_cast<int32_t>(timetable.stations.size()));
+  MURLO_FUZZ_CHECK(db.trainCount() == static_cast<int32_t>(timetable.trains.size()));
   checkInvariants(db);
 
   std::vector<std::string> warnings;

@@ -48,8 +48,8 @@ std::string codeToken(std::string_view codes, std::size_t train) {
 
 class Dumper {
  public:
-  Dumper(const TimetableDb& db, std::vector<std::string>& warnings)
-      : db_(db), warnings_(warnings) {}
+  Dumper(const TableLists& lists, std::vector<std::string>& warnings)
+      : db_(lists), warnings_(warnings) {}
 
   std::string run() {
     out_ += "# Timetable source written by murlo dump.\n";
@@ -148,10 +148,10 @@ class Dumper {
            std::to_string(text.size() % kStopRecordSize) + " characters");
     }
     std::size_t width = 0;
-    for (int32_t k = 0; k < stops.size(); ++k) {
-      width = std::max(width, displayWidth(stationReference(stops[k].stationIndex())));
+    for (StopPosition k(0); stops.holds(k); ++k) {
+      width = std::max(width, displayWidth(stationReference(stops[k].stationIndex().value())));
     }
-    for (int32_t k = 0; k < stops.size(); ++k) stop(what, stops, k, width);
+    for (StopPosition k(0); stops.holds(k); ++k) stop(what, stops, k, width);
     out_ += "end\n";
   }
 
@@ -164,16 +164,15 @@ class Dumper {
     return utf8.size();
   }
 
-  void stop(const std::string& what, const StopList& stops, int32_t k, std::size_t width) {
+  void stop(const std::string& what, const StopList& stops, StopPosition k, std::size_t width) {
     const StopRecord stop = stops[k];
-    const int32_t station = stop.stationIndex();
-    const std::string where = what + ", stop " + std::to_string(k + 1);
-    if (station < 0 || station >= static_cast<int32_t>(references_.size()) ||
-        station >= db_.stationCount) {
+    const int32_t station = stop.stationIndex().value();
+    const std::string where = what + ", stop " + std::to_string(k.value() + 1);
+    if (station < 0 || station >= static_cast<int32_t>(references_.size())) {
       warn(where + ": station index " + std::to_string(station) + " is outside the station table");
     }
-    const bool first = k == 0;
-    const bool last = k + 1 == stops.size();
+    const bool first = k == StopPosition(0);
+    const bool last = k == stops.last();
     const std::string arrivalField =
         std::string(stop.arrivalHour()) + std::string(stop.arrivalMinute());
     const std::string departureField =
@@ -191,7 +190,7 @@ class Dumper {
     if (!allDigits(kmField)) {
       warn(where + ": the distance field " + kmField + " is not a number");
       km = "?" + kmField;
-    } else if (k > 0 && stop.distanceKm() < stops[k - 1].distanceKm()) {
+    } else if (!first && stop.distanceKm() < stops[StopPosition(k.value() - 1)].distanceKm()) {
       warn(where + ": the distance decreases");
     }
     std::string line = "  " + stationReference(station);
@@ -207,16 +206,13 @@ class Dumper {
   }
 
   void checkCallLists() {
-    const TimetableDb derived = derivedCallLists();
+    const std::vector<std::string> derived = derivedCallLists();
     std::size_t differing = 0;
     for (std::size_t s = 0; s < db_.stationCallLists.size(); ++s) {
-      if (s >= derived.stationCallLists.size() ||
-          db_.stationCallLists[s] != derived.stationCallLists[s]) {
-        ++differing;
-      }
+      if (s >= derived.size() || db_.stationCallLists[s] != derived[s]) ++differing;
     }
-    for (std::size_t s = 0; s < derived.stationCallLists.size(); ++s) {
-      if (derived.stationCallLists[s].empty()) {
+    for (std::size_t s = 0; s < derived.size(); ++s) {
+      if (derived[s].empty()) {
         warn("no train calls at station " + stationReference(static_cast<int32_t>(s)));
       }
     }
@@ -227,22 +223,20 @@ class Dumper {
   }
 
   // The call lists that the stop lists give, as build derives them.
-  TimetableDb derivedCallLists() const {
+  std::vector<std::string> derivedCallLists() const {
     std::vector<std::string> calls(db_.stationNames.size());
     for (std::size_t t = 0; t < db_.trainStopLists.size(); ++t) {
       const StopList stops(db_.trainStopLists[t]);
-      for (int32_t k = 0; k < stops.size(); ++k) {
-        const int32_t station = stops[k].stationIndex();
-        if (station < 0 || static_cast<std::size_t>(station) >= calls.size()) continue;
-        calls[static_cast<std::size_t>(station)] += callRecord(static_cast<int32_t>(t), k);
+      for (StopPosition k(0); stops.holds(k); ++k) {
+        const StationIndex station = stops[k].stationIndex();
+        if (station.value() < 0 || station.slot() >= calls.size()) continue;
+        calls[station.slot()] += callRecord(static_cast<int32_t>(t), k.value());
       }
     }
-    TimetableDb derived;
-    for (const std::string& list : calls) derived.stationCallLists.push_back(list);
-    return derived;
+    return calls;
   }
 
-  const TimetableDb& db_;
+  const TableLists& db_;  // the tables as the file holds them
   std::vector<std::string>& warnings_;
   std::vector<std::string> references_;  // per station: how stop lines name it
   std::string out_;
@@ -250,8 +244,8 @@ class Dumper {
 
 }  // namespace
 
-std::string dumpSource(const TimetableDb& db, std::vector<std::string>& warnings) {
-  return Dumper(db, warnings).run();
+std::string dumpSource(const TableLists& lists, std::vector<std::string>& warnings) {
+  return Dumper(lists, warnings).run();
 }
 
 }  // namespace murlo::source

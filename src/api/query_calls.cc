@@ -6,9 +6,8 @@
 #include "api/boundary.h"
 #include "api/current_db.h"
 #include "api/native_path.h"
-#include "db/loader.h"
-#include "db/lookup_indexes.h"
 #include "query/direct_trains.h"
+#include "query/loaded_database.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
@@ -51,8 +50,8 @@ int32_t callLoadDatabase(const murlo_char16* path) noexcept {
     if (path == nullptr || !toNativePath(argumentUnits(path), nativePath)) {
       return static_cast<int32_t>(LoadResult::kCannotOpen);
     }
-    auto fresh = std::make_shared<TimetableDb>();
-    const LoadResult result = loadDatabaseFile(nativePath, *fresh);
+    std::shared_ptr<const LoadedDatabase> fresh;
+    const LoadResult result = loadDatabase(nativePath, fresh);
     if (result == LoadResult::kLoaded) replaceCurrentDb(std::move(fresh));
     return static_cast<int32_t>(result);
   } catch (...) {
@@ -61,7 +60,7 @@ int32_t callLoadDatabase(const murlo_char16* path) noexcept {
 }
 
 int32_t callHeaderText(Output out) noexcept {
-  return guarded([&] { return deliver(QueryResult{1, currentDb()->headerText}, out); });
+  return guarded([&] { return deliver(QueryResult{1, currentDb()->tables().headerText()}, out); });
 }
 
 int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept {
@@ -94,9 +93,9 @@ int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destina
     std::string from;
     std::string to;
     if (!argumentToGbk(origin, from)) return kOriginNotFound;
-    const std::shared_ptr<const TimetableDb> db = currentDb();
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();
     if (!argumentToGbk(destination, to)) {
-      return findStation(*db, from) < 0 ? kOriginNotFound : kDestinationNotFound;
+      return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
     }
     return deliver(directTrains(*db, from, to, mode), out);
   });
@@ -110,7 +109,11 @@ int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
     std::string to;
     if (!argumentToGbk(boarding, from)) from.clear();
     if (!argumentToGbk(alighting, to)) to.clear();
-    const StopListResult result = trainStopList(*currentDb(), trainIndex, from, to);
+    // Indexes beyond the four digits of a record name no train.
+    const StopListResult result =
+        trainIndex <= uint32_t{INT32_MAX}
+            ? trainStopList(*currentDb(), TrainIndex(static_cast<int32_t>(trainIndex)), from, to)
+            : StopListResult{};
     const Utf16Result stops(result.stopList);
     const Utf16Result time(result.runTime);
     const bool stopsFit = fits(stopList, stops);

@@ -4,11 +4,11 @@
 
 namespace murlo {
 
-int64_t journeyMinutes(const StopList& stops, int32_t fromStop, int32_t toStop) {
+int64_t journeyMinutes(const StopList& stops, StopPosition fromStop, StopPosition toStop) {
   // Forward, reading each arrival once.
-  int32_t arrival = stops[fromStop + 1].arrivalMinutes();
+  int32_t arrival = stops[fromStop.next()].arrivalMinutes();
   int64_t total = stepMinutes(stops[fromStop].departureMinutes(), arrival);
-  for (int32_t k = fromStop + 2; k <= toStop; ++k) {
+  for (StopPosition k(fromStop.value() + 2); k <= toStop; ++k) {
     const int32_t next = stops[k].arrivalMinutes();
     total += stepMinutes(arrival, next);
     arrival = next;

@@ -122,8 +122,6 @@ static_assert(roundTrips(Section::kStopLists, "0123456789O"));
 
 }  // namespace
 
-char tokenSeparator(Section section) { return section == Section::kStations ? ' ' : 'O'; }
-
 const DecodeTable& decodeTable(Section section) { return kDecodeTables[slot(section)]; }
 
 std::optional<uint8_t> encodeByte(Section section, uint8_t plain) {

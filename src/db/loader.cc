@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "db/whole_run_lines.h"
-
 namespace murlo {
 namespace {
 
@@ -51,54 +49,47 @@ void forEachToken(std::string_view text, char separator, Consumer&& consume) {
   }
 }
 
-// The entries of a list section, borrowed from `storage`.
-void fillList(std::string_view text, char separator, const char* storage, TextList& list) {
+// The spans of the tokens of `text` in `storage`.
+std::vector<TextList::Span> tokenSpans(std::string_view text, char separator, const char* storage) {
   std::vector<TextList::Span> spans;
   forEachToken(text, separator, [&](const char* begin, const char* end) {
     spans.push_back(TextList::Span{offsetIn(storage, begin), offsetIn(storage, end)});
   });
   spans.shrink_to_fit();
-  list.borrow(storage, std::move(spans));
+  return spans;
 }
 
 }  // namespace
 
-TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]> storage) {
-  TimetableDb db;
+TableLists readTableLists(const SectionTexts& texts, const std::shared_ptr<const char[]>& storage) {
+  TableLists lists;
   const char* const base = storage.get();
-  db.headerText = std::string(texts.header);
+  lists.headerText = std::string(texts.header);
   for (int s = 1; s <= texts.terminated; ++s) {
     const auto section = static_cast<Section>(s);
     const std::string_view text = untilZero(texts.sections[static_cast<std::size_t>(s - 1)]);
     const char separator = tokenSeparator(section);
-    switch (section) {
-      case Section::kClassCodes: db.trainClassCodes = std::string(text); break;
-      case Section::kFareColumnCodes: db.trainFareColumnCodes = std::string(text); break;
-      case Section::kFareRateCodes: db.trainFareRateCodes = std::string(text); break;
-      case Section::kTrainNumbers: fillList(text, separator, base, db.trainNumbers); break;
-      case Section::kStations: {
-        std::vector<TextList::Span> names;
-        std::vector<TextList::Span> abbreviations;
-        bool isName = true;
-        forEachToken(text, separator, [&](const char* begin, const char* end) {
-          (isName ? names : abbreviations)
-              .push_back(TextList::Span{offsetIn(base, begin), offsetIn(base, end)});
-          isName = !isName;
-        });
-        names.shrink_to_fit();
-        abbreviations.shrink_to_fit();
-        db.stationNames.borrow(base, std::move(names));
-        db.stationAbbreviations.borrow(base, std::move(abbreviations));
-        break;
-      }
-      case Section::kCallLists: fillList(text, separator, base, db.stationCallLists); break;
-      case Section::kStopLists: fillList(text, separator, base, db.trainStopLists); break;
+    if (const auto codes = codeTextOf(section)) {
+      lists.*codes = std::string(text);
+    } else if (const auto list = listOf(section)) {
+      lists.*list = TextList(storage, tokenSpans(text, separator, base));
+    } else {
+      // Section 5: names and abbreviations alternate.
+      std::vector<TextList::Span> names;
+      std::vector<TextList::Span> abbreviations;
+      bool isName = true;
+      forEachToken(text, separator, [&](const char* begin, const char* end) {
+        (isName ? names : abbreviations)
+            .push_back(TextList::Span{offsetIn(base, begin), offsetIn(base, end)});
+        isName = !isName;
+      });
+      names.shrink_to_fit();
+      abbreviations.shrink_to_fit();
+      lists.stationNames = TextList(storage, std::move(names));
+      lists.stationAbbreviations = TextList(storage, std::move(abbreviations));
     }
   }
-  db.trainCount = static_cast<int32_t>(std::min<std::size_t>(db.trainNumbers.size(), INT32_MAX));
-  db.stationCount = static_cast<int32_t>(std::min<std::size_t>(db.stationNames.size(), INT32_MAX));
-  db.storage = std::move(storage);
-  return db;
+  return lists;
 }
 
 TimetableDb parseDatabase(std::span<char> file) {
@@ -114,10 +105,7 @@ TimetableDb parseDatabase(std::span<char> file) {
   };
   moved.header = onCopy(texts.header);
   for (auto& section : moved.sections) section = onCopy(section);
-  TimetableDb db = buildTables(moved, std::move(copy));
-  buildLookupIndexes(db);
-  prepareWholeRunLines(db);
-  return db;
+  return TimetableDb(readTableLists(moved, std::move(copy)));
 }
 
 LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
@@ -131,10 +119,7 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
     }
     const SectionTexts texts = descrambleSections(std::span<char>(bytes.data.get(), bytes.size));
     // The tables keep the file itself.
-    TimetableDb fresh = buildTables(texts, std::shared_ptr<const char[]>(std::move(bytes.data)));
-    buildLookupIndexes(fresh);
-    prepareWholeRunLines(fresh);
-    db = std::move(fresh);
+    db = TimetableDb(readTableLists(texts, std::shared_ptr<const char[]>(std::move(bytes.data))));
     return LoadResult::kLoaded;
   } catch (...) {
     return LoadResult::kFailed;

@@ -1,6 +1,6 @@
 #include "db/timetable_builder.h"
 
-#include "db/lookup_indexes.h"
+#include <utility>
 
 namespace murlo {
 namespace {
@@ -36,34 +36,44 @@ std::string callRecord(int32_t train, int32_t position) {
   return record;
 }
 
-TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,
+TableLists buildTableLists(std::string header, const std::vector<StationSpec>& stations,
                            const std::vector<TrainSpec>& trains) {
-  TimetableDb db;
-  db.headerText = std::move(header);
+  TableLists lists;
+  lists.headerText = std::move(header);
+  std::vector<std::string> numbers;
+  std::vector<std::string> stopLists;
   std::vector<std::string> calls(stations.size());
   for (std::size_t t = 0; t < trains.size(); ++t) {
     const TrainSpec& train = trains[t];
-    db.trainClassCodes += train.classCode;
-    db.trainFareColumnCodes += train.fareColumnCode;
-    db.trainFareRateCodes += train.fareRateCode;
-    db.trainNumbers.push_back(train.number);
+    lists.trainClassCodes += train.classCode;
+    lists.trainFareColumnCodes += train.fareColumnCode;
+    lists.trainFareRateCodes += train.fareRateCode;
+    numbers.push_back(train.number);
     std::string stops;
     for (std::size_t p = 0; p < train.stops.size(); ++p) {
       stops += stopRecord(train.stops[p]);
       calls[static_cast<std::size_t>(train.stops[p].station)] +=
           callRecord(static_cast<int32_t>(t), static_cast<int32_t>(p));
     }
-    db.trainStopLists.push_back(stops);
+    stopLists.push_back(std::move(stops));
   }
-  for (std::size_t s = 0; s < stations.size(); ++s) {
-    db.stationNames.push_back(stations[s].name);
-    db.stationAbbreviations.push_back(stations[s].abbreviation);
-    db.stationCallLists.push_back(calls[s]);
+  std::vector<std::string> names;
+  std::vector<std::string> abbreviations;
+  for (const StationSpec& station : stations) {
+    names.push_back(station.name);
+    abbreviations.push_back(station.abbreviation);
   }
-  db.trainCount = static_cast<int32_t>(trains.size());
-  db.stationCount = static_cast<int32_t>(stations.size());
-  buildLookupIndexes(db);
-  return db;
+  lists.trainNumbers = TextList::copyOf(numbers);
+  lists.stationNames = TextList::copyOf(names);
+  lists.stationAbbreviations = TextList::copyOf(abbreviations);
+  lists.stationCallLists = TextList::copyOf(calls);
+  lists.trainStopLists = TextList::copyOf(stopLists);
+  return lists;
+}
+
+TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,
+                           const std::vector<TrainSpec>& trains) {
+  return TimetableDb(buildTableLists(std::move(header), stations, trains));
 }
 
 }  // namespace murlo

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "db/sections.h"
+
 namespace murlo {
 
 std::string PackError::message() const {
@@ -73,33 +75,44 @@ std::optional<PackError> joinList(const TextList& list, int section, char separa
   return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<PackError> plainSectionsOf(const TimetableDb& db, PlainSections& plain) {
-  PlainSections out;
-  out.header = db.headerText;
-  out.sections[0] = db.trainClassCodes;
-  out.sections[1] = db.trainFareColumnCodes;
-  out.sections[2] = db.trainFareRateCodes;
-  if (auto error = joinList(db.trainNumbers, 4, 'O', out.sections[3])) return error;
-
-  if (db.stationNames.size() != db.stationAbbreviations.size()) {
-    return PackError{5, 0, "the station names and abbreviations differ in number"};
+// Section 5: each station's name and abbreviation, all separated by spaces.
+std::optional<PackError> joinStations(const TableLists& lists, std::string& out) {
+  constexpr int kSection = static_cast<int>(Section::kStations);
+  if (lists.stationNames.size() != lists.stationAbbreviations.size()) {
+    return PackError{kSection, 0, "the station names and abbreviations differ in number"};
   }
-  std::string& stations = out.sections[4];
-  for (std::size_t i = 0; i < db.stationNames.size(); ++i) {
-    for (const std::string_view token : {db.stationNames[i], db.stationAbbreviations[i]}) {
-      if (token.empty() || token.find(' ') != std::string_view::npos) {
-        return PackError{5, stations.size(),
+  for (std::size_t i = 0; i < lists.stationNames.size(); ++i) {
+    for (const std::string_view token : {lists.stationNames[i], lists.stationAbbreviations[i]}) {
+      if (token.empty() || token.find(kStationSeparator) != std::string_view::npos) {
+        return PackError{kSection, out.size(),
                          "station " + std::to_string(i) + " has an empty name or " +
                              "abbreviation, or one with a space"};
       }
-      if (!stations.empty()) stations += ' ';
-      stations.append(token);
+      if (!out.empty()) out += kStationSeparator;
+      out.append(token);
     }
   }
-  if (auto error = joinList(db.stationCallLists, 6, 'O', out.sections[5])) return error;
-  if (auto error = joinList(db.trainStopLists, 7, 'O', out.sections[6])) return error;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PackError> plainSectionsOf(const TableLists& lists, PlainSections& plain) {
+  PlainSections out;
+  out.header = lists.headerText;
+  for (int s = 1; s <= kSectionCount; ++s) {
+    const auto section = static_cast<Section>(s);
+    std::string& text = out.sections[static_cast<std::size_t>(s - 1)];
+    std::optional<PackError> error;
+    if (const auto codes = codeTextOf(section)) {
+      text = lists.*codes;
+    } else if (const auto list = listOf(section)) {
+      error = joinList(lists.*list, s, tokenSeparator(section), text);
+    } else {
+      error = joinStations(lists, text);
+    }
+    if (error) return error;
+  }
   plain = std::move(out);
   return std::nullopt;
 }

@@ -4,40 +4,18 @@
 #include "fare/fare_amounts.h"
 
 namespace murlo {
-namespace {
-
-std::string buildFareColumnsSlowly(const FareAmounts& fares) {
-  std::string text;
-  for (std::size_t column = 0; column < fares.columns.size(); ++column) {
-    if (column > 0) text += '|';
-    const float amount = fares.columns[column];
-    if (fares.offered[column] && amount != 0.0f) {
-      text += formatFareAmount(static_cast<double>(amount));
-    } else {
-      text += "  - ";
-    }
-  }
-  return text;
-}
-
-}  // namespace
 
 void appendFareColumns(std::string& out, char classCode, signed char columnCode, char rateCode,
                        int32_t distance) {
   const FareAmounts fares = computeFareAmounts(classCode, columnCode, rateCode, distance);
-  // The four columns are written in a buffer and appended at once; an
-  // amount too wide for it (never a tariff's) goes the long way.
-  char text[4 * (kMaxWrittenFareAmount + 1)];
+  // The four columns are written in a buffer and appended at once.
+  char text[4 * (kMaxFareAmountChars + 1)];
   char* p = text;
   for (std::size_t column = 0; column < fares.columns.size(); ++column) {
     if (column > 0) *p++ = '|';
     const float amount = fares.columns[column];
     if (fares.offered[column] && amount != 0.0f) {
       p = writeFareAmount(p, static_cast<double>(amount));
-      if (p == nullptr) {
-        out += buildFareColumnsSlowly(fares);
-        return;
-      }
     } else {
       for (const char c : {' ', ' ', '-', ' '}) *p++ = c;
     }

@@ -6,27 +6,26 @@
 #include <string_view>
 
 #include "db/day_rollover.h"
-#include "db/train_view.h"
 #include "fare/fare_columns.h"
 #include "present/class_names.h"
 
 namespace murlo {
 
-bool appendSegmentLine(std::string& out, const TimetableDb& db, int64_t trainIndex,
-                       int32_t fromStop, int32_t toStop, int32_t mode) {
-  const std::optional<TrainView> train = trainAt(db, trainIndex);
+bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex trainIndex,
+                       StopPosition fromStop, StopPosition toStop, int32_t mode) {
+  const std::optional<TrainView> train = db.train(trainIndex);
   if (!train) return false;
-  const int32_t stops = train->stops.size();
-  if (stops < 2) return false;
-  if (toStop == 0) toStop = stops - 1;
-  if (fromStop < 0 || fromStop >= toStop || toStop > stops - 1) return false;
+  if (train->stops.size() < 2) return false;
+  const StopPosition last = train->stops.last();
+  if (toStop == StopPosition(0)) toStop = last;
+  if (fromStop < StopPosition(0) || fromStop >= toStop || toStop > last) return false;
 
   const StopRecord boarding = train->stops[fromStop];
   const StopRecord alighting = train->stops[toStop];
-  const auto boardingName = stationNameAt(db, boarding.stationIndex());
-  const auto alightingName = stationNameAt(db, alighting.stationIndex());
-  const auto firstName = stationNameAt(db, train->stops[0].stationIndex());
-  const auto lastName = stationNameAt(db, train->stops[stops - 1].stationIndex());
+  const auto boardingName = db.stationName(boarding.stationIndex());
+  const auto alightingName = db.stationName(alighting.stationIndex());
+  const auto firstName = db.stationName(train->stops[StopPosition(0)].stationIndex());
+  const auto lastName = db.stationName(train->stops[last].stationIndex());
   if (!boardingName || !alightingName || !firstName || !lastName) return false;
 
   // The fields up to the journey time are written straight into `out`, sized
@@ -43,7 +42,7 @@ bool appendSegmentLine(std::string& out, const TimetableDb& db, int64_t trainInd
   };
   *p++ = mode == 1 ? 'H' : *boardingName == *firstName ? 'S' : ' ';
   *p++ = '|';
-  p = std::to_chars(p, p + 20, trainIndex).ptr;
+  p = std::to_chars(p, p + 20, trainIndex.value()).ptr;
   *p++ = '|';
   field(train->number);
   field(*boardingName);
@@ -66,8 +65,8 @@ bool appendSegmentLine(std::string& out, const TimetableDb& db, int64_t trainInd
   return true;
 }
 
-std::string buildSegmentLine(const TimetableDb& db, int64_t trainIndex, int32_t fromStop,
-                             int32_t toStop, int32_t mode) {
+std::string buildSegmentLine(const TimetableDb& db, TrainIndex trainIndex, StopPosition fromStop,
+                             StopPosition toStop, int32_t mode) {
   std::string line;
   appendSegmentLine(line, db, trainIndex, fromStop, toStop, mode);
   return line;

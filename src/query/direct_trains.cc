@@ -30,9 +30,7 @@
 #include <span>
 #include <vector>
 
-#include "db/lookup_indexes.h"
 #include "db/records.h"
-#include "db/train_view.h"
 #include "query/listed_names.h"
 #include "query/train_lines.h"
 
@@ -44,36 +42,34 @@ constexpr double kKeepFactor = 1.36;
 constexpr std::string_view kBeijing = "\xB1\xB1\xBE\xA9";  // 北京 in GBK
 
 struct Call {
-  int32_t train;
-  int32_t stop;    // position of the station in the train's stop list
-  StopList stops;  // the train's stop list; `stop` is below its size
+  TrainIndex train;
+  StopPosition stop;  // position of the station in the train's stop list
+  StopList stops;     // the train's stop list; it holds `stop`
 };
 
 struct StationDistance {
-  int32_t station;
+  StationIndex station;
   int32_t km;
 };
 
 // The call records of `station` that name a train of the tables and one of its
 // whole stop records, in list order.
-std::vector<Call> callsAt(const TimetableDb& db, int32_t station) {
-  const CallList list(db.stationCallLists.at_or_empty(static_cast<std::size_t>(station)));
+std::vector<Call> callsAt(const TimetableDb& db, StationIndex station) {
+  const CallList list = db.callsAt(station);
   std::vector<Call> calls;
   calls.reserve(static_cast<std::size_t>(list.size()));
   for (int32_t j = 0; j < list.size(); ++j) {
     const CallRecord record = list[j];
-    const std::optional<TrainView> train = trainAt(db, record.trainIndex());
-    if (!train || record.stopPosition() < 0 || record.stopPosition() >= train->stops.size()) {
-      continue;
-    }
+    const std::optional<TrainView> train = db.train(record.trainIndex());
+    if (!train || !train->stops.holds(record.stopPosition())) continue;
     calls.push_back(Call{record.trainIndex(), record.stopPosition(), train->stops});
   }
   return calls;
 }
 
 // The train index of every whole record of `calls`, as read.
-std::vector<int32_t> trainsOf(const CallList& calls) {
-  std::vector<int32_t> trains(static_cast<std::size_t>(calls.size()));
+std::vector<TrainIndex> trainsOf(const CallList& calls) {
+  std::vector<TrainIndex> trains(static_cast<std::size_t>(calls.size()));
   for (int32_t j = 0; j < calls.size(); ++j) {
     trains[static_cast<std::size_t>(j)] = calls[j].trainIndex();
   }
@@ -90,19 +86,19 @@ std::vector<int32_t> trainsOf(const CallList& calls) {
 // stop of the tables need no sorting out here: in an ascending list they
 // cannot hide a call that the search would reach, and their lines cannot be
 // built.
-int32_t appendMergedLines(const TimetableDb& db, const CallList& origins,
-                          std::span<const int32_t> originTrains, const CallList& destinations,
-                          std::span<const int32_t> destinationTrains, int32_t mode,
+int32_t appendMergedLines(const LoadedDatabase& db, const CallList& origins,
+                          std::span<const TrainIndex> originTrains, const CallList& destinations,
+                          std::span<const TrainIndex> destinationTrains, int32_t mode,
                           std::string& text) {
   int32_t lines = 0;
   std::size_t first = 0;  // the first destination call not of an earlier train
   for (std::size_t i = 0; i < originTrains.size(); ++i) {
-    const int32_t train = originTrains[i];
+    const TrainIndex train = originTrains[i];
     while (first < destinationTrains.size() && destinationTrains[first] < train) ++first;
     for (std::size_t j = first; j < destinationTrains.size() && destinationTrains[j] == train;
          ++j) {
-      const int32_t from = origins[static_cast<int32_t>(i)].stopPosition();
-      const int32_t to = destinations[static_cast<int32_t>(j)].stopPosition();
+      const StopPosition from = origins[static_cast<int32_t>(i)].stopPosition();
+      const StopPosition to = destinations[static_cast<int32_t>(j)].stopPosition();
       if (from < to && appendTrainLine(text, db, train, from, to, mode)) ++lines;
     }
   }
@@ -114,9 +110,9 @@ int32_t appendMergedLines(const TimetableDb& db, const CallList& origins,
 // running maximum of the destination trains; the calls of one train, by a
 // binary search over the destination calls ordered by train (ties in list
 // order).
-int32_t appendScannedLines(const TimetableDb& db, std::span<const Call> origins,
+int32_t appendScannedLines(const LoadedDatabase& db, std::span<const Call> origins,
                            std::span<const Call> destinations, int32_t mode, std::string& text) {
-  std::vector<int32_t> runningMax(destinations.size());
+  std::vector<TrainIndex> runningMax(destinations.size());
   for (std::size_t j = 0; j < destinations.size(); ++j) {
     runningMax[j] =
         j == 0 ? destinations[j].train : std::max(runningMax[j - 1], destinations[j].train);
@@ -134,10 +130,11 @@ int32_t appendScannedLines(const TimetableDb& db, std::span<const Call> origins,
     // The search for this call reaches the destination calls before `end`.
     const auto end = static_cast<int32_t>(
         std::upper_bound(runningMax.begin(), runningMax.end(), origin.train) - runningMax.begin());
-    auto it = std::lower_bound(byTrain.begin(), byTrain.end(), origin.train,
-                               [&trainOf](int32_t j, int32_t train) { return trainOf(j) < train; });
+    auto it =
+        std::lower_bound(byTrain.begin(), byTrain.end(), origin.train,
+                         [&trainOf](int32_t j, TrainIndex train) { return trainOf(j) < train; });
     for (; it != byTrain.end() && trainOf(*it) == origin.train && *it < end; ++it) {
-      const int32_t to = destinations[static_cast<std::size_t>(*it)].stop;
+      const StopPosition to = destinations[static_cast<std::size_t>(*it)].stop;
       if (origin.stop < to && appendTrainLine(text, db, origin.train, origin.stop, to, mode))
         ++lines;
     }
@@ -151,7 +148,7 @@ std::vector<StationDistance> onwardStations(std::span<const Call> origins, Liste
   std::vector<StationDistance> onward;
   for (const Call& call : origins) {
     const int32_t originKm = call.stops[call.stop].distanceKm();
-    for (int32_t k = call.stop + 1; k < call.stops.size(); ++k) {
+    for (StopPosition k = call.stop.next(); call.stops.holds(k); ++k) {
       const StopRecord stop = call.stops[k];
       if (listed.add(stop.stationIndex())) {
         onward.push_back(StationDistance{stop.stationIndex(), stop.distanceKm() - originKm});
@@ -168,7 +165,7 @@ std::vector<StationDistance> feederStations(std::span<const Call> destinations,
   std::vector<StationDistance> feeders;
   for (const Call& call : destinations) {
     const int32_t destinationKm = call.stops[call.stop].distanceKm();
-    for (int32_t k = 0; k < call.stop; ++k) {
+    for (StopPosition k(0); k < call.stop; ++k) {
       const StopRecord stop = call.stops[k];
       if (listed.add(stop.stationIndex())) {
         feeders.push_back(StationDistance{stop.stationIndex(), destinationKm - stop.distanceKm()});
@@ -184,15 +181,14 @@ std::string changeStations(const TimetableDb& db, std::span<const StationDistanc
                            std::span<const StationDistance> feeders) {
   // Each station index is listed at most once in either list, so a station's
   // place among the feeders joins the two lists in one pass.
-  const std::size_t stations = ListedNames::stationsOf(db);
-  std::vector<int32_t> feederAt(stations, -1);
+  std::vector<int32_t> feederAt(static_cast<std::size_t>(db.stationCount()), -1);
   for (std::size_t f = 0; f < feeders.size(); ++f) {
-    feederAt[static_cast<std::size_t>(feeders[f].station)] = static_cast<int32_t>(f);
+    feederAt[feeders[f].station.slot()] = static_cast<int32_t>(f);
   }
   std::vector<StationDistance> candidates;
   int32_t shortest = kShortestTotalStart;
   for (const StationDistance& station : onward) {
-    const int32_t f = feederAt[static_cast<std::size_t>(station.station)];
+    const int32_t f = feederAt[station.station.slot()];
     if (f < 0) continue;
     const int32_t total = station.km + feeders[static_cast<std::size_t>(f)].km;
     candidates.push_back(StationDistance{station.station, total});
@@ -204,7 +200,7 @@ std::string changeStations(const TimetableDb& db, std::span<const StationDistanc
   bool beijingWritten = false;
   for (const StationDistance& candidate : candidates) {
     if (candidate.km >= threshold) continue;
-    const std::string_view name = *stationNameAt(db, candidate.station);
+    const std::string_view name = *db.stationName(candidate.station);
     if (!beijingWritten && name.find(kBeijing) != std::string_view::npos) {
       text += kBeijing;
       beijingWritten = true;
@@ -218,36 +214,38 @@ std::string changeStations(const TimetableDb& db, std::span<const StationDistanc
 
 }  // namespace
 
-QueryResult directTrains(const TimetableDb& db, std::string_view origin,
+QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, int32_t mode) {
   if (origin == destination) return QueryResult{kSameStation, {}};
-  const int32_t from = findStation(db, origin);
-  if (from < 0) return QueryResult{kOriginNotFound, {}};
-  const int32_t to = findStation(db, destination);
-  if (to < 0) return QueryResult{kDestinationNotFound, {}};
+  const std::optional<StationIndex> from = db.findStation(origin);
+  if (!from) return QueryResult{kOriginNotFound, {}};
+  const std::optional<StationIndex> to = db.findStation(destination);
+  if (!to) return QueryResult{kDestinationNotFound, {}};
 
-  const CallList originList(db.stationCallLists.at_or_empty(static_cast<std::size_t>(from)));
-  const CallList destinationList(db.stationCallLists.at_or_empty(static_cast<std::size_t>(to)));
+  const TimetableDb& tables = db.tables();
+  const CallList originList = tables.callsAt(*from);
+  const CallList destinationList = tables.callsAt(*to);
   QueryResult result;
-  const std::vector<int32_t> originTrains = trainsOf(originList);
-  const std::vector<int32_t> destinationTrains = trainsOf(destinationList);
+  const std::vector<TrainIndex> originTrains = trainsOf(originList);
+  const std::vector<TrainIndex> destinationTrains = trainsOf(destinationList);
   if (std::is_sorted(originTrains.begin(), originTrains.end()) &&
       std::is_sorted(destinationTrains.begin(), destinationTrains.end())) {
     result.code = appendMergedLines(db, originList, originTrains, destinationList,
                                     destinationTrains, mode, result.text);
   } else {
-    result.code = appendScannedLines(db, callsAt(db, from), callsAt(db, to), mode, result.text);
+    result.code =
+        appendScannedLines(db, callsAt(tables, *from), callsAt(tables, *to), mode, result.text);
   }
   if (result.code > 0) return result;
 
-  const std::vector<Call> origins = callsAt(db, from);
-  const std::vector<Call> destinations = callsAt(db, to);
+  const std::vector<Call> origins = callsAt(tables, *from);
+  const std::vector<Call> destinations = callsAt(tables, *to);
 
   ListedNames listed(db);
   const std::vector<StationDistance> onward = onwardStations(origins, listed);
   listed.clear();
   const std::vector<StationDistance> feeders = feederStations(destinations, listed);
-  result.text = changeStations(db, onward, feeders);
+  result.text = changeStations(tables, onward, feeders);
   return result;
 }
 

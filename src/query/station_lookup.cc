@@ -1,15 +1,12 @@
 #include "query/station_lookup.h"
 
-#include "db/lookup_indexes.h"
-
 namespace murlo {
 
-QueryResult stationsByAbbreviation(const TimetableDb& db, std::string_view prefix) {
+QueryResult stationsByAbbreviation(const LoadedDatabase& db, std::string_view prefix) {
   QueryResult result;
-  for (const int32_t station : stationsWithAbbreviationPrefix(db, prefix)) {
-    const auto s = static_cast<std::size_t>(station);
-    if (s >= db.stationNames.size()) continue;  // more abbreviations than names
-    result.text.append(db.stationNames[s]);
+  for (const StationIndex station :
+       db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
+    result.text.append(*db.tables().stationName(station));
     result.text += '|';
     ++result.code;
   }

@@ -24,7 +24,6 @@
 
 #include "db/day_rollover.h"
 #include "db/records.h"
-#include "db/train_view.h"
 
 namespace murlo {
 namespace {
@@ -94,16 +93,14 @@ class StopMarks {
 
 }  // namespace
 
-StopListResult trainStopList(const TimetableDb& db, int64_t trainIndex, std::string_view boarding,
-                             std::string_view alighting) {
+StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
+                             std::string_view boarding, std::string_view alighting) {
   StopListResult result;
-  if (trainIndex < 0 || trainIndex >= db.trainCount ||
-      static_cast<uint64_t>(trainIndex) >= db.trainStopLists.size()) {
-    return result;
-  }
-  const StopList stops(db.trainStopLists[static_cast<std::size_t>(trainIndex)]);
+  const TimetableDb& tables = db.tables();
+  const std::optional<StopList> found = tables.stopsOf(trainIndex);
+  if (!found || found->size() < 2) return result;
+  const StopList stops = *found;
   const int32_t last = stops.size() - 1;
-  if (last < 1) return result;
 
   // The marking walk, last stop first; it looks every name up once.
   const auto count = static_cast<std::size_t>(last) + 1;
@@ -112,7 +109,7 @@ StopListResult trainStopList(const TimetableDb& db, int64_t trainIndex, std::str
   bool marking = false;
   for (int32_t i = last; i >= 0; --i) {
     StopMark& mark = marks[static_cast<std::size_t>(i)];
-    const auto name = stationNameAt(db, stops[i].stationIndex());
+    const auto name = tables.stationName(stops[StopPosition(i)].stationIndex());
     mark.named = name.has_value();
     mark.marked = false;
     if (!name) continue;
@@ -129,10 +126,10 @@ StopListResult trainStopList(const TimetableDb& db, int64_t trainIndex, std::str
     const StopMark& mark = marks[static_cast<std::size_t>(i)];
     if (!mark.named) continue;
     appendStopLine(result.stopList, mark.marked, std::string_view(mark.name, mark.nameSize),
-                   stops[i], i == 0, i == last);
+                   stops[StopPosition(i)], i == 0, i == last);
     ++result.stops;
   }
-  result.runTime = formatHoursMinutes(journeyMinutes(stops, 0, last));
+  result.runTime = formatHoursMinutes(journeyMinutes(stops, StopPosition(0), stops.last()));
   return result;
 }
 

@@ -5,43 +5,49 @@
 #include <string>
 #include <vector>
 
-#include "db/lookup_indexes.h"
 #include "query/train_lines.h"
 
 namespace murlo {
 namespace {
 
-// The 27 forms of a typed number Q, in the order they are tried.
-std::array<std::string, 27> numberForms(std::string_view q) {
-  std::array<std::string, 27> forms;
+// A form of a typed number Q: Q with a letter in front and one after it, or
+// without ('\0').
+struct NumberForm {
+  char prefix;
+  char suffix;
+};
+
+// The 27 forms, in the order they are tried: Q, then with each of T L N A K
+// Y Z in front (each also with the suffix A or B), then with D C G in front.
+constexpr std::array<NumberForm, 27> kNumberForms = [] {
+  std::array<NumberForm, 27> forms{};
   std::size_t n = 0;
-  const auto form = [q](std::string_view prefix, std::string_view suffix) {
-    std::string text;
-    text.reserve(prefix.size() + q.size() + suffix.size());
-    return text.append(prefix).append(q).append(suffix);
-  };
-  for (const std::string_view prefix : {"", "T", "L", "N", "A", "K", "Y", "Z"}) {
-    for (const std::string_view suffix : {"", "A", "B"}) forms[n++] = form(prefix, suffix);
+  for (const char prefix : {'\0', 'T', 'L', 'N', 'A', 'K', 'Y', 'Z'}) {
+    for (const char suffix : {'\0', 'A', 'B'}) forms[n++] = NumberForm{prefix, suffix};
   }
-  for (const std::string_view prefix : {"D", "C", "G"}) forms[n++] = form(prefix, "");
+  for (const char prefix : {'D', 'C', 'G'}) forms[n++] = NumberForm{prefix, '\0'};
   return forms;
-}
+}();
 
 // The plain scan: every train's "/entry/" searched for each "/form/". Used
-// when the typed number itself holds "/" (its patterns may then span two
-// numbers of one entry) or when the tables carry no number index.
-std::vector<int32_t> scanTrains(const TimetableDb& db, const std::array<std::string, 27>& forms) {
+// when the typed number itself holds "/": its patterns may then span two
+// numbers of one entry, which the index of single numbers cannot find.
+std::vector<TrainIndex> scanTrains(const TimetableDb& db, std::string_view q) {
   std::vector<std::string> patterns;
-  for (const std::string& form : forms) patterns.push_back("/" + form + "/");
-  std::vector<int32_t> trains;
+  for (const NumberForm form : kNumberForms) {
+    std::string pattern = "/";
+    if (form.prefix != '\0') pattern += form.prefix;
+    pattern.append(q);
+    if (form.suffix != '\0') pattern += form.suffix;
+    patterns.push_back(pattern + "/");
+  }
+  std::vector<TrainIndex> trains;
   std::string probe;
-  const auto count = std::min<std::size_t>(static_cast<std::size_t>(std::max(db.trainCount, 0)),
-                                           db.trainNumbers.size());
-  for (std::size_t t = 0; t < count; ++t) {
-    probe.assign("/").append(db.trainNumbers[t]).append("/");
+  for (TrainIndex t(0); t.value() < db.trainCount(); ++t) {
+    probe.assign("/").append(*db.trainNumber(t)).append("/");
     for (const std::string& pattern : patterns) {
       if (probe.find(pattern) != std::string::npos) {
-        trains.push_back(static_cast<int32_t>(t));
+        trains.push_back(t);
         break;
       }
     }
@@ -51,23 +57,19 @@ std::vector<int32_t> scanTrains(const TimetableDb& db, const std::array<std::str
 
 // Looks up each of the 27 forms in the number index, each form written in
 // one buffer in turn (the typed number once, the letters around it).
-std::vector<int32_t> indexedTrains(const TimetableDb& db, std::string_view q) {
-  constexpr char kNone = '\0';  // no prefix, no suffix
-  std::vector<int32_t> trains;
+std::vector<TrainIndex> indexedTrains(const LoadedDatabase& db, std::string_view q) {
+  std::vector<TrainIndex> trains;
   std::string form(1, ' ');
   form.append(q);
   form += ' ';
-  const auto lookUp = [&](char prefix, char suffix) {
-    form.front() = prefix;
-    form.back() = suffix;
-    const std::size_t from = prefix == kNone ? 1 : 0;
-    const std::size_t to = suffix == kNone ? form.size() - 1 : form.size();
-    appendTrainsWithNumber(db, std::string_view(form).substr(from, to - from), trains);
-  };
-  for (const char prefix : {kNone, 'T', 'L', 'N', 'A', 'K', 'Y', 'Z'}) {
-    for (const char suffix : {kNone, 'A', 'B'}) lookUp(prefix, suffix);
+  for (const NumberForm f : kNumberForms) {
+    form.front() = f.prefix;
+    form.back() = f.suffix;
+    const std::size_t from = f.prefix == '\0' ? 1 : 0;
+    const std::size_t to = f.suffix == '\0' ? form.size() - 1 : form.size();
+    db.indexes().appendTrainsWithNumber(db.tables(), std::string_view(form).substr(from, to - from),
+                                        trains);
   }
-  for (const char prefix : {'D', 'C', 'G'}) lookUp(prefix, kNone);
   std::sort(trains.begin(), trains.end());
   trains.erase(std::unique(trains.begin(), trains.end()), trains.end());
   return trains;
@@ -75,15 +77,16 @@ std::vector<int32_t> indexedTrains(const TimetableDb& db, std::string_view q) {
 
 }  // namespace
 
-QueryResult trainsByNumber(const TimetableDb& db, std::string_view number) {
+QueryResult trainsByNumber(const LoadedDatabase& db, std::string_view number) {
   QueryResult result;
   if (number.empty()) return result;
-  const std::vector<int32_t> trains =
-      number.find('/') != std::string_view::npos || !lookupIndexesCurrent(db)
-          ? scanTrains(db, numberForms(number))
-          : indexedTrains(db, number);
-  for (const int32_t train : trains) {
-    if (appendTrainLine(result.text, db, train, 0, 0, 0)) ++result.code;
+  const std::vector<TrainIndex> trains = number.find('/') != std::string_view::npos
+                                             ? scanTrains(db.tables(), number)
+                                             : indexedTrains(db, number);
+  for (const TrainIndex train : trains) {
+    if (appendTrainLine(result.text, db, train, StopPosition(0), StopPosition(0), 0)) {
+      ++result.code;
+    }
   }
   return result;
 }

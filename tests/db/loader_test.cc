@@ -23,18 +23,18 @@ std::vector<std::string> entries(const TextList& list) {
 
 TEST(LoaderTest, WorkedExampleFillsEveryTable) {
   const TimetableDb db = test::workedExampleDb();
-  EXPECT_EQ(db.headerText, "EXAMPLE-01");
-  EXPECT_EQ(db.trainClassCodes, "13");
-  EXPECT_EQ(db.trainFareColumnCodes, "F8");
-  EXPECT_EQ(db.trainFareRateCodes, "DD");
-  EXPECT_EQ(db.trainCount, 2);
-  EXPECT_EQ(db.stationCount, 2);
-  EXPECT_EQ(entries(db.trainNumbers), (std::vector<std::string>{"T1/T2", "K5"}));
-  EXPECT_EQ(entries(db.stationNames), (std::vector<std::string>{gbk("北京"), gbk("天津")}));
-  EXPECT_EQ(entries(db.stationAbbreviations), (std::vector<std::string>{"BJ", "TJ"}));
-  EXPECT_EQ(entries(db.stationCallLists),
+  EXPECT_EQ(db.lists().headerText, "EXAMPLE-01");
+  EXPECT_EQ(db.lists().trainClassCodes, "13");
+  EXPECT_EQ(db.lists().trainFareColumnCodes, "F8");
+  EXPECT_EQ(db.lists().trainFareRateCodes, "DD");
+  EXPECT_EQ(db.trainCount(), 2);
+  EXPECT_EQ(db.stationCount(), 2);
+  EXPECT_EQ(entries(db.lists().trainNumbers), (std::vector<std::string>{"T1/T2", "K5"}));
+  EXPECT_EQ(entries(db.lists().stationNames), (std::vector<std::string>{gbk("北京"), gbk("天津")}));
+  EXPECT_EQ(entries(db.lists().stationAbbreviations), (std::vector<std::string>{"BJ", "TJ"}));
+  EXPECT_EQ(entries(db.lists().stationCallLists),
             (std::vector<std::string>{"000000000101", "000001000100"}));
-  EXPECT_EQ(entries(db.trainStopLists),
+  EXPECT_EQ(entries(db.lists().trainStopLists),
             (std::vector<std::string>{"00000000080000000001093000000137",
                                       "00010000233000000000010500000137"}));
 }
@@ -61,11 +61,11 @@ class TokenTest : public ::testing::TestWithParam<TokenCase> {};
 TEST_P(TokenTest, SplitsAsTheFileMeans) {
   const TokenCase& c = GetParam();
   const TimetableDb db = loadBytes(packOrFail(withSection(c.section, c.text)));
-  EXPECT_EQ(entries(db.trainNumbers), c.trainNumbers);
-  EXPECT_EQ(entries(db.stationNames), c.stationNames);
-  EXPECT_EQ(entries(db.stationAbbreviations), c.abbreviations);
-  EXPECT_EQ(db.trainCount, static_cast<int32_t>(c.trainNumbers.size()));
-  EXPECT_EQ(db.stationCount, static_cast<int32_t>(c.stationNames.size()));
+  EXPECT_EQ(entries(db.lists().trainNumbers), c.trainNumbers);
+  EXPECT_EQ(entries(db.lists().stationNames), c.stationNames);
+  EXPECT_EQ(entries(db.lists().stationAbbreviations), c.abbreviations);
+  EXPECT_EQ(db.trainCount(), static_cast<int32_t>(c.trainNumbers.size()));
+  EXPECT_EQ(db.stationCount(), static_cast<int32_t>(c.stationNames.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,8 +82,8 @@ TEST(LoaderTest, ListSectionsSplitAtO) {
   PlainSections plain = withSection(6, "000000OO000101O");
   plain.sections[6] = "O0000000000000000000000000000000O";
   const TimetableDb db = loadBytes(packOrFail(plain));
-  EXPECT_EQ(entries(db.stationCallLists), (std::vector<std::string>{"000000", "000101"}));
-  EXPECT_EQ(entries(db.trainStopLists),
+  EXPECT_EQ(entries(db.lists().stationCallLists), (std::vector<std::string>{"000000", "000101"}));
+  EXPECT_EQ(entries(db.lists().trainStopLists),
             (std::vector<std::string>{"0000000000000000000000000000000"}));
 }
 
@@ -102,9 +102,9 @@ class RawFileTest : public ::testing::TestWithParam<RawCase> {};
 TEST_P(RawFileTest, Loads) {
   const RawCase& c = GetParam();
   const TimetableDb db = loadBytes(c.file);
-  EXPECT_EQ(db.headerText, c.header);
-  EXPECT_EQ(db.trainClassCodes, c.classCodes);
-  EXPECT_EQ(entries(db.trainNumbers), c.trainNumbers);
+  EXPECT_EQ(db.lists().headerText, c.header);
+  EXPECT_EQ(db.lists().trainClassCodes, c.classCodes);
+  EXPECT_EQ(entries(db.lists().trainNumbers), c.trainNumbers);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,11 +132,11 @@ TEST(LoaderTest, UnterminatedSectionsAreNotProcessed) {
   for (int s = 0; s < 5; ++s) sixthStart = file.find('%', sixthStart) + 1;
   file.resize(sixthStart + 3);
   const TimetableDb db = loadBytes(file);
-  EXPECT_EQ(db.trainClassCodes, "13");
-  EXPECT_EQ(db.trainCount, 2);
-  EXPECT_EQ(db.stationCount, 2);
-  EXPECT_TRUE(db.stationCallLists.empty());
-  EXPECT_TRUE(db.trainStopLists.empty());
+  EXPECT_EQ(db.lists().trainClassCodes, "13");
+  EXPECT_EQ(db.trainCount(), 2);
+  EXPECT_EQ(db.stationCount(), 2);
+  EXPECT_TRUE(db.lists().stationCallLists.empty());
+  EXPECT_TRUE(db.lists().trainStopLists.empty());
 }
 
 TEST(LoaderTest, ZeroByteEndsASectionsText) {
@@ -148,7 +148,7 @@ TEST(LoaderTest, ZeroByteEndsASectionsText) {
                                     "3");
   std::string file = packOrFail(plain);
   file[11] = static_cast<char>(file[11] ^ 0x01);
-  EXPECT_EQ(loadBytes(file).trainClassCodes, "1");
+  EXPECT_EQ(loadBytes(file).lists().trainClassCodes, "1");
 }
 
 }  // namespace

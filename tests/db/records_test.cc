@@ -24,7 +24,7 @@ TEST(DigitsTest, ReadsLikeAtoi) {
 
 TEST(RecordsTest, StopRecordFieldsByPosition) {
   const StopRecord stop("0001093008150137");
-  EXPECT_EQ(stop.stationIndex(), 1);
+  EXPECT_EQ(stop.stationIndex().value(), 1);
   EXPECT_EQ(stop.arrivalMinutes(), 9 * 60 + 30);
   EXPECT_EQ(stop.departureMinutes(), 8 * 60 + 15);
   EXPECT_EQ(stop.distanceKm(), 137);
@@ -38,10 +38,10 @@ TEST(RecordsTest, OnlyWholeRecordsCount) {
   EXPECT_EQ(CallList("000101000").size(), 1);
   EXPECT_EQ(CallList("").size(), 0);
   const CallList calls("001203004001");
-  EXPECT_EQ(calls[0].trainIndex(), 12);
-  EXPECT_EQ(calls[0].stopPosition(), 3);
-  EXPECT_EQ(calls[1].trainIndex(), 40);
-  EXPECT_EQ(calls[1].stopPosition(), 1);
+  EXPECT_EQ(calls[0].trainIndex().value(), 12);
+  EXPECT_EQ(calls[0].stopPosition().value(), 3);
+  EXPECT_EQ(calls[1].trainIndex().value(), 40);
+  EXPECT_EQ(calls[1].stopPosition().value(), 1);
 }
 
 TEST(DayRolloverTest, Steps) {
@@ -61,10 +61,11 @@ TEST(DayRolloverTest, JourneyRunsArrivalToArrival) {
   const std::string run = stop("0000", "2200") + stop("2358", "0005") + stop("0040", "0041") +
                           stop("2300", "2305") + stop("0210", "0000");
   const StopList stops(run);
-  EXPECT_EQ(journeyMinutes(stops, 0, 1), 118);
-  EXPECT_EQ(journeyMinutes(stops, 1, 2), 35);  // from the 00:05 departure
-  EXPECT_EQ(journeyMinutes(stops, 0, 2), 118 + 42);
-  EXPECT_EQ(journeyMinutes(stops, 0, 4), 118 + 42 + 1340 + 190);
+  EXPECT_EQ(journeyMinutes(stops, StopPosition(0), StopPosition(1)), 118);
+  EXPECT_EQ(journeyMinutes(stops, StopPosition(1), StopPosition(2)),
+            35);  // from the 00:05 departure
+  EXPECT_EQ(journeyMinutes(stops, StopPosition(0), StopPosition(2)), 118 + 42);
+  EXPECT_EQ(journeyMinutes(stops, StopPosition(0), StopPosition(4)), 118 + 42 + 1340 + 190);
 }
 
 TEST(DayRolloverTest, FormatsHoursWithoutReducingThem) {

@@ -101,16 +101,16 @@ TEST(WriterTest, TablesRoundTripThroughPlainSections) {
 }
 
 TEST(WriterTest, PlainSectionsRefuseEntriesThatWouldNotLoadBack) {
-  TimetableDb db = test::workedExampleDb();
-  db.trainNumbers.push_back("KO1");  // holds the separator
+  TableLists lists = test::workedExampleDb().lists();
+  lists.trainNumbers = test::appended(lists.trainNumbers, "KO1");  // holds the separator
   PlainSections plain;
-  auto error = plainSectionsOf(db, plain);
+  auto error = plainSectionsOf(lists, plain);
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->section, 4);
 
-  db = test::workedExampleDb();
-  db.trainStopLists.push_back("");  // an empty entry would vanish
-  error = plainSectionsOf(db, plain);
+  lists = test::workedExampleDb().lists();
+  lists.trainStopLists = test::appended(lists.trainStopLists, "");  // an empty entry would vanish
+  error = plainSectionsOf(lists, plain);
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->section, 7);
   EXPECT_TRUE(plain.header.empty());  // untouched

@@ -197,13 +197,14 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseName());
 
 TEST(TimetableSourceTest, DumpOfABrokenFileShowsWhatItHoldsAndWarns) {
-  TimetableDb db = test::workedExampleDb();
-  db.trainStopLists = TextList();
-  db.trainStopLists.push_back("000000000800000000090930000001370000");  // station 9, partial
-  db.trainStopLists.push_back("000199990000000000000105000001xx");      // bad time, distance
-  db.trainClassCodes = "1";
+  TableLists lists = test::workedExampleDb().lists();
+  lists.trainStopLists = test::listOf({
+      "000000000800000000090930000001370000",  // station 9, partial
+      "000199990000000000000105000001xx",      // bad time, distance
+  });
+  lists.trainClassCodes = "1";
   PlainSections plain;
-  ASSERT_FALSE(plainSectionsOf(db, plain).has_value());
+  ASSERT_FALSE(plainSectionsOf(lists, plain).has_value());
   std::vector<std::string> warnings;
   const std::string text = dumped(test::packOrFail(plain), &warnings);
   const std::string all = [&] {

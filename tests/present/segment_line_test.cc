@@ -14,15 +14,19 @@ using test::gbk;
 using test::stopAt;
 using test::withoutFares;
 
+std::string lineOf(const TimetableDb& db, int32_t train, int32_t from, int32_t to, int32_t mode) {
+  return buildSegmentLine(db, TrainIndex(train), StopPosition(from), StopPosition(to), mode);
+}
+
 TEST(SegmentLineTest, WorkedExample) {
   const TimetableDb db = test::workedExampleDb();
-  EXPECT_EQ(buildSegmentLine(db, 0, 0, 0, 0),
+  EXPECT_EQ(lineOf(db, 0, 0, 0, 0),
             gbk("S|0|T1/T2|北京|08:00|天津|09:30|北京|天津|特快|-|01:30|  13|  21|  50|  74"));
   // Across midnight once; column code 8 offers the hard seat only.
-  EXPECT_EQ(buildSegmentLine(db, 1, 0, 0, 0),
+  EXPECT_EQ(lineOf(db, 1, 0, 0, 0),
             gbk("S|1|K5|天津|23:30|北京|01:05|天津|北京|普快|-|01:35|  11|  - |  - |  - "));
-  EXPECT_EQ(buildSegmentLine(db, 0, 0, 0, 1).substr(0, 4), "H|0|");
-  EXPECT_EQ(buildSegmentLine(db, 0, 0, 1, 0), buildSegmentLine(db, 0, 0, 0, 0));
+  EXPECT_EQ(lineOf(db, 0, 0, 0, 1).substr(0, 4), "H|0|");
+  EXPECT_EQ(lineOf(db, 0, 0, 1, 0), lineOf(db, 0, 0, 0, 0));
 }
 
 // 甲 -> 乙 -> 丙 -> 甲(2) -> 丁 over two nights; station 4 shares 甲's name.
@@ -57,7 +61,7 @@ TEST(SegmentLineTest, StretchesAndMarkers) {
       {"mode 2 lets stations decide", 1, 3, 2, " |0|Z9|乙|00:10|甲|22:00|甲|丁|高速动车|-|21:50"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(withoutFares(buildSegmentLine(db, 0, c.from, c.to, c.mode)), gbk(c.line)) << c.name;
+    EXPECT_EQ(withoutFares(lineOf(db, 0, c.from, c.to, c.mode)), gbk(c.line)) << c.name;
   }
 }
 
@@ -70,7 +74,7 @@ TEST(SegmentLineTest, ClassNames) {
                {'0', "动车组"},   {'A', "城际高速"}, {'B', "高速动车"}, {'5', ""},
                {'C', ""}};
   for (const Case& c : cases) {
-    const std::string line = withoutFares(buildSegmentLine(twoNights(c.code), 0, 0, 1, 0));
+    const std::string line = withoutFares(lineOf(twoNights(c.code), 0, 0, 1, 0));
     EXPECT_EQ(line, gbk("S|0|Z9|甲|20:00|乙|23:58|甲|丁|") + gbk(c.name) + "|-|03:58") << c.code;
   }
 }
@@ -83,7 +87,7 @@ TEST(SegmentLineTest, LongTextsAreCarriedWhole) {
                        'F',
                        'D',
                        {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 1600)}}});
-  EXPECT_EQ(withoutFares(buildSegmentLine(db, 0, 0, 0, 0)),
+  EXPECT_EQ(withoutFares(lineOf(db, 0, 0, 0, 0)),
             gbk("S|0|K1234567/K7654321/"
                 "Z999|乌鲁木齐南站东|08:00|喀什|09:00|乌鲁木齐南站东|喀什|普快|-|01:00"));
 }
@@ -92,29 +96,30 @@ TEST(SegmentLineTest, OutsideThePreconditionTheLineIsEmpty) {
   const TimetableDb good = test::workedExampleDb();
   struct Case {
     const char* name;
-    int64_t train;
+    int32_t train;
     int32_t from;
     int32_t to;
   } arguments[] = {
       {"negative train", -1, 0, 0},    {"train beyond the tables", 2, 0, 0},
-      {"huge train", 1LL << 40, 0, 0}, {"boarding after alighting", 0, 1, 1},
+      {"huge train", INT32_MAX, 0, 0}, {"boarding after alighting", 0, 1, 1},
       {"negative boarding", 0, -1, 1}, {"alighting beyond the train", 0, 0, 2},
   };
   for (const Case& c : arguments) {
-    EXPECT_EQ(buildSegmentLine(good, c.train, c.from, c.to, 0), "") << c.name;
+    EXPECT_EQ(lineOf(good, c.train, c.from, c.to, 0), "") << c.name;
   }
 
-  TimetableDb db = good;
-  db.trainStopLists = TextList();
-  db.trainStopLists.push_back("0000000008000000000109300000013");   // second stop cut short
-  db.trainStopLists.push_back("00010000233000000009010500000137");  // station 9 does not exist
-  EXPECT_EQ(buildSegmentLine(db, 0, 0, 0, 0), "");
-  EXPECT_EQ(buildSegmentLine(db, 1, 0, 0, 0), "");
+  TableLists lists = good.lists();
+  lists.trainStopLists = test::listOf({
+      "0000000008000000000109300000013",   // second stop cut short
+      "00010000233000000009010500000137",  // station 9 does not exist
+  });
+  EXPECT_EQ(lineOf(TimetableDb(lists), 0, 0, 0, 0), "");
+  EXPECT_EQ(lineOf(TimetableDb(lists), 1, 0, 0, 0), "");
 
-  db = good;
-  db.trainClassCodes = "1";  // train 1 has no class code
-  EXPECT_NE(buildSegmentLine(db, 0, 0, 0, 0), "");
-  EXPECT_EQ(buildSegmentLine(db, 1, 0, 0, 0), "");
+  lists = good.lists();
+  lists.trainClassCodes = "1";  // train 1 has no class code
+  EXPECT_NE(lineOf(TimetableDb(lists), 0, 0, 0, 0), "");
+  EXPECT_EQ(lineOf(TimetableDb(lists), 1, 0, 0, 0), "");
 }
 
 }  // namespace

@@ -22,22 +22,34 @@ namespace {
 using test::gbk;
 using test::stopAt;
 
+// The query on tables made into a loaded database.
+QueryResult directTrains(const TimetableDb& db, std::string_view origin,
+                         std::string_view destination, int32_t mode) {
+  return murlo::directTrains(LoadedDatabase(db), origin, destination, mode);
+}
+
+std::string lineOf(const TimetableDb& db, int32_t train, int32_t from, int32_t to, int32_t mode) {
+  return buildSegmentLine(db, TrainIndex(train), StopPosition(from), StopPosition(to), mode);
+}
+
 // The result text of the given (train, from stop, to stop) lines.
 std::string linesOf(const TimetableDb& db, const std::vector<std::vector<int32_t>>& lines,
                     int32_t mode) {
   std::string text;
   for (const auto& line : lines) {
-    text += buildSegmentLine(db, line[0], line[1], line[2], mode);
+    text += lineOf(db, line[0], line[1], line[2], mode);
     text += '*';
   }
   return text;
 }
 
-// `list` with entry `at` replaced by `text`.
-TextList withEntry(const TextList& list, std::size_t at, std::string_view text) {
-  TextList out;
-  for (std::size_t i = 0; i < list.size(); ++i) out.push_back(i == at ? text : list[i]);
-  return out;
+// `db` with entry `at` of one of its lists replaced by `text`.
+void setEntry(TimetableDb& db, TextList TableLists::*list, std::size_t at, std::string_view text) {
+  TableLists lists = db.lists();
+  std::vector<std::string> entries = test::entriesOf(lists.*list);
+  entries[at] = text;
+  lists.*list = test::listOf(entries);
+  db = TimetableDb(std::move(lists));
 }
 
 TrainSpec train(std::string number, std::vector<StopSpec> stops) {
@@ -316,32 +328,32 @@ QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
   if (origin == destination) return {kSameStation, ""};
   int32_t from = -1;
   int32_t to = -1;
-  for (int32_t s = 0; s < db.stationCount && (from < 0 || to < 0); ++s) {
-    const std::string_view name = db.stationNames[static_cast<std::size_t>(s)];
+  for (int32_t s = 0; s < db.stationCount() && (from < 0 || to < 0); ++s) {
+    const std::string_view name = db.lists().stationNames[static_cast<std::size_t>(s)];
     if (from < 0 && name == origin) from = s;
     if (to < 0 && name == destination) to = s;
   }
-  if (db.stationCount <= 0 || from < 0) return {kOriginNotFound, ""};
+  if (db.stationCount() <= 0 || from < 0) return {kOriginNotFound, ""};
   if (to < 0) return {kDestinationNotFound, ""};
 
   const auto stopsOf = [&db](int32_t t) {
-    return static_cast<int32_t>(db.trainStopLists[static_cast<std::size_t>(t)].size() / 16);
+    return static_cast<int32_t>(db.lists().trainStopLists[static_cast<std::size_t>(t)].size() / 16);
   };
   const auto stationOf = [&db](int32_t t, int32_t k) {
-    return atoiOf(db.trainStopLists[static_cast<std::size_t>(t)], 16 * static_cast<std::size_t>(k),
-                  4);
+    return atoiOf(db.lists().trainStopLists[static_cast<std::size_t>(t)],
+                  16 * static_cast<std::size_t>(k), 4);
   };
   const auto kmOf = [&db](int32_t t, int32_t k) {
-    return atoiOf(db.trainStopLists[static_cast<std::size_t>(t)],
+    return atoiOf(db.lists().trainStopLists[static_cast<std::size_t>(t)],
                   16 * static_cast<std::size_t>(k) + 12, 4);
   };
   const auto calls = [&](int32_t station) {
     std::vector<std::pair<int32_t, int32_t>> list;
-    const std::string_view text = db.stationCallLists[static_cast<std::size_t>(station)];
+    const std::string_view text = db.lists().stationCallLists[static_cast<std::size_t>(station)];
     for (std::size_t k = 0; 6 * k + 6 <= text.size(); ++k) {
       const int32_t t = atoiOf(text, 6 * k, 4);
       const int32_t p = atoiOf(text, 6 * k + 4, 2);
-      if (t >= 0 && t < db.trainCount && p >= 0 && p < stopsOf(t)) list.emplace_back(t, p);
+      if (t >= 0 && t < db.trainCount() && p >= 0 && p < stopsOf(t)) list.emplace_back(t, p);
     }
     return list;
   };
@@ -353,7 +365,7 @@ QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
     for (const auto& [u, p] : destinations) {
       if (u > t) break;
       if (u == t && s < p) {
-        const std::string line = buildSegmentLine(db, t, s, p, mode);
+        const std::string line = lineOf(db, t, s, p, mode);
         if (line.empty()) continue;
         result.text += line + "*";
         ++result.code;
@@ -366,8 +378,8 @@ QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
   std::vector<std::pair<int32_t, int32_t>> feeder;
   std::vector<std::string_view> listed;
   const auto list = [&](int32_t station, int32_t km, auto& into) {
-    if (station < 0 || station >= db.stationCount) return;
-    const std::string_view name = db.stationNames[static_cast<std::size_t>(station)];
+    if (station < 0 || station >= db.stationCount()) return;
+    const std::string_view name = db.lists().stationNames[static_cast<std::size_t>(station)];
     if (std::find(listed.begin(), listed.end(), name) != listed.end()) return;
     into.emplace_back(station, km);
     listed.push_back(name);
@@ -394,7 +406,7 @@ QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
   bool beijingWritten = false;
   for (const auto& [station, total] : candidates) {
     if (total >= threshold) continue;
-    const std::string_view name = db.stationNames[static_cast<std::size_t>(station)];
+    const std::string_view name = db.lists().stationNames[static_cast<std::size_t>(station)];
     if (name.find(beijing) != std::string_view::npos && !beijingWritten) {
       result.text += beijing;
       beijingWritten = true;
@@ -441,7 +453,7 @@ TEST_P(DirectTrainsCorruptTest, SkipsTheRecord) {
 }
 
 void setCalls(TimetableDb& db, std::size_t station, std::string_view calls) {
-  db.stationCallLists = withEntry(db.stationCallLists, station, calls);
+  setEntry(db, &TableLists::stationCallLists, station, calls);
 }
 
 // Origin 甲's calls are 000000 000100 000200; destination 乙's 000001 000102 000201.
@@ -469,16 +481,16 @@ INSTANTIATE_TEST_SUITE_P(
                     {{0, 0, 1}, {2, 0, 1}}},
         CorruptCase{"AlightingStationOutsideTable",
                     [](TimetableDb& db) {
-                      db.trainStopLists = withEntry(
-                          db.trainStopLists, 1,
-                          std::string(db.trainStopLists[1].substr(0, 32)) + "9999100000000050");
+                      setEntry(db, &TableLists::trainStopLists, 1,
+                               std::string(db.lists().trainStopLists[1].substr(0, 32)) +
+                                   "9999100000000050");
                     },
                     {{0, 0, 1}, {2, 0, 1}}},
         CorruptCase{"IntermediateStationOutsideTable",
                     [](TimetableDb& db) {
-                      std::string stops(db.trainStopLists[1]);
+                      std::string stops(db.lists().trainStopLists[1]);
                       stops.replace(16, 4, "9999");
-                      db.trainStopLists = withEntry(db.trainStopLists, 1, stops);
+                      setEntry(db, &TableLists::trainStopLists, 1, stops);
                     },
                     {{0, 0, 1}, {1, 0, 2}, {2, 0, 1}}},
         // Unordered destination calls: for trains 0 and 1 the scan meets
@@ -504,9 +516,9 @@ TEST(ChangeStationsTest, CorruptStopsListNothing) {
                                    stopAt(2, "09:00", "-", 30)}),
                       train("U1", {stopAt(0, "-", "08:00", 0), stopAt(3, "09:00", "-", 5)}),
                       train("F2", {stopAt(2, "-", "10:00", 0), stopAt(1, "11:00", "-", 20)})});
-  std::string stops(db.trainStopLists[0]);
+  std::string stops(db.lists().trainStopLists[0]);
   stops.replace(16, 4, "9999");
-  db.trainStopLists = withEntry(db.trainStopLists, 0, stops);
+  setEntry(db, &TableLists::trainStopLists, 0, stops);
   setCalls(db, 0, "000000000105");
   const QueryResult result = directTrains(db, gbk("甲"), gbk("乙"), 0);
   EXPECT_EQ(result.code, 0);
@@ -560,9 +572,9 @@ RandomNetwork randomNetwork(std::mt19937& rng, bool shuffle, bool corrupt) {
   if (!shuffle && !corrupt) return net;
 
   TimetableDb& db = net.db;
-  for (std::size_t s = 0; s < db.stationCallLists.size(); ++s) {
+  for (std::size_t s = 0; s < db.lists().stationCallLists.size(); ++s) {
     std::vector<std::string> records;
-    const std::string_view calls = db.stationCallLists[s];
+    const std::string_view calls = db.lists().stationCallLists[s];
     for (std::size_t j = 0; j + 6 <= calls.size(); j += 6) records.emplace_back(calls.substr(j, 6));
     if (shuffle && pick(0, 2) == 0) std::shuffle(records.begin(), records.end(), rng);
     if (corrupt && pick(0, 2) == 0) {
@@ -573,16 +585,16 @@ RandomNetwork randomNetwork(std::mt19937& rng, bool shuffle, bool corrupt) {
     std::string joined;
     for (const std::string& record : records) joined += record;
     if (corrupt && pick(0, 4) == 0) joined += "0001";
-    db.stationCallLists = withEntry(db.stationCallLists, s, joined);
+    setEntry(db, &TableLists::stationCallLists, s, joined);
   }
   if (corrupt) {
-    for (std::size_t t = 0; t < db.trainStopLists.size(); ++t) {
+    for (std::size_t t = 0; t < db.lists().trainStopLists.size(); ++t) {
       if (pick(0, 3) != 0) continue;
-      std::string stops(db.trainStopLists[t]);
+      std::string stops(db.lists().trainStopLists[t]);
       stops.replace(
           16 * static_cast<std::size_t>(pick(0, static_cast<int32_t>(stops.size() / 16) - 1)), 4,
           "9999");
-      db.trainStopLists = withEntry(db.trainStopLists, t, stops);
+      setEntry(db, &TableLists::trainStopLists, t, stops);
     }
   }
   return net;

@@ -16,6 +16,15 @@ namespace {
 using test::gbk;
 using test::stopAt;
 
+// The query on tables made into a loaded database; indexes beyond a record's
+// digits name no train.
+StopListResult trainStopList(const TimetableDb& db, int64_t train, std::string_view boarding,
+                             std::string_view alighting) {
+  if (train > INT32_MAX) return StopListResult{};
+  return murlo::trainStopList(LoadedDatabase(db), TrainIndex(static_cast<int32_t>(train)), boarding,
+                              alighting);
+}
+
 struct StopListCase {
   const char* name;
   int64_t train;
@@ -138,12 +147,11 @@ TEST(StopListTest, LineForms) {
 
 // A train given as raw stop records, over stations 甲 (0) and 乙 (1).
 TimetableDb rawTrain(const std::string& stops) {
-  TimetableDb db;
-  db.stationNames.push_back(gbk("甲"));
-  db.stationNames.push_back(gbk("乙"));
-  db.stationCount = 2;
-  db.trainStopLists.push_back(stops);
-  db.trainCount = 1;
+  TableLists lists;
+  lists.stationNames = test::listOf({gbk("甲"), gbk("乙")});
+  lists.trainNumbers = test::listOf({"T1"});
+  lists.trainStopLists = test::listOf({stops});
+  const TimetableDb db(std::move(lists));
   return db;
 }
 

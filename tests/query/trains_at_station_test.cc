@@ -13,7 +13,7 @@ using test::stopAt;
 using test::withoutFares;
 
 TEST(TrainsAtStationTest, WorkedExample) {
-  const TimetableDb db = test::workedExampleDb();
+  const LoadedDatabase db(test::workedExampleDb());
   for (const char* station : {"北京", "天津"}) {
     const QueryResult result = trainsAtStation(db, gbk(station));
     ASSERT_EQ(result.code, 2) << station;
@@ -28,12 +28,12 @@ TEST(TrainsAtStationTest, WorkedExample) {
 }
 
 TEST(TrainsAtStationTest, NotFoundAndEmpty) {
-  const TimetableDb db = test::workedExampleDb();
+  const LoadedDatabase db(test::workedExampleDb());
   EXPECT_EQ(trainsAtStation(db, gbk("北京 ")).code, kStationNotFound);
   EXPECT_EQ(trainsAtStation(db, gbk("上海")).code, kStationNotFound);
-  EXPECT_EQ(trainsAtStation(TimetableDb{}, gbk("北京")).code, kStationNotFound);
+  EXPECT_EQ(trainsAtStation(LoadedDatabase(), gbk("北京")).code, kStationNotFound);
 
-  TimetableDb lonely = buildTimetable("", {{gbk("甲"), "J"}}, {});
+  const LoadedDatabase lonely(buildTimetable("", {{gbk("甲"), "J"}}, {}));
   const QueryResult none = trainsAtStation(lonely, gbk("甲"));
   EXPECT_EQ(none.code, 0);
   EXPECT_EQ(none.text, "");
@@ -41,14 +41,14 @@ TEST(TrainsAtStationTest, NotFoundAndEmpty) {
 
 TEST(TrainsAtStationTest, TrainCallingTwiceGivesTwoLines) {
   // A loop: 甲 -> 乙 -> 甲.
-  const TimetableDb db =
+  const LoadedDatabase db(
       buildTimetable("", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}},
                      {{"L1",
                        '4',
                        'F',
                        'D',
                        {stopAt(0, "-", "10:00", 0), stopAt(1, "10:30", "10:35", 20),
-                        stopAt(0, "11:00", "-", 40)}}});
+                        stopAt(0, "11:00", "-", 40)}}}));
   const QueryResult result = trainsAtStation(db, gbk("甲"));
   EXPECT_EQ(result.code, 2);
   const auto lines = test::splitTerminated(result.text, '*');
@@ -57,23 +57,23 @@ TEST(TrainsAtStationTest, TrainCallingTwiceGivesTwoLines) {
 }
 
 TEST(TrainsAtStationTest, FirstOfEqualNamesWins) {
-  const TimetableDb db = buildTimetable(
+  const LoadedDatabase db(buildTimetable(
       "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("甲"), "J"}},
       {{"A1", '1', 'F', 'D', {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}},
-       {"A2", '1', 'F', 'D', {stopAt(2, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}}});
+       {"A2", '1', 'F', 'D', {stopAt(2, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}}}));
   const QueryResult result = trainsAtStation(db, gbk("甲"));
   EXPECT_EQ(result.code, 1);
   EXPECT_NE(result.text.find("|A1|"), std::string::npos);
 }
 
 TEST(TrainsAtStationTest, CorruptCallsAreSkippedAndNotCounted) {
-  TimetableDb db = test::workedExampleDb();
+  TableLists lists = test::workedExampleDb().lists();
   // Train 7 does not exist; a cut-short record is not a record at all.
-  db.stationCallLists = TextList();
-  db.stationCallLists.push_back(
-      "000700000000"
-      "0001");
-  db.stationCallLists.push_back("000001");
+  lists.stationCallLists =
+      test::listOf({"000700000000"
+                    "0001",
+                    "000001"});
+  const LoadedDatabase db{TimetableDb(lists)};
   const QueryResult result = trainsAtStation(db, gbk("北京"));
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(test::splitTerminated(result.text, '*').size(), 1u);

@@ -5,9 +5,9 @@
 //
 // What a file can hold is built through the writer and loaded by the loader
 // (and through the C exports, whose answers must equal the core's); what only
-// memory can hold (counts that disagree with the lists, empty entries) is
-// edited into loaded tables, and run both with lookup indexes rebuilt and
-// with none (the plain scans).
+// memory can hold (empty entries, lists longer than a file would make them) is
+// edited into the lists the tables are made from, through the same
+// constructor a load uses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "db/file_format.h"
-#include "db/lookup_indexes.h"
 #include "murloppc.h"
 #include "present/whole_run_lines.h"
 #include "query/direct_trains.h"
@@ -90,16 +89,19 @@ std::function<std::string()> cutAfterSection(int terminators) {
   };
 }
 
-int32_t trainsAt(const TimetableDb& db, int station) {
+int32_t trainsAt(const LoadedDatabase& db, int station) {
   return trainsAtStation(db, stationName(station)).code;
 }
-QueryResult direct(const TimetableDb& db, int from, int to) {
+QueryResult direct(const LoadedDatabase& db, int from, int to) {
   return directTrains(db, stationName(from), stationName(to), 0);
 }
-StopListResult stopsOf(const TimetableDb& db, int64_t train) {
-  return trainStopList(db, train, stationName(kBeijing), stationName(kShanghai));
+StopListResult stopsOf(const LoadedDatabase& db, int32_t train) {
+  return trainStopList(db, TrainIndex(train), stationName(kBeijing), stationName(kShanghai));
 }
-int32_t byNumber(const TimetableDb& db, const char* number) {
+StopListResult unmarkedStopsOf(const LoadedDatabase& db, int32_t train) {
+  return trainStopList(db, TrainIndex(train), "", "");
+}
+int32_t byNumber(const LoadedDatabase& db, const char* number) {
   return trainsByNumber(db, number).code;
 }
 // The train index field of a result line.
@@ -112,24 +114,24 @@ std::string trainOfLine(const std::string& text, std::size_t line) {
 
 struct Corruption {
   std::string name;
-  std::function<std::string()> file;       // a file's bytes, or
-  std::function<void(TimetableDb&)> edit;  // an edit of the loaded base tables
-  std::function<void(const TimetableDb&)> expect;
+  std::function<std::string()> file;      // a file's bytes, or
+  std::function<void(TableLists&)> edit;  // an edit of the base network's lists
+  std::function<void(const LoadedDatabase&)> expect;
 };
 
 std::vector<Corruption> corruptions() {
   std::vector<Corruption> cases;
   const auto file = [&cases](std::string name, std::function<std::string()> bytes,
-                             std::function<void(const TimetableDb&)> expect) {
+                             std::function<void(const LoadedDatabase&)> expect) {
     cases.push_back({std::move(name), std::move(bytes), nullptr, std::move(expect)});
   };
-  const auto memory = [&cases](std::string name, std::function<void(TimetableDb&)> edit,
-                               std::function<void(const TimetableDb&)> expect) {
+  const auto memory = [&cases](std::string name, std::function<void(TableLists&)> edit,
+                               std::function<void(const LoadedDatabase&)> expect) {
     cases.push_back({std::move(name), nullptr, std::move(edit), std::move(expect)});
   };
 
   // The unbroken network, as the baseline of every expectation below.
-  file("Intact", fileWith([](PlainSections&) {}), [](const TimetableDb& db) {
+  file("Intact", fileWith([](PlainSections&) {}), [](const LoadedDatabase& db) {
     EXPECT_EQ(trainsAt(db, kBeijing), 3);
     EXPECT_EQ(trainsAt(db, kJinan), 3);
     EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
@@ -145,20 +147,20 @@ std::vector<Corruption> corruptions() {
   // Invariant 1: per-train tables that disagree with the train count.
   file("ClassCodesForOneTrainOnly",
        fileWith([](PlainSections& p) { p.sections[kClassCodes] = "1"; }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 1);  // trains without their codes are skipped
          EXPECT_EQ(byNumber(db, "K5"), 0);
          EXPECT_EQ(stopsOf(db, 1).stops, 2);  // the stop list needs no codes
        });
   file("NoFareColumnCodes", fileWith([](PlainSections& p) { p.sections[kFareColumnCodes] = ""; }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 0);
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
          EXPECT_EQ(direct(db, kBeijing, kShanghai).text, "");
        });
   file("FareRateCodesForTwoTrains",
        fileWith([](PlainSections& p) { p.sections[kFareRateCodes] = "DD"; }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kShanghai), 0);
          EXPECT_EQ(trainsAt(db, kTianjin), 2);
        });
@@ -166,18 +168,18 @@ std::vector<Corruption> corruptions() {
          for (const std::size_t s : {kClassCodes, kFareColumnCodes, kFareRateCodes})
            p.sections[s] += "1FDX";
        }),
-       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
   file("FewerStopListsThanTrains", listWith(kStopLists, [](auto& e) { e.pop_back(); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 2);
          EXPECT_EQ(stopsOf(db, 3).stops, 0);
          EXPECT_EQ(stopsOf(db, 3).runTime, "");
        });
   file("MoreStopListsThanTrains", listWith(kStopLists, [](auto& e) { e.push_back(e[0]); }),
-       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
   file("FewerTrainNumbersThanTrains", listWith(kTrainNumbers, [](auto& e) { e.pop_back(); }),
-       [](const TimetableDb& db) {
-         EXPECT_EQ(db.trainCount, 3);
+       [](const LoadedDatabase& db) {
+         EXPECT_EQ(db.tables().trainCount(), 3);
          EXPECT_EQ(trainsAt(db, kBeijing), 2);  // the call of train 3 names no train
          EXPECT_EQ(byNumber(db, "9"), 0);
          EXPECT_EQ(stopsOf(db, 3).stops, 0);
@@ -186,23 +188,23 @@ std::vector<Corruption> corruptions() {
   // Invariant 2: station tables that disagree.
   file("StationNameWithoutAbbreviation",
        fileWith([](PlainSections& p) { p.sections[kStations] += " " + gbk("苏州"); }),
-       [](const TimetableDb& db) {
-         EXPECT_EQ(db.stationCount, 6);
+       [](const LoadedDatabase& db) {
+         EXPECT_EQ(db.tables().stationCount(), 6);
          EXPECT_EQ(stationsByAbbreviation(db, "").code, 5);
          EXPECT_EQ(trainsAtStation(db, gbk("苏州")).code, 0);  // no call list
        });
   file("FewerCallListsThanStations", listWith(kCallLists, [](auto& e) { e.pop_back(); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kShanghai), 0);
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
          EXPECT_EQ(direct(db, kBeijing, kShanghai).text, "");
        });
   file("MoreCallListsThanStations", listWith(kCallLists, [](auto& e) { e.push_back("000000"); }),
-       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
 
   // Invariant 3: short trains and records cut short.
   file("TrainOfOneStop", listWith(kStopLists, [](auto& e) { e[1].resize(16); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(stopsOf(db, 1).stops, 0);
          EXPECT_EQ(stopsOf(db, 1).stopList, "");
          EXPECT_EQ(stopsOf(db, 1).runTime, "");
@@ -210,12 +212,12 @@ std::vector<Corruption> corruptions() {
          EXPECT_EQ(byNumber(db, "K5"), 0);
        });
   file("TrainOfOneStopAndAHalf", listWith(kStopLists, [](auto& e) { e[1].resize(24); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(stopsOf(db, 1).stops, 0);
          EXPECT_EQ(stopsOf(db, 1).runTime, "");
        });
   file("StopListCutShort", listWith(kStopLists, [](auto& e) { e[0].resize(40); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(stopsOf(db, 0).stops, 2);
          EXPECT_EQ(stopsOf(db, 0).runTime, "01:30");
          // 济南's call of train 0 now names a stop beyond the train.
@@ -223,41 +225,41 @@ std::vector<Corruption> corruptions() {
          EXPECT_EQ(trainsAt(db, kJinan), 2);
        });
   file("CallListCutShort", listWith(kCallLists, [](auto& e) { e[kBeijing] += "0003"; }),
-       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
 
   // Invariant 4: indexes beyond the tables.
   file("StationIndexBeyondTable",
        listWith(kStopLists, [](auto& e) { e[2].replace(32, 4, "9999"); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kJinan), 2);  // train 2 has no last station
-         EXPECT_EQ(trainStopList(db, 2, "", "").stops, 2);
-         EXPECT_EQ(trainStopList(db, 2, "", "").runTime, "05:00");  // still every stop
+         EXPECT_EQ(unmarkedStopsOf(db, 2).stops, 2);
+         EXPECT_EQ(unmarkedStopsOf(db, 2).runTime, "05:00");  // still every stop
        });
   file("NegativeStationIndex", listWith(kStopLists, [](auto& e) { e[2].replace(16, 4, "-001"); }),
-       [](const TimetableDb& db) {
-         EXPECT_EQ(trainStopList(db, 2, "", "").stops, 2);
+       [](const LoadedDatabase& db) {
+         EXPECT_EQ(unmarkedStopsOf(db, 2).stops, 2);
          EXPECT_EQ(trainsAt(db, kJinan), 3);  // the whole run's ends are intact
          EXPECT_EQ(direct(db, kJinan, kShanghai).code, 2);
          // 南京's call is stop 1 of train 2, whose station is outside the table.
          EXPECT_EQ(direct(db, kNanjing, kShanghai).code, 0);
        });
   file("TrainIndexBeyondTable", listWith(kCallLists, [](auto& e) { e[kBeijing] += "999900"; }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 3);
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
        });
   file("NegativeTrainIndex",
        listWith(kCallLists, [](auto& e) { e[kBeijing] = "-00100" + e[kBeijing]; }),
-       [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
   file("StopPositionBeyondTrain",
        listWith(kCallLists, [](auto& e) { e[kBeijing].insert(6, "000099"); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 3);
          EXPECT_EQ(direct(db, kBeijing, kJinan).code, 2);
        });
   file("NegativeStopPosition",
        listWith(kCallLists, [](auto& e) { e[kShanghai].replace(10, 2, "-1"); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kShanghai), 1);
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
        });
@@ -269,7 +271,7 @@ std::vector<Corruption> corruptions() {
                   e[kBeijing] = e[kBeijing].substr(12, 6) + e[kBeijing].substr(6, 6) +
                                 e[kBeijing].substr(0, 6);
                 }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 3);
          EXPECT_EQ(trainOfLine(trainsAtStation(db, stationName(kBeijing)).text, 0), "3");
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
@@ -282,13 +284,13 @@ std::vector<Corruption> corruptions() {
        listWith(
            kCallLists,
            [](auto& e) { e[kShanghai] = e[kShanghai].substr(6, 6) + e[kShanghai].substr(0, 6); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          // The search for train 3 ends at the first call of a later train.
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
        });
   file("CallListDisagreesWithStopList",
        listWith(kCallLists, [](auto& e) { e[kShanghai] = "000001" + e[kShanghai]; }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          // Positions are taken from the call list: train 0's stop 1 is 天津.
          const QueryResult result = direct(db, kBeijing, kShanghai);
          EXPECT_EQ(result.code, 2);
@@ -296,7 +298,7 @@ std::vector<Corruption> corruptions() {
        });
   file("StationMissingFromCallLists",
        listWith(kCallLists, [](auto& e) { e[kTianjin] = e[kTianjin].substr(0, 6); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kTianjin), 1);
          EXPECT_EQ(direct(db, kTianjin, kBeijing).code, 0);
        });
@@ -308,14 +310,14 @@ std::vector<Corruption> corruptions() {
                   e[2] = "00A2ab:c10:00x000" + e[2].substr(17);
                   e[3].replace(4, 12, "--++  \t\n9.9Z");
                 }),
-       [](const TimetableDb& db) { EXPECT_EQ(trainStopList(db, 2, "", "").stops, 3); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(unmarkedStopsOf(db, 2).stops, 3); });
   file("NonDigitCallFields",
        listWith(kCallLists, [](auto& e) { e[kJinan] = "00x1zz" + e[kJinan]; }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kJinan), 4);
        });  // reads as train 0, stop 0
   file("DistancesThatDecrease", listWith(kStopLists, [](auto& e) { e[2].replace(44, 4, "0300"); }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          const QueryResult result = direct(db, kNanjing, kShanghai);
          EXPECT_EQ(result.code, 1);  // a negative distance is still priced
          EXPECT_EQ(test::splitTerminated(result.text, '*').size(), 1u);
@@ -326,7 +328,7 @@ std::vector<Corruption> corruptions() {
                   for (std::size_t at = 4; at < e[0].size(); at += 16)
                     e[0].replace(at, 8, "99999999");
                 }),
-       [](const TimetableDb& db) {
+       [](const LoadedDatabase& db) {
          const StopListResult result = stopsOf(db, 0);
          EXPECT_EQ(result.stops, 3);
          EXPECT_NE(result.stopList.find("99:99"), std::string::npos);
@@ -340,163 +342,147 @@ std::vector<Corruption> corruptions() {
                       stops.replace(at, 4, at < 16 ? "0000" : "9999");
                   }
                 }),
-       [](const TimetableDb& db) { EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1); });
 
   // Sections missing, empty or followed by more.
-  file("OnlyThreeSections", cutAfterSection(3), [](const TimetableDb& db) {
-    EXPECT_EQ(db.stationCount, 0);
+  file("OnlyThreeSections", cutAfterSection(3), [](const LoadedDatabase& db) {
+    EXPECT_EQ(db.tables().stationCount(), 0);
     EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
     EXPECT_EQ(stationsByAbbreviation(db, "").code, 0);
     EXPECT_EQ(byNumber(db, "K5"), 0);
   });
-  file("NoStopListSection", cutAfterSection(6), [](const TimetableDb& db) {
+  file("NoStopListSection", cutAfterSection(6), [](const LoadedDatabase& db) {
     EXPECT_EQ(trainsAt(db, kBeijing), 0);
     EXPECT_EQ(stopsOf(db, 0).stops, 0);
     EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 0);
   });
   file(
       "HeaderOnly", [] { return std::string("BAS"); },
-      [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound); });
+      [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound); });
   file("EverySectionEmpty", fileWith([](PlainSections& p) {
          for (auto& section : p.sections) section.clear();
        }),
-       [](const TimetableDb& db) { EXPECT_EQ(db.trainCount, 0); });
+       [](const LoadedDatabase& db) { EXPECT_EQ(db.tables().trainCount(), 0); });
   file(
       "BytesAfterTheLastSection", [] { return test::packOrFail(basePlain()) + "%%\x01garbage%"; },
-      [](const TimetableDb& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
+      [](const LoadedDatabase& db) { EXPECT_EQ(trainsAt(db, kBeijing), 3); });
 
-  // What only memory can hold: counts that disagree with the lists.
-  memory(
-      "TrainCountAboveTheTables", [](TimetableDb& db) { db.trainCount = 100; },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kBeijing), 3);
-        EXPECT_EQ(stopsOf(db, 50).stops, 0);
-      });
-  memory(
-      "NegativeTrainCount", [](TimetableDb& db) { db.trainCount = -5; },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kBeijing), 0);
-        EXPECT_EQ(byNumber(db, "5"), 0);
-        EXPECT_EQ(stopsOf(db, 0).stops, 0);
-      });
-  memory(
-      "TrainCountBelowTheTables", [](TimetableDb& db) { db.trainCount = 2; },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kBeijing), 2);
-        EXPECT_EQ(stopsOf(db, 3).stops, 0);
-        EXPECT_EQ(byNumber(db, "9"), 0);
-      });
-  memory(
-      "StationCountAboveTheTables", [](TimetableDb& db) { db.stationCount = 100; },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kBeijing), 3);
-        EXPECT_EQ(direct(db, kTianjin, kShanghai).code, 0);
-      });
-  memory(
-      "NegativeStationCount", [](TimetableDb& db) { db.stationCount = -1; },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
-        EXPECT_EQ(stationsByAbbreviation(db, "").code, 0);
-        EXPECT_EQ(stopsOf(db, 0).stops, 0);
-      });
-  memory(
-      "StationCountBelowTheTables", [](TimetableDb& db) { db.stationCount = 3; },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kShanghai), kStationNotFound);
-        EXPECT_EQ(trainsAt(db, kBeijing), 2);  // train 3 ends at 上海, outside the table
-        EXPECT_EQ(trainStopList(db, 3, "", "").stops, 2);
-        EXPECT_EQ(trainStopList(db, 3, "", "").runTime, "06:00");
-        EXPECT_EQ(stationsByAbbreviation(db, "").code, 3);
-      });
+  // What only memory can hold: lists longer or shorter than a file would
+  // make them beside the others.
+  const auto resized = [](TextList TableLists::*list, std::size_t size) {
+    return [list, size](TableLists& lists) {
+      auto entries = entriesOf(lists.*list);
+      entries.resize(size, "X1");
+      lists.*list = listOf(entries);
+    };
+  };
+  memory("MoreTrainNumbersThanTheOtherTables", resized(&TableLists::trainNumbers, 100),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(trainsAt(db, kBeijing), 3);
+           EXPECT_EQ(stopsOf(db, 50).stops, 0);
+         });
+  memory("NoTrainNumbers", resized(&TableLists::trainNumbers, 0), [](const LoadedDatabase& db) {
+    EXPECT_EQ(trainsAt(db, kBeijing), 0);
+    EXPECT_EQ(byNumber(db, "5"), 0);
+    EXPECT_EQ(stopsOf(db, 0).stops, 0);
+  });
+  memory("TwoTrainNumbersOfFour", resized(&TableLists::trainNumbers, 2),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(trainsAt(db, kBeijing), 2);
+           EXPECT_EQ(stopsOf(db, 3).stops, 0);
+           EXPECT_EQ(byNumber(db, "9"), 0);
+         });
+  memory("MoreStationNamesThanTheOtherTables", resized(&TableLists::stationNames, 100),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(trainsAt(db, kBeijing), 3);
+           EXPECT_EQ(direct(db, kTianjin, kShanghai).code, 0);
+         });
+  memory("NoStationNames", resized(&TableLists::stationNames, 0), [](const LoadedDatabase& db) {
+    EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
+    EXPECT_EQ(stationsByAbbreviation(db, "").code, 0);
+    EXPECT_EQ(stopsOf(db, 0).stops, 0);
+  });
+  memory("ThreeStationNamesOfFive", resized(&TableLists::stationNames, 3),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(trainsAt(db, kShanghai), kStationNotFound);
+           EXPECT_EQ(trainsAt(db, kBeijing), 2);  // train 3 ends at 上海, outside the table
+           EXPECT_EQ(unmarkedStopsOf(db, 3).stops, 2);
+           EXPECT_EQ(unmarkedStopsOf(db, 3).runTime, "06:00");
+           EXPECT_EQ(stationsByAbbreviation(db, "").code, 3);
+         });
   memory(
       "MoreAbbreviationsThanNames",
-      [](TimetableDb& db) { db.stationAbbreviations.push_back("XX"); },
-      [](const TimetableDb& db) {
+      [](TableLists& lists) {
+        lists.stationAbbreviations = test::appended(lists.stationAbbreviations, "XX");
+      },
+      [](const LoadedDatabase& db) {
         EXPECT_EQ(stationsByAbbreviation(db, "X").code, 0);
         EXPECT_EQ(stationsByAbbreviation(db, "").code, 5);
       });
-  memory(
-      "FewerAbbreviationsThanNames",
-      [](TimetableDb& db) {
-        auto entries = entriesOf(db.stationAbbreviations);
-        entries.resize(2);
-        db.stationAbbreviations = listOf(entries);
-      },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(stationsByAbbreviation(db, "").code, 2);
-        EXPECT_EQ(stationsByAbbreviation(db, "S").code, 0);
-        EXPECT_EQ(trainsAt(db, kShanghai), 2);
-      });
-  memory(
-      "FewerStationNamesThanCount",
-      [](TimetableDb& db) {
-        auto entries = entriesOf(db.stationNames);
-        entries.resize(4);
-        db.stationNames = listOf(entries);
-      },
-      [](const TimetableDb& db) {
-        EXPECT_EQ(trainsAt(db, kShanghai), kStationNotFound);
-        EXPECT_EQ(direct(db, kTianjin, kJinan).code, 1);
-      });
+  memory("FewerAbbreviationsThanNames", resized(&TableLists::stationAbbreviations, 2),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(stationsByAbbreviation(db, "").code, 2);
+           EXPECT_EQ(stationsByAbbreviation(db, "S").code, 0);
+           EXPECT_EQ(trainsAt(db, kShanghai), 2);
+         });
+  memory("FewerStationNamesThanCount", resized(&TableLists::stationNames, 4),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(trainsAt(db, kShanghai), kStationNotFound);
+           EXPECT_EQ(direct(db, kTianjin, kJinan).code, 1);
+         });
 
   // Empty entries: impossible in a file, possible in memory.
-  const auto emptyEntry = [](TextList TimetableDb::*list, std::size_t at) {
-    return [list, at](TimetableDb& db) {
-      auto entries = entriesOf(db.*list);
+  const auto emptyEntry = [](TextList TableLists::*list, std::size_t at) {
+    return [list, at](TableLists& lists) {
+      auto entries = entriesOf(lists.*list);
       entries[at].clear();
-      db.*list = listOf(entries);
+      lists.*list = listOf(entries);
     };
   };
-  memory("EmptyStationName", emptyEntry(&TimetableDb::stationNames, kTianjin),
-         [](const TimetableDb& db) {
+  memory("EmptyStationName", emptyEntry(&TableLists::stationNames, kTianjin),
+         [](const LoadedDatabase& db) {
            EXPECT_EQ(trainsAt(db, kTianjin), kStationNotFound);
            EXPECT_EQ(trainsAtStation(db, "").code, 2);  // the station named ""
            // An empty name never matches a stop.
-           EXPECT_EQ(trainStopList(db, 1, "", "").stopList.find(">|"), std::string::npos);
+           EXPECT_EQ(unmarkedStopsOf(db, 1).stopList.find(">|"), std::string::npos);
          });
-  memory("EmptyAbbreviation", emptyEntry(&TimetableDb::stationAbbreviations, kJinan),
-         [](const TimetableDb& db) {
+  memory("EmptyAbbreviation", emptyEntry(&TableLists::stationAbbreviations, kJinan),
+         [](const LoadedDatabase& db) {
            EXPECT_EQ(stationsByAbbreviation(db, "").code, 5);
            EXPECT_EQ(stationsByAbbreviation(db, "J").code, 0);
          });
-  memory("EmptyTrainNumber", emptyEntry(&TimetableDb::trainNumbers, 1), [](const TimetableDb& db) {
-    EXPECT_EQ(trainsAt(db, kBeijing), 3);
-    EXPECT_EQ(byNumber(db, ""), 0);
-    EXPECT_EQ(byNumber(db, "K5"), 0);
-  });
-  memory("EmptyCallList", emptyEntry(&TimetableDb::stationCallLists, kNanjing),
-         [](const TimetableDb& db) {
+  memory("EmptyTrainNumber", emptyEntry(&TableLists::trainNumbers, 1),
+         [](const LoadedDatabase& db) {
+           EXPECT_EQ(trainsAt(db, kBeijing), 3);
+           EXPECT_EQ(byNumber(db, ""), 0);
+           EXPECT_EQ(byNumber(db, "K5"), 0);
+         });
+  memory("EmptyCallList", emptyEntry(&TableLists::stationCallLists, kNanjing),
+         [](const LoadedDatabase& db) {
            EXPECT_EQ(trainsAt(db, kNanjing), 0);
            EXPECT_EQ(direct(db, kNanjing, kShanghai).code, 0);
            EXPECT_EQ(direct(db, kNanjing, kShanghai).text, "");
          });
-  memory("EmptyStopList", emptyEntry(&TimetableDb::trainStopLists, 1), [](const TimetableDb& db) {
+  memory("EmptyStopList", emptyEntry(&TableLists::trainStopLists, 1), [](const LoadedDatabase& db) {
     EXPECT_EQ(trainsAt(db, kBeijing), 2);
     EXPECT_EQ(stopsOf(db, 1).stops, 0);
     EXPECT_EQ(stopsOf(db, 1).runTime, "");
   });
   memory(
       "ZeroStopsAndOneStop",
-      [](TimetableDb& db) {
-        auto entries = entriesOf(db.trainStopLists);
+      [](TableLists& lists) {
+        auto entries = entriesOf(lists.trainStopLists);
         entries[0].clear();
         entries[2].resize(16);
-        db.trainStopLists = listOf(entries);
+        lists.trainStopLists = listOf(entries);
       },
-      [](const TimetableDb& db) {
+      [](const LoadedDatabase& db) {
         EXPECT_EQ(trainsAt(db, kJinan), 1);
-        EXPECT_EQ(trainStopList(db, 2, "", "").stops, 0);
+        EXPECT_EQ(unmarkedStopsOf(db, 2).stops, 0);
       });
   memory(
-      "EveryTableEmptyButTheCounts",
-      [](TimetableDb& db) {
-        const int32_t trains = db.trainCount;
-        const int32_t stations = db.stationCount;
-        db = TimetableDb{};
-        db.trainCount = trains;
-        db.stationCount = stations;
-      },
-      [](const TimetableDb& db) {
+      "EveryTableEmpty", [](TableLists& lists) { lists = TableLists{}; },
+      [](const LoadedDatabase& db) {
         EXPECT_EQ(trainsAt(db, kBeijing), kStationNotFound);
         EXPECT_EQ(stopsOf(db, 0).stops, 0);
         EXPECT_EQ(byNumber(db, "K5"), 0);
@@ -507,7 +493,7 @@ std::vector<Corruption> corruptions() {
 class CorruptDatabaseTest : public ::testing::TestWithParam<Corruption> {};
 
 // Every export on the loaded file answers as the core does on its tables.
-void expectExportsAgreeWithCore(const TimetableDb& db) {
+void expectExportsAgreeWithCore(const LoadedDatabase& db) {
   const auto utf16Of = [](const std::string& gbkText) {
     std::u16string units;
     gbkToUtf16(gbkText, units);
@@ -523,7 +509,7 @@ void expectExportsAgreeWithCore(const TimetableDb& db) {
     const int32_t result = sized(buffer.data(), needed, nullptr);
     return std::make_pair(result, std::basic_string<murlo_char16>(buffer.data()));
   };
-  std::vector<std::string> names = entriesOf(db.stationNames);
+  std::vector<std::string> names = entriesOf(db.tables().lists().stationNames);
   names.push_back(gbk("无此站"));
   for (const std::string& name : names) {
     const auto station = utf16Of(name);
@@ -547,8 +533,8 @@ void expectExportsAgreeWithCore(const TimetableDb& db) {
       }
     }
   }
-  for (int64_t train = 0; train <= db.trainCount + 1; ++train) {
-    const StopListResult expected = trainStopList(db, train, names[0], names.back());
+  for (int32_t train = 0; train <= db.tables().trainCount() + 1; ++train) {
+    const StopListResult expected = trainStopList(db, TrainIndex(train), names[0], names.back());
     const auto boarding = utf16Of(names[0]);
     const auto alighting = utf16Of(names.back());
     murlo_char16 stops[2048];
@@ -559,7 +545,7 @@ void expectExportsAgreeWithCore(const TimetableDb& db) {
     EXPECT_TRUE(std::basic_string<murlo_char16>(stops) == utf16Of(expected.stopList));
     EXPECT_TRUE(std::basic_string<murlo_char16>(runTime) == utf16Of(expected.runTime));
   }
-  for (const std::string& number : entriesOf(db.trainNumbers)) {
+  for (const std::string& number : entriesOf(db.tables().lists().trainNumbers)) {
     const auto typed = utf16Of(number.substr(0, number.find('/')));
     const QueryResult expected = trainsByNumber(db, number.substr(0, number.find('/')));
     const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
@@ -580,7 +566,7 @@ TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {
   const Corruption& corruption = GetParam();
   if (corruption.file) {
     std::string bytes = corruption.file();
-    const TimetableDb db = test::loadBytes(bytes);
+    const LoadedDatabase db(test::loadBytes(bytes));
     EXPECT_GT(expectEveryQueryKeepsTheRules(db), 0);
     corruption.expect(db);
 
@@ -589,20 +575,11 @@ TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {
     expectExportsAgreeWithCore(db);
     return;
   }
-  for (const bool indexed : {true, false}) {
-    SCOPED_TRACE(indexed ? "with lookup indexes and kept whole-run lines" : "with plain scans");
-    TimetableDb db = baseDb();
-    corruption.edit(db);
-    if (indexed) {
-      buildLookupIndexes(db);
-      prepareWholeRunLines(db);
-    } else {
-      db.indexes = LookupIndexes{};
-      db.wholeRunLines = nullptr;
-    }
-    EXPECT_GT(expectEveryQueryKeepsTheRules(db), 0);
-    corruption.expect(db);
-  }
+  TableLists lists = baseDb().lists();
+  corruption.edit(lists);
+  const LoadedDatabase db{TimetableDb(std::move(lists))};
+  EXPECT_GT(expectEveryQueryKeepsTheRules(db), 0);
+  corruption.expect(db);
 }
 
 // Regression: trains at a station listed a train for a call record whose stop
@@ -640,10 +617,11 @@ TEST(CorruptDatabaseRegression, TrainsAtStationSkipsCallsWhoseStopIsNotInTheTrai
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TimetableDb db = baseDb();
-    auto calls = entriesOf(db.stationCallLists);
+    TableLists lists = baseDb().lists();
+    auto calls = entriesOf(lists.stationCallLists);
     calls[kBeijing] = c.beijingCalls;
-    db.stationCallLists = listOf(calls);
+    lists.stationCallLists = listOf(calls);
+    const LoadedDatabase db{TimetableDb(std::move(lists))};
     const QueryResult result = trainsAtStation(db, stationName(kBeijing));
     EXPECT_EQ(result.code, c.lines);
     EXPECT_EQ(test::splitTerminated(result.text, '*').size(), static_cast<std::size_t>(c.lines));

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "db/lookup_indexes.h"
 #include "db/records.h"
+#include "present/segment_line.h"
 #include "query/direct_trains.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
@@ -65,18 +65,6 @@ PlainSections basePlain() {
   return plain;
 }
 
-std::vector<std::string> entriesOf(const TextList& list) {
-  std::vector<std::string> entries;
-  for (std::size_t i = 0; i < list.size(); ++i) entries.emplace_back(list[i]);
-  return entries;
-}
-
-TextList listOf(const std::vector<std::string>& entries) {
-  TextList list;
-  for (const std::string& entry : entries) list.push_back(entry);
-  return list;
-}
-
 HangGuard::HangGuard(std::string what, std::chrono::seconds limit)
     : watcher_([this, what = std::move(what), limit] {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -110,8 +98,8 @@ std::vector<std::string> split(std::string_view text, char separator) {
 }
 
 bool isStationName(const TimetableDb& db, std::string_view name) {
-  for (std::size_t s = 0; s < db.stationNames.size(); ++s) {
-    if (db.stationNames[s] == name) return true;
+  for (std::size_t s = 0; s < db.lists().stationNames.size(); ++s) {
+    if (db.lists().stationNames[s] == name) return true;
   }
   return false;
 }
@@ -141,41 +129,42 @@ void expectSegmentLines(const TimetableDb& db, std::string_view text, int32_t co
     if (fields.size() != 16) continue;
     EXPECT_TRUE(fields[0] == "S" || fields[0] == " " || fields[0] == "H") << fields[0];
     const int index = std::atoi(fields[1].c_str());
-    EXPECT_TRUE(index >= 0 && index < db.trainCount) << fields[1];
+    EXPECT_TRUE(index >= 0 && index < db.trainCount()) << fields[1];
     for (const std::size_t name : {3u, 5u, 7u, 8u}) {
       EXPECT_TRUE(isStationName(db, fields[name])) << fields[name];
     }
   }
 }
 
-bool hasRunningTime(const TimetableDb& db, int64_t train) {
-  return train >= 0 && train < db.trainCount &&
-         static_cast<std::size_t>(train) < db.trainStopLists.size() &&
-         StopList(db.trainStopLists[static_cast<std::size_t>(train)]).size() >= 2;
+bool hasRunningTime(const TimetableDb& db, TrainIndex train) {
+  return train.value() >= 0 && train.value() < db.trainCount() &&
+         train.slot() < db.lists().trainStopLists.size() &&
+         StopList(db.lists().trainStopLists[train.slot()]).size() >= 2;
 }
 
 }  // namespace
 
-int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
+int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
   HangGuard guard("a query on bad data", std::chrono::seconds(120));
+  const TimetableDb& db = loaded.tables();
   int queries = 0;
 
   std::vector<std::string> names;
-  for (std::size_t s = 0; s < std::min<std::size_t>(db.stationNames.size(), 12); ++s) {
-    names.emplace_back(db.stationNames[s]);
+  for (std::size_t s = 0; s < std::min<std::size_t>(db.lists().stationNames.size(), 12); ++s) {
+    names.emplace_back(db.lists().stationNames[s]);
   }
   names.emplace_back("");
   names.push_back(test::gbk("无此站"));
 
   std::set<std::string> prefixes = {"", "B", "ZZ"};
-  for (std::size_t s = 0; s < db.stationAbbreviations.size(); ++s) {
-    const std::string_view abbreviation = db.stationAbbreviations[s];
+  for (std::size_t s = 0; s < db.lists().stationAbbreviations.size(); ++s) {
+    const std::string_view abbreviation = db.lists().stationAbbreviations[s];
     prefixes.emplace(abbreviation);
     prefixes.emplace(abbreviation.substr(0, 1));
   }
   for (const std::string& prefix : prefixes) {
     SCOPED_TRACE("stations by abbreviation " + prefix);
-    const QueryResult result = stationsByAbbreviation(db, prefix);
+    const QueryResult result = stationsByAbbreviation(loaded, prefix);
     ++queries;
     EXPECT_GE(result.code, 0);
     const std::vector<std::string> parts = split(result.text, '|');
@@ -185,9 +174,9 @@ int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
 
   for (const std::string& name : names) {
     SCOPED_TRACE("trains at station " + name);
-    const QueryResult result = trainsAtStation(db, name);
+    const QueryResult result = trainsAtStation(loaded, name);
     ++queries;
-    if (findStation(db, name) < 0) {
+    if (!loaded.findStation(name)) {
       EXPECT_EQ(result.code, kStationNotFound);
       EXPECT_EQ(result.text, "");
     } else {
@@ -200,13 +189,13 @@ int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
     for (const std::string& destination : names) {
       for (const int32_t mode : {0, 1}) {
         SCOPED_TRACE("direct trains " + origin + " - " + destination);
-        const QueryResult result = directTrains(db, origin, destination, mode);
+        const QueryResult result = directTrains(loaded, origin, destination, mode);
         ++queries;
         if (origin == destination) {
           EXPECT_EQ(result.code, kSameStation);
-        } else if (findStation(db, origin) < 0) {
+        } else if (!loaded.findStation(origin)) {
           EXPECT_EQ(result.code, kOriginNotFound);
-        } else if (findStation(db, destination) < 0) {
+        } else if (!loaded.findStation(destination)) {
           EXPECT_EQ(result.code, kDestinationNotFound);
         } else if (result.code > 0) {
           expectSegmentLines(db, result.text, result.code);
@@ -223,13 +212,13 @@ int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
     }
   }
 
-  std::vector<int64_t> trains = {-1, 9999, int64_t{1} << 40};
-  for (int64_t t = 0; t <= std::min<int64_t>(db.trainCount, 40) + 1; ++t) trains.push_back(t);
-  for (const int64_t train : trains) {
+  std::vector<TrainIndex> trains = {TrainIndex(-1), TrainIndex(9999), TrainIndex(INT32_MAX)};
+  for (int32_t t = 0; t <= std::min(db.trainCount(), 40) + 1; ++t) trains.push_back(TrainIndex(t));
+  for (const TrainIndex train : trains) {
     for (std::size_t a = 0; a < names.size(); a += 2) {
       for (std::size_t b = 0; b < names.size(); b += 3) {
-        SCOPED_TRACE("stop list of train " + std::to_string(train));
-        const StopListResult result = trainStopList(db, train, names[a], names[b]);
+        SCOPED_TRACE("stop list of train " + std::to_string(train.value()));
+        const StopListResult result = trainStopList(loaded, train, names[a], names[b]);
         ++queries;
         EXPECT_GE(result.stops, 0);
         for (const auto& fields : expectLines(result.stopList, result.stops, 5)) {
@@ -243,8 +232,8 @@ int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
   }
 
   std::set<std::string> numbers = {"", "ZZZ", "1", "K"};
-  for (std::size_t t = 0; t < std::min<std::size_t>(db.trainNumbers.size(), 40); ++t) {
-    const std::string entry(db.trainNumbers[t]);
+  for (std::size_t t = 0; t < std::min<std::size_t>(db.lists().trainNumbers.size(), 40); ++t) {
+    const std::string entry(db.lists().trainNumbers[t]);
     numbers.insert(entry);
     for (const std::string& number : split(entry, '/')) {
       numbers.insert(number);
@@ -253,10 +242,17 @@ int expectEveryQueryKeepsTheRules(const TimetableDb& db) {
   }
   for (const std::string& number : numbers) {
     SCOPED_TRACE("trains by number " + number);
-    const QueryResult result = trainsByNumber(db, number);
+    const QueryResult result = trainsByNumber(loaded, number);
     ++queries;
     EXPECT_GE(result.code, 0);
     expectSegmentLines(db, result.text, result.code);
+  }
+
+  // The whole-run lines the queries kept are those the tables give.
+  for (TrainIndex t(-1); t.value() <= db.trainCount() + 1; ++t) {
+    EXPECT_EQ(loaded.wholeRunLines().line(db, t),
+              buildSegmentLine(db, t, StopPosition(0), StopPosition(0), 0))
+        << "train " << t.value();
   }
   return queries;
 }

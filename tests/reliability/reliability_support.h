@@ -14,6 +14,8 @@
 #include "db/timetable_builder.h"
 #include "db/timetable_db.h"
 #include "db/writer.h"
+#include "query/loaded_database.h"
+#include "support/test_support.h"
 
 namespace murlo::reliability {
 
@@ -33,9 +35,8 @@ PlainSections basePlain();
 // Station names in GBK, by index in the base network.
 std::string stationName(int station);
 
-// The entries of a list, and the list of given entries.
-std::vector<std::string> entriesOf(const TextList& list);
-TextList listOf(const std::vector<std::string>& entries);
+using test::entriesOf;
+using test::listOf;
 
 // Aborts the process, naming `what`, when the scope lasts longer than `limit`:
 // a query that hangs on bad data fails the run instead of stalling it.
@@ -59,8 +60,9 @@ class HangGuard {
 // results are counts or the query's own negative codes; a count equals the
 // lines of its text and every line has its fields; a stop-list query that
 // gives 0 lines has an empty stop list, and a running time exactly when the
-// train has two whole stop records. Returns the number of queries run.
-int expectEveryQueryKeepsTheRules(const TimetableDb& db);
+// train has two whole stop records; and the whole-run lines the queries kept
+// are those the tables give. Returns the number of queries run.
+int expectEveryQueryKeepsTheRules(const LoadedDatabase& db);
 
 }  // namespace murlo::reliability
 

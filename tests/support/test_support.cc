@@ -39,6 +39,20 @@ PlainSections workedExampleSections() {
 
 TimetableDb workedExampleDb() { return loadBytes(packOrFail(workedExampleSections())); }
 
+std::vector<std::string> entriesOf(const TextList& list) {
+  std::vector<std::string> entries;
+  for (std::size_t i = 0; i < list.size(); ++i) entries.emplace_back(list[i]);
+  return entries;
+}
+
+TextList listOf(const std::vector<std::string>& entries) { return TextList::copyOf(entries); }
+
+TextList appended(const TextList& list, std::string_view entry) {
+  std::vector<std::string> entries = entriesOf(list);
+  entries.emplace_back(entry);
+  return listOf(entries);
+}
+
 std::string gbk(std::string_view utf8) {
   std::u16string units;
   EXPECT_TRUE(utf8ToUtf16(utf8, units)) << utf8;

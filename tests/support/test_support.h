@@ -5,14 +5,26 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "db/indexes.h"
 #include "db/timetable_builder.h"
 #include "db/timetable_db.h"
 #include "db/writer.h"
 #include "murloppc.h"
+
+namespace murlo {
+
+// Strong indexes print as their numbers in test messages.
+template <typename Tag>
+void PrintTo(StrongIndex<Tag> index, std::ostream* out) {
+  *out << index.value();
+}
+
+}  // namespace murlo
 
 namespace murlo::test {
 
@@ -46,6 +58,11 @@ std::string withoutFares(std::string_view line);
 
 // A StopSpec from "HH:MM" texts ("-" for a time that is not given).
 StopSpec stopAt(int32_t station, std::string_view arrival, std::string_view departure, int32_t km);
+
+// The entries of a list; the list of given entries; a list with one more.
+std::vector<std::string> entriesOf(const TextList& list);
+TextList listOf(const std::vector<std::string>& entries);
+TextList appended(const TextList& list, std::string_view entry);
 
 // Packs `plain`; fails the current test when the writer refuses it.
 std::string packOrFail(const PlainSections& plain);

@@ -26,7 +26,7 @@ constexpr int32_t stepMinutes(int32_t from, int32_t to) {
 // The sum is 64-bit: a corrupt file may hold any number of stops with any
 // digits in their times, and the sum must not overflow.
 // REQUIRES: 0 <= fromStop < toStop < stops.size().
-int64_t journeyMinutes(const StopList& stops, int32_t fromStop, int32_t toStop);
+int64_t journeyMinutes(const StopList& stops, StopPosition fromStop, StopPosition toStop);
 
 // Minutes as hours and minutes, each at least two digits ("%.2d:%.2d" of
 // minutes / 60 and minutes % 60). Hours are not reduced modulo 24.

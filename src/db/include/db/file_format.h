@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace murlo {
 
@@ -30,8 +31,42 @@ enum class Section : int {
   kStopLists = 7,        // tokens separated by "O"
 };
 
+// The token separators of the list sections: " " between the names and
+// abbreviations of section 5, "O" in sections 4, 6 and 7 (so "O" is never a
+// letter of a train number).
+inline constexpr char kStationSeparator = ' ';
+inline constexpr char kListSeparator = 'O';
+
+// Record sizes (see records.h): 16 bytes a stop, 6 bytes a call.
+inline constexpr int32_t kStopRecordSize = 16;
+inline constexpr int32_t kCallRecordSize = 6;
+
+// Limits that follow from the records' field widths: four-digit station and
+// train indexes, two-digit stop positions, four-digit distances.
+inline constexpr int32_t kMaxStations = 10000;
+inline constexpr int32_t kMaxTrains = 10000;
+inline constexpr int32_t kMinStops = 2;
+inline constexpr int32_t kMaxStops = 100;
+inline constexpr int32_t kMaxDistanceKm = 9999;
+
+// Limits of the fixed-width hosts the format was made for: a station name
+// of at most 11 GBK bytes (five Chinese characters) and train numbers of at
+// most 19 bytes. The library itself carries longer texts whole.
+inline constexpr std::size_t kHostStationNameBytes = 11;
+inline constexpr std::size_t kMaxTrainNumberBytes = 19;
+
+// The codes a train carries: its class (eleven codes; "5" is none), which
+// fare columns it offers (a hexadecimal digit 1 to F, one bit a column) and
+// its fare rate ("D" 1.00 to "X" 2.00 in steps of 0.05).
+inline constexpr std::string_view kClassCodes = "123467890AB";
+inline constexpr std::string_view kFareColumnCodes = "123456789ABCDEF";
+inline constexpr char kFirstFareRateCode = 'D';
+inline constexpr char kLastFareRateCode = 'X';
+
 // The byte that separates the tokens of a list section (4 to 7).
-char tokenSeparator(Section section);
+constexpr char tokenSeparator(Section section) {
+  return section == Section::kStations ? kStationSeparator : kListSeparator;
+}
 
 // The reading transform of section 1..7: stored byte to plain byte.
 using DecodeTable = std::array<uint8_t, 256>;

@@ -20,24 +20,22 @@ enum class LoadResult : int32_t {
   kFailed = -3,  // a short read, exhausted memory, any failure while building
 };
 
-// Builds the tables from de-scrambled sections: a zero byte ends a section's
+// Reads the tables of de-scrambled sections: a zero byte ends a section's
 // text; list sections are split into tokens at their separator, a run of
 // separators counting as one, so no token is empty; section 5's tokens
 // alternate name, abbreviation. Unterminated sections leave their tables
-// empty. The lists' entries stay where the texts lie, in `storage`, which the
-// tables keep. May throw std::bad_alloc, and std::length_error for a list
+// empty. The lists' entries stay where the texts lie, in `storage`, which
+// the lists share. May throw std::bad_alloc, and std::length_error for a list
 // entry beyond the first 4 GiB of the file.
-TimetableDb buildTables(const SectionTexts& texts, std::shared_ptr<const char[]> storage);
+TableLists readTableLists(const SectionTexts& texts, const std::shared_ptr<const char[]>& storage);
 
-// De-scrambles `file` in place and builds its tables and lookup indexes over
-// a copy of it, with an empty whole-run line cache (the tables do not refer to `file`). May throw
-// as above.
+// De-scrambles `file` in place and reads its tables over a copy of it (the
+// tables do not refer to `file`). May throw as above.
 TimetableDb parseDatabase(std::span<char> file);
 
-// Reads the file at `path` and builds its tables, lookup indexes and an empty
-// whole-run line cache into `db`, which keeps the file's bytes: no text is
-// copied. `db` changes only when the result is
-// kLoaded; it then holds the new database whole. Never throws.
+// Reads the file at `path` and its tables into `db`, which keeps the file's
+// bytes: no text is copied. `db` changes only when the result is kLoaded; it
+// then holds the new tables whole. Never throws.
 LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db);
 
 }  // namespace murlo

@@ -15,18 +15,17 @@
 #include <string_view>
 
 #include "db/digits.h"
+#include "db/file_format.h"
+#include "db/indexes.h"
 
 namespace murlo {
-
-inline constexpr int32_t kStopRecordSize = 16;
-inline constexpr int32_t kCallRecordSize = 6;
 
 class StopRecord {
  public:
   // REQUIRES: text holds at least kStopRecordSize bytes.
   explicit constexpr StopRecord(std::string_view text) : text_(text) {}
 
-  constexpr int32_t stationIndex() const { return field(0, 4); }
+  constexpr StationIndex stationIndex() const { return StationIndex(field(0, 4)); }
   constexpr int32_t arrivalMinutes() const { return 60 * field(4, 2) + field(6, 2); }
   constexpr int32_t departureMinutes() const { return 60 * field(8, 2) + field(10, 2); }
   constexpr int32_t distanceKm() const { return field(12, 4); }
@@ -54,8 +53,10 @@ class CallRecord {
   // REQUIRES: text holds at least kCallRecordSize bytes.
   explicit constexpr CallRecord(std::string_view text) : text_(text) {}
 
-  constexpr int32_t trainIndex() const { return readField(text_.data(), 4); }
-  constexpr int32_t stopPosition() const { return readField(text_.data() + 4, 2); }
+  constexpr TrainIndex trainIndex() const { return TrainIndex(readField(text_.data(), 4)); }
+  constexpr StopPosition stopPosition() const {
+    return StopPosition(readField(text_.data() + 4, 2));
+  }
 
  private:
   std::string_view text_;
@@ -67,10 +68,13 @@ class StopList {
   explicit constexpr StopList(std::string_view text) : text_(text) {}
 
   constexpr int32_t size() const { return static_cast<int32_t>(text_.size() / kStopRecordSize); }
-  // REQUIRES: 0 <= k < size().
-  constexpr StopRecord operator[](int32_t k) const {
-    return StopRecord(std::string_view(text_.data() + static_cast<std::size_t>(k) * kStopRecordSize,
-                                       kStopRecordSize));
+  // Whether `k` is one of the list's stops.
+  constexpr bool holds(StopPosition k) const { return k.value() >= 0 && k.value() < size(); }
+  // The last stop. REQUIRES: size() > 0.
+  constexpr StopPosition last() const { return StopPosition(size() - 1); }
+  // REQUIRES: holds(k).
+  constexpr StopRecord operator[](StopPosition k) const {
+    return StopRecord(std::string_view(text_.data() + k.slot() * kStopRecordSize, kStopRecordSize));
   }
 
  private:

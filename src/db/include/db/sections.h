@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "db/file_format.h"
+#include "db/timetable_db.h"
 
 namespace murlo {
 
@@ -26,6 +27,26 @@ struct SectionTexts {
 // transformed first and then tested for '%'. Bytes after the seventh '%' are
 // ignored and left as they are.
 SectionTexts descrambleSections(std::span<char> file);
+
+// Which table each section fills: sections 1 to 3 a code text, 4, 6 and 7 a
+// list; section 5 fills two lists (names and abbreviations alternate), so it
+// has neither and its readers treat it on its own.
+constexpr std::string TableLists::*codeTextOf(Section section) {
+  switch (section) {
+    case Section::kClassCodes: return &TableLists::trainClassCodes;
+    case Section::kFareColumnCodes: return &TableLists::trainFareColumnCodes;
+    case Section::kFareRateCodes: return &TableLists::trainFareRateCodes;
+    default: return nullptr;
+  }
+}
+constexpr TextList TableLists::*listOf(Section section) {
+  switch (section) {
+    case Section::kTrainNumbers: return &TableLists::trainNumbers;
+    case Section::kCallLists: return &TableLists::stationCallLists;
+    case Section::kStopLists: return &TableLists::trainStopLists;
+    default: return nullptr;
+  }
+}
 
 }  // namespace murlo
 

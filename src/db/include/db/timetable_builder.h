@@ -31,11 +31,15 @@ struct TrainSpec {
   std::vector<StopSpec> stops;
 };
 
-// The tables of `stations` and `trains` in the given order, with every
+// The lists of `stations` and `trains` in the given order, with every
 // station's call list derived from the stop lists (so call and stop lists
 // agree and call lists ascend by train).
 // REQUIRES: every value fits its field (station and train indexes below
 // 10000, at most 100 stops, times and distances in the ranges above).
+TableLists buildTableLists(std::string header, const std::vector<StationSpec>& stations,
+                           const std::vector<TrainSpec>& trains);
+
+// The tables of buildTableLists(header, stations, trains).
 TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,
                            const std::vector<TrainSpec>& trains);
 

@@ -1,64 +1,128 @@
-// TimetableDb: the in-memory form of one database file.
+// TimetableDb: the tables of one database file, read-only once made.
 //
-// Four texts, two counts and five lists, exactly as the file's de-scrambled
-// sections hold them. Nothing is parsed at load time: records stay fixed-width
-// text (see records.h) and are decoded field by field when read, and the
-// lists' entries are spans of the de-scrambled file itself. All text is GBK.
+// Four texts and five lists, exactly as the file's de-scrambled sections hold
+// them (TableLists). Nothing is parsed: records stay fixed-width text (see
+// records.h) and are decoded field by field when read; the lists' entries are
+// spans of the de-scrambled file itself. All text is GBK.
 //
-// The loader fills a TimetableDb; afterwards its tables are only read, and
-// its whole-run line cache fills through atomic slots, so any number of
-// threads may query one instance at the same time.
+// A file may break every rule (lists of different lengths, records naming
+// trains or stations that do not exist), so the tables say once, when they
+// are made, how many trains and stations each kind of reader can use, and
+// their accessors check an index against that: no reader sees outside a
+// table, and none has to re-check sizes. A TimetableDb never changes, so any
+// number of threads may read one at the same time.
 #ifndef MURLO_DB_TIMETABLE_DB_H_
 #define MURLO_DB_TIMETABLE_DB_H_
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "db/lookup_indexes.h"
+#include "db/indexes.h"
+#include "db/records.h"
 #include "db/text_list.h"
-#include "db/whole_run_lines.h"
 
 namespace murlo {
 
-struct TimetableDb {
+// The tables as the file holds them: what the loader reads from a file and
+// what a builder makes, before anything is derived. Any content is allowed.
+struct TableLists {
+  // The file's first ten bytes, ending earlier at a zero byte.
+  std::string headerText;
   // One character per train: class code, fare-column code, fare-rate code.
   std::string trainClassCodes;
   std::string trainFareColumnCodes;
   std::string trainFareRateCodes;
-  // The file's first ten bytes, ending earlier at a zero byte.
-  std::string headerText;
 
-  int32_t trainCount = 0;    // entries of trainNumbers
-  int32_t stationCount = 0;  // entries of stationNames
-
-  TextList stationNames;          // per station: name (at most 11 bytes)
-  TextList stationAbbreviations;  // per station: ASCII abbreviation
   TextList trainNumbers;          // per train: numbers joined by "/"
+  TextList stationNames;          // per station: name
+  TextList stationAbbreviations;  // per station: ASCII abbreviation
   TextList stationCallLists;      // per station: 6-byte CallRecords
   TextList trainStopLists;        // per train: 16-byte StopRecords
 
-  // Derived from the tables after loading (see lookup_indexes.h).
-  LookupIndexes indexes;
-  // Each train's whole-run line once a query has written it (see
-  // present/whole_run_lines.h). Shared by copies; not part of equality, being
-  // text the tables give.
-  std::shared_ptr<const WholeRunLineCache> wholeRunLines;
+  friend bool operator==(const TableLists&, const TableLists&) = default;
+};
 
-  // The loaded file, de-scrambled, where the lists' entries lie (empty for
-  // tables built in memory). Shared by copies; never changed once loaded.
-  std::shared_ptr<const char[]> storage;
+// One train's entries across the per-train tables.
+struct TrainView {
+  std::string_view number;
+  StopList stops;
+  char classCode;
+  char fareColumnCode;
+  char fareRateCode;
+};
 
-  // Tables are equal when their contents are, wherever the bytes lie.
-  friend bool operator==(const TimetableDb& a, const TimetableDb& b) {
-    return a.trainClassCodes == b.trainClassCodes &&
-           a.trainFareColumnCodes == b.trainFareColumnCodes &&
-           a.trainFareRateCodes == b.trainFareRateCodes && a.headerText == b.headerText &&
-           a.trainCount == b.trainCount && a.stationCount == b.stationCount &&
-           a.stationNames == b.stationNames && a.stationAbbreviations == b.stationAbbreviations &&
-           a.trainNumbers == b.trainNumbers && a.stationCallLists == b.stationCallLists &&
-           a.trainStopLists == b.trainStopLists && a.indexes == b.indexes;
+class TimetableDb {
+ public:
+  // The empty database of a library that has loaded nothing.
+  TimetableDb() = default;
+  explicit TimetableDb(TableLists lists);
+
+  // The lists as made, for writing them back (db/writer.h) or showing them.
+  const TableLists& lists() const { return lists_; }
+  const std::string& headerText() const { return lists_.headerText; }
+
+  // The file's counts: the entries of trainNumbers and of stationNames.
+  int32_t trainCount() const { return trainCount_; }
+  int32_t stationCount() const { return stationCount_; }
+
+  // Train `t`, or nothing unless it has an entry in every per-train table.
+  std::optional<TrainView> train(TrainIndex t) const {
+    if (t.value() < 0 || t.value() >= wholeTrains_) return std::nullopt;
+    const std::size_t i = t.slot();
+    return TrainView{lists_.trainNumbers[i], StopList(lists_.trainStopLists[i]),
+                     lists_.trainClassCodes[i], lists_.trainFareColumnCodes[i],
+                     lists_.trainFareRateCodes[i]};
   }
+
+  // The stop list of train `t`, or nothing unless it has a number and a
+  // stop list (the stop-list query needs no codes).
+  std::optional<StopList> stopsOf(TrainIndex t) const {
+    if (t.value() < 0 || t.value() >= trainsWithStops_) return std::nullopt;
+    return StopList(lists_.trainStopLists[t.slot()]);
+  }
+
+  // The numbers of train `t`, or nothing outside the number table.
+  std::optional<std::string_view> trainNumber(TrainIndex t) const {
+    if (t.value() < 0 || t.value() >= trainCount_) return std::nullopt;
+    return lists_.trainNumbers[t.slot()];
+  }
+
+  // The name of station `s`, or nothing outside the station table.
+  std::optional<std::string_view> stationName(StationIndex s) const {
+    if (s.value() < 0 || s.value() >= stationCount_) return std::nullopt;
+    return lists_.stationNames[s.slot()];
+  }
+
+  // The abbreviation of station `s`, or nothing unless the station has a
+  // name and an abbreviation.
+  std::optional<std::string_view> stationAbbreviation(StationIndex s) const {
+    if (s.value() < 0 || s.value() >= abbreviatedStations_) return std::nullopt;
+    return lists_.stationAbbreviations[s.slot()];
+  }
+
+  // The stations that have both a name and an abbreviation: 0 to this - 1.
+  int32_t abbreviatedStations() const { return abbreviatedStations_; }
+
+  // The calls at station `s`: its call list, or none where the call table
+  // has no entry for it. REQUIRES: stationName(s) exists.
+  CallList callsAt(StationIndex s) const {
+    return CallList(lists_.stationCallLists.at_or_empty(s.slot()));
+  }
+
+  // Tables are equal when their lists are, wherever the bytes lie.
+  friend bool operator==(const TimetableDb& a, const TimetableDb& b) {
+    return a.lists_ == b.lists_;
+  }
+
+ private:
+  TableLists lists_;
+  int32_t trainCount_ = 0;
+  int32_t stationCount_ = 0;
+  int32_t wholeTrains_ = 0;          // trains with an entry in all five tables
+  int32_t trainsWithStops_ = 0;      // trains with a number and a stop list
+  int32_t abbreviatedStations_ = 0;  // stations with a name and an abbreviation
 };
 
 }  // namespace murlo

@@ -39,13 +39,16 @@ struct PackError {
 // is left unchanged.
 std::optional<PackError> packDatabase(const PlainSections& plain, std::string& file);
 
-// The plain sections that load back into `db`'s tables: the code texts as
+// The plain sections that load back into `lists`: the code texts as
 // they stand, the list entries joined by their separators. Refuses an entry
 // that is empty or holds its list's separator (it would not load back as one
 // entry) and a station table whose names and abbreviations differ in number.
 // The counts are not written: the loader derives them. On error `plain` is
 // left unchanged.
-std::optional<PackError> plainSectionsOf(const TimetableDb& db, PlainSections& plain);
+std::optional<PackError> plainSectionsOf(const TableLists& lists, PlainSections& plain);
+inline std::optional<PackError> plainSectionsOf(const TimetableDb& db, PlainSections& plain) {
+  return plainSectionsOf(db.lists(), plain);
+}
 
 }  // namespace murlo
 

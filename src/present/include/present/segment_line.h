@@ -24,13 +24,13 @@ namespace murlo {
 // arguments break 0 <= fromStop < toStop <= last stop or the data break the
 // tables' invariants (an index outside a table, a train with fewer than two
 // whole stop records): callers then skip the record.
-std::string buildSegmentLine(const TimetableDb& db, int64_t trainIndex, int32_t fromStop,
-                             int32_t toStop, int32_t mode);
+std::string buildSegmentLine(const TimetableDb& db, TrainIndex trainIndex, StopPosition fromStop,
+                             StopPosition toStop, int32_t mode);
 
 // Appends the line buildSegmentLine gives to `out` and returns true; returns
 // false, leaving `out` as it was, where it gives the empty text.
-bool appendSegmentLine(std::string& out, const TimetableDb& db, int64_t trainIndex,
-                       int32_t fromStop, int32_t toStop, int32_t mode);
+bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex trainIndex,
+                       StopPosition fromStop, StopPosition toStop, int32_t mode);
 
 }  // namespace murlo
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 #include "query/query_result.h"
 
 namespace murlo {
@@ -23,7 +23,7 @@ inline constexpr int32_t kDestinationNotFound = -2;
 // stations, each followed by "|" (see direct_trains.cc). Codes kSameStation,
 // kOriginNotFound and kDestinationNotFound are tested in that order.
 // May throw std::bad_alloc.
-QueryResult directTrains(const TimetableDb& db, std::string_view origin,
+QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, int32_t mode);
 
 }  // namespace murlo

@@ -5,39 +5,31 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 
 namespace murlo {
 
-// Names are compared byte for byte. Each name met stands for the first station
-// met with it, so the set is one flag per station; a station's name is hashed
-// only the first time the station is met, and clear() keeps what was learnt.
+// Names are compared byte for byte. Each name met stands for the first
+// station with it (which the lookup indexes know), so the set is one flag per
+// station.
 class ListedNames {
  public:
   // May throw std::bad_alloc.
-  explicit ListedNames(const TimetableDb& db);
+  explicit ListedNames(const LoadedDatabase& db);
 
   // Lists the name of station `station`. True when the name was not listed
   // yet; false when it was, or when the station is outside the station table
   // and so has no name.
-  bool add(int32_t station);
+  bool add(StationIndex station);
 
   // Forgets every listed name.
   void clear();
 
-  // The number of station indexes that have a name in `db`.
-  static std::size_t stationsOf(const TimetableDb& db);
-
  private:
-  int32_t representativeOf(int32_t station);
-
-  const TimetableDb& db_;
-  std::vector<int32_t> representative_;  // by station; -1 while not met
-  std::vector<int32_t> slots_;           // open addressing by name hash: a representative or -1
-  std::vector<uint8_t> listed_;          // by representative: 1 listed
+  const LookupIndexes& indexes_;
+  std::vector<uint8_t> listed_;  // by first station of a name: 1 listed
 };
 
 }  // namespace murlo

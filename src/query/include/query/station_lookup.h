@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 #include "query/query_result.h"
 
 namespace murlo {
@@ -13,7 +13,7 @@ namespace murlo {
 // case-sensitive; the empty prefix matches every station), its name followed
 // by "|", in table order. The code is the number of names.
 // May throw std::bad_alloc.
-QueryResult stationsByAbbreviation(const TimetableDb& db, std::string_view prefix);
+QueryResult stationsByAbbreviation(const LoadedDatabase& db, std::string_view prefix);
 
 }  // namespace murlo
 

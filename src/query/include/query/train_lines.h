@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <string>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 
 namespace murlo {
 
 // Appends the SegmentLine of train `train` from stop `from` to stop `to` (0
-// and 0: the whole run) and "*". Returns false, appending nothing, when the
-// tables cannot give the line (corrupt data): the caller skips that record
-// and does not count it.
-bool appendTrainLine(std::string& text, const TimetableDb& db, int64_t train, int32_t from,
-                     int32_t to, int32_t mode);
+// and 0: the whole run, copied from the line cache) and "*". Returns false,
+// appending nothing, when the tables cannot give the line (corrupt data): the
+// caller skips that record and does not count it. May throw std::bad_alloc.
+bool appendTrainLine(std::string& text, const LoadedDatabase& db, TrainIndex train,
+                     StopPosition from, StopPosition to, int32_t mode);
 
 }  // namespace murlo
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 
 namespace murlo {
 
@@ -24,8 +24,8 @@ struct StopListResult {
 // counted, while the running time still covers every stop. An empty name
 // matches no stop.
 // May throw std::bad_alloc.
-StopListResult trainStopList(const TimetableDb& db, int64_t trainIndex, std::string_view boarding,
-                             std::string_view alighting);
+StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
+                             std::string_view boarding, std::string_view alighting);
 
 }  // namespace murlo
 

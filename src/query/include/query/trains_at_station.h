@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 #include "query/query_result.h"
 
 namespace murlo {
@@ -18,7 +18,7 @@ inline constexpr int32_t kStationNotFound = -1;
 // number of lines, or kStationNotFound. A call record naming no train of the
 // tables, or a stop position outside that train's stop list, is skipped and
 // not counted. May throw std::bad_alloc.
-QueryResult trainsAtStation(const TimetableDb& db, std::string_view name);
+QueryResult trainsAtStation(const LoadedDatabase& db, std::string_view name);
 
 }  // namespace murlo
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "db/timetable_db.h"
+#include "query/loaded_database.h"
 #include "query/query_result.h"
 
 namespace murlo {
@@ -17,7 +17,7 @@ namespace murlo {
 // the SegmentLine of its whole run followed by "*", once, in train order; the
 // code is their number. An empty number finds nothing. May throw
 // std::bad_alloc.
-QueryResult trainsByNumber(const TimetableDb& db, std::string_view number);
+QueryResult trainsByNumber(const LoadedDatabase& db, std::string_view number);
 
 }  // namespace murlo
 

@@ -1,0 +1,72 @@
+// Lookup indexes over the tables, made when a database is loaded and never
+// stored in the file. They answer "which station is called X" and "which
+// stations have an abbreviation beginning with P" in logarithmic time, "which
+// trains run under number N" in constant time, and "which station first
+// bears this station's name"; every answer equals that of the plain scan it
+// replaces (tests/support/reference_queries.h holds those scans).
+#ifndef MURLO_QUERY_LOOKUP_INDEXES_H_
+#define MURLO_QUERY_LOOKUP_INDEXES_H_
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "db/indexes.h"
+#include "db/timetable_db.h"
+
+namespace murlo {
+
+class LookupIndexes {
+ public:
+  // May throw std::bad_alloc, and std::length_error for a table of more than
+  // two billion train numbers.
+  explicit LookupIndexes(const TimetableDb& db);
+
+  // The first station whose name equals `name` byte for byte.
+  std::optional<StationIndex> findStation(const TimetableDb& db, std::string_view name) const;
+
+  // The stations with a name whose abbreviation begins with `prefix`, in
+  // ascending order.
+  std::vector<StationIndex> stationsWithAbbreviationPrefix(const TimetableDb& db,
+                                                           std::string_view prefix) const;
+
+  // Appends to `trains` every train that has `number` among its
+  // "/"-separated numbers (unordered, possibly repeated).
+  // REQUIRES: `number` holds no "/".
+  void appendTrainsWithNumber(const TimetableDb& db, std::string_view number,
+                              std::vector<TrainIndex>& trains) const;
+
+  // The first station that bears the name of station `s`.
+  // REQUIRES: db.stationName(s) exists.
+  StationIndex firstWithSameName(StationIndex s) const {
+    return StationIndex(firstWithName_[s.slot()]);
+  }
+
+ private:
+  struct NumberToken {
+    int32_t train;
+    uint32_t begin;   // byte offset within the train's number entry
+    uint32_t length;  // bytes
+  };
+
+  // Station indexes ordered by (name, index): equal names in table order;
+  // beside them the first eight bytes of each name as a big-endian number,
+  // zero-padded, which orders names as their bytes do up to a tie.
+  std::vector<int32_t> stationsByName_;
+  std::vector<uint64_t> nameKeys_;
+  // By station: the first station with the same name.
+  std::vector<int32_t> firstWithName_;
+  // Station indexes ordered by (abbreviation, index), and their keys.
+  std::vector<int32_t> stationsByAbbreviation_;
+  std::vector<uint64_t> abbreviationKeys_;
+  // Every "/"-separated number of every train, and a hash table over them
+  // (open addressing, linear probing): each slot holds a position in
+  // `numbers_` plus one, or 0 when free. Its size is a power of two.
+  std::vector<NumberToken> numbers_;
+  std::vector<uint32_t> numberSlots_;
+};
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_LOOKUP_INDEXES_H_

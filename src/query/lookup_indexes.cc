@@ -1,0 +1,179 @@
+#include "query/lookup_indexes.h"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+namespace murlo {
+namespace {
+
+// The first eight bytes of `text`, big-endian, zero-padded.
+uint64_t keyOf(std::string_view text) {
+  uint64_t key = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+  }
+  return key;
+}
+
+// `order` and `keys` of the entries of `list` sorted by (text, index).
+void sortByText(const TextList& list, std::vector<int32_t>& order, std::vector<uint64_t>& keys) {
+  struct Keyed {
+    uint64_t key;
+    uint32_t length;
+    int32_t index;
+  };
+  std::vector<Keyed> keyed(list.size());
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    const std::string_view text = list[i];
+    keyed[i] = Keyed{keyOf(text), static_cast<uint32_t>(std::min<std::size_t>(text.size(), 9)),
+                     static_cast<int32_t>(i)};
+  }
+  std::sort(keyed.begin(), keyed.end(), [&list](const Keyed& a, const Keyed& b) {
+    if (a.key != b.key) return a.key < b.key;
+    // Equal keys: texts of at most eight bytes differ only in length (the
+    // shorter first); longer ones are compared whole.
+    if (a.length <= 8 || b.length <= 8) {
+      return a.length != b.length ? a.length < b.length : a.index < b.index;
+    }
+    const std::string_view ta = list[static_cast<std::size_t>(a.index)];
+    const std::string_view tb = list[static_cast<std::size_t>(b.index)];
+    return ta != tb ? ta < tb : a.index < b.index;
+  });
+  order.resize(keyed.size());
+  keys.resize(keyed.size());
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    order[i] = keyed[i].index;
+    keys[i] = keyed[i].key;
+  }
+}
+
+// The first position in the sorted `order` whose text is not below `wanted`.
+std::size_t lowerBound(const TextList& list, const std::vector<int32_t>& order,
+                       const std::vector<uint64_t>& keys, std::string_view wanted) {
+  const uint64_t wantedKey = keyOf(wanted);
+  std::size_t first = 0;
+  std::size_t count = order.size();
+  while (count > 0) {
+    const std::size_t half = count / 2;
+    const std::size_t middle = first + half;
+    const bool below = keys[middle] != wantedKey
+                           ? keys[middle] < wantedKey
+                           : list[static_cast<std::size_t>(order[middle])] < wanted;
+    if (below) {
+      first = middle + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  return first;
+}
+
+// FNV-1a: numbers are short, a few bytes each.
+uint64_t hashNumber(std::string_view number) {
+  uint64_t hash = 14695981039346656037u;
+  for (const char c : number) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  return hash;
+}
+
+}  // namespace
+
+LookupIndexes::LookupIndexes(const TimetableDb& db) {
+  const TableLists& lists = db.lists();
+  sortByText(lists.stationNames, stationsByName_, nameKeys_);
+  firstWithName_.resize(lists.stationNames.size());
+  for (std::size_t i = 0; i < stationsByName_.size(); ++i) {
+    const int32_t station = stationsByName_[i];
+    const bool sameAsPrevious =
+        i > 0 && lists.stationNames[static_cast<std::size_t>(stationsByName_[i - 1])] ==
+                     lists.stationNames[static_cast<std::size_t>(station)];
+    firstWithName_[static_cast<std::size_t>(station)] =
+        sameAsPrevious ? firstWithName_[static_cast<std::size_t>(stationsByName_[i - 1])] : station;
+  }
+  sortByText(lists.stationAbbreviations, stationsByAbbreviation_, abbreviationKeys_);
+
+  for (std::size_t t = 0; t < lists.trainNumbers.size(); ++t) {
+    const std::string_view entry = lists.trainNumbers[t];
+    std::size_t begin = 0;
+    while (true) {
+      const std::size_t end = std::min(entry.find('/', begin), entry.size());
+      numbers_.push_back(NumberToken{static_cast<int32_t>(t), static_cast<uint32_t>(begin),
+                                     static_cast<uint32_t>(end - begin)});
+      if (end == entry.size()) break;
+      begin = end + 1;
+    }
+  }
+  if (numbers_.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
+  std::size_t slots = 16;
+  while (slots < 2 * numbers_.size()) slots *= 2;
+  numberSlots_.assign(slots, 0);
+  const std::size_t mask = slots - 1;
+  for (std::size_t i = 0; i < numbers_.size(); ++i) {
+    const NumberToken& token = numbers_[i];
+    const std::string_view text =
+        lists.trainNumbers[static_cast<std::size_t>(token.train)].substr(token.begin, token.length);
+    std::size_t slot = static_cast<std::size_t>(hashNumber(text)) & mask;
+    while (numberSlots_[slot] != 0) slot = (slot + 1) & mask;
+    numberSlots_[slot] = static_cast<uint32_t>(i + 1);
+  }
+}
+
+std::optional<StationIndex> LookupIndexes::findStation(const TimetableDb& db,
+                                                       std::string_view name) const {
+  const TextList& names = db.lists().stationNames;
+  const std::size_t at = lowerBound(names, stationsByName_, nameKeys_, name);
+  if (at == stationsByName_.size() ||
+      names[static_cast<std::size_t>(stationsByName_[at])] != name) {
+    return std::nullopt;
+  }
+  return StationIndex(stationsByName_[at]);
+}
+
+std::vector<StationIndex> LookupIndexes::stationsWithAbbreviationPrefix(
+    const TimetableDb& db, std::string_view prefix) const {
+  std::vector<StationIndex> found;
+  const TextList& abbreviations = db.lists().stationAbbreviations;
+  const auto count = db.abbreviatedStations();
+  const auto& order = stationsByAbbreviation_;
+  const auto& keys = abbreviationKeys_;
+  std::size_t at = lowerBound(abbreviations, order, keys, prefix);
+  if (prefix.size() <= 8 && prefix.find('\0') == std::string_view::npos) {
+    // The abbreviations that begin with the prefix are those whose key does
+    // in its first prefix.size() bytes (the padding of a key is zero bytes,
+    // which the prefix does not hold).
+    const uint64_t mask = prefix.empty() ? 0 : ~uint64_t{0} << (8 * (8 - prefix.size()));
+    const uint64_t wanted = keyOf(prefix);
+    for (; at < order.size() && (keys[at] & mask) == wanted; ++at) {
+      if (order[at] < count) found.push_back(StationIndex(order[at]));
+    }
+  } else {
+    const auto matches = [&](std::size_t station) {
+      return abbreviations[station].substr(0, prefix.size()) == prefix;
+    };
+    for (; at < order.size() && matches(static_cast<std::size_t>(order[at])); ++at) {
+      if (order[at] < count) found.push_back(StationIndex(order[at]));
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+void LookupIndexes::appendTrainsWithNumber(const TimetableDb& db, std::string_view number,
+                                           std::vector<TrainIndex>& trains) const {
+  const TextList& entries = db.lists().trainNumbers;
+  const std::size_t mask = numberSlots_.size() - 1;
+  for (std::size_t slot = static_cast<std::size_t>(hashNumber(number)) & mask;
+       numberSlots_[slot] != 0; slot = (slot + 1) & mask) {
+    const NumberToken& token = numbers_[numberSlots_[slot] - 1];
+    if (entries[static_cast<std::size_t>(token.train)].substr(token.begin, token.length) ==
+        number) {
+      trains.push_back(TrainIndex(token.train));
+    }
+  }
+}
+
+}  // namespace murlo
