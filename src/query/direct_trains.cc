@@ -60,8 +60,8 @@ std::vector<Call> callsAt(const TimetableDb& db, StationIndex station) {
   calls.reserve(static_cast<std::size_t>(list.size()));
   for (int32_t j = 0; j < list.size(); ++j) {
     const CallRecord record = list[j];
-    const std::optional<TrainView> train = db.train(record.trainIndex());
-    if (!train || !train->stops.holds(record.stopPosition())) continue;
+    const std::optional<TrainView> train = db.trainCalled(record);
+    if (!train) continue;
     calls.push_back(Call{record.trainIndex(), record.stopPosition(), train->stops});
   }
   return calls;

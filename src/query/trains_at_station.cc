@@ -12,10 +12,9 @@ QueryResult trainsAtStation(const LoadedDatabase& db, std::string_view name) {
   QueryResult result;
   const CallList calls = db.tables().callsAt(*station);
   for (int32_t j = 0; j < calls.size(); ++j) {
-    // A record whose stop position is no stop of its train is corrupt: skipped.
+    // A record that names no train or stop of the tables is corrupt: skipped.
     const CallRecord call = calls[j];
-    const std::optional<TrainView> train = db.tables().train(call.trainIndex());
-    if (!train || !train->stops.holds(call.stopPosition())) continue;
+    if (!db.tables().trainCalled(call)) continue;
     if (appendTrainLine(result.text, db, call.trainIndex(), StopPosition(0), StopPosition(0), 0)) {
       ++result.code;
     }

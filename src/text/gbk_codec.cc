@@ -26,11 +26,8 @@ namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
 
-constexpr bool isLead(unsigned b) { return b >= cp936::kLeadFirst && b <= cp936::kLeadLast; }
-
-constexpr bool isTrail(unsigned b) {
-  return b >= cp936::kTrailFirst && b <= cp936::kTrailLast && b != cp936::kTrailGap;
-}
+using cp936::isLeadByte;
+using cp936::isTrailByte;
 
 unsigned byteAt(std::string_view text, std::size_t i) {
   return static_cast<unsigned char>(text[i]);
@@ -38,7 +35,7 @@ unsigned byteAt(std::string_view text, std::size_t i) {
 
 // True when text[i] (a lead byte) and text[i + 1] form a two-byte code.
 bool pairAt(std::string_view text, std::size_t i) {
-  return i + 1 < text.size() && isTrail(byteAt(text, i + 1));
+  return i + 1 < text.size() && isTrailByte(byteAt(text, i + 1));
 }
 
 }  // namespace
@@ -94,7 +91,7 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
     } else if (b == cp936::kEuroByte) {
       *out++ = cp936::kEuroSign;
       ++i;
-    } else if (isLead(b) && pairAt(gbk, i)) {
+    } else if (isLeadByte(b) && pairAt(gbk, i)) {
       const char16_t unit = cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount +
                                            cp936::trailIndex(byteAt(gbk, i + 1))];
       *out++ = unit != 0 ? unit : kReplacement;
@@ -105,18 +102,6 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
     }
   }
   utf16.resize(static_cast<std::size_t>(out - utf16.data()));
-}
-
-std::size_t gbkToUtf16Length(std::string_view gbk) {
-  // The steps of gbkToUtf16, counted.
-  std::size_t length = 0;
-  std::size_t i = 0;
-  while (i < gbk.size()) {
-    const unsigned b = byteAt(gbk, i);
-    i += (isLead(b) && pairAt(gbk, i)) ? 2u : 1u;
-    ++length;
-  }
-  return length;
 }
 
 }  // namespace murlo

@@ -37,11 +37,8 @@ constexpr char16_t kReplacement = u'\uFFFD';
 // int).
 constexpr std::size_t kMaxChunk = std::size_t{1} << 20;
 
-constexpr bool isLead(unsigned b) { return b >= cp936::kLeadFirst && b <= cp936::kLeadLast; }
-
-constexpr bool isTrail(unsigned b) {
-  return b >= cp936::kTrailFirst && b <= cp936::kTrailLast && b != cp936::kTrailGap;
-}
+using cp936::isLeadByte;
+using cp936::isTrailByte;
 
 constexpr bool isPrivateUse(unsigned unit) { return unit >= 0xE000 && unit <= 0xF8FF; }
 
@@ -57,7 +54,7 @@ unsigned byteAt(std::string_view text, std::size_t i) {
 std::size_t codeLength(std::string_view text, std::size_t i) {
   const unsigned b = byteAt(text, i);
   if (b <= cp936::kEuroByte) return 1;
-  if (isLead(b) && i + 1 < text.size() && isTrail(byteAt(text, i + 1))) return 2;
+  if (isLeadByte(b) && i + 1 < text.size() && isTrailByte(byteAt(text, i + 1))) return 2;
   return 0;
 }
 
@@ -149,17 +146,6 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
     }
   }
   utf16.resize(static_cast<std::size_t>(out - utf16.data()));
-}
-
-std::size_t gbkToUtf16Length(std::string_view gbk) {
-  // The steps of gbkToUtf16, counted.
-  std::size_t length = 0;
-  std::size_t i = 0;
-  while (i < gbk.size()) {
-    i += codeLength(gbk, i) == 2 ? 2u : 1u;
-    ++length;
-  }
-  return length;
 }
 
 }  // namespace murlo

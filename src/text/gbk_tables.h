@@ -24,6 +24,11 @@ inline constexpr std::size_t kDecodeSize = kLeadCount * kTrailCount;
 inline constexpr unsigned kEuroByte = 0x80;
 inline constexpr char16_t kEuroSign = u'\u20AC';
 
+constexpr bool isLeadByte(unsigned b) { return b >= kLeadFirst && b <= kLeadLast; }
+constexpr bool isTrailByte(unsigned b) {
+  return b >= kTrailFirst && b <= kTrailLast && b != kTrailGap;
+}
+
 // The position of a trail byte among the 190 trail bytes.
 constexpr std::size_t trailIndex(unsigned trail) {
   return trail - kTrailFirst - (trail > kTrailGap ? 1u : 0u);

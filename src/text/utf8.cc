@@ -5,6 +5,50 @@
 namespace murlo {
 namespace {
 
+constexpr bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
+std::optional<char32_t> decodeUtf8At(std::string_view utf8, std::size_t& i) {
+  const auto lead = static_cast<uint8_t>(utf8[i]);
+  if (lead < 0x80) {
+    ++i;
+    return lead;
+  }
+  std::size_t extra = 0;
+  char32_t c = 0;
+  char32_t minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1, c = lead & 0x1Fu, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, c = lead & 0x0Fu, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, c = lead & 0x07u, minimum = 0x10000;
+  } else {
+    ++i;
+    return std::nullopt;
+  }
+  if (i + extra >= utf8.size()) {
+    ++i;
+    return std::nullopt;
+  }
+  for (std::size_t k = 1; k <= extra; ++k) {
+    const auto next = static_cast<uint8_t>(utf8[i + k]);
+    if ((next & 0xC0) != 0x80) {
+      ++i;
+      return std::nullopt;
+    }
+    c = (c << 6) | (next & 0x3Fu);
+  }
+  if (c < minimum || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c)) {
+    ++i;
+    return std::nullopt;
+  }
+  i += extra + 1;
+  return c;
+}
+
 void appendUtf8(char32_t c, std::string& out) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -23,36 +67,12 @@ void appendUtf8(char32_t c, std::string& out) {
   }
 }
 
-constexpr bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-constexpr bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-}  // namespace
-
 bool utf8ToUtf16(std::string_view utf8, std::u16string& utf16) {
   std::size_t i = 0;
   while (i < utf8.size()) {
-    const auto lead = static_cast<uint8_t>(utf8[i]);
-    std::size_t extra = 0;
-    char32_t c = lead;
-    char32_t minimum = 0;
-    if (lead >= 0x80) {
-      if ((lead & 0xE0) == 0xC0) {
-        extra = 1, c = lead & 0x1Fu, minimum = 0x80;
-      } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, c = lead & 0x0Fu, minimum = 0x800;
-      } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, c = lead & 0x07u, minimum = 0x10000;
-      } else {
-        return false;
-      }
-    }
-    if (i + extra >= utf8.size() && extra > 0) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<uint8_t>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3Fu);
-    }
-    if (c < minimum || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c)) return false;
+    const std::optional<char32_t> decoded = decodeUtf8At(utf8, i);
+    if (!decoded) return false;
+    char32_t c = *decoded;
     if (c >= 0x10000) {
       c -= 0x10000;
       utf16.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
@@ -60,7 +80,6 @@ bool utf8ToUtf16(std::string_view utf8, std::u16string& utf16) {
     } else {
       utf16.push_back(static_cast<char16_t>(c));
     }
-    i += extra + 1;
   }
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "text/utf8.h"
+
 namespace murlo::tool {
 namespace {
 
@@ -33,39 +35,14 @@ bool within(const Range (&ranges)[N], char32_t c) {
   return false;
 }
 
-// Decodes the character at `i` and advances past it; an invalid byte is
-// returned as U+FFFD and skipped alone.
-char32_t nextCharacter(std::string_view utf8, std::size_t& i) {
-  const auto lead = static_cast<uint8_t>(utf8[i++]);
-  if (lead < 0x80) return lead;
-  std::size_t extra = 0;
-  char32_t c = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1, c = lead & 0x1Fu;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, c = lead & 0x0Fu;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, c = lead & 0x07u;
-  } else {
-    return 0xFFFD;
-  }
-  if (i + extra > utf8.size()) return 0xFFFD;
-  for (std::size_t k = 0; k < extra; ++k) {
-    const auto next = static_cast<uint8_t>(utf8[i + k]);
-    if ((next & 0xC0) != 0x80) return 0xFFFD;
-    c = (c << 6) | (next & 0x3Fu);
-  }
-  i += extra;
-  return c;
-}
-
 }  // namespace
 
 std::size_t displayWidth(std::string_view utf8) {
   std::size_t width = 0;
   std::size_t i = 0;
   while (i < utf8.size()) {
-    const char32_t c = nextCharacter(utf8, i);
+    // An invalid byte counts as U+FFFD, one column.
+    const char32_t c = decodeUtf8At(utf8, i).value_or(U'\uFFFD');
     if (within(kZeroWidth, c)) continue;
     width += within(kWide, c) ? 2u : 1u;
   }

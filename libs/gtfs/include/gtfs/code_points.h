@@ -7,14 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "text/utf8.h"
+
 namespace murlo::gtfs {
 
 inline constexpr char32_t kReplacement = 0xFFFD;
 
 // The code points of UTF-8 text; each byte that does not begin a valid
 // sequence (overlong forms and surrogates included) becomes kReplacement.
+// (Encoding is murlo::appendUtf8.)
 std::vector<char32_t> decodeUtf8(std::string_view utf8);
-void appendUtf8(char32_t point, std::string& utf8);
 
 // The GBK bytes of one code point, or "" when code page 936 cannot hold it.
 std::string gbkOf(char32_t point);

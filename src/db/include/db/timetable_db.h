@@ -76,6 +76,14 @@ class TimetableDb {
                      lists_.trainFareRateCodes[i]};
   }
 
+  // The train that `call` names, or nothing unless that is a whole train (as
+  // train() gives) of which the call's stop position is a stop.
+  std::optional<TrainView> trainCalled(CallRecord call) const {
+    std::optional<TrainView> called = train(call.trainIndex());
+    if (called && !called->stops.holds(call.stopPosition())) called.reset();
+    return called;
+  }
+
   // The stop list of train `t`, or nothing unless it has a number and a
   // stop list (the stop-list query needs no codes).
   std::optional<StopList> stopsOf(TrainIndex t) const {
