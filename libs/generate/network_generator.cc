@@ -27,20 +27,18 @@
 #include <set>
 #include <stdexcept>
 
+#include "db/day_rollover.h"
+#include "db/file_format.h"
 #include "generate/place_names.h"
 #include "generate/random_source.h"
 
 namespace murlo::generate {
 namespace {
 
-constexpr int32_t kMaxStations = 10000;
-constexpr int32_t kMaxTrains = 10000;
-constexpr int32_t kMaxStops = 100;
-constexpr int32_t kMaxKm = 9999;
+constexpr int32_t kMaxKm = kMaxDistanceKm;
 constexpr int32_t kMaxGapKm = 900;    // between two stops of one train
 constexpr int32_t kNearestLinks = 3;  // links from each hub to its nearest
 constexpr int32_t kMinHubSpacingKm = 40;
-constexpr int32_t kMinutesPerDay = 1440;
 
 struct Hub {
   int32_t x = 0;

@@ -13,21 +13,25 @@
 namespace murlo::source {
 namespace {
 
-constexpr std::size_t kMaxStations = 10000;
-constexpr std::size_t kMaxTrains = 10000;
-constexpr std::size_t kMinStops = 2;
-constexpr std::size_t kMaxStops = 100;
-constexpr std::size_t kMaxNameBytes = 11;
-constexpr std::size_t kMaxNumberBytes = 19;
-constexpr std::size_t kMaxHeaderBytes = 10;
+// The file format's limits, as counts of the parsed lists.
+constexpr auto kMaxStationCount = static_cast<std::size_t>(kMaxStations);
+constexpr auto kMaxTrainCount = static_cast<std::size_t>(kMaxTrains);
+constexpr auto kMinStopCount = static_cast<std::size_t>(kMinStops);
+constexpr auto kMaxStopCount = static_cast<std::size_t>(kMaxStops);
+// Names a fixed-width host can show.
+constexpr std::size_t kMaxNameBytes = kHostStationNameBytes;
+constexpr std::size_t kMaxNumberBytes = kMaxTrainNumberBytes;
+constexpr std::size_t kMaxHeaderBytes = kHeaderSize;
 
 bool isClassCode(std::string_view v) {
-  return v.size() == 1 && std::string_view("123467890AB").find(v[0]) != std::string_view::npos;
+  return v.size() == 1 && kClassCodes.find(v[0]) != std::string_view::npos;
 }
 bool isColumnCode(std::string_view v) {
-  return v.size() == 1 && std::string_view("123456789ABCDEF").find(v[0]) != std::string_view::npos;
+  return v.size() == 1 && kFareColumnCodes.find(v[0]) != std::string_view::npos;
 }
-bool isRateCode(std::string_view v) { return v.size() == 1 && v[0] >= 'D' && v[0] <= 'X'; }
+bool isRateCode(std::string_view v) {
+  return v.size() == 1 && v[0] >= kFirstFareRateCode && v[0] <= kLastFareRateCode;
+}
 
 bool isTrainNumbers(std::string_view v) {
   if (v.empty() || v.front() == '/' || v.back() == '/') return false;
@@ -302,7 +306,7 @@ class Parser {
       trainValid_ = false;
     }
     const std::size_t first = stopLines_.size() - stops.size();
-    if (trainValid_ && (stops.size() < kMinStops || stops.size() > kMaxStops)) {
+    if (trainValid_ && (stops.size() < kMinStopCount || stops.size() > kMaxStopCount)) {
       error(trainLine_, "the train " + train_.number + " has " + std::to_string(stops.size()) +
                             " stops; a train has 2 to 100");
       trainValid_ = false;
@@ -342,10 +346,10 @@ class Parser {
   }
 
   void finish() {
-    if (out_.stations.size() > kMaxStations) {
+    if (out_.stations.size() > kMaxStationCount) {
       error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most 10000");
     }
-    if (out_.trains.size() > kMaxTrains) {
+    if (out_.trains.size() > kMaxTrainCount) {
       error(0, std::to_string(out_.trains.size()) + " trains; a database holds at most 10000");
     }
     // A station left without calls is usually the consequence of an error in
