@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
-"""Generates src/api/gbk_tables.cc, the code page 936 tables of the codec.
+"""Generates src/text/gbk_tables.cc, the code page 936 tables of the codec.
 
 iconv's "CP936" converter is the truth for every mapping: the script drives
 iconv(3) from the C library through ctypes, asking it about every two-byte
 code (lead 0x81-0xFE, trail 0x40-0x7E/0x80-0xFE), every single byte and every
 BMP code unit, and writes what it answers. It also checks the assumptions the
-hand-written part of the codec (src/api/gbk_codec.cc) makes, and fails rather
+hand-written part of the codec (src/text/gbk_codec.cc) makes, and fails rather
 than write tables that contradict them.
 
-Usage: scripts/gen_gbk_tables.py [OUTPUT]   (default: src/api/gbk_tables.cc)
+Usage: scripts/gen_gbk_tables.py [OUTPUT]   (default: src/text/gbk_tables.cc)
 
 Run it by hand when the tables need remaking; the build never runs it. Needs a
 C library with iconv(3) and its CP936 converter (glibc has both).
@@ -172,7 +172,7 @@ def render(decode, encode):
 //
 // {len(decode)} two-byte codes decode; {len(encode)} BMP units above ASCII encode.
 // The layout is described in gbk_tables.h.
-#include "api/gbk_tables.h"
+#include "gbk_tables.h"
 
 namespace murlo::cp936 {{
 
