@@ -17,7 +17,6 @@ constexpr std::size_t kMaxStations = 10000;
 constexpr std::size_t kMaxTrains = 10000;
 constexpr std::size_t kMinStops = 2;
 constexpr std::size_t kMaxStops = 100;
-constexpr std::size_t kMaxNameBytes = 11;
 constexpr std::size_t kMaxNumberBytes = 19;
 constexpr std::size_t kMaxHeaderBytes = 10;
 
@@ -98,8 +97,9 @@ class Parser {
     }
     if (keyword == "station") return station(number, tokens);
     if (keyword == "header") return header(number, tokens);
+    if (keyword == "names") return names(number, tokens);
     error(number, "unknown keyword '" + std::string(keyword) +
-                      "' (expected header, station, train or end)");
+                      "' (expected header, names, station, train or end)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -123,6 +123,18 @@ class Parser {
     out_.header = *gbk;
   }
 
+  // "names long": station names of up to 100 bytes rather than 11.
+  void names(int number, const std::vector<std::string_view>& tokens) {
+    if (namesLine_ != 0) {
+      return error(number, "a second 'names long' (the first is on line " +
+                               std::to_string(namesLine_) + ")");
+    }
+    namesLine_ = number;
+    if (stationsOrTrainsSeen_) error(number, "'names long' must come before stations and trains");
+    if (tokens.size() != 2 || tokens[1] != "long") return error(number, "expected: names long");
+    maxNameBytes_ = kMaxLongNameBytes;
+  }
+
   // GBK of a name token, or nothing with an error reported.
   std::optional<std::string> stationName(int number, std::string_view token) {
     std::u16string units;
@@ -136,9 +148,11 @@ class Parser {
                         " holds a character that code page 936 cannot represent");
       return std::nullopt;
     }
-    if (gbk.size() > kMaxNameBytes) {
-      error(number, "the station name " + std::string(token) + " is " + std::to_string(gbk.size()) +
-                        " bytes in GBK; at most 11 fit");
+    if (gbk.size() > maxNameBytes_) {
+      error(number,
+            "the station name " + std::string(token) + " is " + std::to_string(gbk.size()) +
+                " bytes in GBK; at most " + std::to_string(maxNameBytes_) + " fit" +
+                (maxNameBytes_ < kMaxLongNameBytes ? " (up to 100 after 'names long')" : ""));
       return std::nullopt;
     }
     for (std::size_t i = 0; i < gbk.size(); ++i) {
@@ -367,6 +381,8 @@ class Parser {
   std::vector<bool> calledAt_;
   std::vector<int> stopLines_;
   int headerLine_ = 0;
+  int namesLine_ = 0;
+  std::size_t maxNameBytes_ = kMaxShortNameBytes;
   bool stationsOrTrainsSeen_ = false;
   bool inTrain_ = false;
   int trainLine_ = 0;

@@ -3,6 +3,7 @@
 #ifndef MURLO_TIMETABLE_SOURCE_TIMETABLE_SOURCE_H_
 #define MURLO_TIMETABLE_SOURCE_TIMETABLE_SOURCE_H_
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@
 #include "db/writer.h"
 
 namespace murlo::source {
+
+// Station names hold at most 11 bytes in GBK, the width hosts with fixed
+// fields expect; a source that declares "names long" may hold up to 100.
+inline constexpr std::size_t kMaxShortNameBytes = 11;
+inline constexpr std::size_t kMaxLongNameBytes = 100;
 
 // A timetable as a source describes it, all text converted to GBK.
 struct Timetable {
