@@ -27,7 +27,7 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
   ImportedTimetable timetable;
   timetable.header = options.header;
   std::vector<int32_t> stationOf;
-  timetable.stations = buildStations(feed, parts, stationOf, report);
+  timetable.stations = buildStations(feed, parts, options.stations, stationOf, report);
   for (const TrainPart& part : parts) {
     const Run& run = runs[part.run];
     const Route& route =
@@ -74,7 +74,8 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     report.warn("shape_dist_traveled ignored: no unit fits its values",
                 feed.stopTimesName + ": distances measured along the coordinates");
   }
-  std::vector<Run> runs = buildRuns(feed, unit.unit, report);
+  RunTotals totals;
+  std::vector<Run> runs = buildRuns(feed, unit.unit, options.runs, totals, report);
   if (runs.empty()) {
     throw FeedError(options.feed + ": none of the " + std::to_string(feed.trips.size()) +
                     " trips running on " + date + " can be imported (see the warnings)");
@@ -103,6 +104,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (const auto packError = source::compileTimetable(parsed, result.database)) {
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }
+  result.rides = totals.rides;
   result.stations = parsed.stations.size();
   result.trains = parsed.trains.size();
   for (const TrainSpec& train : parsed.trains) result.stops += train.stops.size();

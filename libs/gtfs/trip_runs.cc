@@ -41,8 +41,38 @@ bool completeTimes(std::vector<int32_t>& arrival, std::vector<int32_t>& departur
   return true;
 }
 
+// Successive stops at one station become one (two platforms): arriving at
+// the first, leaving from the last, boarding and alighting where either
+// allows it.
+void appendStop(std::vector<RunStop>& stops, const RunStop& stop) {
+  if (!stops.empty() && stops.back().station == stop.station) {
+    RunStop& merged = stops.back();
+    merged.departure = stop.departure;
+    merged.board = merged.board || stop.board;
+    merged.alight = merged.alight || stop.alight;
+    return;
+  }
+  stops.push_back(stop);
+}
+
+// Leaves out the calls the boarding rules do not keep (none with
+// `allCalls`), counting the rides. False when no ride is left.
+bool applyBoardingRules(Run& run, bool allCalls, RideTally& tally) {
+  std::vector<CallRule> calls;
+  for (const RunStop& stop : run.stops) calls.push_back({stop.board, stop.alight, stop.station});
+  const std::vector<bool> kept =
+      allCalls ? std::vector<bool>(calls.size(), true) : keptCalls(calls);
+  tally = tallyRides(calls, kept);
+  std::vector<RunStop> stops;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (kept[i]) appendStop(stops, run.stops[i]);
+  }
+  run.stops = std::move(stops);
+  return run.stops.size() >= 2;
+}
+
 std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<DistanceUnit>& unit,
-                         ImportReport& report) {
+                         const RunOptions& options, RideTally& tally, ImportReport& report) {
   const std::size_t begin = feed.tripBegin[t];
   const std::size_t n = feed.tripBegin[t + 1] - begin;
   bool rejected = false;
@@ -71,16 +101,17 @@ std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<Di
   Run run;
   run.trip = static_cast<int32_t>(t);
   for (std::size_t i = 0; i < n; ++i) {
-    const int32_t station =
-        feed.stops[static_cast<std::size_t>(feed.stopTimes[begin + i].stop)].station;
-    if (!run.stops.empty() && run.stops.back().station == station) {
-      run.stops.back().departure = departure[i];  // two platforms of one station
-      continue;
-    }
-    run.stops.push_back({station, arrival[i], departure[i], km[i]});
+    const StopTime& row = feed.stopTimes[begin + i];
+    const int32_t station = feed.stops[static_cast<std::size_t>(row.stop)].station;
+    appendStop(run.stops,
+               {station, arrival[i], departure[i], km[i], allows(row.pickup), allows(row.dropOff)});
   }
   if (run.stops.size() < 2) {
     report.warn("trips dropped: they call at one station only", where(feed, first));
+    return std::nullopt;
+  }
+  if (!applyBoardingRules(run, options.allCalls, tally)) {
+    report.warn("trips dropped: the feed allows no ride on them", where(feed, first));
     return std::nullopt;
   }
   return run;
@@ -117,16 +148,18 @@ std::vector<double> tripKm(const Feed& feed, std::size_t trip,
 }
 
 std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
-                           ImportReport& report) {
+                           const RunOptions& options, RunTotals& totals, ImportReport& report) {
   std::vector<std::vector<const Frequency*>> repeats(feed.trips.size());
   for (const Frequency& f : feed.frequencies) {
     repeats[static_cast<std::size_t>(f.trip)].push_back(&f);
   }
   std::vector<Run> runs;
   for (std::size_t t = 0; t < feed.trips.size(); ++t) {
-    std::optional<Run> run = runOf(feed, t, unit, report);
+    RideTally rides;
+    std::optional<Run> run = runOf(feed, t, unit, options, rides, report);
     if (!run) continue;
     if (repeats[t].empty()) {
+      totals.rides += rides;
       runs.push_back(std::move(*run));
       continue;
     }
@@ -138,6 +171,7 @@ std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& 
                       "frequencies.txt: trip " + feed.trips[t].id);
           break;
         }
+        totals.rides += rides;
         Run repeat = *run;
         const int32_t shift = start - run->firstDeparture();
         for (RunStop& stop : repeat.stops) {

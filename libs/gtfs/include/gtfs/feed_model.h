@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gtfs/boarding_rules.h"
 #include "gtfs/great_circle.h"
 
 namespace murlo::gtfs {
@@ -48,6 +49,8 @@ struct StopTime {
   int32_t departure = kNoTime;
   int32_t stop = 0;  // index into Feed::stops
   double shapeDistance = kNoDistance;
+  Boarding pickup = Boarding::kRegular;
+  Boarding dropOff = Boarding::kRegular;
   int64_t line = 0;  // in stop_times.txt
 };
 

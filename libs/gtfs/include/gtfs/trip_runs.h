@@ -18,7 +18,9 @@ struct RunStop {
   int32_t station = 0;  // index into Feed::stops of the station
   int32_t arrival = 0;  // seconds after the service day's start
   int32_t departure = 0;
-  double km = 0;  // from the trip's first stop
+  double km = 0;       // from the trip's first stop
+  bool board = true;   // the feed allows boarding here
+  bool alight = true;  // and alighting
 };
 
 struct Run {
@@ -35,11 +37,21 @@ struct Run {
 std::vector<double> tripKm(const Feed& feed, std::size_t trip,
                            const std::optional<DistanceUnit>& unit, bool& rejected);
 
+struct RunOptions {
+  bool allCalls = false;  // keep every call, whatever the boarding rules
+};
+
+// What the runs add up to: the rides the boarding rules let them offer.
+struct RunTotals {
+  RideTally rides;
+};
+
 // The runs of every usable trip, in trips.txt order (a trip of
-// frequencies.txt gives one run per departure, at most 2000 per row).
-// What is left out or changed is reported.
+// frequencies.txt gives one run per departure, at most 2000 per row). Each
+// keeps the calls of keptCalls (boarding_rules.h), or every call with
+// `allCalls`. What is left out or changed is reported.
 std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
-                           ImportReport& report);
+                           const RunOptions& options, RunTotals& totals, ImportReport& report);
 
 }  // namespace murlo::gtfs
 
