@@ -9,7 +9,7 @@
 #include "gtfs/feed_error.h"
 #include "gtfs/field_values.h"
 #include "gtfs/gtfs_time.h"
-#include "gtfs/shape_lengths.h"
+#include "gtfs/shapes.h"
 
 namespace murlo::gtfs {
 namespace {
@@ -250,7 +250,7 @@ Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& re
   readStopTimes(files, selection, stopIndex, feed, broken, report, progress);
   groupByTrip(feed, broken, report);
   readFrequencies(files, feed, report);
-  readShapeLengths(files, feed, progress);
+  readShapes(files, feed, progress);
   return feed;
 }
 

@@ -48,6 +48,24 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
   return timetable;
 }
 
+std::string tripsText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " trip" : " trips");
+}
+
+// "shape_dist_traveled in m, from 2 shapes in shapes.txt, for 3 trips;
+// along shapes for 1 trip; great-circle between stops for 7 trips".
+std::string distancesPhrase(const RunTotals& totals, const UnitFinding& unit) {
+  std::string phrase;
+  const auto add = [&](std::size_t count, const std::string& how) {
+    if (count == 0) return;
+    phrase += (phrase.empty() ? "" : "; ") + how + " for " + tripsText(count);
+  };
+  add(totals.tripsByFeed, "shape_dist_traveled in " + unit.how);
+  add(totals.tripsAlongShapes, "along shapes");
+  add(totals.tripsByGreatCircle, "great-circle between stops");
+  return phrase;
+}
+
 }  // namespace
 
 char defaultClassCode(int32_t routeType) {
@@ -87,8 +105,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   const ImportedTimetable timetable = assemble(feed, runs, parts, options, report);
 
   ImportResult result;
-  result.distances = unit.unit ? "shape_dist_traveled in " + unit.how
-                               : std::string("great-circle distances between stops");
+  result.distances = distancesPhrase(totals, unit);
   result.source =
       sourceText(timetable, "Imported by murlo import-gtfs from " + options.feed + "\nfor " + date +
                                 "; distances: " + result.distances + ".");
@@ -104,7 +121,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (const auto packError = source::compileTimetable(parsed, result.database)) {
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }
-  result.rides = totals.rides;
+  result.totals = totals;
   result.stations = parsed.stations.size();
   result.trains = parsed.trains.size();
   for (const TrainSpec& train : parsed.trains) result.stops += train.stops.size();

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "gtfs/shapes.h"
+
 namespace murlo::gtfs {
 namespace {
 
@@ -71,16 +73,21 @@ bool applyBoardingRules(Run& run, bool allCalls, RideTally& tally) {
   return run.stops.size() >= 2;
 }
 
-std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<DistanceUnit>& unit,
+std::optional<Run> runOf(const Feed& feed, std::size_t t, const TripDistances& distances,
                          const RunOptions& options, RideTally& tally, ImportReport& report) {
   const std::size_t begin = feed.tripBegin[t];
   const std::size_t n = feed.tripBegin[t + 1] - begin;
-  bool rejected = false;
-  const std::vector<double> km = tripKm(feed, t, unit, rejected);
+  const std::vector<double>& km = distances.km;
   const StopTime& first = feed.stopTimes[begin];
-  if (rejected) {
-    report.warn("trips measured along coordinates: shape_dist_traveled inconsistent",
+  if (distances.feedRejected) {
+    report.warn(distances.source == DistanceSource::kShape
+                    ? "trips measured along their shape: shape_dist_traveled inconsistent"
+                    : "trips measured along coordinates: shape_dist_traveled inconsistent",
                 where(feed, first));
+  }
+  if (distances.shapeRejected) {
+    report.warn("trips measured along coordinates: the shape does not pass their stops",
+                where(feed, first) + ": shape " + feed.trips[t].shapeId);
   }
   std::vector<int32_t> arrival(n), departure(n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -119,32 +126,55 @@ std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<Di
 
 }  // namespace
 
-std::vector<double> tripKm(const Feed& feed, std::size_t trip,
-                           const std::optional<DistanceUnit>& unit, bool& rejected) {
-  std::vector<double> measured = coordinateKm(feed, trip);
-  rejected = false;
+TripDistances tripKm(const Feed& feed, std::size_t trip, const std::optional<DistanceUnit>& unit,
+                     PathCache& cache) {
+  TripDistances result;
+  const std::vector<double> measured = coordinateKm(feed, trip);
+  const double straight = measured.back();
+  const auto plausible = [&](double km) {
+    return km >= 0.9 * straight - 1.0 && km <= 3.0 * straight + 1.0;
+  };
   const std::size_t begin = feed.tripBegin[trip];
   const std::size_t end = feed.tripBegin[trip + 1];
   bool given = true;
   for (std::size_t r = begin; r < end; ++r)
     given = given && !std::isnan(feed.stopTimes[r].shapeDistance);
-  if (!given || !unit) return measured;
-  std::vector<double> km;
-  const double origin = feed.stopTimes[begin].shapeDistance;
-  for (std::size_t r = begin; r < end; ++r) {
-    const double value = (feed.stopTimes[r].shapeDistance - origin) / unit->perKm;
-    if (!km.empty() && value < km.back()) {
-      rejected = true;
-      return measured;
+  if (given && unit) {
+    std::vector<double> km;
+    const double origin = feed.stopTimes[begin].shapeDistance;
+    for (std::size_t r = begin; r < end; ++r) {
+      const double value = (feed.stopTimes[r].shapeDistance - origin) / unit->perKm;
+      if (!km.empty() && value < km.back()) break;
+      km.push_back(value);
     }
-    km.push_back(value);
+    if (km.size() == end - begin && plausible(km.back())) {
+      result.km = std::move(km);
+      result.source = DistanceSource::kFeed;
+      return result;
+    }
+    result.feedRejected = true;
   }
-  const double straight = measured.back();
-  if (km.back() < 0.9 * straight - 1.0 || km.back() > 3.0 * straight + 1.0) {
-    rejected = true;
-    return measured;
+  if (const int32_t path = feed.trips[trip].path; path >= 0) {
+    std::string key = std::to_string(path);
+    std::vector<std::optional<Position>> positions;
+    for (std::size_t r = begin; r < end; ++r) {
+      positions.push_back(stopPosition(feed, feed.stopTimes[r].stop));
+      key += ',' + std::to_string(feed.stopTimes[r].stop);
+    }
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+      found = cache.emplace(key, kmAlongPath(feed.paths[static_cast<std::size_t>(path)], positions))
+                  .first;
+    }
+    if (found->second && plausible(found->second->back())) {
+      result.km = *found->second;
+      result.source = DistanceSource::kShape;
+      return result;
+    }
+    result.shapeRejected = true;
   }
-  return km;
+  result.km = measured;
+  return result;
 }
 
 std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
@@ -154,10 +184,15 @@ std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& 
     repeats[static_cast<std::size_t>(f.trip)].push_back(&f);
   }
   std::vector<Run> runs;
+  PathCache cache;
   for (std::size_t t = 0; t < feed.trips.size(); ++t) {
     RideTally rides;
-    std::optional<Run> run = runOf(feed, t, unit, options, rides, report);
+    const TripDistances distances = tripKm(feed, t, unit, cache);
+    std::optional<Run> run = runOf(feed, t, distances, options, rides, report);
     if (!run) continue;
+    (distances.source == DistanceSource::kFeed    ? totals.tripsByFeed
+     : distances.source == DistanceSource::kShape ? totals.tripsAlongShapes
+                                                  : totals.tripsByGreatCircle) += 1;
     if (repeats[t].empty()) {
       totals.rides += rides;
       runs.push_back(std::move(*run));

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -42,6 +43,7 @@
 #include "gtfs/importer.h"
 #include "gtfs/progress.h"
 #include "gtfs/service_day.h"
+#include "gtfs/shapes.h"
 #include "gtfs/station_name.h"
 #include "gtfs/train_number.h"
 #include "gtfs/zip_archive.h"
@@ -612,6 +614,35 @@ TEST(GtfsDistanceTest, GreatCircleAndUnits) {
   }
 }
 
+// Stops projected in order onto a path that runs out along the equator and
+// back: the third stop, beside the first, lies on the way back.
+TEST(GtfsDistanceTest, AlongAPathInOrder) {
+  ShapePath path;
+  for (const double longitude : {0.0, 0.05, 0.1, 0.05, 0.0}) {
+    path.km.push_back(path.points.empty()
+                          ? 0
+                          : path.km.back() + greatCircleKm(path.points.back(), {0, longitude}));
+    path.points.push_back({0, longitude});
+  }
+  const double degree = greatCircleKm({0, 0}, {0, 1});
+  struct Case {
+    std::vector<std::optional<Position>> stops;
+    std::vector<double> km;  // empty: not along the path
+  } cases[] = {
+      {{Position{0.001, 0.02}, Position{-0.001, 0.08}, Position{0.001, 0.02}},
+       {0, 0.06 * degree, 0.16 * degree}},
+      {{Position{0, 0.02}, std::nullopt, Position{0, 0.1}}, {0, 0, 0.08 * degree}},
+      {{Position{0, 0.02}, Position{0.02, 0.05}}, {}},  // 2 km beside the path
+  };
+  for (const Case& c : cases) {
+    const auto km = kmAlongPath(path, c.stops);
+    ASSERT_EQ(km.has_value(), !c.km.empty()) << c.stops.size();
+    if (!km) continue;
+    ASSERT_EQ(km->size(), c.km.size());
+    for (std::size_t i = 0; i < c.km.size(); ++i) EXPECT_NEAR((*km)[i], c.km[i], 0.01) << i;
+  }
+}
+
 TEST(GtfsReportTest, FirstExamplesThenACount) {
   ImportReport report;
   for (int i = 1; i <= 7; ++i) report.warn("trips dropped: x", "trip " + std::to_string(i));
@@ -866,21 +897,33 @@ TEST(GtfsImportTest, TimesPastMidnight) {
 TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
   const std::vector<int32_t> alongShape = {0, 5, 11, 16, 22};
   const std::vector<int32_t> straight = {0, 5, 10, 15, 20};
+  // Train 401's shape has no distances: it is measured along the shape's
+  // points, which make a detour, unless shapes.txt is gone.
+  const std::vector<int32_t> detour = {0, 16, 31};
+  const std::vector<int32_t> direct = {0, 14, 25};
   struct Case {
     const char* name;
     double (*change)(double);  // applied to the distances of stop_times.txt and shapes.txt
     bool dropShapes;
     const char* how;
-    std::vector<int32_t> km101;
+    std::vector<int32_t> km101, km401;
   } cases[] = {
-      {"metres, told by the shapes", nullptr, false, "shape_dist_traveled in m, from 2 shapes",
-       alongShape},
+      {"metres, told by the shapes", nullptr, false,
+       "shape_dist_traveled in m, from 2 shapes in shapes.txt for 2 trips; along shapes for 1 "
+       "trip; great-circle between stops for 7 trips",
+       alongShape, detour},
       {"metres, told by the stops", nullptr, true,
-       "shape_dist_traveled in m, from the stops of 2 trips", alongShape},
-      {"kilometres", [](double d) { return d / 1000; }, false, "in km, from 2 shapes", alongShape},
-      {"miles", [](double d) { return d / 1609.344; }, false, "in mi, from 2 shapes", alongShape},
-      {"feet", [](double d) { return d / 0.3048; }, false, "in ft, from 2 shapes", alongShape},
-      {"no unit fits", [](double d) { return d * 7; }, true, "great-circle distances", straight},
+       "shape_dist_traveled in m, from the stops of 2 trips", alongShape, direct},
+      {"kilometres", [](double d) { return d / 1000; }, false, "in km, from 2 shapes", alongShape,
+       detour},
+      {"miles", [](double d) { return d / 1609.344; }, false, "in mi, from 2 shapes", alongShape,
+       detour},
+      {"feet", [](double d) { return d / 0.3048; }, false, "in ft, from 2 shapes", alongShape,
+       detour},
+      {"no unit fits, along the shapes", [](double d) { return d * 7; }, false,
+       "along shapes for 3 trips", alongShape, detour},
+      {"no unit fits, no shapes", [](double d) { return d * 7; }, true,
+       "great-circle between stops for 10 trips", straight, direct},
   };
   for (const Case& c : cases) {
     FeedCopy feed;
@@ -904,22 +947,31 @@ TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
     ASSERT_EQ(imported.run.status, 0) << c.name << imported.run.err;
     EXPECT_TRUE(contains(imported.run.err, c.how)) << c.name << ": " << imported.run.err;
     EXPECT_EQ(kms(train(imported.timetable, "101")), c.km101) << c.name;
-    // Trips without distances are measured along their stops' coordinates.
+    EXPECT_EQ(kms(train(imported.timetable, "401")), c.km401) << c.name;
+    // Trips without distances or shapes are measured along their stops' coordinates.
     EXPECT_EQ(kms(train(imported.timetable, "N09")), (std::vector<int32_t>{0, 10, 20})) << c.name;
   }
 }
 
-TEST(GtfsImportTest, InconsistentDistancesFallBackToCoordinates) {
-  FeedCopy feed;
-  std::string times = test::readFile(feed.file("stop_times.txt"));
-  const std::string mill = "S1-101,,,MA,40,,,16424.3";
-  times.replace(times.find(mill), mill.size(), "S1-101,,,MA,40,,,3000.0");  // decreasing
-  writeText(feed.file("stop_times.txt"), times);
-  const Imported imported = import(feed.dir(), "20260408");
-  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
-  EXPECT_EQ(kms(train(imported.timetable, "101")), (std::vector<int32_t>{0, 5, 10, 15, 20}));
-  EXPECT_EQ(kms(train(imported.timetable, "102")), (std::vector<int32_t>{0, 5, 11, 16, 22}));
-  EXPECT_TRUE(contains(imported.run.err, "trip S1-101 (trips measured along coordinates"));
+TEST(GtfsImportTest, InconsistentDistancesFallBackToTheShapeOrCoordinates) {
+  for (const bool withShapes : {true, false}) {
+    FeedCopy feed;
+    std::string times = test::readFile(feed.file("stop_times.txt"));
+    const std::string mill = "S1-101,,,MA,40,,,16424.3";
+    times.replace(times.find(mill), mill.size(), "S1-101,,,MA,40,,,3000.0");  // decreasing
+    writeText(feed.file("stop_times.txt"), times);
+    if (!withShapes) fs::remove(feed.file("shapes.txt"));
+    const Imported imported = import(feed.dir(), "20260408");
+    ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+    EXPECT_EQ(kms(train(imported.timetable, "101")),
+              withShapes ? (std::vector<int32_t>{0, 5, 11, 16, 22})
+                         : (std::vector<int32_t>{0, 5, 10, 15, 20}));
+    EXPECT_EQ(kms(train(imported.timetable, "102")), (std::vector<int32_t>{0, 5, 11, 16, 22}));
+    EXPECT_TRUE(contains(imported.run.err, withShapes
+                                               ? "trip S1-101 (trips measured along their shape"
+                                               : "trip S1-101 (trips measured along coordinates"))
+        << imported.run.err;
+  }
 }
 
 TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {

@@ -35,6 +35,22 @@ std::string ridesPhrase(const gtfs::RideTally& rides, bool allCalls) {
          percentOf(rides.hidden(), rides.allowed) + ")";
 }
 
+// How the trains' km were measured: "km along shapes (4 trips), great-circle (6)".
+std::string kmPhrase(const gtfs::RunTotals& totals) {
+  std::string phrase;
+  bool first = true;
+  const auto add = [&](std::size_t count, const char* how) {
+    if (count == 0) return;
+    phrase += std::string(first ? "km " : ", ") + how + " (" + std::to_string(count) +
+              (first ? (count == 1 ? " trip)" : " trips)") : ")");
+    first = false;
+  };
+  add(totals.tripsByFeed, "by shape_dist_traveled");
+  add(totals.tripsAlongShapes, "along shapes");
+  add(totals.tripsByGreatCircle, "great-circle");
+  return phrase;
+}
+
 }  // namespace
 
 int runImportGtfs(Args args) {
@@ -63,7 +79,8 @@ int runImportGtfs(Args args) {
   std::cout << "Built " << line->out << ": " << result.stations << " stations, " << result.trains
             << " trains, " << result.stops << " stops; trips of "
             << gtfs::formatDate(line->options.filter.date) << " from " << line->options.feed << "; "
-            << ridesPhrase(result.rides, line->options.runs.allCalls);
+            << ridesPhrase(result.totals.rides, line->options.runs.allCalls) << "; "
+            << kmPhrase(result.totals);
   if (report.total() > 0) std::cout << " (" << report.total() << " warnings)";
   std::cout << '\n';
   return kExitOk;

@@ -39,7 +39,7 @@ struct ImportResult {
   std::size_t trains = 0;
   std::size_t stops = 0;
   std::string distances;  // how distances were measured, one phrase
-  RideTally rides;        // what the boarding rules let the trains offer
+  RunTotals totals;       // rides offered, trips measured each way
 };
 
 // Throws FeedError when the feed cannot be read or no trip runs on the date.
