@@ -3,6 +3,7 @@
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
+#include "gtfs/service_dates.h"
 #include "gtfs/service_day.h"
 #include "gtfs/source_text.h"
 #include "gtfs/station_table.h"
@@ -48,6 +49,19 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
   return timetable;
 }
 
+// "; the feed runs from 2026-09-09 to 2027-05-23, most trips on 2026-09-23
+// (731)", for the routes asked for.
+std::string feedRange(const FeedFiles& files, const FeedFilter& filter) {
+  const ServiceDates dates = countServiceDates(files, filter);
+  if (dates.perDate.empty()) return "; no date of the calendar has a trip";
+  const bool some = !filter.routeTypes.empty() || !filter.agencies.empty();
+  return std::string(some ? "; the routes asked for run from " : "; the feed runs from ") +
+         formatDate(dates.perDate.front().date) + " to " + formatDate(dates.perDate.back().date) +
+         (dates.cut ? " and beyond" : "") + ", most trips on " +
+         formatDate(dates.busiest.front().date) + " (" +
+         std::to_string(dates.busiest.front().trips) + ")";
+}
+
 std::string tripsText(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " trip" : " trips");
 }
@@ -84,8 +98,9 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (feed.trips.empty()) {
     throw FeedError(options.feed + ": no usable trip runs on " + date + " (" +
                     std::to_string(feed.servicesRunning) + " services run that day, " +
-                    std::to_string(feed.tripsInFeed) +
-                    " trips in the feed; check --date, --route-type and --agency)");
+                    std::to_string(feed.tripsInFeed) + " trips in the feed" +
+                    feedRange(files, options.filter) +
+                    "; check --date, --route-type and --agency)");
   }
   const UnitFinding unit = findDistanceUnit(feed);
   if (!unit.unit && !unit.how.empty()) {

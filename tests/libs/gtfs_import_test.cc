@@ -803,6 +803,10 @@ TEST(GtfsImportTest, ServiceDateSelection) {
     const Imported imported = import(kFeed, none);
     EXPECT_EQ(imported.run.status, 1) << none;
     EXPECT_TRUE(contains(imported.run.err, "no usable trip runs on")) << imported.run.err;
+    EXPECT_TRUE(
+        contains(imported.run.err,
+                 "the feed runs from 2026-01-01 to 2026-12-31, most trips on 2026-04-07 (15)"))
+        << imported.run.err;
     EXPECT_FALSE(fs::exists(imported.db)) << none;
   }
 }
@@ -1039,6 +1043,37 @@ TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {
   ASSERT_NE(loop, nullptr);
   ASSERT_EQ(loop->stops.size(), 2u);
   EXPECT_EQ(loop->stops[0].departure, 6 * 60 + 3);
+}
+
+TEST(GtfsInfoTest, FactsOfTheTestFeed) {
+  const auto text = runMurlo({"gtfs-info", kFeed});
+  ASSERT_EQ(text.status, 0) << text.err;
+  for (const char* line : {
+           "  RR  Riverside Rail\n",
+           "Routes: 4, trips: 16\n",
+           "  route_type 2 rail: 2 routes, 13 trips\n",
+           "  route_type 109 railway service: 1 route, 2 trips\n",
+           "Dates: 2026-01-01 to 2026-12-31, 365 dates\n",
+           "Busiest: 2026-04-07 (15) 2026-01-01 (14)",
+           "Stations: 13 called at (16 rows in stops.txt)\n",
+           "Calls: 48; boarding only 1, alighting only 0, neither 3,",
+           "Shapes: 3 shapes, 24 points, with shape_dist_traveled; 4 trips follow one;",
+           // The Easter Monday holiday: the Saturday service instead.
+           "2026-04-06     1    15    14    14    14     1     0\n",
+       }) {
+    EXPECT_TRUE(contains(text.out, line)) << line << "\n" << text.out;
+  }
+  const auto json = runMurlo({"gtfs-info", "--json", kFeed});
+  ASSERT_EQ(json.status, 0) << json.err;
+  for (const char* part :
+       {"\"busiest\":[{\"date\":\"2026-04-07\",\"trips\":15}", "\"stations\":13,",
+        "\"calls\":{\"total\":48,\"boardingOnly\":1,\"alightingOnly\":0,\"neither\":3,",
+        "{\"date\":\"2026-04-11\",\"trips\":1}"}) {
+    EXPECT_TRUE(contains(json.out, part)) << part << "\n" << json.out;
+  }
+  EXPECT_EQ(runMurlo({"gtfs-info"}).status, 2);
+  EXPECT_EQ(runMurlo({"gtfs-info", kFeed, "--fast"}).status, 2);
+  EXPECT_EQ(runMurlo({"gtfs-info", "/nonexistent/feed"}).status, 1);
 }
 
 TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
