@@ -18,15 +18,24 @@ constexpr double kMaxOffPathKm = 1.0;        // farther, a stop is not on the pa
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kKmPerDegree = 6371.0088 * kPi / 180;
 
-// A position in km east and north of `origin`, on the plane that touches the
-// earth there: exact enough within a few km.
+// Positions in km east and north of an origin, on the plane that touches
+// the earth there: exact enough within a few km.
 struct Offset {
   double east, north;
 };
-Offset offsetFrom(Position origin, Position p) {
-  return {(p.longitude - origin.longitude) * std::cos(origin.latitude * kPi / 180) * kKmPerDegree,
-          (p.latitude - origin.latitude) * kKmPerDegree};
-}
+class Plane {
+ public:
+  explicit Plane(Position origin)
+      : origin_(origin), eastPerDegree_(std::cos(origin.latitude * kPi / 180) * kKmPerDegree) {}
+  Offset offsetOf(Position p) const {
+    return {(p.longitude - origin_.longitude) * eastPerDegree_,
+            (p.latitude - origin_.latitude) * kKmPerDegree};
+  }
+
+ private:
+  Position origin_;
+  double eastPerDegree_;
+};
 
 }  // namespace
 
@@ -123,9 +132,11 @@ std::optional<std::vector<double>> kmAlongPath(const ShapePath& path,
     double best = INFINITY;
     std::size_t bestSegment = segment;
     double bestShare = along;
+    const Plane plane(*stop);
+    Offset b = plane.offsetOf(path.points[segment]);
     for (std::size_t i = segment; i < segments; ++i) {
-      const Offset a = offsetFrom(*stop, path.points[i]);
-      const Offset b = offsetFrom(*stop, path.points[i + 1]);
+      const Offset a = b;
+      b = plane.offsetOf(path.points[i + 1]);
       const double de = b.east - a.east;
       const double dn = b.north - a.north;
       const double length2 = de * de + dn * dn;
