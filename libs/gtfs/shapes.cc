@@ -15,6 +15,7 @@ namespace {
 constexpr uint64_t kProgressEvery = 1 << 16;
 constexpr std::size_t kShapesForUnit = 200;  // enough to tell a unit
 constexpr double kMaxOffPathKm = 1.0;        // farther, a stop is not on the path
+constexpr double kMaxDetour = 3.0;           // along the path per km in a straight line
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kKmPerDegree = 6371.0088 * kPi / 180;
 
@@ -124,6 +125,7 @@ std::optional<std::vector<double>> kmAlongPath(const ShapePath& path,
   std::size_t segment = 0;  // where the previous stop lies: this segment,
   double along = 0;         // at this share of it
   std::optional<double> origin;
+  std::optional<Position> previous;
   for (const std::optional<Position>& stop : stops) {
     if (!stop) {
       km.push_back(km.empty() ? 0 : km.back());
@@ -133,8 +135,16 @@ std::optional<std::vector<double>> kmAlongPath(const ShapePath& path,
     std::size_t bestSegment = segment;
     double bestShare = along;
     const Plane plane(*stop);
+    // A stop lies no farther along than a trip may plausibly run from the
+    // one before: looking no further keeps a long shape from costing each
+    // stop all its points.
+    const double from = path.km[segment] + along * (path.km[segment + 1] - path.km[segment]);
+    const double reach =
+        previous ? from + kMaxDetour * greatCircleKm(*previous, *stop) + 2 * kMaxOffPathKm
+                 : INFINITY;
+    previous = stop;
     Offset b = plane.offsetOf(path.points[segment]);
-    for (std::size_t i = segment; i < segments; ++i) {
+    for (std::size_t i = segment; i < segments && path.km[i] <= reach; ++i) {
       const Offset a = b;
       b = plane.offsetOf(path.points[i + 1]);
       const double de = b.east - a.east;

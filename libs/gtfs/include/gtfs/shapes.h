@@ -23,8 +23,10 @@ void readShapes(const FeedFiles& files, Feed& feed, Progress& progress);
 // The km along `path` to each of `stops` (nothing for a stop without a
 // position, which takes the km of the stop before), from the first stop's:
 // each stop is projected onto the nearest point of the path at or after the
-// previous stop's, so the km never decrease. Nothing when a stop lies more
-// than 1 km from the path, where the path does not belong to the trip.
+// previous stop's (and no farther along than three times the straight line
+// from it, give or take 2 km), so the km never decrease. Nothing when a
+// stop lies more than 1 km from the path, where the path does not belong
+// to the trip.
 std::optional<std::vector<double>> kmAlongPath(const ShapePath& path,
                                                const std::vector<std::optional<Position>>& stops);
 
