@@ -15,15 +15,15 @@ constexpr double kShapeExpected = 1.0, kShapeLow = 0.9, kShapeHigh = 1.12;
 constexpr double kStopsExpected = 1.08, kStopsLow = 0.85, kStopsHigh = 2.0;
 constexpr double kMinMeasuredKm = 1.0;  // shorter trips say little about a unit
 
-std::optional<Position> positionOf(const Feed& feed, int32_t stop) {
+}  // namespace
+
+std::optional<Position> stopPosition(const Feed& feed, int32_t stop) {
   const StopPlace& place = feed.stops[static_cast<std::size_t>(stop)];
   if (place.hasPosition) return place.position;
   const StopPlace& station = feed.stops[static_cast<std::size_t>(place.station)];
   if (station.hasPosition) return station.position;
   return std::nullopt;
 }
-
-}  // namespace
 
 std::optional<DistanceUnit> guessUnit(std::vector<double> ratios, double expected, double low,
                                       double high) {
@@ -50,7 +50,7 @@ std::vector<double> coordinateKm(const Feed& feed, std::size_t trip) {
   std::optional<Position> last;
   double total = 0;
   for (std::size_t r = feed.tripBegin[trip]; r < feed.tripBegin[trip + 1]; ++r) {
-    const auto position = positionOf(feed, feed.stopTimes[r].stop);
+    const auto position = stopPosition(feed, feed.stopTimes[r].stop);
     if (position) {
       if (last) total += greatCircleKm(*last, *position);
       last = position;

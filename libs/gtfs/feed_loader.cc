@@ -9,7 +9,7 @@
 #include "gtfs/feed_error.h"
 #include "gtfs/field_values.h"
 #include "gtfs/gtfs_time.h"
-#include "gtfs/shape_lengths.h"
+#include "gtfs/shapes.h"
 
 namespace murlo::gtfs {
 namespace {
@@ -84,6 +84,8 @@ void readStopTimes(const FeedFiles& files, const TripSelection& selection,
   const std::size_t arrivalColumn = rows.column("arrival_time");
   const std::size_t departureColumn = rows.column("departure_time");
   const std::size_t distanceColumn = rows.column("shape_dist_traveled");
+  const std::size_t pickupColumn = rows.column("pickup_type");
+  const std::size_t dropOffColumn = rows.column("drop_off_type");
   progress.begin(rows.name(), rows.size());
   uint64_t count = 0;
   std::string key;
@@ -132,6 +134,16 @@ void readStopTimes(const FeedFiles& files, const TripSelection& selection,
     if (const std::string_view text = rows.field(distanceColumn); !text.empty()) {
       const auto distance = toDouble(text);
       if (distance && *distance >= 0) row.shapeDistance = *distance;
+    }
+    for (const auto& [column, target] :
+         {std::pair{pickupColumn, &row.pickup}, std::pair{dropOffColumn, &row.dropOff}}) {
+      const auto rule = parseBoarding(rows.field(column));
+      if (!rule) {
+        report.warn(
+            "boarding rules: unknown pickup_type or drop_off_type read as regular",
+            rows.where() + ": trip " + trip->first + ": '" + std::string(rows.field(column)) + "'");
+      }
+      *target = rule.value_or(Boarding::kRegular);
     }
     feed.stopTimes.push_back(row);
   }
@@ -238,7 +250,7 @@ Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& re
   readStopTimes(files, selection, stopIndex, feed, broken, report, progress);
   groupByTrip(feed, broken, report);
   readFrequencies(files, feed, report);
-  readShapeLengths(files, feed, progress);
+  readShapes(files, feed, progress);
   return feed;
 }
 

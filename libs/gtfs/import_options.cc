@@ -47,6 +47,13 @@ const char* const kImportHelp =
     "  --columns F         fare-column code (default 8: hard seat only)\n"
     "  --rate R            fare-rate code (default D: 1.00)\n"
     "  --header TEXT       the database header (default: the date, YYYYMMDD)\n"
+    "  --all-calls         keep every call, even where the feed forbids boarding\n"
+    "                      or alighting (trains then offer rides it forbids)\n"
+    "  --short-names       names of at most 11 bytes, for hosts with fixed fields\n"
+    "                      (default: whole names, up to 100 bytes)\n"
+    "  --abbreviations A   initials (default: the initials of the name's words)\n"
+    "                      or stop-code (the feed's stop_code where it is letters\n"
+    "                      and digits)\n"
     "  --quiet             no progress lines\n"
     "  --verbose           every warning, not the first five of each kind\n"
     "\n"
@@ -70,6 +77,10 @@ std::optional<ImportCommandLine> parseImportCommandLine(std::span<const std::str
       (arg == "--quiet" ? line.quiet : line.verbose) = true;
       continue;
     }
+    if (arg == "--all-calls" || arg == "--short-names") {
+      (arg == "--all-calls" ? line.options.runs.allCalls : line.options.stations.shortNames) = true;
+      continue;
+    }
     std::string_view name = arg;
     std::string value;
     if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
@@ -78,7 +89,7 @@ std::optional<ImportCommandLine> parseImportCommandLine(std::span<const std::str
     } else {
       static constexpr std::string_view kValued[] = {"--date",   "--route-type", "--agency",
                                                      "--source", "--class",      "--columns",
-                                                     "--rate",   "--header"};
+                                                     "--rate",   "--header",     "--abbreviations"};
       bool known = false;
       for (const std::string_view k : kValued) known = known || k == name;
       if (!known) {
@@ -129,6 +140,13 @@ std::optional<ImportCommandLine> parseImportCommandLine(std::span<const std::str
         return std::nullopt;
       }
       line.options.fareRateCode = value[0];
+    } else if (name == "--abbreviations") {
+      if (value != "initials" && value != "stop-code") {
+        error = "--abbreviations takes initials or stop-code, not '" + value + "'";
+        return std::nullopt;
+      }
+      line.options.stations.abbreviations =
+          value == "initials" ? Abbreviations::kInitials : Abbreviations::kStopCode;
     } else if (name == "--header") {
       std::u16string units;
       std::string gbk;

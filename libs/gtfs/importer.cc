@@ -3,6 +3,7 @@
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
+#include "gtfs/service_dates.h"
 #include "gtfs/service_day.h"
 #include "gtfs/source_text.h"
 #include "gtfs/station_table.h"
@@ -27,7 +28,7 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
   ImportedTimetable timetable;
   timetable.header = options.header;
   std::vector<int32_t> stationOf;
-  timetable.stations = buildStations(feed, parts, stationOf, report);
+  timetable.stations = buildStations(feed, parts, options.stations, stationOf, report);
   for (const TrainPart& part : parts) {
     const Run& run = runs[part.run];
     const Route& route =
@@ -48,6 +49,37 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
   return timetable;
 }
 
+// "; the feed runs from 2026-09-09 to 2027-05-23, most trips on 2026-09-23
+// (731)", for the routes asked for.
+std::string feedRange(const FeedFiles& files, const FeedFilter& filter) {
+  const ServiceDates dates = countServiceDates(files, filter);
+  if (dates.perDate.empty()) return "; no date of the calendar has a trip";
+  const bool some = !filter.routeTypes.empty() || !filter.agencies.empty();
+  return std::string(some ? "; the routes asked for run from " : "; the feed runs from ") +
+         formatDate(dates.perDate.front().date) + " to " + formatDate(dates.perDate.back().date) +
+         (dates.cut ? " and beyond" : "") + ", most trips on " +
+         formatDate(dates.busiest.front().date) + " (" +
+         std::to_string(dates.busiest.front().trips) + ")";
+}
+
+std::string tripsText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " trip" : " trips");
+}
+
+// "shape_dist_traveled in m, from 2 shapes in shapes.txt, for 3 trips;
+// along shapes for 1 trip; great-circle between stops for 7 trips".
+std::string distancesPhrase(const RunTotals& totals, const UnitFinding& unit) {
+  std::string phrase;
+  const auto add = [&](std::size_t count, const std::string& how) {
+    if (count == 0) return;
+    phrase += (phrase.empty() ? "" : "; ") + how + " for " + tripsText(count);
+  };
+  add(totals.tripsByFeed, "shape_dist_traveled in " + unit.how);
+  add(totals.tripsAlongShapes, "along shapes");
+  add(totals.tripsByGreatCircle, "great-circle between stops");
+  return phrase;
+}
+
 }  // namespace
 
 char defaultClassCode(int32_t routeType) {
@@ -66,15 +98,17 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (feed.trips.empty()) {
     throw FeedError(options.feed + ": no usable trip runs on " + date + " (" +
                     std::to_string(feed.servicesRunning) + " services run that day, " +
-                    std::to_string(feed.tripsInFeed) +
-                    " trips in the feed; check --date, --route-type and --agency)");
+                    std::to_string(feed.tripsInFeed) + " trips in the feed" +
+                    feedRange(files, options.filter) +
+                    "; check --date, --route-type and --agency)");
   }
   const UnitFinding unit = findDistanceUnit(feed);
   if (!unit.unit && !unit.how.empty()) {
     report.warn("shape_dist_traveled ignored: no unit fits its values",
                 feed.stopTimesName + ": distances measured along the coordinates");
   }
-  std::vector<Run> runs = buildRuns(feed, unit.unit, report);
+  RunTotals totals;
+  std::vector<Run> runs = buildRuns(feed, unit.unit, options.runs, totals, report);
   if (runs.empty()) {
     throw FeedError(options.feed + ": none of the " + std::to_string(feed.trips.size()) +
                     " trips running on " + date + " can be imported (see the warnings)");
@@ -86,8 +120,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   const ImportedTimetable timetable = assemble(feed, runs, parts, options, report);
 
   ImportResult result;
-  result.distances = unit.unit ? "shape_dist_traveled in " + unit.how
-                               : std::string("great-circle distances between stops");
+  result.distances = distancesPhrase(totals, unit);
   result.source =
       sourceText(timetable, "Imported by murlo import-gtfs from " + options.feed + "\nfor " + date +
                                 "; distances: " + result.distances + ".");
@@ -103,6 +136,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (const auto packError = source::compileTimetable(parsed, result.database)) {
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }
+  result.totals = totals;
   result.stations = parsed.stations.size();
   result.trains = parsed.trains.size();
   for (const TrainSpec& train : parsed.trains) result.stops += train.stops.size();

@@ -1,20 +1,24 @@
 #include "gtfs/source_text.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
+#include "gtfs/code_points.h"
+#include "gtfs/station_name.h"
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 #include "timetable_source/source_lexer.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::gtfs {
 namespace {
 
-// A comment's text on one line, control characters shown as "?".
+// A comment's text on one line, valid UTF-8, control characters shown as "?".
 std::string oneLine(std::string_view text) {
-  std::string line(text);
-  for (char& c : line) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  std::string line;
+  for (const char32_t c : decodeUtf8(text)) {
+    appendUtf8(c < 0x20 || c == 0x7F ? U'?' : c, line);
   }
   return line;
 }
@@ -39,6 +43,11 @@ std::string sourceText(const ImportedTimetable& timetable, std::string_view comm
     utf16ToGbk(units, gbk);
     out += "header " + source::quoteGbk(gbk) + "\n";
   }
+  std::size_t longest = 0;
+  for (const ImportedStation& station : timetable.stations) {
+    longest = std::max(longest, gbkLength(station.name));
+  }
+  if (longest > source::kMaxShortNameBytes) out += "names long\n";
   out += "\n";
 
   std::set<std::string> taken;
@@ -56,6 +65,7 @@ std::string sourceText(const ImportedTimetable& timetable, std::string_view comm
       line += " as " + reference;
     }
     references.push_back(reference);
+    out += "# stop_id " + oneLine(station.stopId) + ": " + oneLine(station.feedName) + "\n";
     out += line + "\n";
   }
 

@@ -1,6 +1,7 @@
 #include "gtfs/station_name.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "gtfs/code_points.h"
@@ -140,32 +141,63 @@ std::string shortenName(std::string_view name, const std::unordered_set<std::str
   return out;
 }
 
-std::string abbreviationFor(std::string_view code, std::string_view name,
-                            const std::unordered_set<std::string>& common) {
-  if (!code.empty() && std::all_of(code.begin(), code.end(), isAsciiLetter)) {
-    std::string upperCode;
-    for (const char c : code.substr(0, kMaxAbbreviation)) upperCode += upper(c);
-    return upperCode;
+char pinyinInitial(char32_t point) {
+  // The first code of each initial's characters among the first level of
+  // GB 2312 (0xB0A1 to 0xD7F9), in pinyin order; no reading begins with I,
+  // U or V.
+  struct Range {
+    uint16_t first;
+    char initial;
+  };
+  static constexpr Range kRanges[] = {
+      {0xB0A1, 'A'}, {0xB0C5, 'B'}, {0xB2C1, 'C'}, {0xB4EE, 'D'}, {0xB6EA, 'E'}, {0xB7A2, 'F'},
+      {0xB8C1, 'G'}, {0xB9FE, 'H'}, {0xBBF7, 'J'}, {0xBFA6, 'K'}, {0xC0AC, 'L'}, {0xC2E8, 'M'},
+      {0xC4C3, 'N'}, {0xC5B6, 'O'}, {0xC5BE, 'P'}, {0xC6DA, 'Q'}, {0xC8BB, 'R'}, {0xC8F6, 'S'},
+      {0xCBFA, 'T'}, {0xCDDA, 'W'}, {0xCEF4, 'X'}, {0xD1B9, 'Y'}, {0xD4D1, 'Z'}};
+  const std::string gbk = gbkOf(point);
+  if (gbk.size() != 2) return 0;
+  const auto code = static_cast<uint16_t>(static_cast<unsigned char>(gbk[0]) << 8 |
+                                          static_cast<unsigned char>(gbk[1]));
+  if (code < 0xB0A1 || code > 0xD7F9) return 0;
+  char initial = 0;
+  for (const Range& r : kRanges) {
+    if (code >= r.first) initial = r.initial;
   }
-  std::vector<std::string> words = splitWords(name);
-  const bool allCommon = std::all_of(words.begin(), words.end(),
-                                     [&](const std::string& w) { return common.count(w) != 0; });
+  return initial;
+}
+
+std::string initialsOf(std::string_view name) {
   std::string initials;
-  for (const std::string& word : words) {
-    if (!allCommon && common.count(word) != 0) continue;
-    // The word's first letter or digit, where it has one in ASCII.
-    for (const char32_t c : decodeUtf8(word)) {
-      const std::string_view ascii = c < 0x80 ? std::string_view() : transliterate(c);
-      const char first = c < 0x80 ? static_cast<char>(c) : (ascii.empty() ? '\0' : ascii[0]);
-      if (isAsciiAlnum(first)) {
-        if (initials.size() < kMaxAbbreviation) initials += upper(first);
-        break;
-      }
-      if (c < 0x80 || !ascii.empty()) continue;  // punctuation: look further
-      break;                                     // another script: no initial
+  bool wordStart = true;  // no letter or digit of the current word seen yet
+  for (const char32_t c : decodeUtf8(name)) {
+    if (initials.size() >= kMaxAbbreviation) break;
+    if (c == '_' || c == '-' || c == '/' || c == 0x2013 || c == 0x2014) {
+      wordStart = true;
+      continue;
+    }
+    if (const char initial = pinyinInitial(c); initial != 0) {
+      initials += initial;  // each Chinese character is a syllable
+      wordStart = true;
+      continue;
+    }
+    const std::string_view ascii = c < 0x80 ? std::string_view() : transliterate(c);
+    const char first = c < 0x80 ? static_cast<char>(c) : (ascii.empty() ? '\0' : ascii[0]);
+    if (!wordStart) continue;
+    if (isAsciiAlnum(first)) {
+      initials += upper(first);
+      wordStart = false;
+    } else if (c >= 0x80 && ascii.empty() && !isBlank(c)) {
+      wordStart = false;  // another script: this word gives no initial
     }
   }
   return initials;
+}
+
+std::string stopCodeAbbreviation(std::string_view code) {
+  if (code.empty() || !std::all_of(code.begin(), code.end(), isAsciiAlnum)) return "";
+  std::string upperCode;
+  for (const char c : code) upperCode += upper(c);
+  return upperCode;
 }
 
 }  // namespace murlo::gtfs

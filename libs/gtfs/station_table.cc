@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "gtfs/station_name.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::gtfs {
 namespace {
@@ -21,6 +22,7 @@ std::string joined(const std::vector<std::string>& parts) {
 }  // namespace
 
 std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<TrainPart>& trains,
+                                           const StationOptions& options,
                                            std::vector<int32_t>& indexOf, ImportReport& report) {
   indexOf.assign(feed.stops.size(), -1);
   for (const TrainPart& train : trains) {
@@ -47,21 +49,25 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
     cleanNames.push_back(std::move(clean.text));
   }
 
+  // Words most names share go first when a name must be shortened.
   const std::unordered_set<std::string> common = commonWords(cleanNames);
+  const std::size_t maxBytes =
+      options.shortNames ? source::kMaxShortNameBytes : source::kMaxLongNameBytes;
   std::unordered_set<std::string> taken;  // names given so far
   std::vector<ImportedStation> stations;
   for (std::size_t i = 0; i < places.size(); ++i) {
     const StopPlace& place = feed.stops[places[i]];
     const std::string& clean = cleanNames[i];
-    std::string name = shortenName(clean, common);
+    std::string name = shortenName(clean, common, maxBytes);
     if (name != clean) {
-      report.warn("station names: shortened to 11 bytes",
+      report.warn(options.shortNames ? "station names: shortened to 11 bytes"
+                                     : "station names: shortened to 100 bytes",
                   placeText(feed, place) + ": '" + clean + "' as '" + name + "'");
     }
     if (taken.count(name) != 0) {
       for (int k = 2;; ++k) {
         const std::string suffix = std::to_string(k);
-        std::string candidate = shortenName(clean, common, kMaxNameBytes - suffix.size()) + suffix;
+        std::string candidate = shortenName(clean, common, maxBytes - suffix.size()) + suffix;
         if (taken.count(candidate) == 0) {
           name = std::move(candidate);
           break;
@@ -71,9 +77,17 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
                   placeText(feed, place) + ": '" + clean + "' as '" + name + "'");
     }
     taken.insert(name);
-    std::string abbreviation = abbreviationFor(place.code, clean, common);
+    std::string abbreviation;
+    if (options.abbreviations == Abbreviations::kStopCode) {
+      abbreviation = stopCodeAbbreviation(place.code);
+      if (abbreviation.empty()) {
+        report.warn("abbreviations: no stop_code of letters and digits, initials taken",
+                    placeText(feed, place) + ": stop_code '" + place.code + "'");
+      }
+    }
+    if (abbreviation.empty()) abbreviation = initialsOf(clean);
     if (abbreviation.empty()) abbreviation = "S" + std::to_string(i + 1);
-    stations.push_back({std::move(name), std::move(abbreviation)});
+    stations.push_back({std::move(name), std::move(abbreviation), place.name, place.id});
   }
   return stations;
 }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "gtfs/shapes.h"
+
 namespace murlo::gtfs {
 namespace {
 
@@ -41,16 +43,51 @@ bool completeTimes(std::vector<int32_t>& arrival, std::vector<int32_t>& departur
   return true;
 }
 
-std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<DistanceUnit>& unit,
-                         ImportReport& report) {
+// Successive stops at one station become one (two platforms): arriving at
+// the first, leaving from the last, boarding and alighting where either
+// allows it.
+void appendStop(std::vector<RunStop>& stops, const RunStop& stop) {
+  if (!stops.empty() && stops.back().station == stop.station) {
+    RunStop& merged = stops.back();
+    merged.departure = stop.departure;
+    merged.board = merged.board || stop.board;
+    merged.alight = merged.alight || stop.alight;
+    return;
+  }
+  stops.push_back(stop);
+}
+
+// Leaves out the calls the boarding rules do not keep (none with
+// `allCalls`), counting the rides. False when no ride is left.
+bool applyBoardingRules(Run& run, bool allCalls, RideTally& tally) {
+  std::vector<CallRule> calls;
+  for (const RunStop& stop : run.stops) calls.push_back({stop.board, stop.alight, stop.station});
+  const std::vector<bool> kept =
+      allCalls ? std::vector<bool>(calls.size(), true) : keptCalls(calls);
+  tally = tallyRides(calls, kept);
+  std::vector<RunStop> stops;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (kept[i]) appendStop(stops, run.stops[i]);
+  }
+  run.stops = std::move(stops);
+  return run.stops.size() >= 2;
+}
+
+std::optional<Run> runOf(const Feed& feed, std::size_t t, const TripDistances& distances,
+                         const RunOptions& options, RideTally& tally, ImportReport& report) {
   const std::size_t begin = feed.tripBegin[t];
   const std::size_t n = feed.tripBegin[t + 1] - begin;
-  bool rejected = false;
-  const std::vector<double> km = tripKm(feed, t, unit, rejected);
+  const std::vector<double>& km = distances.km;
   const StopTime& first = feed.stopTimes[begin];
-  if (rejected) {
-    report.warn("trips measured along coordinates: shape_dist_traveled inconsistent",
+  if (distances.feedRejected) {
+    report.warn(distances.source == DistanceSource::kShape
+                    ? "trips measured along their shape: shape_dist_traveled inconsistent"
+                    : "trips measured along coordinates: shape_dist_traveled inconsistent",
                 where(feed, first));
+  }
+  if (distances.shapeRejected) {
+    report.warn("trips measured along coordinates: the shape does not pass their stops",
+                where(feed, first) + ": shape " + feed.trips[t].shapeId);
   }
   std::vector<int32_t> arrival(n), departure(n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -71,16 +108,17 @@ std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<Di
   Run run;
   run.trip = static_cast<int32_t>(t);
   for (std::size_t i = 0; i < n; ++i) {
-    const int32_t station =
-        feed.stops[static_cast<std::size_t>(feed.stopTimes[begin + i].stop)].station;
-    if (!run.stops.empty() && run.stops.back().station == station) {
-      run.stops.back().departure = departure[i];  // two platforms of one station
-      continue;
-    }
-    run.stops.push_back({station, arrival[i], departure[i], km[i]});
+    const StopTime& row = feed.stopTimes[begin + i];
+    const int32_t station = feed.stops[static_cast<std::size_t>(row.stop)].station;
+    appendStop(run.stops,
+               {station, arrival[i], departure[i], km[i], allows(row.pickup), allows(row.dropOff)});
   }
   if (run.stops.size() < 2) {
     report.warn("trips dropped: they call at one station only", where(feed, first));
+    return std::nullopt;
+  }
+  if (!applyBoardingRules(run, options.allCalls, tally)) {
+    report.warn("trips dropped: the feed allows no ride on them", where(feed, first));
     return std::nullopt;
   }
   return run;
@@ -88,45 +126,75 @@ std::optional<Run> runOf(const Feed& feed, std::size_t t, const std::optional<Di
 
 }  // namespace
 
-std::vector<double> tripKm(const Feed& feed, std::size_t trip,
-                           const std::optional<DistanceUnit>& unit, bool& rejected) {
-  std::vector<double> measured = coordinateKm(feed, trip);
-  rejected = false;
+TripDistances tripKm(const Feed& feed, std::size_t trip, const std::optional<DistanceUnit>& unit,
+                     PathCache& cache) {
+  TripDistances result;
+  const std::vector<double> measured = coordinateKm(feed, trip);
+  const double straight = measured.back();
+  const auto plausible = [&](double km) {
+    return km >= 0.9 * straight - 1.0 && km <= 3.0 * straight + 1.0;
+  };
   const std::size_t begin = feed.tripBegin[trip];
   const std::size_t end = feed.tripBegin[trip + 1];
   bool given = true;
   for (std::size_t r = begin; r < end; ++r)
     given = given && !std::isnan(feed.stopTimes[r].shapeDistance);
-  if (!given || !unit) return measured;
-  std::vector<double> km;
-  const double origin = feed.stopTimes[begin].shapeDistance;
-  for (std::size_t r = begin; r < end; ++r) {
-    const double value = (feed.stopTimes[r].shapeDistance - origin) / unit->perKm;
-    if (!km.empty() && value < km.back()) {
-      rejected = true;
-      return measured;
+  if (given && unit) {
+    std::vector<double> km;
+    const double origin = feed.stopTimes[begin].shapeDistance;
+    for (std::size_t r = begin; r < end; ++r) {
+      const double value = (feed.stopTimes[r].shapeDistance - origin) / unit->perKm;
+      if (!km.empty() && value < km.back()) break;
+      km.push_back(value);
     }
-    km.push_back(value);
+    if (km.size() == end - begin && plausible(km.back())) {
+      result.km = std::move(km);
+      result.source = DistanceSource::kFeed;
+      return result;
+    }
+    result.feedRejected = true;
   }
-  const double straight = measured.back();
-  if (km.back() < 0.9 * straight - 1.0 || km.back() > 3.0 * straight + 1.0) {
-    rejected = true;
-    return measured;
+  if (const int32_t path = feed.trips[trip].path; path >= 0) {
+    std::string key = std::to_string(path);
+    std::vector<std::optional<Position>> positions;
+    for (std::size_t r = begin; r < end; ++r) {
+      positions.push_back(stopPosition(feed, feed.stopTimes[r].stop));
+      key += ',' + std::to_string(feed.stopTimes[r].stop);
+    }
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+      found = cache.emplace(key, kmAlongPath(feed.paths[static_cast<std::size_t>(path)], positions))
+                  .first;
+    }
+    if (found->second && plausible(found->second->back())) {
+      result.km = *found->second;
+      result.source = DistanceSource::kShape;
+      return result;
+    }
+    result.shapeRejected = true;
   }
-  return km;
+  result.km = measured;
+  return result;
 }
 
 std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
-                           ImportReport& report) {
+                           const RunOptions& options, RunTotals& totals, ImportReport& report) {
   std::vector<std::vector<const Frequency*>> repeats(feed.trips.size());
   for (const Frequency& f : feed.frequencies) {
     repeats[static_cast<std::size_t>(f.trip)].push_back(&f);
   }
   std::vector<Run> runs;
+  PathCache cache;
   for (std::size_t t = 0; t < feed.trips.size(); ++t) {
-    std::optional<Run> run = runOf(feed, t, unit, report);
+    RideTally rides;
+    const TripDistances distances = tripKm(feed, t, unit, cache);
+    std::optional<Run> run = runOf(feed, t, distances, options, rides, report);
     if (!run) continue;
+    (distances.source == DistanceSource::kFeed    ? totals.tripsByFeed
+     : distances.source == DistanceSource::kShape ? totals.tripsAlongShapes
+                                                  : totals.tripsByGreatCircle) += 1;
     if (repeats[t].empty()) {
+      totals.rides += rides;
       runs.push_back(std::move(*run));
       continue;
     }
@@ -138,6 +206,7 @@ std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& 
                       "frequencies.txt: trip " + feed.trips[t].id);
           break;
         }
+        totals.rides += rides;
         Run repeat = *run;
         const int32_t shift = start - run->firstDeparture();
         for (RunStop& stop : repeat.stops) {

@@ -62,39 +62,6 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
   return choice;
 }
 
-std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
-                              ImportReport& report, std::unordered_map<std::string, int32_t>& index,
-                              std::unordered_set<std::string>& allRoutes) {
-  const AgencyChoice agencies = chooseAgencies(files, filter.agencies);
-  CsvReader routes = openRequired(files, "routes.txt");
-  const std::size_t idColumn = routes.requireColumn("route_id");
-  const std::size_t typeColumn = routes.requireColumn("route_type");
-  const std::size_t agencyColumn = routes.column("agency_id");
-  const std::size_t nameColumn = routes.column("route_short_name");
-  std::vector<Route> selected;
-  while (routes.next()) {
-    const std::string id(routes.field(idColumn));
-    allRoutes.insert(id);
-    const auto type = toInt(routes.field(typeColumn));
-    if (!type) {
-      report.warn("routes dropped: no valid route_type",
-                  routes.where() + ": route " + id + " has route_type '" +
-                      std::string(routes.field(typeColumn)) + "'");
-      continue;
-    }
-    if (!filter.routeTypes.empty() && !routeTypeWanted(filter.routeTypes, *type)) continue;
-    std::string agency(routes.field(agencyColumn));
-    if (agency.empty()) agency = agencies.onlyAgency;
-    if (!agencies.all && agencies.ids.count(agency) == 0) continue;
-    if (!index.emplace(id, static_cast<int32_t>(selected.size())).second) {
-      report.warn("routes dropped: repeated route_id", routes.where() + ": route " + id);
-      continue;
-    }
-    selected.push_back({id, std::string(routes.field(nameColumn)), *type});
-  }
-  return selected;
-}
-
 ServiceDay readCalendar(const FeedFiles& files, const FeedFilter& filter, ImportReport& report) {
   ServiceDay day(filter.date);
   auto calendarSource = files.open("calendar.txt");
@@ -141,6 +108,39 @@ ServiceDay readCalendar(const FeedFiles& files, const FeedFilter& filter, Import
 }
 
 }  // namespace
+
+std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
+                              ImportReport& report, std::unordered_map<std::string, int32_t>& index,
+                              std::unordered_set<std::string>& allRoutes) {
+  const AgencyChoice agencies = chooseAgencies(files, filter.agencies);
+  CsvReader routes = openRequired(files, "routes.txt");
+  const std::size_t idColumn = routes.requireColumn("route_id");
+  const std::size_t typeColumn = routes.requireColumn("route_type");
+  const std::size_t agencyColumn = routes.column("agency_id");
+  const std::size_t nameColumn = routes.column("route_short_name");
+  std::vector<Route> selected;
+  while (routes.next()) {
+    const std::string id(routes.field(idColumn));
+    allRoutes.insert(id);
+    const auto type = toInt(routes.field(typeColumn));
+    if (!type) {
+      report.warn("routes dropped: no valid route_type",
+                  routes.where() + ": route " + id + " has route_type '" +
+                      std::string(routes.field(typeColumn)) + "'");
+      continue;
+    }
+    if (!filter.routeTypes.empty() && !routeTypeWanted(filter.routeTypes, *type)) continue;
+    std::string agency(routes.field(agencyColumn));
+    if (agency.empty()) agency = agencies.onlyAgency;
+    if (!agencies.all && agencies.ids.count(agency) == 0) continue;
+    if (!index.emplace(id, static_cast<int32_t>(selected.size())).second) {
+      report.warn("routes dropped: repeated route_id", routes.where() + ": route " + id);
+      continue;
+    }
+    selected.push_back({id, std::string(routes.field(nameColumn)), *type});
+  }
+  return selected;
+}
 
 bool routeTypeWanted(const std::vector<int32_t>& wanted, int32_t type) {
   struct Range {

@@ -54,6 +54,11 @@ class Dumper {
   std::string run() {
     out_ += "# Timetable source written by murlo dump.\n";
     if (!db_.headerText.empty()) out_ += "header " + quoteGbk(db_.headerText) + "\n";
+    std::size_t longest = 0;
+    for (std::size_t s = 0; s < db_.stationNames.size(); ++s) {
+      longest = std::max(longest, db_.stationNames[s].size());
+    }
+    if (longest > kMaxShortNameBytes) out_ += "names long\n";
     checkCounts();
     stations();
     for (std::size_t t = 0; t < db_.trainNumbers.size(); ++t) train(t);
@@ -99,6 +104,10 @@ class Dumper {
     for (std::size_t s = 0; s < names.size(); ++s) {
       if (!gbkToUtf8(db_.stationNames[s], names[s])) {
         warn("station " + std::to_string(s) + ": the name holds bytes that form no character");
+      }
+      if (db_.stationNames[s].size() > kMaxLongNameBytes) {
+        warn("station " + std::to_string(s) + ": the name " + names[s] + " is " +
+             std::to_string(db_.stationNames[s].size()) + " bytes; at most 100 fit");
       }
       if (!names[s].empty() && isReserved(names[s])) {
         warn("station " + std::to_string(s) + ": the name " + names[s] +

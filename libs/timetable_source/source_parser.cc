@@ -18,8 +18,6 @@ constexpr auto kMaxStationCount = static_cast<std::size_t>(kMaxStations);
 constexpr auto kMaxTrainCount = static_cast<std::size_t>(kMaxTrains);
 constexpr auto kMinStopCount = static_cast<std::size_t>(kMinStops);
 constexpr auto kMaxStopCount = static_cast<std::size_t>(kMaxStops);
-// Names a fixed-width host can show.
-constexpr std::size_t kMaxNameBytes = kHostStationNameBytes;
 constexpr std::size_t kMaxNumberBytes = kMaxTrainNumberBytes;
 constexpr std::size_t kMaxHeaderBytes = kHeaderSize;
 
@@ -102,8 +100,9 @@ class Parser {
     }
     if (keyword == "station") return station(number, tokens);
     if (keyword == "header") return header(number, tokens);
+    if (keyword == "names") return names(number, tokens);
     error(number, "unknown keyword '" + std::string(keyword) +
-                      "' (expected header, station, train or end)");
+                      "' (expected header, names, station, train or end)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -127,6 +126,18 @@ class Parser {
     out_.header = *gbk;
   }
 
+  // "names long": station names of up to 100 bytes rather than 11.
+  void names(int number, const std::vector<std::string_view>& tokens) {
+    if (namesLine_ != 0) {
+      return error(number, "a second 'names long' (the first is on line " +
+                               std::to_string(namesLine_) + ")");
+    }
+    namesLine_ = number;
+    if (stationsOrTrainsSeen_) error(number, "'names long' must come before stations and trains");
+    if (tokens.size() != 2 || tokens[1] != "long") return error(number, "expected: names long");
+    maxNameBytes_ = kMaxLongNameBytes;
+  }
+
   // GBK of a name token, or nothing with an error reported.
   std::optional<std::string> stationName(int number, std::string_view token) {
     std::u16string units;
@@ -140,9 +151,11 @@ class Parser {
                         " holds a character that code page 936 cannot represent");
       return std::nullopt;
     }
-    if (gbk.size() > kMaxNameBytes) {
-      error(number, "the station name " + std::string(token) + " is " + std::to_string(gbk.size()) +
-                        " bytes in GBK; at most 11 fit");
+    if (gbk.size() > maxNameBytes_) {
+      error(number,
+            "the station name " + std::string(token) + " is " + std::to_string(gbk.size()) +
+                " bytes in GBK; at most " + std::to_string(maxNameBytes_) + " fit" +
+                (maxNameBytes_ < kMaxLongNameBytes ? " (up to 100 after 'names long')" : ""));
       return std::nullopt;
     }
     for (std::size_t i = 0; i < gbk.size(); ++i) {
@@ -371,6 +384,8 @@ class Parser {
   std::vector<bool> calledAt_;
   std::vector<int> stopLines_;
   int headerLine_ = 0;
+  int namesLine_ = 0;
+  std::size_t maxNameBytes_ = kMaxShortNameBytes;
   bool stationsOrTrainsSeen_ = false;
   bool inTrain_ = false;
   int trainLine_ = 0;

@@ -3,11 +3,15 @@
 // tests/data/gtfs/feed, whose trips were counted by hand:
 //
 // On Wednesday 2026-04-08 the weekday service WK runs: trains 300 (06:00),
-// 101, 102, B71 (bus), RE1, SHU twice (a frequencies.txt trip), RE2, N09
-// (23:50 to 25:10) and 777 (24:30), in order of first departure. Monday
+// 101, 102, B71 (bus), RE1, SHU twice (a frequencies.txt trip), 401, RE2,
+// N09 (23:50 to 25:10) and 777 (24:30), in order of first departure. Monday
 // 2026-04-06 is a holiday: WK is removed and SA (train 201) added. On
 // Tuesday 2026-04-07 service EX adds train 901. Trips S1-one (one stop),
-// S1-bad (unknown stop) and S1-back (times going backwards) never import.
+// S1-bad (unknown stop) and S1-back (times going backwards) never import;
+// S1-yard (990) runs to the yard and allows no ride. Train 401 follows a
+// shape without distances, may be boarded but not left at Konigsplatz and
+// passes the yard without a stop: 2 of the day's 44 allowed rides (from
+// Konigsplatz to North Harbour Road and Hillside) are hidden.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -16,11 +20,16 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "generate/place_names.h"
+#include "generate/random_source.h"
+#include "gtfs/boarding_rules.h"
 #include "gtfs/byte_source.h"
 #include "gtfs/code_points.h"
 #include "gtfs/csv_reader.h"
@@ -34,10 +43,13 @@
 #include "gtfs/importer.h"
 #include "gtfs/progress.h"
 #include "gtfs/service_day.h"
+#include "gtfs/shapes.h"
 #include "gtfs/station_name.h"
 #include "gtfs/train_number.h"
 #include "gtfs/zip_archive.h"
 #include "support/test_support.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
 #include "timetable_source/timetable_source.h"
 
 namespace murlo {
@@ -442,23 +454,61 @@ TEST(GtfsNamesTest, ShortenedToElevenBytes) {
 }
 
 TEST(GtfsNamesTest, Abbreviations) {
-  const std::unordered_set<std::string> common = {"Caltrain"};
   struct Case {
-    const char* code;
     const char* name;
-    const char* out;
+    const char* initials;
   } cases[] = {
-      {"HBF", "Harbour_Central", "HBF"},
-      {"hbf", "Harbour_Central", "HBF"},
-      {"70011", "San_Francisco_Caltrain", "SF"},
-      {"", "22nd_St_Caltrain", "2S"},
-      {"", "Caltrain", "C"},
-      {"", "Łódź_Fabryczna", "LF"},
-      {"", "(North)_Gate", "NG"},
-      {"", "北京西", ""},
-      {"", "Alpha_Beta_Gamma_Delta_Epsilon_Zeta_Eta_Theta_Iota_Kappa_Lambda", "ABGDEZETIK"},
+      {"Central_Station", "CS"},
+      {"North_Harbour_Road", "NHR"},
+      {"San_Francisco_Caltrain", "SFC"},
+      {"22nd_St", "2S"},
+      {"Hastings-on-Hudson", "HOH"},
+      {"Harlem-125_St", "H1S"},
+      {"Łódź_Fabryczna", "LF"},
+      {"(North)_Gate", "NG"},
+      {"St_Mary's", "SM"},
+      {"中山路", "ZSL"},
+      {"北京西_Airport", "BJXA"},
+      {"Москва_Central", "C"},
+      {"Alpha_Beta_Gamma_Delta_Epsilon_Zeta_Eta_Theta_Iota_Kappa_Lambda", "ABGDEZETIK"},
   };
-  for (const Case& c : cases) EXPECT_EQ(abbreviationFor(c.code, c.name, common), c.out) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(initialsOf(c.name), c.initials) << c.name;
+  EXPECT_EQ(stopCodeAbbreviation("hbf"), "HBF");
+  EXPECT_EQ(stopCodeAbbreviation("0NY"), "0NY");
+  EXPECT_EQ(stopCodeAbbreviation("HBF-1"), "");
+  EXPECT_EQ(stopCodeAbbreviation(""), "");
+}
+
+// The generator's place names carry their pinyin initials: the initials the
+// GBK order gives never differ from them; characters of the second level
+// (such as 兖, yan) have none.
+TEST(GtfsNamesTest, PinyinInitialsAgreeWithTheGeneratorsNames) {
+  generate::PlaceNames names;
+  generate::RandomSource random(17);
+  std::set<char32_t> characters, withoutInitial;
+  for (int i = 0; i < 3000; ++i) {
+    const generate::PlaceName place = names.fresh(random, 2 + i % 3);
+    std::u16string units;
+    std::string utf8;
+    gbkToUtf16(place.name, units);
+    utf16ToUtf8(units, utf8);
+    const std::vector<char32_t> points = decodeUtf8(utf8);
+    ASSERT_EQ(points.size(), place.abbreviation.size()) << utf8;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+      characters.insert(points[k]);
+      const char initial = pinyinInitial(points[k]);
+      if (initial == 0) {
+        withoutInitial.insert(points[k]);
+        EXPECT_GE(static_cast<unsigned char>(gbkOf(points[k])[0]), 0xD8) << utf8;
+      } else {
+        EXPECT_EQ(initial, place.abbreviation[k]) << utf8 << " " << k;
+      }
+    }
+  }
+  EXPECT_GT(characters.size(), 300u);
+  EXPECT_LT(withoutInitial.size(), 20u);
+  EXPECT_EQ(pinyinInitial(U'A'), 0);
+  EXPECT_EQ(pinyinInitial(0x1F689), 0);
 }
 
 TEST(GtfsNumbersTest, CleanNumbers) {
@@ -492,6 +542,51 @@ TEST(GtfsNumbersTest, CleanNumbers) {
 }
 
 // ---------------------------------------------------------------------------
+// Boarding rules
+
+// Calls written as R (regular), P (boarding only), D (alighting only) and N
+// (neither), each at a station of its own. A boarding-only call hides the
+// rides from it, an alighting-only one the rides to it, one of neither hides
+// nothing; the trip's origin and terminus are kept where they allow it.
+TEST(GtfsBoardingTest, KeptCallsOfferOnlyAllowedRides) {
+  struct Case {
+    const char* calls;
+    const char* kept;  // "" when the trip allows no ride
+    uint64_t allowed, hidden;
+  } cases[] = {
+      {"RRRR", "1111", 6, 0}, {"RPRR", "1011", 5, 2}, {"RRDR", "1101", 5, 2},
+      {"RNRR", "1011", 3, 0}, {"PPRR", "1011", 5, 2}, {"RRDD", "1101", 5, 2},
+      {"PPDD", "1001", 4, 3}, {"NRRN", "0110", 1, 0}, {"DRRP", "0110", 1, 0},
+      {"NNNN", "", 0, 0},     {"DP", "", 0, 0},       {"R", "", 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<CallRule> calls;
+    for (const char* p = c.calls; *p != '\0'; ++p) {
+      calls.push_back(
+          {*p == 'R' || *p == 'P', *p == 'R' || *p == 'D', static_cast<int32_t>(p - c.calls)});
+    }
+    const std::vector<bool> kept = keptCalls(calls);
+    std::string keptText;
+    for (const bool k : kept) keptText += k ? '1' : '0';
+    EXPECT_EQ(keptText, c.kept) << c.calls;
+    const RideTally tally = tallyRides(calls, kept);
+    EXPECT_EQ(tally.allowed, c.allowed) << c.calls;
+    EXPECT_EQ(tally.hidden(), c.hidden) << c.calls;
+    EXPECT_EQ(tally.forbidden, 0u) << c.calls;
+    // Keeping every call offers every ride, the forbidden ones included.
+    const RideTally all = tallyRides(calls, std::vector<bool>(calls.size(), true));
+    const uint64_t n = calls.size();
+    EXPECT_EQ(all.offered + all.forbidden, n * (n - 1) / 2) << c.calls;
+    EXPECT_EQ(all.hidden(), 0u) << c.calls;
+  }
+  EXPECT_EQ(parseBoarding(""), Boarding::kRegular);
+  EXPECT_EQ(parseBoarding("1"), Boarding::kNone);
+  EXPECT_EQ(parseBoarding("3"), Boarding::kWithDriver);
+  EXPECT_FALSE(parseBoarding("4"));
+  EXPECT_TRUE(allows(Boarding::kByPhone));
+}
+
+// ---------------------------------------------------------------------------
 // Distances, report, progress, command line
 
 TEST(GtfsDistanceTest, GreatCircleAndUnits) {
@@ -516,6 +611,35 @@ TEST(GtfsDistanceTest, GreatCircleAndUnits) {
   for (const Case& c : cases) {
     const auto unit = guessUnit(c.ratios, c.expected, c.low, c.high);
     EXPECT_EQ(unit ? std::string(unit->name) : "", c.unit) << c.ratios.size();
+  }
+}
+
+// Stops projected in order onto a path that runs out along the equator and
+// back: the third stop, beside the first, lies on the way back.
+TEST(GtfsDistanceTest, AlongAPathInOrder) {
+  ShapePath path;
+  for (const double longitude : {0.0, 0.05, 0.1, 0.05, 0.0}) {
+    path.km.push_back(path.points.empty()
+                          ? 0
+                          : path.km.back() + greatCircleKm(path.points.back(), {0, longitude}));
+    path.points.push_back({0, longitude});
+  }
+  const double degree = greatCircleKm({0, 0}, {0, 1});
+  struct Case {
+    std::vector<std::optional<Position>> stops;
+    std::vector<double> km;  // empty: not along the path
+  } cases[] = {
+      {{Position{0.001, 0.02}, Position{-0.001, 0.08}, Position{0.001, 0.02}},
+       {0, 0.06 * degree, 0.16 * degree}},
+      {{Position{0, 0.02}, std::nullopt, Position{0, 0.1}}, {0, 0, 0.08 * degree}},
+      {{Position{0, 0.02}, Position{0.02, 0.05}}, {}},  // 2 km beside the path
+  };
+  for (const Case& c : cases) {
+    const auto km = kmAlongPath(path, c.stops);
+    ASSERT_EQ(km.has_value(), !c.km.empty()) << c.stops.size();
+    if (!km) continue;
+    ASSERT_EQ(km->size(), c.km.size());
+    for (std::size_t i = 0; i < c.km.size(); ++i) EXPECT_NEAR((*km)[i], c.km[i], 0.01) << i;
   }
 }
 
@@ -657,10 +781,10 @@ class FeedCopy {
 };
 
 TEST(GtfsImportTest, ServiceDateSelection) {
-  const std::vector<std::string> weekday = {"300", "101", "102", "B71", "RE1",
-                                            "SHU", "SHU", "RE2", "N09", "777"};
+  const std::vector<std::string> weekday = {"300", "101", "102", "B71", "RE1", "SHU",
+                                            "SHU", "401", "RE2", "N09", "777"};
   std::vector<std::string> tuesday = weekday;
-  tuesday.insert(tuesday.begin() + 7, "901");
+  tuesday.insert(tuesday.begin() + 8, "901");
   struct Case {
     const char* date;
     std::vector<std::string> trains;
@@ -679,6 +803,10 @@ TEST(GtfsImportTest, ServiceDateSelection) {
     const Imported imported = import(kFeed, none);
     EXPECT_EQ(imported.run.status, 1) << none;
     EXPECT_TRUE(contains(imported.run.err, "no usable trip runs on")) << imported.run.err;
+    EXPECT_TRUE(
+        contains(imported.run.err,
+                 "the feed runs from 2026-01-01 to 2026-12-31, most trips on 2026-04-07 (15)"))
+        << imported.run.err;
     EXPECT_FALSE(fs::exists(imported.db)) << none;
   }
 }
@@ -686,44 +814,67 @@ TEST(GtfsImportTest, ServiceDateSelection) {
 TEST(GtfsImportTest, SummaryAndWhatWasLeftOut) {
   const Imported imported = import(kFeed, "20260408");
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
-  EXPECT_TRUE(contains(imported.run.out, ": 11 stations, 10 trains, 30 stops; trips of 2026-04-08"))
+  EXPECT_TRUE(contains(imported.run.out, ": 12 stations, 11 trains, 33 stops; trips of 2026-04-08"))
       << imported.run.out;
   EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 1);
   const std::string& err = imported.run.err;
   EXPECT_TRUE(contains(err, "stop_times.txt:40: trip S1-bad: stop NOPE is not in stops.txt"));
   EXPECT_TRUE(contains(err, "trips.txt:13: trip S1-one: 1 stop time (trips dropped"));
   EXPECT_TRUE(contains(err, "stop_times.txt:42: trip S1-back (trips dropped: times go backwards)"));
+  EXPECT_TRUE(
+      contains(err, "stop_times.txt:48: trip S1-yard (trips dropped: the feed allows no ride"));
+  EXPECT_TRUE(contains(imported.run.out, "; boarding rules hide 2 of 44 allowed rides (4.5 %)"))
+      << imported.run.out;
+  const Imported allCalls = import(kFeed, "20260408", {"--all-calls"});
+  EXPECT_TRUE(contains(allCalls.run.out,
+                       "; every call kept: 6 of the 50 rides offered are forbidden by the feed"))
+      << allCalls.run.out;
 }
 
 TEST(GtfsImportTest, DirectTrainsMatchAHandCount) {
   const Imported imported = import(kFeed, "20260408");
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  const Imported allCalls = import(kFeed, "20260408", {"--all-calls"});
+  ASSERT_EQ(allCalls.run.status, 0) << allCalls.run.err;
+  // Train 401 may be boarded but not left at Konigsplatz and passes the
+  // yard: by default it does not call there, with --all-calls it does.
   struct Case {
     const char* from;
     const char* to;
     std::vector<std::string> trains;
+    std::vector<std::string> withAllCalls;
   } cases[] = {
-      {"Harbo_Centr", "Hillside", {"101"}},
-      {"Hillside", "Harbo_Centr", {"102", "N09"}},
-      {"Harbo_Centr", "Konigsplatz", {"300", "101", "SHU", "SHU", "777"}},
-      {"Konigsplatz", "Harbo_Centr", {"102"}},
-      {"Marke_Stras", "Harbo_Centr", {"102", "N09"}},
-      {"Harbo_Centr", "Airport", {"RE1"}},
-      {"Airport", "Mill2", {"RE2"}},
-      {"Universitat", "Universita2", {"RE2"}},
-      {"Depot", "中山路", {"B71"}},
-      {"Mill", "Mill2", {}},
+      {"Harbour_Central", "Hillside", {"101", "401"}, {"101", "401"}},
+      {"Hillside", "Harbour_Central", {"102", "N09"}, {"102", "N09"}},
+      {"Harbour_Central",
+       "Konigsplatz",
+       {"300", "101", "SHU", "SHU", "777"},
+       {"300", "101", "SHU", "SHU", "401", "777"}},
+      {"Konigsplatz", "Harbour_Central", {"102"}, {"102"}},
+      {"Konigsplatz", "Hillside", {"101"}, {"101", "401"}},
+      {"Konigsplatz", "North_Harbour_Road", {}, {"401"}},
+      {"Harbour_Central", "North_Harbour_Road", {"401"}, {"401"}},
+      {"Market_Strasse", "Harbour_Central", {"102", "N09"}, {"102", "N09"}},
+      {"Harbour_Central", "Airport", {"RE1"}, {"RE1"}},
+      {"Airport", "Mill2", {"RE2"}, {"RE2"}},
+      {"Universitatsklinikum", "Universitatsbibliothek", {"RE2"}, {"RE2"}},
+      {"Depot", "中山路", {"B71"}, {"B71"}},
+      {"Mill", "Mill2", {}, {}},
   };
   for (const Case& c : cases) {
-    const auto result = runMurlo({"direct", c.from, c.to, "--db", imported.db, "--raw"});
-    ASSERT_EQ(result.status, 0) << c.from << " " << c.to << result.err;
-    std::vector<std::string> found;
-    for (const std::string& line : test::splitTerminated(result.out, '*')) {
-      const auto fields = test::splitTerminated(line, '|');
-      if (fields.size() > 2) found.push_back(fields[2]);
+    for (const Imported* db : {&imported, &allCalls}) {
+      const auto result = runMurlo({"direct", c.from, c.to, "--db", db->db, "--raw"});
+      ASSERT_EQ(result.status, 0) << c.from << " " << c.to << result.err;
+      std::vector<std::string> found;
+      for (const std::string& line : test::splitTerminated(result.out, '*')) {
+        const auto fields = test::splitTerminated(line, '|');
+        if (fields.size() > 2) found.push_back(fields[2]);
+      }
+      EXPECT_EQ(found, db == &imported ? c.trains : c.withAllCalls) << c.from << " -> " << c.to;
     }
-    EXPECT_EQ(found, c.trains) << c.from << " -> " << c.to;
   }
+  // A yard whose calls allow neither boarding nor alighting is no station.
+  EXPECT_EQ(imported.timetable.stations.size() + 1, allCalls.timetable.stations.size());
 }
 
 TEST(GtfsImportTest, TimesPastMidnight) {
@@ -740,29 +891,43 @@ TEST(GtfsImportTest, TimesPastMidnight) {
   EXPECT_EQ(imported.timetable.trains.back().number, "777");
   EXPECT_EQ(imported.timetable.trains.back().stops[0].departure, 30);
   // The day-rollover rule recovers the journey's length.
-  const auto direct = runMurlo({"direct", "Hillside", "Harbo_Centr", "--db", imported.db, "--raw"});
-  EXPECT_TRUE(contains(direct.out, "|N09|Hillside|23:50|Harbo_Centr|01:10|Hillside|Harbo_Centr|"));
+  const auto direct =
+      runMurlo({"direct", "Hillside", "Harbour_Central", "--db", imported.db, "--raw"});
+  EXPECT_TRUE(
+      contains(direct.out, "|N09|Hillside|23:50|Harbour_Central|01:10|Hillside|Harbour_Central|"));
   EXPECT_TRUE(contains(direct.out, "|-|01:20|")) << direct.out;
 }
 
 TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
   const std::vector<int32_t> alongShape = {0, 5, 11, 16, 22};
   const std::vector<int32_t> straight = {0, 5, 10, 15, 20};
+  // Train 401's shape has no distances: it is measured along the shape's
+  // points, which make a detour, unless shapes.txt is gone.
+  const std::vector<int32_t> detour = {0, 16, 31};
+  const std::vector<int32_t> direct = {0, 14, 25};
   struct Case {
     const char* name;
     double (*change)(double);  // applied to the distances of stop_times.txt and shapes.txt
     bool dropShapes;
     const char* how;
-    std::vector<int32_t> km101;
+    std::vector<int32_t> km101, km401;
   } cases[] = {
-      {"metres, told by the shapes", nullptr, false, "shape_dist_traveled in m, from 2 shapes",
-       alongShape},
+      {"metres, told by the shapes", nullptr, false,
+       "shape_dist_traveled in m, from 2 shapes in shapes.txt for 2 trips; along shapes for 1 "
+       "trip; great-circle between stops for 7 trips",
+       alongShape, detour},
       {"metres, told by the stops", nullptr, true,
-       "shape_dist_traveled in m, from the stops of 2 trips", alongShape},
-      {"kilometres", [](double d) { return d / 1000; }, false, "in km, from 2 shapes", alongShape},
-      {"miles", [](double d) { return d / 1609.344; }, false, "in mi, from 2 shapes", alongShape},
-      {"feet", [](double d) { return d / 0.3048; }, false, "in ft, from 2 shapes", alongShape},
-      {"no unit fits", [](double d) { return d * 7; }, true, "great-circle distances", straight},
+       "shape_dist_traveled in m, from the stops of 2 trips", alongShape, direct},
+      {"kilometres", [](double d) { return d / 1000; }, false, "in km, from 2 shapes", alongShape,
+       detour},
+      {"miles", [](double d) { return d / 1609.344; }, false, "in mi, from 2 shapes", alongShape,
+       detour},
+      {"feet", [](double d) { return d / 0.3048; }, false, "in ft, from 2 shapes", alongShape,
+       detour},
+      {"no unit fits, along the shapes", [](double d) { return d * 7; }, false,
+       "along shapes for 3 trips", alongShape, detour},
+      {"no unit fits, no shapes", [](double d) { return d * 7; }, true,
+       "great-circle between stops for 10 trips", straight, direct},
   };
   for (const Case& c : cases) {
     FeedCopy feed;
@@ -775,8 +940,9 @@ TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
       out = line + "\n";
       while (std::getline(in, line)) {
         const std::size_t comma = line.rfind(',');
+        const std::string last = line.substr(comma + 1);
         out += line.substr(0, comma + 1) +
-               std::to_string(c.change(std::stod(line.substr(comma + 1)))) + "\n";
+               (last.empty() ? "" : std::to_string(c.change(std::stod(last)))) + "\n";
       }
       writeText(feed.file("shapes.txt"), out);
     }
@@ -785,52 +951,129 @@ TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
     ASSERT_EQ(imported.run.status, 0) << c.name << imported.run.err;
     EXPECT_TRUE(contains(imported.run.err, c.how)) << c.name << ": " << imported.run.err;
     EXPECT_EQ(kms(train(imported.timetable, "101")), c.km101) << c.name;
-    // Trips without distances are measured along their stops' coordinates.
+    EXPECT_EQ(kms(train(imported.timetable, "401")), c.km401) << c.name;
+    // Trips without distances or shapes are measured along their stops' coordinates.
     EXPECT_EQ(kms(train(imported.timetable, "N09")), (std::vector<int32_t>{0, 10, 20})) << c.name;
   }
 }
 
-TEST(GtfsImportTest, InconsistentDistancesFallBackToCoordinates) {
-  FeedCopy feed;
-  std::string times = test::readFile(feed.file("stop_times.txt"));
-  const std::string mill = "S1-101,,,MA,40,16424.3";
-  times.replace(times.find(mill), mill.size(), "S1-101,,,MA,40,3000.0");  // decreasing
-  writeText(feed.file("stop_times.txt"), times);
-  const Imported imported = import(feed.dir(), "20260408");
-  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
-  EXPECT_EQ(kms(train(imported.timetable, "101")), (std::vector<int32_t>{0, 5, 10, 15, 20}));
-  EXPECT_EQ(kms(train(imported.timetable, "102")), (std::vector<int32_t>{0, 5, 11, 16, 22}));
-  EXPECT_TRUE(contains(imported.run.err, "trip S1-101 (trips measured along coordinates"));
+TEST(GtfsImportTest, InconsistentDistancesFallBackToTheShapeOrCoordinates) {
+  for (const bool withShapes : {true, false}) {
+    FeedCopy feed;
+    std::string times = test::readFile(feed.file("stop_times.txt"));
+    const std::string mill = "S1-101,,,MA,40,,,16424.3";
+    times.replace(times.find(mill), mill.size(), "S1-101,,,MA,40,,,3000.0");  // decreasing
+    writeText(feed.file("stop_times.txt"), times);
+    if (!withShapes) fs::remove(feed.file("shapes.txt"));
+    const Imported imported = import(feed.dir(), "20260408");
+    ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+    EXPECT_EQ(kms(train(imported.timetable, "101")),
+              withShapes ? (std::vector<int32_t>{0, 5, 11, 16, 22})
+                         : (std::vector<int32_t>{0, 5, 10, 15, 20}));
+    EXPECT_EQ(kms(train(imported.timetable, "102")), (std::vector<int32_t>{0, 5, 11, 16, 22}));
+    EXPECT_TRUE(contains(imported.run.err, withShapes
+                                               ? "trip S1-101 (trips measured along their shape"
+                                               : "trip S1-101 (trips measured along coordinates"))
+        << imported.run.err;
+  }
 }
 
 TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {
-  const Imported imported = import(kFeed, "20260408");
-  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"Harbo_Centr", "HBF"}, {"Konigsplatz", "K"}, {"Marke_Stras", "MS"}, {"Mill", "M"},
-      {"Hillside", "H"},      {"Mill2", "M"},       {"Airport", "A"},      {"Universitat", "U"},
-      {"Universita2", "U"},   {"中山路", "S10"},    {"Depot", "D"}};
-  ASSERT_EQ(imported.timetable.stations.size(), expected.size());
-  for (std::size_t s = 0; s < expected.size(); ++s) {
-    EXPECT_EQ(imported.timetable.stations[s].name, test::gbk(expected[s].first)) << s;
-    EXPECT_EQ(imported.timetable.stations[s].abbreviation, expected[s].second) << s;
+  // Per station in stops.txt order: the whole name, the name cut to 11
+  // bytes, the initials and the stop_code abbreviation.
+  const std::vector<std::vector<std::string>> expected = {
+      {"Harbour_Central", "Harbo_Centr", "HC", "HBF"},
+      {"Konigsplatz", "Konigsplatz", "K", "K"},
+      {"Market_Strasse", "Marke_Stras", "MS", "MS"},
+      {"Mill", "Mill", "M", "M"},
+      {"Hillside", "Hillside", "H", "H"},
+      {"Mill2", "Mill2", "M", "M"},
+      {"Airport", "Airport", "A", "7"},
+      {"Universitatsklinikum", "Universitat", "U", "U"},
+      {"Universitatsbibliothek", "Universita2", "U", "U"},
+      {"中山路", "中山路", "ZSL", "ZSL"},
+      {"Depot", "Depot", "D", "D"},
+      {"North_Harbour_Road", "Nor_Har_Roa", "NHR", "NHR"}};
+  struct Case {
+    std::vector<std::string> args;
+    std::size_t name, abbreviation;  // columns of `expected`
+    std::vector<const char*> warnings;
+  } cases[] = {
+      {{}, 0, 2, {"station MB: 'Mill' as 'Mill2' (station names: numbered"}},
+      {{"--short-names"},
+       1,
+       2,
+       {"station HBF: 'Harbour_Central' as 'Harbo_Centr'",
+        "'Universitatsbibliothek' as 'Universita2'"}},
+      {{"--abbreviations", "stop-code"},
+       0,
+       3,
+       {"station KP: stop_code '' (abbreviations: no stop_code of letters and digits"}},
+  };
+  for (const Case& c : cases) {
+    const Imported imported = import(kFeed, "20260408", c.args);
+    ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+    ASSERT_EQ(imported.timetable.stations.size(), expected.size());
+    for (std::size_t s = 0; s < expected.size(); ++s) {
+      EXPECT_EQ(imported.timetable.stations[s].name, test::gbk(expected[s][c.name])) << s;
+      EXPECT_EQ(imported.timetable.stations[s].abbreviation, expected[s][c.abbreviation]) << s;
+    }
+    for (const char* warning : c.warnings) {
+      EXPECT_TRUE(contains(imported.run.err, warning)) << warning << "\n" << imported.run.err;
+    }
   }
+  const Imported imported = import(kFeed, "20260408");
   const std::string& err = imported.run.err;
   for (const char* warning :
        {"station KP 'Königsplatz': ö as o", "station MS 'Market Straße': ß as ss",
-        "U+1F689 dropped", "station HBF: 'Harbour_Central' as 'Harbo_Centr'",
-        "station MB: 'Mill' as 'Mill2' (station names: numbered",
-        "'Universitatsbibliothek' as 'Universita2'",
+        "U+1F689 dropped",
         "trip NX-1: 'NO 9' as 'N09' (train numbers: letter O written as digit 0)",
         "trip B7-1: 'B7 1' as 'B71'"}) {
     EXPECT_TRUE(contains(err, warning)) << warning << "\n" << err;
   }
+  // The source keeps each station's name and stop_id as the feed writes them.
+  const std::string source = test::readFile(imported.scratch->dir() + "/import.src");
+  EXPECT_TRUE(contains(source, "names long\n")) << source;
+  EXPECT_TRUE(
+      contains(source, "# stop_id NHR: North Harbour  Road\nstation North_Harbour_Road NHR\n"))
+      << source;
   // Platforms 1 and 2 of Harbour Central are one station; train 300 calls
   // at both in turn and so at the station once, leaving from platform 2.
   const TrainSpec* loop = train(imported.timetable, "300");
   ASSERT_NE(loop, nullptr);
   ASSERT_EQ(loop->stops.size(), 2u);
   EXPECT_EQ(loop->stops[0].departure, 6 * 60 + 3);
+}
+
+TEST(GtfsInfoTest, FactsOfTheTestFeed) {
+  const auto text = runMurlo({"gtfs-info", kFeed});
+  ASSERT_EQ(text.status, 0) << text.err;
+  for (const char* line : {
+           "  RR  Riverside Rail\n",
+           "Routes: 4, trips: 16\n",
+           "  route_type 2 rail: 2 routes, 13 trips\n",
+           "  route_type 109 railway service: 1 route, 2 trips\n",
+           "Dates: 2026-01-01 to 2026-12-31, 365 dates\n",
+           "Busiest: 2026-04-07 (15) 2026-01-01 (14)",
+           "Stations: 13 called at (16 rows in stops.txt)\n",
+           "Calls: 48; boarding only 1, alighting only 0, neither 3,",
+           "Shapes: 3 shapes, 24 points, with shape_dist_traveled; 4 trips follow one;",
+           // The Easter Monday holiday: the Saturday service instead.
+           "2026-04-06     1    15    14    14    14     1     0\n",
+       }) {
+    EXPECT_TRUE(contains(text.out, line)) << line << "\n" << text.out;
+  }
+  const auto json = runMurlo({"gtfs-info", "--json", kFeed});
+  ASSERT_EQ(json.status, 0) << json.err;
+  for (const char* part :
+       {"\"busiest\":[{\"date\":\"2026-04-07\",\"trips\":15}", "\"stations\":13,",
+        "\"calls\":{\"total\":48,\"boardingOnly\":1,\"alightingOnly\":0,\"neither\":3,",
+        "{\"date\":\"2026-04-11\",\"trips\":1}"}) {
+    EXPECT_TRUE(contains(json.out, part)) << part << "\n" << json.out;
+  }
+  EXPECT_EQ(runMurlo({"gtfs-info"}).status, 2);
+  EXPECT_EQ(runMurlo({"gtfs-info", kFeed, "--fast"}).status, 2);
+  EXPECT_EQ(runMurlo({"gtfs-info", "/nonexistent/feed"}).status, 1);
 }
 
 TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
@@ -869,7 +1112,7 @@ TEST(GtfsImportTest, ZippedFeedGivesTheSameDatabase) {
 
 TEST(GtfsImportTest, RouteTypeAndAgencyFilters) {
   const std::vector<std::string> rail = {"300", "101", "102", "RE1", "SHU",
-                                         "SHU", "RE2", "N09", "777"};
+                                         "SHU", "401", "RE2", "N09", "777"};
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -1050,7 +1293,7 @@ TEST(GtfsImportTest, ErrorsNameTheFileAndLine) {
        },
        {"--date", "20260408"},
        1,
-       "stops.txt:17: a quoted field has no closing quote"},
+       "stops.txt:19: a quoted field has no closing quote"},
       {"unknown agency",
        [](const FeedCopy&) {},
        {"--date", "20260408", "--agency", "Ferry"},

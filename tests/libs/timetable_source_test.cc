@@ -73,15 +73,15 @@ TEST(TimetableSourceTest, DumpThenBuildGivesTheSameFile) {
 }
 
 // Random consistent networks survive dump and build unchanged, duplicate
-// names, first arrivals kept as written and odd headers included.
+// names, long names, first arrivals kept as written and odd headers included.
 TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
   std::mt19937 random(7);
-  const char* names[] = {"甲", "乙", "丙", "丁", "北京西", "A1", "€站"};
+  const char* names[] = {"甲", "乙", "丙", "丁", "北京西", "A1", "€站", "North_Harbour_Road"};
   for (int round = 0; round < 40; ++round) {
     std::vector<StationSpec> stations;
     const int stationCount = 2 + static_cast<int>(random() % 6);
     for (int s = 0; s < stationCount; ++s) {
-      stations.push_back({test::gbk(names[random() % 7]), "S" + std::to_string(s)});
+      stations.push_back({test::gbk(names[random() % 8]), "S" + std::to_string(s)});
     }
     std::vector<TrainSpec> trains;
     for (int t = 0; t < 1 + static_cast<int>(random() % 5); ++t) {
@@ -148,6 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"KeywordAsName", "station end E\n", 1, "cannot be a keyword"},
         ErrorCase{"CommentAsLabel", kTwo + "station 甲 J2 as #2\n", 3, "cannot be a keyword"},
         ErrorCase{"NameTooLong", "station 乌鲁木齐南东站 W\n", 1, "at most 11"},
+        ErrorCase{"LongNamesAfterStations", kTwo + "names long\n", 3, "before stations"},
+        ErrorCase{"NameOverTheLongLimit", "names long\nstation " + std::string(101, 'x') + " X\n",
+                  2, "at most 100"},
         ErrorCase{"NameNotInCodePage", "station ก J\n", 1, "code page 936"},
         ErrorCase{"BadAbbreviation", "station 甲 J-1\n", 1, "abbreviation"},
         ErrorCase{"NumberWithO",

@@ -39,9 +39,10 @@ int runUnpack(Args args);
 int runBuild(Args args);
 int runDump(Args args);
 
-// Networks from elsewhere (cmd_generate.cc, cmd_import_gtfs.cc).
+// Networks from elsewhere (cmd_generate.cc, cmd_import_gtfs.cc, cmd_gtfs_info.cc).
 int runGenerate(Args args);
 int runImportGtfs(Args args);
+int runGtfsInfo(Args args);
 
 // Prints "murlo: <message>" on standard error and returns kExitFailure.
 int fail(std::string_view message);

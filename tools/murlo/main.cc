@@ -47,6 +47,14 @@ const Command kCommands[] = {
      "Selects the trips that run on the date and writes them as a database.\n"
      "See docs/gtfs-import.md for the options.\n",
      runImportGtfs},
+    {"gtfs-info", "gtfs-info FEED [--json]",
+     "what a GTFS feed holds: agencies, routes, dates, stations, calls",
+     "Reads the whole feed (a zip file or a folder) and prints its agencies, its\n"
+     "routes by route_type, the dates its trips run on with the busiest, the\n"
+     "stations called at, the calls that restrict boarding or alighting, and\n"
+     "its shapes; --json prints one JSON object. Pick --date, --route-type and\n"
+     "--agency for import-gtfs from it.\n",
+     runGtfsInfo},
     {"pack", "pack DIR OUT", "write a database file from a header and seven plain sections",
      "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
      "section7.txt (the plain GBK text of each section, without its terminator).\n"

@@ -32,6 +32,9 @@ struct UnitFinding {
 };
 UnitFinding findDistanceUnit(const Feed& feed);
 
+// The position of a stop, or else of its station; nothing without either.
+std::optional<Position> stopPosition(const Feed& feed, int32_t stop);
+
 // Cumulative km along a trip's stops measured in straight lines between
 // their coordinates (a stop without coordinates takes its station's; one
 // without either adds nothing).

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "gtfs/feed_files.h"
@@ -28,6 +29,13 @@ struct FeedFilter {
 // 1 subway 400-499, 0 tram 900-999, 4 ferry 1000-1099, 6 1300-1399,
 // 7 1400-1499).
 bool routeTypeWanted(const std::vector<int32_t>& wanted, int32_t type);
+
+// The routes of the types and agencies asked for (the filter's date is not
+// used), with `index` from route_id to their place and `allRoutes` every
+// route_id of routes.txt. Throws FeedError for an --agency the feed lacks.
+std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
+                              ImportReport& report, std::unordered_map<std::string, int32_t>& index,
+                              std::unordered_set<std::string>& allRoutes);
 
 // The routes and trips that run on the date.
 struct TripSelection {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gtfs/boarding_rules.h"
 #include "gtfs/great_circle.h"
 
 namespace murlo::gtfs {
@@ -38,7 +39,8 @@ struct Trip {
   int32_t route = 0;
   std::string shortName;
   std::string shapeId;
-  int64_t line = 0;  // in trips.txt
+  int32_t path = -1;  // index into Feed::paths, -1 when shapes.txt has no points for it
+  int64_t line = 0;   // in trips.txt
 };
 
 struct StopTime {
@@ -48,6 +50,8 @@ struct StopTime {
   int32_t departure = kNoTime;
   int32_t stop = 0;  // index into Feed::stops
   double shapeDistance = kNoDistance;
+  Boarding pickup = Boarding::kRegular;
+  Boarding dropOff = Boarding::kRegular;
   int64_t line = 0;  // in stop_times.txt
 };
 
@@ -66,6 +70,12 @@ struct ShapeLength {
   double distance = 0;  // last shape_dist_traveled minus the first
 };
 
+// A shape's points in order, and the km along them from the first to each.
+struct ShapePath {
+  std::vector<Position> points;
+  std::vector<double> km;
+};
+
 struct Feed {
   std::vector<Route> routes;           // selected by type and agency
   std::vector<StopPlace> stops;        // all of stops.txt, in its order
@@ -74,6 +84,7 @@ struct Feed {
   std::vector<std::size_t> tripBegin;  // trip t's stop times: [tripBegin[t], tripBegin[t+1])
   std::vector<Frequency> frequencies;
   std::vector<ShapeLength> shapes;  // shapes of selected trips with distances
+  std::vector<ShapePath> paths;     // every shape of the selected trips
   std::size_t tripsInFeed = 0;
   std::size_t servicesRunning = 0;  // on the date
   std::string stopsName;            // how messages name stops.txt,

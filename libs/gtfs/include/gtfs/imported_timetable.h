@@ -12,6 +12,8 @@ namespace murlo::gtfs {
 struct ImportedStation {
   std::string name;          // UTF-8, storable (see station_name.h)
   std::string abbreviation;  // ASCII letters and digits
+  std::string feedName;      // stop_name as the feed writes it
+  std::string stopId;
 };
 
 struct ImportedStop {

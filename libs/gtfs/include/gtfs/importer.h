@@ -11,6 +11,8 @@
 #include "gtfs/feed_loader.h"
 #include "gtfs/import_report.h"
 #include "gtfs/progress.h"
+#include "gtfs/station_table.h"
+#include "gtfs/trip_runs.h"
 
 namespace murlo::gtfs {
 
@@ -21,6 +23,8 @@ struct ImportOptions {
   char fareColumnCode = '8';      // hard seat only
   char fareRateCode = 'D';        // rate 1.00
   std::string header;             // UTF-8, at most 10 bytes in GBK
+  RunOptions runs;                // which calls trains keep
+  StationOptions stations;        // names and abbreviations
 };
 
 // The class code of a route type without --class: B (high-speed) for 101,
@@ -35,6 +39,7 @@ struct ImportResult {
   std::size_t trains = 0;
   std::size_t stops = 0;
   std::string distances;  // how distances were measured, one phrase
+  RunTotals totals;       // rides offered, trips measured each way
 };
 
 // Throws FeedError when the feed cannot be read or no trip runs on the date.

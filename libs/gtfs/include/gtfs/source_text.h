@@ -10,9 +10,11 @@
 
 namespace murlo::gtfs {
 
-// The source, opening with `comment` (one "# " line per line of it). A
-// station whose name an earlier one has is declared with a label
-// ("name#2"); each train is preceded by its note as a comment.
+// The source, opening with `comment` (one "# " line per line of it), with
+// "names long" when a name is over 11 bytes. Each station is preceded by
+// its stop_id and name in the feed as a comment; one whose name an earlier
+// one has is declared with a label ("name#2"); each train is preceded by
+// its note as a comment.
 // REQUIRES: the header converts to GBK.
 std::string sourceText(const ImportedTimetable& timetable, std::string_view comment);
 

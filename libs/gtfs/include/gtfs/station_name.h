@@ -1,6 +1,6 @@
 // Station names as a database stores them: characters code page 936 holds,
-// no spaces (a space separates tokens), at most 11 bytes in GBK; and the
-// abbreviation travellers type.
+// no spaces (a space separates tokens), at most 100 bytes in GBK (11 for
+// hosts with fixed fields); and the abbreviation travellers type.
 #ifndef MURLO_GTFS_STATION_NAME_H_
 #define MURLO_GTFS_STATION_NAME_H_
 
@@ -41,12 +41,24 @@ std::unordered_set<std::string> commonWords(const std::vector<std::string>& name
 std::string shortenName(std::string_view name, const std::unordered_set<std::string>& common,
                         std::size_t maxBytes = kMaxNameBytes);
 
-// `code` in capitals when it is ASCII letters; else the capital initials of
-// the words of the clean `name` that are not `common` (all of them when
-// every word is), of letters and digits that are or transliterate to ASCII,
-// at most 10; "" when there are none.
-std::string abbreviationFor(std::string_view code, std::string_view name,
-                            const std::unordered_set<std::string>& common);
+// The initials of a clean name, in capitals, at most 10: the first letter or
+// digit of each word (words are separated by "_", "-" and "/"; Latin letters
+// with marks count as their ASCII stand-ins, leading punctuation is passed
+// over), and the pinyin initial of each Chinese character ("North_Harbour_Road"
+// gives NHR, "Hastings-on-Hudson" HOH, "中山路" ZSL). Characters of other
+// scripts give none; "" when no character does.
+std::string initialsOf(std::string_view name);
+
+// The pinyin initial of a Chinese character, in capitals, or 0: the
+// characters of the first level of GB 2312 are ordered by their reading, so
+// the initial is found by where the GBK code falls. A character read more
+// than one way has the initial of the reading it is sorted under; rarer
+// characters (the second level, beyond GB 2312) have none.
+char pinyinInitial(char32_t point);
+
+// An operator's stop_code in capitals when it is ASCII letters and digits,
+// else "".
+std::string stopCodeAbbreviation(std::string_view code);
 
 }  // namespace murlo::gtfs
 

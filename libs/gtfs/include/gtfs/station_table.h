@@ -13,14 +13,27 @@
 
 namespace murlo::gtfs {
 
+enum class Abbreviations {
+  kInitials,  // the initials of the name's words (initialsOf)
+  kStopCode,  // the feed's stop_code where it is letters and digits
+};
+
+struct StationOptions {
+  bool shortNames = false;  // 11 bytes, for hosts with fixed fields
+  Abbreviations abbreviations = Abbreviations::kInitials;
+};
+
 // The stations, and in `indexOf` each place's station index (-1 for places
-// no train calls at). Names are cleaned and shortened (see station_name.h);
-// a name equal to an earlier station's (in the feed, or by shortening) ends
-// in a number, 2, 3 and so on in stops.txt order, so that every station can
-// be asked for by name. A station without a name takes its stop_id; one
-// without initials the abbreviation "S" and its number. Everything changed
-// is reported.
+// no train calls at). Names are cleaned (see station_name.h) and kept whole
+// up to 100 bytes, or shortened to 11 with `shortNames`; a name equal to an
+// earlier station's (in the feed, or by cleaning or shortening) ends in a
+// number, 2, 3 and so on in stops.txt order, so that every station can be
+// asked for by name. A station without a name takes its stop_id; one
+// without initials the abbreviation "S" and its number. Stations may share
+// an abbreviation: a lookup lists every station whose abbreviation begins
+// with what was typed. Everything changed is reported.
 std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<TrainPart>& trains,
+                                           const StationOptions& options,
                                            std::vector<int32_t>& indexOf, ImportReport& report);
 
 }  // namespace murlo::gtfs

@@ -3,16 +3,23 @@
 #ifndef MURLO_TIMETABLE_SOURCE_TIMETABLE_SOURCE_H_
 #define MURLO_TIMETABLE_SOURCE_TIMETABLE_SOURCE_H_
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "db/file_format.h"
 #include "db/timetable_builder.h"
 #include "db/timetable_db.h"
 #include "db/writer.h"
 
 namespace murlo::source {
+
+// Station names hold at most 11 bytes in GBK, the width hosts with fixed
+// fields expect; a source that declares "names long" may hold up to 100.
+inline constexpr std::size_t kMaxShortNameBytes = kHostStationNameBytes;
+inline constexpr std::size_t kMaxLongNameBytes = 100;
 
 // A timetable as a source describes it, all text converted to GBK.
 struct Timetable {
