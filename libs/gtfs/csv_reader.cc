@@ -160,4 +160,10 @@ CsvReader::Parse CsvReader::parse() {
   return Parse::kRecord;
 }
 
+CsvReader openRequiredCsv(const FeedFiles& files, const char* name) {
+  auto source = files.open(name);
+  if (!source) throw FeedError(files.displayName(name) + ": the feed has no " + name);
+  return CsvReader(std::move(source), files.displayName(name));
+}
+
 }  // namespace murlo::gtfs

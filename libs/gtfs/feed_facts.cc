@@ -17,12 +17,6 @@ namespace {
 constexpr uint64_t kProgressEvery = 1 << 16;
 constexpr int kMaxParentDepth = 8;
 
-CsvReader openRequired(const FeedFiles& files, const char* name) {
-  auto source = files.open(name);
-  if (!source) throw FeedError(files.displayName(name) + ": the feed has no " + name);
-  return CsvReader(std::move(source), files.displayName(name));
-}
-
 void readAgencies(const FeedFiles& files, FeedFacts& facts) {
   auto source = files.open("agency.txt");
   if (!source) return;
@@ -39,7 +33,7 @@ void readAgencies(const FeedFiles& files, FeedFacts& facts) {
 std::unordered_map<std::string, int32_t> readRouteTypes(
     const FeedFiles& files, std::map<int32_t, FeedFacts::RouteType>& types) {
   std::unordered_map<std::string, int32_t> typeOf;
-  CsvReader rows = openRequired(files, "routes.txt");
+  CsvReader rows = openRequiredCsv(files, "routes.txt");
   const std::size_t idColumn = rows.requireColumn("route_id");
   const std::size_t typeColumn = rows.requireColumn("route_type");
   while (rows.next()) {
@@ -54,7 +48,7 @@ std::unordered_map<std::string, int32_t> readRouteTypes(
 
 void readTrips(const FeedFiles& files, const std::unordered_map<std::string, int32_t>& typeOf,
                std::map<int32_t, FeedFacts::RouteType>& types, FeedFacts& facts) {
-  CsvReader rows = openRequired(files, "trips.txt");
+  CsvReader rows = openRequiredCsv(files, "trips.txt");
   const std::size_t routeColumn = rows.requireColumn("route_id");
   const std::size_t shapeColumn = rows.column("shape_id");
   while (rows.next()) {
@@ -68,7 +62,7 @@ void readTrips(const FeedFiles& files, const std::unordered_map<std::string, int
 // The station of every stop_id: the top of its chain of parents.
 std::unordered_map<std::string, std::string> readStations(const FeedFiles& files,
                                                           FeedFacts& facts) {
-  CsvReader rows = openRequired(files, "stops.txt");
+  CsvReader rows = openRequiredCsv(files, "stops.txt");
   const std::size_t idColumn = rows.requireColumn("stop_id");
   const std::size_t parentColumn = rows.column("parent_station");
   std::unordered_map<std::string, std::string> parentOf;
@@ -92,7 +86,7 @@ std::unordered_map<std::string, std::string> readStations(const FeedFiles& files
 void readCalls(const FeedFiles& files,
                const std::unordered_map<std::string, std::string>& stationOf, FeedFacts& facts,
                Progress& progress) {
-  CsvReader rows = openRequired(files, "stop_times.txt");
+  CsvReader rows = openRequiredCsv(files, "stop_times.txt");
   const std::size_t stopColumn = rows.requireColumn("stop_id");
   const std::size_t pickupColumn = rows.column("pickup_type");
   const std::size_t dropOffColumn = rows.column("drop_off_type");

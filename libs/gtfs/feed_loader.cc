@@ -17,15 +17,9 @@ namespace {
 constexpr uint64_t kProgressEvery = 1 << 16;
 constexpr int kMaxParentDepth = 8;
 
-CsvReader openRequired(const FeedFiles& files, const char* name) {
-  auto source = files.open(name);
-  if (!source) throw FeedError(files.displayName(name) + ": the feed has no " + name);
-  return CsvReader(std::move(source), files.displayName(name));
-}
-
 std::vector<StopPlace> readStops(const FeedFiles& files, ImportReport& report,
                                  std::unordered_map<std::string, int32_t>& index) {
-  CsvReader stops = openRequired(files, "stops.txt");
+  CsvReader stops = openRequiredCsv(files, "stops.txt");
   const std::size_t idColumn = stops.requireColumn("stop_id");
   const std::size_t nameColumn = stops.column("stop_name");
   const std::size_t codeColumn = stops.column("stop_code");
@@ -76,7 +70,7 @@ std::vector<StopPlace> readStops(const FeedFiles& files, ImportReport& report,
 void readStopTimes(const FeedFiles& files, const TripSelection& selection,
                    const std::unordered_map<std::string, int32_t>& stopIndex, Feed& feed,
                    std::vector<bool>& broken, ImportReport& report, Progress& progress) {
-  CsvReader rows = openRequired(files, "stop_times.txt");
+  CsvReader rows = openRequiredCsv(files, "stop_times.txt");
   feed.stopTimesName = rows.name();
   const std::size_t tripColumn = rows.requireColumn("trip_id");
   const std::size_t stopColumn = rows.requireColumn("stop_id");

@@ -13,12 +13,6 @@ namespace {
 
 constexpr uint64_t kProgressEvery = 1 << 16;
 
-CsvReader openRequired(const FeedFiles& files, const char* name) {
-  auto source = files.open(name);
-  if (!source) throw FeedError(files.displayName(name) + ": the feed has no " + name);
-  return CsvReader(std::move(source), files.displayName(name));
-}
-
 // The agency ids asked for; `all` when no agency is named.
 struct AgencyChoice {
   bool all = true;
@@ -113,7 +107,7 @@ std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
                               ImportReport& report, std::unordered_map<std::string, int32_t>& index,
                               std::unordered_set<std::string>& allRoutes) {
   const AgencyChoice agencies = chooseAgencies(files, filter.agencies);
-  CsvReader routes = openRequired(files, "routes.txt");
+  CsvReader routes = openRequiredCsv(files, "routes.txt");
   const std::size_t idColumn = routes.requireColumn("route_id");
   const std::size_t typeColumn = routes.requireColumn("route_type");
   const std::size_t agencyColumn = routes.column("agency_id");
@@ -167,7 +161,7 @@ TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, Impo
   const ServiceDay day = readCalendar(files, filter, report);
   selection.servicesRunning = day.count();
 
-  CsvReader trips = openRequired(files, "trips.txt");
+  CsvReader trips = openRequiredCsv(files, "trips.txt");
   const std::size_t idColumn = trips.requireColumn("trip_id");
   const std::size_t routeColumn = trips.requireColumn("route_id");
   const std::size_t serviceColumn = trips.requireColumn("service_id");

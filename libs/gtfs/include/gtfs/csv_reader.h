@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gtfs/byte_source.h"
+#include "gtfs/feed_files.h"
 
 namespace murlo::gtfs {
 
@@ -67,6 +68,10 @@ class CsvReader {
   int64_t nextLine_ = 1;
   int64_t pendingLines_ = 0;  // line ends inside the record being parsed
 };
+
+// The CSV file `name` of the feed. Throws FeedError, naming the file, when
+// the feed has none.
+CsvReader openRequiredCsv(const FeedFiles& files, const char* name);
 
 }  // namespace murlo::gtfs
 

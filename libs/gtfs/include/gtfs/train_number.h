@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "db/file_format.h"
+
 namespace murlo::gtfs {
 
-inline constexpr std::size_t kMaxNumberBytes = 19;
+inline constexpr std::size_t kMaxNumberBytes = kMaxTrainNumberBytes;
 
 struct CleanNumber {
   std::string text;        // may be empty

@@ -9,16 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "db/file_format.h"
 #include "gtfs/feed_model.h"
 #include "gtfs/import_report.h"
 #include "gtfs/trip_runs.h"
 
 namespace murlo::gtfs {
 
-inline constexpr std::size_t kMaxStops = 100;
-inline constexpr int32_t kMaxKm = 9999;
-inline constexpr std::size_t kMaxTrains = 10000;
-inline constexpr std::size_t kMaxStations = 10000;
+// The file format's limits (db/file_format.h), as the importer counts.
+inline constexpr auto kMaxStops = static_cast<std::size_t>(murlo::kMaxStops);
+inline constexpr int32_t kMaxKm = kMaxDistanceKm;
+inline constexpr auto kMaxTrains = static_cast<std::size_t>(murlo::kMaxTrains);
+inline constexpr auto kMaxStations = static_cast<std::size_t>(murlo::kMaxStations);
 
 // Sorts `runs` by first departure (feed time, so 24:30 comes after 23:59),
 // keeping the feed's order among equal ones.
