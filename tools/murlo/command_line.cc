@@ -68,14 +68,17 @@ constexpr std::string_view kFileExitStatus =
     "  2  the command line is wrong\n";
 
 void printCommandHelp(const Command& command, std::ostream& out) {
-  out << "usage: murlo " << command.usage << " [OPTIONS]\n\n" << command.summary << ".\n";
+  std::string summary(command.summary);
+  if (!summary.empty() && summary[0] >= 'a' && summary[0] <= 'z') summary[0] -= 'a' - 'A';
+  out << "usage: murlo " << command.usage << " [OPTIONS]\n\n" << summary << ".\n";
   if (!command.help.empty()) out << '\n' << command.help;
   std::vector<std::pair<std::string, std::string_view>> rows;
   for (const OptionSpec* option : command.options) rows.emplace_back(optionLabel(*option), option->help);
   rows.emplace_back("-h, --help", "show this help");
   out << "\nOptions:\n";
   printOptionTable(out, rows);
-  out << "\nExample:\n" << command.example << '\n'
+  out << "\nExample:\n"
+      << command.example << "\n\n"
       << (command.query ? kQueryExitStatus : kFileExitStatus);
 }
 

@@ -47,7 +47,10 @@ constexpr std::string_view kTrainTable =
 const std::vector<const OptionSpec*> kListOptions = {
     &kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption, &kNoFaresOption};
 
-std::string joined(std::string_view a, std::string_view b) { return std::string(a) + "\n" + std::string(b); }
+// Two paragraphs: `a` without its last newline, `b` with it.
+std::string joined(std::string_view a, std::string_view b) {
+  return std::string(a) + "\n\n" + std::string(b);
+}
 
 const std::string kAtHelp = joined(
     "Like a departure board: each train with its arrival and departure at\n"
@@ -57,6 +60,12 @@ const std::string kDirectHelp = joined(
     "Each train is shown for the stretch from FROM to TO. When no train runs\n"
     "directly, the change stations the library proposes are listed.",
     std::string(kTrainTable) + "\n" + std::string(kStationNames));
+const std::string kStopsHelp = joined(
+    "TRAIN is a train number (T109) or a train index (the Index column of at,\n"
+    "direct and number); digits alone are an index. A number that several\n"
+    "trains run under lists them: give the index then. Without FROM and TO no\n"
+    "stop is marked. Times past midnight are marked +1.",
+    kStationNames);
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);
 
@@ -79,16 +88,13 @@ const std::vector<Command>& allCommands() {
     {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
      kNumberHelp, "  murlo number G1", kListOptions, 1, 1, true, runNumber},
     {"stops", "stops TRAIN [FROM TO]", "the stop list of a train, the journey FROM to TO marked",
-     "TRAIN is a train number (T109) or a train index (the Index column of at,\n"
-     "direct and number). A number that several trains run under lists them:\n"
-     "give the index then. Without FROM and TO no stop is marked.\n\n" +
-         std::string(kStationNames),
+     kStopsHelp,
      "  murlo stops G1 北京南 上海虹桥\n  murlo stops 0", {&kDatabaseOption, &kJsonOption, &kRawOption},
      1, 3, true, runStops},
     {"header", "header [FILE]", "the database's header text",
      "Loads the database (FILE, or --db FILE, or the default) through the\n"
      "library, as a host would, and prints its header text.\n",
-     "  murlo header network.db", {&kDatabaseOption, &kJsonOption}, 0, 1, true, runHeader},
+     "  murlo header network.db", {&kDatabaseOption, &kJsonOption, &kRawOption}, 0, 1, true, runHeader},
     {"build", "build SOURCE OUT", "compile a timetable source into a database file",
      "Checks every rule of the source format (docs/timetable-source.md) and\n"
      "writes OUT only when there is no error. Errors and warnings name the file\n"

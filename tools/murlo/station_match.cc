@@ -26,11 +26,15 @@ std::vector<std::string> wordsOf(const std::string& folded) {
 }
 
 // Whether every word typed begins a word of the name or is begun by one, of
-// at least three letters: names cut to fit the file ("Harbo_Centr") are
-// found by their full words ("harbour central").
+// at least three Latin letters: names cut to fit the file ("Harbo_Centr")
+// are found by their full words ("harbour central").
 bool wordsMatch(const std::vector<std::string>& typed, const std::string& foldedName) {
   const std::vector<std::string> words = wordsOf(foldedName);
+  const auto latin = [](const std::string& word) {
+    return std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  };
   for (const std::string& t : typed) {
+    if (!latin(t)) return false;
     const bool found = std::any_of(words.begin(), words.end(), [&](const std::string& w) {
       const std::size_t shorter = std::min(t.size(), w.size());
       return shorter >= 3 && t.compare(0, shorter, w, 0, shorter) == 0;
