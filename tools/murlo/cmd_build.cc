@@ -86,7 +86,8 @@ int runBuild(const CommandLine& line) {
     return fail(name + ": " + packError->message());
   }
   if (!writeFile(out, file, error)) return fail(error);
-  return summary(plan, "Built " + out + ": " + counted(timetable.stations.size(), "station") +
+  return summary(plan, "Built " + (isStandardStream(out) ? std::string("the database") : out) +
+                           ": " + counted(timetable.stations.size(), "station") +
                            ", " + counted(timetable.trains.size(), "train") + " from " + name +
                            (warnings.empty() ? "" : " (" + counted(warnings.size(), "warning") + ")"));
 }

@@ -252,8 +252,23 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
 
 bool isDatabaseFile(std::string bytes) {
   if (bytes.size() < kHeaderSize) return false;
-  return descrambleSections(std::span<char>(bytes.data(), bytes.size())).terminated ==
-         kSectionCount;
+  const SectionTexts texts = descrambleSections(std::span<char>(bytes.data(), bytes.size()));
+  if (texts.terminated != kSectionCount) return false;
+  // Seven '%' bytes come by chance in any large file; a database also has
+  // one printable code per train in each of its first three sections, and
+  // train numbers of capitals, digits, "/" and the separator "O".
+  const std::size_t trains = texts.sections[0].size();
+  for (int s = 0; s < 3; ++s) {
+    const std::string_view codes = texts.sections[static_cast<std::size_t>(s)];
+    if (codes.size() != trains) return false;
+    for (const char c : codes) {
+      if (c <= 0x20 || c >= 0x7F) return false;
+    }
+  }
+  for (const char c : texts.sections[3]) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/')) return false;
+  }
+  return true;
 }
 
 bool isSourceText(std::string_view bytes) {

@@ -59,7 +59,8 @@ class OutputPlan {
 bool writeFile(const std::string& path, const std::string& bytes, std::string& error);
 
 // Whether `bytes` are a database file: a header and seven terminated
-// sections.
+// sections, the first three of one printable code per train, the fourth of
+// train numbers.
 bool isDatabaseFile(std::string bytes);
 // Whether `bytes` read as a timetable source: UTF-8 text without control
 // characters whose first line that is neither blank nor a comment begins
