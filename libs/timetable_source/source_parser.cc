@@ -76,8 +76,8 @@ std::optional<char> rateCodeOf(std::string_view v) {
   const std::size_t point = v.find('.');
   const std::string_view whole = v.substr(0, point);
   std::string_view fraction = point == std::string_view::npos ? "" : v.substr(point + 1);
-  if (whole.size() != 1 || fraction.size() > 2 || (point != std::string_view::npos &&
-                                                    fraction.empty())) {
+  if (whole.size() != 1 || fraction.size() > 2 ||
+      (point != std::string_view::npos && fraction.empty())) {
     return std::nullopt;
   }
   std::string hundredths(whole);
@@ -160,8 +160,8 @@ class Parser {
     }
     if (keyword == "station") return station(number, tokens);
     if (keyword == "header") return header(number, tokens);
-    error(number, "unknown keyword '" + excerpt(keyword) +
-                      "' (expected header, station, train or end)");
+    error(number,
+          "unknown keyword '" + excerpt(keyword) + "' (expected header, station, train or end)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -227,8 +227,8 @@ class Parser {
     const auto name = stationName(number, tokens[1]);
     if (!name) return;
     if (!isAbbreviation(tokens[2])) {
-      return error(number, "the abbreviation " + excerpt(tokens[2]) +
-                               " must be ASCII letters and digits");
+      return error(number,
+                   "the abbreviation " + excerpt(tokens[2]) + " must be ASCII letters and digits");
     }
     const std::string_view abbreviation = tokens[2];
     if (std::any_of(abbreviation.begin(), abbreviation.end(),
@@ -330,8 +330,8 @@ class Parser {
     for (int which = 0; which < 3; ++which) {
       if (seen[which]) continue;
       trainValid_ = false;
-      error(number, std::string("the train line lacks the key '") + kKeys[which] + "' (" + kUsage +
-                        ")");
+      error(number,
+            std::string("the train line lacks the key '") + kKeys[which] + "' (" + kUsage + ")");
     }
   }
 
@@ -420,8 +420,8 @@ class Parser {
         const int32_t dwell = (stops[k].departure - stops[k].arrival + kDay) % kDay;
         if (dwell > kDay / 2) {
           warning(line, "the train " + train_.number + " stops " + formatTime(dwell) +
-                            " hours here (arrives " + formatTime(stops[k].arrival) +
-                            ", departs " + formatTime(stops[k].departure) +
+                            " hours here (arrives " + formatTime(stops[k].arrival) + ", departs " +
+                            formatTime(stops[k].departure) +
                             " the next day); are the times swapped?");
         }
       }

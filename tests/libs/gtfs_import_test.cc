@@ -614,9 +614,8 @@ std::vector<int32_t> kms(const TrainSpec* t) {
 // The command line of import-gtfs (read in tools/murlo): options in either
 // form and anywhere, repeated filters, and the defaults.
 TEST(GtfsOptionsTest, DefaultsAndValues) {
-  const Imported imported =
-      import(kFeed, "20260408",
-             {"--route-type=2,109", "--agency", "RR", "--agency", "Riverside Bus"});
+  const Imported imported = import(
+      kFeed, "20260408", {"--route-type=2,109", "--agency", "RR", "--agency", "Riverside Bus"});
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
   EXPECT_EQ(imported.timetable.header, "20260408");
   ASSERT_FALSE(imported.timetable.trains.empty());

@@ -43,8 +43,7 @@ void printDiagnostics(const std::string& file, const std::vector<source::Diagnos
   std::size_t shown = 0;
   for (const source::Diagnostic& diagnostic : diagnostics) {
     if (shown++ == limit) {
-      std::cerr << file << ": ... and " << diagnostics.size() - limit << " more " << kind
-                << "s\n";
+      std::cerr << file << ": ... and " << diagnostics.size() - limit << " more " << kind << "s\n";
       break;
     }
     std::cerr << file << ':';
@@ -86,10 +85,11 @@ int runBuild(const CommandLine& line) {
     return fail(name + ": " + packError->message());
   }
   if (!writeFile(out, file, error)) return fail(error);
-  return summary(plan, "Built " + (isStandardStream(out) ? std::string("the database") : out) +
-                           ": " + counted(timetable.stations.size(), "station") +
-                           ", " + counted(timetable.trains.size(), "train") + " from " + name +
-                           (warnings.empty() ? "" : " (" + counted(warnings.size(), "warning") + ")"));
+  return summary(plan,
+                 "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
+                     counted(timetable.stations.size(), "station") + ", " +
+                     counted(timetable.trains.size(), "train") + " from " + name +
+                     (warnings.empty() ? "" : " (" + counted(warnings.size(), "warning") + ")"));
 }
 
 int runDump(const CommandLine& line) {
@@ -117,10 +117,11 @@ int runDump(const CommandLine& line) {
     std::cerr << name << ": warning: " << warning << '\n';
   }
   if (!writeFile(out, text, error)) return fail(error);
-  return summary(plan, "Wrote " + (isStandardStream(out) ? std::string("the source") : out) +
-                           ": " + counted(db.stationNames.size(), "station") + ", " +
-                           counted(db.trainNumbers.size(), "train") + " from " + name +
-                           (warnings.empty() ? "" : " (" + counted(warnings.size(), "warning") + ")"));
+  return summary(plan,
+                 "Wrote " + (isStandardStream(out) ? std::string("the source") : out) + ": " +
+                     counted(db.stationNames.size(), "station") + ", " +
+                     counted(db.trainNumbers.size(), "train") + " from " + name +
+                     (warnings.empty() ? "" : " (" + counted(warnings.size(), "warning") + ")"));
 }
 
 }  // namespace murlo::tool

@@ -13,7 +13,8 @@
 namespace murlo::tool {
 namespace {
 
-const OptionSpec kSeedOption = {"--seed", "N", "the random seed, 0 to 18446744073709551615 (default 1)"};
+const OptionSpec kSeedOption = {"--seed", "N",
+                                "the random seed, 0 to 18446744073709551615 (default 1)"};
 const OptionSpec kSourceOption = {"--source", "", "write timetable source instead of a database"};
 
 }  // namespace
@@ -30,8 +31,8 @@ int runGenerate(const CommandLine& line) {
   if (const auto value = line.value(kSeedOption)) {
     const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), seed);
     if (value->empty() || error != std::errc() || end != value->data() + value->size()) {
-      return usageError(self, "--seed takes a whole number from 0 to 18446744073709551615, not '" +
-                                  *value + "'");
+      return usageError(
+          self, "--seed takes a whole number from 0 to 18446744073709551615, not '" + *value + "'");
     }
   }
   const bool asSource = line.flag(kSourceOption);
@@ -60,8 +61,8 @@ int runGenerate(const CommandLine& line) {
   return summary(plan, "Generated " + (isStandardStream(out) ? std::string("the network") : out) +
                            ": " + counted(timetable.stations.size(), "station") + ", " +
                            counted(timetable.trains.size(), "train") + " (" +
-                           std::string(generate::nameOf(*size)) + ", seed " +
-                           std::to_string(seed) + ")");
+                           std::string(generate::nameOf(*size)) + ", seed " + std::to_string(seed) +
+                           ")");
 }
 
 }  // namespace murlo::tool

@@ -80,8 +80,7 @@ std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::s
       error = "--route-type takes route types such as 2 or 2,109, not '" + list + "'";
       return std::nullopt;
     }
-    options.filter.routeTypes.insert(options.filter.routeTypes.end(), types->begin(),
-                                     types->end());
+    options.filter.routeTypes.insert(options.filter.routeTypes.end(), types->begin(), types->end());
   }
   options.filter.agencies = line.values(kAgencyOption);
   if (const auto code = line.value(kClassOption)) {
@@ -125,9 +124,9 @@ std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::s
 
 const std::vector<const OptionSpec*>& importGtfsOptions() {
   static const std::vector<const OptionSpec*> options = {
-      &kDateOption,  &kRouteTypeOption, &kAgencyOption, &kSourceFileOption,
-      &kClassOption, &kFareColumnsOption, &kRateOption, &kHeaderOption,
-      &kQuietOption, &kVerboseOption,   &kForceOption};
+      &kDateOption,  &kRouteTypeOption,   &kAgencyOption, &kSourceFileOption,
+      &kClassOption, &kFareColumnsOption, &kRateOption,   &kHeaderOption,
+      &kQuietOption, &kVerboseOption,     &kForceOption};
   return options;
 }
 

@@ -148,7 +148,8 @@ int runStations(const CommandLine& line) {
       return station.abbreviation.compare(0, prefix.size(), prefix) == 0;
     };
     if (!begins(abbreviation) && !(alsoCapitals && begins(capitals))) continue;
-    if (namePart && std::find(partNames.begin(), partNames.end(), station.name) == partNames.end()) {
+    if (namePart &&
+        std::find(partNames.begin(), partNames.end(), station.name) == partNames.end()) {
       continue;
     }
     found.push_back(station);

@@ -58,7 +58,8 @@ TrainChoice trainByNumber(const Query& query, const std::string& number) {
   if (exact.size() == 1) return {exact.front()->index};
   std::cerr << "murlo: " << trains->size() << " trains run under the number " << number
             << "; give the index of one (murlo stops INDEX):\n";
-  TextTable table({{"Index", Align::kRight}, {"Train"}, {"From"}, {"Departs"}, {"To"}, {"Arrives"}});
+  TextTable table(
+      {{"Index", Align::kRight}, {"Train"}, {"From"}, {"Departs"}, {"To"}, {"Arrives"}});
   for (const TrainLine& t : *trains) {
     table.addRow({std::to_string(t.index), t.number, t.from, t.departure, t.to, t.arrival});
   }
@@ -125,7 +126,8 @@ void writeStopsJson(const std::vector<StopLine>& stops, const StopsResult& resul
 int runStops(const CommandLine& line) {
   Query query(line);
   if (line.operands().size() == 2) {
-    return usageError(line.command(), "stops takes 1 or 3 arguments (TRAIN, or TRAIN FROM TO), not 2");
+    return usageError(line.command(),
+                      "stops takes 1 or 3 arguments (TRAIN, or TRAIN FROM TO), not 2");
   }
   if (auto status = startQuery(query)) return *status;
   const std::string& typedTrain = line.operand(0);
@@ -145,8 +147,9 @@ int runStops(const CommandLine& line) {
     from = boarding.name;
     to = alighting.name;
   }
-  const StopsResult result = trainStops(*train, toLibraryText(from.value_or("")).value_or(LibraryText()),
-                                        toLibraryText(to.value_or("")).value_or(LibraryText()));
+  const StopsResult result =
+      trainStops(*train, toLibraryText(from.value_or("")).value_or(LibraryText()),
+                 toLibraryText(to.value_or("")).value_or(LibraryText()));
   if (result.code < 0) return libraryFailure(result.code);
   if (result.code == 0) {
     return fail("no train has the index " + std::to_string(*train) + " in " + query.database);

@@ -17,8 +17,7 @@ namespace {
 // The options that may stand before the command as well as after it.
 const std::vector<const OptionSpec*>& globalOptions() {
   static const std::vector<const OptionSpec*> options = {
-      &kDatabaseOption, &kJsonOption,    &kRawOption,
-      &kOrderOption,    &kNoFaresOption, &kForceOption};
+      &kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kNoFaresOption, &kForceOption};
   return options;
 }
 
@@ -73,7 +72,8 @@ void printCommandHelp(const Command& command, std::ostream& out) {
   out << "usage: murlo " << command.usage << " [OPTIONS]\n\n" << summary << ".\n";
   if (!command.help.empty()) out << '\n' << command.help;
   std::vector<std::pair<std::string, std::string_view>> rows;
-  for (const OptionSpec* option : command.options) rows.emplace_back(optionLabel(*option), option->help);
+  for (const OptionSpec* option : command.options)
+    rows.emplace_back(optionLabel(*option), option->help);
   rows.emplace_back("-h, --help", "show this help");
   out << "\nOptions:\n";
   printOptionTable(out, rows);
@@ -102,7 +102,8 @@ void printHelp(std::ostream& out) {
   printCommandList(out, false);
   out << "\nOptions that may stand before or after the command:\n";
   std::vector<std::pair<std::string, std::string_view>> rows;
-  for (const OptionSpec* option : globalOptions()) rows.emplace_back(optionLabel(*option), option->help);
+  for (const OptionSpec* option : globalOptions())
+    rows.emplace_back(optionLabel(*option), option->help);
   printOptionTable(out, rows);
   out << "\nThe database is --db FILE, else the file MURLO_DB names, else the bundled\n"
          "sample network (murlo --version shows which).\n"
@@ -169,8 +170,7 @@ std::string parseErrorMessage(const CLI::ParseError& error) {
 std::string operandCount(const Command& command) {
   const auto number = [](std::size_t n) { return std::to_string(n); };
   if (command.minOperands == command.maxOperands) {
-    return number(command.minOperands) +
-           (command.minOperands == 1 ? " argument" : " arguments");
+    return number(command.minOperands) + (command.minOperands == 1 ? " argument" : " arguments");
   }
   return number(command.minOperands) +
          (command.maxOperands == command.minOperands + 1 ? " or " : " to ") +
@@ -313,8 +313,8 @@ int runCommandLine(const std::vector<std::string>& args) {
     if (!given) continue;
     if (std::find(command->options.begin(), command->options.end(), option) ==
         command->options.end()) {
-      return usageError(*command,
-                        std::string(command->name) + " takes no option " + std::string(option->name));
+      return usageError(
+          *command, std::string(command->name) + " takes no option " + std::string(option->name));
     }
     auto& into = values[option];
     into.insert(into.begin(), rootValues[option].begin(), rootValues[option].end());

@@ -226,7 +226,7 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
   }
   Temporary temporary(pattern);
   // The permissions of the file replaced, else those a new file gets.
-  struct stat old{};
+  struct stat old {};
   mode_t mode = 0;
   if (::stat(target.c_str(), &old) == 0) {
     mode = old.st_mode & 07777;

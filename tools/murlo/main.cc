@@ -13,11 +13,11 @@ const OptionSpec kDatabaseOption = {
 const OptionSpec kJsonOption = {"--json", "", "print the result as one JSON object on one line"};
 const OptionSpec kRawOption = {"--raw", "",
                                "print the library's result text unchanged, then a newline"};
-const OptionSpec kOrderOption = {
-    "--order", "time|index", "time: by departure (the default); index: the library's order"};
+const OptionSpec kOrderOption = {"--order", "time|index",
+                                 "time: by departure (the default); index: the library's order"};
 const OptionSpec kNoFaresOption = {"--no-fares", "", "leave the fare columns out of the table"};
-const OptionSpec kForceOption = {
-    "--force", "", "replace an existing file of another kind (never an input)"};
+const OptionSpec kForceOption = {"--force", "",
+                                 "replace an existing file of another kind (never an input)"};
 const OptionSpec kColumnsOption = {
     "--columns", "LIST",
     "the table's columns, such as train,departs,arrives (murlo help at\n"
@@ -73,65 +73,117 @@ const std::string kNumberHelp =
 
 const std::vector<Command>& allCommands() {
   static const std::vector<Command> commands = {
-    {"stations", "stations [ABBR]", "station names whose abbreviation begins with ABBR",
-     "Without ABBR every station is listed, with its abbreviation. Lower-case\n"
-     "letters are also tried in capitals (murlo says so).\n",
-     "  murlo stations BJ\n  murlo stations --name 京",
-     {&kDatabaseOption, &kJsonOption, &kRawOption, &kNameOption}, 0, 1, true, runStations},
-    {"at", "at STATION", "every train calling at STATION, each for its whole run", kAtHelp,
-     "  murlo at 天津", kListOptions, 1, 1, true, runAt},
-    {"direct", "direct FROM TO", "direct trains from FROM to TO, or change stations",
-     kDirectHelp, "  murlo direct 北京 上海",
-     {&kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption,
-      &kNoFaresOption, &kModeOption},
-     2, 2, true, runDirect},
-    {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
-     kNumberHelp, "  murlo number G1", kListOptions, 1, 1, true, runNumber},
-    {"stops", "stops TRAIN [FROM TO]", "the stop list of a train, the journey FROM to TO marked",
-     kStopsHelp,
-     "  murlo stops G1 北京南 上海虹桥\n  murlo stops 0", {&kDatabaseOption, &kJsonOption, &kRawOption},
-     1, 3, true, runStops},
-    {"header", "header [FILE]", "the database's header text",
-     "Loads the database (FILE, or --db FILE, or the default) through the\n"
-     "library, as a host would, and prints its header text.\n",
-     "  murlo header network.db", {&kDatabaseOption, &kJsonOption, &kRawOption}, 0, 1, true, runHeader},
-    {"build", "build SOURCE OUT", "compile a timetable source into a database file",
-     "Checks every rule of the source format (docs/timetable-source.md) and\n"
-     "writes OUT only when there is no error. Errors and warnings name the file\n"
-     "and line. SOURCE may be - (standard input), OUT - (standard output).\n"
-     "OUT replaces only a database file, never SOURCE.\n",
-     "  murlo build network.tt network.db", {&kForceOption}, 2, 2, false, runBuild},
-    {"dump", "dump DB SOURCE", "write a database file as timetable source",
-     "Writes any database file the library loads as timetable source; building\n"
-     "the dump gives the same file byte for byte. What breaks the format's rules\n"
-     "is reported as warnings on standard error and in the dump. A file that\n"
-     "holds no station and no train is refused (it is hardly a database).\n"
-     "SOURCE replaces only a timetable source, never DB; - is standard output.\n",
-     "  murlo dump network.db network.tt\n  murlo dump network.db - | less", {&kForceOption}, 2,
-     2, false, runDump},
-    {"generate", "generate SIZE OUT", "write a synthetic network of a chosen size",
-     "SIZE is small (300 stations, 1,000 trains), national (3,000 stations,\n"
-     "10,000 trains) or maximal (10,000 stations, 10,000 trains of up to 100\n"
-     "stops). The same seed always gives the same network. OUT is a database\n"
-     "file, or timetable source with --source.\n",
-     "  murlo generate small small.db --seed 7", generateOptions(), 2, 2, false, runGenerate},
-    {"import-gtfs", "import-gtfs FEED OUT", "build a database from a GTFS feed (zip or folder)",
-     "FEED is a GTFS feed: a zip file or an unpacked folder. The trips that run\n"
-     "on the date (calendar.txt and calendar_dates.txt) become the trains of the\n"
-     "database OUT; every station they call at becomes a station. What the\n"
-     "import changed, split or dropped is reported on standard error; one\n"
-     "summary line says what was built. See docs/gtfs-import.md.\n",
-     "  murlo import-gtfs feed.zip city.db --date 20260408 --source city.tt", importGtfsOptions(),
-     2, 2, false, runImportGtfs},
-    {"pack", "pack DIR OUT", "write a database file from a header and seven plain sections",
-     "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
-     "section7.txt (the plain GBK text of each section, without its terminator).\n"
-     "Text that the file format cannot store is refused with its section and offset.\n",
-     "  murlo pack tests/data/worked_example example.db", {&kForceOption}, 2, 2, false, runPack},
-    {"unpack", "unpack FILE DIR", "write a database file's header and plain sections to DIR",
-     "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
-     "byte. DIR is created when it does not exist.\n",
-     "  murlo unpack example.db example", {}, 2, 2, false, runUnpack},
+      {"stations",
+       "stations [ABBR]",
+       "station names whose abbreviation begins with ABBR",
+       "Without ABBR every station is listed, with its abbreviation. Lower-case\n"
+       "letters are also tried in capitals (murlo says so).\n",
+       "  murlo stations BJ\n  murlo stations --name 京",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kNameOption},
+       0,
+       1,
+       true,
+       runStations},
+      {"at", "at STATION", "every train calling at STATION, each for its whole run", kAtHelp,
+       "  murlo at 天津", kListOptions, 1, 1, true, runAt},
+      {"direct",
+       "direct FROM TO",
+       "direct trains from FROM to TO, or change stations",
+       kDirectHelp,
+       "  murlo direct 北京 上海",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption,
+        &kNoFaresOption, &kModeOption},
+       2,
+       2,
+       true,
+       runDirect},
+      {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
+       kNumberHelp, "  murlo number G1", kListOptions, 1, 1, true, runNumber},
+      {"stops",
+       "stops TRAIN [FROM TO]",
+       "the stop list of a train, the journey FROM to TO marked",
+       kStopsHelp,
+       "  murlo stops G1 北京南 上海虹桥\n  murlo stops 0",
+       {&kDatabaseOption, &kJsonOption, &kRawOption},
+       1,
+       3,
+       true,
+       runStops},
+      {"header",
+       "header [FILE]",
+       "the database's header text",
+       "Loads the database (FILE, or --db FILE, or the default) through the\n"
+       "library, as a host would, and prints its header text.\n",
+       "  murlo header network.db",
+       {&kDatabaseOption, &kJsonOption, &kRawOption},
+       0,
+       1,
+       true,
+       runHeader},
+      {"build",
+       "build SOURCE OUT",
+       "compile a timetable source into a database file",
+       "Checks every rule of the source format (docs/timetable-source.md) and\n"
+       "writes OUT only when there is no error. Errors and warnings name the file\n"
+       "and line. SOURCE may be - (standard input), OUT - (standard output).\n"
+       "OUT replaces only a database file, never SOURCE.\n",
+       "  murlo build network.tt network.db",
+       {&kForceOption},
+       2,
+       2,
+       false,
+       runBuild},
+      {"dump",
+       "dump DB SOURCE",
+       "write a database file as timetable source",
+       "Writes any database file the library loads as timetable source; building\n"
+       "the dump gives the same file byte for byte. What breaks the format's rules\n"
+       "is reported as warnings on standard error and in the dump. A file that\n"
+       "holds no station and no train is refused (it is hardly a database).\n"
+       "SOURCE replaces only a timetable source, never DB; - is standard output.\n",
+       "  murlo dump network.db network.tt\n  murlo dump network.db - | less",
+       {&kForceOption},
+       2,
+       2,
+       false,
+       runDump},
+      {"generate", "generate SIZE OUT", "write a synthetic network of a chosen size",
+       "SIZE is small (300 stations, 1,000 trains), national (3,000 stations,\n"
+       "10,000 trains) or maximal (10,000 stations, 10,000 trains of up to 100\n"
+       "stops). The same seed always gives the same network. OUT is a database\n"
+       "file, or timetable source with --source.\n",
+       "  murlo generate small small.db --seed 7", generateOptions(), 2, 2, false, runGenerate},
+      {"import-gtfs", "import-gtfs FEED OUT", "build a database from a GTFS feed (zip or folder)",
+       "FEED is a GTFS feed: a zip file or an unpacked folder. The trips that run\n"
+       "on the date (calendar.txt and calendar_dates.txt) become the trains of the\n"
+       "database OUT; every station they call at becomes a station. What the\n"
+       "import changed, split or dropped is reported on standard error; one\n"
+       "summary line says what was built. See docs/gtfs-import.md.\n",
+       "  murlo import-gtfs feed.zip city.db --date 20260408 --source city.tt", importGtfsOptions(),
+       2, 2, false, runImportGtfs},
+      {"pack",
+       "pack DIR OUT",
+       "write a database file from a header and seven plain sections",
+       "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
+       "section7.txt (the plain GBK text of each section, without its terminator).\n"
+       "Text that the file format cannot store is refused with its section and offset.\n",
+       "  murlo pack tests/data/worked_example example.db",
+       {&kForceOption},
+       2,
+       2,
+       false,
+       runPack},
+      {"unpack",
+       "unpack FILE DIR",
+       "write a database file's header and plain sections to DIR",
+       "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
+       "byte. DIR is created when it does not exist.\n",
+       "  murlo unpack example.db example",
+       {},
+       2,
+       2,
+       false,
+       runUnpack},
   };
   return commands;
 }

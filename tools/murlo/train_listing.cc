@@ -67,10 +67,11 @@ std::vector<Column> columnsOf(ListKind kind) {
                          return t.line.lastStation + " " + arrives(t);
                        }});
   } else {
-    columns.push_back({"from", "From", Align::kLeft, 12,
-                       [](const ListedTrain& t) { return t.line.from; }});
+    columns.push_back(
+        {"from", "From", Align::kLeft, 12, [](const ListedTrain& t) { return t.line.from; }});
     columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
-    columns.push_back({"to", "To", Align::kLeft, 13, [](const ListedTrain& t) { return t.line.to; }});
+    columns.push_back(
+        {"to", "To", Align::kLeft, 13, [](const ListedTrain& t) { return t.line.to; }});
     columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
     columns.push_back({"runs-from", "Runs from", Align::kLeft, 4,
                        [](const ListedTrain& t) { return t.line.firstStation; }});
@@ -103,10 +104,11 @@ int clockOf(const std::string& time) { return minutesOf(time).value_or(24 * 60);
 
 std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
                                                        ListKind kind, std::string_view station,
-                                                       std::string_view from,
-                                                       std::string_view to) {
-  const LibraryText boarding = toLibraryText(kind == ListKind::kDirect ? from : "").value_or(LibraryText());
-  const LibraryText alighting = toLibraryText(kind == ListKind::kDirect ? to : "").value_or(LibraryText());
+                                                       std::string_view from, std::string_view to) {
+  const LibraryText boarding =
+      toLibraryText(kind == ListKind::kDirect ? from : "").value_or(LibraryText());
+  const LibraryText alighting =
+      toLibraryText(kind == ListKind::kDirect ? to : "").value_or(LibraryText());
   std::map<uint32_t, std::vector<StopLine>> stopLists;
   std::map<uint32_t, std::size_t> callsSeen;
   std::vector<ListedTrain> trains;
@@ -126,8 +128,8 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
     if (!stops.empty()) {
       train.arrivalDay = stops.back().arrivalDay;
       if (kind == ListKind::kDirect) {
-        const auto first = std::find_if(stops.begin(), stops.end(),
-                                        [](const StopLine& s) { return s.onJourney; });
+        const auto first =
+            std::find_if(stops.begin(), stops.end(), [](const StopLine& s) { return s.onJourney; });
         const auto last = std::find_if(stops.rbegin(), stops.rend(),
                                        [](const StopLine& s) { return s.onJourney; });
         if (first != stops.end()) train.departureDay = first->departureDay;
