@@ -46,9 +46,7 @@ ResolvedStation resolveStation(const Query& query, std::string_view role, std::s
   switch (match.kind) {
     case StationMatch::Kind::kExact: return {match.name};
     case StationMatch::Kind::kTaken:
-      if (query.format != OutputFormat::kRaw) {
-        std::cerr << "murlo: taking " << match.name << " for \"" << typed << "\"\n";
-      }
+      std::cerr << "murlo: taking " << match.name << " for \"" << typed << "\"\n";
       return {match.name};
     case StationMatch::Kind::kSeveral: {
       std::string message = "\"" + std::string(typed) + "\" matches " +
