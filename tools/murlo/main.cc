@@ -75,7 +75,7 @@ const std::vector<Command>& allCommands() {
   static const std::vector<Command> commands = {
       {"stations",
        "stations [ABBR]",
-       "station names whose abbreviation begins with ABBR",
+       "stations whose abbreviation begins with ABBR, or all",
        "Without ABBR every station is listed, with its abbreviation. Lower-case\n"
        "letters are also tried in capitals (murlo says so).\n",
        "  murlo stations BJ\n  murlo stations --name 京",
@@ -84,7 +84,7 @@ const std::vector<Command>& allCommands() {
        1,
        true,
        runStations},
-      {"at", "at STATION", "every train calling at STATION, each for its whole run", kAtHelp,
+      {"at", "at STATION", "every train calling at STATION: its times there and its run", kAtHelp,
        "  murlo at 天津", kListOptions, 1, 1, true, runAt},
       {"direct",
        "direct FROM TO",
