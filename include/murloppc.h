@@ -169,6 +169,13 @@ MURLO_EXPORT int32_t murlo_header_text(murlo_char16* output, size_t capacity, si
 MURLO_EXPORT int32_t murlo_find_stations(const murlo_char16* abbreviation, murlo_char16* output,
                                          size_t capacity, size_t* needed);
 
+/*
+ * Every station in table order, each written as its name, "|", its
+ * abbreviation (empty where the database has none) and "*". Returns the
+ * number of stations (0 before a load). No x01... operation gives this.
+ */
+MURLO_EXPORT int32_t murlo_station_list(murlo_char16* output, size_t capacity, size_t* needed);
+
 /* As x01e983hw983402. */
 MURLO_EXPORT int32_t murlo_trains_at_station(const murlo_char16* station, murlo_char16* output,
                                              size_t capacity, size_t* needed);

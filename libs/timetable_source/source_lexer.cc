@@ -147,4 +147,28 @@ std::string quoteGbk(std::string_view gbk) {
   return out + "\"";
 }
 
+std::string excerpt(std::string_view text, std::size_t limit) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  std::size_t characters = 0;
+  std::u16string units;
+  for (std::size_t i = 0; i < text.size(); ++characters) {
+    if (characters == limit) return out + "...";
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    units.clear();
+    if (lead >= 0x20 && lead != 0x7F && i + length <= text.size() &&
+        utf8ToUtf16(text.substr(i, length), units)) {
+      out += text.substr(i, length);
+      i += length;
+    } else {
+      out += "\\x";
+      out += kHex[lead >> 4];
+      out += kHex[lead & 0xF];
+      ++i;
+    }
+  }
+  return out;
+}
+
 }  // namespace murlo::source

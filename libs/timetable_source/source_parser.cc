@@ -21,14 +21,70 @@ constexpr auto kMaxStopCount = static_cast<std::size_t>(kMaxStops);
 constexpr std::size_t kMaxNumberBytes = kMaxTrainNumberBytes;
 constexpr std::size_t kMaxHeaderBytes = kHeaderSize;
 
-bool isClassCode(std::string_view v) {
-  return v.size() == 1 && kClassCodes.find(v[0]) != std::string_view::npos;
+// The class codes and their names, as result lines show them.
+struct NamedCode {
+  char code;
+  std::string_view name;
+};
+constexpr NamedCode kClassNames[] = {
+    {'1', "特快"},     {'2', "快速"},     {'3', "普快"},     {'4', "普慢"},
+    {'6', "空调特快"}, {'7', "空调快速"}, {'8', "空调普快"}, {'9', "空调普慢"},
+    {'0', "动车组"},   {'A', "城际高速"}, {'B', "高速动车"},
+};
+// The fare columns, by their bit of the column code.
+constexpr NamedCode kColumnNames[] = {
+    {8, "hard-seat"}, {4, "soft-seat"}, {2, "hard-sleeper"}, {1, "soft-sleeper"}};
+
+// A class code, or a class name (空调特快).
+std::optional<char> classCodeOf(std::string_view v) {
+  if (v.size() == 1 && kClassCodes.find(v[0]) != std::string_view::npos) {
+    return v[0];
+  }
+  for (const NamedCode& named : kClassNames) {
+    if (named.name == v) return named.code;
+  }
+  return std::nullopt;
 }
-bool isColumnCode(std::string_view v) {
-  return v.size() == 1 && kFareColumnCodes.find(v[0]) != std::string_view::npos;
+
+// A fare-column code, or the offered columns by name joined by commas
+// (hard-seat,soft-seat).
+std::optional<char> columnCodeOf(std::string_view v) {
+  if (v.size() == 1 && kFareColumnCodes.find(v[0]) != std::string_view::npos) {
+    return v[0];
+  }
+  int bits = 0;
+  std::size_t begin = 0;
+  while (begin <= v.size()) {
+    std::size_t end = v.find(',', begin);
+    if (end == std::string_view::npos) end = v.size();
+    const std::string_view name = v.substr(begin, end - begin);
+    int bit = 0;
+    for (const NamedCode& named : kColumnNames) {
+      if (named.name == name) bit = named.code;
+    }
+    if (bit == 0 || (bits & bit) != 0) return std::nullopt;
+    bits |= bit;
+    begin = end + 1;
+  }
+  return "0123456789ABCDEF"[bits];
 }
-bool isRateCode(std::string_view v) {
-  return v.size() == 1 && v[0] >= kFirstFareRateCode && v[0] <= kLastFareRateCode;
+
+// A fare-rate code D to X, or the rate it stands for, 1.00 to 2.00 in steps
+// of 0.05 (1.25, 1.5, 2).
+std::optional<char> rateCodeOf(std::string_view v) {
+  if (v.size() == 1 && v[0] >= kFirstFareRateCode && v[0] <= kLastFareRateCode) return v[0];
+  const std::size_t point = v.find('.');
+  const std::string_view whole = v.substr(0, point);
+  std::string_view fraction = point == std::string_view::npos ? "" : v.substr(point + 1);
+  if (whole.size() != 1 || fraction.size() > 2 ||
+      (point != std::string_view::npos && fraction.empty())) {
+    return std::nullopt;
+  }
+  std::string hundredths(whole);
+  hundredths += std::string(fraction) + std::string(2 - fraction.size(), '0');
+  const auto value = parseNumber(hundredths, 3);
+  if (!value || *value < 100 || *value > 200 || *value % 5 != 0) return std::nullopt;
+  return static_cast<char>(kFirstFareRateCode + (*value - 100) / 5);
 }
 
 bool isTrainNumbers(std::string_view v) {
@@ -66,7 +122,8 @@ bool isAbbreviation(std::string_view v) {
 
 class Parser {
  public:
-  explicit Parser(Timetable& timetable) : out_(timetable) {}
+  Parser(Timetable& timetable, std::vector<Diagnostic>* warnings)
+      : out_(timetable), warnings_(warnings) {}
 
   std::vector<Diagnostic> run(std::string_view text) {
     std::size_t begin = 0;
@@ -84,6 +141,9 @@ class Parser {
 
  private:
   void error(int line, std::string message) { errors_.push_back({line, std::move(message)}); }
+  void warning(int line, std::string message) {
+    if (warnings_ != nullptr) warnings_->push_back({line, std::move(message)});
+  }
 
   void line(int number, std::string_view text) {
     if (number == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // BOM
@@ -101,7 +161,7 @@ class Parser {
     if (keyword == "station") return station(number, tokens);
     if (keyword == "header") return header(number, tokens);
     if (keyword == "names") return names(number, tokens);
-    error(number, "unknown keyword '" + std::string(keyword) +
+    error(number, "unknown keyword '" + excerpt(keyword) +
                       "' (expected header, names, station, train or end)");
   }
 
@@ -147,20 +207,20 @@ class Parser {
       return std::nullopt;
     }
     if (!utf16ToGbk(units, gbk)) {
-      error(number, "the station name " + std::string(token) +
+      error(number, "the station name " + excerpt(token) +
                         " holds a character that code page 936 cannot represent");
       return std::nullopt;
     }
     if (gbk.size() > maxNameBytes_) {
       error(number,
-            "the station name " + std::string(token) + " is " + std::to_string(gbk.size()) +
+            "the station name " + excerpt(token) + " is " + std::to_string(gbk.size()) +
                 " bytes in GBK; at most " + std::to_string(maxNameBytes_) + " fit" +
                 (maxNameBytes_ < kMaxLongNameBytes ? " (up to 100 after 'names long')" : ""));
       return std::nullopt;
     }
     for (std::size_t i = 0; i < gbk.size(); ++i) {
       if (!encodeByte(Section::kStations, static_cast<uint8_t>(gbk[i]))) {
-        error(number, "the station name " + std::string(token) +
+        error(number, "the station name " + excerpt(token) +
                           " holds a character a database file cannot store");
         return std::nullopt;
       }
@@ -182,8 +242,18 @@ class Parser {
     const auto name = stationName(number, tokens[1]);
     if (!name) return;
     if (!isAbbreviation(tokens[2])) {
-      return error(number, "the abbreviation " + std::string(tokens[2]) +
-                               " must be ASCII letters and digits");
+      return error(number,
+                   "the abbreviation " + excerpt(tokens[2]) + " must be ASCII letters and digits");
+    }
+    const std::string_view abbreviation = tokens[2];
+    if (std::any_of(abbreviation.begin(), abbreviation.end(),
+                    [](char c) { return c >= 'a' && c <= 'z'; })) {
+      std::string capitals(abbreviation);
+      for (char& c : capitals) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      warning(number, "the abbreviation " + std::string(abbreviation) +
+                          " has lower-case letters; abbreviations are looked up as typed, "
+                          "in capitals (" +
+                          capitals + ")");
     }
     const std::string nameKey(tokens[1]);
     const std::string reference = labelled ? std::string(tokens[4]) : nameKey;
@@ -214,53 +284,69 @@ class Parser {
     trainLine_ = number;
     train_ = TrainSpec{};
     trainValid_ = true;
-    if (tokens.size() != 8) {
+    static constexpr const char* kUsage = "expected: train NUMBERS class C columns F rate R";
+    if (tokens.size() < 2) {
       trainValid_ = false;
-      return error(number, "expected: train NUMBERS class C columns F rate R");
+      return error(number, kUsage);
     }
     const std::string_view numbers = tokens[1];
     if (!isTrainNumbers(numbers)) {
       trainValid_ = false;
-      error(number, "the train number " + std::string(numbers) +
+      error(number, "the train number " + excerpt(numbers) +
                         " must be capital letters and digits without O, numbers joined by /");
     } else if (numbers.size() > kMaxNumberBytes) {
       trainValid_ = false;
-      error(number, "the train numbers " + std::string(numbers) + " are longer than 19 bytes");
+      error(number, "the train numbers " + excerpt(numbers) + " are longer than 19 bytes");
     }
     train_.number = std::string(numbers);
+    static constexpr const char* kKeys[] = {"class", "columns", "rate"};
     bool seen[3] = {false, false, false};
-    for (std::size_t i = 2; i + 1 < tokens.size(); i += 2) {
+    for (std::size_t i = 2; i < tokens.size(); i += 2) {
       const std::string_view key = tokens[i];
-      const std::string_view value = tokens[i + 1];
-      int which = key == "class" ? 0 : key == "columns" ? 1 : key == "rate" ? 2 : -1;
+      int which = -1;
+      for (int k = 0; k < 3; ++k) {
+        if (key == kKeys[k]) which = k;
+      }
       if (which < 0) {
         trainValid_ = false;
-        error(number, "unknown key '" + std::string(key) + "' (expected class, columns, rate)");
+        error(number, "unknown key '" + excerpt(key) + "' (expected class, columns, rate)");
         continue;
       }
+      if (i + 1 == tokens.size()) {
+        trainValid_ = false;
+        error(number, "the key '" + std::string(key) + "' has no value (" + kUsage + ")");
+        seen[which] = true;
+        continue;
+      }
+      const std::string_view value = tokens[i + 1];
       if (seen[which]) {
         trainValid_ = false;
         error(number, "the key '" + std::string(key) + "' is given twice");
         continue;
       }
       seen[which] = true;
-      const bool valid = which == 0   ? isClassCode(value)
-                         : which == 1 ? isColumnCode(value)
-                                      : isRateCode(value);
-      if (!valid) {
+      const std::optional<char> code = which == 0   ? classCodeOf(value)
+                                       : which == 1 ? columnCodeOf(value)
+                                                    : rateCodeOf(value);
+      if (!code) {
         trainValid_ = false;
         static constexpr const char* kExpected[] = {
-            "one of 1 2 3 4 6 7 8 9 0 A B", "a hexadecimal digit 1 to F", "a letter D to X"};
-        error(number, "the " + std::string(key) + " code " + std::string(value) + " is not " +
+            "one of 1 2 3 4 6 7 8 9 0 A B or a class name such as 空调特快",
+            "a hexadecimal digit 1 to F or column names such as hard-seat,soft-seat",
+            "a letter D to X or a rate from 1.00 to 2.00 in steps of 0.05"};
+        error(number, "the " + std::string(key) + " code " + excerpt(value) + " is not " +
                           kExpected[which]);
         continue;
       }
       (which == 0   ? train_.classCode
        : which == 1 ? train_.fareColumnCode
-                    : train_.fareRateCode) = value[0];
+                    : train_.fareRateCode) = *code;
     }
     for (int which = 0; which < 3; ++which) {
-      if (!seen[which] && tokens.size() == 8) trainValid_ = false;
+      if (seen[which]) continue;
+      trainValid_ = false;
+      error(number,
+            std::string("the train line lacks the key '") + kKeys[which] + "' (" + kUsage + ")");
     }
   }
 
@@ -274,7 +360,7 @@ class Parser {
     if (declared == nullptr) declared = find(names_, reference);
     if (declared == nullptr) {
       trainValid_ = false;
-      return error(number, "the station " + reference + " is not declared");
+      return error(number, "the station " + excerpt(reference) + " is not declared");
     }
     StopSpec parsed;
     parsed.station = declared->index;
@@ -282,7 +368,7 @@ class Parser {
       if (token == "-") return -1;
       const auto minutes = parseTime(token);
       if (!minutes) {
-        error(number, std::string("the ") + what + " " + std::string(token) +
+        error(number, std::string("the ") + what + " " + excerpt(token) +
                           " is not a time HH:MM from 00:00 to 23:59");
       }
       return minutes;
@@ -290,7 +376,7 @@ class Parser {
     const auto arrival = time(tokens[1], "arrival");
     const auto departure = time(tokens[2], "departure");
     const auto km = parseNumber(tokens[3], 4);
-    if (!km) error(number, "the distance " + std::string(tokens[3]) + " is not 0 to 9999 km");
+    if (!km) error(number, "the distance " + excerpt(tokens[3]) + " is not 0 to 9999 km");
     if (!arrival || !departure || !km) {
       trainValid_ = false;
       return;
@@ -342,6 +428,18 @@ class Parser {
                         std::to_string(stops[k - 1].distanceKm) + " km)");
         trainValid_ = false;
       }
+      // A stop longer than half a day is nearly always a slip: arrival and
+      // departure swapped, or a wrong hour.
+      constexpr int32_t kDay = 24 * 60;
+      if (!firstStop && !lastStop && stops[k].arrival >= 0 && stops[k].departure >= 0) {
+        const int32_t dwell = (stops[k].departure - stops[k].arrival + kDay) % kDay;
+        if (dwell > kDay / 2) {
+          warning(line, "the train " + train_.number + " stops " + formatTime(dwell) +
+                            " hours here (arrives " + formatTime(stops[k].arrival) + ", departs " +
+                            formatTime(stops[k].departure) +
+                            " the next day); are the times swapped?");
+        }
+      }
       if (stops[k].arrival < 0) stops[k].arrival = 0;  // never read: stored as 00:00
       if (stops[k].departure < 0) stops[k].departure = 0;
     }
@@ -372,11 +470,13 @@ class Parser {
         if (!calledAt_[s]) error(stationLines_[s], "no train calls at this station");
       }
     }
-    std::stable_sort(errors_.begin(), errors_.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    const auto byLine = [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; };
+    std::stable_sort(errors_.begin(), errors_.end(), byLine);
+    if (warnings_ != nullptr) std::stable_sort(warnings_->begin(), warnings_->end(), byLine);
   }
 
   Timetable& out_;
+  std::vector<Diagnostic>* warnings_;
   std::vector<Diagnostic> errors_;
   std::map<std::string, Declared> names_;   // UTF-8 name -> first station of that name
   std::map<std::string, Declared> labels_;  // UTF-8 label -> its station
@@ -395,9 +495,11 @@ class Parser {
 
 }  // namespace
 
-std::vector<Diagnostic> parseSource(std::string_view text, Timetable& timetable) {
+std::vector<Diagnostic> parseSource(std::string_view text, Timetable& timetable,
+                                    std::vector<Diagnostic>* warnings) {
   timetable = Timetable{};
-  return Parser(timetable).run(text);
+  if (warnings != nullptr) warnings->clear();
+  return Parser(timetable, warnings).run(text);
 }
 
 }  // namespace murlo::source

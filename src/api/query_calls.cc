@@ -8,6 +8,7 @@
 #include "api/native_path.h"
 #include "query/direct_trains.h"
 #include "query/loaded_database.h"
+#include "query/station_list.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
@@ -75,6 +76,10 @@ int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept 
     }
     return deliver(stationsByAbbreviation(*currentDb(), gbk), out);
   });
+}
+
+int32_t callStationList(Output out) noexcept {
+  return guarded([&] { return deliver(stationList(*currentDb()), out); });
 }
 
 int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {

@@ -30,6 +30,10 @@ MURLO_EXPORT int32_t murlo_find_stations(const murlo_char16* abbreviation, murlo
   return murlo::callFindStations(abbreviation, sized(output, capacity, needed));
 }
 
+MURLO_EXPORT int32_t murlo_station_list(murlo_char16* output, size_t capacity, size_t* needed) {
+  return murlo::callStationList(sized(output, capacity, needed));
+}
+
 MURLO_EXPORT int32_t murlo_trains_at_station(const murlo_char16* station, murlo_char16* output,
                                              size_t capacity, size_t* needed) {
   return murlo::callTrainsAtStation(station, sized(output, capacity, needed));

@@ -165,6 +165,19 @@ TEST_F(QueryExportTest, SizedCallsReportTheirSizeAndRefuseSmallBuffers) {
   EXPECT_EQ(utf8Of(header.data()), "EXAMPLE-01");
 }
 
+TEST_F(QueryExportTest, StationListGivesNamesWithAbbreviations) {
+  const Text16 expected = utf16("北京|BJ*天津|TJ*");
+  std::size_t needed = 0;
+  EXPECT_EQ(murlo_station_list(nullptr, 0, &needed), MURLO_BUFFER_TOO_SMALL);
+  EXPECT_EQ(needed, expected.size() + 1);
+  auto out = marked(expected.size());
+  EXPECT_EQ(murlo_station_list(out.data(), out.size(), &needed), MURLO_BUFFER_TOO_SMALL);
+  EXPECT_TRUE(untouched(out));
+  out = marked(expected.size() + 1);
+  EXPECT_EQ(murlo_station_list(out.data(), out.size(), nullptr), 2);
+  EXPECT_EQ(Text16(out.data()), expected);
+}
+
 // Every query kind from several threads at once, each result checked against
 // the single-threaded answer.
 TEST_F(QueryExportTest, ConcurrentQueriesAgreeWithSingleThreadedAnswers) {

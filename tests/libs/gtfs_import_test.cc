@@ -38,7 +38,6 @@
 #include "gtfs/feed_files.h"
 #include "gtfs/great_circle.h"
 #include "gtfs/gtfs_time.h"
-#include "gtfs/import_options.h"
 #include "gtfs/import_report.h"
 #include "gtfs/importer.h"
 #include "gtfs/progress.h"
@@ -680,22 +679,7 @@ TEST(GtfsProgressTest, LinesForLargeFilesOnly) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
 }
 
-TEST(GtfsOptionsTest, DefaultsAndValues) {
-  std::string error;
-  const std::vector<std::string_view> args = {"feed.zip", "--route-type=2,109", "out.db",
-                                              "--date",   "20260408",           "--agency",
-                                              "RR",       "--agency",           "Riverside Bus"};
-  const auto line = parseImportCommandLine(args, error);
-  ASSERT_TRUE(line) << error;
-  EXPECT_EQ(line->options.feed, "feed.zip");
-  EXPECT_EQ(line->out, "out.db");
-  EXPECT_EQ(line->options.header, "20260408");
-  EXPECT_EQ(line->options.filter.routeTypes, (std::vector<int32_t>{2, 109}));
-  EXPECT_EQ(line->options.filter.agencies, (std::vector<std::string>{"RR", "Riverside Bus"}));
-  EXPECT_FALSE(line->options.classCode);
-  EXPECT_EQ(line->options.fareColumnCode, '8');
-  EXPECT_EQ(line->options.fareRateCode, 'D');
-  EXPECT_FALSE(line->sourcePath);
+TEST(GtfsOptionsTest, DefaultClassCodes) {
   EXPECT_EQ(defaultClassCode(2), '9');
   EXPECT_EQ(defaultClassCode(101), 'B');
   EXPECT_EQ(defaultClassCode(102), '6');
@@ -749,6 +733,20 @@ std::vector<int32_t> kms(const TrainSpec* t) {
     for (const StopSpec& stop : t->stops) out.push_back(stop.distanceKm);
   }
   return out;
+}
+
+// The command line of import-gtfs (read in tools/murlo): options in either
+// form and anywhere, repeated filters, and the defaults.
+TEST(GtfsOptionsTest, DefaultsAndValues) {
+  const Imported imported = import(
+      kFeed, "20260408", {"--route-type=2,109", "--agency", "RR", "--agency", "Riverside Bus"});
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  EXPECT_EQ(imported.timetable.header, "20260408");
+  ASSERT_FALSE(imported.timetable.trains.empty());
+  for (const TrainSpec& t : imported.timetable.trains) {
+    EXPECT_EQ(t.fareColumnCode, '8') << t.number;
+    EXPECT_EQ(t.fareRateCode, 'D') << t.number;
+  }
 }
 
 // A copy of the test feed in a fresh directory, to change.
@@ -1067,7 +1065,7 @@ TEST(GtfsInfoTest, FactsOfTheTestFeed) {
   ASSERT_EQ(json.status, 0) << json.err;
   for (const char* part :
        {"\"busiest\":[{\"date\":\"2026-04-07\",\"trips\":15}", "\"stations\":13,",
-        "\"calls\":{\"total\":48,\"boardingOnly\":1,\"alightingOnly\":0,\"neither\":3,",
+        "\"calls\":{\"total\":48,\"boarding_only\":1,\"alighting_only\":0,\"neither\":3,",
         "{\"date\":\"2026-04-11\",\"trips\":1}"}) {
     EXPECT_TRUE(contains(json.out, part)) << part << "\n" << json.out;
   }

@@ -165,6 +165,22 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"MissingKey",
                   kTwo + "train K1 class 1 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
                   "expected: train"},
+        ErrorCase{"MissingKeyNamed",
+                  kTwo + "train K1 class 1 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+                  "lacks the key 'columns'"},
+        ErrorCase{"KeyWithoutValue",
+                  kTwo + "train K1 class 1 columns F rate\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+                  "the key 'rate' has no value"},
+        ErrorCase{
+            "UnknownClassName",
+            kTwo + "train K1 class 快车 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+            "class code 快车 is not"},
+        ErrorCase{
+            "RateOffTheSteps",
+            kTwo + "train K1 class 1 columns F rate 1.07\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+            "rate code 1.07 is not"},
+        ErrorCase{"BinaryTokenIsCut", kTwo + std::string(200, '\x01') + " x\n", 3,
+                  "unknown keyword '\\x01\\x01"},
         ErrorCase{"RepeatedKey",
                   kTwo + "train K1 class 1 class 2 rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
                   "given twice"},
@@ -198,6 +214,74 @@ INSTANTIATE_TEST_SUITE_P(
             kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0 9\n 乙 09:00 - 10\nend\n", 4,
             "expected a stop"}),
     test::CaseName());
+
+TEST(TimetableSourceTest, CodesByNameAreTheCodes) {
+  struct Case {
+    const char* named;
+    const char* coded;
+  } cases[] = {
+      {"class 空调特快 columns hard-seat,soft-seat rate 1.25", "class 6 columns C rate I"},
+      {"class 高速动车 columns soft-sleeper,hard-seat rate 2", "class B columns 9 rate X"},
+      {"rate 1.05 class 普慢 columns hard-seat,soft-seat,hard-sleeper,soft-sleeper",
+       "class 4 columns F rate E"},
+      {"class 城际高速 columns hard-sleeper rate 1.5", "class A columns 2 rate N"},
+  };
+  const auto parsed = [](const char* keys) {
+    Timetable timetable;
+    const auto errors = source::parseSource(
+        kTwo + "train K1 " + keys + "\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", timetable);
+    EXPECT_TRUE(errors.empty()) << keys << ": " << errors.front().message;
+    return errors.empty() ? timetable.trains.at(0) : TrainSpec{};
+  };
+  for (const Case& c : cases) {
+    const TrainSpec named = parsed(c.named);
+    const TrainSpec coded = parsed(c.coded);
+    EXPECT_EQ(named.classCode, coded.classCode) << c.named;
+    EXPECT_EQ(named.fareColumnCode, coded.fareColumnCode) << c.named;
+    EXPECT_EQ(named.fareRateCode, coded.fareRateCode) << c.named;
+  }
+}
+
+TEST(TimetableSourceTest, LikelySlipsWarnWithTheirLine) {
+  struct Case {
+    const char* name;
+    std::string source;
+    std::vector<int> lines;  // of the warnings
+    const char* message;     // part of the first
+  } cases[] = {
+      {"times swapped",
+       kTwo + "station 丙 C\ntrain K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 08:50 08:35 5\n"
+              " 丙 09:00 - 9\nend\n",
+       {6},
+       "stops 23:45 hours here"},
+      {"over midnight, a short stop",
+       kTwo + "station 丙 C\ntrain K1 class 1 columns F rate D\n 甲 - 22:00 0\n 乙 23:50 00:10 5\n"
+              " 丙 01:00 - 9\nend\n",
+       {},
+       ""},
+      {"twelve hours exactly",
+       kTwo + "station 丙 C\ntrain K1 class 1 columns F rate D\n 甲 - 07:00 0\n 乙 08:00 20:00 5\n"
+              " 丙 21:00 - 9\nend\n",
+       {},
+       ""},
+      {"lower-case abbreviation",
+       "station 甲 Jx\nstation 乙 Y\ntrain K1 class 1 columns F rate D\n 甲 - 08:00 0\n"
+       " 乙 09:00 - 10\nend\n",
+       {1},
+       "has lower-case letters"},
+  };
+  for (const Case& c : cases) {
+    Timetable timetable;
+    std::vector<Diagnostic> warnings;
+    EXPECT_TRUE(source::parseSource(c.source, timetable, &warnings).empty()) << c.name;
+    std::vector<int> lines;
+    for (const Diagnostic& warning : warnings) lines.push_back(warning.line);
+    EXPECT_EQ(lines, c.lines) << c.name;
+    if (!warnings.empty()) {
+      EXPECT_NE(warnings[0].message.find(c.message), std::string::npos) << warnings[0].message;
+    }
+  }
+}
 
 TEST(TimetableSourceTest, DumpOfABrokenFileShowsWhatItHoldsAndWarns) {
   TableLists lists = test::workedExampleDb().lists();

@@ -165,6 +165,8 @@ const Query kQueries[] = {
      [](murlo_char16* o, murlo_char16*) { return murlo_header_text(o, 4096, nullptr); }},
     {"stations by abbreviation",
      [](murlo_char16* o, murlo_char16*) { return murlo_find_stations(u"", o, 4096, nullptr); }},
+    {"station list",
+     [](murlo_char16* o, murlo_char16*) { return murlo_station_list(o, 4096, nullptr); }},
     {"stations by abbreviation, unsized",
      [](murlo_char16* o, murlo_char16*) { return x0189e3js083h2c13(u"J", o); }},
     {"trains at a station",

@@ -19,6 +19,7 @@
 #include "murloppc.h"
 #include "present/whole_run_lines.h"
 #include "query/direct_trains.h"
+#include "query/station_list.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
@@ -560,6 +561,11 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
   });
   EXPECT_EQ(gotStations.first, expectedStations.code);
   EXPECT_TRUE(gotStations.second == utf16Of(expectedStations.text));
+  const QueryResult expectedList = stationList(db);
+  const auto gotList = call(
+      [](murlo_char16* o, std::size_t c, std::size_t* n) { return murlo_station_list(o, c, n); });
+  EXPECT_EQ(gotList.first, expectedList.code);
+  EXPECT_TRUE(gotList.second == utf16Of(expectedList.text));
 }
 
 TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {

@@ -145,13 +145,17 @@ std::string shellQuoted(const std::string& arg) {
 
 }  // namespace
 
-CommandResult runMurlo(const std::vector<std::string>& args) {
+CommandResult runMurlo(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       const std::string& input) {
   const std::string bin = MURLO_BIN_PATH;
   CommandResult result;
   TempFile errors("", "stderr.txt");
-  std::string command = shellQuoted(bin);
+  TempFile in(input, "stdin.txt");
+  std::string command = "env -u COLUMNS -u MURLO_DB";
+  for (const std::string& setting : env) command += " " + shellQuoted(setting);
+  command += " " + shellQuoted(bin);
   for (const std::string& arg : args) command += " " + shellQuoted(arg);
-  command += " 2>" + shellQuoted(errors.path()) + " </dev/null";
+  command += " 2>" + shellQuoted(errors.path()) + " <" + shellQuoted(in.path());
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
   char buffer[4096];

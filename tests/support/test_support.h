@@ -77,8 +77,11 @@ struct CommandResult {
 };
 
 // Runs the murlo tool built beside the tests with `args`, each passed as one
-// argument. Defined only in builds with the murlo command (for tests/tools).
-CommandResult runMurlo(const std::vector<std::string>& args);
+// argument, standard input empty (or `input`), without the COLUMNS and
+// MURLO_DB of the environment but with the NAME=VALUE settings of `env`.
+// Defined only in builds with the murlo command (for tests/tools).
+CommandResult runMurlo(const std::vector<std::string>& args,
+                       const std::vector<std::string>& env = {}, const std::string& input = "");
 
 // The whole content of a file ("" when it cannot be read).
 std::string readFile(const std::string& path);

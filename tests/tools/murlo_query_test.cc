@@ -225,28 +225,43 @@ TEST_F(MurloQueryTest, TablesLineUpByDisplayWidth) {
   // Up to the fares (FaresLineUpUnderTheirHeaders checks those).
   const std::string t1 =
       "    0  T1/T2  北京  08:00    天津  09:30    北京       天津     特快   01:30     ~";
+  // K5 arrives after midnight: +1.
   const std::string k5 =
-      "    1  K5     天津  23:30    北京  01:05    天津       北京     普快   01:35     ~";
+      "    1  K5     天津  23:30    北京  01:05+1  天津       北京     普快   01:35     ~";
+  // at: the times at the station beside the run, in order of those times.
+  const std::string atHeader =
+      "Index  Train  Arrives  Departs  Runs from   Runs to       Class  Duration  ~";
+  const std::string atRule =
+      "-----  -----  -------  -------  ----------  ------------  -----  --------  ~";
+  const std::string atK5 =
+      "    1  K5     01:05+1  -        天津 23:30  北京 01:05+1  普快   01:35     ~";
+  const std::string atT1 =
+      "    0  T1/T2  -        08:00    北京 08:00  天津 09:30    特快   01:30     ~";
   struct Case {
     const char* name;
     std::vector<std::string> args;
     std::vector<std::string> lines;  // the output's lines; a line ending in
                                      // "~" is compared up to the "~" only
   } cases[] = {
-      {"stations", {"stations"}, {"Station", "-------", "北京", "天津"}},
-      {"stations by abbreviation", {"stations", "T"}, {"Station", "-------", "天津"}},
-      {"at", {"at", "北京"}, {header, rule, t1, k5}},
+      {"stations",
+       {"stations"},
+       {"Station  Abbreviation", "-------  ------------", "北京     BJ", "天津     TJ"}},
+      {"stations by abbreviation",
+       {"stations", "T"},
+       {"Station  Abbreviation", "-------  ------------", "天津     TJ"}},
+      {"at", {"at", "北京"}, {atHeader, atRule, atK5, atT1}},
+      {"number, the library's order", {"number", "5", "--order", "index"}, {header, rule, k5}},
       {"direct", {"direct", "北京", "天津"}, {header, rule, t1}},
       {"number without its letter", {"number", "5"}, {header, rule, k5}},
       {"stops",
        {"stops", "1", "天津", "北京"},
        {"   Station  Arrives  Departs   km", "   -------  -------  -------  ---",
-        ">  天津     -        23:30      0", ">  北京     01:05    -        137", "",
+        ">  天津     -        23:30      0", ">  北京     01:05+1  -        137", "",
         "Run time of the whole train: 01:35", "> marks the journey from 天津 to 北京."}},
       {"boarding where alighting",
        {"stops", "1", "北京", "北京"},
        {"   Station  Arrives  Departs   km", "   -------  -------  -------  ---",
-        "   天津     -        23:30      0", ">  北京     01:05    -        137", "",
+        "   天津     -        23:30      0", ">  北京     01:05+1  -        137", "",
         "Run time of the whole train: 01:35", "> marks the journey from 北京 to 北京."}},
       {"header", {"header"}, {"EXAMPLE-01"}},
       {"nothing found", {"number", "Z99"}, {"No train runs under the number Z99."}},
@@ -274,7 +289,7 @@ TEST_F(MurloQueryTest, FaresLineUpUnderTheirHeaders) {
   // Each table row ends in the four fare fields of the library's line, right
   // aligned under "Hard seat", "Soft seat", "Hard sleeper", "Soft sleeper";
   // K5 offers the hard seat only, so three of its columns show "-".
-  const auto rows = test::splitTerminated(murlo({"at", "北京"}).out, '\n');
+  const auto rows = test::splitTerminated(murlo({"at", "北京", "--order", "index"}).out, '\n');
   const auto lines = test::splitTerminated(murlo({"at", "北京", "--raw"}).out, '*');
   ASSERT_EQ(rows.size(), 4u);
   ASSERT_EQ(lines.size(), 3u);  // two lines and the "\n" after them
@@ -399,8 +414,8 @@ TEST_F(MurloQueryTest, JsonCarriesTheFields) {
       {"quotes in an argument",
        {"stations", "a\"b\\"},
        {{"abbreviation", "\"a\"b\\\""}, {"count", "0"}, {"stations", "[0]"}}},
-      {"at",
-       {"at", "北京"},
+      {"at, the library's order",
+       {"at", "北京", "--order", "index"},
        {{"station", "\"北京\""},
         {"count", "2"},
         {"trains", "[2]"},
@@ -471,7 +486,7 @@ TEST_F(MurloQueryTest, JsonCarriesTheFields) {
       EXPECT_EQ(at(*json, path), value) << c.name << ": " << path;
   }
   // Fares are whole yuan, as numbers.
-  const auto json = JsonReader(murlo({"at", "北京", "--json"}).out).document();
+  const auto json = JsonReader(murlo({"at", "北京", "--json", "--order", "index"}).out).document();
   ASSERT_TRUE(json);
   for (const char* fare : {"hard_seat", "soft_seat", "hard_sleeper", "soft_sleeper"}) {
     const std::string value = at(*json, std::string("trains.0.fares.") + fare);
@@ -534,10 +549,10 @@ TEST_F(MurloQueryTest, FailuresAreOneLineAndAStatus) {
        1,
        "cannot open the database /nonexistent/none.db",
        Case::kArgsAsGiven},
-      {"train index not a number",
-       {"stops", "K5", "北京", "天津"},
-       2,
-       "TRAIN is a train index (the Index column of at, direct and number), not K5"},
+      {"no train of that number",
+       {"stops", "Z99", "北京", "天津"},
+       1,
+       "no train runs under the number Z99 in "},
       {"too few arguments", {"direct", "北京"}, 2, "direct takes 2 arguments, not 1"},
       {"too many arguments", {"at", "北京", "天津"}, 2, "at takes 1 argument, not 2"},
       {"unknown option", {"at", "北京", "--fast"}, 2, "unknown option --fast"},
@@ -577,7 +592,8 @@ TEST_F(MurloQueryTest, UsageErrorsShowTheCommandsUsage) {
   const CommandResult result = murlo({"stops", "0", "北京"});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err,
-            "murlo: stops takes 3 arguments, not 2\nusage: murlo stops TRAIN FROM TO\n");
+            "murlo: stops takes 1 or 3 arguments (TRAIN, or TRAIN FROM TO), not 2\n"
+            "usage: murlo stops TRAIN [FROM TO]  (see murlo help stops)\n");
 }
 
 TEST_F(MurloQueryTest, ADatabaseWithoutStationsIsNamed) {

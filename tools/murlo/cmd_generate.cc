@@ -1,48 +1,51 @@
 // murlo generate SIZE OUT [--seed N] [--source].
 #include <charconv>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "db/timetable_builder.h"
+#include "file_command.h"
 #include "files.h"
 #include "generate/network_generator.h"
 #include "timetable_source/timetable_source.h"
 
 namespace murlo::tool {
+namespace {
 
-int runGenerate(Args args) {
-  const Command& self = *findCommand("generate");
-  std::vector<std::string_view> positional;
+const OptionSpec kSeedOption = {"--seed", "N",
+                                "the random seed, 0 to 18446744073709551615 (default 1)"};
+const OptionSpec kSourceOption = {"--source", "", "write timetable source instead of a database"};
+
+}  // namespace
+
+const std::vector<const OptionSpec*>& generateOptions() {
+  static const std::vector<const OptionSpec*> options = {&kSeedOption, &kSourceOption,
+                                                         &kForceOption};
+  return options;
+}
+
+int runGenerate(const CommandLine& line) {
+  const Command& self = line.command();
   uint64_t seed = 1;
-  bool asSource = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (arg == "--source") {
-      asSource = true;
-    } else if (arg == "--seed") {
-      if (i + 1 == args.size()) return usageError(self, "--seed needs a number");
-      const std::string_view value = args[++i];
-      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seed);
-      if (error != std::errc() || end != value.data() + value.size()) {
-        return usageError(self,
-                          "--seed takes a whole number from 0 to 18446744073709551615, not '" +
-                              std::string(value) + "'");
-      }
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return usageError(self, "unknown option '" + std::string(arg) + "'");
-    } else {
-      positional.push_back(arg);
+  if (const auto value = line.value(kSeedOption)) {
+    const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), seed);
+    if (value->empty() || error != std::errc() || end != value->data() + value->size()) {
+      return usageError(
+          self, "--seed takes a whole number from 0 to 18446744073709551615, not '" + *value + "'");
     }
   }
-  if (positional.size() != 2) return usageError(self, "generate takes a size and an output file");
-  const auto size = generate::networkSizeNamed(positional[0]);
+  const bool asSource = line.flag(kSourceOption);
+  const auto size = generate::networkSizeNamed(line.operand(0));
   if (!size) {
-    return usageError(
-        self, "unknown size '" + std::string(positional[0]) + "' (small, national or maximal)");
+    return usageError(self, "unknown size '" + line.operand(0) + "' (small, national or maximal)");
   }
-  const std::string out(positional[1]);
+  const std::string& out = line.operand(1);
+  std::string error;
+  OutputPlan plan({}, line.flag(kForceOption));
+  if (!plan.add(out, asSource ? OutputKind::kSource : OutputKind::kDatabase, error)) {
+    return fail(error);
+  }
 
   const source::Timetable timetable = generate::generateNetwork(*size, seed);
   std::string bytes;
@@ -54,9 +57,12 @@ int runGenerate(Args args) {
   } else if (const auto packError = source::compileTimetable(timetable, bytes)) {
     return fail("generate: " + packError->message());
   }
-  std::string error;
   if (!writeFile(out, bytes, error)) return fail(error);
-  return kExitOk;
+  return summary(plan, "Generated " + (isStandardStream(out) ? std::string("the network") : out) +
+                           ": " + counted(timetable.stations.size(), "station") + ", " +
+                           counted(timetable.trains.size(), "train") + " (" +
+                           std::string(generate::nameOf(*size)) + ", seed " + std::to_string(seed) +
+                           ")");
 }
 
 }  // namespace murlo::tool

@@ -11,6 +11,7 @@
 #include "gtfs/feed_facts.h"
 #include "gtfs/service_day.h"
 #include "json_writer.h"
+#include "terminal.h"
 
 namespace murlo::tool {
 namespace {
@@ -44,7 +45,7 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
   for (const FeedFacts::Agency& a : facts.agencies) {
     json.beginObject().field("id", a.id).field("name", a.name).endObject();
   }
-  json.endArray().key("routeTypes").beginArray();
+  json.endArray().key("route_types").beginArray();
   for (const FeedFacts::RouteType& t : facts.routeTypes) {
     json.beginObject()
         .field("type", static_cast<int64_t>(t.type))
@@ -67,7 +68,7 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
   }
   json.key("cut").boolean(facts.dates.cut).key("busiest");
   writeDates(json, facts.dates.busiest);
-  json.key("tripsPerDate");
+  json.key("trips_per_date");
   writeDates(json, dates);
   json.endObject()
       .field("stops", static_cast<int64_t>(facts.stops))
@@ -75,8 +76,8 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
       .key("calls")
       .beginObject()
       .field("total", static_cast<int64_t>(facts.calls.total))
-      .field("boardingOnly", static_cast<int64_t>(facts.calls.boardingOnly))
-      .field("alightingOnly", static_cast<int64_t>(facts.calls.alightingOnly))
+      .field("boarding_only", static_cast<int64_t>(facts.calls.boardingOnly))
+      .field("alighting_only", static_cast<int64_t>(facts.calls.alightingOnly))
       .field("neither", static_cast<int64_t>(facts.calls.neither))
       .field("arranged", static_cast<int64_t>(facts.calls.arranged))
       .endObject()
@@ -88,8 +89,8 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
       .field("points", static_cast<int64_t>(facts.shapes.points))
       .key("distances")
       .boolean(facts.shapes.distances)
-      .field("tripsWithShape", static_cast<int64_t>(facts.shapes.tripsWithShape))
-      .key("stopTimeDistances")
+      .field("trips_with_shape", static_cast<int64_t>(facts.shapes.tripsWithShape))
+      .key("stop_time_distances")
       .boolean(facts.shapes.stopTimeDistances)
       .endObject()
       .endObject();
@@ -158,33 +159,21 @@ void printText(const std::string& feed, const FeedFacts& facts) {
 
 }  // namespace
 
-int runGtfsInfo(Args args) {
-  const Command& self = *findCommand("gtfs-info");
-  std::optional<std::string> feed;
-  bool json = false;
-  for (const std::string_view arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else if (arg.size() >= 2 && arg.substr(0, 2) == "--") {
-      return usageError(self, "unknown option " + std::string(arg));
-    } else if (feed) {
-      return usageError(self, "gtfs-info takes one feed");
-    } else {
-      feed = std::string(arg);
-    }
-  }
-  if (!feed) return usageError(self, "gtfs-info takes a feed (a zip file or a folder)");
+int runGtfsInfo(const CommandLine& line) {
+  const std::string& feed = line.operand(0);
+  const bool json = line.flag(kJsonOption);
   FeedFacts facts;
   try {
-    gtfs::Progress progress(&std::cerr);
-    facts = gtfs::describeFeed(gtfs::FeedFiles(*feed), progress);
+    // Progress lines only for a person watching.
+    gtfs::Progress progress(standardErrorIsTerminal() ? &std::cerr : nullptr);
+    facts = gtfs::describeFeed(gtfs::FeedFiles(feed), progress);
   } catch (const gtfs::FeedError& e) {
     return fail(e.what());
   }
   if (json) {
-    printJson(*feed, facts);
+    printJson(feed, facts);
   } else {
-    printText(*feed, facts);
+    printText(feed, facts);
   }
   return kExitOk;
 }

@@ -9,20 +9,20 @@
 
 namespace murlo::tool {
 
-int runHeader(Args args) {
-  Query query;
-  if (auto status = parseQuery("header", args, 0, 1, query)) return *status;
+int runHeader(const CommandLine& line) {
+  Query query(line);
+  if (auto status = readFormat(query)) return *status;
   std::optional<std::string> file;
-  if (!query.options.operands.empty()) {
-    if (query.options.database) {
-      return usageError(*query.command, "give the database either as FILE or with --db");
+  if (!line.operands().empty()) {
+    if (line.value(kDatabaseOption)) {
+      return usageError(line.command(), "give the database either as FILE or with --db");
     }
-    file = query.options.operands[0];
+    file = line.operand(0);
   }
   if (auto status = loadQueryDatabase(query, file)) return *status;
   const LibraryResult header = headerText();
   if (header.code < 0) return libraryFailure(header.code);
-  if (query.options.format == OutputFormat::kJson) {
+  if (query.format == OutputFormat::kJson) {
     JsonWriter(std::cout)
         .beginObject()
         .field("database", query.database)

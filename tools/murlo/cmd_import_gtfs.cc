@@ -1,18 +1,57 @@
-// murlo import-gtfs FEED OUT --date YYYYMMDD.
-#include <cstdint>
+// murlo import-gtfs FEED OUT --date YYYYMMDD [options].
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "commands.h"
+#include "file_command.h"
 #include "files.h"
 #include "gtfs/feed_error.h"
-#include "gtfs/import_options.h"
+#include "gtfs/field_values.h"
 #include "gtfs/importer.h"
 #include "gtfs/service_day.h"
+#include "terminal.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo::tool {
 namespace {
+
+const OptionSpec kDateOption = {"--date", "YYYYMMDD", "the service date (required)"};
+const OptionSpec kRouteTypeOption = {
+    "--route-type", "LIST",
+    "only routes of these types, such as 2 or 2,109 (a basic type also\n"
+    "takes its extended types: 2 takes 100-199); may be repeated",
+    true};
+const OptionSpec kAgencyOption = {
+    "--agency", "NAME", "only routes of this agency (agency_id or agency_name); may be repeated",
+    true};
+const OptionSpec kSourceFileOption = {"--source", "FILE",
+                                      "also write the timetable source, for review"};
+const OptionSpec kClassOption = {"--class", "C",
+                                 "class code of every train (default: 9, or B, 6, 7 for route\n"
+                                 "types 101, 102, 103)"};
+const OptionSpec kFareColumnsOption = {"--columns", "F",
+                                       "fare-column code (default 8: hard seat only)"};
+const OptionSpec kRateOption = {"--rate", "R", "fare-rate code (default D: 1.00)"};
+const OptionSpec kHeaderOption = {"--header", "TEXT",
+                                  "the database header (default: the date, YYYYMMDD)"};
+const OptionSpec kAllCallsOption = {
+    "--all-calls", "",
+    "keep every call, even where the feed forbids boarding or alighting\n"
+    "(trains then offer rides it forbids)"};
+const OptionSpec kShortNamesOption = {
+    "--short-names", "",
+    "names of at most 11 bytes, for hosts with fixed fields (default: whole\n"
+    "names, up to 100 bytes)"};
+const OptionSpec kAbbreviationsOption = {
+    "--abbreviations", "initials|stop-code",
+    "initials: of the name's words (the default); stop-code: the feed's\n"
+    "stop_code where it is letters and digits"};
+const OptionSpec kQuietOption = {"--quiet", "", "no progress lines (shown only on a terminal)"};
+const OptionSpec kVerboseOption = {"--verbose", "",
+                                   "every warning, not the first five of each kind"};
 
 std::string percentOf(uint64_t part, uint64_t whole) {
   char text[32];
@@ -51,39 +90,140 @@ std::string kmPhrase(const gtfs::RunTotals& totals) {
   return phrase;
 }
 
+bool oneOf(std::string_view value, std::string_view allowed) {
+  return value.size() == 1 && allowed.find(value[0]) != std::string_view::npos;
+}
+
+std::optional<std::vector<int32_t>> routeTypes(std::string_view list) {
+  std::vector<int32_t> types;
+  std::size_t begin = 0;
+  while (begin <= list.size()) {
+    std::size_t end = list.find(',', begin);
+    if (end == std::string_view::npos) end = list.size();
+    const auto type = gtfs::toInt(list.substr(begin, end - begin));
+    if (!type || *type < 0) return std::nullopt;
+    types.push_back(*type);
+    begin = end + 1;
+  }
+  return types;
+}
+
+// The import's options from the command line; nothing, with `error` set to
+// one line, when a value is wrong.
+std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::string& error) {
+  gtfs::ImportOptions options;
+  options.feed = line.operand(0);
+  const auto date = line.value(kDateOption);
+  if (!date) {
+    error = "import-gtfs needs --date YYYYMMDD";
+    return std::nullopt;
+  }
+  const auto day = gtfs::parseDate(*date);
+  if (!day) {
+    error = "--date takes a date YYYYMMDD, not '" + *date + "'";
+    return std::nullopt;
+  }
+  options.filter.date = *day;
+  for (const std::string& list : line.values(kRouteTypeOption)) {
+    const auto types = routeTypes(list);
+    if (!types) {
+      error = "--route-type takes route types such as 2 or 2,109, not '" + list + "'";
+      return std::nullopt;
+    }
+    options.filter.routeTypes.insert(options.filter.routeTypes.end(), types->begin(), types->end());
+  }
+  options.filter.agencies = line.values(kAgencyOption);
+  if (const auto code = line.value(kClassOption)) {
+    if (!oneOf(*code, "123467890AB")) {
+      error = "--class takes one of 1 2 3 4 6 7 8 9 0 A B, not '" + *code + "'";
+      return std::nullopt;
+    }
+    options.classCode = (*code)[0];
+  }
+  if (const auto code = line.value(kFareColumnsOption)) {
+    if (!oneOf(*code, "123456789ABCDEF")) {
+      error = "--columns takes a hexadecimal digit 1 to F, not '" + *code + "'";
+      return std::nullopt;
+    }
+    options.fareColumnCode = (*code)[0];
+  }
+  if (const auto code = line.value(kRateOption)) {
+    if (!oneOf(*code, "DEFGHIJKLMNOPQRSTUVWX")) {
+      error = "--rate takes a letter D to X, not '" + *code + "'";
+      return std::nullopt;
+    }
+    options.fareRateCode = (*code)[0];
+  }
+  options.runs.allCalls = line.flag(kAllCallsOption);
+  options.stations.shortNames = line.flag(kShortNamesOption);
+  if (const auto abbreviations = line.value(kAbbreviationsOption)) {
+    if (*abbreviations != "initials" && *abbreviations != "stop-code") {
+      error = "--abbreviations takes initials or stop-code, not '" + *abbreviations + "'";
+      return std::nullopt;
+    }
+    options.stations.abbreviations = *abbreviations == "initials" ? gtfs::Abbreviations::kInitials
+                                                                  : gtfs::Abbreviations::kStopCode;
+  }
+  if (const auto header = line.value(kHeaderOption)) {
+    std::u16string units;
+    std::string gbk;
+    if (!utf8ToUtf16(*header, units) || !utf16ToGbk(units, gbk) || gbk.size() > 10 ||
+        gbk.find('\0') != std::string::npos) {
+      error = "--header takes at most 10 bytes of text in GBK (five Chinese characters)";
+      return std::nullopt;
+    }
+    options.header = *header;
+  } else {
+    const std::string text = gtfs::formatDate(options.filter.date);
+    options.header = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+  }
+  return options;
+}
+
 }  // namespace
 
-int runImportGtfs(Args args) {
-  const Command& self = *findCommand("import-gtfs");
-  std::string error;
-  const auto line = gtfs::parseImportCommandLine(args, error);
-  if (!line) {
-    const int status = usageError(self, error);
-    std::cerr << '\n' << gtfs::kImportHelp;
-    return status;
-  }
+const std::vector<const OptionSpec*>& importGtfsOptions() {
+  static const std::vector<const OptionSpec*> options = {
+      &kDateOption,     &kRouteTypeOption,   &kAgencyOption,        &kSourceFileOption,
+      &kClassOption,    &kFareColumnsOption, &kRateOption,          &kHeaderOption,
+      &kAllCallsOption, &kShortNamesOption,  &kAbbreviationsOption, &kQuietOption,
+      &kVerboseOption,  &kForceOption};
+  return options;
+}
 
+int runImportGtfs(const CommandLine& line) {
+  std::string error;
+  const auto options = importOptions(line, error);
+  if (!options) return usageError(line.command(), error);
+  const std::string& out = line.operand(1);
+  const auto sourcePath = line.value(kSourceFileOption);
+  OutputPlan plan({options->feed}, line.flag(kForceOption));
+  if (!plan.add(out, OutputKind::kDatabase, error)) return fail(error);
+  if (sourcePath && !plan.add(*sourcePath, OutputKind::kSource, error)) return fail(error);
+
+  const bool verbose = line.flag(kVerboseOption);
+  const bool progressShown = !line.flag(kQuietOption) && standardErrorIsTerminal();
   gtfs::ImportReport report;
-  gtfs::Progress progress(line->quiet ? nullptr : &std::cerr);
+  gtfs::Progress progress(progressShown ? &std::cerr : nullptr);
   gtfs::ImportResult result;
   try {
-    result = gtfs::importFeed(line->options, report, progress);
+    result = gtfs::importFeed(*options, report, progress);
   } catch (const gtfs::FeedError& e) {
-    report.print(std::cerr, line->verbose);
+    report.print(std::cerr, verbose);
     return fail(e.what());
   }
-  report.print(std::cerr, line->verbose);
-  std::cerr << "murlo: distances: " << result.distances << '\n';
-  if (!writeFile(line->out, result.database, error)) return fail(error);
-  if (line->sourcePath && !writeFile(*line->sourcePath, result.source, error)) return fail(error);
-  std::cout << "Built " << line->out << ": " << result.stations << " stations, " << result.trains
-            << " trains, " << result.stops << " stops; trips of "
-            << gtfs::formatDate(line->options.filter.date) << " from " << line->options.feed << "; "
-            << ridesPhrase(result.totals.rides, line->options.runs.allCalls) << "; "
-            << kmPhrase(result.totals);
-  if (report.total() > 0) std::cout << " (" << report.total() << " warnings)";
-  std::cout << '\n';
-  return kExitOk;
+  report.print(std::cerr, verbose);
+  if (progressShown || verbose) std::cerr << "murlo: distances: " << result.distances << '\n';
+  if (!writeFile(out, result.database, error)) return fail(error);
+  if (sourcePath && !writeFile(*sourcePath, result.source, error)) return fail(error);
+  std::string line1 =
+      "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
+      counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
+      counted(result.stops, "stop") + "; trips of " + gtfs::formatDate(options->filter.date) +
+      " from " + options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
+      "; " + kmPhrase(result.totals);
+  if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
+  return summary(plan, line1);
 }
 
 }  // namespace murlo::tool

@@ -5,22 +5,31 @@
 #include "commands.h"
 #include "db/sections.h"
 #include "db/writer.h"
+#include "file_command.h"
 #include "files.h"
 
 namespace murlo::tool {
 namespace {
 
+namespace fs = std::filesystem;
+
 std::string sectionFile(int section) { return "section" + std::to_string(section) + ".txt"; }
 
 }  // namespace
 
-int runPack(Args args) {
-  const Command& self = *findCommand("pack");
-  if (args.size() != 2) return usageError(self, "pack takes a directory and an output file");
-  const std::filesystem::path dir(args[0]);
-  const std::string out(args[1]);
-
+int runPack(const CommandLine& line) {
+  const fs::path dir(line.operand(0));
+  const std::string& out = line.operand(1);
+  std::error_code ec;
+  if (!fs::exists(dir, ec)) return fail("cannot open " + dir.string() + ": no such directory");
+  if (!fs::is_directory(dir, ec)) {
+    return fail(dir.string() +
+                " is not a directory (pack takes a folder of header.bin and section1.txt ... "
+                "section7.txt)");
+  }
   std::string error;
+  OutputPlan plan({dir.string()}, line.flag(kForceOption));
+  if (!plan.add(out, OutputKind::kDatabase, error)) return fail(error);
   PlainSections plain;
   const auto header = readFile((dir / "header.bin").string(), error);
   if (!header) return fail(error);
@@ -35,33 +44,40 @@ int runPack(Args args) {
     return fail("cannot pack " + dir.string() + ": " + packError->message());
   }
   if (!writeFile(out, file, error)) return fail(error);
-  return kExitOk;
+  return summary(plan, "Packed " + (isStandardStream(out) ? std::string("the database") : out) +
+                           " from " + dir.string() + ": " + counted(file.size(), "byte"));
 }
 
-int runUnpack(Args args) {
-  const Command& self = *findCommand("unpack");
-  if (args.size() != 2) return usageError(self, "unpack takes a database file and a directory");
-  const std::string in(args[0]);
-  const std::filesystem::path dir(args[1]);
-
+int runUnpack(const CommandLine& line) {
+  const std::string& in = line.operand(0);
+  const fs::path dir(line.operand(1));
+  std::error_code ec;
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+    return fail(dir.string() + " exists and is not a directory; nothing written");
+  }
   std::string error;
+  OutputPlan plan({in}, false);
+  std::vector<std::string> outputs = {(dir / "header.bin").string()};
+  for (int s = 1; s <= kSectionCount; ++s) outputs.push_back((dir / sectionFile(s)).string());
+  for (const std::string& output : outputs) {
+    if (!plan.add(output, OutputKind::kAny, error)) return fail(error);
+  }
   auto file = readFile(in, error);
   if (!file) return fail(error);
   const SectionTexts texts = descrambleSections(*file);
   if (texts.terminated < kSectionCount) {
-    return fail(in + " holds " + std::to_string(texts.terminated) +
+    return fail(fileName(in) + " holds " + std::to_string(texts.terminated) +
                 " terminated sections, not seven: not a complete database file");
   }
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  fs::create_directories(dir, ec);
   if (ec) return fail("cannot create " + dir.string() + ": " + ec.message());
-  if (!writeFile((dir / "header.bin").string(), std::string(texts.header), error))
-    return fail(error);
+  if (!writeFile(outputs[0], std::string(texts.header), error)) return fail(error);
   for (int s = 1; s <= kSectionCount; ++s) {
     const std::string text(texts.sections[static_cast<std::size_t>(s - 1)]);
-    if (!writeFile((dir / sectionFile(s)).string(), text, error)) return fail(error);
+    if (!writeFile(outputs[static_cast<std::size_t>(s)], text, error)) return fail(error);
   }
-  return kExitOk;
+  return summary(plan, "Unpacked " + fileName(in) + " into " + dir.string() +
+                           ": header.bin and section1.txt ... section7.txt");
 }
 
 }  // namespace murlo::tool

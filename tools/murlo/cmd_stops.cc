@@ -1,4 +1,4 @@
-// murlo stops TRAIN FROM TO: a train's stop list with the journey marked.
+// murlo stops TRAIN [FROM TO]: a train's stop list with the journey marked.
 #include <charconv>
 #include <iostream>
 #include <string>
@@ -22,42 +22,87 @@ std::optional<uint32_t> parseTrainIndex(const std::string& text) {
   return index;
 }
 
-bool isStation(const std::string& name, const std::vector<std::string>& stations) {
-  for (const std::string& station : stations) {
-    if (station == name) return true;
+bool hasNumber(const TrainLine& train, const std::string& number) {
+  std::size_t begin = 0;
+  while (begin <= train.number.size()) {
+    std::size_t end = train.number.find('/', begin);
+    if (end == std::string::npos) end = train.number.size();
+    if (train.number.compare(begin, end - begin, number) == 0) return true;
+    begin = end + 1;
   }
   return false;
 }
 
+struct TrainChoice {
+  std::optional<uint32_t> index;
+  int status = kExitOk;  // when there is no index
+};
+
+// The index of the one train running under `number`: the only train the
+// library finds for it, or the only one that has exactly that number.
+// Several are listed on standard error.
+TrainChoice trainByNumber(const Query& query, const std::string& number) {
+  const LibraryResult result = trainsByNumber(toLibraryText(number).value_or(LibraryText()));
+  if (result.code < 0) return {std::nullopt, libraryFailure(result.code)};
+  const auto trains = parseTrainLines(result.text);
+  if (!trains) return {std::nullopt, unreadableResult()};
+  if (trains->empty()) {
+    return {std::nullopt,
+            fail("no train runs under the number " + number + " in " + query.database)};
+  }
+  std::vector<const TrainLine*> exact;
+  for (const TrainLine& train : *trains) {
+    if (hasNumber(train, number)) exact.push_back(&train);
+  }
+  if (trains->size() == 1) return {trains->front().index};
+  if (exact.size() == 1) return {exact.front()->index};
+  std::cerr << "murlo: " << trains->size() << " trains run under the number " << number
+            << "; give the index of one (murlo stops INDEX):\n";
+  TextTable table(
+      {{"Index", Align::kRight}, {"Train"}, {"From"}, {"Departs"}, {"To"}, {"Arrives"}});
+  for (const TrainLine& t : *trains) {
+    table.addRow({std::to_string(t.index), t.number, t.from, t.departure, t.to, t.arrival});
+  }
+  table.print(std::cerr);
+  return {std::nullopt, kExitFailure};
+}
+
 void printStopTable(const std::vector<StopLine>& stops, const StopsResult& result,
-                    const std::string& from, const std::string& to, uint32_t train,
-                    std::ostream& out) {
-  TextTable table({{""}, {"Station"}, {"Arrives"}, {"Departs"}, {"km", Align::kRight}});
+                    const std::optional<std::string>& from, const std::optional<std::string>& to,
+                    const std::string& train, std::ostream& out) {
+  // Without a journey there is nothing to mark, and no column for it.
+  std::vector<TableColumn> columns = {{"Station"}, {"Arrives"}, {"Departs"}, {"km", Align::kRight}};
+  if (from) columns.insert(columns.begin(), {""});
+  TextTable table(std::move(columns));
   std::size_t marked = 0;
   for (const StopLine& stop : stops) {
-    table.addRow({stop.onJourney ? ">" : "", stop.station, stop.arrival, stop.departure,
-                  std::to_string(stop.km)});
+    std::vector<std::string> row = {stop.station, timeWithDay(stop.arrival, stop.arrivalDay),
+                                    timeWithDay(stop.departure, stop.departureDay),
+                                    std::to_string(stop.km)};
+    if (from) row.insert(row.begin(), stop.onJourney ? ">" : "");
+    table.addRow(std::move(row));
     if (stop.onJourney) ++marked;
   }
   table.print(out);
   out << '\n' << "Run time of the whole train: " << result.runTime << '\n';
+  if (!from) return;
   if (marked > 0) {
-    out << "> marks the journey from " << from << " to " << to << ".\n";
+    out << "> marks the journey from " << *from << " to " << *to << ".\n";
   } else {
-    out << "No stop is marked: train " << train << " does not call at " << to << ".\n";
+    out << "No stop is marked: train " << train << " does not call at " << *to << ".\n";
   }
 }
 
 void writeStopsJson(const std::vector<StopLine>& stops, const StopsResult& result,
-                    const std::string& from, const std::string& to, uint32_t train,
-                    const std::string& database, std::ostream& out) {
+                    const std::optional<std::string>& from, const std::optional<std::string>& to,
+                    uint32_t train, const std::string& database, std::ostream& out) {
   JsonWriter json(out);
-  json.beginObject()
-      .field("database", database)
-      .field("train", int64_t{train})
-      .field("from", from)
-      .field("to", to)
-      .field("count", int64_t{result.code})
+  json.beginObject().field("database", database).field("train", int64_t{train});
+  json.key("from");
+  from ? json.value(*from) : json.null();
+  json.key("to");
+  to ? json.value(*to) : json.null();
+  json.field("count", int64_t{result.code})
       .field("run_time", result.runTime)
       .key("stops")
       .beginArray();
@@ -67,7 +112,10 @@ void writeStopsJson(const std::vector<StopLine>& stops, const StopsResult& resul
     stop.arrival == "-" ? json.null() : json.value(stop.arrival);
     json.key("departure");
     stop.departure == "-" ? json.null() : json.value(stop.departure);
-    json.field("km", int64_t{stop.km}).endObject();
+    json.field("km", int64_t{stop.km})
+        .field("arrival_day", int64_t{stop.arrivalDay})
+        .field("departure_day", int64_t{stop.departureDay})
+        .endObject();
   }
   json.endArray().endObject();
   out << '\n';
@@ -75,43 +123,48 @@ void writeStopsJson(const std::vector<StopLine>& stops, const StopsResult& resul
 
 }  // namespace
 
-int runStops(Args args) {
-  Query query;
-  if (auto status = parseQuery("stops", args, 3, 3, query)) return *status;
-  const auto train = parseTrainIndex(query.options.operands[0]);
-  if (!train) {
-    return usageError(*query.command,
-                      "TRAIN is a train index (the Index column of at, "
-                      "direct and number), not " +
-                          query.options.operands[0]);
+int runStops(const CommandLine& line) {
+  Query query(line);
+  if (line.operands().size() == 2) {
+    return usageError(line.command(),
+                      "stops takes 1 or 3 arguments (TRAIN, or TRAIN FROM TO), not 2");
   }
-  if (auto status = loadQueryDatabase(query)) return *status;
-  const std::string& from = query.options.operands[1];
-  const std::string& to = query.options.operands[2];
-
-  const LibraryResult all = findStations(LibraryText());
-  if (all.code < 0) return libraryFailure(all.code);
-  const auto stations = parseNames(all.text);
-  if (!stations) return unreadableResult();
-  if (!isStation(from, *stations)) return unknownStation(query, "boarding", from);
-  if (!isStation(to, *stations)) return unknownStation(query, "alighting", to);
-
-  const StopsResult result = trainStops(*train, toLibraryText(from).value_or(LibraryText()),
-                                        toLibraryText(to).value_or(LibraryText()));
+  if (auto status = startQuery(query)) return *status;
+  const std::string& typedTrain = line.operand(0);
+  std::optional<uint32_t> train = parseTrainIndex(typedTrain);
+  if (!train) {
+    const TrainChoice choice = trainByNumber(query, typedTrain);
+    if (!choice.index) return choice.status;
+    train = choice.index;
+  }
+  std::optional<std::string> from;
+  std::optional<std::string> to;
+  if (line.operands().size() == 3) {
+    const ResolvedStation boarding = resolveStation(query, "boarding", line.operand(1));
+    if (!boarding.name) return boarding.status;
+    const ResolvedStation alighting = resolveStation(query, "alighting", line.operand(2));
+    if (!alighting.name) return alighting.status;
+    from = boarding.name;
+    to = alighting.name;
+  }
+  const StopsResult result =
+      trainStops(*train, toLibraryText(from.value_or("")).value_or(LibraryText()),
+                 toLibraryText(to.value_or("")).value_or(LibraryText()));
   if (result.code < 0) return libraryFailure(result.code);
   if (result.code == 0) {
     return fail("no train has the index " + std::to_string(*train) + " in " + query.database);
   }
-  if (query.options.format == OutputFormat::kRaw) {
+  if (query.format == OutputFormat::kRaw) {
     std::cout << result.stops << '\n' << result.runTime << '\n';
     return kExitOk;
   }
-  const auto stops = parseStopLines(result.stops);
+  auto stops = parseStopLines(result.stops);
   if (!stops) return unreadableResult();
-  if (query.options.format == OutputFormat::kJson) {
+  assignDays(*stops);
+  if (query.format == OutputFormat::kJson) {
     writeStopsJson(*stops, result, from, to, *train, query.database, std::cout);
   } else {
-    printStopTable(*stops, result, from, to, *train, std::cout);
+    printStopTable(*stops, result, from, to, std::to_string(*train), std::cout);
   }
   return kExitOk;
 }

@@ -1,5 +1,6 @@
 #include "host.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -29,7 +30,16 @@ std::string toUtf8(const LibraryText& text) {
   return utf8;
 }
 
+bool defaultDatabaseFromEnvironment() {
+  const char* named = std::getenv("MURLO_DB");
+  return named != nullptr && *named != '\0';
+}
+
 std::string defaultDatabasePath() {
+  return defaultDatabaseFromEnvironment() ? std::getenv("MURLO_DB") : sampleDatabasePath();
+}
+
+std::string sampleDatabasePath() {
   std::error_code ec;
   const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) {

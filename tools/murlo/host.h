@@ -19,10 +19,17 @@ std::optional<LibraryText> toLibraryText(std::string_view utf8);
 // The UTF-8 form of a library text (an unpaired surrogate becomes U+FFFD).
 std::string toUtf8(const LibraryText& text);
 
+// The database loaded without --db: the file the environment variable
+// MURLO_DB names when it is set and not empty, else the bundled sample
+// network (sampleDatabasePath).
+std::string defaultDatabasePath();
+// Whether defaultDatabasePath() comes from MURLO_DB.
+bool defaultDatabaseFromEnvironment();
+
 // The bundled sample network: the file installed beside murlo
 // (MURLO_SAMPLE_DB_INSTALLED, relative to the executable's directory) when it
 // exists, else the one in the build tree (MURLO_SAMPLE_DB_BUILD).
-std::string defaultDatabasePath();
+std::string sampleDatabasePath();
 
 // Loads the database file at `path` through the library. Returns nothing on
 // success, else one line saying why it failed, naming the path.

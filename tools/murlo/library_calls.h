@@ -24,6 +24,7 @@ struct StopsResult {
 
 LibraryResult headerText();
 LibraryResult findStations(const LibraryText& abbreviation);
+LibraryResult stationList();
 LibraryResult trainsAtStation(const LibraryText& station);
 LibraryResult directTrains(const LibraryText& origin, const LibraryText& destination, int32_t mode);
 LibraryResult trainsByNumber(const LibraryText& number);

@@ -1,140 +1,212 @@
-// murlo: the command-line host of the Murloppc engine.
-#include <cstdio>
+// murlo: the command-line host of the Murloppc engine. The commands, their
+// options and their help; command_line.cc reads the command line.
 #include <iostream>
-#include <string_view>
+#include <string>
 #include <vector>
 
 #include "commands.h"
-#include "host.h"
-#include "murloppc.h"
 
 namespace murlo::tool {
+
+const OptionSpec kDatabaseOption = {
+    "--db", "FILE", "the database to load (default: $MURLO_DB, else the bundled sample)"};
+const OptionSpec kJsonOption = {"--json", "", "print the result as one JSON object on one line"};
+const OptionSpec kRawOption = {"--raw", "",
+                               "print the library's result text unchanged, then a newline"};
+const OptionSpec kOrderOption = {"--order", "time|index",
+                                 "time: by departure (the default); index: the library's order"};
+const OptionSpec kNoFaresOption = {"--no-fares", "", "leave the fare columns out of the table"};
+const OptionSpec kForceOption = {"--force", "",
+                                 "replace an existing file of another kind (never an input)"};
+const OptionSpec kColumnsOption = {
+    "--columns", "LIST",
+    "the table's columns, such as train,departs,arrives (murlo help at\n"
+    "lists them); the default fits the terminal"};
+const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with H (default 0)"};
+const OptionSpec kNameOption = {"--name", "PART",
+                                "stations whose name contains PART (any letter case)"};
+
 namespace {
 
-const Command kCommands[] = {
-    {"stations", "stations ABBR", "station names whose abbreviation begins with ABBR",
-     kQueryOptionsHelp, runStations},
-    {"at", "at STATION", "every train calling at STATION, each for its whole run",
-     kQueryOptionsHelp, runAt},
-    {"direct", "direct FROM TO [--mode 1]", "direct trains from FROM to TO, or change stations",
-     kQueryOptionsHelp, runDirect},
-    {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
-     kQueryOptionsHelp, runNumber},
-    {"stops", "stops TRAIN FROM TO", "the stop list of train TRAIN with FROM to TO marked",
-     kQueryOptionsHelp, runStops},
-    {"header", "header [FILE]", "the database's header text",
-     "Loads the database (FILE, or --db FILE, or the sample network) through the\n"
-     "library, as a host would, and prints its header text.\n",
-     runHeader},
-    {"build", "build SOURCE OUT", "compile a timetable source into a database file",
-     "Checks every rule of the source format (docs/timetable-source.md) and writes\n"
-     "OUT only when there is no error. Errors name the file and line.\n",
-     runBuild},
-    {"dump", "dump DB SOURCE", "write a database file as timetable source",
-     "Writes any database file the library loads as timetable source; building\n"
-     "the dump gives the same file byte for byte. What breaks the format's rules\n"
-     "is reported as warnings on standard error and in the dump.\n",
-     runDump},
-    {"generate", "generate SIZE OUT [--seed N] [--source]",
-     "write a synthetic network of a chosen size",
-     "SIZE is small (300 stations, 1,000 trains), national (3,000 stations,\n"
-     "10,000 trains) or maximal (10,000 stations, 10,000 trains of up to 100\n"
-     "stops). The same seed always gives the same network. OUT is a database\n"
-     "file, or timetable source with --source.\n",
-     runGenerate},
-    {"import-gtfs", "import-gtfs FEED OUT --date YYYYMMDD",
-     "build a database from a GTFS feed (zip or folder)",
-     "Selects the trips that run on the date and writes them as a database.\n"
-     "See docs/gtfs-import.md for the options.\n",
-     runImportGtfs},
-    {"gtfs-info", "gtfs-info FEED [--json]",
-     "what a GTFS feed holds: agencies, routes, dates, stations, calls",
-     "Reads the whole feed (a zip file or a folder) and prints its agencies, its\n"
-     "routes by route_type, the dates its trips run on with the busiest, the\n"
-     "stations called at, the calls that restrict boarding or alighting, and\n"
-     "its shapes; --json prints one JSON object. Pick --date, --route-type and\n"
-     "--agency for import-gtfs from it.\n",
-     runGtfsInfo},
-    {"pack", "pack DIR OUT", "write a database file from a header and seven plain sections",
-     "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
-     "section7.txt (the plain GBK text of each section, without its terminator).\n"
-     "Text that the file format cannot store is refused with its section and offset.\n",
-     runPack},
-    {"unpack", "unpack FILE DIR", "write a database file's header and plain sections to DIR",
-     "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
-     "byte. DIR is created when it does not exist.\n",
-     runUnpack},
-};
+constexpr std::string_view kStationNames =
+    "A station is found by its exact name first; else by the name typed with\n"
+    "spaces for \"_\", in another letter case, or by a part of it: one match is\n"
+    "taken (murlo says which), several are listed. An unknown station is\n"
+    "reported with the closest names, by abbreviation (BJ) and by pinyin\n"
+    "initials (beijing) too.\n";
 
-void printHelp() {
-  std::cout << "usage: murlo COMMAND [ARGS...]\n"
-               "       murlo COMMAND --help\n"
-               "       murlo --version\n\n"
-               "Commands:\n";
-  for (const Command& command : kCommands) {
-    std::cout << "  " << command.usage;
-    for (std::size_t pad = command.usage.size(); pad < 18; ++pad) std::cout << ' ';
-    std::cout << "  " << command.summary << '\n';
-  }
-  std::cout << "\nExit status: 0 on success, 1 when a command fails, 2 for a wrong command line.\n";
+constexpr std::string_view kTrainTable =
+    "Trains are listed in order of departure (--order index keeps the\n"
+    "library's order). Times past midnight of a run that crossed it are\n"
+    "marked +1. The table fits the terminal (COLUMNS, or its width): columns\n"
+    "are dropped from the least needed on. --columns chooses them from index,\n"
+    "train, from, departs, to, arrives, runs-from, runs-to, class, duration,\n"
+    "hard-seat, soft-seat, hard-sleeper, soft-sleeper (at also: at-arrives,\n"
+    "at-departs).\n";
+
+const std::vector<const OptionSpec*> kListOptions = {
+    &kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption, &kNoFaresOption};
+
+// Two paragraphs: `a` without its last newline, `b` with it.
+std::string joined(std::string_view a, std::string_view b) {
+  return std::string(a) + "\n\n" + std::string(b);
 }
+
+const std::string kAtHelp = joined(
+    "Like a departure board: each train with its arrival and departure at\n"
+    "STATION (a train calling twice is listed twice), and its whole run.",
+    std::string(kTrainTable) + "\n" + std::string(kStationNames));
+const std::string kDirectHelp = joined(
+    "Each train is shown for the stretch from FROM to TO. When no train runs\n"
+    "directly, the change stations the library proposes are listed.",
+    std::string(kTrainTable) + "\n" + std::string(kStationNames));
+const std::string kStopsHelp = joined(
+    "TRAIN is a train number (T109) or a train index (the Index column of at,\n"
+    "direct and number); digits alone are an index. A number that several\n"
+    "trains run under lists them: give the index then. Without FROM and TO no\n"
+    "stop is marked. Times past midnight are marked +1.",
+    kStationNames);
+const std::string kNumberHelp =
+    joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);
 
 }  // namespace
 
-const Command* findCommand(std::string_view name) {
-  for (const Command& command : kCommands) {
-    if (command.name == name) return &command;
-  }
-  return nullptr;
-}
-
-int fail(std::string_view message) {
-  std::cerr << "murlo: " << message << '\n';
-  return kExitFailure;
-}
-
-int usageError(const Command& command, std::string_view message) {
-  std::cerr << "murlo: " << message << "\nusage: murlo " << command.usage << '\n';
-  return kExitUsage;
-}
-
-int run(const std::vector<std::string_view>& args) {
-  if (args.empty()) {
-    printHelp();
-    return kExitUsage;
-  }
-  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    printHelp();
-    return kExitOk;
-  }
-  if (args[0] == "--version") {
-    std::cout << "murlo " << murlo_version() << '\n'
-              << "default database: " << defaultDatabasePath() << '\n';
-    return kExitOk;
-  }
-  const Command* command = findCommand(args[0]);
-  if (command == nullptr) {
-    std::cerr << "murlo: unknown command '" << args[0] << "' (see murlo --help)\n";
-    return kExitUsage;
-  }
-  const Args rest(args.data() + 1, args.size() - 1);
-  for (const std::string_view arg : rest) {
-    if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: murlo " << command->usage << "\n\n"
-                << command->summary << ".\n\n"
-                << command->help;
-      return kExitOk;
-    }
-  }
-  return command->run(rest);
+const std::vector<Command>& allCommands() {
+  static const std::vector<Command> commands = {
+      {"stations",
+       "stations [ABBR]",
+       "stations whose abbreviation begins with ABBR, or all",
+       "Without ABBR every station is listed, with its abbreviation. Lower-case\n"
+       "letters are also tried in capitals (murlo says so).\n",
+       "  murlo stations BJ\n  murlo stations --name 京",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kNameOption},
+       0,
+       1,
+       true,
+       runStations},
+      {"at", "at STATION", "every train calling at STATION: its times there and its run", kAtHelp,
+       "  murlo at 天津", kListOptions, 1, 1, true, runAt},
+      {"direct",
+       "direct FROM TO",
+       "direct trains from FROM to TO, or change stations",
+       kDirectHelp,
+       "  murlo direct 北京 上海",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption,
+        &kNoFaresOption, &kModeOption},
+       2,
+       2,
+       true,
+       runDirect},
+      {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
+       kNumberHelp, "  murlo number G1", kListOptions, 1, 1, true, runNumber},
+      {"stops",
+       "stops TRAIN [FROM TO]",
+       "the stop list of a train, the journey FROM to TO marked",
+       kStopsHelp,
+       "  murlo stops G1 北京南 上海虹桥\n  murlo stops 0",
+       {&kDatabaseOption, &kJsonOption, &kRawOption},
+       1,
+       3,
+       true,
+       runStops},
+      {"header",
+       "header [FILE]",
+       "the database's header text",
+       "Loads the database (FILE, or --db FILE, or the default) through the\n"
+       "library, as a host would, and prints its header text.\n",
+       "  murlo header network.db",
+       {&kDatabaseOption, &kJsonOption, &kRawOption},
+       0,
+       1,
+       true,
+       runHeader},
+      {"build",
+       "build SOURCE OUT",
+       "compile a timetable source into a database file",
+       "Checks every rule of the source format (docs/timetable-source.md) and\n"
+       "writes OUT only when there is no error. Errors and warnings name the file\n"
+       "and line. SOURCE may be - (standard input), OUT - (standard output).\n"
+       "OUT replaces only a database file, never SOURCE.\n",
+       "  murlo build network.tt network.db",
+       {&kForceOption},
+       2,
+       2,
+       false,
+       runBuild},
+      {"dump",
+       "dump DB SOURCE",
+       "write a database file as timetable source",
+       "Writes any database file the library loads as timetable source; building\n"
+       "the dump gives the same file byte for byte. What breaks the format's rules\n"
+       "is reported as warnings on standard error and in the dump. A file that\n"
+       "holds no station and no train is refused (it is hardly a database).\n"
+       "SOURCE replaces only a timetable source, never DB; - is standard output.\n",
+       "  murlo dump network.db network.tt\n  murlo dump network.db - | less",
+       {&kForceOption},
+       2,
+       2,
+       false,
+       runDump},
+      {"generate", "generate SIZE OUT", "write a synthetic network of a chosen size",
+       "SIZE is small (300 stations, 1,000 trains), national (3,000 stations,\n"
+       "10,000 trains) or maximal (10,000 stations, 10,000 trains of up to 100\n"
+       "stops). The same seed always gives the same network. OUT is a database\n"
+       "file, or timetable source with --source.\n",
+       "  murlo generate small small.db --seed 7", generateOptions(), 2, 2, false, runGenerate},
+      {"import-gtfs", "import-gtfs FEED OUT", "build a database from a GTFS feed (zip or folder)",
+       "FEED is a GTFS feed: a zip file or an unpacked folder. The trips that run\n"
+       "on the date (calendar.txt and calendar_dates.txt) become the trains of the\n"
+       "database OUT; every station they call at becomes a station. What the\n"
+       "import changed, split or dropped is reported on standard error; one\n"
+       "summary line says what was built. See docs/gtfs-import.md.\n",
+       "  murlo import-gtfs feed.zip city.db --date 20260408 --source city.tt", importGtfsOptions(),
+       2, 2, false, runImportGtfs},
+      {"gtfs-info",
+       "gtfs-info FEED",
+       "what a GTFS feed holds: agencies, routes, dates, stations",
+       "Reads the whole feed (a zip file or a folder) and prints its agencies, its\n"
+       "routes by route_type, the dates its trips run on with the busiest, the\n"
+       "stations called at, the calls that restrict boarding or alighting, and\n"
+       "its shapes. Pick --date, --route-type and --agency for import-gtfs from it.\n",
+       "  murlo gtfs-info feed.zip --json",
+       {&kJsonOption},
+       1,
+       1,
+       false,
+       runGtfsInfo},
+      {"pack",
+       "pack DIR OUT",
+       "write a database file from a header and seven plain sections",
+       "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
+       "section7.txt (the plain GBK text of each section, without its terminator).\n"
+       "Text that the file format cannot store is refused with its section and offset.\n",
+       "  murlo pack tests/data/worked_example example.db",
+       {&kForceOption},
+       2,
+       2,
+       false,
+       runPack},
+      {"unpack",
+       "unpack FILE DIR",
+       "write a database file's header and plain sections to DIR",
+       "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
+       "byte. DIR is created when it does not exist.\n",
+       "  murlo unpack example.db example",
+       {},
+       2,
+       2,
+       false,
+       runUnpack},
+  };
+  return commands;
 }
 
 }  // namespace murlo::tool
 
 int main(int argc, char** argv) {
   try {
-    std::vector<std::string_view> args(argv + 1, argv + argc);
-    const int status = murlo::tool::run(args);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = murlo::tool::runCommandLine(args);
     std::cout.flush();
     return std::cout ? status : murlo::tool::kExitFailure;
   } catch (const std::exception& e) {

@@ -7,52 +7,66 @@
 #include "suggest.h"
 
 namespace murlo::tool {
+namespace {
 
-std::optional<int> parseQuery(std::string_view name, Args args, std::size_t minOperands,
-                              std::size_t maxOperands, Query& query) {
-  query.command = findCommand(name);
-  OptionError error;
-  auto options = parseQueryOptions(args, name == "direct", error);
-  if (!options) {
-    if (!error.showUsage) {
-      std::cerr << "murlo: " << error.message << '\n';
-      return kExitUsage;
-    }
-    return usageError(*query.command, error.message);
-  }
-  const std::size_t count = options->operands.size();
-  if (count < minOperands || count > maxOperands) {
-    const std::string expected = minOperands == maxOperands ? std::to_string(minOperands)
-                                                            : std::to_string(minOperands) + " or " +
-                                                                  std::to_string(maxOperands);
-    return usageError(*query.command, std::string(name) + " takes " + expected + " argument" +
-                                          (maxOperands == 1 && minOperands == 1 ? "" : "s") +
-                                          ", not " + std::to_string(count));
-  }
-  query.options = std::move(*options);
+std::string roleAndStation(std::string_view role) {
+  return role.empty() ? "station" : std::string(role) + " station";
+}
+
+}  // namespace
+
+std::optional<int> readFormat(Query& query) {
+  const bool raw = query.line.flag(kRawOption);
+  const bool json = query.line.flag(kJsonOption);
+  if (raw && json) return usageError(query.line.command(), "give at most one of --raw and --json");
+  query.format = raw ? OutputFormat::kRaw : json ? OutputFormat::kJson : OutputFormat::kTable;
   return std::nullopt;
 }
 
 std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> path) {
-  if (!path) path = query.options.database;
+  if (!path) path = query.line.value(kDatabaseOption);
   query.database = path ? *path : defaultDatabasePath();
   if (const auto error = loadDatabase(query.database)) {
-    if (!path) return fail(*error + " (the sample network; name a database with --db FILE)");
-    return fail(*error);
+    if (path) return fail(*error);
+    if (defaultDatabaseFromEnvironment()) return fail(*error + " (named by MURLO_DB)");
+    return fail(*error + " (the sample network; name a database with --db FILE)");
   }
   return std::nullopt;
 }
 
-std::optional<int> startQuery(std::string_view name, Args args, std::size_t operands,
-                              Query& query) {
-  if (auto status = parseQuery(name, args, operands, operands, query)) return status;
+std::optional<int> startQuery(Query& query) {
+  if (auto status = readFormat(query)) return status;
   return loadQueryDatabase(query);
 }
 
+ResolvedStation resolveStation(const Query& query, std::string_view role, std::string_view typed) {
+  const auto stations = loadedStations();
+  if (!stations) return {std::nullopt, unreadableResult()};
+  const StationMatch match = matchStation(typed, *stations);
+  switch (match.kind) {
+    case StationMatch::Kind::kExact: return {match.name};
+    case StationMatch::Kind::kTaken:
+      std::cerr << "murlo: taking " << match.name << " for \"" << typed << "\"\n";
+      return {match.name};
+    case StationMatch::Kind::kSeveral: {
+      std::string message = "\"" + std::string(typed) + "\" matches " +
+                            std::to_string(match.candidates.size()) + " stations: ";
+      for (std::size_t i = 0; i < match.candidates.size(); ++i) {
+        if (i == 8) {
+          message += ", ...";
+          break;
+        }
+        message += (i > 0 ? ", " : "") + match.candidates[i];
+      }
+      return {std::nullopt, fail(message + "; give the " + roleAndStation(role) + " by its name")};
+    }
+    case StationMatch::Kind::kNone: break;
+  }
+  return {std::nullopt, unknownStation(query, role, typed)};
+}
+
 int unknownStation(const Query& query, std::string_view role, std::string_view name) {
-  std::string message = "unknown ";
-  if (!role.empty()) message += std::string(role) + " ";
-  message += "station \"" + std::string(name) + "\"";
+  std::string message = "unknown " + roleAndStation(role) + " \"" + std::string(name) + "\"";
   const LibraryResult all = findStations(LibraryText());
   if (all.code == 0) return fail(message + ": the database " + query.database + " has no stations");
   const auto suggestions = suggestStations(name);

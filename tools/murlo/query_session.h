@@ -1,41 +1,58 @@
-// What every query command does around its query: read the command line,
-// load the database, and turn the library's failures into one-line messages
-// and exit statuses.
+// What every query command does around its query: read the output format,
+// load the database, find the stations typed, and turn the library's
+// failures into one-line messages and exit statuses.
 #ifndef MURLO_TOOLS_MURLO_QUERY_SESSION_H_
 #define MURLO_TOOLS_MURLO_QUERY_SESSION_H_
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands.h"
-#include "query_options.h"
+#include "station_match.h"
 
 namespace murlo::tool {
 
+enum class OutputFormat {
+  kTable,  // aligned columns for people
+  kRaw,    // the library's result text as it stands
+  kJson,   // one JSON document for scripts
+};
+
 struct Query {
-  const Command* command = nullptr;
-  QueryOptions options;
+  explicit Query(const CommandLine& commandLine) : line(commandLine) {}
+
+  const CommandLine& line;
+  OutputFormat format = OutputFormat::kTable;
   std::string database;  // the path loaded
 };
 
-// Parses the arguments of the command `name`, which takes `minOperands` to
-// `maxOperands` operands. Returns the exit status to end with when the
+// Reads --raw and --json. Returns the exit status to end with when the
 // command line is wrong.
-std::optional<int> parseQuery(std::string_view name, Args args, std::size_t minOperands,
-                              std::size_t maxOperands, Query& query);
+std::optional<int> readFormat(Query& query);
 
-// Loads `path`, or the --db file, or the sample network. Returns the exit
-// status to end with when the database cannot be loaded.
+// Loads `path`, or the --db file, or the default database (MURLO_DB, else
+// the sample network). Returns the exit status to end with when it cannot be
+// loaded.
 std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> path = {});
 
-// parseQuery then loadQueryDatabase.
-std::optional<int> startQuery(std::string_view name, Args args, std::size_t operands, Query& query);
+// readFormat then loadQueryDatabase.
+std::optional<int> startQuery(Query& query);
 
-// "unknown station" with the closest names; `role` ("origin", "destination"
-// or "") says which station of the command line it was.
+// The name of the station `typed` stands for (see matchStation), or the exit
+// status to end with: unknown (with the closest names) or several stations
+// (listed). A loose match is said on standard error. `role` ("origin",
+// "destination", "boarding", "alighting" or "") says which station of the
+// command line it is.
+struct ResolvedStation {
+  std::optional<std::string> name;
+  int status = kExitOk;  // when there is no name
+};
+ResolvedStation resolveStation(const Query& query, std::string_view role, std::string_view typed);
+
+// "unknown station" with the closest names.
 int unknownStation(const Query& query, std::string_view role, std::string_view name);
 // A negative result that the command has no own message for.
 int libraryFailure(int32_t code);

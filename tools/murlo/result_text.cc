@@ -91,6 +91,34 @@ std::optional<StopLine> parseStopLine(std::string_view line) {
   return StopLine{f[0] == ">", f[1], f[2], f[3], *km};
 }
 
+std::optional<int> minutesOf(std::string_view time) {
+  if (time.size() != 5 || time[2] != ':') return std::nullopt;
+  const auto hours = parseNumber<int>(time.substr(0, 2));
+  const auto minutes = parseNumber<int>(time.substr(3, 2));
+  if (!hours || !minutes) return std::nullopt;
+  return *hours * 60 + *minutes;
+}
+
+std::string timeWithDay(const std::string& time, int day) {
+  return day > 0 ? time + "+" + std::to_string(day) : time;
+}
+
+void assignDays(std::vector<StopLine>& stops) {
+  int day = 0;
+  std::optional<int> previous;
+  const auto step = [&](const std::string& time) {
+    const auto minutes = minutesOf(time);
+    if (!minutes) return day;
+    if (previous && *minutes < *previous) ++day;
+    previous = minutes;
+    return day;
+  };
+  for (std::size_t k = 0; k < stops.size(); ++k) {
+    if (k > 0) stops[k].arrivalDay = step(stops[k].arrival);
+    if (k + 1 < stops.size()) stops[k].departureDay = step(stops[k].departure);
+  }
+}
+
 std::optional<std::vector<TrainLine>> parseTrainLines(std::string_view text) {
   return parseLines<TrainLine>(text, parseTrainLine);
 }

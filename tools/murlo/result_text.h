@@ -40,7 +40,20 @@ struct StopLine {
   std::string arrival;    // "-" at the first stop
   std::string departure;  // "-" at the last stop
   int32_t km = 0;         // from the train's first station
+  // Days after the train set out from its first stop (see assignDays).
+  int arrivalDay = 0;
+  int departureDay = 0;
 };
+
+// Minutes of the day of "HH:MM", or nothing.
+std::optional<int> minutesOf(std::string_view time);
+// "HH:MM", with "+N" after it when `day` is N > 0: a time N days after the
+// train set out.
+std::string timeWithDay(const std::string& time, int day);
+
+// Sets each stop's days: a time earlier than the one before it means the
+// train went past midnight (the rule of the journey times).
+void assignDays(std::vector<StopLine>& stops);
 
 std::optional<TrainLine> parseTrainLine(std::string_view line);
 std::optional<StopLine> parseStopLine(std::string_view line);

@@ -1,16 +1,19 @@
 #include "train_listing.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <string>
+#include <functional>
+#include <map>
 
+#include "display_width.h"
+#include "host.h"
+#include "library_calls.h"
 #include "text_table.h"
 
 namespace murlo::tool {
 namespace {
 
-constexpr std::array<const char*, 4> kFareHeaders = {"Hard seat", "Soft seat", "Hard sleeper",
-                                                     "Soft sleeper"};
 constexpr std::array<const char*, 4> kFareKeys = {"hard_seat", "soft_seat", "hard_sleeper",
                                                   "soft_sleeper"};
 
@@ -28,36 +31,213 @@ void writeFare(JsonWriter& json, const std::string& fare) {
   }
 }
 
+struct Column {
+  const char* name;    // for --columns
+  const char* header;  // in the table
+  Align align;
+  int keep;  // the lower, the sooner it is left out of a narrow table; 0 never
+  std::function<std::string(const ListedTrain&)> cell;
+};
+
+std::string fare(const ListedTrain& t, std::size_t c) { return t.line.fares[c]; }
+
+std::vector<Column> columnsOf(ListKind kind) {
+  const auto departs = [](const ListedTrain& t) {
+    return timeWithDay(t.line.departure, t.departureDay);
+  };
+  const auto arrives = [](const ListedTrain& t) {
+    return timeWithDay(t.line.arrival, t.arrivalDay);
+  };
+  std::vector<Column> columns = {
+      {"index", "Index", Align::kRight, 9,
+       [](const ListedTrain& t) { return std::to_string(t.line.index); }},
+      {"train", "Train", Align::kLeft, 0, [](const ListedTrain& t) { return t.line.number; }},
+  };
+  if (kind == ListKind::kAt) {
+    columns.push_back({"arrives", "Arrives", Align::kLeft, 0, [](const ListedTrain& t) {
+                         return timeWithDay(t.atArrival, t.atArrivalDay);
+                       }});
+    columns.push_back({"departs", "Departs", Align::kLeft, 0, [](const ListedTrain& t) {
+                         return timeWithDay(t.atDeparture, t.atDepartureDay);
+                       }});
+    columns.push_back({"runs-from", "Runs from", Align::kLeft, 10, [=](const ListedTrain& t) {
+                         return t.line.firstStation + " " + departs(t);
+                       }});
+    columns.push_back({"runs-to", "Runs to", Align::kLeft, 11, [=](const ListedTrain& t) {
+                         return t.line.lastStation + " " + arrives(t);
+                       }});
+  } else {
+    columns.push_back(
+        {"from", "From", Align::kLeft, 12, [](const ListedTrain& t) { return t.line.from; }});
+    columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
+    columns.push_back(
+        {"to", "To", Align::kLeft, 13, [](const ListedTrain& t) { return t.line.to; }});
+    columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
+    columns.push_back({"runs-from", "Runs from", Align::kLeft, 4,
+                       [](const ListedTrain& t) { return t.line.firstStation; }});
+    columns.push_back({"runs-to", "Runs to", Align::kLeft, 5,
+                       [](const ListedTrain& t) { return t.line.lastStation; }});
+  }
+  columns.push_back(
+      {"class", "Class", Align::kLeft, 6, [](const ListedTrain& t) { return t.line.className; }});
+  columns.push_back({"duration", "Duration", Align::kLeft, 8,
+                     [](const ListedTrain& t) { return t.line.journeyTime; }});
+  columns.push_back({"hard-seat", "Hard seat", Align::kRight, 7,
+                     [](const ListedTrain& t) { return fare(t, 0); }});
+  columns.push_back({"soft-seat", "Soft seat", Align::kRight, 3,
+                     [](const ListedTrain& t) { return fare(t, 1); }});
+  columns.push_back({"hard-sleeper", "Hard sleeper", Align::kRight, 2,
+                     [](const ListedTrain& t) { return fare(t, 2); }});
+  columns.push_back({"soft-sleeper", "Soft sleeper", Align::kRight, 1,
+                     [](const ListedTrain& t) { return fare(t, 3); }});
+  return columns;
+}
+
+bool isFare(const Column& column) {
+  const std::string_view name = column.name;
+  return name.ends_with("-seat") || name.ends_with("-sleeper");
+}
+
+int clockOf(const std::string& time) { return minutesOf(time).value_or(24 * 60); }
+
 }  // namespace
 
-void printTrainTable(const std::vector<TrainLine>& trains, std::ostream& out) {
-  std::vector<TableColumn> columns = {
-      {"Index", Align::kRight},
-      {"Train"},
-      {"From"},
-      {"Departs"},
-      {"To"},
-      {"Arrives"},
-      {"Runs from"},
-      {"Runs to"},
-      {"Class"},
-      {"Duration"},
-  };
-  for (const char* header : kFareHeaders) columns.push_back({header, Align::kRight});
-  TextTable table(std::move(columns));
-  for (const TrainLine& t : trains) {
-    std::vector<std::string> row = {
-        std::to_string(t.index), t.number,      t.from,      t.departure,  t.to, t.arrival,
-        t.firstStation,          t.lastStation, t.className, t.journeyTime};
-    row.insert(row.end(), t.fares.begin(), t.fares.end());
-    table.addRow(std::move(row));
+std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
+                                                       ListKind kind, std::string_view station,
+                                                       std::string_view from, std::string_view to) {
+  const LibraryText boarding =
+      toLibraryText(kind == ListKind::kDirect ? from : "").value_or(LibraryText());
+  const LibraryText alighting =
+      toLibraryText(kind == ListKind::kDirect ? to : "").value_or(LibraryText());
+  std::map<uint32_t, std::vector<StopLine>> stopLists;
+  std::map<uint32_t, std::size_t> callsSeen;
+  std::vector<ListedTrain> trains;
+  for (const TrainLine& line : lines) {
+    auto found = stopLists.find(line.index);
+    if (found == stopLists.end()) {
+      const StopsResult result = trainStops(line.index, boarding, alighting);
+      if (result.code < 0) return std::nullopt;
+      auto stops = parseStopLines(result.stops);
+      if (!stops) return std::nullopt;
+      assignDays(*stops);
+      found = stopLists.emplace(line.index, std::move(*stops)).first;
+    }
+    const std::vector<StopLine>& stops = found->second;
+    ListedTrain train;
+    train.line = line;
+    if (!stops.empty()) {
+      train.arrivalDay = stops.back().arrivalDay;
+      if (kind == ListKind::kDirect) {
+        const auto first =
+            std::find_if(stops.begin(), stops.end(), [](const StopLine& s) { return s.onJourney; });
+        const auto last = std::find_if(stops.rbegin(), stops.rend(),
+                                       [](const StopLine& s) { return s.onJourney; });
+        if (first != stops.end()) train.departureDay = first->departureDay;
+        if (last != stops.rend()) train.arrivalDay = last->arrivalDay;
+      }
+      if (kind == ListKind::kAt) {
+        std::size_t call = callsSeen[line.index]++;
+        for (const StopLine& stop : stops) {
+          if (stop.station != station) continue;
+          if (call-- > 0) continue;
+          train.atArrival = stop.arrival;
+          train.atDeparture = stop.departure;
+          train.atArrivalDay = stop.arrivalDay;
+          train.atDepartureDay = stop.departureDay;
+          break;
+        }
+      }
+    }
+    trains.push_back(std::move(train));
   }
+  return trains;
+}
+
+void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind) {
+  const auto key = [kind](const ListedTrain& t) {
+    if (kind != ListKind::kAt) return clockOf(t.line.departure);
+    return clockOf(t.atDeparture != "-" ? t.atDeparture : t.atArrival);
+  };
+  std::stable_sort(trains.begin(), trains.end(),
+                   [&](const ListedTrain& a, const ListedTrain& b) { return key(a) < key(b); });
+}
+
+std::vector<std::string> columnNames(ListKind kind) {
+  std::vector<std::string> names;
+  for (const Column& column : columnsOf(kind)) names.emplace_back(column.name);
+  return names;
+}
+
+std::optional<std::vector<std::string>> parseColumns(ListKind kind, std::string_view list,
+                                                     std::string& error) {
+  const std::vector<std::string> known = columnNames(kind);
+  std::vector<std::string> chosen;
+  std::size_t begin = 0;
+  while (begin <= list.size()) {
+    std::size_t end = list.find(',', begin);
+    if (end == std::string_view::npos) end = list.size();
+    const std::string name(list.substr(begin, end - begin));
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+      error = "unknown column '" + name + "'; the columns are";
+      for (const std::string& k : known) error += " " + k;
+      return std::nullopt;
+    }
+    chosen.push_back(name);
+    begin = end + 1;
+  }
+  return chosen;
+}
+
+void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
+                     const TableLayout& layout, std::ostream& out) {
+  std::vector<Column> all = columnsOf(kind);
+  std::vector<Column> shown;
+  if (!layout.columns.empty()) {
+    for (const std::string& name : layout.columns) {
+      for (const Column& column : all) {
+        if (column.name == name) shown.push_back(column);
+      }
+    }
+  } else {
+    for (const Column& column : all) {
+      if (layout.fares || !isFare(column)) shown.push_back(column);
+    }
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const ListedTrain& train : trains) {
+    std::vector<std::string> row;
+    for (const Column& column : shown) row.push_back(column.cell(train));
+    rows.push_back(std::move(row));
+  }
+  if (layout.columns.empty() && layout.width > 0) {
+    // Leave out the least needed column until the table fits.
+    for (;;) {
+      std::size_t width = 0;
+      std::size_t drop = shown.size();
+      for (std::size_t c = 0; c < shown.size(); ++c) {
+        std::size_t columnWidth = displayWidth(shown[c].header);
+        for (const auto& row : rows) columnWidth = std::max(columnWidth, displayWidth(row[c]));
+        width += columnWidth + (c > 0 ? 2 : 0);
+        if (shown[c].keep > 0 && (drop == shown.size() || shown[c].keep < shown[drop].keep)) {
+          drop = c;
+        }
+      }
+      if (width <= layout.width || drop == shown.size()) break;
+      shown.erase(shown.begin() + static_cast<long>(drop));
+      for (auto& row : rows) row.erase(row.begin() + static_cast<long>(drop));
+    }
+  }
+  std::vector<TableColumn> headers;
+  for (const Column& column : shown) headers.push_back({column.header, column.align});
+  TextTable table(std::move(headers));
+  for (auto& row : rows) table.addRow(std::move(row));
   table.print(out);
 }
 
-void writeTrainsJson(JsonWriter& json, const std::vector<TrainLine>& trains) {
+void writeTrainsJson(JsonWriter& json, const std::vector<ListedTrain>& trains, ListKind kind) {
   json.beginArray();
-  for (const TrainLine& t : trains) {
+  for (const ListedTrain& train : trains) {
+    const TrainLine& t = train.line;
     json.beginObject()
         .field("index", int64_t{t.index})
         .field("marker", t.marker)
@@ -76,7 +256,18 @@ void writeTrainsJson(JsonWriter& json, const std::vector<TrainLine>& trains) {
       json.key(kFareKeys[c]);
       writeFare(json, t.fares[c]);
     }
-    json.endObject().endObject();
+    json.endObject()
+        .field("departure_day", int64_t{train.departureDay})
+        .field("arrival_day", int64_t{train.arrivalDay});
+    if (kind == ListKind::kAt) {
+      json.key("at_arrival");
+      train.atArrival == "-" ? json.null() : json.value(train.atArrival);
+      json.key("at_departure");
+      train.atDeparture == "-" ? json.null() : json.value(train.atDeparture);
+      json.field("at_arrival_day", int64_t{train.atArrivalDay})
+          .field("at_departure_day", int64_t{train.atDepartureDay});
+    }
+    json.endObject();
   }
   json.endArray();
 }

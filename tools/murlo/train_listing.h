@@ -1,8 +1,14 @@
-// Train result lines shown as a table or written as JSON.
+// Train result lines as people read them: in order of departure, times past
+// midnight marked, `at` with the times at its station, tables that fit the
+// terminal; or written as JSON.
 #ifndef MURLO_TOOLS_MURLO_TRAIN_LISTING_H_
 #define MURLO_TOOLS_MURLO_TRAIN_LISTING_H_
 
+#include <cstddef>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "json_writer.h"
@@ -10,12 +16,65 @@
 
 namespace murlo::tool {
 
-// One row per train: its index (for murlo stops), numbers, the journey,
-// the train's own first and last stations, class, journey time and fares.
-void printTrainTable(const std::vector<TrainLine>& trains, std::ostream& out);
+// Which question the lines answer: the time that orders them and the
+// columns shown depend on it.
+enum class ListKind {
+  kAt,      // whole runs, with the times at the station asked about
+  kDirect,  // the stretch from the origin to the destination
+  kNumber,  // whole runs
+};
+
+struct ListedTrain {
+  TrainLine line;
+  // Days after the train set out (0 the same day) of the line's departure
+  // and arrival.
+  int departureDay = 0;
+  int arrivalDay = 0;
+  // kAt: the train's call at the station ("-" where not given: its first
+  // stop has no arrival, its last no departure).
+  std::string atArrival = "-";
+  std::string atDeparture = "-";
+  int atArrivalDay = 0;
+  int atDepartureDay = 0;
+};
+
+// The lines with what each train's stop list adds (murlo_train_stops): the
+// days, and for kAt the call at `station` (a train calling twice has two
+// lines, the first taking the first call). `from` and `to` are the stations
+// of a kDirect query. Nothing when the library fails.
+std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
+                                                       ListKind kind, std::string_view station,
+                                                       std::string_view from, std::string_view to);
+
+// Orders the trains by the clock time of their departure (kAt: at the
+// station, its arrival for a train ending there), the library's order
+// among equal times.
+void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind);
+
+// The columns a table may show for `kind`, by name, in their order.
+std::vector<std::string> columnNames(ListKind kind);
+
+struct TableLayout {
+  // Column names to show, in their order (--columns); empty: all that fit.
+  std::vector<std::string> columns;
+  bool fares = true;      // false: no fare columns (--no-fares)
+  std::size_t width = 0;  // the width to fit, 0 for no limit
+};
+
+// The columns of `list` (a comma-separated --columns value) checked against
+// columnNames(kind); nothing with `error` set for an unknown one.
+std::optional<std::vector<std::string>> parseColumns(ListKind kind, std::string_view list,
+                                                     std::string& error);
+
+// One row per train. Without chosen columns, those least needed are left
+// out one by one until the table fits the width: the sleeper and soft-seat
+// fares, the train's own first and last stations, class, hard-seat fare,
+// duration and index; never the train and its times.
+void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
+                     const TableLayout& layout, std::ostream& out);
 
 // A JSON array of train objects.
-void writeTrainsJson(JsonWriter& json, const std::vector<TrainLine>& trains);
+void writeTrainsJson(JsonWriter& json, const std::vector<ListedTrain>& trains, ListKind kind);
 
 }  // namespace murlo::tool
 

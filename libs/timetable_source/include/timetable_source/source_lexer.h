@@ -34,6 +34,11 @@ std::optional<int32_t> parseNumber(std::string_view token, std::size_t digits);
 // that converts to UTF-8 is written as UTF-8, other bytes as \xHH.
 std::string quoteGbk(std::string_view gbk);
 
+// At most `limit` characters of `text` for a message: control characters and
+// bytes that form no UTF-8 character as \xHH, and "..." where the text was
+// cut. Keeps a message about a binary file short and printable.
+std::string excerpt(std::string_view text, std::size_t limit = 40);
+
 }  // namespace murlo::source
 
 #endif  // MURLO_TIMETABLE_SOURCE_SOURCE_LEXER_H_

@@ -35,8 +35,11 @@ struct Diagnostic {
 
 // Parses `text` (UTF-8) and checks every rule of the format and every limit
 // of the database file. Returns the errors, in line order; `timetable` is
-// complete only when there are none.
-std::vector<Diagnostic> parseSource(std::string_view text, Timetable& timetable);
+// complete only when there are none. What is allowed but most likely a slip
+// (a stop of more than 12 hours, an abbreviation with lower-case letters)
+// goes to `warnings`, when given, in line order.
+std::vector<Diagnostic> parseSource(std::string_view text, Timetable& timetable,
+                                    std::vector<Diagnostic>* warnings = nullptr);
 
 // Whether a station name or label would read as something else at the start
 // of a line (a keyword, a comment, a quoted text).

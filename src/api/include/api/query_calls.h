@@ -24,6 +24,7 @@ inline constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
 // Each returns the export's result; none throws.
 int32_t callHeaderText(Output out) noexcept;
 int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept;
+int32_t callStationList(Output out) noexcept;
 int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept;
 int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination, int32_t mode,
                          Output out) noexcept;

@@ -1,0 +1,288 @@
+// The murlo command line as people type it: one table of command lines with
+// their exit status and output, and the rules that keep a slip from losing
+// a file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace murlo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::runMurlo;
+
+// A network whose names are typed loosely: Latin names with "_", one cut to
+// fit the file, and two trains under one number.
+constexpr const char* kLooseNames =
+    "station Central_Stn CS\n"
+    "station Harbo_Centr HC\n"
+    "station Hillside HS\n"
+    "station 北京 BJ\n"
+    "station 南京 NJ\n"
+    "train K7 class 1 columns F rate D\n"
+    "  Central_Stn  -     08:00  0\n"
+    "  Harbo_Centr  08:30 08:32  20\n"
+    "  Hillside     09:00 -      35\n"
+    "end\n"
+    "train K7 class 空调快速 columns hard-seat rate 1.5\n"
+    "  Hillside     -     23:10  0\n"
+    "  Central_Stn  00:20 -      35\n"
+    "end\n"
+    "train D9 class 0 columns 8 rate D\n"
+    "  北京  -  07:00  0\n"
+    "  南京  11:00  -  900\n"
+    "end\n";
+
+class MurloCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(runMurlo({"pack", MURLO_TEST_DATA_DIR "/worked_example", example_}).status, 0);
+    const auto built = runMurlo({"build", "-", loose_}, {}, kLooseNames);
+    ASSERT_EQ(built.status, 0) << built.err;
+  }
+
+  test::TempFile scratch_{""};
+  const std::string example_ = scratch_.dir() + "/example.db";
+  const std::string loose_ = scratch_.dir() + "/loose.db";
+};
+
+TEST_F(MurloCliTest, CommandLines) {
+  struct Case {
+    std::vector<std::string> args;  // "EX" and "LOOSE" stand for the databases
+    int status;
+    std::string out;  // standard output; a "~" at the end: its beginning only
+    std::string err;  // part of standard error ("" for none at all)
+    std::vector<std::string> env = {};
+  } cases[] = {
+      // Usage, help and "did you mean".
+      {{}, 2, "", "usage: murlo COMMAND"},
+      {{"help", "direct"}, 0, "usage: murlo direct FROM TO [OPTIONS]\n~", ""},
+      {{"direct", "--help"}, 0, "usage: murlo direct FROM TO [OPTIONS]\n~", ""},
+      {{"stauions"}, 2, "", "unknown command 'stauions'; did you mean stations?"},
+      {{"at", "北京", "--jsn"}, 2, "", "unknown option --jsn; did you mean --json?"},
+      {{"--json", "build", "a.tt", "b.db"}, 2, "", "build takes no option --json"},
+      {{"at", "北京", "--db", "EX", "--order", "sideways"}, 2, "", "--order takes time or index"},
+      {{"at", "北京", "--db", "EX", "--columns", "train,speed"}, 2, "", "unknown column 'speed'"},
+      // Global options before the command; MURLO_DB.
+      {{"--db", "EX", "--raw", "number", "K5"}, 0, "S|1|K5|天津|23:30|北京|01:05|~", ""},
+      {{"header"}, 0, "EXAMPLE-01\n", "", {"MURLO_DB=EX"}},
+      {{"header", "--db", "LOOSE"}, 0, "\n", "", {"MURLO_DB=EX"}},
+      // Stations as people type them.
+      {{"stations", "bj", "--db", "EX"},
+       0,
+       "Station  Abbreviation\n-------  ------------\n北京     BJ\n",
+       "also looked for BJ"},
+      {{"stations", "--name", "harbo", "--db", "LOOSE"},
+       0,
+       "Station      Abbreviation\n-----------  ------------\nHarbo_Centr  HC\n",
+       ""},
+      {{"stations", "--json", "--db", "EX"},
+       0,
+       "{\"database\":\"EX\",\"abbreviation\":\"\",\"count\":2,\"stations\":[\"北京\",\"天津\"],"
+       "\"abbreviations\":[\"BJ\",\"TJ\"]}\n",
+       ""},
+      {{"direct", "central stn", "HILLSIDE", "--db", "LOOSE", "--columns", "train,departs,arrives"},
+       0,
+       "Train  Departs  Arrives\n-----  -------  -------\nK7     08:00    09:00\n",
+       "taking Central_Stn for \"central stn\""},
+      {{"at", "harbour", "--db", "LOOSE", "--columns", "train,arrives,departs,runs-to"},
+       0,
+       "Train  Arrives  Departs  Runs to\n-----  -------  -------  --------------\n"
+       "K7     08:30    08:32    Hillside 09:00\n",
+       "taking Harbo_Centr for \"harbour\""},
+      {{"at", "京", "--db", "LOOSE"}, 1, "", "\"京\" matches 2 stations: 北京, 南京"},
+      // Departure order, +1 past midnight, narrow terminals, no fares.
+      {{"at", "Central_Stn", "--db", "LOOSE", "--columns", "index,train,arrives,departs"},
+       0,
+       "Index  Train  Arrives  Departs\n-----  -----  -------  -------\n"
+       "    1  K7     00:20+1  -\n    0  K7     -        08:00\n",
+       ""},
+      {{"at", "Central_Stn", "--db", "LOOSE", "--order", "index", "--columns", "index"},
+       0,
+       "Index\n-----\n    0\n    1\n",
+       ""},
+      {{"number", "K7", "--db", "LOOSE"},
+       0,
+       "Index  Train  From         Departs  To           Arrives\n"
+       "-----  -----  -----------  -------  -----------  -------\n"
+       "    0  K7     Central_Stn  08:00    Hillside     09:00\n"
+       "    1  K7     Hillside     23:10    Central_Stn  00:20+1\n",
+       "",
+       {"COLUMNS=60"}},
+      {{"direct", "北京", "南京", "--db", "LOOSE", "--no-fares"},
+       0,
+       "Index  Train  From  Departs  To    Arrives  Runs from  Runs to  Class   Duration\n~",
+       ""},
+      // stops by number; a number of several trains.
+      {{"stops", "K5", "--db", "EX"},
+       0,
+       "Station  Arrives  Departs   km\n-------  -------  -------  ---\n"
+       "天津     -        23:30      0\n北京     01:05+1  -        137\n\n"
+       "Run time of the whole train: 01:35\n",
+       ""},
+      {{"stops", "K7", "--db", "LOOSE"}, 1, "", "2 trains run under the number K7; give the index"},
+      {{"stops", "0", "北京", "--db", "EX"}, 2, "", "stops takes 1 or 3 arguments"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    std::vector<std::string> env = c.env;
+    const auto substitute = [&](std::string& text) {
+      if (text == "EX") text = example_;
+      if (text == "LOOSE") text = loose_;
+      if (text == "MURLO_DB=EX") text = "MURLO_DB=" + example_;
+    };
+    for (std::string& arg : args) substitute(arg);
+    for (std::string& setting : env) substitute(setting);
+    std::string out = c.out;
+    for (std::size_t at; (at = out.find("\"EX\"")) != std::string::npos;) {
+      out.replace(at, 4, "\"" + example_ + "\"");
+    }
+    std::string line = "murlo";
+    for (const std::string& arg : c.args) line += " " + arg;
+    const auto result = runMurlo(args, env);
+    EXPECT_EQ(result.status, c.status) << line << "\n" << result.err;
+    if (!out.empty() && out.back() == '~') {
+      EXPECT_EQ(result.out.substr(0, out.size() - 1), out.substr(0, out.size() - 1)) << line;
+    } else {
+      EXPECT_EQ(result.out, out) << line;
+    }
+    if (c.err.empty()) {
+      EXPECT_EQ(result.err, "") << line;
+    } else {
+      EXPECT_NE(result.err.find(c.err), std::string::npos) << line << "\n" << result.err;
+    }
+  }
+}
+
+TEST_F(MurloCliTest, HelpListsOnlyTheCommandsOwnOptions) {
+  const auto stations = runMurlo({"help", "stations"});
+  EXPECT_NE(stations.out.find("--name PART"), std::string::npos) << stations.out;
+  EXPECT_EQ(stations.out.find("--mode"), std::string::npos) << stations.out;
+  EXPECT_NE(stations.out.find("Example:\n  murlo stations"), std::string::npos);
+  const auto build = runMurlo({"build", "--help"});
+  EXPECT_NE(build.out.find("--force"), std::string::npos);
+  EXPECT_EQ(build.out.find("--db"), std::string::npos) << build.out;
+}
+
+// ---- Nothing lost by a slip ----
+
+class MurloFileSafetyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    writeText(source_, kLooseNames);
+    ASSERT_EQ(runMurlo({"build", source_, database_}).status, 0);
+  }
+  static void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  // The files of the folder, so that a temporary file left behind shows.
+  std::vector<std::string> files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(scratch_.dir())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempFile scratch_{""};
+  const std::string source_ = scratch_.dir() + "/s.tt";
+  const std::string database_ = scratch_.dir() + "/s.db";
+};
+
+TEST_F(MurloFileSafetyTest, AnOutputNeverReplacesAnInputOrAFileOfAnotherKind) {
+  const std::string notes = scratch_.dir() + "/notes.txt";
+  const std::string link = scratch_.dir() + "/link.db";
+  writeText(notes, "my notes\n");
+  fs::create_hard_link(source_, link);
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"build", source_, source_}, "is the input"},
+      {{"build", source_, link}, "is the input"},  // the same file by another name
+      {{"dump", source_, database_}, "is not a timetable source (it is a database file)"},
+      {{"dump", database_, source_ + "x", "--force"}, ""},  // a new file: written
+      {{"build", source_, notes}, "is not a database file"},
+      {{"dump", database_, notes}, "is not a timetable source"},
+      {{"dump", notes, scratch_.dir() + "/n.tt"}, "holds no station and no train"},
+      {{"build", scratch_.dir(), scratch_.dir() + "/x.db"}, "is a directory"},
+      {{"build", source_, scratch_.dir()}, "is a directory"},
+      {{"build", database_, scratch_.dir() + "/x.db"},
+       "is a database file, not a timetable source"},
+      {{"import-gtfs", MURLO_TEST_DATA_DIR "/gtfs/feed", database_, "--date", "20260408",
+        "--source", database_},
+       "is named for two outputs"},
+  };
+  const std::string sourceBefore = readFile(source_);
+  const std::string databaseBefore = readFile(database_);
+  for (const Case& c : cases) {
+    const auto result = runMurlo(c.args);
+    if (c.message.empty()) {
+      EXPECT_EQ(result.status, 0) << c.args[0] << ": " << result.err;
+      continue;
+    }
+    EXPECT_EQ(result.status, 1) << c.args[0] << " " << c.args[1] << ": " << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_LT(result.err.size(), 400u) << "a short message: " << result.err;
+  }
+  EXPECT_EQ(readFile(source_), sourceBefore);
+  EXPECT_EQ(readFile(database_), databaseBefore);
+  EXPECT_EQ(readFile(notes), "my notes\n");
+  EXPECT_FALSE(fs::exists(scratch_.dir() + "/x.db"));
+  EXPECT_FALSE(fs::exists(scratch_.dir() + "/n.tt"));
+  // --force replaces a file of another kind, never an input.
+  EXPECT_EQ(runMurlo({"build", source_, notes, "--force"}).status, 0);
+  EXPECT_EQ(readFile(notes), databaseBefore);
+  EXPECT_EQ(runMurlo({"build", source_, link, "--force"}).status, 1);
+}
+
+TEST_F(MurloFileSafetyTest, AFailureLeavesTheOldFileWholeAndNoTemporaryFile) {
+  const std::vector<std::string> before = files();
+  const std::string databaseBefore = readFile(database_);
+  const std::string broken = scratch_.dir() + "/broken.tt";
+  writeText(broken, "station 甲 J\ntrain K1 class 1 columns F rate D\n 甲 - 25:00 0\nend\n");
+  EXPECT_EQ(runMurlo({"build", broken, database_}).status, 1);
+  // A folder that cannot be written: the temporary file cannot be made.
+  const std::string locked = scratch_.dir() + "/locked";
+  fs::create_directory(locked);
+  writeText(locked + "/old.db", databaseBefore);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  const auto refused = runMurlo({"build", source_, locked + "/old.db"});
+  fs::permissions(locked, fs::perms::owner_all);
+  if (::geteuid() != 0) {  // root writes anywhere
+    EXPECT_EQ(refused.status, 1) << refused.err;
+  }
+  EXPECT_EQ(readFile(locked + "/old.db"), databaseBefore);
+  EXPECT_EQ(readFile(database_), databaseBefore);
+  std::vector<std::string> after = files();
+  after.erase(std::remove(after.begin(), after.end(), "broken.tt"), after.end());
+  after.erase(std::remove(after.begin(), after.end(), "locked"), after.end());
+  EXPECT_EQ(after, before);
+  // A complete write replaces the file and leaves nothing else.
+  const auto rebuilt = runMurlo({"build", source_, database_});
+  EXPECT_EQ(rebuilt.status, 0) << rebuilt.err;
+  EXPECT_EQ(rebuilt.out, "Built " + database_ + ": 5 stations, 3 trains from " + source_ + "\n");
+  EXPECT_EQ(readFile(database_), databaseBefore);
+}
+
+TEST_F(MurloFileSafetyTest, ADashIsStandardInputAndOutput) {
+  const auto dumped = runMurlo({"dump", database_, "-"});
+  EXPECT_EQ(dumped.status, 0) << dumped.err;
+  EXPECT_EQ(dumped.out.rfind("# Timetable source written by murlo dump.\n", 0), 0u);
+  EXPECT_NE(dumped.err.find("Wrote the source: 5 stations, 3 trains"), std::string::npos);
+  const auto rebuilt = runMurlo({"build", "-", "-"}, {}, dumped.out);
+  EXPECT_EQ(rebuilt.status, 0) << rebuilt.err;
+  EXPECT_EQ(rebuilt.out, readFile(database_));
+}
+
+}  // namespace
+}  // namespace murlo

@@ -1,0 +1,119 @@
+#include "station_match.h"
+
+#include <algorithm>
+
+#include "library_calls.h"
+#include "result_text.h"
+#include "text/utf8.h"
+
+namespace murlo::tool {
+namespace {
+
+void addOnce(std::vector<std::string>& names, const std::string& name) {
+  if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+}
+
+std::vector<std::string> wordsOf(const std::string& folded) {
+  std::vector<std::string> words;
+  std::size_t begin = 0;
+  while (begin <= folded.size()) {
+    std::size_t end = folded.find('_', begin);
+    if (end == std::string::npos) end = folded.size();
+    if (end > begin) words.push_back(folded.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return words;
+}
+
+// Whether every word typed begins a word of the name or is begun by one, of
+// at least three Latin letters: names cut to fit the file ("Harbo_Centr")
+// are found by their full words ("harbour central").
+bool wordsMatch(const std::vector<std::string>& typed, const std::string& foldedName) {
+  const std::vector<std::string> words = wordsOf(foldedName);
+  const auto latin = [](const std::string& word) {
+    return std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  };
+  for (const std::string& t : typed) {
+    if (!latin(t)) return false;
+    const bool found = std::any_of(words.begin(), words.end(), [&](const std::string& w) {
+      const std::size_t shorter = std::min(t.size(), w.size());
+      return shorter >= 3 && t.compare(0, shorter, w, 0, shorter) == 0;
+    });
+    if (!found) return false;
+  }
+  return !typed.empty();
+}
+
+}  // namespace
+
+std::optional<std::vector<StationEntry>> loadedStations() {
+  const LibraryResult result = stationList();
+  if (result.code < 0) return std::nullopt;
+  const auto entries = splitTerminated(result.text, '*');
+  if (!entries) return std::nullopt;
+  std::vector<StationEntry> stations;
+  for (const std::string& entry : *entries) {
+    // The abbreviation holds no "|"; a name might.
+    const std::size_t bar = entry.rfind('|');
+    if (bar == std::string::npos) return std::nullopt;
+    stations.push_back({entry.substr(0, bar), entry.substr(bar + 1)});
+  }
+  return stations;
+}
+
+std::string foldedName(std::string_view name) {
+  std::u16string units;
+  if (!utf8ToUtf16(name, units)) return std::string(name);
+  for (char16_t& u : units) {
+    if (u >= 0xFF01 && u <= 0xFF5E) u = static_cast<char16_t>(u - 0xFF01 + 0x21);  // full width
+    if (u == 0x3000 || u == u' ') u = u'_';
+    if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u - u'A' + u'a');
+  }
+  std::string folded;
+  utf16ToUtf8(units, folded);
+  return folded;
+}
+
+std::vector<std::string> namesContaining(std::string_view part,
+                                         const std::vector<StationEntry>& stations) {
+  const std::string folded = foldedName(part);
+  std::vector<std::string> names;
+  if (folded.empty()) return names;
+  for (const StationEntry& station : stations) {
+    if (foldedName(station.name).find(folded) != std::string::npos) addOnce(names, station.name);
+  }
+  return names;
+}
+
+StationMatch matchStation(std::string_view typed, const std::vector<StationEntry>& stations) {
+  StationMatch match;
+  for (const StationEntry& station : stations) {
+    if (station.name == typed) {
+      match.kind = StationMatch::Kind::kExact;
+      match.name = station.name;
+      return match;
+    }
+  }
+  const std::string folded = foldedName(typed);
+  std::vector<std::string> equal;
+  for (const StationEntry& station : stations) {
+    if (foldedName(station.name) == folded) addOnce(equal, station.name);
+  }
+  std::vector<std::string> found = equal.empty() ? namesContaining(typed, stations) : equal;
+  if (found.empty()) {
+    const std::vector<std::string> words = wordsOf(folded);
+    for (const StationEntry& station : stations) {
+      if (wordsMatch(words, foldedName(station.name))) addOnce(found, station.name);
+    }
+  }
+  if (found.size() == 1) {
+    match.kind = StationMatch::Kind::kTaken;
+    match.name = found[0];
+  } else if (found.size() > 1) {
+    match.kind = StationMatch::Kind::kSeveral;
+    match.candidates = found;
+  }
+  return match;
+}
+
+}  // namespace murlo::tool

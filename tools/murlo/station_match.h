@@ -1,0 +1,51 @@
+// Finding the station a person meant: the exact name first, else the name
+// typed with spaces for "_", in another letter case, or a part of it.
+#ifndef MURLO_TOOLS_MURLO_STATION_MATCH_H_
+#define MURLO_TOOLS_MURLO_STATION_MATCH_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace murlo::tool {
+
+struct StationEntry {
+  std::string name;
+  std::string abbreviation;  // "" where the database has none
+};
+
+// Every station of the loaded database (murlo_station_list), in table order;
+// nothing when the library fails or answers in another form.
+std::optional<std::vector<StationEntry>> loadedStations();
+
+// `name` with ASCII letters in lower case, full-width letters and digits as
+// ASCII, and spaces as "_": how names are compared when not exactly equal.
+std::string foldedName(std::string_view name);
+
+struct StationMatch {
+  enum class Kind {
+    kExact,    // a station has the name as typed
+    kTaken,    // one station's name matches loosely: `name`
+    kSeveral,  // several names match loosely: `candidates`
+    kNone,     // nothing matches
+  };
+  Kind kind = Kind::kNone;
+  std::string name;                     // kExact, kTaken: the name to ask the library for
+  std::vector<std::string> candidates;  // kSeveral: distinct names, in table order
+};
+
+// Matches `typed` against `stations`: the exact name; else the names equal
+// to it once folded (foldedName); else the names that contain it, folded;
+// else the names whose words (split at "_") begin the words typed or are
+// begun by them, three letters at least ("harbour" finds "Harbo_Centr").
+StationMatch matchStation(std::string_view typed, const std::vector<StationEntry>& stations);
+
+// The names of `stations` that contain `part` once both are folded, each
+// once, in table order.
+std::vector<std::string> namesContaining(std::string_view part,
+                                         const std::vector<StationEntry>& stations);
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_MURLO_STATION_MATCH_H_
