@@ -86,9 +86,4 @@ JsonWriter& JsonWriter::null() {
   return *this;
 }
 
-JsonWriter& JsonWriter::field(std::string_view name, const std::optional<int64_t>& v) {
-  key(name);
-  return v ? value(*v) : null();
-}
-
 }  // namespace murlo::tool

@@ -3,7 +3,6 @@
 #define MURLO_TOOLS_MURLO_JSON_WRITER_H_
 
 #include <cstdint>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -33,13 +32,12 @@ class JsonWriter {
   JsonWriter& boolean(bool flag);
   JsonWriter& null();
 
-  // key(name) followed by the value; an empty optional writes null.
+  // key(name) followed by the value.
   template <typename T>
   JsonWriter& field(std::string_view name, const T& v) {
     key(name);
     return value(v);
   }
-  JsonWriter& field(std::string_view name, const std::optional<int64_t>& v);
 
  private:
   void beforeValue();
