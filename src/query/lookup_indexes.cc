@@ -4,6 +4,8 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "query/number_forms.h"
+
 namespace murlo {
 namespace {
 
@@ -82,6 +84,10 @@ uint64_t hashNumber(std::string_view number) {
 
 }  // namespace
 
+std::string_view LookupIndexes::keyText(const TableLists& lists, const NumberKey& key) {
+  return lists.trainNumbers[static_cast<std::size_t>(key.train)].substr(key.begin, key.length);
+}
+
 LookupIndexes::LookupIndexes(const TimetableDb& db) {
   const TableLists& lists = db.lists();
   sortByText(lists.stationNames, stationsByName_, nameKeys_);
@@ -96,27 +102,41 @@ LookupIndexes::LookupIndexes(const TimetableDb& db) {
   }
   sortByText(lists.stationAbbreviations, stationsByAbbreviation_, abbreviationKeys_);
 
+  // Every number N of every train is filed under each Q of which N is a
+  // form: N itself, N without its prefix letter, without its suffix, and
+  // without both where the prefix takes a suffix.
   for (std::size_t t = 0; t < lists.trainNumbers.size(); ++t) {
     const std::string_view entry = lists.trainNumbers[t];
+    const auto train = static_cast<int32_t>(t);
     std::size_t begin = 0;
     while (true) {
       const std::size_t end = std::min(entry.find('/', begin), entry.size());
-      numbers_.push_back(NumberToken{static_cast<int32_t>(t), static_cast<uint32_t>(begin),
-                                     static_cast<uint32_t>(end - begin)});
+      const std::string_view number = entry.substr(begin, end - begin);
+      const auto file = [&](std::size_t from, std::size_t length) {
+        if (length > 0) {
+          numberKeys_.push_back(
+              NumberKey{train, static_cast<uint32_t>(begin + from), static_cast<uint32_t>(length)});
+        }
+      };
+      const bool prefixed = !number.empty() && isPrefixLetter(number.front());
+      const bool suffixed = !number.empty() && isSuffixLetter(number.back());
+      file(0, number.size());
+      if (prefixed) file(1, number.size() - 1);
+      if (suffixed) file(0, number.size() - 1);
+      if (prefixed && suffixed && takesSuffix(number.front()) && number.size() >= 2) {
+        file(1, number.size() - 2);
+      }
       if (end == entry.size()) break;
       begin = end + 1;
     }
   }
-  if (numbers_.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
+  if (numberKeys_.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
   std::size_t slots = 16;
-  while (slots < 2 * numbers_.size()) slots *= 2;
+  while (slots < 2 * numberKeys_.size()) slots *= 2;
   numberSlots_.assign(slots, 0);
   const std::size_t mask = slots - 1;
-  for (std::size_t i = 0; i < numbers_.size(); ++i) {
-    const NumberToken& token = numbers_[i];
-    const std::string_view text =
-        lists.trainNumbers[static_cast<std::size_t>(token.train)].substr(token.begin, token.length);
-    std::size_t slot = static_cast<std::size_t>(hashNumber(text)) & mask;
+  for (std::size_t i = 0; i < numberKeys_.size(); ++i) {
+    std::size_t slot = static_cast<std::size_t>(hashNumber(keyText(lists, numberKeys_[i]))) & mask;
     while (numberSlots_[slot] != 0) slot = (slot + 1) & mask;
     numberSlots_[slot] = static_cast<uint32_t>(i + 1);
   }
@@ -162,18 +182,20 @@ std::vector<StationIndex> LookupIndexes::stationsWithAbbreviationPrefix(
   return found;
 }
 
-void LookupIndexes::appendTrainsWithNumber(const TimetableDb& db, std::string_view number,
-                                           std::vector<TrainIndex>& trains) const {
-  const TextList& entries = db.lists().trainNumbers;
+std::vector<TrainIndex> LookupIndexes::trainsWithNumberForms(const TimetableDb& db,
+                                                             std::string_view q) const {
+  std::vector<TrainIndex> trains;
+  if (q.empty()) return trains;
+  const TableLists& lists = db.lists();
   const std::size_t mask = numberSlots_.size() - 1;
-  for (std::size_t slot = static_cast<std::size_t>(hashNumber(number)) & mask;
-       numberSlots_[slot] != 0; slot = (slot + 1) & mask) {
-    const NumberToken& token = numbers_[numberSlots_[slot] - 1];
-    if (entries[static_cast<std::size_t>(token.train)].substr(token.begin, token.length) ==
-        number) {
-      trains.push_back(TrainIndex(token.train));
-    }
+  for (std::size_t slot = static_cast<std::size_t>(hashNumber(q)) & mask; numberSlots_[slot] != 0;
+       slot = (slot + 1) & mask) {
+    const NumberKey& key = numberKeys_[numberSlots_[slot] - 1];
+    if (keyText(lists, key) == q) trains.push_back(TrainIndex(key.train));
   }
+  std::sort(trains.begin(), trains.end());
+  trains.erase(std::unique(trains.begin(), trains.end()), trains.end());
+  return trains;
 }
 
 }  // namespace murlo

@@ -1,7 +1,8 @@
 // Lookup indexes over the tables, made when a database is loaded and never
 // stored in the file. They answer "which station is called X" and "which
 // stations have an abbreviation beginning with P" in logarithmic time, "which
-// trains run under number N" in constant time, and "which station first
+// trains run under a form of number Q" (number_forms.h) with one probe, and
+// "which station first
 // bears this station's name"; every answer equals that of the plain scan it
 // replaces (tests/support/reference_queries.h holds those scans).
 #ifndef MURLO_QUERY_LOOKUP_INDEXES_H_
@@ -31,11 +32,10 @@ class LookupIndexes {
   std::vector<StationIndex> stationsWithAbbreviationPrefix(const TimetableDb& db,
                                                            std::string_view prefix) const;
 
-  // Appends to `trains` every train that has `number` among its
-  // "/"-separated numbers (unordered, possibly repeated).
-  // REQUIRES: `number` holds no "/".
-  void appendTrainsWithNumber(const TimetableDb& db, std::string_view number,
-                              std::vector<TrainIndex>& trains) const;
+  // Every train with a "/"-separated number that is one of the 27 forms of
+  // `q`, in ascending order; none for an empty `q`.
+  // REQUIRES: `q` holds no "/".
+  std::vector<TrainIndex> trainsWithNumberForms(const TimetableDb& db, std::string_view q) const;
 
   // The first station that bears the name of station `s`.
   // REQUIRES: db.stationName(s) exists.
@@ -44,11 +44,14 @@ class LookupIndexes {
   }
 
  private:
-  struct NumberToken {
+  // A Q under which a train is filed: bytes [begin, begin + length) of its
+  // number entry.
+  struct NumberKey {
     int32_t train;
-    uint32_t begin;   // byte offset within the train's number entry
-    uint32_t length;  // bytes
+    uint32_t begin;
+    uint32_t length;
   };
+  static std::string_view keyText(const TableLists& lists, const NumberKey& key);
 
   // Station indexes ordered by (name, index): equal names in table order;
   // beside them the first eight bytes of each name as a big-endian number,
@@ -60,10 +63,10 @@ class LookupIndexes {
   // Station indexes ordered by (abbreviation, index), and their keys.
   std::vector<int32_t> stationsByAbbreviation_;
   std::vector<uint64_t> abbreviationKeys_;
-  // Every "/"-separated number of every train, and a hash table over them
-  // (open addressing, linear probing): each slot holds a position in
-  // `numbers_` plus one, or 0 when free. Its size is a power of two.
-  std::vector<NumberToken> numbers_;
+  // Every Q of which a number of a train is a form, and a hash table over
+  // them (open addressing, linear probing): each slot holds a position in
+  // `numberKeys_` plus one, or 0 when free. Its size is a power of two.
+  std::vector<NumberKey> numberKeys_;
   std::vector<uint32_t> numberSlots_;
 };
 
