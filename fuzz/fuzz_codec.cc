@@ -7,10 +7,12 @@
 // reads back the same. UTF-8 and UTF-16 convert into each other and back
 // unchanged when valid. The boundary's argument and result conversions agree
 // with the codec.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "api/boundary.h"
 #include "fuzz_support.h"
@@ -39,8 +41,14 @@ void checkGbkBytes(std::string_view gbk) {
     MURLO_FUZZ_CHECK(back == units);
   }
 
+  // Written straight into a buffer: the same units, its terminator, and not a
+  // unit further.
   const Utf16Result result(gbk);
   MURLO_FUZZ_CHECK(result.needed() == units.size() + 1);
+  std::vector<murlo_char16> buffer(result.needed() + 1, murlo_char16{0xAAAA});
+  result.writeTo(buffer.data());
+  MURLO_FUZZ_CHECK(std::equal(units.begin(), units.end(), buffer.begin()));
+  MURLO_FUZZ_CHECK(buffer[units.size()] == 0 && buffer[units.size() + 1] == 0xAAAA);
 }
 
 void checkUtf16Units(std::u16string_view units) {

@@ -1,5 +1,7 @@
 #include "api/boundary.h"
 
+#include <type_traits>
+
 #include "text/gbk_codec.h"
 
 namespace murlo {
@@ -18,14 +20,42 @@ bool argumentToGbk(const murlo_char16* text, std::string& gbk) {
   return utf16ToGbk(units, gbk);
 }
 
-Utf16Result::Utf16Result(std::string_view gbk) {
-  gbkToUtf16(gbk, units_);  // sizes the result itself, in one pass
+namespace {
+
+// Writes the UTF-16 form of `gbk` at `out` and returns its end.
+murlo_char16* writeUtf16(std::string_view gbk, murlo_char16* out) {
+  if constexpr (std::is_same_v<murlo_char16, char16_t>) {
+    return gbkToUtf16Into(gbk, out);
+  } else {
+    // Windows: murlo_char16 is wchar_t, another type of the same size.
+    std::u16string units;
+    gbkToUtf16(gbk, units);
+    for (const char16_t unit : units) *out++ = static_cast<murlo_char16>(unit);
+    return out;
+  }
 }
+
+}  // namespace
+
+Utf16Result::Utf16Result(std::string_view gbk) : gbk_(gbk), length_(gbkToUtf16Length(gbk)) {}
 
 void Utf16Result::writeTo(murlo_char16* out) const {
   if (out == nullptr) return;
-  for (std::size_t i = 0; i < units_.size(); ++i) out[i] = static_cast<murlo_char16>(units_[i]);
-  out[units_.size()] = 0;
+  writeUtf16(gbk_, out);
+  out[length_] = 0;
+}
+
+Utf16LinesResult::Utf16LinesResult(std::span<const KeptLine> lines) : lines_(lines), length_(0) {
+  for (const KeptLine& line : lines_) length_ += line.utf16Length + 1;
+}
+
+void Utf16LinesResult::writeTo(murlo_char16* out) const {
+  if (out == nullptr) return;
+  for (const KeptLine& line : lines_) {
+    out = writeUtf16(line.text, out);
+    *out++ = u'*';
+  }
+  *out = 0;
 }
 
 }  // namespace murlo

@@ -17,7 +17,8 @@
 namespace murlo {
 namespace {
 
-bool fits(const Output& out, const Utf16Result& text) {
+template <typename Text>
+bool fits(const Output& out, const Text& text) {
   if (out.needed != nullptr) *out.needed = text.needed();
   return out.buffer == nullptr ? out.capacity == kUnlimited : out.capacity >= text.needed();
 }
@@ -27,6 +28,14 @@ bool fits(const Output& out, const Utf16Result& text) {
 int32_t deliver(const QueryResult& result, Output out) {
   if (result.code < 0) return result.code;
   const Utf16Result text(result.text);
+  if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
+  text.writeTo(out.buffer);
+  return result.code;
+}
+
+int32_t deliver(const KeptLinesResult& result, Output out) {
+  if (result.code < 0) return result.code;
+  const Utf16LinesResult text(result.lines);
   if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
   text.writeTo(out.buffer);
   return result.code;
@@ -86,7 +95,8 @@ int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
   return guarded([&] {
     std::string gbk;
     if (!argumentToGbk(station, gbk)) return kStationNotFound;
-    return deliver(trainsAtStation(*currentDb(), gbk), out);
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
+    return deliver(trainsAtStationLines(*db, gbk), out);
   });
 }
 
@@ -134,7 +144,8 @@ int32_t callTrainsByNumber(const murlo_char16* number, Output out) noexcept {
   return guarded([&] {
     std::string gbk;
     if (!argumentToGbk(number, gbk)) return deliver(QueryResult{}, out);
-    return deliver(trainsByNumber(*currentDb(), gbk), out);
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
+    return deliver(trainsByNumberLines(*db, gbk), out);
   });
 }
 

@@ -3,15 +3,22 @@
 #include <cstring>
 
 #include "present/segment_line.h"
+#include "text/gbk_codec.h"
 
 namespace murlo {
 namespace {
 
-// A kept line: its length, then its bytes, in one allocation.
-std::string_view textOf(const char* kept) {
+// A kept line in one allocation: its byte length, its UTF-16 length, then its
+// bytes.
+struct KeptHeader {
   std::size_t length;
-  std::memcpy(&length, kept, sizeof length);
-  return std::string_view(kept + sizeof length, length);
+  std::size_t utf16Length;
+};
+
+KeptLine lineOf(const char* kept) {
+  KeptHeader header;
+  std::memcpy(&header, kept, sizeof header);
+  return KeptLine{std::string_view(kept + sizeof header, header.length), header.utf16Length};
 }
 
 }  // namespace
@@ -26,48 +33,41 @@ WholeRunLines::~WholeRunLines() {
   for (std::size_t t = 0; t < trains_; ++t) delete[] slots_[t].load(std::memory_order_relaxed);
 }
 
-bool WholeRunLines::find(TrainIndex t, std::string_view& line) const {
+bool WholeRunLines::find(TrainIndex t, KeptLine& line) const {
   if (t.value() < 0 || t.slot() >= trains_) return false;
   const char* kept = slots_[t.slot()].load(std::memory_order_acquire);
   if (kept == nullptr) return false;
-  line = textOf(kept);
+  line = lineOf(kept);
   return true;
 }
 
-std::string_view WholeRunLines::keep(std::size_t t, std::string_view line) const {
-  const std::size_t length = line.size();
-  char* copy = new char[sizeof length + line.size()];
-  std::memcpy(copy, &length, sizeof length);
-  if (!line.empty()) std::memcpy(copy + sizeof length, line.data(), line.size());
+KeptLine WholeRunLines::keep(std::size_t t, std::string_view line) const {
+  const KeptHeader header{line.size(), gbkToUtf16Length(line)};
+  char* copy = new char[sizeof header + line.size()];
+  std::memcpy(copy, &header, sizeof header);
+  if (!line.empty()) std::memcpy(copy + sizeof header, line.data(), line.size());
   const char* expected = nullptr;
   if (slots_[t].compare_exchange_strong(expected, copy, std::memory_order_acq_rel,
                                         std::memory_order_acquire)) {
-    return textOf(copy);
+    return lineOf(copy);
   }
   delete[] copy;  // another thread kept the same line first
-  return textOf(expected);
+  return lineOf(expected);
 }
 
-std::string_view WholeRunLines::line(const TimetableDb& db, TrainIndex train) const {
+KeptLine WholeRunLines::line(const TimetableDb& db, TrainIndex train) const {
+  std::string scratch;
+  return line(db, train, scratch);
+}
+
+KeptLine WholeRunLines::line(const TimetableDb& db, TrainIndex train, std::string& scratch) const {
   // Trains outside the number table have no line (the tables give none).
-  if (train.value() < 0 || train.slot() >= trains_) return std::string_view();
-  std::string_view kept;
+  if (train.value() < 0 || train.slot() >= trains_) return KeptLine{};
+  KeptLine kept;
   if (find(train, kept)) return kept;
-  return keep(train.slot(), buildSegmentLine(db, train, StopPosition(0), StopPosition(0), 0));
-}
-
-bool WholeRunLines::append(std::string& out, const TimetableDb& db, TrainIndex train) const {
-  if (train.value() < 0 || train.slot() >= trains_) return false;
-  std::string_view kept;
-  if (find(train, kept)) {
-    out.append(kept);
-    return !kept.empty();
-  }
-  // Written straight into `out`, then kept from there.
-  const std::size_t start = out.size();
-  const bool written = appendSegmentLine(out, db, train, StopPosition(0), StopPosition(0), 0);
-  keep(train.slot(), std::string_view(out).substr(start));
-  return written;
+  scratch.clear();
+  appendSegmentLine(scratch, db, train, StopPosition(0), StopPosition(0), 0);
+  return keep(train.slot(), scratch);
 }
 
 }  // namespace murlo

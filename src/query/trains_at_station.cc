@@ -1,23 +1,25 @@
 #include "query/trains_at_station.h"
 
 #include <optional>
-
-#include "query/train_lines.h"
+#include <string>
 
 namespace murlo {
 
-QueryResult trainsAtStation(const LoadedDatabase& db, std::string_view name) {
+KeptLinesResult trainsAtStationLines(const LoadedDatabase& db, std::string_view name) {
   const std::optional<StationIndex> station = db.findStation(name);
-  if (!station) return QueryResult{kStationNotFound, {}};
-  QueryResult result;
+  if (!station) return KeptLinesResult{kStationNotFound, {}};
+  KeptLinesResult result;
   const CallList calls = db.tables().callsAt(*station);
+  result.lines.reserve(static_cast<std::size_t>(calls.size()));
+  std::string scratch;
   for (int32_t j = 0; j < calls.size(); ++j) {
     // A record that names no train or stop of the tables is corrupt: skipped.
     const CallRecord call = calls[j];
     if (!db.tables().trainCalled(call)) continue;
-    if (appendTrainLine(result.text, db, call.trainIndex(), StopPosition(0), StopPosition(0), 0)) {
-      ++result.code;
-    }
+    const KeptLine line = db.wholeRunLines().line(db.tables(), call.trainIndex(), scratch);
+    if (line.text.empty()) continue;
+    result.lines.push_back(line);
+    ++result.code;
   }
   return result;
 }

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "query/number_forms.h"
-#include "query/train_lines.h"
 
 namespace murlo {
 namespace {
@@ -37,17 +36,19 @@ std::vector<TrainIndex> scanTrains(const TimetableDb& db, std::string_view q) {
 
 }  // namespace
 
-QueryResult trainsByNumber(const LoadedDatabase& db, std::string_view number) {
-  QueryResult result;
+KeptLinesResult trainsByNumberLines(const LoadedDatabase& db, std::string_view number) {
+  KeptLinesResult result;
   if (number.empty()) return result;
   const std::vector<TrainIndex> trains =
       number.find('/') != std::string_view::npos
           ? scanTrains(db.tables(), number)
           : db.indexes().trainsWithNumberForms(db.tables(), number);
+  std::string scratch;
   for (const TrainIndex train : trains) {
-    if (appendTrainLine(result.text, db, train, StopPosition(0), StopPosition(0), 0)) {
-      ++result.code;
-    }
+    const KeptLine line = db.wholeRunLines().line(db.tables(), train, scratch);
+    if (line.text.empty()) continue;
+    result.lines.push_back(line);
+    ++result.code;
   }
   return result;
 }

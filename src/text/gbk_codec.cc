@@ -1,5 +1,6 @@
 #include "text/gbk_codec.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -29,15 +30,6 @@ constexpr char16_t kReplacement = u'\uFFFD';
 using cp936::isLeadByte;
 using cp936::isTrailByte;
 
-unsigned byteAt(std::string_view text, std::size_t i) {
-  return static_cast<unsigned char>(text[i]);
-}
-
-// True when text[i] (a lead byte) and text[i + 1] form a two-byte code.
-bool pairAt(std::string_view text, std::size_t i) {
-  return i + 1 < text.size() && isTrailByte(byteAt(text, i + 1));
-}
-
 }  // namespace
 
 bool utf16ToGbk(std::u16string_view utf16, std::string& gbk) {
@@ -65,35 +57,35 @@ bool utf16ToGbk(std::u16string_view utf16, std::string& gbk) {
   return ok;
 }
 
-void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
-  // One code unit per step and at least one byte per step.
-  const std::size_t start = utf16.size();
-  utf16.resize(start + gbk.size());
-  char16_t* out = utf16.data() + start;
+char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out) {
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(gbk.data());
+  const std::size_t size = gbk.size();
   std::size_t i = 0;
-  while (i < gbk.size()) {
-    // Result text is mostly ASCII (times, fares, separators): eight bytes
-    // below 0x80 become eight code units at once.
-    if (i + 8 <= gbk.size()) {
+  while (i < size) {
+    // Result text is mostly ASCII (times, fares, separators): the ASCII bytes
+    // before the next byte of 0x80 and above are widened eight at a time.
+    if (i + 8 <= size) {
       std::uint64_t word = 0;
-      std::memcpy(&word, gbk.data() + i, 8);
-      if ((word & 0x8080808080808080u) == 0) {
-        for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(byteAt(gbk, i + k));
-        out += 8;
-        i += 8;
-        continue;
-      }
+      std::memcpy(&word, bytes + i, 8);
+      const std::uint64_t high = word & 0x8080808080808080u;
+      const std::size_t ascii =
+          high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+      // Never a unit past the text's own: the caller's buffer may end there.
+      for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<char16_t>(bytes[i + k]);
+      out += ascii;
+      i += ascii;
+      if (ascii == 8) continue;
     }
-    const unsigned b = byteAt(gbk, i);
+    const unsigned b = bytes[i];
     if (b < 0x80) {
       *out++ = static_cast<char16_t>(b);
       ++i;
     } else if (b == cp936::kEuroByte) {
       *out++ = cp936::kEuroSign;
       ++i;
-    } else if (isLeadByte(b) && pairAt(gbk, i)) {
+    } else if (isLeadByte(b) && i + 1 < size && isTrailByte(bytes[i + 1])) {
       const char16_t unit = cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount +
-                                           cp936::trailIndex(byteAt(gbk, i + 1))];
+                                           cp936::trailIndex(bytes[i + 1])];
       *out++ = unit != 0 ? unit : kReplacement;
       i += 2;
     } else {
@@ -101,7 +93,7 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
       ++i;
     }
   }
-  utf16.resize(static_cast<std::size_t>(out - utf16.data()));
+  return out;
 }
 
 }  // namespace murlo

@@ -121,11 +121,7 @@ bool utf16ToGbk(std::u16string_view utf16, std::string& gbk) {
   return true;
 }
 
-void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
-  // One code unit per step and at least one byte per step.
-  const std::size_t start = utf16.size();
-  utf16.resize(start + gbk.size());
-  char16_t* out = utf16.data() + start;
+char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out) {
   std::wstring scratch;
   std::size_t i = 0;
   while (i < gbk.size()) {
@@ -145,7 +141,7 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
       ++i;
     }
   }
-  utf16.resize(static_cast<std::size_t>(out - utf16.data()));
+  return out;
 }
 
 }  // namespace murlo

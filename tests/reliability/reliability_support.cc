@@ -15,6 +15,7 @@
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
 #include "support/test_support.h"
+#include "text/gbk_codec.h"
 
 namespace murlo::reliability {
 
@@ -250,9 +251,10 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
 
   // The whole-run lines the queries kept are those the tables give.
   for (TrainIndex t(-1); t.value() <= db.trainCount() + 1; ++t) {
-    EXPECT_EQ(loaded.wholeRunLines().line(db, t),
-              buildSegmentLine(db, t, StopPosition(0), StopPosition(0), 0))
+    const KeptLine kept = loaded.wholeRunLines().line(db, t);
+    EXPECT_EQ(kept.text, buildSegmentLine(db, t, StopPosition(0), StopPosition(0), 0))
         << "train " << t.value();
+    EXPECT_EQ(kept.utf16Length, gbkToUtf16Length(kept.text)) << "train " << t.value();
   }
   return queries;
 }

@@ -3,10 +3,12 @@
 #define MURLO_API_BOUNDARY_H_
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "murloppc.h"
+#include "present/whole_run_lines.h"
 
 namespace murlo {
 
@@ -18,20 +20,42 @@ std::u16string argumentUnits(const murlo_char16* text);
 // an argument matches no station and no number.
 bool argumentToGbk(const murlo_char16* text, std::string& gbk);
 
-// A result converted to UTF-16, ready to be written.
+// A GBK result as it will be written in UTF-16: its size is known first,
+// and the text is converted straight into the caller's buffer.
 class Utf16Result {
  public:
+  // REQUIRES: `gbk` outlives the object.
   explicit Utf16Result(std::string_view gbk);
 
   // Code units needed, terminator included.
-  std::size_t needed() const { return units_.size() + 1; }
+  std::size_t needed() const { return length_ + 1; }
 
   // Writes the text and its terminator. REQUIRES: `out` holds needed()
   // units. A NULL `out` is left alone.
   void writeTo(murlo_char16* out) const;
 
  private:
-  std::u16string units_;
+  std::string_view gbk_;
+  std::size_t length_;  // code units, terminator excluded
+};
+
+// An answer made of kept lines, each followed by "*", as it will be written:
+// the kept UTF-16 lengths give its size before anything is converted.
+class Utf16LinesResult {
+ public:
+  // REQUIRES: the lines outlive the object.
+  explicit Utf16LinesResult(std::span<const KeptLine> lines);
+
+  // Code units needed, terminator included.
+  std::size_t needed() const { return length_ + 1; }
+
+  // Writes the text and its terminator. REQUIRES: `out` holds needed()
+  // units. A NULL `out` is left alone.
+  void writeTo(murlo_char16* out) const;
+
+ private:
+  std::span<const KeptLine> lines_;
+  std::size_t length_;  // code units, terminator excluded
 };
 
 }  // namespace murlo

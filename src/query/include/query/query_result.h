@@ -1,9 +1,13 @@
-// What a query hands back to the C boundary: a result code and GBK text.
+// What a query hands back to the C boundary: a result code and GBK text, or
+// for the answers made of whole-run lines, the kept lines themselves.
 #ifndef MURLO_QUERY_QUERY_RESULT_H_
 #define MURLO_QUERY_QUERY_RESULT_H_
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "present/whole_run_lines.h"
 
 namespace murlo {
 
@@ -12,6 +16,23 @@ struct QueryResult {
   // empty and the boundary writes nothing.
   int32_t code = 0;
   std::string text;  // GBK
+};
+
+// An answer of whole-run lines: its text is each line followed by "*".
+struct KeptLinesResult {
+  // The number of lines, or a negative code (with no lines).
+  int32_t code = 0;
+  std::vector<KeptLine> lines;  // none empty
+
+  // The answer as text.
+  QueryResult joined() const {
+    QueryResult result{code, {}};
+    for (const KeptLine& line : lines) {
+      result.text.append(line.text);
+      result.text += '*';
+    }
+    return result;
+  }
 };
 
 }  // namespace murlo

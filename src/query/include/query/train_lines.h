@@ -9,10 +9,10 @@
 
 namespace murlo {
 
-// Appends the SegmentLine of train `train` from stop `from` to stop `to` (0
-// and 0: the whole run, copied from the line cache) and "*". Returns false,
-// appending nothing, when the tables cannot give the line (corrupt data): the
-// caller skips that record and does not count it. May throw std::bad_alloc.
+// Appends the SegmentLine of train `train` from stop `from` to stop `to` and
+// "*". Returns false, appending nothing, when the tables cannot give the line
+// (corrupt data): the caller skips that record and does not count it. May
+// throw std::bad_alloc.
 bool appendTrainLine(std::string& text, const LoadedDatabase& db, TrainIndex train,
                      StopPosition from, StopPosition to, int32_t mode);
 

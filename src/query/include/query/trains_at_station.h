@@ -18,7 +18,12 @@ inline constexpr int32_t kStationNotFound = -1;
 // number of lines, or kStationNotFound. A call record naming no train of the
 // tables, or a stop position outside that train's stop list, is skipped and
 // not counted. May throw std::bad_alloc.
-QueryResult trainsAtStation(const LoadedDatabase& db, std::string_view name);
+KeptLinesResult trainsAtStationLines(const LoadedDatabase& db, std::string_view name);
+
+// The same answer as text.
+inline QueryResult trainsAtStation(const LoadedDatabase& db, std::string_view name) {
+  return trainsAtStationLines(db, name).joined();
+}
 
 }  // namespace murlo
 

@@ -17,7 +17,12 @@ namespace murlo {
 // the SegmentLine of its whole run followed by "*", once, in train order; the
 // code is their number. An empty number finds nothing. May throw
 // std::bad_alloc.
-QueryResult trainsByNumber(const LoadedDatabase& db, std::string_view number);
+KeptLinesResult trainsByNumberLines(const LoadedDatabase& db, std::string_view number);
+
+// The same answer as text.
+inline QueryResult trainsByNumber(const LoadedDatabase& db, std::string_view number) {
+  return trainsByNumberLines(db, number).joined();
+}
 
 }  // namespace murlo
 

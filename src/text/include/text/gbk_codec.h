@@ -26,6 +26,11 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16);
 // The number of UTF-16 code units gbkToUtf16 would append.
 std::size_t gbkToUtf16Length(std::string_view gbk);
 
+// Writes the UTF-16 form of `gbk` at `out`, gbkToUtf16Length(gbk) units and
+// no terminator, and returns the end of what it wrote. REQUIRES: `out` has
+// room for gbkToUtf16Length(gbk) units.
+char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out);
+
 }  // namespace murlo
 
 #endif  // MURLO_TEXT_GBK_CODEC_H_
