@@ -62,8 +62,10 @@ char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out) {
   const std::size_t size = gbk.size();
   std::size_t i = 0;
   while (i < size) {
-    // Result text is mostly ASCII (times, fares, separators): the ASCII bytes
-    // before the next byte of 0x80 and above are widened eight at a time.
+    // Result text is mostly ASCII (times, fares, separators) with a few
+    // Chinese names: the ASCII bytes before the next byte of 0x80 and above
+    // are widened eight at a time, then the codes up to the next ASCII byte
+    // are decoded one after the other.
     if (i + 8 <= size) {
       std::uint64_t word = 0;
       std::memcpy(&word, bytes + i, 8);
@@ -75,22 +77,24 @@ char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out) {
       out += ascii;
       i += ascii;
       if (ascii == 8) continue;
+    } else if (bytes[i] < 0x80) {
+      *out++ = static_cast<char16_t>(bytes[i++]);
+      continue;
     }
-    const unsigned b = bytes[i];
-    if (b < 0x80) {
-      *out++ = static_cast<char16_t>(b);
-      ++i;
-    } else if (b == cp936::kEuroByte) {
-      *out++ = cp936::kEuroSign;
-      ++i;
-    } else if (isLeadByte(b) && i + 1 < size && isTrailByte(bytes[i + 1])) {
-      const char16_t unit = cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount +
-                                           cp936::trailIndex(bytes[i + 1])];
-      *out++ = unit != 0 ? unit : kReplacement;
-      i += 2;
-    } else {
-      *out++ = kReplacement;
-      ++i;
+    while (i < size && bytes[i] >= 0x80) {
+      const unsigned b = bytes[i];
+      if (b == cp936::kEuroByte) {
+        *out++ = cp936::kEuroSign;
+        ++i;
+      } else if (isLeadByte(b) && i + 1 < size && isTrailByte(bytes[i + 1])) {
+        const char16_t unit = cp936::kDecode[(b - cp936::kLeadFirst) * cp936::kTrailCount +
+                                             cp936::trailIndex(bytes[i + 1])];
+        *out++ = unit != 0 ? unit : kReplacement;
+        i += 2;
+      } else {
+        *out++ = kReplacement;
+        ++i;
+      }
     }
   }
   return out;
