@@ -1,6 +1,7 @@
 // What both codecs share: the length of GBK text in UTF-16, the same on
 // every platform since both cut text into the same steps (see gbk_codec.cc),
 // each one code unit; and appending, on top of writing into a buffer.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -10,23 +11,33 @@
 namespace murlo {
 
 std::size_t gbkToUtf16Length(std::string_view gbk) {
+  // The steps of the conversion counted the way it takes them: ASCII runs
+  // eight bytes at a time, then the codes up to the next ASCII byte.
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(gbk.data());
+  const std::size_t size = gbk.size();
   std::size_t length = 0;
   std::size_t i = 0;
-  while (i < gbk.size()) {
-    // Eight ASCII bytes at once: eight steps.
-    if (i + 8 <= gbk.size()) {
+  while (i < size) {
+    if (i + 8 <= size) {
       std::uint64_t word = 0;
-      std::memcpy(&word, gbk.data() + i, 8);
-      if ((word & 0x8080808080808080u) == 0) {
-        i += 8;
-        length += 8;
-        continue;
-      }
+      std::memcpy(&word, bytes + i, 8);
+      const std::uint64_t high = word & 0x8080808080808080u;
+      const std::size_t ascii =
+          high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+      length += ascii;
+      i += ascii;
+      if (ascii == 8) continue;
+    } else if (bytes[i] < 0x80) {
+      ++length;
+      ++i;
+      continue;
     }
-    const bool pair = cp936::isLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size() &&
-                      cp936::isTrailByte(static_cast<unsigned char>(gbk[i + 1]));
-    i += pair ? 2u : 1u;
-    ++length;
+    while (i < size && bytes[i] >= 0x80) {
+      const bool pair =
+          cp936::isLeadByte(bytes[i]) && i + 1 < size && cp936::isTrailByte(bytes[i + 1]);
+      i += pair ? 2u : 1u;
+      ++length;
+    }
   }
   return length;
 }
