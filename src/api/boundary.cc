@@ -37,25 +37,31 @@ murlo_char16* writeUtf16(std::string_view gbk, murlo_char16* out) {
 
 }  // namespace
 
-Utf16Result::Utf16Result(std::string_view gbk) : gbk_(gbk), length_(gbkToUtf16Length(gbk)) {}
+std::size_t Utf16Result::needed() const {
+  if (needed_ == 0) needed_ = gbkToUtf16Length(gbk_) + 1;
+  return needed_;
+}
 
-void Utf16Result::writeTo(murlo_char16* out) const {
-  if (out == nullptr) return;
-  writeUtf16(gbk_, out);
-  out[length_] = 0;
+std::size_t Utf16Result::writeTo(murlo_char16* out) const {
+  if (out == nullptr) return needed();
+  murlo_char16* const end = writeUtf16(gbk_, out);
+  *end = 0;
+  needed_ = static_cast<std::size_t>(end - out) + 1;
+  return needed_;
 }
 
 Utf16LinesResult::Utf16LinesResult(std::span<const KeptLine> lines) : lines_(lines), length_(0) {
   for (const KeptLine& line : lines_) length_ += line.utf16Length + 1;
 }
 
-void Utf16LinesResult::writeTo(murlo_char16* out) const {
-  if (out == nullptr) return;
+std::size_t Utf16LinesResult::writeTo(murlo_char16* out) const {
+  if (out == nullptr) return needed();
   for (const KeptLine& line : lines_) {
     out = writeUtf16(line.text, out);
     *out++ = u'*';
   }
   *out = 0;
+  return needed();
 }
 
 }  // namespace murlo

@@ -17,10 +17,21 @@
 namespace murlo {
 namespace {
 
+// Whether `text` may be written to `out`: a buffer that surely holds it, or
+// one whose capacity holds the counted size (reported to the caller), or no
+// buffer where the caller states no capacity (the legacy exports).
 template <typename Text>
 bool fits(const Output& out, const Text& text) {
+  if (out.buffer != nullptr && text.surelyFits(out.capacity)) return true;
   if (out.needed != nullptr) *out.needed = text.needed();
   return out.buffer == nullptr ? out.capacity == kUnlimited : out.capacity >= text.needed();
+}
+
+// Writes `text` where it fits and reports its size.
+template <typename Text>
+void write(const Output& out, const Text& text) {
+  const std::size_t written = text.writeTo(out.buffer);
+  if (out.needed != nullptr) *out.needed = written;
 }
 
 // Writes a non-negative result's text, or refuses the whole result when it
@@ -29,7 +40,7 @@ int32_t deliver(const QueryResult& result, Output out) {
   if (result.code < 0) return result.code;
   const Utf16Result text(result.text);
   if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
-  text.writeTo(out.buffer);
+  write(out, text);
   return result.code;
 }
 
@@ -37,7 +48,7 @@ int32_t deliver(const KeptLinesResult& result, Output out) {
   if (result.code < 0) return result.code;
   const Utf16LinesResult text(result.lines);
   if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
-  text.writeTo(out.buffer);
+  write(out, text);
   return result.code;
 }
 
@@ -133,9 +144,14 @@ int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
     const Utf16Result time(result.runTime);
     const bool stopsFit = fits(stopList, stops);
     const bool timeFits = fits(runTime, time);
-    if (!stopsFit || !timeFits) return MURLO_BUFFER_TOO_SMALL;
-    stops.writeTo(stopList.buffer);
-    time.writeTo(runTime.buffer);
+    if (!stopsFit || !timeFits) {
+      // Both sizes are reported, the one that surely fit too.
+      if (stopList.needed != nullptr) *stopList.needed = stops.needed();
+      if (runTime.needed != nullptr) *runTime.needed = time.needed();
+      return MURLO_BUFFER_TOO_SMALL;
+    }
+    write(stopList, stops);
+    write(runTime, time);
     return result.stops;
   });
 }

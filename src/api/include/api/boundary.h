@@ -20,23 +20,28 @@ std::u16string argumentUnits(const murlo_char16* text);
 // an argument matches no station and no number.
 bool argumentToGbk(const murlo_char16* text, std::string& gbk);
 
-// A GBK result as it will be written in UTF-16: its size is known first,
-// and the text is converted straight into the caller's buffer.
+// A GBK result as it will be written in UTF-16, converted straight into the
+// caller's buffer. Its exact size is counted only when it is asked for: a
+// buffer that holds a unit for every byte holds the text whatever it is.
 class Utf16Result {
  public:
   // REQUIRES: `gbk` outlives the object.
-  explicit Utf16Result(std::string_view gbk);
+  explicit Utf16Result(std::string_view gbk) : gbk_(gbk) {}
 
-  // Code units needed, terminator included.
-  std::size_t needed() const { return length_ + 1; }
+  // Whether a buffer of `capacity` units holds the text and its terminator
+  // without counting: each byte gives at most one code unit.
+  bool surelyFits(std::size_t capacity) const { return capacity > gbk_.size(); }
 
-  // Writes the text and its terminator. REQUIRES: `out` holds needed()
-  // units. A NULL `out` is left alone.
-  void writeTo(murlo_char16* out) const;
+  // Code units needed, terminator included (counted on first use).
+  std::size_t needed() const;
+
+  // Writes the text and its terminator and returns needed(). REQUIRES: `out`
+  // holds needed() units. A NULL `out` is left alone.
+  std::size_t writeTo(murlo_char16* out) const;
 
  private:
   std::string_view gbk_;
-  std::size_t length_;  // code units, terminator excluded
+  mutable std::size_t needed_ = 0;  // 0 while not counted
 };
 
 // An answer made of kept lines, each followed by "*", as it will be written:
@@ -49,9 +54,12 @@ class Utf16LinesResult {
   // Code units needed, terminator included.
   std::size_t needed() const { return length_ + 1; }
 
-  // Writes the text and its terminator. REQUIRES: `out` holds needed()
-  // units. A NULL `out` is left alone.
-  void writeTo(murlo_char16* out) const;
+  // Every buffer must be counted for.
+  bool surelyFits(std::size_t) const { return false; }
+
+  // Writes the text and its terminator and returns needed(). REQUIRES: `out`
+  // holds needed() units. A NULL `out` is left alone.
+  std::size_t writeTo(murlo_char16* out) const;
 
  private:
   std::span<const KeptLine> lines_;
