@@ -35,7 +35,9 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
     }
   }
 
-  std::vector<int64_t> offsets;  // A(j) of one train
+  std::vector<int64_t> offsets;   // A(j) of one train
+  std::vector<int32_t> arrivals;  // grown train by train, then kept at their size
+  std::vector<int16_t> steps;
   for (TrainIndex t(0); t.value() < trains; ++t) {
     const uint8_t* trainFlags = &flags[t.slot() * kMaxStops];
     const std::optional<StopList> stops = db.stopsOf(t);
@@ -58,25 +60,26 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
     if (!withinRange) continue;
 
     Train& run = trains_[t.slot()];
-    run.first = static_cast<uint32_t>(arrivals_.size());
+    run.first = static_cast<uint32_t>(arrivals.size());
     run.stops = static_cast<uint8_t>(kept);
     const int32_t firstDeparture = (*stops)[StopPosition(0)].departureMinutes();
     run.phase =
         static_cast<int16_t>(((firstDeparture % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay);
     for (StopPosition k(0); k.value() < kept; ++k) {
       const uint8_t flag = trainFlags[k.slot()];
-      arrivals_.push_back(static_cast<int32_t>(2 * offsets[k.slot()]) + ((flag & kLeave) ? 1 : 0));
+      arrivals.push_back(static_cast<int32_t>(2 * offsets[k.slot()]) + ((flag & kLeave) ? 1 : 0));
       // The step fits 16 bits: a boarded stop's departure is a time of day
       // and an arrival field reads between -549 and 6039.
       const bool boarded = (flag & kBoard) != 0 && k.value() + 1 < kept;
-      steps_.push_back(boarded
-                           ? static_cast<int16_t>(stepMinutes((*stops)[k].departureMinutes(),
-                                                              (*stops)[k.next()].arrivalMinutes()))
-                           : kCannotBoard);
+      steps.push_back(boarded
+                          ? static_cast<int16_t>(stepMinutes((*stops)[k].departureMinutes(),
+                                                             (*stops)[k.next()].arrivalMinutes()))
+                          : kCannotBoard);
     }
   }
-  arrivals_.shrink_to_fit();
-  steps_.shrink_to_fit();
+  // Copies rather than shrink_to_fit, which may ignore a failed allocation.
+  arrivals_.assign(arrivals.begin(), arrivals.end());
+  steps_.assign(steps.begin(), steps.end());
 }
 
 std::size_t TrainRuns::bytes() const {
