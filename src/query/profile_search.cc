@@ -64,7 +64,6 @@ constexpr int64_t dayMinute(int64_t minute) {
 // A run that leaves the origin in the window.
 struct OriginDeparture {
   int64_t minute;  // absolute departure, in [after, after + 1440)
-  int64_t base;    // the run's base (see train_runs.h)
   TrainIndex train;
   int32_t stop;
 };
@@ -87,7 +86,21 @@ class ProfileSearch {
     labels_.resize(labels);
     parents_.resize(labels);
     marked_.assign(static_cast<std::size_t>(stations_), 0);
+    previous_.resize(static_cast<std::size_t>(stations_));
     fromStop_.assign(static_cast<std::size_t>(runs_.trainCount()), kNotQueued);
+    destinationStop_.assign(static_cast<std::size_t>(runs_.trainCount()), 0);
+    const CallList calls = tables_.callsAt(destination);
+    for (int32_t j = 0; j < calls.size(); ++j) {
+      const TrainIndex train = calls[j].trainIndex();
+      const int32_t stop = calls[j].stopPosition().value();
+      if (train.value() < 0 || train.value() >= runs_.trainCount()) continue;
+      const TrainRuns::Train& run = runs_.train(train);
+      if (stop < 1 || stop >= run.stops) continue;
+      const TrainRuns::Stop& here = runs_.stops()[run.first + static_cast<uint32_t>(stop)];
+      if (!here.canLeave() || here.station() != destination_) continue;
+      uint8_t& last = destinationStop_[train.slot()];
+      last = static_cast<uint8_t>(std::max<int32_t>(last, stop));
+    }
   }
 
   // Distinct departure minutes.
@@ -137,9 +150,7 @@ class ProfileSearch {
       const StopPosition stop = BoardKey::stop(key);
       if (!runs_.canBoard(train, stop)) continue;
       const int64_t minute = after + dayMinute(BoardKey::minute(key) - after);
-      const uint32_t g = runs_.train(train).first + static_cast<uint32_t>(stop.value());
-      departures_.push_back(
-          OriginDeparture{minute, minute - runs_.departureOffset(g), train, stop.value()});
+      departures_.push_back(OriginDeparture{minute, train, stop.value()});
     }
     for (std::size_t i = 0; i < departures_.size(); ++i) {
       if (i == 0 || departures_[i].minute != departures_[i - 1].minute) groups_.push_back(i);
@@ -176,23 +187,50 @@ class ProfileSearch {
   // left at.
   void firstRound(const OriginDeparture& departure) {
     const TrainRuns::Train& run = runs_.train(departure.train);
-    const StopList stops = *tables_.stopsOf(departure.train);
+    const TrainRuns::Stop* stops = runs_.stops() + run.first;
+    int64_t minute = departure.minute;  // at stop m - 1, then at stop m
     for (int32_t m = departure.stop + 1; m < run.stops; ++m) {
-      const uint32_t g = run.first + static_cast<uint32_t>(m);
-      if (!runs_.canLeave(g)) continue;
-      arrive(1, stops[StopPosition(m)].stationIndex().value(),
-             departure.base + runs_.arrivalOffset(g), rideCode(departure.train, departure.stop, m));
+      minute += m == departure.stop + 1 ? stepMinutes(stops[m - 1].departure, stops[m].arrival)
+                                        : stepMinutes(stops[m - 1].arrival, stops[m].arrival);
+      if (!stops[m].canLeave()) continue;
+      const int32_t s = stops[m].station();
+      if (rounds_ == 1 && s != destination_) continue;
+      arrive(1, s, minute, rideCode(departure.train, departure.stop, m));
     }
   }
 
-  // Round `round` > 1: every train that can be boarded at a station improved
-  // in the round before, from the first such stop.
+  // Round `round` > 1: the trains that can be boarded at a station improved
+  // in the round before, from the first such stop; of each station's trains
+  // only those whose next departure from the new label on comes before the
+  // next one from the label it replaced. The others catch the same run as
+  // before, which was followed when that label was set (or, for a copy, in
+  // the round below), and can improve nothing. In the last round only trains
+  // that can still be left at the destination matter.
   void laterRound(int32_t round) {
+    const int64_t bound = label(round, destination_);
+    const bool last = round == rounds_;
     for (const int32_t s : improvedBefore_) {
-      for (const uint32_t key : board_.calls(StationIndex(s))) {
+      const int64_t ready = label(round - 1, s) + change_;
+      if (ready >= bound) continue;  // every ride from here arrives too late
+      const int64_t before = previous_[static_cast<std::size_t>(s)];
+      const int64_t covered = before >= kNever ? kNever : before + change_;
+      const std::span<const uint32_t> keys = board_.calls(StationIndex(s));
+      const std::size_t start =
+          covered - ready >= kMinutesPerDay
+              ? 0
+              : static_cast<std::size_t>(
+                    std::lower_bound(keys.begin(), keys.end(),
+                                     BoardKey::make(static_cast<int32_t>(dayMinute(ready)),
+                                                    TrainIndex(0), StopPosition(0))) -
+                    keys.begin());
+      for (std::size_t i = 0; i < keys.size(); ++i) {
+        const uint32_t key = keys[(start + i) % keys.size()];
+        if (ready + dayMinute(BoardKey::minute(key) - ready) >= covered) break;
+        // Every key names a train of the runs; a stop it cannot be boarded
+        // at (only in a corrupt file) is skipped by the scan.
         const TrainIndex train = BoardKey::train(key);
         const int32_t stop = BoardKey::stop(key).value();
-        if (!runs_.canBoard(train, StopPosition(stop))) continue;
+        if (last && destinationStop_[train.slot()] <= stop) continue;
         uint8_t& from = fromStop_[train.slot()];
         if (from == kNotQueued) queued_.push_back(train.value());
         from = static_cast<uint8_t>(std::min<int32_t>(from, stop));
@@ -200,47 +238,57 @@ class ProfileSearch {
     }
     for (const int32_t t : queued_) {
       uint8_t& from = fromStop_[static_cast<std::size_t>(t)];
-      scanTrain(round, TrainIndex(t), from);
+      scanTrain(round, TrainIndex(t), from, last);
       from = kNotQueued;
     }
     queued_.clear();
   }
 
-  void scanTrain(int32_t round, TrainIndex train, int32_t from) {
+  // Follows `train` from stop `from` on, boarding with the labels of the
+  // round before; in the last round only to the destination.
+  void scanTrain(int32_t round, TrainIndex train, int32_t from, bool last) {
     const TrainRuns::Train& run = runs_.train(train);
-    const StopList stops = *tables_.stopsOf(train);
-    int64_t base = kNever;  // the earliest run caught so far
+    const TrainRuns::Stop* stops = runs_.stops() + run.first;
+    const int32_t end = last ? destinationStop_[train.slot()] + 1 : run.stops;
+    const int64_t bound = label(round, destination_);
+    int64_t here = kNever;  // the arrival at stop m of the run caught so far
     int32_t boardedAt = 0;
-    for (int32_t m = from; m < run.stops; ++m) {
-      const uint32_t g = run.first + static_cast<uint32_t>(m);
-      const bool leave = base < kNever && runs_.canLeave(g);
-      const bool board = runs_.canBoard(g);
-      if (!leave && !board) continue;
-      const int32_t s = stops[StopPosition(m)].stationIndex().value();
-      if (leave) {
-        arrive(round, s, base + runs_.arrivalOffset(g), rideCode(train, boardedAt, m));
+    for (int32_t m = from; m < end; ++m) {
+      const TrainRuns::Stop& stop = stops[m];
+      if (here < kNever && stop.canLeave() && (!last || stop.station() == destination_)) {
+        arrive(round, stop.station(), here, rideCode(train, boardedAt, m));
       }
-      if (board) {
-        const int64_t ready = label(round - 1, s);
-        if (ready >= kNever) continue;
-        // The earliest run whose departure here is at or after `ready` plus
-        // the change time: its base is the first minute from `earliest` on
-        // whose time of day is the train's phase.
-        const int64_t earliest = ready + change_ - runs_.departureOffset(g);
-        if (earliest >= base) continue;
-        const int64_t caught = earliest + dayMinute(run.phase - earliest);
-        if (caught < base) {
-          base = caught;
-          boardedAt = m;
+      if (m + 1 == end) break;
+      int64_t next =
+          here < kNever ? here + stepMinutes(stop.arrival, stops[m + 1].arrival) : kNever;
+      if (stop.canBoard()) {
+        const int64_t ready = label(round - 1, stop.station()) + change_;
+        if (ready < bound) {
+          // The earliest run that departs here at or after `ready`. All runs
+          // depart here whole days apart, the one caught so far at
+          // next - step among them.
+          const int32_t step = stepMinutes(stop.departure, stops[m + 1].arrival);
+          if (next >= kNever) {
+            next = ready + dayMinute(stop.departure - ready) + step;
+            boardedAt = m;
+          } else if (const int64_t departs = next - step; ready <= departs - kMinutesPerDay) {
+            next = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
+            boardedAt = m;
+          }
         }
       }
+      here = next;
     }
   }
 
-  // An arrival at `station` in `round`, reached as `how`.
+  // An arrival at `station` in `round`, reached as `how`. Arrivals that cannot
+  // lead to a journey that is not dominated are dropped: those that do not
+  // beat the station's label or the destination's, and in the last round
+  // those anywhere but the destination.
   void arrive(int32_t round, int32_t station, int64_t minute, uint32_t how) {
     int64_t& here = label(round, station);
     if (minute >= here || minute >= label(round, destination_)) return;
+    const int64_t before = here;
     here = minute;
     parent(round, station) = how;
     for (int32_t above = round + 1; above <= rounds_; ++above) {
@@ -253,6 +301,7 @@ class ProfileSearch {
       reached_[static_cast<std::size_t>(round)] = true;
     } else if (marked_[static_cast<std::size_t>(station)] == 0) {
       marked_[static_cast<std::size_t>(station)] = 1;
+      previous_[static_cast<std::size_t>(station)] = before;
       improved_.push_back(station);
     }
   }
@@ -269,7 +318,9 @@ class ProfileSearch {
       if (how == kCopied) continue;
       const Ride ride = rideOf(how);
       journey.rides.push_back(ride);
-      station = (*tables_.stopsOf(ride.train))[ride.board].stationIndex().value();
+      station =
+          runs_.stops()[runs_.train(ride.train).first + static_cast<uint32_t>(ride.board.value())]
+              .station();
     }
     std::reverse(journey.rides.begin(), journey.rides.end());
     return journey;
@@ -290,10 +341,13 @@ class ProfileSearch {
   std::vector<int64_t> labels_;    // by round, then station
   std::vector<uint32_t> parents_;  // likewise
   std::array<bool, kMostRides + 1> reached_{};
-  std::vector<uint8_t> marked_;  // by station: improved in this round
+  std::vector<uint8_t> marked_;    // by station: improved in this round
+  std::vector<int64_t> previous_;  // by station: its label before that
   std::vector<int32_t> improved_;
   std::vector<int32_t> improvedBefore_;
   std::vector<uint8_t> fromStop_;  // by train: first stop to scan, or kNotQueued
+  // By train: the last stop at which it can be left at the destination, or 0.
+  std::vector<uint8_t> destinationStop_;
   std::vector<int32_t> queued_;
 };
 

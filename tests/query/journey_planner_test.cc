@@ -114,8 +114,8 @@ std::string boardByScan(const TimetableDb& db, StationIndex station, int32_t aft
     const TrainIndex train = list[j].trainIndex();
     const StopPosition stop = list[j].stopPosition();
     const bool departs = kind == BoardKind::kDepartures;
-    if (!(departs ? test::canBoardByScan(db, station, train, stop, false)
-                  : test::canLeaveByScan(db, station, train, stop, false))) {
+    if (!(departs ? test::canBoardByScan(db, station, train, stop)
+                  : test::canLeaveByScan(db, station, train, stop))) {
       continue;
     }
     const StopRecord record = db.train(train)->stops[stop];

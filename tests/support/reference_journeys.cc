@@ -2,7 +2,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <tuple>
 
@@ -23,7 +22,7 @@ bool isTimeOfDay(std::string_view hour, std::string_view minute) {
 }
 
 // The stops of `train` when its calls can be used at all.
-std::optional<StopList> usableTrain(const TimetableDb& db, TrainIndex train, bool forJourneys) {
+std::optional<StopList> usableTrain(const TimetableDb& db, TrainIndex train) {
   const std::optional<TrainView> view = db.train(train);
   if (!view || view->stops.size() < 2) return std::nullopt;
   const StopList stops = view->stops;
@@ -31,20 +30,13 @@ std::optional<StopList> usableTrain(const TimetableDb& db, TrainIndex train, boo
       !db.stationName(stops[stops.last()].stationIndex())) {
     return std::nullopt;
   }
-  if (forJourneys) {
-    for (StopPosition j(1); j.value() < std::min(stops.size(), 100); ++j) {
-      if (std::llabs(journeyMinutes(stops, StopPosition(0), j)) > (int64_t{1} << 28)) {
-        return std::nullopt;
-      }
-    }
-  }
   return stops;
 }
 
 // Whether `station`'s call list holds the record (train, stop), and the stop
 // is a stop of the usable train, at that station.
 std::optional<StopList> calledAt(const TimetableDb& db, StationIndex station, TrainIndex train,
-                                 StopPosition stop, bool forJourneys) {
+                                 StopPosition stop) {
   if (station.value() < 0 || station.value() >= db.stationCount()) return std::nullopt;
   bool listed = false;
   const CallList calls = db.callsAt(station);
@@ -52,7 +44,7 @@ std::optional<StopList> calledAt(const TimetableDb& db, StationIndex station, Tr
     listed = listed || (calls[j].trainIndex() == train && calls[j].stopPosition() == stop);
   }
   if (!listed) return std::nullopt;
-  const std::optional<StopList> stops = usableTrain(db, train, forJourneys);
+  const std::optional<StopList> stops = usableTrain(db, train);
   if (!stops || !stops->holds(stop) || (*stops)[stop].stationIndex() != station) {
     return std::nullopt;
   }
@@ -82,7 +74,7 @@ class Search {
       for (int32_t c = 0; c < calls.size(); ++c) {
         const TrainIndex train = calls[c].trainIndex();
         const StopPosition stop = calls[c].stopPosition();
-        if (!canBoardByScan(db, s, train, stop, true)) continue;
+        if (!canBoardByScan(db, s, train, stop)) continue;
         auto& here = boardings_[s.slot()];
         bool seen = false;
         for (const Boarding& b : here) seen = seen || (b.train == train && b.stop == stop);
@@ -91,7 +83,7 @@ class Search {
         Boarding boarding{train, stop, stops[stop].departureMinutes(), {}};
         for (StopPosition j = stop.next(); j.value() < stops.size(); ++j) {
           const StationIndex at = stops[j].stationIndex();
-          if (!canLeaveByScan(db, at, train, j, true)) continue;
+          if (!canLeaveByScan(db, at, train, j)) continue;
           boarding.options.push_back({j, at.value(), journeyMinutes(stops, stop, j)});
         }
         here.push_back(boarding);
@@ -144,15 +136,15 @@ class Search {
 }  // namespace
 
 bool canBoardByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
-                    StopPosition stop, bool forJourneys) {
-  const std::optional<StopList> stops = calledAt(db, station, train, stop, forJourneys);
+                    StopPosition stop) {
+  const std::optional<StopList> stops = calledAt(db, station, train, stop);
   if (!stops || stop == stops->last()) return false;
   return isTimeOfDay((*stops)[stop].departureHour(), (*stops)[stop].departureMinute());
 }
 
 bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
-                    StopPosition stop, bool forJourneys) {
-  const std::optional<StopList> stops = calledAt(db, station, train, stop, forJourneys);
+                    StopPosition stop) {
+  const std::optional<StopList> stops = calledAt(db, station, train, stop);
   if (!stops || stop == StopPosition(0)) return false;
   return isTimeOfDay((*stops)[stop].arrivalHour(), (*stops)[stop].arrivalMinute());
 }
@@ -176,13 +168,13 @@ std::optional<std::string> whyNotTravelled(const TimetableDb& db, StationIndex o
     const Ride& ride = journey.rides[i];
     const std::string which =
         "ride " + std::to_string(i) + " on train " + std::to_string(ride.train.value());
-    if (!canBoardByScan(db, station, ride.train, ride.board, true)) {
+    if (!canBoardByScan(db, station, ride.train, ride.board)) {
       return which + " cannot be boarded at stop " + std::to_string(ride.board.value());
     }
     const StopList stops = db.train(ride.train)->stops;
     if (ride.alight <= ride.board || !stops.holds(ride.alight)) return which + " goes nowhere";
     const StationIndex end = stops[ride.alight].stationIndex();
-    if (!canLeaveByScan(db, end, ride.train, ride.alight, true)) {
+    if (!canLeaveByScan(db, end, ride.train, ride.alight)) {
       return which + " cannot be left at stop " + std::to_string(ride.alight.value());
     }
     const int32_t departure = stops[ride.board].departureMinutes();

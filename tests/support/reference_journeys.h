@@ -20,13 +20,11 @@ namespace murlo::test {
 // per-train table, two stops at least, its first and last station in the
 // station table; its stop `stop` is at `station`; boarded, it is not the
 // last stop and its departure field reads as an hour of 0 to 23 and a minute
-// of 0 to 59 (left: not the first, and its arrival field so). For journeys
-// also: every journey time from the train's first stop to any of its first
-// 100 stops lies within 2^28 minutes of 0.
+// of 0 to 59 (left: not the first, and its arrival field so).
 bool canBoardByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
-                    StopPosition stop, bool forJourneys);
+                    StopPosition stop);
 bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
-                    StopPosition stop, bool forJourneys);
+                    StopPosition stop);
 
 // Every journey from `origin` to `destination` of at most maxChanges + 1
 // rides whose first ride departs in [after, after + 1440), each later ride
