@@ -30,10 +30,10 @@ namespace murlo {
 // the arguments and the tables alone. REQUIRES: request.valid(). May throw
 // std::bad_alloc (the first plan of a database makes the trains' runs).
 //
-// With a limit, the departure minutes are searched in chunks from the
-// earliest, the first of `firstChunk` minutes (0: as the limit suggests),
-// each next one twice as long, until enough journeys are found; a test may
-// ask for small chunks.
+// With a limit, the departures are searched in chunks from the earliest,
+// each twice as long as the one before, until enough journeys are found: of
+// time (the first an hour for each journey asked for and one more), or, when
+// `firstChunk` is not 0, of that many departure minutes first (for tests).
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
                                     StationIndex destination, const JourneyRequest& request,
                                     std::size_t firstChunk = 0);
