@@ -148,11 +148,11 @@ class ProfileSearch {
   }
 
  private:
-  // A station's labels of every round lie side by side: a scan reads one
-  // round's and writes the next's.
+  // Round by round: a round reads the labels of the round before and writes
+  // its own, two arrays of four bytes a station.
   std::size_t at(int32_t round, int32_t station) const {
-    return static_cast<std::size_t>(station) * static_cast<std::size_t>(rounds_ + 1) +
-           static_cast<std::size_t>(round);
+    return static_cast<std::size_t>(round) * static_cast<std::size_t>(stations_) +
+           static_cast<std::size_t>(station);
   }
   int32_t& label(int32_t round, int32_t station) { return labels_[at(round, station)]; }
   uint32_t& parent(int32_t round, int32_t station) { return parents_[at(round, station)]; }
