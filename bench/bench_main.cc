@@ -387,7 +387,7 @@ void registerAll() {
                                           std::string(v.kind), std::string(v.variant), true),
              benchmark::kMicrosecond);
       }
-      if (size == NetworkSize::kNational && (keepsLines(v.kind) || firstPlan(v.kind, v.variant))) {
+      if ((size == NetworkSize::kNational && keepsLines(v.kind)) || firstPlan(v.kind, v.variant)) {
         unit(benchmark::RegisterBenchmark((base + "/ours-first").c_str(), oursFirstBenchmark, size,
                                           std::string(v.kind), std::string(v.variant)),
              benchmark::kMicrosecond);
