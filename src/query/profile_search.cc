@@ -196,6 +196,9 @@ class ProfileSearch {
       const TrainRuns::Stop* stops = runs_.stops() + runs_.train(TrainIndex(t)).first;
       int32_t after = 0;  // from the arrival at stop k + 1 to the destination
       for (int32_t k = destinationStop_[static_cast<std::size_t>(t)] - 1; k >= 0; --k) {
+        // A train calling twice there: the first call is reached soonest (a
+        // ride between two times of day never lasts less than 0 minutes).
+        if (stops[k + 1].canLeave() && stops[k + 1].station() == destination_) after = 0;
         if (stops[k].canBoard()) {
           int32_t& best = oneRide_[static_cast<std::size_t>(stops[k].station())];
           best = std::min(best,
@@ -260,10 +263,9 @@ class ProfileSearch {
     for (int32_t m = departure.stop + 1; m < run.stops; ++m) {
       minute += m == departure.stop + 1 ? stepMinutes(stops[m - 1].departure, stops[m].arrival)
                                         : stepMinutes(stops[m - 1].arrival, stops[m].arrival);
-      if (!stops[m].canLeave()) continue;
-      const int32_t s = stops[m].station();
-      if (rounds_ == 1 && s != destination_) continue;
-      arrive(1, s, minute, rideCode(departure.train, departure.stop, m));
+      if (stops[m].canLeave()) {
+        arrive(1, stops[m].station(), minute, rideCode(departure.train, departure.stop, m));
+      }
     }
   }
 

@@ -275,6 +275,33 @@ TEST(BoardsTest, InOrderOfTheWaitThenTrainThenStop) {
   }
 }
 
+// A train that calls twice at the destination is there first at its first
+// call: a change onto it is worth it even when a later direct train is known
+// (the bound of one more ride must come from the first call).
+TEST(JourneyPlannerTest, TrainCallingTwiceAtTheDestination) {
+  using test::stopAt;
+  // 甲 0 origin, 乙 1, 丙 2 destination, 丁 3.
+  const TimetableDb tables = buildTimetable(
+      "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("丙"), "B"}, {gbk("丁"), "D"}},
+      {{"A0", '1', 'F', 'D', {stopAt(0, "-", "07:30", 0), stopAt(1, "08:00", "-", 40)}},
+       {"B1",
+        '1',
+        'F',
+        'D',
+        {stopAt(1, "-", "08:30", 0), stopAt(2, "09:00", "09:10", 30),
+         stopAt(3, "14:00", "15:00", 300), stopAt(2, "20:00", "-", 600)}},
+       {"C2", '1', 'F', 'D', {stopAt(0, "-", "07:45", 0), stopAt(2, "12:00", "-", 200)}}});
+  const LoadedDatabase db{TimetableDb(tables)};
+  const QueryResult result = planJourneys(db, gbk("甲"), gbk("丙"), JourneyRequest{420, 1, 10, 0});
+  EXPECT_EQ(result.code, 2);
+  const auto line = [&tables](int32_t train, int32_t from, int32_t to) {
+    return buildSegmentLine(tables, TrainIndex(train), StopPosition(from), StopPosition(to), 0) +
+           "*";
+  };
+  EXPECT_EQ(result.text, "J|07:30|09:00|0|0|01:30|2*" + line(0, 0, 1) + line(1, 0, 1) +
+                             "J|07:45|12:00|0|0|04:15|1*" + line(2, 0, 1));
+}
+
 // ---------------------------------------------------------------------------
 // Result codes
 
