@@ -233,7 +233,8 @@ MURLO_EXPORT int32_t murlo_arrivals(const murlo_char16* station, int32_t after_m
  * ride. Of the journeys that depart in [t, t + 1440), t = `after_minute`,
  * every one that no other dominates (departs no earlier, arrives no later,
  * has no more rides, and is better in one of them) is written, one for each
- * (departure, arrival, rides), in that order; at most `limit` (0: all).
+ * (departure, arrival, rides), in that order (of several with one triple,
+ * the same one for the same arguments); at most `limit` (0: all).
  * Each journey is the summary line
  *
  *   J|DEP|ARR|DAY|DAYS|DURATION|RIDES*
