@@ -176,6 +176,30 @@ void memoryBenchmark(benchmark::State& state, NetworkSize size) {
   state.counters["resident_with_lines_per_file"] = residentWithLines / file;
 }
 
+// What the journey planner adds to a loaded database when it is first asked:
+// the departure boards and the trains' runs, as the growth of the resident
+// set (free pages returned first) and as the bytes the structures hold, each
+// divided by the file size.
+void plannerMemoryBenchmark(benchmark::State& state, NetworkSize size) {
+  useMemory(Memory::kFresh);
+  const Network& n = network(size);
+  double resident = 0;
+  double held = 0;
+  for (auto _ : state) {
+    std::shared_ptr<const LoadedDatabase> db;
+    if (loadDatabase(n.path, db) != LoadResult::kLoaded) state.SkipWithError("load failed");
+    ::malloc_trim(0);
+    const std::size_t before = residentBytes();
+    held = static_cast<double>(db->departureBoard().bytes() + db->trainRuns().bytes());
+    ::malloc_trim(0);
+    resident = static_cast<double>(residentBytes()) - static_cast<double>(before);
+    benchmark::DoNotOptimize(db);
+  }
+  const auto file = static_cast<double>(n.fileBytes);
+  state.counters["planner_resident_per_file"] = resident / file;
+  state.counters["planner_bytes_per_file"] = held / file;
+}
+
 // ---- Queries -------------------------------------------------------------
 
 void count(benchmark::State& state, const Outcome& outcome) {
@@ -319,13 +343,23 @@ void cAtBenchmark(benchmark::State& state, NetworkSize size) {
 
 // Trains at a station answer with many whole runs, whose lines are kept.
 // (Numbers do too, but their one to three lines take too little time to be
-// told apart from pausing the clock.)
+// told apart from pausing the clock.) The first plan of a database also
+// makes the boards and the trains' runs.
 bool keepsLines(std::string_view kind) { return kind == "at"; }
+bool firstPlan(std::string_view kind, std::string_view variant) {
+  return kind == "journeys" && variant.ends_with("-3");
+}
+// Journeys have no SQLite baseline.
+bool hasSqlite(std::string_view kind) { return kind != "journeys"; }
 
 void registerAll() {
   const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) { b->Unit(u); };
   for (const NetworkSize size : kSizes) {
     unit(benchmark::RegisterBenchmark(("memory/" + sizeName(size)).c_str(), memoryBenchmark, size)
+             ->Iterations(1),
+         benchmark::kMillisecond);
+    unit(benchmark::RegisterBenchmark(("memory-planner/" + sizeName(size)).c_str(),
+                                      plannerMemoryBenchmark, size)
              ->Iterations(1),
          benchmark::kMillisecond);
   }
@@ -348,15 +382,17 @@ void registerAll() {
       unit(benchmark::RegisterBenchmark((base + "/ours").c_str(), oursBenchmark, size,
                                         std::string(v.kind), std::string(v.variant)),
            benchmark::kMicrosecond);
-      unit(benchmark::RegisterBenchmark((base + "/sqlite").c_str(), sqliteBenchmark, size,
-                                        std::string(v.kind), std::string(v.variant), true),
-           benchmark::kMicrosecond);
-      if (size == NetworkSize::kNational && keepsLines(v.kind)) {
+      if (hasSqlite(v.kind)) {
+        unit(benchmark::RegisterBenchmark((base + "/sqlite").c_str(), sqliteBenchmark, size,
+                                          std::string(v.kind), std::string(v.variant), true),
+             benchmark::kMicrosecond);
+      }
+      if ((size == NetworkSize::kNational && keepsLines(v.kind)) || firstPlan(v.kind, v.variant)) {
         unit(benchmark::RegisterBenchmark((base + "/ours-first").c_str(), oursFirstBenchmark, size,
                                           std::string(v.kind), std::string(v.variant)),
              benchmark::kMicrosecond);
       }
-      if (size == NetworkSize::kNational) {
+      if (size == NetworkSize::kNational && hasSqlite(v.kind)) {
         // SQL alone, for the report's analysis of the ratios.
         unit(benchmark::RegisterBenchmark((base + "/sqlite-rows").c_str(), sqliteBenchmark, size,
                                           std::string(v.kind), std::string(v.variant), false),
@@ -485,10 +521,34 @@ class ReportingConsole : public benchmark::ConsoleReporter {
       const Result* first = find(base + "/ours-first");
       const Result* ours = find(base + "/ours");
       const Result* sql = find(base + "/sqlite");
-      if (!first) continue;
+      if (!first || !hasSqlite(v.kind)) continue;
       out << "| " << v.kind << " " << v.variant << " | " << time(first->ns) << " | "
           << (ours ? time(ours->ns) : "") << " | " << (sql ? time(sql->ns) : "") << " | "
           << (sql ? ratio(sql->ns / first->ns) : "") << " |\n";
+    }
+  }
+
+  // The journey planner's first plan (boards and runs made) and what its
+  // structures hold.
+  void writePlanner(std::ostream& out, const Network& n) const {
+    out << "\nJourney planner: the first plan of a database makes the departure boards and the "
+           "trains' runs.\n\n| Question | First plan | Structures made | First / made |\n"
+           "|---|---:|---:|---:|\n";
+    for (const VariantName& v : queryVariants()) {
+      const std::string base =
+          std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(n.size);
+      const Result* first = find(base + "/ours-first");
+      const Result* ours = find(base + "/ours");
+      if (!first || hasSqlite(v.kind) || !ours) continue;
+      out << "| " << v.kind << " " << v.variant << " | " << time(first->ns) << " | "
+          << time(ours->ns) << " | " << ratio(first->ns / ours->ns) << " |\n";
+    }
+    const Result* memory = find("memory-planner/" + sizeName(n.size));
+    if (memory) {
+      out << "\n| Network | Planner: resident / file | Planner: bytes held / file |\n"
+             "|---|---:|---:|\n| "
+          << n.name << " | " << fixed(memory->counters.at("planner_resident_per_file"), 2) << " | "
+          << fixed(memory->counters.at("planner_bytes_per_file"), 2) << " |\n";
     }
   }
 
@@ -575,7 +635,10 @@ class ReportingConsole : public benchmark::ConsoleReporter {
         }
         out << "\n";
       }
-      if (rowsOnly) writeFirstTimes(out, n);
+      if (rowsOnly) {
+        writeFirstTimes(out, n);
+        writePlanner(out, n);
+      }
     }
 
     out << "\n### Growth with the network (library)\n\n"

@@ -8,10 +8,13 @@
 #include <iostream>
 #include <map>
 #include <numeric>
+#include <tuple>
 
 #include "db/loader.h"
 #include "generate/random_source.h"
+#include "query/boards.h"
 #include "query/direct_trains.h"
+#include "query/journey_planner.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
@@ -108,6 +111,31 @@ QueryCase numberCase(std::string variant, std::string number) {
           "\"" + number + "\"",
           [number](const LoadedDatabase& db) { return outcomeOf(trainsByNumber(db, number)); },
           [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
+          0,
+          ""};
+}
+
+QueryCase departuresCase(std::string variant, std::string argument, std::string name, int32_t after,
+                         int32_t limit) {
+  return {
+      "departures",
+      std::move(variant),
+      std::move(argument),
+      [=](const LoadedDatabase& db) { return outcomeOf(departureBoard(db, name, after, limit)); },
+      [=](SqliteTimetable& sql) { return outcomeOf(sql.departures(name, after, limit)); },
+      0,
+      ""};
+}
+
+// Journeys have no SQLite side: a recursive query over every departure would
+// not be the baseline anyone writes.
+QueryCase journeysCase(std::string variant, std::string argument, std::string from, std::string to,
+                       JourneyRequest request) {
+  return {"journeys",
+          std::move(variant),
+          std::move(argument),
+          [=](const LoadedDatabase& db) { return outcomeOf(planJourneys(db, from, to, request)); },
+          nullptr,
           0,
           ""};
 }
@@ -258,9 +286,27 @@ std::vector<QueryCase> chooseCases(const Network& network) {
   cases.push_back(numberCase("prefixed", prefixed));
   cases.push_back(numberCase("digits", digits));
 
+  // A departure board of 20 lines at the busiest station at 08:00.
+  cases.push_back(departuresCase("hub-20", "busiest station, 08:00, 20 lines", name(hub), 480, 20));
+
+  // Journeys at 08:00 with at most 3 changes of at least 10 minutes: the
+  // next 3, and the whole day; between the pairs of the change questions.
+  for (const auto& [from, to, who] : {std::tuple{minor, minorChange, std::string("minor")},
+                                      std::tuple{busy, busyChange, std::string("hub")}}) {
+    const std::string pair = who == "minor" ? "median station to one with no direct train"
+                                            : "busy station to one with no direct train";
+    cases.push_back(journeysCase(who + "-3", pair + ", next 3", name(from), name(to),
+                                 JourneyRequest{480, 3, 10, 3}));
+    cases.push_back(journeysCase(who + "-day", pair + ", whole day", name(from), name(to),
+                                 JourneyRequest{480, 3, 10, 0}));
+  }
+
   for (QueryCase& c : cases) {
     c.work = c.ours(db).code;
-    c.workUnit = c.kind == "stations" ? "name" : c.kind == "stops" ? "stop" : "line";
+    c.workUnit = c.kind == "stations"   ? "name"
+                 : c.kind == "stops"    ? "stop"
+                 : c.kind == "journeys" ? "journey"
+                                        : "line";
   }
   // The change questions scan stops instead.
   const auto scanned = [&](int32_t origin, int32_t destination) {
@@ -296,6 +342,7 @@ void failOnDifference(const Network& network, const std::string& what, const Out
 // both engines.
 void checkSameAnswers(const Network& network, SqliteTimetable& sql) {
   for (const QueryCase& c : network.cases) {
+    if (!c.sqlite) continue;
     failOnDifference(network, c.kind + "/" + c.variant, c.ours(*network.db), c.sqlite(sql));
   }
   const source::Timetable& t = network.timetable;
@@ -333,6 +380,12 @@ void checkSameAnswers(const Network& network, SqliteTimetable& sql) {
     if (round % 2 == 1) number.erase(0, number.find_first_of("0123456789"));
     failOnDifference(network, "number " + number, outcomeOf(trainsByNumber(db, number)),
                      outcomeOf(sql.trainsByNumber(number)));
+    const auto after = static_cast<int32_t>(random.below(1440));
+    const auto limit = static_cast<int32_t>(random.below(3) == 0 ? 0 : random.below(30));
+    failOnDifference(
+        network,
+        "departures " + utf8(a) + " " + std::to_string(after) + " " + std::to_string(limit),
+        outcomeOf(departureBoard(db, a, after, limit)), outcomeOf(sql.departures(a, after, limit)));
   }
 }
 
@@ -374,6 +427,11 @@ const std::vector<VariantName>& queryVariants() {
       {"stops", "longest"},
       {"number", "prefixed"},
       {"number", "digits"},
+      {"departures", "hub-20"},
+      {"journeys", "minor-3"},
+      {"journeys", "minor-day"},
+      {"journeys", "hub-3"},
+      {"journeys", "hub-day"},
   };
   return variants;
 }

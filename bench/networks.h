@@ -26,15 +26,15 @@ struct Outcome {
   friend bool operator==(const Outcome&, const Outcome&) = default;
 };
 
-// One question: its kind ("stations", "at", "direct", "stops", "number"), a
-// variant name, the argument as the report shows it, and how each engine
-// answers it.
+// One question: its kind ("stations", "at", "direct", "stops", "number",
+// "departures", "journeys"), a variant name, the argument as the report shows
+// it, and how each engine answers it (journeys: the library only).
 struct QueryCase {
   std::string kind;
   std::string variant;
   std::string argument;  // UTF-8, for the report
   std::function<Outcome(const LoadedDatabase&)> ours;
-  std::function<Outcome(SqliteTimetable&)> sqlite;
+  std::function<Outcome(SqliteTimetable&)> sqlite;  // empty for journeys
   // How much the question asks for: lines written, or for change stations the
   // stops scanned (after the origin and before the destination on every train
   // that calls there), in `workUnit`s.

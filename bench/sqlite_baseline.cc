@@ -36,6 +36,12 @@ CREATE TABLE train_numbers(
   number TEXT NOT NULL,
   train INTEGER NOT NULL REFERENCES trains,
   PRIMARY KEY (number, train)) WITHOUT ROWID;
+CREATE TABLE departures(
+  station INTEGER NOT NULL REFERENCES stations,
+  minute INTEGER NOT NULL,
+  train INTEGER NOT NULL,
+  seq INTEGER NOT NULL,
+  PRIMARY KEY (station, minute, train, seq)) WITHOUT ROWID;
 )";
 
 constexpr const char* kIndexes = R"(
@@ -88,6 +94,17 @@ constexpr const char* kByNumber =
     "WHERE t.id IN (SELECT train FROM train_numbers WHERE number IN "
     "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, "
     "?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27)) ORDER BY t.id";
+// A departure board in two parts: from the minute on, then from midnight up
+// to it; each in the index's order, limited. Columns: 0 id, 1 number, 2-4
+// codes, 5 departure, 6 last arrival, 7 km, 8 first name, 9 last name.
+#define MURLO_DEPARTURES(WHERE)                                                               \
+  "SELECT t.id, t.number, t.class_code, t.column_code, t.rate_code, o.departure, l.arrival, " \
+  "l.km - o.km, fs.name, ls.name "                                                            \
+  "FROM departures d JOIN trains t ON t.id = d.train "                                        \
+  "JOIN stops o ON o.train = d.train AND o.seq = d.seq " MURLO_WHOLE_RUN_JOINS                \
+  "WHERE d.station = ?1 AND " WHERE " ORDER BY d.minute, d.train, d.seq LIMIT ?3"
+constexpr const char* kDeparturesFrom = MURLO_DEPARTURES("d.minute >= ?2");
+constexpr const char* kDeparturesBefore = MURLO_DEPARTURES("d.minute < ?2");
 
 constexpr int32_t kShortestTotalStart = 30000;
 constexpr double kKeepFactor = 1.36;
@@ -208,6 +225,7 @@ SqliteTimetable::SqliteTimetable(const source::Timetable& timetable) {
     Statement train(db_, "INSERT INTO trains VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     Statement stop(db_, "INSERT INTO stops VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
     Statement number(db_, "INSERT OR IGNORE INTO train_numbers VALUES (?1, ?2)");
+    Statement boardable(db_, "INSERT OR IGNORE INTO departures VALUES (?1, ?2, ?3, ?4)");
     for (std::size_t t = 0; t < timetable.trains.size(); ++t) {
       const TrainSpec& entry = timetable.trains[t];
       const auto id = static_cast<int64_t>(t);
@@ -247,6 +265,14 @@ SqliteTimetable::SqliteTimetable(const source::Timetable& timetable) {
             .integer(5, departure)
             .integer(6, s.distanceKm)
             .run();
+        if (!last) {
+          boardable.reset()
+              .integer(1, s.station)
+              .integer(2, s.departure)
+              .integer(3, id)
+              .integer(4, static_cast<int64_t>(k))
+              .run();
+        }
       }
       std::size_t begin = 0;
       while (begin <= entry.number.size()) {
@@ -271,6 +297,8 @@ SqliteTimetable::SqliteTimetable(const source::Timetable& timetable) {
   feeders_ = std::make_unique<Statement>(db_, kFeeders);
   stopList_ = std::make_unique<Statement>(db_, kStopList);
   byNumber_ = std::make_unique<Statement>(db_, kByNumber);
+  departuresFrom_ = std::make_unique<Statement>(db_, kDeparturesFrom);
+  departuresBefore_ = std::make_unique<Statement>(db_, kDeparturesBefore);
 }
 
 SqliteTimetable::~SqliteTimetable() {
@@ -283,6 +311,8 @@ SqliteTimetable::~SqliteTimetable() {
   feeders_.reset();
   stopList_.reset();
   byNumber_.reset();
+  departuresFrom_.reset();
+  departuresBefore_.reset();
   sqlite3_close(db_);
 }
 
@@ -498,6 +528,42 @@ QueryResult SqliteTimetable::trainsByNumber(std::string_view number) {
   return result;
 }
 
+QueryResult SqliteTimetable::departures(std::string_view station, int32_t afterMinute,
+                                        int32_t limit) {
+  const int32_t id = findStation(station);
+  if (id < 0) return QueryResult{-1, {}};
+  QueryResult result;
+  // SQLite reads a negative LIMIT as none.
+  const int64_t wanted = limit == 0 ? -1 : limit;
+  for (Statement* part : {departuresFrom_.get(), departuresBefore_.get()}) {
+    const int64_t left = wanted < 0 ? -1 : wanted - result.code;
+    if (left == 0) break;
+    Statement& query = part->reset().integer(1, id).integer(2, afterMinute).integer(3, left);
+    while (query.step()) {
+      LineFields fields;
+      fields.train = query.integerAt(0);
+      fields.number = query.bytesAt(1);
+      fields.classCode = query.codeAt(2);
+      fields.fareColumnCode = query.codeAt(3);
+      fields.fareRateCode = query.codeAt(4);
+      fields.boardingName = station;
+      fields.departure = query.int32At(5) % kMinutesPerDay;
+      fields.lastName = fields.alightingName = query.bytesAt(9);
+      fields.arrival = query.int32At(6) % kMinutesPerDay;
+      fields.distanceKm = query.int32At(7);
+      fields.journeyMinutes = query.integerAt(6) - query.integerAt(5);
+      fields.firstName = query.bytesAt(8);
+      if (formatting_) {
+        appendLine(result.text, fields, 0);
+      } else {
+        absorb(fields);
+      }
+      ++result.code;
+    }
+  }
+  return result;
+}
+
 template <typename Fields>
 void SqliteTimetable::absorb(const Fields& f) {
   sink_ += static_cast<uint64_t>(f.train) + f.number.size() + static_cast<uint64_t>(f.classCode) +
@@ -511,7 +577,8 @@ std::string SqliteTimetable::queryPlans() {
   std::string plans;
   for (const Statement* statement :
        {findStation_.get(), stationsByPrefix_.get(), trainsAt_.get(), direct_.get(), onward_.get(),
-        feeders_.get(), stopList_.get(), byNumber_.get()}) {
+        feeders_.get(), stopList_.get(), byNumber_.get(), departuresFrom_.get(),
+        departuresBefore_.get()}) {
     plans += statement->sql();
     plans += '\n';
     const std::string sql = "EXPLAIN QUERY PLAN " + std::string(statement->sql());

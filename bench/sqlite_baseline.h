@@ -6,6 +6,10 @@
 //   stops(train, seq, station, arrival, departure, km)
 //                              PRIMARY KEY (train, seq), index on (station, train, seq)
 //   train_numbers(number, train)   PRIMARY KEY (number, train): one row per number
+//   departures(station, minute, train, seq)
+//                              PRIMARY KEY (station, minute, train, seq): one row per
+//                              stop a train can be boarded at, by its departure time
+//                              of day (the departure board's index)
 //
 // Times are stored as minutes from the start of the train's run (past 1440
 // after midnight), so a journey time is one subtraction. SQL finds the rows,
@@ -46,6 +50,8 @@ class SqliteTimetable {
                                std::string_view alighting);
   // REQUIRES: `number` holds no "/".
   QueryResult trainsByNumber(std::string_view number);
+  // The departure board of a station (the library's departureBoard).
+  QueryResult departures(std::string_view station, int32_t afterMinute, int32_t limit);
 
   // SQLite's plan for each statement, for the report.
   std::string queryPlans();
@@ -76,6 +82,8 @@ class SqliteTimetable {
   std::unique_ptr<Statement> feeders_;
   std::unique_ptr<Statement> stopList_;
   std::unique_ptr<Statement> byNumber_;
+  std::unique_ptr<Statement> departuresFrom_;
+  std::unique_ptr<Statement> departuresBefore_;
 };
 
 }  // namespace murlo::bench

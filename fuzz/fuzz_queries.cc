@@ -4,22 +4,27 @@
 // L bytes of script, then the database file. The file is loaded and made the
 // process's database; the script then picks exports and their arguments:
 // UTF-16 names taken from the tables, cut, changed or made up, train indexes
-// inside and outside the tables, any mode.
+// inside and outside the tables, any mode, minutes, limits and numbers of
+// changes inside and outside their ranges.
 //
 // Every call is checked against the contract of murloppc.h: a size query, an
 // exact buffer, a buffer one unit short and the unsized export must agree;
 // negative results and refused buffers leave the caller's units as they
 // were; nothing is written past a capacity; a count equals the lines of its
 // text. The queries are also run on the same tables with no whole-run line
-// kept yet, which must give the same answers as the lines kept.
+// kept yet (and no board or trains' runs made), which must give the same
+// answers as the lines kept; a limited plan gives the first journeys of the
+// whole day's.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "api/boundary.h"
@@ -28,7 +33,9 @@
 #include "db/records.h"
 #include "fuzz_support.h"
 #include "murloppc.h"
+#include "query/boards.h"
 #include "query/direct_trains.h"
+#include "query/journey_planner.h"
 #include "query/loaded_database.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
@@ -175,6 +182,61 @@ void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsi
   }
 }
 
+// A sized-only export (boards, journeys), asked every way a caller can ask
+// it. Returns the result and the text written, or nothing for a negative
+// result.
+template <typename Sized>
+std::optional<std::pair<int32_t, Text16>> checkSizedOnly(Sized sized) {
+  std::size_t needed = 0;
+  const int32_t probe = sized(nullptr, 0, &needed);
+  if (probe != MURLO_BUFFER_TOO_SMALL) {
+    MURLO_FUZZ_CHECK(probe == -1 || probe == -2 || probe == -3 || probe == MURLO_INVALID_ARGUMENT);
+    Buffer buffer(64);
+    MURLO_FUZZ_CHECK(sized(buffer.data(), 64, nullptr) == probe);
+    MURLO_FUZZ_CHECK(buffer.untouched());
+    return std::nullopt;
+  }
+  MURLO_FUZZ_CHECK(needed >= 1);
+  Buffer exact(needed);
+  std::size_t neededAgain = 0;
+  const int32_t result = sized(exact.data(), needed, &neededAgain);
+  MURLO_FUZZ_CHECK(result >= 0 && neededAgain == needed && exact.guardIntact(needed));
+  if (needed > 1) {
+    Buffer shortBuffer(needed - 1);
+    MURLO_FUZZ_CHECK(sized(shortBuffer.data(), needed - 1, nullptr) == MURLO_BUFFER_TOO_SMALL);
+    MURLO_FUZZ_CHECK(shortBuffer.untouched());
+  }
+  return std::make_pair(result, exact.text(needed - 1));
+}
+
+// Journeys: `count` summaries of seven fields, each followed by as many ride
+// lines (of 16 fields) as its last field says.
+void checkJourneys(const Text16& text, int32_t count, Countable countable) {
+  if (!countable.fields) return;
+  std::size_t at = 0;
+  int32_t journeys = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find(u'*', at);
+    MURLO_FUZZ_CHECK(end != Text16::npos);
+    const Text16 summary = text.substr(at, end - at);
+    MURLO_FUZZ_CHECK(summary.rfind(u"J|", 0) == 0 && countOf(summary, u'|') == 6);
+    int rides = 0;
+    for (std::size_t i = summary.rfind(u'|') + 1; i < summary.size(); ++i) {
+      rides = 10 * rides + (summary[i] - u'0');
+    }
+    MURLO_FUZZ_CHECK(rides >= 1 && rides <= 8);
+    at = end + 1;
+    for (int r = 0; r < rides; ++r) {
+      const std::size_t lineEnd = text.find(u'*', at);
+      MURLO_FUZZ_CHECK(lineEnd != Text16::npos);
+      MURLO_FUZZ_CHECK(countOf(text.substr(at, lineEnd - at), u'|') == 15);
+      at = lineEnd + 1;
+    }
+    ++journeys;
+  }
+  MURLO_FUZZ_CHECK(journeys == count);
+}
+
 // Whether train `train` has two whole stop records: only then is there a
 // running time.
 bool hasRunningTime(const TimetableDb& db, uint32_t train) {
@@ -283,7 +345,7 @@ Text16 pickText(FuzzedDataProvider& script, const TimetableDb& db) {
 // calls filled, and on the same tables with none kept yet (every line written
 // afresh).
 void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, const Text16& b,
-                         int32_t mode, uint32_t train) {
+                         int32_t mode, uint32_t train, const JourneyRequest& request) {
   const LoadedDatabase fresh(kept.tables());
   std::string first;
   std::string second;
@@ -326,6 +388,41 @@ void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, 
         MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
       }
       break;
+    case 6:
+    case 7:
+      if (firstOk) {
+        const auto board = kind == 6 ? departureBoard : arrivalBoard;
+        const QueryResult x = board(kept, first, request.afterMinute, request.limit);
+        const QueryResult y = board(fresh, first, request.afterMinute, request.limit);
+        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+      }
+      break;
+    case 8:
+      if (firstOk && secondOk) {
+        const QueryResult x = planJourneys(kept, first, second, request);
+        const QueryResult y = planJourneys(fresh, first, second, request);
+        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+        if (x.code > 0 && request.limit > 0) {
+          // The first journeys of the whole day, summary for summary.
+          JourneyRequest all = request;
+          all.limit = 0;
+          const QueryResult day = planJourneys(kept, first, second, all);
+          MURLO_FUZZ_CHECK(day.code >= x.code);
+          const auto summaries = [](const std::string& text) {
+            std::vector<std::string> found;
+            for (std::size_t at = 0; (at = text.find("J|", at)) != std::string::npos; ++at) {
+              if (at == 0 || text[at - 1] == '*')
+                found.push_back(text.substr(at, text.find('*', at) - at));
+            }
+            return found;
+          };
+          const std::vector<std::string> limited = summaries(x.text);
+          const std::vector<std::string> whole = summaries(day.text);
+          MURLO_FUZZ_CHECK(limited.size() <= whole.size() &&
+                           std::equal(limited.begin(), limited.end(), whole.begin()));
+        }
+      }
+      break;
     default: break;
   }
 }
@@ -357,7 +454,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzedDataProvider script(parts.script.data(), parts.script.size());
   for (int call = 0; call < kMaxCalls && script.remaining_bytes() > 0; ++call) {
-    const int kind = script.ConsumeIntegralInRange(0, 5);
+    const int kind = script.ConsumeIntegralInRange(0, 8);
     const Text16 a = pickText(script, *db);
     const Text16 b = pickText(script, *db);
     const int32_t mode = script.ConsumeBool() ? script.ConsumeIntegralInRange(0, 2)
@@ -366,6 +463,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                ? script.ConsumeIntegralInRange<uint32_t>(
                                      0, static_cast<uint32_t>(db->trainCount()) + 1)
                                : script.ConsumeIntegral<uint32_t>();
+    // Minutes, limits and numbers of changes, mostly in their ranges.
+    const auto number = [&script](int32_t lo, int32_t hi) {
+      return script.ConsumeBool() ? script.ConsumeIntegralInRange(lo, hi)
+                                  : script.ConsumeIntegral<int32_t>();
+    };
+    const JourneyRequest request{number(0, 1439), number(0, 7), number(0, 90), number(0, 4)};
     // A NULL argument is the empty text.
     const murlo_char16* first = script.ConsumeBool() && a.empty() ? nullptr : a.c_str();
     const murlo_char16* second = b.c_str();
@@ -403,7 +506,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [&](murlo_char16* o) { return x01d897fsd20dj3(first, second, o, mode); });
         break;
       case 4: checkTrainStops(*db, countable, train, first, second); break;
-      default:
+      case 6:
+      case 7: {
+        const auto answer = checkSizedOnly([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+          return kind == 6 ? murlo_departures(first, request.afterMinute, request.limit, o, c, n)
+                           : murlo_arrivals(first, request.afterMinute, request.limit, o, c, n);
+        });
+        if (answer) {
+          checkLines(answer->second, answer->first, 16, countable);
+          if (request.limit > 0) MURLO_FUZZ_CHECK(answer->first <= request.limit);
+        }
+        break;
+      }
+      case 8: {
+        const auto answer = checkSizedOnly([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+          return murlo_plan_journeys(first, second, request.afterMinute, request.maxChanges,
+                                     request.minChangeMinutes, request.limit, o, c, n);
+        });
+        if (answer) {
+          checkJourneys(answer->second, answer->first, countable);
+          if (request.limit > 0) MURLO_FUZZ_CHECK(answer->first <= request.limit);
+        }
+        break;
+      }
+      case 5:
         checkSingleOutput(
             Kind::kByNumber, countable,
             [&](murlo_char16* o, std::size_t c, std::size_t* n) {
@@ -412,7 +538,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [&](murlo_char16* o) { return x01jhhwe23h9823098(first, o); });
         break;
     }
-    checkKeptLinesAgree(*loaded, kind, a, b, mode, train);
+    checkKeptLinesAgree(*loaded, kind, a, b, mode, train, request);
   }
   return 0;
 }

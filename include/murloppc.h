@@ -23,9 +23,10 @@
  *
  *  3. Results. Every function returns an int32_t: a count (0 and more),
  *     1 for plain success, or a negative code. The codes -1, -2 and -3 mean
- *     what each function says; MURLO_OUT_OF_MEMORY (-4) and
- *     MURLO_BUFFER_TOO_SMALL (-5) mean the same everywhere. No C++ exception
- *     ever leaves the library.
+ *     what each function says; MURLO_OUT_OF_MEMORY (-4),
+ *     MURLO_BUFFER_TOO_SMALL (-5) and MURLO_INVALID_ARGUMENT (-6, a number
+ *     outside its range, tested before any name) mean the same everywhere.
+ *     No C++ exception ever leaves the library.
  *
  *  4. Threads. Queries may run at the same time on any threads. A load may
  *     overlap queries: a query that has started finishes on the database it
@@ -75,6 +76,7 @@ typedef uint16_t murlo_char16;
 /* Negative results shared by every function. */
 #define MURLO_OUT_OF_MEMORY (-4)    /* memory ran out; outputs untouched */
 #define MURLO_BUFFER_TOO_SMALL (-5) /* a capacity was too small (murlo_... only) */
+#define MURLO_INVALID_ARGUMENT (-6) /* a numeric argument outside its range */
 
 /* The library's version as "MAJOR.MINOR.PATCH", a static text. */
 MURLO_EXPORT const char* murlo_version(void);
@@ -195,6 +197,69 @@ MURLO_EXPORT int32_t murlo_train_stops(uint32_t train_index, const murlo_char16*
 /* As x01jhhwe23h9823098. */
 MURLO_EXPORT int32_t murlo_trains_by_number(const murlo_char16* number, murlo_char16* output,
                                             size_t capacity, size_t* needed);
+
+/* ---- Boards and journeys with changes (murlo_... only) ---------------- *
+ *
+ * The timetable model: every train runs every day; minutes count from 00:00
+ * of the day of the question. A train can be boarded at a stop (not its
+ * last) whose departure is a time of day, and left at a later stop (not its
+ * first) whose arrival is one; a ride lasts the journey time that the
+ * train's result line for that stretch shows. A name means the first station
+ * of that name. Calls that name no train or stop of the tables, or a stop at
+ * another station, are skipped. Buffers and `needed` as above.
+ */
+
+/*
+ * The departures from `station` after `after_minute` (0 to 1439): every call
+ * there at which a train can be boarded, ordered by how long after
+ * `after_minute` its departure time of day comes, then train index, then stop
+ * position; each the result line of that train from this stop to its last
+ * stop, followed by "*". At most `limit` lines (0: all). Returns the number
+ * of lines, -1 for an unknown station, or MURLO_INVALID_ARGUMENT for
+ * `after_minute` outside 0..1439 or a negative `limit`.
+ */
+MURLO_EXPORT int32_t murlo_departures(const murlo_char16* station, int32_t after_minute,
+                                      int32_t limit, murlo_char16* output, size_t capacity,
+                                      size_t* needed);
+
+/*
+ * The arrivals at `station`: every call there, not a train's first stop, at
+ * which a train can be left, ordered by how long after `after_minute` its
+ * arrival time of day comes, then train index, then stop position; each the
+ * result line of that train from its first stop to this stop, followed by
+ * "*". Limit and results as murlo_departures.
+ */
+MURLO_EXPORT int32_t murlo_arrivals(const murlo_char16* station, int32_t after_minute,
+                                    int32_t limit, murlo_char16* output, size_t capacity,
+                                    size_t* needed);
+
+/*
+ * Journeys from `origin` to `destination` with at most `max_changes`
+ * changes (0 to 7), each change at one station, boarding at least
+ * `min_change_minutes` (0 to 1439) after arriving; staying on a train is one
+ * ride. Of the journeys that depart in [t, t + 1440), t = `after_minute`,
+ * every one that no other dominates (departs no earlier, arrives no later,
+ * has no more rides, and is better in one of them) is written, one for each
+ * (departure, arrival, rides), in that order (of several with one triple,
+ * the same one for the same arguments); at most `limit` (0: all).
+ * Each journey is the summary line
+ *
+ *   J|DEP|ARR|DAY|DAYS|DURATION|RIDES*
+ *
+ * (DEP and ARR times of day HH:MM; DAY 0 when it departs on the day of the
+ * question, 1 on the next; DAYS the days from its departure day to its
+ * arrival; DURATION "%.2d:%.2d", hours not reduced; RIDES the number of
+ * rides), then for each ride the result line of its train from the boarding
+ * to the alighting stop, followed by "*". Returns the number of journeys (0
+ * when none); tested in this order: MURLO_INVALID_ARGUMENT for a number
+ * outside its range or a negative `limit`, -3 when the two names are equal,
+ * -1 for an unknown origin, -2 for an unknown destination.
+ */
+MURLO_EXPORT int32_t murlo_plan_journeys(const murlo_char16* origin,
+                                         const murlo_char16* destination, int32_t after_minute,
+                                         int32_t max_changes, int32_t min_change_minutes,
+                                         int32_t limit, murlo_char16* output, size_t capacity,
+                                         size_t* needed);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -6,7 +6,9 @@
 #include "api/boundary.h"
 #include "api/current_db.h"
 #include "api/native_path.h"
+#include "query/boards.h"
 #include "query/direct_trains.h"
+#include "query/journey_planner.h"
 #include "query/loaded_database.h"
 #include "query/station_list.h"
 #include "query/station_lookup.h"
@@ -16,6 +18,8 @@
 
 namespace murlo {
 namespace {
+
+static_assert(kInvalidArgument == MURLO_INVALID_ARGUMENT);
 
 // Whether `text` may be written to `out`: a buffer that surely holds it, or
 // one whose capacity holds the counted size (reported to the caller), or no
@@ -153,6 +157,45 @@ int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
     write(stopList, stops);
     write(runTime, time);
     return result.stops;
+  });
+}
+
+int32_t callDepartures(const murlo_char16* station, int32_t afterMinute, int32_t limit,
+                       Output out) noexcept {
+  return guarded([&] {
+    if (!validBoardArguments(afterMinute, limit)) return kInvalidArgument;
+    std::string gbk;
+    if (!argumentToGbk(station, gbk)) return kStationNotFound;
+    return deliver(departureBoard(*currentDb(), gbk, afterMinute, limit), out);
+  });
+}
+
+int32_t callArrivals(const murlo_char16* station, int32_t afterMinute, int32_t limit,
+                     Output out) noexcept {
+  return guarded([&] {
+    if (!validBoardArguments(afterMinute, limit)) return kInvalidArgument;
+    std::string gbk;
+    if (!argumentToGbk(station, gbk)) return kStationNotFound;
+    return deliver(arrivalBoard(*currentDb(), gbk, afterMinute, limit), out);
+  });
+}
+
+int32_t callPlanJourneys(const murlo_char16* origin, const murlo_char16* destination,
+                         int32_t afterMinute, int32_t maxChanges, int32_t minChangeMinutes,
+                         int32_t limit, Output out) noexcept {
+  return guarded([&] {
+    const JourneyRequest request{afterMinute, maxChanges, minChangeMinutes, limit};
+    if (!request.valid()) return kInvalidArgument;
+    // Then the names, as the direct-train query tests them.
+    if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;
+    std::string from;
+    std::string to;
+    if (!argumentToGbk(origin, from)) return kOriginNotFound;
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();
+    if (!argumentToGbk(destination, to)) {
+      return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
+    }
+    return deliver(planJourneys(*db, from, to, request), out);
   });
 }
 

@@ -60,4 +60,25 @@ MURLO_EXPORT int32_t murlo_trains_by_number(const murlo_char16* number, murlo_ch
   return murlo::callTrainsByNumber(number, sized(output, capacity, needed));
 }
 
+MURLO_EXPORT int32_t murlo_departures(const murlo_char16* station, int32_t after_minute,
+                                      int32_t limit, murlo_char16* output, size_t capacity,
+                                      size_t* needed) {
+  return murlo::callDepartures(station, after_minute, limit, sized(output, capacity, needed));
+}
+
+MURLO_EXPORT int32_t murlo_arrivals(const murlo_char16* station, int32_t after_minute,
+                                    int32_t limit, murlo_char16* output, size_t capacity,
+                                    size_t* needed) {
+  return murlo::callArrivals(station, after_minute, limit, sized(output, capacity, needed));
+}
+
+MURLO_EXPORT int32_t murlo_plan_journeys(const murlo_char16* origin,
+                                         const murlo_char16* destination, int32_t after_minute,
+                                         int32_t max_changes, int32_t min_change_minutes,
+                                         int32_t limit, murlo_char16* output, size_t capacity,
+                                         size_t* needed) {
+  return murlo::callPlanJourneys(origin, destination, after_minute, max_changes, min_change_minutes,
+                                 limit, sized(output, capacity, needed));
+}
+
 }  // extern "C"

@@ -32,6 +32,23 @@ TEST(RecordsTest, StopRecordFieldsByPosition) {
   EXPECT_EQ(std::string(stop.departureHour()) + std::string(stop.departureMinute()), "0815");
 }
 
+TEST(RecordsTest, TimesOfDayAreHoursTo23AndMinutesTo59) {
+  struct Case {
+    const char* times;  // arrival and departure, HHMM each
+    bool arrival;
+    bool departure;
+  } cases[] = {
+      {"00002359", true, true},  {"24000000", false, true}, {"00600000", false, true},
+      {"0000-100", true, false}, {"0000 9 5", true, true},  {"99999999", false, false},
+  };
+  for (const Case& c : cases) {
+    const std::string text = std::string("0000") + c.times + "0000";
+    const StopRecord stop(text);
+    EXPECT_EQ(stop.arrivalIsTimeOfDay(), c.arrival) << c.times;
+    EXPECT_EQ(stop.departureIsTimeOfDay(), c.departure) << c.times;
+  }
+}
+
 TEST(RecordsTest, OnlyWholeRecordsCount) {
   EXPECT_EQ(StopList(std::string(40, '0')).size(), 2);  // trailing 8 characters ignored
   EXPECT_EQ(StopList(std::string(15, '0')).size(), 0);

@@ -45,6 +45,11 @@ typedef int32_t (*stops_fn)(uint32_t train_index, const murlo_char16* boarding,
                             murlo_char16* run_time);
 typedef int32_t (*number_fn)(const murlo_char16* number, murlo_char16* output);
 typedef const char* (*version_fn)(void);
+typedef int32_t (*board_fn)(const murlo_char16* station, int32_t after_minute, int32_t limit,
+                            murlo_char16* output, size_t capacity, size_t* needed);
+typedef int32_t (*plan_fn)(const murlo_char16* origin, const murlo_char16* destination,
+                           int32_t after_minute, int32_t max_changes, int32_t min_change_minutes,
+                           int32_t limit, murlo_char16* output, size_t capacity, size_t* needed);
 
 /* Any function, as the platform's symbol lookup gives it. */
 typedef void (*any_fn)(void);
@@ -263,6 +268,9 @@ static int run(const native_char* library_path, const native_char* sample,
   stops_fn stops;
   number_fn number;
   version_fn version;
+  board_fn departures;
+  board_fn arrivals;
+  plan_fn plan;
   const char* line;
   unsigned long index;
 
@@ -275,8 +283,12 @@ static int run(const native_char* library_path, const native_char* sample,
   stops = (stops_fn)find_symbol("x01p2923jh8eh23083d3");
   number = (number_fn)find_symbol("x01jhhwe23h9823098");
   version = (version_fn)find_symbol("murlo_version");
+  departures = (board_fn)find_symbol("murlo_departures");
+  arrivals = (board_fn)find_symbol("murlo_arrivals");
+  plan = (plan_fn)find_symbol("murlo_plan_journeys");
   if (load == NULL || header == NULL || stations == NULL || at_station == NULL || direct == NULL ||
-      stops == NULL || number == NULL || version == NULL) {
+      stops == NULL || number == NULL || version == NULL || departures == NULL ||
+      arrivals == NULL || plan == NULL) {
     fprintf(stderr, "an operation is missing from the library\n");
     return 0;
   }
@@ -327,6 +339,23 @@ static int run(const native_char* library_path, const native_char* sample,
       text,
       "S|20|G101|北京南|06:36|上海虹桥|11:48|北京南|上海虹桥|高速动车|-|05:12| 637| 758|  - |  - *",
       "number G101");
+
+  /* Boards and journeys. */
+  check(departures(u16("武清"), 7 * 60, 1, text, TEXT_SIZE, NULL) == 1,
+        "the next departure from 武清 after 07:00");
+  check_text(text,
+             " |44|C2005|武清|07:35|天津|07:49|北京南|天津|城际高速|-|00:14|  24|  29|  - |  - *",
+             "departures 武清");
+  check(arrivals(u16("武清"), 24 * 60, 0, text, TEXT_SIZE, NULL) == MURLO_INVALID_ARGUMENT,
+        "24:00 is no minute of the day");
+  check(plan(u16("武清"), u16("上海虹桥"), 7 * 60, 3, 10, 1, text, TEXT_SIZE, NULL) == 1,
+        "the first journey from 武清 to 上海虹桥 after 07:00");
+  check_text(
+      text,
+      "J|08:20|13:21|0|0|05:01|2*"
+      " |45|C2006|武清|08:20|北京南|08:39|天津|北京南|城际高速|-|00:19|  34|  40|  - |  - *"
+      "S|18|G3|北京南|09:00|上海虹桥|13:21|北京南|上海虹桥|高速动车|-|04:21| 639|1021|  - |  - *",
+      "journey 武清 to 上海虹桥");
   return 1;
 }
 

@@ -204,6 +204,24 @@ const Query kQueries[] = {
      [](murlo_char16* o, murlo_char16*) { return murlo_trains_by_number(u"9", o, 4096, nullptr); }},
     {"trains by number with a slash",
      [](murlo_char16* o, murlo_char16*) { return x01jhhwe23h9823098(u"T1/T2", o); }},
+    {"departures",
+     [](murlo_char16* o, murlo_char16*) {
+       return murlo_departures(beijing().c_str(), 420, 0, o, 4096, nullptr);
+     }},
+    {"arrivals",
+     [](murlo_char16* o, murlo_char16*) {
+       return murlo_arrivals(shanghai().c_str(), 0, 1, o, 4096, nullptr);
+     }},
+    {"journeys",
+     [](murlo_char16* o, murlo_char16*) {
+       return murlo_plan_journeys(tianjin().c_str(), shanghai().c_str(), 480, 3, 10, 0, o, 4096,
+                                  nullptr);
+     }},
+    {"journeys, limited",
+     [](murlo_char16* o, murlo_char16*) {
+       return murlo_plan_journeys(beijing().c_str(), shanghai().c_str(), 0, 1, 0, 1, o, 4096,
+                                  nullptr);
+     }},
 };
 
 // Asks `query` with its `failAt`-th allocation failing (none when 0); the
@@ -259,6 +277,38 @@ TEST_F(AllocationFailureTest, EveryQueryReturnsOutOfMemoryWithItsBuffersAsGiven)
       EXPECT_EQ(answer.result, MURLO_OUT_OF_MEMORY) << "allocation " << n;
       EXPECT_TRUE(answer.text == untouched4096) << "allocation " << n;
       EXPECT_TRUE(answer.secondText == untouched64) << "allocation " << n;
+    }
+  }
+  expectNoLeaks();
+}
+
+// The first board or plan of a database makes its structures: an allocation
+// failing there gives MURLO_OUT_OF_MEMORY with the buffer as given, and the
+// next call makes them and answers.
+TEST_F(AllocationFailureTest, FirstBoardsAndPlansMakeTheirStructuresOrReturnOutOfMemory) {
+  const Text16 untouched(4096, kUnwritten);
+  const Text16 path = test::utf16(file_->path());
+  for (const Query& query : kQueries) {
+    const std::string name = query.name;
+    if (name.rfind("departures", 0) != 0 && name.rfind("arrivals", 0) != 0 &&
+        name.rfind("journeys", 0) != 0) {
+      continue;
+    }
+    SCOPED_TRACE(query.name);
+    ASSERT_EQ(murlo_load_database(path.c_str()), 1);
+    const Answer expected = ask(query);
+    for (long n = 1;; ++n) {
+      ASSERT_LT(n, kMostAllocations);
+      ASSERT_EQ(murlo_load_database(path.c_str()), 1);  // nothing made yet
+      bool reached = false;
+      const Answer answer = ask(query, n, &reached);
+      if (!reached) {
+        EXPECT_EQ(answer, expected) << "allocation " << n << " was not reached";
+        break;
+      }
+      EXPECT_EQ(answer.result, MURLO_OUT_OF_MEMORY) << "allocation " << n;
+      EXPECT_TRUE(answer.text == untouched) << "allocation " << n;
+      EXPECT_EQ(ask(query), expected) << "after allocation " << n << " failed";
     }
   }
   expectNoLeaks();

@@ -123,7 +123,9 @@ struct Answer {
 
 // One query of any kind with its arguments, asked through the sized exports.
 struct Query {
-  int kind = 0;  // 0 stations, 1 trains at, 2 direct, 3 stops, 4 by number, 5 header
+  // 0 stations, 1 trains at, 2 direct, 3 stops, 4 by number, 5 header,
+  // 6 departures, 7 arrivals, 8 journeys
+  int kind = 0;
   Text16 first;
   Text16 second;
   uint32_t train = 0;
@@ -153,6 +155,17 @@ struct Query {
           break;
         case 4:
           answer.result = murlo_trains_by_number(first.c_str(), out.data(), capacity, &needed);
+          break;
+        case 6:
+          answer.result = murlo_departures(first.c_str(), mode, 30, out.data(), capacity, &needed);
+          break;
+        case 7:
+          answer.result = murlo_arrivals(first.c_str(), mode, 0, out.data(), capacity, &needed);
+          break;
+        case 8:
+          answer.result =
+              murlo_plan_journeys(first.c_str(), second.c_str(), mode, 3, 10,
+                                  static_cast<int32_t>(train), out.data(), capacity, &needed);
           break;
         default: answer.result = murlo_header_text(out.data(), capacity, &needed); break;
       }
@@ -207,6 +220,16 @@ std::vector<Query> queriesOn(const Network& network, unsigned seed) {
     if (i % 2 == 0 && !number.empty() && (number[0] < '0' || number[0] > '9')) number.erase(0, 1);
     queries.push_back({4, utf16Of(number), {}, 0, 0});
   }
+  // Boards and journeys: `mode` holds the minute, `train` the limit.
+  for (int i = 0; i < 20; ++i) {
+    const auto minute = static_cast<int32_t>(below(1440));
+    queries.push_back({6 + i % 2, station(below(network.stations.size())), {}, 0, minute});
+  }
+  for (int i = 0; i < 16; ++i) {
+    queries.push_back({8, station(below(network.stations.size())),
+                       station(below(network.stations.size())), static_cast<uint32_t>(i % 4),
+                       static_cast<int32_t>(below(1440))});
+  }
   queries.push_back({5, {}, {}, 0, 0});
   std::shuffle(queries.begin(), queries.end(), random);
   return queries;
@@ -260,7 +283,7 @@ TEST_F(ConcurrentQueries, EveryQueryKindMatchesItsSingleThreadedAnswer) {
                           [](const Answer& a) { return a.result > 0 && !a.text.empty(); }),
             static_cast<std::ptrdiff_t>(queries.size() / 2));
   // Loaded afresh, so that the threads also fill the whole-run line cache
-  // together.
+  // together, and make the boards and the trains' runs together.
   ASSERT_EQ(load(*nationalFile_), 1);
 
   HangGuard guard("the concurrent queries", std::chrono::seconds(600));

@@ -18,7 +18,9 @@
 #include "db/file_format.h"
 #include "murloppc.h"
 #include "present/whole_run_lines.h"
+#include "query/boards.h"
 #include "query/direct_trains.h"
+#include "query/journey_planner.h"
 #include "query/station_list.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
@@ -102,6 +104,12 @@ StopListResult stopsOf(const LoadedDatabase& db, int32_t train) {
 StopListResult unmarkedStopsOf(const LoadedDatabase& db, int32_t train) {
   return trainStopList(db, TrainIndex(train), "", "");
 }
+int32_t departures(const LoadedDatabase& db, int station) {
+  return departureBoard(db, stationName(station), 0, 0).code;
+}
+int32_t arrivals(const LoadedDatabase& db, int station) {
+  return arrivalBoard(db, stationName(station), 0, 0).code;
+}
 int32_t byNumber(const LoadedDatabase& db, const char* number) {
   return trainsByNumber(db, number).code;
 }
@@ -143,6 +151,13 @@ std::vector<Corruption> corruptions() {
     EXPECT_EQ(stopsOf(db, 0).stops, 3);
     EXPECT_EQ(stopsOf(db, 0).runTime, "04:00");
     EXPECT_EQ(byNumber(db, "K5"), 1);
+    EXPECT_EQ(departures(db, kBeijing), 2);
+    EXPECT_EQ(arrivals(db, kShanghai), 2);
+    // Back to 北京 at night, then train 3: departs later than by 济南.
+    const QueryResult journeys = planJourneys(db, stationName(kTianjin), stationName(kShanghai),
+                                              JourneyRequest{480, 3, 10, 0});
+    EXPECT_EQ(journeys.code, 1);
+    EXPECT_EQ(journeys.text.substr(0, journeys.text.find('*')), "J|23:30|13:00|0|1|13:30|2");
   });
 
   // Invariant 1: per-train tables that disagree with the train count.
@@ -296,6 +311,8 @@ std::vector<Corruption> corruptions() {
          const QueryResult result = direct(db, kBeijing, kShanghai);
          EXPECT_EQ(result.code, 2);
          EXPECT_EQ(trainOfLine(result.text, 0), "0");
+         // A call whose stop is at another station is no call for boards.
+         EXPECT_EQ(arrivals(db, kShanghai), 2);
        });
   file("StationMissingFromCallLists",
        listWith(kCallLists, [](auto& e) { e[kTianjin] = e[kTianjin].substr(0, 6); }),
@@ -334,6 +351,9 @@ std::vector<Corruption> corruptions() {
          EXPECT_EQ(result.stops, 3);
          EXPECT_NE(result.stopList.find("99:99"), std::string::npos);
          EXPECT_FALSE(result.runTime.empty());
+         // No time of day: train 0 can be neither boarded nor left.
+         EXPECT_EQ(departures(db, kBeijing), 1);
+         EXPECT_EQ(arrivals(db, kTianjin), 0);
        });
   file("LargestDistances",
        listWith(kStopLists,
@@ -554,6 +574,32 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
     });
     EXPECT_EQ(got.first, expected.code);
     EXPECT_TRUE(got.second == utf16Of(expected.text));
+  }
+  for (const std::string& name : names) {
+    const auto station = utf16Of(name);
+    for (const bool departures : {true, false}) {
+      const QueryResult expected =
+          departures ? departureBoard(db, name, 600, 0) : arrivalBoard(db, name, 600, 0);
+      const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+        return departures ? murlo_departures(station.c_str(), 600, 0, o, c, n)
+                          : murlo_arrivals(station.c_str(), 600, 0, o, c, n);
+      });
+      EXPECT_EQ(got.first, expected.code) << name;
+      if (expected.code >= 0) {
+        EXPECT_TRUE(got.second == utf16Of(expected.text)) << name;
+      }
+    }
+    for (const std::string& other : names) {
+      const auto destination = utf16Of(other);
+      const QueryResult expected = planJourneys(db, name, other, JourneyRequest{600, 2, 5, 0});
+      const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
+        return murlo_plan_journeys(station.c_str(), destination.c_str(), 600, 2, 5, 0, o, c, n);
+      });
+      EXPECT_EQ(got.first, expected.code) << name << " - " << other;
+      if (expected.code >= 0) {
+        EXPECT_TRUE(got.second == utf16Of(expected.text));
+      }
+    }
   }
   const QueryResult expectedStations = stationsByAbbreviation(db, "");
   const auto gotStations = call([](murlo_char16* o, std::size_t c, std::size_t* n) {

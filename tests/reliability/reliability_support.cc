@@ -9,11 +9,15 @@
 
 #include "db/records.h"
 #include "present/segment_line.h"
+#include "query/boards.h"
 #include "query/direct_trains.h"
+#include "query/journey_planner.h"
+#include "query/profile_search.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
+#include "support/reference_journeys.h"
 #include "support/test_support.h"
 #include "text/gbk_codec.h"
 
@@ -209,6 +213,84 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
             EXPECT_TRUE(isStationName(db, parts[i]) || parts[i] == test::gbk("北京")) << parts[i];
           }
         }
+      }
+    }
+  }
+
+  for (const std::string& name : names) {
+    for (const int32_t after : {0, 480, 1439}) {
+      for (const int32_t limit : {0, 2}) {
+        for (const bool departures : {true, false}) {
+          SCOPED_TRACE((departures ? "departures from " : "arrivals at ") + name);
+          const QueryResult result = departures ? departureBoard(loaded, name, after, limit)
+                                                : arrivalBoard(loaded, name, after, limit);
+          ++queries;
+          if (!loaded.findStation(name)) {
+            EXPECT_EQ(result.code, kStationNotFound);
+            EXPECT_EQ(result.text, "");
+          } else {
+            EXPECT_GE(result.code, 0);
+            if (limit > 0) {
+              EXPECT_LE(result.code, limit);
+            }
+            expectSegmentLines(db, result.text, result.code);
+          }
+        }
+      }
+    }
+  }
+
+  // Journeys: the codes; each journey its summary and its rides, travelled
+  // by the rules, one for each triple of the exhaustive search.
+  for (const std::string& origin : names) {
+    for (const std::string& destination : names) {
+      for (const JourneyRequest& request :
+           {JourneyRequest{480, 3, 10, 0}, JourneyRequest{0, 1, 0, 2}}) {
+        SCOPED_TRACE("journeys " + origin + " - " + destination);
+        const QueryResult result = planJourneys(loaded, origin, destination, request);
+        ++queries;
+        const std::optional<StationIndex> from = loaded.findStation(origin);
+        const std::optional<StationIndex> to = loaded.findStation(destination);
+        if (origin == destination) {
+          EXPECT_EQ(result.code, kSameStation);
+          continue;
+        }
+        if (!from || !to) {
+          EXPECT_EQ(result.code, from ? kDestinationNotFound : kOriginNotFound);
+          continue;
+        }
+        std::vector<Journey> expected = test::journeysBySearch(db, *from, *to, request);
+        if (request.limit > 0 && expected.size() > static_cast<std::size_t>(request.limit)) {
+          expected.resize(static_cast<std::size_t>(request.limit));
+        }
+        const std::vector<Journey> found = paretoJourneys(loaded, *from, *to, request);
+        EXPECT_EQ(result.code, static_cast<int32_t>(found.size()));
+        if (found.size() != expected.size()) {
+          ADD_FAILURE() << found.size() << " journeys, the search finds " << expected.size();
+          continue;
+        }
+        std::size_t rides = 0;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+          EXPECT_EQ(found[i].departure, expected[i].departure);
+          EXPECT_EQ(found[i].arrival, expected[i].arrival);
+          EXPECT_EQ(found[i].rides.size(), expected[i].rides.size());
+          const auto wrong = test::whyNotTravelled(db, *from, *to, request, found[i]);
+          EXPECT_FALSE(wrong.has_value()) << *wrong;
+          rides += found[i].rides.size();
+        }
+        // The summaries (seven fields) and the ride lines.
+        const std::vector<std::string> parts = split(result.text, '*');
+        EXPECT_EQ(parts.size(), found.size() + rides + 1) << result.text;
+        std::size_t summaries = 0;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+          if (parts[i].rfind("J|", 0) == 0) {
+            EXPECT_EQ(split(parts[i], '|').size(), 7u) << parts[i];
+            ++summaries;
+          } else {
+            expectSegmentLines(db, parts[i] + "*", 1);
+          }
+        }
+        EXPECT_EQ(summaries, found.size());
       }
     }
   }

@@ -58,7 +58,9 @@ class HangGuard {
 // that are in none), every train index from -1 to past the tables and every
 // train number, and checks the rules for bad data with gtest expectations:
 // results are counts or the query's own negative codes; a count equals the
-// lines of its text and every line has its fields; a stop-list query that
+// lines of its text and every line has its fields; journeys are those of the
+// exhaustive search (tests/support/reference_journeys.h), each travelled by
+// the rules; a stop-list query that
 // gives 0 lines has an empty stop list, and a running time exactly when the
 // train has two whole stop records; and the whole-run lines the queries kept
 // are those the tables give. Returns the number of queries run.

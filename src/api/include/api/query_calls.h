@@ -31,6 +31,13 @@ int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destina
 int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
                        const murlo_char16* alighting, Output stopList, Output runTime) noexcept;
 int32_t callTrainsByNumber(const murlo_char16* number, Output out) noexcept;
+int32_t callDepartures(const murlo_char16* station, int32_t afterMinute, int32_t limit,
+                       Output out) noexcept;
+int32_t callArrivals(const murlo_char16* station, int32_t afterMinute, int32_t limit,
+                     Output out) noexcept;
+int32_t callPlanJourneys(const murlo_char16* origin, const murlo_char16* destination,
+                         int32_t afterMinute, int32_t maxChanges, int32_t minChangeMinutes,
+                         int32_t limit, Output out) noexcept;
 int32_t callLoadDatabase(const murlo_char16* path) noexcept;
 
 }  // namespace murlo

@@ -30,6 +30,12 @@ class StopRecord {
   constexpr int32_t departureMinutes() const { return 60 * field(8, 2) + field(10, 2); }
   constexpr int32_t distanceKm() const { return field(12, 4); }
 
+  // Whether the arrival (departure) field is a time of day: an hour of 0 to
+  // 23 and a minute of 0 to 59, as read. Only then can a traveller leave
+  // (board) the train at this stop.
+  constexpr bool arrivalIsTimeOfDay() const { return isTimeOfDay(field(4, 2), field(6, 2)); }
+  constexpr bool departureIsTimeOfDay() const { return isTimeOfDay(field(8, 2), field(10, 2)); }
+
   // The times exactly as stored, for copying into result text.
   constexpr std::string_view arrivalHour() const { return bytes(4, 2); }
   constexpr std::string_view arrivalMinute() const { return bytes(6, 2); }
@@ -44,6 +50,9 @@ class StopRecord {
   }
   constexpr int32_t field(std::size_t pos, std::size_t width) const {
     return readField(text_.data() + pos, width);
+  }
+  static constexpr bool isTimeOfDay(int32_t hour, int32_t minute) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
   }
   std::string_view text_;
 };

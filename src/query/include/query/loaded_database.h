@@ -1,7 +1,10 @@
 // LoadedDatabase: what every query reads, made once when a database is
 // loaded and never changed after: the tables, their lookup indexes and the
 // cache of whole-run lines (which fills as queries write lines, safely from
-// any number of threads). Nothing in it can go stale, so no query checks it.
+// any number of threads). The boards and the trains' runs, which only the
+// boards and the journey planner read, are made from the tables the first
+// time one is asked for, so that they cost a load nothing. Nothing in it can
+// go stale, so no query checks it.
 #ifndef MURLO_QUERY_LOADED_DATABASE_H_
 #define MURLO_QUERY_LOADED_DATABASE_H_
 
@@ -14,7 +17,10 @@
 #include "db/loader.h"
 #include "db/timetable_db.h"
 #include "present/whole_run_lines.h"
+#include "query/built_on_first_use.h"
 #include "query/lookup_indexes.h"
+#include "query/station_board.h"
+#include "query/train_runs.h"
 
 namespace murlo {
 
@@ -38,10 +44,24 @@ class LoadedDatabase {
     return indexes_.findStation(tables_, name);
   }
 
+  // Made on first use (see built_on_first_use.h); each may throw
+  // std::bad_alloc, and is then made by the next call.
+  const StationBoard& departureBoard() const {
+    return departures_.get(tables_, BoardKind::kDepartures);
+  }
+  const StationBoard& arrivalBoard() const { return arrivals_.get(tables_, BoardKind::kArrivals); }
+  const TrainRuns& trainRuns() const { return trainRuns_.get(tables_); }
+
+  // Whether the trains' runs are made; for tests and benchmarks.
+  bool trainRunsMade() const { return trainRuns_.made(); }
+
  private:
   TimetableDb tables_;
   LookupIndexes indexes_;
   WholeRunLines wholeRunLines_;
+  BuiltOnFirstUse<StationBoard> departures_;
+  BuiltOnFirstUse<StationBoard> arrivals_;
+  BuiltOnFirstUse<TrainRuns> trainRuns_;
 };
 
 // Reads the database file at `path` and makes it a LoadedDatabase. `db`

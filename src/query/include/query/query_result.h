@@ -11,6 +11,10 @@
 
 namespace murlo {
 
+// The code of every query whose numeric arguments lie outside their range
+// (MURLO_INVALID_ARGUMENT at the C boundary).
+inline constexpr int32_t kInvalidArgument = -6;
+
 struct QueryResult {
   // A count (0 and more) or a negative code; on a negative code the text is
   // empty and the boundary writes nothing.

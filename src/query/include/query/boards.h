@@ -1,0 +1,42 @@
+// Departure and arrival boards: what leaves a station, or arrives there,
+// after a given minute of the day.
+#ifndef MURLO_QUERY_BOARDS_H_
+#define MURLO_QUERY_BOARDS_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "query/loaded_database.h"
+#include "query/query_result.h"
+#include "query/trains_at_station.h"  // kStationNotFound
+
+namespace murlo {
+
+// Whether a board may be asked with these numbers: `afterMinute` a minute of
+// the day (0 to 1439) and `limit` not negative.
+bool validBoardArguments(int32_t afterMinute, int32_t limit);
+
+// The departures from the station named `name` (GBK, the first of equal
+// names): every usable call there at which a train can be boarded (see
+// usable_call.h), ordered by how long after `afterMinute` its departure time
+// of day comes ((departure - afterMinute) mod 1440), then by train index,
+// then by stop position; each written as the SegmentLine of its train from
+// this stop to its last stop, followed by "*". At most `limit` lines (0:
+// all). The code is the number of lines, kStationNotFound, or
+// kInvalidArgument (tested first) unless validBoardArguments.
+// May throw std::bad_alloc (the first board of a database makes every
+// station's).
+QueryResult departureBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
+                           int32_t limit);
+
+// The arrivals at the station named `name`: every usable call there at which
+// a train can be left, ordered by ((arrival - afterMinute) mod 1440), then
+// train index, then stop position; each the SegmentLine of its train from its
+// first stop to this stop, followed by "*". Limit and codes as
+// departureBoard.
+QueryResult arrivalBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
+                         int32_t limit);
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_BOARDS_H_

@@ -1,0 +1,50 @@
+// Journeys with changes: what the planner asks and what it finds.
+//
+// A ride is one train from a stop where it can be boarded to a later stop
+// where it can be left; boarded at absolute minute d (minutes from 00:00 of
+// the query's day), it arrives at d + the journey time of the train's line
+// between the two stops. A journey is one or more rides: the first boarded at
+// the origin, each next one boarded at the station (index) where the one
+// before ended, no sooner than the minimum change time after it arrived, the
+// last ending at the destination. Staying on a train is one ride.
+#ifndef MURLO_QUERY_JOURNEY_H_
+#define MURLO_QUERY_JOURNEY_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "db/indexes.h"
+
+namespace murlo {
+
+struct Ride {
+  TrainIndex train;
+  StopPosition board;
+  StopPosition alight;
+  friend bool operator==(const Ride&, const Ride&) = default;
+};
+
+struct Journey {
+  int64_t departure = 0;  // absolute minute of the first ride's boarding
+  int64_t arrival = 0;    // absolute minute of the last ride's arrival
+  std::vector<Ride> rides;
+};
+
+// The numbers of a journey question.
+struct JourneyRequest {
+  int32_t afterMinute = 0;       // journeys depart in [after, after + 1440)
+  int32_t maxChanges = 0;        // at most maxChanges + 1 rides
+  int32_t minChangeMinutes = 0;  // from a ride's arrival to the next boarding
+  int32_t limit = 0;             // journeys written; 0 for all
+
+  // The ranges: a minute of the day, 0 to 7 changes, a change time of 0 to
+  // 1439 minutes, a limit not negative.
+  bool valid() const {
+    return afterMinute >= 0 && afterMinute < 1440 && maxChanges >= 0 && maxChanges <= 7 &&
+           minChangeMinutes >= 0 && minChangeMinutes < 1440 && limit >= 0;
+  }
+};
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_JOURNEY_H_

@@ -1,0 +1,32 @@
+// Journeys with changes between two stations: when to leave, where to
+// change, when one arrives.
+#ifndef MURLO_QUERY_JOURNEY_PLANNER_H_
+#define MURLO_QUERY_JOURNEY_PLANNER_H_
+
+#include <string_view>
+
+#include "query/journey.h"
+#include "query/loaded_database.h"
+#include "query/query_result.h"
+
+namespace murlo {
+
+// The journeys from the station named `origin` to the one named
+// `destination` (GBK, the first of equal names) that depart in
+// [after, after + 1440) and that no other such journey dominates (see
+// profile_search.h), in order of departure, then arrival, then rides; at most
+// request.limit (0: all). Each is written as its summary line
+// (present/journey_summary.h) followed by "*", then its rides, each the
+// SegmentLine (mode 0) of its train from the boarding stop to the alighting
+// stop followed by "*".
+//
+// The code is the number of journeys (0 when there is none), or, tested in
+// this order: kInvalidArgument unless request.valid(), kSameStation when the
+// names are equal, kOriginNotFound, kDestinationNotFound.
+// May throw std::bad_alloc.
+QueryResult planJourneys(const LoadedDatabase& db, std::string_view origin,
+                         std::string_view destination, const JourneyRequest& request);
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_JOURNEY_PLANNER_H_

@@ -1,0 +1,69 @@
+#include "query/train_runs.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "db/file_format.h"
+#include "query/usable_call.h"
+
+namespace murlo {
+namespace {
+
+constexpr uint16_t kLeave = 0x4000;
+constexpr uint16_t kBoard = 0x8000;
+
+}  // namespace
+
+TrainRuns::TrainRuns(const TimetableDb& db) {
+  const int32_t trains = std::min(db.trainCount(), kMaxTrains);
+  trains_.resize(static_cast<std::size_t>(trains));
+
+  // Where each train can be boarded and left: its usable calls.
+  std::vector<uint16_t> flags(static_cast<std::size_t>(trains) * kMaxStops, 0);
+  const int32_t stations = std::min(db.stationCount(), kMaxStations);
+  for (StationIndex s(0); s.value() < stations; ++s) {
+    const CallList calls = db.callsAt(s);
+    for (int32_t j = 0; j < calls.size(); ++j) {
+      const std::optional<UsableCall> call = usableCall(db, s, calls[j]);
+      if (!call) continue;
+      // A usable call names a train below 10,000 and a stop below 100.
+      uint16_t& flag = flags[call->train.slot() * kMaxStops + call->stop.slot()];
+      if (call->canBoard()) flag |= kBoard;
+      if (call->canLeave()) flag |= kLeave;
+    }
+  }
+
+  std::vector<Stop> stops;  // grown train by train, then kept at its size
+  for (TrainIndex t(0); t.value() < trains; ++t) {
+    const uint16_t* trainFlags = &flags[t.slot() * kMaxStops];
+    const std::optional<StopList> list = db.stopsOf(t);
+    if (!list || std::none_of(trainFlags, trainFlags + kMaxStops,
+                              [](uint16_t f) { return (f & kBoard) != 0; })) {
+      continue;  // never boarded: no stops kept
+    }
+    // A train with a usable call has two stops at least.
+    const int32_t kept = std::min(list->size(), kMaxStops);
+    Train& run = trains_[t.slot()];
+    run.first = static_cast<uint32_t>(stops.size());
+    run.stops = static_cast<uint8_t>(kept);
+    for (StopPosition k(0); k.value() < kept; ++k) {
+      const StopRecord record = (*list)[k];
+      // The last kept stop is never boarded: the ride would have nowhere to
+      // go. A flagged stop's station is below 10,000.
+      uint16_t flag = trainFlags[k.slot()];
+      if (k.value() + 1 == kept) flag &= static_cast<uint16_t>(~kBoard);
+      const auto station = flag != 0 ? static_cast<uint16_t>(record.stationIndex().value()) : 0;
+      stops.push_back(Stop{static_cast<uint16_t>(station | flag),
+                           static_cast<int16_t>(record.arrivalMinutes()),
+                           static_cast<int16_t>(record.departureMinutes())});
+    }
+  }
+  // A copy rather than shrink_to_fit, which may ignore a failed allocation.
+  stops_.assign(stops.begin(), stops.end());
+}
+
+std::size_t TrainRuns::bytes() const {
+  return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop);
+}
+
+}  // namespace murlo

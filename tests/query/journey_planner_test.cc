@@ -1,0 +1,365 @@
+// Journeys with changes and the boards, held to an exhaustive search over
+// many small generated networks (quirky and corrupt ones among them), and the
+// result codes.
+#include "query/journey_planner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "present/segment_line.h"
+#include "query/boards.h"
+#include "query/direct_trains.h"
+#include "query/profile_search.h"
+#include "query/station_board.h"
+#include "support/reference_journeys.h"
+#include "support/test_support.h"
+
+namespace murlo {
+namespace {
+
+using test::gbk;
+
+// ---------------------------------------------------------------------------
+// Generated networks
+
+// A few stations, some sharing a name; trains that may call twice at a
+// station. Quirky networks have up to seven trains of two to six stops, their
+// times on a coarse grid (so that many are equal) and steps of up to a day (so
+// that runs pass midnight once or twice). Busy ones have up to nine trains of
+// two to four stops within a morning, steps of a few minutes: journeys that
+// beat one another by minutes, where every bound of the planner binds.
+struct Network {
+  std::vector<StationSpec> stations;
+  std::vector<TrainSpec> trains;
+};
+
+Network randomNetwork(std::mt19937& random, bool busy) {
+  const auto below = [&random](int n) {
+    return static_cast<int>(random() % static_cast<unsigned>(n));
+  };
+  const char* names[] = {"甲", "乙", "丙", "丁", "戊", "己", "庚"};
+  Network network;
+  const int stations = 3 + below(busy ? 3 : 5);
+  for (int s = 0; s < stations; ++s) {
+    const int name = s > 1 && below(6) == 0 ? below(s) : s;  // now and then an earlier name
+    network.stations.push_back({gbk(names[name]), "X"});
+  }
+  const std::vector<int> steps = busy ? std::vector<int>{0, 5, 10, 15, 20, 30}
+                                      : std::vector<int>{0, 15, 30, 60, 90, 300, 720, 1200, 1439};
+  const std::vector<int> dwells =
+      busy ? std::vector<int>{0, 5} : std::vector<int>{0, 0, 5, 15, 600};
+  for (int t = 0, trains = busy ? 6 + below(4) : 2 + below(6); t < trains; ++t) {
+    TrainSpec train{"G" + std::to_string(t), "12346789AB0"[below(11)], 'F', 'D', {}};
+    int minute = busy ? 480 + 5 * below(36) : 15 * below(96);
+    int km = 0;
+    int previous = -1;
+    for (int k = 0, stops = 2 + below(busy ? 3 : 5); k < stops; ++k) {
+      int station = below(stations);
+      if (station == previous) station = (station + 1) % stations;
+      previous = station;
+      const int arrival = minute;
+      const int departure =
+          k == 0 ? minute
+                 : (minute +
+                    dwells[static_cast<std::size_t>(below(static_cast<int>(dwells.size())))]) %
+                       1440;
+      train.stops.push_back({station, k == 0 ? 0 : arrival, departure, km});
+      minute =
+          (departure + steps[static_cast<std::size_t>(below(static_cast<int>(steps.size())))]) %
+          1440;
+      km += 10 + below(300);
+    }
+    network.trains.push_back(train);
+  }
+  return network;
+}
+
+// One of the corruptions a file may hold, edited into the lists.
+void corrupt(TableLists& lists, std::mt19937& random) {
+  const auto below = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  std::vector<std::string> stops = test::entriesOf(lists.trainStopLists);
+  std::vector<std::string> calls = test::entriesOf(lists.stationCallLists);
+  std::string& train = stops[below(stops.size())];
+  const std::size_t stop = 16 * below(train.size() / 16);
+  std::string& list = calls[below(calls.size())];
+  const std::size_t call = list.empty() ? 0 : 6 * below(list.size() / 6);
+  switch (below(8)) {
+    case 0: train.replace(stop + 8, 2, "99"); break;    // departure hour 99
+    case 1: train.replace(stop + 4, 4, "2400"); break;  // arrival 24:00
+    case 2: train.replace(stop + 6, 2, "-1"); break;    // arrival minute -1
+    case 3: train.replace(stop, 4, "9999"); break;      // a station beyond the table
+    case 4:                                             // a stop of the train, elsewhere
+      if (!list.empty()) list.replace(call + 4, 2, "0" + std::to_string(below(6)));
+      break;
+    case 5:  // a train beyond the table
+      if (!list.empty()) list.replace(call, 4, "9999");
+      break;
+    case 6:  // the call listed twice
+      if (!list.empty()) list += list.substr(call, 6);
+      break;
+    default:  // the call forgotten
+      if (!list.empty()) list.erase(call, 6);
+      break;
+  }
+  lists.trainStopLists = test::listOf(stops);
+  lists.stationCallLists = test::listOf(calls);
+}
+
+std::tuple<int64_t, int64_t, std::size_t> tripleOf(const Journey& journey) {
+  return {journey.departure, journey.arrival, journey.rides.size()};
+}
+
+// The departure or arrival board by scan: every record of the station's call
+// list that can be boarded (left), once, by (minute - after) mod 1440, train,
+// stop, as its line.
+std::string boardByScan(const TimetableDb& db, StationIndex station, int32_t after,
+                        BoardKind kind) {
+  std::vector<std::tuple<int32_t, int32_t, int32_t>> calls;
+  const CallList list = db.callsAt(station);
+  for (int32_t j = 0; j < list.size(); ++j) {
+    const TrainIndex train = list[j].trainIndex();
+    const StopPosition stop = list[j].stopPosition();
+    const bool departs = kind == BoardKind::kDepartures;
+    if (!(departs ? test::canBoardByScan(db, station, train, stop)
+                  : test::canLeaveByScan(db, station, train, stop))) {
+      continue;
+    }
+    const StopRecord record = db.train(train)->stops[stop];
+    const int32_t minute = departs ? record.departureMinutes() : record.arrivalMinutes();
+    calls.emplace_back((minute - after + 1440) % 1440, train.value(), stop.value());
+  }
+  std::sort(calls.begin(), calls.end());
+  calls.erase(std::unique(calls.begin(), calls.end()), calls.end());
+  std::string text;
+  for (const auto& [wait, train, stop] : calls) {
+    const int32_t last = db.train(TrainIndex(train))->stops.size() - 1;
+    text += kind == BoardKind::kDepartures
+                ? buildSegmentLine(db, TrainIndex(train), StopPosition(stop), StopPosition(last), 0)
+                : buildSegmentLine(db, TrainIndex(train), StopPosition(0), StopPosition(stop), 0);
+    text += '*';
+  }
+  return text;
+}
+
+TEST(JourneyPlannerTest, EveryNonDominatedJourneyOfAnExhaustiveSearch) {
+  std::mt19937 random(15);
+  const auto below = [&random](int n) {
+    return static_cast<int>(random() % static_cast<unsigned>(n));
+  };
+  int journeys = 0;
+  int withChanges = 0;
+  for (int n = 0; n < 600; ++n) {
+    const bool busy = n % 2 == 1;
+    const Network network = randomNetwork(random, busy);
+    TableLists lists = buildTableLists("", network.stations, network.trains);
+    if (n % 3 == 0) {
+      for (int edits = 1 + below(2); edits-- > 0;) corrupt(lists, random);
+    }
+    const LoadedDatabase db{TimetableDb(lists)};
+    for (int q = 0; q < 6; ++q) {
+      const std::string& from =
+          network
+              .stations[static_cast<std::size_t>(below(static_cast<int>(network.stations.size())))]
+              .name;
+      const std::string& to =
+          network
+              .stations[static_cast<std::size_t>(below(static_cast<int>(network.stations.size())))]
+              .name;
+      const int32_t changeTimes[] = {0, 5, 10, 45};
+      JourneyRequest request{busy && q % 2 == 0 ? 400 + below(200) : below(1440),
+                             below(busy ? 3 : 4), changeTimes[below(4)], 0};
+      SCOPED_TRACE("network " + std::to_string(n) + ", query " + std::to_string(q));
+
+      const StationIndex fromIndex = *db.findStation(from);
+      for (const BoardKind kind : {BoardKind::kDepartures, BoardKind::kArrivals}) {
+        const QueryResult board = kind == BoardKind::kDepartures
+                                      ? departureBoard(db, from, request.afterMinute, 0)
+                                      : arrivalBoard(db, from, request.afterMinute, 0);
+        EXPECT_EQ(board.text, boardByScan(db.tables(), fromIndex, request.afterMinute, kind));
+        EXPECT_EQ(board.code, std::count(board.text.begin(), board.text.end(), '*'));
+      }
+      if (from == to) continue;
+
+      const StationIndex toIndex = *db.findStation(to);
+      const std::vector<Journey> expected =
+          test::journeysBySearch(db.tables(), fromIndex, toIndex, request);
+      const std::vector<Journey> found = paretoJourneys(db, fromIndex, toIndex, request);
+      ASSERT_EQ(found.size(), expected.size());
+      std::string text;
+      for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(tripleOf(found[i]), tripleOf(expected[i])) << "journey " << i;
+        // Equal triples may be reached by other rides: ours must be travelled.
+        const auto wrong =
+            test::whyNotTravelled(db.tables(), fromIndex, toIndex, request, found[i]);
+        EXPECT_FALSE(wrong.has_value()) << "journey " << i << ": " << *wrong;
+        text += test::summaryBySprintf(expected[i].departure, expected[i].arrival,
+                                       static_cast<int32_t>(expected[i].rides.size()));
+        text += '*';
+        for (const Ride& ride : found[i].rides) {
+          text += buildSegmentLine(db.tables(), ride.train, ride.board, ride.alight, 0) + "*";
+        }
+        withChanges += found[i].rides.size() > 1 ? 1 : 0;
+      }
+      journeys += static_cast<int>(found.size());
+      const QueryResult result = planJourneys(db, from, to, request);
+      EXPECT_EQ(result.code, static_cast<int32_t>(expected.size()));
+      EXPECT_EQ(result.text, text);
+
+      // A limit gives the first journeys of the whole day, searched in
+      // chunks of time, or of departures (one, two, four ... minutes).
+      request.limit = 1 + below(3);
+      for (const std::size_t chunk : {std::size_t{0}, std::size_t{1}}) {
+        const std::vector<Journey> first = paretoJourneys(db, fromIndex, toIndex, request, chunk);
+        ASSERT_EQ(first.size(),
+                  std::min<std::size_t>(expected.size(), static_cast<std::size_t>(request.limit)));
+        for (std::size_t i = 0; i < first.size(); ++i) {
+          EXPECT_EQ(tripleOf(first[i]), tripleOf(expected[i])) << "limited, journey " << i;
+        }
+      }
+    }
+  }
+  // The networks have answers, and answers with changes.
+  EXPECT_GT(journeys, 4000);
+  EXPECT_GT(withChanges, 1000);
+}
+
+// ---------------------------------------------------------------------------
+// Boards
+
+TEST(BoardsTest, InOrderOfTheWaitThenTrainThenStop) {
+  // 甲 0, 乙 1. Train 4 calls at 甲 twice, both times departing at 12:00.
+  const TimetableDb tables = buildTimetable(
+      "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}},
+      {{"T0", '1', 'F', 'D', {test::stopAt(0, "-", "23:50", 0), test::stopAt(1, "00:30", "-", 40)}},
+       {"T1",
+        '1',
+        'F',
+        'D',
+        {test::stopAt(1, "-", "07:00", 0), test::stopAt(0, "07:59", "08:00", 50),
+         test::stopAt(1, "09:00", "-", 100)}},
+       {"T2",
+        '1',
+        'F',
+        'D',
+        {test::stopAt(0, "-", "08:00", 0), test::stopAt(1, "08:30", "08:40", 30),
+         test::stopAt(0, "09:10", "-", 60)}},
+       {"T3", '1', 'F', 'D', {test::stopAt(0, "-", "06:00", 0), test::stopAt(1, "07:00", "-", 50)}},
+       {"T4",
+        '1',
+        'F',
+        'D',
+        {test::stopAt(0, "-", "12:00", 0), test::stopAt(1, "18:00", "18:00", 300),
+         test::stopAt(0, "11:50", "12:00", 600), test::stopAt(1, "13:00", "-", 650)}}});
+  const LoadedDatabase db{TimetableDb(tables)};
+  const auto lines = [&tables](std::vector<std::vector<int32_t>> wanted) {
+    std::string text;
+    for (const auto& w : wanted) {
+      text += buildSegmentLine(tables, TrainIndex(w[0]), StopPosition(w[1]), StopPosition(w[2]), 0);
+      text += '*';
+    }
+    return text;
+  };
+  struct Case {
+    bool departures;
+    int32_t after;
+    int32_t limit;
+    std::vector<std::vector<int32_t>> lines;  // train, from stop, to stop
+  } cases[] = {
+      // Equal minutes by train; the wait wraps past midnight.
+      {true, 480, 0, {{1, 1, 2}, {2, 0, 2}, {4, 0, 3}, {4, 2, 3}, {0, 0, 1}, {3, 0, 1}}},
+      {true, 479, 2, {{1, 1, 2}, {2, 0, 2}}},
+      // Equal minutes of one train by stop.
+      {true, 720, 3, {{4, 0, 3}, {4, 2, 3}, {0, 0, 1}}},
+      {true, 1439, 1, {{3, 0, 1}}},
+      // Arrivals: from the first stop; first stops are not listed.
+      {false, 540, 0, {{2, 0, 2}, {4, 0, 2}, {1, 0, 1}}},
+      {false, 0, 0, {{1, 0, 1}, {2, 0, 2}, {4, 0, 2}}},
+  };
+  for (const Case& c : cases) {
+    const QueryResult result = c.departures ? departureBoard(db, gbk("甲"), c.after, c.limit)
+                                            : arrivalBoard(db, gbk("甲"), c.after, c.limit);
+    EXPECT_EQ(result.code, static_cast<int32_t>(c.lines.size())) << c.after;
+    EXPECT_EQ(result.text, lines(c.lines)) << c.after;
+  }
+}
+
+// A train that calls twice at the destination is there first at its first
+// call: a change onto it is worth it even when a later direct train is known
+// (the bound of one more ride must come from the first call).
+TEST(JourneyPlannerTest, TrainCallingTwiceAtTheDestination) {
+  using test::stopAt;
+  // 甲 0 origin, 乙 1, 丙 2 destination, 丁 3.
+  const TimetableDb tables = buildTimetable(
+      "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("丙"), "B"}, {gbk("丁"), "D"}},
+      {{"A0", '1', 'F', 'D', {stopAt(0, "-", "07:30", 0), stopAt(1, "08:00", "-", 40)}},
+       {"B1",
+        '1',
+        'F',
+        'D',
+        {stopAt(1, "-", "08:30", 0), stopAt(2, "09:00", "09:10", 30),
+         stopAt(3, "14:00", "15:00", 300), stopAt(2, "20:00", "-", 600)}},
+       {"C2", '1', 'F', 'D', {stopAt(0, "-", "07:45", 0), stopAt(2, "12:00", "-", 200)}}});
+  const LoadedDatabase db{TimetableDb(tables)};
+  const QueryResult result = planJourneys(db, gbk("甲"), gbk("丙"), JourneyRequest{420, 1, 10, 0});
+  EXPECT_EQ(result.code, 2);
+  const auto line = [&tables](int32_t train, int32_t from, int32_t to) {
+    return buildSegmentLine(tables, TrainIndex(train), StopPosition(from), StopPosition(to), 0) +
+           "*";
+  };
+  EXPECT_EQ(result.text, "J|07:30|09:00|0|0|01:30|2*" + line(0, 0, 1) + line(1, 0, 1) +
+                             "J|07:45|12:00|0|0|04:15|1*" + line(2, 0, 1));
+}
+
+// ---------------------------------------------------------------------------
+// Result codes
+
+TEST(JourneyPlannerTest, CodesInTheirOrder) {
+  const LoadedDatabase db(test::workedExampleDb());
+  const auto plan = [&db](const char* from, const char* to, JourneyRequest request) {
+    return planJourneys(db, gbk(from), gbk(to), request).code;
+  };
+  const JourneyRequest fine{480, 3, 10, 0};
+  struct Case {
+    const char* from;
+    const char* to;
+    JourneyRequest request;
+    int32_t code;
+  } cases[] = {
+      {"北京", "天津", fine, 1},
+      {"北京", "北京", fine, kSameStation},
+      {"上海", "上海", fine, kSameStation},
+      {"上海", "广州", fine, kOriginNotFound},
+      {"北京", "广州", fine, kDestinationNotFound},
+      // Numbers out of range are reported before any name.
+      {"上海", "上海", {-1, 3, 10, 0}, kInvalidArgument},
+      {"北京", "天津", {1440, 3, 10, 0}, kInvalidArgument},
+      {"北京", "天津", {0, -1, 10, 0}, kInvalidArgument},
+      {"北京", "天津", {0, 8, 10, 0}, kInvalidArgument},
+      {"北京", "天津", {0, 7, -1, 0}, kInvalidArgument},
+      {"北京", "天津", {0, 7, 1440, 0}, kInvalidArgument},
+      {"北京", "广州", {0, 0, 1439, -1}, kInvalidArgument},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(plan(c.from, c.to, c.request), c.code) << c.from << " " << c.to;
+  }
+  EXPECT_EQ(planJourneys(db, gbk("北京"), gbk("天津"), {0, 0, 0, -1}).text, "");
+
+  for (const auto board : {departureBoard, arrivalBoard}) {
+    EXPECT_EQ(board(db, gbk("北京"), 0, 0).code, 1);
+    EXPECT_EQ(board(db, gbk("上海"), 0, 0).code, kStationNotFound);
+    EXPECT_EQ(board(db, gbk("上海"), -1, 0).code, kInvalidArgument);
+    EXPECT_EQ(board(db, gbk("北京"), 1440, 0).code, kInvalidArgument);
+    EXPECT_EQ(board(db, gbk("北京"), 0, -1).code, kInvalidArgument);
+    EXPECT_EQ(board(LoadedDatabase(), gbk("北京"), 0, 0).code, kStationNotFound);
+  }
+}
+
+}  // namespace
+}  // namespace murlo
