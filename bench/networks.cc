@@ -1,5 +1,7 @@
 #include "networks.h"
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +55,19 @@ const std::string& scratchDir() {
   return scratch.dir();
 }
 
+// UTF-16 of a GBK argument, zero-terminated, as a host passes it.
+std::basic_string<murlo_char16> argumentOf(std::string_view gbk) {
+  std::u16string units;
+  gbkToUtf16(gbk, units);
+  return std::basic_string<murlo_char16>(units.begin(), units.end());
+}
+
+// A buffer for a second output (the stop list's running time).
+murlo_char16* runTimeBuffer() {
+  static thread_local murlo_char16 units[64];
+  return units;
+}
+
 Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(result.text), {}}; }
 Outcome outcomeOf(StopListResult result) {
   return Outcome{result.stops, std::move(result.stopList), std::move(result.runTime)};
@@ -65,6 +80,12 @@ QueryCase stationsCase(std::string variant, std::string prefix) {
       "\"" + prefix + "\"",
       [prefix](const LoadedDatabase& db) { return outcomeOf(stationsByAbbreviation(db, prefix)); },
       [prefix](SqliteTimetable& sql) { return outcomeOf(sql.stationsByAbbreviation(prefix)); },
+      [typed = argumentOf(prefix)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
+        return murlo_find_stations(typed.c_str(), out, capacity, needed);
+      },
+      [prefix](const LoadedDatabase& db) {
+        benchmark::DoNotOptimize(db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix));
+      },
       0,
       ""};
 }
@@ -75,6 +96,10 @@ QueryCase atCase(std::string variant, std::string argument, std::string name) {
           std::move(argument),
           [name](const LoadedDatabase& db) { return outcomeOf(trainsAtStation(db, name)); },
           [name](SqliteTimetable& sql) { return outcomeOf(sql.trainsAtStation(name)); },
+          [typed = argumentOf(name)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
+            return murlo_trains_at_station(typed.c_str(), out, capacity, needed);
+          },
+          [name](const LoadedDatabase& db) { benchmark::DoNotOptimize(db.findStation(name)); },
           0,
           ""};
 }
@@ -85,6 +110,14 @@ QueryCase directCase(std::string variant, std::string argument, std::string from
           std::move(argument),
           [from, to](const LoadedDatabase& db) { return outcomeOf(directTrains(db, from, to, 0)); },
           [from, to](SqliteTimetable& sql) { return outcomeOf(sql.directTrains(from, to, 0)); },
+          [a = argumentOf(from), b = argumentOf(to)](murlo_char16* out, std::size_t capacity,
+                                                      std::size_t* needed) {
+            return murlo_direct_trains(a.c_str(), b.c_str(), 0, out, capacity, needed);
+          },
+          [from, to](const LoadedDatabase& db) {
+            benchmark::DoNotOptimize(db.findStation(from));
+            benchmark::DoNotOptimize(db.findStation(to));
+          },
           0,
           ""};
 }
@@ -101,6 +134,15 @@ QueryCase stopsCase(std::string variant, std::string argument, int64_t train, st
           [=](SqliteTimetable& sql) {
             return outcomeOf(sql.trainStopList(train, boarding, alighting));
           },
+          [train, a = argumentOf(boarding), b = argumentOf(alighting)](
+              murlo_char16* out, std::size_t capacity, std::size_t* needed) {
+            std::size_t timeNeeded = 0;
+            return murlo_train_stops(static_cast<uint32_t>(train), a.c_str(), b.c_str(), out,
+                                     capacity, needed, runTimeBuffer(), 64, &timeNeeded);
+          },
+          [train](const LoadedDatabase& db) {
+            benchmark::DoNotOptimize(db.tables().stopsOf(TrainIndex(static_cast<int32_t>(train))));
+          },
           0,
           ""};
 }
@@ -111,6 +153,13 @@ QueryCase numberCase(std::string variant, std::string number) {
           "\"" + number + "\"",
           [number](const LoadedDatabase& db) { return outcomeOf(trainsByNumber(db, number)); },
           [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
+          [typed = argumentOf(number)](murlo_char16* out, std::size_t capacity,
+                                       std::size_t* needed) {
+            return murlo_trains_by_number(typed.c_str(), out, capacity, needed);
+          },
+          [number](const LoadedDatabase& db) {
+            benchmark::DoNotOptimize(db.indexes().trainsWithNumberForms(db.tables(), number));
+          },
           0,
           ""};
 }
@@ -123,6 +172,10 @@ QueryCase departuresCase(std::string variant, std::string argument, std::string 
       std::move(argument),
       [=](const LoadedDatabase& db) { return outcomeOf(departureBoard(db, name, after, limit)); },
       [=](SqliteTimetable& sql) { return outcomeOf(sql.departures(name, after, limit)); },
+      [=, typed = argumentOf(name)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
+        return murlo_departures(typed.c_str(), after, limit, out, capacity, needed);
+      },
+      [name](const LoadedDatabase& db) { benchmark::DoNotOptimize(db.findStation(name)); },
       0,
       ""};
 }
@@ -136,6 +189,16 @@ QueryCase journeysCase(std::string variant, std::string argument, std::string fr
           std::move(argument),
           [=](const LoadedDatabase& db) { return outcomeOf(planJourneys(db, from, to, request)); },
           nullptr,
+          [=, a = argumentOf(from), b = argumentOf(to)](murlo_char16* out, std::size_t capacity,
+                                                         std::size_t* needed) {
+            return murlo_plan_journeys(a.c_str(), b.c_str(), request.afterMinute,
+                                       request.maxChanges, request.minChangeMinutes, request.limit,
+                                       out, capacity, needed);
+          },
+          [from, to](const LoadedDatabase& db) {
+            benchmark::DoNotOptimize(db.findStation(from));
+            benchmark::DoNotOptimize(db.findStation(to));
+          },
           0,
           ""};
 }

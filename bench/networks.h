@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "generate/network_generator.h"
+#include "murloppc.h"
 #include "query/loaded_database.h"
 #include "sqlite_baseline.h"
 #include "timetable_source/timetable_source.h"
@@ -35,6 +36,13 @@ struct QueryCase {
   std::string argument;  // UTF-8, for the report
   std::function<Outcome(const LoadedDatabase&)> ours;
   std::function<Outcome(SqliteTimetable&)> sqlite;  // empty for journeys
+  // The same question through the C interface, the way a host asks it:
+  // UTF-16 arguments, the answer into a caller's buffer of `capacity` units.
+  // Returns the export's result.
+  std::function<int32_t(murlo_char16* out, std::size_t capacity, std::size_t* needed)> capi;
+  // What the question must find before anything is written (the station,
+  // prefix, number or train looked up): part of the floor it is held to.
+  std::function<void(const LoadedDatabase&)> find;
   // How much the question asks for: lines written, or for change stations the
   // stops scanned (after the origin and before the destination on every train
   // that calls there), in `workUnit`s.
