@@ -460,7 +460,6 @@ void registerAll() {
     unit(benchmark::RegisterBenchmark(("boundary/to-gbk/" + sizeName(size)).c_str(), toGbkBenchmark,
                                       size),
          benchmark::kMicrosecond);
-
   }
 }
 

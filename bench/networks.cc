@@ -69,6 +69,15 @@ murlo_char16* runTimeBuffer() {
 }
 
 Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(result.text), {}}; }
+// Kept lines as GBK text, each followed by "*", to compare with SQLite's.
+Outcome outcomeOf(const KeptLinesResult& result) {
+  Outcome outcome{result.code, {}, {}};
+  for (const KeptLine& line : result.lines) {
+    utf16ToGbk(line.text, outcome.text);
+    outcome.text += '*';
+  }
+  return outcome;
+}
 Outcome outcomeOf(StopListResult result) {
   return Outcome{result.stops, std::move(result.stopList), std::move(result.runTime)};
 }
@@ -111,7 +120,7 @@ QueryCase directCase(std::string variant, std::string argument, std::string from
           [from, to](const LoadedDatabase& db) { return outcomeOf(directTrains(db, from, to, 0)); },
           [from, to](SqliteTimetable& sql) { return outcomeOf(sql.directTrains(from, to, 0)); },
           [a = argumentOf(from), b = argumentOf(to)](murlo_char16* out, std::size_t capacity,
-                                                      std::size_t* needed) {
+                                                     std::size_t* needed) {
             return murlo_direct_trains(a.c_str(), b.c_str(), 0, out, capacity, needed);
           },
           [from, to](const LoadedDatabase& db) {
@@ -148,20 +157,20 @@ QueryCase stopsCase(std::string variant, std::string argument, int64_t train, st
 }
 
 QueryCase numberCase(std::string variant, std::string number) {
-  return {"number",
-          std::move(variant),
-          "\"" + number + "\"",
-          [number](const LoadedDatabase& db) { return outcomeOf(trainsByNumber(db, number)); },
-          [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
-          [typed = argumentOf(number)](murlo_char16* out, std::size_t capacity,
-                                       std::size_t* needed) {
-            return murlo_trains_by_number(typed.c_str(), out, capacity, needed);
-          },
-          [number](const LoadedDatabase& db) {
-            benchmark::DoNotOptimize(db.indexes().trainsWithNumberForms(db.tables(), number));
-          },
-          0,
-          ""};
+  return {
+      "number",
+      std::move(variant),
+      "\"" + number + "\"",
+      [number](const LoadedDatabase& db) { return outcomeOf(trainsByNumber(db, number)); },
+      [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
+      [typed = argumentOf(number)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
+        return murlo_trains_by_number(typed.c_str(), out, capacity, needed);
+      },
+      [number](const LoadedDatabase& db) {
+        benchmark::DoNotOptimize(db.indexes().trainsWithNumberForms(db.tables(), number));
+      },
+      0,
+      ""};
 }
 
 QueryCase departuresCase(std::string variant, std::string argument, std::string name, int32_t after,
@@ -190,7 +199,7 @@ QueryCase journeysCase(std::string variant, std::string argument, std::string fr
           [=](const LoadedDatabase& db) { return outcomeOf(planJourneys(db, from, to, request)); },
           nullptr,
           [=, a = argumentOf(from), b = argumentOf(to)](murlo_char16* out, std::size_t capacity,
-                                                         std::size_t* needed) {
+                                                        std::size_t* needed) {
             return murlo_plan_journeys(a.c_str(), b.c_str(), request.afterMinute,
                                        request.maxChanges, request.minChangeMinutes, request.limit,
                                        out, capacity, needed);

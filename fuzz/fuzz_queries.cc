@@ -361,9 +361,9 @@ void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, 
       break;
     case 2:
       if (firstOk) {
-        const QueryResult x = trainsAtStation(kept, first);
-        const QueryResult y = trainsAtStation(fresh, first);
-        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+        const KeptLinesResult x = trainsAtStation(kept, first);
+        const KeptLinesResult y = trainsAtStation(fresh, first);
+        MURLO_FUZZ_CHECK(x == y);
       }
       break;
     case 3:
@@ -383,9 +383,9 @@ void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, 
     }
     case 5:
       if (firstOk) {
-        const QueryResult x = trainsByNumber(kept, first);
-        const QueryResult y = trainsByNumber(fresh, first);
-        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+        const KeptLinesResult x = trainsByNumber(kept, first);
+        const KeptLinesResult y = trainsByNumber(fresh, first);
+        MURLO_FUZZ_CHECK(x == y);
       }
       break;
     case 6:

@@ -1,5 +1,6 @@
 #include "api/boundary.h"
 
+#include <cstring>
 #include <type_traits>
 
 #include "text/gbk_codec.h"
@@ -51,13 +52,18 @@ std::size_t Utf16Result::writeTo(murlo_char16* out) const {
 }
 
 Utf16LinesResult::Utf16LinesResult(std::span<const KeptLine> lines) : lines_(lines), length_(0) {
-  for (const KeptLine& line : lines_) length_ += line.utf16Length + 1;
+  for (const KeptLine& line : lines_) length_ += line.text.size() + 1;
 }
 
 std::size_t Utf16LinesResult::writeTo(murlo_char16* out) const {
   if (out == nullptr) return needed();
   for (const KeptLine& line : lines_) {
-    out = writeUtf16(line.text, out);
+    if constexpr (std::is_same_v<murlo_char16, char16_t>) {
+      std::memcpy(out, line.text.data(), line.text.size() * sizeof(char16_t));
+      out += line.text.size();
+    } else {
+      for (const char16_t unit : line.text) *out++ = static_cast<murlo_char16>(unit);
+    }
     *out++ = u'*';
   }
   *out = 0;

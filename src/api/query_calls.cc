@@ -111,7 +111,7 @@ int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
     std::string gbk;
     if (!argumentToGbk(station, gbk)) return kStationNotFound;
     const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
-    return deliver(trainsAtStationLines(*db, gbk), out);
+    return deliver(trainsAtStation(*db, gbk), out);
   });
 }
 
@@ -204,7 +204,7 @@ int32_t callTrainsByNumber(const murlo_char16* number, Output out) noexcept {
     std::string gbk;
     if (!argumentToGbk(number, gbk)) return deliver(QueryResult{}, out);
     const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
-    return deliver(trainsByNumberLines(*db, gbk), out);
+    return deliver(trainsByNumber(*db, gbk), out);
   });
 }
 

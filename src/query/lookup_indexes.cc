@@ -131,8 +131,9 @@ LookupIndexes::LookupIndexes(const TimetableDb& db) {
     }
   }
   if (numberKeys_.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
+  // At most two thirds full: probes stay short, the table small.
   std::size_t slots = 16;
-  while (slots < 2 * numberKeys_.size()) slots *= 2;
+  while (2 * slots < 3 * numberKeys_.size()) slots *= 2;
   numberSlots_.assign(slots, 0);
   const std::size_t mask = slots - 1;
   for (std::size_t i = 0; i < numberKeys_.size(); ++i) {

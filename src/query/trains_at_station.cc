@@ -5,7 +5,7 @@
 
 namespace murlo {
 
-KeptLinesResult trainsAtStationLines(const LoadedDatabase& db, std::string_view name) {
+KeptLinesResult trainsAtStation(const LoadedDatabase& db, std::string_view name) {
   const std::optional<StationIndex> station = db.findStation(name);
   if (!station) return KeptLinesResult{kStationNotFound, {}};
   KeptLinesResult result;

@@ -36,7 +36,7 @@ std::vector<TrainIndex> scanTrains(const TimetableDb& db, std::string_view q) {
 
 }  // namespace
 
-KeptLinesResult trainsByNumberLines(const LoadedDatabase& db, std::string_view number) {
+KeptLinesResult trainsByNumber(const LoadedDatabase& db, std::string_view number) {
   KeptLinesResult result;
   if (number.empty()) return result;
   const std::vector<TrainIndex> trains =

@@ -259,7 +259,8 @@ TEST(GenerateTest, ANetworkLoadsFromItsFileAsFromMemory) {
   EXPECT_TRUE(loaded.tables() == parsed.tables());
   for (std::size_t s = 0; s < t.stations.size(); s += 17) {
     const std::string& name = t.stations[s].name;
-    EXPECT_EQ(trainsAtStation(loaded, name).text, trainsAtStation(parsed, name).text);
+    EXPECT_EQ(test::gbkText(trainsAtStation(loaded, name)).text,
+              test::gbkText(trainsAtStation(parsed, name)).text);
     const std::string& other = t.stations[(s * 7 + 3) % t.stations.size()].name;
     EXPECT_EQ(directTrains(loaded, name, other, 0).text, directTrains(parsed, name, other, 0).text);
   }

@@ -78,9 +78,9 @@ TEST(WholeRunLinesTest, EqualTheLinesTheTablesGive) {
       std::string scratch = "left over";
       for (TrainIndex t(-1); t.value() <= trains + 1; ++t) {
         const std::string expected = buildSegmentLine(c.db, t, StopPosition(0), StopPosition(0), 0);
-        const KeptLine line = cache.line(c.db, t, scratch);
-        EXPECT_EQ(line.text, expected) << round << " train " << t.value();
-        EXPECT_EQ(line.utf16Length, gbkToUtf16Length(expected)) << round << " train " << t.value();
+        std::u16string units;
+        gbkToUtf16(expected, units);
+        EXPECT_TRUE(cache.line(c.db, t, scratch).text == units) << round << " train " << t.value();
         if (!expected.empty()) ++lines;
       }
       EXPECT_EQ(lines, c.lines) << round;

@@ -15,7 +15,7 @@ using test::withoutFares;
 TEST(TrainsAtStationTest, WorkedExample) {
   const LoadedDatabase db(test::workedExampleDb());
   for (const char* station : {"北京", "天津"}) {
-    const QueryResult result = trainsAtStation(db, gbk(station));
+    const QueryResult result = test::gbkText(trainsAtStation(db, gbk(station)));
     ASSERT_EQ(result.code, 2) << station;
     const auto lines = test::splitTerminated(result.text, '*');
     ASSERT_EQ(lines.size(), 2u);
@@ -34,7 +34,7 @@ TEST(TrainsAtStationTest, NotFoundAndEmpty) {
   EXPECT_EQ(trainsAtStation(LoadedDatabase(), gbk("北京")).code, kStationNotFound);
 
   const LoadedDatabase lonely(buildTimetable("", {{gbk("甲"), "J"}}, {}));
-  const QueryResult none = trainsAtStation(lonely, gbk("甲"));
+  const QueryResult none = test::gbkText(trainsAtStation(lonely, gbk("甲")));
   EXPECT_EQ(none.code, 0);
   EXPECT_EQ(none.text, "");
 }
@@ -49,7 +49,7 @@ TEST(TrainsAtStationTest, TrainCallingTwiceGivesTwoLines) {
                        'D',
                        {stopAt(0, "-", "10:00", 0), stopAt(1, "10:30", "10:35", 20),
                         stopAt(0, "11:00", "-", 40)}}}));
-  const QueryResult result = trainsAtStation(db, gbk("甲"));
+  const QueryResult result = test::gbkText(trainsAtStation(db, gbk("甲")));
   EXPECT_EQ(result.code, 2);
   const auto lines = test::splitTerminated(result.text, '*');
   ASSERT_EQ(lines.size(), 2u);
@@ -61,7 +61,7 @@ TEST(TrainsAtStationTest, FirstOfEqualNamesWins) {
       "", {{gbk("甲"), "J"}, {gbk("乙"), "Y"}, {gbk("甲"), "J"}},
       {{"A1", '1', 'F', 'D', {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}},
        {"A2", '1', 'F', 'D', {stopAt(2, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}}}));
-  const QueryResult result = trainsAtStation(db, gbk("甲"));
+  const QueryResult result = test::gbkText(trainsAtStation(db, gbk("甲")));
   EXPECT_EQ(result.code, 1);
   EXPECT_NE(result.text.find("|A1|"), std::string::npos);
 }
@@ -74,7 +74,7 @@ TEST(TrainsAtStationTest, CorruptCallsAreSkippedAndNotCounted) {
                     "0001",
                     "000001"});
   const LoadedDatabase db{TimetableDb(lists)};
-  const QueryResult result = trainsAtStation(db, gbk("北京"));
+  const QueryResult result = test::gbkText(trainsAtStation(db, gbk("北京")));
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(test::splitTerminated(result.text, '*').size(), 1u);
 }

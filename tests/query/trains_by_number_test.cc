@@ -54,19 +54,19 @@ TEST(TrainsByNumberTest, Forms) {
       {"no such number", "999", {}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(trainsOf(trainsByNumber(db, c.typed)), c.trains) << c.name;
+    EXPECT_EQ(trainsOf(test::gbkText(trainsByNumber(db, c.typed))), c.trains) << c.name;
   }
 }
 
 TEST(TrainsByNumberTest, DocumentedExample) {
   const LoadedDatabase db(numbered({"K123", "1234", "T123A/T124A"}));
-  const QueryResult result = trainsByNumber(db, "123");
+  const QueryResult result = test::gbkText(trainsByNumber(db, "123"));
   EXPECT_EQ(result.code, 2);
   EXPECT_EQ(trainsOf(result), (std::vector<int>{0, 2}));
 }
 
 TEST(TrainsByNumberTest, NothingLoaded) {
-  const QueryResult result = trainsByNumber(LoadedDatabase(), "K1");
+  const QueryResult result = test::gbkText(trainsByNumber(LoadedDatabase(), "K1"));
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(result.text, "");
 }

@@ -289,7 +289,8 @@ std::vector<Corruption> corruptions() {
                 }),
        [](const LoadedDatabase& db) {
          EXPECT_EQ(trainsAt(db, kBeijing), 3);
-         EXPECT_EQ(trainOfLine(trainsAtStation(db, stationName(kBeijing)).text, 0), "3");
+         EXPECT_EQ(trainOfLine(test::gbkText(trainsAtStation(db, stationName(kBeijing))).text, 0),
+                   "3");
          EXPECT_EQ(direct(db, kBeijing, kShanghai).code, 1);
          const QueryResult jinan = direct(db, kBeijing, kJinan);
          EXPECT_EQ(jinan.code, 2);  // in the origin's call order
@@ -534,7 +535,7 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
   names.push_back(gbk("无此站"));
   for (const std::string& name : names) {
     const auto station = utf16Of(name);
-    const QueryResult expected = trainsAtStation(db, name);
+    const QueryResult expected = test::gbkText(trainsAtStation(db, name));
     const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
       return murlo_trains_at_station(station.c_str(), o, c, n);
     });
@@ -568,7 +569,8 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
   }
   for (const std::string& number : entriesOf(db.tables().lists().trainNumbers)) {
     const auto typed = utf16Of(number.substr(0, number.find('/')));
-    const QueryResult expected = trainsByNumber(db, number.substr(0, number.find('/')));
+    const QueryResult expected =
+        test::gbkText(trainsByNumber(db, number.substr(0, number.find('/'))));
     const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
       return murlo_trains_by_number(typed.c_str(), o, c, n);
     });
@@ -674,7 +676,7 @@ TEST(CorruptDatabaseRegression, TrainsAtStationSkipsCallsWhoseStopIsNotInTheTrai
     calls[kBeijing] = c.beijingCalls;
     lists.stationCallLists = listOf(calls);
     const LoadedDatabase db{TimetableDb(std::move(lists))};
-    const QueryResult result = trainsAtStation(db, stationName(kBeijing));
+    const QueryResult result = test::gbkText(trainsAtStation(db, stationName(kBeijing)));
     EXPECT_EQ(result.code, c.lines);
     EXPECT_EQ(test::splitTerminated(result.text, '*').size(), static_cast<std::size_t>(c.lines));
   }

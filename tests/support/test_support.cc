@@ -90,6 +90,15 @@ std::vector<std::string> splitTerminated(std::string_view text, char terminator)
   return parts;
 }
 
+QueryResult gbkText(const KeptLinesResult& result) {
+  QueryResult text{result.code, {}};
+  for (const KeptLine& line : result.lines) {
+    EXPECT_TRUE(utf16ToGbk(line.text, text.text)) << "a line GBK cannot hold";
+    text.text += '*';
+  }
+  return text;
+}
+
 std::string withoutFares(std::string_view line) {
   std::size_t at = 0;
   for (int field = 0; field < 12 && at != std::string_view::npos; ++field) {

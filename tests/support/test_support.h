@@ -15,6 +15,7 @@
 #include "db/timetable_db.h"
 #include "db/writer.h"
 #include "murloppc.h"
+#include "query/query_result.h"
 
 namespace murlo {
 
@@ -52,6 +53,11 @@ std::string utf8Of(const murlo_char16* text);
 // The parts of `text` that each end in `terminator` (a trailing part
 // without one is returned too, so a missing terminator shows).
 std::vector<std::string> splitTerminated(std::string_view text, char terminator);
+
+// An answer of kept UTF-16 lines as GBK text, each line followed by "*";
+// fails the current test where a line holds what GBK cannot (a U+FFFD
+// standing for bytes that formed no character).
+QueryResult gbkText(const KeptLinesResult& result);
 
 // A SegmentLine's first twelve fields, without the fare columns.
 std::string withoutFares(std::string_view line);

@@ -1,18 +1,16 @@
-// Whole-run lines, each written once and then kept.
+// Whole-run lines, each written once and then kept, in UTF-16.
 //
 // Trains at a station and trains by number answer with each train's whole
 // run, first stop to last, marked "S": a line that depends on the train
 // alone, yet costs its fares, its journey time (every stop read) and its
 // names each time it is written. A busy station lists hundreds of them, and
 // a traveller asks about the same stations again and again. So a loaded
-// database keeps each train's line from the first query that writes it on;
-// later queries copy it. Making the cache only makes the empty slots (8
-// bytes a train); a kept line costs about 100 bytes.
-//
-// A line is kept with the number of UTF-16 code units it converts to, so
-// that an answer made of kept lines knows its size before anything is
-// converted. (A line converts the same alone as within a longer text: it
-// begins with its ASCII marker and ends with ASCII fare digits.)
+// database keeps each train's line from the first query that writes it on,
+// in the UTF-16 a host receives, and later answers copy it into the host's
+// buffer. (A line converts the same alone as within a longer text: it begins
+// with its ASCII marker and ends with ASCII fare digits.) Making the cache
+// only makes the empty slots (8 bytes a train); a kept line costs its length
+// in UTF-16 and four bytes, in chunks shared by all lines.
 //
 // One slot per train, each filled at most once by compare-and-swap: any
 // number of threads may read and fill slots at the same time. A line, once
@@ -24,18 +22,19 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/timetable_db.h"
 
 namespace murlo {
 
-// A kept line: its GBK text (empty where the tables give no line) and the
-// length of its UTF-16 form.
+// A kept line: the UTF-16 form of the train's whole-run line (empty where
+// the tables give no line).
 struct KeptLine {
-  std::string_view text;
-  std::size_t utf16Length = 0;
+  std::u16string_view text;
 };
 
 class WholeRunLines {
@@ -46,25 +45,41 @@ class WholeRunLines {
   WholeRunLines(const WholeRunLines&) = delete;
   WholeRunLines& operator=(const WholeRunLines&) = delete;
 
-  // The whole-run line of `train` (without "*"), as appendSegmentLine(out,
-  // db, train, 0, 0, 0) writes it, written and kept if it was not yet.
+  // The whole-run line of `train` (without "*"), the UTF-16 form of what
+  // appendSegmentLine(out, db, train, 0, 0, 0) writes, written and kept if
+  // it was not yet; `scratch` is where it is written in GBK first (a caller
+  // keeps it from line to line, so that writing allocates nothing more).
   // REQUIRES: `db` is the database the cache was made for. May throw
   // std::bad_alloc.
-  KeptLine line(const TimetableDb& db, TrainIndex train) const;
-  // The same, writing a line that is not kept yet in `scratch` (which a
-  // caller keeps from line to line, so that writing allocates nothing).
   KeptLine line(const TimetableDb& db, TrainIndex train, std::string& scratch) const;
+  KeptLine line(const TimetableDb& db, TrainIndex train) const;
 
   // Whether train `t`'s line is kept, and where; for tests and benchmarks.
   bool find(TrainIndex t, KeptLine& line) const;
 
  private:
-  // Keeps a copy of `line` for train t unless another thread kept one
-  // first, and returns the line kept. REQUIRES: t < trains_.
+  // Room for `bytes` bytes that stays until the cache is destroyed, aligned
+  // for the four-byte length that begins a kept line. May throw
+  // std::bad_alloc.
+  unsigned char* allocate(std::size_t bytes) const;
+
+  // Keeps the UTF-16 form of the GBK `line` for train t unless another
+  // thread kept one first, and returns the line kept. REQUIRES: t < trains_.
   KeptLine keep(std::size_t t, std::string_view line) const;
 
+  struct Chunk {
+    std::unique_ptr<unsigned char[]> bytes;  // storage for the kept lines' units
+    std::size_t size;
+    std::atomic<std::size_t> used;
+  };
+
   std::size_t trains_;
-  std::unique_ptr<std::atomic<const char*>[]> slots_;
+  std::unique_ptr<std::atomic<const unsigned char*>[]> slots_;
+  // The chunks the lines lie in: the current one is filled by atomic bumps;
+  // a new one is added under the mutex.
+  mutable std::mutex chunksMutex_;
+  mutable std::vector<std::unique_ptr<Chunk>> chunks_;
+  mutable std::atomic<Chunk*> current_{nullptr};
 };
 
 }  // namespace murlo

@@ -22,20 +22,20 @@ struct QueryResult {
   std::string text;  // GBK
 };
 
-// An answer of whole-run lines: its text is each line followed by "*".
+// An answer of whole-run lines, kept in UTF-16: its text is each line
+// followed by "*".
 struct KeptLinesResult {
   // The number of lines, or a negative code (with no lines).
   int32_t code = 0;
   std::vector<KeptLine> lines;  // none empty
 
-  // The answer as text.
-  QueryResult joined() const {
-    QueryResult result{code, {}};
-    for (const KeptLine& line : lines) {
-      result.text.append(line.text);
-      result.text += '*';
+  // Answers are equal when their codes and lines are.
+  friend bool operator==(const KeptLinesResult& a, const KeptLinesResult& b) {
+    if (a.code != b.code || a.lines.size() != b.lines.size()) return false;
+    for (std::size_t i = 0; i < a.lines.size(); ++i) {
+      if (a.lines[i].text != b.lines[i].text) return false;
     }
-    return result;
+    return true;
   }
 };
 

@@ -13,17 +13,12 @@ namespace murlo {
 inline constexpr int32_t kStationNotFound = -1;
 
 // For each call in the call list of the station named `name` (the first of
-// equal names), the SegmentLine of that train's whole run followed by "*", in
-// call-list order; a train calling twice gives two lines. The code is the
+// equal names), the SegmentLine of that train's whole run (kept, in UTF-16),
+// in call-list order; a train calling twice gives two lines. The code is the
 // number of lines, or kStationNotFound. A call record naming no train of the
 // tables, or a stop position outside that train's stop list, is skipped and
 // not counted. May throw std::bad_alloc.
-KeptLinesResult trainsAtStationLines(const LoadedDatabase& db, std::string_view name);
-
-// The same answer as text.
-inline QueryResult trainsAtStation(const LoadedDatabase& db, std::string_view name) {
-  return trainsAtStationLines(db, name).joined();
-}
+KeptLinesResult trainsAtStation(const LoadedDatabase& db, std::string_view name);
 
 }  // namespace murlo
 

@@ -14,15 +14,10 @@ namespace murlo {
 // suffix A or B), or with D C G in front. A train matches when one of its
 // "/"-separated numbers, taken whole, equals a form (or, for a typed number
 // holding "/", when "/form/" occurs in "/entry/"). Each matching train gives
-// the SegmentLine of its whole run followed by "*", once, in train order; the
-// code is their number. An empty number finds nothing. May throw
+// the SegmentLine of its whole run (kept, in UTF-16), once, in train order;
+// the code is their number. An empty number finds nothing. May throw
 // std::bad_alloc.
-KeptLinesResult trainsByNumberLines(const LoadedDatabase& db, std::string_view number);
-
-// The same answer as text.
-inline QueryResult trainsByNumber(const LoadedDatabase& db, std::string_view number) {
-  return trainsByNumberLines(db, number).joined();
-}
+KeptLinesResult trainsByNumber(const LoadedDatabase& db, std::string_view number);
 
 }  // namespace murlo
 
