@@ -50,6 +50,7 @@ class Outcome {
 
   bool ok() const { return std::holds_alternative<Answer>(value_); }
   const Answer& operator*() const { return std::get<Answer>(value_); }
+  Answer& operator*() { return std::get<Answer>(value_); }
   const Answer* operator->() const { return &std::get<Answer>(value_); }
   const Failure& failure() const { return std::get<Failure>(value_); }
 

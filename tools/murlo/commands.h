@@ -37,6 +37,10 @@ extern const OptionSpec kForceOption;     // --force
 extern const OptionSpec kColumnsOption;  // --columns LIST
 extern const OptionSpec kModeOption;     // --mode 0|1 (direct)
 extern const OptionSpec kNameOption;     // --name PART (stations)
+// murlo serve.
+extern const OptionSpec kHostOption;     // --host HOST
+extern const OptionSpec kPortOption;     // --port PORT
+extern const OptionSpec kThreadsOption;  // --threads N
 
 class CommandLine;
 
@@ -101,6 +105,9 @@ int runDirect(const CommandLine& line);
 int runNumber(const CommandLine& line);
 int runStops(const CommandLine& line);
 int runHeader(const CommandLine& line);
+
+// The database as a web page and a JSON API (cmd_serve.cc).
+int runServe(const CommandLine& line);
 
 // Database files (cmd_pack.cc, cmd_build.cc).
 int runPack(const CommandLine& line);
