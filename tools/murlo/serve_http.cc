@@ -1,6 +1,7 @@
 #include "serve_http.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 #include <chrono>
@@ -171,6 +172,14 @@ void HttpService::setUp() {
   server.set_keep_alive_max_count(kRequestsPerConnection);
   server.set_read_timeout(kReadWriteSeconds);
   server.set_write_timeout(kReadWriteSeconds);
+  // cpp-httplib's own options share the port (SO_REUSEPORT): a second
+  // server on a port in use would then start and take half of the
+  // requests. SO_REUSEADDR alone lets a restart bind at once, and a port in
+  // use is an error.
+  server.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   server.set_pre_routing_handler(checkRequest);
   server.set_logger(logRequest);
   server.set_error_handler(
