@@ -1,6 +1,7 @@
 // murlo serve: the database as a web page and a JSON API (serve_http.h,
 // serve_api.h), until SIGINT or SIGTERM; SIGHUP loads the file again.
 #include <charconv>
+#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -73,10 +74,15 @@ int runServe(const CommandLine& line) {
   SignalWatcher watcher([&](int signal) {
     if (signal == SIGHUP) {
       logLine("murlo serve: SIGHUP: loading " + database.path() + " again");
-      if (const auto error = database.load()) {
+      const auto start = std::chrono::steady_clock::now();
+      const auto error = database.load();
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - start);
+      if (error) {
         logLine("murlo serve: " + *error + "; still serving the database loaded before");
       } else {
-        logLine("murlo serve: loaded " + database.path());
+        logLine("murlo serve: loaded " + database.path() + " in " + std::to_string(ms.count()) +
+                " ms (requests waited for it)");
       }
       return;
     }

@@ -27,6 +27,7 @@ constexpr const char* kJsonType = "application/json; charset=utf-8";
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr std::size_t kRequestsPerConnection = 100;
 constexpr time_t kReadWriteSeconds = 5;
+constexpr int kListenBacklog = 128;
 
 // When the request answered on this thread began: set before it is routed;
 // a request refused while it was being read has none.
@@ -176,10 +177,14 @@ void HttpService::setUp() {
   // server on a port in use would then start and take half of the
   // requests. SO_REUSEADDR alone lets a restart bind at once, and a port in
   // use is an error.
-  server.set_socket_options([](socket_t socket) {
+  server.set_socket_options([this](socket_t socket) {
     int yes = 1;
     ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    listenSocket_ = socket;
   });
+  // An answer is written in more than one piece: without this, a client
+  // that delays its acknowledgements waits 40 ms for the last one.
+  server.set_tcp_nodelay(true);
   server.set_pre_routing_handler(checkRequest);
   server.set_logger(logRequest);
   server.set_error_handler(
@@ -240,11 +245,19 @@ void HttpService::setUp() {
 
 std::optional<int> HttpService::bind(const std::string& host, int port, std::string& error) {
   errno = 0;
+  std::optional<int> bound;
   if (port == 0) {
-    const int bound = server_->bind_to_any_port(host);
-    if (bound > 0) return bound;
+    const int any = server_->bind_to_any_port(host);
+    if (any > 0) bound = any;
   } else if (server_->bind_to_port(host, port)) {
-    return port;
+    bound = port;
+  }
+  if (bound) {
+    // cpp-httplib listens with a backlog of 5: a browser opening six
+    // connections at once, or clients reconnecting together, would see a
+    // connection refused for a second. Listening again sets a longer one.
+    if (listenSocket_ >= 0) ::listen(listenSocket_, kListenBacklog);
+    return bound;
   }
   const int cause = errno;
   error = "cannot listen on " + host + " port " + std::to_string(port);

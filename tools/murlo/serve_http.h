@@ -61,6 +61,7 @@ class HttpService {
   std::condition_variable changed_;
   bool stopRequested_ = false;
   bool listenerDone_ = false;
+  int listenSocket_ = -1;  // set when the listening socket is made
 };
 
 }  // namespace murlo::tool
