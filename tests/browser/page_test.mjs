@@ -270,8 +270,22 @@ await step("the keyboard alone: focus order and a search", async (page) => {
     await page.keyboard.press("Tab");
   }
   assert.equal(await page.evaluate(() => document.activeElement.className), "train");
+  const picked = await page.evaluate(() => document.activeElement.dataset.train);
   await page.keyboard.press("Enter");
   await page.locator("#stops").waitFor();
+  // From the stop list back to the train it was opened from.
+  await page.keyboard.press("Tab");
+  assert.equal(await page.evaluate(() => document.activeElement.id), "stops-close");
+  await page.keyboard.press("Enter");
+  await page.locator("#stops").waitFor({ state: "hidden" });
+  await page.waitForFunction((index) => document.activeElement.dataset.train === index, picked);
+});
+
+await step("a link to a train no longer there", async (page) => {
+  await page.goto(`${sampleUrl}?view=number&number=K101&train=99999`);
+  await page.locator("#stops").waitFor();
+  assert.match(await page.locator("#stops-summary").textContent(), /cannot be shown: no train has the index 99999/);
+  assert.deepEqual(await texts(page, "#number-answer button.train"), ["K101"]);
 });
 
 await step("a phone's width", async (page) => {

@@ -144,7 +144,7 @@ function trainTable(trains, columns, state, caption) {
     const picked = state.train === String(train.index);
     const button = el(
       "button",
-      { type: "button", class: "train", "aria-pressed": picked ? "true" : "false" },
+      { type: "button", class: "train", "aria-pressed": picked ? "true" : "false", "data-train": train.index },
       data(train.number),
     );
     button.addEventListener("click", () => go({ ...state, train: String(train.index) }));
@@ -487,6 +487,8 @@ let shown = 0; // counts the states shown; an answer for an older one is dropped
 // Whether the state being shown comes from picking a train here (its stop
 // list then takes the focus); not for the back button or a link opened.
 let picking = false;
+// The train whose stop list was just closed (its button takes the focus).
+let closedTrain = null;
 
 function fillForm(state) {
   const form = document.getElementById(`${state.view}-form`);
@@ -523,16 +525,40 @@ async function render() {
     return;
   }
   box.replaceChildren(el("p", { class: "loading" }, "Looking it up…"));
+  let context = null;
   try {
-    const context = await view.show(state, box, current);
-    if (!current() || context === null || state.train === undefined) return;
-    const title = await showStops(state, context, current);
-    if (title && current() && picking) title.focus();
+    context = await view.show(state, box, current);
   } catch (error) {
     if (current()) showError(box, error, state);
-  } finally {
-    if (current()) picking = false;
   }
+  if (current() && context !== null) {
+    if (state.train !== undefined) {
+      try {
+        const title = await showStops(state, context, current);
+        if (title && current() && picking) title.focus();
+      } catch (error) {
+        if (current()) showStopsError(error);
+      }
+    } else if (closedTrain !== null) {
+      // Back from a stop list: to the train it was opened from.
+      const button = box.querySelector(`button.train[data-train="${Number(closedTrain)}"]`);
+      if (button) button.focus();
+    }
+  }
+  if (current()) {
+    picking = false;
+    closedTrain = null;
+  }
+}
+
+// A stop list that cannot be shown (an index no train has, in a link).
+function showStopsError(error) {
+  document.getElementById("stops-title").replaceChildren("Stops");
+  document.getElementById("stops-summary").replaceChildren(
+    el("span", { class: "none" }, "This train's stops cannot be shown: ", error.message, "."),
+  );
+  document.getElementById("stops-list").replaceChildren();
+  document.getElementById("stops").hidden = false;
 }
 
 function setUp() {
@@ -569,6 +595,7 @@ function setUp() {
   });
   document.getElementById("stops-close").addEventListener("click", () => {
     const state = stateFromUrl();
+    closedTrain = state.train === undefined ? null : state.train;
     delete state.train;
     go(state);
   });
