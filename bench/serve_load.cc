@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <string>
 #include <string_view>
@@ -121,8 +122,12 @@ std::string question(const Network& network, std::mt19937& random) {
   }
 }
 
+// The endpoint of a request target: "/api/at?..." gives "at".
+std::string endpointOf(const std::string& target) { return target.substr(5, target.find('?') - 5); }
+
 struct Tally {
   std::vector<double> latencies;  // milliseconds
+  std::map<std::string, std::vector<double>> byEndpoint;
   long errors = 0;
   double slowest = 0;           // milliseconds
   Clock::time_point slowestAt;  // when that request began
@@ -142,6 +147,7 @@ Tally runClient(int port, const Network& network, unsigned seed, Clock::time_poi
     const auto reply = client.Get(target);
     const std::chrono::duration<double, std::milli> taken = Clock::now() - start;
     tally.latencies.push_back(taken.count());
+    tally.byEndpoint[endpointOf(target)].push_back(taken.count());
     if (taken.count() > tally.slowest) {
       tally.slowest = taken.count();
       tally.slowestAt = start;
@@ -158,6 +164,7 @@ Tally runClient(int port, const Network& network, unsigned seed, Clock::time_poi
 }
 
 struct Figures {
+  std::map<std::string, std::vector<double>> byEndpoint;  // sorted
   long requests = 0;
   long errors = 0;
   double perSecond = 0;
@@ -190,6 +197,10 @@ Figures run(int port, const Network& network, int clients, double seconds, pid_t
   std::vector<double> all;
   for (const Tally& tally : tallies) {
     all.insert(all.end(), tally.latencies.begin(), tally.latencies.end());
+    for (const auto& [endpoint, latencies] : tally.byEndpoint) {
+      auto& into = figures.byEndpoint[endpoint];
+      into.insert(into.end(), latencies.begin(), latencies.end());
+    }
     figures.errors += tally.errors;
     if (tally.slowest > figures.most) {
       figures.most = tally.slowest;
@@ -197,6 +208,9 @@ Figures run(int port, const Network& network, int clients, double seconds, pid_t
     }
   }
   std::sort(all.begin(), all.end());
+  for (auto& [endpoint, latencies] : figures.byEndpoint) {
+    std::sort(latencies.begin(), latencies.end());
+  }
   figures.requests = static_cast<long>(all.size());
   figures.perSecond = static_cast<double>(all.size()) / elapsed.count();
   if (!all.empty()) {
@@ -251,5 +265,20 @@ int main(int argc, char** argv) {
               loaded.mostAt, seconds / 2);
   std::printf("\nmedian latency under load / alone: %.2f; throughput under load / alone: %.2f\n",
               loaded.median / alone.median, loaded.perSecond / alone.perSecond);
+  std::printf("\n| %-8s | %8s | %15s | %15s | %12s | %12s |\n", "Endpoint", "Requests",
+              "Median ms alone", "Median ms load", "p99 ms alone", "p99 ms load");
+  std::printf("|---|---:|---:|---:|---:|---:|\n");
+  const auto at = [](const std::vector<double>& sorted, std::size_t percent) {
+    return sorted.empty() ? 0.0
+                          : sorted[std::min(sorted.size() - 1, sorted.size() * percent / 100)];
+  };
+  for (const auto& [endpoint, latencies] : loaded.byEndpoint) {
+    const auto found = alone.byEndpoint.find(endpoint);
+    const std::vector<double> none;
+    const std::vector<double>& single = found == alone.byEndpoint.end() ? none : found->second;
+    std::printf("| %-8s | %8zu | %15.2f | %15.2f | %12.2f | %12.2f |\n", endpoint.c_str(),
+                latencies.size(), at(single, 50), at(latencies, 50), at(single, 99),
+                at(latencies, 99));
+  }
   return alone.errors + loaded.errors == 0 ? 0 : 1;
 }
