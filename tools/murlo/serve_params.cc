@@ -63,9 +63,9 @@ std::optional<std::string> checkValue(const ParamSpec& spec, const std::string& 
       break;
     case ParamKind::kCount: {
       const auto count = parseDigits(value, 6);
-      if (!count || *count < 1 || *count > spec.most) {
-        return name + " takes a whole number from 1 to " + std::to_string(spec.most) + ", not \"" +
-               value + "\"";
+      if (!count || *count < spec.least || *count > spec.most) {
+        return name + " takes a whole number from " + std::to_string(spec.least) + " to " +
+               std::to_string(spec.most) + ", not \"" + value + "\"";
       }
       break;
     }
@@ -113,7 +113,10 @@ std::variant<ApiArguments, ParamError> ApiArguments::read(
     const std::vector<std::pair<std::string, std::string>>& given,
     const std::vector<ParamSpec>& specs) {
   ApiArguments arguments;
-  for (const auto& [name, value] : given) {
+  for (const auto& entry : given) {
+    // Names, not a structured binding: clang 14 lets no lambda capture one.
+    const std::string& name = entry.first;
+    const std::string& value = entry.second;
     const auto spec = std::find_if(specs.begin(), specs.end(),
                                    [&](const ParamSpec& s) { return s.name == name; });
     if (spec == specs.end()) {

@@ -23,7 +23,7 @@ enum class ParamKind {
   kName,    // text, not empty: a station, a train, a number
   kText,    // text, possibly empty
   kMinute,  // a time of day: HH:MM (H:MM too) or minutes after midnight, 0..1439
-  kCount,   // a whole number from 1 to `most`
+  kCount,   // a whole number from `least` to `most`
   kChoice,  // one of the words of `choices`, "|" between them
 };
 
@@ -32,6 +32,7 @@ struct ParamSpec {
   ParamKind kind = ParamKind::kText;
   bool required = false;
   std::string_view choices = "";  // kChoice: "time|index"
+  int least = 1;                  // kCount
   int most = 0;                   // kCount
 };
 
