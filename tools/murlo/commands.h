@@ -55,6 +55,9 @@ struct Command {
   std::size_t maxOperands = 0;
   bool query = false;  // loads a database and answers a question
   int (*run)(const CommandLine& line) = nullptr;
+  // The exit statuses for its help, when not those of every query or file
+  // command.
+  std::string_view exitStatus = "";
 };
 
 // What the command line said to one command, values not yet checked.

@@ -134,14 +134,17 @@ const std::vector<Command>& allCommands() {
        "on standard output and a line per request on standard error. SIGHUP\n"
        "loads the database file again (a file that fails to load leaves the old\n"
        "one serving); SIGINT or SIGTERM stops once the requests under way are\n"
-       "answered, with status 0. Status 1: the database cannot be loaded or the\n"
-       "port cannot be listened on.\n",
+       "answered.\n",
        "  murlo serve --db network.db --port 8080",
        {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption},
        0,
        0,
        true,
-       runServe},
+       runServe,
+       "Exit status:\n"
+       "  0  stopped by SIGINT or SIGTERM\n"
+       "  1  the database cannot be loaded, or the port cannot be listened on\n"
+       "  2  the command line is wrong\n"},
       {"build",
        "build SOURCE OUT",
        "compile a timetable source into a database file",
