@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <regex>
@@ -562,6 +563,46 @@ TEST(MurloServeSignalTest, SighupLoadsTheFileAgainAndABadFileLeavesTheOldOne) {
       << server.log();
   EXPECT_EQ(headerOf(server), "CN-SAMPLE1");
   EXPECT_EQ(server.get("/api/at" + query({{"station", "天津"}})).status, 200);
+}
+
+TEST(MurloServeSignalTest, EachRequestDuringReloadsIsAnsweredFromOneDatabase) {
+  // Two networks in turn at one path, reloaded while two clients ask.
+  const std::string example = test::packOrFail(test::workedExampleSections());
+  const std::string sample = test::readFile(MURLO_SAMPLE_DB);
+  test::TempFile database(example, "served.db");
+  const auto replace = [&](const std::string& bytes) {
+    { std::ofstream(database.path() + ".new", std::ios::binary) << bytes; }
+    fs::rename(database.path() + ".new", database.path());
+  };
+  Server server(database.path());
+  ASSERT_GT(server.port(), 0) << server.log();
+  const std::string target = "/api/at" + query({{"station", "天津"}});
+  const std::string fromExample = server.get(target).body;
+  replace(sample);
+  server.signal(SIGHUP);
+  ASSERT_TRUE(server.logShows("murlo serve: loaded ", 1)) << server.log();
+  const std::string fromSample = server.get(target).body;
+  ASSERT_NE(fromExample, fromSample);
+
+  std::vector<std::vector<HttpReply>> replies(2);
+  std::vector<std::thread> clients;
+  for (auto& mine : replies) {
+    clients.emplace_back([&server, &target, &mine] {
+      for (int i = 0; i < 150; ++i) mine.push_back(server.get(target));
+    });
+  }
+  for (int reload = 0; reload < 4; ++reload) {
+    replace(reload % 2 == 0 ? example : sample);
+    server.signal(SIGHUP);
+    EXPECT_TRUE(server.logShows("murlo serve: loaded ", static_cast<std::size_t>(reload) + 2));
+  }
+  for (std::thread& client : clients) client.join();
+  for (const auto& mine : replies) {
+    for (const HttpReply& reply : mine) {
+      EXPECT_EQ(reply.status, 200) << reply.body;
+      EXPECT_TRUE(reply.body == fromExample || reply.body == fromSample) << reply.body;
+    }
+  }
 }
 
 TEST(MurloServeSignalTest, SigtermAndSigintStopOnceTheRequestsUnderWayAreAnswered) {
