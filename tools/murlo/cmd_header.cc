@@ -3,8 +3,6 @@
 #include <string>
 
 #include "commands.h"
-#include "json_writer.h"
-#include "library_calls.h"
 #include "query_session.h"
 
 namespace murlo::tool {
@@ -20,18 +18,10 @@ int runHeader(const CommandLine& line) {
     file = line.operand(0);
   }
   if (auto status = loadQueryDatabase(query, file)) return *status;
-  const LibraryResult header = headerText();
-  if (header.code < 0) return libraryFailure(header.code);
-  if (query.format == OutputFormat::kJson) {
-    JsonWriter(std::cout)
-        .beginObject()
-        .field("database", query.database)
-        .field("header", header.text)
-        .endObject();
-  } else {
-    std::cout << header.text;
-  }
-  std::cout << '\n';
+  const auto answer = Questions(query.database).header();
+  if (!answer.ok()) return reportFailure(answer.failure());
+  if (query.format == OutputFormat::kJson) return printJson(query, *answer);
+  std::cout << answer->header << '\n';
   return kExitOk;
 }
 

@@ -79,7 +79,9 @@ void printCommandHelp(const Command& command, std::ostream& out) {
   printOptionTable(out, rows);
   out << "\nExample:\n"
       << command.example << "\n\n"
-      << (command.query ? kQueryExitStatus : kFileExitStatus);
+      << (!command.exitStatus.empty() ? command.exitStatus
+          : command.query             ? kQueryExitStatus
+                                      : kFileExitStatus);
 }
 
 void printCommandList(std::ostream& out, bool queries) {

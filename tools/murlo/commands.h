@@ -37,6 +37,10 @@ extern const OptionSpec kForceOption;     // --force
 extern const OptionSpec kColumnsOption;  // --columns LIST
 extern const OptionSpec kModeOption;     // --mode 0|1 (direct)
 extern const OptionSpec kNameOption;     // --name PART (stations)
+// murlo serve.
+extern const OptionSpec kHostOption;     // --host HOST
+extern const OptionSpec kPortOption;     // --port PORT
+extern const OptionSpec kThreadsOption;  // --threads N
 
 class CommandLine;
 
@@ -51,6 +55,9 @@ struct Command {
   std::size_t maxOperands = 0;
   bool query = false;  // loads a database and answers a question
   int (*run)(const CommandLine& line) = nullptr;
+  // The exit statuses for its help, when not those of every query or file
+  // command.
+  std::string_view exitStatus = "";
 };
 
 // What the command line said to one command, values not yet checked.
@@ -101,6 +108,9 @@ int runDirect(const CommandLine& line);
 int runNumber(const CommandLine& line);
 int runStops(const CommandLine& line);
 int runHeader(const CommandLine& line);
+
+// The database as a web page and a JSON API (cmd_serve.cc).
+int runServe(const CommandLine& line);
 
 // Database files (cmd_pack.cc, cmd_build.cc).
 int runPack(const CommandLine& line);

@@ -25,6 +25,11 @@ const OptionSpec kColumnsOption = {
 const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with H (default 0)"};
 const OptionSpec kNameOption = {"--name", "PART",
                                 "stations whose name contains PART (any letter case)"};
+const OptionSpec kHostOption = {"--host", "HOST",
+                                "the address to listen on (default 127.0.0.1: this machine only)"};
+const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 picks a free one)"};
+const OptionSpec kThreadsOption = {"--threads", "N",
+                                   "requests answered at once, 1 to 256 (default 8)"};
 
 namespace {
 
@@ -120,6 +125,26 @@ const std::vector<Command>& allCommands() {
        1,
        true,
        runHeader},
+      {"serve",
+       "serve",
+       "the database as a web page and a JSON API",
+       "Serves a page at / (stations as you type, direct trains, a station's\n"
+       "trains, trains by number, stop lists) and the JSON API under /api/\n"
+       "(docs/serve.md), on 127.0.0.1 unless --host says otherwise. Prints its URL\n"
+       "on standard output and a line per request on standard error. SIGHUP\n"
+       "loads the database file again (a file that fails to load leaves the old\n"
+       "one serving); SIGINT or SIGTERM stops once the requests under way are\n"
+       "answered.\n",
+       "  murlo serve --db network.db --port 8080",
+       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption},
+       0,
+       0,
+       true,
+       runServe,
+       "Exit status:\n"
+       "  0  stopped by SIGINT or SIGTERM\n"
+       "  1  the database cannot be loaded, or the port cannot be listened on\n"
+       "  2  the command line is wrong\n"},
       {"build",
        "build SOURCE OUT",
        "compile a timetable source into a database file",

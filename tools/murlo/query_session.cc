@@ -1,19 +1,9 @@
 #include "query_session.h"
 
-#include <iostream>
-
 #include "host.h"
-#include "library_calls.h"
-#include "suggest.h"
+#include "text_table.h"
 
 namespace murlo::tool {
-namespace {
-
-std::string roleAndStation(std::string_view role) {
-  return role.empty() ? "station" : std::string(role) + " station";
-}
-
-}  // namespace
 
 std::optional<int> readFormat(Query& query) {
   const bool raw = query.line.flag(kRawOption);
@@ -39,53 +29,20 @@ std::optional<int> startQuery(Query& query) {
   return loadQueryDatabase(query);
 }
 
-ResolvedStation resolveStation(const Query& query, std::string_view role, std::string_view typed) {
-  const auto stations = loadedStations();
-  if (!stations) return {std::nullopt, unreadableResult()};
-  const StationMatch match = matchStation(typed, *stations);
-  switch (match.kind) {
-    case StationMatch::Kind::kExact: return {match.name};
-    case StationMatch::Kind::kTaken:
-      std::cerr << "murlo: taking " << match.name << " for \"" << typed << "\"\n";
-      return {match.name};
-    case StationMatch::Kind::kSeveral: {
-      std::string message = "\"" + std::string(typed) + "\" matches " +
-                            std::to_string(match.candidates.size()) + " stations: ";
-      for (std::size_t i = 0; i < match.candidates.size(); ++i) {
-        if (i == 8) {
-          message += ", ...";
-          break;
-        }
-        message += (i > 0 ? ", " : "") + match.candidates[i];
-      }
-      return {std::nullopt, fail(message + "; give the " + roleAndStation(role) + " by its name")};
-    }
-    case StationMatch::Kind::kNone: break;
+void sayNotes(const Questions& questions) {
+  for (const std::string& note : questions.notes()) std::cerr << "murlo: " << note << '\n';
+}
+
+int reportFailure(const Failure& failure) {
+  if (failure.kind != Failure::Kind::kSeveralTrains) return fail(failure.message);
+  std::cerr << "murlo: " << failure.message << " (murlo stops INDEX):\n";
+  TextTable table(
+      {{"Index", Align::kRight}, {"Train"}, {"From"}, {"Departs"}, {"To"}, {"Arrives"}});
+  for (const TrainLine& t : failure.trains) {
+    table.addRow({std::to_string(t.index), t.number, t.from, t.departure, t.to, t.arrival});
   }
-  return {std::nullopt, unknownStation(query, role, typed)};
-}
-
-int unknownStation(const Query& query, std::string_view role, std::string_view name) {
-  std::string message = "unknown " + roleAndStation(role) + " \"" + std::string(name) + "\"";
-  const LibraryResult all = findStations(LibraryText());
-  if (all.code == 0) return fail(message + ": the database " + query.database + " has no stations");
-  const auto suggestions = suggestStations(name);
-  if (suggestions.empty()) return fail(message + " (murlo stations ABBR lists station names)");
-  message += "; did you mean ";
-  for (std::size_t i = 0; i < suggestions.size(); ++i) {
-    if (i > 0) message += ", ";
-    message += suggestions[i];
-  }
-  return fail(message + "?");
-}
-
-int libraryFailure(int32_t code) {
-  if (code == MURLO_OUT_OF_MEMORY) return fail("the library ran out of memory");
-  return fail("the library answered with the unexpected result " + std::to_string(code));
-}
-
-int unreadableResult() {
-  return fail("the library's result text does not have the documented form");
+  table.print(std::cerr);
+  return kExitFailure;
 }
 
 }  // namespace murlo::tool

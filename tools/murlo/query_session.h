@@ -1,17 +1,16 @@
-// What every query command does around its query: read the output format,
-// load the database, find the stations typed, and turn the library's
-// failures into one-line messages and exit statuses.
+// What every query command does around its question: read the output
+// format, load the database, and say what the answer or its failure is: one
+// JSON object, notes and failures on standard error with exit statuses.
 #ifndef MURLO_TOOLS_MURLO_QUERY_SESSION_H_
 #define MURLO_TOOLS_MURLO_QUERY_SESSION_H_
 
-#include <cstdint>
+#include <iostream>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "answer_json.h"
+#include "answers.h"
 #include "commands.h"
-#include "station_match.h"
 
 namespace murlo::tool {
 
@@ -27,6 +26,9 @@ struct Query {
   const CommandLine& line;
   OutputFormat format = OutputFormat::kTable;
   std::string database;  // the path loaded
+
+  // kRaw asks for the library's text alone, the others for the fields.
+  Detail detail() const { return format == OutputFormat::kRaw ? Detail::kText : Detail::kFields; }
 };
 
 // Reads --raw and --json. Returns the exit status to end with when the
@@ -41,23 +43,21 @@ std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> pa
 // readFormat then loadQueryDatabase.
 std::optional<int> startQuery(Query& query);
 
-// The name of the station `typed` stands for (see matchStation), or the exit
-// status to end with: unknown (with the closest names) or several stations
-// (listed). A loose match is said on standard error. `role` ("origin",
-// "destination", "boarding", "alighting" or "") says which station of the
-// command line it is.
-struct ResolvedStation {
-  std::optional<std::string> name;
-  int status = kExitOk;  // when there is no name
-};
-ResolvedStation resolveStation(const Query& query, std::string_view role, std::string_view typed);
+// Says each note of `questions` on standard error ("murlo: taking ...").
+void sayNotes(const Questions& questions);
 
-// "unknown station" with the closest names.
-int unknownStation(const Query& query, std::string_view role, std::string_view name);
-// A negative result that the command has no own message for.
-int libraryFailure(int32_t code);
-// A result text that does not have the form the library documents.
-int unreadableResult();
+// Says why a question failed on standard error (several trains are listed
+// below the message) and returns kExitFailure.
+int reportFailure(const Failure& failure);
+
+// The answer as one JSON object on one line of standard output.
+template <typename Answer>
+int printJson(const Query& query, const Answer& answer) {
+  JsonWriter json(std::cout);
+  writeAnswerJson(json, query.database, answer);
+  std::cout << '\n';
+  return kExitOk;
+}
 
 }  // namespace murlo::tool
 

@@ -1,8 +1,10 @@
 #include "station_match.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "library_calls.h"
+#include "pinyin_initials.h"
 #include "result_text.h"
 #include "text/utf8.h"
 
@@ -56,7 +58,9 @@ std::optional<std::vector<StationEntry>> loadedStations() {
     // The abbreviation holds no "|"; a name might.
     const std::size_t bar = entry.rfind('|');
     if (bar == std::string::npos) return std::nullopt;
-    stations.push_back({entry.substr(0, bar), entry.substr(bar + 1)});
+    std::string name = entry.substr(0, bar);
+    std::string folded = foldedName(name);
+    stations.push_back({std::move(name), entry.substr(bar + 1), std::move(folded)});
   }
   return stations;
 }
@@ -80,7 +84,7 @@ std::vector<std::string> namesContaining(std::string_view part,
   std::vector<std::string> names;
   if (folded.empty()) return names;
   for (const StationEntry& station : stations) {
-    if (foldedName(station.name).find(folded) != std::string::npos) addOnce(names, station.name);
+    if (station.folded.find(folded) != std::string::npos) addOnce(names, station.name);
   }
   return names;
 }
@@ -97,13 +101,13 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
   const std::string folded = foldedName(typed);
   std::vector<std::string> equal;
   for (const StationEntry& station : stations) {
-    if (foldedName(station.name) == folded) addOnce(equal, station.name);
+    if (station.folded == folded) addOnce(equal, station.name);
   }
   std::vector<std::string> found = equal.empty() ? namesContaining(typed, stations) : equal;
   if (found.empty()) {
     const std::vector<std::string> words = wordsOf(folded);
     for (const StationEntry& station : stations) {
-      if (wordsMatch(words, foldedName(station.name))) addOnce(found, station.name);
+      if (wordsMatch(words, station.folded)) addOnce(found, station.name);
     }
   }
   if (found.size() == 1) {
@@ -114,6 +118,41 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
     match.candidates = found;
   }
   return match;
+}
+
+std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
+                                                   const std::vector<StationEntry>& stations) {
+  std::vector<const StationEntry*> found;
+  if (typed.empty()) return found;
+  const std::string folded = foldedName(typed);
+  std::string capitals(typed);
+  for (char& c : capitals) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  const std::string initials = pinyinInitials(typed);
+  const std::vector<std::string> words = wordsOf(folded);
+  const auto begins = [](const std::string& text, const std::string& prefix) {
+    return !prefix.empty() && text.compare(0, prefix.size(), prefix) == 0;
+  };
+  // One test per rank, best first; a station is listed under its best.
+  const std::vector<std::function<bool(const StationEntry&)>> ranks = {
+      [&](const StationEntry& s) { return s.name == typed; },
+      [&](const StationEntry& s) { return s.abbreviation == capitals; },
+      [&](const StationEntry& s) { return begins(s.folded, folded); },
+      [&](const StationEntry& s) { return begins(s.abbreviation, capitals); },
+      [&](const StationEntry& s) { return s.folded.find(folded) != std::string::npos; },
+      [&](const StationEntry& s) {
+        return initials.size() >= 2 && begins(s.abbreviation, initials);
+      },
+      [&](const StationEntry& s) { return wordsMatch(words, s.folded); },
+  };
+  std::vector<bool> listed(stations.size(), false);
+  for (const auto& rank : ranks) {
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+      if (listed[i] || !rank(stations[i])) continue;
+      listed[i] = true;
+      found.push_back(&stations[i]);
+    }
+  }
+  return found;
 }
 
 }  // namespace murlo::tool

@@ -13,6 +13,7 @@ namespace murlo::tool {
 struct StationEntry {
   std::string name;
   std::string abbreviation;  // "" where the database has none
+  std::string folded;        // foldedName(name), made once
 };
 
 // Every station of the loaded database (murlo_station_list), in table order;
@@ -45,6 +46,15 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
 // once, in table order.
 std::vector<std::string> namesContaining(std::string_view part,
                                          const std::vector<StationEntry>& stations);
+
+// The stations a person typing `typed` into a station field may mean, best
+// first: the name as typed; the abbreviation equal to it in capitals; names
+// that begin with it, folded; abbreviations that begin with it in capitals;
+// names that contain it; abbreviations that begin with its pinyin initials
+// ("beijing" gives BJ); names whose words it begins (as matchStation). Table
+// order within each of these; each station once. Nothing for an empty text.
+std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
+                                                   const std::vector<StationEntry>& stations);
 
 }  // namespace murlo::tool
 

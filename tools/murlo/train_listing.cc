@@ -98,7 +98,16 @@ bool isFare(const Column& column) {
   return name.ends_with("-seat") || name.ends_with("-sleeper");
 }
 
-int clockOf(const std::string& time) { return minutesOf(time).value_or(24 * 60); }
+constexpr int kMinutesPerDay = 24 * 60;
+
+// Minutes from `fromMinute` on to `time` round the clock. A time past 23:59
+// (a database may hold one) comes after every time of day, by its value; a
+// text that is no time comes at 24:00.
+int minutesAfter(const std::string& time, int fromMinute) {
+  const int minutes = minutesOf(time).value_or(kMinutesPerDay);
+  if (minutes >= kMinutesPerDay) return minutes;
+  return (minutes - fromMinute + kMinutesPerDay) % kMinutesPerDay;
+}
 
 }  // namespace
 
@@ -153,10 +162,10 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
   return trains;
 }
 
-void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind) {
-  const auto key = [kind](const ListedTrain& t) {
-    if (kind != ListKind::kAt) return clockOf(t.line.departure);
-    return clockOf(t.atDeparture != "-" ? t.atDeparture : t.atArrival);
+void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind, int fromMinute) {
+  const auto key = [kind, fromMinute](const ListedTrain& t) {
+    if (kind != ListKind::kAt) return minutesAfter(t.line.departure, fromMinute);
+    return minutesAfter(t.atDeparture != "-" ? t.atDeparture : t.atArrival, fromMinute);
   };
   std::stable_sort(trains.begin(), trains.end(),
                    [&](const ListedTrain& a, const ListedTrain& b) { return key(a) < key(b); });

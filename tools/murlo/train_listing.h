@@ -48,8 +48,9 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
 
 // Orders the trains by the clock time of their departure (kAt: at the
 // station, its arrival for a train ending there), the library's order
-// among equal times.
-void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind);
+// among equal times. The day is read from `fromMinute` (0..1439) on: a
+// train leaving before that minute comes after those leaving at or after it.
+void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind, int fromMinute = 0);
 
 // The columns a table may show for `kind`, by name, in their order.
 std::vector<std::string> columnNames(ListKind kind);

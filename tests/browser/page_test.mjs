@@ -1,0 +1,324 @@
+// murlo serve's page as a person uses it, in Debian's chromium: letters typed
+// into a station field, a station picked from the suggestions, trains found
+// and one opened, the back button, the other views, a phone's width, the
+// keyboard alone, and a crafted database whose names are HTML shown as text.
+//
+//   node page_test.mjs SAMPLE_URL CRAFTED_URL SCREENSHOT_DIR   (run.sh starts the servers)
+//
+// Each check is a step of its own on a fresh page; a failing step saves a
+// screenshot and the others still run. Exits 1 when any step failed.
+import assert from "node:assert/strict";
+import { mkdtempSync, rmSync } from "node:fs";
+import { join } from "node:path";
+import { chromium } from "playwright-core";
+
+const [sampleUrl, craftedUrl, shots] = process.argv.slice(2);
+if (!sampleUrl || !craftedUrl || !shots) {
+  console.error("usage: node page_test.mjs SAMPLE_URL CRAFTED_URL SCREENSHOT_DIR");
+  process.exit(2);
+}
+
+const STEP_TIMEOUT_MS = 20000;
+const profile = mkdtempSync(join(shots, "profile-"));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  args: [
+    "--headless",
+    "--no-sandbox",
+    "--disable-gpu",
+    "--disable-quic",
+    "--no-first-run",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+  ],
+  viewport: { width: 1100, height: 900 },
+});
+context.setDefaultTimeout(10000);
+
+// What the page must never do: fail a script, break its policy, show a
+// dialog, or ask for anything it does not have (the icon aside).
+let problems = [];
+function watch(page) {
+  page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
+  page.on("console", (message) => {
+    // An answer of the API with an error status (an unknown station) is
+    // logged by the browser too; the page shows it.
+    const from = message.location().url || "";
+    if (message.type() === "error" && !/\/favicon\.ico$|\/api\//.test(from)) {
+      problems.push(`console error: ${message.text()}`);
+    }
+  });
+  page.on("dialog", async (dialog) => {
+    problems.push(`a dialog opened: ${dialog.message()}`);
+    await dialog.dismiss();
+  });
+  page.on("response", (response) => {
+    const url = new URL(response.url());
+    if (response.status() >= 400 && url.pathname !== "/favicon.ico" && !url.pathname.startsWith("/api/")) {
+      problems.push(`${response.status()} for ${url.pathname}`);
+    }
+  });
+}
+
+async function api(base, endpoint, params) {
+  const response = await fetch(`${base}api/${endpoint}?${new URLSearchParams(params)}`);
+  return response.json();
+}
+
+// The texts of the elements `selector` finds.
+function texts(page, selector) {
+  return page.locator(selector).allTextContents();
+}
+
+let passed = 0;
+let failed = 0;
+async function step(name, body) {
+  const page = await context.newPage();
+  problems = [];
+  watch(page);
+  const started = Date.now();
+  try {
+    await Promise.race([
+      body(page),
+      new Promise((_, reject) => setTimeout(() => reject(new Error("step timed out")), STEP_TIMEOUT_MS)),
+    ]);
+    assert.deepEqual(problems, [], "the page misbehaved");
+    passed++;
+    console.log(`ok    ${name} (${Date.now() - started} ms)`);
+  } catch (error) {
+    failed++;
+    console.log(`FAIL  ${name}: ${error.message}`);
+    await page.screenshot({ path: join(shots, `failed-${name.replace(/\W+/g, "-")}.png`), fullPage: true }).catch(() => {});
+  } finally {
+    await page.close();
+  }
+}
+
+// Types `text` into a station field and takes `name` from its suggestions:
+// with the arrow keys when `keys`, else with the mouse.
+async function pickStation(page, field, text, name, { keys }) {
+  await page.locator(field).fill("");
+  await page.locator(field).pressSequentially(text, { delay: 30 });
+  const list = page.locator(`${field}-list`);
+  await list.locator("[role=option]").first().waitFor();
+  const names = await list.locator("[role=option] .name").allTextContents();
+  const at = names.indexOf(name);
+  assert.ok(at >= 0, `"${text}" suggests ${names.join(", ")}, not ${name}`);
+  if (keys) {
+    for (let i = 0; i <= at; i++) await page.keyboard.press("ArrowDown");
+    assert.equal(await page.locator(field).getAttribute("aria-activedescendant"), `${field.slice(1)}-list-${at}`);
+    await page.keyboard.press("Enter");
+  } else {
+    await list.locator("[role=option]").nth(at).click();
+  }
+  assert.equal(await page.locator(field).inputValue(), name);
+  assert.equal(await list.isHidden(), true, "the suggestions close once a station is taken");
+}
+
+// ---- The sample network -----------------------------------------------------
+
+await step("type letters, pick 北京 and 上海, see the trains, open one", async (page) => {
+  await page.goto(sampleUrl);
+  await page.locator("#database-header").filter({ hasText: "CN-SAMPLE1" }).waitFor();
+  await pickStation(page, "#trip-from", "bj", "北京", { keys: true });
+  await pickStation(page, "#trip-to", "上", "上海", { keys: false });
+  await page.locator("#trip-at").fill("08:00");
+  await page.locator("#trip-form button[type=submit]").click();
+  await page.locator("#trip-answer table.trains").waitFor();
+
+  // The trains of the API, in its order (by departure from 08:00).
+  const expected = await api(sampleUrl, "direct", { from: "北京", to: "上海", at: "08:00" });
+  assert.ok(expected.count >= 2);
+  assert.deepEqual(await texts(page, "#trip-answer button.train"), expected.trains.map((t) => t.number));
+  const departures = await texts(page, "#trip-answer tbody tr td:nth-child(2)");
+  assert.deepEqual(departures, expected.trains.map((t) => t.departure + (t.departure_day ? `+${t.departure_day}` : "")));
+  assert.match(page.url(), /from=%E5%8C%97%E4%BA%AC&to=%E4%B8%8A%E6%B5%B7&at=08%3A00/);
+  await page.screenshot({ path: join(shots, "trains.png"), fullPage: true });
+
+  // Open the second train: its stops, the journey marked.
+  const train = expected.trains[1];
+  await page.locator("#trip-answer button.train").nth(1).click();
+  await page.locator("#stops").waitFor();
+  const stops = await api(sampleUrl, "stops", { train: train.index, from: "北京", to: "上海" });
+  assert.deepEqual(await texts(page, "#stops-list tbody th [lang]"), stops.stops.map((s) => s.station));
+  const marked = await page.locator("#stops-list tr.marked th [lang]").allTextContents();
+  assert.deepEqual(marked, stops.stops.filter((s) => s.on_journey).map((s) => s.station));
+  assert.equal(marked[0], "北京");
+  assert.equal(marked.at(-1), "上海");
+  const summary = await page.locator("#stops-summary").textContent();
+  assert.ok(summary.includes(train.journey_time) && summary.includes(stops.run_time), summary);
+  assert.equal(await page.evaluate(() => document.activeElement.id), "stops-title", "the stop list takes the focus");
+  assert.match(page.url(), new RegExp(`train=${train.index}`));
+  await page.screenshot({ path: join(shots, "stops.png"), fullPage: true });
+
+  // Back: the trains without the stops; back again: the page before the search.
+  await page.goBack();
+  await page.locator("#stops").waitFor({ state: "hidden" });
+  await page.locator("#trip-answer table.trains").waitFor();
+  assert.equal(await page.locator("#trip-answer button.train").count(), expected.count);
+  await page.goBack();
+  await page.waitForFunction(() => document.querySelectorAll("#trip-answer table").length === 0);
+  await page.goForward();
+  await page.goForward();
+  await page.locator("#stops").waitFor();
+  assert.equal(await page.locator("#stops-list tr.marked").count(), marked.length);
+});
+
+await step("a shared link shows the same state", async (page) => {
+  const expected = await api(sampleUrl, "direct", { from: "北京", to: "上海" });
+  const train = expected.trains[0];
+  await page.goto(`${sampleUrl}?view=trip&from=北京&to=上海&train=${train.index}`);
+  await page.locator("#stops").waitFor();
+  assert.equal(await page.locator("#trip-from").inputValue(), "北京");
+  assert.equal(await page.locator("#trip-answer button.train[aria-pressed=true]").textContent(), train.number);
+  assert.ok((await page.locator("#stops-list tr.marked").count()) >= 2);
+});
+
+await step("no direct train: the change stations", async (page) => {
+  await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西`);
+  await page.locator("#trip-answer .none").waitFor();
+  assert.match(await page.locator("#trip-answer").textContent(), /No direct train from 上海 to 北京西/);
+  const expected = await api(sampleUrl, "direct", { from: "上海", to: "北京西" });
+  assert.ok(expected.change_stations.length > 0);
+  const links = await texts(page, "#trip-answer ul.changes a");
+  assert.deepEqual(links, expected.change_stations.map((s) => `上海 to ${s}`));
+  await page.screenshot({ path: join(shots, "no-direct-train.png"), fullPage: true });
+  // A change station's link searches the first leg.
+  await page.locator("#trip-answer ul.changes a").first().click();
+  await page.locator("#trip-answer table.trains").waitFor();
+  assert.equal(await page.locator("#trip-to").inputValue(), expected.change_stations[0]);
+});
+
+await step("swap from and to", async (page) => {
+  await page.goto(`${sampleUrl}?view=trip&from=北京&to=济南`);
+  await page.locator("#trip-answer table.trains").waitFor();
+  await page.locator("#trip-swap").click();
+  await page.waitForURL(/from=%E6%B5%8E%E5%8D%97&to=%E5%8C%97%E4%BA%AC/);
+  assert.equal(await page.locator("#trip-from").inputValue(), "济南");
+  assert.equal(await page.locator("#trip-to").inputValue(), "北京");
+});
+
+await step("a station's trains", async (page) => {
+  await page.goto(sampleUrl);
+  await page.locator("nav.views a[data-view=station]").click();
+  await pickStation(page, "#station-name", "tj", "天津", { keys: true });
+  await page.keyboard.press("Enter");
+  await page.locator("#station-answer table.trains").waitFor();
+  const expected = await api(sampleUrl, "at", { station: "天津" });
+  assert.deepEqual(await texts(page, "#station-answer button.train"), expected.trains.map((t) => t.number));
+  await page.locator("#station-answer button.train").first().click();
+  await page.locator("#stops").waitFor();
+  assert.deepEqual(await texts(page, "#stops-list tr.marked th [lang]"), ["天津"]);
+  await page.screenshot({ path: join(shots, "station.png"), fullPage: true });
+});
+
+await step("a train number", async (page) => {
+  await page.goto(`${sampleUrl}?view=number`);
+  await page.locator("#number-text").fill("k101");
+  await page.keyboard.press("Enter");
+  await page.locator("#number-answer table.trains").waitFor();
+  assert.deepEqual(await texts(page, "#number-answer button.train"), ["K101"]);
+  await page.locator("#number-answer button.train").click();
+  await page.locator("#stops").waitFor();
+  const stops = await api(sampleUrl, "stops", { train: "K101" });
+  assert.equal(await page.locator("#stops-list tbody tr").count(), stops.count);
+});
+
+await step("an unknown station: suggestions to choose from", async (page) => {
+  await page.goto(`${sampleUrl}?view=station&station=北京站`);
+  await page.locator("#station-answer ul.choices a").first().waitFor();
+  assert.match(await page.locator("#station-answer").textContent(), /No station is called “北京站”/);
+  assert.equal(await page.locator("#station-answer ul.choices a").first().textContent(), "北京");
+  await page.locator("#station-answer ul.choices a").first().click();
+  await page.locator("#station-answer table.trains").waitFor();
+});
+
+await step("the keyboard alone: focus order and a search", async (page) => {
+  await page.goto(sampleUrl);
+  await page.locator("#database-header").filter({ hasText: "CN-SAMPLE1" }).waitFor();
+  // The time field takes a Tab per part (hours, minutes ...): each element
+  // is listed once.
+  const order = [];
+  for (let i = 0; i < 12 && order.at(-1) !== "Find trains"; i++) {
+    await page.keyboard.press("Tab");
+    const focused = await page.evaluate(() => document.activeElement.id || document.activeElement.textContent.trim());
+    if (focused !== order.at(-1)) order.push(focused);
+  }
+  assert.deepEqual(order, [
+    "Skip to the search", "Between stations", "A station's trains", "Train number",
+    "trip-from", "trip-swap", "trip-to", "trip-at", "Find trains",
+  ]);
+  // The focus shows.
+  const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
+  assert.equal(outline, "solid");
+  await page.locator("#trip-from").focus();
+  await page.keyboard.type("nj");
+  await page.locator("#trip-from-list [role=option]").first().waitFor();
+  await page.keyboard.press("ArrowDown");
+  await page.keyboard.press("Enter");
+  await page.keyboard.press("Tab"); // the swap button
+  await page.keyboard.press("Tab");
+  await page.keyboard.type("苏州");
+  await page.keyboard.press("Escape");
+  await page.keyboard.press("Enter");
+  await page.locator("#trip-answer table.trains").waitFor();
+  assert.equal(await page.locator("#trip-from").inputValue(), "南京");
+  // On from the field to the first train (past the time's parts and the button).
+  for (let i = 0; i < 8 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
+    await page.keyboard.press("Tab");
+  }
+  assert.equal(await page.evaluate(() => document.activeElement.className), "train");
+  const picked = await page.evaluate(() => document.activeElement.dataset.train);
+  await page.keyboard.press("Enter");
+  await page.locator("#stops").waitFor();
+  // From the stop list back to the train it was opened from.
+  await page.keyboard.press("Tab");
+  assert.equal(await page.evaluate(() => document.activeElement.id), "stops-close");
+  await page.keyboard.press("Enter");
+  await page.locator("#stops").waitFor({ state: "hidden" });
+  await page.waitForFunction((index) => document.activeElement.dataset.train === index, picked);
+});
+
+await step("a link to a train no longer there", async (page) => {
+  await page.goto(`${sampleUrl}?view=number&number=K101&train=99999`);
+  await page.locator("#stops").waitFor();
+  assert.match(await page.locator("#stops-summary").textContent(), /cannot be shown: no train has the index 99999/);
+  assert.deepEqual(await texts(page, "#number-answer button.train"), ["K101"]);
+});
+
+await step("a phone's width", async (page) => {
+  await page.setViewportSize({ width: 375, height: 740 });
+  const expected = await api(sampleUrl, "direct", { from: "北京", to: "上海" });
+  await page.goto(`${sampleUrl}?view=trip&from=北京&to=上海&train=${expected.trains[0].index}`);
+  await page.locator("#stops").waitFor();
+  const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+  assert.ok(overflow <= 0, `the page is ${overflow} px wider than the phone`);
+  await page.screenshot({ path: join(shots, "phone.png"), fullPage: true });
+});
+
+// ---- The crafted network: names that are HTML ------------------------------------
+
+await step("the crafted database's names are shown as text", async (page) => {
+  const evil = "<img/src/onerror=alert(1)>";
+  const plain = 'Plain&amp;"quoted"';
+  await page.goto(craftedUrl);
+  await page.locator("#database-header").filter({ hasText: "<i>x</i>" }).waitFor();
+  await pickStation(page, "#trip-from", "<img", evil, { keys: true });
+  await pickStation(page, "#trip-to", "plain", plain, { keys: false });
+  await page.keyboard.press("Enter");
+  await page.locator("#trip-answer table.trains").waitFor();
+  const caption = await page.locator("#trip-answer caption").textContent();
+  assert.ok(caption.includes(evil) && caption.includes(plain), caption);
+  await page.locator("#trip-answer button.train").click();
+  await page.locator("#stops").waitFor();
+  assert.deepEqual(await texts(page, "#stops-list tbody th [lang]"), [evil, plain]);
+  assert.equal(await page.locator("img, i").count(), 0, "no element was made from a name");
+  await page.screenshot({ path: join(shots, "crafted.png"), fullPage: true });
+});
+
+await context.close();
+rmSync(profile, { recursive: true, force: true });
+console.log(`browser: ${passed} passed, ${failed} failed`);
+process.exit(failed === 0 ? 0 : 1);

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The browser test of murlo serve's page: Debian's chromium driven by
+# playwright-core (npm; no browser is downloaded). Starts `murlo serve` on a
+# free loopback port twice, on the sample network and on a crafted network
+# whose names are HTML, runs page_test.mjs against both, saves its
+# screenshots under build/browser/, stops the servers and exits non-zero on
+# any failure.
+#
+#   tests/browser/run.sh            (murlo of build/dev; BUILD_DIR=build/release ...)
+#
+# Needs chromium (apt-get install -y chromium fonts-wqy-microhei) and node;
+# installs the pinned npm package into tests/browser/node_modules when it is
+# missing.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+build_dir=${BUILD_DIR:-build/dev}
+murlo=$build_dir/tools/murlo/murlo
+sample=$build_dir/data/sample.db
+out=build/browser
+for file in "$murlo" "$sample"; do
+  [[ -e $file ]] || { echo "run.sh: $file is missing (build $build_dir first)" >&2; exit 1; }
+done
+[[ -x /usr/bin/chromium ]] || { echo "run.sh: /usr/bin/chromium is missing (apt-get install -y chromium)" >&2; exit 1; }
+if [[ ! -d tests/browser/node_modules/playwright-core ]]; then
+  (cd tests/browser && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+fi
+rm -rf "$out"
+mkdir -p "$out"
+
+# A network whose names would run as HTML if a page inserted them as such.
+# Names hold no spaces (the source format splits at them), so the classic
+# attack is written with "/" between its attributes, which HTML accepts.
+cat >"$out/crafted.tt" <<'SOURCE'
+header "<i>x</i>"
+names long
+station <img/src/onerror=alert(1)> XSS
+station Plain&amp;"quoted" PQ
+train K1 class 1 columns F rate D
+  <img/src/onerror=alert(1)>  -      08:00  0
+  Plain&amp;"quoted"          09:30  -      137
+end
+SOURCE
+"$murlo" build "$out/crafted.tt" "$out/crafted.db" >/dev/null
+
+pids=()
+stop_servers() {
+  for pid in "${pids[@]}"; do
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+}
+trap stop_servers EXIT
+
+# Starts murlo serve on DB, its output under NAME.
+start_server() {
+  "$murlo" serve --db "$1" --port 0 >"$out/$2.url" 2>"$out/$2.log" &
+  pids+=($!)
+}
+# The URL murlo serve NAME prints once it listens.
+url_of() {
+  for _ in $(seq 100); do
+    if [[ -s $out/$1.url ]]; then
+      head -1 "$out/$1.url"
+      return
+    fi
+    sleep 0.1
+  done
+  echo "run.sh: murlo serve ($1) did not start:" >&2
+  cat "$out/$1.log" >&2
+  return 1
+}
+start_server "$sample" sample
+start_server "$out/crafted.db" crafted
+sample_url=$(url_of sample)
+crafted_url=$(url_of crafted)
+
+status=0
+node tests/browser/page_test.mjs "$sample_url" "$crafted_url" "$out" || status=$?
+stop_servers
+trap - EXIT
+if ((status != 0)); then
+  echo "run.sh: the browser test failed; the servers' logs are in $out/" >&2
+fi
+exit "$status"

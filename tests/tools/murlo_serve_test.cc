@@ -1,0 +1,669 @@
+// murlo serve as a client meets it: the server started on a free loopback
+// port (--port 0), asked through a plain socket, its answers held to the
+// command line's --json, every kind of bad request, the page's files, the
+// access log, SIGHUP reloads and a clean stop.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace murlo {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using test::runMurlo;
+
+constexpr auto kPatience = std::chrono::seconds(20);  // for a start, a reload, a stop
+
+// ---- A plain HTTP client over a loopback socket -------------------------------
+
+struct HttpReply {
+  int status = 0;                              // 0: no answer
+  std::map<std::string, std::string> headers;  // names in lower case
+  std::string body;
+
+  std::string header(const std::string& name) const {
+    const auto it = headers.find(name);
+    return it == headers.end() ? "" : it->second;
+  }
+};
+
+bool answerComplete(const std::string& raw) {
+  const std::size_t headEnd = raw.find("\r\n\r\n");
+  if (headEnd == std::string::npos) return false;
+  std::smatch length;
+  const std::string head = raw.substr(0, headEnd + 2);
+  if (!std::regex_search(head, length, std::regex("\r\nContent-Length: (\\d+)\r\n"))) return false;
+  return raw.size() >= headEnd + 4 + std::stoul(length[1]);
+}
+
+// Sends `request` as it stands and reads the answer until the server closes
+// the connection.
+HttpReply talk(int port, const std::string& request) {
+  HttpReply reply;
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return reply;
+  timeval timeout{20, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string raw;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    for (std::size_t sent = 0; sent < request.size();) {
+      const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+      if (n <= 0) break;
+      sent += static_cast<std::size_t>(n);
+    }
+    // Until the server closes, or the body its Content-Length announces is
+    // in (a request refused while it was read leaves the connection open).
+    char buffer[8192];
+    for (ssize_t n; !answerComplete(raw) && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+      raw.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  const std::size_t headEnd = raw.find("\r\n\r\n");
+  if (raw.rfind("HTTP/1.1 ", 0) != 0 || headEnd == std::string::npos) return reply;
+  reply.status = std::stoi(raw.substr(9, 3));
+  std::size_t line = raw.find("\r\n") + 2;
+  while (line < headEnd) {
+    const std::size_t end = raw.find("\r\n", line);
+    const std::string header = raw.substr(line, end - line);
+    const std::size_t colon = header.find(':');
+    std::string name = header.substr(0, colon);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    reply.headers[name] = header.substr(header.find_first_not_of(' ', colon + 1));
+    line = end + 2;
+  }
+  reply.body = raw.substr(headEnd + 4);
+  return reply;
+}
+
+// "%E5%8C%97..." for every byte but unreserved ASCII.
+std::string percentEncoded(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) || c == '-' || c == '_' || c == '.' || c == '~' || c == ':') {
+      out += c;
+    } else {
+      char escape[4];
+      std::snprintf(escape, sizeof escape, "%%%02X", u);
+      out += escape;
+    }
+  }
+  return out;
+}
+
+// A query string from name=value pairs, the values encoded.
+std::string query(const std::vector<std::pair<std::string, std::string>>& params) {
+  std::string out;
+  for (const auto& [name, value] : params) {
+    out += (out.empty() ? "?" : "&") + name + "=" + percentEncoded(value);
+  }
+  return out;
+}
+
+std::string request(std::string_view method, std::string_view target, std::string_view extra = "",
+                    std::string_view body = "") {
+  return std::string(method) + " " + std::string(target) +
+         " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + std::string(extra) + "\r\n" +
+         std::string(body);
+}
+
+// ---- The server, a child process ----------------------------------------------
+
+class Server {
+ public:
+  // murlo serve --db DATABASE on a free port, or with the options `extra`.
+  explicit Server(const std::string& database, std::vector<std::string> extra = {"--port", "0"})
+      : log_("", "serve.log") {
+    int out[2];
+    if (::pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log_.path().c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string bin = MURLO_BIN_PATH;
+    std::vector<std::string> args = {bin, "serve", "--db", database, "--threads", "4"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int spawned = posix_spawn(&pid_, bin.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+      pid_ = -1;
+      ::close(out[0]);
+      return;
+    }
+    // The first line of standard output is the URL, "http://127.0.0.1:PORT/".
+    std::string line;
+    pollfd ready{out[0], POLLIN, 0};
+    const auto until = Clock::now() + kPatience;
+    while (line.find('\n') == std::string::npos && Clock::now() < until) {
+      if (::poll(&ready, 1, 100) <= 0) continue;
+      char buffer[256];
+      const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      line.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    url_ = line.substr(0, line.find('\n'));
+    std::smatch match;
+    if (std::regex_match(url_, match, std::regex(R"(http://127\.0\.0\.1:(\d+)/)"))) {
+      port_ = std::stoi(match[1]);
+    }
+  }
+
+  ~Server() {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  int port() const { return port_; }
+  const std::string& url() const { return url_; }
+  std::string log() const { return test::readFile(log_.path()); }
+
+  HttpReply get(const std::string& target) const { return talk(port_, request("GET", target)); }
+  HttpReply send(const std::string& raw) const { return talk(port_, raw); }
+
+  void signal(int number) const { ::kill(pid_, number); }
+
+  // Waits until the log holds `text` (a count of times); false when it did
+  // not come in time.
+  bool logShows(const std::string& text, std::size_t times = 1) const {
+    for (const auto until = Clock::now() + kPatience; Clock::now() < until;) {
+      const std::string all = log();
+      std::size_t found = 0;
+      for (std::size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) {
+        ++found;
+      }
+      if (found >= times) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+  // The exit status once the server ends; nothing when it did not end in time.
+  std::optional<int> exitStatus() {
+    for (const auto until = Clock::now() + kPatience; Clock::now() < until;) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return std::nullopt;
+  }
+
+ private:
+  test::TempFile log_;
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int port_ = 0;
+  std::string url_;
+};
+
+class MurloServeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = new Server(MURLO_SAMPLE_DB); }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override { ASSERT_GT(server_->port(), 0) << server_->log(); }
+
+  static Server* server_;  // on the sample network, shared by the tests
+};
+
+Server* MurloServeTest::server_ = nullptr;
+
+// ---- Every endpoint answers as murlo --json does -----------------------------------
+
+TEST_F(MurloServeTest, EveryEndpointAnswersWithTheFieldsOfTheCommandLine) {
+  using Params = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    const char* endpoint;
+    Params params;
+    std::vector<std::string> command;  // murlo's arguments giving the same JSON
+  } cases[] = {
+      {"header", {}, {"header"}},
+      {"stations", {}, {"stations"}},
+      {"stations", {{"abbreviation", "bj"}}, {"stations", "bj"}},
+      {"stations", {{"abbreviation", "B"}, {"name", "京"}}, {"stations", "B", "--name", "京"}},
+      {"at", {{"station", "天津"}}, {"at", "天津"}},
+      {"at", {{"station", "天津"}, {"order", "index"}}, {"at", "天津", "--order", "index"}},
+      {"direct", {{"from", "北京"}, {"to", "上海"}}, {"direct", "北京", "上海"}},
+      {"direct",
+       {{"from", "北京"}, {"to", "上海"}, {"mode", "1"}},
+       {"direct", "北京", "上海", "--mode", "1"}},
+      {"direct", {{"from", "上海"}, {"to", "北京西"}}, {"direct", "上海", "北京西"}},
+      {"direct", {{"from", "哈尔滨"}, {"to", "昆明"}}, {"direct", "哈尔滨", "昆明"}},
+      {"number", {{"number", "K101"}}, {"number", "K101"}},
+      {"number", {{"number", "101"}, {"order", "index"}}, {"number", "101", "--order", "index"}},
+      {"number", {{"number", "Z999"}}, {"number", "Z999"}},
+      {"stops",
+       {{"train", "K101"}, {"from", "北京"}, {"to", "上海"}},
+       {"stops", "K101", "北京", "上海"}},
+      {"stops", {{"train", "0"}}, {"stops", "0"}},
+  };
+  for (const Case& c : cases) {
+    const std::string target = std::string("/api/") + c.endpoint + query(c.params);
+    const HttpReply reply = server_->get(target);
+    EXPECT_EQ(reply.status, 200) << target << ": " << reply.body;
+    EXPECT_EQ(reply.header("content-type"), "application/json; charset=utf-8") << target;
+    std::vector<std::string> args = c.command;
+    args.insert(args.end(), {"--json", "--db", MURLO_SAMPLE_DB});
+    const test::CommandResult cli = runMurlo(args);
+    ASSERT_EQ(cli.status, 0) << target << ": " << cli.err;
+    EXPECT_EQ(reply.body + "\n", cli.out) << target;
+  }
+}
+
+// The indexes of the trains of a train list's JSON, in its order, each with
+// its departure.
+std::vector<std::pair<std::string, std::string>> trainsOf(const std::string& json) {
+  std::vector<std::pair<std::string, std::string>> trains;
+  const std::regex train(
+      R"re("index":(\d+),"marker":"[^"]*","number":"[^"]*","from":"[^"]*","departure":"([^"]*)")re");
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), train);
+       it != std::sregex_iterator(); ++it) {
+    trains.emplace_back((*it)[1], (*it)[2]);
+  }
+  return trains;
+}
+
+TEST_F(MurloServeTest, DirectTrainsFromATimeOnAreTheDayReadFromThatTime) {
+  const auto all =
+      trainsOf(server_->get("/api/direct" + query({{"from", "北京"}, {"to", "上海"}})).body);
+  ASSERT_GE(all.size(), 3u);
+  // Each departure time as the time parameter, in both of its spellings:
+  // the list begins with that train and goes round the clock.
+  for (std::size_t first = 0; first < all.size(); ++first) {
+    const std::string& time = all[first].second;
+    const int minute = std::stoi(time.substr(0, 2)) * 60 + std::stoi(time.substr(3));
+    for (const std::string& at : {time, std::to_string(minute)}) {
+      const HttpReply reply =
+          server_->get("/api/direct" + query({{"from", "北京"}, {"to", "上海"}, {"at", at}}));
+      ASSERT_EQ(reply.status, 200) << at << ": " << reply.body;
+      EXPECT_NE(reply.body.find("\"to\":\"上海\",\"at\":\"" + time + "\""), std::string::npos)
+          << reply.body;
+      auto expected = all;
+      std::rotate(expected.begin(), expected.begin() + static_cast<long>(first), expected.end());
+      EXPECT_EQ(trainsOf(reply.body), expected) << at;
+    }
+  }
+}
+
+TEST_F(MurloServeTest, StationsAsPeopleTypeThem) {
+  struct Case {
+    const char* text;
+    const char* limit;
+    const char* answer;  // the answer after "database" and its value
+  } cases[] = {
+      // The abbreviation in capitals (北京 before 宝鸡: table order), then
+      // those that begin with it.
+      {"bj", "3",
+       R"("text":"bj","count":3,"more":true,"stations":["北京","宝鸡","北京南"],"abbreviations":["BJ","BJ","BJN"]})"},
+      // No name begins with it: those that hold it, in table order.
+      {"京", "10",
+       R"("text":"京","count":6,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB"]})"},
+      // Pinyin read as initials.
+      {"shanghai", "2",
+       R"("text":"shanghai","count":2,"more":true,"stations":["上海","上海虹桥"],"abbreviations":["SH","SHHQ"]})"},
+      {"qq", "10", R"("text":"qq","count":0,"more":false,"stations":[],"abbreviations":[]})"},
+  };
+  const std::string prefix = std::string("{\"database\":\"") + MURLO_SAMPLE_DB + "\",";
+  for (const Case& c : cases) {
+    const HttpReply reply =
+        server_->get("/api/match" + query({{"text", c.text}, {"limit", c.limit}}));
+    EXPECT_EQ(reply.status, 200) << c.text;
+    EXPECT_EQ(reply.body, prefix + c.answer) << c.text;
+  }
+}
+
+// ---- Bad requests: a JSON error with its status, never a crash ---------------------
+
+TEST_F(MurloServeTest, BadRequestsGetAJsonErrorWithTheirStatus) {
+  const std::string longValue(300, 'a');
+  const std::string longTarget = "/api/at?station=" + std::string(5000, 'a');
+  const std::string hugeTarget = "/api/at?station=" + std::string(9000, 'a');
+  std::string manyHeaders;
+  for (int i = 0; i < 70; ++i) manyHeaders += "X-Header-" + std::to_string(i) + ": 1\r\n";
+  const std::string bigHeaders = "X-A: " + std::string(7000, 'a') +
+                                 "\r\nX-B: " + std::string(7000, 'b') +
+                                 "\r\nX-C: " + std::string(7000, 'c') + "\r\n";
+  const std::string hugeHeader = "X-A: " + std::string(9000, 'a') + "\r\n";
+  const std::string body(100000, 'x');
+  struct Case {
+    const char* name;
+    std::string raw;  // the request
+    int status;
+    std::string beginning;  // of the body, after {"status":N,
+  } cases[] = {
+      // Stations, trains and parameters.
+      {"unknown station", request("GET", "/api/at" + query({{"station", "北京站"}})), 404,
+       R"("error":"unknown_station","message":"unknown station \"北京站\"; did you mean 北京)"},
+      {"unknown origin", request("GET", "/api/direct" + query({{"from", "北平"}, {"to", "上海"}})),
+       404, R"("error":"unknown_station","message":"unknown origin station \"北平\")"},
+      {"unknown alighting station",
+       request("GET", "/api/stops" + query({{"train", "0"}, {"from", "北京"}, {"to", "x"}})), 404,
+       R"("error":"unknown_station","message":"unknown alighting station \"x\")"},
+      {"several stations", request("GET", "/api/at" + query({{"station", "京"}})), 400,
+       R"("error":"several_stations","message":"\"京\" matches 6 stations: 北京, 南京, 北京南, 南京南, 北京西, 北京北; give the station by its name","parameter":"station","candidates":["北京",)"},
+      {"the same station",
+       request("GET", "/api/direct" + query({{"from", "北京"}, {"to", "北京"}})), 400,
+       R"("error":"same_station")"},
+      {"unknown train index", request("GET", "/api/stops?train=99999"), 404,
+       R"("error":"unknown_train","message":"no train has the index 99999 in )"},
+      {"unknown train number", request("GET", "/api/stops?train=Z999"), 404,
+       R"("error":"unknown_train","message":"no train runs under the number Z999 in )"},
+      {"missing parameter", request("GET", "/api/at"), 400,
+       R"("error":"bad_parameter","message":"station is missing","parameter":"station"})"},
+      {"empty parameter", request("GET", "/api/at?station="), 400,
+       R"("error":"bad_parameter","message":"station is empty","parameter":"station"})"},
+      {"unknown parameter", request("GET", "/api/at?station=x&colour=red"), 400,
+       R"("error":"bad_parameter","message":"unknown parameter \"colour\"; this takes station, order")"},
+      {"a parameter twice", request("GET", "/api/at?station=a&station=b"), 400,
+       R"("error":"bad_parameter","message":"give station once")"},
+      {"from without to", request("GET", "/api/stops?train=0&from=x"), 400,
+       R"("error":"bad_parameter","message":"give from and to together, or neither","parameter":"to"})"},
+      {"a bad choice", request("GET", "/api/at?station=x&order=sideways"), 400,
+       R"("error":"bad_parameter","message":"order takes time or index, not \"sideways\"")"},
+      {"a bad mode", request("GET", "/api/direct?from=a&to=b&mode=2"), 400,
+       R"("error":"bad_parameter","message":"mode takes 0 or 1, not \"2\"")"},
+      {"a limit of 0", request("GET", "/api/match?text=b&limit=0"), 400,
+       R"("error":"bad_parameter","message":"limit takes a whole number from 1 to 50, not \"0\"")"},
+      {"a limit too high", request("GET", "/api/match?text=b&limit=51"), 400,
+       R"("error":"bad_parameter")"},
+      {"a limit not a number", request("GET", "/api/match?text=b&limit=ten"), 400,
+       R"("error":"bad_parameter")"},
+      // Times of day.
+      {"time 25:99", request("GET", "/api/direct?from=a&to=b&at=25:99"), 400,
+       R"("error":"bad_parameter","message":"at takes a time of day, HH:MM from 00:00 to 23:59 or minutes from 0 to 1439, not \"25:99\"","parameter":"at"})"},
+      {"time 24:00", request("GET", "/api/direct?from=a&to=b&at=24:00"), 400,
+       R"("error":"bad_parameter")"},
+      {"time 12:60", request("GET", "/api/direct?from=a&to=b&at=12:60"), 400,
+       R"("error":"bad_parameter")"},
+      {"time 8:5", request("GET", "/api/direct?from=a&to=b&at=8:5"), 400,
+       R"("error":"bad_parameter")"},
+      {"minute 1440", request("GET", "/api/direct?from=a&to=b&at=1440"), 400,
+       R"("error":"bad_parameter")"},
+      {"minute -1", request("GET", "/api/direct?from=a&to=b&at=-1"), 400,
+       R"("error":"bad_parameter")"},
+      {"time empty", request("GET", "/api/direct?from=a&to=b&at="), 400,
+       R"("error":"bad_parameter")"},
+      // Text that is no text.
+      {"invalid UTF-8", request("GET", "/api/at?station=%FF%FE"), 400,
+       R"("error":"bad_parameter","message":"station is not valid UTF-8 text","parameter":"station"})"},
+      {"overlong UTF-8", request("GET", "/api/at?station=%C0%AF"), 400,
+       R"("error":"bad_parameter")"},
+      {"a surrogate", request("GET", "/api/at?station=%ED%A0%80"), 400,
+       R"("error":"bad_parameter")"},
+      {"a zero byte", request("GET", "/api/at?station=%E5%8C%97%00x"), 400,
+       R"("error":"bad_parameter")"},
+      {"a line feed", request("GET", "/api/at?station=a%0Ab"), 400, R"("error":"bad_parameter")"},
+      {"an invalid parameter name", request("GET", "/api/at?station=x&%FF=1"), 400,
+       R"("error":"bad_parameter","message":"unknown parameter; this takes station, order"})"},
+      {"a huge parameter", request("GET", "/api/at?station=" + longValue), 400,
+       R"("error":"bad_parameter","message":"station is longer than 256 bytes")"},
+      {"a long request target", request("GET", longTarget), 414, R"("error":"uri_too_long")"},
+      {"a huge request target", request("GET", hugeTarget), 414, R"("error":"uri_too_long")"},
+      // Paths: only the endpoints and the page's files.
+      {"unknown endpoint", request("GET", "/api/nothing"), 404, R"("error":"not_found")"},
+      {"the API's root", request("GET", "/api/"), 404, R"("error":"not_found")"},
+      {"a trailing slash", request("GET", "/api/at/?station=x"), 404, R"("error":"not_found")"},
+      {"unknown page", request("GET", "/nothing.html"), 404, R"("error":"not_found")"},
+      {"a path out", request("GET", "/../../etc/passwd"), 404, R"("error":"not_found")"},
+      {"an encoded path out", request("GET", "/%2e%2e/%2e%2e/etc/passwd"), 404,
+       R"("error":"not_found")"},
+      {"a file's source", request("GET", "/web/app.js"), 404, R"("error":"not_found")"},
+      {"a file's folder", request("GET", "/app.js/"), 404, R"("error":"not_found")"},
+      // Methods.
+      {"POST", request("POST", "/api/at", "Content-Length: 2\r\n", "{}"), 405,
+       R"("error":"method_not_allowed")"},
+      {"PUT the page", request("PUT", "/", "Content-Length: 0\r\n"), 405,
+       R"("error":"method_not_allowed")"},
+      {"DELETE a file", request("DELETE", "/app.js"), 405, R"("error":"method_not_allowed")"},
+      {"OPTIONS", request("OPTIONS", "/api/header"), 405, R"("error":"method_not_allowed")"},
+      {"TRACE", request("TRACE", "/"), 405, R"("error":"method_not_allowed")"},
+      {"POST elsewhere", request("POST", "/nothing", "Content-Length: 0\r\n"), 404,
+       R"("error":"not_found")"},
+      // Sizes.
+      {"a large body", request("POST", "/api/at", "Content-Length: 100000\r\n", body), 413,
+       R"("error":"too_large","message":"the request body is larger than 16384 bytes"})"},
+      {"many headers", request("GET", "/api/header", manyHeaders), 431,
+       R"("error":"headers_too_large")"},
+      {"large headers", request("GET", "/api/header", bigHeaders), 431,
+       R"("error":"headers_too_large")"},
+      {"a huge header", request("GET", "/api/header", hugeHeader), 400, R"("error":"bad_request")"},
+      {"no request line", "GARBAGE\r\n\r\n", 400, R"("error":"bad_request")"},
+      {"an unknown method", request("BREW", "/"), 400, R"("error":"bad_request")"},
+  };
+  for (const Case& c : cases) {
+    const HttpReply reply = server_->send(c.raw);
+    EXPECT_EQ(reply.status, c.status) << c.name << ": " << reply.body;
+    const std::string beginning = "{\"status\":" + std::to_string(c.status) + "," + c.beginning;
+    EXPECT_EQ(reply.body.substr(0, beginning.size()), beginning) << c.name;
+    EXPECT_EQ(reply.body.back(), '}') << c.name;
+    EXPECT_EQ(reply.header("content-type"), "application/json; charset=utf-8") << c.name;
+    EXPECT_EQ(reply.header("x-content-type-options"), "nosniff") << c.name;
+    if (c.status == 405) {
+      EXPECT_EQ(reply.header("allow"), "GET, HEAD") << c.name;
+    }
+  }
+  // Still answering, and every request logged.
+  EXPECT_EQ(server_->get("/api/header").status, 200);
+  EXPECT_TRUE(server_->logShows("GET /api/header 200 ")) << server_->log();
+  EXPECT_TRUE(server_->logShows("GET /api/at?station=%E5%8C%97%E4%BA%AC%E7%AB%99 404 "));
+  EXPECT_TRUE(std::regex_search(server_->log(), std::regex(R"(\nTRACE / 405 \d+\.\d ms\n)")));
+}
+
+// ---- The page: its embedded files, with the policy --------------------------------
+
+TEST_F(MurloServeTest, ThePageIsItsOwnFilesUnderAStrictPolicy) {
+  const fs::path web = fs::path(MURLO_TEST_DATA_DIR) / ".." / ".." / "tools" / "murlo" / "web";
+  struct Case {
+    const char* path;
+    const char* file;
+    const char* type;
+  } cases[] = {
+      {"/", "index.html", "text/html; charset=utf-8"},
+      {"/index.html", "index.html", "text/html; charset=utf-8"},
+      {"/app.js", "app.js", "text/javascript; charset=utf-8"},
+      {"/style.css", "style.css", "text/css; charset=utf-8"},
+      {"/?view=trip&from=%E5%8C%97%E4%BA%AC", "index.html", "text/html; charset=utf-8"},
+  };
+  for (const Case& c : cases) {
+    HttpReply reply = server_->get(c.path);
+    EXPECT_EQ(reply.status, 200) << c.path;
+    EXPECT_EQ(reply.header("content-type"), c.type) << c.path;
+    EXPECT_EQ(reply.body, test::readFile((web / c.file).string())) << c.path;
+    EXPECT_EQ(reply.header("content-security-policy"),
+              "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
+              "img-src 'self'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'")
+        << c.path;
+    EXPECT_EQ(reply.header("x-content-type-options"), "nosniff") << c.path;
+  }
+  const HttpReply head = server_->send(request("HEAD", "/"));
+  EXPECT_EQ(head.status, 200);
+  EXPECT_EQ(head.body, "");
+  // No inline script or style for the policy to refuse.
+  const std::string page = server_->get("/").body;
+  EXPECT_EQ(page.find("<script>"), std::string::npos);
+  EXPECT_EQ(page.find("style="), std::string::npos);
+  EXPECT_EQ(page.find("<style"), std::string::npos);
+}
+
+// ---- SIGHUP and SIGTERM ---------------------------------------------------------
+
+std::string headerOf(const Server& server) {
+  const std::string body = server.get("/api/header").body;
+  const std::size_t at = body.find("\"header\":\"");
+  return at == std::string::npos ? "" : body.substr(at + 10, body.size() - at - 12);
+}
+
+TEST(MurloServeSignalTest, SighupLoadsTheFileAgainAndABadFileLeavesTheOldOne) {
+  test::TempFile database(test::packOrFail(test::workedExampleSections()), "served.db");
+  Server server(database.path());
+  ASSERT_GT(server.port(), 0) << server.log();
+  EXPECT_EQ(headerOf(server), "EXAMPLE-01");
+
+  // A new file in its place: the next requests see it.
+  fs::copy_file(MURLO_SAMPLE_DB, database.path() + ".new");
+  fs::rename(database.path() + ".new", database.path());
+  server.signal(SIGHUP);
+  ASSERT_TRUE(server.logShows("murlo serve: loaded " + database.path())) << server.log();
+  EXPECT_EQ(headerOf(server), "CN-SAMPLE1");
+  EXPECT_EQ(server.get("/api/match?text=bj&limit=1").body.find("\"stations\":[\"北京\"]") !=
+                std::string::npos,
+            true);
+
+  // No file: the database loaded before goes on serving.
+  fs::remove(database.path());
+  server.signal(SIGHUP);
+  ASSERT_TRUE(server.logShows("murlo serve: cannot open the database " + database.path() +
+                              "; still serving the database loaded before"))
+      << server.log();
+  EXPECT_EQ(headerOf(server), "CN-SAMPLE1");
+  EXPECT_EQ(server.get("/api/at" + query({{"station", "天津"}})).status, 200);
+}
+
+TEST(MurloServeSignalTest, EachRequestDuringReloadsIsAnsweredFromOneDatabase) {
+  // Two networks in turn at one path, reloaded while two clients ask.
+  const std::string example = test::packOrFail(test::workedExampleSections());
+  const std::string sample = test::readFile(MURLO_SAMPLE_DB);
+  test::TempFile database(example, "served.db");
+  const auto replace = [&](const std::string& bytes) {
+    { std::ofstream(database.path() + ".new", std::ios::binary) << bytes; }
+    fs::rename(database.path() + ".new", database.path());
+  };
+  Server server(database.path());
+  ASSERT_GT(server.port(), 0) << server.log();
+  const std::string target = "/api/at" + query({{"station", "天津"}});
+  const std::string fromExample = server.get(target).body;
+  replace(sample);
+  server.signal(SIGHUP);
+  ASSERT_TRUE(server.logShows("murlo serve: loaded ", 1)) << server.log();
+  const std::string fromSample = server.get(target).body;
+  ASSERT_NE(fromExample, fromSample);
+
+  std::vector<std::vector<HttpReply>> replies(2);
+  std::vector<std::thread> clients;
+  for (auto& mine : replies) {
+    clients.emplace_back([&server, &target, &mine] {
+      for (int i = 0; i < 150; ++i) mine.push_back(server.get(target));
+    });
+  }
+  for (int reload = 0; reload < 4; ++reload) {
+    replace(reload % 2 == 0 ? example : sample);
+    server.signal(SIGHUP);
+    EXPECT_TRUE(server.logShows("murlo serve: loaded ", static_cast<std::size_t>(reload) + 2));
+  }
+  for (std::thread& client : clients) client.join();
+  for (const auto& mine : replies) {
+    for (const HttpReply& reply : mine) {
+      EXPECT_EQ(reply.status, 200) << reply.body;
+      EXPECT_TRUE(reply.body == fromExample || reply.body == fromSample) << reply.body;
+    }
+  }
+}
+
+TEST(MurloServeSignalTest, SigtermAndSigintStopOnceTheRequestsUnderWayAreAnswered) {
+  for (const int number : {SIGTERM, SIGINT}) {
+    Server server(MURLO_SAMPLE_DB);
+    ASSERT_GT(server.port(), 0) << server.log();
+    // A request under way: its head sent but for the blank line that ends it.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(server.port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string head = "GET /api/header HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+    ASSERT_EQ(::send(fd, head.data(), head.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(head.size()));
+    // Wait until the server reads it, then ask it to stop.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    server.signal(number);
+    EXPECT_TRUE(server.logShows("stopping once the requests under way are answered"));
+    ASSERT_EQ(::send(fd, "\r\n", 2, MSG_NOSIGNAL), 2);
+    std::string answer;
+    char buffer[4096];
+    timeval timeout{20, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+      answer.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
+    EXPECT_NE(answer.find("\"header\":\"CN-SAMPLE1\"}"), std::string::npos) << answer;
+    EXPECT_EQ(server.exitStatus(), std::optional<int>(0)) << server.log();
+    EXPECT_TRUE(server.logShows("murlo serve: stopped")) << server.log();
+    // Nothing listens there any more.
+    EXPECT_EQ(server.get("/api/header").status, 0);
+  }
+}
+
+TEST(MurloServeStartTest, AFileThatCannotBeLoadedOrAPortInUseIsAFailure) {
+  Server missing("/nonexistent/murlo.db");
+  EXPECT_EQ(missing.port(), 0);
+  EXPECT_EQ(missing.exitStatus(), std::optional<int>(1));
+  EXPECT_EQ(missing.log(), "murlo: cannot open the database /nonexistent/murlo.db\n");
+
+  // A port in use is not shared with the server already there.
+  Server first(MURLO_SAMPLE_DB);
+  ASSERT_GT(first.port(), 0);
+  Server second(MURLO_SAMPLE_DB, {"--port", std::to_string(first.port())});
+  EXPECT_EQ(second.exitStatus(), std::optional<int>(1));
+  EXPECT_EQ(second.log(), "murlo: cannot listen on 127.0.0.1 port " + std::to_string(first.port()) +
+                              ": Address already in use\n");
+  for (const auto& [option, value] :
+       std::vector<std::pair<std::string, std::string>>{{"--port", "65536"},
+                                                        {"--port", "-1"},
+                                                        {"--port", "http"},
+                                                        {"--threads", "0"},
+                                                        {"--threads", "257"}}) {
+    const test::CommandResult wrong = runMurlo({"serve", option, value});
+    EXPECT_EQ(wrong.status, 2) << option << " " << value;
+  }
+}
+
+}  // namespace
+}  // namespace murlo

@@ -1,0 +1,330 @@
+#include "answers.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "host.h"
+#include "library_calls.h"
+#include "suggest.h"
+
+namespace murlo::tool {
+namespace {
+
+LibraryText libraryText(const std::string& utf8) {
+  return toLibraryText(utf8).value_or(LibraryText());
+}
+
+std::string roleAndStation(std::string_view role) {
+  return role.empty() ? "station" : std::string(role) + " station";
+}
+
+bool hasLowerCase(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+std::string inCapitals(std::string text) {
+  for (char& c : text) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  return text;
+}
+
+std::optional<uint32_t> parseTrainIndex(const std::string& text) {
+  uint32_t index = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, index);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return index;
+}
+
+bool hasNumber(const TrainLine& train, const std::string& number) {
+  std::size_t begin = 0;
+  while (begin <= train.number.size()) {
+    std::size_t end = train.number.find('/', begin);
+    if (end == std::string::npos) end = train.number.size();
+    if (train.number.compare(begin, end - begin, number) == 0) return true;
+    begin = end + 1;
+  }
+  return false;
+}
+
+Failure failureOf(Failure::Kind kind, std::string message, std::string role = "",
+                  std::vector<std::string> names = {}) {
+  Failure failure;
+  failure.kind = kind;
+  failure.message = std::move(message);
+  failure.role = std::move(role);
+  failure.names = std::move(names);
+  return failure;
+}
+
+TrainsAnswer trainsAnswer(ListKind kind, Subject subject, const LibraryResult& result) {
+  TrainsAnswer answer;
+  answer.kind = kind;
+  answer.subject = std::move(subject);
+  answer.count = result.code;
+  answer.text = result.text;
+  return answer;
+}
+
+Failure sameStation(const std::string& station) {
+  return failureOf(Failure::Kind::kSameStation,
+                   "the origin and the destination are the same station (" + station + ")");
+}
+
+// The train lines of `answer` with their days (and for kAt the call at
+// `station`), in the order asked for.
+std::optional<Failure> addTrains(TrainsAnswer& answer, const TrainOrder& order,
+                                 std::string_view station, std::string_view from,
+                                 std::string_view to) {
+  const auto lines = parseTrainLines(answer.text);
+  if (!lines) return unreadableResult();
+  auto trains = completeTrains(*lines, answer.kind, station, from, to);
+  if (!trains) return unreadableResult();
+  if (order.byDeparture) sortByDeparture(*trains, answer.kind, order.fromMinute);
+  answer.trains = std::move(*trains);
+  return std::nullopt;
+}
+
+}  // namespace
+
+Failure libraryFailure(int32_t code) {
+  if (code == MURLO_OUT_OF_MEMORY) {
+    return failureOf(Failure::Kind::kOutOfMemory, "the library ran out of memory");
+  }
+  return failureOf(Failure::Kind::kLibrary,
+                   "the library answered with the unexpected result " + std::to_string(code));
+}
+
+Failure unreadableResult() {
+  return failureOf(Failure::Kind::kLibrary,
+                   "the library's result text does not have the documented form");
+}
+
+Questions::Questions(std::string database,
+                     std::shared_ptr<const std::vector<StationEntry>> stations)
+    : database_(std::move(database)), stations_(std::move(stations)) {}
+
+const std::vector<StationEntry>* Questions::stationList() {
+  if (!stations_) {
+    auto loaded = loadedStations();
+    if (!loaded) return nullptr;
+    stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(*loaded));
+  }
+  return stations_.get();
+}
+
+std::variant<std::string, Failure> Questions::resolve(std::string_view role,
+                                                      std::string_view typed) {
+  const auto* stations = stationList();
+  if (stations == nullptr) return unreadableResult();
+  const StationMatch match = matchStation(typed, *stations);
+  switch (match.kind) {
+    case StationMatch::Kind::kExact: return match.name;
+    case StationMatch::Kind::kTaken:
+      notes_.push_back("taking " + match.name + " for \"" + std::string(typed) + "\"");
+      return match.name;
+    case StationMatch::Kind::kSeveral: {
+      std::string message = "\"" + std::string(typed) + "\" matches " +
+                            std::to_string(match.candidates.size()) + " stations: ";
+      for (std::size_t i = 0; i < match.candidates.size(); ++i) {
+        if (i == 8) {
+          message += ", ...";
+          break;
+        }
+        message += (i > 0 ? ", " : "") + match.candidates[i];
+      }
+      return failureOf(Failure::Kind::kSeveralStations,
+                       message + "; give the " + roleAndStation(role) + " by its name",
+                       std::string(role), match.candidates);
+    }
+    case StationMatch::Kind::kNone: break;
+  }
+  return unknownStation(role, typed);
+}
+
+Failure Questions::unknownStation(std::string_view role, std::string_view typed) {
+  Failure failure = failureOf(Failure::Kind::kUnknownStation,
+                              "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"",
+                              std::string(role));
+  if (findStations(LibraryText()).code == 0) {
+    failure.message += ": the database " + database_ + " has no stations";
+    return failure;
+  }
+  failure.names = suggestStations(typed);
+  if (failure.names.empty()) {
+    failure.message += " (murlo stations ABBR lists station names)";
+    return failure;
+  }
+  failure.message += "; did you mean ";
+  for (std::size_t i = 0; i < failure.names.size(); ++i) {
+    failure.message += (i > 0 ? ", " : "") + failure.names[i];
+  }
+  failure.message += "?";
+  return failure;
+}
+
+std::variant<uint32_t, Failure> Questions::trainByNumber(const std::string& number) {
+  const LibraryResult result = trainsByNumber(libraryText(number));
+  if (result.code < 0) return libraryFailure(result.code);
+  const auto trains = parseTrainLines(result.text);
+  if (!trains) return unreadableResult();
+  if (trains->empty()) {
+    return failureOf(Failure::Kind::kUnknownTrain,
+                     "no train runs under the number " + number + " in " + database_);
+  }
+  if (trains->size() == 1) return trains->front().index;
+  std::vector<const TrainLine*> exact;
+  for (const TrainLine& train : *trains) {
+    if (hasNumber(train, number)) exact.push_back(&train);
+  }
+  if (exact.size() == 1) return exact.front()->index;
+  Failure failure = failureOf(Failure::Kind::kSeveralTrains,
+                              std::to_string(trains->size()) + " trains run under the number " +
+                                  number + "; give the index of one");
+  failure.trains = *trains;
+  return failure;
+}
+
+Outcome<HeaderAnswer> Questions::header() {
+  const LibraryResult result = headerText();
+  if (result.code < 0) return libraryFailure(result.code);
+  return HeaderAnswer{result.text};
+}
+
+Outcome<StationsAnswer> Questions::stations(const std::string& abbreviation,
+                                            const std::optional<std::string>& namePart,
+                                            Detail detail) {
+  const LibraryResult result = findStations(libraryText(abbreviation));
+  if (result.code < 0) return libraryFailure(result.code);
+  StationsAnswer answer;
+  answer.abbreviation = abbreviation;
+  answer.namePart = namePart;
+  answer.text = result.text;
+  const std::string capitals = inCapitals(abbreviation);
+  if (hasLowerCase(abbreviation)) answer.alsoAbbreviation = capitals;
+  if (detail == Detail::kText) return answer;
+  const auto* all = stationList();
+  if (all == nullptr) return unreadableResult();
+  // The stations whose abbreviation begins with the one asked for, as typed
+  // or in capitals, in table order.
+  const std::vector<std::string> partNames =
+      namePart ? namesContaining(*namePart, *all) : std::vector<std::string>{};
+  for (const StationEntry& station : *all) {
+    const auto begins = [&](const std::string& prefix) {
+      return station.abbreviation.compare(0, prefix.size(), prefix) == 0;
+    };
+    if (!begins(abbreviation) && !(answer.alsoAbbreviation && begins(capitals))) continue;
+    if (namePart &&
+        std::find(partNames.begin(), partNames.end(), station.name) == partNames.end()) {
+      continue;
+    }
+    answer.stations.push_back(station);
+  }
+  return answer;
+}
+
+Outcome<TypedStationsAnswer> Questions::typedStations(const std::string& typed, std::size_t limit) {
+  const auto* all = stationList();
+  if (all == nullptr) return unreadableResult();
+  TypedStationsAnswer answer;
+  answer.typed = typed;
+  const std::vector<const StationEntry*> found = stationsForTyping(typed, *all);
+  for (std::size_t i = 0; i < found.size() && i < limit; ++i) answer.stations.push_back(*found[i]);
+  answer.more = found.size() > limit;
+  return answer;
+}
+
+Outcome<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& order,
+                                    Detail detail) {
+  auto resolved = resolve("", typed);
+  if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
+  const std::string station = std::get<std::string>(std::move(resolved));
+  const LibraryResult result = trainsAtStation(libraryText(station));
+  if (result.code == -1) return unknownStation("", typed);
+  if (result.code < 0) return libraryFailure(result.code);
+  TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, result);
+  if (detail == Detail::kFields) {
+    if (auto failure = addTrains(answer, order, station, "", "")) return std::move(*failure);
+  }
+  return answer;
+}
+
+Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::string& typedTo,
+                                        int32_t mode, const TrainOrder& order, Detail detail) {
+  // Equal texts are the same station, known or not, as the library says.
+  if (typedFrom == typedTo) return sameStation(typedFrom);
+  auto origin = resolve("origin", typedFrom);
+  if (auto* failure = std::get_if<Failure>(&origin)) return std::move(*failure);
+  auto destination = resolve("destination", typedTo);
+  if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
+  const std::string from = std::get<std::string>(std::move(origin));
+  const std::string to = std::get<std::string>(std::move(destination));
+  const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
+  switch (result.code) {
+    case -3: return sameStation(from);
+    case -1: return unknownStation("origin", typedFrom);
+    case -2: return unknownStation("destination", typedTo);
+    default: break;
+  }
+  if (result.code < 0) return libraryFailure(result.code);
+  TrainsAnswer answer = trainsAnswer(ListKind::kDirect, {{"from", from}, {"to", to}}, result);
+  if (detail == Detail::kText) return answer;
+  if (result.code > 0) {
+    if (auto failure = addTrains(answer, order, "", from, to)) return std::move(*failure);
+    return answer;
+  }
+  auto stations = parseNames(result.text);
+  if (!stations) return unreadableResult();
+  answer.changeStations = std::move(*stations);
+  return answer;
+}
+
+Outcome<TrainsAnswer> Questions::number(const std::string& number, const TrainOrder& order,
+                                        Detail detail) {
+  const LibraryResult result = trainsByNumber(libraryText(number));
+  if (result.code < 0) return libraryFailure(result.code);
+  TrainsAnswer answer = trainsAnswer(ListKind::kNumber, {{"number", number}}, result);
+  if (detail == Detail::kFields) {
+    if (auto failure = addTrains(answer, order, "", "", "")) return std::move(*failure);
+  }
+  return answer;
+}
+
+Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
+                                      const std::optional<std::string>& typedFrom,
+                                      const std::optional<std::string>& typedTo, Detail detail) {
+  std::optional<uint32_t> train = parseTrainIndex(typedTrain);
+  if (!train) {
+    auto choice = trainByNumber(typedTrain);
+    if (auto* failure = std::get_if<Failure>(&choice)) return std::move(*failure);
+    train = std::get<uint32_t>(choice);
+  }
+  StopsAnswer answer;
+  answer.train = *train;
+  if (typedFrom && typedTo) {
+    auto boarding = resolve("boarding", *typedFrom);
+    if (auto* failure = std::get_if<Failure>(&boarding)) return std::move(*failure);
+    auto alighting = resolve("alighting", *typedTo);
+    if (auto* failure = std::get_if<Failure>(&alighting)) return std::move(*failure);
+    answer.from = std::get<std::string>(std::move(boarding));
+    answer.to = std::get<std::string>(std::move(alighting));
+  }
+  const StopsResult result = trainStops(*train, libraryText(answer.from.value_or("")),
+                                        libraryText(answer.to.value_or("")));
+  if (result.code < 0) return libraryFailure(result.code);
+  if (result.code == 0) {
+    return failureOf(Failure::Kind::kUnknownTrain,
+                     "no train has the index " + std::to_string(*train) + " in " + database_);
+  }
+  answer.count = result.code;
+  answer.runTime = result.runTime;
+  answer.text = result.stops;
+  if (detail == Detail::kFields) {
+    auto stops = parseStopLines(result.stops);
+    if (!stops) return unreadableResult();
+    assignDays(*stops);
+    answer.stops = std::move(*stops);
+  }
+  return answer;
+}
+
+}  // namespace murlo::tool

@@ -1,0 +1,160 @@
+#include "serve_params.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "text/utf8.h"
+
+namespace murlo::tool {
+namespace {
+
+constexpr int kMinutesPerDay = 24 * 60;
+
+std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
+  if (digits.empty() || digits.size() > most) return std::nullopt;
+  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  int value = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return value;
+}
+
+// Valid UTF-8 without C0 or C1 controls or DEL: the library takes text up
+// to its first zero, and a control character is in no name.
+bool isCleanText(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = decodeUtf8At(text, i);
+    if (!c || *c < 0x20 || (*c >= 0x7F && *c < 0xA0)) return false;
+  }
+  return true;
+}
+
+std::vector<std::string_view> choicesOf(std::string_view choices) {
+  std::vector<std::string_view> words;
+  std::size_t begin = 0;
+  while (begin <= choices.size()) {
+    std::size_t end = choices.find('|', begin);
+    if (end == std::string_view::npos) end = choices.size();
+    words.push_back(choices.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return words;
+}
+
+// Why `value` is not of the kind of `spec`, or nothing when it is.
+std::optional<std::string> checkValue(const ParamSpec& spec, const std::string& value) {
+  const std::string name(spec.name);
+  if (value.size() > kMaxParameterBytes) {
+    return name + " is longer than " + std::to_string(kMaxParameterBytes) + " bytes";
+  }
+  if (!isCleanText(value)) return name + " is not valid UTF-8 text";
+  switch (spec.kind) {
+    case ParamKind::kName:
+      if (value.empty()) return name + " is empty";
+      break;
+    case ParamKind::kText: break;
+    case ParamKind::kMinute:
+      if (!parseMinuteOfDay(value)) {
+        return name + " takes a time of day, HH:MM from 00:00 to 23:59 or minutes from 0 to " +
+               "1439, not \"" + value + "\"";
+      }
+      break;
+    case ParamKind::kCount: {
+      const auto count = parseDigits(value, 6);
+      if (!count || *count < spec.least || *count > spec.most) {
+        return name + " takes a whole number from " + std::to_string(spec.least) + " to " +
+               std::to_string(spec.most) + ", not \"" + value + "\"";
+      }
+      break;
+    }
+    case ParamKind::kChoice: {
+      const auto words = choicesOf(spec.choices);
+      if (std::find(words.begin(), words.end(), value) == words.end()) {
+        std::string list;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+          list += std::string(i == 0                  ? ""
+                              : i + 1 == words.size() ? " or "
+                                                      : ", ") +
+                  std::string(words[i]);
+        }
+        return name + " takes " + list + ", not \"" + value + "\"";
+      }
+      break;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> parseMinuteOfDay(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) {
+    const auto minutes = parseDigits(text, 4);
+    if (!minutes || *minutes >= kMinutesPerDay) return std::nullopt;
+    return minutes;
+  }
+  const auto hours = parseDigits(text.substr(0, colon), 2);
+  const std::string_view minutePart = text.substr(colon + 1);
+  const auto minutes = minutePart.size() == 2 ? parseDigits(minutePart, 2) : std::nullopt;
+  if (!hours || !minutes || *hours > 23 || *minutes > 59) return std::nullopt;
+  return *hours * 60 + *minutes;
+}
+
+std::string formatMinuteOfDay(int minute) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", minute / 60 % 100, minute % 60);
+  return text;
+}
+
+std::variant<ApiArguments, ParamError> ApiArguments::read(
+    const std::vector<std::pair<std::string, std::string>>& given,
+    const std::vector<ParamSpec>& specs) {
+  ApiArguments arguments;
+  for (const auto& entry : given) {
+    // Names, not a structured binding: clang 14 lets no lambda capture one.
+    const std::string& name = entry.first;
+    const std::string& value = entry.second;
+    const auto spec = std::find_if(specs.begin(), specs.end(),
+                                   [&](const ParamSpec& s) { return s.name == name; });
+    if (spec == specs.end()) {
+      // The name is quoted only when it is short, clean text.
+      const bool quotable = name.size() <= 40 && isCleanText(name);
+      std::string known;
+      for (const ParamSpec& s : specs) known += (known.empty() ? "" : ", ") + std::string(s.name);
+      return ParamError{quotable ? name : "",
+                        (quotable ? "unknown parameter \"" + name + "\"" : "unknown parameter") +
+                            (known.empty() ? "; this takes none" : "; this takes " + known)};
+    }
+    if (!arguments.values_.emplace(name, value).second) {
+      return ParamError{name, "give " + name + " once"};
+    }
+    if (auto error = checkValue(*spec, value)) return ParamError{name, std::move(*error)};
+  }
+  for (const ParamSpec& spec : specs) {
+    if (spec.required && !arguments.has(spec.name)) {
+      return ParamError{std::string(spec.name), std::string(spec.name) + " is missing"};
+    }
+  }
+  return arguments;
+}
+
+std::optional<std::string> ApiArguments::text(std::string_view name) const {
+  const auto it = values_.find(std::string(name));
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+int ApiArguments::minute(std::string_view name, int otherwise) const {
+  const auto value = text(name);
+  return value ? parseMinuteOfDay(*value).value_or(otherwise) : otherwise;
+}
+
+int ApiArguments::count(std::string_view name, int otherwise) const {
+  const auto value = text(name);
+  return value ? parseDigits(*value, 6).value_or(otherwise) : otherwise;
+}
+
+}  // namespace murlo::tool
