@@ -23,15 +23,17 @@ bool argumentToGbk(const murlo_char16* text, std::string& gbk) {
 
 namespace {
 
-// Writes the UTF-16 form of `gbk` at `out` and returns its end.
-murlo_char16* writeUtf16(std::string_view gbk, murlo_char16* out) {
-  if constexpr (std::is_same_v<murlo_char16, char16_t>) {
+// Writes the UTF-16 form of `gbk` at `out` and returns its end. (A template,
+// so that only the branch of the platform's unit type is compiled.)
+template <typename Unit>
+Unit* writeUtf16(std::string_view gbk, Unit* out) {
+  if constexpr (std::is_same_v<Unit, char16_t>) {
     return gbkToUtf16Into(gbk, out);
   } else {
     // Windows: murlo_char16 is wchar_t, another type of the same size.
     std::u16string units;
     gbkToUtf16(gbk, units);
-    for (const char16_t unit : units) *out++ = static_cast<murlo_char16>(unit);
+    for (const char16_t unit : units) *out++ = static_cast<Unit>(unit);
     return out;
   }
 }
