@@ -86,12 +86,12 @@ murlo_char16* runTimeBuffer() {
 }
 
 Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(result.text), {}}; }
-// Kept lines as GBK text, each followed by "*", to compare with SQLite's.
-Outcome outcomeOf(const KeptLinesResult& result) {
+// Kept UTF-16 pieces as GBK text, to compare with SQLite's.
+Outcome outcomeOf(const Utf16Answer& result) {
   Outcome outcome{result.code, {}, {}};
-  for (const KeptLine& line : result.lines) {
-    utf16ToGbk(line.text, outcome.text);
-    outcome.text += '*';
+  for (const std::u16string_view piece : result.pieces) {
+    utf16ToGbk(piece, outcome.text);
+    if (result.terminator != 0) outcome.text += static_cast<char>(result.terminator);
   }
   return outcome;
 }
@@ -110,7 +110,8 @@ QueryCase stationsCase(std::string variant, std::string prefix) {
         return murlo_find_stations(typed.c_str(), out, capacity, needed);
       },
       [prefix](const LoadedDatabase& db) {
-        for (const StationIndex s : db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
+        for (const StationIndex s :
+             db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
           benchmark::DoNotOptimize(db.tables().stationName(s));
         }
       },

@@ -354,15 +354,15 @@ void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, 
   switch (kind) {
     case 1:
       if (firstOk) {
-        const QueryResult x = stationsByAbbreviation(kept, first);
-        const QueryResult y = stationsByAbbreviation(fresh, first);
-        MURLO_FUZZ_CHECK(x.code == y.code && x.text == y.text);
+        const Utf16Answer x = stationsByAbbreviation(kept, first);
+        const Utf16Answer y = stationsByAbbreviation(fresh, first);
+        MURLO_FUZZ_CHECK(x == y);
       }
       break;
     case 2:
       if (firstOk) {
-        const KeptLinesResult x = trainsAtStation(kept, first);
-        const KeptLinesResult y = trainsAtStation(fresh, first);
+        const Utf16Answer x = trainsAtStation(kept, first);
+        const Utf16Answer y = trainsAtStation(fresh, first);
         MURLO_FUZZ_CHECK(x == y);
       }
       break;
@@ -383,8 +383,8 @@ void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, 
     }
     case 5:
       if (firstOk) {
-        const KeptLinesResult x = trainsByNumber(kept, first);
-        const KeptLinesResult y = trainsByNumber(fresh, first);
+        const Utf16Answer x = trainsByNumber(kept, first);
+        const Utf16Answer y = trainsByNumber(fresh, first);
         MURLO_FUZZ_CHECK(x == y);
       }
       break;

@@ -48,9 +48,9 @@ int32_t deliver(const QueryResult& result, Output out) {
   return result.code;
 }
 
-int32_t deliver(const KeptLinesResult& result, Output out) {
+int32_t deliver(const Utf16Answer& result, Output out) {
   if (result.code < 0) return result.code;
-  const Utf16LinesResult text(result.lines);
+  const Utf16PiecesResult text(result);
   if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
   write(out, text);
   return result.code;
@@ -98,7 +98,8 @@ int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept 
     if (!argumentToGbk(abbreviation, gbk) || gbk.size() != units.size()) {
       return deliver(QueryResult{}, out);
     }
-    return deliver(stationsByAbbreviation(*currentDb(), gbk), out);
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the names are its
+    return deliver(stationsByAbbreviation(*db, gbk), out);
   });
 }
 

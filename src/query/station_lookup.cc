@@ -2,12 +2,12 @@
 
 namespace murlo {
 
-QueryResult stationsByAbbreviation(const LoadedDatabase& db, std::string_view prefix) {
-  QueryResult result;
+Utf16Answer stationsByAbbreviation(const LoadedDatabase& db, std::string_view prefix) {
+  Utf16Answer result;
+  const Utf16StationNames& names = db.utf16StationNames();
   for (const StationIndex station :
        db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
-    result.text.append(*db.tables().stationName(station));
-    result.text += '|';
+    result.pieces.push_back(names.nameAndBar(station));
     ++result.code;
   }
   return result;

@@ -36,8 +36,8 @@ std::vector<TrainIndex> scanTrains(const TimetableDb& db, std::string_view q) {
 
 }  // namespace
 
-KeptLinesResult trainsByNumber(const LoadedDatabase& db, std::string_view number) {
-  KeptLinesResult result;
+Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number) {
+  Utf16Answer result{0, {}, u'*'};
   if (number.empty()) return result;
   const std::vector<TrainIndex> trains =
       number.find('/') != std::string_view::npos
@@ -47,7 +47,7 @@ KeptLinesResult trainsByNumber(const LoadedDatabase& db, std::string_view number
   for (const TrainIndex train : trains) {
     const KeptLine line = db.wholeRunLines().line(db.tables(), train, scratch);
     if (line.text.empty()) continue;
-    result.lines.push_back(line);
+    result.pieces.push_back(line.text);
     ++result.code;
   }
   return result;

@@ -38,14 +38,14 @@ TEST(StationLookupTest, PrefixMatchesInTableOrder) {
   };
   const LoadedDatabase db(stations());
   for (const Case& c : cases) {
-    const QueryResult result = stationsByAbbreviation(db, c.prefix);
+    const QueryResult result = test::gbkText(stationsByAbbreviation(db, c.prefix));
     EXPECT_EQ(result.code, c.count) << c.name;
     EXPECT_EQ(result.text, gbk(c.names)) << c.name;
   }
 }
 
 TEST(StationLookupTest, EmptyDatabaseFindsNothing) {
-  const QueryResult result = stationsByAbbreviation(LoadedDatabase(), "B");
+  const QueryResult result = test::gbkText(stationsByAbbreviation(LoadedDatabase(), "B"));
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(result.text, "");
 }

@@ -169,7 +169,7 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
   }
   for (const std::string& prefix : prefixes) {
     SCOPED_TRACE("stations by abbreviation " + prefix);
-    const QueryResult result = stationsByAbbreviation(loaded, prefix);
+    const QueryResult result = test::gbkText(stationsByAbbreviation(loaded, prefix));
     ++queries;
     EXPECT_GE(result.code, 0);
     const std::vector<std::string> parts = split(result.text, '|');

@@ -90,11 +90,11 @@ std::vector<std::string> splitTerminated(std::string_view text, char terminator)
   return parts;
 }
 
-QueryResult gbkText(const KeptLinesResult& result) {
+QueryResult gbkText(const Utf16Answer& result) {
   QueryResult text{result.code, {}};
-  for (const KeptLine& line : result.lines) {
-    EXPECT_TRUE(utf16ToGbk(line.text, text.text)) << "a line GBK cannot hold";
-    text.text += '*';
+  for (const std::u16string_view piece : result.pieces) {
+    EXPECT_TRUE(utf16ToGbk(piece, text.text)) << "a piece GBK cannot hold";
+    if (result.terminator != 0) text.text += static_cast<char>(result.terminator);
   }
   return text;
 }

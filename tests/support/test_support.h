@@ -54,10 +54,10 @@ std::string utf8Of(const murlo_char16* text);
 // without one is returned too, so a missing terminator shows).
 std::vector<std::string> splitTerminated(std::string_view text, char terminator);
 
-// An answer of kept UTF-16 lines as GBK text, each line followed by "*";
-// fails the current test where a line holds what GBK cannot (a U+FFFD
-// standing for bytes that formed no character).
-QueryResult gbkText(const KeptLinesResult& result);
+// An answer of kept UTF-16 pieces as GBK text, each piece followed by the
+// answer's terminator; fails the current test where a piece holds what GBK
+// cannot (a U+FFFD standing for bytes that formed no character).
+QueryResult gbkText(const Utf16Answer& result);
 
 // A SegmentLine's first twelve fields, without the fare columns.
 std::string withoutFares(std::string_view line);

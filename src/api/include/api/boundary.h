@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "murloppc.h"
-#include "present/whole_run_lines.h"
+#include "query/query_result.h"
 
 namespace murlo {
 
@@ -44,25 +44,26 @@ class Utf16Result {
   mutable std::size_t needed_ = 0;  // 0 while not counted
 };
 
-// An answer made of kept lines, each followed by "*", as it will be written:
-// the kept UTF-16 lengths give its size before anything is converted.
-class Utf16LinesResult {
+// An answer made of UTF-16 pieces the loaded database keeps, each followed
+// by the answer's terminator, as it will be written: its size is known
+// before anything is copied.
+class Utf16PiecesResult {
  public:
-  // REQUIRES: the lines outlive the object.
-  explicit Utf16LinesResult(std::span<const KeptLine> lines);
-
-  // Code units needed, terminator included.
-  std::size_t needed() const { return length_ + 1; }
+  // REQUIRES: the answer and its pieces outlive the object.
+  explicit Utf16PiecesResult(const Utf16Answer& answer);
 
   // Every buffer must be counted for.
   bool surelyFits(std::size_t) const { return false; }
+
+  // Code units needed, terminator included.
+  std::size_t needed() const { return length_ + 1; }
 
   // Writes the text and its terminator and returns needed(). REQUIRES: `out`
   // holds needed() units. A NULL `out` is left alone.
   std::size_t writeTo(murlo_char16* out) const;
 
  private:
-  std::span<const KeptLine> lines_;
+  const Utf16Answer& answer_;
   std::size_t length_;  // code units, terminator excluded
 };
 

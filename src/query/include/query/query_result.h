@@ -1,13 +1,12 @@
 // What a query hands back to the C boundary: a result code and GBK text, or
-// for the answers made of whole-run lines, the kept lines themselves.
+// for the answers made of kept UTF-16 pieces, the pieces themselves.
 #ifndef MURLO_QUERY_QUERY_RESULT_H_
 #define MURLO_QUERY_QUERY_RESULT_H_
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "present/whole_run_lines.h"
 
 namespace murlo {
 
@@ -22,20 +21,18 @@ struct QueryResult {
   std::string text;  // GBK
 };
 
-// An answer of whole-run lines, kept in UTF-16: its text is each line
-// followed by "*".
-struct KeptLinesResult {
-  // The number of lines, or a negative code (with no lines).
+// An answer written from UTF-16 pieces that the loaded database keeps
+// (whole-run lines, station names): each piece, then `terminator` where
+// there is one.
+struct Utf16Answer {
+  // A count, or a negative code (with no pieces).
   int32_t code = 0;
-  std::vector<KeptLine> lines;  // none empty
+  std::vector<std::u16string_view> pieces;
+  char16_t terminator = 0;  // "*" after each line; none after a name and "|"
 
-  // Answers are equal when their codes and lines are.
-  friend bool operator==(const KeptLinesResult& a, const KeptLinesResult& b) {
-    if (a.code != b.code || a.lines.size() != b.lines.size()) return false;
-    for (std::size_t i = 0; i < a.lines.size(); ++i) {
-      if (a.lines[i].text != b.lines[i].text) return false;
-    }
-    return true;
+  // Answers are equal when their codes and texts are.
+  friend bool operator==(const Utf16Answer& a, const Utf16Answer& b) {
+    return a.code == b.code && a.pieces == b.pieces && a.terminator == b.terminator;
   }
 };
 

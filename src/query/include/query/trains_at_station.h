@@ -18,7 +18,7 @@ inline constexpr int32_t kStationNotFound = -1;
 // number of lines, or kStationNotFound. A call record naming no train of the
 // tables, or a stop position outside that train's stop list, is skipped and
 // not counted. May throw std::bad_alloc.
-KeptLinesResult trainsAtStation(const LoadedDatabase& db, std::string_view name);
+Utf16Answer trainsAtStation(const LoadedDatabase& db, std::string_view name);
 
 }  // namespace murlo
 

@@ -17,7 +17,7 @@ namespace murlo {
 // the SegmentLine of its whole run (kept, in UTF-16), once, in train order;
 // the code is their number. An empty number finds nothing. May throw
 // std::bad_alloc.
-KeptLinesResult trainsByNumber(const LoadedDatabase& db, std::string_view number);
+Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number);
 
 }  // namespace murlo
 
