@@ -578,6 +578,39 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     }
   }
 
+  // Every question as a host asks it, through the C interface into its own
+  // buffer, beside the floor (finding its rows and copying its UTF-16
+  // answer), the library's core and SQLite.
+  void writeCInterface(std::ostream& out, const Network& n) const {
+    out << "\nThrough the C interface: UTF-16 in, the answer into the caller's buffer (lines "
+           "kept). Floor: finding the rows the answer is made of, and a copy of the UTF-16 "
+           "answer.\n\n| Query | C interface | Floor | C / floor | Core (GBK) | SQLite | "
+           "SQLite / C |\n|---|---:|---:|---:|---:|---:|---:|\n";
+    for (const VariantName& v : queryVariants()) {
+      const std::string base =
+          std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(n.size);
+      const Result* capi = find(base + "/capi");
+      const Result* floor = find(base + "/capi-floor");
+      const Result* ours = find(base + "/ours");
+      const Result* sql = find(base + "/sqlite");
+      if (!capi) continue;
+      out << "| " << v.kind << " " << v.variant << " | " << time(capi->ns) << " | "
+          << (floor ? time(floor->ns) : "") << " | " << (floor ? ratio(capi->ns / floor->ns) : "")
+          << " | " << (ours ? time(ours->ns) : "") << " | " << (sql ? time(sql->ns) : "") << " | "
+          << (sql ? ratio(sql->ns / capi->ns) : "") << " |\n";
+    }
+    for (const VariantName& v : queryVariants()) {
+      const std::string base =
+          std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(n.size);
+      const Result* first = find(base + "/capi-first");
+      const Result* sql = find(base + "/sqlite");
+      if (!first) continue;
+      out << "| " << v.kind << " " << v.variant << ", the first time after a load | "
+          << time(first->ns) << " | | | | " << (sql ? time(sql->ns) : "") << " | "
+          << (sql ? ratio(sql->ns / first->ns) : "") << " |\n";
+    }
+  }
+
   // The journey planner's first plan (boards and runs made) and what its
   // structures hold.
   void writePlanner(std::ostream& out, const Network& n) const {
@@ -687,6 +720,7 @@ class ReportingConsole : public benchmark::ConsoleReporter {
       }
       if (rowsOnly) {
         writeFirstTimes(out, n);
+        writeCInterface(out, n);
         writePlanner(out, n);
       }
     }
@@ -713,6 +747,24 @@ class ReportingConsole : public benchmark::ConsoleReporter {
             find(std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size) + "/ours");
         const double work = network(size).queryCase(v.kind, v.variant).work;
         out << " " << (ours && work > 0 ? time(ours->ns / work) : "") << " |";
+      }
+      out << "\n";
+    }
+
+    out << "\n### Growth with the network (C interface)\n\n| Query |";
+    for (const NetworkSize size : sizes) out << " " << sizeName(size) << " | floor |";
+    out << "\n|---|";
+    for (std::size_t i = 0; i < 2 * sizes.size(); ++i) out << "---:|";
+    out << "\n";
+    for (const VariantName& v : queryVariants()) {
+      out << "| " << v.kind << " " << v.variant << " |";
+      for (const NetworkSize size : sizes) {
+        const std::string base =
+            std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size);
+        const Result* capi = find(base + "/capi");
+        const Result* floor = find(base + "/capi-floor");
+        out << " " << (capi ? time(capi->ns) : "") << " | " << (floor ? time(floor->ns) : "")
+            << " |";
       }
       out << "\n";
     }
