@@ -697,7 +697,8 @@ TEST_F(MurloQueryTest, HeaderTakesTheFileEitherWay) {
 // ---- Help, version and the bundled sample network ----
 
 TEST_F(MurloQueryTest, HelpDescribesOptionsAndExitStatuses) {
-  for (const char* command : {"stations", "at", "direct", "number", "stops"}) {
+  for (const char* command :
+       {"stations", "at", "direct", "number", "stops", "departures", "arrivals", "plan"}) {
     const CommandResult result = runMurlo({command, "--help"});
     EXPECT_EQ(result.status, 0) << command;
     for (const char* text : {"usage: murlo ", "--db FILE", "--raw", "--json", "Exit status",
