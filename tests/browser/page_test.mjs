@@ -1,7 +1,9 @@
 // murlo serve's page as a person uses it, in Debian's chromium: letters typed
 // into a station field, a station picked from the suggestions, trains found
-// and one opened, the back button, the other views, a phone's width, the
-// keyboard alone, and a crafted database whose names are HTML shown as text.
+// and one opened, a journey with changes and one of its rides opened, a
+// departure and an arrival board, the back button, the other views, a
+// phone's width, the keyboard alone, and a crafted database whose names are
+// HTML shown as text.
 //
 //   node page_test.mjs SAMPLE_URL CRAFTED_URL SCREENSHOT_DIR   (run.sh starts the servers)
 //
@@ -131,7 +133,7 @@ await step("type letters, pick 北京 and 上海, see the trains, open one", asy
   // The trains of the API, in its order (by departure from 08:00).
   const expected = await api(sampleUrl, "direct", { from: "北京", to: "上海", at: "08:00" });
   assert.ok(expected.count >= 2);
-  assert.deepEqual(await texts(page, "#trip-answer button.train"), expected.trains.map((t) => t.number));
+  assert.deepEqual(await texts(page, "#trip-answer table.trains button.train"), expected.trains.map((t) => t.number));
   const departures = await texts(page, "#trip-answer tbody tr td:nth-child(2)");
   assert.deepEqual(departures, expected.trains.map((t) => t.departure + (t.departure_day ? `+${t.departure_day}` : "")));
   assert.match(page.url(), /from=%E5%8C%97%E4%BA%AC&to=%E4%B8%8A%E6%B5%B7&at=08%3A00/);
@@ -139,7 +141,7 @@ await step("type letters, pick 北京 and 上海, see the trains, open one", asy
 
   // Open the second train: its stops, the journey marked.
   const train = expected.trains[1];
-  await page.locator("#trip-answer button.train").nth(1).click();
+  await page.locator("#trip-answer table.trains button.train").nth(1).click();
   await page.locator("#stops").waitFor();
   const stops = await api(sampleUrl, "stops", { train: train.index, from: "北京", to: "上海" });
   assert.deepEqual(await texts(page, "#stops-list tbody th [lang]"), stops.stops.map((s) => s.station));
@@ -157,7 +159,7 @@ await step("type letters, pick 北京 and 上海, see the trains, open one", asy
   await page.goBack();
   await page.locator("#stops").waitFor({ state: "hidden" });
   await page.locator("#trip-answer table.trains").waitFor();
-  assert.equal(await page.locator("#trip-answer button.train").count(), expected.count);
+  assert.equal(await page.locator("#trip-answer table.trains button.train").count(), expected.count);
   await page.goBack();
   await page.waitForFunction(() => document.querySelectorAll("#trip-answer table").length === 0);
   await page.goForward();
@@ -176,19 +178,106 @@ await step("a shared link shows the same state", async (page) => {
   assert.ok((await page.locator("#stops-list tr.marked").count()) >= 2);
 });
 
-await step("no direct train: the change stations", async (page) => {
-  await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西`);
-  await page.locator("#trip-answer .none").waitFor();
-  assert.match(await page.locator("#trip-answer").textContent(), /No direct train from 上海 to 北京西/);
+// "17:05+1" as the page writes a time of a journey.
+const onDay = (time, day) => (day > 0 ? `${time}+${day}` : time);
+
+await step("no direct train: journeys with changes, a ride opened", async (page) => {
+  await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西&at=08:00`);
+  await page.locator("#trip-answer li.journey").first().waitFor();
+  assert.match(await page.locator("#trip-answer .none").textContent(), /No direct train from 上海 to 北京西/);
+  const plan = await api(sampleUrl, "plan", { from: "上海", to: "北京西", at: "08:00" });
+  const journeys = plan.journeys.filter((j) => j.changes > 0);
+  assert.ok(journeys.length > 0 && journeys.length === plan.count, "every journey has a change");
+  // Each journey a line, in the API's order; its rides and changes below it.
+  assert.deepEqual(
+    await texts(page, "#trip-answer .journey-line strong"),
+    journeys.map((j) => `${onDay(j.departure, j.departure_day)} → ${onDay(j.arrival, j.arrival_day)}`),
+  );
+  const first = journeys[0];
+  const journey = page.locator("#trip-answer li.journey").first();
+  assert.deepEqual(await journey.locator("li.ride button.train").allTextContents(), first.rides.map((r) => r.train.number));
+  const changes = await journey.locator("li.change").allTextContents();
+  assert.equal(changes.length, first.changes);
+  first.rides.slice(1).forEach((ride, i) => {
+    assert.ok(changes[i].startsWith(`Change at ${ride.train.from}, wait `), changes[i]);
+    const [, hours, minutes] = changes[i].match(/wait (?:(\d+) h )?(\d+) min$/);
+    assert.equal(Number(hours || 0) * 60 + Number(minutes), ride.wait_minutes, changes[i]);
+  });
+  await page.screenshot({ path: join(shots, "journeys.png"), fullPage: true });
+
+  // Pick the second ride: its train's stops, that ride's stretch marked.
+  const ride = first.rides[1].train;
+  await journey.locator("li.ride button.train").nth(1).click();
+  await page.locator("#stops").waitFor();
+  assert.match(page.url(), new RegExp(`train=${ride.index}&ride_from=`));
+  const stops = await api(sampleUrl, "stops", { train: ride.index, from: ride.from, to: ride.to });
+  const marked = await texts(page, "#stops-list tr.marked th [lang]");
+  assert.deepEqual(marked, stops.stops.filter((s) => s.on_journey).map((s) => s.station));
+  assert.equal(marked[0], ride.from);
+  assert.equal(marked.at(-1), ride.to);
+  assert.equal(await journey.locator("li.ride button.train[aria-pressed=true]").count(), 1);
+  assert.match(await page.locator("#stops-summary").textContent(), new RegExp(`^This ride from ${ride.from} .* takes ${ride.journey_time}`));
+  await page.screenshot({ path: join(shots, "ride.png"), fullPage: true });
+  // Closing the stop list gives the focus back to that ride.
+  await page.locator("#stops-close").click();
+  await page.locator("#stops").waitFor({ state: "hidden" });
+  await page.waitForFunction(
+    ([index, from]) => document.activeElement.dataset.train === index && document.activeElement.dataset.rideFrom === from,
+    [String(ride.index), ride.from],
+  );
+});
+
+await step("no change allowed: the change stations", async (page) => {
+  await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西&changes=0`);
+  await page.locator("#trip-answer ul.changes a").first().waitFor();
+  assert.equal(await page.locator("#trip-changes").inputValue(), "0");
+  assert.match(await page.locator("#trip-answer").textContent(), /No direct train from 上海 to 北京西\.No journey with no change/);
   const expected = await api(sampleUrl, "direct", { from: "上海", to: "北京西" });
   assert.ok(expected.change_stations.length > 0);
   const links = await texts(page, "#trip-answer ul.changes a");
   assert.deepEqual(links, expected.change_stations.map((s) => `上海 to ${s}`));
-  await page.screenshot({ path: join(shots, "no-direct-train.png"), fullPage: true });
   // A change station's link searches the first leg.
   await page.locator("#trip-answer ul.changes a").first().click();
   await page.locator("#trip-answer table.trains").waitFor();
   assert.equal(await page.locator("#trip-to").inputValue(), expected.change_stations[0]);
+});
+
+await step("a departure board and an arrival board", async (page) => {
+  await page.goto(sampleUrl);
+  await page.locator("nav.views a[data-view=departures]").click();
+  await pickStation(page, "#departures-station", "tj", "天津", { keys: true });
+  await page.locator("#departures-at").fill("08:00");
+  await page.locator("#departures-form button[type=submit]").click();
+  await page.locator("#departures-answer table.trains").waitFor();
+  const departures = await api(sampleUrl, "departures", { station: "天津", at: "08:00" });
+  assert.ok(departures.count >= 2);
+  assert.deepEqual(await texts(page, "#departures-answer button.train"), departures.trains.map((t) => t.number));
+  assert.deepEqual(
+    await texts(page, "#departures-answer tbody tr td:nth-child(2)"),
+    departures.trains.map((t) => onDay(t.departure, t.departure_day)),
+  );
+  assert.match(page.url(), /view=departures&at=08%3A00&station=%E5%A4%A9%E6%B4%A5&board=departures/);
+  await page.screenshot({ path: join(shots, "departures.png"), fullPage: true });
+
+  // Arrivals: at once, for the same station and time.
+  await page.getByRole("radio", { name: "Arrivals" }).check();
+  await page.waitForURL(/board=arrivals/);
+  const arrivals = await api(sampleUrl, "arrivals", { station: "天津", at: "08:00" });
+  await page.locator("#departures-answer caption").filter({ hasText: "arriving at 天津" }).waitFor();
+  assert.deepEqual(await texts(page, "#departures-answer button.train"), arrivals.trains.map((t) => t.number));
+  // A train of the board: its run up to the station marked.
+  const train = arrivals.trains[0];
+  await page.locator("#departures-answer button.train").first().click();
+  await page.locator("#stops").waitFor();
+  const marked = await texts(page, "#stops-list tr.marked th [lang]");
+  assert.equal(marked[0], train.from);
+  assert.equal(marked.at(-1), "天津");
+  await page.screenshot({ path: join(shots, "arrivals.png"), fullPage: true });
+  // Back to the departures, with the radio button as it was.
+  await page.goBack();
+  await page.goBack();
+  await page.locator("#departures-answer caption").filter({ hasText: "leaving 天津" }).waitFor();
+  assert.equal(await page.getByRole("radio", { name: "Departures" }).isChecked(), true);
 });
 
 await step("swap from and to", async (page) => {
@@ -241,14 +330,14 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   // The time field takes a Tab per part (hours, minutes ...): each element
   // is listed once.
   const order = [];
-  for (let i = 0; i < 12 && order.at(-1) !== "Find trains"; i++) {
+  for (let i = 0; i < 16 && order.at(-1) !== "Find trains"; i++) {
     await page.keyboard.press("Tab");
     const focused = await page.evaluate(() => document.activeElement.id || document.activeElement.textContent.trim());
     if (focused !== order.at(-1)) order.push(focused);
   }
   assert.deepEqual(order, [
-    "Skip to the search", "Between stations", "A station's trains", "Train number",
-    "trip-from", "trip-swap", "trip-to", "trip-at", "Find trains",
+    "Skip to the search", "Between stations", "Departure board", "A station's trains", "Train number",
+    "trip-from", "trip-swap", "trip-to", "trip-at", "trip-changes", "trip-change-time", "Find trains",
   ]);
   // The focus shows.
   const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
@@ -266,7 +355,7 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   await page.locator("#trip-answer table.trains").waitFor();
   assert.equal(await page.locator("#trip-from").inputValue(), "南京");
   // On from the field to the first train (past the time's parts and the button).
-  for (let i = 0; i < 8 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
+  for (let i = 0; i < 12 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
     await page.keyboard.press("Tab");
   }
   assert.equal(await page.evaluate(() => document.activeElement.className), "train");

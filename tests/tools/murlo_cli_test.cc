@@ -130,6 +130,40 @@ TEST_F(MurloCliTest, CommandLines) {
        ""},
       {{"stops", "K7", "--db", "LOOSE"}, 1, "", "2 trains run under the number K7; give the index"},
       {{"stops", "0", "北京", "--db", "EX"}, 2, "", "stops takes 1 or 3 arguments"},
+      // Boards and journeys: a change and its wait, times of the next day.
+      {{"departures", "central stn", "--db", "LOOSE", "--at", "07:00", "--columns",
+        "train,departs,to,arrives"},
+       0,
+       "Train  Departs  To        Arrives\n-----  -------  --------  -------\n"
+       "K7     08:00    Hillside  09:00\n",
+       "taking Central_Stn for \"central stn\""},
+      {{"plan", "harbour", "Central_Stn", "--db", "LOOSE", "--at", "08:00"},
+       0,
+       "Journeys from Harbo_Centr to Central_Stn leaving from 08:00, at most 3 changes of 10 "
+       "minutes or more:\n\n"
+       "08:32 -> 00:20+1  15:48  1 change\n"
+       "  K7  Harbo_Centr  08:32  Hillside     09:00\n"
+       "      change at Hillside, wait 14 h 10 min\n"
+       "  K7  Hillside     23:10  Central_Stn  00:20+1\n\n"
+       "+1 marks a time on the day after the one asked about, +2 two days after.\n",
+       "taking Harbo_Centr for \"harbour\""},
+      {{"plan", "Harbo_Centr", "Central_Stn", "--db", "LOOSE", "--at", "08:00", "--changes", "0"},
+       0,
+       "No journey from Harbo_Centr to Central_Stn leaves within a day from 08:00 with no "
+       "change.\n",
+       ""},
+      // Numbers the library would refuse (MURLO_INVALID_ARGUMENT) are a usage error.
+      {{"plan", "北京", "天津", "--db", "EX", "--changes", "8"},
+       2,
+       "",
+       "--changes takes a whole number from 0 to 7, not 8"},
+      {{"plan", "北京", "天津", "--db", "EX", "--change-time", "1440"}, 2, "", "from 0 to 1439"},
+      {{"arrivals", "北京", "--db", "EX", "--limit", "-1"}, 2, "", "--limit takes a whole number"},
+      {{"departures", "北京", "--db", "EX", "--at", "24:00"},
+       2,
+       "",
+       "--at takes a time of day, HH:MM from 00:00 to 23:59, not 24:00"},
+      {{"plan", "北京", "北京站", "--db", "EX"}, 1, "", "unknown destination station \"北京站\""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;

@@ -355,6 +355,22 @@ TEST_F(MurloQueryTest, RawPrintsTheLibraryTextUnchanged) {
         0);
     return test::utf8Of(list.data()) + "\n" + test::utf8Of(time.data());
   };
+  const auto board = [](auto* query, std::string_view station, int32_t after, int32_t limit) {
+    std::vector<murlo_char16> buffer(4096);
+    EXPECT_GE(
+        query(test::utf16(station).c_str(), after, limit, buffer.data(), buffer.size(), nullptr),
+        0);
+    return test::utf8Of(buffer.data());
+  };
+  const auto plan = [](std::string_view from, std::string_view to, int32_t after, int32_t changes,
+                       int32_t changeTime, int32_t limit) {
+    std::vector<murlo_char16> buffer(4096);
+    EXPECT_GE(
+        murlo_plan_journeys(test::utf16(from).c_str(), test::utf16(to).c_str(), after, changes,
+                            changeTime, limit, buffer.data(), buffer.size(), nullptr),
+        0);
+    return test::utf8Of(buffer.data());
+  };
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -385,6 +401,18 @@ TEST_F(MurloQueryTest, RawPrintsTheLibraryTextUnchanged) {
        stops(0, "天津", "北京"),
        ">|北京|-|08:00|0* |天津|"},
       {"header", {"header"}, "EXAMPLE-01", "EXAMPLE-01"},
+      {"departures",
+       {"departures", "天津", "--at", "08:00"},
+       board(murlo_departures, "天津", 480, 20),
+       "S|1|K5|天津|23:30|北京|01:05|"},
+      {"arrivals, all",
+       {"arrivals", "北京", "--at", "01:06", "--limit", "0"},
+       board(murlo_arrivals, "北京", 66, 0),
+       "S|1|K5|天津|23:30|北京|01:05|"},
+      {"plan",
+       {"plan", "北京", "天津", "--at", "09:00", "--changes", "1", "--change-time", "5"},
+       plan("北京", "天津", 540, 1, 5, 10),
+       "J|08:00|09:30|1|0|01:30|1*S|0|T1/T2|北京|08:00|天津|09:30|"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -471,6 +499,43 @@ TEST_F(MurloQueryTest, JsonCarriesTheFields) {
        {"stops", "0", "天津", "北京"},
        {{"stops.0.on_journey", "true"}, {"stops.1.on_journey", "false"}}},
       {"header", {"header"}, {{"header", "\"EXAMPLE-01\""}}},
+      {"departures",
+       {"departures", "天津", "--at", "08:00", "--limit", "5"},
+       {{"station", "\"天津\""},
+        {"at", "\"08:00\""},
+        {"limit", "5"},
+        {"count", "1"},
+        {"trains.0.number", "\"K5\""},
+        {"trains.0.departure", "\"23:30\""},
+        {"trains.0.arrival_day", "1"}}},
+      // K5 leaves the next day at 23:30: the days count from the one asked
+      // about (02:00), its train's from the day it set out.
+      {"plan",
+       {"plan", "天津", "北京", "--at", "02:00"},
+       {{"from", "\"天津\""},
+        {"to", "\"北京\""},
+        {"at", "\"02:00\""},
+        {"max_changes", "3"},
+        {"change_time", "10"},
+        {"limit", "10"},
+        {"count", "1"},
+        {"journeys.0.departure", "\"23:30\""},
+        {"journeys.0.arrival", "\"01:05\""},
+        {"journeys.0.departure_day", "0"},
+        {"journeys.0.arrival_day", "1"},
+        {"journeys.0.duration", "\"01:35\""},
+        {"journeys.0.changes", "0"},
+        {"journeys.0.rides", "[1]"},
+        {"journeys.0.rides.0.wait_minutes", "null"},
+        {"journeys.0.rides.0.arrival_day", "1"},
+        {"journeys.0.rides.0.train.index", "1"},
+        {"journeys.0.rides.0.train.arrival_day", "1"}}},
+      {"plan, the next day",
+       {"plan", "北京", "天津", "--at", "09:00"},
+       {{"journeys.0.departure_day", "1"},
+        {"journeys.0.arrival_day", "1"},
+        {"journeys.0.rides.0.departure_day", "1"},
+        {"journeys.0.rides.0.train.departure_day", "0"}}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -632,7 +697,8 @@ TEST_F(MurloQueryTest, HeaderTakesTheFileEitherWay) {
 // ---- Help, version and the bundled sample network ----
 
 TEST_F(MurloQueryTest, HelpDescribesOptionsAndExitStatuses) {
-  for (const char* command : {"stations", "at", "direct", "number", "stops"}) {
+  for (const char* command :
+       {"stations", "at", "direct", "number", "stops", "departures", "arrivals", "plan"}) {
     const CommandResult result = runMurlo({command, "--help"});
     EXPECT_EQ(result.status, 0) << command;
     for (const char* text : {"usage: murlo ", "--db FILE", "--raw", "--json", "Exit status",

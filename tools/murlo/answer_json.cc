@@ -1,5 +1,7 @@
 #include "answer_json.h"
 
+#include "time_of_day.h"
+
 namespace murlo::tool {
 namespace {
 
@@ -76,6 +78,55 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const StopsA
         .field("arrival_day", int64_t{stop.arrivalDay})
         .field("departure_day", int64_t{stop.departureDay})
         .endObject();
+  }
+  json.endArray().endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardAnswer& answer) {
+  json.beginObject()
+      .field("database", database)
+      .field("station", answer.station)
+      .field("at", formatMinuteOfDay(answer.atMinute))
+      .field("limit", int64_t{answer.limit})
+      .field("count", int64_t{answer.count})
+      .key("trains");
+  writeTrainsJson(json, answer.trains, answer.kind);
+  json.endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAnswer& answer) {
+  const PlanQuestion& question = answer.question;
+  json.beginObject()
+      .field("database", database)
+      .field("from", answer.from)
+      .field("to", answer.to)
+      .field("at", formatMinuteOfDay(question.atMinute))
+      .field("max_changes", int64_t{question.maxChanges})
+      .field("change_time", int64_t{question.changeMinutes})
+      .field("limit", int64_t{question.limit})
+      .field("count", int64_t{answer.count})
+      .key("journeys")
+      .beginArray();
+  for (const Journey& journey : answer.journeys) {
+    json.beginObject()
+        .field("departure", journey.departure)
+        .field("arrival", journey.arrival)
+        .field("departure_day", int64_t{journey.departureDay})
+        .field("arrival_day", int64_t{journey.arrivalDay})
+        .field("duration", journey.duration)
+        .field("changes", static_cast<int64_t>(journey.rides.size()) - 1)
+        .key("rides")
+        .beginArray();
+    for (const Ride& ride : journey.rides) {
+      json.beginObject().key("wait_minutes");
+      ride.waitMinutes ? json.value(int64_t{*ride.waitMinutes}) : json.null();
+      json.field("departure_day", int64_t{ride.departureDay})
+          .field("arrival_day", int64_t{ride.arrivalDay})
+          .key("train");
+      writeTrainJson(json, ride.train, ListKind::kDirect);
+      json.endObject();
+    }
+    json.endArray().endObject();
   }
   json.endArray().endObject();
 }

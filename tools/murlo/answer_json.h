@@ -17,6 +17,8 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
                      const TypedStationsAnswer& answer);
 void writeAnswerJson(JsonWriter& json, const std::string& database, const TrainsAnswer& answer);
 void writeAnswerJson(JsonWriter& json, const std::string& database, const StopsAnswer& answer);
+void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardAnswer& answer);
+void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAnswer& answer);
 
 }  // namespace murlo::tool
 

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
+#include <tuple>
 
 #include "host.h"
 #include "library_calls.h"
 #include "suggest.h"
+#include "time_of_day.h"
 
 namespace murlo::tool {
 namespace {
@@ -84,11 +87,65 @@ std::optional<Failure> addTrains(TrainsAnswer& answer, const TrainOrder& order,
   return std::nullopt;
 }
 
+// A journey's rides on the clock of the day asked about, with the wait
+// before each change: a ride after a change is boarded at the first minute
+// of its departure time of day that leaves `changeMinutes` after the ride
+// before arrived (a later run of it would arrive a day later, and a journey
+// the library writes is one that no other beats). Nothing when the rides do
+// not add up to the journey's summary line.
+std::optional<Journey> journeyOf(const JourneyLine& line, int changeMinutes) {
+  Journey journey;
+  journey.departure = line.departure;
+  journey.arrival = line.arrival;
+  journey.duration = line.duration;
+  journey.departureDay = line.day;
+  journey.arrivalDay = line.day + line.days;
+  const auto departure = minutesOf(line.departure);
+  const auto duration = minutesOfDuration(line.duration);
+  if (!departure || !duration || line.rides.empty() ||
+      line.rides.front().departure != line.departure || line.rides.back().arrival != line.arrival) {
+    return std::nullopt;
+  }
+  const int64_t start = int64_t{line.day} * kMinutesPerDay + *departure;
+  int64_t now = start;  // minutes from 00:00 of the day asked about
+  for (std::size_t r = 0; r < line.rides.size(); ++r) {
+    const TrainLine& train = line.rides[r];
+    const auto boards = minutesOf(train.departure);
+    const auto alights = minutesOf(train.arrival);
+    const auto rideTime = minutesOfDuration(train.journeyTime);
+    if (!boards || !alights || !rideTime) return std::nullopt;
+    Ride ride;
+    if (r > 0) {
+      if (train.from != line.rides[r - 1].to) return std::nullopt;
+      const int64_t earliest = now + changeMinutes;
+      const int64_t delta =
+          ((*boards - earliest % kMinutesPerDay) % kMinutesPerDay + kMinutesPerDay) %
+          kMinutesPerDay;
+      ride.waitMinutes = static_cast<int>(changeMinutes + delta);
+      now = earliest + delta;
+    }
+    ride.departureDay = static_cast<int>(now / kMinutesPerDay);
+    now += *rideTime;
+    if (now % kMinutesPerDay != *alights) return std::nullopt;
+    ride.arrivalDay = static_cast<int>(now / kMinutesPerDay);
+    ride.train.line = train;
+    journey.rides.push_back(std::move(ride));
+  }
+  if (now - start != *duration || journey.rides.back().arrivalDay != journey.arrivalDay) {
+    return std::nullopt;
+  }
+  return journey;
+}
+
 }  // namespace
 
 Failure libraryFailure(int32_t code) {
   if (code == MURLO_OUT_OF_MEMORY) {
     return failureOf(Failure::Kind::kOutOfMemory, "the library ran out of memory");
+  }
+  if (code == MURLO_INVALID_ARGUMENT) {
+    return failureOf(Failure::Kind::kInvalidArgument,
+                     "a number of the question is outside the range the library takes");
   }
   return failureOf(Failure::Kind::kLibrary,
                    "the library answered with the unexpected result " + std::to_string(code));
@@ -323,6 +380,93 @@ Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
     if (!stops) return unreadableResult();
     assignDays(*stops);
     answer.stops = std::move(*stops);
+  }
+  return answer;
+}
+
+Outcome<BoardAnswer> Questions::departures(const std::string& station, int atMinute, int32_t limit,
+                                           Detail detail) {
+  return board(ListKind::kDepartures, station, atMinute, limit, detail);
+}
+
+Outcome<BoardAnswer> Questions::arrivals(const std::string& station, int atMinute, int32_t limit,
+                                         Detail detail) {
+  return board(ListKind::kArrivals, station, atMinute, limit, detail);
+}
+
+Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, int atMinute,
+                                      int32_t limit, Detail detail) {
+  auto resolved = resolve("", typed);
+  if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
+  BoardAnswer answer;
+  answer.kind = kind;
+  answer.station = std::get<std::string>(std::move(resolved));
+  answer.atMinute = atMinute;
+  answer.limit = limit;
+  const LibraryText station = libraryText(answer.station);
+  const LibraryResult result = kind == ListKind::kDepartures
+                                   ? departureBoard(station, atMinute, limit)
+                                   : arrivalBoard(station, atMinute, limit);
+  if (result.code == -1) return unknownStation("", typed);
+  if (result.code < 0) return libraryFailure(result.code);
+  answer.count = result.code;
+  answer.text = result.text;
+  if (detail == Detail::kText) return answer;
+  const auto lines = parseTrainLines(result.text);
+  if (!lines) return unreadableResult();
+  auto trains = completeTrains(*lines, kind, answer.station, "", "");
+  if (!trains) return unreadableResult();
+  answer.trains = std::move(*trains);
+  return answer;
+}
+
+Outcome<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::string& typedTo,
+                                    const PlanQuestion& question, Detail detail) {
+  if (typedFrom == typedTo) return sameStation(typedFrom);
+  auto origin = resolve("origin", typedFrom);
+  if (auto* failure = std::get_if<Failure>(&origin)) return std::move(*failure);
+  auto destination = resolve("destination", typedTo);
+  if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
+  PlanAnswer answer;
+  answer.from = std::get<std::string>(std::move(origin));
+  answer.to = std::get<std::string>(std::move(destination));
+  answer.question = question;
+  const LibraryResult result =
+      planJourneys(libraryText(answer.from), libraryText(answer.to), question.atMinute,
+                   question.maxChanges, question.changeMinutes, question.limit);
+  switch (result.code) {
+    case -3: return sameStation(answer.from);
+    case -1: return unknownStation("origin", typedFrom);
+    case -2: return unknownStation("destination", typedTo);
+    default: break;
+  }
+  if (result.code < 0) return libraryFailure(result.code);
+  answer.count = result.code;
+  answer.text = result.text;
+  if (detail == Detail::kText) return answer;
+  const auto lines = parseJourneys(result.text);
+  if (!lines || lines->size() != static_cast<std::size_t>(result.code)) return unreadableResult();
+  // Each ride's train with its days as in every train list, asked once for
+  // a ride that several journeys share.
+  std::map<std::tuple<uint32_t, std::string, std::string>, ListedTrain> trains;
+  for (const JourneyLine& line : *lines) {
+    auto journey = journeyOf(line, question.changeMinutes);
+    if (!journey) return unreadableResult();
+    for (Ride& ride : journey->rides) {
+      const TrainLine& train = ride.train.line;
+      const auto key = std::make_tuple(train.index, train.from, train.to);
+      auto found = trains.find(key);
+      if (found == trains.end()) {
+        auto listed = completeTrains({train}, ListKind::kDirect, "", train.from, train.to);
+        if (!listed || listed->size() != 1) return unreadableResult();
+        found = trains.emplace(key, std::move(listed->front())).first;
+      }
+      // The line as this journey's ride has it, the days of its train.
+      TrainLine rideLine = train;
+      ride.train = found->second;
+      ride.train.line = std::move(rideLine);
+    }
+    answer.journeys.push_back(std::move(*journey));
   }
   return answer;
 }

@@ -28,6 +28,7 @@ struct Failure {
     kSameStation,      // the origin and the destination are one station
     kUnknownTrain,     // no train has the index or runs under the number
     kSeveralTrains,    // several trains run under the number: `trains` lists them
+    kInvalidArgument,  // a number outside the range the library takes
     kOutOfMemory,      // the library ran out of memory
     kLibrary,          // an unexpected result, or a result text of another form
   };
@@ -110,6 +111,69 @@ struct StopsAnswer {
   std::vector<StopLine> stops;  // kFields, with their days
 };
 
+// The ranges of the numbers of a journey question, as the library takes
+// them, and murlo's defaults: what a traveller expects when not asked.
+inline constexpr int kMostChanges = 7;
+inline constexpr int kMostChangeMinutes = 1439;
+inline constexpr int kDefaultChanges = 3;
+inline constexpr int kDefaultChangeMinutes = 10;
+inline constexpr int kDefaultJourneys = 10;
+inline constexpr int kDefaultBoardLines = 20;
+// The most lines or journeys asked for at once (0 asks for all).
+inline constexpr int kMostListed = 100000;
+
+// A departure or arrival board: the calls at a station in order of their
+// time there, from a minute of the day on round the clock.
+struct BoardAnswer {
+  ListKind kind = ListKind::kDepartures;  // or kArrivals
+  std::string station;
+  int atMinute = 0;
+  int32_t limit = 0;                // 0: every call
+  int32_t count = 0;                // the library's result
+  std::string text;                 // the library's
+  std::vector<ListedTrain> trains;  // kFields, in the library's order
+};
+
+// A journey question: from a minute of the day on, at most `maxChanges`
+// changes of at least `changeMinutes` each, at most `limit` journeys (0:
+// the whole day's).
+struct PlanQuestion {
+  int atMinute = 0;
+  int maxChanges = kDefaultChanges;
+  int changeMinutes = kDefaultChangeMinutes;
+  int32_t limit = kDefaultJourneys;
+};
+
+// One ride of a journey. Its days count from the day asked about (the
+// clock of --at), unlike those of its train, which count from the day the
+// train set out as in every train list.
+struct Ride {
+  ListedTrain train;  // the train line from boarding to alighting
+  int departureDay = 0;
+  int arrivalDay = 0;
+  // The wait at the boarding station after the ride before it arrived;
+  // nothing for the first ride.
+  std::optional<int> waitMinutes;
+};
+
+struct Journey {
+  std::string departure;  // HH:MM
+  std::string arrival;    // HH:MM
+  int departureDay = 0;   // days after the day asked about: 0 or 1
+  int arrivalDay = 0;
+  std::string duration;  // HH:MM, hours not reduced
+  std::vector<Ride> rides;
+};
+
+struct PlanAnswer {
+  std::string from;
+  std::string to;
+  PlanQuestion question;
+  int32_t count = 0;              // the library's result
+  std::string text;               // the library's
+  std::vector<Journey> journeys;  // kFields
+};
+
 // Questions put to the loaded database. `database` is the path loaded (named
 // in messages and answers). `stations`, when given, is the loaded database's
 // station list kept by the caller (murlo serve makes it once per load);
@@ -139,12 +203,23 @@ class Questions {
   // neither.
   Outcome<StopsAnswer> stops(const std::string& train, const std::optional<std::string>& from,
                              const std::optional<std::string>& to, Detail detail);
+  // The departures from `station` (arrivals at it) from `atMinute` on, at
+  // most `limit` (0: all).
+  Outcome<BoardAnswer> departures(const std::string& station, int atMinute, int32_t limit,
+                                  Detail detail);
+  Outcome<BoardAnswer> arrivals(const std::string& station, int atMinute, int32_t limit,
+                                Detail detail);
+  // The journeys from `from` to `to`, with changes.
+  Outcome<PlanAnswer> plan(const std::string& from, const std::string& to,
+                           const PlanQuestion& question, Detail detail);
 
  private:
   // The station `typed` stands for (see matchStation), or why there is none.
   std::variant<std::string, Failure> resolve(std::string_view role, std::string_view typed);
   Failure unknownStation(std::string_view role, std::string_view typed);
   std::variant<uint32_t, Failure> trainByNumber(const std::string& number);
+  Outcome<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
+                             Detail detail);
   const std::vector<StationEntry>* stationList();
 
   std::string database_;

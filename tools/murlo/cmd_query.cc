@@ -1,5 +1,6 @@
-// The query commands: murlo stations, at, direct and number (stops is in
-// cmd_stops.cc, header in cmd_header.cc). The questions and their JSON are
+// The query commands: murlo stations, at, direct, number, departures and
+// arrivals (stops is in cmd_stops.cc, plan in cmd_plan.cc, header in
+// cmd_header.cc). The questions and their JSON are
 // answers.h and answer_json.h, shared with murlo serve; here are the tables.
 #include <iostream>
 #include <string>
@@ -157,5 +158,46 @@ int runDirect(const CommandLine& line) {
   }
   return showTrains(query, questions, answer, options, "");
 }
+
+namespace {
+
+// murlo departures and murlo arrivals: a board of the calls at a station.
+int runBoard(const CommandLine& line, ListKind kind) {
+  Query query(line);
+  ListOptions options;
+  int atMinute = 0;
+  int limit = kDefaultBoardLines;
+  if (auto status = readFormat(query)) return *status;
+  if (auto status = readTimeOfDay(query, kAtOption, atMinute)) return *status;
+  if (auto status = readWholeNumber(query, kBoardLimitOption, 0, kMostListed, limit)) {
+    return *status;
+  }
+  if (auto status = readListOptions(query, kind, options)) return *status;
+  if (auto status = loadQueryDatabase(query)) return *status;
+  Questions questions(query.database);
+  const auto answer = kind == ListKind::kDepartures
+                          ? questions.departures(line.operand(0), atMinute, limit, query.detail())
+                          : questions.arrivals(line.operand(0), atMinute, limit, query.detail());
+  sayNotes(questions);
+  if (!answer.ok()) return reportFailure(answer.failure());
+  if (query.format == OutputFormat::kRaw) {
+    std::cout << answer->text << '\n';
+    return kExitOk;
+  }
+  if (query.format == OutputFormat::kJson) return printJson(query, *answer);
+  if (answer->trains.empty()) {
+    std::cout << (kind == ListKind::kDepartures ? "No train leaves " : "No train arrives at ")
+              << answer->station << ".\n";
+  } else {
+    printTrainTable(answer->trains, kind, options.layout, std::cout);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int runDepartures(const CommandLine& line) { return runBoard(line, ListKind::kDepartures); }
+
+int runArrivals(const CommandLine& line) { return runBoard(line, ListKind::kArrivals); }
 
 }  // namespace murlo::tool

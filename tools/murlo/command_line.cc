@@ -58,7 +58,7 @@ constexpr std::string_view kQueryExitStatus =
     "  1  the query failed: unknown station, unknown train, the same station\n"
     "     as origin and destination, a database that cannot be loaded\n"
     "  2  the command line is wrong: missing or extra arguments, an unknown\n"
-    "     option, an argument that is not valid UTF-8\n";
+    "     option, a value out of range, an argument that is not valid UTF-8\n";
 constexpr std::string_view kFileExitStatus =
     "Exit status:\n"
     "  0  the output is written (one summary line says what)\n"
@@ -97,7 +97,8 @@ void printHelp(std::ostream& out) {
          "       murlo help COMMAND\n"
          "       murlo --version\n\n"
          "Ask a railway timetable database: stations, trains at a station, direct\n"
-         "trains, trains by number, a train's stops. Make and read database files.\n\n"
+         "trains, departure boards, journeys with changes, trains by number, a\n"
+         "train's stops. Make and read database files.\n\n"
          "Queries:\n";
   printCommandList(out, true);
   out << "\nFiles:\n";

@@ -37,6 +37,12 @@ extern const OptionSpec kForceOption;     // --force
 extern const OptionSpec kColumnsOption;  // --columns LIST
 extern const OptionSpec kModeOption;     // --mode 0|1 (direct)
 extern const OptionSpec kNameOption;     // --name PART (stations)
+// Boards and journeys.
+extern const OptionSpec kAtOption;            // --at HH:MM
+extern const OptionSpec kBoardLimitOption;    // --limit N (departures, arrivals)
+extern const OptionSpec kJourneyLimitOption;  // --limit N (plan)
+extern const OptionSpec kChangesOption;       // --changes N
+extern const OptionSpec kChangeTimeOption;    // --change-time MIN
 // murlo serve.
 extern const OptionSpec kHostOption;     // --host HOST
 extern const OptionSpec kPortOption;     // --port PORT
@@ -101,11 +107,15 @@ int usageError(const Command& command, std::string_view message);
 const std::vector<Command>& allCommands();
 const Command* findCommand(std::string_view name);
 
-// Queries through the library (cmd_query.cc, cmd_stops.cc, cmd_header.cc).
+// Queries through the library (cmd_query.cc, cmd_stops.cc, cmd_plan.cc,
+// cmd_header.cc).
 int runStations(const CommandLine& line);
 int runAt(const CommandLine& line);
 int runDirect(const CommandLine& line);
 int runNumber(const CommandLine& line);
+int runDepartures(const CommandLine& line);
+int runArrivals(const CommandLine& line);
+int runPlan(const CommandLine& line);
 int runStops(const CommandLine& line);
 int runHeader(const CommandLine& line);
 

@@ -73,6 +73,27 @@ LibraryResult trainsByNumber(const LibraryText& number) {
   });
 }
 
+LibraryResult departureBoard(const LibraryText& station, int32_t afterMinute, int32_t limit) {
+  return callSized([&](murlo_char16* output, size_t capacity, size_t* needed) {
+    return murlo_departures(station.c_str(), afterMinute, limit, output, capacity, needed);
+  });
+}
+
+LibraryResult arrivalBoard(const LibraryText& station, int32_t afterMinute, int32_t limit) {
+  return callSized([&](murlo_char16* output, size_t capacity, size_t* needed) {
+    return murlo_arrivals(station.c_str(), afterMinute, limit, output, capacity, needed);
+  });
+}
+
+LibraryResult planJourneys(const LibraryText& origin, const LibraryText& destination,
+                           int32_t afterMinute, int32_t maxChanges, int32_t minChangeMinutes,
+                           int32_t limit) {
+  return callSized([&](murlo_char16* output, size_t capacity, size_t* needed) {
+    return murlo_plan_journeys(origin.c_str(), destination.c_str(), afterMinute, maxChanges,
+                               minChangeMinutes, limit, output, capacity, needed);
+  });
+}
+
 StopsResult trainStops(uint32_t trainIndex, const LibraryText& boarding,
                        const LibraryText& alighting) {
   size_t stopsNeeded = 0;

@@ -30,6 +30,13 @@ LibraryResult directTrains(const LibraryText& origin, const LibraryText& destina
 LibraryResult trainsByNumber(const LibraryText& number);
 StopsResult trainStops(uint32_t trainIndex, const LibraryText& boarding,
                        const LibraryText& alighting);
+// Boards and journeys: the numbers go to the library as given, which answers
+// MURLO_INVALID_ARGUMENT for one outside its range.
+LibraryResult departureBoard(const LibraryText& station, int32_t afterMinute, int32_t limit);
+LibraryResult arrivalBoard(const LibraryText& station, int32_t afterMinute, int32_t limit);
+LibraryResult planJourneys(const LibraryText& origin, const LibraryText& destination,
+                           int32_t afterMinute, int32_t maxChanges, int32_t minChangeMinutes,
+                           int32_t limit);
 
 }  // namespace murlo::tool
 

@@ -25,6 +25,15 @@ const OptionSpec kColumnsOption = {
 const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with H (default 0)"};
 const OptionSpec kNameOption = {"--name", "PART",
                                 "stations whose name contains PART (any letter case)"};
+const OptionSpec kAtOption = {"--at", "HH:MM",
+                              "from this time of day on (default: now, by the local clock)"};
+const OptionSpec kBoardLimitOption = {"--limit", "N",
+                                      "at most N trains, 0 for every one (default 20)"};
+const OptionSpec kJourneyLimitOption = {
+    "--limit", "N", "at most N journeys, 0 for all of the next 24 hours (default 10)"};
+const OptionSpec kChangesOption = {"--changes", "N", "at most N changes, 0 to 7 (default 3)"};
+const OptionSpec kChangeTimeOption = {
+    "--change-time", "MIN", "at least MIN minutes to change trains, 0 to 1439 (default 10)"};
 const OptionSpec kHostOption = {"--host", "HOST",
                                 "the address to listen on (default 127.0.0.1: this machine only)"};
 const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 picks a free one)"};
@@ -71,6 +80,24 @@ const std::string kStopsHelp = joined(
     "trains run under lists them: give the index then. Without FROM and TO no\n"
     "stop is marked. Times past midnight are marked +1.",
     kStationNames);
+const std::string kBoardHelp = joined(
+    "Like a station's board: every call at STATION, in order of its time there\n"
+    "from --at on (the current time by default) round the clock, the next 20\n"
+    "unless --limit says otherwise. Every train runs every day. Departures show\n"
+    "where each train goes and when it arrives there, arrivals where it comes\n"
+    "from and when it left. Times past midnight of a run that crossed it are\n"
+    "marked +1, as in every train list.",
+    kStationNames);
+const std::string kPlanHelp = joined(
+    "Journeys leaving FROM within 24 hours from --at (the current time by\n"
+    "default), with at most 3 changes of at least 10 minutes unless --changes\n"
+    "and --change-time say otherwise: every one that no other beats (leaving\n"
+    "no earlier, arriving no later, with no more changes), in order of\n"
+    "departure, the next 10 unless --limit says otherwise. Each is a line\n"
+    "(departure, arrival, duration, changes) with its rides below it and the\n"
+    "wait of each change between them. +1 marks a time on the day after the\n"
+    "one asked about. Every train runs every day.",
+    kStationNames);
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);
 
@@ -104,6 +131,40 @@ const std::vector<Command>& allCommands() {
        runDirect},
       {"number", "number NUMBER", "trains running under NUMBER, with or without its letters",
        kNumberHelp, "  murlo number G1", kListOptions, 1, 1, true, runNumber},
+      {"departures",
+       "departures STATION",
+       "the next trains leaving STATION, like a departure board",
+       kBoardHelp,
+       "  murlo departures 天津 --at 08:00",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBoardLimitOption,
+        &kColumnsOption, &kNoFaresOption},
+       1,
+       1,
+       true,
+       runDepartures},
+      {"arrivals",
+       "arrivals STATION",
+       "the next trains arriving at STATION, like an arrival board",
+       kBoardHelp,
+       "  murlo arrivals 天津 --at 08:00 --limit 5",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBoardLimitOption,
+        &kColumnsOption, &kNoFaresOption},
+       1,
+       1,
+       true,
+       runArrivals},
+      {"plan",
+       "plan FROM TO",
+       "journeys from FROM to TO with changes, and when they arrive",
+       kPlanHelp,
+       "  murlo plan 上海 北京西 --at 08:00\n  murlo plan 武清 上海虹桥 --changes 1 --change-time "
+       "20",
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kChangesOption,
+        &kChangeTimeOption, &kJourneyLimitOption},
+       2,
+       2,
+       true,
+       runPlan},
       {"stops",
        "stops TRAIN [FROM TO]",
        "the stop list of a train, the journey FROM to TO marked",
@@ -128,8 +189,9 @@ const std::vector<Command>& allCommands() {
       {"serve",
        "serve",
        "the database as a web page and a JSON API",
-       "Serves a page at / (stations as you type, direct trains, a station's\n"
-       "trains, trains by number, stop lists) and the JSON API under /api/\n"
+       "Serves a page at / (stations as you type, direct trains and journeys\n"
+       "with changes, a station's trains, departure and arrival boards, trains\n"
+       "by number, stop lists) and the JSON API under /api/\n"
        "(docs/serve.md), on 127.0.0.1 unless --host says otherwise. Prints its URL\n"
        "on standard output and a line per request on standard error. SIGHUP\n"
        "loads the database file again (a file that fails to load leaves the old\n"

@@ -1,7 +1,10 @@
 #include "query_session.h"
 
+#include <algorithm>
+
 #include "host.h"
 #include "text_table.h"
+#include "time_of_day.h"
 
 namespace murlo::tool {
 
@@ -24,6 +27,40 @@ std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> pa
   return std::nullopt;
 }
 
+std::optional<int> readWholeNumber(const Query& query, const OptionSpec& option, int least,
+                                   int most, int& value) {
+  const auto given = query.line.value(option);
+  if (!given) return std::nullopt;
+  const bool digits =
+      !given->empty() && given->size() <= 9 &&
+      std::all_of(given->begin(), given->end(), [](char c) { return c >= '0' && c <= '9'; });
+  const int number = digits ? std::stoi(*given) : -1;
+  if (number < least || number > most) {
+    return usageError(query.line.command(), std::string(option.name) +
+                                                " takes a whole number from " +
+                                                std::to_string(least) + " to " +
+                                                std::to_string(most) + ", not " + *given);
+  }
+  value = number;
+  return std::nullopt;
+}
+
+std::optional<int> readTimeOfDay(const Query& query, const OptionSpec& option, int& minute) {
+  const auto given = query.line.value(option);
+  if (!given) {
+    minute = currentMinuteOfDay();
+    return std::nullopt;
+  }
+  const auto parsed = parseMinuteOfDay(*given);
+  if (!parsed) {
+    return usageError(query.line.command(),
+                      std::string(option.name) +
+                          " takes a time of day, HH:MM from 00:00 to 23:59, not " + *given);
+  }
+  minute = *parsed;
+  return std::nullopt;
+}
+
 std::optional<int> startQuery(Query& query) {
   if (auto status = readFormat(query)) return status;
   return loadQueryDatabase(query);
@@ -34,6 +71,10 @@ void sayNotes(const Questions& questions) {
 }
 
 int reportFailure(const Failure& failure) {
+  if (failure.kind == Failure::Kind::kInvalidArgument) {
+    fail(failure.message);
+    return kExitUsage;
+  }
   if (failure.kind != Failure::Kind::kSeveralTrains) return fail(failure.message);
   std::cerr << "murlo: " << failure.message << " (murlo stops INDEX):\n";
   TextTable table(

@@ -40,6 +40,15 @@ std::optional<int> readFormat(Query& query);
 // loaded.
 std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> path = {});
 
+// Reads the value of `option` as a whole number from `least` to `most` into
+// `value`, which keeps its default when the option is not given. Returns the
+// exit status to end with when the value is not such a number.
+std::optional<int> readWholeNumber(const Query& query, const OptionSpec& option, int least,
+                                   int most, int& value);
+// Reads `option` as a time of day (HH:MM, or minutes after midnight) into
+// `minute`; without it, the minute now by the local clock.
+std::optional<int> readTimeOfDay(const Query& query, const OptionSpec& option, int& minute);
+
 // readFormat then loadQueryDatabase.
 std::optional<int> startQuery(Query& query);
 
@@ -47,7 +56,8 @@ std::optional<int> startQuery(Query& query);
 void sayNotes(const Questions& questions);
 
 // Says why a question failed on standard error (several trains are listed
-// below the message) and returns kExitFailure.
+// below the message) and returns kExitFailure, or kExitUsage for a number
+// the library refuses: that is a wrong command line.
 int reportFailure(const Failure& failure);
 
 // The answer as one JSON object on one line of standard output.

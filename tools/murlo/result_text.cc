@@ -7,6 +7,10 @@ namespace {
 
 constexpr std::size_t kTrainLineFields = 16;
 constexpr std::size_t kStopLineFields = 5;
+constexpr std::size_t kJourneyLineFields = 7;
+// A journey has at most eight rides (seven changes); a summary line saying
+// more is not the library's.
+constexpr int kMostRides = 8;
 
 std::vector<std::string> splitFields(std::string_view line) {
   std::vector<std::string> fields;
@@ -103,6 +107,17 @@ std::string timeWithDay(const std::string& time, int day) {
   return day > 0 ? time + "+" + std::to_string(day) : time;
 }
 
+std::optional<int> minutesOfDuration(std::string_view duration) {
+  const std::size_t colon = duration.find(':');
+  if (colon == std::string_view::npos || colon < 2 || duration.size() - colon != 3) {
+    return std::nullopt;
+  }
+  const auto hours = parseNumber<int>(duration.substr(0, colon));
+  const auto minutes = parseNumber<int>(duration.substr(colon + 1));
+  if (!hours || !minutes || *hours > 1000000 || *minutes > 59) return std::nullopt;
+  return *hours * 60 + *minutes;
+}
+
 void assignDays(std::vector<StopLine>& stops) {
   int day = 0;
   std::optional<int> previous;
@@ -129,6 +144,32 @@ std::optional<std::vector<StopLine>> parseStopLines(std::string_view text) {
 
 std::optional<std::vector<std::string>> parseNames(std::string_view text) {
   return splitTerminated(text, '|');
+}
+
+std::optional<std::vector<JourneyLine>> parseJourneys(std::string_view text) {
+  const auto parts = splitTerminated(text, '*');
+  if (!parts) return std::nullopt;
+  std::vector<JourneyLine> journeys;
+  for (std::size_t at = 0; at < parts->size();) {
+    const std::vector<std::string> f = splitFields((*parts)[at++]);
+    if (f.size() != kJourneyLineFields || f[0] != "J") return std::nullopt;
+    const auto day = parseNumber<int>(f[3]);
+    const auto days = parseNumber<int>(f[4]);
+    const auto rides = parseNumber<int>(f[6]);
+    if (!minutesOf(f[1]) || !minutesOf(f[2]) || !day || *day > 1 || !days ||
+        !minutesOfDuration(f[5]) || !rides || *rides < 1 || *rides > kMostRides ||
+        parts->size() - at < static_cast<std::size_t>(*rides)) {
+      return std::nullopt;
+    }
+    JourneyLine journey{f[1], f[2], *day, *days, f[5], {}};
+    for (int r = 0; r < *rides; ++r) {
+      auto ride = parseTrainLine((*parts)[at++]);
+      if (!ride) return std::nullopt;
+      journey.rides.push_back(std::move(*ride));
+    }
+    journeys.push_back(std::move(journey));
+  }
+  return journeys;
 }
 
 }  // namespace murlo::tool

@@ -45,11 +45,24 @@ struct StopLine {
   int departureDay = 0;
 };
 
+// One journey of murlo_plan_journeys: its summary line
+// "J|DEP|ARR|DAY|DAYS|DURATION|RIDES", then that many train lines, its rides.
+struct JourneyLine {
+  std::string departure;  // HH:MM, the first ride's boarding
+  std::string arrival;    // HH:MM, the last ride's arrival
+  int day = 0;            // 0: it departs on the day asked about, 1: on the next
+  int days = 0;           // days from its departure day to its arrival
+  std::string duration;   // HH:MM, hours not reduced
+  std::vector<TrainLine> rides;
+};
+
 // Minutes of the day of "HH:MM", or nothing.
 std::optional<int> minutesOf(std::string_view time);
 // "HH:MM", with "+N" after it when `day` is N > 0: a time N days after the
 // train set out.
 std::string timeWithDay(const std::string& time, int day);
+// Minutes of a duration "HH:MM" whose hours are not reduced ("26:05", "123:00").
+std::optional<int> minutesOfDuration(std::string_view duration);
 
 // Sets each stop's days: a time earlier than the one before it means the
 // train went past midnight (the rule of the journey times).
@@ -58,11 +71,13 @@ void assignDays(std::vector<StopLine>& stops);
 std::optional<TrainLine> parseTrainLine(std::string_view line);
 std::optional<StopLine> parseStopLine(std::string_view line);
 
-// Whole result texts: "*"-terminated train lines, "*"-terminated stop lines
-// and "|"-terminated names. Nothing when any part does not parse.
+// Whole result texts: "*"-terminated train lines, "*"-terminated stop lines,
+// "|"-terminated names and journeys (each line "*"-terminated). Nothing when
+// any part does not parse.
 std::optional<std::vector<TrainLine>> parseTrainLines(std::string_view text);
 std::optional<std::vector<StopLine>> parseStopLines(std::string_view text);
 std::optional<std::vector<std::string>> parseNames(std::string_view text);
+std::optional<std::vector<JourneyLine>> parseJourneys(std::string_view text);
 
 }  // namespace murlo::tool
 

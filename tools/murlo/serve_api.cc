@@ -79,6 +79,9 @@ ApiReply failureReply(const Failure& failure) {
         }
         json.endArray();
       });
+    case Failure::Kind::kInvalidArgument:
+      // The parameters are checked first; this is the library's word on them.
+      return errorWith(400, "bad_parameter", failure.message, "", nullptr);
     case Failure::Kind::kOutOfMemory:
       return errorWith(503, "out_of_memory", failure.message, "", nullptr);
     case Failure::Kind::kLibrary: break;
@@ -146,7 +149,42 @@ ApiReply stops(const ApiArguments& arguments, Questions& questions) {
   return reply(questions, questions.stops(*arguments.text("train"), from, to, Detail::kFields));
 }
 
+// The minute a board or a journey question starts from: `at`, else now.
+int startMinute(const ApiArguments& arguments) {
+  return arguments.has("at") ? arguments.minute("at", 0) : currentMinuteOfDay();
+}
+
+ApiReply departures(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions,
+               questions.departures(*arguments.text("station"), startMinute(arguments),
+                                    arguments.count("limit", kDefaultBoardLines), Detail::kFields));
+}
+
+ApiReply arrivals(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions,
+               questions.arrivals(*arguments.text("station"), startMinute(arguments),
+                                  arguments.count("limit", kDefaultBoardLines), Detail::kFields));
+}
+
+ApiReply plan(const ApiArguments& arguments, Questions& questions) {
+  PlanQuestion question;
+  question.atMinute = startMinute(arguments);
+  question.maxChanges = arguments.count("changes", kDefaultChanges);
+  question.changeMinutes = arguments.count("change_time", kDefaultChangeMinutes);
+  question.limit = arguments.count("limit", kDefaultJourneys);
+  return reply(questions, questions.plan(*arguments.text("from"), *arguments.text("to"), question,
+                                         Detail::kFields));
+}
+
 constexpr ParamSpec kOrder = {.name = "order", .kind = ParamKind::kChoice, .choices = "time|index"};
+constexpr ParamSpec kAt = {.name = "at", .kind = ParamKind::kMinute};
+
+// A board's parameters.
+std::vector<ParamSpec> boardParams() {
+  return {{.name = "station", .kind = ParamKind::kName, .required = true},
+          kAt,
+          {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}};
+}
 
 }  // namespace
 
@@ -174,6 +212,16 @@ const std::vector<Endpoint>& apiEndpoints() {
         {.name = "from", .kind = ParamKind::kName},
         {.name = "to", .kind = ParamKind::kName}},
        stops},
+      {"/api/departures", boardParams(), departures},
+      {"/api/arrivals", boardParams(), arrivals},
+      {"/api/plan",
+       {{.name = "from", .kind = ParamKind::kName, .required = true},
+        {.name = "to", .kind = ParamKind::kName, .required = true},
+        kAt,
+        {.name = "changes", .kind = ParamKind::kCount, .least = 0, .most = kMostChanges},
+        {.name = "change_time", .kind = ParamKind::kCount, .least = 0, .most = kMostChangeMinutes},
+        {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}},
+       plan},
   };
   return endpoints;
 }

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 #include "text/utf8.h"
 
 namespace murlo::tool {
 namespace {
-
-constexpr int kMinutesPerDay = 24 * 60;
 
 std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
   if (digits.empty() || digits.size() > most) return std::nullopt;
@@ -88,26 +85,6 @@ std::optional<std::string> checkValue(const ParamSpec& spec, const std::string& 
 }
 
 }  // namespace
-
-std::optional<int> parseMinuteOfDay(std::string_view text) {
-  const std::size_t colon = text.find(':');
-  if (colon == std::string_view::npos) {
-    const auto minutes = parseDigits(text, 4);
-    if (!minutes || *minutes >= kMinutesPerDay) return std::nullopt;
-    return minutes;
-  }
-  const auto hours = parseDigits(text.substr(0, colon), 2);
-  const std::string_view minutePart = text.substr(colon + 1);
-  const auto minutes = minutePart.size() == 2 ? parseDigits(minutePart, 2) : std::nullopt;
-  if (!hours || !minutes || *hours > 23 || *minutes > 59) return std::nullopt;
-  return *hours * 60 + *minutes;
-}
-
-std::string formatMinuteOfDay(int minute) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", minute / 60 % 100, minute % 60);
-  return text;
-}
 
 std::variant<ApiArguments, ParamError> ApiArguments::read(
     const std::vector<std::pair<std::string, std::string>>& given,

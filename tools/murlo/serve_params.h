@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "time_of_day.h"
+
 namespace murlo::tool {
 
 // The longest parameter value taken, in bytes: far above any station name
@@ -35,12 +37,6 @@ struct ParamSpec {
   int least = 1;                  // kCount
   int most = 0;                   // kCount
 };
-
-// The minute of the day (0..1439) of "HH:MM", "H:MM" or a number of minutes
-// ("495"); nothing for anything else, such as "25:99", "24:00" or "1440".
-std::optional<int> parseMinuteOfDay(std::string_view text);
-// "HH:MM" of a minute of the day.
-std::string formatMinuteOfDay(int minute);
 
 // A parameter that cannot be used: its name and why, in one line.
 struct ParamError {

@@ -10,6 +10,7 @@
 #include "host.h"
 #include "library_calls.h"
 #include "text_table.h"
+#include "time_of_day.h"
 
 namespace murlo::tool {
 namespace {
@@ -66,6 +67,20 @@ std::vector<Column> columnsOf(ListKind kind) {
     columns.push_back({"runs-to", "Runs to", Align::kLeft, 11, [=](const ListedTrain& t) {
                          return t.line.lastStation + " " + arrives(t);
                        }});
+  } else if (kind == ListKind::kDepartures) {
+    columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
+    columns.push_back(
+        {"to", "To", Align::kLeft, 0, [](const ListedTrain& t) { return t.line.to; }});
+    columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
+    columns.push_back({"runs-from", "Runs from", Align::kLeft, 5,
+                       [](const ListedTrain& t) { return t.line.firstStation; }});
+  } else if (kind == ListKind::kArrivals) {
+    columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
+    columns.push_back(
+        {"from", "From", Align::kLeft, 0, [](const ListedTrain& t) { return t.line.from; }});
+    columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
+    columns.push_back({"runs-to", "Runs to", Align::kLeft, 5,
+                       [](const ListedTrain& t) { return t.line.lastStation; }});
   } else {
     columns.push_back(
         {"from", "From", Align::kLeft, 12, [](const ListedTrain& t) { return t.line.from; }});
@@ -98,8 +113,6 @@ bool isFare(const Column& column) {
   return name.ends_with("-seat") || name.ends_with("-sleeper");
 }
 
-constexpr int kMinutesPerDay = 24 * 60;
-
 // Minutes from `fromMinute` on to `time` round the clock. A time past 23:59
 // (a database may hold one) comes after every time of day, by its value; a
 // text that is no time comes at 24:00.
@@ -118,8 +131,11 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
       toLibraryText(kind == ListKind::kDirect ? from : "").value_or(LibraryText());
   const LibraryText alighting =
       toLibraryText(kind == ListKind::kDirect ? to : "").value_or(LibraryText());
+  const bool board = kind == ListKind::kDepartures || kind == ListKind::kArrivals;
   std::map<uint32_t, std::vector<StopLine>> stopLists;
   std::map<uint32_t, std::size_t> callsSeen;
+  // A board's lines seen per train and time at the station.
+  std::map<std::pair<uint32_t, std::string>, std::size_t> boardCallsSeen;
   std::vector<ListedTrain> trains;
   for (const TrainLine& line : lines) {
     auto found = stopLists.find(line.index);
@@ -144,6 +160,23 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
         if (first != stops.end()) train.departureDay = first->departureDay;
         if (last != stops.rend()) train.arrivalDay = last->arrivalDay;
       }
+      if (board) {
+        const bool departing = kind == ListKind::kDepartures;
+        const std::string& time = departing ? line.departure : line.arrival;
+        std::size_t call = boardCallsSeen[{line.index, time}]++;
+        for (std::size_t k = 0; k < stops.size(); ++k) {
+          const StopLine& stop = stops[k];
+          const bool boardable = departing ? k + 1 < stops.size() : k > 0;
+          if (!boardable || stop.station != station) continue;
+          if ((departing ? stop.departure : stop.arrival) != time || call-- > 0) continue;
+          if (departing) {
+            train.departureDay = stop.departureDay;
+          } else {
+            train.arrivalDay = stop.arrivalDay;
+          }
+          break;
+        }
+      }
       if (kind == ListKind::kAt) {
         std::size_t call = callsSeen[line.index]++;
         for (const StopLine& stop : stops) {
@@ -164,6 +197,7 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
 
 void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind, int fromMinute) {
   const auto key = [kind, fromMinute](const ListedTrain& t) {
+    if (kind == ListKind::kArrivals) return minutesAfter(t.line.arrival, fromMinute);
     if (kind != ListKind::kAt) return minutesAfter(t.line.departure, fromMinute);
     return minutesAfter(t.atDeparture != "-" ? t.atDeparture : t.atArrival, fromMinute);
   };
@@ -245,40 +279,42 @@ void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
 
 void writeTrainsJson(JsonWriter& json, const std::vector<ListedTrain>& trains, ListKind kind) {
   json.beginArray();
-  for (const ListedTrain& train : trains) {
-    const TrainLine& t = train.line;
-    json.beginObject()
-        .field("index", int64_t{t.index})
-        .field("marker", t.marker)
-        .field("number", t.number)
-        .field("from", t.from)
-        .field("departure", t.departure)
-        .field("to", t.to)
-        .field("arrival", t.arrival)
-        .field("first_station", t.firstStation)
-        .field("last_station", t.lastStation)
-        .field("class", t.className)
-        .field("journey_time", t.journeyTime)
-        .key("fares")
-        .beginObject();
-    for (std::size_t c = 0; c < t.fares.size(); ++c) {
-      json.key(kFareKeys[c]);
-      writeFare(json, t.fares[c]);
-    }
-    json.endObject()
-        .field("departure_day", int64_t{train.departureDay})
-        .field("arrival_day", int64_t{train.arrivalDay});
-    if (kind == ListKind::kAt) {
-      json.key("at_arrival");
-      train.atArrival == "-" ? json.null() : json.value(train.atArrival);
-      json.key("at_departure");
-      train.atDeparture == "-" ? json.null() : json.value(train.atDeparture);
-      json.field("at_arrival_day", int64_t{train.atArrivalDay})
-          .field("at_departure_day", int64_t{train.atDepartureDay});
-    }
-    json.endObject();
-  }
+  for (const ListedTrain& train : trains) writeTrainJson(json, train, kind);
   json.endArray();
+}
+
+void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind) {
+  const TrainLine& t = train.line;
+  json.beginObject()
+      .field("index", int64_t{t.index})
+      .field("marker", t.marker)
+      .field("number", t.number)
+      .field("from", t.from)
+      .field("departure", t.departure)
+      .field("to", t.to)
+      .field("arrival", t.arrival)
+      .field("first_station", t.firstStation)
+      .field("last_station", t.lastStation)
+      .field("class", t.className)
+      .field("journey_time", t.journeyTime)
+      .key("fares")
+      .beginObject();
+  for (std::size_t c = 0; c < t.fares.size(); ++c) {
+    json.key(kFareKeys[c]);
+    writeFare(json, t.fares[c]);
+  }
+  json.endObject()
+      .field("departure_day", int64_t{train.departureDay})
+      .field("arrival_day", int64_t{train.arrivalDay});
+  if (kind == ListKind::kAt) {
+    json.key("at_arrival");
+    train.atArrival == "-" ? json.null() : json.value(train.atArrival);
+    json.key("at_departure");
+    train.atDeparture == "-" ? json.null() : json.value(train.atDeparture);
+    json.field("at_arrival_day", int64_t{train.atArrivalDay})
+        .field("at_departure_day", int64_t{train.atDepartureDay});
+  }
+  json.endObject();
 }
 
 }  // namespace murlo::tool

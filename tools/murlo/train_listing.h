@@ -22,6 +22,10 @@ enum class ListKind {
   kAt,      // whole runs, with the times at the station asked about
   kDirect,  // the stretch from the origin to the destination
   kNumber,  // whole runs
+  // A board: each call at the station as a line from it to the train's last
+  // stop (departures), or from the train's first stop to it (arrivals).
+  kDepartures,
+  kArrivals,
 };
 
 struct ListedTrain {
@@ -41,7 +45,9 @@ struct ListedTrain {
 // The lines with what each train's stop list adds (murlo_train_stops): the
 // days, and for kAt the call at `station` (a train calling twice has two
 // lines, the first taking the first call). `from` and `to` are the stations
-// of a kDirect query. Nothing when the library fails.
+// of a kDirect query; `station` is that of kAt and of a board, whose lines
+// are each matched to the call at `station` with the line's time there.
+// Nothing when the library fails.
 std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
                                                        ListKind kind, std::string_view station,
                                                        std::string_view from, std::string_view to);
@@ -74,7 +80,8 @@ std::optional<std::vector<std::string>> parseColumns(ListKind kind, std::string_
 void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
                      const TableLayout& layout, std::ostream& out);
 
-// A JSON array of train objects.
+// A JSON train object; a JSON array of them.
+void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind);
 void writeTrainsJson(JsonWriter& json, const std::vector<ListedTrain>& trains, ListKind kind);
 
 }  // namespace murlo::tool

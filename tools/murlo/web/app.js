@@ -102,7 +102,13 @@ async function ask(url) {
 
 // ---- The state, in the URL -------------------------------------------------
 
-const STATE_PARAMS = ["view", "from", "to", "at", "station", "number", "train"];
+// `board`: departures or arrivals; `changes`, `change_time`: of the
+// journeys between stations; `train` with `ride_from` and `ride_to`: the
+// ride of a journey picked (without them, a train of a list).
+const STATE_PARAMS = [
+  "view", "from", "to", "at", "changes", "change_time", "station", "board", "number", "train",
+  "ride_from", "ride_to",
+];
 
 function stateFromUrl() {
   const query = new URLSearchParams(location.search);
@@ -131,6 +137,29 @@ function go(state) {
 
 // ---- Train lists -----------------------------------------------------------
 
+// The button of a train (its number) that opens its stops; for the ride of
+// a journey, the stops of that ride.
+function trainButton(train, state, ride) {
+  const picked =
+    state.train === String(train.index) &&
+    (ride ? state.ride_from === train.from && state.ride_to === train.to : !state.ride_from);
+  const button = el(
+    "button",
+    {
+      type: "button",
+      class: "train",
+      "aria-pressed": picked ? "true" : "false",
+      "data-train": train.index,
+      "data-ride-from": ride ? train.from : null,
+      "data-ride-to": ride ? train.to : null,
+    },
+    data(train.number),
+  );
+  const pick = ride ? { ride_from: train.from, ride_to: train.to } : { ride_from: undefined, ride_to: undefined };
+  button.addEventListener("click", () => go({ ...state, train: String(train.index), ...pick }));
+  return button;
+}
+
 // A table of trains; the number of each is a button that opens its stops.
 // `columns`: {head, cell(train) -> node or text, wide (left out on a phone)}.
 function trainTable(trains, columns, state, caption) {
@@ -141,16 +170,10 @@ function trainTable(trains, columns, state, caption) {
     columns.map((c) => el("th", { scope: "col", class: c.wide ? "wide" : null }, c.head)),
   );
   const rows = trains.map((train) => {
-    const picked = state.train === String(train.index);
-    const button = el(
-      "button",
-      { type: "button", class: "train", "aria-pressed": picked ? "true" : "false", "data-train": train.index },
-      data(train.number),
-    );
-    button.addEventListener("click", () => go({ ...state, train: String(train.index) }));
+    const button = trainButton(train, state, false);
     return el(
       "tr",
-      { class: picked ? "picked" : null },
+      { class: button.getAttribute("aria-pressed") === "true" ? "picked" : null },
       el("th", { scope: "row" }, button),
       columns.map((c) => el("td", { class: c.wide ? "wide" : null }, c.cell(train))),
     );
@@ -173,12 +196,17 @@ const runsTo = (t) => [data(t.last_station), " ", arrives(t)];
 // (id NAME-form, inputs named after the state parameters) and an answer box
 // (id NAME-answer), and an entry here: the parameters it needs before it
 // can answer, and show(state, box), which fetches and shows the answer and
-// returns what the stop list needs: {trains, from, to, station}.
+// returns what the stop list needs: {trains, from, to, station,
+// journeyOf(train), rides} (see pickedOf).
 
 const views = {
   trip: {
     ready: (s) => s.from && s.to,
     show: showTrip,
+  },
+  departures: {
+    ready: (s) => s.station,
+    show: showBoard,
   },
   station: {
     ready: (s) => s.station,
@@ -190,13 +218,25 @@ const views = {
   },
 };
 
+// The direct trains (every one, in order of departure from the time), then
+// the journeys with changes that no other journey beats. The direct trains
+// come from /api/direct, not from the journeys: a journey that another
+// beats on time alone is not among them, and a direct train may be that
+// (a slower train with sleepers), yet it is worth showing.
 async function showTrip(state, box, current) {
-  const answer = await api("direct", { from: state.from, to: state.to, at: state.at });
+  const [answer, plan] = await Promise.all([
+    api("direct", { from: state.from, to: state.to, at: state.at }),
+    api("plan", {
+      from: state.from, to: state.to, at: state.at || "00:00", changes: state.changes,
+      change_time: state.change_time,
+    }),
+  ]);
   if (!current()) return null;
   const route = [data(answer.from), " to ", data(answer.to)];
+  const parts = [];
   if (answer.count > 0) {
     const from = state.at ? `, in order of departure from ${answer.at}` : ", in order of departure";
-    box.replaceChildren(
+    parts.push(
       trainTable(
         answer.trains,
         [
@@ -211,23 +251,131 @@ async function showTrip(state, box, current) {
       ),
     );
   } else {
-    const none = el("p", { class: "none" }, "No direct train from ", ...route, ".");
-    if (answer.change_stations.length === 0) {
-      box.replaceChildren(none, el("p", {}, "The timetable knows no station to change at."));
-    } else {
-      const links = answer.change_stations.map((station) =>
-        el("li", {}, stateLink({ view: "trip", from: answer.from, to: station, at: state.at }, [
-          data(answer.from), " to ", data(station),
-        ])),
-      );
-      box.replaceChildren(
-        none,
-        el("p", {}, "The timetable proposes changing at one of these stations:"),
-        el("ul", { class: "changes" }, links),
+    parts.push(el("p", { class: "none" }, "No direct train from ", ...route, "."));
+  }
+  const withChanges = plan.journeys.filter((j) => j.changes > 0);
+  if (withChanges.length > 0) {
+    parts.push(journeyList(withChanges, plan, state));
+  } else if (answer.count === 0 && answer.change_stations.length > 0) {
+    // Without a journey (no change allowed), the stations the timetable
+    // proposes to change at.
+    const links = answer.change_stations.map((station) =>
+      el("li", {}, stateLink({ ...state, to: station, train: undefined, ride_from: undefined, ride_to: undefined }, [
+        data(answer.from), " to ", data(station),
+      ])),
+    );
+    parts.push(
+      el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either. `,
+        "The timetable proposes changing at one of these stations:"),
+      el("ul", { class: "changes" }, links),
+    );
+  } else if (answer.count === 0) {
+    parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either.`));
+  }
+  box.replaceChildren(...parts);
+  return {
+    trains: answer.trains,
+    from: answer.from,
+    to: answer.to,
+    rides: withChanges.flatMap((j) => j.rides.map((r) => r.train)),
+  };
+}
+
+function changesAllowed(plan) {
+  if (plan.max_changes === 0) return "no change";
+  return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more`;
+}
+
+// "21 min", "1 h 05 min".
+function waitText(minutes) {
+  if (minutes < 60) return `${minutes} min`;
+  return `${Math.floor(minutes / 60)} h ${String(minutes % 60).padStart(2, "0")} min`;
+}
+
+// The journeys with changes: each a line (departure, arrival, duration,
+// changes) and its rides below it, the wait of each change between them.
+// Their +1 counts from the day asked about.
+function journeyList(journeys, plan, state) {
+  const items = journeys.map((journey) => {
+    const steps = [];
+    for (const ride of journey.rides) {
+      const t = ride.train;
+      if (ride.wait_minutes !== null) {
+        steps.push(el("li", { class: "change" }, "Change at ", data(t.from), `, wait ${waitText(ride.wait_minutes)}`));
+      }
+      steps.push(
+        el(
+          "li",
+          { class: "ride" },
+          trainButton(t, state, true),
+          el("span", { class: "leg" },
+            el("span", { class: "stop" }, data(t.from), " ", el("time", {}, timeWithDay(t.departure, ride.departure_day))),
+            el("span", { class: "arrow", "aria-hidden": "true" }, " → "),
+            el("span", { class: "visually-hidden" }, " to "),
+            el("span", { class: "stop" }, data(t.to), " ", el("time", {}, timeWithDay(t.arrival, ride.arrival_day))),
+          ),
+        ),
       );
     }
+    return el(
+      "li",
+      { class: "journey" },
+      el(
+        "p",
+        { class: "journey-line" },
+        el("strong", {}, timeWithDay(journey.departure, journey.departure_day), " → ",
+          timeWithDay(journey.arrival, journey.arrival_day)),
+        ` · ${journey.duration} · ${plural(journey.changes, "change", "changes")}`,
+      ),
+      el("ol", { class: "rides" }, steps),
+    );
+  });
+  return el(
+    "section",
+    { class: "journeys", "aria-labelledby": "journeys-title" },
+    el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"), " with changes from ",
+      data(plan.from), " to ", data(plan.to), `, leaving from ${plan.at}`),
+    el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after.`),
+    el("ol", { class: "journey-list" }, items),
+  );
+}
+
+// A station's departures (or arrivals) from a time on.
+async function showBoard(state, box, current) {
+  const arriving = state.board === "arrivals";
+  const answer = await api(arriving ? "arrivals" : "departures", { station: state.station, at: state.at });
+  if (!current()) return null;
+  const station = answer.station;
+  if (answer.count === 0) {
+    box.replaceChildren(el("p", { class: "none" }, arriving ? "No train arrives at " : "No train leaves ", data(station), "."));
+  } else {
+    const columns = arriving
+      ? [
+          { head: "Arrives", cell: arrives },
+          { head: "From", cell: (t) => data(t.from) },
+          { head: "Departs", cell: departs },
+          { head: "Class", cell: (t) => data(t.class), wide: true },
+          { head: "Runs to", cell: (t) => data(t.last_station), wide: true },
+        ]
+      : [
+          { head: "Departs", cell: departs },
+          { head: "To", cell: (t) => data(t.to) },
+          { head: "Arrives", cell: arrives },
+          { head: "Class", cell: (t) => data(t.class), wide: true },
+          { head: "Runs from", cell: (t) => data(t.first_station), wide: true },
+        ];
+    box.replaceChildren(
+      trainTable(answer.trains, columns, state, [
+        arriving ? "The next trains arriving at " : "The next trains leaving ", data(station),
+        `, from ${answer.at} on`,
+      ]),
+    );
   }
-  return { trains: answer.trains, from: answer.from, to: answer.to };
+  return {
+    trains: answer.trains,
+    // The train's stretch from the station on, or up to it.
+    journeyOf: (t) => (arriving ? { from: t.from, to: station } : { from: station, to: t.to }),
+  };
 }
 
 async function showStation(state, box, current) {
@@ -290,10 +438,26 @@ function stateLink(state, content) {
 
 // ---- The stop list -------------------------------------------------------------
 
+// The train picked in `state`, as its list or journey has it, and the
+// stretch to mark: the ride's, the train's on a board, or the search's.
+function pickedOf(state, context) {
+  if (state.ride_from && state.ride_to) {
+    const train = (context.rides || []).find(
+      (t) => String(t.index) === state.train && t.from === state.ride_from && t.to === state.ride_to,
+    );
+    return { train, journey: { from: state.ride_from, to: state.ride_to }, stretch: "This ride" };
+  }
+  const train = context.trains.find((t) => String(t.index) === state.train);
+  if (context.journeyOf) {
+    return { train, journey: train ? context.journeyOf(train) : {}, stretch: "The train's run" };
+  }
+  const journey = context.from && context.to ? { from: context.from, to: context.to } : {};
+  return { train, journey, stretch: "Your journey" };
+}
+
 async function showStops(state, context, current) {
   const section = document.getElementById("stops");
-  const train = context.trains.find((t) => String(t.index) === state.train);
-  const journey = context.from && context.to ? { from: context.from, to: context.to } : {};
+  const { train, journey, stretch } = pickedOf(state, context);
   const answer = await api("stops", { train: state.train, ...journey });
   if (!current()) return;
   const title = document.getElementById("stops-title");
@@ -301,8 +465,8 @@ async function showStops(state, context, current) {
   const summary = [];
   if (answer.from && train) {
     summary.push(
-      "Your journey from ", data(answer.from), " ", departs(train), " to ", data(answer.to), " ",
-      arrives(train), " takes ", train.journey_time, "; its stops are marked. ",
+      `${stretch} from `, data(answer.from), " ", departs(train), " to ",
+      data(answer.to), " ", arrives(train), " takes ", train.journey_time, "; its stops are marked. ",
     );
   } else if (context.station) {
     summary.push("Its calls at ", data(context.station), " are marked. ");
@@ -355,7 +519,9 @@ function showError(box, error, state) {
     el(
       "ul",
       { class: "choices" },
-      names.map((name) => el("li", {}, stateLink({ ...state, [parameter]: name, train: undefined }, data(name)))),
+      names.map((name) =>
+        el("li", {}, stateLink({ ...state, [parameter]: name, train: undefined, ride_from: undefined, ride_to: undefined }, data(name))),
+      ),
     );
   const typed = state[body.parameter] || "";
   if (body.error === "unknown_station") {
@@ -487,14 +653,19 @@ let shown = 0; // counts the states shown; an answer for an older one is dropped
 // Whether the state being shown comes from picking a train here (its stop
 // list then takes the focus); not for the back button or a link opened.
 let picking = false;
-// The train whose stop list was just closed (its button takes the focus).
+// The train (and ride) whose stop list was just closed: {train, ride_from,
+// ride_to}; its button takes the focus.
 let closedTrain = null;
 
 function fillForm(state) {
   const form = document.getElementById(`${state.view}-form`);
   for (const input of form.querySelectorAll("input[name]")) {
     const value = state[input.name];
-    if (value !== undefined) input.value = value;
+    if (input.type === "radio") {
+      // The first of a group when the state does not say.
+      const first = form.querySelector(`input[type=radio][name="${input.name}"]`);
+      input.checked = input.value === (value === undefined ? first.value : value);
+    } else if (value !== undefined) input.value = value;
     else if (input.type === "time" && !views[state.view].ready(state)) input.value = nowHhMm();
     else input.value = "";
   }
@@ -540,8 +711,13 @@ async function render() {
         if (current()) showStopsError(error);
       }
     } else if (closedTrain !== null) {
-      // Back from a stop list: to the train it was opened from.
-      const button = box.querySelector(`button.train[data-train="${Number(closedTrain)}"]`);
+      // Back from a stop list: to the train (or the ride) it was opened from.
+      const button = [...box.querySelectorAll("button.train")].find(
+        (b) =>
+          b.dataset.train === closedTrain.train &&
+          b.dataset.rideFrom === closedTrain.ride_from &&
+          b.dataset.rideTo === closedTrain.ride_to,
+      );
       if (button) button.focus();
     }
   }
@@ -570,6 +746,7 @@ function setUp() {
       forgetAnswers();
       const state = { view: name };
       for (const input of form.querySelectorAll("input[name]")) {
+        if (input.type === "radio" && !input.checked) continue;
         // Train numbers are written in capitals ("k101" is K101).
         const value = input.name === "number" ? input.value.trim().toUpperCase() : input.value.trim();
         if (value !== "") state[input.name] = value;
@@ -590,13 +767,27 @@ function setUp() {
     [from.value, to.value] = [to.value, from.value];
     const state = stateFromUrl();
     if (state.view === "trip" && state.from && state.to && from.value && to.value) {
-      go({ view: "trip", from: from.value, to: to.value, at: state.at });
+      go({
+        view: "trip", from: from.value, to: to.value, at: state.at, changes: state.changes,
+        change_time: state.change_time,
+      });
     }
   });
+  // Another board for the station shown: at once.
+  for (const radio of document.querySelectorAll("#departures-form input[type=radio]")) {
+    radio.addEventListener("change", () => {
+      const state = stateFromUrl();
+      if (state.view === "departures" && state.station) {
+        go({ view: "departures", station: state.station, at: state.at, board: radio.value });
+      }
+    });
+  }
   document.getElementById("stops-close").addEventListener("click", () => {
     const state = stateFromUrl();
-    closedTrain = state.train === undefined ? null : state.train;
+    closedTrain = state.train === undefined ? null : { train: state.train, ride_from: state.ride_from, ride_to: state.ride_to };
     delete state.train;
+    delete state.ride_from;
+    delete state.ride_to;
     go(state);
   });
   document.querySelector("main").addEventListener("click", (event) => {

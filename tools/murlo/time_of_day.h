@@ -1,0 +1,24 @@
+// Times of day as murlo takes them from people (--at, the API's time
+// parameters) and writes them: a minute of the day, 0 to 1439.
+#ifndef MURLO_TOOLS_MURLO_TIME_OF_DAY_H_
+#define MURLO_TOOLS_MURLO_TIME_OF_DAY_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace murlo::tool {
+
+inline constexpr int kMinutesPerDay = 24 * 60;
+
+// The minute of the day (0..1439) of "HH:MM", "H:MM" or a number of minutes
+// ("495"); nothing for anything else, such as "25:99", "24:00" or "1440".
+std::optional<int> parseMinuteOfDay(std::string_view text);
+// "HH:MM" of a minute of the day.
+std::string formatMinuteOfDay(int minute);
+// The minute of the day now, by the local clock.
+int currentMinuteOfDay();
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_MURLO_TIME_OF_DAY_H_
