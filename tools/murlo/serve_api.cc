@@ -176,11 +176,11 @@ ApiReply plan(const ApiArguments& arguments, Questions& questions) {
                                          Detail::kFields));
 }
 
-constexpr ParamSpec kOrder = {.name = "order", .kind = ParamKind::kChoice, .choices = "time|index"};
-constexpr ParamSpec kAt = {.name = "at", .kind = ParamKind::kMinute};
+constexpr ParamRule kOrder = {.name = "order", .kind = ParamKind::kChoice, .choices = "time|index"};
+constexpr ParamRule kAt = {.name = "at", .kind = ParamKind::kMinute};
 
 // A board's parameters.
-std::vector<ParamSpec> boardParams() {
+std::vector<ParamRule> boardParams() {
   return {{.name = "station", .kind = ParamKind::kName, .required = true},
           kAt,
           {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}};

@@ -32,7 +32,7 @@ using ApiHandler = ApiReply (*)(const ApiArguments& arguments, Questions& questi
 
 struct Endpoint {
   std::string_view path;  // "/api/at"
-  std::vector<ParamSpec> params;
+  std::vector<ParamRule> params;
   ApiHandler handle = nullptr;
 };
 

@@ -40,14 +40,14 @@ std::vector<std::string_view> choicesOf(std::string_view choices) {
   return words;
 }
 
-// Why `value` is not of the kind of `spec`, or nothing when it is.
-std::optional<std::string> checkValue(const ParamSpec& spec, const std::string& value) {
-  const std::string name(spec.name);
+// Why `value` is not of the kind of `rule`, or nothing when it is.
+std::optional<std::string> checkValue(const ParamRule& rule, const std::string& value) {
+  const std::string name(rule.name);
   if (value.size() > kMaxParameterBytes) {
     return name + " is longer than " + std::to_string(kMaxParameterBytes) + " bytes";
   }
   if (!isCleanText(value)) return name + " is not valid UTF-8 text";
-  switch (spec.kind) {
+  switch (rule.kind) {
     case ParamKind::kName:
       if (value.empty()) return name + " is empty";
       break;
@@ -60,14 +60,14 @@ std::optional<std::string> checkValue(const ParamSpec& spec, const std::string& 
       break;
     case ParamKind::kCount: {
       const auto count = parseDigits(value, 6);
-      if (!count || *count < spec.least || *count > spec.most) {
-        return name + " takes a whole number from " + std::to_string(spec.least) + " to " +
-               std::to_string(spec.most) + ", not \"" + value + "\"";
+      if (!count || *count < rule.least || *count > rule.most) {
+        return name + " takes a whole number from " + std::to_string(rule.least) + " to " +
+               std::to_string(rule.most) + ", not \"" + value + "\"";
       }
       break;
     }
     case ParamKind::kChoice: {
-      const auto words = choicesOf(spec.choices);
+      const auto words = choicesOf(rule.choices);
       if (std::find(words.begin(), words.end(), value) == words.end()) {
         std::string list;
         for (std::size_t i = 0; i < words.size(); ++i) {
@@ -88,19 +88,19 @@ std::optional<std::string> checkValue(const ParamSpec& spec, const std::string& 
 
 std::variant<ApiArguments, ParamError> ApiArguments::read(
     const std::vector<std::pair<std::string, std::string>>& given,
-    const std::vector<ParamSpec>& specs) {
+    const std::vector<ParamRule>& rules) {
   ApiArguments arguments;
   for (const auto& entry : given) {
     // Names, not a structured binding: clang 14 lets no lambda capture one.
     const std::string& name = entry.first;
     const std::string& value = entry.second;
-    const auto spec = std::find_if(specs.begin(), specs.end(),
-                                   [&](const ParamSpec& s) { return s.name == name; });
-    if (spec == specs.end()) {
+    const auto rule = std::find_if(rules.begin(), rules.end(),
+                                   [&](const ParamRule& s) { return s.name == name; });
+    if (rule == rules.end()) {
       // The name is quoted only when it is short, clean text.
       const bool quotable = name.size() <= 40 && isCleanText(name);
       std::string known;
-      for (const ParamSpec& s : specs) known += (known.empty() ? "" : ", ") + std::string(s.name);
+      for (const ParamRule& s : rules) known += (known.empty() ? "" : ", ") + std::string(s.name);
       return ParamError{quotable ? name : "",
                         (quotable ? "unknown parameter \"" + name + "\"" : "unknown parameter") +
                             (known.empty() ? "; this takes none" : "; this takes " + known)};
@@ -108,11 +108,11 @@ std::variant<ApiArguments, ParamError> ApiArguments::read(
     if (!arguments.values_.emplace(name, value).second) {
       return ParamError{name, "give " + name + " once"};
     }
-    if (auto error = checkValue(*spec, value)) return ParamError{name, std::move(*error)};
+    if (auto error = checkValue(*rule, value)) return ParamError{name, std::move(*error)};
   }
-  for (const ParamSpec& spec : specs) {
-    if (spec.required && !arguments.has(spec.name)) {
-      return ParamError{std::string(spec.name), std::string(spec.name) + " is missing"};
+  for (const ParamRule& rule : rules) {
+    if (rule.required && !arguments.has(rule.name)) {
+      return ParamError{std::string(rule.name), std::string(rule.name) + " is missing"};
     }
   }
   return arguments;

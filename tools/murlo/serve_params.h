@@ -29,7 +29,7 @@ enum class ParamKind {
   kChoice,  // one of the words of `choices`, "|" between them
 };
 
-struct ParamSpec {
+struct ParamRule {
   std::string_view name;
   ParamKind kind = ParamKind::kText;
   bool required = false;
@@ -47,13 +47,13 @@ struct ParamError {
 // The checked parameters of one request.
 class ApiArguments {
  public:
-  // Checks the decoded query parameters `given` against `specs`: every name
+  // Checks the decoded query parameters `given` against `rules`: every name
   // known and given once, required ones present, text valid UTF-8 without
   // control characters and at most kMaxParameterBytes long, and each value
   // of its kind.
   static std::variant<ApiArguments, ParamError> read(
       const std::vector<std::pair<std::string, std::string>>& given,
-      const std::vector<ParamSpec>& specs);
+      const std::vector<ParamRule>& rules);
 
   bool has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
   // The value of a kName, kText or kChoice parameter, or nothing.
