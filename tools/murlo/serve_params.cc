@@ -1,22 +1,11 @@
 #include "serve_params.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "text/utf8.h"
 
 namespace murlo::tool {
 namespace {
-
-std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
-  if (digits.empty() || digits.size() > most) return std::nullopt;
-  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return std::nullopt;
-  }
-  int value = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  return value;
-}
 
 // Valid UTF-8 without C0 or C1 controls or DEL: the library takes text up
 // to its first zero, and a control character is in no name.

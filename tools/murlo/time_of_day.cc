@@ -6,7 +6,6 @@
 #include <ctime>
 
 namespace murlo::tool {
-namespace {
 
 std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
   if (digits.empty() || digits.size() > most) return std::nullopt;
@@ -17,8 +16,6 @@ std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
   std::from_chars(digits.data(), digits.data() + digits.size(), value);
   return value;
 }
-
-}  // namespace
 
 std::optional<int> parseMinuteOfDay(std::string_view text) {
   const std::size_t colon = text.find(':');

@@ -3,6 +3,7 @@
 #ifndef MURLO_TOOLS_MURLO_TIME_OF_DAY_H_
 #define MURLO_TOOLS_MURLO_TIME_OF_DAY_H_
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@ namespace murlo::tool {
 
 inline constexpr int kMinutesPerDay = 24 * 60;
 
+// The number written as 1 to `most` decimal digits and nothing else
+// (`most` up to 9, so that it fits an int).
+std::optional<int> parseDigits(std::string_view digits, std::size_t most);
 // The minute of the day (0..1439) of "HH:MM", "H:MM" or a number of minutes
 // ("495"); nothing for anything else, such as "25:99", "24:00" or "1440".
 std::optional<int> parseMinuteOfDay(std::string_view text);
