@@ -67,6 +67,24 @@ int32_t guarded(Work&& work) noexcept {
   }
 }
 
+// Converts the two station names of a direct-train or journey question and
+// runs `answer(db, from, to)`. The names are tested first, as the direct-train
+// export always has: equal texts (even ones that do not convert), then the
+// origin, then the destination.
+template <typename Answer>
+int32_t withStationPair(const murlo_char16* origin, const murlo_char16* destination, Output out,
+                        Answer&& answer) {
+  if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;
+  std::string from;
+  std::string to;
+  if (!argumentToGbk(origin, from)) return kOriginNotFound;
+  const std::shared_ptr<const LoadedDatabase> db = currentDb();
+  if (!argumentToGbk(destination, to)) {
+    return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
+  }
+  return deliver(answer(*db, from, to), out);
+}
+
 }  // namespace
 
 int32_t callLoadDatabase(const murlo_char16* path) noexcept {
@@ -119,16 +137,9 @@ int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
 int32_t callDirectTrains(const murlo_char16* origin, const murlo_char16* destination, int32_t mode,
                          Output out) noexcept {
   return guarded([&] {
-    // Equal texts come first, even when neither converts.
-    if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;
-    std::string from;
-    std::string to;
-    if (!argumentToGbk(origin, from)) return kOriginNotFound;
-    const std::shared_ptr<const LoadedDatabase> db = currentDb();
-    if (!argumentToGbk(destination, to)) {
-      return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
-    }
-    return deliver(directTrains(*db, from, to, mode), out);
+    return withStationPair(origin, destination, out,
+                           [&](const LoadedDatabase& db, const std::string& from,
+                               const std::string& to) { return directTrains(db, from, to, mode); });
   });
 }
 
@@ -188,15 +199,11 @@ int32_t callPlanJourneys(const murlo_char16* origin, const murlo_char16* destina
     const JourneyRequest request{afterMinute, maxChanges, minChangeMinutes, limit};
     if (!request.valid()) return kInvalidArgument;
     // Then the names, as the direct-train query tests them.
-    if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;
-    std::string from;
-    std::string to;
-    if (!argumentToGbk(origin, from)) return kOriginNotFound;
-    const std::shared_ptr<const LoadedDatabase> db = currentDb();
-    if (!argumentToGbk(destination, to)) {
-      return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
-    }
-    return deliver(planJourneys(*db, from, to, request), out);
+    return withStationPair(
+        origin, destination, out,
+        [&](const LoadedDatabase& db, const std::string& from, const std::string& to) {
+          return planJourneys(db, from, to, request);
+        });
   });
 }
 
