@@ -132,15 +132,8 @@ int runPlan(const CommandLine& line) {
   if (auto status = loadQueryDatabase(query)) return *status;
   Questions questions(query.database);
   const auto answer = questions.plan(line.operand(0), line.operand(1), question, query.detail());
-  sayNotes(questions);
-  if (!answer.ok()) return reportFailure(answer.failure());
-  if (query.format == OutputFormat::kRaw) {
-    std::cout << answer->text << '\n';
-    return kExitOk;
-  }
-  if (query.format == OutputFormat::kJson) return printJson(query, *answer);
-  printJourneys(*answer, std::cout);
-  return kExitOk;
+  return showAnswer(query, questions, answer,
+                    [](const PlanAnswer& plan) { printJourneys(plan, std::cout); });
 }
 
 }  // namespace murlo::tool

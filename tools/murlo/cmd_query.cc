@@ -43,19 +43,13 @@ std::optional<int> readListOptions(const Query& query, ListKind kind, ListOption
 // A train list in the chosen format.
 int showTrains(const Query& query, const Questions& questions, const Outcome<TrainsAnswer>& answer,
                const ListOptions& options, const std::string& noneFound) {
-  sayNotes(questions);
-  if (!answer.ok()) return reportFailure(answer.failure());
-  if (query.format == OutputFormat::kRaw) {
-    std::cout << answer->text << '\n';
-    return kExitOk;
-  }
-  if (query.format == OutputFormat::kJson) return printJson(query, *answer);
-  if (answer->trains.empty()) {
-    std::cout << noneFound << '\n';
-  } else {
-    printTrainTable(answer->trains, answer->kind, options.layout, std::cout);
-  }
-  return kExitOk;
+  return showAnswer(query, questions, answer, [&](const TrainsAnswer& trains) {
+    if (trains.trains.empty()) {
+      std::cout << noneFound << '\n';
+    } else {
+      printTrainTable(trains.trains, trains.kind, options.layout, std::cout);
+    }
+  });
 }
 
 // The proposed change stations of a direct query that found no train.
@@ -178,20 +172,14 @@ int runBoard(const CommandLine& line, ListKind kind) {
   const auto answer = kind == ListKind::kDepartures
                           ? questions.departures(line.operand(0), atMinute, limit, query.detail())
                           : questions.arrivals(line.operand(0), atMinute, limit, query.detail());
-  sayNotes(questions);
-  if (!answer.ok()) return reportFailure(answer.failure());
-  if (query.format == OutputFormat::kRaw) {
-    std::cout << answer->text << '\n';
-    return kExitOk;
-  }
-  if (query.format == OutputFormat::kJson) return printJson(query, *answer);
-  if (answer->trains.empty()) {
-    std::cout << (kind == ListKind::kDepartures ? "No train leaves " : "No train arrives at ")
-              << answer->station << ".\n";
-  } else {
-    printTrainTable(answer->trains, kind, options.layout, std::cout);
-  }
-  return kExitOk;
+  return showAnswer(query, questions, answer, [&](const BoardAnswer& board) {
+    if (board.trains.empty()) {
+      std::cout << (kind == ListKind::kDepartures ? "No train leaves " : "No train arrives at ")
+                << board.station << ".\n";
+    } else {
+      printTrainTable(board.trains, kind, options.layout, std::cout);
+    }
+  });
 }
 
 }  // namespace

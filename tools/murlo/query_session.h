@@ -69,6 +69,23 @@ int printJson(const Query& query, const Answer& answer) {
   return kExitOk;
 }
 
+// Says the notes of `questions`, then `answer` in the query's format: the
+// library's text for --raw, JSON, or a table that `printTable(*answer)`
+// writes. Returns the exit status.
+template <typename Answer, typename PrintTable>
+int showAnswer(const Query& query, const Questions& questions, const Outcome<Answer>& answer,
+               PrintTable&& printTable) {
+  sayNotes(questions);
+  if (!answer.ok()) return reportFailure(answer.failure());
+  if (query.format == OutputFormat::kRaw) {
+    std::cout << answer->text << '\n';
+    return kExitOk;
+  }
+  if (query.format == OutputFormat::kJson) return printJson(query, *answer);
+  printTable(*answer);
+  return kExitOk;
+}
+
 }  // namespace murlo::tool
 
 #endif  // MURLO_TOOLS_MURLO_QUERY_SESSION_H_
