@@ -179,9 +179,9 @@ TEST(JourneyPlannerTest, EveryNonDominatedJourneyOfAnExhaustiveSearch) {
 
       const StationIndex fromIndex = *db.findStation(from);
       for (const BoardKind kind : {BoardKind::kDepartures, BoardKind::kArrivals}) {
-        const QueryResult board = kind == BoardKind::kDepartures
-                                      ? departureBoard(db, from, request.afterMinute, 0)
-                                      : arrivalBoard(db, from, request.afterMinute, 0);
+        const QueryResult board = test::gbkText(
+            kind == BoardKind::kDepartures ? departureBoard(db, from, request.afterMinute, 0)
+                                           : arrivalBoard(db, from, request.afterMinute, 0));
         EXPECT_EQ(board.text, boardByScan(db.tables(), fromIndex, request.afterMinute, kind));
         EXPECT_EQ(board.code, std::count(board.text.begin(), board.text.end(), '*'));
       }
@@ -283,8 +283,9 @@ TEST(BoardsTest, InOrderOfTheWaitThenTrainThenStop) {
       {false, 0, 0, {{1, 0, 1}, {2, 0, 2}, {4, 0, 2}}},
   };
   for (const Case& c : cases) {
-    const QueryResult result = c.departures ? departureBoard(db, gbk("甲"), c.after, c.limit)
-                                            : arrivalBoard(db, gbk("甲"), c.after, c.limit);
+    const QueryResult result =
+        test::gbkText(c.departures ? departureBoard(db, gbk("甲"), c.after, c.limit)
+                                   : arrivalBoard(db, gbk("甲"), c.after, c.limit));
     EXPECT_EQ(result.code, static_cast<int32_t>(c.lines.size())) << c.after;
     EXPECT_EQ(result.text, lines(c.lines)) << c.after;
   }

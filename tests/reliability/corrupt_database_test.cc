@@ -580,8 +580,8 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
   for (const std::string& name : names) {
     const auto station = utf16Of(name);
     for (const bool departures : {true, false}) {
-      const QueryResult expected =
-          departures ? departureBoard(db, name, 600, 0) : arrivalBoard(db, name, 600, 0);
+      const QueryResult expected = test::gbkText(departures ? departureBoard(db, name, 600, 0)
+                                                            : arrivalBoard(db, name, 600, 0));
       const auto got = call([&](murlo_char16* o, std::size_t c, std::size_t* n) {
         return departures ? murlo_departures(station.c_str(), 600, 0, o, c, n)
                           : murlo_arrivals(station.c_str(), 600, 0, o, c, n);

@@ -222,8 +222,9 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
       for (const int32_t limit : {0, 2}) {
         for (const bool departures : {true, false}) {
           SCOPED_TRACE((departures ? "departures from " : "arrivals at ") + name);
-          const QueryResult result = departures ? departureBoard(loaded, name, after, limit)
-                                                : arrivalBoard(loaded, name, after, limit);
+          const QueryResult result =
+              test::gbkText(departures ? departureBoard(loaded, name, after, limit)
+                                       : arrivalBoard(loaded, name, after, limit));
           ++queries;
           if (!loaded.findStation(name)) {
             EXPECT_EQ(result.code, kStationNotFound);

@@ -24,9 +24,10 @@ bool validBoardArguments(int32_t afterMinute, int32_t limit);
 // this stop to its last stop, followed by "*". At most `limit` lines (0:
 // all). The code is the number of lines, kStationNotFound, or
 // kInvalidArgument (tested first) unless validBoardArguments.
-// May throw std::bad_alloc (the first board of a database makes every
-// station's).
-QueryResult departureBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
+// Whole runs come from the lines the database keeps; the answer holds the
+// others. May throw std::bad_alloc (the first board of a database makes
+// every station's).
+Utf16Answer departureBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
                            int32_t limit);
 
 // The arrivals at the station named `name`: every usable call there at which
@@ -34,7 +35,7 @@ QueryResult departureBoard(const LoadedDatabase& db, std::string_view name, int3
 // train index, then stop position; each the SegmentLine of its train from its
 // first stop to this stop, followed by "*". Limit and codes as
 // departureBoard.
-QueryResult arrivalBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
+Utf16Answer arrivalBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
                          int32_t limit);
 
 }  // namespace murlo

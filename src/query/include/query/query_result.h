@@ -4,6 +4,7 @@
 #define MURLO_QUERY_QUERY_RESULT_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,13 +23,17 @@ struct QueryResult {
 };
 
 // An answer written from UTF-16 pieces that the loaded database keeps
-// (whole-run lines, station names): each piece, then `terminator` where
-// there is one.
+// (whole-run lines, station names), or that the answer writes for itself
+// and holds in `written`: each piece, then `terminator` where there is one.
 struct Utf16Answer {
   // A count, or a negative code (with no pieces).
   int32_t code = 0;
   std::vector<std::u16string_view> pieces;
   char16_t terminator = 0;  // "*" after each line; none after a name and "|"
+  // The units of the pieces no database keeps (a line between two stops),
+  // where there are any. Held apart so that moving the answer keeps them in
+  // place; an answer is moved, never copied.
+  std::unique_ptr<const std::u16string> written = nullptr;
 
   // Answers are equal when their codes and texts are.
   friend bool operator==(const Utf16Answer& a, const Utf16Answer& b) {
