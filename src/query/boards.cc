@@ -65,9 +65,11 @@ Utf16Answer board(const LoadedDatabase& db, std::string_view name, int32_t after
           departs ? appendSegmentLine(scratch, db.tables(), train, stop, last, 0)
                   : appendSegmentLine(scratch, db.tables(), train, StopPosition(0), stop, 0);
       if (!built) continue;
+      // A GBK byte never gives more than one code unit.
       const std::size_t at = written->size();
-      written->resize(at + gbkToUtf16Length(scratch));
-      gbkToUtf16Into(scratch, written->data() + at);
+      written->resize(at + scratch.size());
+      const char16_t* const end = gbkToUtf16Into(scratch, written->data() + at);
+      written->resize(static_cast<std::size_t>(end - written->data()));
       writtenPieces.push_back(WrittenPiece{result.pieces.size(), at, written->size() - at});
       result.pieces.emplace_back();
     }
