@@ -89,8 +89,8 @@ Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(re
 // Kept UTF-16 pieces as GBK text, to compare with SQLite's.
 Outcome outcomeOf(const Utf16Answer& result) {
   Outcome outcome{result.code, {}, {}};
-  for (const std::u16string_view piece : result.pieces) {
-    utf16ToGbk(piece, outcome.text);
+  for (const Utf16Piece& piece : result.pieces) {
+    utf16ToGbk(piece.str(), outcome.text);
     if (result.terminator != 0) outcome.text += static_cast<char>(result.terminator);
   }
   return outcome;

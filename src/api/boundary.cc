@@ -54,20 +54,15 @@ std::size_t Utf16Result::writeTo(murlo_char16* out) const {
 }
 
 Utf16PiecesResult::Utf16PiecesResult(const Utf16Answer& answer) : answer_(answer), length_(0) {
-  for (const std::u16string_view piece : answer_.pieces) {
+  for (const Utf16Piece& piece : answer_.pieces) {
     length_ += piece.size() + (answer_.terminator != 0 ? 1 : 0);
   }
 }
 
 std::size_t Utf16PiecesResult::writeTo(murlo_char16* out) const {
   if (out == nullptr) return needed();
-  for (const std::u16string_view piece : answer_.pieces) {
-    if constexpr (std::is_same_v<murlo_char16, char16_t>) {
-      std::memcpy(out, piece.data(), piece.size() * sizeof(char16_t));
-      out += piece.size();
-    } else {
-      for (const char16_t unit : piece) *out++ = static_cast<murlo_char16>(unit);
-    }
+  for (const Utf16Piece& piece : answer_.pieces) {
+    out = piece.writeTo(out);
     if (answer_.terminator != 0) *out++ = static_cast<murlo_char16>(answer_.terminator);
   }
   *out = 0;

@@ -12,12 +12,30 @@ namespace {
 
 constexpr std::size_t kChunkSize = std::size_t{16} << 10;
 
-// A kept line: its length in code units (four bytes), then its units.
+// A kept line: the number of its code units kept as such (four bytes) and
+// of its ASCII bytes (two), then those units, then those bytes.
+constexpr std::size_t kHeader = sizeof(uint32_t) + sizeof(uint16_t);
+
 KeptLine lineOf(const unsigned char* kept) {
-  uint32_t length;
-  std::memcpy(&length, kept, sizeof length);
-  return KeptLine{
-      std::u16string_view(reinterpret_cast<const char16_t*>(kept + sizeof length), length)};
+  uint32_t units;
+  uint16_t ascii;
+  std::memcpy(&units, kept, sizeof units);
+  std::memcpy(&ascii, kept + sizeof units, sizeof ascii);
+  const unsigned char* const text = kept + kHeader;
+  return KeptLine{Utf16Piece{
+      std::u16string_view(reinterpret_cast<const char16_t*>(text), units),
+      std::string_view(reinterpret_cast<const char*>(text) + std::size_t{units} * 2, ascii)}};
+}
+
+// Where the ASCII end of the GBK `line` begins: after the first byte of its
+// last run of ASCII bytes, which the conversion of the part before may take
+// as the trail of a lone lead byte (or at 0 when the line is all ASCII), so
+// that the two parts converted apart give the units of the whole line.
+std::size_t asciiEnd(std::string_view line) {
+  std::size_t i = line.size();
+  while (i > 0 && static_cast<unsigned char>(line[i - 1]) < 0x80) --i;
+  const std::size_t begin = i == 0 ? 0 : std::min(line.size(), i + 1);
+  return std::max(begin, line.size() - std::min<std::size_t>(line.size() - begin, UINT16_MAX));
 }
 
 }  // namespace
@@ -59,10 +77,18 @@ bool WholeRunLines::find(TrainIndex t, KeptLine& line) const {
 }
 
 KeptLine WholeRunLines::keep(std::size_t t, std::string_view line) const {
-  const auto length = static_cast<uint32_t>(gbkToUtf16Length(line));
-  unsigned char* const kept = allocate(sizeof length + std::size_t{length} * sizeof(char16_t));
-  std::memcpy(kept, &length, sizeof length);
-  gbkToUtf16Into(line, reinterpret_cast<char16_t*>(kept + sizeof length));
+  const std::size_t split = asciiEnd(line);
+  const std::string_view head = line.substr(0, split);
+  const std::string_view tail = line.substr(split);
+  const auto units = static_cast<uint32_t>(gbkToUtf16Length(head));
+  const auto ascii = static_cast<uint16_t>(tail.size());
+  unsigned char* const kept =
+      allocate(kHeader + std::size_t{units} * sizeof(char16_t) + std::size_t{ascii});
+  std::memcpy(kept, &units, sizeof units);
+  std::memcpy(kept + sizeof units, &ascii, sizeof ascii);
+  unsigned char* const text = kept + kHeader;
+  gbkToUtf16Into(head, reinterpret_cast<char16_t*>(text));
+  if (!tail.empty()) std::memcpy(text + std::size_t{units} * 2, tail.data(), tail.size());
   const unsigned char* expected = nullptr;
   // Another thread may have kept the same line first; this one's room then
   // stays unused.

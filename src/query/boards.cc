@@ -76,7 +76,7 @@ Utf16Answer board(const LoadedDatabase& db, std::string_view name, int32_t after
     ++result.code;
   }
   for (const WrittenPiece& w : writtenPieces) {
-    result.pieces[w.piece] = std::u16string_view(written->data() + w.at, w.length);
+    result.pieces[w.piece] = Utf16Piece{std::u16string_view(written->data() + w.at, w.length), {}};
   }
   if (!writtenPieces.empty()) result.written = std::move(written);
   return result;

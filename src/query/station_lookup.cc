@@ -7,7 +7,7 @@ Utf16Answer stationsByAbbreviation(const LoadedDatabase& db, std::string_view pr
   const Utf16StationNames& names = db.utf16StationNames();
   for (const StationIndex station :
        db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
-    result.pieces.push_back(names.nameAndBar(station));
+    result.pieces.push_back(Utf16Piece{names.nameAndBar(station), {}});
     ++result.code;
   }
   return result;

@@ -336,7 +336,7 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
   for (TrainIndex t(-1); t.value() <= db.trainCount() + 1; ++t) {
     std::u16string written;
     gbkToUtf16(buildSegmentLine(db, t, StopPosition(0), StopPosition(0), 0), written);
-    EXPECT_TRUE(loaded.wholeRunLines().line(db, t).text == written) << "train " << t.value();
+    EXPECT_TRUE(loaded.wholeRunLines().line(db, t).text.str() == written) << "train " << t.value();
   }
   return queries;
 }

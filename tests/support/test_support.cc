@@ -92,8 +92,8 @@ std::vector<std::string> splitTerminated(std::string_view text, char terminator)
 
 QueryResult gbkText(const Utf16Answer& result) {
   QueryResult text{result.code, {}};
-  for (const std::u16string_view piece : result.pieces) {
-    EXPECT_TRUE(utf16ToGbk(piece, text.text)) << "a piece GBK cannot hold";
+  for (const Utf16Piece& piece : result.pieces) {
+    EXPECT_TRUE(utf16ToGbk(piece.str(), text.text)) << "a piece GBK cannot hold";
     if (result.terminator != 0) text.text += static_cast<char>(result.terminator);
   }
   return text;

@@ -10,7 +10,8 @@
 // buffer. (A line converts the same alone as within a longer text: it begins
 // with its ASCII marker and ends with ASCII fare digits.) Making the cache
 // only makes the empty slots (8 bytes a train); a kept line costs its length
-// in UTF-16 and four bytes, in chunks shared by all lines.
+// in UTF-16 but for its ASCII end (from the journey time on, a byte a unit),
+// and six bytes, in chunks shared by all lines.
 //
 // One slot per train, each filled at most once by compare-and-swap: any
 // number of threads may read and fill slots at the same time. A line, once
@@ -28,13 +29,14 @@
 #include <vector>
 
 #include "db/timetable_db.h"
+#include "present/utf16_piece.h"
 
 namespace murlo {
 
 // A kept line: the UTF-16 form of the train's whole-run line (empty where
 // the tables give no line).
 struct KeptLine {
-  std::u16string_view text;
+  Utf16Piece text;
 };
 
 class WholeRunLines {
@@ -59,7 +61,7 @@ class WholeRunLines {
 
  private:
   // Room for `bytes` bytes that stays until the cache is destroyed, aligned
-  // for the four-byte length that begins a kept line. May throw
+  // for the lengths that begin a kept line. May throw
   // std::bad_alloc.
   unsigned char* allocate(std::size_t bytes) const;
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "present/utf16_piece.h"
+
 namespace murlo {
 
 // The code of every query whose numeric arguments lie outside their range
@@ -28,7 +30,7 @@ struct QueryResult {
 struct Utf16Answer {
   // A count, or a negative code (with no pieces).
   int32_t code = 0;
-  std::vector<std::u16string_view> pieces;
+  std::vector<Utf16Piece> pieces;
   char16_t terminator = 0;  // "*" after each line; none after a name and "|"
   // The units of the pieces no database keeps (a line between two stops),
   // where there are any. Held apart so that moving the answer keeps them in
