@@ -1,9 +1,8 @@
 #include "text/gbk_codec.h"
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
+#include "ascii_word.h"
 #include "gbk_tables.h"
 
 // Reading GBK, the text is cut into steps and every step appends exactly one
@@ -67,11 +66,7 @@ char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out) {
     // are widened eight at a time, then the codes up to the next ASCII byte
     // are decoded one after the other.
     if (i + 8 <= size) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, bytes + i, 8);
-      const std::uint64_t high = word & 0x8080808080808080u;
-      const std::size_t ascii =
-          high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+      const std::size_t ascii = asciiBytesOfWord(bytes + i);
       // Never a unit past the text's own: the caller's buffer may end there.
       for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<char16_t>(bytes[i + k]);
       out += ascii;

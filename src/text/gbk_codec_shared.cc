@@ -1,10 +1,9 @@
 // What both codecs share: the length of GBK text in UTF-16, the same on
 // every platform since both cut text into the same steps (see gbk_codec.cc),
 // each one code unit; and appending, on top of writing into a buffer.
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
+#include "ascii_word.h"
 #include "gbk_tables.h"
 #include "text/gbk_codec.h"
 
@@ -19,11 +18,7 @@ std::size_t gbkToUtf16Length(std::string_view gbk) {
   std::size_t i = 0;
   while (i < size) {
     if (i + 8 <= size) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, bytes + i, 8);
-      const std::uint64_t high = word & 0x8080808080808080u;
-      const std::size_t ascii =
-          high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+      const std::size_t ascii = asciiBytesOfWord(bytes + i);
       length += ascii;
       i += ascii;
       if (ascii == 8) continue;
