@@ -134,9 +134,46 @@ TEST_F(MurloCliTest, CommandLines) {
       {{"departures", "central stn", "--db", "LOOSE", "--at", "07:00", "--columns",
         "train,departs,to,arrives"},
        0,
+       "Leaving Central_Stn from 07:00:\n"
        "Train  Departs  To        Arrives\n-----  -------  --------  -------\n"
        "K7     08:00    Hillside  09:00\n",
        "taking Central_Stn for \"central stn\""},
+      // A board counts its days from the day asked: the train that set out
+      // the day before arrives unmarked, and left on the day before.
+      {{"arrivals", "Central_Stn", "--db", "LOOSE", "--at", "0015", "--columns",
+        "train,arrives,from,departs"},
+       0,
+       "Arriving at Central_Stn from 00:15:\n"
+       "Train  Arrives  From      Departs\n-----  -------  --------  -------\n"
+       "K7     00:20    Hillside  23:10-1\n\n"
+       "+1 marks a time on the day after the one asked about, +2 two days after, -1 the day "
+       "before.\n",
+       ""},
+      // Abbreviations, numbers and spaces as people type them; options
+      // before the command.
+      {{"at", " hs ", "--db", "LOOSE", "--columns", "train,arrives"},
+       0,
+       "Train  Arrives\n-----  -------\nK7     09:00\nK7     -\n",
+       "taking Hillside for \"hs\" (its abbreviation)"},
+      {{"number", "d9", "--db", "LOOSE", "--columns", "train"},
+       0,
+       "Train\n-----\nD9\n",
+       "taking D9 for \"d9\""},
+      {{"number", " ", "--db", "LOOSE"}, 2, "", "give a train number"},
+      {{"--limit", "1", "--at", "8:00", "departures", "Central_Stn", "--db", "LOOSE", "--columns",
+        "train"},
+       0,
+       "Leaving Central_Stn from 08:00:\nTrain\n-----\nK7\n",
+       ""},
+      // A train asked about against its direction.
+      {{"stops", "D9", "南京", "北京", "--db", "LOOSE"},
+       0,
+       "Station  Arrives  Departs   km\n-------  -------  -------  ---\n"
+       "北京     -        07:00      0\n南京     11:00    -        900\n\n"
+       "Run time of the whole train: 04:00\n"
+       "No stop is marked: train 2 does not run from 南京 to 北京: it calls at 北京 before "
+       "南京.\n",
+       ""},
       {{"plan", "harbour", "Central_Stn", "--db", "LOOSE", "--at", "08:00"},
        0,
        "Journeys from Harbo_Centr to Central_Stn leaving from 08:00, at most 3 changes of 10 "
@@ -162,7 +199,9 @@ TEST_F(MurloCliTest, CommandLines) {
       {{"departures", "北京", "--db", "EX", "--at", "24:00"},
        2,
        "",
-       "--at takes a time of day, HH:MM from 00:00 to 23:59, not 24:00"},
+       "--at takes a time of day, HH:MM or HHMM from 00:00 to 23:59, not 24:00"},
+      {{"departures", "北京", "--db", "EX", "--at", "495"}, 2, "", "not 495"},  // 04:95
+      {{"departures", "北京", "--db", "EX", "--at", "15"}, 2, "", "not 15"},    // no bare minutes
       {{"plan", "北京", "北京站", "--db", "EX"}, 1, "", "unknown destination station \"北京站\""},
   };
   for (const Case& c : cases) {

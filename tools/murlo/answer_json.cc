@@ -79,7 +79,9 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const StopsA
         .field("departure_day", int64_t{stop.departureDay})
         .endObject();
   }
-  json.endArray().endObject();
+  json.endArray();
+  if (answer.runsFromTo) json.key("runs_from_to").boolean(*answer.runsFromTo);
+  json.endObject();
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardAnswer& answer) {

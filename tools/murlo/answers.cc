@@ -5,6 +5,7 @@
 #include <map>
 #include <tuple>
 
+#include "ascii_text.h"
 #include "host.h"
 #include "library_calls.h"
 #include "suggest.h"
@@ -19,15 +20,6 @@ LibraryText libraryText(const std::string& utf8) {
 
 std::string roleAndStation(std::string_view role) {
   return role.empty() ? "station" : std::string(role) + " station";
-}
-
-bool hasLowerCase(const std::string& text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-}
-
-std::string inCapitals(std::string text) {
-  for (char& c : text) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  return text;
 }
 
 std::optional<uint32_t> parseTrainIndex(const std::string& text) {
@@ -173,11 +165,13 @@ std::variant<std::string, Failure> Questions::resolve(std::string_view role,
                                                       std::string_view typed) {
   const auto* stations = stationList();
   if (stations == nullptr) return unreadableResult();
+  typed = trimSpaces(typed);
   const StationMatch match = matchStation(typed, *stations);
   switch (match.kind) {
     case StationMatch::Kind::kExact: return match.name;
     case StationMatch::Kind::kTaken:
-      notes_.push_back("taking " + match.name + " for \"" + std::string(typed) + "\"");
+      notes_.push_back("taking " + match.name + " for \"" + std::string(typed) + "\"" +
+                       (match.byAbbreviation ? " (its abbreviation)" : ""));
       return match.name;
     case StationMatch::Kind::kSeveral: {
       std::string message = "\"" + std::string(typed) + "\" matches " +
@@ -219,8 +213,29 @@ Failure Questions::unknownStation(std::string_view role, std::string_view typed)
   return failure;
 }
 
-std::variant<uint32_t, Failure> Questions::trainByNumber(const std::string& number) {
-  const LibraryResult result = trainsByNumber(libraryText(number));
+Failure Questions::noNumber() {
+  return failureOf(Failure::Kind::kInvalidArgument, "give a train number, such as K101");
+}
+
+LibraryResult Questions::trainsUnder(std::string& number, std::string_view typed) {
+  LibraryResult result = trainsByNumber(libraryText(number));
+  // Train numbers are written in capitals: "k101" is K101 when no train
+  // runs under the number as typed.
+  if (result.code == 0 && hasAsciiLowerCase(number)) {
+    LibraryResult inCapitals = trainsByNumber(libraryText(asciiCapitals(number)));
+    if (inCapitals.code > 0) {
+      number = asciiCapitals(number);
+      notes_.push_back("taking " + number + " for \"" + std::string(typed) + "\"");
+      result = std::move(inCapitals);
+    }
+  }
+  return result;
+}
+
+std::variant<uint32_t, Failure> Questions::trainByNumber(std::string_view typed) {
+  std::string number(trimSpaces(typed));
+  if (number.empty()) return noNumber();
+  const LibraryResult result = trainsUnder(number, typed);
   if (result.code < 0) return libraryFailure(result.code);
   const auto trains = parseTrainLines(result.text);
   if (!trains) return unreadableResult();
@@ -256,8 +271,8 @@ Outcome<StationsAnswer> Questions::stations(const std::string& abbreviation,
   answer.abbreviation = abbreviation;
   answer.namePart = namePart;
   answer.text = result.text;
-  const std::string capitals = inCapitals(abbreviation);
-  if (hasLowerCase(abbreviation)) answer.alsoAbbreviation = capitals;
+  const std::string capitals = asciiCapitals(abbreviation);
+  if (hasAsciiLowerCase(abbreviation)) answer.alsoAbbreviation = capitals;
   if (detail == Detail::kText) return answer;
   const auto* all = stationList();
   if (all == nullptr) return unreadableResult();
@@ -335,9 +350,11 @@ Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std:
   return answer;
 }
 
-Outcome<TrainsAnswer> Questions::number(const std::string& number, const TrainOrder& order,
+Outcome<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrder& order,
                                         Detail detail) {
-  const LibraryResult result = trainsByNumber(libraryText(number));
+  std::string number(trimSpaces(typed));
+  if (number.empty()) return noNumber();
+  const LibraryResult result = trainsUnder(number, typed);
   if (result.code < 0) return libraryFailure(result.code);
   TrainsAnswer answer = trainsAnswer(ListKind::kNumber, {{"number", number}}, result);
   if (detail == Detail::kFields) {
@@ -380,6 +397,15 @@ Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
     if (!stops) return unreadableResult();
     assignDays(*stops);
     answer.stops = std::move(*stops);
+    if (answer.from) {
+      const auto calls = [&](const std::string& name, auto after) {
+        return std::find_if(after, answer.stops.end(),
+                            [&](const StopLine& stop) { return stop.station == name; });
+      };
+      const auto boarding = calls(*answer.from, answer.stops.begin());
+      answer.runsFromTo =
+          boarding != answer.stops.end() && calls(*answer.to, boarding + 1) != answer.stops.end();
+    }
   }
   return answer;
 }
@@ -417,6 +443,7 @@ Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, i
   auto trains = completeTrains(*lines, kind, answer.station, "", "");
   if (!trains) return unreadableResult();
   answer.trains = std::move(*trains);
+  setBoardDays(answer.trains, kind, atMinute);
   return answer;
 }
 

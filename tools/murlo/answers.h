@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "library_calls.h"
 #include "result_text.h"
 #include "station_match.h"
 #include "train_listing.h"
@@ -109,6 +110,9 @@ struct StopsAnswer {
   std::string runTime;
   std::string text;             // the library's stop list
   std::vector<StopLine> stops;  // kFields, with their days
+  // kFields with a journey: whether the train calls at `from` and after it
+  // at `to`, so that it can take the journey.
+  std::optional<bool> runsFromTo;
 };
 
 // The ranges of the numbers of a journey question, as the library takes
@@ -217,7 +221,13 @@ class Questions {
   // The station `typed` stands for (see matchStation), or why there is none.
   std::variant<std::string, Failure> resolve(std::string_view role, std::string_view typed);
   Failure unknownStation(std::string_view role, std::string_view typed);
-  std::variant<uint32_t, Failure> trainByNumber(const std::string& number);
+  // The train under the number typed, by its index, or why there is none
+  // or which several there are.
+  std::variant<uint32_t, Failure> trainByNumber(std::string_view typed);
+  // The library's answer for `number`, retried in capitals; `number` becomes
+  // the number that answered.
+  LibraryResult trainsUnder(std::string& number, std::string_view typed);
+  Failure noNumber();
   Outcome<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
                              Detail detail);
   const std::vector<StationEntry>* stationList();

@@ -106,8 +106,7 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
       out << indent << alignedLine(rides[row++], rideWidths) << '\n';
     }
   }
-  if (laterDay)
-    out << "\n+1 marks a time on the day after the one asked about, +2 two days after.\n";
+  if (laterDay) printDayAskedNote(out, false);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // arrivals (stops is in cmd_stops.cc, plan in cmd_plan.cc, header in
 // cmd_header.cc). The questions and their JSON are
 // answers.h and answer_json.h, shared with murlo serve; here are the tables.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "query_session.h"
 #include "terminal.h"
 #include "text_table.h"
+#include "time_of_day.h"
 #include "train_listing.h"
 
 namespace murlo::tool {
@@ -122,9 +124,9 @@ int runNumber(const CommandLine& line) {
   if (auto status = readFormat(query)) return *status;
   if (auto status = readListOptions(query, ListKind::kNumber, options)) return *status;
   if (auto status = loadQueryDatabase(query)) return *status;
-  const std::string& number = line.operand(0);
   Questions questions(query.database);
-  const auto answer = questions.number(number, options.order, query.detail());
+  const auto answer = questions.number(line.operand(0), options.order, query.detail());
+  const std::string number = answer.ok() ? answer->subject.front().second : "";
   return showTrains(query, questions, answer, options,
                     "No train runs under the number " + number + ".");
 }
@@ -173,11 +175,19 @@ int runBoard(const CommandLine& line, ListKind kind) {
                           ? questions.departures(line.operand(0), atMinute, limit, query.detail())
                           : questions.arrivals(line.operand(0), atMinute, limit, query.detail());
   return showAnswer(query, questions, answer, [&](const BoardAnswer& board) {
+    const bool departures = kind == ListKind::kDepartures;
     if (board.trains.empty()) {
-      std::cout << (kind == ListKind::kDepartures ? "No train leaves " : "No train arrives at ")
-                << board.station << ".\n";
-    } else {
-      printTrainTable(board.trains, kind, options.layout, std::cout);
+      std::cout << (departures ? "No train leaves " : "No train arrives at ") << board.station
+                << ".\n";
+      return;
+    }
+    std::cout << (departures ? "Leaving " : "Arriving at ") << board.station << " from "
+              << formatMinuteOfDay(board.atMinute) << ":\n";
+    const std::vector<ListedTrain> shown = daysFromBoardDay(board.trains, kind);
+    printTrainTable(shown, kind, options.layout, std::cout);
+    if (hasDayMarks(shown)) {
+      printDayAskedNote(std::cout, std::any_of(shown.begin(), shown.end(),
+                                               [](const auto& t) { return t.departureDay < 0; }));
     }
   });
 }

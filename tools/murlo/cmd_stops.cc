@@ -1,4 +1,5 @@
 // murlo stops TRAIN [FROM TO]: a train's stop list with the journey marked.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,9 +11,30 @@
 namespace murlo::tool {
 namespace {
 
+// Why a train cannot take the journey asked about.
+void sayNoJourney(const StopsAnswer& answer, std::ostream& out) {
+  const auto calls = [&](const std::string& name) {
+    return std::any_of(answer.stops.begin(), answer.stops.end(),
+                       [&](const StopLine& stop) { return stop.station == name; });
+  };
+  const std::string train = "train " + std::to_string(answer.train);
+  out << "No stop is marked: ";
+  if (!calls(*answer.from)) {
+    out << train << " does not call at " << *answer.from << ".\n";
+  } else if (!calls(*answer.to)) {
+    out << train << " does not call at " << *answer.to << ".\n";
+  } else if (*answer.from == *answer.to) {
+    out << "the journey from " << *answer.from << " to " << *answer.to << " goes nowhere.\n";
+  } else {
+    out << train << " does not run from " << *answer.from << " to " << *answer.to
+        << ": it calls at " << *answer.to << " before " << *answer.from << ".\n";
+  }
+}
+
 void printStopTable(const StopsAnswer& answer, std::ostream& out) {
-  // Without a journey there is nothing to mark, and no column for it.
-  const bool journey = answer.from.has_value();
+  // Without a journey the train can take there is nothing to mark, and no
+  // column for it.
+  const bool journey = answer.runsFromTo.value_or(false);
   std::vector<TableColumn> columns = {{"Station"}, {"Arrives"}, {"Departs"}, {"km", Align::kRight}};
   if (journey) columns.insert(columns.begin(), {""});
   TextTable table(std::move(columns));
@@ -27,12 +49,11 @@ void printStopTable(const StopsAnswer& answer, std::ostream& out) {
   }
   table.print(out);
   out << '\n' << "Run time of the whole train: " << answer.runTime << '\n';
-  if (!journey) return;
-  if (marked > 0) {
+  if (!answer.from) return;
+  if (journey && marked > 0) {
     out << "> marks the journey from " << *answer.from << " to " << *answer.to << ".\n";
   } else {
-    out << "No stop is marked: train " << answer.train << " does not call at " << *answer.to
-        << ".\n";
+    sayNoJourney(answer, out);
   }
 }
 

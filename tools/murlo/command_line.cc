@@ -14,7 +14,8 @@
 namespace murlo::tool {
 namespace {
 
-// The options that may stand before the command as well as after it.
+// The options that `murlo help` lists as standing before the command as
+// well as after it; any option of the command may stand there too.
 const std::vector<const OptionSpec*>& globalOptions() {
   static const std::vector<const OptionSpec*> options = {
       &kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kNoFaresOption, &kForceOption};
@@ -26,6 +27,39 @@ const OptionSpec* findGlobal(std::string_view name) {
     if (option->name == name) return option;
   }
   return nullptr;
+}
+
+const OptionSpec* findOption(const std::vector<const OptionSpec*>& options, std::string_view name) {
+  for (const OptionSpec* option : options) {
+    if (option->name == name) return option;
+  }
+  return nullptr;
+}
+
+// Whether the words of `args` before `end` are options of `command` (or
+// global options), each with its value where it takes one.
+bool optionsOf(const Command& command, const std::vector<std::string>& args, std::size_t end) {
+  for (std::size_t at = 0; at < end;) {
+    const std::string& arg = args[at];
+    if (arg.size() < 2 || arg[0] != '-') return false;
+    const std::string name = arg.substr(0, arg.find('='));
+    const OptionSpec* option = findOption(command.options, name);
+    if (option == nullptr) option = findGlobal(name);
+    if (option == nullptr) return false;
+    at += !option->valueName.empty() && name == arg ? 2u : 1u;
+    if (at > end) return false;
+  }
+  return true;
+}
+
+// Where the command stands: the first word that names a command whose own
+// options are all the words before it ("murlo --limit 1 departures 天津").
+std::optional<std::size_t> commandPosition(const std::vector<std::string>& args) {
+  for (std::size_t at = 0; at < args.size(); ++at) {
+    const Command* command = findCommand(args[at]);
+    if (command != nullptr && optionsOf(*command, args, at)) return at;
+  }
+  return std::nullopt;
 }
 
 std::string optionLabel(const OptionSpec& option) {
@@ -238,7 +272,15 @@ int runCommandLine(const std::vector<std::string>& args) {
     printShortUsage(std::cerr);
     return kExitUsage;
   }
-  // The command: the first word that is neither a global option nor its value.
+  // The command: the first word that is neither an option before it nor the
+  // value of one. The options before it are read as if they stood after it.
+  if (const auto position = commandPosition(args); position && *position > 0) {
+    std::vector<std::string> reordered(args.begin() + static_cast<long>(*position),
+                                       args.begin() + static_cast<long>(*position) + 1);
+    reordered.insert(reordered.end(), args.begin(), args.begin() + static_cast<long>(*position));
+    reordered.insert(reordered.end(), args.begin() + static_cast<long>(*position) + 1, args.end());
+    return runCommandLine(reordered);
+  }
   std::size_t at = 0;
   while (at < args.size() && args[at].size() > 1 && args[at][0] == '-') {
     const std::string& arg = args[at];

@@ -44,16 +44,18 @@ namespace {
 
 constexpr std::string_view kStationNames =
     "A station is found by its exact name first; else by the name typed with\n"
-    "spaces for \"_\", in another letter case, or by a part of it: one match is\n"
-    "taken (murlo says which), several are listed. An unknown station is\n"
+    "spaces for \"_\", in another letter case, by its abbreviation (tj), or by\n"
+    "a part of it: one match is taken (murlo says which), several are listed. An unknown station "
+    "is\n"
     "reported with the closest names, by abbreviation (BJ) and by pinyin\n"
     "initials (beijing) too.\n";
 
 constexpr std::string_view kTrainTable =
     "Trains are listed in order of departure (--order index keeps the\n"
     "library's order). Times past midnight of a run that crossed it are\n"
-    "marked +1. The table fits the terminal (COLUMNS, or its width): columns\n"
-    "are dropped from the least needed on. --columns chooses them from index,\n"
+    "marked +1, counted from the day the train set out. The table fits the\n"
+    "terminal (COLUMNS, or its width): columns are dropped from the least\n"
+    "needed on. --columns chooses them from index,\n"
     "train, from, departs, to, arrives, runs-from, runs-to, class, duration,\n"
     "hard-seat, soft-seat, hard-sleeper, soft-sleeper (at also: at-arrives,\n"
     "at-departs).\n";
@@ -85,8 +87,8 @@ const std::string kBoardHelp = joined(
     "from --at on (the current time by default) round the clock, the next 20\n"
     "unless --limit says otherwise. Every train runs every day. Departures show\n"
     "where each train goes and when it arrives there, arrivals where it comes\n"
-    "from and when it left. Times past midnight of a run that crossed it are\n"
-    "marked +1, as in every train list.",
+    "from and when it left. +1 marks a time on the day after the one asked\n"
+    "about, -1 one on the day before.",
     kStationNames);
 const std::string kPlanHelp = joined(
     "Journeys leaving FROM within 24 hours from --at (the current time by\n"

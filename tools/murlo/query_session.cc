@@ -53,9 +53,8 @@ std::optional<int> readTimeOfDay(const Query& query, const OptionSpec& option, i
   }
   const auto parsed = parseMinuteOfDay(*given);
   if (!parsed) {
-    return usageError(query.line.command(),
-                      std::string(option.name) +
-                          " takes a time of day, HH:MM from 00:00 to 23:59, not " + *given);
+    return usageError(query.line.command(), std::string(option.name) + " takes " +
+                                                std::string(kTimeOfDayForms) + ", not " + *given);
   }
   minute = *parsed;
   return std::nullopt;

@@ -45,7 +45,7 @@ std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> pa
 // exit status to end with when the value is not such a number.
 std::optional<int> readWholeNumber(const Query& query, const OptionSpec& option, int least,
                                    int most, int& value);
-// Reads `option` as a time of day (HH:MM, or minutes after midnight) into
+// Reads `option` as a time of day (HH:MM or HHMM, parseMinuteOfDay) into
 // `minute`; without it, the minute now by the local clock.
 std::optional<int> readTimeOfDay(const Query& query, const OptionSpec& option, int& minute);
 

@@ -104,7 +104,8 @@ std::optional<int> minutesOf(std::string_view time) {
 }
 
 std::string timeWithDay(const std::string& time, int day) {
-  return day > 0 ? time + "+" + std::to_string(day) : time;
+  if (day == 0) return time;
+  return time + (day > 0 ? "+" : "") + std::to_string(day);
 }
 
 std::optional<int> minutesOfDuration(std::string_view duration) {

@@ -58,8 +58,8 @@ struct JourneyLine {
 
 // Minutes of the day of "HH:MM", or nothing.
 std::optional<int> minutesOf(std::string_view time);
-// "HH:MM", with "+N" after it when `day` is N > 0: a time N days after the
-// train set out.
+// "HH:MM", with "+N" after it when `day` is N > 0 (a time N days after the
+// day the answer counts from), "-N" when it is N days before.
 std::string timeWithDay(const std::string& time, int day);
 // Minutes of a duration "HH:MM" whose hours are not reduced ("26:05", "123:00").
 std::optional<int> minutesOfDuration(std::string_view duration);

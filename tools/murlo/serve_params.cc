@@ -43,8 +43,7 @@ std::optional<std::string> checkValue(const ParamRule& rule, const std::string& 
     case ParamKind::kText: break;
     case ParamKind::kMinute:
       if (!parseMinuteOfDay(value)) {
-        return name + " takes a time of day, HH:MM from 00:00 to 23:59 or minutes from 0 to " +
-               "1439, not \"" + value + "\"";
+        return name + " takes " + std::string(kTimeOfDayForms) + ", not \"" + value + "\"";
       }
       break;
     case ParamKind::kCount: {

@@ -24,7 +24,7 @@ inline constexpr std::size_t kMaxParameterBytes = 256;
 enum class ParamKind {
   kName,    // text, not empty: a station, a train, a number
   kText,    // text, possibly empty
-  kMinute,  // a time of day: HH:MM (H:MM too) or minutes after midnight, 0..1439
+  kMinute,  // a time of day: HH:MM, H:MM, HHMM or HMM (parseMinuteOfDay)
   kCount,   // a whole number from `least` to `most`
   kChoice,  // one of the words of `choices`, "|" between them
 };

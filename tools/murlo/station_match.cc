@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "ascii_text.h"
 #include "library_calls.h"
 #include "pinyin_initials.h"
 #include "result_text.h"
@@ -103,6 +104,22 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
   for (const StationEntry& station : stations) {
     if (station.folded == folded) addOnce(equal, station.name);
   }
+  // An abbreviation in any letter case ("sh" for SH) names its station when
+  // no name is equal to what was typed; one that several stations share
+  // only lists them when no name matches either.
+  std::vector<std::string> abbreviated;
+  const std::string capitals = asciiCapitals(typed);
+  for (const StationEntry& station : stations) {
+    if (!station.abbreviation.empty() && station.abbreviation == capitals) {
+      addOnce(abbreviated, station.name);
+    }
+  }
+  if (equal.empty() && abbreviated.size() == 1) {
+    match.kind = StationMatch::Kind::kTaken;
+    match.name = abbreviated[0];
+    match.byAbbreviation = true;
+    return match;
+  }
   std::vector<std::string> found = equal.empty() ? namesContaining(typed, stations) : equal;
   if (found.empty()) {
     const std::vector<std::string> words = wordsOf(folded);
@@ -110,6 +127,7 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
       if (wordsMatch(words, station.folded)) addOnce(found, station.name);
     }
   }
+  if (found.empty()) found = abbreviated;
   if (found.size() == 1) {
     match.kind = StationMatch::Kind::kTaken;
     match.name = found[0];
@@ -125,8 +143,7 @@ std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
   std::vector<const StationEntry*> found;
   if (typed.empty()) return found;
   const std::string folded = foldedName(typed);
-  std::string capitals(typed);
-  for (char& c : capitals) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  const std::string capitals = asciiCapitals(typed);
   const std::string initials = pinyinInitials(typed);
   const std::vector<std::string> words = wordsOf(folded);
   const auto begins = [](const std::string& text, const std::string& prefix) {

@@ -34,12 +34,15 @@ struct StationMatch {
   Kind kind = Kind::kNone;
   std::string name;                     // kExact, kTaken: the name to ask the library for
   std::vector<std::string> candidates;  // kSeveral: distinct names, in table order
+  bool byAbbreviation = false;          // kTaken: what was typed is its abbreviation
 };
 
 // Matches `typed` against `stations`: the exact name; else the names equal
-// to it once folded (foldedName); else the names that contain it, folded;
+// to it once folded (foldedName); else the one station whose abbreviation
+// it is in any letter case; else the names that contain it, folded;
 // else the names whose words (split at "_") begin the words typed or are
-// begun by them, three letters at least ("harbour" finds "Harbo_Centr").
+// begun by them, three letters at least ("harbour" finds "Harbo_Centr");
+// else the stations that share it as their abbreviation.
 StationMatch matchStation(std::string_view typed, const std::vector<StationEntry>& stations);
 
 // The names of `stations` that contain `part` once both are folded, each

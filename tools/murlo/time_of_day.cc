@@ -18,14 +18,20 @@ std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
 }
 
 std::optional<int> parseMinuteOfDay(std::string_view text) {
+  // "HH:MM" and "H:MM", or the same without the colon ("0815", "930"); a
+  // number of one or two digits is refused rather than guessed at.
   const std::size_t colon = text.find(':');
+  std::string_view hourPart;
+  std::string_view minutePart;
   if (colon == std::string_view::npos) {
-    const auto minutes = parseDigits(text, 4);
-    if (!minutes || *minutes >= kMinutesPerDay) return std::nullopt;
-    return minutes;
+    if (text.size() < 3) return std::nullopt;
+    hourPart = text.substr(0, text.size() - 2);
+    minutePart = text.substr(text.size() - 2);
+  } else {
+    hourPart = text.substr(0, colon);
+    minutePart = text.substr(colon + 1);
   }
-  const auto hours = parseDigits(text.substr(0, colon), 2);
-  const std::string_view minutePart = text.substr(colon + 1);
+  const auto hours = parseDigits(hourPart, 2);
   const auto minutes = minutePart.size() == 2 ? parseDigits(minutePart, 2) : std::nullopt;
   if (!hours || !minutes || *hours > 23 || *minutes > 59) return std::nullopt;
   return *hours * 60 + *minutes;

@@ -124,6 +124,35 @@ int minutesAfter(const std::string& time, int fromMinute) {
 
 }  // namespace
 
+void setBoardDays(std::vector<ListedTrain>& trains, ListKind kind, int atMinute) {
+  for (ListedTrain& train : trains) {
+    const std::string& time =
+        kind == ListKind::kDepartures ? train.line.departure : train.line.arrival;
+    train.boardDay = minutesOf(time).value_or(kMinutesPerDay) < atMinute ? 1 : 0;
+  }
+}
+
+std::vector<ListedTrain> daysFromBoardDay(std::vector<ListedTrain> trains, ListKind kind) {
+  for (ListedTrain& train : trains) {
+    if (!train.boardDay) continue;
+    const int dayThere = kind == ListKind::kDepartures ? train.departureDay : train.arrivalDay;
+    const int shift = *train.boardDay - dayThere;
+    train.departureDay += shift;
+    train.arrivalDay += shift;
+  }
+  return trains;
+}
+
+void printDayAskedNote(std::ostream& out, bool dayBefore) {
+  out << "\n+1 marks a time on the day after the one asked about, +2 two days after"
+      << (dayBefore ? ", -1 the day before" : "") << ".\n";
+}
+
+bool hasDayMarks(const std::vector<ListedTrain>& trains) {
+  return std::any_of(trains.begin(), trains.end(),
+                     [](const ListedTrain& t) { return t.departureDay != 0 || t.arrivalDay != 0; });
+}
+
 std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
                                                        ListKind kind, std::string_view station,
                                                        std::string_view from, std::string_view to) {
@@ -306,6 +335,7 @@ void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind) {
   json.endObject()
       .field("departure_day", int64_t{train.departureDay})
       .field("arrival_day", int64_t{train.arrivalDay});
+  if (train.boardDay) json.field("board_day", int64_t{*train.boardDay});
   if (kind == ListKind::kAt) {
     json.key("at_arrival");
     train.atArrival == "-" ? json.null() : json.value(train.atArrival);

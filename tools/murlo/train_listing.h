@@ -40,6 +40,9 @@ struct ListedTrain {
   std::string atDeparture = "-";
   int atArrivalDay = 0;
   int atDepartureDay = 0;
+  // A board's line: days after the day asked about (0 or 1) of its time at
+  // the board's station.
+  std::optional<int> boardDay;
 };
 
 // The lines with what each train's stop list adds (murlo_train_stops): the
@@ -57,6 +60,23 @@ std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLi
 // among equal times. The day is read from `fromMinute` (0..1439) on: a
 // train leaving before that minute comes after those leaving at or after it.
 void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind, int fromMinute = 0);
+
+// Sets the board day of each line of a board (kDepartures, kArrivals) asked
+// from `atMinute` on: a time at the station before that minute is on the
+// next day.
+void setBoardDays(std::vector<ListedTrain>& trains, ListKind kind, int atMinute);
+// The lines of a board with their days counted from the day asked about
+// rather than from the day each train set out, as a board shows them: a
+// train that set out the day before shows a time on the day asked
+// unmarked, and one before it as -1.
+std::vector<ListedTrain> daysFromBoardDay(std::vector<ListedTrain> trains, ListKind kind);
+
+// What +N and -N mean in an answer to a question asked for a time of day
+// (boards and journeys): one line, printed under the table when a time in
+// it is marked.
+void printDayAskedNote(std::ostream& out, bool dayBefore);
+// Whether a board line's times, counted from the day asked, are marked.
+bool hasDayMarks(const std::vector<ListedTrain>& trains);
 
 // The columns a table may show for `kind`, by name, in their order.
 std::vector<std::string> columnNames(ListKind kind);
