@@ -78,7 +78,7 @@ std::vector<TrainIndex> trainsOf(const CallList& calls) {
 
 // Direct trains: for each origin call, the destination calls from the first
 // up to the first of a greater train are searched for the same train at a
-// later stop. Returns the number of lines appended.
+// later stop; each pair that has a line gives its ride.
 //
 // With both call lists ascending by train (`originTrains` and
 // `destinationTrains` hold their train indexes), the search for each origin
@@ -86,11 +86,9 @@ std::vector<TrainIndex> trainsOf(const CallList& calls) {
 // stop of the tables need no sorting out here: in an ascending list they
 // cannot hide a call that the search would reach, and their lines cannot be
 // built.
-int32_t appendMergedLines(const LoadedDatabase& db, const CallList& origins,
-                          std::span<const TrainIndex> originTrains, const CallList& destinations,
-                          std::span<const TrainIndex> destinationTrains, int32_t mode,
-                          std::string& text) {
-  int32_t lines = 0;
+void addMergedRides(const TimetableDb& db, const CallList& origins,
+                    std::span<const TrainIndex> originTrains, const CallList& destinations,
+                    std::span<const TrainIndex> destinationTrains, std::vector<Ride>& rides) {
   std::size_t first = 0;  // the first destination call not of an earlier train
   for (std::size_t i = 0; i < originTrains.size(); ++i) {
     const TrainIndex train = originTrains[i];
@@ -99,10 +97,12 @@ int32_t appendMergedLines(const LoadedDatabase& db, const CallList& origins,
          ++j) {
       const StopPosition from = origins[static_cast<int32_t>(i)].stopPosition();
       const StopPosition to = destinations[static_cast<int32_t>(j)].stopPosition();
-      if (from < to && appendTrainLine(text, db, train, from, to, mode)) ++lines;
+      if (from >= to) continue;
+      if (const std::optional<Ride> ride = listableRide(db, train, from, to)) {
+        rides.push_back(*ride);
+      }
     }
   }
-  return lines;
 }
 
 // The same search over call lists in any order, without the records that name
@@ -110,8 +110,8 @@ int32_t appendMergedLines(const LoadedDatabase& db, const CallList& origins,
 // running maximum of the destination trains; the calls of one train, by a
 // binary search over the destination calls ordered by train (ties in list
 // order).
-int32_t appendScannedLines(const LoadedDatabase& db, std::span<const Call> origins,
-                           std::span<const Call> destinations, int32_t mode, std::string& text) {
+void addScannedRides(const TimetableDb& db, std::span<const Call> origins,
+                     std::span<const Call> destinations, std::vector<Ride>& rides) {
   std::vector<TrainIndex> runningMax(destinations.size());
   for (std::size_t j = 0; j < destinations.size(); ++j) {
     runningMax[j] =
@@ -125,7 +125,6 @@ int32_t appendScannedLines(const LoadedDatabase& db, std::span<const Call> origi
   std::stable_sort(byTrain.begin(), byTrain.end(),
                    [&trainOf](int32_t a, int32_t b) { return trainOf(a) < trainOf(b); });
 
-  int32_t lines = 0;
   for (const Call& origin : origins) {
     // The search for this call reaches the destination calls before `end`.
     const auto end = static_cast<int32_t>(
@@ -135,11 +134,12 @@ int32_t appendScannedLines(const LoadedDatabase& db, std::span<const Call> origi
                          [&trainOf](int32_t j, TrainIndex train) { return trainOf(j) < train; });
     for (; it != byTrain.end() && trainOf(*it) == origin.train && *it < end; ++it) {
       const StopPosition to = destinations[static_cast<std::size_t>(*it)].stop;
-      if (origin.stop < to && appendTrainLine(text, db, origin.train, origin.stop, to, mode))
-        ++lines;
+      if (origin.stop >= to) continue;
+      if (const std::optional<Ride> ride = listableRide(db, origin.train, origin.stop, to)) {
+        rides.push_back(*ride);
+      }
     }
   }
-  return lines;
 }
 
 // Stations after each origin call's stop, each name once, with the distance
@@ -175,10 +175,11 @@ std::vector<StationDistance> feederStations(std::span<const Call> destinations,
   return feeders;
 }
 
-// The change stations text: candidates in onward order whose total distance is
-// below the keep threshold.
-std::string changeStations(const TimetableDb& db, std::span<const StationDistance> onward,
-                           std::span<const StationDistance> feeders) {
+// The change stations: candidates in onward order whose total distance is
+// below the keep threshold, by name.
+std::vector<std::string_view> changeStations(const TimetableDb& db,
+                                             std::span<const StationDistance> onward,
+                                             std::span<const StationDistance> feeders) {
   // Each station index is listed at most once in either list, so a station's
   // place among the feeders joins the two lists in one pass.
   std::vector<int32_t> feederAt(static_cast<std::size_t>(db.stationCount()), -1);
@@ -196,47 +197,48 @@ std::string changeStations(const TimetableDb& db, std::span<const StationDistanc
   }
 
   const auto threshold = static_cast<int32_t>(static_cast<double>(shortest) * kKeepFactor);
-  std::string text;
+  std::vector<std::string_view> names;
   bool beijingWritten = false;
   for (const StationDistance& candidate : candidates) {
     if (candidate.km >= threshold) continue;
     const std::string_view name = *db.stationName(candidate.station);
     if (!beijingWritten && name.find(kBeijing) != std::string_view::npos) {
-      text += kBeijing;
+      names.push_back(kBeijing);
       beijingWritten = true;
     } else {
-      text += name;
+      names.push_back(name);
     }
-    text += '|';
   }
-  return text;
+  return names;
 }
 
 }  // namespace
 
-QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
-                         std::string_view destination, int32_t mode) {
-  if (origin == destination) return QueryResult{kSameStation, {}};
-  const std::optional<StationIndex> from = db.findStation(origin);
-  if (!from) return QueryResult{kOriginNotFound, {}};
-  const std::optional<StationIndex> to = db.findStation(destination);
-  if (!to) return QueryResult{kDestinationNotFound, {}};
+RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
+                          std::string_view destination) {
+  RideList answer;
+  const std::optional<StationIndex> from =
+      origin == destination ? std::nullopt : db.findStation(origin);
+  const std::optional<StationIndex> to = from ? db.findStation(destination) : std::nullopt;
+  answer.status = origin == destination ? QueryStatus::kSameStation
+                  : !from               ? QueryStatus::kUnknownOrigin
+                  : !to                 ? QueryStatus::kUnknownDestination
+                                        : QueryStatus::kOk;
+  if (answer.status != QueryStatus::kOk) return answer;
 
   const TimetableDb& tables = db.tables();
   const CallList originList = tables.callsAt(*from);
   const CallList destinationList = tables.callsAt(*to);
-  QueryResult result;
   const std::vector<TrainIndex> originTrains = trainsOf(originList);
   const std::vector<TrainIndex> destinationTrains = trainsOf(destinationList);
   if (std::is_sorted(originTrains.begin(), originTrains.end()) &&
       std::is_sorted(destinationTrains.begin(), destinationTrains.end())) {
-    result.code = appendMergedLines(db, originList, originTrains, destinationList,
-                                    destinationTrains, mode, result.text);
+    addMergedRides(tables, originList, originTrains, destinationList, destinationTrains,
+                   answer.rides);
   } else {
-    result.code =
-        appendScannedLines(db, callsAt(tables, *from), callsAt(tables, *to), mode, result.text);
+    addScannedRides(tables, callsAt(tables, *from), callsAt(tables, *to), answer.rides);
   }
-  if (result.code > 0) return result;
+  if (!answer.rides.empty()) return answer;
 
   const std::vector<Call> origins = callsAt(tables, *from);
   const std::vector<Call> destinations = callsAt(tables, *to);
@@ -245,7 +247,25 @@ QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
   const std::vector<StationDistance> onward = onwardStations(origins, listed);
   listed.clear();
   const std::vector<StationDistance> feeders = feederStations(destinations, listed);
-  result.text = changeStations(tables, onward, feeders);
+  answer.changeStations = changeStations(tables, onward, feeders);
+  return answer;
+}
+
+QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
+                         std::string_view destination, int32_t mode) {
+  const RideList answer = directTrainRides(db, origin, destination);
+  switch (answer.status) {
+    case QueryStatus::kOk: break;
+    case QueryStatus::kSameStation: return QueryResult{kSameStation, {}};
+    case QueryStatus::kUnknownOrigin: return QueryResult{kOriginNotFound, {}};
+    default: return QueryResult{kDestinationNotFound, {}};
+  }
+  QueryResult result;
+  for (const Ride& ride : answer.rides) {
+    if (appendTrainLine(result.text, db, ride.train, ride.board, ride.alight, mode)) ++result.code;
+  }
+  if (result.code > 0) return result;
+  for (const std::string_view name : answer.changeStations) result.text.append(name).append("|");
   return result;
 }
 

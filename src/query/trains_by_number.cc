@@ -36,21 +36,22 @@ std::vector<TrainIndex> scanTrains(const TimetableDb& db, std::string_view q) {
 
 }  // namespace
 
-Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number) {
-  Utf16Answer result{0, {}, u'*'};
-  if (number.empty()) return result;
+RideList trainsByNumberRides(const LoadedDatabase& db, std::string_view number) {
+  RideList answer;
+  if (number.empty()) return answer;
   const std::vector<TrainIndex> trains =
       number.find('/') != std::string_view::npos
           ? scanTrains(db.tables(), number)
           : db.indexes().trainsWithNumberForms(db.tables(), number);
-  std::string scratch;
+  answer.rides.reserve(trains.size());
   for (const TrainIndex train : trains) {
-    const KeptLine line = db.wholeRunLines().line(db.tables(), train, scratch);
-    if (line.text.empty()) continue;
-    result.pieces.push_back(line.text);
-    ++result.code;
+    if (const std::optional<Ride> run = wholeRun(db.tables(), train)) answer.rides.push_back(*run);
   }
-  return result;
+  return answer;
+}
+
+Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number) {
+  return ridesAsLines(db, trainsByNumberRides(db, number).rides);
 }
 
 }  // namespace murlo

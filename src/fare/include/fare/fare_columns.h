@@ -2,7 +2,9 @@
 #ifndef MURLO_FARE_FARE_COLUMNS_H_
 #define MURLO_FARE_FARE_COLUMNS_H_
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace murlo {
@@ -14,6 +16,13 @@ namespace murlo {
 // input gives a text and never undefined behaviour.
 std::string buildFareColumns(char classCode, signed char columnCode, char rateCode,
                              int32_t distance);
+
+// The amounts the fare text shows, column by column, as numbers: each
+// rounded as printed (the nearest whole yuan, half-way amounts away from
+// zero), saturated to the range of int64_t; nothing where the text shows
+// "  - ", or for an amount that is no number.
+std::array<std::optional<int64_t>, 4> fareColumnValues(char classCode, signed char columnCode,
+                                                       char rateCode, int32_t distance);
 
 // Appends buildFareColumns(...) to `out`.
 void appendFareColumns(std::string& out, char classCode, signed char columnCode, char rateCode,

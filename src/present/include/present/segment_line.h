@@ -27,6 +27,13 @@ namespace murlo {
 std::string buildSegmentLine(const TimetableDb& db, TrainIndex trainIndex, StopPosition fromStop,
                              StopPosition toStop, int32_t mode);
 
+// Whether buildSegmentLine gives a line for these arguments (mode aside):
+// train `trainIndex` has two whole stops or more, 0 <= fromStop < toStop <=
+// last stop (toStop 0 meaning the last), and the boarding, alighting, first
+// and last stations have names.
+bool hasSegmentLine(const TimetableDb& db, TrainIndex trainIndex, StopPosition fromStop,
+                    StopPosition toStop);
+
 // Appends the line buildSegmentLine gives to `out` and returns true; returns
 // false, leaving `out` as it was, where it gives the empty text.
 bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex trainIndex,

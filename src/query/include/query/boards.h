@@ -8,6 +8,8 @@
 
 #include "query/loaded_database.h"
 #include "query/query_result.h"
+#include "query/ride_list.h"
+#include "query/station_board.h"      // BoardKind
 #include "query/trains_at_station.h"  // kStationNotFound
 
 namespace murlo {
@@ -37,6 +39,12 @@ Utf16Answer departureBoard(const LoadedDatabase& db, std::string_view name, int3
 // departureBoard.
 Utf16Answer arrivalBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
                          int32_t limit);
+
+// A board as data: the ride of each call as departureBoard (kDepartures) or
+// arrivalBoard (kArrivals) writes it, or kArgumentOutOfRange (tested first) or
+// kUnknownStation.
+RideList boardRides(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
+                    int32_t limit, BoardKind kind);
 
 }  // namespace murlo
 

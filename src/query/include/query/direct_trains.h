@@ -7,6 +7,7 @@
 
 #include "query/loaded_database.h"
 #include "query/query_result.h"
+#include "query/ride_list.h"
 
 namespace murlo {
 
@@ -25,6 +26,12 @@ inline constexpr int32_t kDestinationNotFound = -2;
 // May throw std::bad_alloc.
 QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, int32_t mode);
+
+// The same as data: the ride of each train (the status kSameStation,
+// kUnknownOrigin or kUnknownDestination, tested in that order, where the
+// text has the code), or with none the change stations.
+RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
+                          std::string_view destination);
 
 }  // namespace murlo
 

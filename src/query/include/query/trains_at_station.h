@@ -7,6 +7,7 @@
 
 #include "query/loaded_database.h"
 #include "query/query_result.h"
+#include "query/ride_list.h"
 
 namespace murlo {
 
@@ -19,6 +20,9 @@ inline constexpr int32_t kStationNotFound = -1;
 // tables, or a stop position outside that train's stop list, is skipped and
 // not counted. May throw std::bad_alloc.
 Utf16Answer trainsAtStation(const LoadedDatabase& db, std::string_view name);
+// The same as data: the whole run of each train that call gives, or
+// kUnknownStation.
+RideList trainsAtStationRides(const LoadedDatabase& db, std::string_view name);
 
 }  // namespace murlo
 

@@ -6,6 +6,7 @@
 
 #include "query/loaded_database.h"
 #include "query/query_result.h"
+#include "query/ride_list.h"
 
 namespace murlo {
 
@@ -18,6 +19,8 @@ namespace murlo {
 // the code is their number. An empty number finds nothing. May throw
 // std::bad_alloc.
 Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number);
+// The same as data: the whole run of each train.
+RideList trainsByNumberRides(const LoadedDatabase& db, std::string_view number);
 
 }  // namespace murlo
 

@@ -1,0 +1,65 @@
+#include "query/ride_list.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "present/segment_line.h"
+#include "text/gbk_codec.h"
+
+namespace murlo {
+
+std::optional<Ride> listableRide(const TimetableDb& db, TrainIndex train, StopPosition board,
+                                 StopPosition alight) {
+  if (!hasSegmentLine(db, train, board, alight)) return std::nullopt;
+  return Ride{train, board, alight};
+}
+
+std::optional<Ride> wholeRun(const TimetableDb& db, TrainIndex train) {
+  const std::optional<StopList> stops = db.stopsOf(train);
+  if (!stops || stops->size() < 2) return std::nullopt;
+  return listableRide(db, train, StopPosition(0), stops->last());
+}
+
+Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides) {
+  Utf16Answer result{0, {}, u'*'};
+  result.pieces.reserve(rides.size());
+  // A line between two stops is written here, in UTF-16, and its piece made
+  // once every line is written (until then `written` may move). Each line
+  // ends in the ASCII of its fares, so converting it alone gives the units
+  // that converting the whole answer would.
+  auto written = std::make_unique<std::u16string>();
+  struct WrittenPiece {
+    std::size_t piece, at, length;
+  };
+  std::vector<WrittenPiece> writtenPieces;
+  std::string scratch;
+  for (const Ride& ride : rides) {
+    const std::optional<StopList> stops = db.tables().stopsOf(ride.train);
+    if (ride.board == StopPosition(0) && stops && ride.alight == stops->last()) {
+      const KeptLine line = db.wholeRunLines().line(db.tables(), ride.train, scratch);
+      if (line.text.empty()) continue;
+      result.pieces.push_back(line.text);
+    } else {
+      scratch.clear();
+      if (!appendSegmentLine(scratch, db.tables(), ride.train, ride.board, ride.alight, 0)) {
+        continue;
+      }
+      // A GBK byte never gives more than one code unit.
+      const std::size_t at = written->size();
+      written->resize(at + scratch.size());
+      const char16_t* const end = gbkToUtf16Into(scratch, written->data() + at);
+      written->resize(static_cast<std::size_t>(end - written->data()));
+      writtenPieces.push_back(WrittenPiece{result.pieces.size(), at, written->size() - at});
+      result.pieces.emplace_back();
+    }
+    ++result.code;
+  }
+  for (const WrittenPiece& w : writtenPieces) {
+    result.pieces[w.piece] = Utf16Piece{std::u16string_view(written->data() + w.at, w.length), {}};
+  }
+  if (!writtenPieces.empty()) result.written = std::move(written);
+  return result;
+}
+
+}  // namespace murlo
