@@ -150,7 +150,8 @@ class Dumper {
     const StopList stops(text);
     const std::string what = "train " + std::string(db_.trainNumbers[t]);
     if (stops.size() < 2 || stops.size() > 100) {
-      warn(what + " has " + std::to_string(stops.size()) + " stops; a train has 2 to 100");
+      warn(what + " has " + std::to_string(stops.size()) +
+           (stops.size() == 1 ? " stop" : " stops") + "; a train has 2 to 100");
     }
     if (text.size() % kStopRecordSize != 0) {
       warn(what + ": its stop list ends in a partial record of " +
