@@ -98,8 +98,9 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   const std::string date = formatDate(options.filter.date);
   if (feed.trips.empty()) {
     throw FeedError(options.feed + ": no usable trip runs on " + date + " (" +
-                    std::to_string(feed.servicesRunning) + " services run that day, " +
-                    std::to_string(feed.tripsInFeed) + " trips in the feed" +
+                    std::to_string(feed.servicesRunning) +
+                    (feed.servicesRunning == 1 ? " service runs" : " services run") +
+                    " that day, " + tripsText(feed.tripsInFeed) + " in the feed" +
                     feedRange(files, options.filter) +
                     "; check --date, --route-type and --agency)");
   }

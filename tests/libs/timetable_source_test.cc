@@ -381,7 +381,7 @@ TEST(TimetableSourceTest, DumpOfABrokenFileShowsWhatItHoldsAndWarns) {
     return joined;
   }();
   for (const char* expected : {"outside the station table", "partial record", "not a time",
-                               "not a number", "class codes", "call lists differ"}) {
+                               "not a number", "class codes", "1 call list differs"}) {
     EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
   }
   EXPECT_NE(text.find("# warning: "), std::string::npos);
