@@ -183,7 +183,7 @@ void groupByTrip(Feed& feed, std::vector<bool>& broken, ImportReport& report) {
       report.warn("trips dropped: fewer than 2 stop times",
                   feed.tripsName + ":" + std::to_string(feed.trips[t].line) + ": trip " +
                       feed.trips[t].id + ": " + std::to_string(begin[t + 1] - begin[t]) +
-                      " stop time");
+                      (begin[t + 1] - begin[t] == 1 ? " stop time" : " stop times"));
       continue;
     }
     const auto index = static_cast<int32_t>(keptTrips.size());

@@ -28,7 +28,8 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
   ImportedTimetable timetable;
   timetable.header = options.header;
   std::vector<int32_t> stationOf;
-  timetable.stations = buildStations(feed, parts, options.stations, stationOf, report);
+  timetable.stations = buildStations(feed, parts, options.stations, stationOf,
+                                     timetable.stopCodeAbbreviations, report);
   for (const TrainPart& part : parts) {
     const Run& run = runs[part.run];
     const Route& route =
@@ -97,8 +98,9 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   const std::string date = formatDate(options.filter.date);
   if (feed.trips.empty()) {
     throw FeedError(options.feed + ": no usable trip runs on " + date + " (" +
-                    std::to_string(feed.servicesRunning) + " services run that day, " +
-                    std::to_string(feed.tripsInFeed) + " trips in the feed" +
+                    std::to_string(feed.servicesRunning) +
+                    (feed.servicesRunning == 1 ? " service runs" : " services run") +
+                    " that day, " + tripsText(feed.tripsInFeed) + " in the feed" +
                     feedRange(files, options.filter) +
                     "; check --date, --route-type and --agency)");
   }
@@ -137,6 +139,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }
   result.totals = totals;
+  result.stopCodeAbbreviations = timetable.stopCodeAbbreviations;
   result.stations = parsed.stations.size();
   result.trains = parsed.trains.size();
   for (const TrainSpec& train : parsed.trains) result.stops += train.stops.size();

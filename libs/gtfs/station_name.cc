@@ -10,8 +10,6 @@
 namespace murlo::gtfs {
 namespace {
 
-constexpr std::size_t kMaxAbbreviation = 10;
-
 bool isBlank(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0 || c == 0x1680 ||
          (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
@@ -170,7 +168,7 @@ std::string initialsOf(std::string_view name) {
   std::string initials;
   bool wordStart = true;  // no letter or digit of the current word seen yet
   for (const char32_t c : decodeUtf8(name)) {
-    if (initials.size() >= kMaxAbbreviation) break;
+    if (initials.size() >= kMaxAbbreviationLength) break;
     if (c == '_' || c == '-' || c == '/' || c == 0x2013 || c == 0x2014) {
       wordStart = true;
       continue;

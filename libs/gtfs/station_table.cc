@@ -19,11 +19,25 @@ std::string joined(const std::vector<std::string>& parts) {
   return text;
 }
 
+// Whether the stop codes of the stations at `places` can all be their
+// abbreviations: each one letters and digits, short, and no two alike.
+bool stopCodesServe(const Feed& feed, const std::vector<std::size_t>& places) {
+  std::unordered_set<std::string> seen;
+  for (const std::size_t p : places) {
+    const std::string code = stopCodeAbbreviation(feed.stops[p].code);
+    if (code.empty() || code.size() > kMaxAbbreviationLength || !seen.insert(code).second) {
+      return false;
+    }
+  }
+  return !places.empty();
+}
+
 }  // namespace
 
 std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<TrainPart>& trains,
                                            const StationOptions& options,
-                                           std::vector<int32_t>& indexOf, ImportReport& report) {
+                                           std::vector<int32_t>& indexOf, bool& stopCodes,
+                                           ImportReport& report) {
   indexOf.assign(feed.stops.size(), -1);
   for (const TrainPart& train : trains) {
     for (const RunStop& stop : train.stops) indexOf[static_cast<std::size_t>(stop.station)] = 0;
@@ -48,6 +62,12 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
     }
     cleanNames.push_back(std::move(clean.text));
   }
+
+  const bool codesServe = stopCodesServe(feed, places);
+  const bool useStopCodes =
+      options.abbreviations == Abbreviations::kStopCode ||
+      (options.abbreviations == Abbreviations::kStopCodesWhenUnique && codesServe);
+  stopCodes = useStopCodes && !places.empty();
 
   // Words most names share go first when a name must be shortened.
   const std::unordered_set<std::string> common = commonWords(cleanNames);
@@ -78,9 +98,10 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
     }
     taken.insert(name);
     std::string abbreviation;
-    if (options.abbreviations == Abbreviations::kStopCode) {
+    if (useStopCodes) {
       abbreviation = stopCodeAbbreviation(place.code);
       if (abbreviation.empty()) {
+        stopCodes = false;
         report.warn("abbreviations: no stop_code of letters and digits, initials taken",
                     placeText(feed, place) + ": stop_code '" + place.code + "'");
       }

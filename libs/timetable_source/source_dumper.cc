@@ -37,6 +37,11 @@ std::optional<std::string> timeOf(std::string_view hhmm) {
   return formatTime(hours * 60 + minutes);
 }
 
+// "1 train", "2 trains".
+std::string counted(std::size_t count, const std::string& thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
 // A code as a token: printable ASCII as itself, anything else as \xHH.
 std::string codeToken(std::string_view codes, std::size_t train) {
   if (train >= codes.size()) return "?";
@@ -76,24 +81,23 @@ class Dumper {
     const std::size_t trains = db_.trainNumbers.size();
     const auto codes = [&](const std::string& text, const char* what) {
       if (text.size() != trains) {
-        warn(std::string(what) + " hold " + std::to_string(text.size()) + " codes for " +
-             std::to_string(trains) + " trains");
+        warn(std::string(what) + " hold " + counted(text.size(), "code") + " for " +
+             counted(trains, "train"));
       }
     };
     codes(db_.trainClassCodes, "the class codes");
     codes(db_.trainFareColumnCodes, "the fare-column codes");
     codes(db_.trainFareRateCodes, "the fare-rate codes");
     if (db_.trainStopLists.size() != trains) {
-      warn(std::to_string(db_.trainStopLists.size()) + " stop lists for " + std::to_string(trains) +
-           " trains");
+      warn(counted(db_.trainStopLists.size(), "stop list") + " for " + counted(trains, "train"));
     }
     if (db_.stationAbbreviations.size() != db_.stationNames.size()) {
-      warn(std::to_string(db_.stationAbbreviations.size()) + " abbreviations for " +
-           std::to_string(db_.stationNames.size()) + " station names");
+      warn(counted(db_.stationAbbreviations.size(), "abbreviation") + " for " +
+           counted(db_.stationNames.size(), "station name"));
     }
     if (db_.stationCallLists.size() != db_.stationNames.size()) {
-      warn(std::to_string(db_.stationCallLists.size()) + " call lists for " +
-           std::to_string(db_.stationNames.size()) + " stations");
+      warn(counted(db_.stationCallLists.size(), "call list") + " for " +
+           counted(db_.stationNames.size(), "station"));
     }
   }
 
@@ -150,7 +154,8 @@ class Dumper {
     const StopList stops(text);
     const std::string what = "train " + std::string(db_.trainNumbers[t]);
     if (stops.size() < 2 || stops.size() > 100) {
-      warn(what + " has " + std::to_string(stops.size()) + " stops; a train has 2 to 100");
+      warn(what + " has " + counted(static_cast<std::size_t>(stops.size()), "stop") +
+           "; a train has 2 to 100");
     }
     if (text.size() % kStopRecordSize != 0) {
       warn(what + ": its stop list ends in a partial record of " +
@@ -226,8 +231,8 @@ class Dumper {
       }
     }
     if (differing > 0) {
-      warn(std::to_string(differing) +
-           " call lists differ from those the stop lists give; build derives them anew");
+      warn(counted(differing, "call list") + (differing == 1 ? " differs" : " differ") +
+           " from those the stop lists give; build derives them anew");
     }
   }
 

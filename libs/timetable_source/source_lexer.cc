@@ -22,13 +22,28 @@ bool appendUtf8AsGbk(std::string_view utf8, std::string& gbk, std::string& error
     return false;
   }
   if (!utf16ToGbk(units, gbk)) {
-    error = "the text holds a character that code page 936 cannot represent";
+    error = "the text holds " + excerpt(firstCharacterNotInGbk(utf8)) +
+            ", a character that code page 936 cannot represent";
     return false;
   }
   return true;
 }
 
 }  // namespace
+
+std::string firstCharacterNotInGbk(std::string_view utf8) {
+  std::u16string units;
+  std::string gbk;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t begin = i;
+    if (!decodeUtf8At(utf8, i)) continue;
+    const std::string_view character = utf8.substr(begin, i - begin);
+    units.clear();
+    gbk.clear();
+    if (!utf8ToUtf16(character, units) || !utf16ToGbk(units, gbk)) return std::string(character);
+  }
+  return "";
+}
 
 std::vector<std::string_view> tokenize(std::string_view line, std::string& error) {
   std::vector<std::string_view> tokens;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "db/file_format.h"
@@ -120,6 +121,38 @@ bool isAbbreviation(std::string_view v) {
   return true;
 }
 
+// "1 stop", "3 stops".
+std::string stopsText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " stop" : " stops");
+}
+
+// Tokens joined by `separator`: how what was written with spaces should be
+// written ("Oak Hill" as Oak_Hill).
+std::string joined(const std::vector<std::string_view>& tokens, std::size_t begin, std::size_t end,
+                   std::string_view separator) {
+  std::string text;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (i > begin) text += separator;
+    text += tokens[i];
+  }
+  return text;
+}
+
+constexpr std::string_view kTrainKeys[] = {"class", "columns", "rate"};
+
+// The key's place in kTrainKeys, or -1.
+int trainKey(std::string_view token) {
+  for (int k = 0; k < 3; ++k) {
+    if (token == kTrainKeys[k]) return k;
+  }
+  return -1;
+}
+
+// Reads a whole source, reporting every error that stands on its own: a line
+// goes on being checked after its first error, and a line that depends on a
+// broken one (a stop at a station whose line was refused, the stops of a
+// train whose line was wrong) is checked for what it says itself, so that
+// one slip gives one error.
 class Parser {
  public:
   Parser(Timetable& timetable, std::vector<Diagnostic>* warnings)
@@ -140,6 +173,20 @@ class Parser {
   }
 
  private:
+  // One stop line of the train being read; a field that is wrong is unknown.
+  struct StopLine {
+    int line = 0;
+    std::optional<int32_t> station;
+    std::optional<int32_t> arrival;  // -1 for '-'
+    std::optional<int32_t> departure;
+    std::optional<int32_t> km;
+  };
+
+  struct Declared {
+    int32_t index;
+    int line;
+  };
+
   void error(int line, std::string message) { errors_.push_back({line, std::move(message)}); }
   void warning(int line, std::string message) {
     if (warnings_ != nullptr) warnings_->push_back({line, std::move(message)});
@@ -149,7 +196,10 @@ class Parser {
     if (number == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // BOM
     std::string lexError;
     const std::vector<std::string_view> tokens = tokenize(text, lexError);
-    if (!lexError.empty()) return error(number, lexError);
+    if (!lexError.empty()) {
+      if (inTrain_) stopLinesWellFormed_ = false;
+      return error(number, lexError);
+    }
     if (tokens.empty()) return;
     const std::string_view keyword = tokens[0];
     if (keyword == "end") return endTrain(number, tokens);
@@ -198,56 +248,85 @@ class Parser {
     maxNameBytes_ = kMaxLongNameBytes;
   }
 
-  // GBK of a name token, or nothing with an error reported.
-  std::optional<std::string> stationName(int number, std::string_view token) {
+  // GBK of a name, or nothing with an error reported that names the
+  // character at fault.
+  std::optional<std::string> stationName(int number, std::string_view name) {
     std::u16string units;
     std::string gbk;
-    if (!utf8ToUtf16(token, units)) {
+    if (!utf8ToUtf16(name, units)) {
       error(number, "the station name is not valid UTF-8");
       return std::nullopt;
     }
     if (!utf16ToGbk(units, gbk)) {
-      error(number, "the station name " + excerpt(token) +
-                        " holds a character that code page 936 cannot represent");
+      error(number, "the station name " + excerpt(name) + " holds " +
+                        excerpt(firstCharacterNotInGbk(name)) +
+                        ", a character that code page 936 cannot represent");
       return std::nullopt;
     }
     if (gbk.size() > maxNameBytes_) {
       error(number,
-            "the station name " + excerpt(token) + " is " + std::to_string(gbk.size()) +
+            "the station name " + excerpt(name) + " is " + std::to_string(gbk.size()) +
                 " bytes in GBK; at most " + std::to_string(maxNameBytes_) + " fit" +
                 (maxNameBytes_ < kMaxLongNameBytes ? " (up to 100 after 'names long')" : ""));
       return std::nullopt;
     }
-    for (std::size_t i = 0; i < gbk.size(); ++i) {
-      if (!encodeByte(Section::kStations, static_cast<uint8_t>(gbk[i]))) {
-        error(number, "the station name " + excerpt(token) +
-                          " holds a character a database file cannot store");
-        return std::nullopt;
+    for (std::size_t i = 0; i < name.size();) {
+      const std::size_t begin = i;
+      decodeUtf8At(name, i);
+      const std::string_view character = name.substr(begin, i - begin);
+      units.clear();
+      std::string bytes;
+      utf8ToUtf16(character, units);
+      utf16ToGbk(units, bytes);
+      for (const char byte : bytes) {
+        if (!encodeByte(Section::kStations, static_cast<uint8_t>(byte))) {
+          error(number, "the station name " + excerpt(name) + " holds " + excerpt(character) +
+                            ", a character a database file cannot store");
+          return std::nullopt;
+        }
       }
     }
     return gbk;
   }
 
+  // station NAME ABBREVIATION [as LABEL]. Every part is checked; the station
+  // is declared even when its name or abbreviation is wrong, so that the
+  // stop lines naming it report only their own errors.
   void station(int number, const std::vector<std::string_view>& tokens) {
     stationsOrTrainsSeen_ = true;
-    const bool labelled = tokens.size() == 5 && tokens[3] == "as";
-    if (tokens.size() != 3 && !labelled) {
-      return error(number, "expected: station NAME ABBREVIATION [as LABEL]");
+    static constexpr const char* kUsage = "expected: station NAME ABBREVIATION [as LABEL]";
+    const std::size_t count = tokens.size();
+    const bool labelled = count >= 5 && tokens[count - 2] == "as";
+    const std::size_t abbreviationAt = labelled ? count - 3 : count - 1;
+    bool strayAs = false;  // 'as' where no label can follow
+    for (std::size_t i = 2; i < count; ++i) {
+      strayAs = strayAs || (tokens[i] == "as" && !(labelled && i == count - 2));
     }
-    if (isReserved(tokens[1]) || (labelled && isReserved(tokens[4]))) {
-      return error(number,
-                   "a station name or label cannot be a keyword (header, station, "
-                   "train, end) or begin with # or \"");
+    if (count < 3 || strayAs) {
+      if (count >= 2) refused_.insert(std::string(tokens[1]));
+      return error(number, kUsage);
     }
-    const auto name = stationName(number, tokens[1]);
-    if (!name) return;
-    if (!isAbbreviation(tokens[2])) {
-      return error(number,
-                   "the abbreviation " + excerpt(tokens[2]) + " must be ASCII letters and digits");
+    // Words before the abbreviation are a name written with spaces.
+    const std::string nameKey = joined(tokens, 1, abbreviationAt, "_");
+    if (abbreviationAt > 2) {
+      error(number, "a station name cannot hold spaces: write " + excerpt(nameKey) +
+                        " (a _ for each space)");
     }
-    const std::string_view abbreviation = tokens[2];
-    if (std::any_of(abbreviation.begin(), abbreviation.end(),
-                    [](char c) { return c >= 'a' && c <= 'z'; })) {
+    const std::string reference = labelled ? std::string(tokens[count - 1]) : nameKey;
+    if (isReserved(nameKey) || (labelled && isReserved(reference))) {
+      refused_.insert(nameKey);
+      refused_.insert(reference);
+      error(number,
+            "a station name or label cannot be a keyword (header, station, "
+            "train, end) or begin with # or \"");
+    }
+    const auto name = stationName(number, nameKey);
+    const std::string_view abbreviation = tokens[abbreviationAt];
+    if (!isAbbreviation(abbreviation)) {
+      error(number,
+            "the abbreviation " + excerpt(abbreviation) + " must be ASCII letters and digits");
+    } else if (std::any_of(abbreviation.begin(), abbreviation.end(),
+                           [](char c) { return c >= 'a' && c <= 'z'; })) {
       std::string capitals(abbreviation);
       for (char& c : capitals) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
       warning(number, "the abbreviation " + std::string(abbreviation) +
@@ -255,26 +334,34 @@ class Parser {
                           "in capitals (" +
                           capitals + ")");
     }
-    const std::string nameKey(tokens[1]);
-    const std::string reference = labelled ? std::string(tokens[4]) : nameKey;
+    if (refused_.count(reference) != 0) return;
     if (const auto seen = names_.find(nameKey); seen != names_.end() && !labelled) {
-      return error(number, "the station " + nameKey + " is already declared on line " +
+      return error(number, "the station " + excerpt(nameKey) + " is already declared on line " +
                                std::to_string(seen->second.line) +
                                "; declare another station of that name with 'as LABEL'");
     }
     if (labelled) {
       if (names_.count(reference) != 0 || labels_.count(reference) != 0) {
-        return error(number, "the label " + reference + " is already a station name or label");
+        return error(number,
+                     "the label " + excerpt(reference) + " is already a station name or label");
       }
     } else if (labels_.count(reference) != 0) {
-      return error(number, "the station name " + reference + " is already used as a label");
+      return error(number,
+                   "the station name " + excerpt(reference) + " is already used as a label");
     }
     const auto index = static_cast<int32_t>(out_.stations.size());
     (labelled ? labels_ : names_).emplace(reference, Declared{index, number});
     if (labelled && names_.count(nameKey) == 0) names_.emplace(nameKey, Declared{index, number});
-    out_.stations.push_back({*name, std::string(tokens[2])});
+    out_.stations.push_back({name.value_or(""), std::string(abbreviation)});
     stationLines_.push_back(number);
+    stationReferences_.push_back(reference);
     calledAt_.push_back(false);
+  }
+
+  // The station a stop line names, by label first.
+  const Declared* findStation(const std::string& reference) const {
+    const Declared* declared = find(labels_, reference);
+    return declared != nullptr ? declared : find(names_, reference);
   }
 
   void startTrain(int number, const std::vector<std::string_view>& tokens) {
@@ -284,41 +371,58 @@ class Parser {
     trainLine_ = number;
     train_ = TrainSpec{};
     trainValid_ = true;
+    stopLinesWellFormed_ = true;
+    lastLineMisspeltEnd_ = false;
+    stopLines_.clear();
     static constexpr const char* kUsage = "expected: train NUMBERS class C columns F rate R";
-    if (tokens.size() < 2) {
-      trainValid_ = false;
-      return error(number, kUsage);
+    // The numbers: the token after 'train', and any more tokens like numbers
+    // before the first key (numbers written with spaces).
+    std::size_t firstKey = 1;
+    if (firstKey < tokens.size() && trainKey(tokens[firstKey]) < 0) ++firstKey;
+    while (firstKey < tokens.size() && trainKey(tokens[firstKey]) < 0 &&
+           isTrainNumbers(tokens[firstKey])) {
+      ++firstKey;
     }
-    const std::string_view numbers = tokens[1];
-    if (!isTrainNumbers(numbers)) {
+    if (firstKey == 1) {
       trainValid_ = false;
-      error(number, "the train number " + excerpt(numbers) +
+      error(number, std::string("the train line lacks its numbers (") + kUsage + ")");
+    } else if (firstKey > 2) {
+      trainValid_ = false;
+      error(number, "train numbers cannot hold spaces: write " +
+                        excerpt(joined(tokens, 1, firstKey, "/")) + " for " +
+                        std::to_string(firstKey - 1) + " numbers or " +
+                        excerpt(joined(tokens, 1, firstKey, "")) + " for one");
+    } else if (!isTrainNumbers(tokens[1])) {
+      trainValid_ = false;
+      error(number, "the train number " + excerpt(tokens[1]) +
                         " must be capital letters and digits without O, numbers joined by /");
-    } else if (numbers.size() > kMaxNumberBytes) {
+    } else if (tokens[1].size() > kMaxNumberBytes) {
       trainValid_ = false;
-      error(number, "the train numbers " + excerpt(numbers) + " are longer than 19 bytes");
+      error(number, "the train numbers " + excerpt(tokens[1]) + " are longer than 19 bytes");
     }
-    train_.number = std::string(numbers);
-    static constexpr const char* kKeys[] = {"class", "columns", "rate"};
+    train_.number = joined(tokens, 1, firstKey, "/");
     bool seen[3] = {false, false, false};
-    for (std::size_t i = 2; i < tokens.size(); i += 2) {
+    bool unknownKey = false;
+    for (std::size_t i = firstKey; i < tokens.size();) {
       const std::string_view key = tokens[i];
-      int which = -1;
-      for (int k = 0; k < 3; ++k) {
-        if (key == kKeys[k]) which = k;
-      }
+      const int which = trainKey(key);
+      const bool hasValue = i + 1 < tokens.size() && trainKey(tokens[i + 1]) < 0;
       if (which < 0) {
         trainValid_ = false;
+        unknownKey = true;
         error(number, "unknown key '" + excerpt(key) + "' (expected class, columns, rate)");
+        i += hasValue ? 2 : 1;  // its value goes with it
         continue;
       }
-      if (i + 1 == tokens.size()) {
+      if (!hasValue) {
         trainValid_ = false;
         error(number, "the key '" + std::string(key) + "' has no value (" + kUsage + ")");
         seen[which] = true;
+        ++i;
         continue;
       }
       const std::string_view value = tokens[i + 1];
+      i += 2;
       if (seen[which]) {
         trainValid_ = false;
         error(number, "the key '" + std::string(key) + "' is given twice");
@@ -342,28 +446,56 @@ class Parser {
        : which == 1 ? train_.fareColumnCode
                     : train_.fareRateCode) = *code;
     }
+    // A misspelt key is reported as unknown; the key it stood for is then
+    // not reported missing as well.
     for (int which = 0; which < 3; ++which) {
       if (seen[which]) continue;
       trainValid_ = false;
-      error(number,
-            std::string("the train line lacks the key '") + kKeys[which] + "' (" + kUsage + ")");
+      if (unknownKey) continue;
+      error(number, "the train line lacks the key '" + std::string(kTrainKeys[which]) + "' (" +
+                        kUsage + ")");
     }
   }
 
+  // STATION ARRIVAL DEPARTURE KM; each field is checked on its own.
   void stop(int number, const std::vector<std::string_view>& tokens) {
-    if (tokens.size() != 4) {
-      trainValid_ = false;
+    StopLine parsed;
+    parsed.line = number;
+    lastLineMisspeltEnd_ = false;
+    std::size_t timesAt = 1;
+    if (tokens.size() > 4) {
+      // A station name written with spaces: "Oak Hill 08:00 08:02 5".
+      const std::string name = joined(tokens, 0, tokens.size() - 3, "_");
+      if (const Declared* declared = findStation(name)) {
+        error(number, "a station name cannot hold spaces: write " + excerpt(name));
+        parsed.station = declared->index;
+        timesAt = tokens.size() - 3;
+      } else if (refused_.count(name) != 0) {
+        timesAt = tokens.size() - 3;
+      }
+    }
+    if (timesAt == 1 && tokens.size() != 4) {
+      // Not a stop line at all, perhaps a misspelt keyword: its place in the
+      // train is unknown, so the stop count and which stop is first or last
+      // are not judged.
+      stopLinesWellFormed_ = false;
+      if (tokens.size() == 1) {
+        // Most likely a misspelt 'end': the train's missing end is not
+        // reported as well.
+        lastLineMisspeltEnd_ = true;
+        return error(number, "unknown keyword '" + excerpt(tokens[0]) +
+                                 "' (expected a stop: STATION ARRIVAL DEPARTURE KM, or end)");
+      }
       return error(number, "expected a stop: STATION ARRIVAL DEPARTURE KM");
     }
-    const std::string reference(tokens[0]);
-    const Declared* declared = find(labels_, reference);
-    if (declared == nullptr) declared = find(names_, reference);
-    if (declared == nullptr) {
-      trainValid_ = false;
-      return error(number, "the station " + excerpt(reference) + " is not declared");
+    if (timesAt == 1) {
+      const std::string reference(tokens[0]);
+      if (const Declared* declared = findStation(reference)) {
+        parsed.station = declared->index;
+      } else if (refused_.count(reference) == 0) {
+        error(number, "the station " + excerpt(reference) + " is not declared");
+      }
     }
-    StopSpec parsed;
-    parsed.station = declared->index;
     const auto time = [&](std::string_view token, const char* what) -> std::optional<int32_t> {
       if (token == "-") return -1;
       const auto minutes = parseTime(token);
@@ -373,20 +505,14 @@ class Parser {
       }
       return minutes;
     };
-    const auto arrival = time(tokens[1], "arrival");
-    const auto departure = time(tokens[2], "departure");
-    const auto km = parseNumber(tokens[3], 4);
-    if (!km) error(number, "the distance " + excerpt(tokens[3]) + " is not 0 to 9999 km");
-    if (!arrival || !departure || !km) {
-      trainValid_ = false;
-      return;
+    parsed.arrival = time(tokens[timesAt], "arrival");
+    parsed.departure = time(tokens[timesAt + 1], "departure");
+    parsed.km = parseNumber(tokens[timesAt + 2], 4);
+    if (!parsed.km) {
+      error(number, "the distance " + excerpt(tokens[timesAt + 2]) + " is not 0 to 9999 km");
     }
-    parsed.arrival = *arrival;
-    parsed.departure = *departure;
-    parsed.distanceKm = *km;
-    stopLines_.push_back(number);
-    train_.stops.push_back(parsed);
-    calledAt_[static_cast<std::size_t>(parsed.station)] = true;
+    if (parsed.station) calledAt_[static_cast<std::size_t>(*parsed.station)] = true;
+    stopLines_.push_back(parsed);
   }
 
   void endTrain(int number, const std::vector<std::string_view>& tokens) {
@@ -399,76 +525,130 @@ class Parser {
   // by what follows it) and keeps it.
   void closeTrain(bool byEnd) {
     inTrain_ = false;
-    std::vector<StopSpec>& stops = train_.stops;
+    const std::string what = "the train " + excerpt(train_.number);
+    bool valid = trainValid_ && stopLinesWellFormed_;
     if (!byEnd) {
-      error(trainLine_, "the train " + train_.number + " has no 'end'");
-      trainValid_ = false;
+      if (!lastLineMisspeltEnd_) error(trainLine_, what + " has no 'end'");
+      valid = false;
     }
-    const std::size_t first = stopLines_.size() - stops.size();
-    if (trainValid_ && (stops.size() < kMinStopCount || stops.size() > kMaxStopCount)) {
-      error(trainLine_, "the train " + train_.number + " has " + std::to_string(stops.size()) +
-                            " stops; a train has 2 to 100");
-      trainValid_ = false;
+    const std::size_t count = stopLines_.size();
+    if (stopLinesWellFormed_ && (count < kMinStopCount || count > kMaxStopCount)) {
+      error(trainLine_, what + " has " + stopsText(count) + "; a train has 2 to 100");
+      valid = false;
     }
-    for (std::size_t k = 0; k < stops.size(); ++k) {
-      const int line = stopLines_[first + k];
+    for (std::size_t k = 0; k < count; ++k) {
+      const StopLine& stop = stopLines_[k];
       const bool firstStop = k == 0;
-      const bool lastStop = k + 1 == stops.size();
-      if (stops[k].arrival < 0 && !firstStop) {
-        error(line, "only the first stop may have no arrival time ('-')");
-        trainValid_ = false;
+      const bool lastStop = k + 1 == count;
+      if (!stop.station || !stop.arrival || !stop.departure || !stop.km) valid = false;
+      if (stop.arrival == -1 && !firstStop) {
+        error(stop.line, "only the first stop may have no arrival time ('-')");
+        valid = false;
       }
-      if (stops[k].departure < 0 && !lastStop) {
-        error(line, "only the last stop may have no departure time ('-')");
-        trainValid_ = false;
+      if (stop.departure == -1 && !lastStop) {
+        error(stop.line, "only the last stop may have no departure time ('-')");
+        valid = false;
       }
-      if (k > 0 && stops[k].distanceKm < stops[k - 1].distanceKm) {
-        error(line, "the distance " + std::to_string(stops[k].distanceKm) +
-                        " km is less than the stop before (" +
-                        std::to_string(stops[k - 1].distanceKm) + " km)");
-        trainValid_ = false;
+      if (k > 0 && stop.km && stopLines_[k - 1].km && *stop.km < *stopLines_[k - 1].km) {
+        error(stop.line, "the distance " + std::to_string(*stop.km) +
+                             " km is less than the stop before (" +
+                             std::to_string(*stopLines_[k - 1].km) + " km)");
+        valid = false;
       }
       // A stop longer than half a day is nearly always a slip: arrival and
       // departure swapped, or a wrong hour.
       constexpr int32_t kDay = 24 * 60;
-      if (!firstStop && !lastStop && stops[k].arrival >= 0 && stops[k].departure >= 0) {
-        const int32_t dwell = (stops[k].departure - stops[k].arrival + kDay) % kDay;
+      if (!firstStop && !lastStop && stop.arrival.value_or(-1) >= 0 &&
+          stop.departure.value_or(-1) >= 0) {
+        const int32_t dwell = (*stop.departure - *stop.arrival + kDay) % kDay;
         if (dwell > kDay / 2) {
-          warning(line, "the train " + train_.number + " stops " + formatTime(dwell) +
-                            " hours here (arrives " + formatTime(stops[k].arrival) + ", departs " +
-                            formatTime(stops[k].departure) +
-                            " the next day); are the times swapped?");
+          warning(stop.line, what + " stops " + formatTime(dwell) + " hours here (arrives " +
+                                 formatTime(*stop.arrival) + ", departs " +
+                                 formatTime(*stop.departure) +
+                                 " the next day); are the times swapped?");
         }
       }
-      if (stops[k].arrival < 0) stops[k].arrival = 0;  // never read: stored as 00:00
-      if (stops[k].departure < 0) stops[k].departure = 0;
+    }
+    if (valid) {
+      for (const StopLine& stop : stopLines_) {
+        // '-' is never read: stored as 00:00.
+        train_.stops.push_back(
+            {*stop.station, std::max(*stop.arrival, 0), std::max(*stop.departure, 0), *stop.km});
+      }
+      warnIfRepeated();
     }
     out_.trains.push_back(std::move(train_));
+    trainLines_.push_back(trainLine_);
     train_ = TrainSpec{};
+    stopLines_.clear();
   }
 
-  struct Declared {
-    int32_t index;
-    int line;
-  };
+  // A train given twice (the same number, stations and shown times) would
+  // be listed twice in every answer: most likely pasted twice.
+  void warnIfRepeated() {
+    const auto sameRun = [](const TrainSpec& a, const TrainSpec& b) {
+      if (a.stops.size() != b.stops.size()) return false;
+      for (std::size_t k = 0; k < a.stops.size(); ++k) {
+        const StopSpec& x = a.stops[k];
+        const StopSpec& y = b.stops[k];
+        if (x.station != y.station || (k > 0 && x.arrival != y.arrival) ||
+            (k + 1 < a.stops.size() && x.departure != y.departure)) {
+          return false;
+        }
+      }
+      return true;
+    };
+    std::vector<std::size_t>& same = trainsByNumber_[train_.number];
+    for (const std::size_t earlier : same) {
+      if (sameRun(out_.trains[earlier], train_)) {
+        return warning(trainLine_, "the train " + train_.number + " repeats the one on line " +
+                                       std::to_string(trainLines_[earlier]) +
+                                       " (the same number, stops and times), so it would be "
+                                       "listed twice");
+      }
+    }
+    same.push_back(out_.trains.size());
+  }
+
   static const Declared* find(const std::map<std::string, Declared>& map, const std::string& key) {
     const auto it = map.find(key);
     return it == map.end() ? nullptr : &it->second;
   }
 
+  // A database holds only stations that trains call at (a station's call
+  // list cannot be empty): one declared but never called at is left out,
+  // with a warning, and the stations after it move up.
+  void leaveOutUncalledStations() {
+    if (std::all_of(calledAt_.begin(), calledAt_.end(), [](bool called) { return called; })) {
+      return;
+    }
+    std::vector<int32_t> newIndex(calledAt_.size(), -1);
+    std::vector<StationSpec> kept;
+    for (std::size_t s = 0; s < calledAt_.size(); ++s) {
+      if (!calledAt_[s]) {
+        warning(stationLines_[s], "no train calls at " + excerpt(stationReferences_[s]) +
+                                      ", so the database leaves it out");
+        continue;
+      }
+      newIndex[s] = static_cast<int32_t>(kept.size());
+      kept.push_back(std::move(out_.stations[s]));
+    }
+    out_.stations = std::move(kept);
+    for (TrainSpec& train : out_.trains) {
+      for (StopSpec& stop : train.stops)
+        stop.station = newIndex[static_cast<std::size_t>(stop.station)];
+    }
+  }
+
   void finish() {
+    // A station left without calls is usually the consequence of an error in
+    // a stop line; it is judged only when nothing else is wrong.
+    if (errors_.empty()) leaveOutUncalledStations();
     if (out_.stations.size() > kMaxStationCount) {
       error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most 10000");
     }
     if (out_.trains.size() > kMaxTrainCount) {
       error(0, std::to_string(out_.trains.size()) + " trains; a database holds at most 10000");
-    }
-    // A station left without calls is usually the consequence of an error in
-    // a stop line; report it only when nothing else is wrong.
-    if (errors_.empty()) {
-      for (std::size_t s = 0; s < calledAt_.size(); ++s) {
-        if (!calledAt_[s]) error(stationLines_[s], "no train calls at this station");
-      }
     }
     const auto byLine = [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; };
     std::stable_sort(errors_.begin(), errors_.end(), byLine);
@@ -480,16 +660,23 @@ class Parser {
   std::vector<Diagnostic> errors_;
   std::map<std::string, Declared> names_;   // UTF-8 name -> first station of that name
   std::map<std::string, Declared> labels_;  // UTF-8 label -> its station
+  std::set<std::string> refused_;           // names and labels of station lines refused whole
   std::vector<int> stationLines_;
+  std::vector<std::string> stationReferences_;  // how stop lines name each station
   std::vector<bool> calledAt_;
-  std::vector<int> stopLines_;
+  std::map<std::string, std::vector<std::size_t>> trainsByNumber_;  // well-formed trains
+  std::vector<int> trainLines_;
   int headerLine_ = 0;
   int namesLine_ = 0;
   std::size_t maxNameBytes_ = kMaxShortNameBytes;
   bool stationsOrTrainsSeen_ = false;
+  // The train being read.
   bool inTrain_ = false;
   int trainLine_ = 0;
-  bool trainValid_ = true;
+  bool trainValid_ = true;            // its train line is right
+  bool stopLinesWellFormed_ = true;   // every line since is a stop line
+  bool lastLineMisspeltEnd_ = false;  // the last line is one word, not a stop
+  std::vector<StopLine> stopLines_;
   TrainSpec train_;
 };
 

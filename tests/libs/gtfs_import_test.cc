@@ -992,10 +992,26 @@ TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {
       {"中山路", "中山路", "ZSL", "ZSL"},
       {"Depot", "Depot", "D", "D"},
       {"North_Harbour_Road", "Nor_Har_Roa", "NHR", "NHR"}};
+  // Stop codes riders know, to write into a copy of the feed (in capitals,
+  // the abbreviations they give), and the same with a fault that makes the
+  // initials the default: two alike, one too long, one missing.
+  const std::vector<std::string> codes = {"hbf", "KPL", "MST", "MIA", "HIL", "MIB",
+                                          "AIR", "UKL", "UBI", "ZSL", "DEP", "N7"};
+  const std::vector<std::string> upper = {"HBF", "KPL", "MST", "MIA", "HIL", "MIB",
+                                          "AIR", "UKL", "UBI", "ZSL", "DEP", "N7"};
+  std::vector<std::string> twoAlike = codes, tooLong = codes, missing = codes;
+  twoAlike[5] = "mia";
+  tooLong[5] = "MILLNORTH01";
+  missing[5] = "";
+  std::vector<std::string> tooLongTaken = upper;
+  tooLongTaken[5] = "MILLNORTH01";
   struct Case {
     std::vector<std::string> args;
     std::size_t name, abbreviation;  // columns of `expected`
     std::vector<const char*> warnings;
+    std::vector<std::string> codes = {};          // stop_code of each station; none: the feed's
+    std::vector<std::string> abbreviations = {};  // instead of the column
+    const char* out = "";                         // part of the summary
   } cases[] = {
       {{}, 0, 2, {"station MB: 'Mill' as 'Mill2' (station names: numbered"}},
       {{"--short-names"},
@@ -1007,15 +1023,39 @@ TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {
        0,
        3,
        {"station KP: stop_code '' (abbreviations: no stop_code of letters and digits"}},
+      // By default the stop codes when they can all serve, else the initials.
+      {{}, 0, 2, {}, codes, upper, "; stop codes as abbreviations"},
+      {{}, 0, 2, {}, twoAlike},
+      {{}, 0, 2, {}, tooLong},
+      {{}, 0, 2, {}, missing},
+      {{"--abbreviations", "initials"}, 0, 2, {}, codes},
+      {{"--abbreviations", "stop-code"}, 0, 2, {}, tooLong, tooLongTaken, "; stop codes as"},
   };
+  const std::vector<std::string> ids = {"HBF", "KP", "MS", "MA", "HS", "MB",
+                                        "AP",  "UK", "UB", "ZS", "DP", "NHR"};
   for (const Case& c : cases) {
-    const Imported imported = import(kFeed, "20260408", c.args);
+    FeedCopy feed;
+    if (!c.codes.empty()) {
+      std::string stops = test::readFile(feed.file("stops.txt"));
+      for (std::size_t s = 0; s < ids.size(); ++s) {  // stop_id,stop_name,stop_code,...
+        const std::size_t row = stops.find("\n" + ids[s] + ",");
+        const std::size_t code = stops.find(',', row + ids[s].size() + 2) + 1;
+        stops.replace(code, stops.find(',', code) - code, c.codes[s]);
+      }
+      writeText(feed.file("stops.txt"), stops);
+    }
+    const Imported imported = import(feed.dir(), "20260408", c.args);
     ASSERT_EQ(imported.run.status, 0) << imported.run.err;
     ASSERT_EQ(imported.timetable.stations.size(), expected.size());
     for (std::size_t s = 0; s < expected.size(); ++s) {
       EXPECT_EQ(imported.timetable.stations[s].name, test::gbk(expected[s][c.name])) << s;
-      EXPECT_EQ(imported.timetable.stations[s].abbreviation, expected[s][c.abbreviation]) << s;
+      EXPECT_EQ(imported.timetable.stations[s].abbreviation,
+                c.abbreviations.empty() ? expected[s][c.abbreviation] : c.abbreviations[s])
+          << s << " " << (c.codes.empty() ? "" : c.codes[s]);
     }
+    EXPECT_TRUE(contains(imported.run.out, c.out)) << c.out << "\n" << imported.run.out;
+    EXPECT_EQ(contains(imported.run.out, "stop codes as"), std::string(c.out) != "")
+        << imported.run.out;
     for (const char* warning : c.warnings) {
       EXPECT_TRUE(contains(imported.run.err, warning)) << warning << "\n" << imported.run.err;
     }

@@ -198,14 +198,25 @@ INSTANTIATE_TEST_SUITE_P(
             kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10000\nend\n", 5,
             "0 to 9999"},
         ErrorCase{"OneStop", kTwo + "train K1 class 1 columns F rate D\n 甲 - - 0\nend\n", 3,
-                  "2 to 100"},
+                  "has 1 stop; a train has 2 to 100"},
         ErrorCase{"MissingEnd",
                   kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\n", 3,
                   "no 'end'"},
-        ErrorCase{"StationNeverCalled",
-                  kTwo + "station 丙 B\ntrain K1 class 1 columns F rate D\n 甲 - 08:00 0\n"
-                         " 乙 09:00 - 10\nend\n",
-                  3, "no train calls"},
+        // Messages that name the fix.
+        ErrorCase{"NameWithSpaces", "station Oak Hill OH\n", 1,
+                  "station name cannot hold spaces: write Oak_Hill"},
+        ErrorCase{"StopNameWithSpaces",
+                  "station Oak_Hill OH\nstation 乙 Y\ntrain K1 class 1 columns F rate D\n"
+                  " Oak Hill - 08:00 0\n 乙 09:00 - 10\nend\n",
+                  4, "cannot hold spaces: write Oak_Hill"},
+        ErrorCase{
+            "NumbersWithSpaces",
+            kTwo + "train K1 K2 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n", 3,
+            "write K1/K2 for 2 numbers or K1K2 for one"},
+        ErrorCase{"CharacterNotInCodePageNamed", "station São_Paulo SP\n", 1,
+                  "São_Paulo holds ã, a character that code page 936 cannot represent"},
+        ErrorCase{"CharacterNotStorableNamed", "station 5%_Halt H\n", 1,
+                  "holds %, a character a database file cannot store"},
         ErrorCase{"HeaderTooLong", "header \"ELEVEN BYTES\"\n" + kTwo, 1, "at most 10"},
         ErrorCase{"HeaderAfterStations", kTwo + "header \"X\"\n", 3, "before stations"},
         ErrorCase{"UnclosedQuote", "header \"X\n", 1, "closing quote"},
@@ -264,6 +275,18 @@ TEST(TimetableSourceTest, LikelySlipsWarnWithTheirLine) {
               " 丙 21:00 - 9\nend\n",
        {},
        ""},
+      {"a train given twice, the hidden times aside",
+       kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n"
+              "train K2 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n"
+              "train K1 class 3 columns 8 rate E\n 甲 07:00 08:00 0\n 乙 09:00 09:10 11\nend\n"
+              "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:01 - 10\nend\n",
+       {11},
+       "the train K1 repeats the one on line 3 (the same number, stops and times)"},
+      {"a station no train calls at is left out",
+       "station 甲 J\nstation 丙 B\nstation 乙 Y\ntrain K1 class 1 columns F rate D\n"
+       " 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+       {2},
+       "no train calls at 丙, so the database leaves it out"},
       {"lower-case abbreviation",
        "station 甲 Jx\nstation 乙 Y\ntrain K1 class 1 columns F rate D\n 甲 - 08:00 0\n"
        " 乙 09:00 - 10\nend\n",
@@ -280,6 +303,64 @@ TEST(TimetableSourceTest, LikelySlipsWarnWithTheirLine) {
     if (!warnings.empty()) {
       EXPECT_NE(warnings[0].message.find(c.message), std::string::npos) << warnings[0].message;
     }
+    // and it builds all the same, into a file whose tables agree
+    std::string file;
+    ASSERT_FALSE(source::compileTimetable(timetable, file).has_value()) << c.name;
+    std::vector<std::string> dumpWarnings;
+    dumped(file, &dumpWarnings);
+    EXPECT_TRUE(dumpWarnings.empty()) << c.name << ": " << dumpWarnings.front();
+  }
+}
+
+// One pass reports every error that stands on its own, and none that only
+// follows from another: per case, the lines of all the errors.
+TEST(TimetableSourceTest, EveryIndependentErrorInOnePass) {
+  const std::string train = "train K1 class 1 columns F rate D\n";
+  struct Case {
+    const char* name;
+    std::string source;
+    std::vector<int> lines;
+  } cases[] = {
+      {"three faults of one stop line",
+       kTwo + train + " 甲 - 08:00 0\n 丙 25:00 - 1O\nend\n",
+       {5, 5, 5}},
+      {"a station line's name and abbreviation", "station São_Paulo S-P\n", {1, 1}},
+      {"stops at a station whose line was refused are not undeclared",
+       "station 甲 J\nstation 乙\n" + train + " 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+       {2}},
+      {"stops at a station whose name was wrong are not undeclared",
+       "station 甲 J\nstation São S\n" + train + " 甲 - 08:00 0\n São 09:00 - 10\nend\n",
+       {2}},
+      {"a name with spaces, on its line and where a stop names it",
+       "station 甲 J\nstation Oak Hill OH\n" + train + " 甲 - 08:00 0\n Oak Hill 09:00 - 1x\nend\n",
+       {2, 5, 5}},
+      {"a misspelt key is not missing too",
+       kTwo + "train K1 klass 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+       {3}},
+      {"the stops of a train whose line is wrong are still checked",
+       kTwo + "train k1 class 1 columns F rate D\n 甲 - - 0\n 乙 09:00 - 10\nend\n",
+       {3, 4}},
+      {"a misspelt end is one error", kTwo + train + " 甲 - 08:00 0\n 乙 09:00 - 10\nedn\n", {6}},
+      {"a broken stop line leaves the stop count unjudged",
+       kTwo + train + " 甲 - 08:00 0\n 乙 09:00 - 10 x\nend\n",
+       {5}},
+      {"the distances around an unknown one are not compared",
+       kTwo + "station 丙 B\n" + train +
+           " 甲 - 08:00 50\n 乙 09:00 09:05 5O\n 丙 10:00 - 60\nend\n",
+       {6}},
+      {"independent lines",
+       kTwo + "header \"X\"\nstasion 丙 B\n" + train + " 甲 - 08:00 0\n 乙 09:00 - 10\nend\nend\n",
+       {3, 4, 9}},
+  };
+  for (const Case& c : cases) {
+    Timetable timetable;
+    std::vector<int> lines;
+    std::string all;
+    for (const Diagnostic& error : source::parseSource(c.source, timetable)) {
+      lines.push_back(error.line);
+      all += std::to_string(error.line) + ": " + error.message + "\n";
+    }
+    EXPECT_EQ(lines, c.lines) << c.name << "\n" << all;
   }
 }
 
@@ -300,7 +381,7 @@ TEST(TimetableSourceTest, DumpOfABrokenFileShowsWhatItHoldsAndWarns) {
     return joined;
   }();
   for (const char* expected : {"outside the station table", "partial record", "not a time",
-                               "not a number", "class codes", "call lists differ"}) {
+                               "not a number", "class codes", "1 call list differs"}) {
     EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
   }
   EXPECT_NE(text.find("# warning: "), std::string::npos);

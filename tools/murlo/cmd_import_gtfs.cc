@@ -47,8 +47,10 @@ const OptionSpec kShortNamesOption = {
     "names, up to 100 bytes)"};
 const OptionSpec kAbbreviationsOption = {
     "--abbreviations", "initials|stop-code",
-    "initials: of the name's words (the default); stop-code: the feed's\n"
-    "stop_code where it is letters and digits"};
+    "initials: of the name's words; stop-code: the feed's stop_code where\n"
+    "it is letters and digits (default: the stop codes when every station\n"
+    "has one of at most 10 letters and digits and no two are alike, else\n"
+    "the initials)"};
 const OptionSpec kQuietOption = {"--quiet", "", "no progress lines (shown only on a terminal)"};
 const OptionSpec kVerboseOption = {"--verbose", "",
                                    "every warning, not the first five of each kind"};
@@ -221,7 +223,8 @@ int runImportGtfs(const CommandLine& line) {
       counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
       counted(result.stops, "stop") + "; trips of " + gtfs::formatDate(options->filter.date) +
       " from " + options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
-      "; " + kmPhrase(result.totals);
+      "; " + kmPhrase(result.totals) +
+      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
   if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
   return summary(plan, line1);
 }

@@ -36,6 +36,7 @@ struct ImportedTimetable {
   std::string header;  // UTF-8
   std::vector<ImportedStation> stations;
   std::vector<ImportedTrain> trains;
+  bool stopCodeAbbreviations = false;  // every abbreviation is the feed's stop_code
 };
 
 }  // namespace murlo::gtfs

@@ -38,8 +38,9 @@ struct ImportResult {
   std::size_t stations = 0;
   std::size_t trains = 0;
   std::size_t stops = 0;
-  std::string distances;  // how distances were measured, one phrase
-  RunTotals totals;       // rides offered, trips measured each way
+  std::string distances;               // how distances were measured, one phrase
+  RunTotals totals;                    // rides offered, trips measured each way
+  bool stopCodeAbbreviations = false;  // every abbreviation is the feed's stop_code
 };
 
 // Throws FeedError when the feed cannot be read or no trip runs on the date.

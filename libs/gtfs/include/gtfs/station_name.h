@@ -41,6 +41,10 @@ std::unordered_set<std::string> commonWords(const std::vector<std::string>& name
 std::string shortenName(std::string_view name, const std::unordered_set<std::string>& common,
                         std::size_t maxBytes = kMaxNameBytes);
 
+// The most characters an abbreviation takes: the initials are cut there, and
+// a feed's stop codes are taken by default only when none is longer.
+inline constexpr std::size_t kMaxAbbreviationLength = 10;
+
 // The initials of a clean name, in capitals, at most 10: the first letter or
 // digit of each word (words are separated by "_", "-" and "/"; Latin letters
 // with marks count as their ASCII stand-ins, leading punctuation is passed

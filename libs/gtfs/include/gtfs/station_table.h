@@ -14,13 +14,17 @@
 namespace murlo::gtfs {
 
 enum class Abbreviations {
+  // The feed's stop codes, which riders know, when they can all serve:
+  // every station has one of ASCII letters and digits, at most 10, and no
+  // two are alike (in capitals); the initials otherwise.
+  kStopCodesWhenUnique,
   kInitials,  // the initials of the name's words (initialsOf)
   kStopCode,  // the feed's stop_code where it is letters and digits
 };
 
 struct StationOptions {
   bool shortNames = false;  // 11 bytes, for hosts with fixed fields
-  Abbreviations abbreviations = Abbreviations::kInitials;
+  Abbreviations abbreviations = Abbreviations::kStopCodesWhenUnique;
 };
 
 // The stations, and in `indexOf` each place's station index (-1 for places
@@ -31,10 +35,12 @@ struct StationOptions {
 // asked for by name. A station without a name takes its stop_id; one
 // without initials the abbreviation "S" and its number. Stations may share
 // an abbreviation: a lookup lists every station whose abbreviation begins
-// with what was typed. Everything changed is reported.
+// with what was typed. Everything changed is reported. `stopCodes` tells
+// whether every abbreviation is the station's stop code.
 std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<TrainPart>& trains,
                                            const StationOptions& options,
-                                           std::vector<int32_t>& indexOf, ImportReport& report);
+                                           std::vector<int32_t>& indexOf, bool& stopCodes,
+                                           ImportReport& report);
 
 }  // namespace murlo::gtfs
 

@@ -22,6 +22,10 @@ std::vector<std::string_view> tokenize(std::string_view line, std::string& error
 // code page 936 cannot represent.
 std::optional<std::string> unquoteToGbk(std::string_view token, std::string& error);
 
+// The first character of `utf8` (valid UTF-8) that code page 936 cannot
+// represent, as UTF-8, or "" when it holds none: messages name it.
+std::string firstCharacterNotInGbk(std::string_view utf8);
+
 // "HH:MM" with 00 <= HH <= 23 and 00 <= MM <= 59, as minutes of the day.
 std::optional<int32_t> parseTime(std::string_view token);
 // Minutes of the day as "HH:MM".
