@@ -11,6 +11,7 @@
 #include "terminal.h"
 #include "text_table.h"
 #include "train_listing.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -45,7 +46,7 @@ int showTrains(const Query& query, const Questions& questions, const Outcome<Tra
                const ListOptions& options, const std::string& noneFound) {
   return showAnswer(query, questions, answer, [&](const TrainsAnswer& trains) {
     if (trains.trains.empty()) {
-      std::cout << noneFound << '\n';
+      std::cout << visibleText(noneFound) << '\n';
     } else {
       printTrainTable(trains.trains, trains.kind, options.layout, std::cout);
     }
@@ -56,11 +57,11 @@ int showTrains(const Query& query, const Questions& questions, const Outcome<Tra
 void printChangeStations(const TrainsAnswer& answer, const std::string& from,
                          const std::string& to) {
   if (answer.changeStations.empty()) {
-    std::cout << "No direct train from " << from << " to " << to
+    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to)
               << ", and no change station to propose.\n";
     return;
   }
-  std::cout << "No direct train from " << from << " to " << to << ".\n\n";
+  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << ".\n\n";
   TextTable table({{"Proposed change stations"}});
   for (const std::string& station : answer.changeStations) table.addRow({station});
   table.print(std::cout);
@@ -175,7 +176,7 @@ int runBoard(const CommandLine& line, ListKind kind) {
   return showAnswer(query, questions, answer, [&](const BoardAnswer& board) {
     if (board.trains.empty()) {
       std::cout << (kind == ListKind::kDepartures ? "No train leaves " : "No train arrives at ")
-                << board.station << ".\n";
+                << visibleText(board.station) << ".\n";
     } else {
       printTrainTable(board.trains, kind, options.layout, std::cout);
     }

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "query_session.h"
 #include "text_table.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -29,10 +30,11 @@ void printStopTable(const StopsAnswer& answer, std::ostream& out) {
   out << '\n' << "Run time of the whole train: " << answer.runTime << '\n';
   if (!journey) return;
   if (marked > 0) {
-    out << "> marks the journey from " << *answer.from << " to " << *answer.to << ".\n";
+    out << "> marks the journey from " << visibleText(*answer.from) << " to "
+        << visibleText(*answer.to) << ".\n";
   } else {
-    out << "No stop is marked: train " << answer.train << " does not call at " << *answer.to
-        << ".\n";
+    out << "No stop is marked: train " << answer.train << " does not call at "
+        << visibleText(*answer.to) << ".\n";
   }
 }
 

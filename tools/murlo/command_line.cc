@@ -10,6 +10,7 @@
 #include "did_you_mean.h"
 #include "host.h"
 #include "murloppc.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -212,13 +213,13 @@ std::vector<std::string> CommandLine::values(const OptionSpec& option) const {
 }
 
 int fail(std::string_view message) {
-  std::cerr << "murlo: " << message << '\n';
+  std::cerr << "murlo: " << visibleMessage(message) << '\n';
   return kExitFailure;
 }
 
 int usageError(const Command& command, std::string_view message) {
-  std::cerr << "murlo: " << message << "\nusage: murlo " << command.usage << "  (see murlo help "
-            << command.name << ")\n";
+  std::cerr << "murlo: " << visibleMessage(message) << "\nusage: murlo " << command.usage
+            << "  (see murlo help " << command.name << ")\n";
   return kExitUsage;
 }
 
