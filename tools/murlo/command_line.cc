@@ -64,7 +64,7 @@ constexpr std::string_view kFileExitStatus =
     "Exit status:\n"
     "  0  the output is written (one summary line says what)\n"
     "  1  nothing was written: the input is wrong, or an output would replace\n"
-    "     an input or a file of another kind\n"
+    "     an input, a file of another kind or anything but a regular file\n"
     "  2  the command line is wrong\n";
 
 void printCommandHelp(const Command& command, std::ostream& out) {
