@@ -309,6 +309,7 @@ TEST_F(MurloFileSafetyTest, AnOutputNeverReplacesAnInputOrAFileOfAnotherKind) {
       {{"dump", database_, source_ + "x"}, ""},  // its own dump: replaced
       {{"dump", database_, fifo, "--force"}, "is a FIFO, not a regular file"},
       {{"build", fifo, scratch_.dir() + "/x.db"}, "is a FIFO, not a regular file"},
+      {{"header", fifo}, "cannot open the database"},  // the library's loader
       {{"build", source_, symbolic, "--force"}, "is a symbolic link"},
       {{"unpack", database_, planted}, "section3.txt is a symbolic link"},
       {{"unpack", database_, fifoInside}, "header.bin is a FIFO"},
