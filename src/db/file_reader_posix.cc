@@ -26,7 +26,10 @@ class FileDescriptor {
 }  // namespace
 
 ReadStatus readWholeFile(const NativePath& path, FileBytes& bytes) {
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Opened without waiting: a FIFO would otherwise block the open until a
+  // writer comes, before the check below could refuse it. A regular file
+  // reads the same either way.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.get() < 0) return ReadStatus::kCannotOpen;
 
   struct stat info {};

@@ -2,6 +2,7 @@
 // their exit status and output, and the rules that keep a slip from losing
 // a file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,16 +48,23 @@ class MurloCliTest : public ::testing::Test {
     ASSERT_EQ(runMurlo({"pack", MURLO_TEST_DATA_DIR "/worked_example", example_}).status, 0);
     const auto built = runMurlo({"build", "-", loose_}, {}, kLooseNames);
     ASSERT_EQ(built.status, 0) << built.err;
+    // A database whose texts would act on a terminal printed raw: a title
+    // set by ESC ] ... BEL, a screen cleared by ESC [ 2 J.
+    PlainSections plain = test::workedExampleSections();
+    plain.header = "A\x1b]0;x\x07\\";
+    plain.sections[4] = "X\x1b[2J BJ Y TJ\x07";
+    std::ofstream(control_, std::ios::binary) << test::packOrFail(plain);
   }
 
   test::TempFile scratch_{""};
   const std::string example_ = scratch_.dir() + "/example.db";
   const std::string loose_ = scratch_.dir() + "/loose.db";
+  const std::string control_ = scratch_.dir() + "/control.db";
 };
 
 TEST_F(MurloCliTest, CommandLines) {
   struct Case {
-    std::vector<std::string> args;  // "EX" and "LOOSE" stand for the databases
+    std::vector<std::string> args;  // "EX", "LOOSE" and "CTRL" stand for the databases
     int status;
     std::string out;  // standard output; a "~" at the end: its beginning only
     std::string err;  // part of standard error ("" for none at all)
@@ -203,6 +211,27 @@ TEST_F(MurloCliTest, CommandLines) {
       {{"departures", "北京", "--db", "EX", "--at", "495"}, 2, "", "not 495"},  // 04:95
       {{"departures", "北京", "--db", "EX", "--at", "15"}, 2, "", "not 15"},    // no bare minutes
       {{"plan", "北京", "北京站", "--db", "EX"}, 1, "", "unknown destination station \"北京站\""},
+      // Control characters of the database show escaped, except in --raw and --json.
+      {{"header", "--db", "CTRL"}, 0, "A\\x1b]0;x\\x07\\\\\n", ""},
+      {{"header", "--db", "CTRL", "--raw"}, 0, "A\x1b]0;x\x07\\\n", ""},
+      {{"stations", "--db", "CTRL"},
+       0,
+       "Station   Abbreviation\n--------  ------------\nX\\x1b[2J  BJ\nY         TJ\\x07\n",
+       ""},
+      {{"stations", "--db", "CTRL", "--json"},
+       0,
+       "{\"database\":\"CTRL\",\"abbreviation\":\"\",\"count\":2,\"stations\":[\"X\\u001b[2J\","
+       "\"Y\"],\"abbreviations\":[\"BJ\",\"TJ\\u0007\"]}\n",
+       ""},
+      {{"stops", "K5", "--db", "CTRL"},
+       0,
+       "Station   Arrives  Departs   km\n--------  -------  -------  ---\n"
+       "Y         -        23:30      0\nX\\x1b[2J  01:05+1  -        137\n~",
+       ""},
+      {{"at", "X", "--db", "CTRL", "--columns", "train"},
+       0,
+       "Train\n-----\nK5\nT1/T2\n",
+       "taking X\\x1b[2J for \"X\""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -210,6 +239,7 @@ TEST_F(MurloCliTest, CommandLines) {
     const auto substitute = [&](std::string& text) {
       if (text == "EX") text = example_;
       if (text == "LOOSE") text = loose_;
+      if (text == "CTRL") text = control_;
       if (text == "MURLO_DB=EX") text = "MURLO_DB=" + example_;
     };
     for (std::string& arg : args) substitute(arg);
@@ -217,6 +247,9 @@ TEST_F(MurloCliTest, CommandLines) {
     std::string out = c.out;
     for (std::size_t at; (at = out.find("\"EX\"")) != std::string::npos;) {
       out.replace(at, 4, "\"" + example_ + "\"");
+    }
+    for (std::size_t at; (at = out.find("\"CTRL\"")) != std::string::npos;) {
+      out.replace(at, 6, "\"" + control_ + "\"");
     }
     std::string line = "murlo";
     for (const std::string& arg : c.args) line += " " + arg;
@@ -276,6 +309,23 @@ TEST_F(MurloFileSafetyTest, AnOutputNeverReplacesAnInputOrAFileOfAnotherKind) {
   const std::string link = scratch_.dir() + "/link.db";
   writeText(notes, "my notes\n");
   fs::create_hard_link(source_, link);
+  // Nothing but a regular file is replaced, even with --force, and no file
+  // is written through a symbolic link, even one inside unpack's folder. A
+  // FIFO is refused at once, as an output and as an input, not waited on.
+  const std::string fifo = scratch_.dir() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string symbolic = scratch_.dir() + "/symbolic.db";
+  fs::create_symlink(notes, symbolic);
+  const std::string planted = scratch_.dir() + "/planted";
+  fs::create_directory(planted);
+  fs::create_symlink(notes, planted + "/section3.txt");
+  const std::string fifoInside = scratch_.dir() + "/fifo-inside";
+  fs::create_directory(fifoInside);
+  ASSERT_EQ(::mkfifo((fifoInside + "/header.bin").c_str(), 0600), 0);
+  // A source written by hand keeps its comments and names: dump replaces
+  // only a source murlo wrote.
+  const std::string handWritten = scratch_.dir() + "/hand.tt";
+  writeText(handWritten, "# my network\n" + std::string(kLooseNames));
   struct Case {
     std::vector<std::string> args;
     std::string message;
@@ -294,6 +344,17 @@ TEST_F(MurloFileSafetyTest, AnOutputNeverReplacesAnInputOrAFileOfAnotherKind) {
       {{"import-gtfs", MURLO_TEST_DATA_DIR "/gtfs/feed", database_, "--date", "20260408",
         "--source", database_},
        "is named for two outputs"},
+      {{"dump", database_, handWritten}, "a timetable source that murlo did not write"},
+      {{"dump", database_, source_ + "x"}, ""},  // its own dump: replaced
+      {{"dump", database_, fifo, "--force"}, "is a FIFO, not a regular file"},
+      {{"build", fifo, scratch_.dir() + "/x.db"}, "is a FIFO, not a regular file"},
+      {{"header", fifo}, "cannot open the database"},  // the library's loader
+      {{"build", source_, symbolic, "--force"}, "is a symbolic link"},
+      {{"unpack", database_, planted}, "section3.txt is a symbolic link"},
+      {{"unpack", database_, fifoInside}, "header.bin is a FIFO"},
+      // Without --force: were the check ever lost, a test run as root must not
+      // replace /dev/null (--force is tried on the FIFO above).
+      {{"dump", database_, "/dev/null"}, "is a character device"},
   };
   const std::string sourceBefore = readFile(source_);
   const std::string databaseBefore = readFile(database_);
@@ -310,12 +371,17 @@ TEST_F(MurloFileSafetyTest, AnOutputNeverReplacesAnInputOrAFileOfAnotherKind) {
   EXPECT_EQ(readFile(source_), sourceBefore);
   EXPECT_EQ(readFile(database_), databaseBefore);
   EXPECT_EQ(readFile(notes), "my notes\n");
+  EXPECT_EQ(readFile(handWritten), "# my network\n" + std::string(kLooseNames));
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_symlink(symbolic));
+  EXPECT_FALSE(fs::exists(planted + "/header.bin"));
   EXPECT_FALSE(fs::exists(scratch_.dir() + "/x.db"));
   EXPECT_FALSE(fs::exists(scratch_.dir() + "/n.tt"));
   // --force replaces a file of another kind, never an input.
   EXPECT_EQ(runMurlo({"build", source_, notes, "--force"}).status, 0);
   EXPECT_EQ(readFile(notes), databaseBefore);
   EXPECT_EQ(runMurlo({"build", source_, link, "--force"}).status, 1);
+  EXPECT_EQ(runMurlo({"dump", database_, handWritten, "--force"}).status, 0);
 }
 
 TEST_F(MurloFileSafetyTest, AFailureLeavesTheOldFileWholeAndNoTemporaryFile) {

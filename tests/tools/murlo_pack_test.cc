@@ -4,8 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "db/file_format.h"
+#include "db/writer.h"
 #include "support/test_support.h"
 
 namespace murlo {
@@ -75,6 +79,61 @@ TEST(MurloPackTest, ErrorsAreOneLineAndAStatus) {
     EXPECT_EQ(result.out, "") << c.name;
   }
   EXPECT_FALSE(fs::exists(scratch.dir() + "/x.db"));
+}
+
+// Pack replaces a database it wrote itself, whatever its texts (codes of any
+// storable byte, as many or as few as there are trains), and still refuses a
+// file that only looks like one.
+TEST(MurloPackTest, PackReplacesEveryDatabaseItWrote) {
+  test::TempFile scratch("");
+  std::vector<PlainSections> written;
+  PlainSections odd = test::workedExampleSections();
+  odd.sections[0] = "1 ";          // a space for a code
+  odd.sections[1] = "f";           // fewer codes than trains
+  odd.sections[2] = "\xC3\xA9zz";  // more, and not ASCII
+  odd.sections[3] = "k1/t2OK5";    // train numbers in small letters
+  written.push_back(odd);
+  PlainSections empty;  // no header, seven empty sections
+  written.push_back(empty);
+  std::mt19937 random(22);
+  for (int n = 0; n < 6; ++n) {  // any storable bytes at all
+    PlainSections plain;
+    plain.header = std::string(random() % 11, 'H');
+    for (int s = 1; s <= kSectionCount; ++s) {
+      std::string& text = plain.sections[static_cast<std::size_t>(s - 1)];
+      for (std::size_t length = random() % 40; text.size() < length;) {
+        const auto byte = static_cast<uint8_t>(random());
+        if (encodeByte(static_cast<Section>(s), byte)) text += static_cast<char>(byte);
+      }
+    }
+    written.push_back(plain);
+  }
+  const std::string out = scratch.dir() + "/out.db";
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const std::string dir = scratch.dir() + "/plain" + std::to_string(i);
+    fs::create_directory(dir);
+    std::ofstream(dir + "/header.bin", std::ios::binary) << written[i].header;
+    for (int s = 1; s <= kSectionCount; ++s) {
+      std::ofstream(dir + "/section" + std::to_string(s) + ".txt", std::ios::binary)
+          << written[i].sections[static_cast<std::size_t>(s - 1)];
+    }
+    // Twice: the second pack replaces what the first wrote.
+    for (int time = 0; time < 2; ++time) {
+      const auto packed = runMurlo({"pack", dir, out});
+      EXPECT_EQ(packed.status, 0) << "folder " << i << ": " << packed.err;
+    }
+    EXPECT_EQ(readFile(out), test::packOrFail(written[i])) << "folder " << i;
+  }
+  // Seven '%' in a text do not make it a database, nor do bytes after the
+  // seventh section.
+  for (const std::string& text : {std::string("my notes: 100% 100% 100% 100% 100% 100% 100%\n"),
+                                  test::packOrFail(odd) + "\n"}) {
+    std::ofstream(out, std::ios::binary) << text;
+    const auto refused = runMurlo({"pack", exampleDir(), out});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("is not a database file"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(out), text);
+  }
 }
 
 TEST(MurloPackTest, HelpAndVersion) {

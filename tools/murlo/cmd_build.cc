@@ -9,6 +9,7 @@
 #include "files.h"
 #include "text/utf8.h"
 #include "timetable_source/timetable_source.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -114,7 +115,7 @@ int runDump(const CommandLine& line) {
   std::vector<std::string> warnings;
   const std::string text = source::dumpSource(db, warnings);
   for (const std::string& warning : warnings) {
-    std::cerr << name << ": warning: " << warning << '\n';
+    std::cerr << name << ": warning: " << visibleMessage(warning) << '\n';
   }
   if (!writeFile(out, text, error)) return fail(error);
   return summary(plan,

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "query_session.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 
@@ -21,7 +22,9 @@ int runHeader(const CommandLine& line) {
   const auto answer = Questions(query.database).header();
   if (!answer.ok()) return reportFailure(answer.failure());
   if (query.format == OutputFormat::kJson) return printJson(query, *answer);
-  std::cout << answer->header << '\n';
+  // --raw prints the header's bytes as they are; a table shows them.
+  std::cout << (query.format == OutputFormat::kRaw ? answer->header : visibleText(answer->header))
+            << '\n';
   return kExitOk;
 }
 

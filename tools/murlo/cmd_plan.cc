@@ -10,6 +10,7 @@
 #include "display_width.h"
 #include "query_session.h"
 #include "time_of_day.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -59,12 +60,12 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
                                   ? "at most 1 change"
                                   : "at most " + std::to_string(question.maxChanges) + " changes";
   if (answer.journeys.empty()) {
-    out << "No journey from " << answer.from << " to " << answer.to << " leaves within a day from "
-        << from << " with " << changes << ".\n";
+    out << "No journey from " << visibleText(answer.from) << " to " << visibleText(answer.to)
+        << " leaves within a day from " << from << " with " << changes << ".\n";
     return;
   }
-  out << "Journeys from " << answer.from << " to " << answer.to << " leaving from " << from << ", "
-      << changes;
+  out << "Journeys from " << visibleText(answer.from) << " to " << visibleText(answer.to)
+      << " leaving from " << from << ", " << changes;
   if (question.maxChanges > 0) {
     out << " of " << question.changeMinutes
         << (question.changeMinutes == 1 ? " minute" : " minutes") << " or more";
@@ -87,8 +88,9 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
     laterDay = laterDay || journey.arrivalDay > 0;
     for (const Ride& ride : journey.rides) {
       const TrainLine& train = ride.train.line;
-      rides.push_back({train.number, train.from, timeWithDay(train.departure, ride.departureDay),
-                       train.to, timeWithDay(train.arrival, ride.arrivalDay)});
+      rides.push_back({visibleText(train.number), visibleText(train.from),
+                       timeWithDay(train.departure, ride.departureDay), visibleText(train.to),
+                       timeWithDay(train.arrival, ride.arrivalDay)});
     }
   }
   const std::vector<std::size_t> summaryWidths = widthsOf(summaries);
@@ -100,8 +102,8 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
     for (const Ride& ride : answer.journeys[j].rides) {
       if (ride.waitMinutes) {
         // Under the stations: where the train before arrived and this one leaves.
-        out << indent << std::string(rideWidths[0] + 2, ' ') << "change at " << ride.train.line.from
-            << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+        out << indent << std::string(rideWidths[0] + 2, ' ') << "change at "
+            << visibleText(ride.train.line.from) << ", wait " << waitOf(*ride.waitMinutes) << '\n';
       }
       out << indent << alignedLine(rides[row++], rideWidths) << '\n';
     }

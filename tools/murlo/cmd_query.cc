@@ -13,6 +13,7 @@
 #include "text_table.h"
 #include "time_of_day.h"
 #include "train_listing.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -47,7 +48,7 @@ int showTrains(const Query& query, const Questions& questions, const Outcome<Tra
                const ListOptions& options, const std::string& noneFound) {
   return showAnswer(query, questions, answer, [&](const TrainsAnswer& trains) {
     if (trains.trains.empty()) {
-      std::cout << noneFound << '\n';
+      std::cout << visibleText(noneFound) << '\n';
     } else {
       printTrainTable(trains.trains, trains.kind, options.layout, std::cout);
     }
@@ -58,11 +59,11 @@ int showTrains(const Query& query, const Questions& questions, const Outcome<Tra
 void printChangeStations(const TrainsAnswer& answer, const std::string& from,
                          const std::string& to) {
   if (answer.changeStations.empty()) {
-    std::cout << "No direct train from " << from << " to " << to
+    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to)
               << ", and no change station to propose.\n";
     return;
   }
-  std::cout << "No direct train from " << from << " to " << to << ".\n\n";
+  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << ".\n\n";
   TextTable table({{"Proposed change stations"}});
   for (const std::string& station : answer.changeStations) table.addRow({station});
   table.print(std::cout);
@@ -177,12 +178,12 @@ int runBoard(const CommandLine& line, ListKind kind) {
   return showAnswer(query, questions, answer, [&](const BoardAnswer& board) {
     const bool departures = kind == ListKind::kDepartures;
     if (board.trains.empty()) {
-      std::cout << (departures ? "No train leaves " : "No train arrives at ") << board.station
-                << ".\n";
+      std::cout << (departures ? "No train leaves " : "No train arrives at ")
+                << visibleText(board.station) << ".\n";
       return;
     }
-    std::cout << (departures ? "Leaving " : "Arriving at ") << board.station << " from "
-              << formatMinuteOfDay(board.atMinute) << ":\n";
+    std::cout << (departures ? "Leaving " : "Arriving at ") << visibleText(board.station)
+              << " from " << formatMinuteOfDay(board.atMinute) << ":\n";
     const std::vector<ListedTrain> shown = daysFromBoardDay(board.trains, kind);
     printTrainTable(shown, kind, options.layout, std::cout);
     if (hasDayMarks(shown)) {

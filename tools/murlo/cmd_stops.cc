@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "query_session.h"
 #include "text_table.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -18,16 +19,18 @@ void sayNoJourney(const StopsAnswer& answer, std::ostream& out) {
                        [&](const StopLine& stop) { return stop.station == name; });
   };
   const std::string train = "train " + std::to_string(answer.train);
+  const std::string from = visibleText(*answer.from);
+  const std::string to = visibleText(*answer.to);
   out << "No stop is marked: ";
   if (!calls(*answer.from)) {
-    out << train << " does not call at " << *answer.from << ".\n";
+    out << train << " does not call at " << from << ".\n";
   } else if (!calls(*answer.to)) {
-    out << train << " does not call at " << *answer.to << ".\n";
+    out << train << " does not call at " << to << ".\n";
   } else if (*answer.from == *answer.to) {
-    out << "the journey from " << *answer.from << " to " << *answer.to << " goes nowhere.\n";
+    out << "the journey from " << from << " to " << to << " goes nowhere.\n";
   } else {
-    out << train << " does not run from " << *answer.from << " to " << *answer.to
-        << ": it calls at " << *answer.to << " before " << *answer.from << ".\n";
+    out << train << " does not run from " << from << " to " << to << ": it calls at " << to
+        << " before " << from << ".\n";
   }
 }
 
@@ -51,7 +54,8 @@ void printStopTable(const StopsAnswer& answer, std::ostream& out) {
   out << '\n' << "Run time of the whole train: " << answer.runTime << '\n';
   if (!answer.from) return;
   if (journey && marked > 0) {
-    out << "> marks the journey from " << *answer.from << " to " << *answer.to << ".\n";
+    out << "> marks the journey from " << visibleText(*answer.from) << " to "
+        << visibleText(*answer.to) << ".\n";
   } else {
     sayNoJourney(answer, out);
   }

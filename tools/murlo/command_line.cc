@@ -10,6 +10,7 @@
 #include "did_you_mean.h"
 #include "host.h"
 #include "murloppc.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -97,7 +98,7 @@ constexpr std::string_view kFileExitStatus =
     "Exit status:\n"
     "  0  the output is written (one summary line says what)\n"
     "  1  nothing was written: the input is wrong, or an output would replace\n"
-    "     an input or a file of another kind\n"
+    "     an input, a file of another kind or anything but a regular file\n"
     "  2  the command line is wrong\n";
 
 void printCommandHelp(const Command& command, std::ostream& out) {
@@ -246,13 +247,13 @@ std::vector<std::string> CommandLine::values(const OptionSpec& option) const {
 }
 
 int fail(std::string_view message) {
-  std::cerr << "murlo: " << message << '\n';
+  std::cerr << "murlo: " << visibleMessage(message) << '\n';
   return kExitFailure;
 }
 
 int usageError(const Command& command, std::string_view message) {
-  std::cerr << "murlo: " << message << "\nusage: murlo " << command.usage << "  (see murlo help "
-            << command.name << ")\n";
+  std::cerr << "murlo: " << visibleMessage(message) << "\nusage: murlo " << command.usage
+            << "  (see murlo help " << command.name << ")\n";
   return kExitUsage;
 }
 

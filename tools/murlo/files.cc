@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <random>
 #include <span>
 #include <system_error>
 
 #include "db/sections.h"
+#include "db/writer.h"
 #include "text/utf8.h"
 #include "timetable_source/source_lexer.h"
 
@@ -24,6 +26,34 @@ namespace fs = std::filesystem;
 
 std::string describe(const std::string& path) {
   return isStandardStream(path) ? "standard input" : path;
+}
+
+// What a file of mode `mode` is, for a message: "a FIFO", "a directory", ...
+std::string kindOf(mode_t mode) {
+  if (S_ISLNK(mode)) return "a symbolic link";
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  return "not a regular file";
+}
+
+// Why an output may not replace what lies at `path` (of mode `mode`,
+// symbolic links not followed), or "" when it is a regular file. Nothing but
+// a regular file is ever replaced, not even with --force: a device or a FIFO
+// would be swapped for a plain file, and a write through a link would land
+// wherever the link points.
+std::string refusalOf(const std::string& path, mode_t mode) {
+  if (S_ISREG(mode)) return "";
+  if (S_ISDIR(mode)) return path + " is a directory; name the file to write";
+  if (S_ISLNK(mode)) {
+    return path + " is a symbolic link; murlo writes no file through a link (name the file " +
+           "itself); nothing written";
+  }
+  return path + " is " + kindOf(mode) +
+         ", not a regular file; murlo replaces only regular files, even with --force; nothing "
+         "written";
 }
 
 // Whether two paths name the same file: the same device and inode (so hard
@@ -48,31 +78,33 @@ std::vector<std::string> filesOf(const std::string& input) {
   return files;
 }
 
-// The temporary file being written, for the interrupt handler to remove.
-char pendingTemporary[4096];
-volatile std::sig_atomic_t temporaryPending = 0;
+// The temporary file being written, for the interrupt handler to remove: its
+// name in the folder open as `pendingFolder`.
+char pendingName[256];
+volatile std::sig_atomic_t pendingFolder = -1;
 
 extern "C" void removeTemporaryAndDie(int signal) {
-  if (temporaryPending != 0) ::unlink(pendingTemporary);
+  if (pendingFolder >= 0) ::unlinkat(pendingFolder, pendingName, 0);
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
 
-// Removes the temporary file on every way out of writeFile but success.
+// Removes the temporary file `name` of the open folder `folder` on every way
+// out of writeFile but success.
 class Temporary {
  public:
-  explicit Temporary(std::string path) : path_(std::move(path)) {
-    if (path_.size() < sizeof pendingTemporary) {
-      std::memcpy(pendingTemporary, path_.c_str(), path_.size() + 1);
-      temporaryPending = 1;
+  Temporary(int folder, std::string name) : folder_(folder), name_(std::move(name)) {
+    if (name_.size() < sizeof pendingName) {
+      std::memcpy(pendingName, name_.c_str(), name_.size() + 1);
+      pendingFolder = folder_;
     }
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
       previous_.push_back(std::signal(signal, removeTemporaryAndDie));
     }
   }
   ~Temporary() {
-    if (!kept_) ::unlink(path_.c_str());
-    temporaryPending = 0;
+    if (!kept_) ::unlinkat(folder_, name_.c_str(), 0);
+    pendingFolder = -1;
     std::size_t i = 0;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, previous_[i++]);
   }
@@ -82,10 +114,43 @@ class Temporary {
   void keep() { kept_ = true; }
 
  private:
-  std::string path_;
+  int folder_;
+  std::string name_;
   std::vector<void (*)(int)> previous_;
   bool kept_ = false;
 };
+
+// Closes a file descriptor when it goes.
+class OpenFile {
+ public:
+  explicit OpenFile(int fd) : fd_(fd) {}
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Creates a new file beside `name` in the open folder `folder`, never
+// through a link: its descriptor, and its name in `created`; -1 on failure.
+int createTemporary(int folder, const std::string& name, std::string& created) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  // A long name is cut so that the temporary name stays within NAME_MAX.
+  const std::string stem = "." + name.substr(0, 200) + ".murlo-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    created = stem;
+    for (int i = 0; i < 8; ++i) created += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = ::openat(folder, created.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
 
 bool writeAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
@@ -110,17 +175,28 @@ bool writeStandardOutput(const std::string& bytes, std::string& error) {
 }  // namespace
 
 std::optional<std::string> readFile(const std::string& path, std::string& error) {
+  int fd = STDIN_FILENO;
   if (!isStandardStream(path)) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-      error = path + " is a directory, not a file";
+    // Only a regular file is read: a FIFO would wait for a writer, a device
+    // may never end. Checked before opening, and opened without waiting,
+    // so that a FIFO put in its place meanwhile does not hang either.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      error = S_ISDIR(info.st_mode) ? path + " is a directory, not a file"
+                                    : path + " is " + kindOf(info.st_mode) +
+                                          ", not a regular file (- reads standard input)";
       return std::nullopt;
     }
-  }
-  const int fd = isStandardStream(path) ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY);
-  if (fd < 0) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
-    return std::nullopt;
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      error = "cannot open " + path + ": " + std::strerror(errno);
+      return std::nullopt;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      error = path + " is not a regular file (- reads standard input)";
+      ::close(fd);
+      return std::nullopt;
+    }
   }
   std::string bytes;
   char buffer[65536];
@@ -159,10 +235,13 @@ bool OutputPlan::add(const std::string& path, OutputKind kind, std::string& erro
     standardOutput_ = true;
     return true;
   }
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    error = path + " is a directory; name the file to write";
-    return false;
+  struct stat existing {};
+  const bool exists = ::lstat(path.c_str(), &existing) == 0;
+  if (exists) {
+    if (std::string refusal = refusalOf(path, existing.st_mode); !refusal.empty()) {
+      error = std::move(refusal);
+      return false;
+    }
   }
   for (const std::string& input : inputs_) {
     if (sameFile(path, input)) {
@@ -177,11 +256,7 @@ bool OutputPlan::add(const std::string& path, OutputKind kind, std::string& erro
     }
   }
   outputs_.push_back(path);
-  if (force_ || kind == OutputKind::kAny || !fs::exists(path, ec)) return true;
-  if (!fs::is_regular_file(path, ec)) {
-    error = path + " exists and is not a regular file; nothing written";
-    return false;
-  }
+  if (force_ || kind == OutputKind::kAny || !exists) return true;
   std::string readError;
   auto old = readFile(path, readError);
   if (!old) {
@@ -195,10 +270,16 @@ bool OutputPlan::add(const std::string& path, OutputKind kind, std::string& erro
             "; nothing written (--force replaces it)";
     return false;
   }
-  if (kind == OutputKind::kSource && !isSourceText(*old)) {
-    error = path + " exists and is not a timetable source" +
-            (isDatabaseFile(*old) ? " (it is a database file)" : "") +
-            "; nothing written (--force replaces it)";
+  if (kind == OutputKind::kSource && !isWrittenSource(*old)) {
+    if (isSourceText(*old)) {
+      error = path +
+              " is a timetable source that murlo did not write: replacing it would lose its "
+              "comments and the names of its codes; nothing written (--force replaces it)";
+    } else {
+      error = path + " exists and is not a timetable source" +
+              (isDatabaseFile(*old) ? " (it is a database file)" : "") +
+              "; nothing written (--force replaces it)";
+    }
     return false;
   }
   return true;
@@ -206,35 +287,44 @@ bool OutputPlan::add(const std::string& path, OutputKind kind, std::string& erro
 
 bool writeFile(const std::string& path, const std::string& bytes, std::string& error) {
   if (isStandardStream(path)) return writeStandardOutput(bytes, error);
-  std::error_code ec;
-  fs::path target = path;
-  if (fs::is_symlink(target, ec)) {
-    const fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  if (fs::is_directory(target, ec)) {
+  const fs::path target = path;
+  const std::string name = target.filename().string();
+  if (name.empty() || name == "." || name == "..") {
     error = path + " is a directory; name the file to write";
     return false;
   }
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + target.filename().string() + ".murlo-XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    error = "cannot create a file in " + folder.string() + " to write " + path + ": " +
+  // Everything happens relative to the folder opened once: the temporary
+  // file, the last look at what it replaces, and the rename, which replaces
+  // a link put there meanwhile rather than follow it.
+  const fs::path folderPath = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const OpenFile folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() < 0) {
+    error = "cannot open the folder " + folderPath.string() + " to write " + path + ": " +
             std::strerror(errno);
     return false;
   }
-  Temporary temporary(pattern);
   // The permissions of the file replaced, else those a new file gets.
   struct stat old {};
   mode_t mode = 0;
-  if (::stat(target.c_str(), &old) == 0) {
+  if (::fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (std::string refusal = refusalOf(path, old.st_mode); !refusal.empty()) {
+      error = std::move(refusal);
+      return false;
+    }
     mode = old.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     mode = 0666 & ~mask;
   }
+  std::string temporaryName;
+  const int fd = createTemporary(folder.get(), name, temporaryName);
+  if (fd < 0) {
+    error = "cannot create a file in " + folderPath.string() + " to write " + path + ": " +
+            std::strerror(errno);
+    return false;
+  }
+  Temporary temporary(folder.get(), temporaryName);
   const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
   const int writeErrno = errno;
   if (::close(fd) != 0 || !written) {
@@ -242,7 +332,15 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
             "; the old file is unchanged";
     return false;
   }
-  if (::rename(pattern.c_str(), target.c_str()) != 0) {
+  // What lies there now: something other than a regular file may have been
+  // put there since the check.
+  if (::fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (std::string refusal = refusalOf(path, old.st_mode); !refusal.empty()) {
+      error = std::move(refusal);
+      return false;
+    }
+  }
+  if (::renameat(folder.get(), temporaryName.c_str(), folder.get(), name.c_str()) != 0) {
     error = "cannot replace " + path + ": " + std::strerror(errno);
     return false;
   }
@@ -251,24 +349,32 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
 }
 
 bool isDatabaseFile(std::string bytes) {
-  if (bytes.size() < kHeaderSize) return false;
+  const std::string file = bytes;
   const SectionTexts texts = descrambleSections(std::span<char>(bytes.data(), bytes.size()));
   if (texts.terminated != kSectionCount) return false;
-  // Seven '%' bytes come by chance in any large file; a database also has
-  // one printable code per train in each of its first three sections, and
-  // train numbers of capitals, digits, "/" and the separator "O".
-  const std::size_t trains = texts.sections[0].size();
-  for (int s = 0; s < 3; ++s) {
-    const std::string_view codes = texts.sections[static_cast<std::size_t>(s)];
-    if (codes.size() != trains) return false;
-    for (const char c : codes) {
-      if (c <= 0x20 || c >= 0x7F) return false;
-    }
+  // The writer's own test: packing the plain texts again gives the file
+  // byte for byte. Seven '%' bytes come by chance in any large file, but the
+  // rest of it then does not read back: a zero byte or a byte a section
+  // cannot store, bytes after the seventh section, a header not padded with
+  // zero bytes.
+  PlainSections plain;
+  plain.header = std::string(texts.header);
+  for (std::size_t s = 0; s < plain.sections.size(); ++s) {
+    plain.sections[s] = std::string(texts.sections[s]);
   }
-  for (const char c : texts.sections[3]) {
-    if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/')) return false;
+  std::string packed;
+  return !packDatabase(plain, packed) && packed == file;
+}
+
+bool isWrittenSource(std::string_view bytes) {
+  // The first lines murlo dump (and generate --source) and murlo import-gtfs
+  // --source write.
+  for (const std::string_view mark :
+       {std::string_view("# Timetable source written by murlo dump.\n"),
+        std::string_view("# Imported by murlo import-gtfs ")}) {
+    if (bytes.substr(0, mark.size()) == mark) return true;
   }
-  return true;
+  return bytes.empty();
 }
 
 bool isSourceText(std::string_view bytes) {

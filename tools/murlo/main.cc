@@ -17,7 +17,8 @@ const OptionSpec kOrderOption = {"--order", "time|index",
                                  "time: by departure (the default); index: the library's order"};
 const OptionSpec kNoFaresOption = {"--no-fares", "", "leave the fare columns out of the table"};
 const OptionSpec kForceOption = {"--force", "",
-                                 "replace an existing file of another kind (never an input)"};
+                                 "replace an existing file of another kind (never an input,\n"
+                                 "never anything but a regular file)"};
 const OptionSpec kColumnsOption = {
     "--columns", "LIST",
     "the table's columns, such as train,departs,arrives (murlo help at\n"
@@ -181,7 +182,8 @@ const std::vector<Command>& allCommands() {
        "header [FILE]",
        "the database's header text",
        "Loads the database (FILE, or --db FILE, or the default) through the\n"
-       "library, as a host would, and prints its header text.\n",
+       "library, as a host would, and prints its header text, control characters\n"
+       "escaped (ESC as \\x1b, a backslash as \\\\); --raw prints its bytes as they are.\n",
        "  murlo header network.db",
        {&kDatabaseOption, &kJsonOption, &kRawOption},
        0,
@@ -229,7 +231,8 @@ const std::vector<Command>& allCommands() {
        "the dump gives the same file byte for byte. What breaks the format's rules\n"
        "is reported as warnings on standard error and in the dump. A file that\n"
        "holds no station and no train is refused (it is hardly a database).\n"
-       "SOURCE replaces only a timetable source, never DB; - is standard output.\n",
+       "SOURCE replaces only a timetable source murlo wrote, not one written by\n"
+       "hand, and never DB; - is standard output.\n",
        "  murlo dump network.db network.tt\n  murlo dump network.db - | less",
        {&kForceOption},
        2,
@@ -279,7 +282,8 @@ const std::vector<Command>& allCommands() {
        "unpack FILE DIR",
        "write a database file's header and plain sections to DIR",
        "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
-       "byte. DIR is created when it does not exist.\n",
+       "byte. DIR is created when it does not exist. Its files are written as\n"
+       "regular files only: a symbolic link, FIFO or device in their place is refused.\n",
        "  murlo unpack example.db example",
        {},
        2,

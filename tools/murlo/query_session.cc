@@ -5,6 +5,7 @@
 #include "host.h"
 #include "text_table.h"
 #include "time_of_day.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 
@@ -66,7 +67,8 @@ std::optional<int> startQuery(Query& query) {
 }
 
 void sayNotes(const Questions& questions) {
-  for (const std::string& note : questions.notes()) std::cerr << "murlo: " << note << '\n';
+  for (const std::string& note : questions.notes())
+    std::cerr << "murlo: " << visibleMessage(note) << '\n';
 }
 
 int reportFailure(const Failure& failure) {
@@ -75,7 +77,7 @@ int reportFailure(const Failure& failure) {
     return kExitUsage;
   }
   if (failure.kind != Failure::Kind::kSeveralTrains) return fail(failure.message);
-  std::cerr << "murlo: " << failure.message << " (murlo stops INDEX):\n";
+  std::cerr << "murlo: " << visibleMessage(failure.message) << " (murlo stops INDEX):\n";
   TextTable table(
       {{"Index", Align::kRight}, {"Train"}, {"From"}, {"Departs"}, {"To"}, {"Arrives"}});
   for (const TrainLine& t : failure.trains) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "display_width.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 
@@ -11,6 +12,7 @@ TextTable::TextTable(std::vector<TableColumn> columns) : columns_(std::move(colu
 
 void TextTable::addRow(std::vector<std::string> cells) {
   cells.resize(columns_.size());
+  for (std::string& cell : cells) cell = visibleText(cell);
   rows_.push_back(std::move(cells));
 }
 

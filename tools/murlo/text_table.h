@@ -1,5 +1,6 @@
 // Aligned text tables for the terminal: columns line up by display width,
-// so Chinese station names (two columns a character) stay in their columns.
+// so Chinese station names (two columns a character) stay in their columns,
+// and control characters in the cells show escaped (visible_text.h).
 #ifndef MURLO_TOOLS_MURLO_TEXT_TABLE_H_
 #define MURLO_TOOLS_MURLO_TEXT_TABLE_H_
 
@@ -20,7 +21,8 @@ class TextTable {
  public:
   explicit TextTable(std::vector<TableColumn> columns);
 
-  // One row, a cell per column (missing cells are empty, extra ones dropped).
+  // One row, a cell per column (missing cells are empty, extra ones dropped),
+  // each shown as visibleText() shows it.
   void addRow(std::vector<std::string> cells);
   std::size_t rowCount() const { return rows_.size(); }
 

@@ -11,6 +11,7 @@
 #include "library_calls.h"
 #include "text_table.h"
 #include "time_of_day.h"
+#include "visible_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -288,7 +289,10 @@ void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
       std::size_t drop = shown.size();
       for (std::size_t c = 0; c < shown.size(); ++c) {
         std::size_t columnWidth = displayWidth(shown[c].header);
-        for (const auto& row : rows) columnWidth = std::max(columnWidth, displayWidth(row[c]));
+        for (const auto& row : rows) {
+          // As the table will show the cell: control characters escaped.
+          columnWidth = std::max(columnWidth, displayWidth(visibleText(row[c])));
+        }
         width += columnWidth + (c > 0 ? 2 : 0);
         if (shown[c].keep > 0 && (drop == shown.size() || shown[c].keep < shown[drop].keep)) {
           drop = c;
