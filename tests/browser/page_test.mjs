@@ -384,8 +384,7 @@ await step("24-hour times, Enter on the suggestions, stations in order, the icon
 await step("the keyboard alone: focus order and a search", async (page) => {
   await page.goto(sampleUrl);
   await page.locator("#database-header").filter({ hasText: "CN-SAMPLE1" }).waitFor();
-  // The time field takes a Tab per part (hours, minutes ...): each element
-  // is listed once.
+  // Each element is listed once.
   const order = [];
   for (let i = 0; i < 16 && order.at(-1) !== "Find trains"; i++) {
     await page.keyboard.press("Tab");
@@ -411,7 +410,7 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   await page.keyboard.press("Enter");
   await page.locator("#trip-answer table.trains").waitFor();
   assert.equal(await page.locator("#trip-from").inputValue(), "南京");
-  // On from the field to the first train (past the time's parts and the button).
+  // On from the field to the first train (past the other fields and the button).
   for (let i = 0; i < 12 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
     await page.keyboard.press("Tab");
   }

@@ -118,6 +118,8 @@ function stateFromUrl() {
     if (value !== "") state[name] = value;
   }
   if (!Object.hasOwn(views, state.view)) state.view = "trip";
+  // A link's time as the form writes it ("1705" is 17:05).
+  if (state.at !== undefined && timeOfDay(state.at)) state.at = timeOfDay(state.at);
   return state;
 }
 
