@@ -36,11 +36,13 @@ const context = await chromium.launchPersistentContext(profile, {
     "--disable-sync",
   ],
   viewport: { width: 1100, height: 900 },
+  // A locale whose time fields show a 12-hour clock: the page's do not.
+  locale: "en-US",
 });
 context.setDefaultTimeout(10000);
 
 // What the page must never do: fail a script, break its policy, show a
-// dialog, or ask for anything it does not have (the icon aside).
+// dialog, or ask for anything it does not have (its icon included).
 let problems = [];
 function watch(page) {
   page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
@@ -48,7 +50,7 @@ function watch(page) {
     // An answer of the API with an error status (an unknown station) is
     // logged by the browser too; the page shows it.
     const from = message.location().url || "";
-    if (message.type() === "error" && !/\/favicon\.ico$|\/api\//.test(from)) {
+    if (message.type() === "error" && !/\/api\//.test(from)) {
       problems.push(`console error: ${message.text()}`);
     }
   });
@@ -58,7 +60,7 @@ function watch(page) {
   });
   page.on("response", (response) => {
     const url = new URL(response.url());
-    if (response.status() >= 400 && url.pathname !== "/favicon.ico" && !url.pathname.startsWith("/api/")) {
+    if (response.status() >= 400 && !url.pathname.startsWith("/api/")) {
       problems.push(`${response.status()} for ${url.pathname}`);
     }
   });
@@ -324,11 +326,65 @@ await step("an unknown station: suggestions to choose from", async (page) => {
   await page.locator("#station-answer table.trains").waitFor();
 });
 
+// Chinese names as a Chinese dictionary has them (pinyin).
+const byName = new Intl.Collator("zh-Hans", { numeric: true }).compare;
+
+await step("24-hour times, Enter on the suggestions, stations in order, the icon", async (page) => {
+  await page.goto(`${sampleUrl}?view=departures`);
+  const at = page.locator("#departures-at");
+  assert.match(await at.inputValue(), /^([01]\d|2[0-3]):[0-5]\d$/, "the current time, 24-hour");
+  assert.equal(await at.evaluate((input) => input.type), "text", "no 12-hour time field of the locale");
+  // Enter pressed before the suggestions come takes the first once they
+  // do; the spaces around what was typed are dropped.
+  const station = page.locator("#departures-station");
+  await station.pressSequentially("  sh ", { delay: 20 });
+  await page.keyboard.press("Enter");
+  await page.waitForFunction(() => document.querySelector("#departures-station").value === "上海");
+  assert.equal(page.url(), `${sampleUrl}?view=departures`, "Enter took the station, not the form");
+  // A time typed as a phone's number pad allows, sent and shown as HH:MM.
+  await at.fill("1705");
+  await at.press("Enter");
+  await page.waitForURL(/at=17%3A05&station=%E4%B8%8A%E6%B5%B7/);
+  await page.locator("#departures-answer caption").filter({ hasText: "from 17:05 on" }).waitFor();
+  assert.equal(await at.inputValue(), "17:05");
+  // A 12-hour time is not sent.
+  await at.fill("5:00 PM");
+  await page.locator("#departures-form button[type=submit]").click();
+  assert.match(await at.evaluate((input) => input.validationMessage), /24-hour clock/);
+  assert.match(page.url(), /at=17%3A05/);
+
+  // Suggestions: the station whose abbreviation was typed first, the
+  // others by name; Enter on the open list takes the first.
+  await page.goto(sampleUrl);
+  await page.locator("#trip-from").pressSequentially("sh", { delay: 20 });
+  await page.locator("#trip-from-list [role=option]").first().waitFor();
+  const names = await texts(page, "#trip-from-list [role=option] .name");
+  assert.equal(names[0], "上海");
+  assert.deepEqual(names.slice(1), [...names.slice(1)].sort(byName));
+  await page.keyboard.press("Enter");
+  assert.equal(await page.locator("#trip-from").inputValue(), "上海");
+  await page.locator("#trip-from").fill("京");
+  await page.locator("#trip-from-list [role=option]").nth(2).waitFor();
+  const containing = await texts(page, "#trip-from-list [role=option] .name");
+  assert.deepEqual(containing, [...containing].sort(byName));
+  // The stations a name matches, by name too.
+  await page.goto(`${sampleUrl}?view=station&station=京`);
+  await page.locator("#station-answer ul.choices a").nth(2).waitFor();
+  const candidates = await texts(page, "#station-answer ul.choices a");
+  assert.deepEqual(candidates, [...candidates].sort(byName));
+
+  // The page's icon, and the one a browser asks for by itself.
+  for (const path of [await page.locator("link[rel=icon]").getAttribute("href"), "/favicon.ico"]) {
+    const response = await fetch(new URL(path, sampleUrl));
+    assert.equal(response.status, 200, path);
+    assert.equal(response.headers.get("content-type"), "image/svg+xml", path);
+  }
+});
+
 await step("the keyboard alone: focus order and a search", async (page) => {
   await page.goto(sampleUrl);
   await page.locator("#database-header").filter({ hasText: "CN-SAMPLE1" }).waitFor();
-  // The time field takes a Tab per part (hours, minutes ...): each element
-  // is listed once.
+  // Each element is listed once.
   const order = [];
   for (let i = 0; i < 16 && order.at(-1) !== "Find trains"; i++) {
     await page.keyboard.press("Tab");
@@ -354,7 +410,7 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   await page.keyboard.press("Enter");
   await page.locator("#trip-answer table.trains").waitFor();
   assert.equal(await page.locator("#trip-from").inputValue(), "南京");
-  // On from the field to the first train (past the time's parts and the button).
+  // On from the field to the first train (past the other fields and the button).
   for (let i = 0; i < 12 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
     await page.keyboard.press("Tab");
   }
@@ -378,13 +434,23 @@ await step("a link to a train no longer there", async (page) => {
 });
 
 await step("a phone's width", async (page) => {
-  await page.setViewportSize({ width: 375, height: 740 });
   const expected = await api(sampleUrl, "direct", { from: "北京", to: "上海" });
-  await page.goto(`${sampleUrl}?view=trip&from=北京&to=上海&train=${expected.trains[0].index}`);
-  await page.locator("#stops").waitFor();
-  const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
-  assert.ok(overflow <= 0, `the page is ${overflow} px wider than the phone`);
-  await page.screenshot({ path: join(shots, "phone.png"), fullPage: true });
+  for (const width of [375, 390]) {
+    await page.setViewportSize({ width, height: 740 });
+    await page.goto(`${sampleUrl}?view=trip&from=北京&to=上海&train=${expected.trains[0].index}`);
+    await page.locator("#stops").waitFor();
+    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+    assert.ok(overflow <= 0, `the page is ${overflow} px wider than the phone`);
+    // Every tab on the screen, its label whole.
+    const tabs = await page.locator("nav.views a").evaluateAll((links) =>
+      links.map((a) => {
+        const box = a.getBoundingClientRect();
+        return { label: a.textContent, seen: box.left >= 0 && box.right <= innerWidth && a.scrollWidth <= a.clientWidth };
+      }),
+    );
+    assert.deepEqual(tabs.filter((t) => !t.seen), [], `tabs cut at ${width} px`);
+    await page.screenshot({ path: join(shots, `phone-${width}.png`), fullPage: true });
+  }
 });
 
 // ---- The crafted network: names that are HTML ------------------------------------

@@ -546,6 +546,9 @@ TEST_F(MurloServeTest, ThePageIsItsOwnFilesUnderAStrictPolicy) {
       {"/index.html", "index.html", "text/html; charset=utf-8"},
       {"/app.js", "app.js", "text/javascript; charset=utf-8"},
       {"/style.css", "style.css", "text/css; charset=utf-8"},
+      {"/favicon.svg", "favicon.svg", "image/svg+xml"},
+      // Asked for by a browser where a page names no icon.
+      {"/favicon.ico", "favicon.svg", "image/svg+xml"},
       {"/?view=trip&from=%E5%8C%97%E4%BA%AC", "index.html", "text/html; charset=utf-8"},
   };
   for (const Case& c : cases) {

@@ -228,6 +228,12 @@ void HttpService::setUp() {
       paths.emplace_back("/");
       server.Get("/", send);
     }
+    // A browser asks for /favicon.ico where a page names no icon (an API
+    // answer opened in a tab): the page's icon.
+    if (f->path == "/favicon.svg") {
+      paths.emplace_back("/favicon.ico");
+      server.Get(patternFor("/favicon.ico"), send);
+    }
   }
   const auto refuse = [](const httplib::Request&, httplib::Response& res) {
     res.status = 405;

@@ -114,9 +114,12 @@ function stateFromUrl() {
   const query = new URLSearchParams(location.search);
   const state = {};
   for (const name of STATE_PARAMS) {
-    if (query.has(name) && query.get(name) !== "") state[name] = query.get(name);
+    const value = (query.get(name) || "").trim();
+    if (value !== "") state[name] = value;
   }
   if (!Object.hasOwn(views, state.view)) state.view = "trip";
+  // A link's time as the form writes it ("1705" is 17:05).
+  if (state.at !== undefined && timeOfDay(state.at)) state.at = timeOfDay(state.at);
   return state;
 }
 
@@ -531,9 +534,10 @@ function showError(box, error, state) {
     }
     box.replaceChildren(...parts);
   } else if (body.error === "several_stations") {
+    const candidates = inOrderFor(typed, (body.candidates || []).map((name) => ({ name })));
     box.replaceChildren(
       el("p", { class: "none" }, "“", data(typed), "” matches several stations. Which one?"),
-      choose(body.candidates || [], body.parameter),
+      choose(candidates.map((c) => c.name), body.parameter),
     );
   } else if (body.error === "same_station") {
     box.replaceChildren(el("p", { class: "none" }, "From and to are the same station."));
@@ -545,9 +549,39 @@ function showError(box, error, state) {
 
 // ---- Station fields: suggestions as you type ------------------------------------
 
+// Chinese names by pinyin, as a Chinese dictionary has them (the data is
+// Chinese); a Latin name sorts as in any language.
+const NAME_ORDER = new Intl.Collator("zh-Hans", { numeric: true });
+
+// Text as it is compared with what was typed: full-width forms, letter
+// case and spaces folded.
+function folded(text) {
+  return text.normalize("NFKC").toLowerCase().replace(/\s+/g, "");
+}
+
+// `stations` ({name, abbreviation}) in the order to list them for `typed`:
+// those whose name or abbreviation is what was typed, then those beginning
+// with it, then the others; by name within each.
+function inOrderFor(typed, stations) {
+  const text = folded(typed);
+  const rank = ({ name, abbreviation }) => {
+    const n = folded(name);
+    const a = folded(abbreviation || "");
+    if (n === text || (a !== "" && a === text)) return 0;
+    return n.startsWith(text) || (a !== "" && a.startsWith(text)) ? 1 : 2;
+  };
+  return stations
+    .map((station) => ({ station, rank: rank(station) }))
+    .sort((x, y) => x.rank - y.rank || NAME_ORDER.compare(x.station.name, y.station.name))
+    .map((x) => x.station);
+}
+
 // Makes `input` a combobox: as letters are typed it lists the stations they
 // may mean (abbreviation letters or part of the name); arrow keys move in
-// the list, Enter or a click takes a station, Escape closes the list.
+// the list, a click takes a station, and so does Enter: the one
+// highlighted, else the first (Enter pressed before the list came takes
+// the first once it comes); Enter with the first already in the field
+// sends the form. Escape closes the list.
 function stationField(input) {
   const list = el("ul", { id: `${input.id}-list`, role: "listbox", class: "suggestions", hidden: true });
   list.setAttribute("aria-label", "Stations");
@@ -563,6 +597,10 @@ function stationField(input) {
   let active = -1;
   let timer = 0;
   let asked = 0;
+  // The text whose stations are being asked for, and the text Enter was
+  // pressed on meanwhile.
+  let pendingText = null;
+  let enteredText = null;
 
   const close = () => {
     list.hidden = true;
@@ -583,23 +621,49 @@ function stationField(input) {
     input.value = name;
     close();
   };
+  const cancel = () => {
+    clearTimeout(timer);
+    asked++;
+    pendingText = null;
+    enteredText = null;
+  };
+  // Enter on the list as it is: takes a station (true) or leaves the
+  // form to be sent (false).
+  const take = () => {
+    const open = !list.hidden && names.length > 0;
+    if (open && active >= 0) {
+      pick(names[active]);
+      return true;
+    }
+    if (open && names[0] !== input.value.trim()) {
+      pick(names[0]);
+      return true;
+    }
+    close();
+    return false;
+  };
   const suggest = async (text) => {
     const mine = ++asked;
-    let answer;
+    let stations = [];
     try {
-      answer = await ask(`/api/match?${new URLSearchParams({ text, limit: 8 })}`);
+      const answer = await ask(`/api/match?${new URLSearchParams({ text, limit: 8 })}`);
+      stations = inOrderFor(text, answer.stations.map((name, i) => ({ name, abbreviation: answer.abbreviations[i] })));
     } catch {
-      return;
+      // No list; Enter pressed meanwhile sends the form.
     }
-    if (mine !== asked || input.value.trim() !== text || document.activeElement !== input) return;
-    names = answer.stations;
+    if (mine !== asked || input.value.trim() !== text) return;
+    pendingText = null;
+    const entered = enteredText === text;
+    enteredText = null;
+    if (document.activeElement !== input) return;
+    names = stations.map((s) => s.name);
     list.replaceChildren(
-      ...names.map((name, i) => {
+      ...stations.map(({ name, abbreviation }, i) => {
         const option = el(
           "li",
           { role: "option", id: `${list.id}-${i}`, "aria-selected": "false" },
           data(name, "span", { class: "name" }),
-          answer.abbreviations[i] ? el("span", { class: "abbr" }, answer.abbreviations[i]) : null,
+          abbreviation ? el("span", { class: "abbr" }, abbreviation) : null,
         );
         // Pressing keeps the focus in the field; the click takes the name.
         option.addEventListener("mousedown", (event) => event.preventDefault());
@@ -609,21 +673,23 @@ function stationField(input) {
     );
     if (names.length === 0) {
       close();
-      return;
+    } else {
+      list.hidden = false;
+      input.setAttribute("aria-expanded", "true");
+      setActive(-1);
     }
-    list.hidden = false;
-    input.setAttribute("aria-expanded", "true");
-    setActive(-1);
+    if (entered && !take()) input.form.requestSubmit();
   };
 
   input.addEventListener("input", () => {
-    clearTimeout(timer);
+    cancel();
+    setActive(-1);
     const text = input.value.trim();
     if (text === "") {
-      asked++;
       close();
       return;
     }
+    pendingText = text;
     timer = setTimeout(() => suggest(text), 120);
   });
   input.addEventListener("keydown", (event) => {
@@ -634,17 +700,66 @@ function stationField(input) {
       // Round the options and the field itself (-1).
       const step = event.key === "ArrowDown" ? 1 : -1;
       setActive(((active + 1 + step + names.length + 1) % (names.length + 1)) - 1);
-    } else if (event.key === "Enter" && open && active >= 0) {
-      event.preventDefault();
-      pick(names[active]);
-    } else if (event.key === "Escape" && open) {
-      event.preventDefault();
-      close();
+    } else if (event.key === "Enter" && !event.isComposing) {
+      const text = input.value.trim();
+      if (text !== "" && pendingText === text) {
+        // The stations of this text are on their way: Enter waits for them.
+        event.preventDefault();
+        enteredText = text;
+      } else if (take()) {
+        event.preventDefault();
+      }
+    } else if (event.key === "Escape") {
+      cancel();
+      if (open) {
+        event.preventDefault();
+        close();
+      }
     } else if (event.key === "Tab") {
       close();
     }
   });
-  input.addEventListener("blur", () => close());
+  // Spaces typed around a name are not part of it.
+  input.addEventListener("change", () => {
+    input.value = input.value.trim();
+  });
+  input.addEventListener("blur", () => {
+    enteredText = null;
+    close();
+  });
+}
+
+// ---- Time fields: 24-hour HH:MM ------------------------------------------------------
+
+// A time of day typed on the 24-hour clock as the API takes it, "HH:MM":
+// "17:05", "7:05", "1705" and "705" (a phone's number pad has no colon) are
+// 17:05 or 07:05; null for anything else ("5:00 PM", "24:00", "17").
+function timeOfDay(text) {
+  const parts = /^([01]?[0-9]|2[0-3])[:.\uFF1A]?([0-5][0-9])$/.exec(text.trim());
+  return parts ? `${parts[1].padStart(2, "0")}:${parts[2]}` : null;
+}
+
+const TIME_OF_DAY = "a time of day on the 24-hour clock, HH:MM from 00:00 to 23:59";
+
+function isTimeField(input) {
+  return input.closest(".time-field") !== null;
+}
+
+// A time that is not one stops the form with a message of its own; empty
+// is the server's default.
+function checkTime(input) {
+  const text = input.value.trim();
+  input.setCustomValidity(text === "" || timeOfDay(text) ? "" : `Give ${TIME_OF_DAY}.`);
+}
+
+function timeField(input) {
+  input.addEventListener("input", () => checkTime(input));
+  // Written as HH:MM once typed ("930" is 09:30).
+  input.addEventListener("change", () => {
+    const time = timeOfDay(input.value);
+    if (time) input.value = time;
+    checkTime(input);
+  });
 }
 
 // ---- Showing a state -------------------------------------------------------------
@@ -666,8 +781,9 @@ function fillForm(state) {
       const first = form.querySelector(`input[type=radio][name="${input.name}"]`);
       input.checked = input.value === (value === undefined ? first.value : value);
     } else if (value !== undefined) input.value = value;
-    else if (input.type === "time" && !views[state.view].ready(state)) input.value = nowHhMm();
+    else if (isTimeField(input) && !views[state.view].ready(state)) input.value = nowHhMm();
     else input.value = "";
+    if (isTimeField(input)) checkTime(input);
   }
 }
 
@@ -739,6 +855,7 @@ function showStopsError(error) {
 
 function setUp() {
   for (const input of document.querySelectorAll(".station-field input")) stationField(input);
+  for (const input of document.querySelectorAll(".time-field input")) timeField(input);
   for (const name of Object.keys(views)) {
     const form = document.getElementById(`${name}-form`);
     form.addEventListener("submit", (event) => {
@@ -747,8 +864,11 @@ function setUp() {
       const state = { view: name };
       for (const input of form.querySelectorAll("input[name]")) {
         if (input.type === "radio" && !input.checked) continue;
-        // Train numbers are written in capitals ("k101" is K101).
-        const value = input.name === "number" ? input.value.trim().toUpperCase() : input.value.trim();
+        // Train numbers are written in capitals ("k101" is K101); a time
+        // goes as HH:MM (the form is not sent with a time that is not one).
+        let value = input.value.trim();
+        if (input.name === "number") value = value.toUpperCase();
+        else if (isTimeField(input)) value = timeOfDay(value) || value;
         if (value !== "") state[input.name] = value;
       }
       go(state);
@@ -764,7 +884,7 @@ function setUp() {
   document.getElementById("trip-swap").addEventListener("click", () => {
     const from = document.getElementById("trip-from");
     const to = document.getElementById("trip-to");
-    [from.value, to.value] = [to.value, from.value];
+    [from.value, to.value] = [to.value.trim(), from.value.trim()];
     const state = stateFromUrl();
     if (state.view === "trip" && state.from && state.to && from.value && to.value) {
       go({
