@@ -181,7 +181,7 @@ await step("a shared link shows the same state", async (page) => {
 });
 
 // "17:05+1" as the page writes a time of a journey.
-const onDay = (time, day) => (day > 0 ? `${time}+${day}` : time);
+const onDay = (time, day) => (day > 0 ? `${time}+${day}` : day < 0 ? `${time}${day}` : time);
 
 await step("no direct train: journeys with changes, a ride opened", async (page) => {
   await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西&at=08:00`);
@@ -218,6 +218,9 @@ await step("no direct train: journeys with changes, a ride opened", async (page)
   assert.equal(marked[0], ride.from);
   assert.equal(marked.at(-1), ride.to);
   assert.equal(await journey.locator("li.ride button.train[aria-pressed=true]").count(), 1);
+  // Its days count from the day asked about, as the journey's do.
+  const boarding = page.locator("#stops-list tr.marked").first().locator("td").nth(1);
+  assert.equal(await boarding.textContent(), onDay(ride.departure, first.rides[1].departure_day));
   assert.match(await page.locator("#stops-summary").textContent(), new RegExp(`^This ride from ${ride.from} .* takes ${ride.journey_time}`));
   await page.screenshot({ path: join(shots, "ride.png"), fullPage: true });
   // Closing the stop list gives the focus back to that ride.
@@ -256,7 +259,7 @@ await step("a departure board and an arrival board", async (page) => {
   assert.deepEqual(await texts(page, "#departures-answer button.train"), departures.trains.map((t) => t.number));
   assert.deepEqual(
     await texts(page, "#departures-answer tbody tr td:nth-child(2)"),
-    departures.trains.map((t) => onDay(t.departure, t.departure_day)),
+    departures.trains.map((t) => onDay(t.departure, t.board_day)),
   );
   assert.match(page.url(), /view=departures&at=08%3A00&station=%E5%A4%A9%E6%B4%A5&board=departures/);
   await page.screenshot({ path: join(shots, "departures.png"), fullPage: true });
@@ -267,6 +270,12 @@ await step("a departure board and an arrival board", async (page) => {
   const arrivals = await api(sampleUrl, "arrivals", { station: "天津", at: "08:00" });
   await page.locator("#departures-answer caption").filter({ hasText: "arriving at 天津" }).waitFor();
   assert.deepEqual(await texts(page, "#departures-answer button.train"), arrivals.trains.map((t) => t.number));
+  // Days from the day asked: a train that set out the day before left at -1.
+  assert.deepEqual(
+    await texts(page, "#departures-answer tbody tr td:nth-child(4)"),
+    arrivals.trains.map((t) => onDay(t.departure, t.departure_day + t.board_day - t.arrival_day)),
+  );
+  assert.ok(arrivals.trains.some((t) => t.board_day < t.arrival_day), "a train that set out the day before");
   // A train of the board: its run up to the station marked.
   const train = arrivals.trains[0];
   await page.locator("#departures-answer button.train").first().click();

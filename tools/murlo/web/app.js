@@ -44,10 +44,19 @@ function data(text, tag = "span", attributes = {}) {
   return el(tag, { ...attributes, lang: langOf(text) }, text);
 }
 
-// "11:19+1": a time on the Nth day after the train set out.
+// "11:19+1": a time on the Nth day after the day the answer counts from
+// (the day asked about on a board and in a journey, else the day the train
+// set out); "19:50-1" one on the day before.
 function timeWithDay(time, day) {
   if (time === null || time === undefined) return "–";
-  return day > 0 ? `${time}+${day}` : time;
+  if (!day) return time;
+  return day > 0 ? `${time}+${day}` : `${time}${day}`;
+}
+
+// A train of a board or a journey's ride, its days counted from the day
+// asked about: `day_shift` days added to those from the day it set out.
+function countedFromDayAsked(train, dayAsked, dayFromStart) {
+  return { ...train, day_shift: dayAsked - dayFromStart };
 }
 
 function plural(count, one, many) {
@@ -188,8 +197,8 @@ function trainTable(trains, columns, state, caption) {
   );
 }
 
-const departs = (t) => timeWithDay(t.departure, t.departure_day);
-const arrives = (t) => timeWithDay(t.arrival, t.arrival_day);
+const departs = (t) => timeWithDay(t.departure, t.departure_day + (t.day_shift || 0));
+const arrives = (t) => timeWithDay(t.arrival, t.arrival_day + (t.day_shift || 0));
 const runsFrom = (t) => [data(t.first_station), " ", departs(t)];
 const runsTo = (t) => [data(t.last_station), " ", arrives(t)];
 
@@ -280,7 +289,9 @@ async function showTrip(state, box, current) {
     trains: answer.trains,
     from: answer.from,
     to: answer.to,
-    rides: withChanges.flatMap((j) => j.rides.map((r) => r.train)),
+    rides: withChanges.flatMap((j) =>
+      j.rides.map((r) => countedFromDayAsked(r.train, r.departure_day, r.train.departure_day)),
+    ),
   };
 }
 
@@ -349,6 +360,9 @@ async function showBoard(state, box, current) {
   const answer = await api(arriving ? "arrivals" : "departures", { station: state.station, at: state.at });
   if (!current()) return null;
   const station = answer.station;
+  const trains = answer.trains.map((t) =>
+    countedFromDayAsked(t, t.board_day, arriving ? t.arrival_day : t.departure_day),
+  );
   if (answer.count === 0) {
     box.replaceChildren(el("p", { class: "none" }, arriving ? "No train arrives at " : "No train leaves ", data(station), "."));
   } else {
@@ -368,14 +382,14 @@ async function showBoard(state, box, current) {
           { head: "Runs from", cell: (t) => data(t.first_station), wide: true },
         ];
     box.replaceChildren(
-      trainTable(answer.trains, columns, state, [
+      trainTable(trains, columns, state, [
         arriving ? "The next trains arriving at " : "The next trains leaving ", data(station),
-        `, from ${answer.at} on`,
+        `, from ${answer.at} on; +1 is the day after, -1 the day before`,
       ]),
     );
   }
   return {
-    trains: answer.trains,
+    trains,
     // The train's stretch from the station on, or up to it.
     journeyOf: (t) => (arriving ? { from: t.from, to: station } : { from: station, to: t.to }),
   };
@@ -476,6 +490,8 @@ async function showStops(state, context, current) {
   }
   summary.push(`The whole train runs ${answer.run_time}.`);
   document.getElementById("stops-summary").replaceChildren(...summary);
+  // Opened from a board or a journey, the stops count their days as it does.
+  const shift = (train && train.day_shift) || 0;
   const rows = answer.stops.map((stop) => {
     const marked = answer.from ? stop.on_journey : stop.station === context.station;
     return el(
@@ -488,8 +504,8 @@ async function showStops(state, context, current) {
         data(stop.station),
         marked ? el("span", { class: "visually-hidden" }, answer.from ? " (on your journey)" : " (this station)") : null,
       ),
-      el("td", {}, timeWithDay(stop.arrival, stop.arrival_day)),
-      el("td", {}, timeWithDay(stop.departure, stop.departure_day)),
+      el("td", {}, timeWithDay(stop.arrival, stop.arrival_day + shift)),
+      el("td", {}, timeWithDay(stop.departure, stop.departure_day + shift)),
       el("td", { class: "km" }, String(stop.km)),
     );
   });
