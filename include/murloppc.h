@@ -3,6 +3,8 @@
  *
  * The library keeps one timetable database per process. A host loads a
  * database file once and then asks the queries below as its user works.
+ * A host may also open databases as handles and receive answers as C
+ * structures (the last part of this header, with its own contract).
  *
  * Contract kept by every function of this header:
  *
@@ -260,6 +262,209 @@ MURLO_EXPORT int32_t murlo_plan_journeys(const murlo_char16* origin,
                                          int32_t max_changes, int32_t min_change_minutes,
                                          int32_t limit, murlo_char16* output, size_t capacity,
                                          size_t* needed);
+
+/* ==== Database handles and structured answers ========================== *
+ *
+ * Besides the process's database above, a host may open any number of
+ * databases as handles and ask them questions whose answers come back as C
+ * structures rather than text. Contract of this part (it replaces points 1
+ * to 3 and 5 of the contract above for the functions below):
+ *
+ *  1. Text. Every text argument and every text of an answer is
+ *     zero-terminated UTF-8. Inside, names are compared in GBK: a name that
+ *     is not valid UTF-8, or that code page 936 cannot represent, matches
+ *     nothing. GBK bytes in a database that form no character come out as
+ *     U+FFFD.
+ *
+ *  2. Results. Every question returns a murlo_status (MURLO_STATUS_OK, 0, or a
+ *     reason) and, on MURLO_STATUS_OK only, stores a new answer in `*out`; on any
+ *     other status `*out` is set to NULL. The caller frees each answer with
+ *     the free function of its type (NULL is allowed there). A NULL handle,
+ *     text argument or `out` is MURLO_STATUS_INVALID_ARGUMENT.
+ *
+ *  3. Lifetimes. An answer's texts and arrays stay valid until the answer is
+ *     freed, also after its database is closed: an answer keeps what it
+ *     needs of the database. A handle never changes once opened; closing it
+ *     while other threads still ask it questions is the caller's fault.
+ *
+ *  4. Threads. Any number of threads may ask questions of one handle at the
+ *     same time, and open and close other handles meanwhile.
+ *
+ *  5. Minutes. Times are minutes from 00:00 of the day an answer counts
+ *     from (1440 and more on later days): for trains at a station, direct
+ *     trains, trains by number and a stop list, the day the train sets out
+ *     from its first stop; for boards and journeys, the day asked about. A
+ *     train passes midnight where a time is earlier than the one before it.
+ */
+
+typedef struct murlo_db murlo_db;
+
+typedef enum murlo_status {
+  MURLO_STATUS_OK = 0,
+  MURLO_STATUS_CANNOT_OPEN = 1,         /* no such file, or not a regular file */
+  MURLO_STATUS_CANNOT_SIZE = 2,         /* its size cannot be determined */
+  MURLO_STATUS_CANNOT_READ = 3,         /* reading it or building its tables failed */
+  MURLO_STATUS_UNKNOWN_STATION = 4,     /* the station of a one-station question */
+  MURLO_STATUS_UNKNOWN_ORIGIN = 5,      /* the first of two stations */
+  MURLO_STATUS_UNKNOWN_DESTINATION = 6, /* the second of two stations */
+  MURLO_STATUS_SAME_STATION = 7,        /* the two names are equal */
+  MURLO_STATUS_UNKNOWN_TRAIN = 8,       /* no train with two stops has the index */
+  MURLO_STATUS_INVALID_ARGUMENT = 9,    /* a number outside its range, or a NULL */
+  MURLO_STATUS_OUT_OF_MEMORY = 10       /* memory ran out; nothing was made */
+} murlo_status;
+
+/* A short English text for `status` (a static text; "unknown status" for a
+ * value not listed). */
+MURLO_EXPORT const char* murlo_status_text(murlo_status status);
+
+/*
+ * Opens the database file at `path` (UTF-8) as a new handle in `*db`.
+ * MURLO_STATUS_CANNOT_OPEN, MURLO_STATUS_CANNOT_SIZE and MURLO_STATUS_CANNOT_READ mean what the
+ * load's -1, -2 and -3 mean; `*db` is then NULL.
+ */
+MURLO_EXPORT murlo_status murlo_db_open(const char* path, murlo_db** db);
+
+/*
+ * A new handle on the process's database as it is now (what the x01...
+ * operations answer from); a later load does not change it. NULL when
+ * memory runs out.
+ */
+MURLO_EXPORT murlo_db* murlo_db_of_process(void);
+
+/* Closes a handle (NULL is allowed). Answers taken from it stay valid. */
+MURLO_EXPORT void murlo_db_close(murlo_db* db);
+
+/* The database's header text, valid while the handle is open; "" for NULL. */
+MURLO_EXPORT const char* murlo_db_header(const murlo_db* db);
+
+/* ---- Stations ---- */
+
+typedef struct murlo_station {
+  uint32_t index; /* the station's index in its table */
+  const char* name;
+  const char* abbreviation; /* "" where the database has none */
+} murlo_station;
+
+typedef struct murlo_stations {
+  size_t count;
+  const murlo_station* stations; /* in table order */
+} murlo_stations;
+
+/*
+ * The stations whose abbreviation begins with `abbreviation_prefix` (byte
+ * for byte, case-sensitive; "" lists every station, abbreviated or not).
+ */
+MURLO_EXPORT murlo_status murlo_db_stations(const murlo_db* db, const char* abbreviation_prefix,
+                                            murlo_stations** out);
+MURLO_EXPORT void murlo_stations_free(murlo_stations* list);
+
+/* ---- Rides: trains at a station, direct trains, by number, boards ---- */
+
+#define MURLO_NO_FARE INT64_MIN /* a fare column the train does not offer */
+
+/* One train from the stop where it is boarded to the stop where it is left:
+ * the facts of one result line of the text operations. */
+typedef struct murlo_ride {
+  uint32_t train;      /* the train's index */
+  const char* number;  /* its numbers, joined by "/" */
+  char marker;         /* 'S' when boarded at its first station, else ' ' */
+  uint32_t board_stop; /* stop positions in the train's stop list */
+  uint32_t alight_stop;
+  const char* from;          /* the boarding station */
+  const char* to;            /* the alighting station */
+  const char* first_station; /* the train's own first and last stations */
+  const char* last_station;
+  int64_t departure; /* minutes (point 5) */
+  int64_t arrival;   /* departure + journey_minutes */
+  int64_t journey_minutes;
+  int32_t distance_km;
+  const char* class_name;
+  int64_t fares[4]; /* whole yuan, as the line shows them, or MURLO_NO_FARE */
+} murlo_ride;
+
+typedef struct murlo_rides {
+  size_t count;
+  const murlo_ride* rides;
+  /* Direct trains without a ride: the change stations proposed. */
+  size_t change_station_count;
+  const char* const* change_stations;
+} murlo_rides;
+
+/* Each train's whole run, one per call at `station` (as x01e983hw983402);
+ * MURLO_STATUS_UNKNOWN_STATION. */
+MURLO_EXPORT murlo_status murlo_db_trains_at_station(const murlo_db* db, const char* station,
+                                                     murlo_rides** out);
+/* The direct trains from `origin` to `destination`, or none and the change
+ * stations (as x01d897fsd20dj3); MURLO_STATUS_SAME_STATION, MURLO_STATUS_UNKNOWN_ORIGIN,
+ * MURLO_STATUS_UNKNOWN_DESTINATION, tested in that order. */
+MURLO_EXPORT murlo_status murlo_db_direct_trains(const murlo_db* db, const char* origin,
+                                                 const char* destination, murlo_rides** out);
+/* The whole run of each train under `number` (as x01jhhwe23h9823098). */
+MURLO_EXPORT murlo_status murlo_db_trains_by_number(const murlo_db* db, const char* number,
+                                                    murlo_rides** out);
+/* A board as murlo_departures and murlo_arrivals give it, its minutes
+ * counted from the day asked about (a departure from `after_minute` on,
+ * within 24 hours; an arrival likewise, and the train's departure before
+ * it, negative on the day before). MURLO_STATUS_INVALID_ARGUMENT (tested
+ * first) or MURLO_STATUS_UNKNOWN_STATION. */
+MURLO_EXPORT murlo_status murlo_db_departures(const murlo_db* db, const char* station,
+                                              int32_t after_minute, int32_t limit,
+                                              murlo_rides** out);
+MURLO_EXPORT murlo_status murlo_db_arrivals(const murlo_db* db, const char* station,
+                                            int32_t after_minute, int32_t limit, murlo_rides** out);
+MURLO_EXPORT void murlo_rides_free(murlo_rides* list);
+
+/* ---- A train's stops ---- */
+
+#define MURLO_NO_TIME INT64_MIN /* the first stop's arrival, the last's departure */
+
+typedef struct murlo_stop {
+  uint32_t position; /* in the train's stop list */
+  const char* station;
+  int64_t arrival; /* minutes (point 5), or MURLO_NO_TIME */
+  int64_t departure;
+  int32_t km;     /* from the first stop */
+  int on_journey; /* 1 where x01p2923jh8eh23083d3 marks the stop */
+} murlo_stop;
+
+typedef struct murlo_stops {
+  uint32_t train;
+  const char* number;
+  size_t count;
+  const murlo_stop* stops; /* the stops at stations of the table */
+  int64_t run_minutes;     /* from the first stop to the last */
+} murlo_stops;
+
+/* The stops of train `train`, those from `boarding` to `alighting` marked
+ * (as x01p2923jh8eh23083d3; "" marks nothing); MURLO_STATUS_UNKNOWN_TRAIN. */
+MURLO_EXPORT murlo_status murlo_db_train_stops(const murlo_db* db, uint32_t train,
+                                               const char* boarding, const char* alighting,
+                                               murlo_stops** out);
+MURLO_EXPORT void murlo_stops_free(murlo_stops* list);
+
+/* ---- Journeys with changes ---- */
+
+typedef struct murlo_journey {
+  int64_t departure; /* minutes from 00:00 of the day asked about */
+  int64_t arrival;
+  size_t ride_count;
+  const murlo_ride* rides; /* each boarded at the station the one before left */
+} murlo_journey;
+
+typedef struct murlo_journeys {
+  size_t count;
+  const murlo_journey* journeys;
+} murlo_journeys;
+
+/* The journeys murlo_plan_journeys writes, in its order; each next ride is
+ * boarded on the first day its train leaves at least `min_change_minutes`
+ * after the ride before arrived. Statuses tested in murlo_plan_journeys'
+ * order. */
+MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char* origin,
+                                                 const char* destination, int32_t after_minute,
+                                                 int32_t max_changes, int32_t min_change_minutes,
+                                                 int32_t limit, murlo_journeys** out);
+MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -93,21 +93,15 @@ class StopMarks {
 
 }  // namespace
 
-StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
-                             std::string_view boarding, std::string_view alighting) {
-  StopListResult result;
-  const TimetableDb& tables = db.tables();
-  const std::optional<StopList> found = tables.stopsOf(trainIndex);
-  if (!found || found->size() < 2) return result;
-  const StopList stops = *found;
-  const int32_t last = stops.size() - 1;
+namespace {
 
-  // The marking walk, last stop first; it looks every name up once.
-  const auto count = static_cast<std::size_t>(last) + 1;
-  StopMarks marks(count);
+// The marking walk, last stop first; it looks every name up once. Returns
+// the bytes of the names.
+std::size_t markStops(const TimetableDb& tables, const StopList& stops, std::string_view boarding,
+                      std::string_view alighting, StopMarks& marks) {
   std::size_t nameBytes = 0;
   bool marking = false;
-  for (int32_t i = last; i >= 0; --i) {
+  for (int32_t i = stops.size() - 1; i >= 0; --i) {
     StopMark& mark = marks[static_cast<std::size_t>(i)];
     const auto name = tables.stationName(stops[StopPosition(i)].stationIndex());
     mark.named = name.has_value();
@@ -120,6 +114,23 @@ StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
     mark.marked = marking;
     if (sameName(*name, boarding)) marking = false;
   }
+  return nameBytes;
+}
+
+}  // namespace
+
+StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
+                             std::string_view boarding, std::string_view alighting) {
+  StopListResult result;
+  const TimetableDb& tables = db.tables();
+  const std::optional<StopList> found = tables.stopsOf(trainIndex);
+  if (!found || found->size() < 2) return result;
+  const StopList stops = *found;
+  const int32_t last = stops.size() - 1;
+
+  const auto count = static_cast<std::size_t>(last) + 1;
+  StopMarks marks(count);
+  const std::size_t nameBytes = markStops(tables, stops, boarding, alighting, marks);
 
   result.stopList.reserve(nameBytes + 24 * count);
   for (int32_t i = 0; i <= last; ++i) {
@@ -130,6 +141,24 @@ StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
     ++result.stops;
   }
   result.runTime = formatHoursMinutes(journeyMinutes(stops, StopPosition(0), stops.last()));
+  return result;
+}
+
+TrainStops trainStops(const LoadedDatabase& db, TrainIndex trainIndex, std::string_view boarding,
+                      std::string_view alighting) {
+  TrainStops result;
+  const TimetableDb& tables = db.tables();
+  const std::optional<StopList> found = tables.stopsOf(trainIndex);
+  if (!found || found->size() < 2) return result;
+  const StopList stops = *found;
+  result.found = true;
+  StopMarks marks(static_cast<std::size_t>(stops.size()));
+  markStops(tables, stops, boarding, alighting, marks);
+  for (StopPosition k(0); stops.holds(k); ++k) {
+    const StopMark& mark = marks[k.slot()];
+    if (mark.named) result.stops.push_back(MarkedStop{k, mark.marked});
+  }
+  result.runMinutes = journeyMinutes(stops, StopPosition(0), stops.last());
   return result;
 }
 

@@ -1,11 +1,12 @@
 // What both codecs share: the length of GBK text in UTF-16, the same on
 // every platform since both cut text into the same steps (see gbk_codec.cc),
-// each one code unit; and appending, on top of writing into a buffer.
+// each one code unit; appending, on top of writing into a buffer; and UTF-8.
 #include <cstdint>
 
 #include "ascii_word.h"
 #include "gbk_tables.h"
 #include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo {
 
@@ -43,6 +44,13 @@ void gbkToUtf16(std::string_view gbk, std::u16string& utf16) {
   utf16.resize(start + gbk.size());
   char16_t* const end = gbkToUtf16Into(gbk, utf16.data() + start);
   utf16.resize(static_cast<std::size_t>(end - utf16.data()));
+}
+
+void gbkToUtf8(std::string_view gbk, std::string& utf8) {
+  std::u16string units;
+  gbkToUtf16(gbk, units);
+  // A GBK conversion never gives an unpaired surrogate.
+  utf16ToUtf8(units, utf8);
 }
 
 }  // namespace murlo

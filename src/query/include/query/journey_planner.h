@@ -3,11 +3,14 @@
 #ifndef MURLO_QUERY_JOURNEY_PLANNER_H_
 #define MURLO_QUERY_JOURNEY_PLANNER_H_
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "query/journey.h"
 #include "query/loaded_database.h"
 #include "query/query_result.h"
+#include "query/query_status.h"
 
 namespace murlo {
 
@@ -26,6 +29,26 @@ namespace murlo {
 // May throw std::bad_alloc.
 QueryResult planJourneys(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, const JourneyRequest& request);
+
+// The same as data: each journey with the times of its rides (see
+// timedJourney in journey_planner.cc), or the status where the text has a
+// code.
+struct TimedRide {
+  Ride ride;
+  int64_t departure = 0;  // minutes from 00:00 of the day asked about
+  int64_t arrival = 0;
+};
+struct TimedJourney {
+  int64_t departure = 0;
+  int64_t arrival = 0;
+  std::vector<TimedRide> rides;
+};
+struct JourneyList {
+  QueryStatus status = QueryStatus::kOk;
+  std::vector<TimedJourney> journeys;
+};
+JourneyList planJourneyList(const LoadedDatabase& db, std::string_view origin,
+                            std::string_view destination, const JourneyRequest& request);
 
 }  // namespace murlo
 

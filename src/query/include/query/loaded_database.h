@@ -17,6 +17,7 @@
 #include "db/loader.h"
 #include "db/timetable_db.h"
 #include "present/utf16_station_names.h"
+#include "present/utf8_names.h"
 #include "present/whole_run_lines.h"
 #include "query/built_on_first_use.h"
 #include "query/lookup_indexes.h"
@@ -53,6 +54,7 @@ class LoadedDatabase {
   const StationBoard& arrivalBoard() const { return arrivals_.get(tables_, BoardKind::kArrivals); }
   const TrainRuns& trainRuns() const { return trainRuns_.get(tables_); }
   const Utf16StationNames& utf16StationNames() const { return utf16StationNames_.get(tables_); }
+  const Utf8Names& utf8Names() const { return utf8Names_.get(tables_); }
 
   // Whether the trains' runs are made; for tests and benchmarks.
   bool trainRunsMade() const { return trainRuns_.made(); }
@@ -65,6 +67,7 @@ class LoadedDatabase {
   BuiltOnFirstUse<StationBoard> arrivals_;
   BuiltOnFirstUse<TrainRuns> trainRuns_;
   BuiltOnFirstUse<Utf16StationNames> utf16StationNames_;
+  BuiltOnFirstUse<Utf8Names> utf8Names_;
 };
 
 // Reads the database file at `path` and makes it a LoadedDatabase. `db`

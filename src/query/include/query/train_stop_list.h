@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "query/loaded_database.h"
 
@@ -26,6 +27,20 @@ struct StopListResult {
 // May throw std::bad_alloc.
 StopListResult trainStopList(const LoadedDatabase& db, TrainIndex trainIndex,
                              std::string_view boarding, std::string_view alighting);
+
+// The same as data: each stop the text has a line for, marked or not, and
+// the running time in minutes; `found` false where the text is empty.
+struct MarkedStop {
+  StopPosition stop;
+  bool marked = false;
+};
+struct TrainStops {
+  bool found = false;
+  std::vector<MarkedStop> stops;
+  int64_t runMinutes = 0;
+};
+TrainStops trainStops(const LoadedDatabase& db, TrainIndex trainIndex, std::string_view boarding,
+                      std::string_view alighting);
 
 }  // namespace murlo
 

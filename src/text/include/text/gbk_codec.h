@@ -31,6 +31,10 @@ std::size_t gbkToUtf16Length(std::string_view gbk);
 // room for gbkToUtf16Length(gbk) units.
 char16_t* gbkToUtf16Into(std::string_view gbk, char16_t* out);
 
+// Appends the UTF-8 form of `gbk` to `utf8`, with U+FFFD where gbkToUtf16
+// gives it.
+void gbkToUtf8(std::string_view gbk, std::string& utf8);
+
 }  // namespace murlo
 
 #endif  // MURLO_TEXT_GBK_CODEC_H_

@@ -1,0 +1,440 @@
+// The structured C exports: database handles, and answers as C structures
+// made from the core's answers (ride lists, stop lists, journeys). Each
+// function converts its arguments, asks the core and copies the answer's
+// facts into one allocation that the host frees; no exception leaves it.
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "api/current_db.h"
+#include "api/native_path.h"
+#include "db/day_rollover.h"
+#include "murloppc.h"
+#include "present/ride_facts.h"
+#include "present/utf8_names.h"
+#include "query/boards.h"
+#include "query/direct_trains.h"
+#include "query/journey_planner.h"
+#include "query/loaded_database.h"
+#include "query/train_stop_list.h"
+#include "query/trains_at_station.h"
+#include "query/trains_by_number.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
+
+struct murlo_db {
+  std::shared_ptr<const murlo::LoadedDatabase> db;
+};
+
+namespace murlo {
+namespace {
+
+// A UTF-8 argument in GBK; false when it is not UTF-8 or code page 936
+// cannot represent it, so that it matches nothing.
+bool argumentToGbk(const char* utf8, std::string& gbk) {
+  std::u16string units;
+  return utf8ToUtf16(utf8, units) && utf16ToGbk(units, gbk);
+}
+
+murlo_status statusOf(QueryStatus status) {
+  switch (status) {
+    case QueryStatus::kOk: return MURLO_STATUS_OK;
+    case QueryStatus::kUnknownStation: return MURLO_STATUS_UNKNOWN_STATION;
+    case QueryStatus::kUnknownOrigin: return MURLO_STATUS_UNKNOWN_ORIGIN;
+    case QueryStatus::kUnknownDestination: return MURLO_STATUS_UNKNOWN_DESTINATION;
+    case QueryStatus::kSameStation: return MURLO_STATUS_SAME_STATION;
+    case QueryStatus::kArgumentOutOfRange: return MURLO_STATUS_INVALID_ARGUMENT;
+  }
+  return MURLO_STATUS_INVALID_ARGUMENT;
+}
+
+// Runs `work`, which stores an answer in `*out` and returns a status;
+// exhausted memory becomes MURLO_STATUS_OUT_OF_MEMORY, and `*out` is NULL
+// unless the status is MURLO_STATUS_OK.
+template <typename List, typename Work>
+murlo_status answer(List** out, Work&& work) noexcept {
+  if (out == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+  *out = nullptr;
+  try {
+    return work();
+  } catch (...) {
+    *out = nullptr;
+    return MURLO_STATUS_OUT_OF_MEMORY;
+  }
+}
+
+// Each answer: the C structure the host reads first, then what it points
+// into (the database's UTF-8 texts among them). Standard layout, so that
+// the structure's address is the answer's.
+struct RideListAnswer {
+  murlo_rides list{};
+  std::shared_ptr<const LoadedDatabase> db;
+  std::vector<murlo_ride> rides;
+  std::vector<std::string> changeStationTexts;
+  std::vector<const char*> changeStations;
+};
+struct StopListAnswer {
+  murlo_stops list{};
+  std::shared_ptr<const LoadedDatabase> db;
+  std::vector<murlo_stop> stops;
+};
+struct JourneyListAnswer {
+  murlo_journeys list{};
+  std::shared_ptr<const LoadedDatabase> db;
+  std::vector<murlo_journey> journeys;
+  std::vector<std::vector<murlo_ride>> rides;
+};
+struct StationListAnswer {
+  murlo_stations list{};
+  std::shared_ptr<const LoadedDatabase> db;
+  std::vector<murlo_station> stations;
+};
+static_assert(std::is_standard_layout_v<RideListAnswer> &&
+              std::is_standard_layout_v<StopListAnswer> &&
+              std::is_standard_layout_v<JourneyListAnswer> &&
+              std::is_standard_layout_v<StationListAnswer>);
+
+// The ride's facts with its times moved by `shift` minutes (to count them
+// from the day asked about). REQUIRES: the ride has a line.
+murlo_ride rideOf(const LoadedDatabase& db, const RideFacts& facts, int64_t shift) {
+  const Utf8Names& names = db.utf8Names();
+  const StopList stops = *db.tables().stopsOf(facts.train);
+  const auto stationAt = [&](StopPosition k) { return names.stationName(stops[k].stationIndex()); };
+  murlo_ride ride{};
+  ride.train = static_cast<uint32_t>(facts.train.value());
+  ride.number = names.trainNumber(facts.train);
+  ride.marker = facts.marker;
+  ride.board_stop = static_cast<uint32_t>(facts.board.value());
+  ride.alight_stop = static_cast<uint32_t>(facts.alight.value());
+  ride.from = stationAt(facts.board);
+  ride.to = stationAt(facts.alight);
+  ride.first_station = stationAt(StopPosition(0));
+  ride.last_station = stationAt(stops.last());
+  ride.departure = facts.departure + shift;
+  ride.arrival = facts.arrival + shift;
+  ride.journey_minutes = facts.journeyMinutes;
+  ride.distance_km = facts.distanceKm;
+  ride.class_name = utf8ClassName(db.tables().train(facts.train)->classCode);
+  for (std::size_t c = 0; c < facts.fares.size(); ++c) {
+    ride.fares[c] = facts.fares[c].value_or(MURLO_NO_FARE);
+  }
+  return ride;
+}
+
+// How many minutes a board's ride moves to count from the day asked about:
+// its time at the station from `afterMinute` on, within 24 hours.
+int64_t boardShift(const TimetableDb& db, const RideFacts& facts, BoardKind kind,
+                   int32_t afterMinute) {
+  const StopList stops = *db.stopsOf(facts.train);
+  const bool departs = kind == BoardKind::kDepartures;
+  const int64_t there =
+      departs ? stops[facts.board].departureMinutes() : stops[facts.alight].arrivalMinutes();
+  const int64_t asked = there >= afterMinute ? there : there + kMinutesPerDay;
+  return asked - (departs ? facts.departure : facts.arrival);
+}
+
+// The ride list as a C answer; `shiftOf(facts)` moves each ride's times.
+template <typename Shift>
+murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideList& rides,
+                          murlo_rides** out, Shift&& shiftOf) {
+  if (rides.status != QueryStatus::kOk) return statusOf(rides.status);
+  auto made = std::make_unique<RideListAnswer>();
+  made->rides.reserve(rides.rides.size());
+  for (const Ride& ride : rides.rides) {
+    const std::optional<RideFacts> facts =
+        rideFacts(db->tables(), ride.train, ride.board, ride.alight);
+    if (facts) made->rides.push_back(rideOf(*db, *facts, shiftOf(*facts)));
+  }
+  for (const std::string_view name : rides.changeStations) {
+    gbkToUtf8(name, made->changeStationTexts.emplace_back());
+  }
+  for (const std::string& text : made->changeStationTexts) {
+    made->changeStations.push_back(text.c_str());
+  }
+  made->list = murlo_rides{made->rides.size(), made->rides.data(), made->changeStations.size(),
+                           made->changeStations.data()};
+  made->db = std::move(db);
+  *out = &made.release()->list;
+  return MURLO_STATUS_OK;
+}
+
+const auto kNoShift = [](const RideFacts&) { return int64_t{0}; };
+
+// The handle's database, or nothing for a NULL handle.
+std::shared_ptr<const LoadedDatabase> databaseOf(const murlo_db* db) {
+  return db == nullptr ? nullptr : db->db;
+}
+
+murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute, int32_t limit,
+                   BoardKind kind, murlo_rides** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || station == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (!validBoardArguments(afterMinute, limit)) return MURLO_STATUS_INVALID_ARGUMENT;
+    std::string name;
+    if (!argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
+    const RideList rides = boardRides(*loaded, name, afterMinute, limit, kind);
+    const TimetableDb& tables = loaded->tables();
+    return deliverRides(std::move(loaded), rides, out, [&](const RideFacts& facts) {
+      return boardShift(tables, facts, kind, afterMinute);
+    });
+  });
+}
+
+}  // namespace
+}  // namespace murlo
+
+using murlo::answer;
+using murlo::databaseOf;
+
+extern "C" {
+
+MURLO_EXPORT const char* murlo_status_text(murlo_status status) {
+  switch (status) {
+    case MURLO_STATUS_OK: return "ok";
+    case MURLO_STATUS_CANNOT_OPEN: return "the file cannot be opened";
+    case MURLO_STATUS_CANNOT_SIZE: return "the file's size cannot be determined";
+    case MURLO_STATUS_CANNOT_READ: return "the file cannot be read as a database";
+    case MURLO_STATUS_UNKNOWN_STATION: return "no station has that name";
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return "no station has the origin's name";
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return "no station has the destination's name";
+    case MURLO_STATUS_SAME_STATION: return "the origin and the destination are the same";
+    case MURLO_STATUS_UNKNOWN_TRAIN: return "no train has that index";
+    case MURLO_STATUS_INVALID_ARGUMENT: return "an argument is missing or outside its range";
+    case MURLO_STATUS_OUT_OF_MEMORY: return "memory ran out";
+  }
+  return "unknown status";
+}
+
+MURLO_EXPORT murlo_status murlo_db_open(const char* path, murlo_db** db) {
+  return answer(db, [&] {
+    std::u16string units;
+    murlo::NativePath nativePath;
+    if (path == nullptr || !murlo::utf8ToUtf16(path, units) ||
+        !murlo::toNativePath(units, nativePath)) {
+      return MURLO_STATUS_CANNOT_OPEN;
+    }
+    std::shared_ptr<const murlo::LoadedDatabase> loaded;
+    switch (murlo::loadDatabase(nativePath, loaded)) {
+      case murlo::LoadResult::kLoaded: break;
+      case murlo::LoadResult::kCannotOpen: return MURLO_STATUS_CANNOT_OPEN;
+      case murlo::LoadResult::kCannotSize: return MURLO_STATUS_CANNOT_SIZE;
+      case murlo::LoadResult::kFailed: return MURLO_STATUS_CANNOT_READ;
+    }
+    *db = new murlo_db{std::move(loaded)};
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT murlo_db* murlo_db_of_process(void) {
+  return new (std::nothrow) murlo_db{murlo::currentDb()};
+}
+
+MURLO_EXPORT void murlo_db_close(murlo_db* db) { delete db; }
+
+MURLO_EXPORT const char* murlo_db_header(const murlo_db* db) {
+  if (db == nullptr) return "";
+  try {
+    return db->db->utf8Names().header();
+  } catch (...) {
+    return "";
+  }
+}
+
+MURLO_EXPORT murlo_status murlo_db_stations(const murlo_db* db, const char* abbreviation_prefix,
+                                            murlo_stations** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || abbreviation_prefix == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+    const murlo::TimetableDb& tables = loaded->tables();
+    std::vector<murlo::StationIndex> found;
+    std::string prefix;
+    if (*abbreviation_prefix == '\0') {
+      for (murlo::StationIndex s(0); s.value() < tables.stationCount(); ++s) found.push_back(s);
+    } else if (murlo::argumentToGbk(abbreviation_prefix, prefix)) {
+      found = loaded->indexes().stationsWithAbbreviationPrefix(tables, prefix);
+    }
+    const murlo::Utf8Names& names = loaded->utf8Names();
+    auto made = std::make_unique<murlo::StationListAnswer>();
+    for (const murlo::StationIndex s : found) {
+      made->stations.push_back(murlo_station{static_cast<uint32_t>(s.value()), names.stationName(s),
+                                             names.stationAbbreviation(s)});
+    }
+    made->list = murlo_stations{made->stations.size(), made->stations.data()};
+    made->db = std::move(loaded);
+    *out = &made.release()->list;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_stations_free(murlo_stations* list) {
+  delete reinterpret_cast<murlo::StationListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_trains_at_station(const murlo_db* db, const char* station,
+                                                     murlo_rides** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || station == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+    std::string name;
+    if (!murlo::argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
+    const murlo::RideList rides = murlo::trainsAtStationRides(*loaded, name);
+    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift);
+  });
+}
+
+MURLO_EXPORT murlo_status murlo_db_direct_trains(const murlo_db* db, const char* origin,
+                                                 const char* destination, murlo_rides** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || origin == nullptr || destination == nullptr) {
+      return MURLO_STATUS_INVALID_ARGUMENT;
+    }
+    // Equal texts first, then each name, as the text export tests them.
+    if (std::string_view(origin) == destination) return MURLO_STATUS_SAME_STATION;
+    std::string from;
+    std::string to;
+    if (!murlo::argumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
+    if (!murlo::argumentToGbk(destination, to)) {
+      return loaded->findStation(from) ? MURLO_STATUS_UNKNOWN_DESTINATION
+                                       : MURLO_STATUS_UNKNOWN_ORIGIN;
+    }
+    const murlo::RideList rides = murlo::directTrainRides(*loaded, from, to);
+    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift);
+  });
+}
+
+MURLO_EXPORT murlo_status murlo_db_trains_by_number(const murlo_db* db, const char* number,
+                                                    murlo_rides** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || number == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+    std::string gbk;
+    const murlo::RideList rides = murlo::argumentToGbk(number, gbk)
+                                      ? murlo::trainsByNumberRides(*loaded, gbk)
+                                      : murlo::RideList{};
+    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift);
+  });
+}
+
+MURLO_EXPORT murlo_status murlo_db_departures(const murlo_db* db, const char* station,
+                                              int32_t after_minute, int32_t limit,
+                                              murlo_rides** out) {
+  return murlo::board(db, station, after_minute, limit, murlo::BoardKind::kDepartures, out);
+}
+
+MURLO_EXPORT murlo_status murlo_db_arrivals(const murlo_db* db, const char* station,
+                                            int32_t after_minute, int32_t limit,
+                                            murlo_rides** out) {
+  return murlo::board(db, station, after_minute, limit, murlo::BoardKind::kArrivals, out);
+}
+
+MURLO_EXPORT void murlo_rides_free(murlo_rides* list) {
+  delete reinterpret_cast<murlo::RideListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_train_stops(const murlo_db* db, uint32_t train,
+                                               const char* boarding, const char* alighting,
+                                               murlo_stops** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || boarding == nullptr || alighting == nullptr) {
+      return MURLO_STATUS_INVALID_ARGUMENT;
+    }
+    // A name that does not convert marks nothing, as an empty one.
+    std::string from;
+    std::string to;
+    if (!murlo::argumentToGbk(boarding, from)) from.clear();
+    if (!murlo::argumentToGbk(alighting, to)) to.clear();
+    const murlo::TrainIndex index(train <= uint32_t{INT32_MAX} ? static_cast<int32_t>(train) : -1);
+    const murlo::TrainStops found = murlo::trainStops(*loaded, index, from, to);
+    if (!found.found) return MURLO_STATUS_UNKNOWN_TRAIN;
+    const murlo::StopList stops = *loaded->tables().stopsOf(index);
+    const murlo::Utf8Names& names = loaded->utf8Names();
+    auto made = std::make_unique<murlo::StopListAnswer>();
+    // Arrivals from the first stop's departure, step by step (the rule of
+    // the journey times); each departure after its arrival.
+    int64_t arrival = stops[murlo::StopPosition(0)].departureMinutes();
+    int32_t previous = static_cast<int32_t>(arrival);
+    const murlo::StopPosition last = stops.last();
+    std::size_t next = 0;
+    for (murlo::StopPosition k(0); k <= last; ++k) {
+      const murlo::StopRecord stop = stops[k];
+      int64_t departure = arrival;
+      if (k > murlo::StopPosition(0)) {
+        arrival += murlo::stepMinutes(previous, stop.arrivalMinutes());
+        previous = stop.arrivalMinutes();
+        departure = arrival + murlo::stepMinutes(stop.arrivalMinutes(), stop.departureMinutes());
+      }
+      if (next >= found.stops.size() || found.stops[next].stop != k) continue;
+      made->stops.push_back(murlo_stop{static_cast<uint32_t>(k.value()),
+                                       names.stationName(stop.stationIndex()),
+                                       k == murlo::StopPosition(0) ? MURLO_NO_TIME : arrival,
+                                       k == last ? MURLO_NO_TIME : departure, stop.distanceKm(),
+                                       found.stops[next].marked ? 1 : 0});
+      ++next;
+    }
+    made->list = murlo_stops{train, names.trainNumber(index), made->stops.size(),
+                             made->stops.data(), found.runMinutes};
+    made->db = std::move(loaded);
+    *out = &made.release()->list;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_stops_free(murlo_stops* list) {
+  delete reinterpret_cast<murlo::StopListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char* origin,
+                                                 const char* destination, int32_t after_minute,
+                                                 int32_t max_changes, int32_t min_change_minutes,
+                                                 int32_t limit, murlo_journeys** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded || origin == nullptr || destination == nullptr) {
+      return MURLO_STATUS_INVALID_ARGUMENT;
+    }
+    const murlo::JourneyRequest request{after_minute, max_changes, min_change_minutes, limit};
+    if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (std::string_view(origin) == destination) return MURLO_STATUS_SAME_STATION;
+    std::string from;
+    std::string to;
+    if (!murlo::argumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
+    if (!murlo::argumentToGbk(destination, to)) {
+      return loaded->findStation(from) ? MURLO_STATUS_UNKNOWN_DESTINATION
+                                       : MURLO_STATUS_UNKNOWN_ORIGIN;
+    }
+    const murlo::JourneyList found = murlo::planJourneyList(*loaded, from, to, request);
+    if (found.status != murlo::QueryStatus::kOk) return murlo::statusOf(found.status);
+    auto made = std::make_unique<murlo::JourneyListAnswer>();
+    for (const murlo::TimedJourney& journey : found.journeys) {
+      std::vector<murlo_ride>& rides = made->rides.emplace_back();
+      for (const murlo::TimedRide& timed : journey.rides) {
+        const murlo::Ride& ride = timed.ride;
+        const std::optional<murlo::RideFacts> facts =
+            murlo::rideFacts(loaded->tables(), ride.train, ride.board, ride.alight);
+        // The planner's journeys ride only trains that have lines.
+        if (facts)
+          rides.push_back(murlo::rideOf(*loaded, *facts, timed.departure - facts->departure));
+      }
+    }
+    for (std::size_t j = 0; j < found.journeys.size(); ++j) {
+      made->journeys.push_back(murlo_journey{found.journeys[j].departure, found.journeys[j].arrival,
+                                             made->rides[j].size(), made->rides[j].data()});
+    }
+    made->list = murlo_journeys{made->journeys.size(), made->journeys.data()};
+    made->db = std::move(loaded);
+    *out = &made.release()->list;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list) {
+  delete reinterpret_cast<murlo::JourneyListAnswer*>(list);
+}
+
+}  // extern "C"
