@@ -9,8 +9,8 @@
 namespace murlo {
 namespace {
 
-constexpr uint16_t kLeave = 0x4000;
-constexpr uint16_t kBoard = 0x8000;
+constexpr uint16_t kLeave = TrainRuns::Stop::kLeave;
+constexpr uint16_t kBoard = TrainRuns::Stop::kBoard;
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 # Installs the build into a private prefix, then builds and runs a small C
 # consumer against it twice: through find_package and through pkg-config.
+# With SOURCE_DIR, the consumer is also configured with the library added as
+# a subdirectory, which must give it the same target name.
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 
@@ -43,3 +45,10 @@ endforeach()
 run(cc -std=c99 ${extra} ${CONSUMER_DIR}/consumer.c ${pc_flags} -Wl,-rpath,${libdir}
   -o ${WORK_DIR}/consumer_pc)
 run(${WORK_DIR}/consumer_pc ${DATABASE})
+
+if(SOURCE_DIR)
+  # Configured and generated only: the target name is checked when the build
+  # files are written, and building the engine again would add nothing.
+  run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer_subdirectory
+    -DMURLO_SOURCE_DIR=${SOURCE_DIR})
+endif()

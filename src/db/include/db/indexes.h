@@ -27,7 +27,12 @@ class StrongIndex {
     ++value_;
     return *this;
   }
+  constexpr StrongIndex& operator--() {
+    --value_;
+    return *this;
+  }
   constexpr StrongIndex next() const { return StrongIndex(value_ + 1); }
+  constexpr StrongIndex previous() const { return StrongIndex(value_ - 1); }
 
   friend constexpr auto operator<=>(StrongIndex, StrongIndex) = default;
 

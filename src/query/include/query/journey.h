@@ -30,6 +30,9 @@ struct Journey {
   std::vector<Ride> rides;
 };
 
+// The most changes a journey question may allow.
+inline constexpr int32_t kMostChanges = 7;
+
 // The numbers of a journey question.
 struct JourneyRequest {
   int32_t afterMinute = 0;       // journeys depart in [after, after + 1440)
@@ -37,11 +40,12 @@ struct JourneyRequest {
   int32_t minChangeMinutes = 0;  // from a ride's arrival to the next boarding
   int32_t limit = 0;             // journeys written; 0 for all
 
-  // The ranges: a minute of the day, 0 to 7 changes, a change time of 0 to
-  // 1439 minutes, a limit not negative.
+  // The ranges: a minute of the day, 0 to kMostChanges changes, a change
+  // time of 0 to 1439 minutes, a limit not negative.
   bool valid() const {
-    return afterMinute >= 0 && afterMinute < 1440 && maxChanges >= 0 && maxChanges <= 7 &&
-           minChangeMinutes >= 0 && minChangeMinutes < 1440 && limit >= 0;
+    return afterMinute >= 0 && afterMinute < 1440 && maxChanges >= 0 &&
+           maxChanges <= kMostChanges && minChangeMinutes >= 0 && minChangeMinutes < 1440 &&
+           limit >= 0;
   }
 };
 

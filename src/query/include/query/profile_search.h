@@ -12,16 +12,69 @@
 // what it improves, and a triple is found exactly when its departure beats
 // every later one at its number of rides and its arrival beats every journey
 // with fewer rides departing as late.
+//
+// Its parts: the departures from the origin (origin_departures.h), the
+// labels and what a round improved (profile_state.h), every cut besides the
+// labels (profile_pruning.h), the rounds themselves (ProfileSearch, here) and
+// the journeys read back from the labels (journey_readback.h).
 #ifndef MURLO_QUERY_PROFILE_SEARCH_H_
 #define MURLO_QUERY_PROFILE_SEARCH_H_
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 #include "db/indexes.h"
 #include "query/journey.h"
 #include "query/loaded_database.h"
+#include "query/origin_departures.h"
+#include "query/profile_pruning.h"
+#include "query/profile_state.h"
 
 namespace murlo {
+
+// One question's search, over any range of its departure minutes.
+class ProfileSearch {
+ public:
+  // The search from `origin` to `destination` (station indexes, different)
+  // for `request`. REQUIRES: request.valid(). May throw std::bad_alloc (the
+  // first search of a database makes the trains' runs).
+  ProfileSearch(const LoadedDatabase& db, StationIndex origin, StationIndex destination,
+                const JourneyRequest& request);
+
+  // The departure minutes, from the earliest.
+  const OriginDepartures& departures() const { return departures_; }
+  // Whether no train can be left at the destination at all.
+  bool destinationUnreached() const { return pruning_.destinationUnreached(); }
+
+  // Appends the journeys that depart in minutes [first, last) of the
+  // departures, ordered by departure, then arrival, then rides: those of the
+  // whole day that depart then.
+  void search(std::size_t first, std::size_t last, std::vector<Journey>& out);
+
+ private:
+  // The rounds, defined in profile_search.cc and used there only. Inline, so
+  // that they compile into one loop nest as they would in one function: the
+  // hot loop costs a few percent more instructions when they are called.
+  inline void iterate(std::span<const OriginDeparture> departures, std::vector<Journey>* out);
+  inline void firstRound(const OriginDeparture& departure);
+  inline void laterRound(int32_t round);
+  inline void scanTrain(int32_t round, RoundReach reach, TrainIndex train, StopPosition from);
+  inline void arrive(int32_t round, StationIndex station, int32_t minute, RideCode how);
+  inline void prefetchStops(TrainIndex train) const;
+
+  const TrainRuns& runs_;
+  const StationBoard& board_;
+  const StationIndex destination_;
+  const int32_t stations_;  // labelled: those a stop record can name
+  const int32_t rounds_;    // the most rides
+  const int32_t change_;
+
+  OriginDepartures departures_;
+  ProfileState state_;
+  ProfilePruning pruning_;
+};
 
 // The non-dominated journeys from `origin` to `destination` (station
 // indexes, different) for `request`, ordered by departure, then arrival, then
@@ -30,13 +83,11 @@ namespace murlo {
 // the arguments and the tables alone. REQUIRES: request.valid(). May throw
 // std::bad_alloc (the first plan of a database makes the trains' runs).
 //
-// With a limit, the departures are searched in chunks from the earliest,
-// each twice as long as the one before, until enough journeys are found: of
-// time (the first an hour for each journey asked for and one more), or, when
-// `firstChunk` is not 0, of that many departure minutes first (for tests).
+// With a limit, the departures are searched in chunks of time from the
+// earliest, each twice as long as the one before (the first an hour for each
+// journey asked for and one more), until enough journeys are found.
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
-                                    StationIndex destination, const JourneyRequest& request,
-                                    std::size_t firstChunk = 0);
+                                    StationIndex destination, const JourneyRequest& request);
 
 }  // namespace murlo
 

@@ -19,6 +19,8 @@
 #include <span>
 #include <vector>
 
+#include "db/day_rollover.h"
+#include "db/file_format.h"
 #include "db/indexes.h"
 #include "db/timetable_db.h"
 
@@ -26,7 +28,17 @@ namespace murlo {
 
 enum class BoardKind { kDepartures, kArrivals };
 
+// The minute of the day (0 to 1439) of an absolute minute, of any sign.
+constexpr int32_t minuteOfDay(int32_t minute) {
+  const int32_t m = minute % kMinutesPerDay;
+  return m < 0 ? m + kMinutesPerDay : m;
+}
+
 struct BoardKey {
+  static_assert(kMinutesPerDay <= 1 << 11, "a minute of the day must fit bits 31..21");
+  static_assert(kMaxTrains <= 1 << 14, "a train index must fit bits 20..7");
+  static_assert(kMaxStops <= 1 << 7, "a stop position must fit bits 6..0");
+
   static constexpr uint32_t make(int32_t minute, TrainIndex train, StopPosition stop) {
     return static_cast<uint32_t>(minute) << 21 | static_cast<uint32_t>(train.value()) << 7 |
            static_cast<uint32_t>(stop.value());

@@ -20,12 +20,19 @@
 #define MURLO_QUERY_TRAIN_RUNS_H_
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
+#include "db/file_format.h"
 #include "db/indexes.h"
 #include "db/timetable_db.h"
 
 namespace murlo {
+
+// The minutes an arrival or departure field can read: 60 h + m, hours and
+// minutes each two characters from "-9" to "99".
+inline constexpr int32_t kLeastFieldMinutes = 60 * -9 - 9;
+inline constexpr int32_t kMostFieldMinutes = 60 * 99 + 99;
 
 class TrainRuns {
  public:
@@ -34,18 +41,43 @@ class TrainRuns {
   explicit TrainRuns(const TimetableDb& db);
 
   struct Stop {
+    static constexpr uint16_t kStationBits = 0x3FFF;
+    static constexpr uint16_t kLeave = 0x4000;
+    static constexpr uint16_t kBoard = 0x8000;
+    static_assert(kMaxStations <= kStationBits + 1, "a station index must fit its bits");
+    static_assert(kLeastFieldMinutes >= std::numeric_limits<int16_t>::min() &&
+                      kMostFieldMinutes <= std::numeric_limits<int16_t>::max(),
+                  "the minutes of a field must fit 16 bits");
+
     uint16_t place;     // station (bits 0 to 13), can be left (14), boarded (15)
     int16_t arrival;    // minutes of the arrival field
     int16_t departure;  // minutes of the departure field
 
-    int32_t station() const { return place & 0x3FFF; }
-    bool canLeave() const { return (place & 0x4000) != 0; }
-    bool canBoard() const { return (place & 0x8000) != 0; }
+    StationIndex station() const { return StationIndex(place & kStationBits); }
+    bool canLeave() const { return (place & kLeave) != 0; }
+    bool canBoard() const { return (place & kBoard) != 0; }
   };
 
   struct Train {
+    static_assert(kMaxStops <= std::numeric_limits<uint8_t>::max(),
+                  "a train's stop count must fit a byte");
     uint32_t first = 0;  // its first stop in stops()
     uint8_t stops = 0;   // stops kept, 0 to 100
+
+    // One past its last kept stop.
+    StopPosition end() const { return StopPosition(stops); }
+  };
+
+  // One train's kept stops, by stop position.
+  class RunStops {
+   public:
+    explicit RunStops(const Stop* first) : first_(first) {}
+    // REQUIRES: k below the train's end().
+    const Stop& operator[](StopPosition k) const { return first_[k.slot()]; }
+    const Stop* at(StopPosition k) const { return first_ + k.slot(); }
+
+   private:
+    const Stop* first_;
   };
 
   int32_t trainCount() const { return static_cast<int32_t>(trains_.size()); }
@@ -53,14 +85,15 @@ class TrainRuns {
   const Train& train(TrainIndex t) const { return trains_[t.slot()]; }
   // Stop k of train t is stops()[train(t).first + k], k < train(t).stops.
   const Stop* stops() const { return stops_.data(); }
+  // The kept stops of `run`, a train of these runs.
+  RunStops stopsOf(const Train& run) const { return RunStops(stops_.data() + run.first); }
 
   // Whether train `t` can be boarded at stop `k` (never at its last kept
   // stop).
   bool canBoard(TrainIndex t, StopPosition k) const {
     if (t.value() < 0 || t.value() >= trainCount()) return false;
     const Train& run = train(t);
-    return k.value() >= 0 && k.value() < run.stops &&
-           stops_[run.first + static_cast<uint32_t>(k.value())].canBoard();
+    return k >= StopPosition(0) && k < run.end() && stopsOf(run)[k].canBoard();
   }
 
   // Bytes held, for the benchmarks.

@@ -1,0 +1,142 @@
+// Every cut the profile search (profile_search.h) makes besides the labels'
+// own rule, in one place. An arrival, a boarding or a train is dropped when
+// it cannot lead to a journey that is not dominated:
+//
+// - boarding: a station whose label plus the change time is no earlier than
+//   the destination's label of the round is not boarded from at all;
+// - following: a train is followed from a station improved in a round only
+//   when its next departure there comes before the next one from the label
+//   replaced: the later ones were followed when that label was set (or, for
+//   a copy, in the round below);
+// - arriving: an arrival is kept only when it beats the destination's label
+//   of its round, and anywhere but the destination only while one more ride
+//   may beat the destination's label of one more ride: a ride takes the
+//   change time at least, and in the round before the last it must be one of
+//   the rides that reach the destination, whose times are known (see
+//   oneRideMinutes); in the last round none is kept but at the destination;
+// - scanning: the last round follows only the trains to the destination, and
+//   those only as far as it; the round before the last only as far as a
+//   station with a ride there.
+#ifndef MURLO_QUERY_PROFILE_PRUNING_H_
+#define MURLO_QUERY_PROFILE_PRUNING_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "db/indexes.h"
+#include "db/timetable_db.h"
+#include "query/profile_state.h"
+#include "query/train_runs.h"
+
+namespace murlo {
+
+// How far a round's rides may still lead.
+enum class RoundReach {
+  kAnywhere,     // more rides may follow
+  kOneRideOn,    // the round before the last: one ride to the destination follows
+  kDestination,  // the last round: to the destination only
+};
+
+class ProfilePruning {
+ public:
+  // The bounds for journeys to `destination` with at most `rounds` rides and
+  // `change` minutes between two. May throw std::bad_alloc.
+  void prepare(const TimetableDb& tables, const TrainRuns& runs, StationIndex destination,
+               int32_t stations, int32_t rounds, int32_t change);
+
+  // Whether no train can be left at the destination at all.
+  bool destinationUnreached() const { return destinationTrains_.empty(); }
+
+  RoundReach reachOf(int32_t round) const {
+    return round == rounds_       ? RoundReach::kDestination
+           : round + 1 == rounds_ ? RoundReach::kOneRideOn
+                                  : RoundReach::kAnywhere;
+  }
+
+  // Boarding: whether a traveller ready at `ready` can still beat `bound`,
+  // the destination's label of the round.
+  static bool mayBoard(int32_t ready, int32_t bound) { return ready < bound; }
+
+  // Following: the trains from a station need following only up to the first
+  // departure one could catch from its label before this round, `before`.
+  int32_t followedFrom(int32_t before) const {
+    return before >= kNever ? kNever : before + change_;
+  }
+
+  // Scanning: whether `train`, boarded at `stop` in a round of `reach`, may
+  // lead anywhere worth it, and the stop its scan ends before.
+  bool worthScanning(RoundReach reach, TrainIndex train, StopPosition stop) {
+    if (reach == RoundReach::kDestination && destinationStop(train) <= stop) return false;
+    if (reach == RoundReach::kOneRideOn && usefulUntil(train) <= stop) return false;
+    return true;
+  }
+  StopPosition scanEnd(RoundReach reach, TrainIndex train, const TrainRuns::Train& run) {
+    return reach == RoundReach::kDestination ? destinationStop(train).next()
+           : reach == RoundReach::kOneRideOn ? usefulUntil(train).next()
+                                             : run.end();
+  }
+  // Whether a train scanned in a round of `reach` is worth leaving at
+  // `station`, before the labels are asked.
+  bool mayLeaveAt(RoundReach reach, StationIndex station) const {
+    return reach != RoundReach::kDestination || station == destination_;
+  }
+
+  // Arriving: whether an arrival at `station` at `minute` in `round` may
+  // still lead to a journey that is not dominated.
+  bool keepsArrival(int32_t round, StationIndex station, int32_t minute,
+                    const ProfileState& state) const {
+    if (minute >= state.arrival(round, destination_)) return false;
+    if (station == destination_) return true;
+    if (round == rounds_) return false;
+    const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()] : change_;
+    return toGo < kNever && minute + toGo < state.arrival(round + 1, destination_);
+  }
+
+ private:
+  // The last stop at which `train` can be left at the destination, or 0.
+  StopPosition destinationStop(TrainIndex train) const {
+    return StopPosition(destinationStop_[train.slot()]);
+  }
+  // The last stop of `train` worth reaching in the round before the last: one
+  // where it can be left at the destination or at a station with a ride to it
+  // (0 when there is none). Found when first needed.
+  StopPosition usefulUntil(TrainIndex train) {
+    const uint8_t until = usefulUntil_[train.slot()];
+    return until != kUnknown ? StopPosition(until) : findUsefulUntil(train);
+  }
+  StopPosition findUsefulUntil(TrainIndex train);
+  void findOneRideMinutes();
+
+  static constexpr uint8_t kUnknown = 0xFF;
+  static_assert(kMaxStops <= kUnknown, "a stop position must fit below kUnknown");
+
+  const TrainRuns* runs_ = nullptr;
+  StationIndex destination_;
+  int32_t rounds_ = 0;
+  int32_t change_ = 0;
+  // By train: the last stop at which it can be left at the destination, or 0.
+  std::vector<uint8_t> destinationStop_;
+  std::vector<TrainIndex> destinationTrains_;  // those with one
+  std::vector<int32_t> oneRide_;               // by station: see findOneRideMinutes
+  std::vector<uint8_t> usefulUntil_;           // by train: see usefulUntil, or kUnknown
+};
+
+inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
+  const TrainRuns::Train& run = runs_->train(train);
+  const TrainRuns::RunStops stops = runs_->stopsOf(run);
+  StopPosition until(0);
+  for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
+    const TrainRuns::Stop& stop = stops[m];
+    if (stop.canLeave() &&
+        (stop.station() == destination_ || oneRide_[stop.station().slot()] < kNever)) {
+      until = m;
+      break;
+    }
+  }
+  usefulUntil_[train.slot()] = static_cast<uint8_t>(until.value());
+  return until;
+}
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_PROFILE_PRUNING_H_
