@@ -361,6 +361,7 @@ MURLO_EXPORT void murlo_stations_free(murlo_stations* list);
 /* ---- Rides: trains at a station, direct trains, by number, boards ---- */
 
 #define MURLO_NO_FARE INT64_MIN /* a fare column the train does not offer */
+#define MURLO_NO_TIME INT64_MIN /* a first stop's arrival, a last stop's departure */
 
 /* One train from the stop where it is boarded to the stop where it is left:
  * the facts of one result line of the text operations. */
@@ -380,6 +381,17 @@ typedef struct murlo_ride {
   int32_t distance_km;
   const char* class_name;
   int64_t fares[4]; /* whole yuan, as the line shows them, or MURLO_NO_FARE */
+  /* The train's departure from its first stop, in the same minutes: it sets
+   * out on day set_out / 1440 (rounded down) of the answer's count. */
+  int64_t set_out;
+  /* The call at the station asked about: on a board the stop boarded at
+   * (departures) or left at (arrivals); among the trains at a station the
+   * call that gives the line; elsewhere the stop boarded at. Its times in
+   * the same minutes, MURLO_NO_TIME for a first stop's arrival and a last
+   * stop's departure. */
+  uint32_t call_stop;
+  int64_t call_arrival;
+  int64_t call_departure;
 } murlo_ride;
 
 typedef struct murlo_rides {
@@ -415,8 +427,6 @@ MURLO_EXPORT murlo_status murlo_db_arrivals(const murlo_db* db, const char* stat
 MURLO_EXPORT void murlo_rides_free(murlo_rides* list);
 
 /* ---- A train's stops ---- */
-
-#define MURLO_NO_TIME INT64_MIN /* the first stop's arrival, the last's departure */
 
 typedef struct murlo_stop {
   uint32_t position; /* in the train's stop list */

@@ -98,8 +98,10 @@ static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<StationListAnswer>);
 
 // The ride's facts with its times moved by `shift` minutes (to count them
-// from the day asked about). REQUIRES: the ride has a line.
-murlo_ride rideOf(const LoadedDatabase& db, const RideFacts& facts, int64_t shift) {
+// from the day asked about), and its call at stop `call`. REQUIRES: the
+// ride has a line, and its train the stop `call`.
+murlo_ride rideOf(const LoadedDatabase& db, const RideFacts& facts, int64_t shift,
+                  StopPosition call) {
   const Utf8Names& names = db.utf8Names();
   const StopList stops = *db.tables().stopsOf(facts.train);
   const auto stationAt = [&](StopPosition k) { return names.stationName(stops[k].stationIndex()); };
@@ -121,6 +123,11 @@ murlo_ride rideOf(const LoadedDatabase& db, const RideFacts& facts, int64_t shif
   for (std::size_t c = 0; c < facts.fares.size(); ++c) {
     ride.fares[c] = facts.fares[c].value_or(MURLO_NO_FARE);
   }
+  ride.set_out = facts.setOut + shift;
+  const CallTimes times = callTimes(stops, call);
+  ride.call_stop = static_cast<uint32_t>(call.value());
+  ride.call_arrival = call == StopPosition(0) ? MURLO_NO_TIME : times.arrival + shift;
+  ride.call_departure = call == stops.last() ? MURLO_NO_TIME : times.departure + shift;
   return ride;
 }
 
@@ -136,17 +143,19 @@ int64_t boardShift(const TimetableDb& db, const RideFacts& facts, BoardKind kind
   return asked - (departs ? facts.departure : facts.arrival);
 }
 
-// The ride list as a C answer; `shiftOf(facts)` moves each ride's times.
-template <typename Shift>
+// The ride list as a C answer; `shiftOf(facts)` moves each ride's times,
+// `callOf(i, ride)` is the stop of its call.
+template <typename Shift, typename Call>
 murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideList& rides,
-                          murlo_rides** out, Shift&& shiftOf) {
+                          murlo_rides** out, Shift&& shiftOf, Call&& callOf) {
   if (rides.status != QueryStatus::kOk) return statusOf(rides.status);
   auto made = std::make_unique<RideListAnswer>();
   made->rides.reserve(rides.rides.size());
-  for (const Ride& ride : rides.rides) {
+  for (std::size_t i = 0; i < rides.rides.size(); ++i) {
+    const Ride& ride = rides.rides[i];
     const std::optional<RideFacts> facts =
         rideFacts(db->tables(), ride.train, ride.board, ride.alight);
-    if (facts) made->rides.push_back(rideOf(*db, *facts, shiftOf(*facts)));
+    if (facts) made->rides.push_back(rideOf(*db, *facts, shiftOf(*facts), callOf(i, ride)));
   }
   for (const std::string_view name : rides.changeStations) {
     gbkToUtf8(name, made->changeStationTexts.emplace_back());
@@ -162,6 +171,7 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
 }
 
 const auto kNoShift = [](const RideFacts&) { return int64_t{0}; };
+const auto kBoarding = [](std::size_t, const Ride& ride) { return ride.board; };
 
 // The handle's database, or nothing for a NULL handle.
 std::shared_ptr<const LoadedDatabase> databaseOf(const murlo_db* db) {
@@ -178,9 +188,12 @@ murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute,
     if (!argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
     const RideList rides = boardRides(*loaded, name, afterMinute, limit, kind);
     const TimetableDb& tables = loaded->tables();
-    return deliverRides(std::move(loaded), rides, out, [&](const RideFacts& facts) {
-      return boardShift(tables, facts, kind, afterMinute);
-    });
+    return deliverRides(
+        std::move(loaded), rides, out,
+        [&](const RideFacts& facts) { return boardShift(tables, facts, kind, afterMinute); },
+        [&](std::size_t, const Ride& ride) {
+          return kind == BoardKind::kDepartures ? ride.board : ride.alight;
+        });
   });
 }
 
@@ -282,7 +295,8 @@ MURLO_EXPORT murlo_status murlo_db_trains_at_station(const murlo_db* db, const c
     std::string name;
     if (!murlo::argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
     const murlo::RideList rides = murlo::trainsAtStationRides(*loaded, name);
-    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift);
+    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift,
+                               [&](std::size_t i, const murlo::Ride&) { return rides.calls[i]; });
   });
 }
 
@@ -303,7 +317,7 @@ MURLO_EXPORT murlo_status murlo_db_direct_trains(const murlo_db* db, const char*
                                        : MURLO_STATUS_UNKNOWN_ORIGIN;
     }
     const murlo::RideList rides = murlo::directTrainRides(*loaded, from, to);
-    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift);
+    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift, murlo::kBoarding);
   });
 }
 
@@ -316,7 +330,7 @@ MURLO_EXPORT murlo_status murlo_db_trains_by_number(const murlo_db* db, const ch
     const murlo::RideList rides = murlo::argumentToGbk(number, gbk)
                                       ? murlo::trainsByNumberRides(*loaded, gbk)
                                       : murlo::RideList{};
-    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift);
+    return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift, murlo::kBoarding);
   });
 }
 
@@ -355,27 +369,15 @@ MURLO_EXPORT murlo_status murlo_db_train_stops(const murlo_db* db, uint32_t trai
     const murlo::StopList stops = *loaded->tables().stopsOf(index);
     const murlo::Utf8Names& names = loaded->utf8Names();
     auto made = std::make_unique<murlo::StopListAnswer>();
-    // Arrivals from the first stop's departure, step by step (the rule of
-    // the journey times); each departure after its arrival.
-    int64_t arrival = stops[murlo::StopPosition(0)].departureMinutes();
-    int32_t previous = static_cast<int32_t>(arrival);
     const murlo::StopPosition last = stops.last();
-    std::size_t next = 0;
-    for (murlo::StopPosition k(0); k <= last; ++k) {
-      const murlo::StopRecord stop = stops[k];
-      int64_t departure = arrival;
-      if (k > murlo::StopPosition(0)) {
-        arrival += murlo::stepMinutes(previous, stop.arrivalMinutes());
-        previous = stop.arrivalMinutes();
-        departure = arrival + murlo::stepMinutes(stop.arrivalMinutes(), stop.departureMinutes());
-      }
-      if (next >= found.stops.size() || found.stops[next].stop != k) continue;
-      made->stops.push_back(murlo_stop{static_cast<uint32_t>(k.value()),
-                                       names.stationName(stop.stationIndex()),
-                                       k == murlo::StopPosition(0) ? MURLO_NO_TIME : arrival,
-                                       k == last ? MURLO_NO_TIME : departure, stop.distanceKm(),
-                                       found.stops[next].marked ? 1 : 0});
-      ++next;
+    for (const murlo::MarkedStop& marked : found.stops) {
+      const murlo::StopRecord stop = stops[marked.stop];
+      const murlo::CallTimes times = murlo::callTimes(stops, marked.stop);
+      made->stops.push_back(murlo_stop{
+          static_cast<uint32_t>(marked.stop.value()), names.stationName(stop.stationIndex()),
+          marked.stop == murlo::StopPosition(0) ? MURLO_NO_TIME : times.arrival,
+          marked.stop == last ? MURLO_NO_TIME : times.departure, stop.distanceKm(),
+          marked.marked ? 1 : 0});
     }
     made->list = murlo_stops{train, names.trainNumber(index), made->stops.size(),
                              made->stops.data(), found.runMinutes};
@@ -418,8 +420,10 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
         const std::optional<murlo::RideFacts> facts =
             murlo::rideFacts(loaded->tables(), ride.train, ride.board, ride.alight);
         // The planner's journeys ride only trains that have lines.
-        if (facts)
-          rides.push_back(murlo::rideOf(*loaded, *facts, timed.departure - facts->departure));
+        if (facts) {
+          rides.push_back(
+              murlo::rideOf(*loaded, *facts, timed.departure - facts->departure, ride.board));
+        }
       }
     }
     for (std::size_t j = 0; j < found.journeys.size(); ++j) {

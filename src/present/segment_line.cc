@@ -44,6 +44,18 @@ std::optional<LineSources> lineSources(const TimetableDb& db, TrainIndex trainIn
 
 }  // namespace
 
+CallTimes callTimes(const StopList& stops, StopPosition k) {
+  int32_t time = stops[StopPosition(0)].departureMinutes();
+  CallTimes call{time, time};
+  for (StopPosition i(1); i <= k; ++i) {
+    const StopRecord stop = stops[i];
+    call.arrival += stepMinutes(time, stop.arrivalMinutes());
+    time = stop.arrivalMinutes();
+    call.departure = call.arrival + stepMinutes(time, stop.departureMinutes());
+  }
+  return call;
+}
+
 bool hasSegmentLine(const TimetableDb& db, TrainIndex trainIndex, StopPosition fromStop,
                     StopPosition toStop) {
   return lineSources(db, trainIndex, fromStop, toStop).has_value();
@@ -67,13 +79,8 @@ std::optional<RideFacts> rideFacts(const TimetableDb& db, TrainIndex trainIndex,
   facts.firstStation = line->firstName;
   facts.lastStation = line->lastName;
   facts.className = className(line->train.classCode);
-  // The departure from the boarding stop, its days counted from the first
-  // stop's departure: to the arrival there, then on to the departure.
-  facts.departure = stops[StopPosition(0)].departureMinutes();
-  if (line->from > StopPosition(0)) {
-    facts.departure += journeyMinutes(stops, StopPosition(0), line->from) +
-                       stepMinutes(boarding.arrivalMinutes(), boarding.departureMinutes());
-  }
+  facts.setOut = stops[StopPosition(0)].departureMinutes();
+  facts.departure = callTimes(stops, line->from).departure;
   facts.journeyMinutes = journeyMinutes(stops, line->from, line->to);
   facts.arrival = facts.departure + facts.journeyMinutes;
   facts.distanceKm = alighting.distanceKm() - boarding.distanceKm();

@@ -27,6 +27,7 @@ struct RideFacts {
   // Minutes from 00:00 of the day the train sets out from its first stop, by
   // the rule of the journey times (db/day_rollover.h): the departure from the
   // boarding stop, and that plus the journey time.
+  int64_t setOut = 0;  // the departure from the first stop
   int64_t departure = 0;
   int64_t arrival = 0;
   int64_t journeyMinutes = 0;  // as the line's journey time
@@ -35,6 +36,17 @@ struct RideFacts {
   // shows "-".
   std::array<std::optional<int64_t>, 4> fares{};
 };
+
+// The times of a train's call at stop `k`, in minutes from 00:00 of the day
+// it sets out, by the rule of the journey times: the first stop's departure
+// as stored, each arrival a step from the arrival before it (from the first
+// departure for the second stop), each departure a step from its arrival.
+// The first stop's arrival is its departure. REQUIRES: stops.holds(k).
+struct CallTimes {
+  int64_t arrival = 0;
+  int64_t departure = 0;
+};
+CallTimes callTimes(const StopList& stops, StopPosition k);
 
 // The facts of train `train` from stop `board` to stop `alight` (0 meaning
 // the last stop), or nothing exactly where hasSegmentLine is false.

@@ -19,6 +19,8 @@ struct RideList {
   // Each ride one the tables give a line for (hasSegmentLine); a whole run
   // from stop 0 to the train's last stop.
   std::vector<Ride> rides;
+  // Trains at a station: the stop of the call that gives each ride.
+  std::vector<StopPosition> calls;
   // Direct trains without a ride: the change stations proposed, as GBK
   // names of the tables (or the static 北京), in the order written.
   std::vector<std::string_view> changeStations;
