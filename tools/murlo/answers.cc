@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "ascii_text.h"
+#include "database_handle.h"
 #include "host.h"
 #include "library_calls.h"
 #include "suggest.h"
@@ -65,68 +66,17 @@ Failure sameStation(const std::string& station) {
                    "the origin and the destination are the same station (" + station + ")");
 }
 
-// The train lines of `answer` with their days (and for kAt the call at
-// `station`), in the order asked for.
-std::optional<Failure> addTrains(TrainsAnswer& answer, const TrainOrder& order,
-                                 std::string_view station, std::string_view from,
-                                 std::string_view to) {
-  const auto lines = parseTrainLines(answer.text);
-  if (!lines) return unreadableResult();
-  auto trains = completeTrains(*lines, answer.kind, station, from, to);
-  if (!trains) return unreadableResult();
-  if (order.byDeparture) sortByDeparture(*trains, answer.kind, order.fromMinute);
-  answer.trains = std::move(*trains);
-  return std::nullopt;
-}
-
-// A journey's rides on the clock of the day asked about, with the wait
-// before each change: a ride after a change is boarded at the first minute
-// of its departure time of day that leaves `changeMinutes` after the ride
-// before arrived (a later run of it would arrive a day later, and a journey
-// the library writes is one that no other beats). Nothing when the rides do
-// not add up to the journey's summary line.
-std::optional<Journey> journeyOf(const JourneyLine& line, int changeMinutes) {
-  Journey journey;
-  journey.departure = line.departure;
-  journey.arrival = line.arrival;
-  journey.duration = line.duration;
-  journey.departureDay = line.day;
-  journey.arrivalDay = line.day + line.days;
-  const auto departure = minutesOf(line.departure);
-  const auto duration = minutesOfDuration(line.duration);
-  if (!departure || !duration || line.rides.empty() ||
-      line.rides.front().departure != line.departure || line.rides.back().arrival != line.arrival) {
-    return std::nullopt;
+// The train lines of a structured answer as `kind` lists them, in the
+// order asked for.
+std::vector<ListedTrain> listedTrains(const murlo_rides& rides, ListKind kind,
+                                      const TrainOrder& order, bool markAll = false) {
+  std::vector<ListedTrain> trains;
+  trains.reserve(rides.count);
+  for (std::size_t i = 0; i < rides.count; ++i) {
+    trains.push_back(listedTrainOf(rides.rides[i], kind, markAll));
   }
-  const int64_t start = int64_t{line.day} * kMinutesPerDay + *departure;
-  int64_t now = start;  // minutes from 00:00 of the day asked about
-  for (std::size_t r = 0; r < line.rides.size(); ++r) {
-    const TrainLine& train = line.rides[r];
-    const auto boards = minutesOf(train.departure);
-    const auto alights = minutesOf(train.arrival);
-    const auto rideTime = minutesOfDuration(train.journeyTime);
-    if (!boards || !alights || !rideTime) return std::nullopt;
-    Ride ride;
-    if (r > 0) {
-      if (train.from != line.rides[r - 1].to) return std::nullopt;
-      const int64_t earliest = now + changeMinutes;
-      const int64_t delta =
-          ((*boards - earliest % kMinutesPerDay) % kMinutesPerDay + kMinutesPerDay) %
-          kMinutesPerDay;
-      ride.waitMinutes = static_cast<int>(changeMinutes + delta);
-      now = earliest + delta;
-    }
-    ride.departureDay = static_cast<int>(now / kMinutesPerDay);
-    now += *rideTime;
-    if (now % kMinutesPerDay != *alights) return std::nullopt;
-    ride.arrivalDay = static_cast<int>(now / kMinutesPerDay);
-    ride.train.line = train;
-    journey.rides.push_back(std::move(ride));
-  }
-  if (now - start != *duration || journey.rides.back().arrivalDay != journey.arrivalDay) {
-    return std::nullopt;
-  }
-  return journey;
+  if (order.byDeparture) sortByDeparture(trains, kind, order.fromMinute);
+  return trains;
 }
 
 }  // namespace
@@ -143,20 +93,30 @@ Failure libraryFailure(int32_t code) {
                    "the library answered with the unexpected result " + std::to_string(code));
 }
 
+Failure statusFailure(murlo_status status) {
+  switch (status) {
+    case MURLO_STATUS_OUT_OF_MEMORY: return libraryFailure(MURLO_OUT_OF_MEMORY);
+    case MURLO_STATUS_INVALID_ARGUMENT: return libraryFailure(MURLO_INVALID_ARGUMENT);
+    default:
+      return failureOf(Failure::Kind::kLibrary,
+                       std::string("the library answered: ") + murlo_status_text(status));
+  }
+}
+
 Failure unreadableResult() {
   return failureOf(Failure::Kind::kLibrary,
                    "the library's result text does not have the documented form");
 }
 
-Questions::Questions(std::string database,
+Questions::Questions(std::string database, DatabaseHandle handle,
                      std::shared_ptr<const std::vector<StationEntry>> stations)
-    : database_(std::move(database)), stations_(std::move(stations)) {}
+    : database_(std::move(database)), handle_(std::move(handle)), stations_(std::move(stations)) {}
 
 const std::vector<StationEntry>* Questions::stationList() {
   if (!stations_) {
-    auto loaded = loadedStations();
-    if (!loaded) return nullptr;
-    stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(*loaded));
+    auto listed = stationEntries(handle_.get());
+    if (!listed) return nullptr;
+    stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(*listed));
   }
   return stations_.get();
 }
@@ -196,11 +156,12 @@ Failure Questions::unknownStation(std::string_view role, std::string_view typed)
   Failure failure = failureOf(Failure::Kind::kUnknownStation,
                               "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"",
                               std::string(role));
-  if (findStations(LibraryText()).code == 0) {
+  const auto* all = stationList();
+  if (all == nullptr || all->empty()) {
     failure.message += ": the database " + database_ + " has no stations";
     return failure;
   }
-  failure.names = suggestStations(typed);
+  failure.names = suggestStations(typed, *all);
   if (failure.names.empty()) {
     failure.message += " (murlo stations ABBR lists station names)";
     return failure;
@@ -217,46 +178,55 @@ Failure Questions::noNumber() {
   return failureOf(Failure::Kind::kInvalidArgument, "give a train number, such as K101");
 }
 
-LibraryResult Questions::trainsUnder(std::string& number, std::string_view typed) {
-  LibraryResult result = trainsByNumber(libraryText(number));
+Owned<murlo_rides> Questions::trainsUnder(std::string& number, std::string_view typed,
+                                          murlo_status& status) {
+  const auto ask = [&](const std::string& asked) {
+    murlo_rides* rides = nullptr;
+    status = murlo_db_trains_by_number(handle_.get(), asked.c_str(), &rides);
+    return Owned<murlo_rides>(rides);
+  };
+  Owned<murlo_rides> rides = ask(number);
   // Train numbers are written in capitals: "k101" is K101 when no train
   // runs under the number as typed.
-  if (result.code == 0 && hasAsciiLowerCase(number)) {
-    LibraryResult inCapitals = trainsByNumber(libraryText(asciiCapitals(number)));
-    if (inCapitals.code > 0) {
+  if (rides && rides->count == 0 && hasAsciiLowerCase(number)) {
+    Owned<murlo_rides> inCapitals = ask(asciiCapitals(number));
+    if (inCapitals && inCapitals->count > 0) {
       number = asciiCapitals(number);
       notes_.push_back("taking " + number + " for \"" + std::string(typed) + "\"");
-      result = std::move(inCapitals);
+      return inCapitals;
     }
+    if (!inCapitals) return inCapitals;
   }
-  return result;
+  return rides;
 }
 
 std::variant<uint32_t, Failure> Questions::trainByNumber(std::string_view typed) {
   std::string number(trimSpaces(typed));
   if (number.empty()) return noNumber();
-  const LibraryResult result = trainsUnder(number, typed);
-  if (result.code < 0) return libraryFailure(result.code);
-  const auto trains = parseTrainLines(result.text);
-  if (!trains) return unreadableResult();
-  if (trains->empty()) {
+  murlo_status status = MURLO_STATUS_OK;
+  const Owned<murlo_rides> rides = trainsUnder(number, typed, status);
+  if (!rides) return statusFailure(status);
+  if (rides->count == 0) {
     return failureOf(Failure::Kind::kUnknownTrain,
                      "no train runs under the number " + number + " in " + database_);
   }
-  if (trains->size() == 1) return trains->front().index;
+  std::vector<TrainLine> trains;
+  for (std::size_t i = 0; i < rides->count; ++i) trains.push_back(trainLineOf(rides->rides[i]));
+  if (trains.size() == 1) return trains.front().index;
   std::vector<const TrainLine*> exact;
-  for (const TrainLine& train : *trains) {
+  for (const TrainLine& train : trains) {
     if (hasNumber(train, number)) exact.push_back(&train);
   }
   if (exact.size() == 1) return exact.front()->index;
   Failure failure = failureOf(Failure::Kind::kSeveralTrains,
-                              std::to_string(trains->size()) + " trains run under the number " +
+                              std::to_string(trains.size()) + " trains run under the number " +
                                   number + "; give the index of one");
-  failure.trains = *trains;
+  failure.trains = std::move(trains);
   return failure;
 }
 
-Outcome<HeaderAnswer> Questions::header() {
+Outcome<HeaderAnswer> Questions::header(Detail detail) {
+  if (detail == Detail::kFields) return HeaderAnswer{murlo_db_header(handle_.get())};
   const LibraryResult result = headerText();
   if (result.code < 0) return libraryFailure(result.code);
   return HeaderAnswer{result.text};
@@ -265,15 +235,17 @@ Outcome<HeaderAnswer> Questions::header() {
 Outcome<StationsAnswer> Questions::stations(const std::string& abbreviation,
                                             const std::optional<std::string>& namePart,
                                             Detail detail) {
-  const LibraryResult result = findStations(libraryText(abbreviation));
-  if (result.code < 0) return libraryFailure(result.code);
   StationsAnswer answer;
   answer.abbreviation = abbreviation;
   answer.namePart = namePart;
-  answer.text = result.text;
   const std::string capitals = asciiCapitals(abbreviation);
   if (hasAsciiLowerCase(abbreviation)) answer.alsoAbbreviation = capitals;
-  if (detail == Detail::kText) return answer;
+  if (detail == Detail::kText) {
+    const LibraryResult result = findStations(libraryText(abbreviation));
+    if (result.code < 0) return libraryFailure(result.code);
+    answer.text = result.text;
+    return answer;
+  }
   const auto* all = stationList();
   if (all == nullptr) return unreadableResult();
   // The stations whose abbreviation begins with the one asked for, as typed
@@ -310,13 +282,20 @@ Outcome<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& 
   auto resolved = resolve("", typed);
   if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
   const std::string station = std::get<std::string>(std::move(resolved));
-  const LibraryResult result = trainsAtStation(libraryText(station));
-  if (result.code == -1) return unknownStation("", typed);
-  if (result.code < 0) return libraryFailure(result.code);
-  TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, result);
-  if (detail == Detail::kFields) {
-    if (auto failure = addTrains(answer, order, station, "", "")) return std::move(*failure);
+  if (detail == Detail::kText) {
+    const LibraryResult result = trainsAtStation(libraryText(station));
+    if (result.code == -1) return unknownStation("", typed);
+    if (result.code < 0) return libraryFailure(result.code);
+    return trainsAnswer(ListKind::kAt, {{"station", station}}, result);
   }
+  murlo_rides* asked = nullptr;
+  const murlo_status status = murlo_db_trains_at_station(handle_.get(), station.c_str(), &asked);
+  const Owned<murlo_rides> rides(asked);
+  if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
+  if (status != MURLO_STATUS_OK) return statusFailure(status);
+  TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, {});
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, ListKind::kAt, order);
   return answer;
 }
 
@@ -330,23 +309,35 @@ Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std:
   if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
   const std::string from = std::get<std::string>(std::move(origin));
   const std::string to = std::get<std::string>(std::move(destination));
-  const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
-  switch (result.code) {
-    case -3: return sameStation(from);
-    case -1: return unknownStation("origin", typedFrom);
-    case -2: return unknownStation("destination", typedTo);
-    default: break;
+  const Subject subject = {{"from", from}, {"to", to}};
+  if (detail == Detail::kText) {
+    const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
+    switch (result.code) {
+      case -3: return sameStation(from);
+      case -1: return unknownStation("origin", typedFrom);
+      case -2: return unknownStation("destination", typedTo);
+      default: break;
+    }
+    if (result.code < 0) return libraryFailure(result.code);
+    return trainsAnswer(ListKind::kDirect, subject, result);
   }
-  if (result.code < 0) return libraryFailure(result.code);
-  TrainsAnswer answer = trainsAnswer(ListKind::kDirect, {{"from", from}, {"to", to}}, result);
-  if (detail == Detail::kText) return answer;
-  if (result.code > 0) {
-    if (auto failure = addTrains(answer, order, "", from, to)) return std::move(*failure);
-    return answer;
+  murlo_rides* asked = nullptr;
+  const murlo_status status =
+      murlo_db_direct_trains(handle_.get(), from.c_str(), to.c_str(), &asked);
+  const Owned<murlo_rides> rides(asked);
+  switch (status) {
+    case MURLO_STATUS_OK: break;
+    case MURLO_STATUS_SAME_STATION: return sameStation(from);
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
+    default: return statusFailure(status);
   }
-  auto stations = parseNames(result.text);
-  if (!stations) return unreadableResult();
-  answer.changeStations = std::move(*stations);
+  TrainsAnswer answer = trainsAnswer(ListKind::kDirect, subject, {});
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, ListKind::kDirect, order, mode == 1);
+  for (std::size_t i = 0; i < rides->change_station_count; ++i) {
+    answer.changeStations.emplace_back(rides->change_stations[i]);
+  }
   return answer;
 }
 
@@ -354,12 +345,17 @@ Outcome<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrd
                                         Detail detail) {
   std::string number(trimSpaces(typed));
   if (number.empty()) return noNumber();
-  const LibraryResult result = trainsUnder(number, typed);
-  if (result.code < 0) return libraryFailure(result.code);
-  TrainsAnswer answer = trainsAnswer(ListKind::kNumber, {{"number", number}}, result);
-  if (detail == Detail::kFields) {
-    if (auto failure = addTrains(answer, order, "", "", "")) return std::move(*failure);
+  murlo_status status = MURLO_STATUS_OK;
+  const Owned<murlo_rides> rides = trainsUnder(number, typed, status);
+  if (!rides) return statusFailure(status);
+  if (detail == Detail::kText) {
+    const LibraryResult result = trainsByNumber(libraryText(number));
+    if (result.code < 0) return libraryFailure(result.code);
+    return trainsAnswer(ListKind::kNumber, {{"number", number}}, result);
   }
+  TrainsAnswer answer = trainsAnswer(ListKind::kNumber, {{"number", number}}, {});
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, ListKind::kNumber, order);
   return answer;
 }
 
@@ -382,32 +378,42 @@ Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
     answer.from = std::get<std::string>(std::move(boarding));
     answer.to = std::get<std::string>(std::move(alighting));
   }
-  const StopsResult result = trainStops(*train, libraryText(answer.from.value_or("")),
-                                        libraryText(answer.to.value_or("")));
-  if (result.code < 0) return libraryFailure(result.code);
-  if (result.code == 0) {
-    return failureOf(Failure::Kind::kUnknownTrain,
-                     "no train has the index " + std::to_string(*train) + " in " + database_);
+  if (detail == Detail::kText) {
+    const StopsResult result = trainStops(*train, libraryText(answer.from.value_or("")),
+                                          libraryText(answer.to.value_or("")));
+    if (result.code < 0) return libraryFailure(result.code);
+    if (result.code == 0) return noTrain(*train);
+    answer.count = result.code;
+    answer.runTime = result.runTime;
+    answer.text = result.stops;
+    return answer;
   }
-  answer.count = result.code;
-  answer.runTime = result.runTime;
-  answer.text = result.stops;
-  if (detail == Detail::kFields) {
-    auto stops = parseStopLines(result.stops);
-    if (!stops) return unreadableResult();
-    assignDays(*stops);
-    answer.stops = std::move(*stops);
-    if (answer.from) {
-      const auto calls = [&](const std::string& name, auto after) {
-        return std::find_if(after, answer.stops.end(),
-                            [&](const StopLine& stop) { return stop.station == name; });
-      };
-      const auto boarding = calls(*answer.from, answer.stops.begin());
-      answer.runsFromTo =
-          boarding != answer.stops.end() && calls(*answer.to, boarding + 1) != answer.stops.end();
-    }
+  murlo_stops* asked = nullptr;
+  const murlo_status status =
+      murlo_db_train_stops(handle_.get(), *train, answer.from.value_or("").c_str(),
+                           answer.to.value_or("").c_str(), &asked);
+  const Owned<murlo_stops> stops(asked);
+  if (status == MURLO_STATUS_UNKNOWN_TRAIN) return noTrain(*train);
+  if (status != MURLO_STATUS_OK) return statusFailure(status);
+  answer.count = static_cast<int32_t>(stops->count);
+  answer.runTime = spanOf(stops->run_minutes);
+  for (std::size_t i = 0; i < stops->count; ++i)
+    answer.stops.push_back(stopLineOf(stops->stops[i]));
+  if (answer.from) {
+    const auto calls = [&](const std::string& name, auto after) {
+      return std::find_if(after, answer.stops.end(),
+                          [&](const StopLine& stop) { return stop.station == name; });
+    };
+    const auto boarding = calls(*answer.from, answer.stops.begin());
+    answer.runsFromTo =
+        boarding != answer.stops.end() && calls(*answer.to, boarding + 1) != answer.stops.end();
   }
   return answer;
+}
+
+Failure Questions::noTrain(uint32_t train) const {
+  return failureOf(Failure::Kind::kUnknownTrain,
+                   "no train has the index " + std::to_string(train) + " in " + database_);
 }
 
 Outcome<BoardAnswer> Questions::departures(const std::string& station, int atMinute, int32_t limit,
@@ -429,21 +435,27 @@ Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, i
   answer.station = std::get<std::string>(std::move(resolved));
   answer.atMinute = atMinute;
   answer.limit = limit;
-  const LibraryText station = libraryText(answer.station);
-  const LibraryResult result = kind == ListKind::kDepartures
-                                   ? departureBoard(station, atMinute, limit)
-                                   : arrivalBoard(station, atMinute, limit);
-  if (result.code == -1) return unknownStation("", typed);
-  if (result.code < 0) return libraryFailure(result.code);
-  answer.count = result.code;
-  answer.text = result.text;
-  if (detail == Detail::kText) return answer;
-  const auto lines = parseTrainLines(result.text);
-  if (!lines) return unreadableResult();
-  auto trains = completeTrains(*lines, kind, answer.station, "", "");
-  if (!trains) return unreadableResult();
-  answer.trains = std::move(*trains);
-  setBoardDays(answer.trains, kind, atMinute);
+  if (detail == Detail::kText) {
+    const LibraryText station = libraryText(answer.station);
+    const LibraryResult result = kind == ListKind::kDepartures
+                                     ? departureBoard(station, atMinute, limit)
+                                     : arrivalBoard(station, atMinute, limit);
+    if (result.code == -1) return unknownStation("", typed);
+    if (result.code < 0) return libraryFailure(result.code);
+    answer.count = result.code;
+    answer.text = result.text;
+    return answer;
+  }
+  murlo_rides* asked = nullptr;
+  const murlo_status status =
+      kind == ListKind::kDepartures
+          ? murlo_db_departures(handle_.get(), answer.station.c_str(), atMinute, limit, &asked)
+          : murlo_db_arrivals(handle_.get(), answer.station.c_str(), atMinute, limit, &asked);
+  const Owned<murlo_rides> rides(asked);
+  if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
+  if (status != MURLO_STATUS_OK) return statusFailure(status);
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, kind, TrainOrder{false, 0});
   return answer;
 }
 
@@ -458,42 +470,54 @@ Outcome<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::str
   answer.from = std::get<std::string>(std::move(origin));
   answer.to = std::get<std::string>(std::move(destination));
   answer.question = question;
-  const LibraryResult result =
-      planJourneys(libraryText(answer.from), libraryText(answer.to), question.atMinute,
-                   question.maxChanges, question.changeMinutes, question.limit);
-  switch (result.code) {
-    case -3: return sameStation(answer.from);
-    case -1: return unknownStation("origin", typedFrom);
-    case -2: return unknownStation("destination", typedTo);
-    default: break;
-  }
-  if (result.code < 0) return libraryFailure(result.code);
-  answer.count = result.code;
-  answer.text = result.text;
-  if (detail == Detail::kText) return answer;
-  const auto lines = parseJourneys(result.text);
-  if (!lines || lines->size() != static_cast<std::size_t>(result.code)) return unreadableResult();
-  // Each ride's train with its days as in every train list, asked once for
-  // a ride that several journeys share.
-  std::map<std::tuple<uint32_t, std::string, std::string>, ListedTrain> trains;
-  for (const JourneyLine& line : *lines) {
-    auto journey = journeyOf(line, question.changeMinutes);
-    if (!journey) return unreadableResult();
-    for (Ride& ride : journey->rides) {
-      const TrainLine& train = ride.train.line;
-      const auto key = std::make_tuple(train.index, train.from, train.to);
-      auto found = trains.find(key);
-      if (found == trains.end()) {
-        auto listed = completeTrains({train}, ListKind::kDirect, "", train.from, train.to);
-        if (!listed || listed->size() != 1) return unreadableResult();
-        found = trains.emplace(key, std::move(listed->front())).first;
-      }
-      // The line as this journey's ride has it, the days of its train.
-      TrainLine rideLine = train;
-      ride.train = found->second;
-      ride.train.line = std::move(rideLine);
+  if (detail == Detail::kText) {
+    const LibraryResult result =
+        planJourneys(libraryText(answer.from), libraryText(answer.to), question.atMinute,
+                     question.maxChanges, question.changeMinutes, question.limit);
+    switch (result.code) {
+      case -3: return sameStation(answer.from);
+      case -1: return unknownStation("origin", typedFrom);
+      case -2: return unknownStation("destination", typedTo);
+      default: break;
     }
-    answer.journeys.push_back(std::move(*journey));
+    if (result.code < 0) return libraryFailure(result.code);
+    answer.count = result.code;
+    answer.text = result.text;
+    return answer;
+  }
+  murlo_journeys* asked = nullptr;
+  const murlo_status status = murlo_db_plan_journeys(
+      handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute, question.maxChanges,
+      question.changeMinutes, question.limit, &asked);
+  const Owned<murlo_journeys> journeys(asked);
+  switch (status) {
+    case MURLO_STATUS_OK: break;
+    case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
+    default: return statusFailure(status);
+  }
+  answer.count = static_cast<int32_t>(journeys->count);
+  for (std::size_t j = 0; j < journeys->count; ++j) {
+    const murlo_journey& found = journeys->journeys[j];
+    Journey journey;
+    journey.departure = clockOf(found.departure);
+    journey.arrival = clockOf(found.arrival);
+    journey.departureDay = dayOf(found.departure);
+    journey.arrivalDay = dayOf(found.arrival);
+    journey.duration = spanOf(found.arrival - found.departure);
+    for (std::size_t r = 0; r < found.ride_count; ++r) {
+      const murlo_ride& taken = found.rides[r];
+      Ride ride;
+      // The train's days from the day it set out, the ride's from the day
+      // asked about.
+      ride.train = listedTrainOf(taken, ListKind::kDirect);
+      ride.departureDay = dayOf(taken.departure);
+      ride.arrivalDay = dayOf(taken.arrival);
+      if (r > 0) ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival);
+      journey.rides.push_back(std::move(ride));
+    }
+    answer.journeys.push_back(std::move(journey));
   }
   return answer;
 }

@@ -15,9 +15,10 @@
 #include <variant>
 #include <vector>
 
+#include "database_handle.h"
 #include "library_calls.h"
-#include "result_text.h"
 #include "station_match.h"
+#include "train_lines.h"
 #include "train_listing.h"
 
 namespace murlo::tool {
@@ -184,15 +185,17 @@ struct PlanAnswer {
 // otherwise it is asked for when a question needs it.
 class Questions {
  public:
-  explicit Questions(std::string database,
-                     std::shared_ptr<const std::vector<StationEntry>> stations = nullptr);
+  // `handle` is the database's handle; --raw answers (Detail::kText) come
+  // from the process's database, which must be the same.
+  Questions(std::string database, DatabaseHandle handle,
+            std::shared_ptr<const std::vector<StationEntry>> stations = nullptr);
 
   const std::string& database() const { return database_; }
   // What was taken along the way ("taking Harbo_Centr for \"harbour\""),
   // for a command to say.
   const std::vector<std::string>& notes() const { return notes_; }
 
-  Outcome<HeaderAnswer> header();
+  Outcome<HeaderAnswer> header(Detail detail);
   // Stations whose abbreviation begins with `abbreviation` (also in capitals
   // when it has lower-case letters) and, with `namePart`, whose name holds it.
   Outcome<StationsAnswer> stations(const std::string& abbreviation,
@@ -225,20 +228,24 @@ class Questions {
   // or which several there are.
   std::variant<uint32_t, Failure> trainByNumber(std::string_view typed);
   // The library's answer for `number`, retried in capitals; `number` becomes
-  // the number that answered.
-  LibraryResult trainsUnder(std::string& number, std::string_view typed);
+  // the number that answered. Nothing, with `status` saying why, when the
+  // library fails.
+  Owned<murlo_rides> trainsUnder(std::string& number, std::string_view typed, murlo_status& status);
   Failure noNumber();
+  Failure noTrain(uint32_t train) const;
   Outcome<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
                              Detail detail);
   const std::vector<StationEntry>* stationList();
 
   std::string database_;
+  DatabaseHandle handle_;
   std::shared_ptr<const std::vector<StationEntry>> stations_;
   std::vector<std::string> notes_;
 };
 
 // Failures of the library itself.
 Failure libraryFailure(int32_t code);
+Failure statusFailure(murlo_status status);
 Failure unreadableResult();
 
 }  // namespace murlo::tool

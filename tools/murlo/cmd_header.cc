@@ -19,7 +19,7 @@ int runHeader(const CommandLine& line) {
     file = line.operand(0);
   }
   if (auto status = loadQueryDatabase(query, file)) return *status;
-  const auto answer = Questions(query.database).header();
+  const auto answer = Questions(query.database, query.handle).header(query.detail());
   if (!answer.ok()) return reportFailure(answer.failure());
   if (query.format == OutputFormat::kJson) return printJson(query, *answer);
   // --raw prints the header's bytes as they are; a table shows them.

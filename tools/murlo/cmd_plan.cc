@@ -131,7 +131,7 @@ int runPlan(const CommandLine& line) {
   }
   question.limit = limit;
   if (auto status = loadQueryDatabase(query)) return *status;
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer = questions.plan(line.operand(0), line.operand(1), question, query.detail());
   return showAnswer(query, questions, answer,
                     [](const PlanAnswer& plan) { printJourneys(plan, std::cout); });

@@ -76,7 +76,7 @@ int runStations(const CommandLine& line) {
   if (auto status = startQuery(query)) return *status;
   const std::string abbreviation = line.operands().empty() ? "" : line.operand(0);
   const auto namePart = line.value(kNameOption);
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer = questions.stations(abbreviation, namePart, query.detail());
   if (!answer.ok()) return reportFailure(answer.failure());
   if (query.format == OutputFormat::kRaw) {
@@ -113,7 +113,7 @@ int runAt(const CommandLine& line) {
   if (auto status = readFormat(query)) return *status;
   if (auto status = readListOptions(query, ListKind::kAt, options)) return *status;
   if (auto status = loadQueryDatabase(query)) return *status;
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer = questions.at(line.operand(0), options.order, query.detail());
   const std::string station = answer.ok() ? answer->subject.front().second : "";
   return showTrains(query, questions, answer, options, "No train calls at " + station + ".");
@@ -125,7 +125,7 @@ int runNumber(const CommandLine& line) {
   if (auto status = readFormat(query)) return *status;
   if (auto status = readListOptions(query, ListKind::kNumber, options)) return *status;
   if (auto status = loadQueryDatabase(query)) return *status;
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer = questions.number(line.operand(0), options.order, query.detail());
   const std::string number = answer.ok() ? answer->subject.front().second : "";
   return showTrains(query, questions, answer, options,
@@ -145,7 +145,7 @@ int runDirect(const CommandLine& line) {
   }
   if (auto status = readListOptions(query, ListKind::kDirect, options)) return *status;
   if (auto status = loadQueryDatabase(query)) return *status;
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer =
       questions.direct(line.operand(0), line.operand(1), mode, options.order, query.detail());
   if (answer.ok() && answer->count == 0 && query.format == OutputFormat::kTable) {
@@ -171,7 +171,7 @@ int runBoard(const CommandLine& line, ListKind kind) {
   }
   if (auto status = readListOptions(query, kind, options)) return *status;
   if (auto status = loadQueryDatabase(query)) return *status;
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer = kind == ListKind::kDepartures
                           ? questions.departures(line.operand(0), atMinute, limit, query.detail())
                           : questions.arrivals(line.operand(0), atMinute, limit, query.detail());

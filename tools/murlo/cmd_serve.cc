@@ -82,7 +82,7 @@ int runServe(const CommandLine& line) {
         logLine("murlo serve: " + *error + "; still serving the database loaded before");
       } else {
         logLine("murlo serve: loaded " + database.path() + " in " + std::to_string(ms.count()) +
-                " ms (requests waited for it)");
+                " ms (requests under way finish on the database before)");
       }
       return;
     }

@@ -76,7 +76,7 @@ int runStops(const CommandLine& line) {
     from = line.operand(1);
     to = line.operand(2);
   }
-  Questions questions(query.database);
+  Questions questions(query.database, query.handle);
   const auto answer = questions.stops(line.operand(0), from, to, query.detail());
   sayNotes(questions);
   if (!answer.ok()) return reportFailure(answer.failure());

@@ -48,12 +48,6 @@ LibraryResult findStations(const LibraryText& abbreviation) {
   });
 }
 
-LibraryResult stationList() {
-  return callSized([](murlo_char16* output, size_t capacity, size_t* needed) {
-    return murlo_station_list(output, capacity, needed);
-  });
-}
-
 LibraryResult trainsAtStation(const LibraryText& station) {
   return callSized([&](murlo_char16* output, size_t capacity, size_t* needed) {
     return murlo_trains_at_station(station.c_str(), output, capacity, needed);

@@ -1,6 +1,7 @@
-// The library's queries as murlo asks them: through the size-checked murlo_...
+// The library's text answers, for --raw: through the size-checked murlo_...
 // functions (the size first, with a NULL buffer and capacity 0, then the text
-// into a buffer of that size), with the results in UTF-8.
+// into a buffer of that size), with the results in UTF-8. Every other answer
+// comes from the structured interface (database_handle.h).
 #ifndef MURLO_TOOLS_MURLO_LIBRARY_CALLS_H_
 #define MURLO_TOOLS_MURLO_LIBRARY_CALLS_H_
 
@@ -24,7 +25,6 @@ struct StopsResult {
 
 LibraryResult headerText();
 LibraryResult findStations(const LibraryText& abbreviation);
-LibraryResult stationList();
 LibraryResult trainsAtStation(const LibraryText& station);
 LibraryResult directTrains(const LibraryText& origin, const LibraryText& destination, int32_t mode);
 LibraryResult trainsByNumber(const LibraryText& number);

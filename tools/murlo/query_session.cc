@@ -25,6 +25,9 @@ std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> pa
     if (defaultDatabaseFromEnvironment()) return fail(*error + " (named by MURLO_DB)");
     return fail(*error + " (the sample network; name a database with --db FILE)");
   }
+  // The structured questions ask the database the --raw answers come from.
+  query.handle = processDatabase();
+  if (!query.handle) return fail("cannot load the database " + query.database + ": out of memory");
   return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 #include "answer_json.h"
 #include "answers.h"
 #include "commands.h"
+#include "database_handle.h"
 
 namespace murlo::tool {
 
@@ -25,7 +26,8 @@ struct Query {
 
   const CommandLine& line;
   OutputFormat format = OutputFormat::kTable;
-  std::string database;  // the path loaded
+  std::string database;   // the path loaded
+  DatabaseHandle handle;  // the database loaded, for the questions
 
   // kRaw asks for the library's text alone, the others for the fields.
   Detail detail() const { return format == OutputFormat::kRaw ? Detail::kText : Detail::kFields; }

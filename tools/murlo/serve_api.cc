@@ -106,7 +106,7 @@ TrainOrder orderOf(const ApiArguments& arguments) {
 // ---- The handlers, one per endpoint ----
 
 ApiReply header(const ApiArguments&, Questions& questions) {
-  return reply(questions, questions.header());
+  return reply(questions, questions.header(Detail::kFields));
 }
 
 ApiReply stations(const ApiArguments& arguments, Questions& questions) {
@@ -246,8 +246,8 @@ ApiReply answerRequest(const Endpoint& endpoint,
     if (const auto* error = std::get_if<ParamError>(&arguments)) {
       return errorReply(400, "bad_parameter", error->message, error->parameter);
     }
-    const ServedDatabase::Reading reading = database.read();
-    Questions questions(database.path(), reading.stations());
+    ServedDatabase::Snapshot served = database.current();
+    Questions questions(database.path(), std::move(served.handle), std::move(served.stations));
     return endpoint.handle(std::get<ApiArguments>(arguments), questions);
   } catch (const std::bad_alloc&) {
     // Without memory to write an error, the HTTP side sends its own short

@@ -1,53 +1,32 @@
 #include "served_database.h"
 
-#include "host.h"
+#include <exception>
+#include <variant>
 
 namespace murlo::tool {
 
-ServedDatabase::Reading::~Reading() { database_.endReading(); }
-
-ServedDatabase::Reading ServedDatabase::read() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !loading_ && loadsWaiting_ == 0; });
-  ++readers_;
-  return Reading(*this, stations_);
-}
-
-void ServedDatabase::endReading() {
+ServedDatabase::Snapshot ServedDatabase::current() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (--readers_ == 0) changed_.notify_all();
+  return served_;
 }
 
 std::optional<std::string> ServedDatabase::load() {
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    ++loadsWaiting_;
-    changed_.wait(lock, [this] { return !loading_ && readers_ == 0; });
-    --loadsWaiting_;
-    loading_ = true;
-  }
-  // Nothing may leave this function with loading_ still set.
-  std::optional<std::string> error;
-  bool replaced = false;
-  std::shared_ptr<const std::vector<StationEntry>> stations;
+  Snapshot fresh;
   try {
-    error = loadDatabase(path_);
-    replaced = !error;
-    if (replaced) {
-      if (auto list = loadedStations()) {
-        stations = std::make_shared<const std::vector<StationEntry>>(std::move(*list));
-      }
+    auto opened = openDatabase(path_);
+    if (auto* error = std::get_if<std::string>(&opened)) return *error;
+    fresh.handle = std::get<DatabaseHandle>(std::move(opened));
+    if (auto list = stationEntries(fresh.handle.get())) {
+      fresh.stations = std::make_shared<const std::vector<StationEntry>>(std::move(*list));
     }
   } catch (const std::exception&) {
-    if (!replaced) error = "out of memory";  // short enough to need no memory
+    // Memory ran out: a database opened without its list leaves the list to
+    // each question; one not opened leaves the old one served.
+    if (!fresh.handle) return "out of memory";  // short enough to need no memory
   }
   std::lock_guard<std::mutex> lock(mutex_);
-  // A new database without its list (memory ran out) leaves the list to
-  // each question rather than keep the old one's.
-  if (replaced) stations_ = std::move(stations);
-  loading_ = false;
-  changed_.notify_all();
-  return error;
+  served_ = std::move(fresh);
+  return std::nullopt;
 }
 
 }  // namespace murlo::tool

@@ -1,19 +1,18 @@
-// The database murlo serve answers from: its file, loaded through the C
-// interface, and what the server keeps of it (the station list, made once
-// per load). A reload waits for the requests under way and holds back new
-// ones while it loads, so that every request is answered from one database
-// from its first library call to its last.
+// The database murlo serve answers from: its file opened as a handle, and
+// what the server keeps of it (the station list, made once per load). A
+// reload opens the file afresh and then swaps the new handle in; requests
+// under way keep the handle they started with, so that every request is
+// answered from one database and none waits for a reload.
 #ifndef MURLO_TOOLS_MURLO_SERVED_DATABASE_H_
 #define MURLO_TOOLS_MURLO_SERVED_DATABASE_H_
 
-#include <condition_variable>
-#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "database_handle.h"
 #include "station_match.h"
 
 namespace murlo::tool {
@@ -26,46 +25,23 @@ class ServedDatabase {
 
   const std::string& path() const { return path_; }
 
-  // Loads the file (again) once no request is under way; requests that
-  // arrive meanwhile wait for it. Returns nothing on success, else one line
-  // saying why, and then the database loaded before stays.
+  // Opens the file (again) and makes it the database served. Returns nothing
+  // on success, else one line saying why, and then the database opened
+  // before stays.
   std::optional<std::string> load();
 
-  // A request's hold on the database: no load begins while it lives.
-  class Reading {
-   public:
-    Reading(const Reading&) = delete;
-    Reading& operator=(const Reading&) = delete;
-    ~Reading();
-
-    // The loaded database's stations, or nullptr when the library's list
-    // could not be read (then each question asks for it and fails).
-    std::shared_ptr<const std::vector<StationEntry>> stations() const { return stations_; }
-
-   private:
-    friend class ServedDatabase;
-    Reading(ServedDatabase& database,
-            std::shared_ptr<const std::vector<StationEntry>> stations) noexcept
-        : database_(database), stations_(std::move(stations)) {}
-
-    ServedDatabase& database_;
-    std::shared_ptr<const std::vector<StationEntry>> stations_;
+  // What a request answers from: one database and its stations (nullptr
+  // when the list could not be made: then each question asks for it).
+  struct Snapshot {
+    DatabaseHandle handle;
+    std::shared_ptr<const std::vector<StationEntry>> stations;
   };
-
-  // Waits while a load runs or waits to run (so that a stream of requests
-  // cannot hold a reload back for ever).
-  Reading read();
+  Snapshot current() const;
 
  private:
-  void endReading();
-
   const std::string path_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::size_t readers_ = 0;
-  std::size_t loadsWaiting_ = 0;
-  bool loading_ = false;
-  std::shared_ptr<const std::vector<StationEntry>> stations_;
+  mutable std::mutex mutex_;  // held only to copy or swap the snapshot
+  Snapshot served_;
 };
 
 }  // namespace murlo::tool

@@ -4,9 +4,7 @@
 #include <functional>
 
 #include "ascii_text.h"
-#include "library_calls.h"
 #include "pinyin_initials.h"
-#include "result_text.h"
 #include "text/utf8.h"
 
 namespace murlo::tool {
@@ -49,20 +47,17 @@ bool wordsMatch(const std::vector<std::string>& typed, const std::string& folded
 
 }  // namespace
 
-std::optional<std::vector<StationEntry>> loadedStations() {
-  const LibraryResult result = stationList();
-  if (result.code < 0) return std::nullopt;
-  const auto entries = splitTerminated(result.text, '*');
-  if (!entries) return std::nullopt;
+std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
+  murlo_stations* listed = nullptr;
+  if (murlo_db_stations(db, "", &listed) != MURLO_STATUS_OK) return std::nullopt;
   std::vector<StationEntry> stations;
-  for (const std::string& entry : *entries) {
-    // The abbreviation holds no "|"; a name might.
-    const std::size_t bar = entry.rfind('|');
-    if (bar == std::string::npos) return std::nullopt;
-    std::string name = entry.substr(0, bar);
+  stations.reserve(listed->count);
+  for (std::size_t i = 0; i < listed->count; ++i) {
+    std::string name = listed->stations[i].name;
     std::string folded = foldedName(name);
-    stations.push_back({std::move(name), entry.substr(bar + 1), std::move(folded)});
+    stations.push_back({std::move(name), listed->stations[i].abbreviation, std::move(folded)});
   }
+  murlo_stations_free(listed);
   return stations;
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "murloppc.h"
+
 namespace murlo::tool {
 
 struct StationEntry {
@@ -16,9 +18,8 @@ struct StationEntry {
   std::string folded;        // foldedName(name), made once
 };
 
-// Every station of the loaded database (murlo_station_list), in table order;
-// nothing when the library fails or answers in another form.
-std::optional<std::vector<StationEntry>> loadedStations();
+// Every station of `db`, in table order; nothing when the library fails.
+std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db);
 
 // `name` with ASCII letters in lower case, full-width letters and digits as
 // ASCII, and spaces as "_": how names are compared when not exactly equal.

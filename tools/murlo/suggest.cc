@@ -5,10 +5,9 @@
 #include <iterator>
 #include <tuple>
 
-#include "library_calls.h"
 #include "pinyin_initials.h"
-#include "result_text.h"
 #include "text/utf8.h"
+#include "train_lines.h"
 
 namespace murlo::tool {
 namespace {
@@ -48,11 +47,13 @@ std::size_t sharedCharacters(std::u16string a, std::u16string b) {
   return common.size();
 }
 
-std::vector<std::string> stationsWithAbbreviation(const std::string& prefix) {
-  const auto prefix16 = toLibraryText(prefix);
-  if (!prefix16) return {};
-  const auto names = parseNames(findStations(*prefix16).text);
-  return names ? *names : std::vector<std::string>{};
+std::vector<std::string> stationsWithAbbreviation(const std::string& prefix,
+                                                  const std::vector<StationEntry>& stations) {
+  std::vector<std::string> names;
+  for (const StationEntry& station : stations) {
+    if (station.abbreviation.compare(0, prefix.size(), prefix) == 0) names.push_back(station.name);
+  }
+  return names;
 }
 
 std::vector<std::string> closeByName(std::string_view typed, const std::vector<std::string>& all) {
@@ -96,10 +97,11 @@ std::vector<std::string> abbreviationsOf(std::string_view typed) {
   return candidates;
 }
 
-std::vector<std::string> closeByAbbreviation(std::string_view typed) {
+std::vector<std::string> closeByAbbreviation(std::string_view typed,
+                                             const std::vector<StationEntry>& stations) {
   std::vector<std::string> names;
   for (const std::string& abbreviation : abbreviationsOf(typed)) {
-    std::vector<std::string> found = stationsWithAbbreviation(abbreviation);
+    std::vector<std::string> found = stationsWithAbbreviation(abbreviation, stations);
     std::stable_sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
       return foldedCharacters(a).size() < foldedCharacters(b).size();
     });
@@ -110,9 +112,13 @@ std::vector<std::string> closeByAbbreviation(std::string_view typed) {
 
 }  // namespace
 
-std::vector<std::string> suggestStations(std::string_view typed, std::size_t limit) {
-  std::vector<std::string> candidates = closeByName(typed, stationsWithAbbreviation(""));
-  const std::vector<std::string> byAbbreviation = closeByAbbreviation(typed);
+std::vector<std::string> suggestStations(std::string_view typed,
+                                         const std::vector<StationEntry>& stations,
+                                         std::size_t limit) {
+  std::vector<std::string> all;
+  for (const StationEntry& station : stations) all.push_back(station.name);
+  std::vector<std::string> candidates = closeByName(typed, all);
+  const std::vector<std::string> byAbbreviation = closeByAbbreviation(typed, stations);
   candidates.insert(candidates.end(), byAbbreviation.begin(), byAbbreviation.end());
 
   std::vector<std::string> suggestions;

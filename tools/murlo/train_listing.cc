@@ -125,14 +125,6 @@ int minutesAfter(const std::string& time, int fromMinute) {
 
 }  // namespace
 
-void setBoardDays(std::vector<ListedTrain>& trains, ListKind kind, int atMinute) {
-  for (ListedTrain& train : trains) {
-    const std::string& time =
-        kind == ListKind::kDepartures ? train.line.departure : train.line.arrival;
-    train.boardDay = minutesOf(time).value_or(kMinutesPerDay) < atMinute ? 1 : 0;
-  }
-}
-
 std::vector<ListedTrain> daysFromBoardDay(std::vector<ListedTrain> trains, ListKind kind) {
   for (ListedTrain& train : trains) {
     if (!train.boardDay) continue;
@@ -152,77 +144,6 @@ void printDayAskedNote(std::ostream& out, bool dayBefore) {
 bool hasDayMarks(const std::vector<ListedTrain>& trains) {
   return std::any_of(trains.begin(), trains.end(),
                      [](const ListedTrain& t) { return t.departureDay != 0 || t.arrivalDay != 0; });
-}
-
-std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
-                                                       ListKind kind, std::string_view station,
-                                                       std::string_view from, std::string_view to) {
-  const LibraryText boarding =
-      toLibraryText(kind == ListKind::kDirect ? from : "").value_or(LibraryText());
-  const LibraryText alighting =
-      toLibraryText(kind == ListKind::kDirect ? to : "").value_or(LibraryText());
-  const bool board = kind == ListKind::kDepartures || kind == ListKind::kArrivals;
-  std::map<uint32_t, std::vector<StopLine>> stopLists;
-  std::map<uint32_t, std::size_t> callsSeen;
-  // A board's lines seen per train and time at the station.
-  std::map<std::pair<uint32_t, std::string>, std::size_t> boardCallsSeen;
-  std::vector<ListedTrain> trains;
-  for (const TrainLine& line : lines) {
-    auto found = stopLists.find(line.index);
-    if (found == stopLists.end()) {
-      const StopsResult result = trainStops(line.index, boarding, alighting);
-      if (result.code < 0) return std::nullopt;
-      auto stops = parseStopLines(result.stops);
-      if (!stops) return std::nullopt;
-      assignDays(*stops);
-      found = stopLists.emplace(line.index, std::move(*stops)).first;
-    }
-    const std::vector<StopLine>& stops = found->second;
-    ListedTrain train;
-    train.line = line;
-    if (!stops.empty()) {
-      train.arrivalDay = stops.back().arrivalDay;
-      if (kind == ListKind::kDirect) {
-        const auto first =
-            std::find_if(stops.begin(), stops.end(), [](const StopLine& s) { return s.onJourney; });
-        const auto last = std::find_if(stops.rbegin(), stops.rend(),
-                                       [](const StopLine& s) { return s.onJourney; });
-        if (first != stops.end()) train.departureDay = first->departureDay;
-        if (last != stops.rend()) train.arrivalDay = last->arrivalDay;
-      }
-      if (board) {
-        const bool departing = kind == ListKind::kDepartures;
-        const std::string& time = departing ? line.departure : line.arrival;
-        std::size_t call = boardCallsSeen[{line.index, time}]++;
-        for (std::size_t k = 0; k < stops.size(); ++k) {
-          const StopLine& stop = stops[k];
-          const bool boardable = departing ? k + 1 < stops.size() : k > 0;
-          if (!boardable || stop.station != station) continue;
-          if ((departing ? stop.departure : stop.arrival) != time || call-- > 0) continue;
-          if (departing) {
-            train.departureDay = stop.departureDay;
-          } else {
-            train.arrivalDay = stop.arrivalDay;
-          }
-          break;
-        }
-      }
-      if (kind == ListKind::kAt) {
-        std::size_t call = callsSeen[line.index]++;
-        for (const StopLine& stop : stops) {
-          if (stop.station != station) continue;
-          if (call-- > 0) continue;
-          train.atArrival = stop.arrival;
-          train.atDeparture = stop.departure;
-          train.atArrivalDay = stop.arrivalDay;
-          train.atDepartureDay = stop.departureDay;
-          break;
-        }
-      }
-    }
-    trains.push_back(std::move(train));
-  }
-  return trains;
 }
 
 void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind, int fromMinute) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "json_writer.h"
-#include "result_text.h"
+#include "train_lines.h"
 
 namespace murlo::tool {
 
@@ -45,26 +45,12 @@ struct ListedTrain {
   std::optional<int> boardDay;
 };
 
-// The lines with what each train's stop list adds (murlo_train_stops): the
-// days, and for kAt the call at `station` (a train calling twice has two
-// lines, the first taking the first call). `from` and `to` are the stations
-// of a kDirect query; `station` is that of kAt and of a board, whose lines
-// are each matched to the call at `station` with the line's time there.
-// Nothing when the library fails.
-std::optional<std::vector<ListedTrain>> completeTrains(const std::vector<TrainLine>& lines,
-                                                       ListKind kind, std::string_view station,
-                                                       std::string_view from, std::string_view to);
-
 // Orders the trains by the clock time of their departure (kAt: at the
 // station, its arrival for a train ending there), the library's order
 // among equal times. The day is read from `fromMinute` (0..1439) on: a
 // train leaving before that minute comes after those leaving at or after it.
 void sortByDeparture(std::vector<ListedTrain>& trains, ListKind kind, int fromMinute = 0);
 
-// Sets the board day of each line of a board (kDepartures, kArrivals) asked
-// from `atMinute` on: a time at the station before that minute is on the
-// next day.
-void setBoardDays(std::vector<ListedTrain>& trains, ListKind kind, int atMinute);
 // The lines of a board with their days counted from the day asked about
 // rather than from the day each train set out, as a board shows them: a
 // train that set out the day before shows a time on the day asked
