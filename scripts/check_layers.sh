@@ -4,7 +4,9 @@
 #
 #   engine   text <- db <- fare <- present <- query <- api
 #   libs     timetable_source (text, db) <- generate, gtfs
-#   murlo    the C header, text, db and the libs; never the engine above db
+#   murlo    the C header, text, db and the libs; never the engine above db;
+#            answers/ is shared by cli/, serve/ and files/, and includes none
+#            of them
 #
 # Each folder may include its own headers, those of the folders listed for it
 # and the standard library. Prints every include that breaks the rule.
@@ -22,7 +24,10 @@ declare -A allowed=(
   [libs/timetable_source]="text db timetable_source"
   [libs/generate]="text db timetable_source generate"
   [libs/gtfs]="text db timetable_source gtfs"
-  [tools/murlo]="murloppc.h text db timetable_source generate gtfs"
+  [tools/murlo/answers]="murloppc.h text answers"
+  [tools/murlo/cli]="murloppc.h text db answers cli serve files"
+  [tools/murlo/serve]="murloppc.h text db answers cli serve"
+  [tools/murlo/files]="murloppc.h text db timetable_source generate gtfs answers cli files"
 )
 
 status=0

@@ -1,0 +1,136 @@
+#include "answers/answer_json.h"
+
+#include "answers/time_of_day.h"
+
+namespace murlo::tool {
+namespace {
+
+void optionalText(JsonWriter& json, std::string_view key, const std::optional<std::string>& text) {
+  json.key(key);
+  text ? json.value(*text) : json.null();
+}
+
+// A time of a stop list: null where the library writes "-".
+void stopTime(JsonWriter& json, std::string_view key, const std::string& time) {
+  json.key(key);
+  time == "-" ? json.null() : json.value(time);
+}
+
+}  // namespace
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
+  json.beginObject().field("database", database).field("header", answer.header).endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const StationsAnswer& answer) {
+  json.beginObject().field("database", database).field("abbreviation", answer.abbreviation);
+  if (answer.namePart) json.field("name", *answer.namePart);
+  if (answer.alsoAbbreviation) json.field("also_abbreviation", *answer.alsoAbbreviation);
+  json.field("count", static_cast<int64_t>(answer.stations.size())).key("stations").beginArray();
+  for (const StationEntry& station : answer.stations) json.value(station.name);
+  json.endArray().key("abbreviations").beginArray();
+  for (const StationEntry& station : answer.stations) json.value(station.abbreviation);
+  json.endArray().endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database,
+                     const TypedStationsAnswer& answer) {
+  json.beginObject()
+      .field("database", database)
+      .field("text", answer.typed)
+      .field("count", static_cast<int64_t>(answer.stations.size()))
+      .key("more")
+      .boolean(answer.more)
+      .key("stations")
+      .beginArray();
+  for (const StationEntry& station : answer.stations) json.value(station.name);
+  json.endArray().key("abbreviations").beginArray();
+  for (const StationEntry& station : answer.stations) json.value(station.abbreviation);
+  json.endArray().endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const TrainsAnswer& answer) {
+  json.beginObject().field("database", database);
+  for (const auto& [key, value] : answer.subject) json.field(key, value);
+  json.field("count", int64_t{answer.count}).key("trains");
+  writeTrainsJson(json, answer.trains, answer.kind);
+  if (answer.kind == ListKind::kDirect) {
+    json.key("change_stations").beginArray();
+    for (const std::string& station : answer.changeStations) json.value(station);
+    json.endArray();
+  }
+  json.endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const StopsAnswer& answer) {
+  json.beginObject().field("database", database).field("train", int64_t{answer.train});
+  optionalText(json, "from", answer.from);
+  optionalText(json, "to", answer.to);
+  json.field("count", int64_t{answer.count})
+      .field("run_time", answer.runTime)
+      .key("stops")
+      .beginArray();
+  for (const StopLine& stop : answer.stops) {
+    json.beginObject().key("on_journey").boolean(stop.onJourney).field("station", stop.station);
+    stopTime(json, "arrival", stop.arrival);
+    stopTime(json, "departure", stop.departure);
+    json.field("km", int64_t{stop.km})
+        .field("arrival_day", int64_t{stop.arrivalDay})
+        .field("departure_day", int64_t{stop.departureDay})
+        .endObject();
+  }
+  json.endArray();
+  if (answer.runsFromTo) json.key("runs_from_to").boolean(*answer.runsFromTo);
+  json.endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardAnswer& answer) {
+  json.beginObject()
+      .field("database", database)
+      .field("station", answer.station)
+      .field("at", formatMinuteOfDay(answer.atMinute))
+      .field("limit", int64_t{answer.limit})
+      .field("count", int64_t{answer.count})
+      .key("trains");
+  writeTrainsJson(json, answer.trains, answer.kind);
+  json.endObject();
+}
+
+void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAnswer& answer) {
+  const PlanQuestion& question = answer.question;
+  json.beginObject()
+      .field("database", database)
+      .field("from", answer.from)
+      .field("to", answer.to)
+      .field("at", formatMinuteOfDay(question.atMinute))
+      .field("max_changes", int64_t{question.maxChanges})
+      .field("change_time", int64_t{question.changeMinutes})
+      .field("limit", int64_t{question.limit})
+      .field("count", int64_t{answer.count})
+      .key("journeys")
+      .beginArray();
+  for (const Journey& journey : answer.journeys) {
+    json.beginObject()
+        .field("departure", journey.departure)
+        .field("arrival", journey.arrival)
+        .field("departure_day", int64_t{journey.departureDay})
+        .field("arrival_day", int64_t{journey.arrivalDay})
+        .field("duration", journey.duration)
+        .field("changes", static_cast<int64_t>(journey.rides.size()) - 1)
+        .key("rides")
+        .beginArray();
+    for (const Ride& ride : journey.rides) {
+      json.beginObject().key("wait_minutes");
+      ride.waitMinutes ? json.value(int64_t{*ride.waitMinutes}) : json.null();
+      json.field("departure_day", int64_t{ride.departureDay})
+          .field("arrival_day", int64_t{ride.arrivalDay})
+          .key("train");
+      writeTrainJson(json, ride.train, ListKind::kDirect);
+      json.endObject();
+    }
+    json.endArray().endObject();
+  }
+  json.endArray().endObject();
+}
+
+}  // namespace murlo::tool

@@ -1,0 +1,525 @@
+#include "answers/answers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <tuple>
+
+#include "answers/ascii_text.h"
+#include "answers/database_handle.h"
+#include "answers/host.h"
+#include "answers/library_calls.h"
+#include "answers/suggest.h"
+#include "answers/time_of_day.h"
+
+namespace murlo::tool {
+namespace {
+
+LibraryText libraryText(const std::string& utf8) {
+  return toLibraryText(utf8).value_or(LibraryText());
+}
+
+std::string roleAndStation(std::string_view role) {
+  return role.empty() ? "station" : std::string(role) + " station";
+}
+
+std::optional<uint32_t> parseTrainIndex(const std::string& text) {
+  uint32_t index = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, index);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return index;
+}
+
+bool hasNumber(const TrainLine& train, const std::string& number) {
+  std::size_t begin = 0;
+  while (begin <= train.number.size()) {
+    std::size_t end = train.number.find('/', begin);
+    if (end == std::string::npos) end = train.number.size();
+    if (train.number.compare(begin, end - begin, number) == 0) return true;
+    begin = end + 1;
+  }
+  return false;
+}
+
+Failure failureOf(Failure::Kind kind, std::string message, std::string role = "",
+                  std::vector<std::string> names = {}) {
+  Failure failure;
+  failure.kind = kind;
+  failure.message = std::move(message);
+  failure.role = std::move(role);
+  failure.names = std::move(names);
+  return failure;
+}
+
+TrainsAnswer trainsAnswer(ListKind kind, Subject subject, const LibraryResult& result) {
+  TrainsAnswer answer;
+  answer.kind = kind;
+  answer.subject = std::move(subject);
+  answer.count = result.code;
+  answer.text = result.text;
+  return answer;
+}
+
+Failure sameStation(const std::string& station) {
+  return failureOf(Failure::Kind::kSameStation,
+                   "the origin and the destination are the same station (" + station + ")");
+}
+
+// The train lines of a structured answer as `kind` lists them, in the
+// order asked for.
+std::vector<ListedTrain> listedTrains(const murlo_rides& rides, ListKind kind,
+                                      const TrainOrder& order, bool markAll = false) {
+  std::vector<ListedTrain> trains;
+  trains.reserve(rides.count);
+  for (std::size_t i = 0; i < rides.count; ++i) {
+    trains.push_back(listedTrainOf(rides.rides[i], kind, markAll));
+  }
+  if (order.byDeparture) sortByDeparture(trains, kind, order.fromMinute);
+  return trains;
+}
+
+}  // namespace
+
+Failure libraryFailure(int32_t code) {
+  if (code == MURLO_OUT_OF_MEMORY) {
+    return failureOf(Failure::Kind::kOutOfMemory, "the library ran out of memory");
+  }
+  if (code == MURLO_INVALID_ARGUMENT) {
+    return failureOf(Failure::Kind::kInvalidArgument,
+                     "a number of the question is outside the range the library takes");
+  }
+  return failureOf(Failure::Kind::kLibrary,
+                   "the library answered with the unexpected result " + std::to_string(code));
+}
+
+Failure statusFailure(murlo_status status) {
+  switch (status) {
+    case MURLO_STATUS_OUT_OF_MEMORY: return libraryFailure(MURLO_OUT_OF_MEMORY);
+    case MURLO_STATUS_INVALID_ARGUMENT: return libraryFailure(MURLO_INVALID_ARGUMENT);
+    default:
+      return failureOf(Failure::Kind::kLibrary,
+                       std::string("the library answered: ") + murlo_status_text(status));
+  }
+}
+
+Failure unreadableResult() {
+  return failureOf(Failure::Kind::kLibrary,
+                   "the library's result text does not have the documented form");
+}
+
+Questions::Questions(std::string database, DatabaseHandle handle,
+                     std::shared_ptr<const std::vector<StationEntry>> stations)
+    : database_(std::move(database)), handle_(std::move(handle)), stations_(std::move(stations)) {}
+
+const std::vector<StationEntry>* Questions::stationList() {
+  if (!stations_) {
+    auto listed = stationEntries(handle_.get());
+    if (!listed) return nullptr;
+    stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(*listed));
+  }
+  return stations_.get();
+}
+
+std::variant<std::string, Failure> Questions::resolve(std::string_view role,
+                                                      std::string_view typed) {
+  const auto* stations = stationList();
+  if (stations == nullptr) return unreadableResult();
+  typed = trimSpaces(typed);
+  const StationMatch match = matchStation(typed, *stations);
+  switch (match.kind) {
+    case StationMatch::Kind::kExact: return match.name;
+    case StationMatch::Kind::kTaken:
+      notes_.push_back("taking " + match.name + " for \"" + std::string(typed) + "\"" +
+                       (match.byAbbreviation ? " (its abbreviation)" : ""));
+      return match.name;
+    case StationMatch::Kind::kSeveral: {
+      std::string message = "\"" + std::string(typed) + "\" matches " +
+                            std::to_string(match.candidates.size()) + " stations: ";
+      for (std::size_t i = 0; i < match.candidates.size(); ++i) {
+        if (i == 8) {
+          message += ", ...";
+          break;
+        }
+        message += (i > 0 ? ", " : "") + match.candidates[i];
+      }
+      return failureOf(Failure::Kind::kSeveralStations,
+                       message + "; give the " + roleAndStation(role) + " by its name",
+                       std::string(role), match.candidates);
+    }
+    case StationMatch::Kind::kNone: break;
+  }
+  return unknownStation(role, typed);
+}
+
+Failure Questions::unknownStation(std::string_view role, std::string_view typed) {
+  Failure failure = failureOf(Failure::Kind::kUnknownStation,
+                              "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"",
+                              std::string(role));
+  const auto* all = stationList();
+  if (all == nullptr || all->empty()) {
+    failure.message += ": the database " + database_ + " has no stations";
+    return failure;
+  }
+  failure.names = suggestStations(typed, *all);
+  if (failure.names.empty()) {
+    failure.message += " (murlo stations ABBR lists station names)";
+    return failure;
+  }
+  failure.message += "; did you mean ";
+  for (std::size_t i = 0; i < failure.names.size(); ++i) {
+    failure.message += (i > 0 ? ", " : "") + failure.names[i];
+  }
+  failure.message += "?";
+  return failure;
+}
+
+Failure Questions::noNumber() {
+  return failureOf(Failure::Kind::kInvalidArgument, "give a train number, such as K101");
+}
+
+Owned<murlo_rides> Questions::trainsUnder(std::string& number, std::string_view typed,
+                                          murlo_status& status) {
+  const auto ask = [&](const std::string& asked) {
+    murlo_rides* rides = nullptr;
+    status = murlo_db_trains_by_number(handle_.get(), asked.c_str(), &rides);
+    return Owned<murlo_rides>(rides);
+  };
+  Owned<murlo_rides> rides = ask(number);
+  // Train numbers are written in capitals: "k101" is K101 when no train
+  // runs under the number as typed.
+  if (rides && rides->count == 0 && hasAsciiLowerCase(number)) {
+    Owned<murlo_rides> inCapitals = ask(asciiCapitals(number));
+    if (inCapitals && inCapitals->count > 0) {
+      number = asciiCapitals(number);
+      notes_.push_back("taking " + number + " for \"" + std::string(typed) + "\"");
+      return inCapitals;
+    }
+    if (!inCapitals) return inCapitals;
+  }
+  return rides;
+}
+
+std::variant<uint32_t, Failure> Questions::trainByNumber(std::string_view typed) {
+  std::string number(trimSpaces(typed));
+  if (number.empty()) return noNumber();
+  murlo_status status = MURLO_STATUS_OK;
+  const Owned<murlo_rides> rides = trainsUnder(number, typed, status);
+  if (!rides) return statusFailure(status);
+  if (rides->count == 0) {
+    return failureOf(Failure::Kind::kUnknownTrain,
+                     "no train runs under the number " + number + " in " + database_);
+  }
+  std::vector<TrainLine> trains;
+  for (std::size_t i = 0; i < rides->count; ++i) trains.push_back(trainLineOf(rides->rides[i]));
+  if (trains.size() == 1) return trains.front().index;
+  std::vector<const TrainLine*> exact;
+  for (const TrainLine& train : trains) {
+    if (hasNumber(train, number)) exact.push_back(&train);
+  }
+  if (exact.size() == 1) return exact.front()->index;
+  Failure failure = failureOf(Failure::Kind::kSeveralTrains,
+                              std::to_string(trains.size()) + " trains run under the number " +
+                                  number + "; give the index of one");
+  failure.trains = std::move(trains);
+  return failure;
+}
+
+Outcome<HeaderAnswer> Questions::header(Detail detail) {
+  if (detail == Detail::kFields) return HeaderAnswer{murlo_db_header(handle_.get())};
+  const LibraryResult result = headerText();
+  if (result.code < 0) return libraryFailure(result.code);
+  return HeaderAnswer{result.text};
+}
+
+Outcome<StationsAnswer> Questions::stations(const std::string& abbreviation,
+                                            const std::optional<std::string>& namePart,
+                                            Detail detail) {
+  StationsAnswer answer;
+  answer.abbreviation = abbreviation;
+  answer.namePart = namePart;
+  const std::string capitals = asciiCapitals(abbreviation);
+  if (hasAsciiLowerCase(abbreviation)) answer.alsoAbbreviation = capitals;
+  if (detail == Detail::kText) {
+    const LibraryResult result = findStations(libraryText(abbreviation));
+    if (result.code < 0) return libraryFailure(result.code);
+    answer.text = result.text;
+    return answer;
+  }
+  const auto* all = stationList();
+  if (all == nullptr) return unreadableResult();
+  // The stations whose abbreviation begins with the one asked for, as typed
+  // or in capitals, in table order.
+  const std::vector<std::string> partNames =
+      namePart ? namesContaining(*namePart, *all) : std::vector<std::string>{};
+  for (const StationEntry& station : *all) {
+    const auto begins = [&](const std::string& prefix) {
+      return station.abbreviation.compare(0, prefix.size(), prefix) == 0;
+    };
+    if (!begins(abbreviation) && !(answer.alsoAbbreviation && begins(capitals))) continue;
+    if (namePart &&
+        std::find(partNames.begin(), partNames.end(), station.name) == partNames.end()) {
+      continue;
+    }
+    answer.stations.push_back(station);
+  }
+  return answer;
+}
+
+Outcome<TypedStationsAnswer> Questions::typedStations(const std::string& typed, std::size_t limit) {
+  const auto* all = stationList();
+  if (all == nullptr) return unreadableResult();
+  TypedStationsAnswer answer;
+  answer.typed = typed;
+  const std::vector<const StationEntry*> found = stationsForTyping(typed, *all);
+  for (std::size_t i = 0; i < found.size() && i < limit; ++i) answer.stations.push_back(*found[i]);
+  answer.more = found.size() > limit;
+  return answer;
+}
+
+Outcome<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& order,
+                                    Detail detail) {
+  auto resolved = resolve("", typed);
+  if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
+  const std::string station = std::get<std::string>(std::move(resolved));
+  if (detail == Detail::kText) {
+    const LibraryResult result = trainsAtStation(libraryText(station));
+    if (result.code == -1) return unknownStation("", typed);
+    if (result.code < 0) return libraryFailure(result.code);
+    return trainsAnswer(ListKind::kAt, {{"station", station}}, result);
+  }
+  murlo_rides* asked = nullptr;
+  const murlo_status status = murlo_db_trains_at_station(handle_.get(), station.c_str(), &asked);
+  const Owned<murlo_rides> rides(asked);
+  if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
+  if (status != MURLO_STATUS_OK) return statusFailure(status);
+  TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, {});
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, ListKind::kAt, order);
+  return answer;
+}
+
+Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::string& typedTo,
+                                        int32_t mode, const TrainOrder& order, Detail detail) {
+  // Equal texts are the same station, known or not, as the library says.
+  if (typedFrom == typedTo) return sameStation(typedFrom);
+  auto origin = resolve("origin", typedFrom);
+  if (auto* failure = std::get_if<Failure>(&origin)) return std::move(*failure);
+  auto destination = resolve("destination", typedTo);
+  if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
+  const std::string from = std::get<std::string>(std::move(origin));
+  const std::string to = std::get<std::string>(std::move(destination));
+  const Subject subject = {{"from", from}, {"to", to}};
+  if (detail == Detail::kText) {
+    const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
+    switch (result.code) {
+      case -3: return sameStation(from);
+      case -1: return unknownStation("origin", typedFrom);
+      case -2: return unknownStation("destination", typedTo);
+      default: break;
+    }
+    if (result.code < 0) return libraryFailure(result.code);
+    return trainsAnswer(ListKind::kDirect, subject, result);
+  }
+  murlo_rides* asked = nullptr;
+  const murlo_status status =
+      murlo_db_direct_trains(handle_.get(), from.c_str(), to.c_str(), &asked);
+  const Owned<murlo_rides> rides(asked);
+  switch (status) {
+    case MURLO_STATUS_OK: break;
+    case MURLO_STATUS_SAME_STATION: return sameStation(from);
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
+    default: return statusFailure(status);
+  }
+  TrainsAnswer answer = trainsAnswer(ListKind::kDirect, subject, {});
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, ListKind::kDirect, order, mode == 1);
+  for (std::size_t i = 0; i < rides->change_station_count; ++i) {
+    answer.changeStations.emplace_back(rides->change_stations[i]);
+  }
+  return answer;
+}
+
+Outcome<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrder& order,
+                                        Detail detail) {
+  std::string number(trimSpaces(typed));
+  if (number.empty()) return noNumber();
+  murlo_status status = MURLO_STATUS_OK;
+  const Owned<murlo_rides> rides = trainsUnder(number, typed, status);
+  if (!rides) return statusFailure(status);
+  if (detail == Detail::kText) {
+    const LibraryResult result = trainsByNumber(libraryText(number));
+    if (result.code < 0) return libraryFailure(result.code);
+    return trainsAnswer(ListKind::kNumber, {{"number", number}}, result);
+  }
+  TrainsAnswer answer = trainsAnswer(ListKind::kNumber, {{"number", number}}, {});
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, ListKind::kNumber, order);
+  return answer;
+}
+
+Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
+                                      const std::optional<std::string>& typedFrom,
+                                      const std::optional<std::string>& typedTo, Detail detail) {
+  std::optional<uint32_t> train = parseTrainIndex(typedTrain);
+  if (!train) {
+    auto choice = trainByNumber(typedTrain);
+    if (auto* failure = std::get_if<Failure>(&choice)) return std::move(*failure);
+    train = std::get<uint32_t>(choice);
+  }
+  StopsAnswer answer;
+  answer.train = *train;
+  if (typedFrom && typedTo) {
+    auto boarding = resolve("boarding", *typedFrom);
+    if (auto* failure = std::get_if<Failure>(&boarding)) return std::move(*failure);
+    auto alighting = resolve("alighting", *typedTo);
+    if (auto* failure = std::get_if<Failure>(&alighting)) return std::move(*failure);
+    answer.from = std::get<std::string>(std::move(boarding));
+    answer.to = std::get<std::string>(std::move(alighting));
+  }
+  if (detail == Detail::kText) {
+    const StopsResult result = trainStops(*train, libraryText(answer.from.value_or("")),
+                                          libraryText(answer.to.value_or("")));
+    if (result.code < 0) return libraryFailure(result.code);
+    if (result.code == 0) return noTrain(*train);
+    answer.count = result.code;
+    answer.runTime = result.runTime;
+    answer.text = result.stops;
+    return answer;
+  }
+  murlo_stops* asked = nullptr;
+  const murlo_status status =
+      murlo_db_train_stops(handle_.get(), *train, answer.from.value_or("").c_str(),
+                           answer.to.value_or("").c_str(), &asked);
+  const Owned<murlo_stops> stops(asked);
+  if (status == MURLO_STATUS_UNKNOWN_TRAIN) return noTrain(*train);
+  if (status != MURLO_STATUS_OK) return statusFailure(status);
+  answer.count = static_cast<int32_t>(stops->count);
+  answer.runTime = spanOf(stops->run_minutes);
+  for (std::size_t i = 0; i < stops->count; ++i)
+    answer.stops.push_back(stopLineOf(stops->stops[i]));
+  if (answer.from) {
+    const auto calls = [&](const std::string& name, auto after) {
+      return std::find_if(after, answer.stops.end(),
+                          [&](const StopLine& stop) { return stop.station == name; });
+    };
+    const auto boarding = calls(*answer.from, answer.stops.begin());
+    answer.runsFromTo =
+        boarding != answer.stops.end() && calls(*answer.to, boarding + 1) != answer.stops.end();
+  }
+  return answer;
+}
+
+Failure Questions::noTrain(uint32_t train) const {
+  return failureOf(Failure::Kind::kUnknownTrain,
+                   "no train has the index " + std::to_string(train) + " in " + database_);
+}
+
+Outcome<BoardAnswer> Questions::departures(const std::string& station, int atMinute, int32_t limit,
+                                           Detail detail) {
+  return board(ListKind::kDepartures, station, atMinute, limit, detail);
+}
+
+Outcome<BoardAnswer> Questions::arrivals(const std::string& station, int atMinute, int32_t limit,
+                                         Detail detail) {
+  return board(ListKind::kArrivals, station, atMinute, limit, detail);
+}
+
+Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, int atMinute,
+                                      int32_t limit, Detail detail) {
+  auto resolved = resolve("", typed);
+  if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
+  BoardAnswer answer;
+  answer.kind = kind;
+  answer.station = std::get<std::string>(std::move(resolved));
+  answer.atMinute = atMinute;
+  answer.limit = limit;
+  if (detail == Detail::kText) {
+    const LibraryText station = libraryText(answer.station);
+    const LibraryResult result = kind == ListKind::kDepartures
+                                     ? departureBoard(station, atMinute, limit)
+                                     : arrivalBoard(station, atMinute, limit);
+    if (result.code == -1) return unknownStation("", typed);
+    if (result.code < 0) return libraryFailure(result.code);
+    answer.count = result.code;
+    answer.text = result.text;
+    return answer;
+  }
+  murlo_rides* asked = nullptr;
+  const murlo_status status =
+      kind == ListKind::kDepartures
+          ? murlo_db_departures(handle_.get(), answer.station.c_str(), atMinute, limit, &asked)
+          : murlo_db_arrivals(handle_.get(), answer.station.c_str(), atMinute, limit, &asked);
+  const Owned<murlo_rides> rides(asked);
+  if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
+  if (status != MURLO_STATUS_OK) return statusFailure(status);
+  answer.count = static_cast<int32_t>(rides->count);
+  answer.trains = listedTrains(*rides, kind, TrainOrder{false, 0});
+  return answer;
+}
+
+Outcome<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::string& typedTo,
+                                    const PlanQuestion& question, Detail detail) {
+  if (typedFrom == typedTo) return sameStation(typedFrom);
+  auto origin = resolve("origin", typedFrom);
+  if (auto* failure = std::get_if<Failure>(&origin)) return std::move(*failure);
+  auto destination = resolve("destination", typedTo);
+  if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
+  PlanAnswer answer;
+  answer.from = std::get<std::string>(std::move(origin));
+  answer.to = std::get<std::string>(std::move(destination));
+  answer.question = question;
+  if (detail == Detail::kText) {
+    const LibraryResult result =
+        planJourneys(libraryText(answer.from), libraryText(answer.to), question.atMinute,
+                     question.maxChanges, question.changeMinutes, question.limit);
+    switch (result.code) {
+      case -3: return sameStation(answer.from);
+      case -1: return unknownStation("origin", typedFrom);
+      case -2: return unknownStation("destination", typedTo);
+      default: break;
+    }
+    if (result.code < 0) return libraryFailure(result.code);
+    answer.count = result.code;
+    answer.text = result.text;
+    return answer;
+  }
+  murlo_journeys* asked = nullptr;
+  const murlo_status status = murlo_db_plan_journeys(
+      handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute, question.maxChanges,
+      question.changeMinutes, question.limit, &asked);
+  const Owned<murlo_journeys> journeys(asked);
+  switch (status) {
+    case MURLO_STATUS_OK: break;
+    case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
+    default: return statusFailure(status);
+  }
+  answer.count = static_cast<int32_t>(journeys->count);
+  for (std::size_t j = 0; j < journeys->count; ++j) {
+    const murlo_journey& found = journeys->journeys[j];
+    Journey journey;
+    journey.departure = clockOf(found.departure);
+    journey.arrival = clockOf(found.arrival);
+    journey.departureDay = dayOf(found.departure);
+    journey.arrivalDay = dayOf(found.arrival);
+    journey.duration = spanOf(found.arrival - found.departure);
+    for (std::size_t r = 0; r < found.ride_count; ++r) {
+      const murlo_ride& taken = found.rides[r];
+      Ride ride;
+      // The train's days from the day it set out, the ride's from the day
+      // asked about.
+      ride.train = listedTrainOf(taken, ListKind::kDirect);
+      ride.departureDay = dayOf(taken.departure);
+      ride.arrivalDay = dayOf(taken.arrival);
+      if (r > 0) ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival);
+      journey.rides.push_back(std::move(ride));
+    }
+    answer.journeys.push_back(std::move(journey));
+  }
+  return answer;
+}
+
+}  // namespace murlo::tool

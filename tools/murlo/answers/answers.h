@@ -1,0 +1,253 @@
+// murlo's questions, put to the loaded database through the C interface,
+// and their answers as data: what the query commands print and what murlo
+// serve sends. A question that cannot be answered gives a Failure that says
+// why, in words for a person and as a kind for a program.
+#ifndef MURLO_TOOLS_MURLO_ANSWERS_ANSWERS_H_
+#define MURLO_TOOLS_MURLO_ANSWERS_ANSWERS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "answers/database_handle.h"
+#include "answers/library_calls.h"
+#include "answers/station_match.h"
+#include "answers/train_lines.h"
+#include "answers/train_listing.h"
+
+namespace murlo::tool {
+
+struct Failure {
+  enum class Kind {
+    kUnknownStation,   // no station has the name or matches it: `names` suggests some
+    kSeveralStations,  // several stations match the name: `names` lists them
+    kSameStation,      // the origin and the destination are one station
+    kUnknownTrain,     // no train has the index or runs under the number
+    kSeveralTrains,    // several trains run under the number: `trains` lists them
+    kInvalidArgument,  // a number outside the range the library takes
+    kOutOfMemory,      // the library ran out of memory
+    kLibrary,          // an unexpected result, or a result text of another form
+  };
+  Kind kind = Kind::kLibrary;
+  std::string message;  // one line, as murlo prints it after "murlo: "
+  // Which station of the question (kUnknownStation, kSeveralStations):
+  // "origin", "destination", "boarding", "alighting" or "".
+  std::string role;
+  std::vector<std::string> names;
+  std::vector<TrainLine> trains;
+};
+
+// An answer or the failure that stands in its place.
+template <typename Answer>
+class Outcome {
+ public:
+  // Implicit, so that a question returns either.
+  Outcome(Answer answer) : value_(std::move(answer)) {}
+  Outcome(Failure failure) : value_(std::move(failure)) {}
+
+  bool ok() const { return std::holds_alternative<Answer>(value_); }
+  const Answer& operator*() const { return std::get<Answer>(value_); }
+  Answer& operator*() { return std::get<Answer>(value_); }
+  const Answer* operator->() const { return &std::get<Answer>(value_); }
+  const Failure& failure() const { return std::get<Failure>(value_); }
+
+ private:
+  std::variant<Answer, Failure> value_;
+};
+
+// How much of an answer to make: the library's text alone (--raw), or its
+// fields too.
+enum class Detail { kText, kFields };
+
+// The order of a train list: by departure, from `fromMinute` (0..1439) on
+// round the clock (trains leaving before it come last), or the library's.
+struct TrainOrder {
+  bool byDeparture = true;
+  int fromMinute = 0;
+};
+
+// The arguments of a question as its JSON names them, in order.
+using Subject = std::vector<std::pair<std::string, std::string>>;
+
+struct HeaderAnswer {
+  std::string header;
+};
+
+struct StationsAnswer {
+  std::string abbreviation;
+  std::optional<std::string> namePart;          // --name
+  std::optional<std::string> alsoAbbreviation;  // the capitals also looked for
+  std::vector<StationEntry> stations;           // kFields
+  std::string text;                             // the library's (for the abbreviation)
+};
+
+// The stations a station field offers as a person types.
+struct TypedStationsAnswer {
+  std::string typed;
+  std::vector<StationEntry> stations;  // best first
+  bool more = false;                   // more stations match than are listed
+};
+
+struct TrainsAnswer {
+  ListKind kind = ListKind::kAt;
+  Subject subject;
+  int32_t count = 0;                        // the library's result
+  std::string text;                         // the library's
+  std::vector<ListedTrain> trains;          // kFields, in the order asked for
+  std::vector<std::string> changeStations;  // kDirect without a train (kFields)
+};
+
+struct StopsAnswer {
+  uint32_t train = 0;
+  std::optional<std::string> from;  // the journey marked, when given
+  std::optional<std::string> to;
+  int32_t count = 0;  // stops
+  std::string runTime;
+  std::string text;             // the library's stop list
+  std::vector<StopLine> stops;  // kFields, with their days
+  // kFields with a journey: whether the train calls at `from` and after it
+  // at `to`, so that it can take the journey.
+  std::optional<bool> runsFromTo;
+};
+
+// The ranges of the numbers of a journey question, as the library takes
+// them, and murlo's defaults: what a traveller expects when not asked.
+inline constexpr int kMostChanges = 7;
+inline constexpr int kMostChangeMinutes = 1439;
+inline constexpr int kDefaultChanges = 3;
+inline constexpr int kDefaultChangeMinutes = 10;
+inline constexpr int kDefaultJourneys = 10;
+inline constexpr int kDefaultBoardLines = 20;
+// The most lines or journeys asked for at once (0 asks for all).
+inline constexpr int kMostListed = 100000;
+
+// A departure or arrival board: the calls at a station in order of their
+// time there, from a minute of the day on round the clock.
+struct BoardAnswer {
+  ListKind kind = ListKind::kDepartures;  // or kArrivals
+  std::string station;
+  int atMinute = 0;
+  int32_t limit = 0;                // 0: every call
+  int32_t count = 0;                // the library's result
+  std::string text;                 // the library's
+  std::vector<ListedTrain> trains;  // kFields, in the library's order
+};
+
+// A journey question: from a minute of the day on, at most `maxChanges`
+// changes of at least `changeMinutes` each, at most `limit` journeys (0:
+// the whole day's).
+struct PlanQuestion {
+  int atMinute = 0;
+  int maxChanges = kDefaultChanges;
+  int changeMinutes = kDefaultChangeMinutes;
+  int32_t limit = kDefaultJourneys;
+};
+
+// One ride of a journey. Its days count from the day asked about (the
+// clock of --at), unlike those of its train, which count from the day the
+// train set out as in every train list.
+struct Ride {
+  ListedTrain train;  // the train line from boarding to alighting
+  int departureDay = 0;
+  int arrivalDay = 0;
+  // The wait at the boarding station after the ride before it arrived;
+  // nothing for the first ride.
+  std::optional<int> waitMinutes;
+};
+
+struct Journey {
+  std::string departure;  // HH:MM
+  std::string arrival;    // HH:MM
+  int departureDay = 0;   // days after the day asked about: 0 or 1
+  int arrivalDay = 0;
+  std::string duration;  // HH:MM, hours not reduced
+  std::vector<Ride> rides;
+};
+
+struct PlanAnswer {
+  std::string from;
+  std::string to;
+  PlanQuestion question;
+  int32_t count = 0;              // the library's result
+  std::string text;               // the library's
+  std::vector<Journey> journeys;  // kFields
+};
+
+// Questions put to the loaded database. `database` is the path loaded (named
+// in messages and answers). `stations`, when given, is the loaded database's
+// station list kept by the caller (murlo serve makes it once per load);
+// otherwise it is asked for when a question needs it.
+class Questions {
+ public:
+  // `handle` is the database's handle; --raw answers (Detail::kText) come
+  // from the process's database, which must be the same.
+  Questions(std::string database, DatabaseHandle handle,
+            std::shared_ptr<const std::vector<StationEntry>> stations = nullptr);
+
+  const std::string& database() const { return database_; }
+  // What was taken along the way ("taking Harbo_Centr for \"harbour\""),
+  // for a command to say.
+  const std::vector<std::string>& notes() const { return notes_; }
+
+  Outcome<HeaderAnswer> header(Detail detail);
+  // Stations whose abbreviation begins with `abbreviation` (also in capitals
+  // when it has lower-case letters) and, with `namePart`, whose name holds it.
+  Outcome<StationsAnswer> stations(const std::string& abbreviation,
+                                   const std::optional<std::string>& namePart, Detail detail);
+  // At most `limit` stations for what a person typed (stationsForTyping).
+  Outcome<TypedStationsAnswer> typedStations(const std::string& typed, std::size_t limit);
+  Outcome<TrainsAnswer> at(const std::string& station, const TrainOrder& order, Detail detail);
+  Outcome<TrainsAnswer> direct(const std::string& from, const std::string& to, int32_t mode,
+                               const TrainOrder& order, Detail detail);
+  Outcome<TrainsAnswer> number(const std::string& number, const TrainOrder& order, Detail detail);
+  // `train` is an index (digits alone) or a number; `from` and `to` both or
+  // neither.
+  Outcome<StopsAnswer> stops(const std::string& train, const std::optional<std::string>& from,
+                             const std::optional<std::string>& to, Detail detail);
+  // The departures from `station` (arrivals at it) from `atMinute` on, at
+  // most `limit` (0: all).
+  Outcome<BoardAnswer> departures(const std::string& station, int atMinute, int32_t limit,
+                                  Detail detail);
+  Outcome<BoardAnswer> arrivals(const std::string& station, int atMinute, int32_t limit,
+                                Detail detail);
+  // The journeys from `from` to `to`, with changes.
+  Outcome<PlanAnswer> plan(const std::string& from, const std::string& to,
+                           const PlanQuestion& question, Detail detail);
+
+ private:
+  // The station `typed` stands for (see matchStation), or why there is none.
+  std::variant<std::string, Failure> resolve(std::string_view role, std::string_view typed);
+  Failure unknownStation(std::string_view role, std::string_view typed);
+  // The train under the number typed, by its index, or why there is none
+  // or which several there are.
+  std::variant<uint32_t, Failure> trainByNumber(std::string_view typed);
+  // The library's answer for `number`, retried in capitals; `number` becomes
+  // the number that answered. Nothing, with `status` saying why, when the
+  // library fails.
+  Owned<murlo_rides> trainsUnder(std::string& number, std::string_view typed, murlo_status& status);
+  Failure noNumber();
+  Failure noTrain(uint32_t train) const;
+  Outcome<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
+                             Detail detail);
+  const std::vector<StationEntry>* stationList();
+
+  std::string database_;
+  DatabaseHandle handle_;
+  std::shared_ptr<const std::vector<StationEntry>> stations_;
+  std::vector<std::string> notes_;
+};
+
+// Failures of the library itself.
+Failure libraryFailure(int32_t code);
+Failure statusFailure(murlo_status status);
+Failure unreadableResult();
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_MURLO_ANSWERS_ANSWERS_H_

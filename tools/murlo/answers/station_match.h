@@ -1,0 +1,65 @@
+// Finding the station a person meant: the exact name first, else the name
+// typed with spaces for "_", in another letter case, or a part of it.
+#ifndef MURLO_TOOLS_MURLO_ANSWERS_STATION_MATCH_H_
+#define MURLO_TOOLS_MURLO_ANSWERS_STATION_MATCH_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "murloppc.h"
+
+namespace murlo::tool {
+
+struct StationEntry {
+  std::string name;
+  std::string abbreviation;  // "" where the database has none
+  std::string folded;        // foldedName(name), made once
+};
+
+// Every station of `db`, in table order; nothing when the library fails.
+std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db);
+
+// `name` with ASCII letters in lower case, full-width letters and digits as
+// ASCII, and spaces as "_": how names are compared when not exactly equal.
+std::string foldedName(std::string_view name);
+
+struct StationMatch {
+  enum class Kind {
+    kExact,    // a station has the name as typed
+    kTaken,    // one station's name matches loosely: `name`
+    kSeveral,  // several names match loosely: `candidates`
+    kNone,     // nothing matches
+  };
+  Kind kind = Kind::kNone;
+  std::string name;                     // kExact, kTaken: the name to ask the library for
+  std::vector<std::string> candidates;  // kSeveral: distinct names, in table order
+  bool byAbbreviation = false;          // kTaken: what was typed is its abbreviation
+};
+
+// Matches `typed` against `stations`: the exact name; else the names equal
+// to it once folded (foldedName); else the one station whose abbreviation
+// it is in any letter case; else the names that contain it, folded;
+// else the names whose words (split at "_") begin the words typed or are
+// begun by them, three letters at least ("harbour" finds "Harbo_Centr");
+// else the stations that share it as their abbreviation.
+StationMatch matchStation(std::string_view typed, const std::vector<StationEntry>& stations);
+
+// The names of `stations` that contain `part` once both are folded, each
+// once, in table order.
+std::vector<std::string> namesContaining(std::string_view part,
+                                         const std::vector<StationEntry>& stations);
+
+// The stations a person typing `typed` into a station field may mean, best
+// first: the name as typed; the abbreviation equal to it in capitals; names
+// that begin with it, folded; abbreviations that begin with it in capitals;
+// names that contain it; abbreviations that begin with its pinyin initials
+// ("beijing" gives BJ); names whose words it begins (as matchStation). Table
+// order within each of these; each station once. Nothing for an empty text.
+std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
+                                                   const std::vector<StationEntry>& stations);
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_MURLO_ANSWERS_STATION_MATCH_H_

@@ -1,0 +1,31 @@
+// Times of day as murlo takes them from people (--at, the API's time
+// parameters) and writes them: a minute of the day, 0 to 1439.
+#ifndef MURLO_TOOLS_MURLO_ANSWERS_TIME_OF_DAY_H_
+#define MURLO_TOOLS_MURLO_ANSWERS_TIME_OF_DAY_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace murlo::tool {
+
+inline constexpr int kMinutesPerDay = 24 * 60;
+
+// The number written as 1 to `most` decimal digits and nothing else
+// (`most` up to 9, so that it fits an int).
+std::optional<int> parseDigits(std::string_view digits, std::size_t most);
+// What parseMinuteOfDay takes, for the messages that refuse a time.
+inline constexpr std::string_view kTimeOfDayForms =
+    "a time of day, HH:MM or HHMM from 00:00 to 23:59";
+// The minute of the day (0..1439) of "HH:MM", "H:MM", "HHMM" or "HMM";
+// nothing for anything else, such as "25:99", "24:00", "8:5" or "15".
+std::optional<int> parseMinuteOfDay(std::string_view text);
+// "HH:MM" of a minute of the day.
+std::string formatMinuteOfDay(int minute);
+// The minute of the day now, by the local clock.
+int currentMinuteOfDay();
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_MURLO_ANSWERS_TIME_OF_DAY_H_

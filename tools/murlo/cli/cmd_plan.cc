@@ -1,0 +1,140 @@
+// murlo plan FROM TO: journeys with changes, each a line (departure,
+// arrival, duration, changes) and its rides indented below it, the wait of
+// each change between them.
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "answers/display_width.h"
+#include "answers/time_of_day.h"
+#include "answers/visible_text.h"
+#include "cli/commands.h"
+#include "cli/query_session.h"
+
+namespace murlo::tool {
+namespace {
+
+std::string padded(const std::string& text, std::size_t width) {
+  return text + std::string(width - std::min(width, displayWidth(text)), ' ');
+}
+
+// Cells two spaces apart, padded to `widths`, without blanks at the end.
+std::string alignedLine(const std::vector<std::string>& cells,
+                        const std::vector<std::size_t>& widths) {
+  std::string line;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    line += c + 1 < cells.size() ? padded(cells[c], widths[c]) + "  " : cells[c];
+  }
+  return line;
+}
+
+std::vector<std::size_t> widthsOf(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()), 0);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      widths[c] = std::max(widths[c], displayWidth(row[c]));
+    }
+  }
+  return widths;
+}
+
+std::string changesOf(const Journey& journey) {
+  const std::size_t changes = journey.rides.size() - 1;
+  if (changes == 0) return "direct";
+  return std::to_string(changes) + (changes == 1 ? " change" : " changes");
+}
+
+std::string waitOf(int minutes) {
+  if (minutes < 60) return std::to_string(minutes) + " min";
+  const std::string rest = std::to_string(minutes % 60);
+  return std::to_string(minutes / 60) + " h " + (rest.size() < 2 ? "0" : "") + rest + " min";
+}
+
+void printJourneys(const PlanAnswer& answer, std::ostream& out) {
+  const PlanQuestion& question = answer.question;
+  const std::string from = formatMinuteOfDay(question.atMinute);
+  const std::string changes = question.maxChanges == 0 ? "no change"
+                              : question.maxChanges == 1
+                                  ? "at most 1 change"
+                                  : "at most " + std::to_string(question.maxChanges) + " changes";
+  if (answer.journeys.empty()) {
+    out << "No journey from " << visibleText(answer.from) << " to " << visibleText(answer.to)
+        << " leaves within a day from " << from << " with " << changes << ".\n";
+    return;
+  }
+  out << "Journeys from " << visibleText(answer.from) << " to " << visibleText(answer.to)
+      << " leaving from " << from << ", " << changes;
+  if (question.maxChanges > 0) {
+    out << " of " << question.changeMinutes
+        << (question.changeMinutes == 1 ? " minute" : " minutes") << " or more";
+  }
+  out << ":\n";
+  // Every journey line and every ride line in columns of their own.
+  std::size_t departureWidth = 0;
+  for (const Journey& journey : answer.journeys) {
+    departureWidth = std::max(departureWidth,
+                              displayWidth(timeWithDay(journey.departure, journey.departureDay)));
+  }
+  std::vector<std::vector<std::string>> summaries;
+  std::vector<std::vector<std::string>> rides;
+  bool laterDay = false;
+  for (const Journey& journey : answer.journeys) {
+    summaries.push_back(
+        {padded(timeWithDay(journey.departure, journey.departureDay), departureWidth) + " -> " +
+             timeWithDay(journey.arrival, journey.arrivalDay),
+         journey.duration, changesOf(journey)});
+    laterDay = laterDay || journey.arrivalDay > 0;
+    for (const Ride& ride : journey.rides) {
+      const TrainLine& train = ride.train.line;
+      rides.push_back({visibleText(train.number), visibleText(train.from),
+                       timeWithDay(train.departure, ride.departureDay), visibleText(train.to),
+                       timeWithDay(train.arrival, ride.arrivalDay)});
+    }
+  }
+  const std::vector<std::size_t> summaryWidths = widthsOf(summaries);
+  const std::vector<std::size_t> rideWidths = widthsOf(rides);
+  const std::string indent = "  ";
+  std::size_t row = 0;
+  for (std::size_t j = 0; j < answer.journeys.size(); ++j) {
+    out << '\n' << alignedLine(summaries[j], summaryWidths) << '\n';
+    for (const Ride& ride : answer.journeys[j].rides) {
+      if (ride.waitMinutes) {
+        // Under the stations: where the train before arrived and this one leaves.
+        out << indent << std::string(rideWidths[0] + 2, ' ') << "change at "
+            << visibleText(ride.train.line.from) << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+      }
+      out << indent << alignedLine(rides[row++], rideWidths) << '\n';
+    }
+  }
+  if (laterDay) printDayAskedNote(out, false);
+}
+
+}  // namespace
+
+int runPlan(const CommandLine& line) {
+  Query query(line);
+  PlanQuestion question;
+  int limit = kDefaultJourneys;
+  if (auto status = readFormat(query)) return *status;
+  if (auto status = readTimeOfDay(query, kAtOption, question.atMinute)) return *status;
+  if (auto status = readWholeNumber(query, kChangesOption, 0, kMostChanges, question.maxChanges)) {
+    return *status;
+  }
+  if (auto status = readWholeNumber(query, kChangeTimeOption, 0, kMostChangeMinutes,
+                                    question.changeMinutes)) {
+    return *status;
+  }
+  if (auto status = readWholeNumber(query, kJourneyLimitOption, 0, kMostListed, limit)) {
+    return *status;
+  }
+  question.limit = limit;
+  if (auto status = loadQueryDatabase(query)) return *status;
+  Questions questions(query.database, query.handle);
+  const auto answer = questions.plan(line.operand(0), line.operand(1), question, query.detail());
+  return showAnswer(query, questions, answer,
+                    [](const PlanAnswer& plan) { printJourneys(plan, std::cout); });
+}
+
+}  // namespace murlo::tool

@@ -1,0 +1,202 @@
+// The query commands: murlo stations, at, direct, number, departures and
+// arrivals (stops is in cmd_stops.cc, plan in cmd_plan.cc, header in
+// cmd_header.cc). The questions and their JSON are
+// answers.h and answer_json.h, shared with murlo serve; here are the tables.
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "answers/text_table.h"
+#include "answers/time_of_day.h"
+#include "answers/train_listing.h"
+#include "answers/visible_text.h"
+#include "cli/commands.h"
+#include "cli/query_session.h"
+#include "cli/terminal.h"
+
+namespace murlo::tool {
+namespace {
+
+// How a train list is to be shown: --order, --columns, --no-fares.
+struct ListOptions {
+  TrainOrder order;
+  TableLayout layout;
+};
+
+std::optional<int> readListOptions(const Query& query, ListKind kind, ListOptions& options) {
+  const Command& command = query.line.command();
+  if (const auto order = query.line.value(kOrderOption)) {
+    if (*order != "time" && *order != "index") {
+      return usageError(command, "--order takes time or index, not " + *order);
+    }
+    options.order.byDeparture = *order == "time";
+  }
+  if (const auto columns = query.line.value(kColumnsOption)) {
+    std::string error;
+    const auto chosen = parseColumns(kind, *columns, error);
+    if (!chosen) return usageError(command, error);
+    options.layout.columns = *chosen;
+  }
+  options.layout.fares = !query.line.flag(kNoFaresOption);
+  options.layout.width = outputWidth();
+  return std::nullopt;
+}
+
+// A train list in the chosen format.
+int showTrains(const Query& query, const Questions& questions, const Outcome<TrainsAnswer>& answer,
+               const ListOptions& options, const std::string& noneFound) {
+  return showAnswer(query, questions, answer, [&](const TrainsAnswer& trains) {
+    if (trains.trains.empty()) {
+      std::cout << visibleText(noneFound) << '\n';
+    } else {
+      printTrainTable(trains.trains, trains.kind, options.layout, std::cout);
+    }
+  });
+}
+
+// The proposed change stations of a direct query that found no train.
+void printChangeStations(const TrainsAnswer& answer, const std::string& from,
+                         const std::string& to) {
+  if (answer.changeStations.empty()) {
+    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to)
+              << ", and no change station to propose.\n";
+    return;
+  }
+  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << ".\n\n";
+  TextTable table({{"Proposed change stations"}});
+  for (const std::string& station : answer.changeStations) table.addRow({station});
+  table.print(std::cout);
+}
+
+}  // namespace
+
+int runStations(const CommandLine& line) {
+  Query query(line);
+  if (auto status = startQuery(query)) return *status;
+  const std::string abbreviation = line.operands().empty() ? "" : line.operand(0);
+  const auto namePart = line.value(kNameOption);
+  Questions questions(query.database, query.handle);
+  const auto answer = questions.stations(abbreviation, namePart, query.detail());
+  if (!answer.ok()) return reportFailure(answer.failure());
+  if (query.format == OutputFormat::kRaw) {
+    std::cout << answer->text << '\n';
+    return kExitOk;
+  }
+  const auto& also = answer->alsoAbbreviation;
+  if (also && query.format == OutputFormat::kTable) {
+    std::cerr << "murlo: abbreviations are in capitals: also looked for " << *also << '\n';
+  }
+  const std::vector<StationEntry>& found = answer->stations;
+  if (query.format == OutputFormat::kJson) {
+    return printJson(query, *answer);
+  } else if (found.empty() && abbreviation.empty() && !namePart) {
+    std::cout << "The database " << query.database << " has no stations.\n";
+  } else if (found.empty() && namePart) {
+    std::cout << "No station name contains " << *namePart
+              << (abbreviation.empty() ? "" : " with an abbreviation beginning " + abbreviation)
+              << ".\n";
+  } else if (found.empty()) {
+    std::cout << "No station abbreviation begins with " << abbreviation
+              << (also ? " or " + *also : "") << ".\n";
+  } else {
+    TextTable table({{"Station"}, {"Abbreviation"}});
+    for (const StationEntry& station : found) table.addRow({station.name, station.abbreviation});
+    table.print(std::cout);
+  }
+  return kExitOk;
+}
+
+int runAt(const CommandLine& line) {
+  Query query(line);
+  ListOptions options;
+  if (auto status = readFormat(query)) return *status;
+  if (auto status = readListOptions(query, ListKind::kAt, options)) return *status;
+  if (auto status = loadQueryDatabase(query)) return *status;
+  Questions questions(query.database, query.handle);
+  const auto answer = questions.at(line.operand(0), options.order, query.detail());
+  const std::string station = answer.ok() ? answer->subject.front().second : "";
+  return showTrains(query, questions, answer, options, "No train calls at " + station + ".");
+}
+
+int runNumber(const CommandLine& line) {
+  Query query(line);
+  ListOptions options;
+  if (auto status = readFormat(query)) return *status;
+  if (auto status = readListOptions(query, ListKind::kNumber, options)) return *status;
+  if (auto status = loadQueryDatabase(query)) return *status;
+  Questions questions(query.database, query.handle);
+  const auto answer = questions.number(line.operand(0), options.order, query.detail());
+  const std::string number = answer.ok() ? answer->subject.front().second : "";
+  return showTrains(query, questions, answer, options,
+                    "No train runs under the number " + number + ".");
+}
+
+int runDirect(const CommandLine& line) {
+  Query query(line);
+  ListOptions options;
+  if (auto status = readFormat(query)) return *status;
+  int32_t mode = 0;
+  if (const auto value = line.value(kModeOption)) {
+    if (*value != "0" && *value != "1") {
+      return usageError(line.command(), "--mode takes 0 or 1, not " + *value);
+    }
+    mode = *value == "1" ? 1 : 0;
+  }
+  if (auto status = readListOptions(query, ListKind::kDirect, options)) return *status;
+  if (auto status = loadQueryDatabase(query)) return *status;
+  Questions questions(query.database, query.handle);
+  const auto answer =
+      questions.direct(line.operand(0), line.operand(1), mode, options.order, query.detail());
+  if (answer.ok() && answer->count == 0 && query.format == OutputFormat::kTable) {
+    sayNotes(questions);
+    printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second);
+    return kExitOk;
+  }
+  return showTrains(query, questions, answer, options, "");
+}
+
+namespace {
+
+// murlo departures and murlo arrivals: a board of the calls at a station.
+int runBoard(const CommandLine& line, ListKind kind) {
+  Query query(line);
+  ListOptions options;
+  int atMinute = 0;
+  int limit = kDefaultBoardLines;
+  if (auto status = readFormat(query)) return *status;
+  if (auto status = readTimeOfDay(query, kAtOption, atMinute)) return *status;
+  if (auto status = readWholeNumber(query, kBoardLimitOption, 0, kMostListed, limit)) {
+    return *status;
+  }
+  if (auto status = readListOptions(query, kind, options)) return *status;
+  if (auto status = loadQueryDatabase(query)) return *status;
+  Questions questions(query.database, query.handle);
+  const auto answer = kind == ListKind::kDepartures
+                          ? questions.departures(line.operand(0), atMinute, limit, query.detail())
+                          : questions.arrivals(line.operand(0), atMinute, limit, query.detail());
+  return showAnswer(query, questions, answer, [&](const BoardAnswer& board) {
+    const bool departures = kind == ListKind::kDepartures;
+    if (board.trains.empty()) {
+      std::cout << (departures ? "No train leaves " : "No train arrives at ")
+                << visibleText(board.station) << ".\n";
+      return;
+    }
+    std::cout << (departures ? "Leaving " : "Arriving at ") << visibleText(board.station)
+              << " from " << formatMinuteOfDay(board.atMinute) << ":\n";
+    const std::vector<ListedTrain> shown = daysFromBoardDay(board.trains, kind);
+    printTrainTable(shown, kind, options.layout, std::cout);
+    if (hasDayMarks(shown)) {
+      printDayAskedNote(std::cout, std::any_of(shown.begin(), shown.end(),
+                                               [](const auto& t) { return t.departureDay < 0; }));
+    }
+  });
+}
+
+}  // namespace
+
+int runDepartures(const CommandLine& line) { return runBoard(line, ListKind::kDepartures); }
+
+int runArrivals(const CommandLine& line) { return runBoard(line, ListKind::kArrivals); }
+
+}  // namespace murlo::tool

@@ -1,0 +1,232 @@
+// murlo import-gtfs FEED OUT --date YYYYMMDD [options].
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/terminal.h"
+#include "files/file_command.h"
+#include "files/files.h"
+#include "gtfs/feed_error.h"
+#include "gtfs/field_values.h"
+#include "gtfs/importer.h"
+#include "gtfs/service_day.h"
+#include "text/gbk_codec.h"
+#include "text/utf8.h"
+
+namespace murlo::tool {
+namespace {
+
+const OptionSpec kDateOption = {"--date", "YYYYMMDD", "the service date (required)"};
+const OptionSpec kRouteTypeOption = {
+    "--route-type", "LIST",
+    "only routes of these types, such as 2 or 2,109 (a basic type also\n"
+    "takes its extended types: 2 takes 100-199); may be repeated",
+    true};
+const OptionSpec kAgencyOption = {
+    "--agency", "NAME", "only routes of this agency (agency_id or agency_name); may be repeated",
+    true};
+const OptionSpec kSourceFileOption = {"--source", "FILE",
+                                      "also write the timetable source, for review"};
+const OptionSpec kClassOption = {"--class", "C",
+                                 "class code of every train (default: 9, or B, 6, 7 for route\n"
+                                 "types 101, 102, 103)"};
+const OptionSpec kFareColumnsOption = {"--columns", "F",
+                                       "fare-column code (default 8: hard seat only)"};
+const OptionSpec kRateOption = {"--rate", "R", "fare-rate code (default D: 1.00)"};
+const OptionSpec kHeaderOption = {"--header", "TEXT",
+                                  "the database header (default: the date, YYYYMMDD)"};
+const OptionSpec kAllCallsOption = {
+    "--all-calls", "",
+    "keep every call, even where the feed forbids boarding or alighting\n"
+    "(trains then offer rides it forbids)"};
+const OptionSpec kShortNamesOption = {
+    "--short-names", "",
+    "names of at most 11 bytes, for hosts with fixed fields (default: whole\n"
+    "names, up to 100 bytes)"};
+const OptionSpec kAbbreviationsOption = {
+    "--abbreviations", "initials|stop-code",
+    "initials: of the name's words; stop-code: the feed's stop_code where\n"
+    "it is letters and digits (default: the stop codes when every station\n"
+    "has one of at most 10 letters and digits and no two are alike, else\n"
+    "the initials)"};
+const OptionSpec kQuietOption = {"--quiet", "", "no progress lines (shown only on a terminal)"};
+const OptionSpec kVerboseOption = {"--verbose", "",
+                                   "every warning, not the first five of each kind"};
+
+std::string percentOf(uint64_t part, uint64_t whole) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %%",
+                whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  return text;
+}
+
+// What the boarding rules cost, or with --all-calls what keeping every call
+// offers that the feed forbids.
+std::string ridesPhrase(const gtfs::RideTally& rides, bool allCalls) {
+  if (allCalls) {
+    const uint64_t offered = rides.offered + rides.forbidden;
+    return "every call kept: " + std::to_string(rides.forbidden) + " of the " +
+           std::to_string(offered) + " rides offered are forbidden by the feed (" +
+           percentOf(rides.forbidden, offered) + ")";
+  }
+  return "boarding rules hide " + std::to_string(rides.hidden()) + " of " +
+         std::to_string(rides.allowed) + " allowed rides (" +
+         percentOf(rides.hidden(), rides.allowed) + ")";
+}
+
+// How the trains' km were measured: "km along shapes (4 trips), great-circle (6)".
+std::string kmPhrase(const gtfs::RunTotals& totals) {
+  std::string phrase;
+  bool first = true;
+  const auto add = [&](std::size_t count, const char* how) {
+    if (count == 0) return;
+    phrase += std::string(first ? "km " : ", ") + how + " (" + std::to_string(count) +
+              (first ? (count == 1 ? " trip)" : " trips)") : ")");
+    first = false;
+  };
+  add(totals.tripsByFeed, "by shape_dist_traveled");
+  add(totals.tripsAlongShapes, "along shapes");
+  add(totals.tripsByGreatCircle, "great-circle");
+  return phrase;
+}
+
+bool oneOf(std::string_view value, std::string_view allowed) {
+  return value.size() == 1 && allowed.find(value[0]) != std::string_view::npos;
+}
+
+std::optional<std::vector<int32_t>> routeTypes(std::string_view list) {
+  std::vector<int32_t> types;
+  std::size_t begin = 0;
+  while (begin <= list.size()) {
+    std::size_t end = list.find(',', begin);
+    if (end == std::string_view::npos) end = list.size();
+    const auto type = gtfs::toInt(list.substr(begin, end - begin));
+    if (!type || *type < 0) return std::nullopt;
+    types.push_back(*type);
+    begin = end + 1;
+  }
+  return types;
+}
+
+// The import's options from the command line; nothing, with `error` set to
+// one line, when a value is wrong.
+std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::string& error) {
+  gtfs::ImportOptions options;
+  options.feed = line.operand(0);
+  const auto date = line.value(kDateOption);
+  if (!date) {
+    error = "import-gtfs needs --date YYYYMMDD";
+    return std::nullopt;
+  }
+  const auto day = gtfs::parseDate(*date);
+  if (!day) {
+    error = "--date takes a date YYYYMMDD, not '" + *date + "'";
+    return std::nullopt;
+  }
+  options.filter.date = *day;
+  for (const std::string& list : line.values(kRouteTypeOption)) {
+    const auto types = routeTypes(list);
+    if (!types) {
+      error = "--route-type takes route types such as 2 or 2,109, not '" + list + "'";
+      return std::nullopt;
+    }
+    options.filter.routeTypes.insert(options.filter.routeTypes.end(), types->begin(), types->end());
+  }
+  options.filter.agencies = line.values(kAgencyOption);
+  if (const auto code = line.value(kClassOption)) {
+    if (!oneOf(*code, "123467890AB")) {
+      error = "--class takes one of 1 2 3 4 6 7 8 9 0 A B, not '" + *code + "'";
+      return std::nullopt;
+    }
+    options.classCode = (*code)[0];
+  }
+  if (const auto code = line.value(kFareColumnsOption)) {
+    if (!oneOf(*code, "123456789ABCDEF")) {
+      error = "--columns takes a hexadecimal digit 1 to F, not '" + *code + "'";
+      return std::nullopt;
+    }
+    options.fareColumnCode = (*code)[0];
+  }
+  if (const auto code = line.value(kRateOption)) {
+    if (!oneOf(*code, "DEFGHIJKLMNOPQRSTUVWX")) {
+      error = "--rate takes a letter D to X, not '" + *code + "'";
+      return std::nullopt;
+    }
+    options.fareRateCode = (*code)[0];
+  }
+  options.runs.allCalls = line.flag(kAllCallsOption);
+  options.stations.shortNames = line.flag(kShortNamesOption);
+  if (const auto abbreviations = line.value(kAbbreviationsOption)) {
+    if (*abbreviations != "initials" && *abbreviations != "stop-code") {
+      error = "--abbreviations takes initials or stop-code, not '" + *abbreviations + "'";
+      return std::nullopt;
+    }
+    options.stations.abbreviations = *abbreviations == "initials" ? gtfs::Abbreviations::kInitials
+                                                                  : gtfs::Abbreviations::kStopCode;
+  }
+  if (const auto header = line.value(kHeaderOption)) {
+    std::u16string units;
+    std::string gbk;
+    if (!utf8ToUtf16(*header, units) || !utf16ToGbk(units, gbk) || gbk.size() > 10 ||
+        gbk.find('\0') != std::string::npos) {
+      error = "--header takes at most 10 bytes of text in GBK (five Chinese characters)";
+      return std::nullopt;
+    }
+    options.header = *header;
+  } else {
+    const std::string text = gtfs::formatDate(options.filter.date);
+    options.header = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+  }
+  return options;
+}
+
+}  // namespace
+
+const std::vector<const OptionSpec*>& importGtfsOptions() {
+  static const std::vector<const OptionSpec*> options = {
+      &kDateOption,     &kRouteTypeOption,   &kAgencyOption,        &kSourceFileOption,
+      &kClassOption,    &kFareColumnsOption, &kRateOption,          &kHeaderOption,
+      &kAllCallsOption, &kShortNamesOption,  &kAbbreviationsOption, &kQuietOption,
+      &kVerboseOption,  &kForceOption};
+  return options;
+}
+
+int runImportGtfs(const CommandLine& line) {
+  std::string error;
+  const auto options = importOptions(line, error);
+  if (!options) return usageError(line.command(), error);
+  const std::string& out = line.operand(1);
+  const auto sourcePath = line.value(kSourceFileOption);
+  OutputPlan plan({options->feed}, line.flag(kForceOption));
+  if (!plan.add(out, OutputKind::kDatabase, error)) return fail(error);
+  if (sourcePath && !plan.add(*sourcePath, OutputKind::kSource, error)) return fail(error);
+
+  const bool verbose = line.flag(kVerboseOption);
+  const bool progressShown = !line.flag(kQuietOption) && standardErrorIsTerminal();
+  gtfs::ImportReport report;
+  gtfs::Progress progress(progressShown ? &std::cerr : nullptr);
+  gtfs::ImportResult result;
+  try {
+    result = gtfs::importFeed(*options, report, progress);
+  } catch (const gtfs::FeedError& e) {
+    report.print(std::cerr, verbose);
+    return fail(e.what());
+  }
+  report.print(std::cerr, verbose);
+  if (progressShown || verbose) std::cerr << "murlo: distances: " << result.distances << '\n';
+  if (!writeFile(out, result.database, error)) return fail(error);
+  if (sourcePath && !writeFile(*sourcePath, result.source, error)) return fail(error);
+  std::string line1 =
+      "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
+      counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
+      counted(result.stops, "stop") + "; trips of " + gtfs::formatDate(options->filter.date) +
+      " from " + options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
+      "; " + kmPhrase(result.totals) +
+      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
+  if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
+  return summary(plan, line1);
+}
+
+}  // namespace murlo::tool

@@ -1,0 +1,261 @@
+#include "serve/serve_api.h"
+
+#include <functional>
+#include <new>
+#include <sstream>
+
+#include "answers/answer_json.h"
+#include "answers/json_writer.h"
+
+namespace murlo::tool {
+namespace {
+
+using Extra = std::function<void(JsonWriter&)>;
+
+ApiReply errorWith(int status, std::string_view kind, std::string_view message,
+                   std::string_view parameter, const Extra& extra) {
+  std::ostringstream out;
+  JsonWriter json(out);
+  json.beginObject()
+      .field("status", int64_t{status})
+      .field("error", kind)
+      .field("message", message);
+  if (!parameter.empty()) json.field("parameter", parameter);
+  if (extra) extra(json);
+  json.endObject();
+  return {status, std::move(out).str()};
+}
+
+ApiReply jsonReply(const Extra& write) {
+  std::ostringstream out;
+  JsonWriter json(out);
+  write(json);
+  std::string body = std::move(out).str();
+  if (body.size() > kMaxAnswerBytes) {
+    return errorReply(
+        500, "answer_too_large",
+        "the answer would be larger than " + std::to_string(kMaxAnswerBytes) + " bytes");
+  }
+  return {200, std::move(body)};
+}
+
+// The parameter that names the station of a role.
+std::string_view parameterOf(const std::string& role) {
+  if (role == "origin" || role == "boarding") return "from";
+  if (role == "destination" || role == "alighting") return "to";
+  return "station";
+}
+
+void nameList(JsonWriter& json, std::string_view key, const std::vector<std::string>& names) {
+  json.key(key).beginArray();
+  for (const std::string& name : names) json.value(name);
+  json.endArray();
+}
+
+ApiReply failureReply(const Failure& failure) {
+  switch (failure.kind) {
+    case Failure::Kind::kUnknownStation:
+      return errorWith(404, "unknown_station", failure.message, parameterOf(failure.role),
+                       [&](JsonWriter& json) { nameList(json, "suggestions", failure.names); });
+    case Failure::Kind::kSeveralStations:
+      return errorWith(400, "several_stations", failure.message, parameterOf(failure.role),
+                       [&](JsonWriter& json) { nameList(json, "candidates", failure.names); });
+    case Failure::Kind::kSameStation:
+      return errorWith(400, "same_station", failure.message, "", nullptr);
+    case Failure::Kind::kUnknownTrain:
+      return errorWith(404, "unknown_train", failure.message, "train", nullptr);
+    case Failure::Kind::kSeveralTrains:
+      return errorWith(400, "several_trains", failure.message, "train", [&](JsonWriter& json) {
+        json.key("trains").beginArray();
+        for (const TrainLine& t : failure.trains) {
+          json.beginObject()
+              .field("index", int64_t{t.index})
+              .field("number", t.number)
+              .field("from", t.from)
+              .field("departure", t.departure)
+              .field("to", t.to)
+              .field("arrival", t.arrival)
+              .endObject();
+        }
+        json.endArray();
+      });
+    case Failure::Kind::kInvalidArgument:
+      // The parameters are checked first; this is the library's word on them.
+      return errorWith(400, "bad_parameter", failure.message, "", nullptr);
+    case Failure::Kind::kOutOfMemory:
+      return errorWith(503, "out_of_memory", failure.message, "", nullptr);
+    case Failure::Kind::kLibrary: break;
+  }
+  return errorWith(500, "library", failure.message, "", nullptr);
+}
+
+template <typename Answer>
+ApiReply reply(const Questions& questions, const Outcome<Answer>& outcome) {
+  if (!outcome.ok()) return failureReply(outcome.failure());
+  return jsonReply(
+      [&](JsonWriter& json) { writeAnswerJson(json, questions.database(), *outcome); });
+}
+
+TrainOrder orderOf(const ApiArguments& arguments) {
+  TrainOrder order;
+  order.byDeparture = arguments.text("order").value_or("time") == "time";
+  order.fromMinute = arguments.minute("at", 0);
+  return order;
+}
+
+// ---- The handlers, one per endpoint ----
+
+ApiReply header(const ApiArguments&, Questions& questions) {
+  return reply(questions, questions.header(Detail::kFields));
+}
+
+ApiReply stations(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions, questions.stations(arguments.text("abbreviation").value_or(""),
+                                             arguments.text("name"), Detail::kFields));
+}
+
+ApiReply match(const ApiArguments& arguments, Questions& questions) {
+  const auto limit = static_cast<std::size_t>(arguments.count("limit", 10));
+  return reply(questions, questions.typedStations(*arguments.text("text"), limit));
+}
+
+ApiReply at(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions,
+               questions.at(*arguments.text("station"), orderOf(arguments), Detail::kFields));
+}
+
+ApiReply direct(const ApiArguments& arguments, Questions& questions) {
+  const int32_t mode = arguments.text("mode") == "1" ? 1 : 0;
+  auto outcome = questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
+                                  orderOf(arguments), Detail::kFields);
+  if (outcome.ok() && arguments.has("at")) {
+    (*outcome).subject.emplace_back("at", formatMinuteOfDay(arguments.minute("at", 0)));
+  }
+  return reply(questions, outcome);
+}
+
+ApiReply number(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions,
+               questions.number(*arguments.text("number"), orderOf(arguments), Detail::kFields));
+}
+
+ApiReply stops(const ApiArguments& arguments, Questions& questions) {
+  const auto from = arguments.text("from");
+  const auto to = arguments.text("to");
+  if (from.has_value() != to.has_value()) {
+    return errorReply(400, "bad_parameter", "give from and to together, or neither",
+                      from ? "to" : "from");
+  }
+  return reply(questions, questions.stops(*arguments.text("train"), from, to, Detail::kFields));
+}
+
+// The minute a board or a journey question starts from: `at`, else now.
+int startMinute(const ApiArguments& arguments) {
+  return arguments.has("at") ? arguments.minute("at", 0) : currentMinuteOfDay();
+}
+
+ApiReply departures(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions,
+               questions.departures(*arguments.text("station"), startMinute(arguments),
+                                    arguments.count("limit", kDefaultBoardLines), Detail::kFields));
+}
+
+ApiReply arrivals(const ApiArguments& arguments, Questions& questions) {
+  return reply(questions,
+               questions.arrivals(*arguments.text("station"), startMinute(arguments),
+                                  arguments.count("limit", kDefaultBoardLines), Detail::kFields));
+}
+
+ApiReply plan(const ApiArguments& arguments, Questions& questions) {
+  PlanQuestion question;
+  question.atMinute = startMinute(arguments);
+  question.maxChanges = arguments.count("changes", kDefaultChanges);
+  question.changeMinutes = arguments.count("change_time", kDefaultChangeMinutes);
+  question.limit = arguments.count("limit", kDefaultJourneys);
+  return reply(questions, questions.plan(*arguments.text("from"), *arguments.text("to"), question,
+                                         Detail::kFields));
+}
+
+constexpr ParamRule kOrder = {.name = "order", .kind = ParamKind::kChoice, .choices = "time|index"};
+constexpr ParamRule kAt = {.name = "at", .kind = ParamKind::kMinute};
+
+// A board's parameters.
+std::vector<ParamRule> boardParams() {
+  return {{.name = "station", .kind = ParamKind::kName, .required = true},
+          kAt,
+          {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}};
+}
+
+}  // namespace
+
+const std::vector<Endpoint>& apiEndpoints() {
+  static const std::vector<Endpoint> endpoints = {
+      {"/api/header", {}, header},
+      {"/api/stations", {{.name = "abbreviation"}, {.name = "name"}}, stations},
+      {"/api/match",
+       {{.name = "text", .kind = ParamKind::kName, .required = true},
+        {.name = "limit", .kind = ParamKind::kCount, .most = 50}},
+       match},
+      {"/api/at", {{.name = "station", .kind = ParamKind::kName, .required = true}, kOrder}, at},
+      {"/api/direct",
+       {{.name = "from", .kind = ParamKind::kName, .required = true},
+        {.name = "to", .kind = ParamKind::kName, .required = true},
+        {.name = "at", .kind = ParamKind::kMinute},
+        {.name = "mode", .kind = ParamKind::kChoice, .choices = "0|1"},
+        kOrder},
+       direct},
+      {"/api/number",
+       {{.name = "number", .kind = ParamKind::kName, .required = true}, kOrder},
+       number},
+      {"/api/stops",
+       {{.name = "train", .kind = ParamKind::kName, .required = true},
+        {.name = "from", .kind = ParamKind::kName},
+        {.name = "to", .kind = ParamKind::kName}},
+       stops},
+      {"/api/departures", boardParams(), departures},
+      {"/api/arrivals", boardParams(), arrivals},
+      {"/api/plan",
+       {{.name = "from", .kind = ParamKind::kName, .required = true},
+        {.name = "to", .kind = ParamKind::kName, .required = true},
+        kAt,
+        {.name = "changes", .kind = ParamKind::kCount, .least = 0, .most = kMostChanges},
+        {.name = "change_time", .kind = ParamKind::kCount, .least = 0, .most = kMostChangeMinutes},
+        {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}},
+       plan},
+  };
+  return endpoints;
+}
+
+const Endpoint* findEndpoint(std::string_view path) {
+  for (const Endpoint& endpoint : apiEndpoints()) {
+    if (endpoint.path == path) return &endpoint;
+  }
+  return nullptr;
+}
+
+ApiReply errorReply(int status, std::string_view kind, std::string_view message,
+                    std::string_view parameter) {
+  return errorWith(status, kind, message, parameter, nullptr);
+}
+
+ApiReply answerRequest(const Endpoint& endpoint,
+                       const std::vector<std::pair<std::string, std::string>>& given,
+                       ServedDatabase& database) {
+  try {
+    auto arguments = ApiArguments::read(given, endpoint.params);
+    if (const auto* error = std::get_if<ParamError>(&arguments)) {
+      return errorReply(400, "bad_parameter", error->message, error->parameter);
+    }
+    ServedDatabase::Snapshot served = database.current();
+    Questions questions(database.path(), std::move(served.handle), std::move(served.stations));
+    return endpoint.handle(std::get<ApiArguments>(arguments), questions);
+  } catch (const std::bad_alloc&) {
+    // Without memory to write an error, the HTTP side sends its own short
+    // one for a reply without a body.
+    return ApiReply{503, std::string()};
+  } catch (...) {
+    return ApiReply{500, std::string()};
+  }
+}
+
+}  // namespace murlo::tool

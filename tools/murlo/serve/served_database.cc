@@ -1,0 +1,32 @@
+#include "serve/served_database.h"
+
+#include <exception>
+#include <variant>
+
+namespace murlo::tool {
+
+ServedDatabase::Snapshot ServedDatabase::current() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return served_;
+}
+
+std::optional<std::string> ServedDatabase::load() {
+  Snapshot fresh;
+  try {
+    auto opened = openDatabase(path_);
+    if (auto* error = std::get_if<std::string>(&opened)) return *error;
+    fresh.handle = std::get<DatabaseHandle>(std::move(opened));
+    if (auto list = stationEntries(fresh.handle.get())) {
+      fresh.stations = std::make_shared<const std::vector<StationEntry>>(std::move(*list));
+    }
+  } catch (const std::exception&) {
+    // Memory ran out: a database opened without its list leaves the list to
+    // each question; one not opened leaves the old one served.
+    if (!fresh.handle) return "out of memory";  // short enough to need no memory
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  served_ = std::move(fresh);
+  return std::nullopt;
+}
+
+}  // namespace murlo::tool

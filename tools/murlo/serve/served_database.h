@@ -1,0 +1,49 @@
+// The database murlo serve answers from: its file opened as a handle, and
+// what the server keeps of it (the station list, made once per load). A
+// reload opens the file afresh and then swaps the new handle in; requests
+// under way keep the handle they started with, so that every request is
+// answered from one database and none waits for a reload.
+#ifndef MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
+#define MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "answers/database_handle.h"
+#include "answers/station_match.h"
+
+namespace murlo::tool {
+
+class ServedDatabase {
+ public:
+  explicit ServedDatabase(std::string path) : path_(std::move(path)) {}
+  ServedDatabase(const ServedDatabase&) = delete;
+  ServedDatabase& operator=(const ServedDatabase&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // Opens the file (again) and makes it the database served. Returns nothing
+  // on success, else one line saying why, and then the database opened
+  // before stays.
+  std::optional<std::string> load();
+
+  // What a request answers from: one database and its stations (nullptr
+  // when the list could not be made: then each question asks for it).
+  struct Snapshot {
+    DatabaseHandle handle;
+    std::shared_ptr<const std::vector<StationEntry>> stations;
+  };
+  Snapshot current() const;
+
+ private:
+  const std::string path_;
+  mutable std::mutex mutex_;  // held only to copy or swap the snapshot
+  Snapshot served_;
+};
+
+}  // namespace murlo::tool
+
+#endif  // MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
