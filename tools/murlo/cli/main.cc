@@ -215,9 +215,12 @@ const std::vector<Command>& allCommands() {
        "build SOURCE OUT",
        "compile a timetable source into a database file",
        "Checks every rule of the source format (docs/timetable-source.md) and\n"
-       "writes OUT only when there is no error. Errors and warnings name the file\n"
-       "and line. SOURCE may be - (standard input), OUT - (standard output).\n"
-       "OUT replaces only a database file, never SOURCE.\n",
+       "writes OUT only when there is no error. Every independent error of the\n"
+       "file is reported in one pass (the first 20 shown), each naming the file\n"
+       "and line and, where it can, the fix. Warnings (a train given twice, a\n"
+       "station no train calls at, left out) do not stop the build. SOURCE may\n"
+       "be - (standard input), OUT - (standard output). OUT replaces only a\n"
+       "database file, never SOURCE.\n",
        "  murlo build network.tt network.db",
        {&kForceOption},
        2,
