@@ -39,6 +39,19 @@ bool argumentToGbk(const char* utf8, std::string& gbk) {
   return utf8ToUtf16(utf8, units) && utf16ToGbk(units, gbk);
 }
 
+// The two station names of a direct-train or journey question in GBK, or
+// the status their text gives: equal texts first, then each name, as the
+// text exports test them.
+murlo_status stationPair(const LoadedDatabase& db, const char* origin, const char* destination,
+                         std::string& from, std::string& to) {
+  if (std::string_view(origin) == destination) return MURLO_STATUS_SAME_STATION;
+  if (!argumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
+  if (!argumentToGbk(destination, to)) {
+    return db.findStation(from) ? MURLO_STATUS_UNKNOWN_DESTINATION : MURLO_STATUS_UNKNOWN_ORIGIN;
+  }
+  return MURLO_STATUS_OK;
+}
+
 murlo_status statusOf(QueryStatus status) {
   switch (status) {
     case QueryStatus::kOk: return MURLO_STATUS_OK;
@@ -307,14 +320,11 @@ MURLO_EXPORT murlo_status murlo_db_direct_trains(const murlo_db* db, const char*
     if (!loaded || origin == nullptr || destination == nullptr) {
       return MURLO_STATUS_INVALID_ARGUMENT;
     }
-    // Equal texts first, then each name, as the text export tests them.
-    if (std::string_view(origin) == destination) return MURLO_STATUS_SAME_STATION;
     std::string from;
     std::string to;
-    if (!murlo::argumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
-    if (!murlo::argumentToGbk(destination, to)) {
-      return loaded->findStation(from) ? MURLO_STATUS_UNKNOWN_DESTINATION
-                                       : MURLO_STATUS_UNKNOWN_ORIGIN;
+    if (const murlo_status names = murlo::stationPair(*loaded, origin, destination, from, to);
+        names != MURLO_STATUS_OK) {
+      return names;
     }
     const murlo::RideList rides = murlo::directTrainRides(*loaded, from, to);
     return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift, murlo::kBoarding);
@@ -402,13 +412,11 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
     }
     const murlo::JourneyRequest request{after_minute, max_changes, min_change_minutes, limit};
     if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
-    if (std::string_view(origin) == destination) return MURLO_STATUS_SAME_STATION;
     std::string from;
     std::string to;
-    if (!murlo::argumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
-    if (!murlo::argumentToGbk(destination, to)) {
-      return loaded->findStation(from) ? MURLO_STATUS_UNKNOWN_DESTINATION
-                                       : MURLO_STATUS_UNKNOWN_ORIGIN;
+    if (const murlo_status names = murlo::stationPair(*loaded, origin, destination, from, to);
+        names != MURLO_STATUS_OK) {
+      return names;
     }
     const murlo::JourneyList found = murlo::planJourneyList(*loaded, from, to, request);
     if (found.status != murlo::QueryStatus::kOk) return murlo::statusOf(found.status);
