@@ -75,6 +75,12 @@ typedef char16_t murlo_char16;
 typedef uint16_t murlo_char16;
 #endif
 
+/* The ranges of the numbers of a journey question (murlo_plan_journeys,
+ * murlo_db_plan_journeys): 0 to MURLO_MOST_CHANGES changes of 0 to
+ * MURLO_MOST_CHANGE_MINUTES minutes each. */
+#define MURLO_MOST_CHANGES 7
+#define MURLO_MOST_CHANGE_MINUTES 1439
+
 /* Negative results shared by every function. */
 #define MURLO_OUT_OF_MEMORY (-4)    /* memory ran out; outputs untouched */
 #define MURLO_BUFFER_TOO_SMALL (-5) /* a capacity was too small (murlo_... only) */

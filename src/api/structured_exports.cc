@@ -52,6 +52,9 @@ murlo_status stationPair(const LoadedDatabase& db, const char* origin, const cha
   return MURLO_STATUS_OK;
 }
 
+static_assert(kMostChanges == MURLO_MOST_CHANGES);
+static_assert(kMinutesPerDay - 1 == MURLO_MOST_CHANGE_MINUTES);
+
 murlo_status statusOf(QueryStatus status) {
   switch (status) {
     case QueryStatus::kOk: return MURLO_STATUS_OK;

@@ -536,7 +536,8 @@ TEST_F(MurloServeTest, BadRequestsGetAJsonErrorWithTheirStatus) {
 // ---- The page: its embedded files, with the policy --------------------------------
 
 TEST_F(MurloServeTest, ThePageIsItsOwnFilesUnderAStrictPolicy) {
-  const fs::path web = fs::path(MURLO_TEST_DATA_DIR) / ".." / ".." / "tools" / "murlo" / "serve" / "web";
+  const fs::path web =
+      fs::path(MURLO_TEST_DATA_DIR) / ".." / ".." / "tools" / "murlo" / "serve" / "web";
   struct Case {
     const char* path;
     const char* file;

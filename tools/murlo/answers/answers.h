@@ -118,8 +118,8 @@ struct StopsAnswer {
 
 // The ranges of the numbers of a journey question, as the library takes
 // them, and murlo's defaults: what a traveller expects when not asked.
-inline constexpr int kMostChanges = 7;
-inline constexpr int kMostChangeMinutes = 1439;
+inline constexpr int kMostChanges = MURLO_MOST_CHANGES;
+inline constexpr int kMostChangeMinutes = MURLO_MOST_CHANGE_MINUTES;
 inline constexpr int kDefaultChanges = 3;
 inline constexpr int kDefaultChangeMinutes = 10;
 inline constexpr int kDefaultJourneys = 10;

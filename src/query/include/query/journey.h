@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "db/day_rollover.h"
 #include "db/indexes.h"
 
 namespace murlo {
@@ -41,11 +42,11 @@ struct JourneyRequest {
   int32_t limit = 0;             // journeys written; 0 for all
 
   // The ranges: a minute of the day, 0 to kMostChanges changes, a change
-  // time of 0 to 1439 minutes, a limit not negative.
+  // time of less than a day, a limit not negative.
   bool valid() const {
-    return afterMinute >= 0 && afterMinute < 1440 && maxChanges >= 0 &&
-           maxChanges <= kMostChanges && minChangeMinutes >= 0 && minChangeMinutes < 1440 &&
-           limit >= 0;
+    return afterMinute >= 0 && afterMinute < kMinutesPerDay && maxChanges >= 0 &&
+           maxChanges <= kMostChanges && minChangeMinutes >= 0 &&
+           minChangeMinutes < kMinutesPerDay && limit >= 0;
   }
 };
 
