@@ -121,8 +121,7 @@ const std::vector<StationEntry>* Questions::stationList() {
   return stations_.get();
 }
 
-std::variant<std::string, Failure> Questions::resolve(std::string_view role,
-                                                      std::string_view typed) {
+Outcome<std::string> Questions::resolve(std::string_view role, std::string_view typed) {
   const auto* stations = stationList();
   if (stations == nullptr) return unreadableResult();
   typed = trimSpaces(typed);
@@ -200,7 +199,7 @@ Owned<murlo_rides> Questions::trainsUnder(std::string& number, std::string_view 
   return rides;
 }
 
-std::variant<uint32_t, Failure> Questions::trainByNumber(std::string_view typed) {
+Outcome<uint32_t> Questions::trainByNumber(std::string_view typed) {
   std::string number(trimSpaces(typed));
   if (number.empty()) return noNumber();
   murlo_status status = MURLO_STATUS_OK;
@@ -280,8 +279,8 @@ Outcome<TypedStationsAnswer> Questions::typedStations(const std::string& typed, 
 Outcome<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& order,
                                     Detail detail) {
   auto resolved = resolve("", typed);
-  if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
-  const std::string station = std::get<std::string>(std::move(resolved));
+  if (!resolved.ok()) return resolved.failure();
+  const std::string station = std::move(*resolved);
   if (detail == Detail::kText) {
     const LibraryResult result = trainsAtStation(libraryText(station));
     if (result.code == -1) return unknownStation("", typed);
@@ -304,11 +303,11 @@ Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std:
   // Equal texts are the same station, known or not, as the library says.
   if (typedFrom == typedTo) return sameStation(typedFrom);
   auto origin = resolve("origin", typedFrom);
-  if (auto* failure = std::get_if<Failure>(&origin)) return std::move(*failure);
+  if (!origin.ok()) return origin.failure();
   auto destination = resolve("destination", typedTo);
-  if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
-  const std::string from = std::get<std::string>(std::move(origin));
-  const std::string to = std::get<std::string>(std::move(destination));
+  if (!destination.ok()) return destination.failure();
+  const std::string from = std::move(*origin);
+  const std::string to = std::move(*destination);
   const Subject subject = {{"from", from}, {"to", to}};
   if (detail == Detail::kText) {
     const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
@@ -365,18 +364,18 @@ Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
   std::optional<uint32_t> train = parseTrainIndex(typedTrain);
   if (!train) {
     auto choice = trainByNumber(typedTrain);
-    if (auto* failure = std::get_if<Failure>(&choice)) return std::move(*failure);
-    train = std::get<uint32_t>(choice);
+    if (!choice.ok()) return choice.failure();
+    train = *choice;
   }
   StopsAnswer answer;
   answer.train = *train;
   if (typedFrom && typedTo) {
     auto boarding = resolve("boarding", *typedFrom);
-    if (auto* failure = std::get_if<Failure>(&boarding)) return std::move(*failure);
+    if (!boarding.ok()) return boarding.failure();
     auto alighting = resolve("alighting", *typedTo);
-    if (auto* failure = std::get_if<Failure>(&alighting)) return std::move(*failure);
-    answer.from = std::get<std::string>(std::move(boarding));
-    answer.to = std::get<std::string>(std::move(alighting));
+    if (!alighting.ok()) return alighting.failure();
+    answer.from = std::move(*boarding);
+    answer.to = std::move(*alighting);
   }
   if (detail == Detail::kText) {
     const StopsResult result = trainStops(*train, libraryText(answer.from.value_or("")),
@@ -429,10 +428,10 @@ Outcome<BoardAnswer> Questions::arrivals(const std::string& station, int atMinut
 Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, int atMinute,
                                       int32_t limit, Detail detail) {
   auto resolved = resolve("", typed);
-  if (auto* failure = std::get_if<Failure>(&resolved)) return std::move(*failure);
+  if (!resolved.ok()) return resolved.failure();
   BoardAnswer answer;
   answer.kind = kind;
-  answer.station = std::get<std::string>(std::move(resolved));
+  answer.station = std::move(*resolved);
   answer.atMinute = atMinute;
   answer.limit = limit;
   if (detail == Detail::kText) {
@@ -463,12 +462,12 @@ Outcome<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::str
                                     const PlanQuestion& question, Detail detail) {
   if (typedFrom == typedTo) return sameStation(typedFrom);
   auto origin = resolve("origin", typedFrom);
-  if (auto* failure = std::get_if<Failure>(&origin)) return std::move(*failure);
+  if (!origin.ok()) return origin.failure();
   auto destination = resolve("destination", typedTo);
-  if (auto* failure = std::get_if<Failure>(&destination)) return std::move(*failure);
+  if (!destination.ok()) return destination.failure();
   PlanAnswer answer;
-  answer.from = std::get<std::string>(std::move(origin));
-  answer.to = std::get<std::string>(std::move(destination));
+  answer.from = std::move(*origin);
+  answer.to = std::move(*destination);
   answer.question = question;
   if (detail == Detail::kText) {
     const LibraryResult result =

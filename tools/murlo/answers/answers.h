@@ -222,11 +222,11 @@ class Questions {
 
  private:
   // The station `typed` stands for (see matchStation), or why there is none.
-  std::variant<std::string, Failure> resolve(std::string_view role, std::string_view typed);
+  Outcome<std::string> resolve(std::string_view role, std::string_view typed);
   Failure unknownStation(std::string_view role, std::string_view typed);
   // The train under the number typed, by its index, or why there is none
   // or which several there are.
-  std::variant<uint32_t, Failure> trainByNumber(std::string_view typed);
+  Outcome<uint32_t> trainByNumber(std::string_view typed);
   // The library's answer for `number`, retried in capitals; `number` becomes
   // the number that answered. Nothing, with `status` saying why, when the
   // library fails.
