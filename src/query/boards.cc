@@ -44,10 +44,8 @@ RideList boardRides(const LoadedDatabase& db, std::string_view name, int32_t aft
     const std::optional<StopList> stops = db.tables().stopsOf(train);
     if (!stops) continue;  // the tables give such a train no line
     // Boarded here, the ride runs to the last stop; left here, from the first.
-    const std::optional<Ride> ride = kind == BoardKind::kDepartures
-                                         ? listableRide(db.tables(), train, stop, stops->last())
-                                         : listableRide(db.tables(), train, StopPosition(0), stop);
-    if (ride) answer.rides.push_back(*ride);
+    answer.rides.push_back(kind == BoardKind::kDepartures ? Ride{train, stop, stops->last()}
+                                                          : Ride{train, StopPosition(0), stop});
   }
   return answer;
 }

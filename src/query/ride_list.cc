@@ -18,34 +18,39 @@ std::optional<Ride> listableRide(const TimetableDb& db, TrainIndex train, StopPo
 std::optional<Ride> wholeRun(const TimetableDb& db, TrainIndex train) {
   const std::optional<StopList> stops = db.stopsOf(train);
   if (!stops || stops->size() < 2) return std::nullopt;
-  return listableRide(db, train, StopPosition(0), stops->last());
+  return Ride{train, StopPosition(0), stops->last()};
 }
 
-Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides) {
+Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides, bool wholeRuns) {
   Utf16Answer result{0, {}, u'*'};
   result.pieces.reserve(rides.size());
+  std::string scratch;
+  if (wholeRuns) {
+    for (const Ride& ride : rides) {
+      if (appendWholeRun(result, db, ride.train, scratch)) ++result.code;
+    }
+    return result;
+  }
   // A line between two stops is written here, in UTF-16, and its piece made
   // once every line is written (until then `written` may move). Each line
   // ends in the ASCII of its fares, so converting it alone gives the units
   // that converting the whole answer would.
-  auto written = std::make_unique<std::u16string>();
+  std::unique_ptr<std::u16string> written;  // made for the first such line
   struct WrittenPiece {
     std::size_t piece, at, length;
   };
   std::vector<WrittenPiece> writtenPieces;
-  std::string scratch;
   for (const Ride& ride : rides) {
     const std::optional<StopList> stops = db.tables().stopsOf(ride.train);
     if (ride.board == StopPosition(0) && stops && ride.alight == stops->last()) {
-      const KeptLine line = db.wholeRunLines().line(db.tables(), ride.train, scratch);
-      if (line.text.empty()) continue;
-      result.pieces.push_back(line.text);
+      if (!appendWholeRun(result, db, ride.train, scratch)) continue;
     } else {
       scratch.clear();
       if (!appendSegmentLine(scratch, db.tables(), ride.train, ride.board, ride.alight, 0)) {
         continue;
       }
       // A GBK byte never gives more than one code unit.
+      if (!written) written = std::make_unique<std::u16string>();
       const std::size_t at = written->size();
       written->resize(at + scratch.size());
       const char16_t* const end = gbkToUtf16Into(scratch, written->data() + at);
@@ -58,7 +63,7 @@ Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides) 
   for (const WrittenPiece& w : writtenPieces) {
     result.pieces[w.piece] = Utf16Piece{std::u16string_view(written->data() + w.at, w.length), {}};
   }
-  if (!writtenPieces.empty()) result.written = std::move(written);
+  result.written = std::move(written);
   return result;
 }
 

@@ -3,33 +3,56 @@
 #include <optional>
 
 namespace murlo {
+namespace {
+
+// Calls `expect(n)` with the number of calls at the station named `name`,
+// then `visit(ride, call)` with the whole run of the train of each call, in
+// call-list order; false when no station has the name. A record that names
+// no train or stop of the tables is corrupt: skipped.
+template <typename Expect, typename Visit>
+bool visitCalls(const LoadedDatabase& db, std::string_view name, Expect&& expect, Visit&& visit) {
+  const std::optional<StationIndex> station = db.findStation(name);
+  if (!station) return false;
+  const CallList calls = db.tables().callsAt(*station);
+  expect(static_cast<std::size_t>(calls.size()));
+  for (int32_t j = 0; j < calls.size(); ++j) {
+    const CallRecord call = calls[j];
+    const std::optional<TrainView> train = db.tables().trainCalled(call);
+    if (!train || train->stops.size() < 2) continue;
+    visit(Ride{call.trainIndex(), StopPosition(0), train->stops.last()}, call.stopPosition());
+  }
+  return true;
+}
+
+}  // namespace
 
 RideList trainsAtStationRides(const LoadedDatabase& db, std::string_view name) {
   RideList answer;
-  const std::optional<StationIndex> station = db.findStation(name);
-  if (!station) {
-    answer.status = QueryStatus::kUnknownStation;
-    return answer;
-  }
-  const CallList calls = db.tables().callsAt(*station);
-  answer.rides.reserve(static_cast<std::size_t>(calls.size()));
-  answer.calls.reserve(static_cast<std::size_t>(calls.size()));
-  for (int32_t j = 0; j < calls.size(); ++j) {
-    // A record that names no train or stop of the tables is corrupt: skipped.
-    const CallRecord call = calls[j];
-    if (!db.tables().trainCalled(call)) continue;
-    if (const std::optional<Ride> run = wholeRun(db.tables(), call.trainIndex())) {
-      answer.rides.push_back(*run);
-      answer.calls.push_back(call.stopPosition());
-    }
-  }
+  const bool found = visitCalls(
+      db, name,
+      [&](std::size_t calls) {
+        answer.rides.reserve(calls);
+        answer.calls.reserve(calls);
+      },
+      [&](const Ride& ride, StopPosition call) {
+        answer.rides.push_back(ride);
+        answer.calls.push_back(call);
+      });
+  if (!found) answer.status = QueryStatus::kUnknownStation;
   return answer;
 }
 
 Utf16Answer trainsAtStation(const LoadedDatabase& db, std::string_view name) {
-  const RideList answer = trainsAtStationRides(db, name);
-  if (answer.status != QueryStatus::kOk) return Utf16Answer{kStationNotFound, {}, u'*'};
-  return ridesAsLines(db, answer.rides);
+  // Written as the rides are found: the kept line of each whole run.
+  Utf16Answer result{0, {}, u'*'};
+  std::string scratch;
+  const bool found = visitCalls(
+      db, name, [&](std::size_t calls) { result.pieces.reserve(calls); },
+      [&](const Ride& ride, StopPosition) {
+        if (appendWholeRun(result, db, ride.train, scratch)) ++result.code;
+      });
+  if (!found) return Utf16Answer{kStationNotFound, {}, u'*'};
+  return result;
 }
 
 }  // namespace murlo

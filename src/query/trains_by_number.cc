@@ -34,15 +34,19 @@ std::vector<TrainIndex> scanTrains(const TimetableDb& db, std::string_view q) {
   return trains;
 }
 
+// The trains under the typed number, in train order.
+std::vector<TrainIndex> trainsUnder(const LoadedDatabase& db, std::string_view number) {
+  if (number.empty()) return {};
+  return number.find('/') != std::string_view::npos
+             ? scanTrains(db.tables(), number)
+             : db.indexes().trainsWithNumberForms(db.tables(), number);
+}
+
 }  // namespace
 
 RideList trainsByNumberRides(const LoadedDatabase& db, std::string_view number) {
   RideList answer;
-  if (number.empty()) return answer;
-  const std::vector<TrainIndex> trains =
-      number.find('/') != std::string_view::npos
-          ? scanTrains(db.tables(), number)
-          : db.indexes().trainsWithNumberForms(db.tables(), number);
+  const std::vector<TrainIndex> trains = trainsUnder(db, number);
   answer.rides.reserve(trains.size());
   for (const TrainIndex train : trains) {
     if (const std::optional<Ride> run = wholeRun(db.tables(), train)) answer.rides.push_back(*run);
@@ -51,7 +55,13 @@ RideList trainsByNumberRides(const LoadedDatabase& db, std::string_view number) 
 }
 
 Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number) {
-  return ridesAsLines(db, trainsByNumberRides(db, number).rides);
+  // Written as the trains are found: the kept line of each whole run.
+  Utf16Answer result{0, {}, u'*'};
+  std::string scratch;
+  for (const TrainIndex train : trainsUnder(db, number)) {
+    if (appendWholeRun(result, db, train, scratch)) ++result.code;
+  }
+  return result;
 }
 
 }  // namespace murlo
