@@ -15,6 +15,7 @@
 #include "murloppc.h"
 #include "present/ride_facts.h"
 #include "present/utf8_names.h"
+#include "present/whole_run_rides.h"
 #include "query/boards.h"
 #include "query/direct_trains.h"
 #include "query/journey_planner.h"
@@ -97,36 +98,60 @@ static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<JourneyListAnswer> &&
               std::is_standard_layout_v<StationListAnswer>);
 
-// The ride's facts with its times moved by `shift` minutes (to count them
-// from the day asked about). REQUIRES: the ride has a line.
-murlo_ride rideOf(const LoadedDatabase& db, const RideFacts& facts, int64_t shift) {
-  const Utf8Names& names = db.utf8Names();
-  const StopList stops = *db.tables().stopsOf(facts.train);
-  const auto stationAt = [&](StopPosition k) { return names.stationName(stops[k].stationIndex()); };
-  murlo_ride ride{};
+// The ride with its times moved by `shift` minutes (to count them from the
+// day asked about), into `ride`.
+void fillRide(murlo_ride& ride, const Utf8Ride& facts, int64_t shift) {
   ride.train = static_cast<uint32_t>(facts.train.value());
-  ride.number = names.trainNumber(facts.train);
+  ride.number = facts.number;
   ride.marker = facts.marker;
   ride.board_stop = static_cast<uint32_t>(facts.board.value());
   ride.alight_stop = static_cast<uint32_t>(facts.alight.value());
-  ride.from = stationAt(facts.board);
-  ride.to = stationAt(facts.alight);
-  ride.first_station = stationAt(StopPosition(0));
-  ride.last_station = stationAt(stops.last());
+  ride.from = facts.boardingStation;
+  ride.to = facts.alightingStation;
+  ride.first_station = facts.firstStation;
+  ride.last_station = facts.lastStation;
   ride.departure = facts.departure + shift;
   ride.arrival = facts.arrival + shift;
   ride.journey_minutes = facts.journeyMinutes;
   ride.distance_km = facts.distanceKm;
-  ride.class_name = utf8ClassName(db.tables().train(facts.train)->classCode);
-  for (std::size_t c = 0; c < facts.fares.size(); ++c) {
-    ride.fares[c] = facts.fares[c].value_or(MURLO_NO_FARE);
-  }
-  return ride;
+  ride.class_name = facts.className;
+  static_assert(kNoFare == MURLO_NO_FARE);
+  for (std::size_t c = 0; c < facts.fares.size(); ++c) ride.fares[c] = facts.fares[c];
 }
+
+// What the rides of one answer are made from: the database's UTF-8 texts
+// and the whole runs it keeps.
+class RideMaker {
+ public:
+  explicit RideMaker(const LoadedDatabase& db)
+      : tables_(db.tables()), names_(db.utf8Names()), wholeRuns_(db.wholeRunRides()) {}
+
+  // The facts of `ride` in UTF-8: a whole run as the database keeps it (made
+  // and kept the first time), any other made afresh; nullptr where the tables
+  // give the ride no line. Valid until the next call.
+  const Utf8Ride* facts(const Ride& ride) {
+    const Utf8Ride* kept = wholeRuns_.find(ride.train);
+    if (kept != nullptr && ride.board == kept->board && ride.alight == kept->alight) return kept;
+    const std::optional<StopList> stops = tables_.stopsOf(ride.train);
+    if (stops && ride.board == StopPosition(0) && ride.alight == stops->last()) {
+      return wholeRuns_.ride(tables_, names_, ride.train);
+    }
+    const std::optional<RideFacts> found = rideFacts(tables_, ride.train, ride.board, ride.alight);
+    if (!found) return nullptr;
+    made_ = utf8Ride(tables_, names_, *found);
+    return &made_;
+  }
+
+ private:
+  const TimetableDb& tables_;
+  const Utf8Names& names_;
+  const WholeRunRides& wholeRuns_;
+  Utf8Ride made_;
+};
 
 // How many minutes a board's ride moves to count from the day asked about:
 // its time at the station from `afterMinute` on, within 24 hours.
-int64_t boardShift(const TimetableDb& db, const RideFacts& facts, BoardKind kind,
+int64_t boardShift(const TimetableDb& db, const Utf8Ride& facts, BoardKind kind,
                    int32_t afterMinute) {
   const StopList stops = *db.stopsOf(facts.train);
   const bool departs = kind == BoardKind::kDepartures;
@@ -143,10 +168,11 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
   if (rides.status != QueryStatus::kOk) return statusOf(rides.status);
   auto made = std::make_unique<RideListAnswer>();
   made->rides.reserve(rides.rides.size());
+  RideMaker maker(*db);
   for (const Ride& ride : rides.rides) {
-    const std::optional<RideFacts> facts =
-        rideFacts(db->tables(), ride.train, ride.board, ride.alight);
-    if (facts) made->rides.push_back(rideOf(*db, *facts, shiftOf(*facts)));
+    if (const Utf8Ride* facts = maker.facts(ride)) {
+      fillRide(made->rides.emplace_back(), *facts, shiftOf(*facts));
+    }
   }
   for (const std::string_view name : rides.changeStations) {
     gbkToUtf8(name, made->changeStationTexts.emplace_back());
@@ -161,7 +187,7 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
   return MURLO_STATUS_OK;
 }
 
-const auto kNoShift = [](const RideFacts&) { return int64_t{0}; };
+const auto kNoShift = [](const Utf8Ride&) { return int64_t{0}; };
 
 // The handle's database, or nothing for a NULL handle.
 std::shared_ptr<const LoadedDatabase> databaseOf(const murlo_db* db) {
@@ -178,7 +204,7 @@ murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute,
     if (!argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
     const RideList rides = boardRides(*loaded, name, afterMinute, limit, kind);
     const TimetableDb& tables = loaded->tables();
-    return deliverRides(std::move(loaded), rides, out, [&](const RideFacts& facts) {
+    return deliverRides(std::move(loaded), rides, out, [&](const Utf8Ride& facts) {
       return boardShift(tables, facts, kind, afterMinute);
     });
   });
@@ -411,15 +437,14 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
     const murlo::JourneyList found = murlo::planJourneyList(*loaded, from, to, request);
     if (found.status != murlo::QueryStatus::kOk) return murlo::statusOf(found.status);
     auto made = std::make_unique<murlo::JourneyListAnswer>();
+    murlo::RideMaker maker(*loaded);
     for (const murlo::TimedJourney& journey : found.journeys) {
       std::vector<murlo_ride>& rides = made->rides.emplace_back();
       for (const murlo::TimedRide& timed : journey.rides) {
-        const murlo::Ride& ride = timed.ride;
-        const std::optional<murlo::RideFacts> facts =
-            murlo::rideFacts(loaded->tables(), ride.train, ride.board, ride.alight);
         // The planner's journeys ride only trains that have lines.
-        if (facts)
-          rides.push_back(murlo::rideOf(*loaded, *facts, timed.departure - facts->departure));
+        if (const murlo::Utf8Ride* facts = maker.facts(timed.ride)) {
+          murlo::fillRide(rides.emplace_back(), *facts, timed.departure - facts->departure);
+        }
       }
     }
     for (std::size_t j = 0; j < found.journeys.size(); ++j) {
