@@ -174,11 +174,22 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
       fillRide(made->rides.emplace_back(), *facts, shiftOf(*facts));
     }
   }
-  for (const std::string_view name : rides.changeStations) {
-    gbkToUtf8(name, made->changeStationTexts.emplace_back());
+  // Change stations: a station's name as the database's UTF-8 text, any
+  // other name converted.
+  const Utf8Names& names = db->utf8Names();
+  made->changeStations.reserve(rides.changeStations.size());
+  for (std::size_t i = 0; i < rides.changeStations.size(); ++i) {
+    if (const std::optional<StationIndex> station = rides.changeStationIndexes[i]) {
+      made->changeStations.push_back(names.stationName(*station));
+    } else {
+      gbkToUtf8(rides.changeStations[i], made->changeStationTexts.emplace_back());
+      made->changeStations.push_back(nullptr);
+    }
   }
-  for (const std::string& text : made->changeStationTexts) {
-    made->changeStations.push_back(text.c_str());
+  // The converted texts, placed once none of them moves any more.
+  std::size_t converted = 0;
+  for (const char*& text : made->changeStations) {
+    if (text == nullptr) text = made->changeStationTexts[converted++].c_str();
   }
   made->list = murlo_rides{made->rides.size(), made->rides.data(), made->changeStations.size(),
                            made->changeStations.data()};
