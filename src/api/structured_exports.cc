@@ -73,7 +73,10 @@ murlo_status answer(List** out, Work&& work) noexcept {
 struct RideListAnswer {
   murlo_rides list{};
   std::shared_ptr<const LoadedDatabase> db;
-  std::vector<murlo_ride> rides;
+  // Written once each, not zeroed first: a list of hundreds of rides is
+  // written in one pass, as the text answer is.
+  std::unique_ptr<murlo_ride[]> rides;
+  std::size_t rideCount = 0;
   std::vector<std::string> changeStationTexts;
   std::vector<const char*> changeStations;
 };
@@ -167,11 +170,11 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
                           murlo_rides** out, Shift&& shiftOf) {
   if (rides.status != QueryStatus::kOk) return statusOf(rides.status);
   auto made = std::make_unique<RideListAnswer>();
-  made->rides.reserve(rides.rides.size());
+  if (!rides.rides.empty()) made->rides.reset(new murlo_ride[rides.rides.size()]);
   RideMaker maker(*db);
   for (const Ride& ride : rides.rides) {
     if (const Utf8Ride* facts = maker.facts(ride)) {
-      fillRide(made->rides.emplace_back(), *facts, shiftOf(*facts));
+      fillRide(made->rides[made->rideCount++], *facts, shiftOf(*facts));
     }
   }
   // Change stations: a station's name as the database's UTF-8 text, any
@@ -191,7 +194,7 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
   for (const char*& text : made->changeStations) {
     if (text == nullptr) text = made->changeStationTexts[converted++].c_str();
   }
-  made->list = murlo_rides{made->rides.size(), made->rides.data(), made->changeStations.size(),
+  made->list = murlo_rides{made->rideCount, made->rides.get(), made->changeStations.size(),
                            made->changeStations.data()};
   made->db = std::move(db);
   *out = &made.release()->list;
