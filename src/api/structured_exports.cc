@@ -71,11 +71,18 @@ murlo_status answer(List** out, Work&& work) noexcept {
 // into (the database's UTF-8 texts among them). Standard layout, so that
 // the structure's address is the answer's.
 struct RideListAnswer {
+  RideListAnswer() = default;
+  RideListAnswer(const RideListAnswer&) = delete;
+  RideListAnswer& operator=(const RideListAnswer&) = delete;
+  ~RideListAnswer() { delete[] rides; }
+
   murlo_rides list{};
   std::shared_ptr<const LoadedDatabase> db;
   // Written once each, not zeroed first: a list of hundreds of rides is
-  // written in one pass, as the text answer is.
-  std::unique_ptr<murlo_ride[]> rides;
+  // written in one pass, as the text answer is. (An array of its own, owned
+  // here: a unique_ptr to an array is not standard layout for every
+  // compiler.)
+  murlo_ride* rides = nullptr;
   std::size_t rideCount = 0;
   std::vector<std::string> changeStationTexts;
   std::vector<const char*> changeStations;
@@ -170,7 +177,7 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
                           murlo_rides** out, Shift&& shiftOf) {
   if (rides.status != QueryStatus::kOk) return statusOf(rides.status);
   auto made = std::make_unique<RideListAnswer>();
-  if (!rides.rides.empty()) made->rides.reset(new murlo_ride[rides.rides.size()]);
+  if (!rides.rides.empty()) made->rides = new murlo_ride[rides.rides.size()];
   RideMaker maker(*db);
   for (const Ride& ride : rides.rides) {
     if (const Utf8Ride* facts = maker.facts(ride)) {
@@ -194,7 +201,7 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
   for (const char*& text : made->changeStations) {
     if (text == nullptr) text = made->changeStationTexts[converted++].c_str();
   }
-  made->list = murlo_rides{made->rideCount, made->rides.get(), made->changeStations.size(),
+  made->list = murlo_rides{made->rideCount, made->rides, made->changeStations.size(),
                            made->changeStations.data()};
   made->db = std::move(db);
   *out = &made.release()->list;
