@@ -329,6 +329,7 @@ void capiBenchmark(benchmark::State& state, NetworkSize size, std::string kind,
   std::vector<murlo_char16>& out = hostBuffer();
   int32_t result = 0;
   std::size_t needed = 0;
+  c.capi(out.data(), out.size(), &needed);  // what the database keeps is made before the clock
   for (auto _ : state) {
     result = c.capi(out.data(), out.size(), &needed);
     benchmark::DoNotOptimize(out.data());
@@ -336,6 +337,40 @@ void capiBenchmark(benchmark::State& state, NetworkSize size, std::string kind,
   if (result < 0) state.SkipWithError("the query failed");
   state.counters["lines"] = result;
   state.counters["units"] = static_cast<double>(needed);
+}
+
+// A handle on the network's file, opened when first asked for and kept for
+// the process's life.
+const murlo_db* handleOn(NetworkSize size) {
+  static std::map<NetworkSize, murlo_db*> handles;
+  murlo_db*& db = handles[size];
+  if (db == nullptr && murlo_db_open(network(size).path.c_str(), &db) != MURLO_STATUS_OK) {
+    std::cerr << "murlo bench: the library cannot open " << network(size).path << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  return db;
+}
+
+// The structured twin of a question through the C interface: asked of a
+// handle on the same file (what it keeps made by earlier calls), the answer
+// as C structures, then freed. Its count must be the text answer's.
+void capiStructuredBenchmark(benchmark::State& state, NetworkSize size, std::string kind,
+                             std::string variant) {
+  useMemory(Memory::kReused);
+  loadIntoLibrary(size);
+  const QueryCase& c = network(size).queryCase(kind, variant);
+  const murlo_db* db = handleOn(size);
+  int64_t count = c.structured(db);  // what the handle keeps is made before the clock
+  for (auto _ : state) {
+    count = c.structured(db);
+    benchmark::DoNotOptimize(count);
+  }
+  std::vector<murlo_char16>& out = hostBuffer();
+  std::size_t needed = 0;
+  if (count < 0 || count != c.capi(out.data(), out.size(), &needed)) {
+    state.SkipWithError("the structured answer is not the text answer's count");
+  }
+  state.counters["lines"] = static_cast<double>(count);
 }
 
 // The same question the first time after a load (the load itself not
@@ -437,6 +472,10 @@ void registerAll() {
       unit(benchmark::RegisterBenchmark((base + "/capi").c_str(), capiBenchmark, size,
                                         std::string(v.kind), std::string(v.variant)),
            benchmark::kMicrosecond);
+      unit(
+          benchmark::RegisterBenchmark((base + "/capi-structured").c_str(), capiStructuredBenchmark,
+                                       size, std::string(v.kind), std::string(v.variant)),
+          benchmark::kMicrosecond);
       unit(benchmark::RegisterBenchmark((base + "/capi-floor").c_str(), capiFloorBenchmark, size,
                                         std::string(v.kind), std::string(v.variant)),
            benchmark::kMicrosecond);
@@ -611,6 +650,33 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     }
   }
 
+  // Each question through the C interface as text and as structures, side by
+  // side on every network.
+  void writeStructured(std::ostream& out, const std::vector<NetworkSize>& sizes) const {
+    out << "\n### Text and structured answers (C interface)\n\n"
+        << "Each question as text into the caller's buffer (UTF-16) and as a structured question "
+           "of a handle on the same file (UTF-8, the answer made and freed); lines kept in both. "
+           "Structured / text below 1 is faster.\n\n| Query |";
+    for (const NetworkSize size : sizes)
+      out << " " << sizeName(size) << ": text | structured | ratio |";
+    out << "\n|---|";
+    for (std::size_t i = 0; i < 3 * sizes.size(); ++i) out << "---:|";
+    out << "\n";
+    for (const VariantName& v : queryVariants()) {
+      out << "| " << v.kind << " " << v.variant << " |";
+      for (const NetworkSize size : sizes) {
+        const std::string base =
+            std::string("query/") + v.kind + "/" + v.variant + "/" + sizeName(size);
+        const Result* text = find(base + "/capi");
+        const Result* structured = find(base + "/capi-structured");
+        out << " " << (text ? time(text->ns) : "") << " | "
+            << (structured ? time(structured->ns) : "") << " | "
+            << (text && structured ? fixed(structured->ns / text->ns, 2) : "") << " |";
+      }
+      out << "\n";
+    }
+  }
+
   // The journey planner's first plan (boards and runs made) and what its
   // structures hold.
   void writePlanner(std::ostream& out, const Network& n) const {
@@ -768,6 +834,8 @@ class ReportingConsole : public benchmark::ConsoleReporter {
       }
       out << "\n";
     }
+
+    writeStructured(out, sizes);
 
     out << "\n### The text boundary (busiest station's result)\n\n"
         << "| Network | Result | GBK to UTF-16 | UTF-16 to GBK | Query, library | Query through "

@@ -85,6 +85,18 @@ murlo_char16* runTimeBuffer() {
   return units;
 }
 
+// The count of the structured answer in `*taken`, the answer freed; -1 for a
+// failed question. (`*taken` is read after the question, whatever the order in
+// which the arguments are evaluated.)
+template <typename Answer>
+int64_t countOf(murlo_status status, Answer** taken, void (*free)(Answer*)) {
+  if (status != MURLO_STATUS_OK) return -1;
+  Answer* const answer = *taken;
+  const auto count = static_cast<int64_t>(answer->count);
+  free(answer);
+  return count;
+}
+
 Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(result.text), {}}; }
 // Kept UTF-16 pieces as GBK text, to compare with SQLite's.
 Outcome outcomeOf(const Utf16Answer& result) {
@@ -109,6 +121,10 @@ QueryCase stationsCase(std::string variant, std::string prefix) {
       [typed = argumentOf(prefix)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
         return murlo_find_stations(typed.c_str(), out, capacity, needed);
       },
+      [typed = utf8(prefix)](const murlo_db* db) {
+        murlo_stations* answer = nullptr;
+        return countOf(murlo_db_stations(db, typed.c_str(), &answer), &answer, murlo_stations_free);
+      },
       [prefix](const LoadedDatabase& db) {
         for (const StationIndex s :
              db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
@@ -128,6 +144,11 @@ QueryCase atCase(std::string variant, std::string argument, std::string name) {
           [typed = argumentOf(name)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
             return murlo_trains_at_station(typed.c_str(), out, capacity, needed);
           },
+          [typed = utf8(name)](const murlo_db* db) {
+            murlo_rides* answer = nullptr;
+            return countOf(murlo_db_trains_at_station(db, typed.c_str(), &answer), &answer,
+                           murlo_rides_free);
+          },
           [name](const LoadedDatabase& db) {
             if (const auto station = db.findStation(name)) readCalls(db, *station);
           },
@@ -144,6 +165,11 @@ QueryCase directCase(std::string variant, std::string argument, std::string from
           [a = argumentOf(from), b = argumentOf(to)](murlo_char16* out, std::size_t capacity,
                                                      std::size_t* needed) {
             return murlo_direct_trains(a.c_str(), b.c_str(), 0, out, capacity, needed);
+          },
+          [a = utf8(from), b = utf8(to)](const murlo_db* db) {
+            murlo_rides* answer = nullptr;
+            return countOf(murlo_db_direct_trains(db, a.c_str(), b.c_str(), &answer), &answer,
+                           murlo_rides_free);
           },
           [from, to](const LoadedDatabase& db) {
             const auto a = db.findStation(from);
@@ -175,6 +201,12 @@ QueryCase stopsCase(std::string variant, std::string argument, int64_t train, st
             return murlo_train_stops(static_cast<uint32_t>(train), a.c_str(), b.c_str(), out,
                                      capacity, needed, runTimeBuffer(), 64, &timeNeeded);
           },
+          [train, a = utf8(boarding), b = utf8(alighting)](const murlo_db* db) {
+            murlo_stops* answer = nullptr;
+            return countOf(murlo_db_train_stops(db, static_cast<uint32_t>(train), a.c_str(),
+                                                b.c_str(), &answer),
+                           &answer, murlo_stops_free);
+          },
           [train](const LoadedDatabase& db) {
             const auto stops = db.tables().stopsOf(TrainIndex(static_cast<int32_t>(train)));
             if (stops) readStops(db.tables(), *stops);
@@ -192,6 +224,11 @@ QueryCase numberCase(std::string variant, std::string number) {
       [number](SqliteTimetable& sql) { return outcomeOf(sql.trainsByNumber(number)); },
       [typed = argumentOf(number)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
         return murlo_trains_by_number(typed.c_str(), out, capacity, needed);
+      },
+      [typed = utf8(number)](const murlo_db* db) {
+        murlo_rides* answer = nullptr;
+        return countOf(murlo_db_trains_by_number(db, typed.c_str(), &answer), &answer,
+                       murlo_rides_free);
       },
       [number](const LoadedDatabase& db) {
         for (const TrainIndex t : db.indexes().trainsWithNumberForms(db.tables(), number)) {
@@ -213,6 +250,11 @@ QueryCase departuresCase(std::string variant, std::string argument, std::string 
       [=, typed = argumentOf(name)](murlo_char16* out, std::size_t capacity, std::size_t* needed) {
         return murlo_departures(typed.c_str(), after, limit, out, capacity, needed);
       },
+      [=, typed = utf8(name)](const murlo_db* db) {
+        murlo_rides* answer = nullptr;
+        return countOf(murlo_db_departures(db, typed.c_str(), after, limit, &answer), &answer,
+                       murlo_rides_free);
+      },
       [name](const LoadedDatabase& db) { benchmark::DoNotOptimize(db.findStation(name)); },
       0,
       ""};
@@ -232,6 +274,13 @@ QueryCase journeysCase(std::string variant, std::string argument, std::string fr
             return murlo_plan_journeys(a.c_str(), b.c_str(), request.afterMinute,
                                        request.maxChanges, request.minChangeMinutes, request.limit,
                                        out, capacity, needed);
+          },
+          [=, a = utf8(from), b = utf8(to)](const murlo_db* db) {
+            murlo_journeys* answer = nullptr;
+            return countOf(murlo_db_plan_journeys(db, a.c_str(), b.c_str(), request.afterMinute,
+                                                  request.maxChanges, request.minChangeMinutes,
+                                                  request.limit, &answer),
+                           &answer, murlo_journeys_free);
           },
           [from, to](const LoadedDatabase& db) {
             benchmark::DoNotOptimize(db.findStation(from));

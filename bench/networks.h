@@ -40,6 +40,10 @@ struct QueryCase {
   // UTF-16 arguments, the answer into a caller's buffer of `capacity` units.
   // Returns the export's result.
   std::function<int32_t(murlo_char16* out, std::size_t capacity, std::size_t* needed)> capi;
+  // The same question as a structured question of a handle, as a host asks
+  // it: UTF-8 arguments, the answer as C structures, freed. Returns the
+  // answer's count, or -1 when the question failed.
+  std::function<int64_t(const murlo_db* db)> structured;
   // What the question must find before anything is written (the station,
   // prefix, number or train looked up): part of the floor it is held to.
   std::function<void(const LoadedDatabase&)> find;

@@ -14,8 +14,13 @@
 // text. The queries are also run on the same tables with no whole-run line
 // kept yet (and no board or trains' runs made), which must give the same
 // answers as the lines kept; a limited plan gives the first journeys of the
-// whole day's.
+// whole day's. The same bytes are also opened as a database handle and each
+// question asked of it as a structured question: every answer is freed, and
+// (where the arguments are valid UTF-16, so that their UTF-8 form is the same
+// text) its count or status is the text export's result.
 #include <fuzzer/FuzzedDataProvider.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -42,6 +47,7 @@
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
 #include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo {
 namespace {
@@ -131,8 +137,9 @@ void checkLines(const Text16& text, int32_t count, std::size_t fields, Countable
 enum class Kind { kHeader, kStations, kTrainsAt, kDirect, kByNumber };
 
 // One single-output export, asked every way a caller can ask it.
+// Returns the export's result.
 template <typename Sized, typename Unsized>
-void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsized) {
+int32_t checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsized) {
   std::size_t needed = 0;
   const int32_t probe = sized(nullptr, 0, &needed);
   if (probe != MURLO_BUFFER_TOO_SMALL) {
@@ -145,7 +152,7 @@ void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsi
     Buffer unsizedBuffer(64);
     MURLO_FUZZ_CHECK(unsized(unsizedBuffer.data()) == probe);
     MURLO_FUZZ_CHECK(unsizedBuffer.untouched());
-    return;
+    return probe;
   }
   MURLO_FUZZ_CHECK(needed >= 1);
 
@@ -180,6 +187,7 @@ void checkSingleOutput(Kind kind, Countable countable, Sized sized, Unsized unsi
       if (result > 0) checkLines(text, result, 16, countable);
       break;
   }
+  return result;
 }
 
 // A sized-only export (boards, journeys), asked every way a caller can ask
@@ -245,8 +253,9 @@ bool hasRunningTime(const TimetableDb& db, uint32_t train) {
          StopList(db.lists().trainStopLists[train]).size() >= 2;
 }
 
-void checkTrainStops(const TimetableDb& db, Countable countable, uint32_t train,
-                     const murlo_char16* boarding, const murlo_char16* alighting) {
+// Returns the export's result.
+int32_t checkTrainStops(const TimetableDb& db, Countable countable, uint32_t train,
+                        const murlo_char16* boarding, const murlo_char16* alighting) {
   std::size_t stopsNeeded = 0;
   std::size_t timeNeeded = 0;
   MURLO_FUZZ_CHECK(murlo_train_stops(train, boarding, alighting, nullptr, 0, &stopsNeeded, nullptr,
@@ -282,6 +291,7 @@ void checkTrainStops(const TimetableDb& db, Countable countable, uint32_t train,
                                         roomyTime.data()) == result);
   MURLO_FUZZ_CHECK(roomyStops.text(stopsNeeded - 1) == stopText);
   MURLO_FUZZ_CHECK(roomyTime.text(timeNeeded - 1) == timeText);
+  return result;
 }
 
 Text16 toUtf16(std::string_view gbk) {
@@ -427,6 +437,128 @@ void checkKeptLinesAgree(const LoadedDatabase& kept, int kind, const Text16& a, 
   }
 }
 
+// The result of a board export that wrote nothing (its own negative code).
+int32_t boardCode(const murlo_char16* station, const JourneyRequest& request) {
+  return murlo_departures(station, request.afterMinute, request.limit, nullptr, 0, nullptr);
+}
+
+// The same bytes opened as a database handle, through a file in memory; a
+// handle on the process's database (the same tables) where none can be made.
+struct Handle {
+  explicit Handle(std::span<const uint8_t> file) {
+    const int fd = memfd_create("fuzz_queries", 0);
+    if (fd >= 0) {
+      const bool written =
+          file.empty() || write(fd, file.data(), file.size()) == static_cast<ssize_t>(file.size());
+      const std::string path = "/proc/self/fd/" + std::to_string(fd);
+      if (written) MURLO_FUZZ_CHECK(murlo_db_open(path.c_str(), &db) == MURLO_STATUS_OK);
+      close(fd);
+    }
+    if (db == nullptr) db = murlo_db_of_process();
+    MURLO_FUZZ_CHECK(db != nullptr);
+  }
+  ~Handle() { murlo_db_close(db); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  murlo_db* db = nullptr;
+};
+
+// A structured answer's count, or the text export's code for its status
+// (-1 an unknown station or origin, -2 destination, -3 the same station, 0 an
+// unknown train); the answer is freed. A failed question stores no answer.
+template <typename Answer>
+int32_t textCodeOf(murlo_status status, Answer** taken, void (*free)(Answer*)) {
+  Answer* const answer = *taken;  // read after the question, whatever the order of arguments
+  if (status != MURLO_STATUS_OK) MURLO_FUZZ_CHECK(answer == nullptr);
+  int32_t count = 0;
+  switch (status) {
+    case MURLO_STATUS_OK: count = static_cast<int32_t>(answer->count); break;
+    case MURLO_STATUS_UNKNOWN_STATION:
+    case MURLO_STATUS_UNKNOWN_ORIGIN: count = -1; break;
+    case MURLO_STATUS_UNKNOWN_DESTINATION: count = -2; break;
+    case MURLO_STATUS_SAME_STATION: count = -3; break;
+    case MURLO_STATUS_UNKNOWN_TRAIN: count = 0; break;
+    case MURLO_STATUS_INVALID_ARGUMENT: count = MURLO_INVALID_ARGUMENT; break;
+    default: {
+      const bool statusOfAQuestion = false;
+      MURLO_FUZZ_CHECK(statusOfAQuestion);
+    }
+  }
+  free(answer);
+  return count;
+}
+
+// Question `kind` asked of the handle with the UTF-8 forms of the text
+// arguments (a NULL text argument as the empty text); its count or status
+// must be `code`, the text export's result, when both texts are valid UTF-16.
+void checkStructured(const murlo_db* handle, const TimetableDb& db, int kind, const Text16& a,
+                     const Text16& b, uint32_t train, const JourneyRequest& request,
+                     std::optional<int32_t> code) {
+  std::string first;
+  std::string second;
+  const bool exact = utf16ToUtf8(std::u16string(a.begin(), a.end()), first) &&
+                     utf16ToUtf8(std::u16string(b.begin(), b.end()), second);
+  murlo_stations* stations = nullptr;
+  murlo_rides* rides = nullptr;
+  murlo_stops* stops = nullptr;
+  murlo_journeys* journeys = nullptr;
+  std::optional<int32_t> count;
+  switch (kind) {
+    case 1: {
+      const murlo_status status = murlo_db_stations(handle, first.c_str(), &stations);
+      MURLO_FUZZ_CHECK(status == MURLO_STATUS_OK);
+      // The empty prefix lists every station, abbreviated or not.
+      if (first.empty()) {
+        MURLO_FUZZ_CHECK(stations->count == static_cast<std::size_t>(db.stationCount()));
+      }
+      const int32_t found = textCodeOf(status, &stations, murlo_stations_free);
+      // The text export compares an abbreviation on as many bytes as its
+      // argument has UTF-16 units, so a prefix with a character beyond ASCII
+      // finds nothing there; the structured question compares the whole GBK
+      // form.
+      const bool ascii =
+          std::all_of(first.begin(), first.end(), [](char c) { return (c & 0x80) == 0; });
+      if (!first.empty() && ascii) count = found;
+      break;
+    }
+    case 2:
+      count = textCodeOf(murlo_db_trains_at_station(handle, first.c_str(), &rides), &rides,
+                         murlo_rides_free);
+      break;
+    case 3:
+      count = textCodeOf(murlo_db_direct_trains(handle, first.c_str(), second.c_str(), &rides),
+                         &rides, murlo_rides_free);
+      break;
+    case 4: {
+      const murlo_status status =
+          murlo_db_train_stops(handle, train, first.c_str(), second.c_str(), &stops);
+      MURLO_FUZZ_CHECK((status == MURLO_STATUS_OK) == hasRunningTime(db, train));
+      count = textCodeOf(status, &stops, murlo_stops_free);
+      break;
+    }
+    case 5:
+      count = textCodeOf(murlo_db_trains_by_number(handle, first.c_str(), &rides), &rides,
+                         murlo_rides_free);
+      break;
+    case 6:
+    case 7:
+      count = textCodeOf(kind == 6 ? murlo_db_departures(handle, first.c_str(), request.afterMinute,
+                                                         request.limit, &rides)
+                                   : murlo_db_arrivals(handle, first.c_str(), request.afterMinute,
+                                                       request.limit, &rides),
+                         &rides, murlo_rides_free);
+      break;
+    case 8:
+      count = textCodeOf(murlo_db_plan_journeys(handle, first.c_str(), second.c_str(),
+                                                request.afterMinute, request.maxChanges,
+                                                request.minChangeMinutes, request.limit, &journeys),
+                         &journeys, murlo_journeys_free);
+      break;
+    default: MURLO_FUZZ_CHECK(murlo_db_header(handle) != nullptr); break;
+  }
+  if (exact && code && count) MURLO_FUZZ_CHECK(*count == *code);
+}
+
 struct Parts {
   std::span<const uint8_t> script;
   std::span<const uint8_t> file;
@@ -451,6 +583,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   replaceCurrentDb(loaded);
   const TimetableDb* const db = &loaded->tables();
   const Countable countable = countableIn(*db);
+  const Handle handle(parts.file);
 
   FuzzedDataProvider script(parts.script.data(), parts.script.size());
   for (int call = 0; call < kMaxCalls && script.remaining_bytes() > 0; ++call) {
@@ -472,6 +605,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A NULL argument is the empty text.
     const murlo_char16* first = script.ConsumeBool() && a.empty() ? nullptr : a.c_str();
     const murlo_char16* second = b.c_str();
+    // The text export's result, or nothing where it has none to compare.
+    std::optional<int32_t> code;
     switch (kind) {
       case 0:
         checkSingleOutput(
@@ -482,7 +617,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [](murlo_char16* o) { return x01o23jow83032hwe31h(o); });
         break;
       case 1:
-        checkSingleOutput(
+        code = checkSingleOutput(
             Kind::kStations, countable,
             [&](murlo_char16* o, std::size_t c, std::size_t* n) {
               return murlo_find_stations(first, o, c, n);
@@ -490,7 +625,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [&](murlo_char16* o) { return x0189e3js083h2c13(first, o); });
         break;
       case 2:
-        checkSingleOutput(
+        code = checkSingleOutput(
             Kind::kTrainsAt, countable,
             [&](murlo_char16* o, std::size_t c, std::size_t* n) {
               return murlo_trains_at_station(first, o, c, n);
@@ -498,14 +633,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [&](murlo_char16* o) { return x01e983hw983402(first, o); });
         break;
       case 3:
-        checkSingleOutput(
+        code = checkSingleOutput(
             Kind::kDirect, countable,
             [&](murlo_char16* o, std::size_t c, std::size_t* n) {
               return murlo_direct_trains(first, second, mode, o, c, n);
             },
             [&](murlo_char16* o) { return x01d897fsd20dj3(first, second, o, mode); });
         break;
-      case 4: checkTrainStops(*db, countable, train, first, second); break;
+      case 4: code = checkTrainStops(*db, countable, train, first, second); break;
       case 6:
       case 7: {
         const auto answer = checkSizedOnly([&](murlo_char16* o, std::size_t c, std::size_t* n) {
@@ -516,6 +651,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           checkLines(answer->second, answer->first, 16, countable);
           if (request.limit > 0) MURLO_FUZZ_CHECK(answer->first <= request.limit);
         }
+        code = answer ? answer->first : boardCode(first, request);
         break;
       }
       case 8: {
@@ -527,10 +663,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           checkJourneys(answer->second, answer->first, countable);
           if (request.limit > 0) MURLO_FUZZ_CHECK(answer->first <= request.limit);
         }
+        code = answer ? answer->first
+                      : murlo_plan_journeys(first, second, request.afterMinute, request.maxChanges,
+                                            request.minChangeMinutes, request.limit, nullptr, 0,
+                                            nullptr);
         break;
       }
       case 5:
-        checkSingleOutput(
+        code = checkSingleOutput(
             Kind::kByNumber, countable,
             [&](murlo_char16* o, std::size_t c, std::size_t* n) {
               return murlo_trains_by_number(first, o, c, n);
@@ -539,6 +679,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
     checkKeptLinesAgree(*loaded, kind, a, b, mode, train, request);
+    checkStructured(handle.db, *db, kind, first == nullptr ? Text16() : a, b, train, request, code);
   }
   return 0;
 }

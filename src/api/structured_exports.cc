@@ -15,6 +15,7 @@
 #include "murloppc.h"
 #include "present/ride_facts.h"
 #include "present/utf8_names.h"
+#include "present/whole_run_rides.h"
 #include "query/boards.h"
 #include "query/direct_trains.h"
 #include "query/journey_planner.h"
@@ -86,9 +87,19 @@ murlo_status answer(List** out, Work&& work) noexcept {
 // into (the database's UTF-8 texts among them). Standard layout, so that
 // the structure's address is the answer's.
 struct RideListAnswer {
+  RideListAnswer() = default;
+  RideListAnswer(const RideListAnswer&) = delete;
+  RideListAnswer& operator=(const RideListAnswer&) = delete;
+  ~RideListAnswer() { delete[] rides; }
+
   murlo_rides list{};
   std::shared_ptr<const LoadedDatabase> db;
-  std::vector<murlo_ride> rides;
+  // Written once each, not zeroed first: a list of hundreds of rides is
+  // written in one pass, as the text answer is. (An array of its own, owned
+  // here: a unique_ptr to an array is not standard layout for every
+  // compiler.)
+  murlo_ride* rides = nullptr;
+  std::size_t rideCount = 0;
   std::vector<std::string> changeStationTexts;
   std::vector<const char*> changeStations;
 };
@@ -113,43 +124,68 @@ static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<JourneyListAnswer> &&
               std::is_standard_layout_v<StationListAnswer>);
 
-// The ride's facts with its times moved by `shift` minutes (to count them
-// from the day asked about), and its call at stop `call`. REQUIRES: the
-// ride has a line, and its train the stop `call`.
-murlo_ride rideOf(const LoadedDatabase& db, const RideFacts& facts, int64_t shift,
-                  StopPosition call) {
-  const Utf8Names& names = db.utf8Names();
-  const StopList stops = *db.tables().stopsOf(facts.train);
-  const auto stationAt = [&](StopPosition k) { return names.stationName(stops[k].stationIndex()); };
-  murlo_ride ride{};
+// The ride with its times moved by `shift` minutes (to count them from the
+// day asked about), and its call at stop `call`, into `ride`. REQUIRES: the
+// ride's train has the stop `call`.
+void fillRide(murlo_ride& ride, const Utf8Ride& facts, int64_t shift, const TimetableDb& tables,
+              StopPosition call) {
   ride.train = static_cast<uint32_t>(facts.train.value());
-  ride.number = names.trainNumber(facts.train);
+  ride.number = facts.number;
   ride.marker = facts.marker;
   ride.board_stop = static_cast<uint32_t>(facts.board.value());
   ride.alight_stop = static_cast<uint32_t>(facts.alight.value());
-  ride.from = stationAt(facts.board);
-  ride.to = stationAt(facts.alight);
-  ride.first_station = stationAt(StopPosition(0));
-  ride.last_station = stationAt(stops.last());
+  ride.from = facts.boardingStation;
+  ride.to = facts.alightingStation;
+  ride.first_station = facts.firstStation;
+  ride.last_station = facts.lastStation;
   ride.departure = facts.departure + shift;
   ride.arrival = facts.arrival + shift;
   ride.journey_minutes = facts.journeyMinutes;
   ride.distance_km = facts.distanceKm;
-  ride.class_name = utf8ClassName(db.tables().train(facts.train)->classCode);
-  for (std::size_t c = 0; c < facts.fares.size(); ++c) {
-    ride.fares[c] = facts.fares[c].value_or(MURLO_NO_FARE);
-  }
+  ride.class_name = facts.className;
+  static_assert(kNoFare == MURLO_NO_FARE);
+  for (std::size_t c = 0; c < facts.fares.size(); ++c) ride.fares[c] = facts.fares[c];
   ride.set_out = facts.setOut + shift;
+  const StopList stops = *tables.stopsOf(facts.train);
   const CallTimes times = callTimes(stops, call);
   ride.call_stop = static_cast<uint32_t>(call.value());
   ride.call_arrival = call == StopPosition(0) ? MURLO_NO_TIME : times.arrival + shift;
   ride.call_departure = call == stops.last() ? MURLO_NO_TIME : times.departure + shift;
-  return ride;
 }
+
+// What the rides of one answer are made from: the database's UTF-8 texts
+// and the whole runs it keeps.
+class RideMaker {
+ public:
+  explicit RideMaker(const LoadedDatabase& db)
+      : tables_(db.tables()), names_(db.utf8Names()), wholeRuns_(db.wholeRunRides()) {}
+
+  // The facts of `ride` in UTF-8: a whole run as the database keeps it (made
+  // and kept the first time), any other made afresh; nullptr where the tables
+  // give the ride no line. Valid until the next call.
+  const Utf8Ride* facts(const Ride& ride) {
+    const Utf8Ride* kept = wholeRuns_.find(ride.train);
+    if (kept != nullptr && ride.board == kept->board && ride.alight == kept->alight) return kept;
+    const std::optional<StopList> stops = tables_.stopsOf(ride.train);
+    if (stops && ride.board == StopPosition(0) && ride.alight == stops->last()) {
+      return wholeRuns_.ride(tables_, names_, ride.train);
+    }
+    const std::optional<RideFacts> found = rideFacts(tables_, ride.train, ride.board, ride.alight);
+    if (!found) return nullptr;
+    made_ = utf8Ride(tables_, names_, *found);
+    return &made_;
+  }
+
+ private:
+  const TimetableDb& tables_;
+  const Utf8Names& names_;
+  const WholeRunRides& wholeRuns_;
+  Utf8Ride made_;
+};
 
 // How many minutes a board's ride moves to count from the day asked about:
 // its time at the station from `afterMinute` on, within 24 hours.
-int64_t boardShift(const TimetableDb& db, const RideFacts& facts, BoardKind kind,
+int64_t boardShift(const TimetableDb& db, const Utf8Ride& facts, BoardKind kind,
                    int32_t afterMinute) {
   const StopList stops = *db.stopsOf(facts.train);
   const bool departs = kind == BoardKind::kDepartures;
@@ -166,27 +202,40 @@ murlo_status deliverRides(std::shared_ptr<const LoadedDatabase> db, const RideLi
                           murlo_rides** out, Shift&& shiftOf, Call&& callOf) {
   if (rides.status != QueryStatus::kOk) return statusOf(rides.status);
   auto made = std::make_unique<RideListAnswer>();
-  made->rides.reserve(rides.rides.size());
+  if (!rides.rides.empty()) made->rides = new murlo_ride[rides.rides.size()];
+  RideMaker maker(*db);
   for (std::size_t i = 0; i < rides.rides.size(); ++i) {
     const Ride& ride = rides.rides[i];
-    const std::optional<RideFacts> facts =
-        rideFacts(db->tables(), ride.train, ride.board, ride.alight);
-    if (facts) made->rides.push_back(rideOf(*db, *facts, shiftOf(*facts), callOf(i, ride)));
+    if (const Utf8Ride* facts = maker.facts(ride)) {
+      fillRide(made->rides[made->rideCount++], *facts, shiftOf(*facts), db->tables(),
+               callOf(i, ride));
+    }
   }
-  for (const std::string_view name : rides.changeStations) {
-    gbkToUtf8(name, made->changeStationTexts.emplace_back());
+  // Change stations: a station's name as the database's UTF-8 text, any
+  // other name converted.
+  const Utf8Names& names = db->utf8Names();
+  made->changeStations.reserve(rides.changeStations.size());
+  for (std::size_t i = 0; i < rides.changeStations.size(); ++i) {
+    if (const std::optional<StationIndex> station = rides.changeStationIndexes[i]) {
+      made->changeStations.push_back(names.stationName(*station));
+    } else {
+      gbkToUtf8(rides.changeStations[i], made->changeStationTexts.emplace_back());
+      made->changeStations.push_back(nullptr);
+    }
   }
-  for (const std::string& text : made->changeStationTexts) {
-    made->changeStations.push_back(text.c_str());
+  // The converted texts, placed once none of them moves any more.
+  std::size_t converted = 0;
+  for (const char*& text : made->changeStations) {
+    if (text == nullptr) text = made->changeStationTexts[converted++].c_str();
   }
-  made->list = murlo_rides{made->rides.size(), made->rides.data(), made->changeStations.size(),
+  made->list = murlo_rides{made->rideCount, made->rides, made->changeStations.size(),
                            made->changeStations.data()};
   made->db = std::move(db);
   *out = &made.release()->list;
   return MURLO_STATUS_OK;
 }
 
-const auto kNoShift = [](const RideFacts&) { return int64_t{0}; };
+const auto kNoShift = [](const Utf8Ride&) { return int64_t{0}; };
 const auto kBoarding = [](std::size_t, const Ride& ride) { return ride.board; };
 
 // The handle's database, or nothing for a NULL handle.
@@ -206,7 +255,7 @@ murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute,
     const TimetableDb& tables = loaded->tables();
     return deliverRides(
         std::move(loaded), rides, out,
-        [&](const RideFacts& facts) { return boardShift(tables, facts, kind, afterMinute); },
+        [&](const Utf8Ride& facts) { return boardShift(tables, facts, kind, afterMinute); },
         [&](std::size_t, const Ride& ride) {
           return kind == BoardKind::kDepartures ? ride.board : ride.alight;
         });
@@ -424,16 +473,14 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
     const murlo::JourneyList found = murlo::planJourneyList(*loaded, from, to, request);
     if (found.status != murlo::QueryStatus::kOk) return murlo::statusOf(found.status);
     auto made = std::make_unique<murlo::JourneyListAnswer>();
+    murlo::RideMaker maker(*loaded);
     for (const murlo::TimedJourney& journey : found.journeys) {
       std::vector<murlo_ride>& rides = made->rides.emplace_back();
       for (const murlo::TimedRide& timed : journey.rides) {
-        const murlo::Ride& ride = timed.ride;
-        const std::optional<murlo::RideFacts> facts =
-            murlo::rideFacts(loaded->tables(), ride.train, ride.board, ride.alight);
         // The planner's journeys ride only trains that have lines.
-        if (facts) {
-          rides.push_back(
-              murlo::rideOf(*loaded, *facts, timed.departure - facts->departure, ride.board));
+        if (const murlo::Utf8Ride* facts = maker.facts(timed.ride)) {
+          murlo::fillRide(rides.emplace_back(), *facts, timed.departure - facts->departure,
+                          loaded->tables(), timed.ride.board);
         }
       }
     }

@@ -175,11 +175,10 @@ std::vector<StationDistance> feederStations(std::span<const Call> destinations,
   return feeders;
 }
 
-// The change stations: candidates in onward order whose total distance is
-// below the keep threshold, by name.
-std::vector<std::string_view> changeStations(const TimetableDb& db,
-                                             std::span<const StationDistance> onward,
-                                             std::span<const StationDistance> feeders) {
+// The change stations into `answer`: candidates in onward order whose total
+// distance is below the keep threshold, by name.
+void addChangeStations(const TimetableDb& db, std::span<const StationDistance> onward,
+                       std::span<const StationDistance> feeders, RideList& answer) {
   // Each station index is listed at most once in either list, so a station's
   // place among the feeders joins the two lists in one pass.
   std::vector<int32_t> feederAt(static_cast<std::size_t>(db.stationCount()), -1);
@@ -197,19 +196,19 @@ std::vector<std::string_view> changeStations(const TimetableDb& db,
   }
 
   const auto threshold = static_cast<int32_t>(static_cast<double>(shortest) * kKeepFactor);
-  std::vector<std::string_view> names;
   bool beijingWritten = false;
   for (const StationDistance& candidate : candidates) {
     if (candidate.km >= threshold) continue;
     const std::string_view name = *db.stationName(candidate.station);
     if (!beijingWritten && name.find(kBeijing) != std::string_view::npos) {
-      names.push_back(kBeijing);
+      answer.changeStations.push_back(kBeijing);
+      answer.changeStationIndexes.push_back(std::nullopt);
       beijingWritten = true;
     } else {
-      names.push_back(name);
+      answer.changeStations.push_back(name);
+      answer.changeStationIndexes.push_back(candidate.station);
     }
   }
-  return names;
 }
 
 }  // namespace
@@ -247,7 +246,7 @@ RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
   const std::vector<StationDistance> onward = onwardStations(origins, listed);
   listed.clear();
   const std::vector<StationDistance> feeders = feederStations(destinations, listed);
-  answer.changeStations = changeStations(tables, onward, feeders);
+  addChangeStations(tables, onward, feeders, answer);
   return answer;
 }
 

@@ -6,7 +6,8 @@
 // the same operator. Each sweep runs one call with N = 1, 2, ... until a call
 // finishes without reaching its N-th allocation; every failed call must give
 // the documented result: a load -3 with the previous database intact, a
-// query MURLO_OUT_OF_MEMORY with its buffers exactly as given. Under
+// query MURLO_OUT_OF_MEMORY with its buffers exactly as given, a structured
+// question MURLO_STATUS_OUT_OF_MEMORY with no answer. Under
 // AddressSanitizer, LeakSanitizer then checks that no failure leaked.
 #include <gtest/gtest.h>
 
@@ -250,6 +251,130 @@ std::vector<Answer> everyAnswer() {
   return answers;
 }
 
+// ---- Structured questions of a handle ----
+
+const char* const kBeijing = "北京";
+const char* const kTianjin = "天津";
+const char* const kShanghai = "上海";
+
+// Asks through `call` with the answer pointer set beforehand to an object
+// that is no answer: a failing question must set it to NULL.
+template <typename Answer, typename Call>
+murlo_status asked(void*& out, Call&& call) {
+  static Answer unset{};
+  Answer* answer = &unset;
+  const murlo_status status = call(&answer);
+  out = answer;
+  return status;
+}
+
+template <typename Answer>
+std::string describeAs(murlo_status status, void* answer) {
+  auto* typed = static_cast<Answer*>(answer);
+  return describeAndFree(status, &typed);
+}
+
+struct StructuredQuery {
+  const char* name;
+  // The question alone (what runs under the failing allocator).
+  murlo_status (*ask)(const murlo_db* db, void*& answer);
+  // Describes and frees what `ask` gave.
+  std::string (*describe)(murlo_status status, void* answer);
+};
+
+const StructuredQuery kStructuredQueries[] = {
+    {"stations",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_stations>(out, [&](auto a) { return murlo_db_stations(db, "", a); });
+     },
+     describeAs<murlo_stations>},
+    {"stations by abbreviation",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_stations>(out, [&](auto a) { return murlo_db_stations(db, "J", a); });
+     },
+     describeAs<murlo_stations>},
+    {"trains at a station",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(
+           out, [&](auto a) { return murlo_db_trains_at_station(db, kBeijing, a); });
+     },
+     describeAs<murlo_rides>},
+    {"trains at an unknown station",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(out,
+                                 [&](auto a) { return murlo_db_trains_at_station(db, "X", a); });
+     },
+     describeAs<murlo_rides>},
+    {"direct trains",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(
+           out, [&](auto a) { return murlo_db_direct_trains(db, kBeijing, kShanghai, a); });
+     },
+     describeAs<murlo_rides>},
+    {"change stations",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(
+           out, [&](auto a) { return murlo_db_direct_trains(db, kTianjin, kShanghai, a); });
+     },
+     describeAs<murlo_rides>},
+    {"direct trains, unknown destination",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(
+           out, [&](auto a) { return murlo_db_direct_trains(db, kBeijing, "X", a); });
+     },
+     describeAs<murlo_rides>},
+    {"train stops",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_stops>(
+           out, [&](auto a) { return murlo_db_train_stops(db, 3, kBeijing, kShanghai, a); });
+     },
+     describeAs<murlo_stops>},
+    {"train stops, no such train",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_stops>(out,
+                                 [&](auto a) { return murlo_db_train_stops(db, 99, "", "", a); });
+     },
+     describeAs<murlo_stops>},
+    {"trains by number",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(out,
+                                 [&](auto a) { return murlo_db_trains_by_number(db, "9", a); });
+     },
+     describeAs<murlo_rides>},
+    {"trains by number with a slash",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(out,
+                                 [&](auto a) { return murlo_db_trains_by_number(db, "T1/T2", a); });
+     },
+     describeAs<murlo_rides>},
+    {"departures",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(
+           out, [&](auto a) { return murlo_db_departures(db, kBeijing, 420, 0, a); });
+     },
+     describeAs<murlo_rides>},
+    {"arrivals",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(out,
+                                 [&](auto a) { return murlo_db_arrivals(db, kShanghai, 0, 1, a); });
+     },
+     describeAs<murlo_rides>},
+    {"journeys",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_journeys>(out, [&](auto a) {
+         return murlo_db_plan_journeys(db, kTianjin, kShanghai, 480, 3, 10, 0, a);
+       });
+     },
+     describeAs<murlo_journeys>},
+    {"journeys, limited",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_journeys>(out, [&](auto a) {
+         return murlo_db_plan_journeys(db, kBeijing, kShanghai, 0, 1, 0, 1, a);
+       });
+     },
+     describeAs<murlo_journeys>},
+};
+
 class AllocationFailureTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -310,6 +435,87 @@ TEST_F(AllocationFailureTest, FirstBoardsAndPlansMakeTheirStructuresOrReturnOutO
       EXPECT_TRUE(answer.text == untouched) << "allocation " << n;
       EXPECT_EQ(ask(query), expected) << "after allocation " << n << " failed";
     }
+  }
+  expectNoLeaks();
+}
+
+// Each structured question asked first of a fresh handle (which makes what
+// the handle keeps, as the first board or plan of a database does), then
+// again with the same allocation failing, then with none: a failure gives
+// MURLO_STATUS_OUT_OF_MEMORY and no answer, and the handle answers afterwards
+// as it would have. Opening a handle (and one on the process's database)
+// fails whole or succeeds.
+TEST_F(AllocationFailureTest, StructuredQuestionsReturnOutOfMemoryAndNoAnswer) {
+  const std::string path = file_->path();
+  for (const StructuredQuery& query : kStructuredQueries) {
+    SCOPED_TRACE(query.name);
+    murlo_db* db = nullptr;
+    ASSERT_EQ(murlo_db_open(path.c_str(), &db), MURLO_STATUS_OK);
+    void* answer = nullptr;
+    murlo_status status = query.ask(db, answer);
+    const std::string expected = query.describe(status, answer);
+    murlo_db_close(db);
+    const auto expectFailed = [&](long n, const char* when) {
+      EXPECT_EQ(status, MURLO_STATUS_OUT_OF_MEMORY) << "allocation " << n << when;
+      EXPECT_EQ(answer, nullptr) << "allocation " << n << when;
+      if (status == MURLO_STATUS_OK) query.describe(status, answer);
+    };
+    long n = 1;
+    for (;; ++n) {
+      ASSERT_LT(n, kMostAllocations);
+      ASSERT_EQ(murlo_db_open(path.c_str(), &db), MURLO_STATUS_OK);
+      if (!failingAt(n, [&] { status = query.ask(db, answer); })) {
+        EXPECT_EQ(query.describe(status, answer), expected) << "allocation " << n;
+        murlo_db_close(db);
+        break;
+      }
+      expectFailed(n, "");
+      // Again with the same allocation failing, on what the failed question
+      // left made; then with none failing.
+      if (failingAt(n, [&] { status = query.ask(db, answer); })) {
+        expectFailed(n, ", asked again");
+      } else {
+        EXPECT_EQ(query.describe(status, answer), expected) << "allocation " << n << ", again";
+      }
+      status = query.ask(db, answer);
+      EXPECT_EQ(query.describe(status, answer), expected) << "after allocation " << n;
+      murlo_db_close(db);
+    }
+    // Every answer is allocated (a failure needs none).
+    if (expected.rfind("status ", 0) != 0) {
+      EXPECT_GT(n, 1) << "no allocation failed";
+    }
+  }
+  for (long n = 1;; ++n) {
+    ASSERT_LT(n, kMostAllocations);
+    int notAHandle = 0;
+    auto* db = reinterpret_cast<murlo_db*>(&notAHandle);  // a failed open must set NULL
+    murlo_status status = MURLO_STATUS_OK;
+    if (!failingAt(n, [&] { status = murlo_db_open(path.c_str(), &db); })) {
+      EXPECT_EQ(status, MURLO_STATUS_OK);
+      murlo_db_close(db);
+      break;
+    }
+    // Tables that cannot be built are a file that cannot be read, as for a
+    // load; a request the standard library may ignore can leave it whole.
+    if (status == MURLO_STATUS_OK) {
+      murlo_db_close(db);
+      continue;
+    }
+    EXPECT_TRUE(status == MURLO_STATUS_CANNOT_READ || status == MURLO_STATUS_OUT_OF_MEMORY)
+        << "allocation " << n << ": " << murlo_status_text(status);
+    EXPECT_EQ(db, nullptr) << "allocation " << n;
+  }
+  for (long n = 1;; ++n) {
+    ASSERT_LT(n, kMostAllocations);
+    murlo_db* db = nullptr;
+    const bool reached = failingAt(n, [&] { db = murlo_db_of_process(); });
+    if (!reached) {
+      EXPECT_STREQ(murlo_db_header(db), "BASE");
+      murlo_db_close(db);
+      break;
+    }
+    EXPECT_EQ(db, nullptr) << "allocation " << n;
   }
   expectNoLeaks();
 }

@@ -1,7 +1,8 @@
 // Many callers at once on a national-scale database (3,000 stations, 10,000
 // trains from a seeded generator): every query kind on many threads, each
-// answer compared with the single-threaded one; and loads that overlap the
-// queries, where each query must finish on the database it started with.
+// answer compared with the single-threaded one; loads that overlap the
+// queries, where each query must finish on the database it started with; and
+// structured questions of one handle while other handles come and go.
 // The tsan preset runs these tests (their names contain "Concurrent") under
 // ThreadSanitizer.
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "reliability_support.h"
 #include "support/test_support.h"
 #include "text/gbk_codec.h"
+#include "text/utf8.h"
 
 namespace murlo::reliability {
 namespace {
@@ -176,6 +178,35 @@ struct Query {
       answer.text = out.data();
       answer.runTime = time.data();
       return answer;
+    }
+  }
+
+  // The same question asked of a handle, its answer described.
+  std::string askStructured(const murlo_db* db) const {
+    std::string a;
+    std::string b;
+    utf16ToUtf8(std::u16string(first.begin(), first.end()), a);
+    utf16ToUtf8(std::u16string(second.begin(), second.end()), b);
+    murlo_stations* stations = nullptr;
+    murlo_rides* rides = nullptr;
+    murlo_stops* stops = nullptr;
+    murlo_journeys* journeys = nullptr;
+    switch (kind) {
+      case 0: return describeAndFree(murlo_db_stations(db, a.c_str(), &stations), &stations);
+      case 1: return describeAndFree(murlo_db_trains_at_station(db, a.c_str(), &rides), &rides);
+      case 2:
+        return describeAndFree(murlo_db_direct_trains(db, a.c_str(), b.c_str(), &rides), &rides);
+      case 3:
+        return describeAndFree(murlo_db_train_stops(db, train, a.c_str(), b.c_str(), &stops),
+                               &stops);
+      case 4: return describeAndFree(murlo_db_trains_by_number(db, a.c_str(), &rides), &rides);
+      case 6: return describeAndFree(murlo_db_departures(db, a.c_str(), mode, 30, &rides), &rides);
+      case 7: return describeAndFree(murlo_db_arrivals(db, a.c_str(), mode, 0, &rides), &rides);
+      case 8:
+        return describeAndFree(murlo_db_plan_journeys(db, a.c_str(), b.c_str(), mode, 3, 10,
+                                                      static_cast<int32_t>(train), &journeys),
+                               &journeys);
+      default: return murlo_db_header(db);
     }
   }
 };
@@ -355,6 +386,79 @@ TEST_F(ConcurrentQueries, LoadsThatOverlapQueriesLetEachQueryFinishOnOneDatabase
   }
   // The last load was the national network's.
   EXPECT_TRUE(answersOf(queries) == onNational);
+}
+
+// Structured questions of one handle on many threads, while another thread
+// opens, asks and closes handles on the other file and loads the process's
+// database again and again: every answer is the single-threaded one.
+TEST_F(ConcurrentQueries, StructuredQuestionsOfOneHandleMatchTheirSingleThreadedAnswers) {
+  const std::vector<Query> queries = queriesOn(*national_, 4);
+  const std::vector<Query> regionalQueries = queriesOn(*regional_, 5);
+  const auto structuredAnswersOf = [](const std::vector<Query>& asked, const std::string& path) {
+    murlo_db* db = nullptr;
+    EXPECT_EQ(murlo_db_open(path.c_str(), &db), MURLO_STATUS_OK);
+    std::vector<std::string> answers;
+    for (const Query& query : asked) answers.push_back(query.askStructured(db));
+    murlo_db_close(db);
+    return answers;
+  };
+  const std::vector<std::string> expected = structuredAnswersOf(queries, nationalFile_->path());
+  const std::vector<std::string> onRegional =
+      structuredAnswersOf(regionalQueries, regionalFile_->path());
+  // The answers are not all empty: the network is queried for real.
+  EXPECT_GT(std::count_if(expected.begin(), expected.end(),
+                          [](const std::string& a) { return a.find('*') != std::string::npos; }),
+            static_cast<std::ptrdiff_t>(queries.size() / 2));
+
+  // A fresh handle: the threads make what it keeps together.
+  murlo_db* shared = nullptr;
+  ASSERT_EQ(murlo_db_open(nationalFile_->path().c_str(), &shared), MURLO_STATUS_OK);
+  HangGuard guard("structured questions", std::chrono::seconds(600));
+  std::atomic<bool> churning{true};
+  std::atomic<int> churnFailures{0};
+  std::vector<std::vector<std::size_t>> mismatches(kThreads);
+  std::vector<std::thread> threads;
+  threads.emplace_back([&] {
+    for (std::size_t round = 0; round < 6; ++round) {
+      murlo_db* other = nullptr;
+      if (murlo_db_open(regionalFile_->path().c_str(), &other) != MURLO_STATUS_OK) {
+        ++churnFailures;
+        continue;
+      }
+      for (std::size_t q = round * 20; q < regionalQueries.size() && q < (round + 1) * 20; ++q) {
+        if (regionalQueries[q].askStructured(other) != onRegional[q]) ++churnFailures;
+      }
+      murlo_db_close(other);
+      if (load(round % 2 == 0 ? *regionalFile_ : *nationalFile_) != 1) ++churnFailures;
+      murlo_db* process = murlo_db_of_process();
+      if (process == nullptr) ++churnFailures;
+      murlo_db_close(process);
+    }
+    churning = false;
+  });
+  for (int t = 0; t < kThreads - 1; ++t) {
+    threads.emplace_back([&, t] {
+      // Each thread asks every question at least once, starting at a
+      // different one.
+      std::size_t k = static_cast<std::size_t>(t) * queries.size() / kThreads;
+      do {
+        for (std::size_t n = 0; n < queries.size(); ++n, ++k) {
+          const std::size_t q = k % queries.size();
+          if (queries[q].askStructured(shared) != expected[q]) {
+            mismatches[static_cast<std::size_t>(t)].push_back(q);
+          }
+        }
+      } while (churning);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  murlo_db_close(shared);
+  EXPECT_EQ(churnFailures, 0);
+  for (int t = 0; t < kThreads - 1; ++t) {
+    EXPECT_TRUE(mismatches[static_cast<std::size_t>(t)].empty())
+        << "thread " << t << ": " << mismatches[static_cast<std::size_t>(t)].size()
+        << " answers differ";
+  }
 }
 
 }  // namespace

@@ -514,13 +514,21 @@ std::vector<Corruption> corruptions() {
 
 class CorruptDatabaseTest : public ::testing::TestWithParam<Corruption> {};
 
-// Every export on the loaded file answers as the core does on its tables.
-void expectExportsAgreeWithCore(const LoadedDatabase& db) {
+// Every export on the loaded file answers as the core does on its tables, and
+// every structured question of `handle` (the same file) counts what the text
+// export counts, or gives the status of its code.
+void expectExportsAgreeWithCore(const LoadedDatabase& db, const murlo_db* handle) {
   const auto utf16Of = [](const std::string& gbkText) {
     std::u16string units;
     gbkToUtf16(gbkText, units);
     return std::basic_string<murlo_char16>(units.begin(), units.end());
   };
+  const auto utf8Of = [](const std::string& gbkText) {
+    std::string text;
+    gbkToUtf8(gbkText, text);
+    return text;
+  };
+  murlo_rides* rides = nullptr;
   // Calls a sized export twice: for the size, then into an exact buffer.
   const auto call = [](auto&& sized) {
     std::size_t needed = 0;
@@ -543,6 +551,10 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
     if (expected.code >= 0) {
       EXPECT_TRUE(got.second == utf16Of(expected.text)) << name;
     }
+    EXPECT_EQ(
+        textCodeAndFree(murlo_db_trains_at_station(handle, utf8Of(name).c_str(), &rides), &rides),
+        expected.code)
+        << name;
     for (const std::string& other : names) {
       const auto destination = utf16Of(other);
       const QueryResult expectedDirect = directTrains(db, name, other, 1);
@@ -553,6 +565,15 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
       if (expectedDirect.code >= 0) {
         EXPECT_TRUE(gotDirect.second == utf16Of(expectedDirect.text));
       }
+      const murlo_status status =
+          murlo_db_direct_trains(handle, utf8Of(name).c_str(), utf8Of(other).c_str(), &rides);
+      if (status == MURLO_STATUS_OK && expectedDirect.code == 0) {
+        EXPECT_EQ(rides->change_station_count,
+                  static_cast<std::size_t>(
+                      std::count(expectedDirect.text.begin(), expectedDirect.text.end(), '|')))
+            << name << " - " << other;
+      }
+      EXPECT_EQ(textCodeAndFree(status, &rides), expectedDirect.code) << name << " - " << other;
     }
   }
   for (int32_t train = 0; train <= db.tables().trainCount() + 1; ++train) {
@@ -566,6 +587,13 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
               expected.stops);
     EXPECT_TRUE(std::basic_string<murlo_char16>(stops) == utf16Of(expected.stopList));
     EXPECT_TRUE(std::basic_string<murlo_char16>(runTime) == utf16Of(expected.runTime));
+    murlo_stops* stopList = nullptr;
+    const murlo_status status =
+        murlo_db_train_stops(handle, static_cast<uint32_t>(train), utf8Of(names[0]).c_str(),
+                             utf8Of(names.back()).c_str(), &stopList);
+    // A running time exactly where the train is known.
+    EXPECT_EQ(status == MURLO_STATUS_OK, !expected.runTime.empty()) << "train " << train;
+    EXPECT_EQ(textCodeAndFree(status, &stopList), expected.stops) << "train " << train;
   }
   for (const std::string& number : entriesOf(db.tables().lists().trainNumbers)) {
     const auto typed = utf16Of(number.substr(0, number.find('/')));
@@ -576,6 +604,12 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
     });
     EXPECT_EQ(got.first, expected.code);
     EXPECT_TRUE(got.second == utf16Of(expected.text));
+    EXPECT_EQ(
+        textCodeAndFree(murlo_db_trains_by_number(
+                            handle, utf8Of(number.substr(0, number.find('/'))).c_str(), &rides),
+                        &rides),
+        expected.code)
+        << number;
   }
   for (const std::string& name : names) {
     const auto station = utf16Of(name);
@@ -590,6 +624,10 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
       if (expected.code >= 0) {
         EXPECT_TRUE(got.second == utf16Of(expected.text)) << name;
       }
+      const murlo_status status =
+          departures ? murlo_db_departures(handle, utf8Of(name).c_str(), 600, 0, &rides)
+                     : murlo_db_arrivals(handle, utf8Of(name).c_str(), 600, 0, &rides);
+      EXPECT_EQ(textCodeAndFree(status, &rides), expected.code) << name;
     }
     for (const std::string& other : names) {
       const auto destination = utf16Of(other);
@@ -601,6 +639,13 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
       if (expected.code >= 0) {
         EXPECT_TRUE(got.second == utf16Of(expected.text));
       }
+      murlo_journeys* journeys = nullptr;
+      EXPECT_EQ(
+          textCodeAndFree(murlo_db_plan_journeys(handle, utf8Of(name).c_str(),
+                                                 utf8Of(other).c_str(), 600, 2, 5, 0, &journeys),
+                          &journeys),
+          expected.code)
+          << name << " - " << other;
     }
   }
   const QueryResult expectedStations = test::gbkText(stationsByAbbreviation(db, ""));
@@ -614,6 +659,10 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db) {
       [](murlo_char16* o, std::size_t c, std::size_t* n) { return murlo_station_list(o, c, n); });
   EXPECT_EQ(gotList.first, expectedList.code);
   EXPECT_TRUE(gotList.second == utf16Of(expectedList.text));
+  // Every station, abbreviated or not, as the station list has them.
+  murlo_stations* stations = nullptr;
+  EXPECT_EQ(textCodeAndFree(murlo_db_stations(handle, "", &stations), &stations),
+            expectedList.code);
 }
 
 TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {
@@ -626,7 +675,10 @@ TEST_P(CorruptDatabaseTest, EveryQueryKeepsTheRules) {
 
     test::TempFile file(bytes);
     ASSERT_EQ(murlo_load_database(test::utf16(file.path()).c_str()), 1);
-    expectExportsAgreeWithCore(db);
+    murlo_db* handle = nullptr;
+    ASSERT_EQ(murlo_db_open(file.path().c_str(), &handle), MURLO_STATUS_OK);
+    expectExportsAgreeWithCore(db, handle);
+    murlo_db_close(handle);
     return;
   }
   TableLists lists = baseDb().lists();

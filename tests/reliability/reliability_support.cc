@@ -91,6 +91,115 @@ HangGuard::~HangGuard() {
 
 namespace {
 
+std::string statusText(murlo_status status, const void* answer) {
+  EXPECT_EQ(answer, nullptr) << "an answer stored with status " << status;
+  return "status " + std::to_string(static_cast<int>(status));
+}
+
+void describeRide(const murlo_ride& r, std::string& text) {
+  text += std::to_string(r.train) + "|" + r.number + "|" + r.marker + "|" +
+          std::to_string(r.board_stop) + "|" + std::to_string(r.alight_stop) + "|" + r.from + "|" +
+          r.to + "|" + r.first_station + "|" + r.last_station + "|" + std::to_string(r.departure) +
+          "|" + std::to_string(r.arrival) + "|" + std::to_string(r.journey_minutes) + "|" +
+          std::to_string(r.distance_km) + "|" + r.class_name;
+  for (const int64_t fare : r.fares) text += "|" + std::to_string(fare);
+  text += "*";
+}
+
+}  // namespace
+
+std::string describeAndFree(murlo_status status, murlo_stations** taken) {
+  murlo_stations* const answer = *taken;
+  if (status != MURLO_STATUS_OK) return statusText(status, answer);
+  std::string text;
+  for (std::size_t i = 0; i < answer->count; ++i) {
+    const murlo_station& s = answer->stations[i];
+    text += std::to_string(s.index) + "|" + s.name + "|" + s.abbreviation + "*";
+  }
+  murlo_stations_free(answer);
+  return text;
+}
+
+std::string describeAndFree(murlo_status status, murlo_rides** taken) {
+  murlo_rides* const answer = *taken;
+  if (status != MURLO_STATUS_OK) return statusText(status, answer);
+  std::string text;
+  for (std::size_t i = 0; i < answer->count; ++i) describeRide(answer->rides[i], text);
+  for (std::size_t i = 0; i < answer->change_station_count; ++i) {
+    text += std::string(answer->change_stations[i]) + "|";
+  }
+  murlo_rides_free(answer);
+  return text;
+}
+
+std::string describeAndFree(murlo_status status, murlo_stops** taken) {
+  murlo_stops* const answer = *taken;
+  if (status != MURLO_STATUS_OK) return statusText(status, answer);
+  std::string text = std::to_string(answer->train) + "|" + answer->number + "|" +
+                     std::to_string(answer->run_minutes) + "*";
+  for (std::size_t i = 0; i < answer->count; ++i) {
+    const murlo_stop& s = answer->stops[i];
+    text += std::to_string(s.position) + "|" + s.station + "|" + std::to_string(s.arrival) + "|" +
+            std::to_string(s.departure) + "|" + std::to_string(s.km) + "|" +
+            std::to_string(s.on_journey) + "*";
+  }
+  murlo_stops_free(answer);
+  return text;
+}
+
+std::string describeAndFree(murlo_status status, murlo_journeys** taken) {
+  murlo_journeys* const answer = *taken;
+  if (status != MURLO_STATUS_OK) return statusText(status, answer);
+  std::string text;
+  for (std::size_t j = 0; j < answer->count; ++j) {
+    const murlo_journey& journey = answer->journeys[j];
+    text += "J|" + std::to_string(journey.departure) + "|" + std::to_string(journey.arrival) + "*";
+    for (std::size_t r = 0; r < journey.ride_count; ++r) describeRide(journey.rides[r], text);
+  }
+  murlo_journeys_free(answer);
+  return text;
+}
+
+namespace {
+
+template <typename Answer, typename Free>
+int32_t textCode(murlo_status status, Answer** taken, Free free) {
+  Answer* const answer = *taken;
+  if (status == MURLO_STATUS_OK) {
+    const auto count = static_cast<int32_t>(answer->count);
+    free(answer);
+    return count;
+  }
+  EXPECT_EQ(answer, nullptr) << "an answer stored with status " << status;
+  switch (status) {
+    case MURLO_STATUS_UNKNOWN_STATION:
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return -1;
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return -2;
+    case MURLO_STATUS_SAME_STATION: return -3;
+    case MURLO_STATUS_UNKNOWN_TRAIN: return 0;
+    case MURLO_STATUS_INVALID_ARGUMENT: return MURLO_INVALID_ARGUMENT;
+    case MURLO_STATUS_OUT_OF_MEMORY: return MURLO_OUT_OF_MEMORY;
+    default: return -100 - static_cast<int32_t>(status);  // no question gives it
+  }
+}
+
+}  // namespace
+
+int32_t textCodeAndFree(murlo_status status, murlo_stations** answer) {
+  return textCode(status, answer, murlo_stations_free);
+}
+int32_t textCodeAndFree(murlo_status status, murlo_rides** answer) {
+  return textCode(status, answer, murlo_rides_free);
+}
+int32_t textCodeAndFree(murlo_status status, murlo_stops** answer) {
+  return textCode(status, answer, murlo_stops_free);
+}
+int32_t textCodeAndFree(murlo_status status, murlo_journeys** answer) {
+  return textCode(status, answer, murlo_journeys_free);
+}
+
+namespace {
+
 std::vector<std::string> split(std::string_view text, char separator) {
   std::vector<std::string> parts;
   std::size_t begin = 0;

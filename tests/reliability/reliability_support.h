@@ -14,6 +14,7 @@
 #include "db/timetable_builder.h"
 #include "db/timetable_db.h"
 #include "db/writer.h"
+#include "murloppc.h"
 #include "query/loaded_database.h"
 #include "support/test_support.h"
 
@@ -65,6 +66,26 @@ class HangGuard {
 // train has two whole stop records; and the whole-run lines the queries kept
 // are those the tables give. Returns the number of queries run.
 int expectEveryQueryKeepsTheRules(const LoadedDatabase& db);
+
+// The structured answer in `*answer` written out field by field, or
+// "status N" when `status` is not MURLO_STATUS_OK (then `*answer` must be
+// NULL); the answer is freed. Two answers are equal exactly when their
+// descriptions are. (`answer` is read after `status` is made, whatever the
+// order in which a call's arguments are evaluated.)
+std::string describeAndFree(murlo_status status, murlo_stations** answer);
+std::string describeAndFree(murlo_status status, murlo_rides** answer);
+std::string describeAndFree(murlo_status status, murlo_stops** answer);
+std::string describeAndFree(murlo_status status, murlo_journeys** answer);
+
+// What the text export of the same question returns: the answer's count
+// (stations, rides, stops or journeys) on MURLO_STATUS_OK, else the export's
+// negative code for the status (-1 an unknown station or origin, -2 an unknown
+// destination, -3 the same station, MURLO_INVALID_ARGUMENT,
+// MURLO_OUT_OF_MEMORY; 0 for an unknown train). `*answer` is freed.
+int32_t textCodeAndFree(murlo_status status, murlo_stations** answer);
+int32_t textCodeAndFree(murlo_status status, murlo_rides** answer);
+int32_t textCodeAndFree(murlo_status status, murlo_stops** answer);
+int32_t textCodeAndFree(murlo_status status, murlo_journeys** answer);
 
 }  // namespace murlo::reliability
 

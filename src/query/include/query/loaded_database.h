@@ -19,6 +19,7 @@
 #include "present/utf16_station_names.h"
 #include "present/utf8_names.h"
 #include "present/whole_run_lines.h"
+#include "present/whole_run_rides.h"
 #include "query/built_on_first_use.h"
 #include "query/lookup_indexes.h"
 #include "query/station_board.h"
@@ -55,6 +56,9 @@ class LoadedDatabase {
   const TrainRuns& trainRuns() const { return trainRuns_.get(tables_); }
   const Utf16StationNames& utf16StationNames() const { return utf16StationNames_.get(tables_); }
   const Utf8Names& utf8Names() const { return utf8Names_.get(tables_); }
+  // The whole runs kept as data for the structured answers; their texts are
+  // those of utf8Names().
+  const WholeRunRides& wholeRunRides() const { return wholeRunRides_.get(tables_); }
 
   // Whether the trains' runs are made; for tests and benchmarks.
   bool trainRunsMade() const { return trainRuns_.made(); }
@@ -68,6 +72,7 @@ class LoadedDatabase {
   BuiltOnFirstUse<TrainRuns> trainRuns_;
   BuiltOnFirstUse<Utf16StationNames> utf16StationNames_;
   BuiltOnFirstUse<Utf8Names> utf8Names_;
+  BuiltOnFirstUse<WholeRunRides> wholeRunRides_;
 };
 
 // Reads the database file at `path` and makes it a LoadedDatabase. `db`

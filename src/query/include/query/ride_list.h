@@ -3,6 +3,7 @@
 #ifndef MURLO_QUERY_RIDE_LIST_H_
 #define MURLO_QUERY_RIDE_LIST_H_
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ struct RideList {
   // Direct trains without a ride: the change stations proposed, as GBK
   // names of the tables (or the static 北京), in the order written.
   std::vector<std::string_view> changeStations;
+  // The station of each change station's name, or nothing for the static
+  // 北京.
+  std::vector<std::optional<StationIndex>> changeStationIndexes;
 };
 
 // The ride of train `train` from `board` to `alight`, or nothing where the
