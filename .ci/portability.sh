@@ -14,7 +14,6 @@ cd "$(dirname "$0")/.."
 
 log_dir=build/portability-logs
 mkdir -p "$log_dir"
-declare -A summary=()
 failed=0
 
 now() { date +%s; }
@@ -42,21 +41,23 @@ fi
 install_seconds=$(($(now) - install_start))
 
 # ---- One target ----------------------------------------------------------------
-# run_target NAME [TEST_WRAPPER...]: configure, build and test with the presets
-# NAME; the test step runs inside TEST_WRAPPER when one is given.
-run_target() {
-  local name=$1
-  shift
-  local start step_start configure=0 build=0 test=0 status=ok tests=""
-  start=$(now)
-  echo "==== $name"
+# The builds run one after the other, each on every core; the suites run in
+# a second lane, one at a time, each started as soon as its build is done, so
+# that a suite under Wine or qemu (which keeps the cores only half busy)
+# runs while the next target compiles. Each target's times and summary line
+# are kept in $log_dir/NAME.*, written by whichever lane ran its step.
 
+# build_target NAME: configure and build with the presets NAME; true when
+# both succeed.
+build_target() {
+  local name=$1 step_start status=ok
+  echo "==== $name: build"
   step_start=$(now)
   if ! cmake --preset "$name" >"$log_dir/$name-configure.log" 2>&1; then
     tail -30 "$log_dir/$name-configure.log"
     status="FAILED (configure)"
   fi
-  configure=$(($(now) - step_start))
+  echo "$(($(now) - step_start))" >"$log_dir/$name.configure-seconds"
 
   if [[ $status == ok ]]; then
     step_start=$(now)
@@ -64,10 +65,23 @@ run_target() {
       grep -E -A5 "error|Error" "$log_dir/$name-build.log" | head -60
       status="FAILED (build)"
     fi
-    build=$(($(now) - step_start))
+    echo "$(($(now) - step_start))" >"$log_dir/$name.build-seconds"
   fi
+  echo "$status" >"$log_dir/$name.status"
+  [[ $status == ok ]]
+}
 
+# test_target NAME [TEST_WRAPPER...]: runs the suite of NAME (inside
+# TEST_WRAPPER when one is given) once no other suite is running, and writes
+# the target's summary line.
+test_target() {
+  local name=$1 step_start test=0 status tests=""
+  shift
+  status=$(cat "$log_dir/$name.status")
+  exec 9>"$log_dir/tests.lock"
+  flock 9
   if [[ $status == ok ]]; then
+    echo "==== $name: tests"
     step_start=$(now)
     if ! "$@" ctest --preset "$name" >"$log_dir/$name-test.log" 2>&1; then
       sed -n '/tests passed/,$p' "$log_dir/$name-test.log"
@@ -76,40 +90,69 @@ run_target() {
     test=$(($(now) - step_start))
     tests=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log_dir/$name-test.log" | tail -1)
   fi
-
-  [[ $status == ok ]] || failed=1
-  summary[$name]=$(printf '%-8s %-18s configure %4ds  build %4ds  test %4ds  total %4ds  %s' \
-    "$name" "$status" "$configure" "$build" "$test" "$(($(now) - start))" "$tests")
-  echo "${summary[$name]}"
+  flock -u 9
+  local configure build=0
+  configure=$(cat "$log_dir/$name.configure-seconds")
+  [[ ! -e $log_dir/$name.build-seconds ]] || build=$(cat "$log_dir/$name.build-seconds")
+  printf '%-8s %-18s configure %4ds  build %4ds  test %4ds  %s\n' \
+    "$name" "$status" "$configure" "$build" "$test" "$tests" | tee "$log_dir/$name.summary"
+  [[ $status == ok ]]
 }
 
 # Runs its arguments with a Wine server of the mingw build's own prefix,
 # started first and stopped after: a server that Wine starts by itself keeps
 # the output pipe of each test open for seconds after the test ends. The
-# server is restarted once the new prefix is made: helpers left from the
-# prefix's first boot slow many test programs by seconds (80 s against 28 s
-# for the suite).
+# prefix is made beforehand (make_wine_prefix, while the builds run), and the
+# server restarted after that: helpers left from the prefix's first boot slow
+# many test programs by seconds (80 s against 28 s for the suite).
+wine_prefix=$PWD/build/mingw/wineprefix
+wine_loader=/usr/lib/wine/wine64
+[[ -x $wine_loader ]] || wine_loader=wine
+make_wine_prefix() (
+  export WINEPREFIX=$wine_prefix WINEDEBUG=-all
+  mkdir -p "$wine_prefix"
+  wineserver -p </dev/null >/dev/null 2>&1
+  "$wine_loader" wineboot --init </dev/null >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+)
 with_wine() (
-  export WINEPREFIX=$PWD/build/mingw/wineprefix WINEDEBUG=-all
-  local loader=/usr/lib/wine/wine64
-  [[ -x $loader ]] || loader=wine
+  export WINEPREFIX=$wine_prefix WINEDEBUG=-all
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-  for boot in first again; do
-    [[ $boot == first ]] || wineserver -k >/dev/null 2>&1
-    wineserver -p </dev/null >/dev/null 2>&1
-    "$loader" wineboot --init </dev/null >/dev/null 2>&1
-  done
+  wait_for "$wine_prefix_pid"
+  wineserver -p </dev/null >/dev/null 2>&1
+  "$wine_loader" wineboot --init </dev/null >/dev/null 2>&1
   "$@"
 )
+# wait_for PID: until PID (not necessarily a child) has ended.
+wait_for() {
+  while kill -0 "$1" 2>/dev/null; do sleep 1; done
+}
 
-run_target clang
-run_target mingw with_wine
-run_target aarch64
-run_target armhf
+rm -f "$log_dir"/*.status "$log_dir"/*-seconds "$log_dir"/*.summary
+make_wine_prefix &
+wine_prefix_pid=$!
+suites=()
+# clang first: the cross builds' suites run its murlo.
+build_target clang
+test_target clang &
+suites+=($!)
+build_target mingw
+test_target mingw with_wine &
+suites+=($!)
+build_target aarch64
+test_target aarch64 &
+suites+=($!)
+build_target armhf
+test_target armhf &
+suites+=($!)
+for pid in "${suites[@]}"; do
+  wait "$pid" || failed=1
+done
+wait "$wine_prefix_pid" || true
 
 echo
-echo "==== portability summary (packages: ${install_seconds}s)"
+echo "==== portability summary (packages: ${install_seconds}s, all targets: $(($(now) - install_start - install_seconds))s)"
 for name in clang mingw aarch64 armhf; do
-  echo "${summary[$name]}"
+  cat "$log_dir/$name.summary"
 done
 exit "$failed"

@@ -13,7 +13,9 @@
 # same time (default: the number of cores). New inputs are kept in
 # BUILD/corpus/TARGET between runs, never written to fuzz/corpus; a failing
 # input is saved in BUILD/artifacts/ and its path printed. BUILD is
-# build/fuzz-ci unless MURLO_FUZZ_BUILD_DIR says otherwise.
+# build/fuzz-ci unless MURLO_FUZZ_BUILD_DIR says otherwise. With
+# MURLO_FUZZ_BUILD_ONLY=1 it builds the targets and stops (CI builds them
+# while other work runs, and fuzzes later).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,6 +42,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" \
   -DMURLO_BUILD_TESTS=OFF \
   -DMURLO_BUILD_FUZZERS=ON -DMURLO_WERROR=ON >/dev/null
 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
+[[ ${MURLO_FUZZ_BUILD_ONLY:-0} != 1 ]] || exit 0
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
