@@ -146,11 +146,25 @@ void fillRide(murlo_ride& ride, const Utf8Ride& facts, int64_t shift, const Time
   static_assert(kNoFare == MURLO_NO_FARE);
   for (std::size_t c = 0; c < facts.fares.size(); ++c) ride.fares[c] = facts.fares[c];
   ride.set_out = facts.setOut + shift;
-  const StopList stops = *tables.stopsOf(facts.train);
-  const CallTimes times = callTimes(stops, call);
   ride.call_stop = static_cast<uint32_t>(call.value());
+  // The call's times: kept with a whole run; at the ride's own ends from its
+  // times and the stop's standing time; elsewhere stop by stop from the first.
+  CallTimes times;
+  bool last = false;
+  if (call.slot() < facts.calls.size()) {
+    times = facts.calls[call.slot()];
+    last = call.slot() + 1 == facts.calls.size();
+  } else {
+    const StopList stops = *tables.stopsOf(facts.train);
+    const StopRecord stop = stops[call];
+    const int64_t standing = stepMinutes(stop.arrivalMinutes(), stop.departureMinutes());
+    times = call == facts.board    ? CallTimes{facts.departure - standing, facts.departure}
+            : call == facts.alight ? CallTimes{facts.arrival, facts.arrival + standing}
+                                   : callTimes(stops, call);
+    last = call == stops.last();
+  }
   ride.call_arrival = call == StopPosition(0) ? MURLO_NO_TIME : times.arrival + shift;
-  ride.call_departure = call == stops.last() ? MURLO_NO_TIME : times.departure + shift;
+  ride.call_departure = last ? MURLO_NO_TIME : times.departure + shift;
 }
 
 // What the rides of one answer are made from: the database's UTF-8 texts

@@ -56,6 +56,22 @@ CallTimes callTimes(const StopList& stops, StopPosition k) {
   return call;
 }
 
+std::vector<CallTimes> allCallTimes(const StopList& stops) {
+  std::vector<CallTimes> all;
+  all.reserve(static_cast<std::size_t>(stops.size()));
+  int32_t time = stops[StopPosition(0)].departureMinutes();
+  CallTimes call{time, time};
+  all.push_back(call);
+  for (StopPosition i(1); stops.holds(i); ++i) {
+    const StopRecord stop = stops[i];
+    call.arrival += stepMinutes(time, stop.arrivalMinutes());
+    time = stop.arrivalMinutes();
+    call.departure = call.arrival + stepMinutes(time, stop.departureMinutes());
+    all.push_back(call);
+  }
+  return all;
+}
+
 bool hasSegmentLine(const TimetableDb& db, TrainIndex trainIndex, StopPosition fromStop,
                     StopPosition toStop) {
   return lineSources(db, trainIndex, fromStop, toStop).has_value();

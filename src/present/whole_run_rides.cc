@@ -49,7 +49,9 @@ const Utf8Ride* WholeRunRides::ride(const TimetableDb& db, const Utf8Names& name
   if (!stops || stops->size() < 2) return nullptr;
   const std::optional<RideFacts> facts = rideFacts(db, train, StopPosition(0), stops->last());
   if (!facts) return nullptr;
-  auto made = std::make_unique<const Utf8Ride>(utf8Ride(db, names, *facts));
+  auto whole = std::make_unique<Utf8Ride>(utf8Ride(db, names, *facts));
+  whole->calls = allCallTimes(*stops);
+  std::unique_ptr<const Utf8Ride> made = std::move(whole);
   const Utf8Ride* expected = nullptr;
   // Another thread may have kept the same ride first; this one's is dropped.
   if (!slot.compare_exchange_strong(expected, made.get(), std::memory_order_acq_rel,

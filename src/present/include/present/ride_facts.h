@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "db/timetable_db.h"
 
@@ -47,6 +48,8 @@ struct CallTimes {
   int64_t departure = 0;
 };
 CallTimes callTimes(const StopList& stops, StopPosition k);
+// callTimes of every stop, in one pass.
+std::vector<CallTimes> allCallTimes(const StopList& stops);
 
 // The facts of train `train` from stop `board` to stop `alight` (0 meaning
 // the last stop), or nothing exactly where hasSegmentLine is false.

@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "db/timetable_db.h"
 #include "present/ride_facts.h"
@@ -51,6 +52,9 @@ struct Utf8Ride {
   int64_t journeyMinutes = 0;
   int32_t distanceKm = 0;
   std::array<int64_t, 4> fares{kNoFare, kNoFare, kNoFare, kNoFare};
+  // A kept whole run: the times of every stop (allCallTimes), for the calls
+  // an answer names; empty otherwise.
+  std::vector<CallTimes> calls;
 };
 
 // `facts` with the texts of `names`. REQUIRES: `facts` are of `db`, the
