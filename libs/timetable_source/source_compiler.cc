@@ -5,10 +5,8 @@
 namespace murlo::source {
 
 std::optional<PackError> compileTimetable(const Timetable& timetable, std::string& file) {
-  const TimetableDb db = buildTimetable(timetable.header, timetable.stations, timetable.trains);
-  PlainSections plain;
-  if (auto error = plainSectionsOf(db, plain)) return error;
-  return packDatabase(plain, file);
+  return writeDatabaseBytes(buildTableLists(timetable.header, timetable.stations, timetable.trains),
+                            buildExtension(timetable.trains, timetable.network), file);
 }
 
 }  // namespace murlo::source

@@ -56,6 +56,12 @@ int32_t deliver(const Utf16Answer& result, Output out) {
   return result.code;
 }
 
+// The database an answer is read from: the sections alone for the seven
+// operations, the network view for the others.
+const LoadedDatabase& viewFor(const LoadedDatabase& db, const Output& out) {
+  return out.sectionsOnly ? db : db.network();
+}
+
 // Runs `work`; any exception (in practice only exhausted memory) becomes
 // MURLO_OUT_OF_MEMORY with nothing written.
 template <typename Work>
@@ -82,7 +88,7 @@ int32_t withStationPair(const murlo_char16* origin, const murlo_char16* destinat
   if (!argumentToGbk(destination, to)) {
     return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
   }
-  return deliver(answer(*db, from, to), out);
+  return deliver(answer(viewFor(*db, out), from, to), out);
 }
 
 }  // namespace
@@ -117,12 +123,15 @@ int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept 
       return deliver(QueryResult{}, out);
     }
     const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the names are its
-    return deliver(stationsByAbbreviation(*db, gbk), out);
+    return deliver(stationsByAbbreviation(viewFor(*db, out), gbk), out);
   });
 }
 
 int32_t callStationList(Output out) noexcept {
-  return guarded([&] { return deliver(stationList(*currentDb()), out); });
+  return guarded([&] {
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();
+    return deliver(stationList(viewFor(*db, out)), out);
+  });
 }
 
 int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
@@ -130,7 +139,7 @@ int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
     std::string gbk;
     if (!argumentToGbk(station, gbk)) return kStationNotFound;
     const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
-    return deliver(trainsAtStation(*db, gbk), out);
+    return deliver(trainsAtStation(viewFor(*db, out), gbk), out);
   });
 }
 
@@ -151,10 +160,12 @@ int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
     std::string to;
     if (!argumentToGbk(boarding, from)) from.clear();
     if (!argumentToGbk(alighting, to)) to.clear();
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();
     // Indexes beyond the four digits of a record name no train.
     const StopListResult result =
         trainIndex <= uint32_t{INT32_MAX}
-            ? trainStopList(*currentDb(), TrainIndex(static_cast<int32_t>(trainIndex)), from, to)
+            ? trainStopList(viewFor(*db, stopList), TrainIndex(static_cast<int32_t>(trainIndex)),
+                            from, to)
             : StopListResult{};
     const Utf16Result stops(result.stopList);
     const Utf16Result time(result.runTime);
@@ -178,7 +189,8 @@ int32_t callDepartures(const murlo_char16* station, int32_t afterMinute, int32_t
     if (!validBoardArguments(afterMinute, limit)) return kInvalidArgument;
     std::string gbk;
     if (!argumentToGbk(station, gbk)) return kStationNotFound;
-    return deliver(departureBoard(*currentDb(), gbk, afterMinute, limit), out);
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();
+    return deliver(departureBoard(viewFor(*db, out), gbk, afterMinute, limit), out);
   });
 }
 
@@ -188,7 +200,8 @@ int32_t callArrivals(const murlo_char16* station, int32_t afterMinute, int32_t l
     if (!validBoardArguments(afterMinute, limit)) return kInvalidArgument;
     std::string gbk;
     if (!argumentToGbk(station, gbk)) return kStationNotFound;
-    return deliver(arrivalBoard(*currentDb(), gbk, afterMinute, limit), out);
+    const std::shared_ptr<const LoadedDatabase> db = currentDb();
+    return deliver(arrivalBoard(viewFor(*db, out), gbk, afterMinute, limit), out);
   });
 }
 
@@ -212,7 +225,7 @@ int32_t callTrainsByNumber(const murlo_char16* number, Output out) noexcept {
     std::string gbk;
     if (!argumentToGbk(number, gbk)) return deliver(QueryResult{}, out);
     const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
-    return deliver(trainsByNumber(*db, gbk), out);
+    return deliver(trainsByNumber(viewFor(*db, out), gbk), out);
   });
 }
 

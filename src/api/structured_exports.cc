@@ -253,8 +253,11 @@ const auto kNoShift = [](const Utf8Ride&) { return int64_t{0}; };
 const auto kBoarding = [](std::size_t, const Ride& ride) { return ride.board; };
 
 // The handle's database, or nothing for a NULL handle.
+// The network view of a handle's database (LoadedDatabase::network()),
+// sharing the database's ownership.
 std::shared_ptr<const LoadedDatabase> databaseOf(const murlo_db* db) {
-  return db == nullptr ? nullptr : db->db;
+  if (db == nullptr || db->db == nullptr) return nullptr;
+  return std::shared_ptr<const LoadedDatabase>(db->db, &db->db->network());
 }
 
 murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute, int32_t limit,

@@ -92,7 +92,9 @@ TableLists readTableLists(const SectionTexts& texts, const std::shared_ptr<const
   return lists;
 }
 
-TimetableDb parseDatabase(std::span<char> file) {
+TimetableDb parseDatabase(std::span<char> file) { return parseDatabaseFile(file).tables; }
+
+ParsedFile parseDatabaseFile(std::span<char> file) {
   const SectionTexts texts = descrambleSections(file);
   // The tables keep their own copy of the file, the texts moved onto it.
   std::shared_ptr<char[]> copy(new char[file.size() + 1]);
@@ -105,10 +107,13 @@ TimetableDb parseDatabase(std::span<char> file) {
   };
   moved.header = onCopy(texts.header);
   for (auto& section : moved.sections) section = onCopy(section);
-  return TimetableDb(readTableLists(moved, std::move(copy)));
+  ParsedFile parsed{TimetableDb(readTableLists(moved, std::move(copy))), {}};
+  parsed.extension =
+      readExtension(texts.trailer, parsed.tables.trainCount(), parsed.tables.stationCount());
+  return parsed;
 }
 
-LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
+LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExtension& extension) {
   try {
     FileBytes bytes;
     switch (readWholeFile(path, bytes)) {
@@ -118,8 +123,13 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db) {
       case ReadStatus::kReadFailed: return LoadResult::kFailed;
     }
     const SectionTexts texts = descrambleSections(std::span<char>(bytes.data.get(), bytes.size));
-    // The tables keep the file itself.
-    db = TimetableDb(readTableLists(texts, std::shared_ptr<const char[]>(std::move(bytes.data))));
+    // The tables keep the file itself, the trailer's bytes with it.
+    const std::string_view trailer = texts.trailer;
+    TimetableDb tables(readTableLists(texts, std::shared_ptr<const char[]>(std::move(bytes.data))));
+    ExtensionRead read = readExtension(trailer, tables.trainCount(), tables.stationCount());
+    if (read.state == ExtensionState::kDamaged) return LoadResult::kFailed;
+    db = std::move(tables);
+    extension = std::move(read.extension);
     return LoadResult::kLoaded;
   } catch (...) {
     return LoadResult::kFailed;

@@ -71,6 +71,8 @@ SectionTexts descrambleSections(std::span<char> file) {
     texts.terminated = s + 1;
     start = end + 1;
   }
+  if (texts.terminated == kSectionCount)
+    texts.trailer = std::string_view(file.data() + start, file.size() - start);
   return texts;
 }
 

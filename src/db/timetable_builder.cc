@@ -36,8 +36,26 @@ std::string callRecord(int32_t train, int32_t position) {
   return record;
 }
 
+namespace {
+
+std::vector<CallRule> rulesOf(const TrainSpec& train) {
+  std::vector<CallRule> rules;
+  rules.reserve(train.stops.size());
+  for (const StopSpec& stop : train.stops) rules.push_back(CallRule{stop.board, stop.alight});
+  return rules;
+}
+
+bool allOpen(const TrainSpec& train) {
+  for (const StopSpec& stop : train.stops) {
+    if (!stop.board || !stop.alight) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 TableLists buildTableLists(std::string header, const std::vector<StationSpec>& stations,
-                           const std::vector<TrainSpec>& trains) {
+                           const std::vector<TrainSpec>& trains, SectionCalls sectionCalls) {
   TableLists lists;
   lists.headerText = std::move(header);
   std::vector<std::string> numbers;
@@ -50,10 +68,15 @@ TableLists buildTableLists(std::string header, const std::vector<StationSpec>& s
     lists.trainFareRateCodes += train.fareRateCode;
     numbers.push_back(train.number);
     std::string stops;
+    const std::vector<bool> kept = sectionCalls == SectionCalls::kEvery || allOpen(train)
+                                       ? std::vector<bool>(train.stops.size(), true)
+                                       : legacyCalls(rulesOf(train));
+    int32_t position = 0;
     for (std::size_t p = 0; p < train.stops.size(); ++p) {
+      if (p >= kept.size() || !kept[p]) continue;
       stops += stopRecord(train.stops[p]);
       calls[static_cast<std::size_t>(train.stops[p].station)] +=
-          callRecord(static_cast<int32_t>(t), static_cast<int32_t>(p));
+          callRecord(static_cast<int32_t>(t), position++);
     }
     stopLists.push_back(std::move(stops));
   }
@@ -69,6 +92,21 @@ TableLists buildTableLists(std::string header, const std::vector<StationSpec>& s
   lists.stationCallLists = TextList::copyOf(calls);
   lists.trainStopLists = TextList::copyOf(stopLists);
   return lists;
+}
+
+NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpec network) {
+  NetworkExtension extension;
+  for (std::size_t t = 0; t < trains.size(); ++t) {
+    const TrainSpec& train = trains[t];
+    if (allOpen(train)) continue;
+    TrainCalls calls{TrainIndex(static_cast<int32_t>(t)), {}, rulesOf(train)};
+    for (const StopSpec& stop : train.stops) calls.stopRecords += stopRecord(stop);
+    extension.trains.push_back(std::move(calls));
+  }
+  extension.groups = std::move(network.groups);
+  extension.transfers = std::move(network.transfers);
+  extension.changeTimes = std::move(network.changeTimes);
+  return extension;
 }
 
 TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,

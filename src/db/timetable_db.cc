@@ -23,4 +23,9 @@ TimetableDb::TimetableDb(TableLists lists) : lists_(std::move(lists)) {
       countOf(std::min(lists_.stationNames.size(), lists_.stationAbbreviations.size()));
 }
 
+TimetableDb::TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules)
+    : TimetableDb(std::move(lists)) {
+  rules_ = std::move(rules);
+}
+
 }  // namespace murlo

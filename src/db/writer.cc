@@ -1,12 +1,15 @@
 #include "db/writer.h"
 
 #include <string_view>
+#include <vector>
 
+#include "db/extension_format.h"
 #include "db/sections.h"
 
 namespace murlo {
 
 std::string PackError::message() const {
+  if (section == kExtensionPart) return "extension: " + reason;
   const std::string where =
       section == 0 ? std::string("header") : "section " + std::to_string(section);
   return where + ", byte " + std::to_string(offset) + ": " + reason;
@@ -114,6 +117,33 @@ std::optional<PackError> plainSectionsOf(const TableLists& lists, PlainSections&
     if (error) return error;
   }
   plain = std::move(out);
+  return std::nullopt;
+}
+
+std::optional<PackError> writeDatabaseBytes(const TableLists& lists,
+                                            const NetworkExtension& extension, std::string& file) {
+  // Stations after the last one with a call in the sections have no entry
+  // (a station served only by calls the sections leave out): a section
+  // cannot hold an empty one, and no entry reads as an empty call list.
+  TableLists trimmed = lists;
+  std::vector<std::string_view> calls;
+  for (std::size_t s = 0; s < lists.stationCallLists.size(); ++s)
+    calls.push_back(lists.stationCallLists[s]);
+  if (!calls.empty() && calls.back().empty()) {
+    while (!calls.empty() && calls.back().empty()) calls.pop_back();
+    trimmed.stationCallLists = TextList::copyOf(calls);
+  }
+  PlainSections plain;
+  if (auto error = plainSectionsOf(trimmed, plain)) return error;
+  const TimetableDb tables(trimmed);
+  if (std::string problem = extensionProblem(extension, tables.trainCount(), tables.stationCount());
+      !problem.empty()) {
+    return PackError{kExtensionPart, 0, std::move(problem)};
+  }
+  std::string packed;
+  if (auto error = packDatabase(plain, packed)) return error;
+  packed += encodeExtension(extension);
+  file = std::move(packed);
   return std::nullopt;
 }
 

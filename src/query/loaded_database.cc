@@ -2,17 +2,26 @@
 
 #include <utility>
 
+#include "db/network_tables.h"
+
 namespace murlo {
 
 LoadedDatabase::LoadedDatabase(TimetableDb tables)
     : tables_(std::move(tables)), indexes_(tables_), wholeRunLines_(tables_) {}
 
+LoadedDatabase::LoadedDatabase(TimetableDb tables, NetworkExtension extension)
+    : LoadedDatabase(std::move(tables)) {
+  if (!extension.empty())
+    network_ = std::make_unique<const LoadedDatabase>(networkTables(tables_, std::move(extension)));
+}
+
 LoadResult loadDatabase(const NativePath& path, std::shared_ptr<const LoadedDatabase>& db) {
   try {
     TimetableDb tables;
-    const LoadResult result = loadDatabaseFile(path, tables);
+    NetworkExtension extension;
+    const LoadResult result = loadDatabaseFile(path, tables, extension);
     if (result != LoadResult::kLoaded) return result;
-    db = std::make_shared<const LoadedDatabase>(std::move(tables));
+    db = std::make_shared<const LoadedDatabase>(std::move(tables), std::move(extension));
     return LoadResult::kLoaded;
   } catch (...) {
     return LoadResult::kFailed;

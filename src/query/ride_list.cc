@@ -11,6 +11,7 @@ namespace murlo {
 
 std::optional<Ride> listableRide(const TimetableDb& db, TrainIndex train, StopPosition board,
                                  StopPosition alight) {
+  if (!db.callRule(train, board).board || !db.callRule(train, alight).alight) return std::nullopt;
   if (!hasSegmentLine(db, train, board, alight)) return std::nullopt;
   return Ride{train, board, alight};
 }

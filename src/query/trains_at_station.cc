@@ -8,7 +8,9 @@ namespace {
 // Calls `expect(n)` with the number of calls at the station named `name`,
 // then `visit(ride, call)` with the whole run of the train of each call, in
 // call-list order; false when no station has the name. A record that names
-// no train or stop of the tables is corrupt: skipped.
+// no train or stop of the tables is corrupt: skipped; so is a call the
+// network's rules open neither for boarding nor for alighting (the train
+// passes without serving the station).
 template <typename Expect, typename Visit>
 bool visitCalls(const LoadedDatabase& db, std::string_view name, Expect&& expect, Visit&& visit) {
   const std::optional<StationIndex> station = db.findStation(name);
@@ -19,6 +21,8 @@ bool visitCalls(const LoadedDatabase& db, std::string_view name, Expect&& expect
     const CallRecord call = calls[j];
     const std::optional<TrainView> train = db.tables().trainCalled(call);
     if (!train || train->stops.size() < 2) continue;
+    const CallRule rule = db.tables().callRule(call.trainIndex(), call.stopPosition());
+    if (!rule.board && !rule.alight) continue;
     visit(Ride{call.trainIndex(), StopPosition(0), train->stops.last()}, call.stopPosition());
   }
   return true;

@@ -12,7 +12,8 @@ std::optional<UsableCall> usableCall(const TimetableDb& db, StationIndex station
       !db.stationName(stops[stops.last()].stationIndex())) {
     return std::nullopt;
   }
-  return UsableCall{record.trainIndex(), record.stopPosition(), stops};
+  return UsableCall{record.trainIndex(), record.stopPosition(), stops,
+                    db.callRule(record.trainIndex(), record.stopPosition())};
 }
 
 }  // namespace murlo

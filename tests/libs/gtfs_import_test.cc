@@ -559,7 +559,7 @@ TEST(GtfsBoardingTest, KeptCallsOfferOnlyAllowedRides) {
       {"NNNN", "", 0, 0},     {"DP", "", 0, 0},       {"R", "", 0, 0},
   };
   for (const Case& c : cases) {
-    std::vector<CallRule> calls;
+    std::vector<gtfs::CallRule> calls;
     for (const char* p = c.calls; *p != '\0'; ++p) {
       calls.push_back(
           {*p == 'R' || *p == 'P', *p == 'R' || *p == 'D', static_cast<int32_t>(p - c.calls)});

@@ -26,6 +26,7 @@ struct Timetable {
   std::string header;
   std::vector<StationSpec> stations;
   std::vector<TrainSpec> trains;
+  NetworkSpec network;  // groups, transfers and change times
 };
 
 struct Diagnostic {

@@ -16,6 +16,9 @@ struct Output {
   murlo_char16* buffer;  // NULL: nothing is written
   std::size_t capacity;  // code units, terminator included
   std::size_t* needed;   // may be NULL
+  // The seven operations answer from a file's sections alone; the others
+  // from its network view (LoadedDatabase::network()).
+  bool sectionsOnly = false;
 };
 
 // A capacity the caller does not state: the legacy exports' contract.

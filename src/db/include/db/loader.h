@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 
+#include "db/extension_format.h"
 #include "db/file_reader.h"
 #include "db/sections.h"
 #include "db/timetable_db.h"
@@ -33,10 +34,23 @@ TableLists readTableLists(const SectionTexts& texts, const std::shared_ptr<const
 // tables do not refer to `file`). May throw as above.
 TimetableDb parseDatabase(std::span<char> file);
 
-// Reads the file at `path` and its tables into `db`, which keeps the file's
-// bytes: no text is copied. `db` changes only when the result is kLoaded; it
-// then holds the new tables whole. Never throws.
-LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db);
+// A file's tables and what its extension says (ExtensionState::kAbsent for a
+// file without one).
+struct ParsedFile {
+  TimetableDb tables;
+  ExtensionRead extension;
+};
+
+// De-scrambles `file` in place and reads its tables (as parseDatabase) and
+// its extension, checked against the tables' counts. May throw as above.
+ParsedFile parseDatabaseFile(std::span<char> file);
+
+// Reads the file at `path`: its tables into `db`, which keeps the file's
+// bytes (no text is copied), and its extension into `extension` (empty when
+// it has none). A damaged extension fails the load (kFailed): it is never
+// half-read, nor the file read as though it had none. `db` and `extension`
+// change only when the result is kLoaded. Never throws.
+LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExtension& extension);
 
 }  // namespace murlo
 

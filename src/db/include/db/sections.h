@@ -21,6 +21,9 @@ struct SectionTexts {
   // entries are meaningful: a section without its '%' is not processed.
   std::array<std::string_view, kSectionCount> sections{};
   int terminated = 0;
+  // The bytes after the seventh terminator, untransformed: where an
+  // extension lies (extension_format.h). Empty unless all seven are there.
+  std::string_view trailer;
 };
 
 // De-scrambles `file` in place, one pass, and finds its sections: each byte is

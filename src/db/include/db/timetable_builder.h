@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "db/network_extension.h"
 #include "db/timetable_db.h"
 
 namespace murlo {
@@ -21,6 +22,8 @@ struct StopSpec {
   int32_t arrival = 0;     // minutes of the day, 0 .. 1439
   int32_t departure = 0;   // minutes of the day, 0 .. 1439
   int32_t distanceKm = 0;  // from the train's first stop, 0 .. 9999
+  bool board = true;       // travellers may board here
+  bool alight = true;      // travellers may leave the train here
 };
 
 struct TrainSpec {
@@ -31,13 +34,37 @@ struct TrainSpec {
   std::vector<StopSpec> stops;
 };
 
+// Which calls of a train with restricted calls the sections keep.
+enum class SectionCalls {
+  kAllowedRides,  // legacyCalls: the sections offer no ride the rules forbid
+  kEvery,         // every call, as though each were open
+};
+
 // The lists of `stations` and `trains` in the given order, with every
 // station's call list derived from the stop lists (so call and stop lists
-// agree and call lists ascend by train).
+// agree and call lists ascend by train). A train whose calls are not all
+// open keeps the calls `sectionCalls` says (the extension of buildExtension
+// holds all of them). A station without a call in the sections gets an
+// empty call list, which writeDatabaseBytes can write only after the last
+// station with one, so such stations go last.
 // REQUIRES: every value fits its field (station and train indexes below
-// 10000, at most 100 stops, times and distances in the ranges above).
+// 10000, at most 100 stops, times and distances in the ranges above); a
+// train with restricted calls offers at least one ride.
 TableLists buildTableLists(std::string header, const std::vector<StationSpec>& stations,
-                           const std::vector<TrainSpec>& trains);
+                           const std::vector<TrainSpec>& trains,
+                           SectionCalls sectionCalls = SectionCalls::kAllowedRides);
+
+// What a network says beyond the sections, besides its trains' calls.
+struct NetworkSpec {
+  std::vector<StationGroup> groups;
+  std::vector<Transfer> transfers;
+  std::vector<ChangeTime> changeTimes;  // ascending by station
+};
+
+// The extension that goes with buildTableLists of the same trains: the whole
+// call list of every train with a restricted call, and `network`. Empty when
+// every call is open and `network` says nothing.
+NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpec network);
 
 // The tables of buildTableLists(header, stations, trains).
 TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,

@@ -15,11 +15,13 @@
 #define MURLO_DB_TIMETABLE_DB_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "db/indexes.h"
+#include "db/network_rules.h"
 #include "db/records.h"
 #include "db/text_list.h"
 
@@ -58,6 +60,9 @@ class TimetableDb {
   // The empty database of a library that has loaded nothing.
   TimetableDb() = default;
   explicit TimetableDb(TableLists lists);
+  // The tables of a network view (network_tables.h): stop lists holding
+  // every call, and the rules that say which calls may be used.
+  TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules);
 
   // The lists as made, for writing them back (db/writer.h) or showing them.
   const TableLists& lists() const { return lists_; }
@@ -119,6 +124,15 @@ class TimetableDb {
     return CallList(lists_.stationCallLists.at_or_empty(s.slot()));
   }
 
+  // The network's rules, or null for tables read from the sections alone
+  // (every call open, no groups or transfers).
+  const NetworkRules* networkRules() const { return rules_.get(); }
+
+  // Whether train `t` may be boarded and left at its stop `k`.
+  CallRule callRule(TrainIndex t, StopPosition k) const {
+    return rules_ != nullptr ? rules_->callRule(t, k) : CallRule{};
+  }
+
   // Tables are equal when their lists are, wherever the bytes lie.
   friend bool operator==(const TimetableDb& a, const TimetableDb& b) {
     return a.lists_ == b.lists_;
@@ -126,6 +140,7 @@ class TimetableDb {
 
  private:
   TableLists lists_;
+  std::shared_ptr<const NetworkRules> rules_;
   int32_t trainCount_ = 0;
   int32_t stationCount_ = 0;
   int32_t wholeTrains_ = 0;          // trains with an entry in all five tables

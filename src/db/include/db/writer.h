@@ -9,6 +9,7 @@
 #include <string>
 
 #include "db/file_format.h"
+#include "db/network_extension.h"
 #include "db/timetable_db.h"
 
 namespace murlo {
@@ -21,13 +22,18 @@ struct PlainSections {
   friend bool operator==(const PlainSections&, const PlainSections&) = default;
 };
 
-// Why a text cannot be written. `section` is 0 for the header.
+// The `section` of a PackError about the extension after the sections.
+inline constexpr int kExtensionPart = kSectionCount + 1;
+
+// Why a text cannot be written. `section` is 0 for the header,
+// kExtensionPart for the extension.
 struct PackError {
   int section = 0;
   std::size_t offset = 0;  // byte offset within the header or section text
   std::string reason;
 
-  // One line: "section 4, byte 12: ..." or "header: ...".
+  // One line: "section 4, byte 12: ...", "header, byte 3: ..." or
+  // "extension: ...".
   std::string message() const;
 };
 
@@ -49,6 +55,14 @@ std::optional<PackError> plainSectionsOf(const TableLists& lists, PlainSections&
 inline std::optional<PackError> plainSectionsOf(const TimetableDb& db, PlainSections& plain) {
   return plainSectionsOf(db.lists(), plain);
 }
+
+// The bytes of a whole database file: the sections of `lists` (as
+// plainSectionsOf and packDatabase, without the empty call lists of the
+// last stations) followed by `extension` when it says anything. Refuses what those refuse, and an
+// extension the loader would refuse against these lists (section kExtensionPart). On error `file`
+// is left unchanged.
+std::optional<PackError> writeDatabaseBytes(const TableLists& lists,
+                                            const NetworkExtension& extension, std::string& file);
 
 }  // namespace murlo
 

@@ -15,6 +15,7 @@
 
 #include "db/file_reader.h"
 #include "db/loader.h"
+#include "db/network_extension.h"
 #include "db/timetable_db.h"
 #include "present/utf16_station_names.h"
 #include "present/utf8_names.h"
@@ -35,10 +36,21 @@ class LoadedDatabase {
   // Indexes `tables` and gives them an empty line cache. May throw
   // std::bad_alloc and std::length_error.
   explicit LoadedDatabase(TimetableDb tables);
+  // The same, and when `extension` says anything, the network view made of
+  // both (network()). REQUIRES: `extension` is valid for the tables (as a
+  // load checks). May throw as above.
+  LoadedDatabase(TimetableDb tables, NetworkExtension extension);
   LoadedDatabase(const LoadedDatabase&) = delete;
   LoadedDatabase& operator=(const LoadedDatabase&) = delete;
 
   const TimetableDb& tables() const { return tables_; }
+
+  // What the structured and size-checked questions read: the network view
+  // of a file with an extension (every call, with its rules, and the
+  // groups and transfers), else this database itself. The seven operations
+  // read this database, the sections alone.
+  const LoadedDatabase& network() const { return network_ ? *network_ : *this; }
+  bool hasExtension() const { return network_ != nullptr; }
   const LookupIndexes& indexes() const { return indexes_; }
   const WholeRunLines& wholeRunLines() const { return wholeRunLines_; }
 
@@ -65,6 +77,7 @@ class LoadedDatabase {
 
  private:
   TimetableDb tables_;
+  std::unique_ptr<const LoadedDatabase> network_;
   LookupIndexes indexes_;
   WholeRunLines wholeRunLines_;
   BuiltOnFirstUse<StationBoard> departures_;

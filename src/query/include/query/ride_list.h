@@ -34,7 +34,8 @@ struct RideList {
 };
 
 // The ride of train `train` from `board` to `alight`, or nothing where the
-// tables give it no line.
+// tables give it no line or the network's rules forbid boarding at `board`
+// or alighting at `alight`.
 std::optional<Ride> listableRide(const TimetableDb& db, TrainIndex train, StopPosition board,
                                  StopPosition alight);
 // The whole run of `train` as a ride, or nothing where it has fewer than two

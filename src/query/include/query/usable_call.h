@@ -7,9 +7,10 @@
 // in the station table). Any other record is corrupt and is skipped; a record
 // listed twice is one call.
 //
-// At a usable call a train can be boarded unless it is the train's last stop
-// or the stop's departure field is not a time of day, and left unless it is
-// the train's first stop or the arrival field is not a time of day.
+// At a usable call a train can be boarded unless it is the train's last stop,
+// the stop's departure field is not a time of day or the network's rules
+// forbid boarding there, and left unless it is the train's first stop, the
+// arrival field is not a time of day or the rules forbid alighting there.
 #ifndef MURLO_QUERY_USABLE_CALL_H_
 #define MURLO_QUERY_USABLE_CALL_H_
 
@@ -24,9 +25,14 @@ struct UsableCall {
   TrainIndex train;
   StopPosition stop;  // a stop of `stops`, at the call's station
   StopList stops;     // the train's stop list, of two stops at least
+  CallRule rule;      // every call is open unless the network says otherwise
 
-  bool canBoard() const { return stop < stops.last() && stops[stop].departureIsTimeOfDay(); }
-  bool canLeave() const { return stop > StopPosition(0) && stops[stop].arrivalIsTimeOfDay(); }
+  bool canBoard() const {
+    return rule.board && stop < stops.last() && stops[stop].departureIsTimeOfDay();
+  }
+  bool canLeave() const {
+    return rule.alight && stop > StopPosition(0) && stops[stop].arrivalIsTimeOfDay();
+  }
 };
 
 // The call `record` of station `station`, or nothing when it is not usable.

@@ -1,0 +1,354 @@
+#include "db/extension_format.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <set>
+
+#include "db/file_format.h"
+
+namespace murlo {
+namespace {
+
+constexpr int32_t kMinutesPerDay = 1440;
+constexpr int32_t kNoTrain = -1;  // a transfer's train field for every train
+
+// CRC-32 (the polynomial of zip and PNG) of the extension's bytes.
+constexpr std::array<uint32_t, 256> kCrcTable = [] {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}();
+
+uint32_t crc32(std::string_view bytes) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (const char b : bytes) c = kCrcTable[(c ^ static_cast<uint8_t>(b)) & 0xFFu] ^ (c >> 8);
+  return c ^ 0xFFFFFFFFu;
+}
+
+// Little-endian fields.
+void put(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFFu);
+}
+
+// Reads fields from a span of bytes; any read past its end fails the reader
+// for good, so a caller checks ok() once after a run of reads.
+class FieldReader {
+ public:
+  explicit FieldReader(std::string_view bytes) : bytes_(bytes) {}
+
+  uint32_t take(int width) {
+    if (!ok_ || bytes_.size() < static_cast<std::size_t>(width)) {
+      ok_ = false;
+      return 0;
+    }
+    uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+      value = (value << 8) | static_cast<uint8_t>(bytes_[static_cast<std::size_t>(i)]);
+    bytes_.remove_prefix(static_cast<std::size_t>(width));
+    return value;
+  }
+  std::string_view bytes(std::size_t count) {
+    if (!ok_ || bytes_.size() < count) {
+      ok_ = false;
+      return {};
+    }
+    const std::string_view taken = bytes_.substr(0, count);
+    bytes_.remove_prefix(count);
+    return taken;
+  }
+  // A count of entries of at least `leastBytes` each: never more than the
+  // bytes left could hold, so nothing is reserved for entries that are not there.
+  std::size_t count(std::size_t leastBytes) {
+    const uint32_t n = take(4);
+    if (ok_ && n > bytes_.size() / leastBytes) ok_ = false;
+    return ok_ ? n : 0;
+  }
+  bool ok() const { return ok_; }
+  bool done() const { return ok_ && bytes_.empty(); }
+
+ private:
+  std::string_view bytes_;
+  bool ok_ = true;
+};
+
+bool isMinutes(int32_t minutes) { return minutes >= 0 && minutes < kMinutesPerDay; }
+
+bool isDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int32_t number(std::string_view digits) {
+  int32_t value = 0;
+  for (const char c : digits) value = 10 * value + (c - '0');
+  return value;
+}
+
+std::string trainCallsProblem(const TrainCalls& calls, int32_t stationCount) {
+  const std::size_t stops = calls.rules.size();
+  if (stops < static_cast<std::size_t>(kMinStops) || stops > static_cast<std::size_t>(kMaxStops))
+    return "a train's calls number " + std::to_string(stops);
+  if (calls.stopRecords.size() != stops * kStopRecordSize) return "a train's stop records are cut";
+  for (std::size_t k = 0; k < stops; ++k) {
+    const std::string_view record =
+        std::string_view(calls.stopRecords).substr(k * kStopRecordSize, kStopRecordSize);
+    if (!isDigits(record)) return "a stop record holds a byte that is not a digit";
+    if (number(record.substr(0, 4)) >= stationCount) return "a stop names no station";
+    if (number(record.substr(4, 2)) > 23 || number(record.substr(6, 2)) > 59 ||
+        number(record.substr(8, 2)) > 23 || number(record.substr(10, 2)) > 59)
+      return "a stop's time is not a time of day";
+  }
+  return "";
+}
+
+void putTrainCalls(std::string& out, const std::vector<TrainCalls>& trains) {
+  put(out, static_cast<uint32_t>(trains.size()), 4);
+  for (const TrainCalls& calls : trains) {
+    put(out, static_cast<uint32_t>(calls.train.value()), 4);
+    put(out, static_cast<uint32_t>(calls.rules.size()), 2);
+    out += calls.stopRecords;
+    for (const CallRule rule : calls.rules)
+      out += static_cast<char>((rule.board ? 1 : 0) | (rule.alight ? 2 : 0));
+  }
+}
+
+void putGroups(std::string& out, const std::vector<StationGroup>& groups) {
+  put(out, static_cast<uint32_t>(groups.size()), 4);
+  for (const StationGroup& group : groups) {
+    put(out, static_cast<uint32_t>(group.kind), 1);
+    put(out, static_cast<uint32_t>(group.minutes), 2);
+    put(out, static_cast<uint32_t>(group.name.size()), 2);
+    out += group.name;
+    put(out, static_cast<uint32_t>(group.members.size()), 2);
+    for (const StationIndex member : group.members)
+      put(out, static_cast<uint32_t>(member.value()), 4);
+  }
+}
+
+void putTransfers(std::string& out, const std::vector<Transfer>& transfers) {
+  put(out, static_cast<uint32_t>(transfers.size()), 4);
+  for (const Transfer& transfer : transfers) {
+    put(out, static_cast<uint32_t>(transfer.from.value()), 4);
+    put(out, static_cast<uint32_t>(transfer.to.value()), 4);
+    put(out, static_cast<uint32_t>(transfer.kind), 1);
+    put(out, static_cast<uint32_t>(transfer.minutes), 2);
+    put(out, static_cast<uint32_t>(transfer.fromTrain.value()), 4);
+    put(out, static_cast<uint32_t>(transfer.toTrain.value()), 4);
+  }
+}
+
+void putChangeTimes(std::string& out, const std::vector<ChangeTime>& times) {
+  put(out, static_cast<uint32_t>(times.size()), 4);
+  for (const ChangeTime& time : times) {
+    put(out, static_cast<uint32_t>(time.station.value()), 4);
+    put(out, static_cast<uint32_t>(time.minutes), 2);
+  }
+}
+
+void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload) {
+  put(out, static_cast<uint32_t>(tag), 2);
+  put(out, 0, 2);  // every block of version 1 is needed to read the file right
+  put(out, static_cast<uint32_t>(payload.size()), 4);
+  out += payload;
+}
+
+bool readTrainCalls(FieldReader& in, std::vector<TrainCalls>& trains) {
+  const std::size_t n = in.count(6 + kMinStops * (kStopRecordSize + 1));
+  for (std::size_t i = 0; i < n && in.ok(); ++i) {
+    TrainCalls calls;
+    calls.train = TrainIndex(static_cast<int32_t>(in.take(4)));
+    const uint32_t stops = in.take(2);
+    calls.stopRecords = std::string(in.bytes(std::size_t{stops} * kStopRecordSize));
+    for (const char flags : in.bytes(stops)) {
+      if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
+      calls.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
+    }
+    trains.push_back(std::move(calls));
+  }
+  return in.ok();
+}
+
+bool readGroups(FieldReader& in, std::vector<StationGroup>& groups) {
+  const std::size_t n = in.count(1 + 2 + 2 + 1 + 2);
+  for (std::size_t i = 0; i < n && in.ok(); ++i) {
+    StationGroup group;
+    const uint32_t kind = in.take(1);
+    if (kind != 1 && kind != 2) return false;
+    group.kind = static_cast<GroupKind>(kind);
+    group.minutes = static_cast<int32_t>(in.take(2));
+    group.name = std::string(in.bytes(in.take(2)));
+    const uint32_t members = in.take(2);
+    for (uint32_t m = 0; m < members && in.ok(); ++m)
+      group.members.emplace_back(static_cast<int32_t>(in.take(4)));
+    groups.push_back(std::move(group));
+  }
+  return in.ok();
+}
+
+bool readTransfers(FieldReader& in, std::vector<Transfer>& transfers) {
+  const std::size_t n = in.count(19);
+  for (std::size_t i = 0; i < n && in.ok(); ++i) {
+    Transfer transfer;
+    transfer.from = StationIndex(static_cast<int32_t>(in.take(4)));
+    transfer.to = StationIndex(static_cast<int32_t>(in.take(4)));
+    const uint32_t kind = in.take(1);
+    if (kind > 2) return false;
+    transfer.kind = static_cast<TransferKind>(kind);
+    transfer.minutes = static_cast<int32_t>(in.take(2));
+    transfer.fromTrain = TrainIndex(static_cast<int32_t>(in.take(4)));
+    transfer.toTrain = TrainIndex(static_cast<int32_t>(in.take(4)));
+    transfers.push_back(transfer);
+  }
+  return in.ok();
+}
+
+bool readChangeTimes(FieldReader& in, std::vector<ChangeTime>& times) {
+  const std::size_t n = in.count(6);
+  for (std::size_t i = 0; i < n && in.ok(); ++i) {
+    ChangeTime time;
+    time.station = StationIndex(static_cast<int32_t>(in.take(4)));
+    time.minutes = static_cast<int32_t>(in.take(2));
+    times.push_back(time);
+  }
+  return in.ok();
+}
+
+ExtensionRead damaged(std::string problem) {
+  return ExtensionRead{ExtensionState::kDamaged, {}, "damaged extension: " + std::move(problem)};
+}
+
+}  // namespace
+
+std::vector<bool> legacyCalls(const std::vector<CallRule>& rules) {
+  const std::size_t n = rules.size();
+  std::size_t first = 0;
+  while (first < n && !rules[first].board) ++first;
+  std::size_t last = n;
+  while (last > 0 && !rules[last - 1].alight) --last;
+  if (first == n || last == 0 || first + 1 >= last) return {};
+  --last;
+  std::vector<bool> kept(n, false);
+  kept[first] = kept[last] = true;
+  for (std::size_t i = first + 1; i < last; ++i) kept[i] = rules[i].board && rules[i].alight;
+  return kept;
+}
+
+std::string encodeExtension(const NetworkExtension& extension) {
+  if (extension.empty()) return {};
+  std::string body;
+  std::string payload;
+  const auto block = [&](ExtensionBlock tag, bool present, auto write) {
+    if (!present) return;
+    payload.clear();
+    write(payload);
+    putBlock(body, tag, payload);
+  };
+  block(ExtensionBlock::kTrainCalls, !extension.trains.empty(),
+        [&](std::string& out) { putTrainCalls(out, extension.trains); });
+  block(ExtensionBlock::kStationGroups, !extension.groups.empty(),
+        [&](std::string& out) { putGroups(out, extension.groups); });
+  block(ExtensionBlock::kTransfers, !extension.transfers.empty(),
+        [&](std::string& out) { putTransfers(out, extension.transfers); });
+  block(ExtensionBlock::kChangeTimes, !extension.changeTimes.empty(),
+        [&](std::string& out) { putChangeTimes(out, extension.changeTimes); });
+  std::string out(kExtensionMagic);
+  put(out, kExtensionVersion, 2);
+  put(out, 0, 2);
+  put(out, static_cast<uint32_t>(body.size()), 4);
+  out += body;
+  put(out, crc32(out), 4);
+  return out;
+}
+
+std::string extensionProblem(const NetworkExtension& extension, int32_t trainCount,
+                             int32_t stationCount) {
+  const auto isStation = [&](StationIndex s) { return s.value() >= 0 && s.value() < stationCount; };
+  const auto isTrain = [&](TrainIndex t) { return t.value() >= 0 && t.value() < trainCount; };
+  std::optional<TrainIndex> previousTrain;
+  for (const TrainCalls& calls : extension.trains) {
+    if (!isTrain(calls.train)) return "a train's calls name no train";
+    if (previousTrain && calls.train <= *previousTrain) return "trains' calls out of order";
+    previousTrain = calls.train;
+    if (std::string problem = trainCallsProblem(calls, stationCount); !problem.empty())
+      return problem;
+  }
+  for (const StationGroup& group : extension.groups) {
+    if (group.name.empty() || group.name.size() > 0xFFFF ||
+        group.name.find('\0') != std::string::npos)
+      return "a group's name is empty, too long or holds a zero byte";
+    if (!isMinutes(group.minutes)) return "a group's minutes are not 0 to 1439";
+    if (group.members.size() < 2 || group.members.size() > 0xFFFF)
+      return "a group has fewer than two members";
+    std::set<StationIndex> seen;
+    for (const StationIndex member : group.members) {
+      if (!isStation(member)) return "a group names no station";
+      if (!seen.insert(member).second) return "a group names a station twice";
+    }
+  }
+  for (const Transfer& transfer : extension.transfers) {
+    if (!isStation(transfer.from) || !isStation(transfer.to)) return "a transfer names no station";
+    if (!isMinutes(transfer.minutes)) return "a transfer's minutes are not 0 to 1439";
+    for (const TrainIndex t : {transfer.fromTrain, transfer.toTrain}) {
+      if (t.value() != kNoTrain && !isTrain(t)) return "a transfer names no train";
+    }
+  }
+  std::optional<StationIndex> previousStation;
+  for (const ChangeTime& time : extension.changeTimes) {
+    if (!isStation(time.station)) return "a change time names no station";
+    if (previousStation && time.station <= *previousStation) return "change times out of order";
+    previousStation = time.station;
+    if (!isMinutes(time.minutes)) return "a change time is not 0 to 1439 minutes";
+  }
+  return "";
+}
+
+ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount) {
+  if (!trailer.starts_with(kExtensionMagic)) return {};
+  constexpr std::size_t kFixed = kExtensionMagic.size() + 2 + 2 + 4;
+  if (trailer.size() < kFixed + 4) return damaged("cut short");
+  FieldReader head(trailer.substr(kExtensionMagic.size()));
+  const uint32_t version = head.take(2);
+  head.take(2);  // flags: none in version 1
+  const uint32_t bodySize = head.take(4);
+  if (version == 0 || version > kExtensionVersion)
+    return damaged("version " + std::to_string(version) + " is newer than this reader's");
+  if (bodySize != trailer.size() - kFixed - 4) return damaged("its length is not the file's");
+  const uint32_t stored = FieldReader(trailer.substr(trailer.size() - 4)).take(4);
+  if (stored != crc32(trailer.substr(0, trailer.size() - 4))) return damaged("checksum mismatch");
+
+  ExtensionRead read;
+  read.state = ExtensionState::kRead;
+  NetworkExtension& extension = read.extension;
+  FieldReader blocks(trailer.substr(kFixed, bodySize));
+  uint32_t previousTag = 0;
+  while (!blocks.done()) {
+    const uint32_t tag = blocks.take(2);
+    const uint32_t flags = blocks.take(2);
+    FieldReader payload(blocks.bytes(blocks.take(4)));
+    if (!blocks.ok()) return damaged("a block is cut");
+    if (tag <= previousTag) return damaged("blocks out of order");
+    previousTag = tag;
+    bool whole = true;
+    switch (static_cast<ExtensionBlock>(tag)) {
+      case ExtensionBlock::kTrainCalls: whole = readTrainCalls(payload, extension.trains); break;
+      case ExtensionBlock::kStationGroups: whole = readGroups(payload, extension.groups); break;
+      case ExtensionBlock::kTransfers: whole = readTransfers(payload, extension.transfers); break;
+      case ExtensionBlock::kChangeTimes:
+        whole = readChangeTimes(payload, extension.changeTimes);
+        break;
+      default:
+        if ((flags & kBlockMayBeSkipped) != 0) continue;
+        return damaged("block " + std::to_string(tag) + " is unknown to this reader");
+    }
+    if (!whole || !payload.done()) return damaged("block " + std::to_string(tag) + " is malformed");
+  }
+  if (std::string problem = extensionProblem(extension, trainCount, stationCount); !problem.empty())
+    return damaged(std::move(problem));
+  return read;
+}
+
+}  // namespace murlo

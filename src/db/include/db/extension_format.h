@@ -1,0 +1,59 @@
+// The extension after a file's seventh section: what the sections cannot say
+// (network_extension.h), in tagged blocks that a later version may add to.
+// See docs/file-format.md.
+#ifndef MURLO_DB_EXTENSION_FORMAT_H_
+#define MURLO_DB_EXTENSION_FORMAT_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "db/network_extension.h"
+
+namespace murlo {
+
+// The first bytes of an extension. Bytes after the seventh terminator that
+// do not begin with them are ignored, as every reader of the sections
+// ignores them.
+inline constexpr std::string_view kExtensionMagic = "MURLOEXT";
+inline constexpr uint16_t kExtensionVersion = 1;
+
+// The blocks of version 1. A block whose tag a reader does not know is
+// skipped when its flags say it may be, and refuses the file otherwise.
+enum class ExtensionBlock : uint16_t {
+  kTrainCalls = 1,
+  kStationGroups = 2,
+  kTransfers = 3,
+  kChangeTimes = 4,
+};
+inline constexpr uint16_t kBlockMayBeSkipped = 1;
+
+// The bytes of `extension`, magic to checksum; nothing for an empty one.
+// REQUIRES: every value fits its field (validExtension holds).
+std::string encodeExtension(const NetworkExtension& extension);
+
+enum class ExtensionState {
+  kAbsent,   // no extension: the sections say everything
+  kRead,     // read whole and checked
+  kDamaged,  // begins as an extension but breaks a rule: never used
+};
+struct ExtensionRead {
+  ExtensionState state = ExtensionState::kAbsent;
+  NetworkExtension extension;
+  std::string problem;  // kDamaged: what is wrong, one line
+};
+
+// Reads the bytes after a file's seventh terminator. The extension must be
+// whole (its checksum right, nothing after it), of a version this reader
+// knows, and name only trains and stations below the given counts (those of
+// the file's sections). May throw std::bad_alloc.
+ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount);
+
+// The problem readExtension would find with `extension` written and read
+// back against these counts, or "" when there is none.
+std::string extensionProblem(const NetworkExtension& extension, int32_t trainCount,
+                             int32_t stationCount);
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_EXTENSION_FORMAT_H_

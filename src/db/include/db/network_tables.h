@@ -1,0 +1,22 @@
+// The network view of a file with an extension: its tables with every call
+// of every train, and the rules that say which calls may be used. The
+// queries of the structured interface read it; the seven operations read the
+// sections alone.
+#ifndef MURLO_DB_NETWORK_TABLES_H_
+#define MURLO_DB_NETWORK_TABLES_H_
+
+#include "db/network_extension.h"
+#include "db/timetable_db.h"
+
+namespace murlo {
+
+// The tables of `sections` with the stop list of each train the extension
+// lists replaced by its whole one, every station's call list made anew from
+// the stop lists (ascending by train, then stop), and the extension's rules.
+// REQUIRES: `extension` is valid for the tables' counts (extensionProblem).
+// May throw std::bad_alloc.
+TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extension);
+
+}  // namespace murlo
+
+#endif  // MURLO_DB_NETWORK_TABLES_H_

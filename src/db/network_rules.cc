@@ -1,0 +1,46 @@
+#include "db/network_rules.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace murlo {
+
+NetworkRules::NetworkRules(NetworkExtension extension, int32_t trainCount, int32_t stationCount)
+    : extension_(std::move(extension)) {
+  if (!extension_.trains.empty()) {
+    ruleStart_.assign(static_cast<std::size_t>(trainCount) + 1, 0);
+    // Trains ascend, so each train's rules follow those before it; a train
+    // the extension does not list gets an empty stretch.
+    auto next = extension_.trains.begin();
+    for (TrainIndex t(0); t.value() < trainCount; ++t) {
+      ruleStart_[t.slot()] = static_cast<uint32_t>(rules_.size());
+      if (next != extension_.trains.end() && next->train == t) {
+        rules_.insert(rules_.end(), next->rules.begin(), next->rules.end());
+        ++next;
+      }
+    }
+    ruleStart_.back() = static_cast<uint32_t>(rules_.size());
+  }
+  std::vector<std::vector<int32_t>> memberOf(static_cast<std::size_t>(stationCount));
+  for (std::size_t g = 0; g < extension_.groups.size(); ++g) {
+    for (const StationIndex member : extension_.groups[g].members)
+      memberOf[member.slot()].push_back(static_cast<int32_t>(g));
+  }
+  groupStart_.reserve(memberOf.size() + 1);
+  for (const std::vector<int32_t>& groups : memberOf) {
+    groupStart_.push_back(static_cast<uint32_t>(groupMembership_.size()));
+    groupMembership_.insert(groupMembership_.end(), groups.begin(), groups.end());
+  }
+  groupStart_.push_back(static_cast<uint32_t>(groupMembership_.size()));
+}
+
+std::optional<int32_t> NetworkRules::changeMinutes(StationIndex s) const {
+  const auto& times = extension_.changeTimes;
+  const auto found = std::lower_bound(
+      times.begin(), times.end(), s,
+      [](const ChangeTime& time, StationIndex station) { return time.station < station; });
+  if (found == times.end() || found->station != s) return std::nullopt;
+  return found->minutes;
+}
+
+}  // namespace murlo

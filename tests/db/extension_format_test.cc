@@ -1,0 +1,175 @@
+// The extension after the seventh section: what a writer puts there loads
+// back whole, the sections never offer a ride the rules forbid, and a
+// damaged extension is refused, never half-read.
+#include "db/extension_format.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "db/loader.h"
+#include "db/timetable_builder.h"
+#include "db/writer.h"
+#include "support/test_support.h"
+
+namespace murlo {
+namespace {
+
+struct GeneratedNetwork {
+  std::vector<StationSpec> stations;
+  std::vector<TrainSpec> trains;
+  NetworkSpec network;
+};
+
+GeneratedNetwork generate(std::mt19937& random) {
+  const auto below = [&](int n) {
+    return static_cast<int32_t>(random() % static_cast<unsigned>(n));
+  };
+  GeneratedNetwork net;
+  const int stations = 3 + below(12);
+  for (int s = 0; s < stations; ++s)
+    net.stations.push_back({"S" + std::to_string(s), "A" + std::to_string(s)});
+  // Train 0 calls everywhere (a station needs a call in the sections).
+  TrainSpec sweeper{"G0", '1', 'F', 'D', {}};
+  for (int s = 0; s < stations; ++s) sweeper.stops.push_back({s, 60 * s, 60 * s + 1, 10 * s});
+  net.trains.push_back(sweeper);
+  const int trains = 2 + below(8);
+  for (int t = 1; t < trains; ++t) {
+    TrainSpec train{"G" + std::to_string(t + 1), '1', 'F', 'D', {}};
+    const int stops = 2 + below(6);
+    int32_t minute = below(1440);
+    for (int k = 0; k < stops; ++k) {
+      StopSpec stop{below(stations), minute, (minute + below(5)) % 1440, 10 * k, true, true};
+      // One call in three restricted; the ends keep what a ride needs.
+      if (below(3) == 0) {
+        stop.board = below(2) == 0;
+        stop.alight = !stop.board || below(2) == 0;
+      }
+      if (k == 0) stop.board = true;
+      if (k + 1 == stops) stop.alight = true;
+      minute = (stop.departure + 1 + below(90)) % 1440;
+      train.stops.push_back(stop);
+    }
+    net.trains.push_back(train);
+  }
+  for (int g = below(3); g > 0; --g) {
+    StationGroup group{below(2) == 0 ? GroupKind::kComplex : GroupKind::kCity,
+                       "Group" + std::to_string(g),
+                       below(60),
+                       {}};
+    for (int s = 0; s < stations; ++s)
+      if (below(3) == 0 || group.members.size() < 2) group.members.emplace_back(s);
+    net.network.groups.push_back(group);
+  }
+  for (int n = below(4); n > 0; --n) {
+    const bool oneTrain = below(2) == 0;
+    net.network.transfers.push_back({StationIndex(below(stations)), StationIndex(below(stations)),
+                                     static_cast<TransferKind>(below(3)), below(30),
+                                     oneTrain ? TrainIndex(below(trains)) : kAnyTrain, kAnyTrain});
+  }
+  for (int s = 0; s < stations; ++s)
+    if (below(4) == 0) net.network.changeTimes.push_back({StationIndex(s), below(20)});
+  return net;
+}
+
+// Generated networks load back with the extension they were written with;
+// every ride the sections offer is allowed; without restrictions or network
+// facts the file is exactly the sections.
+TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 300; ++round) {
+    const GeneratedNetwork net = generate(random);
+    const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
+    const NetworkExtension extension = buildExtension(net.trains, net.network);
+    std::string file;
+    const auto error = writeDatabaseBytes(lists, extension, file);
+    ASSERT_FALSE(error) << round << " " << error->message();
+
+    ParsedFile parsed = parseDatabaseFile(std::span<char>(file.data(), file.size()));
+    ASSERT_EQ(parsed.extension.state,
+              extension.empty() ? ExtensionState::kAbsent : ExtensionState::kRead)
+        << parsed.extension.problem;
+    EXPECT_EQ(parsed.extension.extension, extension) << round;
+    EXPECT_EQ(parsed.tables.trainCount(), static_cast<int32_t>(net.trains.size()));
+
+    // The sections' rides: each pair of kept calls, allowed by the rules.
+    for (std::size_t t = 0; t < net.trains.size(); ++t) {
+      std::vector<CallRule> rules;
+      for (const StopSpec& stop : net.trains[t].stops) rules.push_back({stop.board, stop.alight});
+      std::vector<bool> kept = legacyCalls(rules);
+      bool open = true;
+      for (const CallRule& rule : rules) open = open && rule.board && rule.alight;
+      if (open) kept.assign(rules.size(), true);
+      for (std::size_t i = 0; i < kept.size(); ++i) {
+        for (std::size_t j = i + 1; j < kept.size(); ++j) {
+          if (kept[i] && kept[j]) {
+            EXPECT_TRUE(rules[i].board && rules[j].alight) << round;
+          }
+        }
+      }
+    }
+  }
+  const GeneratedNetwork plain{
+      {{"A", "A"}, {"B", "B"}}, {{"T1", '1', 'F', 'D', {{0, 0, 60, 0}, {1, 90, 90, 50}}}}, {}};
+  const TableLists lists = buildTableLists("P", plain.stations, plain.trains);
+  std::string withNone;
+  ASSERT_FALSE(writeDatabaseBytes(lists, buildExtension(plain.trains, {}), withNone));
+  PlainSections sections;
+  ASSERT_FALSE(plainSectionsOf(lists, sections));
+  EXPECT_EQ(withNone, test::packOrFail(sections));
+}
+
+// Every cut and every flipped bit of an extension is refused as damaged (or,
+// where the magic itself is hit, read as no extension at all); no damaged
+// extension is ever read as another one.
+TEST(ExtensionFormatTest, DamageIsRefused) {
+  std::mt19937 random(7);
+  GeneratedNetwork net = generate(random);
+  while (buildExtension(net.trains, net.network).empty()) net = generate(random);
+  const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
+  const TimetableDb tables(lists);
+  const std::string extension = encodeExtension(buildExtension(net.trains, net.network));
+  const auto read = [&](std::string_view bytes) {
+    return readExtension(bytes, tables.trainCount(), tables.stationCount());
+  };
+  ASSERT_EQ(read(extension).state, ExtensionState::kRead);
+  for (std::size_t cut = 0; cut < extension.size(); ++cut) {
+    const ExtensionState state = read(std::string_view(extension).substr(0, cut)).state;
+    EXPECT_EQ(state,
+              cut < kExtensionMagic.size() ? ExtensionState::kAbsent : ExtensionState::kDamaged)
+        << cut;
+  }
+  EXPECT_EQ(read(extension + "x").state, ExtensionState::kDamaged);
+  for (std::size_t at = 0; at < extension.size(); ++at) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::string flipped = extension;
+      flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
+      EXPECT_EQ(read(flipped).state,
+                at < kExtensionMagic.size() ? ExtensionState::kAbsent : ExtensionState::kDamaged)
+          << at << " " << bit;
+    }
+  }
+  // Well formed, but naming what the sections do not have: refused by the
+  // writer and by the reader alike.
+  struct Case {
+    const char* name;
+    NetworkExtension extension;
+  } cases[] = {
+      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}}},
+      {"train",
+       {{}, {}, {{StationIndex(0), StationIndex(1), TransferKind::kTimed, 0, TrainIndex(99)}}, {}}},
+      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}}},
+      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(read(encodeExtension(c.extension)).state, ExtensionState::kDamaged) << c.name;
+    std::string file = "untouched";
+    EXPECT_TRUE(writeDatabaseBytes(lists, c.extension, file)) << c.name;
+    EXPECT_EQ(file, "untouched");
+  }
+}
+
+}  // namespace
+}  // namespace murlo
