@@ -204,7 +204,7 @@ void plannerMemoryBenchmark(benchmark::State& state, NetworkSize size) {
 // ---- Queries -------------------------------------------------------------
 
 void count(benchmark::State& state, const Outcome& outcome) {
-  state.counters["lines"] = outcome.code;
+  state.counters["lines"] = outcome.count;
   state.counters["bytes"] = static_cast<double>(outcome.text.size() + outcome.more.size());
 }
 

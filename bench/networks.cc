@@ -97,10 +97,12 @@ int64_t countOf(murlo_status status, Answer** taken, void (*free)(Answer*)) {
   return count;
 }
 
-Outcome outcomeOf(QueryResult result) { return Outcome{result.code, std::move(result.text), {}}; }
+Outcome outcomeOf(QueryResult result) {
+  return Outcome{result.status, result.count, std::move(result.text), {}};
+}
 // Kept UTF-16 pieces as GBK text, to compare with SQLite's.
 Outcome outcomeOf(const Utf16Answer& result) {
-  Outcome outcome{result.code, {}, {}};
+  Outcome outcome{result.status, result.count, {}, {}};
   for (const Utf16Piece& piece : result.pieces) {
     utf16ToGbk(piece.str(), outcome.text);
     if (result.terminator != 0) outcome.text += static_cast<char>(result.terminator);
@@ -108,7 +110,8 @@ Outcome outcomeOf(const Utf16Answer& result) {
   return outcome;
 }
 Outcome outcomeOf(StopListResult result) {
-  return Outcome{result.stops, std::move(result.stopList), std::move(result.runTime)};
+  return Outcome{QueryStatus::kOk, result.stops, std::move(result.stopList),
+                 std::move(result.runTime)};
 }
 
 QueryCase stationsCase(std::string variant, std::string prefix) {
@@ -340,7 +343,7 @@ std::vector<QueryCase> chooseCases(const Network& network) {
     for (std::size_t i = 0; i < 12; ++i) {
       for (std::size_t j = 0; j < 12; ++j) {
         if (i == j) continue;
-        const int32_t lines = direct(byCalls[i], byCalls[j]).code;
+        const int32_t lines = direct(byCalls[i], byCalls[j]).count;
         if (lines > most) {
           most = lines;
           bestA = byCalls[i];
@@ -370,7 +373,9 @@ std::vector<QueryCase> chooseCases(const Network& network) {
       const int32_t candidate = byCalls[rank];
       if (candidate == origin) continue;
       const QueryResult result = direct(origin, candidate);
-      if (result.code == 0 && !result.text.empty()) return candidate;
+      if (result.status == QueryStatus::kOk && result.count == 0 && !result.text.empty()) {
+        return candidate;
+      }
     }
     return -1;
   };
@@ -426,7 +431,7 @@ std::vector<QueryCase> chooseCases(const Network& network) {
       for (const std::string& number : numbersOf(train.number)) {
         if (prefixed.empty() && number[0] == 'K') prefixed = number;
         if (digits.empty() && number[0] == 'G' &&
-            trainsByNumber(db, number.substr(1)).code >= wanted) {
+            trainsByNumber(db, number.substr(1)).count >= wanted) {
           digits = number.substr(1);
         }
       }
@@ -452,7 +457,7 @@ std::vector<QueryCase> chooseCases(const Network& network) {
   }
 
   for (QueryCase& c : cases) {
-    c.work = c.ours(db).code;
+    c.work = c.ours(db).count;
     c.workUnit = c.kind == "stations"   ? "name"
                  : c.kind == "stops"    ? "stop"
                  : c.kind == "journeys" ? "journey"
@@ -482,8 +487,9 @@ void failOnDifference(const Network& network, const std::string& what, const Out
                       const Outcome& sqlite) {
   if (ours == sqlite) return;
   std::cerr << "murlo bench: SQLite and the library differ on " << network.name << ", " << what
-            << "\n  library: " << ours.code << " " << utf8(ours.text).substr(0, 600) << " "
-            << ours.more << "\n  sqlite:  " << sqlite.code << " "
+            << "\n  library: " << static_cast<int>(ours.status) << " " << ours.count << " "
+            << utf8(ours.text).substr(0, 600) << " " << ours.more
+            << "\n  sqlite:  " << static_cast<int>(sqlite.status) << " " << sqlite.count << " "
             << utf8(sqlite.text).substr(0, 600) << " " << sqlite.more << '\n';
   std::exit(EXIT_FAILURE);
 }

@@ -13,15 +13,17 @@
 #include "generate/network_generator.h"
 #include "murloppc.h"
 #include "query/loaded_database.h"
+#include "query/query_status.h"
 #include "sqlite_baseline.h"
 #include "timetable_source/timetable_source.h"
 
 namespace murlo::bench {
 
-// What a query gives, in a form both engines share: the code (count), the
-// text and, for stop lists, the running time.
+// What a query gives, in a form both engines share: the status, the count,
+// the text and, for stop lists, the running time.
 struct Outcome {
-  int32_t code = 0;
+  QueryStatus status = QueryStatus::kOk;
+  int32_t count = 0;
   std::string text;
   std::string more;
   friend bool operator==(const Outcome&, const Outcome&) = default;

@@ -341,7 +341,7 @@ QueryResult SqliteTimetable::stationsByAbbreviation(std::string_view prefix) {
     } else {
       sink_ += query->bytesAt(0).size();
     }
-    ++result.code;
+    ++result.count;
   }
   return result;
 }
@@ -370,7 +370,7 @@ LineFields wholeRun(const Row& row) {
 
 QueryResult SqliteTimetable::trainsAtStation(std::string_view name) {
   const int32_t station = findStation(name);
-  if (station < 0) return QueryResult{-1, {}};
+  if (station < 0) return QueryResult{.status = QueryStatus::kUnknownStation};
   Statement& query = trainsAt_->reset().integer(1, station);
   QueryResult result;
   while (query.step()) {
@@ -380,18 +380,18 @@ QueryResult SqliteTimetable::trainsAtStation(std::string_view name) {
     } else {
       absorb(fields);
     }
-    ++result.code;
+    ++result.count;
   }
   return result;
 }
 
 QueryResult SqliteTimetable::directTrains(std::string_view origin, std::string_view destination,
                                           int32_t mode) {
-  if (origin == destination) return QueryResult{-3, {}};
+  if (origin == destination) return QueryResult{.status = QueryStatus::kSameStation};
   const int32_t from = findStation(origin);
-  if (from < 0) return QueryResult{-1, {}};
+  if (from < 0) return QueryResult{.status = QueryStatus::kUnknownOrigin};
   const int32_t to = findStation(destination);
-  if (to < 0) return QueryResult{-2, {}};
+  if (to < 0) return QueryResult{.status = QueryStatus::kUnknownDestination};
 
   Statement& query = direct_->reset().integer(1, from).integer(2, to);
   QueryResult result;
@@ -415,9 +415,9 @@ QueryResult SqliteTimetable::directTrains(std::string_view origin, std::string_v
     } else {
       absorb(fields);
     }
-    ++result.code;
+    ++result.count;
   }
-  if (result.code == 0) result.text = changeStations(from, to);
+  if (result.count == 0) result.text = changeStations(from, to);
   return result;
 }
 
@@ -523,7 +523,7 @@ QueryResult SqliteTimetable::trainsByNumber(std::string_view number) {
     } else {
       absorb(fields);
     }
-    ++result.code;
+    ++result.count;
   }
   return result;
 }
@@ -531,12 +531,12 @@ QueryResult SqliteTimetable::trainsByNumber(std::string_view number) {
 QueryResult SqliteTimetable::departures(std::string_view station, int32_t afterMinute,
                                         int32_t limit) {
   const int32_t id = findStation(station);
-  if (id < 0) return QueryResult{-1, {}};
+  if (id < 0) return QueryResult{.status = QueryStatus::kUnknownStation};
   QueryResult result;
   // SQLite reads a negative LIMIT as none.
   const int64_t wanted = limit == 0 ? -1 : limit;
   for (Statement* part : {departuresFrom_.get(), departuresBefore_.get()}) {
-    const int64_t left = wanted < 0 ? -1 : wanted - result.code;
+    const int64_t left = wanted < 0 ? -1 : wanted - result.count;
     if (left == 0) break;
     Statement& query = part->reset().integer(1, id).integer(2, afterMinute).integer(3, left);
     while (query.step()) {
@@ -558,7 +558,7 @@ QueryResult SqliteTimetable::departures(std::string_view station, int32_t afterM
       } else {
         absorb(fields);
       }
-      ++result.code;
+      ++result.count;
     }
   }
   return result;

@@ -10,6 +10,7 @@
 #include "query/direct_trains.h"
 #include "query/journey_planner.h"
 #include "query/loaded_database.h"
+#include "query/query_status.h"
 #include "query/station_list.h"
 #include "query/station_lookup.h"
 #include "query/train_stop_list.h"
@@ -19,7 +20,22 @@
 namespace murlo {
 namespace {
 
-static_assert(kInvalidArgument == MURLO_INVALID_ARGUMENT);
+// The negative code murloppc.h gives a query's status: -1 for the one
+// station or the origin no station has the name of, -2 for the destination,
+// -3 for two equal names, MURLO_INVALID_ARGUMENT for a number outside its
+// range. The same in every function that can give the status.
+constexpr int32_t codeOf(QueryStatus status) {
+  switch (status) {
+    case QueryStatus::kUnknownStation: return -1;
+    case QueryStatus::kUnknownOrigin: return -1;
+    case QueryStatus::kUnknownDestination: return -2;
+    case QueryStatus::kSameStation: return -3;
+    case QueryStatus::kArgumentOutOfRange: return MURLO_INVALID_ARGUMENT;
+    case QueryStatus::kOk: break;
+  }
+  return 0;  // kOk has no code: the answer's count is returned
+}
+static_assert(codeOf(QueryStatus::kArgumentOutOfRange) == MURLO_INVALID_ARGUMENT);
 
 // Whether `text` may be written to `out`: a buffer that surely holds it, or
 // one whose capacity holds the counted size (reported to the caller), or no
@@ -38,22 +54,23 @@ void write(const Output& out, const Text& text) {
   if (out.needed != nullptr) *out.needed = written;
 }
 
-// Writes a non-negative result's text, or refuses the whole result when it
-// does not fit. Negative results write nothing.
+// Writes an answer's text and returns its count, or refuses the whole answer
+// when it does not fit. An answer with a status other than kOk writes nothing
+// and returns the status's code.
 int32_t deliver(const QueryResult& result, Output out) {
-  if (result.code < 0) return result.code;
+  if (result.status != QueryStatus::kOk) return codeOf(result.status);
   const Utf16Result text(result.text);
   if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
   write(out, text);
-  return result.code;
+  return result.count;
 }
 
 int32_t deliver(const Utf16Answer& result, Output out) {
-  if (result.code < 0) return result.code;
+  if (result.status != QueryStatus::kOk) return codeOf(result.status);
   const Utf16PiecesResult text(result);
   if (!fits(out, text)) return MURLO_BUFFER_TOO_SMALL;
   write(out, text);
-  return result.code;
+  return result.count;
 }
 
 // The database an answer is read from: the sections alone for the seven
@@ -80,13 +97,16 @@ int32_t guarded(Work&& work) noexcept {
 template <typename Answer>
 int32_t withStationPair(const murlo_char16* origin, const murlo_char16* destination, Output out,
                         Answer&& answer) {
-  if (argumentUnits(origin) == argumentUnits(destination)) return kSameStation;
+  if (argumentUnits(origin) == argumentUnits(destination)) {
+    return codeOf(QueryStatus::kSameStation);
+  }
   std::string from;
   std::string to;
-  if (!argumentToGbk(origin, from)) return kOriginNotFound;
+  if (!argumentToGbk(origin, from)) return codeOf(QueryStatus::kUnknownOrigin);
   const std::shared_ptr<const LoadedDatabase> db = currentDb();
   if (!argumentToGbk(destination, to)) {
-    return db->findStation(from) ? kDestinationNotFound : kOriginNotFound;
+    return codeOf(db->findStation(from) ? QueryStatus::kUnknownDestination
+                                        : QueryStatus::kUnknownOrigin);
   }
   return deliver(answer(viewFor(*db, out), from, to), out);
 }
@@ -109,7 +129,9 @@ int32_t callLoadDatabase(const murlo_char16* path) noexcept {
 }
 
 int32_t callHeaderText(Output out) noexcept {
-  return guarded([&] { return deliver(QueryResult{1, currentDb()->tables().headerText()}, out); });
+  return guarded([&] {
+    return deliver(QueryResult{.count = 1, .text = currentDb()->tables().headerText()}, out);
+  });
 }
 
 int32_t callFindStations(const murlo_char16* abbreviation, Output out) noexcept {
@@ -137,7 +159,7 @@ int32_t callStationList(Output out) noexcept {
 int32_t callTrainsAtStation(const murlo_char16* station, Output out) noexcept {
   return guarded([&] {
     std::string gbk;
-    if (!argumentToGbk(station, gbk)) return kStationNotFound;
+    if (!argumentToGbk(station, gbk)) return codeOf(QueryStatus::kUnknownStation);
     const std::shared_ptr<const LoadedDatabase> db = currentDb();  // the lines are its
     return deliver(trainsAtStation(viewFor(*db, out), gbk), out);
   });
@@ -186,9 +208,9 @@ int32_t callTrainStops(uint32_t trainIndex, const murlo_char16* boarding,
 int32_t callDepartures(const murlo_char16* station, int32_t afterMinute, int32_t limit,
                        Output out) noexcept {
   return guarded([&] {
-    if (!validBoardArguments(afterMinute, limit)) return kInvalidArgument;
+    if (!validBoardArguments(afterMinute, limit)) return codeOf(QueryStatus::kArgumentOutOfRange);
     std::string gbk;
-    if (!argumentToGbk(station, gbk)) return kStationNotFound;
+    if (!argumentToGbk(station, gbk)) return codeOf(QueryStatus::kUnknownStation);
     const std::shared_ptr<const LoadedDatabase> db = currentDb();
     return deliver(departureBoard(viewFor(*db, out), gbk, afterMinute, limit), out);
   });
@@ -197,9 +219,9 @@ int32_t callDepartures(const murlo_char16* station, int32_t afterMinute, int32_t
 int32_t callArrivals(const murlo_char16* station, int32_t afterMinute, int32_t limit,
                      Output out) noexcept {
   return guarded([&] {
-    if (!validBoardArguments(afterMinute, limit)) return kInvalidArgument;
+    if (!validBoardArguments(afterMinute, limit)) return codeOf(QueryStatus::kArgumentOutOfRange);
     std::string gbk;
-    if (!argumentToGbk(station, gbk)) return kStationNotFound;
+    if (!argumentToGbk(station, gbk)) return codeOf(QueryStatus::kUnknownStation);
     const std::shared_ptr<const LoadedDatabase> db = currentDb();
     return deliver(arrivalBoard(viewFor(*db, out), gbk, afterMinute, limit), out);
   });
@@ -210,7 +232,7 @@ int32_t callPlanJourneys(const murlo_char16* origin, const murlo_char16* destina
                          int32_t limit, Output out) noexcept {
   return guarded([&] {
     const JourneyRequest request{afterMinute, maxChanges, minChangeMinutes, limit};
-    if (!request.valid()) return kInvalidArgument;
+    if (!request.valid()) return codeOf(QueryStatus::kArgumentOutOfRange);
     // Then the names, as the direct-train query tests them.
     return withStationPair(
         origin, destination, out,

@@ -55,11 +55,10 @@ namespace {
 Utf16Answer board(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
                   int32_t limit, BoardKind kind) {
   const RideList answer = boardRides(db, name, afterMinute, limit, kind);
-  switch (answer.status) {
-    case QueryStatus::kOk: return ridesAsLines(db, answer.rides);
-    case QueryStatus::kArgumentOutOfRange: return Utf16Answer{kInvalidArgument, {}, u'*'};
-    default: return Utf16Answer{kStationNotFound, {}, u'*'};
+  if (answer.status != QueryStatus::kOk) {
+    return Utf16Answer{.status = answer.status, .terminator = u'*'};
   }
+  return ridesAsLines(db, answer.rides);
 }
 
 }  // namespace

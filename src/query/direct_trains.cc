@@ -253,17 +253,12 @@ RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
 QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, int32_t mode) {
   const RideList answer = directTrainRides(db, origin, destination);
-  switch (answer.status) {
-    case QueryStatus::kOk: break;
-    case QueryStatus::kSameStation: return QueryResult{kSameStation, {}};
-    case QueryStatus::kUnknownOrigin: return QueryResult{kOriginNotFound, {}};
-    default: return QueryResult{kDestinationNotFound, {}};
-  }
+  if (answer.status != QueryStatus::kOk) return QueryResult{.status = answer.status};
   QueryResult result;
   for (const Ride& ride : answer.rides) {
-    if (appendTrainLine(result.text, db, ride.train, ride.board, ride.alight, mode)) ++result.code;
+    if (appendTrainLine(result.text, db, ride.train, ride.board, ride.alight, mode)) ++result.count;
   }
-  if (result.code > 0) return result;
+  if (result.count > 0) return result;
   for (const std::string_view name : answer.changeStations) result.text.append(name).append("|");
   return result;
 }

@@ -84,16 +84,10 @@ JourneyList planJourneyList(const LoadedDatabase& db, std::string_view origin,
 QueryResult planJourneys(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, const JourneyRequest& request) {
   const JourneyList answer = planJourneyList(db, origin, destination, request);
-  switch (answer.status) {
-    case QueryStatus::kOk: break;
-    case QueryStatus::kArgumentOutOfRange: return QueryResult{kInvalidArgument, {}};
-    case QueryStatus::kSameStation: return QueryResult{kSameStation, {}};
-    case QueryStatus::kUnknownOrigin: return QueryResult{kOriginNotFound, {}};
-    default: return QueryResult{kDestinationNotFound, {}};
-  }
+  if (answer.status != QueryStatus::kOk) return QueryResult{.status = answer.status};
   QueryResult result;
   for (const TimedJourney& journey : answer.journeys) {
-    if (appendJourney(result.text, db, journey)) ++result.code;
+    if (appendJourney(result.text, db, journey)) ++result.count;
   }
   return result;
 }

@@ -23,12 +23,12 @@ std::optional<Ride> wholeRun(const TimetableDb& db, TrainIndex train) {
 }
 
 Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides, bool wholeRuns) {
-  Utf16Answer result{0, {}, u'*'};
+  Utf16Answer result{.terminator = u'*'};
   result.pieces.reserve(rides.size());
   std::string scratch;
   if (wholeRuns) {
     for (const Ride& ride : rides) {
-      if (appendWholeRun(result, db, ride.train, scratch)) ++result.code;
+      if (appendWholeRun(result, db, ride.train, scratch)) ++result.count;
     }
     return result;
   }
@@ -59,7 +59,7 @@ Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides, 
       writtenPieces.push_back(WrittenPiece{result.pieces.size(), at, written->size() - at});
       result.pieces.emplace_back();
     }
-    ++result.code;
+    ++result.count;
   }
   for (const WrittenPiece& w : writtenPieces) {
     result.pieces[w.piece] = Utf16Piece{std::u16string_view(written->data() + w.at, w.length), {}};

@@ -11,7 +11,7 @@ QueryResult stationList(const LoadedDatabase& db) {
     result.text.append(tables.stationAbbreviation(s).value_or(std::string_view()));
     result.text += '*';
   }
-  result.code = tables.stationCount();
+  result.count = tables.stationCount();
   return result;
 }
 

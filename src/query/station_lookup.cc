@@ -8,7 +8,7 @@ Utf16Answer stationsByAbbreviation(const LoadedDatabase& db, std::string_view pr
   for (const StationIndex station :
        db.indexes().stationsWithAbbreviationPrefix(db.tables(), prefix)) {
     result.pieces.push_back(Utf16Piece{names.nameAndBar(station), {}});
-    ++result.code;
+    ++result.count;
   }
   return result;
 }

@@ -48,14 +48,14 @@ RideList trainsAtStationRides(const LoadedDatabase& db, std::string_view name) {
 
 Utf16Answer trainsAtStation(const LoadedDatabase& db, std::string_view name) {
   // Written as the rides are found: the kept line of each whole run.
-  Utf16Answer result{0, {}, u'*'};
+  Utf16Answer result{.terminator = u'*'};
   std::string scratch;
   const bool found = visitCalls(
       db, name, [&](std::size_t calls) { result.pieces.reserve(calls); },
       [&](const Ride& ride, StopPosition) {
-        if (appendWholeRun(result, db, ride.train, scratch)) ++result.code;
+        if (appendWholeRun(result, db, ride.train, scratch)) ++result.count;
       });
-  if (!found) return Utf16Answer{kStationNotFound, {}, u'*'};
+  if (!found) return Utf16Answer{.status = QueryStatus::kUnknownStation, .terminator = u'*'};
   return result;
 }
 

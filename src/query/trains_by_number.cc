@@ -56,10 +56,10 @@ RideList trainsByNumberRides(const LoadedDatabase& db, std::string_view number) 
 
 Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number) {
   // Written as the trains are found: the kept line of each whole run.
-  Utf16Answer result{0, {}, u'*'};
+  Utf16Answer result{.terminator = u'*'};
   std::string scratch;
   for (const TrainIndex train : trainsUnder(db, number)) {
-    if (appendWholeRun(result, db, train, scratch)) ++result.code;
+    if (appendWholeRun(result, db, train, scratch)) ++result.count;
   }
   return result;
 }

@@ -63,39 +63,40 @@ std::vector<StationSpec> stations(const std::vector<std::string>& utf8Names) {
 }
 
 // ---------------------------------------------------------------------------
-// Result codes
+// Statuses
 
-struct CodeCase {
+struct StatusCase {
   const char* name;
   bool emptyTables;
   const char* origin;
   const char* destination;
-  int32_t code;
+  QueryStatus status;
 };
 
-void PrintTo(const CodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
 
-class DirectTrainsCodeTest : public ::testing::TestWithParam<CodeCase> {};
+class DirectTrainsStatusTest : public ::testing::TestWithParam<StatusCase> {};
 
-TEST_P(DirectTrainsCodeTest, CodeAndEmptyText) {
-  const CodeCase& c = GetParam();
+TEST_P(DirectTrainsStatusTest, StatusAndEmptyText) {
+  const StatusCase& c = GetParam();
   const TimetableDb db = c.emptyTables ? TimetableDb{} : test::workedExampleDb();
   const QueryResult result = directTrains(db, gbk(c.origin), gbk(c.destination), 0);
-  EXPECT_EQ(result.code, c.code);
+  EXPECT_EQ(test::outcomeOf(result), c.status);
   EXPECT_EQ(result.text, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Codes, DirectTrainsCodeTest,
-    ::testing::Values(CodeCase{"SameNameInTable", false, "北京", "北京", kSameStation},
-                      CodeCase{"SameNameInNoTable", false, "上海", "上海", kSameStation},
-                      CodeCase{"SameNameEmptyTables", true, "北京", "北京", kSameStation},
-                      CodeCase{"NeitherFound", false, "上海", "广州", kOriginNotFound},
-                      CodeCase{"OriginMissing", false, "上海", "天津", kOriginNotFound},
-                      CodeCase{"DestinationMissing", false, "北京", "广州", kDestinationNotFound},
-                      CodeCase{"NameWithTrailingBlank", false, "北京", "天津 ",
-                               kDestinationNotFound},
-                      CodeCase{"EmptyTables", true, "北京", "天津", kOriginNotFound}),
+    Statuses, DirectTrainsStatusTest,
+    ::testing::Values(
+        StatusCase{"SameNameInTable", false, "北京", "北京", QueryStatus::kSameStation},
+        StatusCase{"SameNameInNoTable", false, "上海", "上海", QueryStatus::kSameStation},
+        StatusCase{"SameNameEmptyTables", true, "北京", "北京", QueryStatus::kSameStation},
+        StatusCase{"NeitherFound", false, "上海", "广州", QueryStatus::kUnknownOrigin},
+        StatusCase{"OriginMissing", false, "上海", "天津", QueryStatus::kUnknownOrigin},
+        StatusCase{"DestinationMissing", false, "北京", "广州", QueryStatus::kUnknownDestination},
+        StatusCase{"NameWithTrailingBlank", false, "北京", "天津 ",
+                   QueryStatus::kUnknownDestination},
+        StatusCase{"EmptyTables", true, "北京", "天津", QueryStatus::kUnknownOrigin}),
     test::CaseName());
 
 // ---------------------------------------------------------------------------
@@ -104,13 +105,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DirectTrainsTest, WorkedExample) {
   const TimetableDb db = test::workedExampleDb();
   const QueryResult there = directTrains(db, gbk("北京"), gbk("天津"), 0);
-  ASSERT_EQ(there.code, 1);
+  ASSERT_EQ(test::outcomeOf(there), 1);
   EXPECT_EQ(test::withoutFares(there.text),
             gbk("S|0|T1/T2|北京|08:00|天津|09:30|北京|天津|特快|-|01:30"));
   EXPECT_EQ(there.text, linesOf(db, {{0, 0, 1}}, 0));
 
   const QueryResult back = directTrains(db, gbk("天津"), gbk("北京"), 1);
-  ASSERT_EQ(back.code, 1);
+  ASSERT_EQ(test::outcomeOf(back), 1);
   EXPECT_EQ(test::withoutFares(back.text),
             gbk("H|1|K5|天津|23:30|北京|01:05|天津|北京|普快|-|01:35"));
   EXPECT_EQ(back.text.back(), '*');
@@ -145,7 +146,8 @@ TEST(DirectTrainsTest, OneLinePerCallPairInOriginOrder) {
   };
   for (const Case& c : cases) {
     const QueryResult result = directTrains(db, gbk(c.origin), gbk(c.destination), c.mode);
-    EXPECT_EQ(result.code, static_cast<int32_t>(c.lines.size())) << c.origin << c.destination;
+    EXPECT_EQ(test::outcomeOf(result), static_cast<int32_t>(c.lines.size()))
+        << c.origin << c.destination;
     EXPECT_EQ(result.text, linesOf(db, c.lines, c.mode)) << c.origin << c.destination;
   }
 }
@@ -158,11 +160,11 @@ TEST(DirectTrainsTest, FirstOfEqualNamesIsTheStation) {
                       train("A1", {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}),
                       train("A2", {stopAt(1, "-", "08:00", 0), stopAt(2, "09:00", "-", 50)})});
   const QueryResult out = directTrains(db, gbk("甲"), gbk("乙"), 0);
-  EXPECT_EQ(out.code, 1);
+  EXPECT_EQ(test::outcomeOf(out), 1);
   EXPECT_EQ(out.text, linesOf(db, {{1, 0, 1}}, 0));
   // Toward 甲, train 2 reaches the second 甲 only: change stations instead.
   const QueryResult in = directTrains(db, gbk("乙"), gbk("甲"), 0);
-  EXPECT_EQ(in.code, 0);
+  EXPECT_EQ(test::outcomeOf(in), 0);
   EXPECT_EQ(in.text, "");
 }
 
@@ -199,7 +201,7 @@ TEST_P(ChangeStationsTest, Text) {
   const ChangeCase& c = GetParam();
   const TimetableDb db = changeNetwork(c);
   const QueryResult result = directTrains(db, gbk(c.stations[0]), gbk(c.stations[1]), 0);
-  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(test::outcomeOf(result), 0);
   EXPECT_EQ(result.text, gbk(c.expected));
 }
 
@@ -297,7 +299,7 @@ TEST(ChangeStationsTest, WholeRunsAfterOriginAndBeforeDestination) {
                       train("F", {stopAt(4, "-", "10:00", 0), stopAt(3, "10:30", "10:31", 50),
                                   stopAt(1, "11:00", "-", 120)})});
   const QueryResult result = directTrains(db, gbk("甲"), gbk("乙"), 0);
-  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(test::outcomeOf(result), 0);
   EXPECT_EQ(result.text, gbk("丁|"));
 }
 
@@ -309,7 +311,7 @@ TEST(ChangeStationsTest, StationWithoutCalls) {
   for (const auto& [origin, destination] :
        std::vector<std::pair<const char*, const char*>>{{"甲", "乙"}, {"乙", "甲"}}) {
     const QueryResult result = directTrains(db, gbk(origin), gbk(destination), 0);
-    EXPECT_EQ(result.code, 0) << origin;
+    EXPECT_EQ(test::outcomeOf(result), 0) << origin;
     EXPECT_EQ(result.text, "") << origin;
   }
 }
@@ -325,7 +327,7 @@ int32_t atoiOf(std::string_view text, std::size_t pos, std::size_t width) {
 
 QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
                               std::string_view destination, int32_t mode) {
-  if (origin == destination) return {kSameStation, ""};
+  if (origin == destination) return {.status = QueryStatus::kSameStation};
   int32_t from = -1;
   int32_t to = -1;
   for (int32_t s = 0; s < db.stationCount() && (from < 0 || to < 0); ++s) {
@@ -333,8 +335,8 @@ QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
     if (from < 0 && name == origin) from = s;
     if (to < 0 && name == destination) to = s;
   }
-  if (db.stationCount() <= 0 || from < 0) return {kOriginNotFound, ""};
-  if (to < 0) return {kDestinationNotFound, ""};
+  if (db.stationCount() <= 0 || from < 0) return {.status = QueryStatus::kUnknownOrigin};
+  if (to < 0) return {.status = QueryStatus::kUnknownDestination};
 
   const auto stopsOf = [&db](int32_t t) {
     return static_cast<int32_t>(db.lists().trainStopLists[static_cast<std::size_t>(t)].size() / 16);
@@ -368,11 +370,11 @@ QueryResult plainDirectTrains(const TimetableDb& db, std::string_view origin,
         const std::string line = lineOf(db, t, s, p, mode);
         if (line.empty()) continue;
         result.text += line + "*";
-        ++result.code;
+        ++result.count;
       }
     }
   }
-  if (result.code > 0) return result;
+  if (result.count > 0) return result;
 
   std::vector<std::pair<int32_t, int32_t>> onward;
   std::vector<std::pair<int32_t, int32_t>> feeder;
@@ -445,10 +447,10 @@ TEST_P(DirectTrainsCorruptTest, SkipsTheRecord) {
   TimetableDb db = corruptBase();
   c.corrupt(db);
   const QueryResult result = directTrains(db, gbk("甲"), gbk("乙"), 0);
-  EXPECT_EQ(result.code, static_cast<int32_t>(c.lines.size()));
+  EXPECT_EQ(test::outcomeOf(result), static_cast<int32_t>(c.lines.size()));
   EXPECT_EQ(result.text, linesOf(db, c.lines, 0));
   const QueryResult plain = plainDirectTrains(db, gbk("甲"), gbk("乙"), 0);
-  EXPECT_EQ(result.code, plain.code);
+  EXPECT_EQ(test::outcomeOf(result), test::outcomeOf(plain));
   EXPECT_EQ(result.text, plain.text);
 }
 
@@ -521,7 +523,7 @@ TEST(ChangeStationsTest, CorruptStopsListNothing) {
   setEntry(db, &TableLists::trainStopLists, 0, stops);
   setCalls(db, 0, "000000000105");
   const QueryResult result = directTrains(db, gbk("甲"), gbk("乙"), 0);
-  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(test::outcomeOf(result), 0);
   EXPECT_EQ(result.text, gbk("丙|"));
   const QueryResult plain = plainDirectTrains(db, gbk("甲"), gbk("乙"), 0);
   EXPECT_EQ(result.text, plain.text);
@@ -622,10 +624,12 @@ TEST_P(DirectTrainsRandomTest, EqualsPlainAlgorithm) {
         const int32_t mode = (network + static_cast<int32_t>(origin.size())) % 2;
         const QueryResult fast = directTrains(net.db, origin, destination, mode);
         const QueryResult plain = plainDirectTrains(net.db, origin, destination, mode);
-        ASSERT_EQ(fast.code, plain.code) << "network " << network;
+        ASSERT_EQ(test::outcomeOf(fast), test::outcomeOf(plain)) << "network " << network;
         ASSERT_EQ(fast.text, plain.text) << "network " << network;
-        if (fast.code > 0) ++directAnswers;
-        if (fast.code == 0 && !fast.text.empty()) ++changeAnswers;
+        if (fast.count > 0) ++directAnswers;
+        if (fast.status == QueryStatus::kOk && fast.count == 0 && !fast.text.empty()) {
+          ++changeAnswers;
+        }
       }
     }
   }

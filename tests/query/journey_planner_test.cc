@@ -184,7 +184,8 @@ TEST(JourneyPlannerTest, EveryNonDominatedJourneyOfAnExhaustiveSearch) {
             kind == BoardKind::kDepartures ? departureBoard(db, from, request.afterMinute, 0)
                                            : arrivalBoard(db, from, request.afterMinute, 0));
         EXPECT_EQ(board.text, boardByScan(db.tables(), fromIndex, request.afterMinute, kind));
-        EXPECT_EQ(board.code, std::count(board.text.begin(), board.text.end(), '*'));
+        EXPECT_EQ(test::outcomeOf(board),
+                  static_cast<int32_t>(std::count(board.text.begin(), board.text.end(), '*')));
       }
       if (from == to) continue;
 
@@ -210,7 +211,7 @@ TEST(JourneyPlannerTest, EveryNonDominatedJourneyOfAnExhaustiveSearch) {
       }
       journeys += static_cast<int>(found.size());
       const QueryResult result = planJourneys(db, from, to, request);
-      EXPECT_EQ(result.code, static_cast<int32_t>(expected.size()));
+      EXPECT_EQ(test::outcomeOf(result), static_cast<int32_t>(expected.size()));
       EXPECT_EQ(result.text, text);
 
       // A limit gives the first journeys of the whole day, searched in
@@ -289,7 +290,7 @@ TEST(BoardsTest, InOrderOfTheWaitThenTrainThenStop) {
     const QueryResult result =
         test::gbkText(c.departures ? departureBoard(db, gbk("甲"), c.after, c.limit)
                                    : arrivalBoard(db, gbk("甲"), c.after, c.limit));
-    EXPECT_EQ(result.code, static_cast<int32_t>(c.lines.size())) << c.after;
+    EXPECT_EQ(test::outcomeOf(result), static_cast<int32_t>(c.lines.size())) << c.after;
     EXPECT_EQ(result.text, lines(c.lines)) << c.after;
   }
 }
@@ -312,7 +313,7 @@ TEST(JourneyPlannerTest, TrainCallingTwiceAtTheDestination) {
        {"C2", '1', 'F', 'D', {stopAt(0, "-", "07:45", 0), stopAt(2, "12:00", "-", 200)}}});
   const LoadedDatabase db{TimetableDb(tables)};
   const QueryResult result = planJourneys(db, gbk("甲"), gbk("丙"), JourneyRequest{420, 1, 10, 0});
-  EXPECT_EQ(result.code, 2);
+  EXPECT_EQ(test::outcomeOf(result), 2);
   const auto line = [&tables](int32_t train, int32_t from, int32_t to) {
     return buildSegmentLine(tables, TrainIndex(train), StopPosition(from), StopPosition(to), 0) +
            "*";
@@ -322,46 +323,47 @@ TEST(JourneyPlannerTest, TrainCallingTwiceAtTheDestination) {
 }
 
 // ---------------------------------------------------------------------------
-// Result codes
+// Statuses
 
-TEST(JourneyPlannerTest, CodesInTheirOrder) {
+TEST(JourneyPlannerTest, StatusesInTheirOrder) {
   const LoadedDatabase db(test::workedExampleDb());
   const auto plan = [&db](const char* from, const char* to, JourneyRequest request) {
-    return planJourneys(db, gbk(from), gbk(to), request).code;
+    return test::outcomeOf(planJourneys(db, gbk(from), gbk(to), request));
   };
   const JourneyRequest fine{480, 3, 10, 0};
   struct Case {
     const char* from;
     const char* to;
     JourneyRequest request;
-    int32_t code;
+    test::Outcome outcome;
   } cases[] = {
       {"北京", "天津", fine, 1},
-      {"北京", "北京", fine, kSameStation},
-      {"上海", "上海", fine, kSameStation},
-      {"上海", "广州", fine, kOriginNotFound},
-      {"北京", "广州", fine, kDestinationNotFound},
+      {"北京", "北京", fine, QueryStatus::kSameStation},
+      {"上海", "上海", fine, QueryStatus::kSameStation},
+      {"上海", "广州", fine, QueryStatus::kUnknownOrigin},
+      {"北京", "广州", fine, QueryStatus::kUnknownDestination},
       // Numbers out of range are reported before any name.
-      {"上海", "上海", {-1, 3, 10, 0}, kInvalidArgument},
-      {"北京", "天津", {1440, 3, 10, 0}, kInvalidArgument},
-      {"北京", "天津", {0, -1, 10, 0}, kInvalidArgument},
-      {"北京", "天津", {0, 8, 10, 0}, kInvalidArgument},
-      {"北京", "天津", {0, 7, -1, 0}, kInvalidArgument},
-      {"北京", "天津", {0, 7, 1440, 0}, kInvalidArgument},
-      {"北京", "广州", {0, 0, 1439, -1}, kInvalidArgument},
+      {"上海", "上海", {-1, 3, 10, 0}, QueryStatus::kArgumentOutOfRange},
+      {"北京", "天津", {1440, 3, 10, 0}, QueryStatus::kArgumentOutOfRange},
+      {"北京", "天津", {0, -1, 10, 0}, QueryStatus::kArgumentOutOfRange},
+      {"北京", "天津", {0, 8, 10, 0}, QueryStatus::kArgumentOutOfRange},
+      {"北京", "天津", {0, 7, -1, 0}, QueryStatus::kArgumentOutOfRange},
+      {"北京", "天津", {0, 7, 1440, 0}, QueryStatus::kArgumentOutOfRange},
+      {"北京", "广州", {0, 0, 1439, -1}, QueryStatus::kArgumentOutOfRange},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(plan(c.from, c.to, c.request), c.code) << c.from << " " << c.to;
+    EXPECT_EQ(plan(c.from, c.to, c.request), c.outcome) << c.from << " " << c.to;
   }
   EXPECT_EQ(planJourneys(db, gbk("北京"), gbk("天津"), {0, 0, 0, -1}).text, "");
 
   for (const auto board : {departureBoard, arrivalBoard}) {
-    EXPECT_EQ(board(db, gbk("北京"), 0, 0).code, 1);
-    EXPECT_EQ(board(db, gbk("上海"), 0, 0).code, kStationNotFound);
-    EXPECT_EQ(board(db, gbk("上海"), -1, 0).code, kInvalidArgument);
-    EXPECT_EQ(board(db, gbk("北京"), 1440, 0).code, kInvalidArgument);
-    EXPECT_EQ(board(db, gbk("北京"), 0, -1).code, kInvalidArgument);
-    EXPECT_EQ(board(LoadedDatabase(), gbk("北京"), 0, 0).code, kStationNotFound);
+    EXPECT_EQ(test::outcomeOf(board(db, gbk("北京"), 0, 0)), 1);
+    EXPECT_EQ(test::outcomeOf(board(db, gbk("上海"), 0, 0)), QueryStatus::kUnknownStation);
+    EXPECT_EQ(test::outcomeOf(board(db, gbk("上海"), -1, 0)), QueryStatus::kArgumentOutOfRange);
+    EXPECT_EQ(test::outcomeOf(board(db, gbk("北京"), 1440, 0)), QueryStatus::kArgumentOutOfRange);
+    EXPECT_EQ(test::outcomeOf(board(db, gbk("北京"), 0, -1)), QueryStatus::kArgumentOutOfRange);
+    EXPECT_EQ(test::outcomeOf(board(LoadedDatabase(), gbk("北京"), 0, 0)),
+              QueryStatus::kUnknownStation);
   }
 }
 

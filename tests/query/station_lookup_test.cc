@@ -39,14 +39,14 @@ TEST(StationLookupTest, PrefixMatchesInTableOrder) {
   const LoadedDatabase db(stations());
   for (const Case& c : cases) {
     const QueryResult result = test::gbkText(stationsByAbbreviation(db, c.prefix));
-    EXPECT_EQ(result.code, c.count) << c.name;
+    EXPECT_EQ(test::outcomeOf(result), c.count) << c.name;
     EXPECT_EQ(result.text, gbk(c.names)) << c.name;
   }
 }
 
 TEST(StationLookupTest, EmptyDatabaseFindsNothing) {
   const QueryResult result = test::gbkText(stationsByAbbreviation(LoadedDatabase(), "B"));
-  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(test::outcomeOf(result), 0);
   EXPECT_EQ(result.text, "");
 }
 

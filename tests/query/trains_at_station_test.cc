@@ -16,7 +16,7 @@ TEST(TrainsAtStationTest, WorkedExample) {
   const LoadedDatabase db(test::workedExampleDb());
   for (const char* station : {"北京", "天津"}) {
     const QueryResult result = test::gbkText(trainsAtStation(db, gbk(station)));
-    ASSERT_EQ(result.code, 2) << station;
+    ASSERT_EQ(test::outcomeOf(result), 2) << station;
     const auto lines = test::splitTerminated(result.text, '*');
     ASSERT_EQ(lines.size(), 2u);
     // Whole runs, whatever the station's place in them.
@@ -29,13 +29,14 @@ TEST(TrainsAtStationTest, WorkedExample) {
 
 TEST(TrainsAtStationTest, NotFoundAndEmpty) {
   const LoadedDatabase db(test::workedExampleDb());
-  EXPECT_EQ(trainsAtStation(db, gbk("北京 ")).code, kStationNotFound);
-  EXPECT_EQ(trainsAtStation(db, gbk("上海")).code, kStationNotFound);
-  EXPECT_EQ(trainsAtStation(LoadedDatabase(), gbk("北京")).code, kStationNotFound);
+  EXPECT_EQ(test::outcomeOf(trainsAtStation(db, gbk("北京 "))), QueryStatus::kUnknownStation);
+  EXPECT_EQ(test::outcomeOf(trainsAtStation(db, gbk("上海"))), QueryStatus::kUnknownStation);
+  EXPECT_EQ(test::outcomeOf(trainsAtStation(LoadedDatabase(), gbk("北京"))),
+            QueryStatus::kUnknownStation);
 
   const LoadedDatabase lonely(buildTimetable("", {{gbk("甲"), "J"}}, {}));
   const QueryResult none = test::gbkText(trainsAtStation(lonely, gbk("甲")));
-  EXPECT_EQ(none.code, 0);
+  EXPECT_EQ(test::outcomeOf(none), 0);
   EXPECT_EQ(none.text, "");
 }
 
@@ -50,7 +51,7 @@ TEST(TrainsAtStationTest, TrainCallingTwiceGivesTwoLines) {
                        {stopAt(0, "-", "10:00", 0), stopAt(1, "10:30", "10:35", 20),
                         stopAt(0, "11:00", "-", 40)}}}));
   const QueryResult result = test::gbkText(trainsAtStation(db, gbk("甲")));
-  EXPECT_EQ(result.code, 2);
+  EXPECT_EQ(test::outcomeOf(result), 2);
   const auto lines = test::splitTerminated(result.text, '*');
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], lines[1]);
@@ -62,7 +63,7 @@ TEST(TrainsAtStationTest, FirstOfEqualNamesWins) {
       {{"A1", '1', 'F', 'D', {stopAt(0, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}},
        {"A2", '1', 'F', 'D', {stopAt(2, "-", "08:00", 0), stopAt(1, "09:00", "-", 50)}}}));
   const QueryResult result = test::gbkText(trainsAtStation(db, gbk("甲")));
-  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(test::outcomeOf(result), 1);
   EXPECT_NE(result.text.find("|A1|"), std::string::npos);
 }
 
@@ -75,7 +76,7 @@ TEST(TrainsAtStationTest, CorruptCallsAreSkippedAndNotCounted) {
                     "000001"});
   const LoadedDatabase db{TimetableDb(lists)};
   const QueryResult result = test::gbkText(trainsAtStation(db, gbk("北京")));
-  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(test::outcomeOf(result), 1);
   EXPECT_EQ(test::splitTerminated(result.text, '*').size(), 1u);
 }
 

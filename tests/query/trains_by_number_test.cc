@@ -30,7 +30,7 @@ std::vector<int> trainsOf(const QueryResult& result) {
     EXPECT_EQ(line.rfind("S|", 0), 0u) << line;
     trains.push_back(std::stoi(line.substr(2)));
   }
-  EXPECT_EQ(static_cast<int32_t>(trains.size()), result.code);
+  EXPECT_EQ(static_cast<int32_t>(trains.size()), test::outcomeOf(result));
   return trains;
 }
 
@@ -61,13 +61,13 @@ TEST(TrainsByNumberTest, Forms) {
 TEST(TrainsByNumberTest, DocumentedExample) {
   const LoadedDatabase db(numbered({"K123", "1234", "T123A/T124A"}));
   const QueryResult result = test::gbkText(trainsByNumber(db, "123"));
-  EXPECT_EQ(result.code, 2);
+  EXPECT_EQ(test::outcomeOf(result), 2);
   EXPECT_EQ(trainsOf(result), (std::vector<int>{0, 2}));
 }
 
 TEST(TrainsByNumberTest, NothingLoaded) {
   const QueryResult result = test::gbkText(trainsByNumber(LoadedDatabase(), "K1"));
-  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(test::outcomeOf(result), 0);
   EXPECT_EQ(result.text, "");
 }
 

@@ -280,9 +280,9 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
     SCOPED_TRACE("stations by abbreviation " + prefix);
     const QueryResult result = test::gbkText(stationsByAbbreviation(loaded, prefix));
     ++queries;
-    EXPECT_GE(result.code, 0);
+    EXPECT_EQ(result.status, QueryStatus::kOk);
     const std::vector<std::string> parts = split(result.text, '|');
-    EXPECT_EQ(static_cast<int32_t>(parts.size()) - 1, result.code) << result.text;
+    EXPECT_EQ(static_cast<int32_t>(parts.size()) - 1, result.count) << result.text;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) EXPECT_TRUE(isStationName(db, parts[i]));
   }
 
@@ -291,11 +291,11 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
     const QueryResult result = test::gbkText(trainsAtStation(loaded, name));
     ++queries;
     if (!loaded.findStation(name)) {
-      EXPECT_EQ(result.code, kStationNotFound);
+      EXPECT_EQ(test::outcomeOf(result), QueryStatus::kUnknownStation);
       EXPECT_EQ(result.text, "");
     } else {
-      EXPECT_GE(result.code, 0);
-      expectSegmentLines(db, result.text, result.code);
+      EXPECT_EQ(result.status, QueryStatus::kOk);
+      expectSegmentLines(db, result.text, result.count);
     }
   }
 
@@ -306,16 +306,17 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
         const QueryResult result = directTrains(loaded, origin, destination, mode);
         ++queries;
         if (origin == destination) {
-          EXPECT_EQ(result.code, kSameStation);
+          EXPECT_EQ(test::outcomeOf(result), QueryStatus::kSameStation);
         } else if (!loaded.findStation(origin)) {
-          EXPECT_EQ(result.code, kOriginNotFound);
+          EXPECT_EQ(test::outcomeOf(result), QueryStatus::kUnknownOrigin);
         } else if (!loaded.findStation(destination)) {
-          EXPECT_EQ(result.code, kDestinationNotFound);
-        } else if (result.code > 0) {
-          expectSegmentLines(db, result.text, result.code);
+          EXPECT_EQ(test::outcomeOf(result), QueryStatus::kUnknownDestination);
+        } else if (result.count > 0) {
+          EXPECT_EQ(result.status, QueryStatus::kOk);
+          expectSegmentLines(db, result.text, result.count);
         } else {
           // Change stations: names of the tables, each followed by "|".
-          EXPECT_EQ(result.code, 0);
+          EXPECT_EQ(test::outcomeOf(result), 0);
           const std::vector<std::string> parts = split(result.text, '|');
           EXPECT_EQ(parts.back(), "");
           for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
@@ -336,14 +337,14 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
                                        : arrivalBoard(loaded, name, after, limit));
           ++queries;
           if (!loaded.findStation(name)) {
-            EXPECT_EQ(result.code, kStationNotFound);
+            EXPECT_EQ(test::outcomeOf(result), QueryStatus::kUnknownStation);
             EXPECT_EQ(result.text, "");
           } else {
-            EXPECT_GE(result.code, 0);
+            EXPECT_EQ(result.status, QueryStatus::kOk);
             if (limit > 0) {
-              EXPECT_LE(result.code, limit);
+              EXPECT_LE(result.count, limit);
             }
-            expectSegmentLines(db, result.text, result.code);
+            expectSegmentLines(db, result.text, result.count);
           }
         }
       }
@@ -362,11 +363,12 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
         const std::optional<StationIndex> from = loaded.findStation(origin);
         const std::optional<StationIndex> to = loaded.findStation(destination);
         if (origin == destination) {
-          EXPECT_EQ(result.code, kSameStation);
+          EXPECT_EQ(test::outcomeOf(result), QueryStatus::kSameStation);
           continue;
         }
         if (!from || !to) {
-          EXPECT_EQ(result.code, from ? kDestinationNotFound : kOriginNotFound);
+          EXPECT_EQ(test::outcomeOf(result),
+                    from ? QueryStatus::kUnknownDestination : QueryStatus::kUnknownOrigin);
           continue;
         }
         std::vector<Journey> expected = test::journeysBySearch(db, *from, *to, request);
@@ -374,7 +376,7 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
           expected.resize(static_cast<std::size_t>(request.limit));
         }
         const std::vector<Journey> found = paretoJourneys(loaded, *from, *to, request);
-        EXPECT_EQ(result.code, static_cast<int32_t>(found.size()));
+        EXPECT_EQ(test::outcomeOf(result), static_cast<int32_t>(found.size()));
         if (found.size() != expected.size()) {
           ADD_FAILURE() << found.size() << " journeys, the search finds " << expected.size();
           continue;
@@ -437,8 +439,8 @@ int expectEveryQueryKeepsTheRules(const LoadedDatabase& loaded) {
     SCOPED_TRACE("trains by number " + number);
     const QueryResult result = test::gbkText(trainsByNumber(loaded, number));
     ++queries;
-    EXPECT_GE(result.code, 0);
-    expectSegmentLines(db, result.text, result.code);
+    EXPECT_EQ(result.status, QueryStatus::kOk);
+    expectSegmentLines(db, result.text, result.count);
   }
 
   // The whole-run lines the queries kept are those the tables give.

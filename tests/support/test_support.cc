@@ -22,6 +22,22 @@
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 
+namespace murlo {
+
+void PrintTo(QueryStatus status, std::ostream* out) {
+  switch (status) {
+    case QueryStatus::kOk: *out << "kOk"; return;
+    case QueryStatus::kUnknownStation: *out << "kUnknownStation"; return;
+    case QueryStatus::kUnknownOrigin: *out << "kUnknownOrigin"; return;
+    case QueryStatus::kUnknownDestination: *out << "kUnknownDestination"; return;
+    case QueryStatus::kSameStation: *out << "kSameStation"; return;
+    case QueryStatus::kArgumentOutOfRange: *out << "kArgumentOutOfRange"; return;
+  }
+  *out << "QueryStatus " << static_cast<int>(status);
+}
+
+}  // namespace murlo
+
 namespace murlo::test {
 
 PlainSections workedExampleSections() {
@@ -91,12 +107,36 @@ std::vector<std::string> splitTerminated(std::string_view text, char terminator)
 }
 
 QueryResult gbkText(const Utf16Answer& result) {
-  QueryResult text{result.code, {}};
+  QueryResult text{.status = result.status, .count = result.count};
   for (const Utf16Piece& piece : result.pieces) {
     EXPECT_TRUE(utf16ToGbk(piece.str(), text.text)) << "a piece GBK cannot hold";
     if (result.terminator != 0) text.text += static_cast<char>(result.terminator);
   }
   return text;
+}
+
+Outcome outcomeOf(const QueryResult& result) { return Outcome(result.status, result.count); }
+Outcome outcomeOf(const Utf16Answer& result) { return Outcome(result.status, result.count); }
+
+void PrintTo(const Outcome& outcome, std::ostream* out) {
+  if (outcome.status != QueryStatus::kOk) {
+    PrintTo(outcome.status, out);
+    if (outcome.count != 0) *out << " with count " << outcome.count;
+  } else {
+    *out << outcome.count;
+  }
+}
+
+int32_t exportCode(const QueryResult& result) {
+  switch (result.status) {
+    case QueryStatus::kOk: return result.count;
+    case QueryStatus::kUnknownStation:
+    case QueryStatus::kUnknownOrigin: return -1;
+    case QueryStatus::kUnknownDestination: return -2;
+    case QueryStatus::kSameStation: return -3;
+    case QueryStatus::kArgumentOutOfRange: return MURLO_INVALID_ARGUMENT;
+  }
+  return -100;  // no status gives it
 }
 
 std::string withoutFares(std::string_view line) {

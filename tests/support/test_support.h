@@ -16,6 +16,7 @@
 #include "db/writer.h"
 #include "murloppc.h"
 #include "query/query_result.h"
+#include "query/query_status.h"
 
 namespace murlo {
 
@@ -24,6 +25,9 @@ template <typename Tag>
 void PrintTo(StrongIndex<Tag> index, std::ostream* out) {
   *out << index.value();
 }
+
+// Statuses print as their names.
+void PrintTo(QueryStatus status, std::ostream* out);
 
 }  // namespace murlo
 
@@ -58,6 +62,28 @@ std::vector<std::string> splitTerminated(std::string_view text, char terminator)
 // answer's terminator; fails the current test where a piece holds what GBK
 // cannot (a U+FFFD standing for bytes that formed no character).
 QueryResult gbkText(const Utf16Answer& result);
+
+// What a query answered, as one value to expect: its status, and its count
+// where the status is kOk. A count or a status converts to it, so that
+// EXPECT_EQ(outcomeOf(answer), 2) and EXPECT_EQ(outcomeOf(answer),
+// QueryStatus::kSameStation) each check both.
+struct Outcome {
+  Outcome(int32_t n) : count(n) {}       // NOLINT: implicit by design
+  Outcome(QueryStatus s) : status(s) {}  // NOLINT: implicit by design
+  Outcome(QueryStatus s, int32_t n) : status(s), count(n) {}
+  QueryStatus status = QueryStatus::kOk;
+  int32_t count = 0;
+  friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+Outcome outcomeOf(const QueryResult& result);
+Outcome outcomeOf(const Utf16Answer& result);
+void PrintTo(const Outcome& outcome, std::ostream* out);
+
+// What the text export of the same question returns for `result`: its count,
+// or the negative code murloppc.h gives its status (-1 an unknown station or
+// origin, -2 an unknown destination, -3 the same station,
+// MURLO_INVALID_ARGUMENT).
+int32_t exportCode(const QueryResult& result);
 
 // A SegmentLine's first twelve fields, without the fare columns.
 std::string withoutFares(std::string_view line);

@@ -9,8 +9,7 @@
 #include "query/loaded_database.h"
 #include "query/query_result.h"
 #include "query/ride_list.h"
-#include "query/station_board.h"      // BoardKind
-#include "query/trains_at_station.h"  // kStationNotFound
+#include "query/station_board.h"  // BoardKind
 
 namespace murlo {
 
@@ -24,8 +23,8 @@ bool validBoardArguments(int32_t afterMinute, int32_t limit);
 // of day comes ((departure - afterMinute) mod 1440), then by train index,
 // then by stop position; each written as the SegmentLine of its train from
 // this stop to its last stop, followed by "*". At most `limit` lines (0:
-// all). The code is the number of lines, kStationNotFound, or
-// kInvalidArgument (tested first) unless validBoardArguments.
+// all). The count is the number of lines; the status kArgumentOutOfRange
+// (tested first) unless validBoardArguments, or kUnknownStation.
 // Whole runs come from the lines the database keeps; the answer holds the
 // others. May throw std::bad_alloc (the first board of a database makes
 // every station's).
@@ -35,7 +34,7 @@ Utf16Answer departureBoard(const LoadedDatabase& db, std::string_view name, int3
 // The arrivals at the station named `name`: every usable call there at which
 // a train can be left, ordered by ((arrival - afterMinute) mod 1440), then
 // train index, then stop position; each the SegmentLine of its train from its
-// first stop to this stop, followed by "*". Limit and codes as
+// first stop to this stop, followed by "*". Limit and statuses as
 // departureBoard.
 Utf16Answer arrivalBoard(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
                          int32_t limit);

@@ -11,25 +11,20 @@
 
 namespace murlo {
 
-// Result codes besides counts.
-inline constexpr int32_t kSameStation = -3;
-inline constexpr int32_t kOriginNotFound = -1;
-inline constexpr int32_t kDestinationNotFound = -2;
-
 // The direct trains from `origin` to `destination` (GBK names, matched
 // exactly; the first of equal names wins): each train that calls at the origin
 // and later at the destination gives its SegmentLine for that stretch
-// followed by "*", in the order of the origin's calls; the code is their
-// number. With none, the code is 0 and the text lists the proposed change
-// stations, each followed by "|" (see direct_trains.cc). Codes kSameStation,
-// kOriginNotFound and kDestinationNotFound are tested in that order.
+// followed by "*", in the order of the origin's calls; the count is their
+// number. With none, the count is 0 and the text lists the proposed change
+// stations, each followed by "|" (see direct_trains.cc). The statuses
+// kSameStation, kUnknownOrigin and kUnknownDestination are tested in that
+// order.
 // May throw std::bad_alloc.
 QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, int32_t mode);
 
-// The same as data: the ride of each train (the status kSameStation,
-// kUnknownOrigin or kUnknownDestination, tested in that order, where the
-// text has the code), or with none the change stations.
+// The same as data: the ride of each train (or the status, as
+// directTrains), or with none the change stations.
 RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
                           std::string_view destination);
 

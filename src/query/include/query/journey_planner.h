@@ -23,16 +23,15 @@ namespace murlo {
 // SegmentLine (mode 0) of its train from the boarding stop to the alighting
 // stop followed by "*".
 //
-// The code is the number of journeys (0 when there is none), or, tested in
-// this order: kInvalidArgument unless request.valid(), kSameStation when the
-// names are equal, kOriginNotFound, kDestinationNotFound.
+// The count is the number of journeys (0 when there is none). The status,
+// tested in this order: kArgumentOutOfRange unless request.valid(),
+// kSameStation when the names are equal, kUnknownOrigin, kUnknownDestination.
 // May throw std::bad_alloc.
 QueryResult planJourneys(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, const JourneyRequest& request);
 
 // The same as data: each journey with the times of its rides (see
-// timedJourney in journey_planner.cc), or the status where the text has a
-// code.
+// timedJourney in journey_planner.cc), or the status, as planJourneys.
 struct TimedRide {
   Ride ride;
   int64_t departure = 0;  // minutes from 00:00 of the day asked about

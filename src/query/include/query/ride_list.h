@@ -57,7 +57,7 @@ inline bool appendWholeRun(Utf16Answer& answer, const LoadedDatabase& db, TrainI
 // The rides as SegmentLines (mode 0) in UTF-16, each followed by "*": whole
 // runs copied from the lines the database keeps, the others written into
 // the answer; `wholeRuns` says that every ride is a whole run, so that none
-// is looked at twice. The code is the number of lines. May throw
+// is looked at twice. The count is the number of lines. May throw
 // std::bad_alloc.
 Utf16Answer ridesAsLines(const LoadedDatabase& db, std::span<const Ride> rides,
                          bool wholeRuns = false);

@@ -10,7 +10,7 @@ namespace murlo {
 
 // Every station in table order as NAME "|" ABBREVIATION "*" (the
 // abbreviation empty where the tables hold fewer abbreviations than names).
-// The code is the number of stations. May throw std::bad_alloc.
+// The count is the number of stations. May throw std::bad_alloc.
 QueryResult stationList(const LoadedDatabase& db);
 
 }  // namespace murlo

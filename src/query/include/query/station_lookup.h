@@ -12,7 +12,7 @@ namespace murlo {
 // Every station whose abbreviation begins with `prefix` (byte for byte,
 // case-sensitive; the empty prefix matches every station), its name followed
 // by "|" (in UTF-16, as the loaded database keeps it), in table order. The
-// code is the number of names. May throw std::bad_alloc.
+// count is the number of names. May throw std::bad_alloc.
 Utf16Answer stationsByAbbreviation(const LoadedDatabase& db, std::string_view prefix);
 
 }  // namespace murlo

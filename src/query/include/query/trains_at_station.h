@@ -11,14 +11,12 @@
 
 namespace murlo {
 
-inline constexpr int32_t kStationNotFound = -1;
-
 // For each call in the call list of the station named `name` (the first of
 // equal names), the SegmentLine of that train's whole run (kept, in UTF-16),
-// in call-list order; a train calling twice gives two lines. The code is the
-// number of lines, or kStationNotFound. A call record naming no train of the
-// tables, or a stop position outside that train's stop list, is skipped and
-// not counted. May throw std::bad_alloc.
+// in call-list order; a train calling twice gives two lines. The count is the
+// number of lines, or the status kUnknownStation. A call record naming no
+// train of the tables, or a stop position outside that train's stop list, is
+// skipped and not counted. May throw std::bad_alloc.
 Utf16Answer trainsAtStation(const LoadedDatabase& db, std::string_view name);
 // The same as data: the whole run of each train that call gives, or
 // kUnknownStation.

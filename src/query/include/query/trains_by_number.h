@@ -16,7 +16,7 @@ namespace murlo {
 // "/"-separated numbers, taken whole, equals a form (or, for a typed number
 // holding "/", when "/form/" occurs in "/entry/"). Each matching train gives
 // the SegmentLine of its whole run (kept, in UTF-16), once, in train order;
-// the code is their number. An empty number finds nothing. May throw
+// the count is their number. An empty number finds nothing. May throw
 // std::bad_alloc.
 Utf16Answer trainsByNumber(const LoadedDatabase& db, std::string_view number);
 // The same as data: the whole run of each train.
