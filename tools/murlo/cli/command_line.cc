@@ -3,6 +3,7 @@
 // messages of a wrong command line.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cassert>
 #include <iostream>
 #include <string>
 
@@ -291,8 +292,9 @@ int reportFailure(const Command& command, const Status& status) {
 }
 
 Status readOption(const CommandLine& line, const OptionSpec& option, int& value) {
+  assert(option.parameter != nullptr);  // an option read by readOption names its entry
   const auto given = line.value(option);
-  if (!given || option.parameter == nullptr) return Status();
+  if (!given) return Status();
   const Result<int> read = readParameter(*option.parameter, option.name, *given, Quoting::kAsTyped);
   if (!read.ok()) return read.status();
   value = *read;
