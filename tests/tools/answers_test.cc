@@ -75,14 +75,14 @@ TEST(Questions, AnswerFromTheirHandleAndTrimWhatIsTyped) {
   ASSERT_EQ(murlo_db_open(file.path().c_str(), &db), MURLO_STATUS_OK);
   Questions questions(file.path(), DatabaseHandle(db, murlo_db_close));
   const auto answer = questions.at(" tj ", TrainOrder{}, Detail::kFields);
-  ASSERT_TRUE(answer.ok()) << answer.failure().message;
+  ASSERT_TRUE(answer.ok()) << answer.status().message();
   EXPECT_EQ(answer->subject.front().second, "天津");
   EXPECT_EQ(answer->count, static_cast<int32_t>(answer->trains.size()));
   ASSERT_FALSE(questions.notes().empty());
   EXPECT_EQ(questions.notes().front(), "taking 天津 for \"tj\" (its abbreviation)");
   const auto unknown = questions.number("", TrainOrder{}, Detail::kFields);
   ASSERT_FALSE(unknown.ok());
-  EXPECT_EQ(unknown.failure().kind, Failure::Kind::kInvalidArgument);
+  EXPECT_EQ(unknown.status().kind(), Status::Kind::kInvalidArgument);
 }
 
 }  // namespace

@@ -314,6 +314,98 @@ TEST_F(MurloServeTest, EveryEndpointAnswersWithTheFieldsOfTheCommandLine) {
   }
 }
 
+// Every value of the parameters the command line and the API share, the
+// edges of their ranges and near misses among them, is taken by both or
+// refused by both in the same words: the API names the parameter without
+// "--" (change_time for --change-time) and quotes the value.
+TEST_F(MurloServeTest, TheCommandLineAndTheApiTakeAndRefuseTheSameValues) {
+  using Params = std::vector<std::pair<std::string, std::string>>;
+  const std::vector<std::string> numberMisses = {"",    "x",       "-1",        "+1",
+                                                 "1.5", "0000001", "1234567890"};
+  const auto around = [&](int least, int most) {
+    std::vector<std::string> values = numberMisses;
+    for (const int n : {least - 1, least, most, most + 1}) {
+      values.push_back(std::to_string(n));
+    }
+    return values;
+  };
+  const std::vector<std::string> times = {"",     "x",     "08:00", "0800",  "8:00", "800",
+                                          "0:00", "23:59", "24:00", "12:60", "15",   "8:5"};
+  const std::vector<std::string> words = {"", "time", "index", "Time", "0", "1", "2", "01"};
+  const struct Case {
+    const char* option;     // on the command line
+    const char* parameter;  // in the API
+    std::vector<std::string> command;
+    std::string endpoint;
+    Params params;
+    std::vector<std::string> values;
+  } cases[] = {
+      {"--limit",
+       "limit",
+       {"departures", "天津"},
+       "departures",
+       {{"station", "天津"}},
+       around(0, 100000)},
+      {"--at", "at", {"departures", "天津"}, "departures", {{"station", "天津"}}, times},
+      {"--changes",
+       "changes",
+       {"plan", "上海", "北京西", "--limit=1"},
+       "plan",
+       {{"from", "上海"}, {"to", "北京西"}, {"limit", "1"}},
+       around(0, 7)},
+      {"--change-time",
+       "change_time",
+       {"plan", "上海", "北京西", "--limit=1"},
+       "plan",
+       {{"from", "上海"}, {"to", "北京西"}, {"limit", "1"}},
+       around(0, 1439)},
+      {"--limit",
+       "limit",
+       {"plan", "上海", "北京西"},
+       "plan",
+       {{"from", "上海"}, {"to", "北京西"}},
+       around(0, 100000)},
+      {"--mode",
+       "mode",
+       {"direct", "北京", "上海"},
+       "direct",
+       {{"from", "北京"}, {"to", "上海"}},
+       words},
+      {"--order", "order", {"at", "天津"}, "at", {{"station", "天津"}}, words},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& value : c.values) {
+      const std::string what = std::string(c.option) + " '" + value + "'";
+      std::vector<std::string> args = c.command;
+      args.insert(args.end(), {c.option, value, "--json", "--db", MURLO_SAMPLE_DB});
+      const test::CommandResult cli = runMurlo(args);
+      Params params = c.params;
+      params.emplace_back(c.parameter, value);
+      const HttpReply reply = server_->get("/api/" + c.endpoint + query(params));
+      const bool cliRefuses = cli.status == 2;
+      EXPECT_EQ(reply.status == 400, cliRefuses) << what << ": " << cli.err << reply.body;
+      if (!cliRefuses) {
+        EXPECT_EQ(cli.status, 0) << what << ": " << cli.err;
+        EXPECT_EQ(reply.status, 200) << what << ": " << reply.body;
+        continue;
+      }
+      // "murlo: --changes takes a whole number from 0 to 7, not 8"
+      const std::string head = "murlo: " + std::string(c.option) + " takes ";
+      const std::string tail = ", not " + value + "\n";
+      const std::string line = cli.err.substr(0, cli.err.find('\n') + 1);
+      ASSERT_EQ(line.rfind(head, 0), 0u) << what << ": " << cli.err;
+      ASSERT_GE(line.size(), head.size() + tail.size()) << what << ": " << cli.err;
+      ASSERT_EQ(line.substr(line.size() - tail.size()), tail) << what << ": " << cli.err;
+      const std::string takes = line.substr(head.size(), line.size() - head.size() - tail.size());
+      EXPECT_NE(
+          reply.body.find(R"("message":")" + std::string(c.parameter) + " takes " + takes +
+                          R"(, not \")" + value + R"(\"","parameter":")" + c.parameter + "\""),
+          std::string::npos)
+          << what << ": " << reply.body;
+    }
+  }
+}
+
 // The indexes of the trains of a train list's JSON, in its order, each with
 // its departure.
 std::vector<std::pair<std::string, std::string>> trainsOf(const std::string& json) {

@@ -42,14 +42,12 @@ bool hasNumber(const TrainLine& train, const std::string& number) {
   return false;
 }
 
-Failure failureOf(Failure::Kind kind, std::string message, std::string role = "",
-                  std::vector<std::string> names = {}) {
-  Failure failure;
-  failure.kind = kind;
-  failure.message = std::move(message);
-  failure.role = std::move(role);
-  failure.names = std::move(names);
-  return failure;
+Status failureOf(Status::Kind kind, std::string message, std::string role = "",
+                 std::vector<std::string> names = {}) {
+  Status::Details details;
+  details.role = std::move(role);
+  details.names = std::move(names);
+  return Status(kind, std::move(message), std::move(details));
 }
 
 TrainsAnswer trainsAnswer(ListKind kind, Subject subject, const LibraryResult& result) {
@@ -61,8 +59,8 @@ TrainsAnswer trainsAnswer(ListKind kind, Subject subject, const LibraryResult& r
   return answer;
 }
 
-Failure sameStation(const std::string& station) {
-  return failureOf(Failure::Kind::kSameStation,
+Status sameStation(const std::string& station) {
+  return failureOf(Status::Kind::kSameStation,
                    "the origin and the destination are the same station (" + station + ")");
 }
 
@@ -81,30 +79,30 @@ std::vector<ListedTrain> listedTrains(const murlo_rides& rides, ListKind kind,
 
 }  // namespace
 
-Failure libraryFailure(int32_t code) {
+Status libraryFailure(int32_t code) {
   if (code == MURLO_OUT_OF_MEMORY) {
-    return failureOf(Failure::Kind::kOutOfMemory, "the library ran out of memory");
+    return failureOf(Status::Kind::kOutOfMemory, "the library ran out of memory");
   }
   if (code == MURLO_INVALID_ARGUMENT) {
-    return failureOf(Failure::Kind::kInvalidArgument,
+    return failureOf(Status::Kind::kInvalidArgument,
                      "a number of the question is outside the range the library takes");
   }
-  return failureOf(Failure::Kind::kLibrary,
+  return failureOf(Status::Kind::kLibrary,
                    "the library answered with the unexpected result " + std::to_string(code));
 }
 
-Failure statusFailure(murlo_status status) {
+Status statusFailure(murlo_status status) {
   switch (status) {
     case MURLO_STATUS_OUT_OF_MEMORY: return libraryFailure(MURLO_OUT_OF_MEMORY);
     case MURLO_STATUS_INVALID_ARGUMENT: return libraryFailure(MURLO_INVALID_ARGUMENT);
     default:
-      return failureOf(Failure::Kind::kLibrary,
+      return failureOf(Status::Kind::kLibrary,
                        std::string("the library answered: ") + murlo_status_text(status));
   }
 }
 
-Failure unreadableResult() {
-  return failureOf(Failure::Kind::kLibrary,
+Status unreadableResult() {
+  return failureOf(Status::Kind::kLibrary,
                    "the library's result text does not have the documented form");
 }
 
@@ -121,7 +119,7 @@ const std::vector<StationEntry>* Questions::stationList() {
   return stations_.get();
 }
 
-Outcome<std::string> Questions::resolve(std::string_view role, std::string_view typed) {
+Result<std::string> Questions::resolve(std::string_view role, std::string_view typed) {
   const auto* stations = stationList();
   if (stations == nullptr) return unreadableResult();
   typed = trimSpaces(typed);
@@ -142,7 +140,7 @@ Outcome<std::string> Questions::resolve(std::string_view role, std::string_view 
         }
         message += (i > 0 ? ", " : "") + match.candidates[i];
       }
-      return failureOf(Failure::Kind::kSeveralStations,
+      return failureOf(Status::Kind::kSeveralStations,
                        message + "; give the " + roleAndStation(role) + " by its name",
                        std::string(role), match.candidates);
     }
@@ -151,30 +149,28 @@ Outcome<std::string> Questions::resolve(std::string_view role, std::string_view 
   return unknownStation(role, typed);
 }
 
-Failure Questions::unknownStation(std::string_view role, std::string_view typed) {
-  Failure failure = failureOf(Failure::Kind::kUnknownStation,
-                              "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"",
-                              std::string(role));
+Status Questions::unknownStation(std::string_view role, std::string_view typed) {
+  std::string message = "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"";
   const auto* all = stationList();
   if (all == nullptr || all->empty()) {
-    failure.message += ": the database " + database_ + " has no stations";
-    return failure;
+    return failureOf(Status::Kind::kUnknownStation,
+                     message + ": the database " + database_ + " has no stations",
+                     std::string(role));
   }
-  failure.names = suggestStations(typed, *all);
-  if (failure.names.empty()) {
-    failure.message += " (murlo stations ABBR lists station names)";
-    return failure;
+  std::vector<std::string> names = suggestStations(typed, *all);
+  if (names.empty()) {
+    message += " (murlo stations ABBR lists station names)";
+  } else {
+    message += "; did you mean ";
+    for (std::size_t i = 0; i < names.size(); ++i) message += (i > 0 ? ", " : "") + names[i];
+    message += "?";
   }
-  failure.message += "; did you mean ";
-  for (std::size_t i = 0; i < failure.names.size(); ++i) {
-    failure.message += (i > 0 ? ", " : "") + failure.names[i];
-  }
-  failure.message += "?";
-  return failure;
+  return failureOf(Status::Kind::kUnknownStation, std::move(message), std::string(role),
+                   std::move(names));
 }
 
-Failure Questions::noNumber() {
-  return failureOf(Failure::Kind::kInvalidArgument, "give a train number, such as K101");
+Status Questions::noNumber() {
+  return failureOf(Status::Kind::kInvalidArgument, "give a train number, such as K101");
 }
 
 Owned<murlo_rides> Questions::trainsUnder(std::string& number, std::string_view typed,
@@ -199,14 +195,14 @@ Owned<murlo_rides> Questions::trainsUnder(std::string& number, std::string_view 
   return rides;
 }
 
-Outcome<uint32_t> Questions::trainByNumber(std::string_view typed) {
+Result<uint32_t> Questions::trainByNumber(std::string_view typed) {
   std::string number(trimSpaces(typed));
   if (number.empty()) return noNumber();
   murlo_status status = MURLO_STATUS_OK;
   const Owned<murlo_rides> rides = trainsUnder(number, typed, status);
   if (!rides) return statusFailure(status);
   if (rides->count == 0) {
-    return failureOf(Failure::Kind::kUnknownTrain,
+    return failureOf(Status::Kind::kUnknownTrain,
                      "no train runs under the number " + number + " in " + database_);
   }
   std::vector<TrainLine> trains;
@@ -217,23 +213,23 @@ Outcome<uint32_t> Questions::trainByNumber(std::string_view typed) {
     if (hasNumber(train, number)) exact.push_back(&train);
   }
   if (exact.size() == 1) return exact.front()->index;
-  Failure failure = failureOf(Failure::Kind::kSeveralTrains,
-                              std::to_string(trains.size()) + " trains run under the number " +
-                                  number + "; give the index of one");
-  failure.trains = std::move(trains);
-  return failure;
+  std::string message = std::to_string(trains.size()) + " trains run under the number " + number +
+                        "; give the index of one";
+  Status::Details details;
+  details.trains = std::move(trains);
+  return Status(Status::Kind::kSeveralTrains, std::move(message), std::move(details));
 }
 
-Outcome<HeaderAnswer> Questions::header(Detail detail) {
+Result<HeaderAnswer> Questions::header(Detail detail) {
   if (detail == Detail::kFields) return HeaderAnswer{murlo_db_header(handle_.get())};
   const LibraryResult result = headerText();
   if (result.code < 0) return libraryFailure(result.code);
   return HeaderAnswer{result.text};
 }
 
-Outcome<StationsAnswer> Questions::stations(const std::string& abbreviation,
-                                            const std::optional<std::string>& namePart,
-                                            Detail detail) {
+Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
+                                           const std::optional<std::string>& namePart,
+                                           Detail detail) {
   StationsAnswer answer;
   answer.abbreviation = abbreviation;
   answer.namePart = namePart;
@@ -265,7 +261,7 @@ Outcome<StationsAnswer> Questions::stations(const std::string& abbreviation,
   return answer;
 }
 
-Outcome<TypedStationsAnswer> Questions::typedStations(const std::string& typed, std::size_t limit) {
+Result<TypedStationsAnswer> Questions::typedStations(const std::string& typed, std::size_t limit) {
   const auto* all = stationList();
   if (all == nullptr) return unreadableResult();
   TypedStationsAnswer answer;
@@ -276,10 +272,10 @@ Outcome<TypedStationsAnswer> Questions::typedStations(const std::string& typed, 
   return answer;
 }
 
-Outcome<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& order,
-                                    Detail detail) {
+Result<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& order,
+                                   Detail detail) {
   auto resolved = resolve("", typed);
-  if (!resolved.ok()) return resolved.failure();
+  if (!resolved.ok()) return resolved.status();
   const std::string station = std::move(*resolved);
   if (detail == Detail::kText) {
     const LibraryResult result = trainsAtStation(libraryText(station));
@@ -298,14 +294,14 @@ Outcome<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& 
   return answer;
 }
 
-Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::string& typedTo,
-                                        int32_t mode, const TrainOrder& order, Detail detail) {
+Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::string& typedTo,
+                                       int32_t mode, const TrainOrder& order, Detail detail) {
   // Equal texts are the same station, known or not, as the library says.
   if (typedFrom == typedTo) return sameStation(typedFrom);
   auto origin = resolve("origin", typedFrom);
-  if (!origin.ok()) return origin.failure();
+  if (!origin.ok()) return origin.status();
   auto destination = resolve("destination", typedTo);
-  if (!destination.ok()) return destination.failure();
+  if (!destination.ok()) return destination.status();
   const std::string from = std::move(*origin);
   const std::string to = std::move(*destination);
   const Subject subject = {{"from", from}, {"to", to}};
@@ -340,8 +336,8 @@ Outcome<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std:
   return answer;
 }
 
-Outcome<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrder& order,
-                                        Detail detail) {
+Result<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrder& order,
+                                       Detail detail) {
   std::string number(trimSpaces(typed));
   if (number.empty()) return noNumber();
   murlo_status status = MURLO_STATUS_OK;
@@ -358,22 +354,22 @@ Outcome<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrd
   return answer;
 }
 
-Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
-                                      const std::optional<std::string>& typedFrom,
-                                      const std::optional<std::string>& typedTo, Detail detail) {
+Result<StopsAnswer> Questions::stops(const std::string& typedTrain,
+                                     const std::optional<std::string>& typedFrom,
+                                     const std::optional<std::string>& typedTo, Detail detail) {
   std::optional<uint32_t> train = parseTrainIndex(typedTrain);
   if (!train) {
     auto choice = trainByNumber(typedTrain);
-    if (!choice.ok()) return choice.failure();
+    if (!choice.ok()) return choice.status();
     train = *choice;
   }
   StopsAnswer answer;
   answer.train = *train;
   if (typedFrom && typedTo) {
     auto boarding = resolve("boarding", *typedFrom);
-    if (!boarding.ok()) return boarding.failure();
+    if (!boarding.ok()) return boarding.status();
     auto alighting = resolve("alighting", *typedTo);
-    if (!alighting.ok()) return alighting.failure();
+    if (!alighting.ok()) return alighting.status();
     answer.from = std::move(*boarding);
     answer.to = std::move(*alighting);
   }
@@ -410,25 +406,25 @@ Outcome<StopsAnswer> Questions::stops(const std::string& typedTrain,
   return answer;
 }
 
-Failure Questions::noTrain(uint32_t train) const {
-  return failureOf(Failure::Kind::kUnknownTrain,
+Status Questions::noTrain(uint32_t train) const {
+  return failureOf(Status::Kind::kUnknownTrain,
                    "no train has the index " + std::to_string(train) + " in " + database_);
 }
 
-Outcome<BoardAnswer> Questions::departures(const std::string& station, int atMinute, int32_t limit,
-                                           Detail detail) {
+Result<BoardAnswer> Questions::departures(const std::string& station, int atMinute, int32_t limit,
+                                          Detail detail) {
   return board(ListKind::kDepartures, station, atMinute, limit, detail);
 }
 
-Outcome<BoardAnswer> Questions::arrivals(const std::string& station, int atMinute, int32_t limit,
-                                         Detail detail) {
+Result<BoardAnswer> Questions::arrivals(const std::string& station, int atMinute, int32_t limit,
+                                        Detail detail) {
   return board(ListKind::kArrivals, station, atMinute, limit, detail);
 }
 
-Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, int atMinute,
-                                      int32_t limit, Detail detail) {
+Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, int atMinute,
+                                     int32_t limit, Detail detail) {
   auto resolved = resolve("", typed);
-  if (!resolved.ok()) return resolved.failure();
+  if (!resolved.ok()) return resolved.status();
   BoardAnswer answer;
   answer.kind = kind;
   answer.station = std::move(*resolved);
@@ -458,13 +454,13 @@ Outcome<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, i
   return answer;
 }
 
-Outcome<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::string& typedTo,
-                                    const PlanQuestion& question, Detail detail) {
+Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::string& typedTo,
+                                   const PlanQuestion& question, Detail detail) {
   if (typedFrom == typedTo) return sameStation(typedFrom);
   auto origin = resolve("origin", typedFrom);
-  if (!origin.ok()) return origin.failure();
+  if (!origin.ok()) return origin.status();
   auto destination = resolve("destination", typedTo);
-  if (!destination.ok()) return destination.failure();
+  if (!destination.ok()) return destination.status();
   PlanAnswer answer;
   answer.from = std::move(*origin);
   answer.to = std::move(*destination);

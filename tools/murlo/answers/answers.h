@@ -1,6 +1,6 @@
 // murlo's questions, put to the loaded database through the C interface,
 // and their answers as data: what the query commands print and what murlo
-// serve sends. A question that cannot be answered gives a Failure that says
+// serve sends. A question that cannot be answered gives a Status that says
 // why, in words for a person and as a kind for a program.
 #ifndef MURLO_TOOLS_MURLO_ANSWERS_ANSWERS_H_
 #define MURLO_TOOLS_MURLO_ANSWERS_ANSWERS_H_
@@ -12,54 +12,17 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "answers/database_handle.h"
 #include "answers/library_calls.h"
+#include "answers/parameters.h"
 #include "answers/station_match.h"
+#include "answers/status.h"
 #include "answers/train_lines.h"
 #include "answers/train_listing.h"
 
 namespace murlo::tool {
-
-struct Failure {
-  enum class Kind {
-    kUnknownStation,   // no station has the name or matches it: `names` suggests some
-    kSeveralStations,  // several stations match the name: `names` lists them
-    kSameStation,      // the origin and the destination are one station
-    kUnknownTrain,     // no train has the index or runs under the number
-    kSeveralTrains,    // several trains run under the number: `trains` lists them
-    kInvalidArgument,  // a number outside the range the library takes
-    kOutOfMemory,      // the library ran out of memory
-    kLibrary,          // an unexpected result, or a result text of another form
-  };
-  Kind kind = Kind::kLibrary;
-  std::string message;  // one line, as murlo prints it after "murlo: "
-  // Which station of the question (kUnknownStation, kSeveralStations):
-  // "origin", "destination", "boarding", "alighting" or "".
-  std::string role;
-  std::vector<std::string> names;
-  std::vector<TrainLine> trains;
-};
-
-// An answer or the failure that stands in its place.
-template <typename Answer>
-class Outcome {
- public:
-  // Implicit, so that a question returns either.
-  Outcome(Answer answer) : value_(std::move(answer)) {}
-  Outcome(Failure failure) : value_(std::move(failure)) {}
-
-  bool ok() const { return std::holds_alternative<Answer>(value_); }
-  const Answer& operator*() const { return std::get<Answer>(value_); }
-  Answer& operator*() { return std::get<Answer>(value_); }
-  const Answer* operator->() const { return &std::get<Answer>(value_); }
-  const Failure& failure() const { return std::get<Failure>(value_); }
-
- private:
-  std::variant<Answer, Failure> value_;
-};
 
 // How much of an answer to make: the library's text alone (--raw), or its
 // fields too.
@@ -116,16 +79,12 @@ struct StopsAnswer {
   std::optional<bool> runsFromTo;
 };
 
-// The ranges of the numbers of a journey question, as the library takes
-// them, and murlo's defaults: what a traveller expects when not asked.
-inline constexpr int kMostChanges = MURLO_MOST_CHANGES;
-inline constexpr int kMostChangeMinutes = MURLO_MOST_CHANGE_MINUTES;
+// murlo's defaults for the numbers of a journey question (their ranges are
+// in parameters.h): what a traveller expects when not asked.
 inline constexpr int kDefaultChanges = 3;
 inline constexpr int kDefaultChangeMinutes = 10;
 inline constexpr int kDefaultJourneys = 10;
 inline constexpr int kDefaultBoardLines = 20;
-// The most lines or journeys asked for at once (0 asks for all).
-inline constexpr int kMostListed = 100000;
 
 // A departure or arrival board: the calls at a station in order of their
 // time there, from a minute of the day on round the clock.
@@ -195,46 +154,46 @@ class Questions {
   // for a command to say.
   const std::vector<std::string>& notes() const { return notes_; }
 
-  Outcome<HeaderAnswer> header(Detail detail);
+  Result<HeaderAnswer> header(Detail detail);
   // Stations whose abbreviation begins with `abbreviation` (also in capitals
   // when it has lower-case letters) and, with `namePart`, whose name holds it.
-  Outcome<StationsAnswer> stations(const std::string& abbreviation,
-                                   const std::optional<std::string>& namePart, Detail detail);
+  Result<StationsAnswer> stations(const std::string& abbreviation,
+                                  const std::optional<std::string>& namePart, Detail detail);
   // At most `limit` stations for what a person typed (stationsForTyping).
-  Outcome<TypedStationsAnswer> typedStations(const std::string& typed, std::size_t limit);
-  Outcome<TrainsAnswer> at(const std::string& station, const TrainOrder& order, Detail detail);
-  Outcome<TrainsAnswer> direct(const std::string& from, const std::string& to, int32_t mode,
-                               const TrainOrder& order, Detail detail);
-  Outcome<TrainsAnswer> number(const std::string& number, const TrainOrder& order, Detail detail);
+  Result<TypedStationsAnswer> typedStations(const std::string& typed, std::size_t limit);
+  Result<TrainsAnswer> at(const std::string& station, const TrainOrder& order, Detail detail);
+  Result<TrainsAnswer> direct(const std::string& from, const std::string& to, int32_t mode,
+                              const TrainOrder& order, Detail detail);
+  Result<TrainsAnswer> number(const std::string& number, const TrainOrder& order, Detail detail);
   // `train` is an index (digits alone) or a number; `from` and `to` both or
   // neither.
-  Outcome<StopsAnswer> stops(const std::string& train, const std::optional<std::string>& from,
-                             const std::optional<std::string>& to, Detail detail);
+  Result<StopsAnswer> stops(const std::string& train, const std::optional<std::string>& from,
+                            const std::optional<std::string>& to, Detail detail);
   // The departures from `station` (arrivals at it) from `atMinute` on, at
   // most `limit` (0: all).
-  Outcome<BoardAnswer> departures(const std::string& station, int atMinute, int32_t limit,
-                                  Detail detail);
-  Outcome<BoardAnswer> arrivals(const std::string& station, int atMinute, int32_t limit,
-                                Detail detail);
+  Result<BoardAnswer> departures(const std::string& station, int atMinute, int32_t limit,
+                                 Detail detail);
+  Result<BoardAnswer> arrivals(const std::string& station, int atMinute, int32_t limit,
+                               Detail detail);
   // The journeys from `from` to `to`, with changes.
-  Outcome<PlanAnswer> plan(const std::string& from, const std::string& to,
-                           const PlanQuestion& question, Detail detail);
+  Result<PlanAnswer> plan(const std::string& from, const std::string& to,
+                          const PlanQuestion& question, Detail detail);
 
  private:
   // The station `typed` stands for (see matchStation), or why there is none.
-  Outcome<std::string> resolve(std::string_view role, std::string_view typed);
-  Failure unknownStation(std::string_view role, std::string_view typed);
+  Result<std::string> resolve(std::string_view role, std::string_view typed);
+  Status unknownStation(std::string_view role, std::string_view typed);
   // The train under the number typed, by its index, or why there is none
   // or which several there are.
-  Outcome<uint32_t> trainByNumber(std::string_view typed);
+  Result<uint32_t> trainByNumber(std::string_view typed);
   // The library's answer for `number`, retried in capitals; `number` becomes
   // the number that answered. Nothing, with `status` saying why, when the
   // library fails.
   Owned<murlo_rides> trainsUnder(std::string& number, std::string_view typed, murlo_status& status);
-  Failure noNumber();
-  Failure noTrain(uint32_t train) const;
-  Outcome<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
-                             Detail detail);
+  Status noNumber();
+  Status noTrain(uint32_t train) const;
+  Result<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
+                            Detail detail);
   const std::vector<StationEntry>* stationList();
 
   std::string database_;
@@ -244,9 +203,9 @@ class Questions {
 };
 
 // Failures of the library itself.
-Failure libraryFailure(int32_t code);
-Failure statusFailure(murlo_status status);
-Failure unreadableResult();
+Status libraryFailure(int32_t code);
+Status statusFailure(murlo_status status);
+Status unreadableResult();
 
 }  // namespace murlo::tool
 

@@ -5,12 +5,12 @@
 namespace murlo::tool {
 
 bool hasAsciiLowerCase(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  return std::any_of(text.begin(), text.end(), [](char c) { return isAsciiLower(c); });
 }
 
 std::string asciiCapitals(std::string_view text) {
   std::string capitals(text);
-  for (char& c : capitals) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  for (char& c : capitals) c = asciiUpper(c);
   return capitals;
 }
 

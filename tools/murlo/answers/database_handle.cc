@@ -1,39 +1,24 @@
 #include "answers/database_handle.h"
 
-#include <cinttypes>
-#include <cstdio>
-
 namespace murlo::tool {
-namespace {
-
-constexpr int64_t kDay = 24 * 60;
-
-}  // namespace
-
 DatabaseHandle processDatabase() { return DatabaseHandle(murlo_db_of_process(), murlo_db_close); }
 
-std::variant<DatabaseHandle, std::string> openDatabase(const std::string& path) {
+Result<DatabaseHandle> openDatabase(const std::string& path) {
   murlo_db* db = nullptr;
+  const auto cannot = [](std::string message) {
+    return Status(Status::Kind::kCannotLoad, std::move(message));
+  };
   switch (murlo_db_open(path.c_str(), &db)) {
     case MURLO_STATUS_OK: return DatabaseHandle(db, murlo_db_close);
-    case MURLO_STATUS_CANNOT_OPEN: return "cannot open the database " + path;
-    case MURLO_STATUS_CANNOT_SIZE: return "cannot determine the size of the database " + path;
-    case MURLO_STATUS_OUT_OF_MEMORY: return "cannot load the database " + path + ": out of memory";
-    default: return "cannot load the database " + path + ": reading it failed or memory ran out";
+    case MURLO_STATUS_CANNOT_OPEN: return cannot("cannot open the database " + path);
+    case MURLO_STATUS_CANNOT_SIZE:
+      return cannot("cannot determine the size of the database " + path);
+    case MURLO_STATUS_OUT_OF_MEMORY:
+      return Status(Status::Kind::kOutOfMemory,
+                    "cannot load the database " + path + ": out of memory");
+    default:
+      return cannot("cannot load the database " + path + ": reading it failed or memory ran out");
   }
-}
-
-int dayOf(int64_t minutes) {
-  const int64_t day = minutes >= 0 ? minutes / kDay : -((-minutes + kDay - 1) / kDay);
-  return static_cast<int>(day);
-}
-
-std::string clockOf(int64_t minutes) { return spanOf(minutes - dayOf(minutes) * kDay); }
-
-std::string spanOf(int64_t minutes) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.2" PRId64 ":%.2" PRId64, minutes / 60, minutes % 60);
-  return text;
 }
 
 TrainLine trainLineOf(const murlo_ride& ride, bool markAll) {

@@ -39,6 +39,11 @@ std::string defaultDatabasePath() {
   return defaultDatabaseFromEnvironment() ? std::getenv("MURLO_DB") : sampleDatabasePath();
 }
 
+std::string defaultDatabaseNote() {
+  return defaultDatabaseFromEnvironment() ? " (named by MURLO_DB)"
+                                          : " (the sample network; name a database with --db FILE)";
+}
+
 std::string sampleDatabasePath() {
   std::error_code ec;
   const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
@@ -50,17 +55,24 @@ std::string sampleDatabasePath() {
   return MURLO_SAMPLE_DB_BUILD;
 }
 
-std::optional<std::string> loadDatabase(const std::string& path) {
+Status loadDatabase(const std::string& path) {
+  const auto cannot = [](std::string message) {
+    return Status(Status::Kind::kCannotLoad, std::move(message));
+  };
   const auto path16 = toLibraryText(path);
-  if (!path16) return "the database path " + path + " is not valid UTF-8";
+  if (!path16) return cannot("the database path " + path + " is not valid UTF-8");
   switch (const int32_t result = murlo_load_database(path16->c_str())) {
-    case 1: return std::nullopt;
-    case -1: return "cannot open the database " + path;
-    case -2: return "cannot determine the size of the database " + path;
-    case -3: return "cannot load the database " + path + ": reading it failed or memory ran out";
-    case MURLO_OUT_OF_MEMORY: return "cannot load the database " + path + ": out of memory";
+    case 1: return Status();
+    case -1: return cannot("cannot open the database " + path);
+    case -2: return cannot("cannot determine the size of the database " + path);
+    case -3:
+      return cannot("cannot load the database " + path + ": reading it failed or memory ran out");
+    case MURLO_OUT_OF_MEMORY:
+      return Status(Status::Kind::kOutOfMemory,
+                    "cannot load the database " + path + ": out of memory");
     default:
-      return "cannot load the database " + path + ": unexpected result " + std::to_string(result);
+      return cannot("cannot load the database " + path + ": unexpected result " +
+                    std::to_string(result));
   }
 }
 

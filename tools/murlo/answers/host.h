@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "answers/status.h"
 #include "murloppc.h"
 
 namespace murlo::tool {
@@ -25,15 +26,18 @@ std::string toUtf8(const LibraryText& text);
 std::string defaultDatabasePath();
 // Whether defaultDatabasePath() comes from MURLO_DB.
 bool defaultDatabaseFromEnvironment();
+// What a failure to load the default database adds to its message: which
+// file it is and why that one.
+std::string defaultDatabaseNote();
 
 // The bundled sample network: the file installed beside murlo
 // (MURLO_SAMPLE_DB_INSTALLED, relative to the executable's directory) when it
 // exists, else the one in the build tree (MURLO_SAMPLE_DB_BUILD).
 std::string sampleDatabasePath();
 
-// Loads the database file at `path` through the library. Returns nothing on
-// success, else one line saying why it failed, naming the path.
-std::optional<std::string> loadDatabase(const std::string& path);
+// Loads the database file at `path` through the library: ok, or why it
+// failed (kCannotLoad or kOutOfMemory, the message naming the path).
+Status loadDatabase(const std::string& path);
 
 }  // namespace murlo::tool
 

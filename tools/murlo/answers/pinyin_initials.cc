@@ -1,6 +1,6 @@
 #include "answers/pinyin_initials.h"
 
-#include <cctype>
+#include "answers/ascii_text.h"
 
 namespace murlo::tool {
 namespace {
@@ -34,16 +34,14 @@ std::size_t syllableEnd(const std::string& s, std::size_t i) {
 std::string pinyinInitials(std::string_view latin) {
   std::string s;
   for (const char c : latin) {
-    if (!std::isalpha(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80) {
-      return "";
-    }
-    s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!isAsciiLetter(c)) return "";
+    s += asciiLower(c);
   }
   std::string initials;
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t end = syllableEnd(s, i);
     if (end == std::string::npos) return "";
-    initials += static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
+    initials += asciiUpper(s[i]);
     i = end;
   }
   return initials;

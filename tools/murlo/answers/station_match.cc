@@ -32,7 +32,7 @@ std::vector<std::string> wordsOf(const std::string& folded) {
 bool wordsMatch(const std::vector<std::string>& typed, const std::string& foldedName) {
   const std::vector<std::string> words = wordsOf(foldedName);
   const auto latin = [](const std::string& word) {
-    return std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return std::all_of(word.begin(), word.end(), [](char c) { return isAsciiLower(c); });
   };
   for (const std::string& t : typed) {
     if (!latin(t)) return false;
@@ -67,7 +67,7 @@ std::string foldedName(std::string_view name) {
   for (char16_t& u : units) {
     if (u >= 0xFF01 && u <= 0xFF5E) u = static_cast<char16_t>(u - 0xFF01 + 0x21);  // full width
     if (u == 0x3000 || u == u' ') u = u'_';
-    if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u - u'A' + u'a');
+    u = asciiLower(u);
   }
   std::string folded;
   utf16ToUtf8(units, folded);

@@ -1,10 +1,10 @@
 #include "answers/suggest.h"
 
 #include <algorithm>
-#include <cctype>
 #include <iterator>
 #include <tuple>
 
+#include "answers/ascii_text.h"
 #include "answers/pinyin_initials.h"
 #include "answers/train_lines.h"
 #include "text/utf8.h"
@@ -16,9 +16,7 @@ namespace {
 std::u16string foldedCharacters(std::string_view utf8) {
   std::u16string units;
   if (!utf8ToUtf16(utf8, units)) return {};
-  for (char16_t& u : units) {
-    if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u - u'A' + u'a');
-  }
+  for (char16_t& u : units) u = asciiLower(u);
   return units;
 }
 
@@ -83,12 +81,11 @@ std::vector<std::string> closeByName(std::string_view typed, const std::vector<s
 std::vector<std::string> abbreviationsOf(std::string_view typed) {
   std::vector<std::string> candidates;
   const bool alphanumeric = !typed.empty() && std::all_of(typed.begin(), typed.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x80 && std::isalnum(static_cast<unsigned char>(c));
+    return isAsciiLetter(c) || isAsciiDigit(c);
   });
   if (!alphanumeric) return candidates;
-  std::string upper(typed);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const std::string& candidate : {std::string(typed), upper, pinyinInitials(typed)}) {
+  for (const std::string& candidate :
+       {std::string(typed), asciiCapitals(typed), pinyinInitials(typed)}) {
     if (candidate.size() < 2) continue;
     if (std::find(candidates.begin(), candidates.end(), candidate) == candidates.end()) {
       candidates.push_back(candidate);

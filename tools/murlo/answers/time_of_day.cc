@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cinttypes>
 #include <cstdio>
 #include <ctime>
+
+#include "answers/ascii_text.h"
 
 namespace murlo::tool {
 
 std::optional<int> parseDigits(std::string_view digits, std::size_t most) {
   if (digits.empty() || digits.size() > most) return std::nullopt;
-  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return isAsciiDigit(c); })) {
     return std::nullopt;
   }
   int value = 0;
@@ -37,9 +40,27 @@ std::optional<int> parseMinuteOfDay(std::string_view text) {
   return *hours * 60 + *minutes;
 }
 
-std::string formatMinuteOfDay(int minute) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", minute / 60 % 100, minute % 60);
+std::string formatMinuteOfDay(int minute) { return clockOf(minute); }
+
+std::optional<int> minutesOf(std::string_view time) {
+  if (time.size() != 5 || time[2] != ':') return std::nullopt;
+  const auto hours = parseDigits(time.substr(0, 2), 2);
+  const auto minutes = parseDigits(time.substr(3, 2), 2);
+  if (!hours || !minutes) return std::nullopt;
+  return *hours * 60 + *minutes;
+}
+
+int dayOf(int64_t minutes) {
+  constexpr int64_t kDay = kMinutesPerDay;
+  const int64_t day = minutes >= 0 ? minutes / kDay : -((-minutes + kDay - 1) / kDay);
+  return static_cast<int>(day);
+}
+
+std::string clockOf(int64_t minutes) { return spanOf(minutes - dayOf(minutes) * kMinutesPerDay); }
+
+std::string spanOf(int64_t minutes) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.2" PRId64 ":%.2" PRId64, minutes / 60, minutes % 60);
   return text;
 }
 

@@ -42,8 +42,6 @@ struct StopLine {
   int departureDay = 0;
 };
 
-// Minutes of the day of "HH:MM", or nothing.
-std::optional<int> minutesOf(std::string_view time);
 // "HH:MM", with "+N" after it when `day` is N > 0 (a time N days after the
 // day the answer counts from), "-N" when it is N days before.
 std::string timeWithDay(const std::string& time, int day);

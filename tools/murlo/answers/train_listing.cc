@@ -162,8 +162,7 @@ std::vector<std::string> columnNames(ListKind kind) {
   return names;
 }
 
-std::optional<std::vector<std::string>> parseColumns(ListKind kind, std::string_view list,
-                                                     std::string& error) {
+Result<std::vector<std::string>> parseColumns(ListKind kind, std::string_view list) {
   const std::vector<std::string> known = columnNames(kind);
   std::vector<std::string> chosen;
   std::size_t begin = 0;
@@ -172,9 +171,9 @@ std::optional<std::vector<std::string>> parseColumns(ListKind kind, std::string_
     if (end == std::string_view::npos) end = list.size();
     const std::string name(list.substr(begin, end - begin));
     if (std::find(known.begin(), known.end(), name) == known.end()) {
-      error = "unknown column '" + name + "'; the columns are";
-      for (const std::string& k : known) error += " " + k;
-      return std::nullopt;
+      std::string message = "unknown column '" + name + "'; the columns are";
+      for (const std::string& k : known) message += " " + k;
+      return Status::badParameter("--columns", std::move(message));
     }
     chosen.push_back(name);
     begin = end + 1;

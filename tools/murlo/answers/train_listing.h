@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "answers/json_writer.h"
+#include "answers/status.h"
 #include "answers/train_lines.h"
 
 namespace murlo::tool {
@@ -75,9 +76,8 @@ struct TableLayout {
 };
 
 // The columns of `list` (a comma-separated --columns value) checked against
-// columnNames(kind); nothing with `error` set for an unknown one.
-std::optional<std::vector<std::string>> parseColumns(ListKind kind, std::string_view list,
-                                                     std::string& error);
+// columnNames(kind); a kBadParameter status for an unknown one.
+Result<std::vector<std::string>> parseColumns(ListKind kind, std::string_view list);
 
 // One row per train. Without chosen columns, those least needed are left
 // out one by one until the table fits the width: the sleeper and soft-seat

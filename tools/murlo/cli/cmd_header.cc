@@ -10,7 +10,7 @@ namespace murlo::tool {
 
 int runHeader(const CommandLine& line) {
   Query query(line);
-  if (auto status = readFormat(query)) return *status;
+  if (const Status status = readFormat(query); !status.ok()) return reportFailure(query, status);
   std::optional<std::string> file;
   if (!line.operands().empty()) {
     if (line.value(kDatabaseOption)) {
@@ -18,9 +18,11 @@ int runHeader(const CommandLine& line) {
     }
     file = line.operand(0);
   }
-  if (auto status = loadQueryDatabase(query, file)) return *status;
+  if (const Status status = loadQueryDatabase(query, file); !status.ok()) {
+    return reportFailure(query, status);
+  }
   const auto answer = Questions(query.database, query.handle).header(query.detail());
-  if (!answer.ok()) return reportFailure(answer.failure());
+  if (!answer.ok()) return reportFailure(query, answer.status());
   if (query.format == OutputFormat::kJson) return printJson(query, *answer);
   // --raw prints the header's bytes as they are; a table shows them.
   std::cout << (query.format == OutputFormat::kRaw ? answer->header : visibleText(answer->header))

@@ -117,20 +117,14 @@ int runPlan(const CommandLine& line) {
   Query query(line);
   PlanQuestion question;
   int limit = kDefaultJourneys;
-  if (auto status = readFormat(query)) return *status;
-  if (auto status = readTimeOfDay(query, kAtOption, question.atMinute)) return *status;
-  if (auto status = readWholeNumber(query, kChangesOption, 0, kMostChanges, question.maxChanges)) {
-    return *status;
-  }
-  if (auto status = readWholeNumber(query, kChangeTimeOption, 0, kMostChangeMinutes,
-                                    question.changeMinutes)) {
-    return *status;
-  }
-  if (auto status = readWholeNumber(query, kJourneyLimitOption, 0, kMostListed, limit)) {
-    return *status;
-  }
+  Status status = readFormat(query);
+  if (status.ok()) status = readTimeOfDay(query, kAtOption, question.atMinute);
+  if (status.ok()) status = readOption(line, kChangesOption, question.maxChanges);
+  if (status.ok()) status = readOption(line, kChangeTimeOption, question.changeMinutes);
+  if (status.ok()) status = readOption(line, kJourneyLimitOption, limit);
   question.limit = limit;
-  if (auto status = loadQueryDatabase(query)) return *status;
+  if (status.ok()) status = loadQueryDatabase(query);
+  if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = questions.plan(line.operand(0), line.operand(1), question, query.detail());
   return showAnswer(query, questions, answer,

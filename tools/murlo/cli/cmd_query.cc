@@ -24,27 +24,22 @@ struct ListOptions {
   TableLayout layout;
 };
 
-std::optional<int> readListOptions(const Query& query, ListKind kind, ListOptions& options) {
-  const Command& command = query.line.command();
-  if (const auto order = query.line.value(kOrderOption)) {
-    if (*order != "time" && *order != "index") {
-      return usageError(command, "--order takes time or index, not " + *order);
-    }
-    options.order.byDeparture = *order == "time";
-  }
+Status readListOptions(const Query& query, ListKind kind, ListOptions& options) {
+  int order = options.order.byDeparture ? 0 : 1;  // the place of time or index
+  if (Status status = readOption(query.line, kOrderOption, order); !status.ok()) return status;
+  options.order.byDeparture = order == 0;
   if (const auto columns = query.line.value(kColumnsOption)) {
-    std::string error;
-    const auto chosen = parseColumns(kind, *columns, error);
-    if (!chosen) return usageError(command, error);
-    options.layout.columns = *chosen;
+    auto chosen = parseColumns(kind, *columns);
+    if (!chosen.ok()) return chosen.status();
+    options.layout.columns = std::move(*chosen);
   }
   options.layout.fares = !query.line.flag(kNoFaresOption);
   options.layout.width = outputWidth();
-  return std::nullopt;
+  return Status();
 }
 
 // A train list in the chosen format.
-int showTrains(const Query& query, const Questions& questions, const Outcome<TrainsAnswer>& answer,
+int showTrains(const Query& query, const Questions& questions, const Result<TrainsAnswer>& answer,
                const ListOptions& options, const std::string& noneFound) {
   return showAnswer(query, questions, answer, [&](const TrainsAnswer& trains) {
     if (trains.trains.empty()) {
@@ -73,12 +68,12 @@ void printChangeStations(const TrainsAnswer& answer, const std::string& from,
 
 int runStations(const CommandLine& line) {
   Query query(line);
-  if (auto status = startQuery(query)) return *status;
+  if (const Status status = startQuery(query); !status.ok()) return reportFailure(query, status);
   const std::string abbreviation = line.operands().empty() ? "" : line.operand(0);
   const auto namePart = line.value(kNameOption);
   Questions questions(query.database, query.handle);
   const auto answer = questions.stations(abbreviation, namePart, query.detail());
-  if (!answer.ok()) return reportFailure(answer.failure());
+  if (!answer.ok()) return reportFailure(query, answer.status());
   if (query.format == OutputFormat::kRaw) {
     std::cout << answer->text << '\n';
     return kExitOk;
@@ -110,9 +105,10 @@ int runStations(const CommandLine& line) {
 int runAt(const CommandLine& line) {
   Query query(line);
   ListOptions options;
-  if (auto status = readFormat(query)) return *status;
-  if (auto status = readListOptions(query, ListKind::kAt, options)) return *status;
-  if (auto status = loadQueryDatabase(query)) return *status;
+  Status status = readFormat(query);
+  if (status.ok()) status = readListOptions(query, ListKind::kAt, options);
+  if (status.ok()) status = loadQueryDatabase(query);
+  if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = questions.at(line.operand(0), options.order, query.detail());
   const std::string station = answer.ok() ? answer->subject.front().second : "";
@@ -122,9 +118,10 @@ int runAt(const CommandLine& line) {
 int runNumber(const CommandLine& line) {
   Query query(line);
   ListOptions options;
-  if (auto status = readFormat(query)) return *status;
-  if (auto status = readListOptions(query, ListKind::kNumber, options)) return *status;
-  if (auto status = loadQueryDatabase(query)) return *status;
+  Status status = readFormat(query);
+  if (status.ok()) status = readListOptions(query, ListKind::kNumber, options);
+  if (status.ok()) status = loadQueryDatabase(query);
+  if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = questions.number(line.operand(0), options.order, query.detail());
   const std::string number = answer.ok() ? answer->subject.front().second : "";
@@ -135,16 +132,12 @@ int runNumber(const CommandLine& line) {
 int runDirect(const CommandLine& line) {
   Query query(line);
   ListOptions options;
-  if (auto status = readFormat(query)) return *status;
-  int32_t mode = 0;
-  if (const auto value = line.value(kModeOption)) {
-    if (*value != "0" && *value != "1") {
-      return usageError(line.command(), "--mode takes 0 or 1, not " + *value);
-    }
-    mode = *value == "1" ? 1 : 0;
-  }
-  if (auto status = readListOptions(query, ListKind::kDirect, options)) return *status;
-  if (auto status = loadQueryDatabase(query)) return *status;
+  int mode = 0;
+  Status status = readFormat(query);
+  if (status.ok()) status = readOption(line, kModeOption, mode);
+  if (status.ok()) status = readListOptions(query, ListKind::kDirect, options);
+  if (status.ok()) status = loadQueryDatabase(query);
+  if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer =
       questions.direct(line.operand(0), line.operand(1), mode, options.order, query.detail());
@@ -164,13 +157,12 @@ int runBoard(const CommandLine& line, ListKind kind) {
   ListOptions options;
   int atMinute = 0;
   int limit = kDefaultBoardLines;
-  if (auto status = readFormat(query)) return *status;
-  if (auto status = readTimeOfDay(query, kAtOption, atMinute)) return *status;
-  if (auto status = readWholeNumber(query, kBoardLimitOption, 0, kMostListed, limit)) {
-    return *status;
-  }
-  if (auto status = readListOptions(query, kind, options)) return *status;
-  if (auto status = loadQueryDatabase(query)) return *status;
+  Status status = readFormat(query);
+  if (status.ok()) status = readTimeOfDay(query, kAtOption, atMinute);
+  if (status.ok()) status = readOption(line, kBoardLimitOption, limit);
+  if (status.ok()) status = readListOptions(query, kind, options);
+  if (status.ok()) status = loadQueryDatabase(query);
+  if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = kind == ListKind::kDepartures
                           ? questions.departures(line.operand(0), atMinute, limit, query.detail())

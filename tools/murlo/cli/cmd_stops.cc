@@ -69,7 +69,7 @@ int runStops(const CommandLine& line) {
     return usageError(line.command(),
                       "stops takes 1 or 3 arguments (TRAIN, or TRAIN FROM TO), not 2");
   }
-  if (auto status = startQuery(query)) return *status;
+  if (const Status status = startQuery(query); !status.ok()) return reportFailure(query, status);
   std::optional<std::string> from;
   std::optional<std::string> to;
   if (line.operands().size() == 3) {
@@ -79,7 +79,7 @@ int runStops(const CommandLine& line) {
   Questions questions(query.database, query.handle);
   const auto answer = questions.stops(line.operand(0), from, to, query.detail());
   sayNotes(questions);
-  if (!answer.ok()) return reportFailure(answer.failure());
+  if (!answer.ok()) return reportFailure(query, answer.status());
   if (query.format == OutputFormat::kRaw) {
     std::cout << answer->text << '\n' << answer->runTime << '\n';
     return kExitOk;

@@ -3,10 +3,13 @@
 // messages of a wrong command line.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cassert>
 #include <iostream>
 #include <string>
 
+#include "answers/ascii_text.h"
 #include "answers/host.h"
+#include "answers/text_table.h"
 #include "answers/visible_text.h"
 #include "cli/commands.h"
 #include "cli/did_you_mean.h"
@@ -103,7 +106,7 @@ constexpr std::string_view kFileExitStatus =
 
 void printCommandHelp(const Command& command, std::ostream& out) {
   std::string summary(command.summary);
-  if (!summary.empty() && summary[0] >= 'a' && summary[0] <= 'z') summary[0] -= 'a' - 'A';
+  if (!summary.empty()) summary[0] = asciiUpper(summary[0]);
   out << "usage: murlo " << command.usage << " [OPTIONS]\n\n" << summary << ".\n";
   if (!command.help.empty()) out << '\n' << command.help;
   std::vector<std::pair<std::string, std::string_view>> rows;
@@ -215,17 +218,19 @@ std::string operandCount(const Command& command) {
          number(command.maxOperands) + " arguments";
 }
 
-// Which argument is not valid UTF-8, counted from the command (or from the
-// first argument when there is no command before it).
-std::optional<int> invalidArgument(const std::vector<std::string>& args) {
+// Ok when every argument is valid UTF-8; else which one is not, counted
+// from the command (or from the first argument when there is no command
+// before it).
+Status checkArgumentsAreText(const std::vector<std::string>& args) {
   std::size_t commandAt = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (!toLibraryText(args[i])) {
-      return static_cast<int>(commandAt == 0 ? i + 1 : i - commandAt + 1);
+      const std::size_t number = commandAt == 0 ? i + 1 : i - commandAt + 1;
+      return Status::badParameter("", "argument " + std::to_string(number) + " is not valid UTF-8");
     }
     if (commandAt == 0 && findCommand(args[i]) != nullptr) commandAt = i + 1;
   }
-  return std::nullopt;
+  return Status();
 }
 
 }  // namespace
@@ -257,6 +262,45 @@ int usageError(const Command& command, std::string_view message) {
   return kExitUsage;
 }
 
+int exitStatusOf(Status::Kind kind) {
+  switch (kind) {
+    case Status::Kind::kOk: return kExitOk;
+    case Status::Kind::kBadParameter:
+    case Status::Kind::kInvalidArgument: return kExitUsage;
+    default: return kExitFailure;
+  }
+}
+
+int reportFailure(const Command& command, const Status& status) {
+  switch (status.kind()) {
+    case Status::Kind::kOk: return kExitOk;
+    case Status::Kind::kBadParameter: return usageError(command, status.message());
+    case Status::Kind::kSeveralTrains: {
+      std::cerr << "murlo: " << visibleMessage(status.message()) << " (murlo stops INDEX):\n";
+      TextTable table(
+          {{"Index", Align::kRight}, {"Train"}, {"From"}, {"Departs"}, {"To"}, {"Arrives"}});
+      for (const TrainLine& t : status.trains()) {
+        table.addRow({std::to_string(t.index), t.number, t.from, t.departure, t.to, t.arrival});
+      }
+      table.print(std::cerr);
+      return exitStatusOf(status.kind());
+    }
+    default:
+      std::cerr << "murlo: " << visibleMessage(status.message()) << '\n';
+      return exitStatusOf(status.kind());
+  }
+}
+
+Status readOption(const CommandLine& line, const OptionSpec& option, int& value) {
+  assert(option.parameter != nullptr);  // an option read by readOption names its entry
+  const auto given = line.value(option);
+  if (!given) return Status();
+  const Result<int> read = readParameter(*option.parameter, option.name, *given, Quoting::kAsTyped);
+  if (!read.ok()) return read.status();
+  value = *read;
+  return Status();
+}
+
 const Command* findCommand(std::string_view name) {
   for (const Command& command : allCommands()) {
     if (command.name == name) return &command;
@@ -265,9 +309,10 @@ const Command* findCommand(std::string_view name) {
 }
 
 int runCommandLine(const std::vector<std::string>& args) {
-  if (const auto bad = invalidArgument(args)) {
-    std::cerr << "murlo: argument " << *bad << " is not valid UTF-8\n";
-    return kExitUsage;
+  // Before the command is known: no usage line to add.
+  if (const Status status = checkArgumentsAreText(args); !status.ok()) {
+    std::cerr << "murlo: " << status.message() << '\n';
+    return exitStatusOf(status.kind());
   }
   if (args.empty()) {
     printShortUsage(std::cerr);

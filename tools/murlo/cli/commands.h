@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "answers/parameters.h"
+#include "answers/status.h"
+
 namespace murlo::tool {
 
 // Exit statuses shared by every command.
@@ -18,12 +21,20 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the command could not do its work
 inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 
+// The exit status of a failure of `kind` (kExitOk for kOk): kExitUsage for
+// a value the command line gave that is not taken (kBadParameter) or that
+// the library refuses (kInvalidArgument), else kExitFailure.
+int exitStatusOf(Status::Kind kind);
+
 // One option: "--name", or "--name VALUE" when it has a value name.
 struct OptionSpec {
   std::string_view name;       // "--db"
   std::string_view valueName;  // "FILE"; empty for a flag
   std::string_view help;       // for "murlo COMMAND --help"; lines after the first indented
   bool repeatable = false;     // a value option that may be given more than once
+  // The entry of the table of parameters its value is checked against
+  // (readOption), when it has one.
+  const Parameter* parameter = nullptr;
 };
 
 // Options that may also stand before the command (murlo --json direct A B).
@@ -102,6 +113,17 @@ int runCommandLine(const std::vector<std::string>& args);
 int fail(std::string_view message);
 // Prints "murlo: <message>" and the command's usage line; returns kExitUsage.
 int usageError(const Command& command, std::string_view message);
+// Says why `command` failed on standard error and returns the exit status
+// of the failure: a value not taken (kBadParameter) with the usage line, as
+// usageError; several trains listed in a table below the message; any
+// other failure as fail.
+int reportFailure(const Command& command, const Status& status);
+
+// Reads the value of `option` against its entry of the table of parameters
+// (option.parameter) into `value`, which keeps its default when the option
+// is not given: the number, the minute of the day, or the place of the word
+// among the choices. A kBadParameter status when the value is not taken.
+Status readOption(const CommandLine& line, const OptionSpec& option, int& value);
 
 // The commands (main.cc), and the one named `name` or nullptr.
 const std::vector<Command>& allCommands();

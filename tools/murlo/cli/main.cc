@@ -14,7 +14,8 @@ const OptionSpec kJsonOption = {"--json", "", "print the result as one JSON obje
 const OptionSpec kRawOption = {"--raw", "",
                                "print the library's result text unchanged, then a newline"};
 const OptionSpec kOrderOption = {"--order", "time|index",
-                                 "time: by departure (the default); index: the library's order"};
+                                 "time: by departure (the default); index: the library's order",
+                                 false, &kOrderParameter};
 const OptionSpec kNoFaresOption = {"--no-fares", "", "leave the fare columns out of the table"};
 const OptionSpec kForceOption = {"--force", "",
                                  "replace an existing file of another kind (never an input,\n"
@@ -23,23 +24,29 @@ const OptionSpec kColumnsOption = {
     "--columns", "LIST",
     "the table's columns, such as train,departs,arrives (murlo help at\n"
     "lists them); the default fits the terminal"};
-const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with H (default 0)"};
+const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with H (default 0)",
+                                false, &kModeParameter};
 const OptionSpec kNameOption = {"--name", "PART",
                                 "stations whose name contains PART (any letter case)"};
 const OptionSpec kAtOption = {"--at", "HH:MM",
-                              "from this time of day on (default: now, by the local clock)"};
-const OptionSpec kBoardLimitOption = {"--limit", "N",
-                                      "at most N trains, 0 for every one (default 20)"};
+                              "from this time of day on (default: now, by the local clock)", false,
+                              &kTimeOfDayParameter};
+const OptionSpec kBoardLimitOption = {
+    "--limit", "N", "at most N trains, 0 for every one (default 20)", false, &kBoardLimitParameter};
 const OptionSpec kJourneyLimitOption = {
-    "--limit", "N", "at most N journeys, 0 for all of the next 24 hours (default 10)"};
-const OptionSpec kChangesOption = {"--changes", "N", "at most N changes, 0 to 7 (default 3)"};
+    "--limit", "N", "at most N journeys, 0 for all of the next 24 hours (default 10)", false,
+    &kJourneyLimitParameter};
+const OptionSpec kChangesOption = {"--changes", "N", "at most N changes, 0 to 7 (default 3)", false,
+                                   &kChangesParameter};
 const OptionSpec kChangeTimeOption = {
-    "--change-time", "MIN", "at least MIN minutes to change trains, 0 to 1439 (default 10)"};
+    "--change-time", "MIN", "at least MIN minutes to change trains, 0 to 1439 (default 10)", false,
+    &kChangeTimeParameter};
 const OptionSpec kHostOption = {"--host", "HOST",
                                 "the address to listen on (default 127.0.0.1: this machine only)"};
-const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 picks a free one)"};
-const OptionSpec kThreadsOption = {"--threads", "N",
-                                   "requests answered at once, 1 to 256 (default 8)"};
+const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 picks a free one)",
+                                false, &kPortParameter};
+const OptionSpec kThreadsOption = {
+    "--threads", "N", "requests answered at once, 1 to 256 (default 8)", false, &kThreadsParameter};
 
 namespace {
 

@@ -33,34 +33,28 @@ struct Query {
   Detail detail() const { return format == OutputFormat::kRaw ? Detail::kText : Detail::kFields; }
 };
 
-// Reads --raw and --json. Returns the exit status to end with when the
-// command line is wrong.
-std::optional<int> readFormat(Query& query);
+// Reads --raw and --json: a kBadParameter status when both are given.
+Status readFormat(Query& query);
 
 // Loads `path`, or the --db file, or the default database (MURLO_DB, else
-// the sample network). Returns the exit status to end with when it cannot be
-// loaded.
-std::optional<int> loadQueryDatabase(Query& query, std::optional<std::string> path = {});
+// the sample network): ok, or why it cannot be loaded.
+Status loadQueryDatabase(Query& query, std::optional<std::string> path = {});
 
-// Reads the value of `option` as a whole number from `least` to `most` into
-// `value`, which keeps its default when the option is not given. Returns the
-// exit status to end with when the value is not such a number.
-std::optional<int> readWholeNumber(const Query& query, const OptionSpec& option, int least,
-                                   int most, int& value);
 // Reads `option` as a time of day (HH:MM or HHMM, parseMinuteOfDay) into
 // `minute`; without it, the minute now by the local clock.
-std::optional<int> readTimeOfDay(const Query& query, const OptionSpec& option, int& minute);
+Status readTimeOfDay(const Query& query, const OptionSpec& option, int& minute);
 
 // readFormat then loadQueryDatabase.
-std::optional<int> startQuery(Query& query);
+Status startQuery(Query& query);
 
 // Says each note of `questions` on standard error ("murlo: taking ...").
 void sayNotes(const Questions& questions);
 
-// Says why a question failed on standard error (several trains are listed
-// below the message) and returns kExitFailure, or kExitUsage for a number
-// the library refuses: that is a wrong command line.
-int reportFailure(const Failure& failure);
+// Says why the query failed on standard error and returns its exit status
+// (reportFailure).
+inline int reportFailure(const Query& query, const Status& status) {
+  return reportFailure(query.line.command(), status);
+}
 
 // The answer as one JSON object on one line of standard output.
 template <typename Answer>
@@ -75,10 +69,10 @@ int printJson(const Query& query, const Answer& answer) {
 // library's text for --raw, JSON, or a table that `printTable(*answer)`
 // writes. Returns the exit status.
 template <typename Answer, typename PrintTable>
-int showAnswer(const Query& query, const Questions& questions, const Outcome<Answer>& answer,
+int showAnswer(const Query& query, const Questions& questions, const Result<Answer>& answer,
                PrintTable&& printTable) {
   sayNotes(questions);
-  if (!answer.ok()) return reportFailure(answer.failure());
+  if (!answer.ok()) return reportFailure(query, answer.status());
   if (query.format == OutputFormat::kRaw) {
     std::cout << answer->text << '\n';
     return kExitOk;

@@ -3,18 +3,17 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdlib>
-#include <cstring>
+
+#include "answers/time_of_day.h"
 
 namespace murlo::tool {
 
 std::size_t outputWidth() {
-  if (const char* columns = std::getenv("COLUMNS"); columns != nullptr && *columns != '\0') {
-    std::size_t width = 0;
-    const char* end = columns + std::strlen(columns);
-    const auto [stop, error] = std::from_chars(columns, end, width);
-    if (error == std::errc() && stop == end && width > 0) return width;
+  if (const char* columns = std::getenv("COLUMNS"); columns != nullptr) {
+    if (const auto width = parseDigits(columns, 9); width && *width > 0) {
+      return static_cast<std::size_t>(*width);
+    }
   }
   winsize size{};
   if (::isatty(STDOUT_FILENO) != 0 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 &&

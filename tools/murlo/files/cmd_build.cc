@@ -59,11 +59,12 @@ int runBuild(const CommandLine& line) {
   const std::string& sourcePath = line.operand(0);
   const std::string& out = line.operand(1);
   const std::string name = fileName(sourcePath);
-  std::string error;
   OutputPlan plan({sourcePath}, line.flag(kForceOption));
-  if (!plan.add(out, OutputKind::kDatabase, error)) return fail(error);
-  const auto text = readFile(sourcePath, error);
-  if (!text) return fail(error);
+  if (const Status added = plan.add(out, OutputKind::kDatabase); !added.ok()) {
+    return reportFailure(line.command(), added);
+  }
+  const auto text = readFile(sourcePath);
+  if (!text.ok()) return reportFailure(line.command(), text.status());
   if (const int bad = firstLineThatIsNoText(*text); bad > 0) {
     if (isDatabaseFile(*text)) {
       return fail(name + " is a database file, not a timetable source (murlo dump " + sourcePath +
@@ -85,7 +86,9 @@ int runBuild(const CommandLine& line) {
   if (const auto packError = source::compileTimetable(timetable, file)) {
     return fail(name + ": " + packError->message());
   }
-  if (!writeFile(out, file, error)) return fail(error);
+  if (const Status written = writeFile(out, file); !written.ok()) {
+    return reportFailure(line.command(), written);
+  }
   return summary(plan,
                  "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
                      counted(timetable.stations.size(), "station") + ", " +
@@ -98,11 +101,12 @@ int runDump(const CommandLine& line) {
   const std::string& out = line.operand(1);
   const std::string name = fileName(dbPath);
   const bool force = line.flag(kForceOption);
-  std::string error;
   OutputPlan plan({dbPath}, force);
-  if (!plan.add(out, OutputKind::kSource, error)) return fail(error);
-  auto bytes = readFile(dbPath, error);
-  if (!bytes) return fail(error);
+  if (const Status added = plan.add(out, OutputKind::kSource); !added.ok()) {
+    return reportFailure(line.command(), added);
+  }
+  auto bytes = readFile(dbPath);
+  if (!bytes.ok()) return reportFailure(line.command(), bytes.status());
   const bool readsAsSource = isSourceText(*bytes);
   const TimetableDb db = parseDatabase(std::span<char>(bytes->data(), bytes->size()));
   if (!force && db.stationCount() == 0 && db.trainCount() == 0) {
@@ -117,7 +121,9 @@ int runDump(const CommandLine& line) {
   for (const std::string& warning : warnings) {
     std::cerr << name << ": warning: " << visibleMessage(warning) << '\n';
   }
-  if (!writeFile(out, text, error)) return fail(error);
+  if (const Status written = writeFile(out, text); !written.ok()) {
+    return reportFailure(line.command(), written);
+  }
   return summary(plan,
                  "Wrote " + (isStandardStream(out) ? std::string("the source") : out) + ": " +
                      counted(static_cast<std::size_t>(db.stationCount()), "station") + ", " +

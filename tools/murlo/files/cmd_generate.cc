@@ -41,10 +41,10 @@ int runGenerate(const CommandLine& line) {
     return usageError(self, "unknown size '" + line.operand(0) + "' (small, national or maximal)");
   }
   const std::string& out = line.operand(1);
-  std::string error;
   OutputPlan plan({}, line.flag(kForceOption));
-  if (!plan.add(out, asSource ? OutputKind::kSource : OutputKind::kDatabase, error)) {
-    return fail(error);
+  if (const Status added = plan.add(out, asSource ? OutputKind::kSource : OutputKind::kDatabase);
+      !added.ok()) {
+    return reportFailure(line.command(), added);
   }
 
   const source::Timetable timetable = generate::generateNetwork(*size, seed);
@@ -57,7 +57,9 @@ int runGenerate(const CommandLine& line) {
   } else if (const auto packError = source::compileTimetable(timetable, bytes)) {
     return fail("generate: " + packError->message());
   }
-  if (!writeFile(out, bytes, error)) return fail(error);
+  if (const Status written = writeFile(out, bytes); !written.ok()) {
+    return reportFailure(line.command(), written);
+  }
   return summary(plan, "Generated " + (isStandardStream(out) ? std::string("the network") : out) +
                            ": " + counted(timetable.stations.size(), "station") + ", " +
                            counted(timetable.trains.size(), "train") + " (" +

@@ -110,49 +110,46 @@ std::optional<std::vector<int32_t>> routeTypes(std::string_view list) {
   return types;
 }
 
-// The import's options from the command line; nothing, with `error` set to
-// one line, when a value is wrong.
-std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::string& error) {
+// The import's options from the command line, or a kBadParameter status
+// saying which value is wrong.
+Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
   gtfs::ImportOptions options;
   options.feed = line.operand(0);
   const auto date = line.value(kDateOption);
   if (!date) {
-    error = "import-gtfs needs --date YYYYMMDD";
-    return std::nullopt;
+    return Status::badParameter("--date", "import-gtfs needs --date YYYYMMDD");
   }
   const auto day = gtfs::parseDate(*date);
   if (!day) {
-    error = "--date takes a date YYYYMMDD, not '" + *date + "'";
-    return std::nullopt;
+    return Status::badParameter("--date", "--date takes a date YYYYMMDD, not '" + *date + "'");
   }
   options.filter.date = *day;
   for (const std::string& list : line.values(kRouteTypeOption)) {
     const auto types = routeTypes(list);
     if (!types) {
-      error = "--route-type takes route types such as 2 or 2,109, not '" + list + "'";
-      return std::nullopt;
+      return Status::badParameter(
+          "--route-type", "--route-type takes route types such as 2 or 2,109, not '" + list + "'");
     }
     options.filter.routeTypes.insert(options.filter.routeTypes.end(), types->begin(), types->end());
   }
   options.filter.agencies = line.values(kAgencyOption);
   if (const auto code = line.value(kClassOption)) {
     if (!oneOf(*code, "123467890AB")) {
-      error = "--class takes one of 1 2 3 4 6 7 8 9 0 A B, not '" + *code + "'";
-      return std::nullopt;
+      return Status::badParameter(
+          "--class", "--class takes one of 1 2 3 4 6 7 8 9 0 A B, not '" + *code + "'");
     }
     options.classCode = (*code)[0];
   }
   if (const auto code = line.value(kFareColumnsOption)) {
     if (!oneOf(*code, "123456789ABCDEF")) {
-      error = "--columns takes a hexadecimal digit 1 to F, not '" + *code + "'";
-      return std::nullopt;
+      return Status::badParameter(
+          "--columns", "--columns takes a hexadecimal digit 1 to F, not '" + *code + "'");
     }
     options.fareColumnCode = (*code)[0];
   }
   if (const auto code = line.value(kRateOption)) {
     if (!oneOf(*code, "DEFGHIJKLMNOPQRSTUVWX")) {
-      error = "--rate takes a letter D to X, not '" + *code + "'";
-      return std::nullopt;
+      return Status::badParameter("--rate", "--rate takes a letter D to X, not '" + *code + "'");
     }
     options.fareRateCode = (*code)[0];
   }
@@ -160,8 +157,9 @@ std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::s
   options.stations.shortNames = line.flag(kShortNamesOption);
   if (const auto abbreviations = line.value(kAbbreviationsOption)) {
     if (*abbreviations != "initials" && *abbreviations != "stop-code") {
-      error = "--abbreviations takes initials or stop-code, not '" + *abbreviations + "'";
-      return std::nullopt;
+      return Status::badParameter(
+          "--abbreviations",
+          "--abbreviations takes initials or stop-code, not '" + *abbreviations + "'");
     }
     options.stations.abbreviations = *abbreviations == "initials" ? gtfs::Abbreviations::kInitials
                                                                   : gtfs::Abbreviations::kStopCode;
@@ -171,8 +169,8 @@ std::optional<gtfs::ImportOptions> importOptions(const CommandLine& line, std::s
     std::string gbk;
     if (!utf8ToUtf16(*header, units) || !utf16ToGbk(units, gbk) || gbk.size() > 10 ||
         gbk.find('\0') != std::string::npos) {
-      error = "--header takes at most 10 bytes of text in GBK (five Chinese characters)";
-      return std::nullopt;
+      return Status::badParameter(
+          "--header", "--header takes at most 10 bytes of text in GBK (five Chinese characters)");
     }
     options.header = *header;
   } else {
@@ -194,14 +192,19 @@ const std::vector<const OptionSpec*>& importGtfsOptions() {
 }
 
 int runImportGtfs(const CommandLine& line) {
-  std::string error;
-  const auto options = importOptions(line, error);
-  if (!options) return usageError(line.command(), error);
+  const auto options = importOptions(line);
+  if (!options.ok()) return reportFailure(line.command(), options.status());
   const std::string& out = line.operand(1);
   const auto sourcePath = line.value(kSourceFileOption);
   OutputPlan plan({options->feed}, line.flag(kForceOption));
-  if (!plan.add(out, OutputKind::kDatabase, error)) return fail(error);
-  if (sourcePath && !plan.add(*sourcePath, OutputKind::kSource, error)) return fail(error);
+  if (const Status added = plan.add(out, OutputKind::kDatabase); !added.ok()) {
+    return reportFailure(line.command(), added);
+  }
+  if (sourcePath) {
+    if (const Status added = plan.add(*sourcePath, OutputKind::kSource); !added.ok()) {
+      return reportFailure(line.command(), added);
+    }
+  }
 
   const bool verbose = line.flag(kVerboseOption);
   const bool progressShown = !line.flag(kQuietOption) && standardErrorIsTerminal();
@@ -216,8 +219,14 @@ int runImportGtfs(const CommandLine& line) {
   }
   report.print(std::cerr, verbose);
   if (progressShown || verbose) std::cerr << "murlo: distances: " << result.distances << '\n';
-  if (!writeFile(out, result.database, error)) return fail(error);
-  if (sourcePath && !writeFile(*sourcePath, result.source, error)) return fail(error);
+  if (const Status written = writeFile(out, result.database); !written.ok()) {
+    return reportFailure(line.command(), written);
+  }
+  if (sourcePath) {
+    if (const Status written = writeFile(*sourcePath, result.source); !written.ok()) {
+      return reportFailure(line.command(), written);
+    }
+  }
   std::string line1 =
       "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
       counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +

@@ -27,23 +27,26 @@ int runPack(const CommandLine& line) {
                 " is not a directory (pack takes a folder of header.bin and section1.txt ... "
                 "section7.txt)");
   }
-  std::string error;
   OutputPlan plan({dir.string()}, line.flag(kForceOption));
-  if (!plan.add(out, OutputKind::kDatabase, error)) return fail(error);
+  if (const Status added = plan.add(out, OutputKind::kDatabase); !added.ok()) {
+    return reportFailure(line.command(), added);
+  }
   PlainSections plain;
-  const auto header = readFile((dir / "header.bin").string(), error);
-  if (!header) return fail(error);
+  const auto header = readFile((dir / "header.bin").string());
+  if (!header.ok()) return reportFailure(line.command(), header.status());
   plain.header = *header;
   for (int s = 1; s <= kSectionCount; ++s) {
-    const auto text = readFile((dir / sectionFile(s)).string(), error);
-    if (!text) return fail(error);
+    const auto text = readFile((dir / sectionFile(s)).string());
+    if (!text.ok()) return reportFailure(line.command(), text.status());
     plain.sections[static_cast<std::size_t>(s - 1)] = *text;
   }
   std::string file;
   if (const auto packError = packDatabase(plain, file)) {
     return fail("cannot pack " + dir.string() + ": " + packError->message());
   }
-  if (!writeFile(out, file, error)) return fail(error);
+  if (const Status written = writeFile(out, file); !written.ok()) {
+    return reportFailure(line.command(), written);
+  }
   return summary(plan, "Packed " + (isStandardStream(out) ? std::string("the database") : out) +
                            " from " + dir.string() + ": " + counted(file.size(), "byte"));
 }
@@ -55,15 +58,16 @@ int runUnpack(const CommandLine& line) {
   if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
     return fail(dir.string() + " exists and is not a directory; nothing written");
   }
-  std::string error;
   OutputPlan plan({in}, false);
   std::vector<std::string> outputs = {(dir / "header.bin").string()};
   for (int s = 1; s <= kSectionCount; ++s) outputs.push_back((dir / sectionFile(s)).string());
   for (const std::string& output : outputs) {
-    if (!plan.add(output, OutputKind::kAny, error)) return fail(error);
+    if (const Status added = plan.add(output, OutputKind::kAny); !added.ok()) {
+      return reportFailure(line.command(), added);
+    }
   }
-  auto file = readFile(in, error);
-  if (!file) return fail(error);
+  auto file = readFile(in);
+  if (!file.ok()) return reportFailure(line.command(), file.status());
   const SectionTexts texts = descrambleSections(*file);
   if (texts.terminated < kSectionCount) {
     return fail(fileName(in) + " holds " + std::to_string(texts.terminated) +
@@ -71,10 +75,15 @@ int runUnpack(const CommandLine& line) {
   }
   fs::create_directories(dir, ec);
   if (ec) return fail("cannot create " + dir.string() + ": " + ec.message());
-  if (!writeFile(outputs[0], std::string(texts.header), error)) return fail(error);
+  if (const Status written = writeFile(outputs[0], std::string(texts.header)); !written.ok()) {
+    return reportFailure(line.command(), written);
+  }
   for (int s = 1; s <= kSectionCount; ++s) {
     const std::string text(texts.sections[static_cast<std::size_t>(s - 1)]);
-    if (!writeFile(outputs[static_cast<std::size_t>(s)], text, error)) return fail(error);
+    if (const Status written = writeFile(outputs[static_cast<std::size_t>(s)], text);
+        !written.ok()) {
+      return reportFailure(line.command(), written);
+    }
   }
   return summary(plan, "Unpacked " + fileName(in) + " into " + dir.string() +
                            ": header.bin and section1.txt ... section7.txt");

@@ -22,6 +22,8 @@
 namespace murlo::tool {
 namespace {
 
+Status fileError(std::string message) { return Status(Status::Kind::kFile, std::move(message)); }
+
 namespace fs = std::filesystem;
 
 std::string describe(const std::string& path) {
@@ -163,18 +165,17 @@ bool writeAll(int fd, const std::string& bytes) {
   return true;
 }
 
-bool writeStandardOutput(const std::string& bytes, std::string& error) {
+Status writeStandardOutput(const std::string& bytes) {
   std::cout.flush();
   if (!writeAll(STDOUT_FILENO, bytes)) {
-    error = std::string("cannot write to standard output: ") + std::strerror(errno);
-    return false;
+    return fileError(std::string("cannot write to standard output: ") + std::strerror(errno));
   }
-  return true;
+  return Status();
 }
 
 }  // namespace
 
-std::optional<std::string> readFile(const std::string& path, std::string& error) {
+Result<std::string> readFile(const std::string& path) {
   int fd = STDIN_FILENO;
   if (!isStandardStream(path)) {
     // Only a regular file is read: a FIFO would wait for a writer, a device
@@ -182,20 +183,17 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
     // so that a FIFO put in its place meanwhile does not hang either.
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-      error = S_ISDIR(info.st_mode) ? path + " is a directory, not a file"
-                                    : path + " is " + kindOf(info.st_mode) +
-                                          ", not a regular file (- reads standard input)";
-      return std::nullopt;
+      return fileError(S_ISDIR(info.st_mode) ? path + " is a directory, not a file"
+                                             : path + " is " + kindOf(info.st_mode) +
+                                                   ", not a regular file (- reads standard input)");
     }
     fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-      error = "cannot open " + path + ": " + std::strerror(errno);
-      return std::nullopt;
+      return fileError("cannot open " + path + ": " + std::strerror(errno));
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      error = path + " is not a regular file (- reads standard input)";
       ::close(fd);
-      return std::nullopt;
+      return fileError(path + " is not a regular file (- reads standard input)");
     }
   }
   std::string bytes;
@@ -204,9 +202,8 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      error = "cannot read " + describe(path) + ": " + std::strerror(errno);
       if (fd != STDIN_FILENO) ::close(fd);
-      return std::nullopt;
+      return fileError("cannot read " + describe(path) + ": " + std::strerror(errno));
     }
     if (got == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(got));
@@ -222,76 +219,65 @@ OutputPlan::OutputPlan(std::vector<std::string> inputs, bool force) : force_(for
   }
 }
 
-bool OutputPlan::add(const std::string& path, OutputKind kind, std::string& error) {
+Status OutputPlan::add(const std::string& path, OutputKind kind) {
   if (isStandardStream(path)) {
     if (standardOutput_) {
-      error = "only one output can be standard output (-)";
-      return false;
+      return fileError("only one output can be standard output (-)");
     }
     if (kind == OutputKind::kDatabase && ::isatty(STDOUT_FILENO) != 0) {
-      error = "a database is not written to a terminal; redirect standard output or name a file";
-      return false;
+      return fileError(
+          "a database is not written to a terminal; redirect standard output or name a file");
     }
     standardOutput_ = true;
-    return true;
+    return Status();
   }
   struct stat existing {};
   const bool exists = ::lstat(path.c_str(), &existing) == 0;
   if (exists) {
     if (std::string refusal = refusalOf(path, existing.st_mode); !refusal.empty()) {
-      error = std::move(refusal);
-      return false;
+      return fileError(std::move(refusal));
     }
   }
   for (const std::string& input : inputs_) {
     if (sameFile(path, input)) {
-      error = "the output " + path + " is the input " + input + "; nothing written";
-      return false;
+      return fileError("the output " + path + " is the input " + input + "; nothing written");
     }
   }
   for (const std::string& output : outputs_) {
     if (sameFile(path, output)) {
-      error = path + " is named for two outputs";
-      return false;
+      return fileError(path + " is named for two outputs");
     }
   }
   outputs_.push_back(path);
-  if (force_ || kind == OutputKind::kAny || !exists) return true;
-  std::string readError;
-  auto old = readFile(path, readError);
-  if (!old) {
-    error = readError;
-    return false;
-  }
-  if (old->empty()) return true;
+  if (force_ || kind == OutputKind::kAny || !exists) return Status();
+  const auto old = readFile(path);
+  if (!old.ok()) return old.status();
+  if (old->empty()) return Status();
   if (kind == OutputKind::kDatabase && !isDatabaseFile(*old)) {
-    error = path + " exists and is not a database file" +
-            (isSourceText(*old) ? " (it reads as a timetable source)" : "") +
-            "; nothing written (--force replaces it)";
-    return false;
+    return fileError(path + " exists and is not a database file" +
+                     (isSourceText(*old) ? " (it reads as a timetable source)" : "") +
+                     "; nothing written (--force replaces it)");
   }
   if (kind == OutputKind::kSource && !isWrittenSource(*old)) {
     if (isSourceText(*old)) {
-      error = path +
-              " is a timetable source that murlo did not write: replacing it would lose its "
-              "comments and the names of its codes; nothing written (--force replaces it)";
-    } else {
-      error = path + " exists and is not a timetable source" +
-              (isDatabaseFile(*old) ? " (it is a database file)" : "") +
-              "; nothing written (--force replaces it)";
+      return fileError(
+          path +
+          " is a timetable source that murlo did not write: replacing it would lose its "
+          "comments and the names of its codes; nothing written (--force replaces it)");
     }
-    return false;
+    return fileError(path + " exists and is not a timetable source" +
+                     (isDatabaseFile(*old) ? " (it is a database file)" : "") +
+                     "; nothing written (--force replaces it)");
   }
-  return true;
+  return Status();
 }
 
-bool writeFile(const std::string& path, const std::string& bytes, std::string& error) {
-  if (isStandardStream(path)) return writeStandardOutput(bytes, error);
+Status writeFile(const std::string& path, const std::string& bytes) {
+  if (isStandardStream(path)) return writeStandardOutput(bytes);
   const fs::path target = path;
   const std::string name = target.filename().string();
   if (name.empty() || name == "." || name == "..") {
-    error = path + " is a directory; name the file to write";
-    return false;
+    return fileError(path + " is a directory; name the file to write");
   }
   // Everything happens relative to the folder opened once: the temporary
   // file, the last look at what it replaces, and the rename, which replaces
@@ -299,17 +285,15 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
   const fs::path folderPath = target.has_parent_path() ? target.parent_path() : fs::path(".");
   const OpenFile folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.get() < 0) {
-    error = "cannot open the folder " + folderPath.string() + " to write " + path + ": " +
-            std::strerror(errno);
-    return false;
+    return fileError("cannot open the folder " + folderPath.string() + " to write " + path + ": " +
+                     std::strerror(errno));
   }
   // The permissions of the file replaced, else those a new file gets.
   struct stat old {};
   mode_t mode = 0;
   if (::fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
     if (std::string refusal = refusalOf(path, old.st_mode); !refusal.empty()) {
-      error = std::move(refusal);
-      return false;
+      return fileError(std::move(refusal));
     }
     mode = old.st_mode & 07777;
   } else {
@@ -320,32 +304,28 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
   std::string temporaryName;
   const int fd = createTemporary(folder.get(), name, temporaryName);
   if (fd < 0) {
-    error = "cannot create a file in " + folderPath.string() + " to write " + path + ": " +
-            std::strerror(errno);
-    return false;
+    return fileError("cannot create a file in " + folderPath.string() + " to write " + path + ": " +
+                     std::strerror(errno));
   }
   Temporary temporary(folder.get(), temporaryName);
   const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
   const int writeErrno = errno;
   if (::close(fd) != 0 || !written) {
-    error = "cannot write " + path + ": " + std::strerror(written ? errno : writeErrno) +
-            "; the old file is unchanged";
-    return false;
+    return fileError("cannot write " + path + ": " + std::strerror(written ? errno : writeErrno) +
+                     "; the old file is unchanged");
   }
   // What lies there now: something other than a regular file may have been
   // put there since the check.
   if (::fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
     if (std::string refusal = refusalOf(path, old.st_mode); !refusal.empty()) {
-      error = std::move(refusal);
-      return false;
+      return fileError(std::move(refusal));
     }
   }
   if (::renameat(folder.get(), temporaryName.c_str(), folder.get(), name.c_str()) != 0) {
-    error = "cannot replace " + path + ": " + std::strerror(errno);
-    return false;
+    return fileError("cannot replace " + path + ": " + std::strerror(errno));
   }
   temporary.keep();
-  return true;
+  return Status();
 }
 
 bool isDatabaseFile(std::string bytes) {

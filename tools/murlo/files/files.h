@@ -9,20 +9,20 @@
 #ifndef MURLO_TOOLS_MURLO_FILES_FILES_H_
 #define MURLO_TOOLS_MURLO_FILES_FILES_H_
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "answers/status.h"
 
 namespace murlo::tool {
 
 // "-": standard input or output.
 inline bool isStandardStream(std::string_view path) { return path == "-"; }
 
-// The bytes of the file (or of standard input for "-"), or nothing with
-// `error` set to one line saying why. Anything but a regular file (a
-// directory, a FIFO, a device) is refused.
-std::optional<std::string> readFile(const std::string& path, std::string& error);
+// The bytes of the file (or of standard input for "-"), or why not (kFile).
+// Anything but a regular file (a directory, a FIFO, a device) is refused.
+Result<std::string> readFile(const std::string& path);
 
 // What an output holds, and so which existing file it may replace.
 enum class OutputKind {
@@ -39,11 +39,10 @@ class OutputPlan {
   // of another kind (never an input).
   OutputPlan(std::vector<std::string> inputs, bool force);
 
-  // Adds an output. False, with `error` set, when it would replace an input
-  // or another output of the plan, is anything but a regular file (a
-  // symbolic link included), or (without force) would replace a file of
-  // another kind.
-  bool add(const std::string& path, OutputKind kind, std::string& error);
+  // Adds an output. A kFile status when it would replace an input or
+  // another output of the plan, is anything but a regular file (a symbolic
+  // link included), or (without force) would replace a file of another kind.
+  Status add(const std::string& path, OutputKind kind);
 
   // True when an output is standard output (summary lines then go to
   // standard error).
@@ -60,9 +59,9 @@ class OutputPlan {
 // file in the same folder, renamed over `path` once complete; a replaced file
 // keeps its permissions. Refuses, as OutputPlan::add does, anything at `path`
 // but a regular file, looking again just before the rename, which never
-// follows a link. Returns false with `error` set, the old file untouched and
-// the temporary file removed.
-bool writeFile(const std::string& path, const std::string& bytes, std::string& error);
+// follows a link. A kFile status on failure, the old file untouched and the
+// temporary file removed.
+Status writeFile(const std::string& path, const std::string& bytes);
 
 // Whether `bytes` are a database file as the writer writes them: seven
 // terminated sections whose plain texts pack back into exactly these bytes

@@ -52,22 +52,22 @@ void nameList(JsonWriter& json, std::string_view key, const std::vector<std::str
   json.endArray();
 }
 
-ApiReply failureReply(const Failure& failure) {
-  switch (failure.kind) {
-    case Failure::Kind::kUnknownStation:
-      return errorWith(404, "unknown_station", failure.message, parameterOf(failure.role),
-                       [&](JsonWriter& json) { nameList(json, "suggestions", failure.names); });
-    case Failure::Kind::kSeveralStations:
-      return errorWith(400, "several_stations", failure.message, parameterOf(failure.role),
-                       [&](JsonWriter& json) { nameList(json, "candidates", failure.names); });
-    case Failure::Kind::kSameStation:
-      return errorWith(400, "same_station", failure.message, "", nullptr);
-    case Failure::Kind::kUnknownTrain:
-      return errorWith(404, "unknown_train", failure.message, "train", nullptr);
-    case Failure::Kind::kSeveralTrains:
-      return errorWith(400, "several_trains", failure.message, "train", [&](JsonWriter& json) {
+ApiReply failureReply(const Status& failure) {
+  switch (failure.kind()) {
+    case Status::Kind::kUnknownStation:
+      return errorWith(404, "unknown_station", failure.message(), parameterOf(failure.role()),
+                       [&](JsonWriter& json) { nameList(json, "suggestions", failure.names()); });
+    case Status::Kind::kSeveralStations:
+      return errorWith(400, "several_stations", failure.message(), parameterOf(failure.role()),
+                       [&](JsonWriter& json) { nameList(json, "candidates", failure.names()); });
+    case Status::Kind::kSameStation:
+      return errorWith(400, "same_station", failure.message(), "", nullptr);
+    case Status::Kind::kUnknownTrain:
+      return errorWith(404, "unknown_train", failure.message(), "train", nullptr);
+    case Status::Kind::kSeveralTrains:
+      return errorWith(400, "several_trains", failure.message(), "train", [&](JsonWriter& json) {
         json.key("trains").beginArray();
-        for (const TrainLine& t : failure.trains) {
+        for (const TrainLine& t : failure.trains()) {
           json.beginObject()
               .field("index", int64_t{t.index})
               .field("number", t.number)
@@ -79,27 +79,32 @@ ApiReply failureReply(const Failure& failure) {
         }
         json.endArray();
       });
-    case Failure::Kind::kInvalidArgument:
+    case Status::Kind::kBadParameter:
+      return errorWith(400, "bad_parameter", failure.message(), failure.parameter(), nullptr);
+    case Status::Kind::kInvalidArgument:
       // The parameters are checked first; this is the library's word on them.
-      return errorWith(400, "bad_parameter", failure.message, "", nullptr);
-    case Failure::Kind::kOutOfMemory:
-      return errorWith(503, "out_of_memory", failure.message, "", nullptr);
-    case Failure::Kind::kLibrary: break;
+      return errorWith(400, "bad_parameter", failure.message(), "", nullptr);
+    case Status::Kind::kOutOfMemory:
+      return errorWith(503, "out_of_memory", failure.message(), "", nullptr);
+    case Status::Kind::kOk:  // not a failure: no question answers so
+    case Status::Kind::kCannotLoad:
+    case Status::Kind::kFile:
+    case Status::Kind::kLibrary: break;
   }
-  return errorWith(500, "library", failure.message, "", nullptr);
+  return errorWith(500, "library", failure.message(), "", nullptr);
 }
 
 template <typename Answer>
-ApiReply reply(const Questions& questions, const Outcome<Answer>& outcome) {
-  if (!outcome.ok()) return failureReply(outcome.failure());
+ApiReply reply(const Questions& questions, const Result<Answer>& outcome) {
+  if (!outcome.ok()) return failureReply(outcome.status());
   return jsonReply(
       [&](JsonWriter& json) { writeAnswerJson(json, questions.database(), *outcome); });
 }
 
 TrainOrder orderOf(const ApiArguments& arguments) {
   TrainOrder order;
-  order.byDeparture = arguments.text("order").value_or("time") == "time";
-  order.fromMinute = arguments.minute("at", 0);
+  order.byDeparture = arguments.number("order", 0) == 0;  // time, not index
+  order.fromMinute = arguments.number("at", 0);
   return order;
 }
 
@@ -115,7 +120,7 @@ ApiReply stations(const ApiArguments& arguments, Questions& questions) {
 }
 
 ApiReply match(const ApiArguments& arguments, Questions& questions) {
-  const auto limit = static_cast<std::size_t>(arguments.count("limit", 10));
+  const auto limit = static_cast<std::size_t>(arguments.number("limit", 10));
   return reply(questions, questions.typedStations(*arguments.text("text"), limit));
 }
 
@@ -125,11 +130,11 @@ ApiReply at(const ApiArguments& arguments, Questions& questions) {
 }
 
 ApiReply direct(const ApiArguments& arguments, Questions& questions) {
-  const int32_t mode = arguments.text("mode") == "1" ? 1 : 0;
+  const int32_t mode = arguments.number("mode", 0);
   auto outcome = questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
                                   orderOf(arguments), Detail::kFields);
   if (outcome.ok() && arguments.has("at")) {
-    (*outcome).subject.emplace_back("at", formatMinuteOfDay(arguments.minute("at", 0)));
+    (*outcome).subject.emplace_back("at", formatMinuteOfDay(arguments.number("at", 0)));
   }
   return reply(questions, outcome);
 }
@@ -151,39 +156,39 @@ ApiReply stops(const ApiArguments& arguments, Questions& questions) {
 
 // The minute a board or a journey question starts from: `at`, else now.
 int startMinute(const ApiArguments& arguments) {
-  return arguments.has("at") ? arguments.minute("at", 0) : currentMinuteOfDay();
+  return arguments.has("at") ? arguments.number("at", 0) : currentMinuteOfDay();
 }
 
 ApiReply departures(const ApiArguments& arguments, Questions& questions) {
-  return reply(questions,
-               questions.departures(*arguments.text("station"), startMinute(arguments),
-                                    arguments.count("limit", kDefaultBoardLines), Detail::kFields));
+  return reply(questions, questions.departures(*arguments.text("station"), startMinute(arguments),
+                                               arguments.number("limit", kDefaultBoardLines),
+                                               Detail::kFields));
 }
 
 ApiReply arrivals(const ApiArguments& arguments, Questions& questions) {
   return reply(questions,
                questions.arrivals(*arguments.text("station"), startMinute(arguments),
-                                  arguments.count("limit", kDefaultBoardLines), Detail::kFields));
+                                  arguments.number("limit", kDefaultBoardLines), Detail::kFields));
 }
 
 ApiReply plan(const ApiArguments& arguments, Questions& questions) {
   PlanQuestion question;
   question.atMinute = startMinute(arguments);
-  question.maxChanges = arguments.count("changes", kDefaultChanges);
-  question.changeMinutes = arguments.count("change_time", kDefaultChangeMinutes);
-  question.limit = arguments.count("limit", kDefaultJourneys);
+  question.maxChanges = arguments.number("changes", kDefaultChanges);
+  question.changeMinutes = arguments.number("change_time", kDefaultChangeMinutes);
+  question.limit = arguments.number("limit", kDefaultJourneys);
   return reply(questions, questions.plan(*arguments.text("from"), *arguments.text("to"), question,
                                          Detail::kFields));
 }
 
-constexpr ParamRule kOrder = {.name = "order", .kind = ParamKind::kChoice, .choices = "time|index"};
-constexpr ParamRule kAt = {.name = "at", .kind = ParamKind::kMinute};
+constexpr ParamRule kOrder = checkedParam(kOrderParameter);
+constexpr ParamRule kAt = checkedParam(kTimeOfDayParameter);
 
 // A board's parameters.
 std::vector<ParamRule> boardParams() {
   return {{.name = "station", .kind = ParamKind::kName, .required = true},
           kAt,
-          {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}};
+          checkedParam(kBoardLimitParameter)};
 }
 
 }  // namespace
@@ -194,14 +199,14 @@ const std::vector<Endpoint>& apiEndpoints() {
       {"/api/stations", {{.name = "abbreviation"}, {.name = "name"}}, stations},
       {"/api/match",
        {{.name = "text", .kind = ParamKind::kName, .required = true},
-        {.name = "limit", .kind = ParamKind::kCount, .most = 50}},
+        checkedParam(kMatchLimitParameter)},
        match},
       {"/api/at", {{.name = "station", .kind = ParamKind::kName, .required = true}, kOrder}, at},
       {"/api/direct",
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
-        {.name = "at", .kind = ParamKind::kMinute},
-        {.name = "mode", .kind = ParamKind::kChoice, .choices = "0|1"},
+        kAt,
+        checkedParam(kModeParameter),
         kOrder},
        direct},
       {"/api/number",
@@ -218,9 +223,9 @@ const std::vector<Endpoint>& apiEndpoints() {
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
         kAt,
-        {.name = "changes", .kind = ParamKind::kCount, .least = 0, .most = kMostChanges},
-        {.name = "change_time", .kind = ParamKind::kCount, .least = 0, .most = kMostChangeMinutes},
-        {.name = "limit", .kind = ParamKind::kCount, .least = 0, .most = kMostListed}},
+        checkedParam(kChangesParameter),
+        checkedParam(kChangeTimeParameter),
+        checkedParam(kJourneyLimitParameter)},
        plan},
   };
   return endpoints;
@@ -242,13 +247,11 @@ ApiReply answerRequest(const Endpoint& endpoint,
                        const std::vector<std::pair<std::string, std::string>>& given,
                        ServedDatabase& database) {
   try {
-    auto arguments = ApiArguments::read(given, endpoint.params);
-    if (const auto* error = std::get_if<ParamError>(&arguments)) {
-      return errorReply(400, "bad_parameter", error->message, error->parameter);
-    }
+    const auto arguments = ApiArguments::read(given, endpoint.params);
+    if (!arguments.ok()) return failureReply(arguments.status());
     ServedDatabase::Snapshot served = database.current();
     Questions questions(database.path(), std::move(served.handle), std::move(served.stations));
-    return endpoint.handle(std::get<ApiArguments>(arguments), questions);
+    return endpoint.handle(*arguments, questions);
   } catch (const std::bad_alloc&) {
     // Without memory to write an error, the HTTP side sends its own short
     // one for a reply without a body.

@@ -17,64 +17,34 @@ bool isCleanText(std::string_view text) {
   return true;
 }
 
-std::vector<std::string_view> choicesOf(std::string_view choices) {
-  std::vector<std::string_view> words;
-  std::size_t begin = 0;
-  while (begin <= choices.size()) {
-    std::size_t end = choices.find('|', begin);
-    if (end == std::string_view::npos) end = choices.size();
-    words.push_back(choices.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  return words;
-}
-
-// Why `value` is not of the kind of `rule`, or nothing when it is.
-std::optional<std::string> checkValue(const ParamRule& rule, const std::string& value) {
+// Ok when `value` is text of the kind of `rule`; a kChecked value read into
+// `numbers`.
+Status checkValue(const ParamRule& rule, const std::string& value,
+                  std::map<std::string, int>& numbers) {
   const std::string name(rule.name);
   if (value.size() > kMaxParameterBytes) {
-    return name + " is longer than " + std::to_string(kMaxParameterBytes) + " bytes";
+    return Status::badParameter(
+        name, name + " is longer than " + std::to_string(kMaxParameterBytes) + " bytes");
   }
-  if (!isCleanText(value)) return name + " is not valid UTF-8 text";
+  if (!isCleanText(value)) return Status::badParameter(name, name + " is not valid UTF-8 text");
   switch (rule.kind) {
     case ParamKind::kName:
-      if (value.empty()) return name + " is empty";
+      if (value.empty()) return Status::badParameter(name, name + " is empty");
       break;
     case ParamKind::kText: break;
-    case ParamKind::kMinute:
-      if (!parseMinuteOfDay(value)) {
-        return name + " takes " + std::string(kTimeOfDayForms) + ", not \"" + value + "\"";
-      }
-      break;
-    case ParamKind::kCount: {
-      const auto count = parseDigits(value, 6);
-      if (!count || *count < rule.least || *count > rule.most) {
-        return name + " takes a whole number from " + std::to_string(rule.least) + " to " +
-               std::to_string(rule.most) + ", not \"" + value + "\"";
-      }
-      break;
-    }
-    case ParamKind::kChoice: {
-      const auto words = choicesOf(rule.choices);
-      if (std::find(words.begin(), words.end(), value) == words.end()) {
-        std::string list;
-        for (std::size_t i = 0; i < words.size(); ++i) {
-          list += std::string(i == 0                  ? ""
-                              : i + 1 == words.size() ? " or "
-                                                      : ", ") +
-                  std::string(words[i]);
-        }
-        return name + " takes " + list + ", not \"" + value + "\"";
-      }
+    case ParamKind::kChecked: {
+      const Result<int> read = readParameter(*rule.parameter, name, value, Quoting::kQuoted);
+      if (!read.ok()) return read.status();
+      numbers[name] = *read;
       break;
     }
   }
-  return std::nullopt;
+  return Status();
 }
 
 }  // namespace
 
-std::variant<ApiArguments, ParamError> ApiArguments::read(
+Result<ApiArguments> ApiArguments::read(
     const std::vector<std::pair<std::string, std::string>>& given,
     const std::vector<ParamRule>& rules) {
   ApiArguments arguments;
@@ -89,18 +59,19 @@ std::variant<ApiArguments, ParamError> ApiArguments::read(
       const bool quotable = name.size() <= 40 && isCleanText(name);
       std::string known;
       for (const ParamRule& s : rules) known += (known.empty() ? "" : ", ") + std::string(s.name);
-      return ParamError{quotable ? name : "",
-                        (quotable ? "unknown parameter \"" + name + "\"" : "unknown parameter") +
-                            (known.empty() ? "; this takes none" : "; this takes " + known)};
+      return Status::badParameter(
+          quotable ? name : "",
+          (quotable ? "unknown parameter \"" + name + "\"" : "unknown parameter") +
+              (known.empty() ? "; this takes none" : "; this takes " + known));
     }
     if (!arguments.values_.emplace(name, value).second) {
-      return ParamError{name, "give " + name + " once"};
+      return Status::badParameter(name, "give " + name + " once");
     }
-    if (auto error = checkValue(*rule, value)) return ParamError{name, std::move(*error)};
+    if (Status status = checkValue(*rule, value, arguments.numbers_); !status.ok()) return status;
   }
   for (const ParamRule& rule : rules) {
     if (rule.required && !arguments.has(rule.name)) {
-      return ParamError{std::string(rule.name), std::string(rule.name) + " is missing"};
+      return Status::badParameter(std::string(rule.name), std::string(rule.name) + " is missing");
     }
   }
   return arguments;
@@ -112,14 +83,9 @@ std::optional<std::string> ApiArguments::text(std::string_view name) const {
   return it->second;
 }
 
-int ApiArguments::minute(std::string_view name, int otherwise) const {
-  const auto value = text(name);
-  return value ? parseMinuteOfDay(*value).value_or(otherwise) : otherwise;
-}
-
-int ApiArguments::count(std::string_view name, int otherwise) const {
-  const auto value = text(name);
-  return value ? parseDigits(*value, 6).value_or(otherwise) : otherwise;
+int ApiArguments::number(std::string_view name, int otherwise) const {
+  const auto it = numbers_.find(std::string(name));
+  return it == numbers_.end() ? otherwise : it->second;
 }
 
 }  // namespace murlo::tool

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
-#include "answers/time_of_day.h"
+#include "answers/parameters.h"
+#include "answers/status.h"
 
 namespace murlo::tool {
 
@@ -22,27 +22,22 @@ namespace murlo::tool {
 inline constexpr std::size_t kMaxParameterBytes = 256;
 
 enum class ParamKind {
-  kName,    // text, not empty: a station, a train, a number
-  kText,    // text, possibly empty
-  kMinute,  // a time of day: HH:MM, H:MM, HHMM or HMM (parseMinuteOfDay)
-  kCount,   // a whole number from `least` to `most`
-  kChoice,  // one of the words of `choices`, "|" between them
+  kName,     // text, not empty: a station, a train, a number
+  kText,     // text, possibly empty
+  kChecked,  // a value of its entry of the table of parameters (parameters.h)
 };
 
 struct ParamRule {
   std::string_view name;
   ParamKind kind = ParamKind::kText;
   bool required = false;
-  std::string_view choices = "";  // kChoice: "time|index"
-  int least = 1;                  // kCount
-  int most = 0;                   // kCount
+  const Parameter* parameter = nullptr;  // kChecked
 };
 
-// A parameter that cannot be used: its name and why, in one line.
-struct ParamError {
-  std::string parameter;
-  std::string message;
-};
+// The rule of an optional parameter checked against `parameter`, by its name.
+constexpr ParamRule checkedParam(const Parameter& parameter) {
+  return {.name = parameter.name, .kind = ParamKind::kChecked, .parameter = &parameter};
+}
 
 // The checked parameters of one request.
 class ApiArguments {
@@ -50,21 +45,20 @@ class ApiArguments {
   // Checks the decoded query parameters `given` against `rules`: every name
   // known and given once, required ones present, text valid UTF-8 without
   // control characters and at most kMaxParameterBytes long, and each value
-  // of its kind.
-  static std::variant<ApiArguments, ParamError> read(
-      const std::vector<std::pair<std::string, std::string>>& given,
-      const std::vector<ParamRule>& rules);
+  // of its kind. A kBadParameter status names the parameter it refuses (none
+  // for a name not known that cannot be shown).
+  static Result<ApiArguments> read(const std::vector<std::pair<std::string, std::string>>& given,
+                                   const std::vector<ParamRule>& rules);
 
   bool has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
-  // The value of a kName, kText or kChoice parameter, or nothing.
+  // The value of a kName or kText parameter, or nothing.
   std::optional<std::string> text(std::string_view name) const;
-  // A kMinute parameter, or `otherwise`.
-  int minute(std::string_view name, int otherwise) const;
-  // A kCount parameter, or `otherwise`.
-  int count(std::string_view name, int otherwise) const;
+  // The value of a kChecked parameter (see readParameter), or `otherwise`.
+  int number(std::string_view name, int otherwise) const;
 
  private:
   std::map<std::string, std::string> values_;
+  std::map<std::string, int> numbers_;  // of the kChecked parameters
 };
 
 }  // namespace murlo::tool

@@ -1,7 +1,6 @@
 #include "serve/served_database.h"
 
 #include <exception>
-#include <variant>
 
 namespace murlo::tool {
 
@@ -10,23 +9,23 @@ ServedDatabase::Snapshot ServedDatabase::current() const {
   return served_;
 }
 
-std::optional<std::string> ServedDatabase::load() {
+Status ServedDatabase::load() {
   Snapshot fresh;
   try {
     auto opened = openDatabase(path_);
-    if (auto* error = std::get_if<std::string>(&opened)) return *error;
-    fresh.handle = std::get<DatabaseHandle>(std::move(opened));
+    if (!opened.ok()) return opened.status();
+    fresh.handle = std::move(*opened);
     if (auto list = stationEntries(fresh.handle.get())) {
       fresh.stations = std::make_shared<const std::vector<StationEntry>>(std::move(*list));
     }
   } catch (const std::exception&) {
     // Memory ran out: a database opened without its list leaves the list to
     // each question; one not opened leaves the old one served.
-    if (!fresh.handle) return "out of memory";  // short enough to need no memory
+    if (!fresh.handle) return Status::outOfMemory();
   }
   std::lock_guard<std::mutex> lock(mutex_);
   served_ = std::move(fresh);
-  return std::nullopt;
+  return Status();
 }
 
 }  // namespace murlo::tool

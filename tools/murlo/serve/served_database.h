@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +24,9 @@ class ServedDatabase {
 
   const std::string& path() const { return path_; }
 
-  // Opens the file (again) and makes it the database served. Returns nothing
-  // on success, else one line saying why, and then the database opened
-  // before stays.
-  std::optional<std::string> load();
+  // Opens the file (again) and makes it the database served: ok, or why not
+  // (see openDatabase), and then the database opened before stays.
+  Status load();
 
   // What a request answers from: one database and its stations (nullptr
   // when the list could not be made: then each question asks for it).
