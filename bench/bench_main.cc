@@ -32,6 +32,7 @@
 
 #include "db/file_reader.h"
 #include "db/loader.h"
+#include "metro_bench.h"
 #include "murloppc.h"
 #include "networks.h"
 #include "present/whole_run_lines.h"
@@ -429,6 +430,7 @@ bool firstPlan(std::string_view kind, std::string_view variant) {
 bool hasSqlite(std::string_view kind) { return kind != "journeys"; }
 
 void registerAll() {
+  registerMetroBenchmarks();
   const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) { b->Unit(u); };
   for (const NetworkSize size : kSizes) {
     unit(benchmark::RegisterBenchmark(("memory/" + sizeName(size)).c_str(), memoryBenchmark, size)
