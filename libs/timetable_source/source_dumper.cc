@@ -287,8 +287,8 @@ class Dumper {
       if (!gbkToUtf8(group.name, name)) {
         warn("the group " + name + ": the name holds bytes that form no character");
       }
-      if (name.empty() || name.find_first_of(" \t") != std::string::npos) {
-        warn("the group name '" + name + "' is empty or holds spaces");
+      if (name.empty() || name.front() == '"' || name.find_first_of(" \t") != std::string::npos) {
+        warn("the group name '" + name + "' is empty, holds spaces or begins with \"");
       }
       if (group.name.size() > kMaxLongNameBytes) {
         warn("the group name " + name + " is " + std::to_string(group.name.size()) +

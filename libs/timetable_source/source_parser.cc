@@ -613,6 +613,11 @@ class Parser {
   // GBK of a group's name, checked as a station name is but for the bytes
   // that only the sections cannot store.
   std::optional<std::string> groupName(int number, std::string_view name) {
+    if (name.front() == '"') {
+      // A quoted token may hold spaces, which no name does.
+      error(number, "a group name cannot begin with \"");
+      return std::nullopt;
+    }
     std::u16string units;
     std::string gbk;
     if (!utf8ToUtf16(name, units)) {
