@@ -51,10 +51,23 @@ std::string codeToken(std::string_view codes, std::size_t train) {
   return std::string("\\x") + kHex[c >> 4] + kHex[c & 0xF];
 }
 
+// The marker of a restricted call, as stop lines write it.
+std::string_view markerOf(CallRule rule) {
+  if (rule.board && rule.alight) return "";
+  if (rule.board) return "board-only";
+  if (rule.alight) return "alight-only";
+  return "no-service";
+}
+
 class Dumper {
  public:
-  Dumper(const TableLists& lists, std::vector<std::string>& warnings)
-      : db_(lists), warnings_(warnings) {}
+  Dumper(const TableLists& lists, const NetworkExtension& extension,
+         std::vector<std::string>& warnings)
+      : db_(lists), extension_(extension), warnings_(warnings) {
+    for (const TrainCalls& calls : extension_.trains) {
+      if (calls.train.value() >= 0) trainCalls_.emplace(calls.train.value(), &calls);
+    }
+  }
 
   std::string run() {
     out_ += "# Timetable source written by murlo dump.\n";
@@ -63,11 +76,16 @@ class Dumper {
     for (std::size_t s = 0; s < db_.stationNames.size(); ++s) {
       longest = std::max(longest, db_.stationNames[s].size());
     }
+    for (const StationGroup& group : extension_.groups) {
+      longest = std::max(longest, group.name.size());
+    }
     if (longest > kMaxShortNameBytes) out_ += "names long\n";
     checkCounts();
     stations();
+    labelTrains();
     for (std::size_t t = 0; t < db_.trainNumbers.size(); ++t) train(t);
     checkCallLists();
+    network();
     return std::move(out_);
   }
 
@@ -95,10 +113,28 @@ class Dumper {
       warn(counted(db_.stationAbbreviations.size(), "abbreviation") + " for " +
            counted(db_.stationNames.size(), "station name"));
     }
-    if (db_.stationCallLists.size() != db_.stationNames.size()) {
-      warn(counted(db_.stationCallLists.size(), "call list") + " for " +
-           counted(db_.stationNames.size(), "station"));
+    // The last stations have no call list when only restricted calls serve
+    // them (the extension's); any other difference is a fault.
+    const std::size_t calls = db_.stationCallLists.size();
+    const std::size_t stations = db_.stationNames.size();
+    bool explained = calls < stations;
+    for (std::size_t s = calls; s < stations && explained; ++s) {
+      explained = extensionServes(static_cast<int32_t>(s));
     }
+    if (calls != stations && !explained) {
+      warn(counted(calls, "call list") + " for " + counted(stations, "station"));
+    }
+  }
+
+  // Whether a train's call in the extension is at `station`.
+  bool extensionServes(int32_t station) const {
+    for (const TrainCalls& calls : extension_.trains) {
+      const StopList stops(calls.stopRecords);
+      for (StopPosition k(0); stops.holds(k); ++k) {
+        if (stops[k].stationIndex().value() == station) return true;
+      }
+    }
+    return false;
   }
 
   void stations() {
@@ -149,10 +185,19 @@ class Dumper {
     out_ += "\ntrain " + std::string(db_.trainNumbers[t]) + " class " +
             codeToken(db_.trainClassCodes, t) + " columns " +
             codeToken(db_.trainFareColumnCodes, t) + " rate " +
-            codeToken(db_.trainFareRateCodes, t) + "\n";
-    const std::string_view text = db_.trainStopLists.at_or_empty(t);
-    const StopList stops(text);
+            codeToken(db_.trainFareRateCodes, t);
+    if (const auto label = trainLabels_.find(t); label != trainLabels_.end()) {
+      out_ += " as " + label->second;
+    }
+    out_ += "\n";
     const std::string what = "train " + std::string(db_.trainNumbers[t]);
+    // A train with restricted calls: its whole stop list is the extension's.
+    const auto found = trainCalls_.find(static_cast<int32_t>(t));
+    const TrainCalls* calls = found == trainCalls_.end() ? nullptr : found->second;
+    if (calls != nullptr) checkRestrictedTrain(what, t, *calls);
+    const std::string_view text =
+        calls != nullptr ? std::string_view(calls->stopRecords) : db_.trainStopLists.at_or_empty(t);
+    const StopList stops(text);
     if (stops.size() < 2 || stops.size() > 100) {
       warn(what + " has " + counted(static_cast<std::size_t>(stops.size()), "stop") +
            "; a train has 2 to 100");
@@ -165,8 +210,135 @@ class Dumper {
     for (StopPosition k(0); stops.holds(k); ++k) {
       width = std::max(width, displayWidth(stationReference(stops[k].stationIndex().value())));
     }
-    for (StopPosition k(0); stops.holds(k); ++k) stop(what, stops, k, width);
+    for (StopPosition k(0); stops.holds(k); ++k) {
+      const std::size_t slot = static_cast<std::size_t>(k.value());
+      const CallRule rule =
+          calls != nullptr && slot < calls->rules.size() ? calls->rules[slot] : CallRule{};
+      stop(what, stops, k, width, markerOf(rule));
+    }
     out_ += "end\n";
+  }
+
+  // What build writes of a train with restricted calls: the extension keeps
+  // them all, the sections the calls legacyCalls keeps. A file whose sections
+  // say otherwise does not build back the same.
+  void checkRestrictedTrain(const std::string& what, std::size_t t, const TrainCalls& calls) {
+    const bool open = std::all_of(calls.rules.begin(), calls.rules.end(),
+                                  [](CallRule rule) { return rule.board && rule.alight; });
+    const std::vector<bool> kept = legacyCalls(calls.rules);
+    if (open) {
+      warn(what + ": the extension lists its calls though all are open; build leaves them out");
+    } else if (kept.empty()) {
+      warn(what +
+           " offers no ride: no call open for boarding comes before one open for "
+           "alighting");
+    }
+    std::string sections;
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+      if (kept[k] && (k + 1) * kStopRecordSize <= calls.stopRecords.size()) {
+        sections += calls.stopRecords.substr(k * kStopRecordSize, kStopRecordSize);
+      }
+    }
+    if (!open && !kept.empty() && sections != db_.trainStopLists.at_or_empty(t)) {
+      warn(what +
+           ": the sections hold other stops than the calls its rules leave open; build "
+           "writes those");
+    }
+  }
+
+  // A label for each train a transfer names whose numbers another train
+  // shares: its numbers and its place among them (K1#2).
+  void labelTrains() {
+    std::map<std::string_view, std::vector<std::size_t>> byNumbers;
+    for (std::size_t t = 0; t < db_.trainNumbers.size(); ++t) {
+      byNumbers[db_.trainNumbers[t]].push_back(t);
+    }
+    for (const Transfer& transfer : extension_.transfers) {
+      for (const TrainIndex train : {transfer.fromTrain, transfer.toTrain}) {
+        if (train == kAnyTrain || train.slot() >= db_.trainNumbers.size()) continue;
+        const std::vector<std::size_t>& same = byNumbers[db_.trainNumbers[train.slot()]];
+        if (same.size() < 2) continue;
+        const auto place = std::find(same.begin(), same.end(), train.slot()) - same.begin();
+        trainLabels_[train.slot()] =
+            std::string(db_.trainNumbers[train.slot()]) + "#" + std::to_string(place + 1);
+      }
+    }
+  }
+
+  std::string trainReference(TrainIndex train) const {
+    if (train.value() < 0 || train.slot() >= db_.trainNumbers.size()) {
+      return "?" + std::to_string(train.value());
+    }
+    if (const auto label = trainLabels_.find(train.slot()); label != trainLabels_.end()) {
+      return label->second;
+    }
+    return std::string(db_.trainNumbers[train.slot()]);
+  }
+
+  // Groups, transfers and change times, after the trains.
+  void network() {
+    if (extension_.groups.empty() && extension_.transfers.empty() &&
+        extension_.changeTimes.empty()) {
+      return;
+    }
+    out_ += "\n";
+    for (const StationGroup& group : extension_.groups) {
+      std::string name;
+      if (!gbkToUtf8(group.name, name)) {
+        warn("the group " + name + ": the name holds bytes that form no character");
+      }
+      if (name.empty() || name.front() == '"' || name.find_first_of(" \t") != std::string::npos) {
+        warn("the group name '" + name + "' is empty, holds spaces or begins with \"");
+      }
+      if (group.name.size() > kMaxLongNameBytes) {
+        warn("the group name " + name + " is " + std::to_string(group.name.size()) +
+             " bytes; at most 100 fit");
+      }
+      out_ += "group " + std::string(group.kind == GroupKind::kCity ? "city" : "complex") + " " +
+              name + " " + std::to_string(group.minutes);
+      for (const StationIndex member : group.members) {
+        out_ += " " + stationReference(member.value());
+      }
+      out_ += "\n";
+    }
+    const std::vector<Transfer>& transfers = extension_.transfers;
+    for (std::size_t i = 0; i < transfers.size(); ++i) {
+      const Transfer& transfer = transfers[i];
+      const auto plainWalk = [](const Transfer& x) {
+        return x.kind == TransferKind::kMinimumTime && x.fromTrain == kAnyTrain &&
+               x.toTrain == kAnyTrain && x.from != x.to;
+      };
+      // A walk is the two transfers of one line, each way.
+      if (i + 1 < transfers.size() && plainWalk(transfer) && plainWalk(transfers[i + 1]) &&
+          transfers[i + 1].from == transfer.to && transfers[i + 1].to == transfer.from &&
+          transfers[i + 1].minutes == transfer.minutes) {
+        out_ += "walk " + stationReference(transfer.from.value()) + " " +
+                stationReference(transfer.to.value()) + " " + std::to_string(transfer.minutes) +
+                "\n";
+        ++i;
+        continue;
+      }
+      std::string line = "transfer " + stationReference(transfer.from.value()) + " " +
+                         stationReference(transfer.to.value()) + " ";
+      if (transfer.kind == TransferKind::kMinimumTime) {
+        line += std::to_string(transfer.minutes);
+      } else {
+        line += transfer.kind == TransferKind::kTimed ? "timed" : "forbidden";
+        if (transfer.minutes != 0) {
+          warn("a " + std::string(transfer.kind == TransferKind::kTimed ? "timed" : "forbidden") +
+               " transfer at " + stationReference(transfer.from.value()) + " holds " +
+               std::to_string(transfer.minutes) + " minutes; build gives it none");
+        }
+      }
+      if (transfer.fromTrain != kAnyTrain)
+        line += " from-train " + trainReference(transfer.fromTrain);
+      if (transfer.toTrain != kAnyTrain) line += " to-train " + trainReference(transfer.toTrain);
+      out_ += line + "\n";
+    }
+    for (const ChangeTime& time : extension_.changeTimes) {
+      out_ += "change " + stationReference(time.station.value()) + " " +
+              std::to_string(time.minutes) + "\n";
+    }
   }
 
   // Columns a reference takes in a terminal: its GBK length where it has one
@@ -178,7 +350,8 @@ class Dumper {
     return utf8.size();
   }
 
-  void stop(const std::string& what, const StopList& stops, StopPosition k, std::size_t width) {
+  void stop(const std::string& what, const StopList& stops, StopPosition k, std::size_t width,
+            std::string_view marker) {
     const StopRecord stop = stops[k];
     const int32_t station = stop.stationIndex().value();
     const std::string where = what + ", stop " + std::to_string(k.value() + 1);
@@ -211,7 +384,7 @@ class Dumper {
     line.append(width + 2 - std::min(width, displayWidth(stationReference(station))), ' ');
     line += pad(arrival, 5) + "  " + pad(departure, 5) + "  ";
     line.append(km.size() < 4 ? 4 - km.size() : 0, ' ');
-    out_ += line + km + "\n";
+    out_ += line + km + (marker.empty() ? "" : "  " + std::string(marker)) + "\n";
   }
 
   static std::string pad(const std::string& text, std::size_t width) {
@@ -226,7 +399,7 @@ class Dumper {
       if (s >= derived.size() || db_.stationCallLists[s] != derived[s]) ++differing;
     }
     for (std::size_t s = 0; s < derived.size(); ++s) {
-      if (derived[s].empty()) {
+      if (derived[s].empty() && !extensionServes(static_cast<int32_t>(s))) {
         warn("no train calls at station " + stationReference(static_cast<int32_t>(s)));
       }
     }
@@ -251,6 +424,9 @@ class Dumper {
   }
 
   const TableLists& db_;  // the tables as the file holds them
+  const NetworkExtension& extension_;
+  std::map<int32_t, const TrainCalls*> trainCalls_;  // by train
+  std::map<std::size_t, std::string> trainLabels_;   // trains written with 'as LABEL'
   std::vector<std::string>& warnings_;
   std::vector<std::string> references_;  // per station: how stop lines name it
   std::string out_;
@@ -258,8 +434,9 @@ class Dumper {
 
 }  // namespace
 
-std::string dumpSource(const TableLists& lists, std::vector<std::string>& warnings) {
-  return Dumper(lists, warnings).run();
+std::string dumpSource(const TableLists& lists, const NetworkExtension& extension,
+                       std::vector<std::string>& warnings) {
+  return Dumper(lists, extension, warnings).run();
 }
 
 }  // namespace murlo::source

@@ -21,6 +21,7 @@ constexpr auto kMinStopCount = static_cast<std::size_t>(kMinStops);
 constexpr auto kMaxStopCount = static_cast<std::size_t>(kMaxStops);
 constexpr std::size_t kMaxNumberBytes = kMaxTrainNumberBytes;
 constexpr std::size_t kMaxHeaderBytes = kHeaderSize;
+constexpr int32_t kLastMinuteOfDay = 24 * 60 - 1;
 
 // The class codes and their names, as result lines show them.
 struct NamedCode {
@@ -138,14 +139,39 @@ std::string joined(const std::vector<std::string_view>& tokens, std::size_t begi
   return text;
 }
 
-constexpr std::string_view kTrainKeys[] = {"class", "columns", "rate"};
+// The three codes every train line gives, then its optional label.
+constexpr std::string_view kTrainKeys[] = {"class", "columns", "rate", "as"};
+constexpr int kLabelKey = 3;
 
 // The key's place in kTrainKeys, or -1.
 int trainKey(std::string_view token) {
-  for (int k = 0; k < 3; ++k) {
+  for (int k = 0; k < 4; ++k) {
     if (token == kTrainKeys[k]) return k;
   }
   return -1;
+}
+
+// The marker after a stop line's distance that restricts its call.
+struct CallMarker {
+  std::string_view word;
+  CallRule rule;
+};
+constexpr CallMarker kCallMarkers[] = {
+    {"board-only", {true, false}},
+    {"alight-only", {false, true}},
+    {"no-service", {false, false}},
+};
+
+std::optional<CallRule> callMarker(std::string_view token) {
+  for (const CallMarker& marker : kCallMarkers) {
+    if (marker.word == token) return marker.rule;
+  }
+  return std::nullopt;
+}
+
+// The lines that say what the seven sections cannot (docs/timetable-source.md).
+bool isNetworkKeyword(std::string_view token) {
+  return token == "group" || token == "walk" || token == "transfer" || token == "change";
 }
 
 // Reads a whole source, reporting every error that stands on its own: a line
@@ -180,6 +206,16 @@ class Parser {
     std::optional<int32_t> arrival;  // -1 for '-'
     std::optional<int32_t> departure;
     std::optional<int32_t> km;
+    CallRule rule;
+  };
+
+  // A transfer's train, named by its numbers or its label: resolved once
+  // every train is read, as trains may follow the line.
+  struct PendingTrain {
+    std::size_t transfer;  // index in network_.transfers
+    bool fromTrain;        // else the train boarded
+    std::string name;
+    int line;
   };
 
   struct Declared {
@@ -204,15 +240,26 @@ class Parser {
     const std::string_view keyword = tokens[0];
     if (keyword == "end") return endTrain(number, tokens);
     if (keyword == "train") return startTrain(number, tokens);
+    // A network line ends a train that lacks its end, unless a station of
+    // that name makes it a stop line.
+    const bool networkLine =
+        isNetworkKeyword(keyword) && (!inTrain_ || findStation(std::string(keyword)) == nullptr);
     if (inTrain_) {
-      if (keyword != "station" && keyword != "header") return stop(number, tokens);
+      if (keyword != "station" && keyword != "header" && !networkLine) {
+        return stop(number, tokens);
+      }
       closeTrain(false);
     }
     if (keyword == "station") return station(number, tokens);
     if (keyword == "header") return header(number, tokens);
     if (keyword == "names") return names(number, tokens);
+    if (keyword == "group") return group(number, tokens);
+    if (keyword == "walk") return walk(number, tokens);
+    if (keyword == "transfer") return transfer(number, tokens);
+    if (keyword == "change") return change(number, tokens);
     error(number, "unknown keyword '" + excerpt(keyword) +
-                      "' (expected header, names, station, train or end)");
+                      "' (expected header, names, station, train, end, group, walk, transfer or "
+                      "change)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -374,7 +421,8 @@ class Parser {
     stopLinesWellFormed_ = true;
     lastLineMisspeltEnd_ = false;
     stopLines_.clear();
-    static constexpr const char* kUsage = "expected: train NUMBERS class C columns F rate R";
+    static constexpr const char* kUsage =
+        "expected: train NUMBERS class C columns F rate R [as LABEL]";
     // The numbers: the token after 'train', and any more tokens like numbers
     // before the first key (numbers written with spaces).
     std::size_t firstKey = 1;
@@ -401,7 +449,8 @@ class Parser {
       error(number, "the train numbers " + excerpt(tokens[1]) + " are longer than 19 bytes");
     }
     train_.number = joined(tokens, 1, firstKey, "/");
-    bool seen[3] = {false, false, false};
+    trainLabel_.clear();
+    bool seen[4] = {false, false, false, false};
     bool unknownKey = false;
     for (std::size_t i = firstKey; i < tokens.size();) {
       const std::string_view key = tokens[i];
@@ -410,7 +459,7 @@ class Parser {
       if (which < 0) {
         trainValid_ = false;
         unknownKey = true;
-        error(number, "unknown key '" + excerpt(key) + "' (expected class, columns, rate)");
+        error(number, "unknown key '" + excerpt(key) + "' (expected class, columns, rate, as)");
         i += hasValue ? 2 : 1;  // its value goes with it
         continue;
       }
@@ -429,6 +478,17 @@ class Parser {
         continue;
       }
       seen[which] = true;
+      if (which == kLabelKey) {
+        // A label names a train whose numbers another train shares.
+        if (isTrainNumbers(value) || isReserved(value)) {
+          error(number, "the train label " + excerpt(value) +
+                            " reads as train numbers or a keyword; a label holds another "
+                            "character, such as K1#2");
+        } else {
+          trainLabel_ = std::string(value);
+        }
+        continue;
+      }
       const std::optional<char> code = which == 0   ? classCodeOf(value)
                                        : which == 1 ? columnCodeOf(value)
                                                     : rateCodeOf(value);
@@ -458,10 +518,16 @@ class Parser {
   }
 
   // STATION ARRIVAL DEPARTURE KM; each field is checked on its own.
-  void stop(int number, const std::vector<std::string_view>& tokens) {
+  void stop(int number, std::vector<std::string_view> tokens) {
     StopLine parsed;
     parsed.line = number;
     lastLineMisspeltEnd_ = false;
+    if (tokens.size() > 4) {
+      if (const auto rule = callMarker(tokens.back())) {
+        parsed.rule = *rule;
+        tokens.pop_back();
+      }
+    }
     std::size_t timesAt = 1;
     if (tokens.size() > 4) {
       // A station name written with spaces: "Oak Hill 08:00 08:02 5".
@@ -486,7 +552,9 @@ class Parser {
         return error(number, "unknown keyword '" + excerpt(tokens[0]) +
                                  "' (expected a stop: STATION ARRIVAL DEPARTURE KM, or end)");
       }
-      return error(number, "expected a stop: STATION ARRIVAL DEPARTURE KM");
+      return error(number,
+                   "expected a stop: STATION ARRIVAL DEPARTURE KM [board-only|alight-only|"
+                   "no-service]");
     }
     if (timesAt == 1) {
       const std::string reference(tokens[0]);
@@ -519,6 +587,190 @@ class Parser {
     if (!inTrain_) return error(number, "'end' without a train");
     if (tokens.size() != 1) error(number, "'end' takes nothing after it");
     closeTrain(true);
+  }
+
+  // The station a network line names, or nothing with an error (unless its
+  // line was refused, which was reported there).
+  std::optional<StationIndex> stationAt(int number, std::string_view token) {
+    const std::string reference(token);
+    if (const Declared* declared = findStation(reference)) return StationIndex(declared->index);
+    if (refused_.count(reference) == 0) {
+      error(number, "the station " + excerpt(reference) + " is not declared");
+    }
+    return std::nullopt;
+  }
+
+  // Minutes of a group, walk, transfer or change time: 0 to 1439.
+  std::optional<int32_t> minutesAt(int number, std::string_view token) {
+    const auto minutes = parseNumber(token, 4);
+    if (!minutes || *minutes > kLastMinuteOfDay) {
+      error(number, "the minutes " + excerpt(token) + " are not 0 to 1439");
+      return std::nullopt;
+    }
+    return minutes;
+  }
+
+  // GBK of a group's name, checked as a station name is but for the bytes
+  // that only the sections cannot store.
+  std::optional<std::string> groupName(int number, std::string_view name) {
+    if (name.front() == '"') {
+      // A quoted token may hold spaces, which no name does.
+      error(number, "a group name cannot begin with \"");
+      return std::nullopt;
+    }
+    std::u16string units;
+    std::string gbk;
+    if (!utf8ToUtf16(name, units)) {
+      error(number, "the group name is not valid UTF-8");
+      return std::nullopt;
+    }
+    if (!utf16ToGbk(units, gbk)) {
+      error(number, "the group name " + excerpt(name) + " holds " +
+                        excerpt(firstCharacterNotInGbk(name)) +
+                        ", a character that code page 936 cannot represent");
+      return std::nullopt;
+    }
+    if (gbk.size() > maxNameBytes_) {
+      error(number, "the group name " + excerpt(name) + " is " + std::to_string(gbk.size()) +
+                        " bytes in GBK; at most " + std::to_string(maxNameBytes_) + " fit");
+      return std::nullopt;
+    }
+    return gbk;
+  }
+
+  // group complex|city NAME MINUTES STATION STATION ...
+  void group(int number, const std::vector<std::string_view>& tokens) {
+    if (tokens.size() < 4) {
+      return error(number, "expected: group complex|city NAME MINUTES STATION STATION ...");
+    }
+    StationGroup group;
+    bool valid = true;
+    if (tokens[1] == "complex") {
+      group.kind = GroupKind::kComplex;
+    } else if (tokens[1] == "city") {
+      group.kind = GroupKind::kCity;
+    } else {
+      valid = false;
+      error(number, "the group kind " + excerpt(tokens[1]) + " is not complex or city");
+    }
+    if (const auto name = groupName(number, tokens[2])) {
+      group.name = *name;
+      const auto [seen, added] = groupNames_.emplace(*name, number);
+      if (!added) {
+        valid = false;
+        error(number, "a second group named " + excerpt(tokens[2]) + " (the first is on line " +
+                          std::to_string(seen->second) + ")");
+      }
+    } else {
+      valid = false;
+    }
+    if (const auto minutes = minutesAt(number, tokens[3])) {
+      group.minutes = *minutes;
+    } else {
+      valid = false;
+    }
+    for (std::size_t i = 4; i < tokens.size(); ++i) {
+      const auto member = stationAt(number, tokens[i]);
+      if (!member) {
+        valid = false;
+      } else if (std::find(group.members.begin(), group.members.end(), *member) !=
+                 group.members.end()) {
+        valid = false;
+        error(number, "the group names " + excerpt(tokens[i]) + " twice");
+      } else {
+        group.members.push_back(*member);
+      }
+    }
+    if (tokens.size() - 4 < 2) {
+      valid = false;
+      error(number, "the group " + excerpt(tokens[2]) + " has " +
+                        (tokens.size() == 5 ? "1 member" : "no member") +
+                        "; a group joins two stations or more");
+    }
+    if (!valid) return;
+    network_.groups.push_back(std::move(group));
+    groupLines_.push_back(number);
+  }
+
+  // walk STATION STATION MINUTES: a minimum-time transfer each way.
+  void walk(int number, const std::vector<std::string_view>& tokens) {
+    if (tokens.size() != 4) return error(number, "expected: walk STATION STATION MINUTES");
+    const auto from = stationAt(number, tokens[1]);
+    const auto to = stationAt(number, tokens[2]);
+    const auto minutes = minutesAt(number, tokens[3]);
+    if (from && to && *from == *to) {
+      return error(number,
+                   "a walk joins two stations; the time to change within one is 'change "
+                   "STATION MINUTES'");
+    }
+    if (!from || !to || !minutes) return;
+    network_.transfers.push_back({*from, *to, TransferKind::kMinimumTime, *minutes});
+    network_.transfers.push_back({*to, *from, TransferKind::kMinimumTime, *minutes});
+    transferLines_.push_back(number);
+    transferLines_.push_back(number);
+  }
+
+  // transfer FROM TO MINUTES|timed|forbidden [from-train T] [to-train T]
+  void transfer(int number, const std::vector<std::string_view>& tokens) {
+    static constexpr const char* kUsage =
+        "expected: transfer STATION STATION MINUTES|timed|forbidden [from-train TRAIN] "
+        "[to-train TRAIN]";
+    if (tokens.size() < 4) return error(number, kUsage);
+    Transfer transfer;
+    bool valid = true;
+    const auto from = stationAt(number, tokens[1]);
+    const auto to = stationAt(number, tokens[2]);
+    valid = from.has_value() && to.has_value();
+    if (tokens[3] == "timed") {
+      transfer.kind = TransferKind::kTimed;
+    } else if (tokens[3] == "forbidden") {
+      transfer.kind = TransferKind::kForbidden;
+    } else if (const auto minutes = minutesAt(number, tokens[3])) {
+      transfer.minutes = *minutes;
+    } else {
+      valid = false;
+    }
+    std::vector<PendingTrain> trains;
+    bool seen[2] = {false, false};
+    for (std::size_t i = 4; i < tokens.size(); i += 2) {
+      const int which = tokens[i] == "from-train" ? 0 : tokens[i] == "to-train" ? 1 : -1;
+      if (which < 0 || i + 1 >= tokens.size()) {
+        valid = false;
+        error(number, which < 0 ? "unknown key '" + excerpt(tokens[i]) +
+                                      "' (expected from-train or to-train)"
+                                : "the key '" + std::string(tokens[i]) + "' has no value");
+        break;
+      }
+      if (seen[which]) {
+        valid = false;
+        error(number, "the key '" + std::string(tokens[i]) + "' is given twice");
+        continue;
+      }
+      seen[which] = true;
+      trains.push_back({network_.transfers.size(), which == 0, std::string(tokens[i + 1]), number});
+    }
+    if (!valid) return;
+    transfer.from = *from;
+    transfer.to = *to;
+    network_.transfers.push_back(transfer);
+    transferLines_.push_back(number);
+    pendingTrains_.insert(pendingTrains_.end(), trains.begin(), trains.end());
+  }
+
+  // change STATION MINUTES: the station's own change time.
+  void change(int number, const std::vector<std::string_view>& tokens) {
+    if (tokens.size() != 3) return error(number, "expected: change STATION MINUTES");
+    const auto station = stationAt(number, tokens[1]);
+    const auto minutes = minutesAt(number, tokens[2]);
+    if (!station || !minutes) return;
+    for (std::size_t i = 0; i < network_.changeTimes.size(); ++i) {
+      if (network_.changeTimes[i].station == *station) {
+        return error(number, "a second change time for " + excerpt(tokens[1]) +
+                                 " (the first is on line " + std::to_string(changeLines_[i]) + ")");
+      }
+    }
+    network_.changeTimes.push_back({*station, *minutes});
+    changeLines_.push_back(number);
   }
 
   // Checks the stops of the train being closed (by its 'end' or, in error,
@@ -570,15 +822,30 @@ class Parser {
       }
     }
     if (valid) {
+      std::vector<CallRule> rules;
+      for (const StopLine& stop : stopLines_) rules.push_back(stop.rule);
+      const bool restricted = std::any_of(
+          rules.begin(), rules.end(), [](CallRule rule) { return !rule.board || !rule.alight; });
+      if (restricted && legacyCalls(rules).empty()) {
+        error(trainLine_, what +
+                              " offers no ride: no call open for boarding comes before one open "
+                              "for alighting");
+        valid = false;
+      }
+    }
+    if (valid) {
       for (const StopLine& stop : stopLines_) {
         // '-' is never read: stored as 00:00.
-        train_.stops.push_back(
-            {*stop.station, std::max(*stop.arrival, 0), std::max(*stop.departure, 0), *stop.km});
+        train_.stops.push_back({*stop.station, std::max(*stop.arrival, 0),
+                                std::max(*stop.departure, 0), *stop.km, stop.rule.board,
+                                stop.rule.alight});
       }
       warnIfRepeated();
     }
     out_.trains.push_back(std::move(train_));
     trainLines_.push_back(trainLine_);
+    trainLabels_.push_back(std::move(trainLabel_));
+    trainLabel_.clear();
     train_ = TrainSpec{};
     stopLines_.clear();
   }
@@ -638,12 +905,116 @@ class Parser {
       for (StopSpec& stop : train.stops)
         stop.station = newIndex[static_cast<std::size_t>(stop.station)];
     }
+    std::vector<int> lines;
+    std::vector<std::string> references;
+    for (std::size_t s = 0; s < calledAt_.size(); ++s) {
+      if (newIndex[s] < 0) continue;
+      lines.push_back(stationLines_[s]);
+      references.push_back(stationReferences_[s]);
+    }
+    // A network line naming a station left out names nothing.
+    const auto moved = [&](StationIndex& station, int line) {
+      const int32_t index = newIndex[station.slot()];
+      if (index < 0) {
+        error(line, "no train calls at " + excerpt(stationReferences_[station.slot()]) +
+                        ", which this line names (the database leaves it out)");
+      }
+      station = StationIndex(index);
+    };
+    for (std::size_t g = 0; g < network_.groups.size(); ++g) {
+      for (StationIndex& member : network_.groups[g].members) moved(member, groupLines_[g]);
+    }
+    for (std::size_t t = 0; t < network_.transfers.size(); ++t) {
+      moved(network_.transfers[t].from, transferLines_[t]);
+      moved(network_.transfers[t].to, transferLines_[t]);
+    }
+    for (std::size_t c = 0; c < network_.changeTimes.size(); ++c) {
+      moved(network_.changeTimes[c].station, changeLines_[c]);
+    }
+    stationLines_ = std::move(lines);
+    stationReferences_ = std::move(references);
+  }
+
+  // Resolves the trains that transfer lines name: by label, else by numbers
+  // that only one train has.
+  void resolveTrains() {
+    std::map<std::string, std::vector<std::size_t>> byNumbers;
+    std::map<std::string, std::size_t> byLabel;
+    for (std::size_t t = 0; t < out_.trains.size(); ++t) {
+      byNumbers[out_.trains[t].number].push_back(t);
+      if (trainLabels_[t].empty()) continue;
+      const auto [seen, added] = byLabel.emplace(trainLabels_[t], t);
+      if (!added) {
+        error(trainLines_[t], "the train label " + excerpt(trainLabels_[t]) +
+                                  " is already given on line " +
+                                  std::to_string(trainLines_[seen->second]));
+      }
+    }
+    for (const PendingTrain& pending : pendingTrains_) {
+      std::optional<std::size_t> train;
+      if (const auto labelled = byLabel.find(pending.name); labelled != byLabel.end()) {
+        train = labelled->second;
+      } else if (const auto numbered = byNumbers.find(pending.name); numbered == byNumbers.end()) {
+        error(pending.line, "the train " + excerpt(pending.name) + " is not declared");
+      } else if (numbered->second.size() > 1) {
+        error(pending.line, "the train numbers " + excerpt(pending.name) + " name " +
+                                std::to_string(numbered->second.size()) + " trains (lines " +
+                                std::to_string(trainLines_[numbered->second[0]]) + ", " +
+                                std::to_string(trainLines_[numbered->second[1]]) +
+                                "); name the one meant by a label given with 'as LABEL'");
+      } else {
+        train = numbered->second.front();
+      }
+      if (!train) continue;
+      Transfer& transfer = network_.transfers[pending.transfer];
+      (pending.fromTrain ? transfer.fromTrain : transfer.toTrain) =
+          TrainIndex(static_cast<int32_t>(*train));
+    }
+  }
+
+  // The sections hold no call-list entry for a station that only calls
+  // they leave out serve (restricted calls), and an entry cannot be empty,
+  // so such stations must come after every station the sections serve.
+  void checkStationOrder() {
+    std::vector<bool> served(out_.stations.size(), false);
+    for (const TrainSpec& train : out_.trains) {
+      std::vector<CallRule> rules;
+      bool open = true;
+      for (const StopSpec& stop : train.stops) {
+        rules.push_back({stop.board, stop.alight});
+        open = open && stop.board && stop.alight;
+      }
+      const std::vector<bool> kept =
+          open ? std::vector<bool>(rules.size(), true) : legacyCalls(rules);
+      for (std::size_t k = 0; k < kept.size(); ++k) {
+        if (kept[k]) served[static_cast<std::size_t>(train.stops[k].station)] = true;
+      }
+    }
+    const auto last = std::find(served.rbegin(), served.rend(), true);
+    if (last == served.rend()) return;
+    const auto lastServed = static_cast<std::size_t>(served.rend() - last - 1);
+    for (std::size_t s = 0; s < lastServed; ++s) {
+      if (served[s]) continue;
+      error(stationLines_[s],
+            "only restricted calls (board-only, alight-only, no-service) serve " +
+                excerpt(stationReferences_[s]) +
+                ", which the seven sections leave out: declare it after every station they "
+                "serve (after " +
+                excerpt(stationReferences_[lastServed]) + " on line " +
+                std::to_string(stationLines_[lastServed]) + ")");
+    }
   }
 
   void finish() {
     // A station left without calls is usually the consequence of an error in
     // a stop line; it is judged only when nothing else is wrong.
+    resolveTrains();
     if (errors_.empty()) leaveOutUncalledStations();
+    if (errors_.empty()) checkStationOrder();
+    std::stable_sort(
+        network_.changeTimes.begin(), network_.changeTimes.end(),
+        [](const ChangeTime& a, const ChangeTime& b) { return a.station < b.station; });
+    out_.network = std::move(network_);
     if (out_.stations.size() > kMaxStationCount) {
       error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most 10000");
     }
@@ -666,6 +1037,13 @@ class Parser {
   std::vector<bool> calledAt_;
   std::map<std::string, std::vector<std::size_t>> trainsByNumber_;  // well-formed trains
   std::vector<int> trainLines_;
+  std::vector<std::string> trainLabels_;   // per train: its label, or ""
+  NetworkSpec network_;                    // stations as declared until the end
+  std::vector<int> groupLines_;            // per group
+  std::vector<int> transferLines_;         // per transfer
+  std::vector<int> changeLines_;           // per change time
+  std::map<std::string, int> groupNames_;  // GBK name -> its line
+  std::vector<PendingTrain> pendingTrains_;
   int headerLine_ = 0;
   int namesLine_ = 0;
   std::size_t maxNameBytes_ = kMaxShortNameBytes;
@@ -678,6 +1056,7 @@ class Parser {
   bool lastLineMisspeltEnd_ = false;  // the last line is one word, not a stop
   std::vector<StopLine> stopLines_;
   TrainSpec train_;
+  std::string trainLabel_;
 };
 
 }  // namespace

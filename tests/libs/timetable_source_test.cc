@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
+#include <span>
 #include <string>
 
 #include "db/loader.h"
@@ -42,7 +44,11 @@ std::string compiled(const std::string& text) {
 
 std::string dumped(const std::string& file, std::vector<std::string>* warningsOut = nullptr) {
   std::vector<std::string> warnings;
-  const std::string text = source::dumpSource(test::loadBytes(file), warnings);
+  std::string bytes = file;
+  const ParsedFile parsed = parseDatabaseFile(std::span<char>(bytes.data(), bytes.size()));
+  EXPECT_NE(parsed.extension.state, ExtensionState::kDamaged) << parsed.extension.problem;
+  const std::string text =
+      source::dumpSource(parsed.tables.lists(), parsed.extension.extension, warnings);
   if (warningsOut != nullptr) *warningsOut = warnings;
   return text;
 }
@@ -73,11 +79,16 @@ TEST(TimetableSourceTest, DumpThenBuildGivesTheSameFile) {
 }
 
 // Random consistent networks survive dump and build unchanged, duplicate
-// names, long names, first arrivals kept as written and odd headers included.
+// names, long names, first arrivals kept as written and odd headers included,
+// and so does the extension: restricted calls (the last station served by
+// them alone in some rounds), groups, walks, transfers naming trains whose
+// numbers others share, change times.
 TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
   std::mt19937 random(7);
   const char* names[] = {"甲", "乙", "丙", "丁", "北京西", "A1", "€站", "North_Harbour_Road"};
-  for (int round = 0; round < 40; ++round) {
+  std::set<std::string> written;  // the kinds of extension line dumped
+  for (int round = 0; round < 60; ++round) {
+    const bool extended = round >= 20;
     std::vector<StationSpec> stations;
     const int stationCount = 2 + static_cast<int>(random() % 6);
     for (int s = 0; s < stationCount; ++s) {
@@ -85,7 +96,7 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     }
     std::vector<TrainSpec> trains;
     for (int t = 0; t < 1 + static_cast<int>(random() % 5); ++t) {
-      TrainSpec train{"K" + std::to_string(t) + "/Z9",
+      TrainSpec train{"K" + std::to_string(extended ? t % 2 : t) + "/Z9",
                       "1234678909AB"[random() % 12],
                       "123456789ABCDEF"[random() % 15],
                       static_cast<char>('D' + random() % 21),
@@ -98,22 +109,75 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
                                static_cast<int32_t>(random() % 1440),
                                static_cast<int32_t>(random() % 1440), km});
       }
+      if (extended && random() % 2 == 0) {
+        std::vector<CallRule> rules;
+        for (StopSpec& stop : train.stops) {
+          stop.board = random() % 3 != 0;
+          stop.alight = random() % 3 != 0;
+          rules.push_back({stop.board, stop.alight});
+        }
+        if (legacyCalls(rules).empty())
+          train.stops.front().board = train.stops.back().alight = true;
+      }
       trains.push_back(train);
     }
-    // Every station called at.
+    // Every station called at, in the sections but perhaps the last.
     TrainSpec sweep{"G1", 'B', 'F', 'D', {}};
     for (int s = 0; s < stationCount; ++s) sweep.stops.push_back({s, 0, 0, s});
+    if (extended && round % 3 == 0 && stationCount > 2)
+      sweep.stops.back().alight = sweep.stops.back().board = false;
     trains.push_back(sweep);
+    NetworkSpec network;
+    if (extended) {
+      const auto station = [&] {
+        return StationIndex(static_cast<int32_t>(random() % static_cast<unsigned>(stationCount)));
+      };
+      const auto train = [&] {
+        return random() % 2 == 0 ? kAnyTrain
+                                 : TrainIndex(static_cast<int32_t>(random() % trains.size()));
+      };
+      for (int g = 0; g < static_cast<int>(random() % 3); ++g) {
+        StationGroup group{g % 2 == 0 ? GroupKind::kCity : GroupKind::kComplex,
+                           test::gbk(names[g]),
+                           static_cast<int32_t>(random() % 1440),
+                           {}};
+        for (int32_t s = 0; s < stationCount; ++s) {
+          if (group.members.size() < 2 || random() % 2 == 0) group.members.emplace_back(s);
+        }
+        network.groups.push_back(group);
+      }
+      for (int k = 0; k < static_cast<int>(random() % 6); ++k) {
+        Transfer transfer{station(), station(), static_cast<TransferKind>(random() % 3),
+                          0,         train(),   train()};
+        if (transfer.kind == TransferKind::kMinimumTime) {
+          transfer.minutes = static_cast<int32_t>(random() % 1440);
+        }
+        network.transfers.push_back(transfer);
+        if (k % 2 == 0 && transfer.from != transfer.to) {  // a walk
+          network.transfers.back().fromTrain = network.transfers.back().toTrain = kAnyTrain;
+          network.transfers.back().kind = TransferKind::kMinimumTime;
+          network.transfers.push_back(network.transfers.back());
+          std::swap(network.transfers.back().from, network.transfers.back().to);
+        }
+      }
+      for (int32_t s = 0; s < stationCount; ++s) {
+        if (random() % 3 == 0) network.changeTimes.push_back({StationIndex(s), s * 7});
+      }
+    }
     std::string header = round % 2 == 0 ? "H\xFF\x01" : test::gbk("时刻");
-    TimetableDb db = buildTimetable(header, stations, trains);
-    PlainSections plain;
-    ASSERT_FALSE(plainSectionsOf(db, plain).has_value());
-    const std::string file = test::packOrFail(plain);
+    std::string file;
+    ASSERT_FALSE(writeDatabaseBytes(buildTableLists(header, stations, trains),
+                                    buildExtension(trains, network), file)
+                     .has_value());
     std::vector<std::string> warnings;
     const std::string text = dumped(file, &warnings);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
     EXPECT_EQ(compiled(text), file) << text;
+    for (const char* line : {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange "}) {
+      if (text.find(line) != std::string::npos) written.insert(line);
+    }
   }
+  EXPECT_EQ(written.size(), 6u);  // every kind of line went through
 }
 
 struct ErrorCase {
@@ -220,6 +284,34 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"HeaderTooLong", "header \"ELEVEN BYTES\"\n" + kTwo, 1, "at most 10"},
         ErrorCase{"HeaderAfterStations", kTwo + "header \"X\"\n", 3, "before stations"},
         ErrorCase{"UnclosedQuote", "header \"X\n", 1, "closing quote"},
+        // The network lines and restricted calls.
+        ErrorCase{"GroupOfOne", kTwo + "group city 甲城 60 甲\n", 3, "has 1 member"},
+        ErrorCase{"GroupMinutes", kTwo + "group city 甲城 1440 甲 乙\n", 3,
+                  "minutes 1440 are not 0 to 1439"},
+        ErrorCase{"GroupKind", kTwo + "group town 甲城 60 甲 乙\n", 3, "not complex or city"},
+        ErrorCase{"GroupUnknownStation", kTwo + "group city 甲城 60 甲 丙\n", 3,
+                  "station 丙 is not declared"},
+        ErrorCase{"WalkToItself", kTwo + "walk 甲 甲 5\n", 3, "a walk joins two stations"},
+        ErrorCase{"SecondChangeTime", kTwo + "change 甲 5\nchange 甲 6\n", 4,
+                  "a second change time for 甲 (the first is on line 3)"},
+        ErrorCase{"TransferUnknownTrain",
+                  kTwo + "transfer 甲 乙 timed to-train K9\n"
+                         "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+                  3, "train K9 is not declared"},
+        ErrorCase{"TransferAmbiguousTrain",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 乙 09:00 - 10\nend\n"
+                         "train K1 class 1 columns F rate D\n 甲 - 10:00 0\n 乙 11:00 - 10\nend\n"
+                         "transfer 乙 乙 forbidden from-train K1\n",
+                  11, "name 2 trains (lines 3, 7); name the one meant by a label"},
+        ErrorCase{"NoRide",
+                  kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0 alight-only\n"
+                         " 乙 09:00 - 10\nend\n",
+                  3, "offers no ride"},
+        ErrorCase{"RestrictedStationFirst",
+                  "station 丙 B\n" + kTwo +
+                      "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 丙 08:30 08:31 5 "
+                      "no-service\n 乙 09:00 - 10\nend\n",
+                  1, "declare it after every station they serve (after 乙 on line 3)"},
         ErrorCase{
             "TooManyTokensInStop",
             kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0 9\n 乙 09:00 - 10\nend\n", 4,

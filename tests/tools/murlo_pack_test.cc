@@ -41,6 +41,21 @@ TEST(MurloPackTest, PackThenUnpackGivesTheDirectoryBack) {
   const auto header = runMurlo({"header", db});
   EXPECT_EQ(header.status, 0) << header.err;
   EXPECT_EQ(header.out, "EXAMPLE-01\n");
+
+  // The sample's extension goes to extension.bin and back after the
+  // sections; pack replaces the file it wrote, extension and all. Unpacking
+  // a file without one leaves no extension.bin for the next pack.
+  const std::string sampleDir = scratch.dir() + "/sample";
+  const std::string sample = scratch.dir() + "/sample.db";
+  ASSERT_EQ(runMurlo({"unpack", MURLO_SAMPLE_DB, sampleDir}).status, 0);
+  EXPECT_TRUE(fs::exists(sampleDir + "/extension.bin"));
+  for (int time = 0; time < 2; ++time) {
+    const auto packed = runMurlo({"pack", sampleDir, sample});
+    ASSERT_EQ(packed.status, 0) << packed.err;
+  }
+  EXPECT_EQ(readFile(sample), readFile(MURLO_SAMPLE_DB));
+  ASSERT_EQ(runMurlo({"unpack", db, sampleDir}).status, 0);
+  EXPECT_FALSE(fs::exists(sampleDir + "/extension.bin"));
 }
 
 TEST(MurloPackTest, ErrorsAreOneLineAndAStatus) {
@@ -49,6 +64,17 @@ TEST(MurloPackTest, ErrorsAreOneLineAndAStatus) {
   {
     std::ofstream section(scratch.dir() + "/bad/section7.txt", std::ios::binary);
     section << "0000%";
+  }
+  // The sample with its extension's last byte changed, and that extension
+  // beside the sample's sections.
+  std::string damaged = readFile(MURLO_SAMPLE_DB);
+  damaged.back() = static_cast<char>(damaged.back() ^ 1);
+  std::ofstream(scratch.dir() + "/damaged.db", std::ios::binary) << damaged;
+  ASSERT_EQ(runMurlo({"unpack", MURLO_SAMPLE_DB, scratch.dir() + "/extended"}).status, 0);
+  {
+    std::string extension = readFile(scratch.dir() + "/extended/extension.bin");
+    extension.back() = static_cast<char>(extension.back() ^ 1);
+    std::ofstream(scratch.dir() + "/extended/extension.bin", std::ios::binary) << extension;
   }
   struct Case {
     const char* name;
@@ -69,6 +95,18 @@ TEST(MurloPackTest, ErrorsAreOneLineAndAStatus) {
        {"unpack", scratch.path(), scratch.dir() + "/out"},
        1,
        "not a complete database"},
+      {"damaged extension unpacked",
+       {"unpack", scratch.dir() + "/damaged.db", scratch.dir() + "/out"},
+       1,
+       "damaged.db: damaged extension: checksum mismatch; nothing written"},
+      {"damaged extension dumped",
+       {"dump", scratch.dir() + "/damaged.db", scratch.dir() + "/out.tt"},
+       1,
+       "damaged extension: checksum mismatch"},
+      {"damaged extension packed",
+       {"pack", scratch.dir() + "/extended", scratch.dir() + "/x.db"},
+       1,
+       "extension.bin: damaged extension: checksum mismatch"},
       {"wrong arguments", {"pack", "only-one"}, 2, "usage: murlo pack DIR OUT"},
       {"unknown command", {"frobnicate"}, 2, "unknown command"},
   };
@@ -79,6 +117,8 @@ TEST(MurloPackTest, ErrorsAreOneLineAndAStatus) {
     EXPECT_EQ(result.out, "") << c.name;
   }
   EXPECT_FALSE(fs::exists(scratch.dir() + "/x.db"));
+  EXPECT_FALSE(fs::exists(scratch.dir() + "/out.tt"));
+  EXPECT_FALSE(fs::exists(scratch.dir() + "/out"));
 }
 
 // Pack replaces a database it wrote itself, whatever its texts (codes of any
@@ -125,9 +165,11 @@ TEST(MurloPackTest, PackReplacesEveryDatabaseItWrote) {
     EXPECT_EQ(readFile(out), test::packOrFail(written[i])) << "folder " << i;
   }
   // Seven '%' in a text do not make it a database, nor do bytes after the
-  // seventh section.
+  // seventh section, nor an extension there that is damaged.
+  std::string damaged = readFile(MURLO_SAMPLE_DB);
+  damaged.back() = static_cast<char>(damaged.back() ^ 1);
   for (const std::string& text : {std::string("my notes: 100% 100% 100% 100% 100% 100% 100%\n"),
-                                  test::packOrFail(odd) + "\n"}) {
+                                  test::packOrFail(odd) + "\n", damaged}) {
     std::ofstream(out, std::ios::binary) << text;
     const auto refused = runMurlo({"pack", exampleDir(), out});
     EXPECT_EQ(refused.status, 1);

@@ -237,8 +237,9 @@ const std::vector<Command>& allCommands() {
       {"dump",
        "dump DB SOURCE",
        "write a database file as timetable source",
-       "Writes any database file the library loads as timetable source; building\n"
-       "the dump gives the same file byte for byte. What breaks the format's rules\n"
+       "Writes any database file the library loads as timetable source, its\n"
+       "extension included (restricted calls, groups, transfers, change times);\n"
+       "building the dump gives the same file byte for byte. What breaks the format's rules\n"
        "is reported as warnings on standard error and in the dump. A file that\n"
        "holds no station and no train is refused (it is hardly a database).\n"
        "SOURCE replaces only a timetable source murlo wrote, not one written by\n"
@@ -280,8 +281,10 @@ const std::vector<Command>& allCommands() {
        "pack DIR OUT",
        "write a database file from a header and seven plain sections",
        "DIR holds header.bin (the raw header, at most ten bytes) and section1.txt ...\n"
-       "section7.txt (the plain GBK text of each section, without its terminator).\n"
-       "Text that the file format cannot store is refused with its section and offset.\n",
+       "section7.txt (the plain GBK text of each section, without its terminator),\n"
+       "and extension.bin when the file has an extension (written as it stands\n"
+       "after the sections, once checked against them). Text that the file format\n"
+       "cannot store is refused with its section and offset.\n",
        "  murlo pack tests/data/worked_example example.db",
        {&kForceOption},
        2,
@@ -292,7 +295,9 @@ const std::vector<Command>& allCommands() {
        "unpack FILE DIR",
        "write a database file's header and plain sections to DIR",
        "The inverse of pack: pack DIR OUT then unpack OUT DIR gives back DIR byte for\n"
-       "byte. DIR is created when it does not exist. Its files are written as\n"
+       "byte. The extension after the seventh section, if any, goes to extension.bin;\n"
+       "a file whose extension is damaged is refused. DIR is created when it does\n"
+       "not exist. Its files are written as\n"
        "regular files only: a symbolic link, FIFO or device in their place is refused.\n",
        "  murlo unpack example.db example",
        {},

@@ -108,7 +108,13 @@ int runDump(const CommandLine& line) {
   auto bytes = readFile(dbPath);
   if (!bytes.ok()) return reportFailure(line.command(), bytes.status());
   const bool readsAsSource = isSourceText(*bytes);
-  const TimetableDb db = parseDatabase(std::span<char>(bytes->data(), bytes->size()));
+  const ParsedFile parsed = parseDatabaseFile(std::span<char>(bytes->data(), bytes->size()));
+  const TimetableDb& db = parsed.tables;
+  // A damaged extension is never half-read, nor the file dumped as though
+  // it had none: the source would build a file that lacks it.
+  if (parsed.extension.state == ExtensionState::kDamaged) {
+    return fail(name + ": " + parsed.extension.problem + "; nothing written");
+  }
   if (!force && db.stationCount() == 0 && db.trainCount() == 0) {
     return fail(name + " holds no station and no train" +
                 (readsAsSource ? " (it reads as a timetable source: murlo build SOURCE DB "
@@ -117,7 +123,7 @@ int runDump(const CommandLine& line) {
                 "; nothing written (--force dumps it all the same)");
   }
   std::vector<std::string> warnings;
-  const std::string text = source::dumpSource(db, warnings);
+  const std::string text = source::dumpSource(db.lists(), parsed.extension.extension, warnings);
   for (const std::string& warning : warnings) {
     std::cerr << name << ": warning: " << visibleMessage(warning) << '\n';
   }

@@ -51,8 +51,9 @@ int runGenerate(const CommandLine& line) {
   std::string bytes;
   if (asSource) {
     std::vector<std::string> warnings;
-    bytes = source::dumpSource(
-        buildTimetable(timetable.header, timetable.stations, timetable.trains), warnings);
+    bytes =
+        source::dumpSource(buildTableLists(timetable.header, timetable.stations, timetable.trains),
+                           buildExtension(timetable.trains, timetable.network), warnings);
     if (!warnings.empty()) return fail("generate: " + warnings.front());
   } else if (const auto packError = source::compileTimetable(timetable, bytes)) {
     return fail("generate: " + packError->message());

@@ -14,6 +14,7 @@
 #include <span>
 #include <system_error>
 
+#include "db/loader.h"
 #include "db/sections.h"
 #include "db/writer.h"
 #include "text/utf8.h"
@@ -333,17 +334,25 @@ bool isDatabaseFile(std::string bytes) {
   const SectionTexts texts = descrambleSections(std::span<char>(bytes.data(), bytes.size()));
   if (texts.terminated != kSectionCount) return false;
   // The writer's own test: packing the plain texts again gives the file
-  // byte for byte. Seven '%' bytes come by chance in any large file, but the
-  // rest of it then does not read back: a zero byte or a byte a section
-  // cannot store, bytes after the seventh section, a header not padded with
-  // zero bytes.
+  // byte for byte, but for an extension after them that reads whole. Seven
+  // '%' bytes come by chance in any large file, but the rest of it then does
+  // not read back: a zero byte or a byte a section cannot store, other bytes
+  // after the seventh section, a header not padded with zero bytes.
   PlainSections plain;
   plain.header = std::string(texts.header);
   for (std::size_t s = 0; s < plain.sections.size(); ++s) {
     plain.sections[s] = std::string(texts.sections[s]);
   }
   std::string packed;
-  return !packDatabase(plain, packed) && packed == file;
+  if (packDatabase(plain, packed) ||
+      file.compare(0, file.size() - texts.trailer.size(), packed) != 0 ||
+      packed.size() + texts.trailer.size() != file.size()) {
+    return false;
+  }
+  if (texts.trailer.empty()) return true;
+  std::string copy = file;
+  return parseDatabaseFile(std::span<char>(copy.data(), copy.size())).extension.state ==
+         ExtensionState::kRead;
 }
 
 bool isWrittenSource(std::string_view bytes) {

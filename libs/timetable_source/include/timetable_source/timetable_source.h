@@ -51,10 +51,16 @@ bool isReserved(std::string_view token);
 // always writes.
 std::optional<PackError> compileTimetable(const Timetable& timetable, std::string& file);
 
-// Writes the tables `lists` as source. Whatever breaks the format's rules (and so would not
-// build back into the same file) is reported in `warnings` and as
-// "# warning:" comments at its place in the source.
-std::string dumpSource(const TableLists& lists, std::vector<std::string>& warnings);
+// Writes the tables `lists` and what `extension` adds to them (restricted
+// calls, groups, transfers, change times) as source. Whatever breaks the
+// format's rules (and so would not build back into the same file) is
+// reported in `warnings` and as "# warning:" comments at its place in the
+// source.
+std::string dumpSource(const TableLists& lists, const NetworkExtension& extension,
+                       std::vector<std::string>& warnings);
+inline std::string dumpSource(const TableLists& lists, std::vector<std::string>& warnings) {
+  return dumpSource(lists, NetworkExtension{}, warnings);
+}
 inline std::string dumpSource(const TimetableDb& db, std::vector<std::string>& warnings) {
   return dumpSource(db.lists(), warnings);
 }
