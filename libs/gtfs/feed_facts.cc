@@ -111,10 +111,10 @@ void readTransfers(const FeedFiles& files, const StationsOfStops& stations, Feed
   while (rows.next()) {
     ++t.rows;
     const std::string_view type = rows.field(typeColumn);
-    uint64_t& kind = type.empty() || type == "0" ? t.recommended
-                     : type == "1"               ? t.timed
-                     : type == "2"               ? t.minimumTime
-                     : type == "3"               ? t.forbidden
+    uint64_t& kind = type.empty() || type == "0"  ? t.recommended
+                     : type == "1"                ? t.timed
+                     : type == "2"                ? t.minimumTime
+                     : type == "3"                ? t.forbidden
                      : type == "4" || type == "5" ? t.onBoard
                                                   : t.other;
     ++kind;

@@ -227,7 +227,8 @@ void readFrequencies(const FeedFiles& files, Feed& feed, ImportReport& report) {
 }
 
 // The rows of transfers.txt the import can use; the others are reported.
-void readTransfers(const FeedFiles& files, const std::unordered_map<std::string, int32_t>& stopIndex,
+void readTransfers(const FeedFiles& files,
+                   const std::unordered_map<std::string, int32_t>& stopIndex,
                    const std::unordered_set<std::string>& tripIds, Feed& feed,
                    ImportReport& report) {
   auto source = files.open("transfers.txt");
@@ -280,8 +281,7 @@ void readTransfers(const FeedFiles& files, const std::unordered_map<std::string,
       }
     }
     if (!known) continue;
-    const bool byRoute =
-        !rows.field(fromRouteColumn).empty() || !rows.field(toRouteColumn).empty();
+    const bool byRoute = !rows.field(fromRouteColumn).empty() || !rows.field(toRouteColumn).empty();
     if (byRoute && transfer.fromTrip.empty() && transfer.toTrip.empty()) {
       report.warn("transfers dropped: between routes, which the database cannot tell", what);
       continue;

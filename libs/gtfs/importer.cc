@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/writer.h"
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
@@ -12,7 +13,6 @@
 #include "gtfs/station_table.h"
 #include "gtfs/train_table.h"
 #include "gtfs/trip_runs.h"
-#include "db/writer.h"
 #include "timetable_source/timetable_source.h"
 
 namespace murlo::gtfs {
@@ -82,7 +82,8 @@ ImportedTimetable sectionsOf(const ImportedTimetable& full, bool allCalls) {
   int32_t lastStation = -1;
   for (ImportedTrain& train : sections.trains) {
     std::vector<RunStop> rules;
-    for (const ImportedStop& stop : train.stops) rules.push_back({0, 0, 0, 0, stop.board, stop.alight});
+    for (const ImportedStop& stop : train.stops)
+      rules.push_back({0, 0, 0, 0, stop.board, stop.alight});
     const std::vector<bool> kept = sectionCalls(rules, allCalls);
     std::vector<ImportedStop> stops;
     for (std::size_t k = 0; k < train.stops.size(); ++k) {

@@ -133,8 +133,8 @@ NetworkSpec buildNetwork(const Feed& feed, const std::vector<Run>& runs,
   };
   for (const auto& [key, minutes] : transfers) {
     const auto& [from, to, kind, fromTrain, toTrain] = key;
-    network.transfers.push_back(
-        {StationIndex(from), StationIndex(to), kind, minutes, TrainIndex(fromTrain), TrainIndex(toTrain)});
+    network.transfers.push_back({StationIndex(from), StationIndex(to), kind, minutes,
+                                 TrainIndex(fromTrain), TrainIndex(toTrain)});
     (kind == TransferKind::kTimed       ? counts.timed
      : kind == TransferKind::kForbidden ? counts.forbidden
                                         : counts.minimumTime) += 1;
@@ -150,7 +150,8 @@ NetworkSpec buildNetwork(const Feed& feed, const std::vector<Run>& runs,
     }
     const auto [first, fresh] = byMissingParent.emplace(place.parentId, stationOf[p]);
     if (!fresh && sameName(first->second, stationOf[p])) {
-      complexes.join(static_cast<std::size_t>(first->second), static_cast<std::size_t>(stationOf[p]));
+      complexes.join(static_cast<std::size_t>(first->second),
+                     static_cast<std::size_t>(stationOf[p]));
     }
   }
   for (const auto& [station, minutes] : changeTimes) {
@@ -164,7 +165,9 @@ NetworkSpec buildNetwork(const Feed& feed, const std::vector<Run>& runs,
   }
   for (auto& [root, group] : members) {
     if (group.size() < 2) continue;
-    const auto member = [&](int32_t s) { return complexes.root(static_cast<std::size_t>(s)) == root; };
+    const auto member = [&](int32_t s) {
+      return complexes.root(static_cast<std::size_t>(s)) == root;
+    };
     int32_t minutes = -1;
     for (const Transfer& t : network.transfers) {
       if (t.kind == TransferKind::kMinimumTime && t.from != t.to && member(t.from.value()) &&

@@ -10,8 +10,13 @@
 // S1-bad (unknown stop) and S1-back (times going backwards) never import;
 // S1-yard (990) runs to the yard and allows no ride. Train 401 follows a
 // shape without distances, may be boarded but not left at Konigsplatz and
-// passes the yard without a stop: 2 of the day's 44 allowed rides (from
-// Konigsplatz to North Harbour Road and Hillside) are hidden.
+// passes the yard without a stop; RE1 may be boarded but not left at Park
+// and Ride, which no other train serves: 3 of the day's 45 allowed rides
+// (from Konigsplatz to North Harbour Road and Hillside, from Park and Ride
+// to the Airport) are hidden from hosts that read only the sections, which
+// leave those calls out. transfers.txt gives Harbour Central's platforms a
+// change time, joins the two Mills and holds a timed and forbidden
+// transfers.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -898,18 +903,18 @@ TEST(GtfsImportTest, DirectTrainsMatchAHandCount) {
 // (rows between them rounded up to 7 minutes). Rows naming an unknown stop
 // or trip, or staying on board, are dropped.
 TEST(GtfsImportTest, ExtensionHoldsEveryCallAndTheTransfers) {
-  const std::set<std::string> transfers = {
-      "Mill>Mill2 minimum 7",
-      "Mill2>Mill minimum 7",
-      "Konigsplatz>North_Harbour_Road minimum 0",
-      "Airport>Airport timed 0 RE1>RE2",
-      "Market_Strasse>Market_Strasse forbidden 0",
-      "Hillside>Hillside forbidden 0 101>N09"};
+  const std::set<std::string> transfers = {"Mill>Mill2 minimum 7",
+                                           "Mill2>Mill minimum 7",
+                                           "Konigsplatz>North_Harbour_Road minimum 0",
+                                           "Airport>Airport timed 0 RE1>RE2",
+                                           "Market_Strasse>Market_Strasse forbidden 0",
+                                           "Hillside>Hillside forbidden 0 101>N09"};
   struct Case {
     std::vector<std::string> args;
     bool everyCallInSections;
-    std::map<std::string, std::string> rules;  // per train: R both, P boarding, D alighting, N neither
-    const char* lastOnlyInExtension;           // "" when the sections call at every station
+    std::map<std::string, std::string>
+        rules;                        // per train: R both, P boarding, D alighting, N neither
+    const char* lastOnlyInExtension;  // "" when the sections call at every station
   } cases[] = {
       {{}, false, {{"401", "RPRR"}, {"RE1", "RPR"}}, "Park_and_Ride"},
       {{"--all-calls"}, true, {{"401", "RPNRR"}, {"RE1", "RPR"}, {"990", "NN"}}, ""},
@@ -973,8 +978,8 @@ TEST(GtfsImportTest, ExtensionHoldsEveryCallAndTheTransfers) {
       const char* kind = t.kind == TransferKind::kTimed       ? "timed"
                          : t.kind == TransferKind::kForbidden ? "forbidden"
                                                               : "minimum";
-      std::string text = station(t.from) + ">" + station(t.to) + " " + kind + " " +
-                         std::to_string(t.minutes);
+      std::string text =
+          station(t.from) + ">" + station(t.to) + " " + kind + " " + std::to_string(t.minutes);
       if (t.fromTrain != kAnyTrain) text += " " + train(t.fromTrain) + ">" + train(t.toTrain);
       found.insert(text);
     }

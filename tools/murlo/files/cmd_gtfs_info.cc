@@ -165,9 +165,8 @@ void printText(const std::string& feed, const FeedFacts& facts) {
     std::cout << "Transfers: " << plural(t.rows, "row", "rows") << "; recommended " << t.recommended
               << ", timed " << t.timed << ", minimum time " << t.minimumTime << ", forbidden "
               << t.forbidden << ", staying on board " << t.onBoard << ", other " << t.other << "; "
-              << t.withinStation << " within one station, " << t.betweenTrips
-              << " between trips; " << plural(t.complexes, "complex", "complexes")
-              << " of stations of one name\n";
+              << t.withinStation << " within one station, " << t.betweenTrips << " between trips; "
+              << plural(t.complexes, "complex", "complexes") << " of stations of one name\n";
   }
   const FeedFacts::Shapes& s = facts.shapes;
   std::cout << "Shapes: ";

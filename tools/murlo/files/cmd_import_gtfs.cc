@@ -113,7 +113,8 @@ std::string hiddenLine(const std::vector<gtfs::HiddenRides>& hidden) {
     line += std::string(i == 0 ? " " : ", ") + (entries[i].from ? "rides from " : "rides to ") +
             *entries[i].station + " (" + counted(entries[i].trains, "train") + ")";
   }
-  if (entries.size() > kListed) line += " and " + std::to_string(entries.size() - kListed) + " more";
+  if (entries.size() > kListed)
+    line += " and " + std::to_string(entries.size() - kListed) + " more";
   return line + "; the extension offers them.";
 }
 

@@ -46,12 +46,12 @@ struct FeedFacts {
   struct Transfers {
     bool present = false;  // transfers.txt
     uint64_t rows = 0;
-    uint64_t recommended = 0;  // 0 or empty
-    uint64_t timed = 0;        // 1
-    uint64_t minimumTime = 0;  // 2
-    uint64_t forbidden = 0;    // 3
-    uint64_t onBoard = 0;      // 4, 5: staying on board, which the import ignores
-    uint64_t other = 0;        // any other value
+    uint64_t recommended = 0;    // 0 or empty
+    uint64_t timed = 0;          // 1
+    uint64_t minimumTime = 0;    // 2
+    uint64_t forbidden = 0;      // 3
+    uint64_t onBoard = 0;        // 4, 5: staying on board, which the import ignores
+    uint64_t other = 0;          // any other value
     uint64_t withinStation = 0;  // both stops in one station (a change time)
     uint64_t betweenTrips = 0;   // naming from_trip_id or to_trip_id
     uint64_t complexes = 0;      // sets of stations of one name that rows join

@@ -47,7 +47,7 @@ struct ImportResult {
   std::string database;  // the database file's bytes
   std::size_t stations = 0;
   std::size_t trains = 0;
-  std::size_t stops = 0;  // every call, as the extension holds them
+  std::size_t stops = 0;               // every call, as the extension holds them
   std::string distances;               // how distances were measured, one phrase
   RunTotals totals;                    // rides offered, trips measured each way
   bool stopCodeAbbreviations = false;  // every abbreviation is the feed's stop_code
