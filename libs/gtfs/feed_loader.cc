@@ -236,9 +236,20 @@ void readTransfers(const FeedFiles& files,
   feed.hasTransfers = true;
   CsvReader rows(std::move(source), files.displayName("transfers.txt"));
   feed.transfersName = rows.name();
-  const std::size_t fromColumn = rows.requireColumn("from_stop_id");
-  const std::size_t toColumn = rows.requireColumn("to_stop_id");
-  const std::size_t typeColumn = rows.requireColumn("transfer_type");
+  const std::size_t fromColumn = rows.column("from_stop_id");
+  const std::size_t toColumn = rows.column("to_stop_id");
+  const std::size_t typeColumn = rows.column("transfer_type");
+  // Rows without stops (staying on board between trips) say nothing the
+  // database keeps; the import goes on without the file.
+  for (const auto& [column, name] :
+       {std::pair{fromColumn, "from_stop_id"}, std::pair{toColumn, "to_stop_id"},
+        std::pair{typeColumn, "transfer_type"}}) {
+    if (column == CsvReader::kMissing) {
+      report.warn("transfers.txt ignored: a column is missing",
+                  rows.name() + ": no column " + std::string(name));
+      return;
+    }
+  }
   const std::size_t timeColumn = rows.column("min_transfer_time");
   const std::size_t fromTripColumn = rows.column("from_trip_id");
   const std::size_t toTripColumn = rows.column("to_trip_id");
