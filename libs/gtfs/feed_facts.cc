@@ -59,18 +59,25 @@ void readTrips(const FeedFiles& files, const std::unordered_map<std::string, int
   }
 }
 
-// The station of every stop_id: the top of its chain of parents.
-std::unordered_map<std::string, std::string> readStations(const FeedFiles& files,
-                                                          FeedFacts& facts) {
+// The station of every stop_id (the top of its chain of parents) and its
+// name.
+struct StationsOfStops {
+  std::unordered_map<std::string, std::string> stationOf;
+  std::unordered_map<std::string, std::string> nameOf;  // by stop_id
+};
+
+StationsOfStops readStations(const FeedFiles& files, FeedFacts& facts) {
   CsvReader rows = openRequiredCsv(files, "stops.txt");
   const std::size_t idColumn = rows.requireColumn("stop_id");
+  const std::size_t nameColumn = rows.column("stop_name");
   const std::size_t parentColumn = rows.column("parent_station");
   std::unordered_map<std::string, std::string> parentOf;
+  StationsOfStops stations;
   while (rows.next()) {
     ++facts.stops;
     parentOf.emplace(std::string(rows.field(idColumn)), std::string(rows.field(parentColumn)));
+    stations.nameOf.emplace(std::string(rows.field(idColumn)), std::string(rows.field(nameColumn)));
   }
-  std::unordered_map<std::string, std::string> stationOf;
   for (const auto& [id, parent] : parentOf) {
     std::string station = id;
     for (int depth = 0; depth < kMaxParentDepth; ++depth) {
@@ -78,9 +85,58 @@ std::unordered_map<std::string, std::string> readStations(const FeedFiles& files
       if (up == parentOf.end() || up->second.empty() || parentOf.count(up->second) == 0) break;
       station = up->second;
     }
-    stationOf.emplace(id, std::move(station));
+    stations.stationOf.emplace(id, std::move(station));
   }
-  return stationOf;
+  return stations;
+}
+
+// The rows of transfers.txt, and the stations of one name they join (as
+// the import groups them).
+void readTransfers(const FeedFiles& files, const StationsOfStops& stations, FeedFacts& facts) {
+  auto source = files.open("transfers.txt");
+  if (!source) return;
+  FeedFacts::Transfers& t = facts.transfers;
+  t.present = true;
+  CsvReader rows(std::move(source), files.displayName("transfers.txt"));
+  const std::size_t fromColumn = rows.column("from_stop_id");
+  const std::size_t toColumn = rows.column("to_stop_id");
+  const std::size_t typeColumn = rows.column("transfer_type");
+  const std::size_t fromTripColumn = rows.column("from_trip_id");
+  const std::size_t toTripColumn = rows.column("to_trip_id");
+  std::map<std::string, std::string> joined;  // station -> the first of its set
+  const auto top = [&](std::string s) {
+    while (joined.count(s) != 0 && joined[s] != s) s = joined[s];
+    return s;
+  };
+  while (rows.next()) {
+    ++t.rows;
+    const std::string_view type = rows.field(typeColumn);
+    uint64_t& kind = type.empty() || type == "0"  ? t.recommended
+                     : type == "1"                ? t.timed
+                     : type == "2"                ? t.minimumTime
+                     : type == "3"                ? t.forbidden
+                     : type == "4" || type == "5" ? t.onBoard
+                                                  : t.other;
+    ++kind;
+    t.betweenTrips += !rows.field(fromTripColumn).empty() || !rows.field(toTripColumn).empty();
+    const auto from = stations.stationOf.find(std::string(rows.field(fromColumn)));
+    const auto to = stations.stationOf.find(std::string(rows.field(toColumn)));
+    if (from == stations.stationOf.end() || to == stations.stationOf.end()) continue;
+    if (from->second == to->second) {
+      ++t.withinStation;
+      continue;
+    }
+    if (&kind == &t.forbidden || &kind == &t.onBoard || &kind == &t.other) continue;
+    if (stations.nameOf.at(from->second) != stations.nameOf.at(to->second)) continue;
+    const std::string a = top(from->second);
+    const std::string b = top(to->second);
+    joined.emplace(a, a);
+    joined.emplace(b, b);
+    if (a != b) joined[std::max(a, b)] = std::min(a, b);
+  }
+  std::unordered_map<std::string, int> sizes;
+  for (const auto& entry : joined) ++sizes[top(entry.first)];
+  for (const auto& [root, size] : sizes) t.complexes += size >= 2;
 }
 
 void readCalls(const FeedFiles& files,
@@ -144,8 +200,9 @@ FeedFacts describeFeed(const FeedFiles& files, Progress& progress) {
   readTrips(files, typeOf, types, facts);
   for (const auto& [type, entry] : types) facts.routeTypes.push_back(entry);
   facts.dates = countServiceDates(files, FeedFilter{});
-  const auto stationOf = readStations(files, facts);
-  readCalls(files, stationOf, facts, progress);
+  const StationsOfStops stations = readStations(files, facts);
+  readCalls(files, stations.stationOf, facts, progress);
+  readTransfers(files, stations, facts);
   readShapePoints(files, facts, progress);
   return facts;
 }

@@ -226,6 +226,95 @@ void readFrequencies(const FeedFiles& files, Feed& feed, ImportReport& report) {
   }
 }
 
+// The rows of transfers.txt the import can use; the others are reported.
+void readTransfers(const FeedFiles& files,
+                   const std::unordered_map<std::string, int32_t>& stopIndex,
+                   const std::unordered_set<std::string>& tripIds, Feed& feed,
+                   ImportReport& report) {
+  auto source = files.open("transfers.txt");
+  if (!source) return;
+  feed.hasTransfers = true;
+  CsvReader rows(std::move(source), files.displayName("transfers.txt"));
+  feed.transfersName = rows.name();
+  const std::size_t fromColumn = rows.column("from_stop_id");
+  const std::size_t toColumn = rows.column("to_stop_id");
+  const std::size_t typeColumn = rows.column("transfer_type");
+  // Rows without stops (staying on board between trips) say nothing the
+  // database keeps; the import goes on without the file.
+  for (const auto& [column, name] :
+       {std::pair{fromColumn, "from_stop_id"}, std::pair{toColumn, "to_stop_id"},
+        std::pair{typeColumn, "transfer_type"}}) {
+    if (column == CsvReader::kMissing) {
+      report.warn("transfers.txt ignored: a column is missing",
+                  rows.name() + ": no column " + std::string(name));
+      return;
+    }
+  }
+  const std::size_t timeColumn = rows.column("min_transfer_time");
+  const std::size_t fromTripColumn = rows.column("from_trip_id");
+  const std::size_t toTripColumn = rows.column("to_trip_id");
+  const std::size_t fromRouteColumn = rows.column("from_route_id");
+  const std::size_t toRouteColumn = rows.column("to_route_id");
+  while (rows.next()) {
+    const std::string from(rows.field(fromColumn));
+    const std::string to(rows.field(toColumn));
+    const std::string what = rows.where() + ": from " + from + " to " + to;
+    const std::string_view typeText = rows.field(typeColumn);
+    const auto type = typeText.empty() ? std::optional<int32_t>(0) : toInt(typeText);
+    if (!type || *type < 0 || *type > 5) {
+      report.warn("transfers dropped: unknown transfer_type",
+                  what + ": transfer_type '" + std::string(typeText) + "'");
+      continue;
+    }
+    if (*type >= 4) {
+      report.warn("transfers ignored: staying on board (transfer_type 4, 5)", what);
+      continue;
+    }
+    const auto fromStop = stopIndex.find(from);
+    const auto toStop = stopIndex.find(to);
+    if (fromStop == stopIndex.end() || toStop == stopIndex.end()) {
+      report.warn("transfers dropped: unknown stop_id", what);
+      continue;
+    }
+    FeedTransfer transfer;
+    transfer.from = fromStop->second;
+    transfer.to = toStop->second;
+    transfer.type = *type;
+    transfer.line = rows.line();
+    transfer.fromTrip = std::string(rows.field(fromTripColumn));
+    transfer.toTrip = std::string(rows.field(toTripColumn));
+    bool known = true;
+    for (const std::string* trip : {&transfer.fromTrip, &transfer.toTrip}) {
+      if (!trip->empty() && tripIds.count(*trip) == 0) {
+        report.warn("transfers dropped: unknown trip_id", what + ": trip " + *trip);
+        known = false;
+        break;
+      }
+    }
+    if (!known) continue;
+    const bool byRoute = !rows.field(fromRouteColumn).empty() || !rows.field(toRouteColumn).empty();
+    if (byRoute && transfer.fromTrip.empty() && transfer.toTrip.empty()) {
+      report.warn("transfers dropped: between routes, which the database cannot tell", what);
+      continue;
+    }
+    const std::string_view timeText = rows.field(timeColumn);
+    if (!timeText.empty()) {
+      const auto seconds = toInt(timeText);
+      if (!seconds || *seconds < 0) {
+        report.warn("transfers: invalid min_transfer_time ignored",
+                    what + ": '" + std::string(timeText) + "'");
+      } else {
+        transfer.seconds = *seconds;
+      }
+    }
+    if (transfer.type == 2 && transfer.seconds < 0) {
+      report.warn("transfers dropped: transfer_type 2 without min_transfer_time", what);
+      continue;
+    }
+    feed.transfers.push_back(std::move(transfer));
+  }
+}
+
 }  // namespace
 
 Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& report,
@@ -244,6 +333,7 @@ Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& re
   readStopTimes(files, selection, stopIndex, feed, broken, report, progress);
   groupByTrip(feed, broken, report);
   readFrequencies(files, feed, report);
+  readTransfers(files, stopIndex, selection.tripIdsInFeed, feed, report);
   readShapes(files, feed, progress);
   return feed;
 }

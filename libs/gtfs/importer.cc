@@ -1,11 +1,15 @@
 #include "gtfs/importer.h"
 
+#include <algorithm>
+
+#include "db/writer.h"
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
 #include "gtfs/service_dates.h"
 #include "gtfs/service_day.h"
 #include "gtfs/source_text.h"
+#include "gtfs/station_network.h"
 #include "gtfs/station_table.h"
 #include "gtfs/train_table.h"
 #include "gtfs/trip_runs.h"
@@ -24,11 +28,12 @@ std::string noteOf(const Feed& feed, const Run& run, const TrainPart& part) {
 
 ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
                            const std::vector<TrainPart>& parts, const ImportOptions& options,
-                           ImportReport& report) {
+                           std::vector<int32_t>& stationOf, ImportReport& report) {
   ImportedTimetable timetable;
   timetable.header = options.header;
-  std::vector<int32_t> stationOf;
-  timetable.stations = buildStations(feed, parts, options.stations, stationOf,
+  StationOptions stationOptions = options.stations;
+  stationOptions.everyCall = options.runs.allCalls;
+  timetable.stations = buildStations(feed, parts, stationOptions, stationOf,
                                      timetable.stopCodeAbbreviations, report);
   for (const TrainPart& part : parts) {
     const Run& run = runs[part.run];
@@ -43,11 +48,84 @@ ImportedTimetable assemble(const Feed& feed, const std::vector<Run>& runs,
     for (const RunStop& stop : part.stops) {
       train.stops.push_back({stationOf[static_cast<std::size_t>(stop.station)],
                              minuteOfDay(stop.arrival), minuteOfDay(stop.departure),
-                             static_cast<int32_t>(stop.km)});
+                             static_cast<int32_t>(stop.km), stop.board, stop.alight});
     }
     timetable.trains.push_back(std::move(train));
   }
   return timetable;
+}
+
+// A split or cut train keeps its part of the trip's calls; one that allows
+// no ride there is left out (the sections could not hold it).
+std::vector<TrainPart> withRides(const Feed& feed, const std::vector<Run>& runs,
+                                 std::vector<TrainPart> parts, bool allCalls,
+                                 ImportReport& report) {
+  std::vector<TrainPart> kept;
+  for (TrainPart& part : parts) {
+    const std::vector<bool> calls = sectionCalls(part.stops, allCalls);
+    if (std::count(calls.begin(), calls.end(), true) < 2) {
+      report.warn("trains dropped: their part of a split trip allows no ride",
+                  "trip " + feed.trips[static_cast<std::size_t>(runs[part.run].trip)].id +
+                      ": train " + part.number);
+      continue;
+    }
+    kept.push_back(std::move(part));
+  }
+  return kept;
+}
+
+// The timetable's trains with the calls the sections keep (every call with
+// `allCalls`), and its stations that those calls serve (the others come
+// last): what the source format can say today.
+ImportedTimetable sectionsOf(const ImportedTimetable& full, bool allCalls) {
+  ImportedTimetable sections = full;
+  int32_t lastStation = -1;
+  for (ImportedTrain& train : sections.trains) {
+    std::vector<RunStop> rules;
+    for (const ImportedStop& stop : train.stops)
+      rules.push_back({0, 0, 0, 0, stop.board, stop.alight});
+    const std::vector<bool> kept = sectionCalls(rules, allCalls);
+    std::vector<ImportedStop> stops;
+    for (std::size_t k = 0; k < train.stops.size(); ++k) {
+      if (!kept[k]) continue;
+      stops.push_back(train.stops[k]);
+      lastStation = std::max(lastStation, stops.back().station);
+    }
+    train.stops = std::move(stops);
+  }
+  sections.stations.resize(static_cast<std::size_t>(lastStation + 1));
+  return sections;
+}
+
+// Per station, the trains whose rides from it (to it) the sections hide.
+std::vector<HiddenRides> hiddenRides(const ImportedTimetable& timetable) {
+  std::vector<HiddenRides> hidden(timetable.stations.size());
+  for (const ImportedTrain& train : timetable.trains) {
+    std::vector<RunStop> rules;
+    for (const ImportedStop& stop : train.stops) {
+      rules.push_back({stop.station, 0, 0, 0, stop.board, stop.alight});
+    }
+    const std::vector<bool> kept = sectionCalls(rules, false);
+    const std::size_t n = rules.size();
+    for (std::size_t k = 0; k < n; ++k) {
+      if (kept[k]) continue;
+      bool rideFrom = false, rideTo = false;
+      for (std::size_t j = 0; j < n; ++j) {
+        if (rules[j].station == rules[k].station) continue;
+        rideFrom = rideFrom || (j > k && rules[k].board && rules[j].alight);
+        rideTo = rideTo || (j < k && rules[j].board && rules[k].alight);
+      }
+      HiddenRides& entry = hidden[static_cast<std::size_t>(rules[k].station)];
+      entry.trainsFrom += rideFrom;
+      entry.trainsTo += rideTo;
+    }
+  }
+  for (std::size_t s = 0; s < hidden.size(); ++s) hidden[s].station = timetable.stations[s].name;
+  std::erase_if(hidden, [](const HiddenRides& h) { return h.trainsFrom + h.trainsTo == 0; });
+  std::stable_sort(hidden.begin(), hidden.end(), [](const HiddenRides& a, const HiddenRides& b) {
+    return a.trainsFrom + a.trainsTo > b.trainsFrom + b.trainsTo;
+  });
+  return hidden;
 }
 
 // "; the feed runs from 2026-09-09 to 2027-05-23, most trips on 2026-09-23
@@ -118,31 +196,66 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   orderRuns(runs);
   std::vector<std::string> numbers = numberRuns(feed, runs, report);
   std::vector<TrainPart> parts = splitRuns(feed, runs, std::move(numbers), report);
+  parts = withRides(feed, runs, std::move(parts), options.runs.allCalls, report);
   parts = keepWithinCapacity(feed, runs, std::move(parts), report);
-  const ImportedTimetable timetable = assemble(feed, runs, parts, options, report);
+  std::vector<int32_t> stationOf;
+  const ImportedTimetable timetable = assemble(feed, runs, parts, options, stationOf, report);
+  NetworkCounts network;
+  NetworkSpec spec =
+      buildNetwork(feed, runs, parts, stationOf, timetable.stations, network, report);
 
   ImportResult result;
   result.distances = distancesPhrase(totals, unit);
-  result.source =
-      sourceText(timetable, "Imported by murlo import-gtfs from " + options.feed + "\nfor " + date +
-                                "; distances: " + result.distances + ".");
-  // The parser checks every rule and limit: an import that broke one is a
-  // fault of the importer, and nothing is written.
+  const std::string comment = "Imported by murlo import-gtfs from " + options.feed + "\nfor " +
+                              date + "; distances: " + result.distances + ".";
+  // The parser checks every rule and limit, over every call: an import
+  // that broke one is a fault of the importer, and nothing is written.
   source::Timetable parsed;
-  const auto errors = source::parseSource(result.source, parsed);
+  const auto errors = source::parseSource(sourceText(timetable, comment), parsed);
   if (!errors.empty()) {
     throw FeedError("internal error: the imported timetable breaks a rule of the format (line " +
                     std::to_string(errors.front().line) + ": " + errors.front().message +
                     "); nothing written");
   }
-  if (const auto packError = source::compileTimetable(parsed, result.database)) {
+  bool sameShape = parsed.trains.size() == timetable.trains.size() &&
+                   parsed.stations.size() == timetable.stations.size();
+  for (std::size_t t = 0; sameShape && t < parsed.trains.size(); ++t) {
+    std::vector<StopSpec>& stops = parsed.trains[t].stops;
+    const std::vector<ImportedStop>& imported = timetable.trains[t].stops;
+    sameShape = stops.size() == imported.size();
+    for (std::size_t k = 0; sameShape && k < stops.size(); ++k) {
+      stops[k].board = imported[k].board;
+      stops[k].alight = imported[k].alight;
+    }
+  }
+  if (!sameShape) {
+    throw FeedError("internal error: the imported timetable read back differs; nothing written");
+  }
+  const NetworkExtension extension = buildExtension(parsed.trains, std::move(spec));
+  const TableLists lists =
+      buildTableLists(parsed.header, parsed.stations, parsed.trains,
+                      options.runs.allCalls ? SectionCalls::kEvery : SectionCalls::kAllowedRides);
+  if (const auto packError = writeDatabaseBytes(lists, extension, result.database)) {
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }
+  // The source holds what the seven sections hold: its syntax has no
+  // boarding rules or transfers yet.
+  result.source = sourceText(
+      sectionsOf(timetable, options.runs.allCalls),
+      comment + (extension.empty() ? ""
+                                   : "\nThis source holds the calls of the database's seven "
+                                     "sections; every call with its boarding rules, the "
+                                     "transfers and the station groups are in its extension "
+                                     "only."));
+  result.hidden = options.runs.allCalls ? std::vector<HiddenRides>{} : hiddenRides(timetable);
+  result.network = network;
+  result.extension = !extension.empty();
+  result.transfersFile = feed.hasTransfers;
   result.totals = totals;
   result.stopCodeAbbreviations = timetable.stopCodeAbbreviations;
   result.stations = parsed.stations.size();
   result.trains = parsed.trains.size();
-  for (const TrainSpec& train : parsed.trains) result.stops += train.stops.size();
+  for (const ImportedTrain& train : timetable.trains) result.stops += train.stops.size();
   return result;
 }
 

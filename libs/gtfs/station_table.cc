@@ -1,5 +1,6 @@
 #include "gtfs/station_table.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 
@@ -38,16 +39,25 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
                                            const StationOptions& options,
                                            std::vector<int32_t>& indexOf, bool& stopCodes,
                                            ImportReport& report) {
-  indexOf.assign(feed.stops.size(), -1);
+  // 2 for a station the sections call at, 1 for one only the extension does.
+  std::vector<int> served(feed.stops.size(), 0);
   for (const TrainPart& train : trains) {
-    for (const RunStop& stop : train.stops) indexOf[static_cast<std::size_t>(stop.station)] = 0;
+    const std::vector<bool> inSections = sectionCalls(train.stops, options.everyCall);
+    for (std::size_t k = 0; k < train.stops.size(); ++k) {
+      int& level = served[static_cast<std::size_t>(train.stops[k].station)];
+      level = std::max(level, inSections[k] ? 2 : 1);
+    }
   }
+  indexOf.assign(feed.stops.size(), -1);
   std::vector<std::size_t> places;
+  for (const int level : {2, 1}) {
+    for (std::size_t p = 0; p < feed.stops.size(); ++p) {
+      if (served[p] == level) places.push_back(p);
+    }
+  }
   std::vector<std::string> cleanNames;
-  for (std::size_t p = 0; p < feed.stops.size(); ++p) {
-    if (indexOf[p] < 0) continue;
-    indexOf[p] = static_cast<int32_t>(places.size());
-    places.push_back(p);
+  for (const std::size_t p : places) {
+    indexOf[p] = static_cast<int32_t>(cleanNames.size());
     const StopPlace& place = feed.stops[p];
     CleanName clean = cleanName(place.name);
     if (!clean.changes.empty()) {
@@ -79,6 +89,7 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
     const StopPlace& place = feed.stops[places[i]];
     const std::string& clean = cleanNames[i];
     std::string name = shortenName(clean, common, maxBytes);
+    const std::string baseName = name;
     if (name != clean) {
       report.warn(options.shortNames ? "station names: shortened to 11 bytes"
                                      : "station names: shortened to 100 bytes",
@@ -108,7 +119,8 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
     }
     if (abbreviation.empty()) abbreviation = initialsOf(clean);
     if (abbreviation.empty()) abbreviation = "S" + std::to_string(i + 1);
-    stations.push_back({std::move(name), std::move(abbreviation), place.name, place.id});
+    stations.push_back(
+        {std::move(name), std::move(abbreviation), place.name, place.id, std::move(baseName)});
   }
   return stations;
 }

@@ -57,17 +57,21 @@ void appendStop(std::vector<RunStop>& stops, const RunStop& stop) {
   stops.push_back(stop);
 }
 
-// Leaves out the calls the boarding rules do not keep (none with
-// `allCalls`), counting the rides. False when no ride is left.
+// Counts the rides the sections offer (keptCalls, or every call with
+// `allCalls`) and leaves out the calls that allow neither boarding nor
+// alighting (none with `allCalls`): the others stay, each with its rule, for
+// the extension. False when the feed allows no ride on the run (unless
+// `allCalls`).
 bool applyBoardingRules(Run& run, bool allCalls, RideTally& tally) {
   std::vector<CallRule> calls;
   for (const RunStop& stop : run.stops) calls.push_back({stop.board, stop.alight, stop.station});
-  const std::vector<bool> kept =
-      allCalls ? std::vector<bool>(calls.size(), true) : keptCalls(calls);
-  tally = tallyRides(calls, kept);
+  const std::vector<bool> kept = keptCalls(calls);
+  tally = tallyRides(calls, allCalls ? std::vector<bool>(calls.size(), true) : kept);
+  if (allCalls) return true;
+  if (kept.empty()) return false;
   std::vector<RunStop> stops;
-  for (std::size_t i = 0; i < kept.size(); ++i) {
-    if (kept[i]) appendStop(stops, run.stops[i]);
+  for (const RunStop& stop : run.stops) {
+    if (stop.board || stop.alight) appendStop(stops, stop);
   }
   run.stops = std::move(stops);
   return run.stops.size() >= 2;
@@ -125,6 +129,15 @@ std::optional<Run> runOf(const Feed& feed, std::size_t t, const TripDistances& d
 }
 
 }  // namespace
+
+std::vector<bool> sectionCalls(const std::vector<RunStop>& stops, bool allCalls) {
+  if (allCalls) return std::vector<bool>(stops.size(), true);
+  std::vector<CallRule> calls;
+  for (const RunStop& stop : stops) calls.push_back({stop.board, stop.alight, stop.station});
+  std::vector<bool> kept = keptCalls(calls);
+  kept.resize(stops.size(), false);
+  return kept;
+}
 
 TripDistances tripKm(const Feed& feed, std::size_t trip, const std::optional<DistanceUnit>& unit,
                      PathCache& cache) {

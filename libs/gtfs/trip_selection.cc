@@ -174,6 +174,7 @@ TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, Impo
     if (selection.tripsInFeed % kProgressEvery == 0) {
       progress.update(trips.bytesRead(), selection.tripsInFeed);
     }
+    selection.tripIdsInFeed.emplace(trips.field(idColumn));
     key.assign(trips.field(routeColumn));
     const auto route = routeIndex.find(key);
     if (route == routeIndex.end()) {

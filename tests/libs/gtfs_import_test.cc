@@ -10,8 +10,13 @@
 // S1-bad (unknown stop) and S1-back (times going backwards) never import;
 // S1-yard (990) runs to the yard and allows no ride. Train 401 follows a
 // shape without distances, may be boarded but not left at Konigsplatz and
-// passes the yard without a stop: 2 of the day's 44 allowed rides (from
-// Konigsplatz to North Harbour Road and Hillside) are hidden.
+// passes the yard without a stop; RE1 may be boarded but not left at Park
+// and Ride, which no other train serves: 3 of the day's 45 allowed rides
+// (from Konigsplatz to North Harbour Road and Hillside, from Park and Ride
+// to the Airport) are hidden from hosts that read only the sections, which
+// leave those calls out. transfers.txt gives Harbour Central's platforms a
+// change time, joins the two Mills and holds a timed and forbidden
+// transfers.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -19,14 +24,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
 #include <set>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "db/loader.h"
+#include "db/network_extension.h"
 #include "generate/place_names.h"
 #include "generate/random_source.h"
 #include "gtfs/boarding_rules.h"
@@ -812,20 +821,29 @@ TEST(GtfsImportTest, ServiceDateSelection) {
 TEST(GtfsImportTest, SummaryAndWhatWasLeftOut) {
   const Imported imported = import(kFeed, "20260408");
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
-  EXPECT_TRUE(contains(imported.run.out, ": 12 stations, 11 trains, 33 stops; trips of 2026-04-08"))
+  EXPECT_TRUE(contains(imported.run.out, ": 13 stations, 11 trains, 35 stops; trips of 2026-04-08"))
       << imported.run.out;
-  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 1);
+  // The second line names the stations whose rides the sections hide.
+  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 2);
+  EXPECT_TRUE(contains(imported.run.out,
+                       "\nHidden from hosts that read only the sections: rides from Konigsplatz "
+                       "(1 train), rides from Park_and_Ride (1 train); the extension offers "
+                       "them.\n"))
+      << imported.run.out;
   const std::string& err = imported.run.err;
   EXPECT_TRUE(contains(err, "stop_times.txt:40: trip S1-bad: stop NOPE is not in stops.txt"));
   EXPECT_TRUE(contains(err, "trips.txt:13: trip S1-one: 1 stop time (trips dropped"));
   EXPECT_TRUE(contains(err, "stop_times.txt:42: trip S1-back (trips dropped: times go backwards)"));
   EXPECT_TRUE(
       contains(err, "stop_times.txt:48: trip S1-yard (trips dropped: the feed allows no ride"));
-  EXPECT_TRUE(contains(imported.run.out, "; boarding rules hide 2 of 44 allowed rides (4.5 %)"))
+  EXPECT_TRUE(contains(imported.run.out,
+                       "; the sections hide 3 of 45 allowed rides (6.7 %) from hosts that read "
+                       "only them, the extension offers them; transfers.txt: 3 with a minimum "
+                       "time, 1 timed, 2 forbidden, 1 change time, 1 station group;"))
       << imported.run.out;
   const Imported allCalls = import(kFeed, "20260408", {"--all-calls"});
   EXPECT_TRUE(contains(allCalls.run.out,
-                       "; every call kept: 6 of the 50 rides offered are forbidden by the feed"))
+                       "; every call kept: 7 of the 52 rides offered are forbidden by the feed"))
       << allCalls.run.out;
 }
 
@@ -835,29 +853,29 @@ TEST(GtfsImportTest, DirectTrainsMatchAHandCount) {
   const Imported allCalls = import(kFeed, "20260408", {"--all-calls"});
   ASSERT_EQ(allCalls.run.status, 0) << allCalls.run.err;
   // Train 401 may be boarded but not left at Konigsplatz and passes the
-  // yard: by default it does not call there, with --all-calls it does.
+  // yard. murlo answers from the extension, which holds each call's rule:
+  // both imports offer every ride the feed allows and none it forbids
+  // (--all-calls changes only what hosts reading the sections see).
   struct Case {
     const char* from;
     const char* to;
     std::vector<std::string> trains;
-    std::vector<std::string> withAllCalls;
   } cases[] = {
-      {"Harbour_Central", "Hillside", {"101", "401"}, {"101", "401"}},
-      {"Hillside", "Harbour_Central", {"102", "N09"}, {"102", "N09"}},
-      {"Harbour_Central",
-       "Konigsplatz",
-       {"300", "101", "SHU", "SHU", "777"},
-       {"300", "101", "SHU", "SHU", "401", "777"}},
-      {"Konigsplatz", "Harbour_Central", {"102"}, {"102"}},
-      {"Konigsplatz", "Hillside", {"101"}, {"101", "401"}},
-      {"Konigsplatz", "North_Harbour_Road", {}, {"401"}},
-      {"Harbour_Central", "North_Harbour_Road", {"401"}, {"401"}},
-      {"Market_Strasse", "Harbour_Central", {"102", "N09"}, {"102", "N09"}},
-      {"Harbour_Central", "Airport", {"RE1"}, {"RE1"}},
-      {"Airport", "Mill2", {"RE2"}, {"RE2"}},
-      {"Universitatsklinikum", "Universitatsbibliothek", {"RE2"}, {"RE2"}},
-      {"Depot", "中山路", {"B71"}, {"B71"}},
-      {"Mill", "Mill2", {}, {}},
+      {"Harbour_Central", "Hillside", {"101", "401"}},
+      {"Hillside", "Harbour_Central", {"102", "N09"}},
+      {"Harbour_Central", "Konigsplatz", {"300", "101", "SHU", "SHU", "777"}},
+      {"Konigsplatz", "Harbour_Central", {"102"}},
+      {"Konigsplatz", "Hillside", {"101", "401"}},
+      {"Konigsplatz", "North_Harbour_Road", {"401"}},
+      {"Harbour_Central", "North_Harbour_Road", {"401"}},
+      {"Market_Strasse", "Harbour_Central", {"102", "N09"}},
+      {"Harbour_Central", "Airport", {"RE1"}},
+      {"Airport", "Mill2", {"RE2"}},
+      {"Universitatsklinikum", "Universitatsbibliothek", {"RE2"}},
+      {"Depot", "中山路", {"B71"}},
+      {"Mill", "Mill2", {}},
+      {"Park_and_Ride", "Airport", {"RE1"}},  // boarding only
+      {"Harbour_Central", "Park_and_Ride", {}},
   };
   for (const Case& c : cases) {
     for (const Imported* db : {&imported, &allCalls}) {
@@ -868,11 +886,115 @@ TEST(GtfsImportTest, DirectTrainsMatchAHandCount) {
         const auto fields = test::splitTerminated(line, '|');
         if (fields.size() > 2) found.push_back(fields[2]);
       }
-      EXPECT_EQ(found, db == &imported ? c.trains : c.withAllCalls) << c.from << " -> " << c.to;
+      EXPECT_EQ(found, c.trains) << c.from << " -> " << c.to << (db == &allCalls ? " all" : "");
     }
   }
-  // A yard whose calls allow neither boarding nor alighting is no station.
-  EXPECT_EQ(imported.timetable.stations.size() + 1, allCalls.timetable.stations.size());
+  // A yard whose calls allow neither boarding nor alighting is no station;
+  // Park and Ride, called at for boarding only, is one the --source (the
+  // sections) leaves out.
+  EXPECT_EQ(imported.timetable.stations.size() + 2, allCalls.timetable.stations.size());
+}
+
+// The file's extension read back: every call of a train with restricted
+// calls and its rule, while the sections keep only calls whose rides the
+// feed allows (every call with --all-calls); a station only such left-out
+// calls serve comes last; transfers.txt as transfers, change times (the
+// largest of a station's platform changes) and a complex of the two Mills
+// (rows between them rounded up to 7 minutes). Rows naming an unknown stop
+// or trip, or staying on board, are dropped.
+TEST(GtfsImportTest, ExtensionHoldsEveryCallAndTheTransfers) {
+  const std::set<std::string> transfers = {"Mill>Mill2 minimum 7",
+                                           "Mill2>Mill minimum 7",
+                                           "Konigsplatz>North_Harbour_Road minimum 0",
+                                           "Airport>Airport timed 0 RE1>RE2",
+                                           "Market_Strasse>Market_Strasse forbidden 0",
+                                           "Hillside>Hillside forbidden 0 101>N09"};
+  struct Case {
+    std::vector<std::string> args;
+    bool everyCallInSections;
+    std::map<std::string, std::string>
+        rules;                        // per train: R both, P boarding, D alighting, N neither
+    const char* lastOnlyInExtension;  // "" when the sections call at every station
+  } cases[] = {
+      {{}, false, {{"401", "RPRR"}, {"RE1", "RPR"}}, "Park_and_Ride"},
+      {{"--all-calls"}, true, {{"401", "RPNRR"}, {"RE1", "RPR"}, {"990", "NN"}}, ""},
+  };
+  for (const Case& c : cases) {
+    const Imported imported = import(kFeed, "20260408", c.args);
+    ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+    for (const char* warning : {"transfers.txt:10: from NOPE to KP (transfers dropped: unknown",
+                                "transfers.txt:11: from HS to HS (transfers ignored: staying on",
+                                "trip X-none (transfers dropped: unknown trip_id)"}) {
+      EXPECT_TRUE(contains(imported.run.err, warning)) << warning << "\n" << imported.run.err;
+    }
+    std::string bytes = test::readFile(imported.db);
+    const ParsedFile file = parseDatabaseFile(std::span<char>(bytes.data(), bytes.size()));
+    ASSERT_EQ(file.extension.state, ExtensionState::kRead) << file.extension.problem;
+    const NetworkExtension& extension = file.extension.extension;
+    const TimetableDb& db = file.tables;
+    const auto station = [&](StationIndex s) { return std::string(*db.stationName(s)); };
+    const auto train = [&](TrainIndex t) { return std::string(*db.trainNumber(t)); };
+
+    std::map<std::string, std::string> rules;
+    for (const TrainCalls& calls : extension.trains) {
+      std::string& text = rules[train(calls.train)];
+      for (const murlo::CallRule& rule : calls.rules) {
+        text += rule.board ? (rule.alight ? 'R' : 'P') : (rule.alight ? 'D' : 'N');
+      }
+      const std::string_view sections = db.lists().trainStopLists[calls.train.slot()];
+      if (c.everyCallInSections) {
+        EXPECT_EQ(sections, calls.stopRecords) << text;
+        continue;
+      }
+      // The sections' stops are calls of the extension, in order, and every
+      // ride between two of them is one the rules allow.
+      std::vector<std::size_t> at;
+      for (std::size_t k = 0; k * 16 < calls.stopRecords.size(); ++k) {
+        const std::size_t next = at.size() * 16;
+        if (next < sections.size() &&
+            sections.substr(next, 16) == std::string_view(calls.stopRecords).substr(k * 16, 16)) {
+          at.push_back(k);
+        }
+      }
+      ASSERT_EQ(at.size() * 16, sections.size()) << text;
+      for (std::size_t i = 0; i < at.size(); ++i) {
+        for (std::size_t j = i + 1; j < at.size(); ++j) {
+          EXPECT_TRUE(calls.rules[at[i]].board && calls.rules[at[j]].alight)
+              << text << ": a forbidden ride from call " << at[i] << " to " << at[j];
+        }
+      }
+    }
+    EXPECT_EQ(rules, c.rules);
+    const auto last = StationIndex(db.stationCount() - 1);
+    if (*c.lastOnlyInExtension != '\0') {
+      EXPECT_EQ(station(last), c.lastOnlyInExtension);
+      EXPECT_EQ(db.lists().stationCallLists.size(), last.slot());
+    } else {
+      EXPECT_EQ(db.lists().stationCallLists.size(), last.slot() + 1);
+    }
+
+    std::set<std::string> found;
+    for (const Transfer& t : extension.transfers) {
+      const char* kind = t.kind == TransferKind::kTimed       ? "timed"
+                         : t.kind == TransferKind::kForbidden ? "forbidden"
+                                                              : "minimum";
+      std::string text =
+          station(t.from) + ">" + station(t.to) + " " + kind + " " + std::to_string(t.minutes);
+      if (t.fromTrain != kAnyTrain) text += " " + train(t.fromTrain) + ">" + train(t.toTrain);
+      found.insert(text);
+    }
+    EXPECT_EQ(found, transfers);
+    ASSERT_EQ(extension.changeTimes.size(), 1u);
+    EXPECT_EQ(station(extension.changeTimes[0].station), "Harbour_Central");
+    EXPECT_EQ(extension.changeTimes[0].minutes, 5);
+    ASSERT_EQ(extension.groups.size(), 1u);
+    const StationGroup& mills = extension.groups[0];
+    EXPECT_EQ(mills.kind, GroupKind::kComplex);
+    EXPECT_EQ(mills.name, "Mill");
+    EXPECT_EQ(mills.minutes, 7);
+    ASSERT_EQ(mills.members.size(), 2u);
+    EXPECT_EQ(station(mills.members[0]) + " " + station(mills.members[1]), "Mill Mill2");
+  }
 }
 
 TEST(GtfsImportTest, TimesPastMidnight) {
@@ -1093,8 +1215,11 @@ TEST(GtfsInfoTest, FactsOfTheTestFeed) {
            "  route_type 109 railway service: 1 route, 2 trips\n",
            "Dates: 2026-01-01 to 2026-12-31, 365 dates\n",
            "Busiest: 2026-04-07 (15) 2026-01-01 (14)",
-           "Stations: 13 called at (16 rows in stops.txt)\n",
-           "Calls: 48; boarding only 1, alighting only 0, neither 3,",
+           "Stations: 14 called at (17 rows in stops.txt)\n",
+           "Calls: 49; boarding only 2, alighting only 0, neither 3,",
+           "Transfers: 11 rows; recommended 2, timed 2, minimum time 4, forbidden 2, staying on "
+           "board 1, other 0; 6 within one station, 4 between trips; 1 complex of stations of "
+           "one name\n",
            "Shapes: 3 shapes, 24 points, with shape_dist_traveled; 4 trips follow one;",
            // The Easter Monday holiday: the Saturday service instead.
            "2026-04-06     1    15    14    14    14     1     0\n",
@@ -1104,8 +1229,8 @@ TEST(GtfsInfoTest, FactsOfTheTestFeed) {
   const auto json = runMurlo({"gtfs-info", "--json", kFeed});
   ASSERT_EQ(json.status, 0) << json.err;
   for (const char* part :
-       {"\"busiest\":[{\"date\":\"2026-04-07\",\"trips\":15}", "\"stations\":13,",
-        "\"calls\":{\"total\":48,\"boarding_only\":1,\"alighting_only\":0,\"neither\":3,",
+       {"\"busiest\":[{\"date\":\"2026-04-07\",\"trips\":15}", "\"stations\":14,",
+        "\"calls\":{\"total\":49,\"boarding_only\":2,\"alighting_only\":0,\"neither\":3,",
         "{\"date\":\"2026-04-11\",\"trips\":1}"}) {
     EXPECT_TRUE(contains(json.out, part)) << part << "\n" << json.out;
   }
@@ -1115,7 +1240,10 @@ TEST(GtfsInfoTest, FactsOfTheTestFeed) {
 }
 
 TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
-  const Imported imported = import(kFeed, "20260408");
+  // With --all-calls the sections call at every station (by default Park
+  // and Ride, served only by a boarding-only call, has its calls in the
+  // extension alone).
+  const Imported imported = import(kFeed, "20260408", {"--all-calls"});
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
   test::TempFile scratch("");
   const auto dump = runMurlo({"dump", imported.db, scratch.dir() + "/dump.src"});
@@ -1123,11 +1251,21 @@ TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
   EXPECT_EQ(dump.err, "");
   const auto build = runMurlo({"build", scratch.dir() + "/dump.src", scratch.dir() + "/again.db"});
   EXPECT_EQ(build.status, 0) << build.err;
-  EXPECT_EQ(test::readFile(scratch.dir() + "/again.db"), test::readFile(imported.db));
+  // The boarding rules of trains 401, RE1 and 990 and the transfers make an
+  // extension after the sections. Where a source cannot say it yet, a build
+  // gives back the sections byte for byte; where it can, the whole file.
+  const std::string db = test::readFile(imported.db);
+  const std::size_t extension = db.find("MURLOEXT");
+  ASSERT_NE(extension, std::string::npos);
+  const auto expected = [&](const std::string& built) {
+    return contains(built, "MURLOEXT") ? db : db.substr(0, extension);
+  };
+  const std::string again = test::readFile(scratch.dir() + "/again.db");
+  EXPECT_EQ(again, expected(again));
   // The --source written builds the same file too.
   std::string compiled;
   EXPECT_FALSE(source::compileTimetable(imported.timetable, compiled));
-  EXPECT_EQ(compiled, test::readFile(imported.db));
+  EXPECT_EQ(compiled, expected(compiled));
 }
 
 TEST(GtfsImportTest, ZippedFeedGivesTheSameDatabase) {
@@ -1331,7 +1469,7 @@ TEST(GtfsImportTest, ErrorsNameTheFileAndLine) {
        },
        {"--date", "20260408"},
        1,
-       "stops.txt:19: a quoted field has no closing quote"},
+       "stops.txt:20: a quoted field has no closing quote"},
       {"unknown agency",
        [](const FeedCopy&) {},
        {"--date", "20260408", "--agency", "Ferry"},

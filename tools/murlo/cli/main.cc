@@ -259,9 +259,11 @@ const std::vector<Command>& allCommands() {
       {"import-gtfs", "import-gtfs FEED OUT", "build a database from a GTFS feed (zip or folder)",
        "FEED is a GTFS feed: a zip file or an unpacked folder. The trips that run\n"
        "on the date (calendar.txt and calendar_dates.txt) become the trains of the\n"
-       "database OUT; every station they call at becomes a station. What the\n"
-       "import changed, split or dropped is reported on standard error; one\n"
-       "summary line says what was built. See docs/gtfs-import.md.\n",
+       "database OUT; every station they call at becomes a station; transfers.txt\n"
+       "gives transfers, change times and station complexes. What the import\n"
+       "changed, split or dropped is reported on standard error; a summary line\n"
+       "says what was built, a second the stations whose rides the seven\n"
+       "sections hide from hosts that read only them. See docs/gtfs-import.md.\n",
        "  murlo import-gtfs feed.zip city.db --date 20260408 --source city.tt", importGtfsOptions(),
        2, 2, false, runImportGtfs},
       {"gtfs-info",
@@ -269,8 +271,9 @@ const std::vector<Command>& allCommands() {
        "what a GTFS feed holds: agencies, routes, dates, stations",
        "Reads the whole feed (a zip file or a folder) and prints its agencies, its\n"
        "routes by route_type, the dates its trips run on with the busiest, the\n"
-       "stations called at, the calls that restrict boarding or alighting, and\n"
-       "its shapes. Pick --date, --route-type and --agency for import-gtfs from it.\n",
+       "stations called at, the calls that restrict boarding or alighting, the\n"
+       "rows of transfers.txt by type, and its shapes. Pick --date, --route-type\n"
+       "and --agency for import-gtfs from it.\n",
        "  murlo gtfs-info feed.zip --json",
        {&kJsonOption},
        1,

@@ -81,6 +81,21 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
       .field("neither", static_cast<int64_t>(facts.calls.neither))
       .field("arranged", static_cast<int64_t>(facts.calls.arranged))
       .endObject()
+      .key("transfers")
+      .beginObject()
+      .key("present")
+      .boolean(facts.transfers.present)
+      .field("rows", static_cast<int64_t>(facts.transfers.rows))
+      .field("recommended", static_cast<int64_t>(facts.transfers.recommended))
+      .field("timed", static_cast<int64_t>(facts.transfers.timed))
+      .field("minimum_time", static_cast<int64_t>(facts.transfers.minimumTime))
+      .field("forbidden", static_cast<int64_t>(facts.transfers.forbidden))
+      .field("on_board", static_cast<int64_t>(facts.transfers.onBoard))
+      .field("other", static_cast<int64_t>(facts.transfers.other))
+      .field("within_station", static_cast<int64_t>(facts.transfers.withinStation))
+      .field("between_trips", static_cast<int64_t>(facts.transfers.betweenTrips))
+      .field("complexes", static_cast<int64_t>(facts.transfers.complexes))
+      .endObject()
       .key("shapes")
       .beginObject()
       .key("present")
@@ -143,6 +158,16 @@ void printText(const std::string& feed, const FeedFacts& facts) {
   std::cout << "Calls: " << c.total << "; boarding only " << c.boardingOnly << ", alighting only "
             << c.alightingOnly << ", neither " << c.neither
             << ", arranged by phone or with the driver " << c.arranged << '\n';
+  const FeedFacts::Transfers& t = facts.transfers;
+  if (!t.present) {
+    std::cout << "Transfers: none (no transfers.txt)\n";
+  } else {
+    std::cout << "Transfers: " << plural(t.rows, "row", "rows") << "; recommended " << t.recommended
+              << ", timed " << t.timed << ", minimum time " << t.minimumTime << ", forbidden "
+              << t.forbidden << ", staying on board " << t.onBoard << ", other " << t.other << "; "
+              << t.withinStation << " within one station, " << t.betweenTrips << " between trips; "
+              << plural(t.complexes, "complex", "complexes") << " of stations of one name\n";
+  }
   const FeedFacts::Shapes& s = facts.shapes;
   std::cout << "Shapes: ";
   if (!s.present) {

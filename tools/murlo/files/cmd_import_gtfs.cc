@@ -1,4 +1,5 @@
 // murlo import-gtfs FEED OUT --date YYYYMMDD [options].
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -39,8 +40,9 @@ const OptionSpec kHeaderOption = {"--header", "TEXT",
                                   "the database header (default: the date, YYYYMMDD)"};
 const OptionSpec kAllCallsOption = {
     "--all-calls", "",
-    "keep every call, even where the feed forbids boarding or alighting\n"
-    "(trains then offer rides it forbids)"};
+    "keep every call in the seven sections, even where the feed forbids\n"
+    "boarding or alighting (hosts that read only them then offer rides it\n"
+    "forbids; the extension still holds each call's rule)"};
 const OptionSpec kShortNamesOption = {
     "--short-names", "",
     "names of at most 11 bytes, for hosts with fixed fields (default: whole\n"
@@ -62,18 +64,58 @@ std::string percentOf(uint64_t part, uint64_t whole) {
   return text;
 }
 
-// What the boarding rules cost, or with --all-calls what keeping every call
-// offers that the feed forbids.
+// What the boarding rules cost hosts that read only the seven sections, or
+// with --all-calls what keeping every call there offers that the feed
+// forbids. The extension offers every allowed ride and no other.
 std::string ridesPhrase(const gtfs::RideTally& rides, bool allCalls) {
   if (allCalls) {
     const uint64_t offered = rides.offered + rides.forbidden;
     return "every call kept: " + std::to_string(rides.forbidden) + " of the " +
            std::to_string(offered) + " rides offered are forbidden by the feed (" +
-           percentOf(rides.forbidden, offered) + ")";
+           percentOf(rides.forbidden, offered) + ") for hosts that read only the sections";
   }
-  return "boarding rules hide " + std::to_string(rides.hidden()) + " of " +
+  return "the sections hide " + std::to_string(rides.hidden()) + " of " +
          std::to_string(rides.allowed) + " allowed rides (" +
-         percentOf(rides.hidden(), rides.allowed) + ")";
+         percentOf(rides.hidden(), rides.allowed) + ") from hosts that read only them" +
+         (rides.hidden() == 0 ? "" : ", the extension offers them");
+}
+
+// "; transfers.txt: 2 with a minimum time, 1 timed, 1 forbidden, 1 change
+// time, 1 station group".
+std::string networkPhrase(const gtfs::ImportResult& result) {
+  const gtfs::NetworkCounts& n = result.network;
+  if (!result.transfersFile && n.groups == 0) return "";
+  return "; transfers.txt: " + std::to_string(n.minimumTime) + " with a minimum time, " +
+         std::to_string(n.timed) + " timed, " + std::to_string(n.forbidden) + " forbidden, " +
+         counted(n.changeTimes, "change time") + ", " + counted(n.groups, "station group");
+}
+
+// "Hidden from hosts that read only the sections: rides from Harlem (88
+// trains), rides to Harlem (70 trains), ... and 3 more; the extension offers
+// them.", or nothing when the sections hide no ride.
+std::string hiddenLine(const std::vector<gtfs::HiddenRides>& hidden) {
+  constexpr std::size_t kListed = 6;
+  struct Entry {
+    const std::string* station;
+    bool from;
+    std::size_t trains;
+  };
+  std::vector<Entry> entries;
+  for (const gtfs::HiddenRides& h : hidden) {
+    if (h.trainsFrom > 0) entries.push_back({&h.station, true, h.trainsFrom});
+    if (h.trainsTo > 0) entries.push_back({&h.station, false, h.trainsTo});
+  }
+  if (entries.empty()) return "";
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.trains > b.trains; });
+  std::string line = "Hidden from hosts that read only the sections:";
+  for (std::size_t i = 0; i < entries.size() && i < kListed; ++i) {
+    line += std::string(i == 0 ? " " : ", ") + (entries[i].from ? "rides from " : "rides to ") +
+            *entries[i].station + " (" + counted(entries[i].trains, "train") + ")";
+  }
+  if (entries.size() > kListed)
+    line += " and " + std::to_string(entries.size() - kListed) + " more";
+  return line + "; the extension offers them.";
 }
 
 // How the trains' km were measured: "km along shapes (4 trips), great-circle (6)".
@@ -232,9 +274,12 @@ int runImportGtfs(const CommandLine& line) {
       counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
       counted(result.stops, "stop") + "; trips of " + gtfs::formatDate(options->filter.date) +
       " from " + options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
-      "; " + kmPhrase(result.totals) +
+      networkPhrase(result) + "; " + kmPhrase(result.totals) +
       (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
   if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
+  if (const std::string hidden = hiddenLine(result.hidden); !hidden.empty()) {
+    line1 += "\n" + hidden;
+  }
   return summary(plan, line1);
 }
 

@@ -42,6 +42,21 @@ struct FeedFacts {
     bool stopTimeDistances = false;  // shape_dist_traveled in stop_times.txt
   };
 
+  // The rows of transfers.txt by transfer_type, and where they lead.
+  struct Transfers {
+    bool present = false;  // transfers.txt
+    uint64_t rows = 0;
+    uint64_t recommended = 0;    // 0 or empty
+    uint64_t timed = 0;          // 1
+    uint64_t minimumTime = 0;    // 2
+    uint64_t forbidden = 0;      // 3
+    uint64_t onBoard = 0;        // 4, 5: staying on board, which the import ignores
+    uint64_t other = 0;          // any other value
+    uint64_t withinStation = 0;  // both stops in one station (a change time)
+    uint64_t betweenTrips = 0;   // naming from_trip_id or to_trip_id
+    uint64_t complexes = 0;      // sets of stations of one name that rows join
+  };
+
   std::vector<Agency> agencies;
   std::vector<RouteType> routeTypes;  // ascending
   std::size_t routes = 0;
@@ -51,6 +66,7 @@ struct FeedFacts {
   std::size_t stations = 0;  // stations that trips call at (stops by parent_station)
   Calls calls;
   Shapes shapes;
+  Transfers transfers;
 };
 
 // Reads the whole feed. Throws FeedError when a required file or column is

@@ -42,6 +42,7 @@ struct TripSelection {
   std::vector<Route> routes;
   std::vector<Trip> trips;
   std::unordered_map<std::string, int32_t> tripIndex;
+  std::unordered_set<std::string> tripIdsInFeed;  // every trip_id of trips.txt
   std::size_t tripsInFeed = 0;
   std::size_t servicesRunning = 0;
 };

@@ -64,6 +64,18 @@ struct Frequency {
   int32_t headway = 0;
 };
 
+// One row of transfers.txt that names known stops: a change from `from` to
+// `to` (indexes into Feed::stops), for every trip or between two trips.
+struct FeedTransfer {
+  int32_t from = 0;
+  int32_t to = 0;
+  int32_t type = 0;      // transfer_type: 0 recommended, 1 timed, 2 minimum time, 3 forbidden
+  int32_t seconds = -1;  // min_transfer_time, -1 when not given
+  std::string fromTrip;  // from_trip_id, empty for every trip
+  std::string toTrip;    // to_trip_id
+  int64_t line = 0;      // in transfers.txt
+};
+
 // The length of a shape and its distance values, to tell their unit.
 struct ShapeLength {
   double km = 0;        // along its points
@@ -83,13 +95,16 @@ struct Feed {
   std::vector<StopTime> stopTimes;     // of selected trips, grouped by trip
   std::vector<std::size_t> tripBegin;  // trip t's stop times: [tripBegin[t], tripBegin[t+1])
   std::vector<Frequency> frequencies;
-  std::vector<ShapeLength> shapes;  // shapes of selected trips with distances
-  std::vector<ShapePath> paths;     // every shape of the selected trips
+  std::vector<ShapeLength> shapes;      // shapes of selected trips with distances
+  std::vector<ShapePath> paths;         // every shape of the selected trips
+  std::vector<FeedTransfer> transfers;  // of transfers.txt, when the feed has one
+  bool hasTransfers = false;            // transfers.txt is there
   std::size_t tripsInFeed = 0;
   std::size_t servicesRunning = 0;  // on the date
   std::string stopsName;            // how messages name stops.txt,
   std::string tripsName;            // trips.txt
   std::string stopTimesName;        // and stop_times.txt
+  std::string transfersName;        // transfers.txt
 };
 
 }  // namespace murlo::gtfs

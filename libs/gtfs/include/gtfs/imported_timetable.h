@@ -14,6 +14,7 @@ struct ImportedStation {
   std::string abbreviation;  // ASCII letters and digits
   std::string feedName;      // stop_name as the feed writes it
   std::string stopId;
+  std::string baseName;  // `name` before a number told it from an equal one
 };
 
 struct ImportedStop {
@@ -21,6 +22,8 @@ struct ImportedStop {
   int32_t arrival = 0;  // minute of the day
   int32_t departure = 0;
   int32_t km = 0;
+  bool board = true;  // the feed allows boarding here
+  bool alight = true;
 };
 
 struct ImportedTrain {

@@ -11,6 +11,7 @@
 #include "gtfs/feed_loader.h"
 #include "gtfs/import_report.h"
 #include "gtfs/progress.h"
+#include "gtfs/station_network.h"
 #include "gtfs/station_table.h"
 #include "gtfs/trip_runs.h"
 
@@ -32,15 +33,28 @@ struct ImportOptions {
 // and 9 (air-conditioned stopping train) for every other type.
 char defaultClassCode(int32_t routeType);
 
+// A station whose rides the seven sections hide from hosts that read only
+// them: the trains that may be boarded there (left there) for a ride the
+// sections leave out. The extension offers them.
+struct HiddenRides {
+  std::string station;  // UTF-8
+  std::size_t trainsFrom = 0;
+  std::size_t trainsTo = 0;
+};
+
 struct ImportResult {
   std::string source;    // timetable source, UTF-8
   std::string database;  // the database file's bytes
   std::size_t stations = 0;
   std::size_t trains = 0;
-  std::size_t stops = 0;
+  std::size_t stops = 0;               // every call, as the extension holds them
   std::string distances;               // how distances were measured, one phrase
   RunTotals totals;                    // rides offered, trips measured each way
   bool stopCodeAbbreviations = false;  // every abbreviation is the feed's stop_code
+  std::vector<HiddenRides> hidden;     // most trains first; none with --all-calls
+  NetworkCounts network;               // transfers.txt as written
+  bool transfersFile = false;          // the feed has a transfers.txt
+  bool extension = false;              // the database has an extension
 };
 
 // Throws FeedError when the feed cannot be read or no trip runs on the date.

@@ -1,5 +1,6 @@
 // The stations of a database: every station the kept trains call at, in
-// stops.txt order, with storable names and abbreviations.
+// stops.txt order (those served only by calls the sections leave out last),
+// with storable names and abbreviations.
 #ifndef MURLO_GTFS_STATION_TABLE_H_
 #define MURLO_GTFS_STATION_TABLE_H_
 
@@ -24,11 +25,14 @@ enum class Abbreviations {
 
 struct StationOptions {
   bool shortNames = false;  // 11 bytes, for hosts with fixed fields
+  bool everyCall = false;   // the sections keep every call (--all-calls)
   Abbreviations abbreviations = Abbreviations::kStopCodesWhenUnique;
 };
 
 // The stations, and in `indexOf` each place's station index (-1 for places
-// no train calls at). Names are cleaned (see station_name.h) and kept whole
+// no train calls at): those the sections call at (sectionCalls) in stops.txt
+// order, then those that only calls the sections leave out serve, which
+// must come last (db/timetable_builder.h). Names are cleaned (see station_name.h) and kept whole
 // up to 100 bytes, or shortened to 11 with `shortNames`; a name equal to an
 // earlier station's (in the feed, or by cleaning or shortening) ends in a
 // number, 2, 3 and so on in stops.txt order, so that every station can be

@@ -31,6 +31,11 @@ struct Run {
   int32_t firstDeparture() const { return stops.front().departure; }
 };
 
+// Which of a train's calls the database's seven sections keep: those of
+// keptCalls (the extension holds the others), or every call with
+// `allCalls`.
+std::vector<bool> sectionCalls(const std::vector<RunStop>& stops, bool allCalls);
+
 // Where a trip's km come from.
 enum class DistanceSource { kFeed, kShape, kGreatCircle };
 
@@ -55,7 +60,7 @@ TripDistances tripKm(const Feed& feed, std::size_t trip, const std::optional<Dis
                      PathCache& cache);
 
 struct RunOptions {
-  bool allCalls = false;  // keep every call, whatever the boarding rules
+  bool allCalls = false;  // the sections keep every call, whatever the boarding rules
 };
 
 // What the runs add up to: the rides the boarding rules let them offer.
@@ -68,8 +73,10 @@ struct RunTotals {
 
 // The runs of every usable trip, in trips.txt order (a trip of
 // frequencies.txt gives one run per departure, at most 2000 per row). Each
-// keeps the calls of keptCalls (boarding_rules.h), or every call with
-// `allCalls`. What is left out or changed is reported.
+// keeps every call that allows boarding or alighting, with its rule (every
+// call with `allCalls`); `totals` counts the rides the sections offer, those
+// of keptCalls (boarding_rules.h) or with `allCalls` all. What is left out
+// or changed is reported.
 std::vector<Run> buildRuns(const Feed& feed, const std::optional<DistanceUnit>& unit,
                            const RunOptions& options, RunTotals& totals, ImportReport& report);
 
