@@ -6,8 +6,11 @@
 #ifndef MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
 #define MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,10 +39,23 @@ class ServedDatabase {
   };
   Snapshot current() const;
 
+  // What the loads came to: the reloads after the first load, done or
+  // refused, and the database served (its header; when it was loaded).
+  struct Record {
+    std::uint64_t reloadsDone = 0;
+    std::uint64_t reloadsRefused = 0;
+    std::optional<std::chrono::steady_clock::time_point> loadedAt;
+    std::string header;
+  };
+  Record record() const;
+
  private:
+  Status swapIn(Snapshot fresh);
+
   const std::string path_;
   mutable std::mutex mutex_;  // held only to copy or swap the snapshot
   Snapshot served_;
+  Record record_;
 };
 
 }  // namespace murlo::tool
