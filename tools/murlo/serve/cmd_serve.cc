@@ -69,7 +69,7 @@ int runServe(const CommandLine& line) {
     if (signal == SIGHUP) {
       logLine("murlo serve: SIGHUP: loading " + database.path() + " again");
       const auto start = std::chrono::steady_clock::now();
-      const Status loaded = database.load();
+      const Status loaded = database.reload();
       const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
           std::chrono::steady_clock::now() - start);
       if (!loaded.ok()) {

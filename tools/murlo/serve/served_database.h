@@ -27,9 +27,16 @@ class ServedDatabase {
 
   const std::string& path() const { return path_; }
 
-  // Opens the file (again) and makes it the database served: ok, or why not
-  // (see openDatabase), and then the database opened before stays.
+  // Opens the file and makes it the database served: ok, or why not (see
+  // openDatabase), and then the database opened before stays. As every
+  // command does, it takes a file of the format's older kind whose last
+  // sections are missing.
   Status load();
+  // Opens the file again and swaps it in only when it is complete: all
+  // seven sections there, its extension (when it has one) whole, and the
+  // file unchanged from the check to the load. Else the database served
+  // stays, and the status says why.
+  Status reload();
 
   // What a request answers from: one database and its stations (nullptr
   // when the list could not be made: then each question asks for it).
@@ -50,6 +57,8 @@ class ServedDatabase {
   Record record() const;
 
  private:
+  Status open(Snapshot& fresh);
+  Status refuse(Status why);
   Status swapIn(Snapshot fresh);
 
   const std::string path_;
