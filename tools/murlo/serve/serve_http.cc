@@ -146,10 +146,11 @@ struct HttpCallbacks {
       }
       if (!exchange->hasBody) return MHD_YES;
     }
-    return send(connection, *exchange);
+    return send(service, connection, *exchange);
   }
 
-  static MHD_Result send(MHD_Connection* connection, HttpService::Exchange& exchange) {
+  static MHD_Result send(HttpService& service, MHD_Connection* connection,
+                         HttpService::Exchange& exchange) {
     HttpService::Reply& reply = exchange.reply;
     MHD_Response* response =
         reply.file != nullptr
@@ -167,6 +168,8 @@ struct HttpCallbacks {
     exchange.bytes = reply.file != nullptr ? reply.file->bytes.size() : reply.body.size();
     const std::chrono::duration<double> taken = Clock::now() - *exchange.start;
     exchange.seconds = taken.count();
+    // Counted as it is queued: a client that has its answer sees it counted.
+    service.metrics_.countRequest(exchange.endpoint, exchange.status, exchange.seconds);
     const MHD_Result queued =
         MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
     MHD_destroy_response(response);
@@ -233,9 +236,6 @@ void HttpService::finish(Exchange* exchange) {
     line += " - ms";
   }
   logLine(line);
-  if (exchange->status != 0) {
-    metrics_.countRequest(exchange->endpoint, exchange->status, exchange->seconds);
-  }
   if (accessLog_ != nullptr) {
     AccessRecord record;
     record.time = exchange->received;
