@@ -152,20 +152,26 @@ struct HttpCallbacks {
   static MHD_Result send(HttpService& service, MHD_Connection* connection,
                          HttpService::Exchange& exchange) {
     HttpService::Reply& reply = exchange.reply;
-    MHD_Response* response =
-        reply.file != nullptr
-            ? MHD_create_response_from_buffer(reply.file->bytes.size(),
-                                              const_cast<char*>(reply.file->bytes.data()),
-                                              MHD_RESPMEM_PERSISTENT)
-            : MHD_create_response_from_buffer(reply.body.size(), reply.body.data(),
-                                              MHD_RESPMEM_MUST_COPY);
+    const std::size_t bytes = reply.file != nullptr ? reply.file->bytes.size() : reply.body.size();
+    MHD_Response* response = nullptr;
+    if (reply.file != nullptr) {
+      response = MHD_create_response_from_buffer(bytes, const_cast<char*>(reply.file->bytes.data()),
+                                                 MHD_RESPMEM_PERSISTENT);
+    } else {
+      // The body is handed over, not copied: freed with the response.
+      auto* body = new (std::nothrow) std::string(std::move(reply.body));
+      if (body == nullptr) return MHD_NO;
+      response = MHD_create_response_from_buffer_with_free_callback_cls(
+          bytes, body->data(), [](void* owned) { delete static_cast<std::string*>(owned); }, body);
+      if (response == nullptr) delete body;
+    }
     if (response == nullptr) return MHD_NO;
     for (const auto& [name, value] : kDefaultHeaders)
       MHD_add_response_header(response, name, value);
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.c_str());
     if (reply.allow != nullptr) MHD_add_response_header(response, "Allow", reply.allow);
     exchange.status = reply.status;
-    exchange.bytes = reply.file != nullptr ? reply.file->bytes.size() : reply.body.size();
+    exchange.bytes = bytes;
     const std::chrono::duration<double> taken = Clock::now() - *exchange.start;
     exchange.seconds = taken.count();
     // Counted as it is queued: a client that has its answer sees it counted.
@@ -214,7 +220,6 @@ HttpService::Exchange* HttpService::begin(std::string_view target) {
   auto* exchange = new (std::nothrow) Exchange;
   if (exchange == nullptr) return nullptr;
   exchange->target = target;
-  std::lock_guard<std::mutex> lock(mutex_);
   ++underWay_;
   return exchange;
 }
@@ -249,9 +254,11 @@ void HttpService::finish(Exchange* exchange) {
     accessLog_->write(record);
   }
   delete exchange;
-  std::lock_guard<std::mutex> lock(mutex_);
-  --underWay_;
-  changed_.notify_all();
+  // A stop waits for the last request under way (run()).
+  if (--underWay_ == 0 && stopRequested_) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    changed_.notify_all();
+  }
 }
 
 HttpService::Reply HttpService::answer(MHD_Connection* connection, Exchange& exchange) {
@@ -389,14 +396,14 @@ bool HttpService::run() {
       &HttpCallbacks::completed, this, MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
   if (daemon == nullptr) return false;
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return stopRequested_; });
+  changed_.wait(lock, [this] { return stopRequested_.load(); });
   // No new connection; the requests under way are answered, then the rest
   // (idle connections, heads never finished) is closed.
   lock.unlock();
   const MHD_socket listening = MHD_quiesce_daemon(daemon);
   lock.lock();
   changed_.wait_for(lock, std::chrono::seconds(kStopPatienceSeconds),
-                    [this] { return underWay_ == 0; });
+                    [this] { return underWay_.load() == 0; });
   lock.unlock();
   MHD_stop_daemon(daemon);
   if (listening != MHD_INVALID_SOCKET) {

@@ -93,10 +93,10 @@ class HttpService {
   AccessLog* accessLog_;
   ListenSocket socket_;
 
-  std::mutex mutex_;
+  std::mutex mutex_;  // for changed_ only: requests take no lock in common
   std::condition_variable changed_;
-  bool stopRequested_ = false;
-  int underWay_ = 0;  // requests whose line was read and that are not done
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<int> underWay_{0};  // requests whose line was read and that are not done
 };
 
 }  // namespace murlo::tool
