@@ -21,6 +21,7 @@ now() { date +%s; }
 # ---- Packages ----------------------------------------------------------------
 install_start=$(now)
 packages=(cmake make pkg-config libgtest-dev googletest zlib1g-dev libcli11-dev libcpp-httplib-dev
+  libmicrohttpd-dev
   clang
   g++-mingw-w64-x86-64-posix wine wine64
   g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user)

@@ -307,7 +307,7 @@ typedef struct murlo_db murlo_db;
 
 typedef enum murlo_status {
   MURLO_STATUS_OK = 0,
-  MURLO_STATUS_CANNOT_OPEN = 1,         /* no such file, or not a regular file */
+  MURLO_STATUS_CANNOT_OPEN = 1,         /* no such file, not a regular file, over 256 MiB */
   MURLO_STATUS_CANNOT_SIZE = 2,         /* its size cannot be determined */
   MURLO_STATUS_CANNOT_READ = 3,         /* reading it or building its tables failed */
   MURLO_STATUS_UNKNOWN_STATION = 4,     /* the station of a one-station question */

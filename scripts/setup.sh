@@ -5,7 +5,8 @@
 # otherwise it runs apt-get as root, through sudo when not root.
 set -euo pipefail
 
-build_packages=(cmake g++ make pkg-config zlib1g-dev libcli11-dev libcpp-httplib-dev)
+build_packages=(cmake g++ make pkg-config zlib1g-dev libcli11-dev libmicrohttpd-dev
+  libcpp-httplib-dev)
 test_packages=(libgtest-dev googletest)
 
 wanted=("${build_packages[@]}")

@@ -37,6 +37,9 @@ ReadStatus readWholeFile(const NativePath& path, FileBytes& bytes) {
   // Only a regular file can be opened as a database, as on Windows, where a
   // directory does not open for reading.
   if (!S_ISREG(info.st_mode)) return ReadStatus::kCannotOpen;
+  if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > kMaxFileBytes) {
+    return ReadStatus::kCannotOpen;
+  }
   const auto size = static_cast<std::size_t>(info.st_size);
 
   // One byte more than the size, so that an empty file still has a buffer.

@@ -36,9 +36,15 @@ ReadStatus readWholeFile(const NativePath& path, FileBytes& bytes) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return ReadStatus::kCannotOpen;
 
-  // The size without its high-order word; all ones is the failure value.
-  const DWORD size = ::GetFileSize(file.get(), nullptr);
-  if (size == INVALID_FILE_SIZE) return ReadStatus::kCannotSize;
+  // Only a file on a disk: a pipe or a device (CON, COM1) is refused before
+  // it is read, as on POSIX systems.
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return ReadStatus::kCannotOpen;
+  LARGE_INTEGER fullSize{};
+  if (!::GetFileSizeEx(file.get(), &fullSize)) return ReadStatus::kCannotSize;
+  if (fullSize.QuadPart < 0 || static_cast<std::uint64_t>(fullSize.QuadPart) > kMaxFileBytes) {
+    return ReadStatus::kCannotOpen;
+  }
+  const auto size = static_cast<DWORD>(fullSize.QuadPart);
 
   // One byte more than the size, so that an empty file still has a buffer.
   auto data = std::make_unique_for_overwrite<char[]>(std::size_t{size} + 1);

@@ -2,6 +2,9 @@
 // Each test runs in a process of its own (one ctest entry per test), so the
 // process-wide database starts empty in every test.
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -35,15 +38,25 @@ TEST(LoaderExportTest, LoadsTheWorkedExampleByAChinesePath) {
 
 TEST(LoaderExportTest, ResultCodes) {
   TempFile file("0123456789");
+  // Larger than any database can be (256 MiB): refused before it is read,
+  // and a sparse file takes no room on the disk.
+  TempFile huge("", "huge.db");
+  std::filesystem::resize_file(huge.path(), (std::uintmax_t{256} << 20) + 1);
   struct Case {
     const char* name;
     std::string path;
     int32_t result;
   } cases[] = {
-      {"missing file", file.dir() + "/missing.db", -1},
-      {"directory", file.dir(), -1},
-      {"empty path", "", -1},
-      {"ten bytes only", file.path(), 1},
+    {"missing file", file.dir() + "/missing.db", -1},
+    {"directory", file.dir(), -1},
+    {"empty path", "", -1},
+    {"ten bytes only", file.path(), 1},
+    {"a file over 256 MiB", huge.path(), -1},
+#if !defined(_WIN32)
+    // Refused at once, not waited on for a writer.
+    {"a FIFO",
+     ::mkfifo((file.dir() + "/fifo.db").c_str(), 0600) == 0 ? file.dir() + "/fifo.db" : "", -1},
+#endif
   };
   for (const Case& c : cases) EXPECT_EQ(load(c.path), c.result) << c.name;
   EXPECT_EQ(x01f38d60978350e2(nullptr), -1);

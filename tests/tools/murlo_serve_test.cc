@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +104,39 @@ HttpReply talk(int port, const std::string& request) {
   }
   reply.body = raw.substr(headEnd + 4);
   return reply;
+}
+
+// Connects to the server on loopback; -1 when it cannot.
+int connectTo(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return -1;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Sends `request` and reads every byte until the server closes the
+// connection, or `patience` passes.
+std::string talkRaw(int port, const std::string& request,
+                    std::chrono::seconds patience = std::chrono::seconds(10)) {
+  const int fd = connectTo(port);
+  if (fd < 0) return "";
+  timeval timeout{static_cast<time_t>(patience.count()), 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string raw;
+  char buffer[8192];
+  for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+    raw.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return raw;
 }
 
 // "%E5%8C%97..." for every byte but unreserved ASCII.
@@ -203,6 +237,7 @@ class Server {
   HttpReply send(const std::string& raw) const { return talk(port_, raw); }
 
   void signal(int number) const { ::kill(pid_, number); }
+  pid_t pid() const { return pid_; }
 
   // Waits until the log holds `text` (a count of times); false when it did
   // not come in time.
@@ -603,7 +638,6 @@ TEST_F(MurloServeTest, BadRequestsGetAJsonErrorWithTheirStatus) {
       {"large headers", request("GET", "/api/header", bigHeaders), 431,
        R"("error":"headers_too_large")"},
       {"a huge header", request("GET", "/api/header", hugeHeader), 400, R"("error":"bad_request")"},
-      {"no request line", "GARBAGE\r\n\r\n", 400, R"("error":"bad_request")"},
       {"an unknown method", request("BREW", "/"), 400, R"("error":"bad_request")"},
   };
   for (const Case& c : cases) {
@@ -665,6 +699,218 @@ TEST_F(MurloServeTest, ThePageIsItsOwnFilesUnderAStrictPolicy) {
   EXPECT_EQ(page.find("<style"), std::string::npos);
 }
 
+// ---- Attacks: each bounded on loopback, the server answering beside them --------
+
+struct RawAnswer {
+  int status = 0;
+  std::string head;
+  std::string body;
+};
+
+// The answers in `raw`, in their order.
+std::vector<RawAnswer> answersIn(const std::string& raw) {
+  std::vector<RawAnswer> answers;
+  std::size_t at = 0;
+  while (raw.compare(at, 9, "HTTP/1.1 ") == 0) {
+    const std::size_t headEnd = raw.find("\r\n\r\n", at);
+    if (headEnd == std::string::npos) break;
+    RawAnswer answer;
+    answer.head = raw.substr(at, headEnd + 2 - at);
+    answer.status = std::stoi(raw.substr(at + 9, 3));
+    std::smatch length;
+    std::size_t bodyLength = 0;
+    if (std::regex_search(answer.head, length, std::regex("\r\nContent-Length: (\\d+)\r\n"))) {
+      bodyLength = std::stoul(length[1]);
+    }
+    answer.body = raw.substr(headEnd + 4, bodyLength);
+    at = headEnd + 4 + bodyLength;
+    answers.push_back(std::move(answer));
+  }
+  return answers;
+}
+
+// The resident memory of a process, in KiB.
+long residentKib(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+TEST_F(MurloServeTest, AttacksOnTheProtocolAreAnsweredWholeOrRefusedWithinBounds) {
+  const std::string atTianjin = "/api/at" + query({{"station", "天津"}});
+  const std::string fromTianjin = server_->get(atTianjin).body;
+  const std::string header = server_->get("/api/header").body;
+  ASSERT_GT(fromTianjin.size(), 1000u);
+  // 2,700 ranges of the whole answer in one header line under 8 KiB.
+  std::string ranges = "Range: bytes=0-";
+  for (int i = 0; i < 2700; ++i) ranges += ",0-";
+  ranges += "\r\n";
+  // A megabyte of headers: refused once 64 KiB are in, the rest never stored.
+  std::string flood;
+  for (int i = 0; flood.size() < (1u << 20); ++i) {
+    flood += "X-Flood-" + std::to_string(i) + ": " + std::string(1000, 'f') + "\r\n";
+  }
+  const auto keepAlive = [](const std::string& target) {
+    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+  };
+  const std::string smuggled = request("GET", "/api/nothing");
+  struct Case {
+    const char* name;
+    std::string raw;
+    std::vector<int> statuses;        // of the answers, in their order; none: closed unanswered
+    std::vector<std::string> bodies;  // each answer's body begins so
+    bool ours = true;                 // the server's own answers (else the library's)
+  } cases[] = {
+      {"many ranges: one whole answer", request("GET", atTianjin, ranges), {200}, {fromTianjin}},
+      {"a range of an error",
+       request("GET", "/api/nothing", "Range: bytes=0-9\r\n"),
+       {404},
+       {R"({"status":404,"error":"not_found")"}},
+      {"pipelined requests: answered in order",
+       keepAlive("/api/header") + keepAlive("/healthz") + request("GET", atTianjin),
+       {200, 200, 200},
+       {header, R"({"status":"alive"})", fromTianjin}},
+      {"a body on GET, with a request hidden in it",
+       "GET /api/header HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+           std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled,
+       {400},
+       {R"({"status":400,"error":"body_not_allowed","message":"a GET or HEAD request takes no body"})"}},
+      {"a chunked body on GET",
+       "GET /api/header HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: "
+       "chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
+       {400},
+       {R"({"status":400,"error":"body_not_allowed")"}},
+      {"Expect: 100-continue with a large body",
+       request("GET", "/api/header", "Content-Length: 100000\r\nExpect: 100-continue\r\n"),
+       {413},
+       {R"({"status":413,"error":"too_large")"}},
+      {"Expect: 100-continue with a small body",
+       request("POST", "/api/header", "Content-Length: 10\r\nExpect: 100-continue\r\n"),
+       {405},
+       {R"({"status":405,"error":"method_not_allowed")"}},
+      {"a megabyte of headers", request("GET", "/api/header", flood), {431}, {""}, false},
+      {"a line that is no request", "GARBAGE\r\n\r\n", {}, {}},
+  };
+  for (const Case& c : cases) {
+    const long before = residentKib(server_->pid());
+    const auto start = Clock::now();
+    const std::string raw = talkRaw(server_->port(), c.raw);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8)) << c.name;
+    const std::vector<RawAnswer> answers = answersIn(raw);
+    std::vector<int> statuses;
+    for (const RawAnswer& answer : answers) statuses.push_back(answer.status);
+    EXPECT_EQ(statuses, c.statuses) << c.name << ": " << raw.substr(0, 600);
+    for (std::size_t i = 0; i < std::min(answers.size(), c.bodies.size()); ++i) {
+      EXPECT_EQ(answers[i].body.substr(0, c.bodies[i].size()), c.bodies[i]) << c.name << " " << i;
+      if (!c.ours) continue;
+      EXPECT_NE(answers[i].head.find("\r\nX-Content-Type-Options: nosniff\r\n"), std::string::npos)
+          << c.name;
+      EXPECT_NE(answers[i].head.find("\r\nContent-Type: application/json; charset=utf-8\r\n"),
+                std::string::npos)
+          << c.name;
+    }
+    EXPECT_EQ(raw.find("100 Continue"), std::string::npos) << c.name;
+    EXPECT_EQ(raw.find("Content-Range"), std::string::npos) << c.name;
+    EXPECT_EQ(raw.find("Accept-Ranges"), std::string::npos) << c.name;
+    // Memory stays bounded whatever came in (a megabyte of headers took
+    // 300 MB before), and the server goes on answering.
+    EXPECT_LT(residentKib(server_->pid()) - before, 32 * 1024) << c.name;
+    EXPECT_EQ(server_->get("/api/header").body, header) << c.name;
+  }
+}
+
+TEST_F(MurloServeTest, IdleAndSlowConnectionsHoldNoRequestUp) {
+  // 32 connections that send nothing and 16 that send a request slowly,
+  // a byte now and then, all held open while a normal request is asked.
+  std::vector<int> held;
+  for (int i = 0; i < 48; ++i) {
+    const int fd = connectTo(server_->port());
+    ASSERT_GE(fd, 0);
+    held.push_back(fd);
+  }
+  const std::string head = "GET /api/header HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+  for (std::size_t byte = 0; byte < 3; ++byte) {
+    for (std::size_t i = 32; i < held.size(); ++i) ::send(held[i], &head[byte], 1, MSG_NOSIGNAL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  for (int round = 0; round < 3; ++round) {
+    const auto start = Clock::now();
+    const HttpReply reply = server_->get("/api/at" + query({{"station", "天津"}}));
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "round " << round;
+    for (std::size_t i = 32; i < held.size(); ++i) {
+      ::send(held[i], &head[3 + static_cast<std::size_t>(round)], 1, MSG_NOSIGNAL);
+    }
+  }
+  for (const int fd : held) ::close(fd);
+}
+
+// The operator's endpoints, and every request in the access log.
+TEST(MurloServeOperatorTest, HealthReadinessMetricsAndTheAccessLog) {
+  test::TempFile accessLog("", "access.log");
+  Server server(MURLO_SAMPLE_DB, {"--port", "0", "--access-log", accessLog.path()});
+  ASSERT_GT(server.port(), 0) << server.log();
+  EXPECT_EQ(server.get("/api/header").status, 200);
+  EXPECT_EQ(server.get("/api/nothing").status, 404);
+  struct Case {
+    const char* path;
+    int status;
+    std::string type;
+    std::vector<std::string> holds;  // lines of the body
+  } cases[] = {
+      {"/healthz", 200, "application/json; charset=utf-8", {R"({"status":"alive"})"}},
+      {"/readyz", 200, "application/json; charset=utf-8", {R"({"status":"ready"})"}},
+      {"/metrics",
+       200,
+       "text/plain; version=0.0.4; charset=utf-8",
+       {"# TYPE murlo_requests_total counter",
+        R"(murlo_requests_total{endpoint="/api/header",status="200"} 1)",
+        R"(murlo_requests_total{endpoint="other",status="404"} 1)",
+        R"(murlo_requests_total{endpoint="/healthz",status="200"} 1)",
+        "# TYPE murlo_request_duration_seconds histogram",
+        R"(murlo_request_duration_seconds_bucket{le="+Inf"} 4)",
+        "murlo_request_duration_seconds_count 4", R"(murlo_reloads_total{result="done"} 0)",
+        R"(murlo_reloads_total{result="refused"} 0)",
+        std::string(R"(murlo_database_info{path=")") + MURLO_SAMPLE_DB +
+            R"(",header="CN-SAMPLE1"} 1)"}},
+  };
+  for (const Case& c : cases) {
+    const HttpReply reply = server.get(c.path);
+    EXPECT_EQ(reply.status, c.status) << c.path;
+    EXPECT_EQ(reply.header("content-type"), c.type) << c.path;
+    EXPECT_EQ(reply.header("x-content-type-options"), "nosniff") << c.path;
+    for (const std::string& line : c.holds) {
+      EXPECT_NE(("\n" + reply.body + "\n").find("\n" + line + "\n"), std::string::npos)
+          << c.path << ": " << line << "\n"
+          << reply.body;
+    }
+  }
+  EXPECT_TRUE(
+      std::regex_search(server.get("/metrics").body,
+                        std::regex(R"(\nmurlo_database_age_seconds \d+(\.\d+)?(e-\d+)?\n)")));
+  // One JSON object a line, a line per request (in the order the requests
+  // ended, not always the order they were asked in).
+  std::string lines;
+  for (const auto until = Clock::now() + kPatience; Clock::now() < until;) {
+    lines = test::readFile(accessLog.path());
+    if (std::count(lines.begin(), lines.end(), '\n') >= 6) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(std::regex_search(
+      lines,
+      std::regex(
+          R"((^|\n)\{"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z","client":"127\.0\.0\.1",)"
+          R"("method":"GET","target":"/api/header","endpoint":"/api/header",)"
+          R"("status":200,"bytes":\d+,"micros":\d+\}\n)")))
+      << lines;
+  EXPECT_NE(lines.find(R"("target":"/api/nothing","endpoint":"other","status":404,)"),
+            std::string::npos)
+      << lines;
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 6) << lines;
+}
+
 // ---- SIGHUP and SIGTERM ---------------------------------------------------------
 
 std::string headerOf(const Server& server) {
@@ -697,6 +943,58 @@ TEST(MurloServeSignalTest, SighupLoadsTheFileAgainAndABadFileLeavesTheOldOne) {
       << server.log();
   EXPECT_EQ(headerOf(server), "CN-SAMPLE1");
   EXPECT_EQ(server.get("/api/at" + query({{"station", "天津"}})).status, 200);
+}
+
+TEST(MurloServeSignalTest, ABadFileNeverReplacesTheDatabaseServed) {
+  const std::string sample = test::readFile(MURLO_SAMPLE_DB);
+  test::TempFile database(sample, "served.db");
+  Server server(database.path());
+  ASSERT_GT(server.port(), 0) << server.log();
+  const std::string target = "/api/at" + query({{"station", "天津"}});
+  const std::string served = server.get(target).body;
+  std::string flipped = sample;
+  flipped.back() = static_cast<char>(flipped.back() ^ 0x01);  // its last terminator
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string why;    // in the log line
+    bool fifo = false;  // a FIFO in the file's place
+  } cases[] = {
+      {"cut in half", sample.substr(0, sample.size() / 2), "is incomplete: "},
+      {"a bit flipped at its end", flipped, "is incomplete: 6 of its 7 sections end"},
+      {"empty", "", "is incomplete: 0 of its 7 sections end"},
+      {"a damaged extension", sample + "MURLOEXT" + std::string(12, '\x01'),
+       "cannot load the database"},
+      {"a FIFO", "", "cannot open the database", true},
+  };
+  std::size_t refused = 0;
+  for (const Case& c : cases) {
+    const std::string next = database.path() + ".new";
+    if (c.fifo) {
+      ASSERT_EQ(::mkfifo(next.c_str(), 0600), 0);
+    } else {
+      std::ofstream(next, std::ios::binary) << c.bytes;
+    }
+    fs::rename(next, database.path());
+    server.signal(SIGHUP);
+    ++refused;
+    ASSERT_TRUE(server.logShows("; still serving the database loaded before", refused))
+        << c.name << ": " << server.log();
+    EXPECT_NE(server.log().find(c.why), std::string::npos) << c.name << ": " << server.log();
+    EXPECT_EQ(server.get(target).body, served) << c.name;
+    EXPECT_NE(
+        server.get("/metrics")
+            .body.find("murlo_reloads_total{result=\"refused\"} " + std::to_string(refused) + "\n"),
+        std::string::npos)
+        << c.name;
+  }
+  // A whole file again: swapped in.
+  fs::remove(database.path());
+  std::ofstream(database.path(), std::ios::binary) << sample;
+  server.signal(SIGHUP);
+  ASSERT_TRUE(server.logShows("murlo serve: loaded " + database.path())) << server.log();
+  EXPECT_NE(server.get("/metrics").body.find("murlo_reloads_total{result=\"done\"} 1\n"),
+            std::string::npos);
 }
 
 TEST(MurloServeSignalTest, EachRequestDuringReloadsIsAnsweredFromOneDatabase) {
@@ -793,10 +1091,35 @@ TEST(MurloServeStartTest, AFileThatCannotBeLoadedOrAPortInUseIsAFailure) {
                                                         {"--port", "-1"},
                                                         {"--port", "http"},
                                                         {"--threads", "0"},
-                                                        {"--threads", "257"}}) {
+                                                        {"--threads", "257"},
+                                                        {"--host", ""},
+                                                        {"--host", "[::1]"},
+                                                        {"--host", "local host"},
+                                                        {"--host", "-x.example"},
+                                                        {"--host", "127.0.0.1:80"}}) {
     const test::CommandResult wrong = runMurlo({"serve", option, value});
     EXPECT_EQ(wrong.status, 2) << option << " " << value;
+    if (option == "--host") {
+      EXPECT_NE(wrong.err.find("murlo: --host takes an address or a host name"), std::string::npos)
+          << wrong.err;
+    }
   }
+
+  // A FIFO as the database: refused at once, not waited on for a writer.
+  test::TempFile dir("", "unused");
+  const std::string fifo = dir.dir() + "/fifo.db";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto start = Clock::now();
+  Server fromFifo(fifo);
+  EXPECT_EQ(fromFifo.exitStatus(), std::optional<int>(1));
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(fromFifo.log(), "murlo: cannot open the database " + fifo + "\n");
+
+  // Beyond this machine: a warning.
+  Server everywhere(MURLO_SAMPLE_DB, {"--port", "0", "--host", "0.0.0.0"});
+  EXPECT_TRUE(
+      everywhere.logShows("murlo serve: warning: listening on 0.0.0.0, beyond this machine"))
+      << everywhere.log();
 }
 
 }  // namespace

@@ -55,9 +55,10 @@ extern const OptionSpec kJourneyLimitOption;  // --limit N (plan)
 extern const OptionSpec kChangesOption;       // --changes N
 extern const OptionSpec kChangeTimeOption;    // --change-time MIN
 // murlo serve.
-extern const OptionSpec kHostOption;     // --host HOST
-extern const OptionSpec kPortOption;     // --port PORT
-extern const OptionSpec kThreadsOption;  // --threads N
+extern const OptionSpec kHostOption;       // --host HOST
+extern const OptionSpec kPortOption;       // --port PORT
+extern const OptionSpec kThreadsOption;    // --threads N
+extern const OptionSpec kAccessLogOption;  // --access-log FILE|-
 
 class CommandLine;
 

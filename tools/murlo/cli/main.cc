@@ -47,6 +47,9 @@ const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 pic
                                 false, &kPortParameter};
 const OptionSpec kThreadsOption = {
     "--threads", "N", "requests answered at once, 1 to 256 (default 8)", false, &kThreadsParameter};
+const OptionSpec kAccessLogOption = {
+    "--access-log", "FILE",
+    "append a JSON object a line per request to FILE (- for standard output)"};
 
 namespace {
 
@@ -207,9 +210,10 @@ const std::vector<Command>& allCommands() {
        "on standard output and a line per request on standard error. SIGHUP\n"
        "loads the database file again (a file that fails to load leaves the old\n"
        "one serving); SIGINT or SIGTERM stops once the requests under way are\n"
-       "answered.\n",
+       "answered. /healthz, /readyz and /metrics (Prometheus) are for the\n"
+       "operator; listening beyond this machine is warned about.\n",
        "  murlo serve --db network.db --port 8080",
-       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption},
+       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption, &kAccessLogOption},
        0,
        0,
        true,

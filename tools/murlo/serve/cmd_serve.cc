@@ -1,13 +1,18 @@
 // murlo serve: the database as a web page and a JSON API (serve_http.h,
 // serve_api.h), until SIGINT or SIGTERM; SIGHUP loads the file again.
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <iostream>
 #include <string>
 
 #include "answers/host.h"
 #include "cli/commands.h"
+#include "serve/access_log.h"
+#include "serve/listen_socket.h"
 #include "serve/serve_http.h"
+#include "serve/serve_metrics.h"
 #include "serve/served_database.h"
 #include "serve/signal_watcher.h"
 
@@ -41,18 +46,30 @@ int runServe(const CommandLine& line) {
   Status status = readOption(line, kPortOption, port);
   if (status.ok()) status = readOption(line, kThreadsOption, threads);
   if (!status.ok()) return reportFailure(command, status);
+  if (!isWellFormedHost(host)) {
+    return usageError(command,
+                      "--host takes an address or a host name (127.0.0.1, ::1, "
+                      "0.0.0.0, localhost), not '" +
+                          host + "'");
+  }
+  AccessLog accessLog;
+  const auto accessLogPath = line.value(kAccessLogOption);
+  if (accessLogPath && !accessLog.open(*accessLogPath)) {
+    return fail("cannot open the access log " + *accessLogPath + ": " + std::strerror(errno));
+  }
   const auto named = line.value(kDatabaseOption);
   ServedDatabase database(named ? *named : defaultDatabasePath());
 
   // A client that goes away must not end the server.
   std::signal(SIGPIPE, SIG_IGN);
-  HttpService service(database, threads);
+  ServeMetrics metrics;
+  HttpService service(database, threads, metrics, accessLogPath ? &accessLog : nullptr);
   // Before any other thread: the signals are taken by the watcher alone.
   SignalWatcher watcher([&](int signal) {
     if (signal == SIGHUP) {
       logLine("murlo serve: SIGHUP: loading " + database.path() + " again");
       const auto start = std::chrono::steady_clock::now();
-      const Status loaded = database.load();
+      const Status loaded = database.reload();
       const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
           std::chrono::steady_clock::now() - start);
       if (!loaded.ok()) {
@@ -75,10 +92,15 @@ int runServe(const CommandLine& line) {
   std::string error;
   const auto bound = service.bind(host, port, error);
   if (!bound) return fail(error);
-  std::cout << urlOf(host, *bound) << std::endl;
+  std::cout << urlOf(host, bound->port) << std::endl;
+  if (!bound->loopback) {
+    logLine("murlo serve: warning: listening on " + host +
+            ", beyond this machine: anyone who reaches this port can ask; put a proxy in front "
+            "(docs/deploy.md)");
+  }
   logLine("murlo serve: serving " + database.path() + " with " + std::to_string(threads) +
           " threads; SIGHUP loads it again, SIGINT or SIGTERM stops");
-  if (!service.run()) return fail("the server stopped listening on " + urlOf(host, *bound));
+  if (!service.run()) return fail("the server could not start on " + urlOf(host, bound->port));
   logLine("murlo serve: stopped");
   return kExitOk;
 }

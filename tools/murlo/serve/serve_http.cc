@@ -1,151 +1,193 @@
 #include "serve/serve_http.h"
 
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <thread>
 #include <utility>
-#include <vector>
 
+#include "serve/request_target.h"
 #include "serve/serve_api.h"
 #include "serve/web_files.h"
 
 namespace murlo::tool {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kJsonType = "application/json; charset=utf-8";
-
-// Keep-alive: a connection holds its thread while it waits for the next
-// request, so it is let go after two idle seconds.
-constexpr time_t kKeepAliveSeconds = 2;
-constexpr std::size_t kRequestsPerConnection = 100;
-constexpr time_t kReadWriteSeconds = 5;
-constexpr int kListenBacklog = 128;
-
-// When the request answered on this thread began: set before it is routed;
-// a request refused while it was being read has none.
-thread_local std::optional<Clock::time_point> requestStart;
+constexpr const char* kMetricsType = "text/plain; version=0.0.4; charset=utf-8";
 
 // What every answer carries: the page runs its own script and style sheet
 // only (none inline, nothing from elsewhere), and no answer is sniffed for
 // another type, framed or sent a referrer.
-httplib::Headers defaultHeaders() {
-  return {
-      {"Content-Security-Policy",
-       "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
-       "img-src 'self'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'"},
-      {"X-Content-Type-Options", "nosniff"},
-      {"X-Frame-Options", "DENY"},
-      {"Referrer-Policy", "no-referrer"},
-      {"Cache-Control", "no-cache"},
-  };
+constexpr std::array<std::pair<const char*, const char*>, 5> kDefaultHeaders = {{
+    {"Content-Security-Policy",
+     "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
+     "img-src 'self'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"X-Frame-Options", "DENY"},
+    {"Referrer-Policy", "no-referrer"},
+    {"Cache-Control", "no-cache"},
+}};
+
+// The methods HTTP defines; any other is a malformed request.
+constexpr std::array<std::string_view, 10> kKnownMethods = {
+    "GET", "HEAD", "POST", "PUT", "DELETE", "CONNECT", "OPTIONS", "TRACE", "PATCH", "PRI"};
+
+// The operator's endpoints.
+constexpr std::string_view kHealthPath = "/healthz";
+constexpr std::string_view kReadyPath = "/readyz";
+constexpr std::string_view kMetricsPath = "/metrics";
+
+struct HeaderTally {
+  std::size_t count = 0;
+  std::size_t bytes = 0;
+  std::size_t longest = 0;  // "Name: value"
+};
+
+MHD_Result tallyHeader(void* tally, MHD_ValueKind, const char* name, const char* value) {
+  auto& t = *static_cast<HeaderTally*>(tally);
+  const std::size_t n = std::strlen(name);
+  const std::size_t v = value == nullptr ? 0 : std::strlen(value);
+  ++t.count;
+  t.bytes += n + v;
+  t.longest = std::max(t.longest, n + 2 + v);
+  return MHD_YES;
 }
 
-// A pattern that matches `path` alone (cpp-httplib routes by std::regex).
-std::string patternFor(std::string_view path) {
-  std::string pattern;
-  for (const char c : path) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '/' || c == '_' || c == '-';
-    if (!plain) pattern += '\\';
-    pattern += c;
+std::string clientOf(MHD_Connection* connection) {
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+  if (info == nullptr || info->client_addr == nullptr) return "";
+  char text[INET6_ADDRSTRLEN] = "";
+  const sockaddr* address = info->client_addr;
+  if (address->sa_family == AF_INET) {
+    ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
+                sizeof text);
+  } else if (address->sa_family == AF_INET6) {
+    ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
+                sizeof text);
   }
-  return pattern;
+  return text;
 }
 
-void sendError(httplib::Response& res, int status, std::string_view kind,
-               std::string_view message) {
-  res.status = status;
-  res.set_content(errorReply(status, kind, message).body, kJsonType);
-}
+bool isGetOrHead(std::string_view method) { return method == "GET" || method == "HEAD"; }
 
-// The error of a status that has no body yet: those cpp-httplib answers
-// itself, and the replies of a handler that could not write one.
-void sendStatusError(httplib::Response& res) {
-  switch (res.status) {
-    case 400: return sendError(res, 400, "bad_request", "the request is malformed");
-    case 404: return sendError(res, 404, "not_found", "no such page; the API is under /api/");
-    case 405: return sendError(res, 405, "method_not_allowed", "only GET and HEAD are allowed");
-    case 413:
-      return sendError(
-          res, 413, "too_large",
-          "the request body is larger than " + std::to_string(kMaxBodyBytes) + " bytes");
-    case 414:
-      return sendError(
-          res, 414, "uri_too_long",
-          "the request target is longer than " + std::to_string(kMaxTargetBytes) + " bytes");
-    case 503: return sendError(res, 503, "out_of_memory", "the server ran out of memory");
-    default: return sendError(res, res.status, "error", "the request could not be answered");
+const WebFile* findWebFile(std::string_view path) {
+  for (const WebFile& file : webFiles()) {
+    if (file.path == path) return &file;
   }
-}
-
-// At most `most` bytes of `text` as printable ASCII, other bytes as \xHH:
-// a log line is one line whatever a request holds.
-std::string printable(std::string_view text, std::size_t most) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i == most) {
-      out += "...";
-      break;
-    }
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c > 0x20 && c < 0x7F && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02X", c);
-      out += escape;
-    }
-  }
-  return out;
-}
-
-// "GET /api/at?station=... 200 0.4 ms".
-void logRequest(const httplib::Request& req, const httplib::Response& res) {
-  std::string line = req.method.empty() ? "-" : printable(req.method, 16);
-  line += ' ';
-  line += req.target.empty() ? "-" : printable(req.target, 512);
-  line += ' ' + std::to_string(res.status) + ' ';
-  if (requestStart) {
-    const std::chrono::duration<double, std::milli> taken = Clock::now() - *requestStart;
-    char ms[32];
-    std::snprintf(ms, sizeof ms, "%.1f ms", taken.count());
-    line += ms;
-  } else {
-    line += "- ms";
-  }
-  requestStart.reset();
-  logLine(line);
-}
-
-httplib::Server::HandlerResponse checkRequest(const httplib::Request& req, httplib::Response& res) {
-  requestStart = Clock::now();
-  std::size_t headerBytes = 0;
-  for (const auto& [name, value] : req.headers) headerBytes += name.size() + value.size();
-  if (req.target.size() > kMaxTargetBytes) {
-    res.status = 414;
-  } else if (req.headers.size() > kMaxHeaderCount || headerBytes > kMaxHeaderBytes) {
-    sendError(res, 431, "headers_too_large",
-              "the request has more than " + std::to_string(kMaxHeaderCount) +
-                  " headers or more than " + std::to_string(kMaxHeaderBytes) + " bytes of them");
-  } else if (req.method == "TRACE" || req.method == "CONNECT" || req.method == "PRI") {
-    // Methods without a handler of their own: refused before routing.
-    res.status = 405;
-    res.set_header("Allow", "GET, HEAD");
-  } else {
-    return httplib::Server::HandlerResponse::Unhandled;
-  }
-  return httplib::Server::HandlerResponse::Handled;
+  return nullptr;
 }
 
 }  // namespace
+
+struct HttpService::Reply {
+  int status = 200;
+  std::string body;
+  std::string contentType = kJsonType;
+  const char* allow = nullptr;    // the Allow header of a 405
+  const WebFile* file = nullptr;  // an embedded file, sent from where it lies
+  static Reply error(int status, std::string_view kind, std::string_view message) {
+    return Reply{status, errorReply(status, kind, message).body};
+  }
+};
+
+// One request, from its line read to its answer sent.
+struct HttpService::Exchange {
+  std::string target;  // as received
+  std::string method;  // set when the head was read whole
+  std::string client;
+  std::string endpoint = "other";
+  std::optional<Clock::time_point> start;  // when its head was read whole
+  std::chrono::system_clock::time_point received = std::chrono::system_clock::now();
+  Reply reply;           // made once the head is read
+  bool hasBody = false;  // the request announces a body
+  int status = 0;        // of the answer queued; 0 for none
+  std::uint64_t bytes = 0;
+  double seconds = 0;
+};
+
+// The library's callbacks, each passed the service as its closure.
+struct HttpCallbacks {
+  static void* requestLine(void* self, const char* uri, MHD_Connection*) {
+    return static_cast<HttpService*>(self)->begin(uri == nullptr ? "" : uri);
+  }
+
+  // Called once the head is read, and again once the request is whole: a
+  // request is answered on the second call (an answer queued on the first
+  // closes the connection after it), but one that carries a body is
+  // refused on the first, before the body is read or "100 Continue" sent.
+  static MHD_Result request(void* self, MHD_Connection* connection, const char*, const char* method,
+                            const char*, const char*, std::size_t* dataSize, void** context) {
+    auto& service = *static_cast<HttpService*>(self);
+    auto* exchange = static_cast<HttpService::Exchange*>(*context);
+    if (exchange == nullptr) return MHD_NO;  // not begun: out of memory
+    *dataSize = 0;
+    if (exchange->status != 0) return MHD_YES;  // answered; the rest is not read
+    if (!exchange->start) {
+      exchange->start = Clock::now();
+      exchange->method = method == nullptr ? "" : method;
+      exchange->client = clientOf(connection);
+      try {
+        exchange->reply = service.answer(connection, *exchange);
+      } catch (const std::bad_alloc&) {
+        exchange->reply = HttpService::Reply{503, R"({"status":503,"error":"out_of_memory"})"};
+      }
+      if (!exchange->hasBody) return MHD_YES;
+    }
+    return send(service, connection, *exchange);
+  }
+
+  static MHD_Result send(HttpService& service, MHD_Connection* connection,
+                         HttpService::Exchange& exchange) {
+    HttpService::Reply& reply = exchange.reply;
+    const std::size_t bytes = reply.file != nullptr ? reply.file->bytes.size() : reply.body.size();
+    MHD_Response* response = nullptr;
+    if (reply.file != nullptr) {
+      response = MHD_create_response_from_buffer(bytes, const_cast<char*>(reply.file->bytes.data()),
+                                                 MHD_RESPMEM_PERSISTENT);
+    } else {
+      // The body is handed over, not copied: freed with the response.
+      auto* body = new (std::nothrow) std::string(std::move(reply.body));
+      if (body == nullptr) return MHD_NO;
+      response = MHD_create_response_from_buffer_with_free_callback_cls(
+          bytes, body->data(), [](void* owned) { delete static_cast<std::string*>(owned); }, body);
+      if (response == nullptr) delete body;
+    }
+    if (response == nullptr) return MHD_NO;
+    for (const auto& [name, value] : kDefaultHeaders)
+      MHD_add_response_header(response, name, value);
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.c_str());
+    if (reply.allow != nullptr) MHD_add_response_header(response, "Allow", reply.allow);
+    exchange.status = reply.status;
+    exchange.bytes = bytes;
+    const std::chrono::duration<double> taken = Clock::now() - *exchange.start;
+    exchange.seconds = taken.count();
+    // Counted as it is queued: a client that has its answer sees it counted.
+    service.metrics_.countRequest(exchange.endpoint, exchange.status, exchange.seconds);
+    const MHD_Result queued =
+        MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
+    MHD_destroy_response(response);
+    reply = HttpService::Reply();
+    return queued;
+  }
+
+  static void completed(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+    static_cast<HttpService*>(self)->finish(static_cast<HttpService::Exchange*>(*context));
+    *context = nullptr;
+  }
+};
 
 void logLine(std::string_view line) {
   static std::mutex mutex;
@@ -156,149 +198,219 @@ void logLine(std::string_view line) {
   std::fflush(stderr);
 }
 
-HttpService::HttpService(ServedDatabase& database, int threads)
-    : database_(database), server_(std::make_unique<httplib::Server>()) {
-  const auto count = static_cast<std::size_t>(threads);
-  server_->new_task_queue = [count] { return new httplib::ThreadPool(count); };
-  setUp();
+HttpService::HttpService(ServedDatabase& database, int threads, ServeMetrics& metrics,
+                         AccessLog* accessLog)
+    : database_(database),
+      threads_(static_cast<unsigned>(threads)),
+      metrics_(metrics),
+      accessLog_(accessLog) {}
+
+HttpService::~HttpService() {
+  if (socket_.fd >= 0) ::close(socket_.fd);
 }
 
-HttpService::~HttpService() = default;
+std::optional<ListenSocket> HttpService::bind(const std::string& host, int port,
+                                              std::string& error) {
+  auto made = listenOn(host, port, error);
+  if (made) socket_ = *made;
+  return made;
+}
 
-void HttpService::setUp() {
-  httplib::Server& server = *server_;
-  server.set_default_headers(defaultHeaders());
-  server.set_payload_max_length(kMaxBodyBytes);
-  server.set_keep_alive_timeout(kKeepAliveSeconds);
-  server.set_keep_alive_max_count(kRequestsPerConnection);
-  server.set_read_timeout(kReadWriteSeconds);
-  server.set_write_timeout(kReadWriteSeconds);
-  // cpp-httplib's own options share the port (SO_REUSEPORT): a second
-  // server on a port in use would then start and take half of the
-  // requests. SO_REUSEADDR alone lets a restart bind at once, and a port in
-  // use is an error.
-  server.set_socket_options([this](socket_t socket) {
-    int yes = 1;
-    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    listenSocket_ = socket;
-  });
-  // An answer is written in more than one piece: without this, a client
-  // that delays its acknowledgements waits 40 ms for the last one.
-  server.set_tcp_nodelay(true);
-  server.set_pre_routing_handler(checkRequest);
-  server.set_logger(logRequest);
-  server.set_error_handler(
-      httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        sendStatusError(res);
-        return httplib::Server::HandlerResponse::Handled;
-      }));
-  server.set_exception_handler(
-      [](const httplib::Request&, httplib::Response& res, std::exception_ptr error) {
-        res.status = 500;
-        try {
-          if (error) std::rethrow_exception(error);
-        } catch (const std::bad_alloc&) {
-          res.status = 503;
-        } catch (...) {
-        }
-        res.body.clear();  // the error handler writes it
-      });
+HttpService::Exchange* HttpService::begin(std::string_view target) {
+  auto* exchange = new (std::nothrow) Exchange;
+  if (exchange == nullptr) return nullptr;
+  exchange->target = target;
+  ++underWay_;
+  return exchange;
+}
 
-  std::vector<std::string> paths;
-  for (const Endpoint& endpoint : apiEndpoints()) {
-    const Endpoint* e = &endpoint;
-    paths.emplace_back(e->path);
-    server.Get(patternFor(e->path), [this, e](const httplib::Request& req, httplib::Response& res) {
-      const std::vector<std::pair<std::string, std::string>> given(req.params.begin(),
-                                                                   req.params.end());
-      ApiReply reply = answerRequest(*e, given, database_);
-      res.status = reply.status;
-      if (!reply.body.empty()) res.set_content(std::move(reply.body), kJsonType);
-    });
+void HttpService::finish(Exchange* exchange) {
+  if (exchange == nullptr) return;
+  // "GET /api/at?station=... 200 0.4 ms"; a request the library refused
+  // before its head was read whole has no method, status or time.
+  std::string line = exchange->method.empty() ? "-" : printableText(exchange->method, 16);
+  line += ' ';
+  line += exchange->target.empty() ? "-" : printableText(exchange->target, 512);
+  line += ' ';
+  line += exchange->status == 0 ? "-" : std::to_string(exchange->status);
+  if (exchange->start) {
+    char ms[32];
+    std::snprintf(ms, sizeof ms, " %.1f ms", exchange->seconds * 1000);
+    line += ms;
+  } else {
+    line += " - ms";
   }
-  for (const WebFile& file : webFiles()) {
-    const WebFile* f = &file;
-    const auto send = [f](const httplib::Request&, httplib::Response& res) {
-      res.set_content(f->bytes.data(), f->bytes.size(), std::string(f->contentType));
-    };
-    paths.emplace_back(f->path);
-    server.Get(patternFor(f->path), send);
-    if (f->path == "/index.html") {
-      paths.emplace_back("/");
-      server.Get("/", send);
-    }
-    // A browser asks for /favicon.ico where a page names no icon (an API
-    // answer opened in a tab): the page's icon.
-    if (f->path == "/favicon.svg") {
-      paths.emplace_back("/favicon.ico");
-      server.Get(patternFor("/favicon.ico"), send);
-    }
+  logLine(line);
+  if (accessLog_ != nullptr) {
+    AccessRecord record;
+    record.time = exchange->received;
+    record.client = exchange->client;
+    record.method = exchange->method;
+    record.target = exchange->target;
+    record.endpoint = exchange->endpoint;
+    record.status = exchange->status;
+    record.bytes = exchange->bytes;
+    if (exchange->start) record.micros = static_cast<std::int64_t>(exchange->seconds * 1e6);
+    accessLog_->write(record);
   }
-  const auto refuse = [](const httplib::Request&, httplib::Response& res) {
-    res.status = 405;
-    res.set_header("Allow", "GET, HEAD");
+  delete exchange;
+  // A stop waits for the last request under way (run()).
+  if (--underWay_ == 0 && stopRequested_) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    changed_.notify_all();
+  }
+}
+
+HttpService::Reply HttpService::answer(MHD_Connection* connection, Exchange& exchange) {
+  const std::string_view method = exchange.method;
+  // Whether a body follows decides when the answer is sent (see request()).
+  const char* length =
+      MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+  const char* encoding =
+      MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_TRANSFER_ENCODING);
+  exchange.hasBody = encoding != nullptr ||
+                     (length != nullptr &&
+                      std::string_view(length).find_first_not_of('0') != std::string_view::npos);
+  if (std::find(kKnownMethods.begin(), kKnownMethods.end(), method) == kKnownMethods.end()) {
+    return Reply::error(400, "bad_request", "the request is malformed");
+  }
+  HeaderTally headers;
+  MHD_get_connection_values(connection, MHD_HEADER_KIND, tallyHeader, &headers);
+  if (headers.longest > kMaxHeaderLineBytes) {
+    return Reply::error(400, "bad_request", "the request is malformed");
+  }
+  if (exchange.target.size() > kMaxTargetBytes) {
+    return Reply::error(
+        414, "uri_too_long",
+        "the request target is longer than " + std::to_string(kMaxTargetBytes) + " bytes");
+  }
+  if (headers.count > kMaxHeaderCount || headers.bytes > kMaxHeaderBytes) {
+    return Reply::error(431, "headers_too_large",
+                        "the request has more than " + std::to_string(kMaxHeaderCount) +
+                            " headers or more than " + std::to_string(kMaxHeaderBytes) +
+                            " bytes of them");
+  }
+  const auto notAllowed = [] {
+    Reply reply = Reply::error(405, "method_not_allowed", "only GET and HEAD are allowed");
+    reply.allow = "GET, HEAD";
+    return reply;
   };
-  for (const std::string& path : paths) {
-    const std::string pattern = patternFor(path);
-    server.Post(pattern, refuse);
-    server.Put(pattern, refuse);
-    server.Patch(pattern, refuse);
-    server.Delete(pattern, refuse);
-    server.Options(pattern, refuse);
+  if (method == "TRACE" || method == "CONNECT" || method == "PRI") return notAllowed();
+
+  // No endpoint takes a body; one is refused before any of it is read (and
+  // so never answered "100 Continue"), and the connection is then closed.
+  std::string_view declared = length == nullptr ? "" : length;
+  if (declared.find_first_not_of("0123456789") != std::string_view::npos) {
+    return Reply::error(400, "bad_request", "the request is malformed");
   }
+  declared.remove_prefix(std::min(declared.find_first_not_of('0'), declared.size()));
+  if (declared.size() > 9 ||
+      (!declared.empty() && std::stoul(std::string(declared)) > kMaxBodyBytes)) {
+    return Reply::error(
+        413, "too_large",
+        "the request body is larger than " + std::to_string(kMaxBodyBytes) + " bytes");
+  }
+  if (isGetOrHead(method) && exchange.hasBody) {
+    return Reply::error(400, "body_not_allowed", "a GET or HEAD request takes no body");
+  }
+
+  const auto target = readRequestTarget(exchange.target);
+  if (!target) return Reply::error(400, "bad_request", "the request is malformed");
+  if (isGetOrHead(method)) return answerGet(target->path, target->query, exchange);
+
+  // Another method: refused where a GET would be answered.
+  const bool known = findEndpoint(target->path) != nullptr || target->path == "/" ||
+                     target->path == "/favicon.ico" || target->path == kHealthPath ||
+                     target->path == kReadyPath || target->path == kMetricsPath ||
+                     findWebFile(target->path) != nullptr;
+  if (known) return notAllowed();
+  return Reply::error(404, "not_found", "no such page; the API is under /api/");
 }
 
-std::optional<int> HttpService::bind(const std::string& host, int port, std::string& error) {
-  errno = 0;
-  std::optional<int> bound;
-  if (port == 0) {
-    const int any = server_->bind_to_any_port(host);
-    if (any > 0) bound = any;
-  } else if (server_->bind_to_port(host, port)) {
-    bound = port;
+HttpService::Reply HttpService::answerGet(
+    std::string_view path, const std::vector<std::pair<std::string, std::string>>& query,
+    Exchange& exchange) {
+  if (const Endpoint* endpoint = findEndpoint(path)) {
+    exchange.endpoint = endpoint->path;
+    ApiReply reply = answerRequest(*endpoint, query, database_);
+    if (reply.body.empty()) {
+      // A handler that could not write its error (out of memory).
+      if (reply.status == 503) {
+        return Reply::error(503, "out_of_memory", "the server ran out of memory");
+      }
+      return Reply::error(reply.status, "error", "the request could not be answered");
+    }
+    return Reply{reply.status, std::move(reply.body)};
   }
-  if (bound) {
-    // cpp-httplib listens with a backlog of 5: a browser opening six
-    // connections at once, or clients reconnecting together, would see a
-    // connection refused for a second. Listening again sets a longer one.
-    if (listenSocket_ >= 0) ::listen(listenSocket_, kListenBacklog);
-    return bound;
+  // A browser asks for /favicon.ico where a page names no icon (an API
+  // answer opened in a tab): the page's icon.
+  const std::string_view filePath =
+      path == "/" ? "/index.html" : (path == "/favicon.ico" ? "/favicon.svg" : path);
+  if (const WebFile* file = findWebFile(filePath)) {
+    exchange.endpoint = "page";
+    Reply reply;
+    reply.file = file;
+    reply.contentType = file->contentType;
+    return reply;
   }
-  const int cause = errno;
-  error = "cannot listen on " + host + " port " + std::to_string(port);
-  if (cause != 0) error += std::string(": ") + std::strerror(cause);
-  return std::nullopt;
+  if (path == kHealthPath) {
+    exchange.endpoint = kHealthPath;
+    return Reply{200, R"({"status":"alive"})"};
+  }
+  if (path == kReadyPath) {
+    exchange.endpoint = kReadyPath;
+    if (!database_.current().handle) {
+      return Reply::error(503, "not_ready", "no database is loaded");
+    }
+    return Reply{200, R"({"status":"ready"})"};
+  }
+  if (path == kMetricsPath) {
+    exchange.endpoint = kMetricsPath;
+    Reply reply{200, metrics_.text(database_)};
+    reply.contentType = kMetricsType;
+    return reply;
+  }
+  return Reply::error(404, "not_found", "no such page; the API is under /api/");
 }
 
 bool HttpService::run() {
-  bool listened = false;
-  std::thread listener([this, &listened] {
-    try {
-      listened = server_->listen_after_bind();
-    } catch (...) {
-      listened = false;  // the threads could not be made
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    listenerDone_ = true;
-    changed_.notify_all();
-  });
   {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return stopRequested_ || listenerDone_; });
-    // The server may not have begun to listen yet: it is stopped (once)
-    // when it runs.
-    bool stopped = false;
-    while (!listenerDone_) {
-      if (!stopped && server_->is_running()) {
-        server_->stop();
-        stopped = true;
-      }
-      changed_.wait_for(lock, std::chrono::milliseconds(5));
-    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopRequested_) return true;
   }
-  listener.join();
-  return listened;
+  if (socket_.fd < 0) return false;
+  unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ITC;
+#if defined(__linux__)
+  flags |= MHD_USE_EPOLL;
+#else
+  flags |= MHD_USE_POLL;
+#endif
+  if (socket_.ipv6) flags |= MHD_USE_IPv6;
+  MHD_Daemon* daemon = MHD_start_daemon(
+      flags, 0, nullptr, nullptr, &HttpCallbacks::request, this, MHD_OPTION_LISTEN_SOCKET,
+      static_cast<MHD_socket>(socket_.fd), MHD_OPTION_THREAD_POOL_SIZE, threads_,
+      MHD_OPTION_CONNECTION_LIMIT, kMaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      kMaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
+      MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemoryBytes, MHD_OPTION_STRICT_FOR_CLIENT, 1,
+      MHD_OPTION_URI_LOG_CALLBACK, &HttpCallbacks::requestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
+      &HttpCallbacks::completed, this, MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
+  if (daemon == nullptr) return false;
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return stopRequested_.load(); });
+  // No new connection; the requests under way are answered, then the rest
+  // (idle connections, heads never finished) is closed.
+  lock.unlock();
+  const MHD_socket listening = MHD_quiesce_daemon(daemon);
+  lock.lock();
+  changed_.wait_for(lock, std::chrono::seconds(kStopPatienceSeconds),
+                    [this] { return underWay_.load() == 0; });
+  lock.unlock();
+  MHD_stop_daemon(daemon);
+  if (listening != MHD_INVALID_SOCKET) {
+    ::close(listening);
+    socket_.fd = -1;
+  }
+  return true;
 }
 
 void HttpService::stop() {

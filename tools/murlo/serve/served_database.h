@@ -6,8 +6,11 @@
 #ifndef MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
 #define MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +27,16 @@ class ServedDatabase {
 
   const std::string& path() const { return path_; }
 
-  // Opens the file (again) and makes it the database served: ok, or why not
-  // (see openDatabase), and then the database opened before stays.
+  // Opens the file and makes it the database served: ok, or why not (see
+  // openDatabase), and then the database opened before stays. As every
+  // command does, it takes a file of the format's older kind whose last
+  // sections are missing.
   Status load();
+  // Opens the file again and swaps it in only when it is complete: all
+  // seven sections there, its extension (when it has one) whole, and the
+  // file unchanged from the check to the load. Else the database served
+  // stays, and the status says why.
+  Status reload();
 
   // What a request answers from: one database and its stations (nullptr
   // when the list could not be made: then each question asks for it).
@@ -36,10 +46,25 @@ class ServedDatabase {
   };
   Snapshot current() const;
 
+  // What the loads came to: the reloads after the first load, done or
+  // refused, and the database served (its header; when it was loaded).
+  struct Record {
+    std::uint64_t reloadsDone = 0;
+    std::uint64_t reloadsRefused = 0;
+    std::optional<std::chrono::steady_clock::time_point> loadedAt;
+    std::string header;
+  };
+  Record record() const;
+
  private:
+  Status open(Snapshot& fresh);
+  Status refuse(Status why);
+  Status swapIn(Snapshot fresh);
+
   const std::string path_;
   mutable std::mutex mutex_;  // held only to copy or swap the snapshot
   Snapshot served_;
+  Record record_;
 };
 
 }  // namespace murlo::tool
