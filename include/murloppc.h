@@ -482,6 +482,29 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
                                                  int32_t limit, murlo_journeys** out);
 MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list);
 
+/* ---- Station groups ---- */
+
+#define MURLO_GROUP_COMPLEX 1 /* one station complex: walks between its members */
+#define MURLO_GROUP_CITY 2    /* the stations of one city: transit between them */
+
+typedef struct murlo_station_group {
+  const char* name;                /* may be asked for where a station is expected */
+  int32_t kind;                    /* MURLO_GROUP_COMPLEX or MURLO_GROUP_CITY */
+  int32_t minutes;                 /* from any member to any other */
+  size_t member_count;             /* two or more */
+  const uint32_t* members;         /* station indexes, as murlo_station's */
+  const char* const* member_names; /* their names, in the same order */
+} murlo_station_group;
+
+typedef struct murlo_station_groups {
+  size_t count;
+  const murlo_station_group* groups; /* in the database's order */
+} murlo_station_groups;
+
+/* The database's station groups (none for a file without them). */
+MURLO_EXPORT murlo_status murlo_db_station_groups(const murlo_db* db, murlo_station_groups** out);
+MURLO_EXPORT void murlo_station_groups_free(murlo_station_groups* list);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

@@ -12,6 +12,7 @@
 #include "api/current_db.h"
 #include "api/native_path.h"
 #include "db/day_rollover.h"
+#include "db/network_rules.h"
 #include "murloppc.h"
 #include "present/ride_facts.h"
 #include "present/utf8_names.h"
@@ -119,10 +120,19 @@ struct StationListAnswer {
   std::shared_ptr<const LoadedDatabase> db;
   std::vector<murlo_station> stations;
 };
+struct GroupListAnswer {
+  murlo_station_groups list{};
+  std::shared_ptr<const LoadedDatabase> db;  // the member names
+  std::vector<murlo_station_group> groups;
+  std::vector<std::string> names;  // UTF-8
+  std::vector<std::vector<uint32_t>> members;
+  std::vector<std::vector<const char*>> memberNames;
+};
 static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<StopListAnswer> &&
               std::is_standard_layout_v<JourneyListAnswer> &&
-              std::is_standard_layout_v<StationListAnswer>);
+              std::is_standard_layout_v<StationListAnswer> &&
+              std::is_standard_layout_v<GroupListAnswer>);
 
 // The ride with its times moved by `shift` minutes (to count them from the
 // day asked about), and its call at stop `call`, into `ride`. REQUIRES: the
@@ -514,6 +524,41 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
 
 MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list) {
   delete reinterpret_cast<murlo::JourneyListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_station_groups(const murlo_db* db, murlo_station_groups** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded) return MURLO_STATUS_INVALID_ARGUMENT;
+    auto made = std::make_unique<murlo::GroupListAnswer>();
+    if (const murlo::NetworkRules* rules = loaded->tables().networkRules()) {
+      const murlo::Utf8Names& names = loaded->utf8Names();
+      const auto& groups = rules->groups();
+      made->names.resize(groups.size());
+      made->members.resize(groups.size());
+      made->memberNames.resize(groups.size());
+      for (std::size_t g = 0; g < groups.size(); ++g) {
+        murlo::gbkToUtf8(groups[g].name, made->names[g]);
+        for (const murlo::StationIndex s : groups[g].members) {
+          made->members[g].push_back(static_cast<uint32_t>(s.value()));
+          made->memberNames[g].push_back(names.stationName(s));
+        }
+        made->groups.push_back(murlo_station_group{
+            made->names[g].c_str(),
+            groups[g].kind == murlo::GroupKind::kCity ? MURLO_GROUP_CITY : MURLO_GROUP_COMPLEX,
+            groups[g].minutes, made->members[g].size(), made->members[g].data(),
+            made->memberNames[g].data()});
+      }
+    }
+    made->list = murlo_station_groups{made->groups.size(), made->groups.data()};
+    made->db = std::move(loaded);
+    *out = &made.release()->list;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_station_groups_free(murlo_station_groups* list) {
+  delete reinterpret_cast<murlo::GroupListAnswer*>(list);
 }
 
 }  // extern "C"

@@ -183,6 +183,35 @@ std::string changeNetworkBytes() {
   return test::packOrFail(plain);
 }
 
+// A network with a station group: the city 北京市 of 北京 and 北京南 (30
+// minutes apart). G1 北京南 08:00 -> 上海 13:00; from 北京 to 天津 D1 06:00,
+// T1 09:00 and K1 18:00, so that the next direct trains from a time differ
+// from the day's order.
+std::string groupNetworkBytes() {
+  const std::vector<StationSpec> stations = {{test::gbk("北京"), "BJ"},
+                                             {test::gbk("北京南"), "BJN"},
+                                             {test::gbk("上海"), "SH"},
+                                             {test::gbk("天津"), "TJ"}};
+  const std::vector<TrainSpec> trains = {
+      {"G1",
+       '0',
+       'F',
+       'D',
+       {test::stopAt(1, "-", "08:00", 0), test::stopAt(2, "13:00", "-", 1300)}},
+      {"D1", '0', 'F', 'D', {test::stopAt(0, "-", "06:00", 0), test::stopAt(3, "07:00", "-", 137)}},
+      {"T1", '1', 'F', 'D', {test::stopAt(0, "-", "09:00", 0), test::stopAt(3, "10:30", "-", 137)}},
+      {"K1", '3', 'F', 'D', {test::stopAt(0, "-", "18:00", 0), test::stopAt(3, "19:30", "-", 137)}},
+  };
+  NetworkSpec network;
+  network.groups.push_back(
+      {GroupKind::kCity, test::gbk("北京市"), 30, {StationIndex(0), StationIndex(1)}});
+  std::string file;
+  const auto error = writeDatabaseBytes(buildTableLists("GROUPS", stations, trains),
+                                        buildExtension(trains, network), file);
+  EXPECT_FALSE(error.has_value()) << (error ? error->message() : "");
+  return file;
+}
+
 class MurloQueryTest : public ::testing::Test {
  protected:
   // murlo with `args` on the worked example (北京 and 天津; T1/T2 北京 08:00
@@ -193,6 +222,10 @@ class MurloQueryTest : public ::testing::Test {
   }
   CommandResult murloOnChangeNetwork(std::vector<std::string> args) const {
     args.insert(args.end(), {"--db", change_.path()});
+    return runMurlo(args);
+  }
+  CommandResult murloOnGroupNetwork(std::vector<std::string> args) const {
+    args.insert(args.end(), {"--db", groups_.path()});
     return runMurlo(args);
   }
 
@@ -211,6 +244,7 @@ class MurloQueryTest : public ::testing::Test {
 
   test::TempFile example_{test::packOrFail(test::workedExampleSections())};
   test::TempFile change_{changeNetworkBytes()};
+  test::TempFile groups_{groupNetworkBytes()};
 };
 
 // ---- Tables ----
@@ -335,6 +369,61 @@ TEST_F(MurloQueryTest, DirectWithoutATrainProposesChangeStations) {
   EXPECT_EQ(at(*json, "trains"), "[0]");
   EXPECT_EQ(at(*json, "change_stations"), "[1]");
   EXPECT_EQ(at(*json, "change_stations.0"), "\"天津\"");
+}
+
+// The next direct trains from a time, and station groups where a station
+// is expected: the output (or standard error's first line) of each command.
+TEST_F(MurloQueryTest, NextDirectTrainsAndStationGroups) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // standard output, whole; or with a status, the error
+  } cases[] = {
+      {"the day's order",
+       {"direct", "北京", "天津", "--columns", "train,departs"},
+       0,
+       "Train  Departs\n-----  -------\nD1     06:00\nT1     09:00\nK1     18:00\n"},
+      {"the next from 08:00, round the clock",
+       {"direct", "北京", "天津", "--at", "0800", "--columns", "train,departs"},
+       0,
+       "From 北京 to 天津, in order of departure from 08:00:\n"
+       "Train  Departs\n-----  -------\nT1     09:00\nK1     18:00\nD1     06:00\n"},
+      {"--at names its time in JSON", {"direct", "北京", "天津", "--at", "18:00", "--json"}, 0, ""},
+      {"--at with the library's text",
+       {"direct", "北京", "天津", "--at", "08:00", "--raw"},
+       2,
+       "--at orders the trains, --raw prints the library's text as it stands"},
+      {"--at with the library's order",
+       {"direct", "北京", "天津", "--at", "08:00", "--order", "index"},
+       2,
+       "--at lists the trains by departure"},
+      {"a group where one station is needed",
+       {"direct", "北京市", "上海"},
+       1,
+       "北京市 is a group of 2 stations: 北京, 北京南; give the origin station by its name"},
+      {"a group taken loosely", {"departures", "北京市"}, 1, "北京市 is a group of 2 stations"},
+      {"stations lists no group",
+       {"stations"},
+       0,
+       "Station  Abbreviation\n-------  ------------\n北京     BJ\n北京南   BJN\n上海     SH\n"
+       "天津     TJ\n"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult result = murloOnGroupNetwork(c.args);
+    EXPECT_EQ(result.status, c.status) << c.name << ": " << result.err;
+    if (c.status != 0) {
+      EXPECT_EQ(result.err.rfind("murlo: " + c.out, 0), 0u) << c.name << ": " << result.err;
+    } else if (!c.out.empty()) {
+      EXPECT_EQ(result.out, c.out) << c.name;
+    } else {
+      const auto json = JsonReader(result.out).document();
+      ASSERT_TRUE(json) << c.name << ": " << result.out;
+      EXPECT_EQ(at(*json, "at"), "\"18:00\"") << c.name;
+      EXPECT_EQ(at(*json, "trains.0.number"), "\"K1\"") << c.name;
+      EXPECT_EQ(at(*json, "trains.2.number"), "\"T1\"") << c.name;
+    }
+  }
 }
 
 // ---- --raw: the library's text unchanged ----

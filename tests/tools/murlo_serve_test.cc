@@ -274,6 +274,9 @@ TEST_F(MurloServeTest, EveryEndpointAnswersWithTheFieldsOfTheCommandLine) {
        {{"from", "北京"}, {"to", "上海"}, {"mode", "1"}},
        {"direct", "北京", "上海", "--mode", "1"}},
       {"direct", {{"from", "上海"}, {"to", "北京西"}}, {"direct", "上海", "北京西"}},
+      {"direct",
+       {{"from", "北京"}, {"to", "上海"}, {"at", "1700"}},
+       {"direct", "北京", "上海", "--at", "17:00"}},
       {"direct", {{"from", "哈尔滨"}, {"to", "昆明"}}, {"direct", "哈尔滨", "昆明"}},
       {"number", {{"number", "K101"}}, {"number", "K101"}},
       {"number", {{"number", "101"}, {"order", "index"}}, {"number", "101", "--order", "index"}},
@@ -347,6 +350,12 @@ TEST_F(MurloServeTest, TheCommandLineAndTheApiTakeAndRefuseTheSameValues) {
        {{"station", "天津"}},
        around(0, 100000)},
       {"--at", "at", {"departures", "天津"}, "departures", {{"station", "天津"}}, times},
+      {"--at",
+       "at",
+       {"direct", "北京", "上海"},
+       "direct",
+       {{"from", "北京"}, {"to", "上海"}},
+       times},
       {"--changes",
        "changes",
        {"plan", "上海", "北京西", "--limit=1"},
@@ -449,14 +458,15 @@ TEST_F(MurloServeTest, StationsAsPeopleTypeThem) {
       // The abbreviation in capitals (北京 before 宝鸡: table order), then
       // those that begin with it.
       {"bj", "3",
-       R"("text":"bj","count":3,"more":true,"stations":["北京","宝鸡","北京南"],"abbreviations":["BJ","BJ","BJN"]})"},
+       R"("text":"bj","count":3,"more":true,"stations":["北京","宝鸡","北京南"],"abbreviations":["BJ","BJ","BJN"],"members":[[],[],[]]})"},
       // No name begins with it: those that hold it, in table order.
       {"京", "10",
-       R"("text":"京","count":6,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB"]})"},
+       R"("text":"京","count":6,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB"],"members":[[],[],[],[],[],[]]})"},
       // Pinyin read as initials.
       {"shanghai", "2",
-       R"("text":"shanghai","count":2,"more":true,"stations":["上海","上海虹桥"],"abbreviations":["SH","SHHQ"]})"},
-      {"qq", "10", R"("text":"qq","count":0,"more":false,"stations":[],"abbreviations":[]})"},
+       R"("text":"shanghai","count":2,"more":true,"stations":["上海","上海虹桥"],"abbreviations":["SH","SHHQ"],"members":[[],[]]})"},
+      {"qq", "10",
+       R"("text":"qq","count":0,"more":false,"stations":[],"abbreviations":[],"members":[]})"},
   };
   const std::string prefix = std::string("{\"database\":\"") + MURLO_SAMPLE_DB + "\",";
   for (const Case& c : cases) {

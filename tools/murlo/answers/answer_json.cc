@@ -46,6 +46,13 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   for (const StationEntry& station : answer.stations) json.value(station.name);
   json.endArray().key("abbreviations").beginArray();
   for (const StationEntry& station : answer.stations) json.value(station.abbreviation);
+  // A station group's members, an empty list for a station.
+  json.endArray().key("members").beginArray();
+  for (const StationEntry& station : answer.stations) {
+    json.beginArray();
+    for (const std::string& member : station.members) json.value(member);
+    json.endArray();
+  }
   json.endArray().endObject();
 }
 

@@ -33,6 +33,9 @@ enum class Detail { kText, kFields };
 struct TrainOrder {
   bool byDeparture = true;
   int fromMinute = 0;
+  // The time was asked for (murlo direct --at, the API's `at`): the answer
+  // names it as its `at`.
+  bool timeAsked = false;
 };
 
 // The arguments of a question as its JSON names them, in order.
@@ -180,8 +183,14 @@ class Questions {
                           const PlanQuestion& question, Detail detail);
 
  private:
-  // The station `typed` stands for (see matchStation), or why there is none.
-  Result<std::string> resolve(std::string_view role, std::string_view typed);
+  // Where a station group may stand for a station: a journey's ends (the
+  // library takes a group's name there), not a one-station list.
+  enum class Groups { kRefused, kTaken };
+  // The station (or with kTaken the group) `typed` stands for (see
+  // matchStation), or why there is none; a group where a station is needed
+  // is refused as several stations, its members the candidates.
+  Result<std::string> resolve(std::string_view role, std::string_view typed,
+                              Groups groups = Groups::kRefused);
   Status unknownStation(std::string_view role, std::string_view typed);
   // The train under the number typed, by its index, or why there is none
   // or which several there are.

@@ -31,6 +31,11 @@ const OptionSpec kNameOption = {"--name", "PART",
 const OptionSpec kAtOption = {"--at", "HH:MM",
                               "from this time of day on (default: now, by the local clock)", false,
                               &kTimeOfDayParameter};
+const OptionSpec kDirectAtOption = {
+    "--at", "HH:MM",
+    "the next trains from this time of day on: in order of departure\n"
+    "from it, round the clock (default 00:00)",
+    false, &kTimeOfDayParameter};
 const OptionSpec kBoardLimitOption = {
     "--limit", "N", "at most N trains, 0 for every one (default 20)", false, &kBoardLimitParameter};
 const OptionSpec kJourneyLimitOption = {
@@ -82,7 +87,9 @@ const std::string kAtHelp = joined(
     std::string(kTrainTable) + "\n" + std::string(kStationNames));
 const std::string kDirectHelp = joined(
     "Each train is shown for the stretch from FROM to TO. When no train runs\n"
-    "directly, the change stations the library proposes are listed.",
+    "directly, the change stations the library proposes are listed. With --at\n"
+    "the next trains come first: those leaving from that time on, then those\n"
+    "leaving before it (the next day's), as on a departure board.",
     std::string(kTrainTable) + "\n" + std::string(kStationNames));
 const std::string kStopsHelp = joined(
     "TRAIN is a train number (T109) or a train index (the Index column of at,\n"
@@ -132,9 +139,9 @@ const std::vector<Command>& allCommands() {
        "direct FROM TO",
        "direct trains from FROM to TO, or change stations",
        kDirectHelp,
-       "  murlo direct 北京 上海",
+       "  murlo direct 北京 上海\n  murlo direct 北京 上海 --at 17:00",
        {&kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption,
-        &kNoFaresOption, &kModeOption},
+        &kNoFaresOption, &kModeOption, &kDirectAtOption},
        2,
        2,
        true,

@@ -105,6 +105,7 @@ TrainOrder orderOf(const ApiArguments& arguments) {
   TrainOrder order;
   order.byDeparture = arguments.number("order", 0) == 0;  // time, not index
   order.fromMinute = arguments.number("at", 0);
+  order.timeAsked = arguments.has("at");
   return order;
 }
 
@@ -131,12 +132,8 @@ ApiReply at(const ApiArguments& arguments, Questions& questions) {
 
 ApiReply direct(const ApiArguments& arguments, Questions& questions) {
   const int32_t mode = arguments.number("mode", 0);
-  auto outcome = questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
-                                  orderOf(arguments), Detail::kFields);
-  if (outcome.ok() && arguments.has("at")) {
-    (*outcome).subject.emplace_back("at", formatMinuteOfDay(arguments.number("at", 0)));
-  }
-  return reply(questions, outcome);
+  return reply(questions, questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
+                                           orderOf(arguments), Detail::kFields));
 }
 
 ApiReply number(const ApiArguments& arguments, Questions& questions) {

@@ -236,13 +236,29 @@ const views = {
 // beats on time alone is not among them, and a direct train may be that
 // (a slower train with sleepers), yet it is worth showing.
 async function showTrip(state, box, current) {
-  const [answer, plan] = await Promise.all([
+  const [directAsked, planAsked] = await Promise.allSettled([
     api("direct", { from: state.from, to: state.to, at: state.at }),
     api("plan", {
       from: state.from, to: state.to, at: state.at || "00:00", changes: state.changes,
       change_time: state.change_time,
     }),
   ]);
+  if (planAsked.status === "rejected") throw planAsked.reason;
+  const plan = planAsked.value;
+  if (directAsked.status === "rejected") {
+    // A station group (a city's stations) has journeys but no direct
+    // trains of its own: /api/direct names its members instead.
+    const error = directAsked.reason;
+    if (!(error instanceof ApiError && error.body.error === "several_stations")) throw error;
+    if (!current()) return null;
+    box.replaceChildren(
+      plan.journeys.length > 0
+        ? journeyList(plan.journeys, plan, state, true)
+        : el("p", { class: "none" }, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at}.`),
+    );
+    return { trains: [], from: plan.from, to: plan.to, rides: ridesOf(plan.journeys) };
+  }
+  const answer = directAsked.value;
   if (!current()) return null;
   const route = [data(answer.from), " to ", data(answer.to)];
   const parts = [];
@@ -285,14 +301,14 @@ async function showTrip(state, box, current) {
     parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either.`));
   }
   box.replaceChildren(...parts);
-  return {
-    trains: answer.trains,
-    from: answer.from,
-    to: answer.to,
-    rides: withChanges.flatMap((j) =>
-      j.rides.map((r) => countedFromDayAsked(r.train, r.departure_day, r.train.departure_day)),
-    ),
-  };
+  return { trains: answer.trains, from: answer.from, to: answer.to, rides: ridesOf(withChanges) };
+}
+
+// The rides of journeys, their days counted from the day asked about.
+function ridesOf(journeys) {
+  return journeys.flatMap((j) =>
+    j.rides.map((r) => countedFromDayAsked(r.train, r.departure_day, r.train.departure_day)),
+  );
 }
 
 function changesAllowed(plan) {
@@ -306,10 +322,11 @@ function waitText(minutes) {
   return `${Math.floor(minutes / 60)} h ${String(minutes % 60).padStart(2, "0")} min`;
 }
 
-// The journeys with changes: each a line (departure, arrival, duration,
-// changes) and its rides below it, the wait of each change between them.
+// The journeys with changes (with `direct`, the direct ones too): each a
+// line (departure, arrival, duration, changes) and its rides below it, the
+// wait of each change between them.
 // Their +1 counts from the day asked about.
-function journeyList(journeys, plan, state) {
+function journeyList(journeys, plan, state, direct = false) {
   const items = journeys.map((journey) => {
     const steps = [];
     for (const ride of journey.rides) {
@@ -339,7 +356,7 @@ function journeyList(journeys, plan, state) {
         { class: "journey-line" },
         el("strong", {}, timeWithDay(journey.departure, journey.departure_day), " → ",
           timeWithDay(journey.arrival, journey.arrival_day)),
-        ` · ${journey.duration} · ${plural(journey.changes, "change", "changes")}`,
+        ` · ${journey.duration} · ${journey.changes === 0 ? "direct" : plural(journey.changes, "change", "changes")}`,
       ),
       el("ol", { class: "rides" }, steps),
     );
@@ -347,7 +364,8 @@ function journeyList(journeys, plan, state) {
   return el(
     "section",
     { class: "journeys", "aria-labelledby": "journeys-title" },
-    el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"), " with changes from ",
+    el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"),
+      direct ? " from " : " with changes from ",
       data(plan.from), " to ", data(plan.to), `, leaving from ${plan.at}`),
     el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after.`),
     el("ol", { class: "journey-list" }, items),
@@ -663,7 +681,9 @@ function stationField(input) {
     let stations = [];
     try {
       const answer = await ask(`/api/match?${new URLSearchParams({ text, limit: 8 })}`);
-      stations = inOrderFor(text, answer.stations.map((name, i) => ({ name, abbreviation: answer.abbreviations[i] })));
+      stations = inOrderFor(text, answer.stations.map((name, i) => ({
+        name, abbreviation: answer.abbreviations[i], members: (answer.members || [])[i] || [],
+      })));
     } catch {
       // No list; Enter pressed meanwhile sends the form.
     }
@@ -674,12 +694,14 @@ function stationField(input) {
     if (document.activeElement !== input) return;
     names = stations.map((s) => s.name);
     list.replaceChildren(
-      ...stations.map(({ name, abbreviation }, i) => {
+      ...stations.map(({ name, abbreviation, members }, i) => {
+        // A station group: any of its stations, for journeys.
         const option = el(
           "li",
           { role: "option", id: `${list.id}-${i}`, "aria-selected": "false" },
           data(name, "span", { class: "name" }),
           abbreviation ? el("span", { class: "abbr" }, abbreviation) : null,
+          members.length > 0 ? el("span", { class: "abbr" }, `any of ${members.length} stations`) : null,
         );
         // Pressing keeps the focus in the field; the click takes the name.
         option.addEventListener("mousedown", (event) => event.preventDefault());
