@@ -109,8 +109,15 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
       .field("database", database)
       .field("from", answer.from)
       .field("to", answer.to)
-      .field("at", formatMinuteOfDay(question.atMinute))
-      .field("max_changes", int64_t{question.maxChanges})
+      .key("at");
+  // The time as the question gave it: `at`, else `before` or `arrive_by`.
+  const std::string time = formatMinuteOfDay(question.atMinute);
+  switch (question.time) {
+    case JourneyTime::kLeaveFrom: json.value(time); break;
+    case JourneyTime::kLeaveBefore: json.null().field("before", time); break;
+    case JourneyTime::kArriveBy: json.null().field("arrive_by", time); break;
+  }
+  json.field("max_changes", int64_t{question.maxChanges})
       .field("change_time", int64_t{question.changeMinutes})
       .field("limit", int64_t{question.limit})
       .field("count", int64_t{answer.count})

@@ -515,10 +515,15 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     answer.text = result.text;
     return answer;
   }
+  // Journeys leaving before a time, or arriving by it, are those of the day
+  // before it: the library's day from that time on (every train runs every
+  // day), counted from a day later.
+  const bool dayBefore = question.time != JourneyTime::kLeaveFrom;
+  const int64_t shift = dayBefore ? -kMinutesPerDay : 0;
   murlo_journeys* asked = nullptr;
   const murlo_status status = murlo_db_plan_journeys(
       handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute, question.maxChanges,
-      question.changeMinutes, question.limit, &asked);
+      question.changeMinutes, dayBefore ? 0 : question.limit, &asked);
   const Owned<murlo_journeys> journeys(asked);
   switch (status) {
     case MURLO_STATUS_OK: break;
@@ -527,14 +532,27 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
     default: return statusFailure(status);
   }
-  answer.count = static_cast<int32_t>(journeys->count);
+  // The journeys shown: every one the library gave, or the last `limit`
+  // of the day before (those arriving by the time).
+  std::vector<const murlo_journey*> shown;
   for (std::size_t j = 0; j < journeys->count; ++j) {
     const murlo_journey& found = journeys->journeys[j];
+    if (question.time == JourneyTime::kArriveBy && found.arrival + shift > question.atMinute) {
+      continue;
+    }
+    shown.push_back(&found);
+  }
+  if (dayBefore && question.limit > 0 && shown.size() > static_cast<std::size_t>(question.limit)) {
+    shown.erase(shown.begin(), shown.end() - question.limit);
+  }
+  answer.count = static_cast<int32_t>(shown.size());
+  for (const murlo_journey* each : shown) {
+    const murlo_journey& found = *each;
     Journey journey;
     journey.departure = clockOf(found.departure);
     journey.arrival = clockOf(found.arrival);
-    journey.departureDay = dayOf(found.departure);
-    journey.arrivalDay = dayOf(found.arrival);
+    journey.departureDay = dayOf(found.departure + shift);
+    journey.arrivalDay = dayOf(found.arrival + shift);
     journey.duration = spanOf(found.arrival - found.departure);
     for (std::size_t r = 0; r < found.ride_count; ++r) {
       const murlo_ride& taken = found.rides[r];
@@ -542,8 +560,8 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       // The train's days from the day it set out, the ride's from the day
       // asked about.
       ride.train = listedTrainOf(taken, ListKind::kDirect);
-      ride.departureDay = dayOf(taken.departure);
-      ride.arrivalDay = dayOf(taken.arrival);
+      ride.departureDay = dayOf(taken.departure + shift);
+      ride.arrivalDay = dayOf(taken.arrival + shift);
       if (r > 0) ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival);
       journey.rides.push_back(std::move(ride));
     }

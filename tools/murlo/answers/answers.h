@@ -101,11 +101,19 @@ struct BoardAnswer {
   std::vector<ListedTrain> trains;  // kFields, in the library's order
 };
 
-// A journey question: from a minute of the day on, at most `maxChanges`
-// changes of at least `changeMinutes` each, at most `limit` journeys (0:
-// the whole day's).
+// What the time of a journey question asks for.
+enum class JourneyTime {
+  kLeaveFrom,    // the journeys leaving at the time or later, the first first
+  kLeaveBefore,  // the latest journeys leaving before it (the page before)
+  kArriveBy,     // the latest journeys arriving by it
+};
+
+// A journey question: from a minute of the day on (or before it, or
+// arriving by it), at most `maxChanges` changes of at least `changeMinutes`
+// each, at most `limit` journeys (0: the whole day's).
 struct PlanQuestion {
   int atMinute = 0;
+  JourneyTime time = JourneyTime::kLeaveFrom;
   int maxChanges = kDefaultChanges;
   int changeMinutes = kDefaultChangeMinutes;
   int32_t limit = kDefaultJourneys;

@@ -36,6 +36,15 @@ const OptionSpec kDirectAtOption = {
     "the next trains from this time of day on: in order of departure\n"
     "from it, round the clock (default 00:00)",
     false, &kTimeOfDayParameter};
+const OptionSpec kBeforeOption = {
+    "--before", "HH:MM",
+    "the latest journeys leaving before this time of day (the page before\n"
+    "one that leaves then), instead of --at",
+    false, &kBeforeParameter};
+const OptionSpec kArriveByOption = {"--arrive-by", "HH:MM",
+                                    "the latest journeys arriving by this time of day, instead of\n"
+                                    "--at",
+                                    false, &kArriveByParameter};
 const OptionSpec kBoardLimitOption = {
     "--limit", "N", "at most N trains, 0 for every one (default 20)", false, &kBoardLimitParameter};
 const OptionSpec kJourneyLimitOption = {
@@ -113,7 +122,11 @@ const std::string kPlanHelp = joined(
     "departure, the next 10 unless --limit says otherwise. Each is a line\n"
     "(departure, arrival, duration, changes) with its rides below it and the\n"
     "wait of each change between them. +1 marks a time on the day after the\n"
-    "one asked about. Every train runs every day.",
+    "one asked about. Every train runs every day.\n\n"
+    "--arrive-by HH:MM asks for the latest journeys arriving by then instead,\n"
+    "--before HH:MM for the latest leaving before then: the page before the\n"
+    "first journey shown is --before its departure, the page after the last\n"
+    "--at one minute after its departure. -1 marks a time on the day before.",
     kStationNames);
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);
@@ -176,8 +189,8 @@ const std::vector<Command>& allCommands() {
        kPlanHelp,
        "  murlo plan 上海 北京西 --at 08:00\n  murlo plan 武清 上海虹桥 --changes 1 --change-time "
        "20",
-       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kChangesOption,
-        &kChangeTimeOption, &kJourneyLimitOption},
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBeforeOption,
+        &kArriveByOption, &kChangesOption, &kChangeTimeOption, &kJourneyLimitOption},
        2,
        2,
        true,

@@ -169,8 +169,22 @@ ApiReply arrivals(const ApiArguments& arguments, Questions& questions) {
 }
 
 ApiReply plan(const ApiArguments& arguments, Questions& questions) {
+  const int times = static_cast<int>(arguments.has("at")) +
+                    static_cast<int>(arguments.has("before")) +
+                    static_cast<int>(arguments.has("arrive_by"));
+  if (times > 1) {
+    return errorReply(400, "bad_parameter", "give at most one of at, before and arrive_by",
+                      arguments.has("before") ? "before" : "arrive_by");
+  }
   PlanQuestion question;
   question.atMinute = startMinute(arguments);
+  if (arguments.has("before")) {
+    question.time = JourneyTime::kLeaveBefore;
+    question.atMinute = arguments.number("before", 0);
+  } else if (arguments.has("arrive_by")) {
+    question.time = JourneyTime::kArriveBy;
+    question.atMinute = arguments.number("arrive_by", 0);
+  }
   question.maxChanges = arguments.number("changes", kDefaultChanges);
   question.changeMinutes = arguments.number("change_time", kDefaultChangeMinutes);
   question.limit = arguments.number("limit", kDefaultJourneys);
@@ -220,6 +234,8 @@ const std::vector<Endpoint>& apiEndpoints() {
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
         kAt,
+        checkedParam(kBeforeParameter),
+        checkedParam(kArriveByParameter),
         checkedParam(kChangesParameter),
         checkedParam(kChangeTimeParameter),
         checkedParam(kJourneyLimitParameter)},

@@ -112,11 +112,12 @@ async function ask(url) {
 // ---- The state, in the URL -------------------------------------------------
 
 // `board`: departures or arrivals; `changes`, `change_time`: of the
-// journeys between stations; `train` with `ride_from` and `ride_to`: the
+// journeys between stations; `by`: arrival when `at` is the time to arrive
+// by; `before`: the journeys leaving before that time (the page before); `train` with `ride_from` and `ride_to`: the
 // ride of a journey picked (without them, a train of a list).
 const STATE_PARAMS = [
-  "view", "from", "to", "at", "changes", "change_time", "station", "board", "number", "train",
-  "ride_from", "ride_to",
+  "view", "from", "to", "at", "changes", "change_time", "by", "before", "station", "board", "number",
+  "train", "ride_from", "ride_to",
 ];
 
 function stateFromUrl() {
@@ -129,6 +130,7 @@ function stateFromUrl() {
   if (!Object.hasOwn(views, state.view)) state.view = "trip";
   // A link's time as the form writes it ("1705" is 17:05).
   if (state.at !== undefined && timeOfDay(state.at)) state.at = timeOfDay(state.at);
+  if (state.before !== undefined && timeOfDay(state.before)) state.before = timeOfDay(state.before);
   return state;
 }
 
@@ -234,27 +236,32 @@ const views = {
 // the journeys with changes that no other journey beats. The direct trains
 // come from /api/direct, not from the journeys: a journey that another
 // beats on time alone is not among them, and a direct train may be that
-// (a slower train with sleepers), yet it is worth showing.
+// (a slower train with sleepers), yet it is worth showing. Journeys
+// arriving by the time (by=arrival), or leaving before one (the page
+// before), are listed alone, direct ones too.
 async function showTrip(state, box, current) {
+  const planParams = { from: state.from, to: state.to, changes: state.changes, change_time: state.change_time };
+  if (state.before) planParams.before = state.before;
+  else if (state.by === "arrival") planParams.arrive_by = state.at || "00:00";
+  else planParams.at = state.at || "00:00";
+  const journeysAlone = state.before || state.by === "arrival";
   const [directAsked, planAsked] = await Promise.allSettled([
-    api("direct", { from: state.from, to: state.to, at: state.at }),
-    api("plan", {
-      from: state.from, to: state.to, at: state.at || "00:00", changes: state.changes,
-      change_time: state.change_time,
-    }),
+    journeysAlone ? Promise.resolve(null) : api("direct", { from: state.from, to: state.to, at: state.at }),
+    api("plan", planParams),
   ]);
   if (planAsked.status === "rejected") throw planAsked.reason;
   const plan = planAsked.value;
-  if (directAsked.status === "rejected") {
-    // A station group (a city's stations) has journeys but no direct
-    // trains of its own: /api/direct names its members instead.
-    const error = directAsked.reason;
-    if (!(error instanceof ApiError && error.body.error === "several_stations")) throw error;
-    if (!current()) return null;
+  // A station group (a city's stations) has journeys but no direct trains
+  // of its own: /api/direct names its members instead.
+  const refused = directAsked.status === "rejected" ? directAsked.reason : null;
+  if (refused && !(refused instanceof ApiError && refused.body.error === "several_stations")) throw refused;
+  if (!current()) return null;
+  if (journeysAlone || refused) {
     box.replaceChildren(
       plan.journeys.length > 0
         ? journeyList(plan.journeys, plan, state, true)
-        : el("p", { class: "none" }, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at}.`),
+        : el("p", { class: "none" }, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)}.`),
+      pageButtons(plan, state),
     );
     return { trains: [], from: plan.from, to: plan.to, rides: ridesOf(plan.journeys) };
   }
@@ -293,15 +300,47 @@ async function showTrip(state, box, current) {
       ])),
     );
     parts.push(
-      el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either. `,
+      el("p", {}, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)} either. `,
         "The timetable proposes changing at one of these stations:"),
       el("ul", { class: "changes" }, links),
     );
   } else if (answer.count === 0) {
-    parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either.`));
+    parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)} either.`));
   }
+  parts.push(pageButtons(plan, state));
   box.replaceChildren(...parts);
   return { trains: answer.trains, from: answer.from, to: answer.to, rides: ridesOf(withChanges) };
+}
+
+// "leaves within a day from 08:00" and the like, for a plan without a
+// journey.
+function noJourneyWhen(plan) {
+  if (plan.before) return `leaves within a day before ${plan.before}`;
+  if (plan.arrive_by) return `leaving within a day before ${plan.arrive_by} arrives by then`;
+  return `leaves within a day from ${plan.at}`;
+}
+
+// The time of day one minute after "HH:MM".
+function minuteAfter(time) {
+  const [hours, minutes] = time.split(":").map(Number);
+  const next = (hours * 60 + minutes + 1) % 1440;
+  return `${String(Math.floor(next / 60)).padStart(2, "0")}:${String(next % 60).padStart(2, "0")}`;
+}
+
+// "Earlier" and "Later": the journeys leaving before the first one shown,
+// and those leaving after the last (from the time asked when none is).
+function pageButtons(plan, state) {
+  const journeys = plan.journeys;
+  const first = journeys.length > 0 ? journeys[0].departure : plan.before || plan.arrive_by || plan.at;
+  const last = journeys.length > 0 ? journeys[journeys.length - 1].departure : null;
+  const base = { ...state, train: undefined, ride_from: undefined, ride_to: undefined, by: undefined };
+  const earlier = el("button", { type: "button", class: "quiet", id: "trip-earlier" }, "Earlier");
+  earlier.addEventListener("click", () => go({ ...base, at: undefined, before: first }));
+  const later = el("button", { type: "button", class: "quiet", id: "trip-later" }, "Later");
+  later.addEventListener("click", () =>
+    go({ ...base, before: undefined, at: last ? minuteAfter(last) : first }),
+  );
+  return el("nav", { class: "pages", "aria-label": "More journeys" }, earlier, later);
 }
 
 // The rides of journeys, their days counted from the day asked about.
@@ -366,8 +405,9 @@ function journeyList(journeys, plan, state, direct = false) {
     { class: "journeys", "aria-labelledby": "journeys-title" },
     el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"),
       direct ? " from " : " with changes from ",
-      data(plan.from), " to ", data(plan.to), `, leaving from ${plan.at}`),
-    el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after.`),
+      data(plan.from), " to ", data(plan.to),
+      plan.before ? `, leaving before ${plan.before}` : plan.arrive_by ? `, arriving by ${plan.arrive_by}` : `, leaving from ${plan.at}`),
+    el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after, -1 the day before.`),
     el("ol", { class: "journey-list" }, items),
   );
 }
@@ -902,6 +942,7 @@ function setUp() {
       const state = { view: name };
       for (const input of form.querySelectorAll("input[name]")) {
         if (input.type === "radio" && !input.checked) continue;
+        if (input.name === "by" && input.value === "departure") continue;
         // Train numbers are written in capitals ("k101" is K101); a time
         // goes as HH:MM (the form is not sent with a time that is not one).
         let value = input.value.trim();
@@ -927,7 +968,7 @@ function setUp() {
     if (state.view === "trip" && state.from && state.to && from.value && to.value) {
       go({
         view: "trip", from: from.value, to: to.value, at: state.at, changes: state.changes,
-        change_time: state.change_time,
+        change_time: state.change_time, by: state.by, before: state.before,
       });
     }
   });
