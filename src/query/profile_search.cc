@@ -34,6 +34,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, StationIndex origin,
                              StationIndex destination, const JourneyRequest& request)
     : runs_(db.trainRuns()),
       board_(db.departureBoard()),
+      origin_(origin),
       destination_(destination),
       stations_(std::min(db.tables().stationCount(), kMaxStations)),
       rounds_(request.maxChanges + 1),
@@ -92,6 +93,8 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
   int32_t stepFrom = stops[departure.stop].departure;
   for (StopPosition m = departure.stop.next(); m < run.end(); ++m) {
     const TrainRuns::Stop& stop = stops[m];
+    // Back at the origin: the journey would depart from it again.
+    if (atOrigin(stop)) break;
     minute += stepMinutes(stepFrom, stop.arrival);
     stepFrom = stop.arrival;
     if (stop.canLeave()) {
@@ -170,6 +173,9 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
     const TrainRuns::Stop& stop = at[0];
+    // A run that comes back to the origin is dropped there: the journey
+    // would depart from the origin again.
+    if (atOrigin(stop)) here = kNever;
     if (here < kNever && stop.canLeave() && pruning_.mayLeaveAt(reach, stop.station())) {
       arrive(round, stop.station(), here, RideCode(train, boardedAt, m));
     }

@@ -3,7 +3,11 @@
 // Every journey that departs in [after, after + 1440) and that no other such
 // journey dominates: J dominates J' when J departs no earlier, arrives no
 // later and has no more rides, and is strictly better in one of the three.
-// One journey for each such (departure, arrival, rides) triple.
+// One journey for each such (departure, arrival, rides) triple. A journey
+// never comes back to its origin: no ride passes a call there (its
+// departure is its last from the origin), so none alights there. (Coming
+// back to a change station only ever makes a journey the same one with more
+// rides, which is dominated.)
 //
 // The search is round-based (round r finds the journeys of at most r rides)
 // over the trains' runs (train_runs.h), with the departures from the origin
@@ -63,9 +67,15 @@ class ProfileSearch {
   inline void scanTrain(int32_t round, RoundReach reach, TrainIndex train, StopPosition from);
   inline void arrive(int32_t round, StationIndex station, int32_t minute, RideCode how);
   inline void prefetchStops(TrainIndex train) const;
+  // Whether a run's stop is a call at the origin (stops that can be neither
+  // boarded nor left keep no station).
+  bool atOrigin(const TrainRuns::Stop& stop) const {
+    return stop.station() == origin_ && stop.place != 0;
+  }
 
   const TrainRuns& runs_;
   const StationBoard& board_;
+  const StationIndex origin_;
   const StationIndex destination_;
   const int32_t stations_;  // labelled: those a stop record can name
   const int32_t rounds_;    // the most rides
