@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "db/loader.h"
 #include "present/segment_line.h"
 #include "query/boards.h"
 #include "query/direct_trains.h"
@@ -321,6 +322,41 @@ TEST(JourneyPlannerTest, TrainCallingTwiceAtTheDestination) {
   EXPECT_EQ(result.text, "J|07:30|09:00|0|0|01:30|2*" + line(0, 0, 1) + line(1, 0, 1) +
                              "J|07:45|12:00|0|0|04:15|1*" + line(2, 0, 1));
 }
+
+#ifdef MURLO_SAMPLE_DB
+// The sample network: a journey never comes back to a station it has left.
+// After 08:00, 北京 to 上海 once took D5 to 沈阳 and D6 back to 北京 for the
+// next D321.
+TEST(JourneyPlannerTest, NoJourneyOfTheSampleLoops) {
+  std::string bytes = test::readFile(MURLO_SAMPLE_DB);
+  ParsedFile parsed = parseDatabaseFile(std::span<char>(bytes.data(), bytes.size()));
+  const LoadedDatabase loaded(std::move(parsed.tables), parsed.extension.extension);
+  const LoadedDatabase& db = loaded.network();
+  struct Case {
+    const char* from;
+    const char* to;
+    int32_t after;
+    int32_t journeys;
+  } cases[] = {
+      {"北京", "上海", 480, 2},
+      {"北京", "沈阳", 1200, 5},
+      {"沈阳", "上海", 480, 3},
+      {"上海", "北京", 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + " " + c.to);
+    const StationIndex from = *db.findStation(gbk(c.from));
+    const StationIndex to = *db.findStation(gbk(c.to));
+    const JourneyRequest request{c.after, 3, 10, 0};
+    const std::vector<Journey> found = paretoJourneys(db, from, to, request);
+    EXPECT_EQ(static_cast<int32_t>(found.size()), c.journeys);
+    for (const Journey& journey : found) {
+      const auto wrong = test::whyNotTravelled(db.tables(), from, to, request, journey);
+      EXPECT_FALSE(wrong.has_value()) << *wrong;
+    }
+  }
+}
+#endif
 
 // ---------------------------------------------------------------------------
 // Statuses

@@ -1,5 +1,6 @@
 #include "support/reference_journeys.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <map>
@@ -55,6 +56,7 @@ struct Option {
   StopPosition alight;
   int32_t station;
   int64_t minutes;
+  std::vector<int32_t> passed;  // the stations of the usable calls after boarding, to here
 };
 
 struct Boarding {
@@ -81,18 +83,25 @@ class Search {
         if (seen) continue;
         const StopList stops = db.train(train)->stops;
         Boarding boarding{train, stop, stops[stop].departureMinutes(), {}};
+        std::vector<int32_t> passed;
         for (StopPosition j = stop.next(); j.value() < stops.size(); ++j) {
           const StationIndex at = stops[j].stationIndex();
-          if (!canLeaveByScan(db, at, train, j)) continue;
-          boarding.options.push_back({j, at.value(), journeyMinutes(stops, stop, j)});
+          const bool leave = canLeaveByScan(db, at, train, j);
+          if (leave || canBoardByScan(db, at, train, j)) passed.push_back(at.value());
+          if (!leave) continue;
+          boarding.options.push_back({j, at.value(), journeyMinutes(stops, stop, j), passed});
         }
         here.push_back(boarding);
       }
     }
   }
 
-  void from(int32_t station, int64_t ready, Journey& path) {
+  // The journeys on from `station` (where `path` ended, or the origin),
+  // ready at `ready`, having left the stations `left` (each ride's boarding
+  // station): no ride alights at one of them nor passes the origin.
+  void from(int32_t station, int64_t ready, Journey& path, std::vector<int32_t>& left) {
     if (static_cast<int32_t>(path.rides.size()) == request_.maxChanges + 1) return;
+    left.push_back(station);
     for (const Boarding& b : boardings_[static_cast<std::size_t>(station)]) {
       const bool first = path.rides.empty();
       const int64_t departure =
@@ -100,16 +109,22 @@ class Search {
                 : ready + dayMinute(b.departure - ready);
       if (first) path.departure = departure;
       for (const Option& option : b.options) {
+        if (std::find(option.passed.begin(), option.passed.end(), left.front()) !=
+                option.passed.end() ||
+            std::find(left.begin(), left.end(), option.station) != left.end()) {
+          continue;
+        }
         const int64_t arrival = departure + option.minutes;
         path.rides.push_back(Ride{b.train, b.stop, option.alight});
         if (option.station == destination_) {
           path.arrival = arrival;
           found_.emplace(std::make_tuple(path.departure, arrival, path.rides.size()), path);
         }
-        from(option.station, arrival + request_.minChangeMinutes, path);
+        from(option.station, arrival + request_.minChangeMinutes, path, left);
         path.rides.pop_back();
       }
     }
+    left.pop_back();
   }
 
   std::vector<Journey> nonDominated() const {
@@ -153,7 +168,8 @@ std::vector<Journey> journeysBySearch(const TimetableDb& db, StationIndex origin
                                       StationIndex destination, const JourneyRequest& request) {
   Search search(db, destination, request);
   Journey path;
-  search.from(origin.value(), 0, path);
+  std::vector<int32_t> left;
+  search.from(origin.value(), 0, path, left);
   return search.nonDominated();
 }
 
@@ -164,7 +180,9 @@ std::optional<std::string> whyNotTravelled(const TimetableDb& db, StationIndex o
   if (static_cast<int32_t>(journey.rides.size()) > request.maxChanges + 1) return "too many rides";
   StationIndex station = origin;
   int64_t minute = 0;
+  std::vector<StationIndex> left;
   for (std::size_t i = 0; i < journey.rides.size(); ++i) {
+    left.push_back(station);
     const Ride& ride = journey.rides[i];
     const std::string which =
         "ride " + std::to_string(i) + " on train " + std::to_string(ride.train.value());
@@ -176,6 +194,14 @@ std::optional<std::string> whyNotTravelled(const TimetableDb& db, StationIndex o
     const StationIndex end = stops[ride.alight].stationIndex();
     if (!canLeaveByScan(db, end, ride.train, ride.alight)) {
       return which + " cannot be left at stop " + std::to_string(ride.alight.value());
+    }
+    if (std::find(left.begin(), left.end(), end) != left.end()) return which + " loops";
+    for (StopPosition k = ride.board.next(); k < ride.alight; ++k) {
+      const StationIndex at = stops[k].stationIndex();
+      if (at == origin &&
+          (canBoardByScan(db, at, ride.train, k) || canLeaveByScan(db, at, ride.train, k))) {
+        return which + " passes the origin";
+      }
     }
     const int32_t departure = stops[ride.board].departureMinutes();
     if (i == 0) {

@@ -30,7 +30,9 @@ bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex trai
 // rides whose first ride departs in [after, after + 1440), each later ride
 // boarded at the earliest departure the change time allows (a later one only
 // arrives later), each ride from a stop it can be boarded at to a later one
-// it can be left at, lasting journeyMinutes. Of these the non-dominated
+// it can be left at, lasting journeyMinutes, none alighting at a station the
+// journey has left (a ride's boarding station) nor passing a usable call at
+// the origin after it boarded. Of these the non-dominated
 // triples, each with the first journey met, ordered by departure, arrival,
 // rides; request.limit is not applied.
 std::vector<Journey> journeysBySearch(const TimetableDb& db, StationIndex origin,
