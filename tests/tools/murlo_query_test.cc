@@ -426,6 +426,68 @@ TEST_F(MurloQueryTest, NextDirectTrainsAndStationGroups) {
   }
 }
 
+// A journey question's time: leaving from it, the latest leaving before it,
+// the latest arriving by it (from a day before or two); a group's name as
+// an end. Each case: the departures of the journeys, with their days.
+TEST_F(MurloQueryTest, JourneysFromBeforeAndArrivingByATime) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::pair<const char*, std::string>> values;  // path, value
+  } cases[] = {
+      {"leaving from",
+       {"plan", "北京", "天津", "--at", "08:00", "--limit", "2"},
+       {{"at", "\"08:00\""},
+        {"count", "2"},
+        {"journeys.0.departure", "\"09:00\""},
+        {"journeys.1.departure", "\"18:00\""}}},
+      // Each train of each day leaves later and arrives later than the one
+      // before it: none beats another.
+      {"leaving before",
+       {"plan", "北京", "天津", "--before", "09:00", "--limit", "2"},
+       {{"at", "null"},
+        {"before", "\"09:00\""},
+        {"count", "2"},
+        {"journeys.0.departure", "\"18:00\""},
+        {"journeys.0.departure_day", "-1"},
+        {"journeys.1.departure", "\"06:00\""},
+        {"journeys.1.departure_day", "0"}}},
+      {"arriving by",
+       {"plan", "北京", "天津", "--arrive-by", "10:30", "--limit", "2"},
+       {{"at", "null"},
+        {"arrive_by", "\"10:30\""},
+        {"count", "2"},
+        {"journeys.0.departure", "\"06:00\""},
+        {"journeys.1.departure", "\"09:00\""},
+        {"journeys.1.arrival", "\"10:30\""},
+        {"journeys.1.arrival_day", "0"}}},
+      {"arriving by, the latest",
+       {"plan", "北京", "天津", "--arrive-by", "10:29", "--limit", "1"},
+       {{"count", "1"}, {"journeys.0.departure", "\"06:00\""}}},
+      {"a group as the origin",
+       {"plan", "北京市", "上海", "--at", "07:00"},
+       {{"from", "\"北京市\""},
+        {"count", "1"},
+        {"journeys.0.rides.0.train.number", "\"G1\""},
+        {"journeys.0.rides.0.train.from", "\"北京南\""}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const CommandResult result = murloOnGroupNetwork(args);
+    EXPECT_EQ(result.status, 0) << c.name << ": " << result.err;
+    const auto json = JsonReader(result.out).document();
+    ASSERT_TRUE(json) << c.name << ": not JSON: " << result.out;
+    for (const auto& [path, value] : c.values)
+      EXPECT_EQ(at(*json, path), value) << c.name << ": " << path;
+  }
+  const CommandResult both =
+      murloOnGroupNetwork({"plan", "北京", "天津", "--at", "08:00", "--before", "09:00"});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_EQ(both.err.rfind("murlo: give at most one of --at, --before and --arrive-by\n", 0), 0u)
+      << both.err;
+}
+
 // ---- --raw: the library's text unchanged ----
 
 TEST_F(MurloQueryTest, RawPrintsTheLibraryTextUnchanged) {

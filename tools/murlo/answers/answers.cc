@@ -83,6 +83,25 @@ Status groupRefused(std::string_view role, const StationEntry& group) {
                    std::string(role), group.members);
 }
 
+// A journey of the library's answers, its minutes moved by `shift` to count
+// from the day asked about.
+struct FoundJourney {
+  const murlo_journey* journey = nullptr;
+  int64_t shift = 0;
+
+  int64_t departure() const { return journey->departure + shift; }
+  int64_t arrival() const { return journey->arrival + shift; }
+};
+
+// Whether `b` beats `a`: leaving no earlier, arriving no later, with no more
+// rides, and better in one of them.
+bool beats(const FoundJourney& b, const FoundJourney& a) {
+  const std::size_t rides = b.journey->ride_count;
+  const std::size_t other = a.journey->ride_count;
+  return b.departure() >= a.departure() && b.arrival() <= a.arrival() && rides <= other &&
+         (b.departure() > a.departure() || b.arrival() < a.arrival() || rides < other);
+}
+
 Status sameStation(const std::string& station) {
   return failureOf(Status::Kind::kSameStation,
                    "the origin and the destination are the same station (" + station + ")");
@@ -515,39 +534,52 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     answer.text = result.text;
     return answer;
   }
-  // Journeys leaving before a time, or arriving by it, are those of the day
-  // before it: the library's day from that time on (every train runs every
-  // day), counted from a day later.
-  const bool dayBefore = question.time != JourneyTime::kLeaveFrom;
-  const int64_t shift = dayBefore ? -kMinutesPerDay : 0;
-  murlo_journeys* asked = nullptr;
-  const murlo_status status = murlo_db_plan_journeys(
-      handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute, question.maxChanges,
-      question.changeMinutes, dayBefore ? 0 : question.limit, &asked);
-  const Owned<murlo_journeys> journeys(asked);
-  switch (status) {
-    case MURLO_STATUS_OK: break;
-    case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
-    case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
-    case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
-    default: return statusFailure(status);
-  }
-  // The journeys shown: every one the library gave, or the last `limit`
-  // of the day before (those arriving by the time).
-  std::vector<const murlo_journey*> shown;
-  for (std::size_t j = 0; j < journeys->count; ++j) {
-    const murlo_journey& found = journeys->journeys[j];
-    if (question.time == JourneyTime::kArriveBy && found.arrival + shift > question.atMinute) {
-      continue;
+  // Journeys leaving before a time are those of the day before it: the
+  // library's day from that time on (every train runs every day), counted
+  // from a day later. Those arriving by a time may leave up to two days
+  // before it.
+  const int days = question.time == JourneyTime::kArriveBy ? 2 : 1;
+  std::vector<Owned<murlo_journeys>> asked;
+  std::vector<FoundJourney> shown;
+  for (int day = 1; day <= days; ++day) {
+    const bool before = question.time != JourneyTime::kLeaveFrom;
+    const int64_t shift = before ? -int64_t{day} * kMinutesPerDay : 0;
+    murlo_journeys* list = nullptr;
+    const murlo_status status = murlo_db_plan_journeys(
+        handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute,
+        question.maxChanges, question.changeMinutes, before ? 0 : question.limit, &list);
+    asked.emplace_back(list);
+    switch (status) {
+      case MURLO_STATUS_OK: break;
+      case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
+      case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
+      case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
+      default: return statusFailure(status);
     }
-    shown.push_back(&found);
+    for (std::size_t j = 0; j < list->count; ++j) {
+      const FoundJourney found{&list->journeys[j], shift};
+      if (question.time != JourneyTime::kArriveBy || found.arrival() <= question.atMinute) {
+        shown.push_back(found);
+      }
+    }
   }
-  if (dayBefore && question.limit > 0 && shown.size() > static_cast<std::size_t>(question.limit)) {
-    shown.erase(shown.begin(), shown.end() - question.limit);
+  if (question.time != JourneyTime::kLeaveFrom) {
+    // A day's journeys beat one another in no way; a later day's may beat
+    // an earlier one's. The latest `limit` are shown.
+    std::erase_if(shown, [&](const FoundJourney& a) {
+      return std::any_of(shown.begin(), shown.end(),
+                         [&](const FoundJourney& b) { return beats(b, a); });
+    });
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const auto& a, const auto& b) { return a.departure() < b.departure(); });
+    if (question.limit > 0 && shown.size() > static_cast<std::size_t>(question.limit)) {
+      shown.erase(shown.begin(), shown.end() - question.limit);
+    }
   }
   answer.count = static_cast<int32_t>(shown.size());
-  for (const murlo_journey* each : shown) {
-    const murlo_journey& found = *each;
+  for (const FoundJourney& each : shown) {
+    const murlo_journey& found = *each.journey;
+    const int64_t shift = each.shift;
     Journey journey;
     journey.departure = clockOf(found.departure);
     journey.arrival = clockOf(found.arrival);
