@@ -189,8 +189,8 @@ const std::vector<Command>& allCommands() {
        kPlanHelp,
        "  murlo plan 上海 北京西 --at 08:00\n  murlo plan 武清 上海虹桥 --changes 1 --change-time "
        "20",
-       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBeforeOption,
-        &kArriveByOption, &kChangesOption, &kChangeTimeOption, &kJourneyLimitOption},
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBeforeOption, &kArriveByOption,
+        &kChangesOption, &kChangeTimeOption, &kJourneyLimitOption},
        2,
        2,
        true,
