@@ -505,6 +505,24 @@ typedef struct murlo_station_groups {
 MURLO_EXPORT murlo_status murlo_db_station_groups(const murlo_db* db, murlo_station_groups** out);
 MURLO_EXPORT void murlo_station_groups_free(murlo_station_groups* list);
 
+/* ---- Stations' own change times ---- */
+
+typedef struct murlo_change_time {
+  uint32_t station; /* its index, as murlo_station's */
+  const char* name;
+  int32_t minutes; /* the least minutes between arriving there and boarding again */
+} murlo_change_time;
+
+typedef struct murlo_change_times {
+  size_t count;
+  const murlo_change_time* times; /* by station index */
+} murlo_change_times;
+
+/* The stations that have a change time of their own (none for a file
+ * without them); a journey changing at any other takes the question's. */
+MURLO_EXPORT murlo_status murlo_db_change_times(const murlo_db* db, murlo_change_times** out);
+MURLO_EXPORT void murlo_change_times_free(murlo_change_times* list);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

@@ -128,11 +128,17 @@ struct GroupListAnswer {
   std::vector<std::vector<uint32_t>> members;
   std::vector<std::vector<const char*>> memberNames;
 };
+struct ChangeTimeListAnswer {
+  murlo_change_times list{};
+  std::shared_ptr<const LoadedDatabase> db;  // the station names
+  std::vector<murlo_change_time> times;
+};
 static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<StopListAnswer> &&
               std::is_standard_layout_v<JourneyListAnswer> &&
               std::is_standard_layout_v<StationListAnswer> &&
-              std::is_standard_layout_v<GroupListAnswer>);
+              std::is_standard_layout_v<GroupListAnswer> &&
+              std::is_standard_layout_v<ChangeTimeListAnswer>);
 
 // The ride with its times moved by `shift` minutes (to count them from the
 // day asked about), and its call at stop `call`, into `ride`. REQUIRES: the
@@ -559,6 +565,29 @@ MURLO_EXPORT murlo_status murlo_db_station_groups(const murlo_db* db, murlo_stat
 
 MURLO_EXPORT void murlo_station_groups_free(murlo_station_groups* list) {
   delete reinterpret_cast<murlo::GroupListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_change_times(const murlo_db* db, murlo_change_times** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded) return MURLO_STATUS_INVALID_ARGUMENT;
+    auto made = std::make_unique<murlo::ChangeTimeListAnswer>();
+    if (const murlo::NetworkRules* rules = loaded->tables().networkRules()) {
+      const murlo::Utf8Names& names = loaded->utf8Names();
+      for (const murlo::ChangeTime& time : rules->extension().changeTimes) {
+        made->times.push_back(murlo_change_time{static_cast<uint32_t>(time.station.value()),
+                                                names.stationName(time.station), time.minutes});
+      }
+    }
+    made->list = murlo_change_times{made->times.size(), made->times.data()};
+    made->db = std::move(loaded);
+    *out = &made.release()->list;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_change_times_free(murlo_change_times* list) {
+  delete reinterpret_cast<murlo::ChangeTimeListAnswer*>(list);
 }
 
 }  // extern "C"

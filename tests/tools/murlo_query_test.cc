@@ -186,7 +186,8 @@ std::string changeNetworkBytes() {
 // A network with a station group: the city 北京市 of 北京 and 北京南 (30
 // minutes apart). G1 北京南 08:00 -> 上海 13:00; from 北京 to 天津 D1 06:00,
 // T1 09:00 and K1 18:00, so that the next direct trains from a time differ
-// from the day's order.
+// from the day's order; X1 天津 10:36 -> 上海 12:50, six minutes after T1
+// arrives, where 天津's own change time is 5 minutes.
 std::string groupNetworkBytes() {
   const std::vector<StationSpec> stations = {{test::gbk("北京"), "BJ"},
                                              {test::gbk("北京南"), "BJN"},
@@ -201,8 +202,14 @@ std::string groupNetworkBytes() {
       {"D1", '0', 'F', 'D', {test::stopAt(0, "-", "06:00", 0), test::stopAt(3, "07:00", "-", 137)}},
       {"T1", '1', 'F', 'D', {test::stopAt(0, "-", "09:00", 0), test::stopAt(3, "10:30", "-", 137)}},
       {"K1", '3', 'F', 'D', {test::stopAt(0, "-", "18:00", 0), test::stopAt(3, "19:30", "-", 137)}},
+      {"X1",
+       '0',
+       'F',
+       'D',
+       {test::stopAt(3, "-", "10:36", 0), test::stopAt(2, "12:50", "-", 1160)}},
   };
   NetworkSpec network;
+  network.changeTimes.push_back({StationIndex(3), 5});
   network.groups.push_back(
       {GroupKind::kCity, test::gbk("北京市"), 30, {StationIndex(0), StationIndex(1)}});
   std::string file;
@@ -464,12 +471,17 @@ TEST_F(MurloQueryTest, JourneysFromBeforeAndArrivingByATime) {
       {"arriving by, the latest",
        {"plan", "北京", "天津", "--arrive-by", "10:29", "--limit", "1"},
        {{"count", "1"}, {"journeys.0.departure", "\"06:00\""}}},
+      // From either member; at 天津 its own change time, not 10 minutes.
       {"a group as the origin",
        {"plan", "北京市", "上海", "--at", "07:00"},
        {{"from", "\"北京市\""},
-        {"count", "1"},
+        {"count", "3"},
         {"journeys.0.rides.0.train.number", "\"G1\""},
-        {"journeys.0.rides.0.train.from", "\"北京南\""}}},
+        {"journeys.0.rides.0.train.from", "\"北京南\""},
+        {"journeys.1.rides.0.train.number", "\"T1\""},
+        {"journeys.1.rides.1.wait_minutes", "6"},
+        {"change_time", "10"},
+        {"own_change_times", "1"}}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -669,6 +681,7 @@ TEST_F(MurloQueryTest, JsonCarriesTheFields) {
         {"at", "\"02:00\""},
         {"max_changes", "3"},
         {"change_time", "10"},
+        {"own_change_times", "0"},
         {"limit", "10"},
         {"count", "1"},
         {"journeys.0.departure", "\"23:30\""},

@@ -119,6 +119,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
   }
   json.field("max_changes", int64_t{question.maxChanges})
       .field("change_time", int64_t{question.changeMinutes})
+      .field("own_change_times", int64_t{answer.ownChangeTimes})
       .field("limit", int64_t{question.limit})
       .field("count", int64_t{answer.count})
       .key("journeys")

@@ -539,6 +539,11 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
   // from a day later. Those arriving by a time may leave up to two days
   // before it.
   const int days = question.time == JourneyTime::kArriveBy ? 2 : 1;
+  murlo_change_times* times = nullptr;
+  const murlo_status timesStatus = murlo_db_change_times(handle_.get(), &times);
+  if (timesStatus != MURLO_STATUS_OK) return statusFailure(timesStatus);
+  answer.ownChangeTimes = static_cast<int32_t>(times->count);
+  murlo_change_times_free(times);
   std::vector<Owned<murlo_journeys>> asked;
   std::vector<FoundJourney> shown;
   for (int day = 1; day <= days; ++day) {

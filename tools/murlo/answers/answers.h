@@ -144,6 +144,9 @@ struct PlanAnswer {
   std::string from;
   std::string to;
   PlanQuestion question;
+  // The stations with a change time of their own, which a change there
+  // takes instead of the question's (kFields).
+  int32_t ownChangeTimes = 0;
   int32_t count = 0;              // the library's result
   std::string text;               // the library's
   std::vector<Journey> journeys;  // kFields

@@ -83,6 +83,7 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
   if (question.maxChanges > 0) {
     out << " of " << question.changeMinutes
         << (question.changeMinutes == 1 ? " minute" : " minutes") << " or more";
+    if (answer.ownChangeTimes > 0) out << " where a station has no change time of its own";
   }
   out << ":\n";
   // Every journey line and every ride line in columns of their own.

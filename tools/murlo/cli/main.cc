@@ -53,8 +53,10 @@ const OptionSpec kJourneyLimitOption = {
 const OptionSpec kChangesOption = {"--changes", "N", "at most N changes, 0 to 7 (default 3)", false,
                                    &kChangesParameter};
 const OptionSpec kChangeTimeOption = {
-    "--change-time", "MIN", "at least MIN minutes to change trains, 0 to 1439 (default 10)", false,
-    &kChangeTimeParameter};
+    "--change-time", "MIN",
+    "at least MIN minutes to change trains, 0 to 1439 (default 10), at a\n"
+    "station without a change time of its own",
+    false, &kChangeTimeParameter};
 const OptionSpec kHostOption = {"--host", "HOST",
                                 "the address to listen on (default 127.0.0.1: this machine only)"};
 const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 picks a free one)",
@@ -70,7 +72,9 @@ constexpr std::string_view kStationNames =
     "a part of it: one match is taken (murlo says which), several are listed. An unknown station "
     "is\n"
     "reported with the closest names, by abbreviation (BJ) and by pinyin\n"
-    "initials (beijing) too.\n";
+    "initials (beijing) too. A station group's name (the stations of a city\n"
+    "or a complex) is taken by plan; where one station is needed its\n"
+    "stations are listed to choose from.\n";
 
 constexpr std::string_view kTrainTable =
     "Trains are listed in order of departure (--order index keeps the\n"
@@ -126,7 +130,10 @@ const std::string kPlanHelp = joined(
     "--arrive-by HH:MM asks for the latest journeys arriving by then instead,\n"
     "--before HH:MM for the latest leaving before then: the page before the\n"
     "first journey shown is --before its departure, the page after the last\n"
-    "--at one minute after its departure. -1 marks a time on the day before.",
+    "--at one minute after its departure. -1 marks a time on the day before.\n\n"
+    "A station's own change time, and the minutes of a transfer or a station\n"
+    "group, hold where the database has them. A station group's name may be\n"
+    "FROM or TO: a journey then starts or ends at any of its stations.",
     kStationNames);
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);

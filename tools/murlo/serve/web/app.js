@@ -352,7 +352,8 @@ function ridesOf(journeys) {
 
 function changesAllowed(plan) {
   if (plan.max_changes === 0) return "no change";
-  return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more`;
+  const own = plan.own_change_times > 0 ? " where a station has no change time of its own" : "";
+  return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more${own}`;
 }
 
 // "21 min", "1 h 05 min".
