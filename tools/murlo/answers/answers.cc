@@ -571,10 +571,14 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
   if (question.time != JourneyTime::kLeaveFrom) {
     // A day's journeys beat one another in no way; a later day's may beat
     // an earlier one's. The latest `limit` are shown.
-    std::erase_if(shown, [&](const FoundJourney& a) {
-      return std::any_of(shown.begin(), shown.end(),
-                         [&](const FoundJourney& b) { return beats(b, a); });
-    });
+    std::vector<FoundJourney> unbeaten;
+    for (const FoundJourney& a : shown) {
+      if (std::none_of(shown.begin(), shown.end(),
+                       [&](const FoundJourney& b) { return beats(b, a); })) {
+        unbeaten.push_back(a);
+      }
+    }
+    shown = std::move(unbeaten);
     std::stable_sort(shown.begin(), shown.end(),
                      [](const auto& a, const auto& b) { return a.departure() < b.departure(); });
     if (question.limit > 0 && shown.size() > static_cast<std::size_t>(question.limit)) {
