@@ -88,9 +88,9 @@ inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
   state_.endIteration();
   if (out == nullptr) return;
   for (int32_t round = 1; round <= rounds_; ++round) {
-    if (state_.reached(round)) {
-      out->push_back(readJourneyBack(state_, destination_, round, departures.front().minute));
-    }
+    if (!state_.reached(round)) continue;
+    Journey journey = readJourneyBack(state_, destination_, round, departures.front().minute);
+    if (!comesBack(runs_, roles_, journey)) out->push_back(std::move(journey));
   }
 }
 
@@ -260,6 +260,11 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
   StopPosition boardedAt(0);
   NodeIndex boardedFrom(0);
+  StationIndex boardedStation(-1);
+  // With the network's rules, a run is boarded at the last stop it can be
+  // (where a change walked to one stop, the traveller need not have left
+  // the stations before it); without, at the first, as always.
+  const bool boardLate = !changes_.general();
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
@@ -268,7 +273,10 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
     if (atOrigin(stop, role)) here = kNever;
-    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role)) {
+    // A run is never left where it was boarded: that journey would alight
+    // at a station it has left.
+    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
+        stop.station() != boardedStation) {
       arrive(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(), here,
              RideCode(train, boardedAt, m), boardedFrom);
     }
@@ -296,10 +304,16 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
           minute = ready + minuteOfDay(stop.departure - ready) + step;
           boardedAt = m;
           boardedFrom = source;
+          boardedStation = stop.station();
         } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
           minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
           boardedAt = m;
           boardedFrom = source;
+          boardedStation = stop.station();
+        } else if (boardLate && ready <= departs) {
+          boardedAt = m;
+          boardedFrom = source;
+          boardedStation = stop.station();
         }
       }
     }
