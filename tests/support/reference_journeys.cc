@@ -148,7 +148,9 @@ class Search {
       path.rides.push_back(Ride{b.train, b.stop, option.alight});
       if (isDestination(option.station)) {
         path.arrival = arrival;
-        found_.emplace(std::make_tuple(path.departure, arrival, path.rides.size()), path);
+        if (request_.time != JourneyTime::kArriveBy || arrival <= request_.afterMinute) {
+          found_.emplace(std::make_tuple(path.departure, arrival, path.rides.size()), path);
+        }
       } else {
         change(option.station, b.train, arrival, path, left);
       }
@@ -205,7 +207,7 @@ std::vector<Journey> journeysBySearch(const TimetableDb& db,
                                       const std::vector<StationIndex>& destinations,
                                       const JourneyRequest& request) {
   Search search(db, origins, destinations, request);
-  search.fromOrigin(request.afterMinute);
+  search.fromOrigin(request.windowStart());
   return search.nonDominated();
 }
 
@@ -254,7 +256,7 @@ std::optional<std::string> whyNotTravelled(const TimetableDb& db,
     }
     const int32_t departure = stops[ride.board].departureMinutes();
     if (i == 0) {
-      minute = request.afterMinute + dayMinute(departure - request.afterMinute);
+      minute = request.windowStart() + dayMinute(departure - request.windowStart());
       if (minute != journey.departure) return "the first ride departs at " + std::to_string(minute);
     } else {
       const std::optional<int64_t> change =
@@ -274,6 +276,7 @@ std::optional<std::string> whyNotTravelled(const TimetableDb& db,
   }
   if (!among(destinations, station)) return "the last ride ends elsewhere";
   if (minute != journey.arrival) return "the journey arrives at " + std::to_string(minute);
+  if (request.time == JourneyTime::kArriveBy && minute > request.afterMinute) return "too late";
   return std::nullopt;
 }
 

@@ -27,7 +27,9 @@ bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex trai
                     StopPosition stop);
 
 // Every journey from one of `origins` to one of `destinations` of at most
-// maxChanges + 1 rides whose first ride departs in [after, after + 1440),
+// maxChanges + 1 rides whose first ride departs in the request's window
+// ([t, t + 1440), or [t - 1440, t) for the latest journeys, then arriving
+// by t for kArriveBy),
 // each ride from a stop it can be boarded at (the call's rule allowing) to a
 // later one it can be left at, lasting journeyMinutes, each later ride
 // boarded at the earliest departure after the change's minutes
