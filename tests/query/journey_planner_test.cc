@@ -317,14 +317,25 @@ TEST(JourneyPlannerTest, EveryNonDominatedJourneyOfAnExhaustiveSearch) {
         text += '*';
         for (std::size_t r = 0; r < found[i].rides.size(); ++r) {
           const Ride& ride = found[i].rides[r];
-          text += buildSegmentLine(db.tables(), ride.train, ride.board, ride.alight, 0) + "*";
-          if (r > 0 && db.tables().train(ride.train)->stops[ride.board].stationIndex() !=
-                           db.tables()
-                               .train(found[i].rides[r - 1].train)
-                               ->stops[found[i].rides[r - 1].alight]
-                               .stationIndex()) {
-            ++walks;
+          const StationIndex boarded =
+              db.tables().train(ride.train)->stops[ride.board].stationIndex();
+          if (r > 0) {
+            const Ride& before = found[i].rides[r - 1];
+            const StationIndex left =
+                db.tables().train(before.train)->stops[before.alight].stationIndex();
+            if (left != boarded) {
+              // A walk, written before the ride.
+              ++walks;
+              const int64_t minutes = *test::changeByScan(db.tables(), request, left, before.train,
+                                                          boarded, ride.train);
+              char walk[32];
+              std::snprintf(walk, sizeof walk, "|%.2d:%.2d*", static_cast<int>(minutes / 60),
+                            static_cast<int>(minutes % 60));
+              text += "W|" + std::string(*db.tables().stationName(left)) + "|" +
+                      std::string(*db.tables().stationName(boarded)) + walk;
+            }
           }
+          text += buildSegmentLine(db.tables(), ride.train, ride.board, ride.alight, 0) + "*";
         }
         withChanges += found[i].rides.size() > 1 ? 1 : 0;
       }
