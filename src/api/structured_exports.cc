@@ -2,6 +2,7 @@
 // made from the core's answers (ride lists, stop lists, journeys). Each
 // function converts its arguments, asks the core and copies the answer's
 // facts into one allocation that the host frees; no exception leaves it.
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <optional>
@@ -114,6 +115,7 @@ struct JourneyListAnswer {
   std::shared_ptr<const LoadedDatabase> db;
   std::vector<murlo_journey> journeys;
   std::vector<std::vector<murlo_ride>> rides;
+  std::vector<std::vector<murlo_walk>> walks;
 };
 struct StationListAnswer {
   murlo_stations list{};
@@ -293,6 +295,73 @@ murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute,
           return kind == BoardKind::kDepartures ? ride.board : ride.alight;
         });
   });
+}
+
+// The journeys asked for, their minutes moved by `shift` (whole days: the
+// question's day as the host counts it), as a structured answer.
+murlo_status planStructured(const murlo_db* db, const char* origin, const char* destination,
+                            const JourneyRequest& request, int64_t shift, murlo_journeys** out) {
+  auto loaded = databaseOf(db);
+  if (!loaded || origin == nullptr || destination == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+  if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
+  std::string from;
+  std::string to;
+  if (const murlo_status names = stationPair(*loaded, origin, destination, from, to);
+      names != MURLO_STATUS_OK) {
+    return names;
+  }
+  const JourneyList found = planJourneyList(*loaded, from, to, request);
+  if (found.status != QueryStatus::kOk) return statusOf(found.status);
+  auto made = std::make_unique<JourneyListAnswer>();
+  RideMaker maker(*loaded);
+  const Utf8Names& names = loaded->utf8Names();
+  for (const TimedJourney& journey : found.journeys) {
+    std::vector<murlo_ride>& rides = made->rides.emplace_back();
+    std::vector<murlo_walk>& walks = made->walks.emplace_back();
+    for (const TimedRide& timed : journey.rides) {
+      // The planner's journeys ride only trains that have lines.
+      if (const Utf8Ride* facts = maker.facts(timed.ride)) {
+        fillRide(rides.emplace_back(), *facts, timed.departure + shift - facts->departure,
+                 loaded->tables(), timed.ride.board);
+        walks.push_back(timed.walk
+                            ? murlo_walk{names.stationName(timed.walk->from),
+                                         names.stationName(timed.walk->to), timed.walk->minutes}
+                            : murlo_walk{nullptr, nullptr, 0});
+      }
+    }
+  }
+  for (std::size_t j = 0; j < found.journeys.size(); ++j) {
+    made->journeys.push_back(murlo_journey{found.journeys[j].departure + shift,
+                                           found.journeys[j].arrival + shift, made->rides[j].size(),
+                                           made->rides[j].data(), made->walks[j].data()});
+  }
+  made->list = murlo_journeys{made->journeys.size(), made->journeys.data()};
+  made->db = std::move(loaded);
+  *out = &made.release()->list;
+  return MURLO_STATUS_OK;
+}
+
+// The core's question for `options`, and the whole days its minute lies
+// from the day asked about; false for options out of their ranges.
+bool requestOf(const murlo_plan_options* options, JourneyRequest& request, int64_t& shift) {
+  // The fields of the first version of the structure.
+  constexpr std::size_t kFirstSize = offsetof(murlo_plan_options, limit) + sizeof(int32_t);
+  if (options == nullptr || options->size < kFirstSize) return false;
+  switch (options->time_kind) {
+    case MURLO_PLAN_DEPART_AFTER: request.time = JourneyTime::kDepartAfter; break;
+    case MURLO_PLAN_ARRIVE_BY: request.time = JourneyTime::kArriveBy; break;
+    case MURLO_PLAN_DEPART_BEFORE: request.time = JourneyTime::kDepartBefore; break;
+    default: return false;
+  }
+  const int64_t minute = options->minute;
+  const int64_t day = (minute >= 0 ? minute : minute - (kMinutesPerDay - 1)) / kMinutesPerDay;
+  shift = day * kMinutesPerDay;
+  request.afterMinute = static_cast<int32_t>(minute - shift);
+  request.maxChanges = options->max_changes;
+  request.minChangeMinutes = options->change_minutes;
+  request.leastChangeMinutes = options->least_change_minutes;
+  request.limit = options->limit;
+  return true;
 }
 
 }  // namespace
@@ -491,40 +560,19 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
                                                  int32_t max_changes, int32_t min_change_minutes,
                                                  int32_t limit, murlo_journeys** out) {
   return answer(out, [&] {
-    auto loaded = databaseOf(db);
-    if (!loaded || origin == nullptr || destination == nullptr) {
-      return MURLO_STATUS_INVALID_ARGUMENT;
-    }
     const murlo::JourneyRequest request{after_minute, max_changes, min_change_minutes, limit};
-    if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
-    std::string from;
-    std::string to;
-    if (const murlo_status names = murlo::stationPair(*loaded, origin, destination, from, to);
-        names != MURLO_STATUS_OK) {
-      return names;
-    }
-    const murlo::JourneyList found = murlo::planJourneyList(*loaded, from, to, request);
-    if (found.status != murlo::QueryStatus::kOk) return murlo::statusOf(found.status);
-    auto made = std::make_unique<murlo::JourneyListAnswer>();
-    murlo::RideMaker maker(*loaded);
-    for (const murlo::TimedJourney& journey : found.journeys) {
-      std::vector<murlo_ride>& rides = made->rides.emplace_back();
-      for (const murlo::TimedRide& timed : journey.rides) {
-        // The planner's journeys ride only trains that have lines.
-        if (const murlo::Utf8Ride* facts = maker.facts(timed.ride)) {
-          murlo::fillRide(rides.emplace_back(), *facts, timed.departure - facts->departure,
-                          loaded->tables(), timed.ride.board);
-        }
-      }
-    }
-    for (std::size_t j = 0; j < found.journeys.size(); ++j) {
-      made->journeys.push_back(murlo_journey{found.journeys[j].departure, found.journeys[j].arrival,
-                                             made->rides[j].size(), made->rides[j].data()});
-    }
-    made->list = murlo_journeys{made->journeys.size(), made->journeys.data()};
-    made->db = std::move(loaded);
-    *out = &made.release()->list;
-    return MURLO_STATUS_OK;
+    return murlo::planStructured(db, origin, destination, request, 0, out);
+  });
+}
+
+MURLO_EXPORT murlo_status murlo_db_plan(const murlo_db* db, const char* origin,
+                                        const char* destination, const murlo_plan_options* options,
+                                        murlo_journeys** out) {
+  return answer(out, [&] {
+    murlo::JourneyRequest request;
+    int64_t shift = 0;
+    if (!murlo::requestOf(options, request, shift)) return MURLO_STATUS_INVALID_ARGUMENT;
+    return murlo::planStructured(db, origin, destination, request, shift, out);
   });
 }
 

@@ -26,6 +26,23 @@ bool appendJourney(std::string& text, const LoadedDatabase& db, const TimedJourn
   text += '*';
   for (const TimedRide& timed : journey.rides) {
     const Ride& ride = timed.ride;
+    // A walk before the ride (only with the network's rules):
+    // "W|FROM|TO|MINUTES*", the minutes as a duration.
+    if (timed.walk) {
+      const std::optional<std::string_view> from = db.tables().stationName(timed.walk->from);
+      const std::optional<std::string_view> to = db.tables().stationName(timed.walk->to);
+      if (!from || !to) {
+        text.resize(before);
+        return false;
+      }
+      text += "W|";
+      text += *from;
+      text += '|';
+      text += *to;
+      text += '|';
+      appendHoursMinutes(text, timed.walk->minutes);
+      text += '*';
+    }
     // To the last stop is 0, so that a whole run comes from the line cache.
     const std::optional<StopList> stops = db.tables().stopsOf(ride.train);
     const bool toLast = stops && ride.alight == stops->last();

@@ -21,6 +21,7 @@
 #include "query/profile_search.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "db/day_rollover.h"
 #include "db/file_format.h"
@@ -48,7 +49,9 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   roles_.assign(static_cast<std::size_t>(stations_), 0);
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
-  departures_ = OriginDepartures(board_, runs_, origins, request.afterMinute);
+  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart());
+  // Arriving by t: no label at the destination is later than t.
+  if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
   state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount());
   pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
@@ -60,6 +63,8 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
 void ProfileSearch::search(std::size_t first, std::size_t last, std::vector<Journey>& out) {
   const std::size_t groups = departures_.groupCount();
   state_.clearLabels();
+  for (int32_t round = 1; round <= rounds_; ++round)
+    state_.arrival(round, destination_) = arriveBy_;
   if (last < groups) iterate(departures_.of(last, groups), nullptr);
   const std::size_t begin = out.size();
   for (std::size_t g = last; g-- > first;) iterate(departures_.of(g, g + 1), &out);
@@ -88,9 +93,9 @@ inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
   state_.endIteration();
   if (out == nullptr) return;
   for (int32_t round = 1; round <= rounds_; ++round) {
-    if (state_.reached(round)) {
-      out->push_back(readJourneyBack(state_, destination_, round, departures.front().minute));
-    }
+    if (!state_.reached(round)) continue;
+    Journey journey = readJourneyBack(state_, destination_, round, departures.front().minute);
+    if (!comesBack(runs_, roles_, journey)) out->push_back(std::move(journey));
   }
 }
 
@@ -260,6 +265,11 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
   StopPosition boardedAt(0);
   NodeIndex boardedFrom(0);
+  StationIndex boardedStation(-1);
+  // With the network's rules, a run is boarded at the last stop it can be
+  // (where a change walked to one stop, the traveller need not have left
+  // the stations before it); without, at the first, as always.
+  const bool boardLate = !changes_.general();
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
@@ -268,7 +278,10 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
     if (atOrigin(stop, role)) here = kNever;
-    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role)) {
+    // A run is never left where it was boarded: that journey would alight
+    // at a station it has left.
+    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
+        stop.station() != boardedStation) {
       arrive(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(), here,
              RideCode(train, boardedAt, m), boardedFrom);
     }
@@ -296,10 +309,16 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
           minute = ready + minuteOfDay(stop.departure - ready) + step;
           boardedAt = m;
           boardedFrom = source;
+          boardedStation = stop.station();
         } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
           minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
           boardedAt = m;
           boardedFrom = source;
+          boardedStation = stop.station();
+        } else if (boardLate && ready <= departs) {
+          boardedAt = m;
+          boardedFrom = source;
+          boardedStation = stop.station();
         }
       }
     }
@@ -347,15 +366,38 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
     search.search(0, groups, journeys);
     return journeys;
   }
+  const auto limit = static_cast<std::size_t>(request.limit);
+  const auto firstSpan =
+      static_cast<int32_t>(std::min<int64_t>(60 * (int64_t{request.limit} + 1), kMinutesPerDay));
+  if (request.time != JourneyTime::kDepartAfter) {
+    // The latest journeys: chunks of time back from t, each chunk's journeys
+    // before those of the chunks after it.
+    const int32_t start = request.windowStart();
+    std::size_t until = groups;
+    for (int32_t to = request.afterMinute, span = firstSpan; until > 0 && journeys.size() < limit;
+         span = std::min(2 * span, kMinutesPerDay)) {
+      to = std::max(start, to - span);
+      const std::size_t begin = search.departures().groupFrom(to);
+      if (begin == until) continue;
+      std::vector<Journey> earlier;
+      search.search(begin, until, earlier);
+      journeys.insert(journeys.begin(), std::make_move_iterator(earlier.begin()),
+                      std::make_move_iterator(earlier.end()));
+      until = begin;
+    }
+    if (journeys.size() > limit) {
+      journeys.erase(journeys.begin(),
+                     journeys.begin() + static_cast<std::ptrdiff_t>(journeys.size() - limit));
+    }
+    return journeys;
+  }
   // Chunks of time: trains of every kind run through the day, so the
   // journeys worth taking come at a rate that depends little on how busy the
   // origin is. The first chunk lasts an hour per journey asked for and one
   // more.
-  const auto limit = static_cast<std::size_t>(request.limit);
   const int32_t end = request.afterMinute + kMinutesPerDay;
   std::size_t begin = 0;
-  for (int32_t from = request.afterMinute, span = static_cast<int32_t>(std::min<int64_t>(
-                                               60 * (int64_t{request.limit} + 1), kMinutesPerDay));
+  for (int32_t from = request.afterMinute, span = firstSpan;
        begin < groups && journeys.size() < limit; span = std::min(2 * span, kMinutesPerDay)) {
     from = std::min(end, from + span);
     const std::size_t until = search.departures().groupFrom(from);

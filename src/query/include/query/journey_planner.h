@@ -25,7 +25,9 @@ namespace murlo {
 // request.limit (0: all). Each is written as its summary line
 // (present/journey_summary.h) followed by "*", then its rides, each the
 // SegmentLine (mode 0) of its train from the boarding stop to the alighting
-// stop followed by "*".
+// stop followed by "*", after the walk before it where the change goes to
+// another station (only with the network's rules): "W|FROM|TO|MINUTES*",
+// the two stations' names and the change's minutes as "%.2d:%.2d".
 //
 // The count is the number of journeys (0 when there is none). The status,
 // tested in this order: kArgumentOutOfRange unless request.valid(),

@@ -6,10 +6,12 @@
 #define MURLO_QUERY_JOURNEY_READBACK_H_
 
 #include <cstdint>
+#include <span>
 
 #include "db/indexes.h"
 #include "query/journey.h"
 #include "query/profile_state.h"
+#include "query/train_runs.h"
 
 namespace murlo {
 
@@ -18,6 +20,12 @@ namespace murlo {
 // was set in the iteration that departs at `departure`.
 Journey readJourneyBack(const ProfileState& state, NodeIndex destination, int32_t round,
                         int32_t departure);
+
+// Whether `journey` alights at a station it has left: one of the origin's
+// (role kOriginMember in `roles`, by station), a station a ride was boarded
+// at or one a change walked from. The labels keep no journey that does but
+// where rules that name trains make it worth it; such a journey is dropped.
+bool comesBack(const TrainRuns& runs, std::span<const uint8_t> roles, const Journey& journey);
 
 }  // namespace murlo
 

@@ -118,6 +118,7 @@ class ProfileSearch {
   NodeIndex destination_;       // the node of every destination station
   std::vector<uint8_t> roles_;  // by station: StationRole bits
 
+  int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
   OriginDepartures departures_;
   // The boardings of the round under way from trains' own labels, by train
   // and stop, and where each train's begin (-1: none).
@@ -133,6 +134,10 @@ class ProfileSearch {
 // a triple, the one written is the first the search finds, which depends on
 // the arguments and the tables alone. REQUIRES: request.valid(). May throw
 // std::bad_alloc (the first plan of a database makes the trains' runs).
+//
+// Asked for the latest journeys (arriving by t, departing before t), the
+// window is [t - 1440, t), the arrivals by t alone (for kArriveBy), and a
+// limit keeps the latest departures, searched in chunks back from t.
 //
 // With a limit, the departures are searched in chunks of time from the
 // earliest, each twice as long as the one before (the first an hour for each
