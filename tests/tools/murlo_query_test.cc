@@ -187,26 +187,27 @@ std::string changeNetworkBytes() {
 // minutes apart). G1 北京南 08:00 -> 上海 13:00; from 北京 to 天津 D1 06:00,
 // T1 09:00 and K1 18:00, so that the next direct trains from a time differ
 // from the day's order; X1 天津 10:36 -> 上海 12:50, six minutes after T1
-// arrives, where 天津's own change time is 5 minutes.
+// arrives, where 天津's own change time is 5 minutes; G2 上海 08:00 -> 北京南
+// 12:00, for K1 from 北京 after a walk.
 std::string groupNetworkBytes() {
   const std::vector<StationSpec> stations = {{test::gbk("北京"), "BJ"},
                                              {test::gbk("北京南"), "BJN"},
                                              {test::gbk("上海"), "SH"},
                                              {test::gbk("天津"), "TJ"}};
+  // A train of class 0 (1 for T1, 3 for K1) between two stations.
+  const auto train = [](const char* number, char classCode, int32_t from, const char* leaves,
+                        int32_t to, const char* arrives, int32_t km) {
+    TrainSpec spec{number, classCode, 'F', 'D', {}};
+    spec.stops = {test::stopAt(from, "-", leaves, 0), test::stopAt(to, arrives, "-", km)};
+    return spec;
+  };
   const std::vector<TrainSpec> trains = {
-      {"G1",
-       '0',
-       'F',
-       'D',
-       {test::stopAt(1, "-", "08:00", 0), test::stopAt(2, "13:00", "-", 1300)}},
-      {"D1", '0', 'F', 'D', {test::stopAt(0, "-", "06:00", 0), test::stopAt(3, "07:00", "-", 137)}},
-      {"T1", '1', 'F', 'D', {test::stopAt(0, "-", "09:00", 0), test::stopAt(3, "10:30", "-", 137)}},
-      {"K1", '3', 'F', 'D', {test::stopAt(0, "-", "18:00", 0), test::stopAt(3, "19:30", "-", 137)}},
-      {"X1",
-       '0',
-       'F',
-       'D',
-       {test::stopAt(3, "-", "10:36", 0), test::stopAt(2, "12:50", "-", 1160)}},
+      train("G1", '0', 1, "08:00", 2, "13:00", 1300),
+      train("D1", '0', 0, "06:00", 3, "07:00", 137),
+      train("T1", '1', 0, "09:00", 3, "10:30", 137),
+      train("K1", '3', 0, "18:00", 3, "19:30", 137),
+      train("X1", '0', 3, "10:36", 2, "12:50", 1160),
+      train("G2", '0', 2, "08:00", 1, "12:00", 1300),
   };
   NetworkSpec network;
   network.changeTimes.push_back({StationIndex(3), 5});
@@ -410,6 +411,15 @@ TEST_F(MurloQueryTest, NextDirectTrainsAndStationGroups) {
        1,
        "北京市 is a group of 2 stations: 北京, 北京南; give the origin station by its name"},
       {"a group taken loosely", {"departures", "北京市"}, 1, "北京市 is a group of 2 stations"},
+      {"a walk within a group",
+       {"plan", "上海", "天津", "--at", "08:00"},
+       0,
+       "Journeys from 上海 to 天津 leaving from 08:00, at most 3 changes of 10 minutes or more "
+       "where a station has no change time of its own:\n\n"
+       "08:00 -> 19:30  11:30  1 change\n"
+       "  G2  上海  08:00  北京南  12:00\n"
+       "      walk to 北京, 30 min, wait 5 h 30 min\n"
+       "  K1  北京  18:00  天津    19:30\n"},
       {"stations lists no group",
        {"stations"},
        0,
@@ -482,6 +492,14 @@ TEST_F(MurloQueryTest, JourneysFromBeforeAndArrivingByATime) {
         {"journeys.1.rides.1.wait_minutes", "6"},
         {"change_time", "10"},
         {"own_change_times", "1"}}},
+      {"a walk",
+       {"plan", "上海", "天津", "--at", "08:00", "--change-time", "20"},
+       {{"least_change_time", "20"},
+        {"journeys.0.rides.0.walk", "null"},
+        {"journeys.0.rides.1.walk.from", "\"北京南\""},
+        {"journeys.0.rides.1.walk.to", "\"北京\""},
+        {"journeys.0.rides.1.walk.minutes", "30"},
+        {"journeys.0.rides.1.wait_minutes", "330"}}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;

@@ -119,6 +119,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
   }
   json.field("max_changes", int64_t{question.maxChanges})
       .field("change_time", int64_t{question.changeMinutes})
+      .field("least_change_time", int64_t{question.leastChangeMinutes})
       .field("own_change_times", int64_t{answer.ownChangeTimes})
       .field("limit", int64_t{question.limit})
       .field("count", int64_t{answer.count})
@@ -137,6 +138,16 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
     for (const Ride& ride : journey.rides) {
       json.beginObject().key("wait_minutes");
       ride.waitMinutes ? json.value(int64_t{*ride.waitMinutes}) : json.null();
+      json.key("walk");
+      if (ride.walk) {
+        json.beginObject()
+            .field("from", ride.walk->from)
+            .field("to", ride.walk->to)
+            .field("minutes", int64_t{ride.walk->minutes})
+            .endObject();
+      } else {
+        json.null();
+      }
       json.field("departure_day", int64_t{ride.departureDay})
           .field("arrival_day", int64_t{ride.arrivalDay})
           .key("train");

@@ -83,25 +83,6 @@ Status groupRefused(std::string_view role, const StationEntry& group) {
                    std::string(role), group.members);
 }
 
-// A journey of the library's answers, its minutes moved by `shift` to count
-// from the day asked about.
-struct FoundJourney {
-  const murlo_journey* journey = nullptr;
-  int64_t shift = 0;
-
-  int64_t departure() const { return journey->departure + shift; }
-  int64_t arrival() const { return journey->arrival + shift; }
-};
-
-// Whether `b` beats `a`: leaving no earlier, arriving no later, with no more
-// rides, and better in one of them.
-bool beats(const FoundJourney& b, const FoundJourney& a) {
-  const std::size_t rides = b.journey->ride_count;
-  const std::size_t other = a.journey->ride_count;
-  return b.departure() >= a.departure() && b.arrival() <= a.arrival() && rides <= other &&
-         (b.departure() > a.departure() || b.arrival() < a.arrival() || rides < other);
-}
-
 Status sameStation(const std::string& station) {
   return failureOf(Status::Kind::kSameStation,
                    "the origin and the destination are the same station (" + station + ")");
@@ -534,66 +515,40 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     answer.text = result.text;
     return answer;
   }
-  // Journeys leaving before a time are those of the day before it: the
-  // library's day from that time on (every train runs every day), counted
-  // from a day later. Those arriving by a time may leave up to two days
-  // before it.
-  const int days = question.time == JourneyTime::kArriveBy ? 2 : 1;
   murlo_change_times* times = nullptr;
   const murlo_status timesStatus = murlo_db_change_times(handle_.get(), &times);
   if (timesStatus != MURLO_STATUS_OK) return statusFailure(timesStatus);
   answer.ownChangeTimes = static_cast<int32_t>(times->count);
   murlo_change_times_free(times);
-  std::vector<Owned<murlo_journeys>> asked;
-  std::vector<FoundJourney> shown;
-  for (int day = 1; day <= days; ++day) {
-    const bool before = question.time != JourneyTime::kLeaveFrom;
-    const int64_t shift = before ? -int64_t{day} * kMinutesPerDay : 0;
-    murlo_journeys* list = nullptr;
-    const murlo_status status = murlo_db_plan_journeys(
-        handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute,
-        question.maxChanges, question.changeMinutes, before ? 0 : question.limit, &list);
-    asked.emplace_back(list);
-    switch (status) {
-      case MURLO_STATUS_OK: break;
-      case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
-      case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
-      case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
-      default: return statusFailure(status);
-    }
-    for (std::size_t j = 0; j < list->count; ++j) {
-      const FoundJourney found{&list->journeys[j], shift};
-      if (question.time != JourneyTime::kArriveBy || found.arrival() <= question.atMinute) {
-        shown.push_back(found);
-      }
-    }
+  murlo_plan_options options{};
+  options.size = sizeof options;
+  options.time_kind = question.time == JourneyTime::kArriveBy      ? MURLO_PLAN_ARRIVE_BY
+                      : question.time == JourneyTime::kLeaveBefore ? MURLO_PLAN_DEPART_BEFORE
+                                                                   : MURLO_PLAN_DEPART_AFTER;
+  options.minute = question.atMinute;
+  options.max_changes = question.maxChanges;
+  options.change_minutes = question.changeMinutes;
+  options.least_change_minutes = question.leastChangeMinutes;
+  options.limit = question.limit;
+  murlo_journeys* asked = nullptr;
+  const murlo_status status =
+      murlo_db_plan(handle_.get(), answer.from.c_str(), answer.to.c_str(), &options, &asked);
+  const Owned<murlo_journeys> journeys(asked);
+  switch (status) {
+    case MURLO_STATUS_OK: break;
+    case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
+    case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
+    case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
+    default: return statusFailure(status);
   }
-  if (question.time != JourneyTime::kLeaveFrom) {
-    // A day's journeys beat one another in no way; a later day's may beat
-    // an earlier one's. The latest `limit` are shown.
-    std::vector<FoundJourney> unbeaten;
-    for (const FoundJourney& a : shown) {
-      if (std::none_of(shown.begin(), shown.end(),
-                       [&](const FoundJourney& b) { return beats(b, a); })) {
-        unbeaten.push_back(a);
-      }
-    }
-    shown = std::move(unbeaten);
-    std::stable_sort(shown.begin(), shown.end(),
-                     [](const auto& a, const auto& b) { return a.departure() < b.departure(); });
-    if (question.limit > 0 && shown.size() > static_cast<std::size_t>(question.limit)) {
-      shown.erase(shown.begin(), shown.end() - question.limit);
-    }
-  }
-  answer.count = static_cast<int32_t>(shown.size());
-  for (const FoundJourney& each : shown) {
-    const murlo_journey& found = *each.journey;
-    const int64_t shift = each.shift;
+  answer.count = static_cast<int32_t>(journeys->count);
+  for (std::size_t j = 0; j < journeys->count; ++j) {
+    const murlo_journey& found = journeys->journeys[j];
     Journey journey;
     journey.departure = clockOf(found.departure);
     journey.arrival = clockOf(found.arrival);
-    journey.departureDay = dayOf(found.departure + shift);
-    journey.arrivalDay = dayOf(found.arrival + shift);
+    journey.departureDay = dayOf(found.departure);
+    journey.arrivalDay = dayOf(found.arrival);
     journey.duration = spanOf(found.arrival - found.departure);
     for (std::size_t r = 0; r < found.ride_count; ++r) {
       const murlo_ride& taken = found.rides[r];
@@ -601,9 +556,17 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       // The train's days from the day it set out, the ride's from the day
       // asked about.
       ride.train = listedTrainOf(taken, ListKind::kDirect);
-      ride.departureDay = dayOf(taken.departure + shift);
-      ride.arrivalDay = dayOf(taken.arrival + shift);
-      if (r > 0) ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival);
+      ride.departureDay = dayOf(taken.departure);
+      ride.arrivalDay = dayOf(taken.arrival);
+      int walked = 0;
+      if (found.walks != nullptr && found.walks[r].to != nullptr) {
+        const murlo_walk& walk = found.walks[r];
+        ride.walk = WalkStep{walk.from, walk.to, walk.minutes};
+        walked = walk.minutes;
+      }
+      if (r > 0) {
+        ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival) - walked;
+      }
       journey.rides.push_back(std::move(ride));
     }
     answer.journeys.push_back(std::move(journey));

@@ -115,8 +115,20 @@ struct PlanQuestion {
   int atMinute = 0;
   JourneyTime time = JourneyTime::kLeaveFrom;
   int maxChanges = kDefaultChanges;
+  // At a station without a change time of its own.
   int changeMinutes = kDefaultChangeMinutes;
+  // What no change may take less than, whatever the network's rules say:
+  // the change time a traveller asked for (0 when not asked).
+  int leastChangeMinutes = 0;
   int32_t limit = kDefaultJourneys;
+};
+
+// A walk between two stations at a change (within a station group, or
+// along a transfer), and the change's minutes.
+struct WalkStep {
+  std::string from;
+  std::string to;
+  int minutes = 0;
 };
 
 // One ride of a journey. Its days count from the day asked about (the
@@ -126,15 +138,18 @@ struct Ride {
   ListedTrain train;  // the train line from boarding to alighting
   int departureDay = 0;
   int arrivalDay = 0;
-  // The wait at the boarding station after the ride before it arrived;
-  // nothing for the first ride.
+  // The walk to the boarding station from where the ride before ended,
+  // where the change is between two stations.
+  std::optional<WalkStep> walk;
+  // The wait at the boarding station after the ride before it arrived (and
+  // the walk to it); nothing for the first ride.
   std::optional<int> waitMinutes;
 };
 
 struct Journey {
   std::string departure;  // HH:MM
   std::string arrival;    // HH:MM
-  int departureDay = 0;   // days after the day asked about: 0 or 1
+  int departureDay = 0;   // days after the day asked about (before it: negative)
   int arrivalDay = 0;
   std::string duration;  // HH:MM, hours not reduced
   std::vector<Ride> rides;

@@ -83,7 +83,9 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
   if (question.maxChanges > 0) {
     out << " of " << question.changeMinutes
         << (question.changeMinutes == 1 ? " minute" : " minutes") << " or more";
-    if (answer.ownChangeTimes > 0) out << " where a station has no change time of its own";
+    if (answer.ownChangeTimes > 0 && question.leastChangeMinutes < question.changeMinutes) {
+      out << " where a station has no change time of its own";
+    }
   }
   out << ":\n";
   // Every journey line and every ride line in columns of their own.
@@ -118,9 +120,16 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
     out << '\n' << alignedLine(summaries[j], summaryWidths) << '\n';
     for (const Ride& ride : answer.journeys[j].rides) {
       if (ride.waitMinutes) {
-        // Under the stations: where the train before arrived and this one leaves.
-        out << indent << std::string(rideWidths[0] + 2, ' ') << "change at "
-            << visibleText(ride.train.line.from) << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+        // Under the stations: where the train before arrived and this one
+        // leaves, and the walk between them where they differ.
+        out << indent << std::string(rideWidths[0] + 2, ' ');
+        if (ride.walk) {
+          out << "walk to " << visibleText(ride.walk->to) << ", " << waitOf(ride.walk->minutes)
+              << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+        } else {
+          out << "change at " << visibleText(ride.train.line.from) << ", wait "
+              << waitOf(*ride.waitMinutes) << '\n';
+        }
       }
       out << indent << alignedLine(rides[row++], rideWidths) << '\n';
     }
@@ -160,6 +169,8 @@ int runPlan(const CommandLine& line) {
   if (status.ok()) status = readJourneyTime(query, question);
   if (status.ok()) status = readOption(line, kChangesOption, question.maxChanges);
   if (status.ok()) status = readOption(line, kChangeTimeOption, question.changeMinutes);
+  // A change time asked for holds for every change, a station's own too.
+  if (line.value(kChangeTimeOption)) question.leastChangeMinutes = question.changeMinutes;
   if (status.ok()) status = readOption(line, kJourneyLimitOption, limit);
   question.limit = limit;
   if (status.ok()) status = loadQueryDatabase(query);

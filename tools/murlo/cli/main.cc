@@ -54,8 +54,8 @@ const OptionSpec kChangesOption = {"--changes", "N", "at most N changes, 0 to 7 
                                    &kChangesParameter};
 const OptionSpec kChangeTimeOption = {
     "--change-time", "MIN",
-    "at least MIN minutes to change trains, 0 to 1439 (default 10), at a\n"
-    "station without a change time of its own",
+    "at least MIN minutes for every change, 0 to 1439 (default: a station's\n"
+    "own change time where it has one, else 10)",
     false, &kChangeTimeParameter};
 const OptionSpec kHostOption = {"--host", "HOST",
                                 "the address to listen on (default 127.0.0.1: this machine only)"};
@@ -132,8 +132,10 @@ const std::string kPlanHelp = joined(
     "first journey shown is --before its departure, the page after the last\n"
     "--at one minute after its departure. -1 marks a time on the day before.\n\n"
     "A station's own change time, and the minutes of a transfer or a station\n"
-    "group, hold where the database has them. A station group's name may be\n"
-    "FROM or TO: a journey then starts or ends at any of its stations.",
+    "group, hold where the database has them (--change-time, given, is the\n"
+    "least every change takes); a change between two stations is a walk\n"
+    "(\"walk to X, 7 min\"). A station group's name may be FROM or TO: a\n"
+    "journey then starts or ends at any of its stations.",
     kStationNames);
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);

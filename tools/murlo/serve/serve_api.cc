@@ -187,6 +187,7 @@ ApiReply plan(const ApiArguments& arguments, Questions& questions) {
   }
   question.maxChanges = arguments.number("changes", kDefaultChanges);
   question.changeMinutes = arguments.number("change_time", kDefaultChangeMinutes);
+  if (arguments.has("change_time")) question.leastChangeMinutes = question.changeMinutes;
   question.limit = arguments.number("limit", kDefaultJourneys);
   return reply(questions, questions.plan(*arguments.text("from"), *arguments.text("to"), question,
                                          Detail::kFields));

@@ -364,14 +364,19 @@ function waitText(minutes) {
 
 // The journeys with changes (with `direct`, the direct ones too): each a
 // line (departure, arrival, duration, changes) and its rides below it, the
-// wait of each change between them.
+// wait of each change between them (and the walk, where it is between two
+// stations).
 // Their +1 counts from the day asked about.
 function journeyList(journeys, plan, state, direct = false) {
   const items = journeys.map((journey) => {
     const steps = [];
     for (const ride of journey.rides) {
       const t = ride.train;
-      if (ride.wait_minutes !== null) {
+      if (ride.walk) {
+        // A change between two stations: the walk, then the wait there.
+        steps.push(el("li", { class: "change" }, "Walk to ", data(ride.walk.to),
+          `, ${waitText(ride.walk.minutes)}, wait ${waitText(ride.wait_minutes)}`));
+      } else if (ride.wait_minutes !== null) {
         steps.push(el("li", { class: "change" }, "Change at ", data(t.from), `, wait ${waitText(ride.wait_minutes)}`));
       }
       steps.push(
