@@ -553,6 +553,17 @@ void checkStructured(const murlo_db* handle, const TimetableDb& db, int kind, co
                                                 request.afterMinute, request.maxChanges,
                                                 request.minChangeMinutes, request.limit, &journeys),
                          &journeys, murlo_journeys_free);
+      {
+        // The latest journeys arriving by a minute of another day.
+        const murlo_plan_options options{
+            sizeof options,     MURLO_PLAN_ARRIVE_BY,     request.afterMinute - 2000,
+            request.maxChanges, request.minChangeMinutes, request.minChangeMinutes / 2,
+            request.limit};
+        murlo_journeys* latest = nullptr;
+        static_cast<void>(
+            textCodeOf(murlo_db_plan(handle, first.c_str(), second.c_str(), &options, &latest),
+                       &latest, murlo_journeys_free));
+      }
       break;
     default: MURLO_FUZZ_CHECK(murlo_db_header(handle) != nullptr); break;
   }

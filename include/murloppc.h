@@ -263,6 +263,15 @@ MURLO_EXPORT int32_t murlo_arrivals(const murlo_char16* station, int32_t after_m
  * outside its range or a negative `limit`, -3 when the two names are equal,
  * -1 for an unknown origin, -2 for an unknown destination.
  */
+/* With the network's rules (a file with the extension), journeys follow
+ * them as murlo_db_plan says, and a ride boarded at another station than
+ * the one the ride before ended at (a walk within a station group or along
+ * a transfer) has the walk written before its line:
+ *
+ *   W|FROM|TO|MINUTES*
+ *
+ * (the two stations' names and the change's minutes as "%.2d:%.2d"); RIDES
+ * counts the rides alone. A file without the extension never has one. */
 MURLO_EXPORT int32_t murlo_plan_journeys(const murlo_char16* origin,
                                          const murlo_char16* destination, int32_t after_minute,
                                          int32_t max_changes, int32_t min_change_minutes,
@@ -460,11 +469,25 @@ MURLO_EXPORT void murlo_stops_free(murlo_stops* list);
 
 /* ---- Journeys with changes ---- */
 
+/* The walk before a ride of a journey, where the change goes from the
+ * station the ride before ended at (`from`) to another one (`to`, where this
+ * ride is boarded: a member of a station group both are in, or the other
+ * end of a transfer), and the change's minutes (the wait for the train
+ * aside). `from` and `to` are NULL and `minutes` 0 where there is none: the
+ * first ride, and a change at one station. */
+typedef struct murlo_walk {
+  const char* from;
+  const char* to;
+  int32_t minutes;
+} murlo_walk;
+
 typedef struct murlo_journey {
   int64_t departure; /* minutes from 00:00 of the day asked about */
   int64_t arrival;
   size_t ride_count;
-  const murlo_ride* rides; /* each boarded at the station the one before left */
+  const murlo_ride* rides; /* each boarded where the one before left, or after its walk */
+  /* For each ride, the walk before it (ride_count entries). */
+  const murlo_walk* walks;
 } murlo_journey;
 
 typedef struct murlo_journeys {
@@ -473,7 +496,8 @@ typedef struct murlo_journeys {
 } murlo_journeys;
 
 /* The journeys murlo_plan_journeys writes, in its order; each next ride is
- * boarded on the first day its train leaves at least `min_change_minutes`
+ * boarded on the first day its train leaves at least the change's minutes
+ * (`min_change_minutes`, or as the network's rules say: see murlo_db_plan)
  * after the ride before arrived. Statuses tested in murlo_plan_journeys'
  * order. */
 MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char* origin,
@@ -481,6 +505,95 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
                                                  int32_t max_changes, int32_t min_change_minutes,
                                                  int32_t limit, murlo_journeys** out);
 MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list);
+
+/* What the minute of murlo_db_plan asks for. */
+#define MURLO_PLAN_DEPART_AFTER 0  /* journeys that depart in [m, m + 1440) */
+#define MURLO_PLAN_ARRIVE_BY 1     /* the latest that depart in [m - 1440, m) and arrive by m */
+#define MURLO_PLAN_DEPART_BEFORE 2 /* the latest that depart in [m - 1440, m) */
+
+/* A journey question. `size` is sizeof(murlo_plan_options) as the caller
+ * was compiled with: fields added to the end later take their defaults
+ * where a caller's structure ends before them. */
+typedef struct murlo_plan_options {
+  size_t size;
+  int32_t time_kind; /* MURLO_PLAN_... */
+  /* Minutes from 00:00 of the day asked about; any value, so that the
+   * journeys after one already shown are asked as MURLO_PLAN_DEPART_AFTER
+   * its departure + 1, and those before it as MURLO_PLAN_DEPART_BEFORE its
+   * departure (or MURLO_PLAN_ARRIVE_BY its arrival - 1). */
+  int32_t minute;
+  int32_t max_changes;    /* 0 to MURLO_MOST_CHANGES */
+  int32_t change_minutes; /* 0 to 1439: at a station without its own change time */
+  /* 0 to 1439: no change takes less, whatever the network's rules say (a
+   * traveller who needs more time may ask for it). */
+  int32_t least_change_minutes;
+  int32_t limit; /* journeys answered, 0 for all; the latest ones for
+                    MURLO_PLAN_ARRIVE_BY and MURLO_PLAN_DEPART_BEFORE */
+} murlo_plan_options;
+
+/*
+ * The journeys from `origin` to `destination` that `options` asks for, in
+ * order of departure, then arrival, then rides; every one that no other
+ * asked for dominates (departs no earlier, arrives no later, has no more
+ * rides, and is better in one of them), one for each (departure, arrival,
+ * rides). Minutes count from 00:00 of the day asked about (negative before
+ * it). With the network's rules (a file with the extension): calls that may
+ * not be boarded or left are not; a change takes a station's own change
+ * time where it has one, else change_minutes; a change between two members
+ * of a station group takes the group's minutes, and one along a transfer
+ * the transfer's (a timed transfer between two trains none, a forbidden one
+ * makes no change), never fewer than least_change_minutes. A station
+ * group's name where no station has that name stands for its members: the
+ * journey departs from any of them, or ends at any of them. No journey
+ * comes back to a station it has left (its origin's included). Statuses as
+ * murlo_db_plan_journeys; MURLO_STATUS_INVALID_ARGUMENT also for a NULL
+ * `options`, a `size` smaller than the first version of the structure or an
+ * unknown time_kind.
+ */
+MURLO_EXPORT murlo_status murlo_db_plan(const murlo_db* db, const char* origin,
+                                        const char* destination, const murlo_plan_options* options,
+                                        murlo_journeys** out);
+
+/* ---- Station groups ---- */
+
+#define MURLO_GROUP_COMPLEX 1 /* one station complex: walks between its members */
+#define MURLO_GROUP_CITY 2    /* the stations of one city: transit between them */
+
+typedef struct murlo_station_group {
+  const char* name;                /* may be asked for where a station is expected */
+  int32_t kind;                    /* MURLO_GROUP_COMPLEX or MURLO_GROUP_CITY */
+  int32_t minutes;                 /* from any member to any other */
+  size_t member_count;             /* two or more */
+  const uint32_t* members;         /* station indexes, as murlo_station's */
+  const char* const* member_names; /* their names, in the same order */
+} murlo_station_group;
+
+typedef struct murlo_station_groups {
+  size_t count;
+  const murlo_station_group* groups; /* in the database's order */
+} murlo_station_groups;
+
+/* The database's station groups (none for a file without them). */
+MURLO_EXPORT murlo_status murlo_db_station_groups(const murlo_db* db, murlo_station_groups** out);
+MURLO_EXPORT void murlo_station_groups_free(murlo_station_groups* list);
+
+/* ---- Stations' own change times ---- */
+
+typedef struct murlo_change_time {
+  uint32_t station; /* its index, as murlo_station's */
+  const char* name;
+  int32_t minutes; /* the least minutes between arriving there and boarding again */
+} murlo_change_time;
+
+typedef struct murlo_change_times {
+  size_t count;
+  const murlo_change_time* times; /* by station index */
+} murlo_change_times;
+
+/* The stations that have a change time of their own (none for a file
+ * without them); a journey changing at any other takes the question's. */
+MURLO_EXPORT murlo_status murlo_db_change_times(const murlo_db* db, murlo_change_times** out);
+MURLO_EXPORT void murlo_change_times_free(murlo_change_times* list);
 
 #ifdef __cplusplus
 } /* extern "C" */

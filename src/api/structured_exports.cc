@@ -2,6 +2,7 @@
 // made from the core's answers (ride lists, stop lists, journeys). Each
 // function converts its arguments, asks the core and copies the answer's
 // facts into one allocation that the host frees; no exception leaves it.
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "api/current_db.h"
 #include "api/native_path.h"
 #include "db/day_rollover.h"
+#include "db/network_rules.h"
 #include "murloppc.h"
 #include "present/ride_facts.h"
 #include "present/utf8_names.h"
@@ -113,16 +115,32 @@ struct JourneyListAnswer {
   std::shared_ptr<const LoadedDatabase> db;
   std::vector<murlo_journey> journeys;
   std::vector<std::vector<murlo_ride>> rides;
+  std::vector<std::vector<murlo_walk>> walks;
 };
 struct StationListAnswer {
   murlo_stations list{};
   std::shared_ptr<const LoadedDatabase> db;
   std::vector<murlo_station> stations;
 };
+struct GroupListAnswer {
+  murlo_station_groups list{};
+  std::shared_ptr<const LoadedDatabase> db;  // the member names
+  std::vector<murlo_station_group> groups;
+  std::vector<std::string> names;  // UTF-8
+  std::vector<std::vector<uint32_t>> members;
+  std::vector<std::vector<const char*>> memberNames;
+};
+struct ChangeTimeListAnswer {
+  murlo_change_times list{};
+  std::shared_ptr<const LoadedDatabase> db;  // the station names
+  std::vector<murlo_change_time> times;
+};
 static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<StopListAnswer> &&
               std::is_standard_layout_v<JourneyListAnswer> &&
-              std::is_standard_layout_v<StationListAnswer>);
+              std::is_standard_layout_v<StationListAnswer> &&
+              std::is_standard_layout_v<GroupListAnswer> &&
+              std::is_standard_layout_v<ChangeTimeListAnswer>);
 
 // The ride with its times moved by `shift` minutes (to count them from the
 // day asked about), and its call at stop `call`, into `ride`. REQUIRES: the
@@ -277,6 +295,73 @@ murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute,
           return kind == BoardKind::kDepartures ? ride.board : ride.alight;
         });
   });
+}
+
+// The journeys asked for, their minutes moved by `shift` (whole days: the
+// question's day as the host counts it), as a structured answer.
+murlo_status planStructured(const murlo_db* db, const char* origin, const char* destination,
+                            const JourneyRequest& request, int64_t shift, murlo_journeys** out) {
+  auto loaded = databaseOf(db);
+  if (!loaded || origin == nullptr || destination == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
+  if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
+  std::string from;
+  std::string to;
+  if (const murlo_status names = stationPair(*loaded, origin, destination, from, to);
+      names != MURLO_STATUS_OK) {
+    return names;
+  }
+  const JourneyList found = planJourneyList(*loaded, from, to, request);
+  if (found.status != QueryStatus::kOk) return statusOf(found.status);
+  auto made = std::make_unique<JourneyListAnswer>();
+  RideMaker maker(*loaded);
+  const Utf8Names& names = loaded->utf8Names();
+  for (const TimedJourney& journey : found.journeys) {
+    std::vector<murlo_ride>& rides = made->rides.emplace_back();
+    std::vector<murlo_walk>& walks = made->walks.emplace_back();
+    for (const TimedRide& timed : journey.rides) {
+      // The planner's journeys ride only trains that have lines.
+      if (const Utf8Ride* facts = maker.facts(timed.ride)) {
+        fillRide(rides.emplace_back(), *facts, timed.departure + shift - facts->departure,
+                 loaded->tables(), timed.ride.board);
+        walks.push_back(timed.walk
+                            ? murlo_walk{names.stationName(timed.walk->from),
+                                         names.stationName(timed.walk->to), timed.walk->minutes}
+                            : murlo_walk{nullptr, nullptr, 0});
+      }
+    }
+  }
+  for (std::size_t j = 0; j < found.journeys.size(); ++j) {
+    made->journeys.push_back(murlo_journey{found.journeys[j].departure + shift,
+                                           found.journeys[j].arrival + shift, made->rides[j].size(),
+                                           made->rides[j].data(), made->walks[j].data()});
+  }
+  made->list = murlo_journeys{made->journeys.size(), made->journeys.data()};
+  made->db = std::move(loaded);
+  *out = &made.release()->list;
+  return MURLO_STATUS_OK;
+}
+
+// The core's question for `options`, and the whole days its minute lies
+// from the day asked about; false for options out of their ranges.
+bool requestOf(const murlo_plan_options* options, JourneyRequest& request, int64_t& shift) {
+  // The fields of the first version of the structure.
+  constexpr std::size_t kFirstSize = offsetof(murlo_plan_options, limit) + sizeof(int32_t);
+  if (options == nullptr || options->size < kFirstSize) return false;
+  switch (options->time_kind) {
+    case MURLO_PLAN_DEPART_AFTER: request.time = JourneyTime::kDepartAfter; break;
+    case MURLO_PLAN_ARRIVE_BY: request.time = JourneyTime::kArriveBy; break;
+    case MURLO_PLAN_DEPART_BEFORE: request.time = JourneyTime::kDepartBefore; break;
+    default: return false;
+  }
+  const int64_t minute = options->minute;
+  const int64_t day = (minute >= 0 ? minute : minute - (kMinutesPerDay - 1)) / kMinutesPerDay;
+  shift = day * kMinutesPerDay;
+  request.afterMinute = static_cast<int32_t>(minute - shift);
+  request.maxChanges = options->max_changes;
+  request.minChangeMinutes = options->change_minutes;
+  request.leastChangeMinutes = options->least_change_minutes;
+  request.limit = options->limit;
+  return true;
 }
 
 }  // namespace
@@ -475,45 +560,82 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
                                                  int32_t max_changes, int32_t min_change_minutes,
                                                  int32_t limit, murlo_journeys** out) {
   return answer(out, [&] {
-    auto loaded = databaseOf(db);
-    if (!loaded || origin == nullptr || destination == nullptr) {
-      return MURLO_STATUS_INVALID_ARGUMENT;
-    }
     const murlo::JourneyRequest request{after_minute, max_changes, min_change_minutes, limit};
-    if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
-    std::string from;
-    std::string to;
-    if (const murlo_status names = murlo::stationPair(*loaded, origin, destination, from, to);
-        names != MURLO_STATUS_OK) {
-      return names;
-    }
-    const murlo::JourneyList found = murlo::planJourneyList(*loaded, from, to, request);
-    if (found.status != murlo::QueryStatus::kOk) return murlo::statusOf(found.status);
-    auto made = std::make_unique<murlo::JourneyListAnswer>();
-    murlo::RideMaker maker(*loaded);
-    for (const murlo::TimedJourney& journey : found.journeys) {
-      std::vector<murlo_ride>& rides = made->rides.emplace_back();
-      for (const murlo::TimedRide& timed : journey.rides) {
-        // The planner's journeys ride only trains that have lines.
-        if (const murlo::Utf8Ride* facts = maker.facts(timed.ride)) {
-          murlo::fillRide(rides.emplace_back(), *facts, timed.departure - facts->departure,
-                          loaded->tables(), timed.ride.board);
+    return murlo::planStructured(db, origin, destination, request, 0, out);
+  });
+}
+
+MURLO_EXPORT murlo_status murlo_db_plan(const murlo_db* db, const char* origin,
+                                        const char* destination, const murlo_plan_options* options,
+                                        murlo_journeys** out) {
+  return answer(out, [&] {
+    murlo::JourneyRequest request;
+    int64_t shift = 0;
+    if (!murlo::requestOf(options, request, shift)) return MURLO_STATUS_INVALID_ARGUMENT;
+    return murlo::planStructured(db, origin, destination, request, shift, out);
+  });
+}
+
+MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list) {
+  delete reinterpret_cast<murlo::JourneyListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_station_groups(const murlo_db* db, murlo_station_groups** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded) return MURLO_STATUS_INVALID_ARGUMENT;
+    auto made = std::make_unique<murlo::GroupListAnswer>();
+    if (const murlo::NetworkRules* rules = loaded->tables().networkRules()) {
+      const murlo::Utf8Names& names = loaded->utf8Names();
+      const auto& groups = rules->groups();
+      made->names.resize(groups.size());
+      made->members.resize(groups.size());
+      made->memberNames.resize(groups.size());
+      for (std::size_t g = 0; g < groups.size(); ++g) {
+        murlo::gbkToUtf8(groups[g].name, made->names[g]);
+        for (const murlo::StationIndex s : groups[g].members) {
+          made->members[g].push_back(static_cast<uint32_t>(s.value()));
+          made->memberNames[g].push_back(names.stationName(s));
         }
+        made->groups.push_back(murlo_station_group{
+            made->names[g].c_str(),
+            groups[g].kind == murlo::GroupKind::kCity ? MURLO_GROUP_CITY : MURLO_GROUP_COMPLEX,
+            groups[g].minutes, made->members[g].size(), made->members[g].data(),
+            made->memberNames[g].data()});
       }
     }
-    for (std::size_t j = 0; j < found.journeys.size(); ++j) {
-      made->journeys.push_back(murlo_journey{found.journeys[j].departure, found.journeys[j].arrival,
-                                             made->rides[j].size(), made->rides[j].data()});
-    }
-    made->list = murlo_journeys{made->journeys.size(), made->journeys.data()};
+    made->list = murlo_station_groups{made->groups.size(), made->groups.data()};
     made->db = std::move(loaded);
     *out = &made.release()->list;
     return MURLO_STATUS_OK;
   });
 }
 
-MURLO_EXPORT void murlo_journeys_free(murlo_journeys* list) {
-  delete reinterpret_cast<murlo::JourneyListAnswer*>(list);
+MURLO_EXPORT void murlo_station_groups_free(murlo_station_groups* list) {
+  delete reinterpret_cast<murlo::GroupListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_change_times(const murlo_db* db, murlo_change_times** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded) return MURLO_STATUS_INVALID_ARGUMENT;
+    auto made = std::make_unique<murlo::ChangeTimeListAnswer>();
+    if (const murlo::NetworkRules* rules = loaded->tables().networkRules()) {
+      const murlo::Utf8Names& names = loaded->utf8Names();
+      for (const murlo::ChangeTime& time : rules->extension().changeTimes) {
+        made->times.push_back(murlo_change_time{static_cast<uint32_t>(time.station.value()),
+                                                names.stationName(time.station), time.minutes});
+      }
+    }
+    made->list = murlo_change_times{made->times.size(), made->times.data()};
+    made->db = std::move(loaded);
+    *out = &made.release()->list;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_change_times_free(murlo_change_times* list) {
+  delete reinterpret_cast<murlo::ChangeTimeListAnswer*>(list);
 }
 
 }  // extern "C"

@@ -7,21 +7,31 @@
 namespace murlo {
 
 OriginDepartures::OriginDepartures(const StationBoard& board, const TrainRuns& runs,
-                                   StationIndex origin, int32_t after) {
-  const std::span<const uint32_t> keys = board.calls(origin);
-  const auto start = static_cast<std::size_t>(
-      std::lower_bound(keys.begin(), keys.end(),
-                       BoardKey::make(after, TrainIndex(0), StopPosition(0))) -
-      keys.begin());
-  // From the first key at or after `after` on, wrapping around to the ones
-  // before it, which depart the next day.
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    const uint32_t key = keys[(start + i) % keys.size()];
-    const TrainIndex train = BoardKey::train(key);
-    const StopPosition stop = BoardKey::stop(key);
-    if (!runs.canBoard(train, stop)) continue;
-    const int32_t minute = after + minuteOfDay(BoardKey::minute(key) - after);
-    departures_.push_back(OriginDeparture{minute, train, stop});
+                                   std::span<const StationIndex> origins, int32_t after) {
+  const int32_t afterMinute = minuteOfDay(after);
+  for (const StationIndex origin : origins) {
+    const std::span<const uint32_t> keys = board.calls(origin);
+    const auto start = static_cast<std::size_t>(
+        std::lower_bound(keys.begin(), keys.end(),
+                         BoardKey::make(afterMinute, TrainIndex(0), StopPosition(0))) -
+        keys.begin());
+    // From the first key at or after `after` on, wrapping around to the ones
+    // before it, which depart the next day.
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      const uint32_t key = keys[(start + i) % keys.size()];
+      const TrainIndex train = BoardKey::train(key);
+      const StopPosition stop = BoardKey::stop(key);
+      if (!runs.canBoard(train, stop)) continue;
+      const int32_t minute = after + minuteOfDay(BoardKey::minute(key) - after);
+      departures_.push_back(OriginDeparture{minute, train, stop});
+    }
+  }
+  if (origins.size() > 1) {
+    std::sort(departures_.begin(), departures_.end(),
+              [](const OriginDeparture& x, const OriginDeparture& y) {
+                if (x.minute != y.minute) return x.minute < y.minute;
+                return x.train != y.train ? x.train < y.train : x.stop < y.stop;
+              });
   }
   for (std::size_t i = 0; i < departures_.size(); ++i) {
     if (i == 0 || departures_[i].minute != departures_[i - 1].minute) groups_.push_back(i);

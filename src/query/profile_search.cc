@@ -21,6 +21,7 @@
 #include "query/profile_search.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "db/day_rollover.h"
 #include "db/file_format.h"
@@ -30,25 +31,40 @@
 
 namespace murlo {
 
-ProfileSearch::ProfileSearch(const LoadedDatabase& db, StationIndex origin,
-                             StationIndex destination, const JourneyRequest& request)
+ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIndex> origins,
+                             std::span<const StationIndex> destinations,
+                             const JourneyRequest& request)
     : runs_(db.trainRuns()),
       board_(db.departureBoard()),
-      destination_(destination),
       stations_(std::min(db.tables().stationCount(), kMaxStations)),
       rounds_(request.maxChanges + 1),
-      change_(request.minChangeMinutes) {
+      changes_(db.tables().networkRules(), stations_, runs_, request),
+      destination_(destinations.front().value()) {
   const StationIndex labelled(stations_);
-  if (origin >= labelled || destination >= labelled) return;
-  departures_ = OriginDepartures(board_, runs_, origin, request.afterMinute);
+  const auto outside = [labelled](StationIndex s) { return s < StationIndex(0) || s >= labelled; };
+  if (std::any_of(origins.begin(), origins.end(), outside) ||
+      std::any_of(destinations.begin(), destinations.end(), outside)) {
+    return;
+  }
+  roles_.assign(static_cast<std::size_t>(stations_), 0);
+  for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
+  for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
+  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart());
+  // Arriving by t: no label at the destination is later than t.
+  if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
-  state_.size(rounds_, stations_, runs_.trainCount());
-  pruning_.prepare(db.tables(), runs_, destination_, stations_, rounds_, change_);
+  state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount());
+  pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
+  if (changes_.arrivingLabelCount() > 0) {
+    ownStart_.assign(static_cast<std::size_t>(runs_.trainCount()), -1);
+  }
 }
 
 void ProfileSearch::search(std::size_t first, std::size_t last, std::vector<Journey>& out) {
   const std::size_t groups = departures_.groupCount();
   state_.clearLabels();
+  for (int32_t round = 1; round <= rounds_; ++round)
+    state_.arrival(round, destination_) = arriveBy_;
   if (last < groups) iterate(departures_.of(last, groups), nullptr);
   const std::size_t begin = out.size();
   for (std::size_t g = last; g-- > first;) iterate(departures_.of(g, g + 1), &out);
@@ -66,50 +82,104 @@ inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
                                    std::vector<Journey>* out) {
   state_.beginIteration();
   for (const OriginDeparture& departure : departures) firstRound(departure);
+  if (rounds_ > 1) readyAfter(1);
   state_.endRound();
-  for (int32_t round = 2; round <= rounds_ && !state_.improvedBefore().empty(); ++round) {
+  for (int32_t round = 2;
+       round <= rounds_ && (!state_.readiedBefore().empty() || !state_.queued().empty()); ++round) {
     laterRound(round);
+    if (round < rounds_) readyAfter(round);
     state_.endRound();
   }
   state_.endIteration();
   if (out == nullptr) return;
   for (int32_t round = 1; round <= rounds_; ++round) {
-    if (state_.reached(round)) {
-      out->push_back(
-          readJourneyBack(state_, runs_, destination_, round, departures.front().minute));
-    }
+    if (!state_.reached(round)) continue;
+    Journey journey = readJourneyBack(state_, destination_, round, departures.front().minute);
+    if (!comesBack(runs_, roles_, journey)) out->push_back(std::move(journey));
   }
 }
 
 // Round 1: the run boarded at the origin, to every later stop it can be left
-// at.
+// at, as far as it stays away from the origin.
 inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
   const TrainRuns::Train& run = runs_.train(departure.train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
+  const bool named = changes_.namesArriving(departure.train);
+  const NodeIndex origin(stops[departure.stop].station().value());
   int32_t minute = departure.minute;  // at the stop before, then at this one
   // The first step runs from the departure, every later one from arrival to
   // arrival.
   int32_t stepFrom = stops[departure.stop].departure;
   for (StopPosition m = departure.stop.next(); m < run.end(); ++m) {
     const TrainRuns::Stop& stop = stops[m];
+    const uint8_t role = roles_[stop.station().slot()];
+    // Back at the origin: the journey would depart from it again.
+    if (atOrigin(stop, role)) break;
     minute += stepMinutes(stepFrom, stop.arrival);
     stepFrom = stop.arrival;
     if (stop.canLeave()) {
-      arrive(1, stop.station(), minute, RideCode(departure.train, departure.stop, m));
+      arrive(1, nodeOf(departure.train, named, stop.station(), role), stop.station(), minute,
+             RideCode(departure.train, departure.stop, m), origin);
     }
   }
 }
 
-// Round `round` > 1: the trains that can be boarded at a station improved in
-// the round before, from the first such stop, as far as the cuts allow; then
-// each of them scanned once.
+// After round `round`: the ready times its improved labels give the
+// stations their changes reach, the trains named as boarded there queued,
+// and the boardings from trains' own labels.
+inline void ProfileSearch::readyAfter(int32_t round) {
+  for (const NodeIndex node : state_.improved()) {
+    const int32_t label = state_.arrival(round, node);
+    if (node.value() < stations_) {
+      const StationIndex a(node.value());
+      if (const int32_t here = changes_.atStation(a); here != kNoChange) {
+        state_.improveReady(round, rounds_, a, label + here, node);
+      }
+      for (const ChangeRules::Walk& walk : changes_.walksFrom(a)) {
+        state_.improveReady(round, rounds_, walk.to, label + walk.minutes, node);
+      }
+      for (const ChangeRules::NamedBoarding& named : changes_.namedBoardingsFrom(a)) {
+        state_.queue(named.train, named.stop);
+      }
+      continue;
+    }
+    // A train's own label: each train at each station its changes reach, by
+    // its own minutes.
+    const int32_t own = node.value() - stations_;
+    const StationIndex a = changes_.arrivingStation(own);
+    const TrainIndex arrived = changes_.arrivingTrain(own);
+    for (const StationIndex b : changes_.reachFrom(a)) {
+      for (const uint32_t key : board_.calls(b)) {
+        const TrainIndex train = BoardKey::train(key);
+        const StopPosition stop = BoardKey::stop(key);
+        if (!runs_.canBoard(train, stop)) continue;
+        const int32_t minutes = changes_.minutes(a, b, arrived, train);
+        if (minutes == kNoChange) continue;
+        own_.push_back(OwnBoarding{train, stop, label + minutes, node});
+        state_.queue(train, stop);
+      }
+    }
+  }
+  if (own_.empty()) return;
+  std::sort(own_.begin(), own_.end(), [](const OwnBoarding& x, const OwnBoarding& y) {
+    return x.train != y.train ? x.train < y.train : x.stop < y.stop;
+  });
+  for (std::size_t i = own_.size(); i-- > 0;) {
+    ownStart_[own_[i].train.slot()] = static_cast<int32_t>(i);
+  }
+}
+
+// Round `round` > 1: the trains that can be boarded at a station whose ready
+// time improved in the round before, from the first such stop, as far as
+// the cuts allow, and those queued by the changes; then each of them
+// scanned once.
 inline void ProfileSearch::laterRound(int32_t round) {
   const int32_t bound = state_.arrival(round, destination_);
   const RoundReach reach = pruning_.reachOf(round);
-  for (const StationIndex s : state_.improvedBefore()) {
-    const int32_t ready = state_.arrival(round - 1, s) + change_;
+  for (const StationIndex s : state_.readiedBefore()) {
+    const int32_t ready = state_.ready(round - 1, s);
     if (!ProfilePruning::mayBoard(ready, bound)) continue;
-    const int32_t covered = pruning_.followedFrom(state_.labelBefore(s));
+    const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
     const std::span<const uint32_t> keys = board_.calls(s);
     // The keys from the first departure at or after `ready` on, in the
     // order of their next departure, up to the first `covered` reaches.
@@ -146,6 +216,8 @@ inline void ProfileSearch::laterRound(int32_t round) {
     state_.unqueue(train);
   }
   state_.clearQueue();
+  for (const OwnBoarding& boarding : own_) ownStart_[boarding.train.slot()] = -1;
+  own_.clear();
 }
 
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {
@@ -156,28 +228,78 @@ inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 #endif
 }
 
-// Follows `train` from stop `from` on, boarding with the labels of the round
-// before, as far as the cuts of a round of `reach` allow.
+// The ready time at `station` of `train`, which rules name as boarded there:
+// the earliest of the labels of the round before that a change may come
+// from, each with the minutes of its change to this train.
+inline void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
+                                      int32_t& ready, NodeIndex& source) const {
+  ready = kNever;
+  for (const StationIndex a : changes_.reachTo(station)) {
+    const int32_t label = state_.arrival(round - 1, NodeIndex(a.value()));
+    if (label >= kNever) continue;
+    const int32_t minutes = changes_.minutes(a, station, kAnyTrain, train);
+    if (minutes != kNoChange && label + minutes < ready) {
+      ready = label + minutes;
+      source = NodeIndex(a.value());
+    }
+  }
+}
+
+// Follows `train` from stop `from` on, boarding with the ready times of the
+// round before (and its own boardings), as far as the cuts of a round of
+// `reach` allow and the run stays away from the origin.
 inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex train,
                                      StopPosition from) {
   const TrainRuns::Train& run = runs_.train(train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StopPosition end = pruning_.scanEnd(reach, train, run);
   const int32_t bound = state_.arrival(round, destination_);
+  const bool namedArriving = changes_.namesArriving(train);
+  const bool namedBoarding = changes_.namesBoarding(train);
+  // This train's own boardings, by stop.
+  const OwnBoarding* own = nullptr;
+  if (!own_.empty() && ownStart_[train.slot()] >= 0) {
+    own = &own_[static_cast<std::size_t>(ownStart_[train.slot()])];
+  }
+  const OwnBoarding* const ownEnd = own_.data() + own_.size();
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
   StopPosition boardedAt(0);
+  NodeIndex boardedFrom(0);
+  StationIndex boardedStation(-1);
+  // With the network's rules, a run is boarded at the last stop it can be
+  // (where a change walked to one stop, the traveller need not have left
+  // the stations before it); without, at the first, as always.
+  const bool boardLate = !changes_.general();
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
     const TrainRuns::Stop& stop = at[0];
-    if (here < kNever && stop.canLeave() && pruning_.mayLeaveAt(reach, stop.station())) {
-      arrive(round, stop.station(), here, RideCode(train, boardedAt, m));
+    const uint8_t role = roles_[stop.station().slot()];
+    // A run that comes back to the origin is dropped there: the journey
+    // would depart from the origin again.
+    if (atOrigin(stop, role)) here = kNever;
+    // A run is never left where it was boarded: that journey would alight
+    // at a station it has left.
+    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
+        stop.station() != boardedStation) {
+      arrive(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(), here,
+             RideCode(train, boardedAt, m), boardedFrom);
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
     if (stop.canBoard()) {
-      const int32_t ready = state_.arrival(round - 1, stop.station()) + change_;
+      int32_t ready = state_.ready(round - 1, stop.station());
+      NodeIndex source = state_.readyFrom(round - 1, stop.station());
+      if (namedBoarding && changes_.namesBoardingAt(train, m)) {
+        namedReady(round, train, stop.station(), ready, source);
+      }
+      for (; own != nullptr && own != ownEnd && own->train == train && own->stop <= m; ++own) {
+        if (own->stop == m && own->ready < ready) {
+          ready = own->ready;
+          source = own->from;
+        }
+      }
       if (ProfilePruning::mayBoard(ready, bound)) {
         // The earliest run that departs here at or after `ready`. All runs
         // depart here whole days apart, the one caught so far at
@@ -186,9 +308,17 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
         if (minute >= kNever) {
           minute = ready + minuteOfDay(stop.departure - ready) + step;
           boardedAt = m;
+          boardedFrom = source;
+          boardedStation = stop.station();
         } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
           minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
           boardedAt = m;
+          boardedFrom = source;
+          boardedStation = stop.station();
+        } else if (boardLate && ready <= departs) {
+          boardedAt = m;
+          boardedFrom = source;
+          boardedStation = stop.station();
         }
       }
     }
@@ -196,32 +326,39 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
   }
 }
 
-// An arrival at `station` in `round`, reached as `how`: kept when it beats
-// the station's label and passes the cuts, and copied up to the rounds above
-// that it beats.
-inline void ProfileSearch::arrive(int32_t round, StationIndex station, int32_t minute,
-                                  RideCode how) {
-  int32_t& here = state_.arrival(round, station);
-  if (minute >= here || !pruning_.keepsArrival(round, station, minute, state_)) return;
-  const int32_t before = here;
+// An arrival at `node` (at `station`) in `round`, reached as `how` boarded
+// from `from`: kept when it beats the node's label and passes the cuts, and
+// copied up to the rounds above that it beats.
+inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex station,
+                                  int32_t minute, RideCode how, NodeIndex from) {
+  int32_t& here = state_.arrival(round, node);
+  if (minute >= here || !pruning_.keepsArrival(round, node, station, minute, state_)) return;
   here = minute;
-  state_.how(round, station) = how;
+  state_.how(round, node) = how;
+  state_.from(round, node) = from;
   for (int32_t above = round + 1; above <= rounds_; ++above) {
-    int32_t& copy = state_.arrival(above, station);
+    int32_t& copy = state_.arrival(above, node);
     if (minute >= copy) break;
     copy = minute;
-    state_.how(above, station) = RideCode();
+    state_.how(above, node) = RideCode();
   }
-  if (station == destination_) {
+  if (node == destination_) {
     state_.markReached(round);
   } else {
-    state_.markImproved(station, before);
+    state_.markImproved(node);
   }
 }
 
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
                                     StationIndex destination, const JourneyRequest& request) {
-  ProfileSearch search(db, origin, destination, request);
+  return paretoJourneys(db, std::span<const StationIndex>(&origin, 1),
+                        std::span<const StationIndex>(&destination, 1), request);
+}
+
+std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const StationIndex> origins,
+                                    std::span<const StationIndex> destinations,
+                                    const JourneyRequest& request) {
+  ProfileSearch search(db, origins, destinations, request);
   std::vector<Journey> journeys;
   const std::size_t groups = search.departures().groupCount();
   if (search.destinationUnreached()) return journeys;
@@ -229,15 +366,38 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origi
     search.search(0, groups, journeys);
     return journeys;
   }
+  const auto limit = static_cast<std::size_t>(request.limit);
+  const auto firstSpan =
+      static_cast<int32_t>(std::min<int64_t>(60 * (int64_t{request.limit} + 1), kMinutesPerDay));
+  if (request.time != JourneyTime::kDepartAfter) {
+    // The latest journeys: chunks of time back from t, each chunk's journeys
+    // before those of the chunks after it.
+    const int32_t start = request.windowStart();
+    std::size_t until = groups;
+    for (int32_t to = request.afterMinute, span = firstSpan; until > 0 && journeys.size() < limit;
+         span = std::min(2 * span, kMinutesPerDay)) {
+      to = std::max(start, to - span);
+      const std::size_t begin = search.departures().groupFrom(to);
+      if (begin == until) continue;
+      std::vector<Journey> earlier;
+      search.search(begin, until, earlier);
+      journeys.insert(journeys.begin(), std::make_move_iterator(earlier.begin()),
+                      std::make_move_iterator(earlier.end()));
+      until = begin;
+    }
+    if (journeys.size() > limit) {
+      journeys.erase(journeys.begin(),
+                     journeys.begin() + static_cast<std::ptrdiff_t>(journeys.size() - limit));
+    }
+    return journeys;
+  }
   // Chunks of time: trains of every kind run through the day, so the
   // journeys worth taking come at a rate that depends little on how busy the
   // origin is. The first chunk lasts an hour per journey asked for and one
   // more.
-  const auto limit = static_cast<std::size_t>(request.limit);
   const int32_t end = request.afterMinute + kMinutesPerDay;
   std::size_t begin = 0;
-  for (int32_t from = request.afterMinute, span = static_cast<int32_t>(std::min<int64_t>(
-                                               60 * (int64_t{request.limit} + 1), kMinutesPerDay));
+  for (int32_t from = request.afterMinute, span = firstSpan;
        begin < groups && journeys.size() < limit; span = std::min(2 * span, kMinutesPerDay)) {
     from = std::min(end, from + span);
     const std::size_t until = search.departures().groupFrom(from);

@@ -232,6 +232,33 @@ await step("no direct train: journeys with changes, a ride opened", async (page)
   );
 });
 
+await step("arriving by a time, and the pages before and after", async (page) => {
+  await page.goto(`${sampleUrl}?view=trip&from=北京&to=上海`);
+  await page.locator("#trip-by-arrival").check();
+  await page.locator("#trip-at").fill("18:00");
+  await page.getByRole("button", { name: "Find trains" }).click();
+  await page.locator("#trip-answer li.journey").first().waitFor();
+  assert.match(page.url(), /at=18%3A00.*&by=arrival/);
+  const lines = (plan) =>
+    plan.journeys.map((j) => `${onDay(j.departure, j.departure_day)} → ${onDay(j.arrival, j.arrival_day)}`);
+  const arriving = await api(sampleUrl, "plan", { from: "北京", to: "上海", arrive_by: "18:00" });
+  assert.ok(arriving.count > 0);
+  assert.deepEqual(await texts(page, "#trip-answer .journey-line strong"), lines(arriving));
+  // Earlier: those leaving before the first one shown.
+  await page.locator("#trip-earlier").click();
+  await page.waitForURL(new RegExp(`before=${arriving.journeys[0].departure.replace(":", "%3A")}`));
+  const before = await api(sampleUrl, "plan", { from: "北京", to: "上海", before: arriving.journeys[0].departure });
+  await page.locator("#trip-answer h3").filter({ hasText: "leaving before" }).waitFor();
+  assert.deepEqual(await texts(page, "#trip-answer .journey-line strong"), lines(before));
+  // Later: from a minute after the last one shown.
+  await page.locator("#trip-later").click();
+  await page.locator("#trip-answer h3").filter({ hasText: "leaving from" }).waitFor();
+  assert.doesNotMatch(page.url(), /before=|by=/);
+  // The back button shows the page before again.
+  await page.goBack();
+  await page.locator("#trip-answer h3").filter({ hasText: "leaving before" }).waitFor();
+});
+
 await step("no change allowed: the change stations", async (page) => {
   await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西&changes=0`);
   await page.locator("#trip-answer ul.changes a").first().waitFor();
@@ -402,7 +429,8 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   }
   assert.deepEqual(order, [
     "Skip to the search", "Between stations", "Departure board", "A station's trains", "Train number",
-    "trip-from", "trip-swap", "trip-to", "trip-at", "trip-changes", "trip-change-time", "Find trains",
+    "trip-from", "trip-swap", "trip-to", "trip-by-departure", "trip-at", "trip-changes", "trip-change-time",
+    "Find trains",
   ]);
   // The focus shows.
   const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);

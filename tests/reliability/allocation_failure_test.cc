@@ -373,6 +373,14 @@ const StructuredQuery kStructuredQueries[] = {
        });
      },
      describeAs<murlo_journeys>},
+    {"journeys arriving by",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_journeys>(out, [&](auto a) {
+         const murlo_plan_options options{sizeof options, MURLO_PLAN_ARRIVE_BY, 1800, 3, 10, 5, 2};
+         return murlo_db_plan(db, kTianjin, kShanghai, &options, a);
+       });
+     },
+     describeAs<murlo_journeys>},
 };
 
 class AllocationFailureTest : public ::testing::Test {

@@ -652,6 +652,13 @@ void expectExportsAgreeWithCore(const LoadedDatabase& db, const murlo_db* handle
                           &journeys),
           test::exportCode(expected))
           << name << " - " << other;
+      // The same question a day later through the options.
+      const murlo_plan_options later{sizeof later, MURLO_PLAN_DEPART_AFTER, 600 + 1440, 2, 5, 0, 0};
+      EXPECT_EQ(textCodeAndFree(murlo_db_plan(handle, utf8Of(name).c_str(), utf8Of(other).c_str(),
+                                              &later, &journeys),
+                                &journeys),
+                test::exportCode(expected))
+          << name << " - " << other;
     }
   }
   const QueryResult expectedStations = test::gbkText(stationsByAbbreviation(db, ""));

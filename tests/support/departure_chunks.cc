@@ -10,7 +10,8 @@ std::vector<Journey> journeysInDepartureChunks(const LoadedDatabase& db, Station
                                                StationIndex destination,
                                                const JourneyRequest& request,
                                                std::size_t firstChunk) {
-  ProfileSearch search(db, origin, destination, request);
+  ProfileSearch search(db, std::span<const StationIndex>(&origin, 1),
+                       std::span<const StationIndex>(&destination, 1), request);
   std::vector<Journey> journeys;
   if (search.destinationUnreached()) return journeys;
   const std::size_t groups = search.departures().groupCount();

@@ -1,5 +1,6 @@
 #include "support/reference_journeys.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <map>
@@ -7,6 +8,7 @@
 
 #include "db/day_rollover.h"
 #include "db/digits.h"
+#include "db/network_rules.h"
 
 namespace murlo::test {
 namespace {
@@ -55,6 +57,7 @@ struct Option {
   StopPosition alight;
   int32_t station;
   int64_t minutes;
+  std::vector<int32_t> passed;  // the stations of the usable calls after boarding, to here
 };
 
 struct Boarding {
@@ -66,8 +69,12 @@ struct Boarding {
 
 class Search {
  public:
-  Search(const TimetableDb& db, StationIndex destination, const JourneyRequest& request)
-      : destination_(destination.value()), request_(request) {
+  Search(const TimetableDb& db, std::vector<StationIndex> origins,
+         std::vector<StationIndex> destinations, const JourneyRequest& request)
+      : db_(db),
+        origins_(std::move(origins)),
+        destinations_(std::move(destinations)),
+        request_(request) {
     boardings_.resize(static_cast<std::size_t>(db.stationCount()));
     for (StationIndex s(0); s.value() < db.stationCount(); ++s) {
       const CallList calls = db.callsAt(s);
@@ -81,33 +88,27 @@ class Search {
         if (seen) continue;
         const StopList stops = db.train(train)->stops;
         Boarding boarding{train, stop, stops[stop].departureMinutes(), {}};
+        std::vector<int32_t> passed;
         for (StopPosition j = stop.next(); j.value() < stops.size(); ++j) {
           const StationIndex at = stops[j].stationIndex();
-          if (!canLeaveByScan(db, at, train, j)) continue;
-          boarding.options.push_back({j, at.value(), journeyMinutes(stops, stop, j)});
+          const bool leave = canLeaveByScan(db, at, train, j);
+          if (leave || canBoardByScan(db, at, train, j)) passed.push_back(at.value());
+          if (!leave) continue;
+          boarding.options.push_back({j, at.value(), journeyMinutes(stops, stop, j), passed});
         }
         here.push_back(boarding);
       }
     }
   }
 
-  void from(int32_t station, int64_t ready, Journey& path) {
-    if (static_cast<int32_t>(path.rides.size()) == request_.maxChanges + 1) return;
-    for (const Boarding& b : boardings_[static_cast<std::size_t>(station)]) {
-      const bool first = path.rides.empty();
-      const int64_t departure =
-          first ? request_.afterMinute + dayMinute(b.departure - request_.afterMinute)
-                : ready + dayMinute(b.departure - ready);
-      if (first) path.departure = departure;
-      for (const Option& option : b.options) {
-        const int64_t arrival = departure + option.minutes;
-        path.rides.push_back(Ride{b.train, b.stop, option.alight});
-        if (option.station == destination_) {
-          path.arrival = arrival;
-          found_.emplace(std::make_tuple(path.departure, arrival, path.rides.size()), path);
-        }
-        from(option.station, arrival + request_.minChangeMinutes, path);
-        path.rides.pop_back();
+  void fromOrigin(int32_t windowStart) {
+    Journey path;
+    std::vector<int32_t> left;
+    for (const StationIndex origin : origins_) left.push_back(origin.value());
+    for (const StationIndex origin : origins_) {
+      for (const Boarding& b : boardings_[origin.slot()]) {
+        path.departure = windowStart + dayMinute(b.departure - windowStart);
+        ride(b, path.departure, path, left);
       }
     }
   }
@@ -127,7 +128,59 @@ class Search {
   }
 
  private:
-  const int32_t destination_;
+  bool isOrigin(int32_t station) const {
+    return std::find(origins_.begin(), origins_.end(), StationIndex(station)) != origins_.end();
+  }
+  bool isDestination(int32_t station) const {
+    return std::find(destinations_.begin(), destinations_.end(), StationIndex(station)) !=
+           destinations_.end();
+  }
+
+  // Boarding `b` at `departure`, to each stop it can be left at.
+  void ride(const Boarding& b, int64_t departure, Journey& path, std::vector<int32_t>& left) {
+    for (const Option& option : b.options) {
+      if (std::any_of(option.passed.begin(), option.passed.end(),
+                      [this](int32_t s) { return isOrigin(s); }) ||
+          std::find(left.begin(), left.end(), option.station) != left.end()) {
+        continue;
+      }
+      const int64_t arrival = departure + option.minutes;
+      path.rides.push_back(Ride{b.train, b.stop, option.alight});
+      if (isDestination(option.station)) {
+        path.arrival = arrival;
+        if (request_.time != JourneyTime::kArriveBy || arrival <= request_.afterMinute) {
+          found_.emplace(std::make_tuple(path.departure, arrival, path.rides.size()), path);
+        }
+      } else {
+        change(option.station, b.train, arrival, path, left);
+      }
+      path.rides.pop_back();
+    }
+  }
+
+  // Every change from `station`, arrived at `arrival` by `train`: to every
+  // train at every station the rules allow, on its first run after the
+  // change's minutes.
+  void change(int32_t station, TrainIndex train, int64_t arrival, Journey& path,
+              std::vector<int32_t>& left) {
+    if (static_cast<int32_t>(path.rides.size()) == request_.maxChanges + 1) return;
+    for (StationIndex to(0); to.value() < db_.stationCount(); ++to) {
+      for (const Boarding& b : boardings_[to.slot()]) {
+        const std::optional<int64_t> minutes =
+            changeByScan(db_, request_, StationIndex(station), train, to, b.train);
+        if (!minutes) continue;
+        const int64_t ready = arrival + *minutes;
+        left.push_back(station);
+        left.push_back(to.value());
+        ride(b, ready + dayMinute(b.departure - ready), path, left);
+        left.resize(left.size() - 2);
+      }
+    }
+  }
+
+  const TimetableDb& db_;
+  const std::vector<StationIndex> origins_;
+  const std::vector<StationIndex> destinations_;
   const JourneyRequest request_;
   std::vector<std::vector<Boarding>> boardings_;  // by station
   std::map<std::tuple<int64_t, int64_t, std::size_t>, Journey> found_;
@@ -138,59 +191,141 @@ class Search {
 bool canBoardByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
                     StopPosition stop) {
   const std::optional<StopList> stops = calledAt(db, station, train, stop);
-  if (!stops || stop == stops->last()) return false;
+  if (!stops || stop == stops->last() || !db.callRule(train, stop).board) return false;
   return isTimeOfDay((*stops)[stop].departureHour(), (*stops)[stop].departureMinute());
 }
 
 bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
                     StopPosition stop) {
   const std::optional<StopList> stops = calledAt(db, station, train, stop);
-  if (!stops || stop == StopPosition(0)) return false;
+  if (!stops || stop == StopPosition(0) || !db.callRule(train, stop).alight) return false;
   return isTimeOfDay((*stops)[stop].arrivalHour(), (*stops)[stop].arrivalMinute());
+}
+
+std::vector<Journey> journeysBySearch(const TimetableDb& db,
+                                      const std::vector<StationIndex>& origins,
+                                      const std::vector<StationIndex>& destinations,
+                                      const JourneyRequest& request) {
+  Search search(db, origins, destinations, request);
+  search.fromOrigin(request.windowStart());
+  return search.nonDominated();
 }
 
 std::vector<Journey> journeysBySearch(const TimetableDb& db, StationIndex origin,
                                       StationIndex destination, const JourneyRequest& request) {
-  Search search(db, destination, request);
-  Journey path;
-  search.from(origin.value(), 0, path);
-  return search.nonDominated();
+  return journeysBySearch(db, std::vector<StationIndex>{origin},
+                          std::vector<StationIndex>{destination}, request);
 }
 
-std::optional<std::string> whyNotTravelled(const TimetableDb& db, StationIndex origin,
-                                           StationIndex destination, const JourneyRequest& request,
-                                           const Journey& journey) {
+std::optional<std::string> whyNotTravelled(const TimetableDb& db,
+                                           const std::vector<StationIndex>& origins,
+                                           const std::vector<StationIndex>& destinations,
+                                           const JourneyRequest& request, const Journey& journey) {
   if (journey.rides.empty()) return "no rides";
   if (static_cast<int32_t>(journey.rides.size()) > request.maxChanges + 1) return "too many rides";
-  StationIndex station = origin;
+  const auto among = [](const std::vector<StationIndex>& places, StationIndex s) {
+    return std::find(places.begin(), places.end(), s) != places.end();
+  };
+  StationIndex station(0);
+  TrainIndex arrivedBy(0);
   int64_t minute = 0;
+  std::vector<StationIndex> left = origins;
   for (std::size_t i = 0; i < journey.rides.size(); ++i) {
     const Ride& ride = journey.rides[i];
     const std::string which =
         "ride " + std::to_string(i) + " on train " + std::to_string(ride.train.value());
-    if (!canBoardByScan(db, station, ride.train, ride.board)) {
+    const std::optional<TrainView> train = db.train(ride.train);
+    if (!train || !train->stops.holds(ride.board)) return which + " has no such stop";
+    const StopList stops = train->stops;
+    const StationIndex from = stops[ride.board].stationIndex();
+    if (i == 0 && !among(origins, from)) return which + " departs elsewhere";
+    if (!canBoardByScan(db, from, ride.train, ride.board)) {
       return which + " cannot be boarded at stop " + std::to_string(ride.board.value());
     }
-    const StopList stops = db.train(ride.train)->stops;
     if (ride.alight <= ride.board || !stops.holds(ride.alight)) return which + " goes nowhere";
     const StationIndex end = stops[ride.alight].stationIndex();
     if (!canLeaveByScan(db, end, ride.train, ride.alight)) {
       return which + " cannot be left at stop " + std::to_string(ride.alight.value());
     }
+    for (StopPosition k = ride.board.next(); k < ride.alight; ++k) {
+      const StationIndex at = stops[k].stationIndex();
+      if (among(origins, at) &&
+          (canBoardByScan(db, at, ride.train, k) || canLeaveByScan(db, at, ride.train, k))) {
+        return which + " passes the origin";
+      }
+    }
     const int32_t departure = stops[ride.board].departureMinutes();
     if (i == 0) {
-      minute = request.afterMinute + dayMinute(departure - request.afterMinute);
+      minute = request.windowStart() + dayMinute(departure - request.windowStart());
       if (minute != journey.departure) return "the first ride departs at " + std::to_string(minute);
     } else {
-      const int64_t ready = minute + request.minChangeMinutes;
+      const std::optional<int64_t> change =
+          changeByScan(db, request, station, arrivedBy, from, ride.train);
+      if (!change) return which + ": no change to it";
+      left.push_back(station);
+      left.push_back(from);
+      const int64_t ready = minute + *change;
       minute = ready + dayMinute(departure - ready);
+    }
+    if (among(left, end) || (i + 1 < journey.rides.size() && among(destinations, end))) {
+      return which + " alights at a station the journey has left";
     }
     minute += journeyMinutes(stops, ride.board, ride.alight);
     station = end;
+    arrivedBy = ride.train;
   }
-  if (station != destination) return "the last ride ends elsewhere";
+  if (!among(destinations, station)) return "the last ride ends elsewhere";
   if (minute != journey.arrival) return "the journey arrives at " + std::to_string(minute);
+  if (request.time == JourneyTime::kArriveBy && minute > request.afterMinute) return "too late";
   return std::nullopt;
+}
+
+std::optional<std::string> whyNotTravelled(const TimetableDb& db, StationIndex origin,
+                                           StationIndex destination, const JourneyRequest& request,
+                                           const Journey& journey) {
+  return whyNotTravelled(db, std::vector<StationIndex>{origin},
+                         std::vector<StationIndex>{destination}, request, journey);
+}
+
+std::optional<int64_t> changeByScan(const TimetableDb& db, const JourneyRequest& request,
+                                    StationIndex from, TrainIndex arrived, StationIndex to,
+                                    TrainIndex boarding) {
+  const int64_t least = request.leastChangeMinutes;
+  const NetworkRules* rules = db.networkRules();
+  if (rules == nullptr) {
+    if (from != to) return std::nullopt;
+    return std::max<int64_t>(request.minChangeMinutes, least);
+  }
+  int names = -1;
+  int64_t best = 0;
+  for (const Transfer& t : rules->transfers()) {
+    if (t.from != from || t.to != to) continue;
+    if (t.fromTrain != kAnyTrain && t.fromTrain != arrived) continue;
+    if (t.toTrain != kAnyTrain && t.toTrain != boarding) continue;
+    if (t.kind == TransferKind::kForbidden) return std::nullopt;
+    const int n = (t.fromTrain != kAnyTrain ? 1 : 0) + (t.toTrain != kAnyTrain ? 1 : 0);
+    const int64_t m = t.kind == TransferKind::kTimed ? 0 : t.minutes;
+    if (n > names || (n == names && m < best)) {
+      names = n;
+      best = m;
+    }
+  }
+  if (names >= 0) return std::max(best, least);
+  if (from == to) {
+    int64_t own = request.minChangeMinutes;
+    for (const ChangeTime& time : rules->extension().changeTimes) {
+      if (time.station == from) own = time.minutes;
+    }
+    return std::max(own, least);
+  }
+  std::optional<int64_t> group;
+  for (const StationGroup& g : rules->groups()) {
+    const bool both = std::find(g.members.begin(), g.members.end(), from) != g.members.end() &&
+                      std::find(g.members.begin(), g.members.end(), to) != g.members.end();
+    if (both && (!group || g.minutes < *group)) group = g.minutes;
+  }
+  if (!group) return std::nullopt;
+  return std::max(*group, least);
 }
 
 std::string summaryBySprintf(int64_t departure, int64_t arrival, int32_t rides) {

@@ -26,25 +26,47 @@ bool canBoardByScan(const TimetableDb& db, StationIndex station, TrainIndex trai
 bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex train,
                     StopPosition stop);
 
-// Every journey from `origin` to `destination` of at most maxChanges + 1
-// rides whose first ride departs in [after, after + 1440), each later ride
-// boarded at the earliest departure the change time allows (a later one only
-// arrives later), each ride from a stop it can be boarded at to a later one
-// it can be left at, lasting journeyMinutes. Of these the non-dominated
-// triples, each with the first journey met, ordered by departure, arrival,
-// rides; request.limit is not applied.
+// Every journey from one of `origins` to one of `destinations` of at most
+// maxChanges + 1 rides whose first ride departs in the request's window
+// ([t, t + 1440), or [t - 1440, t) for the latest journeys, then arriving
+// by t for kArriveBy),
+// each ride from a stop it can be boarded at (the call's rule allowing) to a
+// later one it can be left at, lasting journeyMinutes, each later ride
+// boarded at the earliest departure after the change's minutes
+// (changeByScan) from the arrival before (a later one only arrives later),
+// at any station the change allows; none alighting at a station the journey
+// has left (its origin's, each change's two) nor passing a usable call at an
+// origin station after it boarded, nor going on from a destination. Of
+// these the non-dominated triples, each with the first journey met,
+// ordered by departure, arrival, rides; request.limit is not applied.
+std::vector<Journey> journeysBySearch(const TimetableDb& db,
+                                      const std::vector<StationIndex>& origins,
+                                      const std::vector<StationIndex>& destinations,
+                                      const JourneyRequest& request);
 std::vector<Journey> journeysBySearch(const TimetableDb& db, StationIndex origin,
                                       StationIndex destination, const JourneyRequest& request);
 
-// Checks that `journey` can be travelled by these rules from `origin` to
-// `destination` with its own departure, arrival and rides: its first ride
-// departs the origin at journey.departure, inside the window; each next ride
-// is boarded where the one before ended, at the earliest departure the change
-// time allows; the last ends at the destination at journey.arrival. Returns
-// what is wrong, or nothing.
+// Checks that `journey` can be travelled by these rules from `origins` to
+// `destinations` with its own departure, arrival and rides. Returns what is
+// wrong, or nothing.
+std::optional<std::string> whyNotTravelled(const TimetableDb& db,
+                                           const std::vector<StationIndex>& origins,
+                                           const std::vector<StationIndex>& destinations,
+                                           const JourneyRequest& request, const Journey& journey);
 std::optional<std::string> whyNotTravelled(const TimetableDb& db, StationIndex origin,
                                            StationIndex destination, const JourneyRequest& request,
                                            const Journey& journey);
+
+// The minutes of a change from `from`, arrived by `arrived`, to boarding
+// `boarding` at `to`, by the network's rules read in their lists: none
+// where a forbidden transfer holds for the two trains; else the transfer
+// (timed: 0 minutes) that names more of the trains, the fewest minutes among
+// equals; else at one station its own change time or the question's; else
+// the fewest minutes of a group both are in; else none. Never fewer than the
+// question's least change minutes. Without rules, at one station only.
+std::optional<int64_t> changeByScan(const TimetableDb& db, const JourneyRequest& request,
+                                    StationIndex from, TrainIndex arrived, StationIndex to,
+                                    TrainIndex boarding);
 
 // The summary line of a journey, printed with snprintf.
 std::string summaryBySprintf(int64_t departure, int64_t arrival, int32_t rides);

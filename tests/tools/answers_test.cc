@@ -42,7 +42,7 @@ TEST(TimeOfDay, TakesHoursAndMinutesWithOrWithoutTheColon) {
 
 TEST(StationMatch, NamesAbbreviationsAndSpacesAsPeopleTypeThem) {
   const auto entry = [](std::string name, std::string abbreviation) {
-    return StationEntry{name, abbreviation, foldedName(name)};
+    return StationEntry{name, abbreviation, foldedName(name), {}};
   };
   const std::vector<StationEntry> stations = {entry("北京", "BJ"), entry("宝鸡", "BJ"),
                                               entry("天津", "TJ"), entry("Oak_Hill", "OH"),

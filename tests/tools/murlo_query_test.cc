@@ -183,6 +183,43 @@ std::string changeNetworkBytes() {
   return test::packOrFail(plain);
 }
 
+// A network with a station group: the city 北京市 of 北京 and 北京南 (30
+// minutes apart). G1 北京南 08:00 -> 上海 13:00; from 北京 to 天津 D1 06:00,
+// T1 09:00 and K1 18:00, so that the next direct trains from a time differ
+// from the day's order; X1 天津 10:36 -> 上海 12:50, six minutes after T1
+// arrives, where 天津's own change time is 5 minutes; G2 上海 08:00 -> 北京南
+// 12:00, for K1 from 北京 after a walk.
+std::string groupNetworkBytes() {
+  const std::vector<StationSpec> stations = {{test::gbk("北京"), "BJ"},
+                                             {test::gbk("北京南"), "BJN"},
+                                             {test::gbk("上海"), "SH"},
+                                             {test::gbk("天津"), "TJ"}};
+  // A train of class 0 (1 for T1, 3 for K1) between two stations.
+  const auto train = [](const char* number, char classCode, int32_t from, const char* leaves,
+                        int32_t to, const char* arrives, int32_t km) {
+    TrainSpec spec{number, classCode, 'F', 'D', {}};
+    spec.stops = {test::stopAt(from, "-", leaves, 0), test::stopAt(to, arrives, "-", km)};
+    return spec;
+  };
+  const std::vector<TrainSpec> trains = {
+      train("G1", '0', 1, "08:00", 2, "13:00", 1300),
+      train("D1", '0', 0, "06:00", 3, "07:00", 137),
+      train("T1", '1', 0, "09:00", 3, "10:30", 137),
+      train("K1", '3', 0, "18:00", 3, "19:30", 137),
+      train("X1", '0', 3, "10:36", 2, "12:50", 1160),
+      train("G2", '0', 2, "08:00", 1, "12:00", 1300),
+  };
+  NetworkSpec network;
+  network.changeTimes.push_back({StationIndex(3), 5});
+  network.groups.push_back(
+      {GroupKind::kCity, test::gbk("北京市"), 30, {StationIndex(0), StationIndex(1)}});
+  std::string file;
+  const auto error = writeDatabaseBytes(buildTableLists("GROUPS", stations, trains),
+                                        buildExtension(trains, network), file);
+  EXPECT_FALSE(error.has_value()) << (error ? error->message() : "");
+  return file;
+}
+
 class MurloQueryTest : public ::testing::Test {
  protected:
   // murlo with `args` on the worked example (北京 and 天津; T1/T2 北京 08:00
@@ -193,6 +230,10 @@ class MurloQueryTest : public ::testing::Test {
   }
   CommandResult murloOnChangeNetwork(std::vector<std::string> args) const {
     args.insert(args.end(), {"--db", change_.path()});
+    return runMurlo(args);
+  }
+  CommandResult murloOnGroupNetwork(std::vector<std::string> args) const {
+    args.insert(args.end(), {"--db", groups_.path()});
     return runMurlo(args);
   }
 
@@ -211,6 +252,7 @@ class MurloQueryTest : public ::testing::Test {
 
   test::TempFile example_{test::packOrFail(test::workedExampleSections())};
   test::TempFile change_{changeNetworkBytes()};
+  test::TempFile groups_{groupNetworkBytes()};
 };
 
 // ---- Tables ----
@@ -335,6 +377,145 @@ TEST_F(MurloQueryTest, DirectWithoutATrainProposesChangeStations) {
   EXPECT_EQ(at(*json, "trains"), "[0]");
   EXPECT_EQ(at(*json, "change_stations"), "[1]");
   EXPECT_EQ(at(*json, "change_stations.0"), "\"天津\"");
+}
+
+// The next direct trains from a time, and station groups where a station
+// is expected: the output (or standard error's first line) of each command.
+TEST_F(MurloQueryTest, NextDirectTrainsAndStationGroups) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // standard output, whole; or with a status, the error
+  } cases[] = {
+      {"the day's order",
+       {"direct", "北京", "天津", "--columns", "train,departs"},
+       0,
+       "Train  Departs\n-----  -------\nD1     06:00\nT1     09:00\nK1     18:00\n"},
+      {"the next from 08:00, round the clock",
+       {"direct", "北京", "天津", "--at", "0800", "--columns", "train,departs"},
+       0,
+       "From 北京 to 天津, in order of departure from 08:00:\n"
+       "Train  Departs\n-----  -------\nT1     09:00\nK1     18:00\nD1     06:00\n"},
+      {"--at names its time in JSON", {"direct", "北京", "天津", "--at", "18:00", "--json"}, 0, ""},
+      {"--at with the library's text",
+       {"direct", "北京", "天津", "--at", "08:00", "--raw"},
+       2,
+       "--at orders the trains, --raw prints the library's text as it stands"},
+      {"--at with the library's order",
+       {"direct", "北京", "天津", "--at", "08:00", "--order", "index"},
+       2,
+       "--at lists the trains by departure"},
+      {"a group where one station is needed",
+       {"direct", "北京市", "上海"},
+       1,
+       "北京市 is a group of 2 stations: 北京, 北京南; give the origin station by its name"},
+      {"a group taken loosely", {"departures", "北京市"}, 1, "北京市 is a group of 2 stations"},
+      {"a walk within a group",
+       {"plan", "上海", "天津", "--at", "08:00"},
+       0,
+       "Journeys from 上海 to 天津 leaving from 08:00, at most 3 changes of 10 minutes or more "
+       "where a station has no change time of its own:\n\n"
+       "08:00 -> 19:30  11:30  1 change\n"
+       "  G2  上海  08:00  北京南  12:00\n"
+       "      walk to 北京, 30 min, wait 5 h 30 min\n"
+       "  K1  北京  18:00  天津    19:30\n"},
+      {"stations lists no group",
+       {"stations"},
+       0,
+       "Station  Abbreviation\n-------  ------------\n北京     BJ\n北京南   BJN\n上海     SH\n"
+       "天津     TJ\n"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult result = murloOnGroupNetwork(c.args);
+    EXPECT_EQ(result.status, c.status) << c.name << ": " << result.err;
+    if (c.status != 0) {
+      EXPECT_EQ(result.err.rfind("murlo: " + c.out, 0), 0u) << c.name << ": " << result.err;
+    } else if (!c.out.empty()) {
+      EXPECT_EQ(result.out, c.out) << c.name;
+    } else {
+      const auto json = JsonReader(result.out).document();
+      ASSERT_TRUE(json) << c.name << ": " << result.out;
+      EXPECT_EQ(at(*json, "at"), "\"18:00\"") << c.name;
+      EXPECT_EQ(at(*json, "trains.0.number"), "\"K1\"") << c.name;
+      EXPECT_EQ(at(*json, "trains.2.number"), "\"T1\"") << c.name;
+    }
+  }
+}
+
+// A journey question's time: leaving from it, the latest leaving before it,
+// the latest arriving by it (from a day before or two); a group's name as
+// an end. Each case: the departures of the journeys, with their days.
+TEST_F(MurloQueryTest, JourneysFromBeforeAndArrivingByATime) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::pair<const char*, std::string>> values;  // path, value
+  } cases[] = {
+      {"leaving from",
+       {"plan", "北京", "天津", "--at", "08:00", "--limit", "2"},
+       {{"at", "\"08:00\""},
+        {"count", "2"},
+        {"journeys.0.departure", "\"09:00\""},
+        {"journeys.1.departure", "\"18:00\""}}},
+      // Each train of each day leaves later and arrives later than the one
+      // before it: none beats another.
+      {"leaving before",
+       {"plan", "北京", "天津", "--before", "09:00", "--limit", "2"},
+       {{"at", "null"},
+        {"before", "\"09:00\""},
+        {"count", "2"},
+        {"journeys.0.departure", "\"18:00\""},
+        {"journeys.0.departure_day", "-1"},
+        {"journeys.1.departure", "\"06:00\""},
+        {"journeys.1.departure_day", "0"}}},
+      {"arriving by",
+       {"plan", "北京", "天津", "--arrive-by", "10:30", "--limit", "2"},
+       {{"at", "null"},
+        {"arrive_by", "\"10:30\""},
+        {"count", "2"},
+        {"journeys.0.departure", "\"06:00\""},
+        {"journeys.1.departure", "\"09:00\""},
+        {"journeys.1.arrival", "\"10:30\""},
+        {"journeys.1.arrival_day", "0"}}},
+      {"arriving by, the latest",
+       {"plan", "北京", "天津", "--arrive-by", "10:29", "--limit", "1"},
+       {{"count", "1"}, {"journeys.0.departure", "\"06:00\""}}},
+      // From either member; at 天津 its own change time, not 10 minutes.
+      {"a group as the origin",
+       {"plan", "北京市", "上海", "--at", "07:00"},
+       {{"from", "\"北京市\""},
+        {"count", "3"},
+        {"journeys.0.rides.0.train.number", "\"G1\""},
+        {"journeys.0.rides.0.train.from", "\"北京南\""},
+        {"journeys.1.rides.0.train.number", "\"T1\""},
+        {"journeys.1.rides.1.wait_minutes", "6"},
+        {"change_time", "10"},
+        {"own_change_times", "1"}}},
+      {"a walk",
+       {"plan", "上海", "天津", "--at", "08:00", "--change-time", "20"},
+       {{"least_change_time", "20"},
+        {"journeys.0.rides.0.walk", "null"},
+        {"journeys.0.rides.1.walk.from", "\"北京南\""},
+        {"journeys.0.rides.1.walk.to", "\"北京\""},
+        {"journeys.0.rides.1.walk.minutes", "30"},
+        {"journeys.0.rides.1.wait_minutes", "330"}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const CommandResult result = murloOnGroupNetwork(args);
+    EXPECT_EQ(result.status, 0) << c.name << ": " << result.err;
+    const auto json = JsonReader(result.out).document();
+    ASSERT_TRUE(json) << c.name << ": not JSON: " << result.out;
+    for (const auto& [path, value] : c.values)
+      EXPECT_EQ(at(*json, path), value) << c.name << ": " << path;
+  }
+  const CommandResult both =
+      murloOnGroupNetwork({"plan", "北京", "天津", "--at", "08:00", "--before", "09:00"});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_EQ(both.err.rfind("murlo: give at most one of --at, --before and --arrive-by\n", 0), 0u)
+      << both.err;
 }
 
 // ---- --raw: the library's text unchanged ----
@@ -518,6 +699,7 @@ TEST_F(MurloQueryTest, JsonCarriesTheFields) {
         {"at", "\"02:00\""},
         {"max_changes", "3"},
         {"change_time", "10"},
+        {"own_change_times", "0"},
         {"limit", "10"},
         {"count", "1"},
         {"journeys.0.departure", "\"23:30\""},

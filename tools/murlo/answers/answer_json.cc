@@ -46,6 +46,13 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   for (const StationEntry& station : answer.stations) json.value(station.name);
   json.endArray().key("abbreviations").beginArray();
   for (const StationEntry& station : answer.stations) json.value(station.abbreviation);
+  // A station group's members, an empty list for a station.
+  json.endArray().key("members").beginArray();
+  for (const StationEntry& station : answer.stations) {
+    json.beginArray();
+    for (const std::string& member : station.members) json.value(member);
+    json.endArray();
+  }
   json.endArray().endObject();
 }
 
@@ -102,9 +109,18 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
       .field("database", database)
       .field("from", answer.from)
       .field("to", answer.to)
-      .field("at", formatMinuteOfDay(question.atMinute))
-      .field("max_changes", int64_t{question.maxChanges})
+      .key("at");
+  // The time as the question gave it: `at`, else `before` or `arrive_by`.
+  const std::string time = formatMinuteOfDay(question.atMinute);
+  switch (question.time) {
+    case JourneyTime::kLeaveFrom: json.value(time); break;
+    case JourneyTime::kLeaveBefore: json.null().field("before", time); break;
+    case JourneyTime::kArriveBy: json.null().field("arrive_by", time); break;
+  }
+  json.field("max_changes", int64_t{question.maxChanges})
       .field("change_time", int64_t{question.changeMinutes})
+      .field("least_change_time", int64_t{question.leastChangeMinutes})
+      .field("own_change_times", int64_t{answer.ownChangeTimes})
       .field("limit", int64_t{question.limit})
       .field("count", int64_t{answer.count})
       .key("journeys")
@@ -122,6 +138,16 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
     for (const Ride& ride : journey.rides) {
       json.beginObject().key("wait_minutes");
       ride.waitMinutes ? json.value(int64_t{*ride.waitMinutes}) : json.null();
+      json.key("walk");
+      if (ride.walk) {
+        json.beginObject()
+            .field("from", ride.walk->from)
+            .field("to", ride.walk->to)
+            .field("minutes", int64_t{ride.walk->minutes})
+            .endObject();
+      } else {
+        json.null();
+      }
       json.field("departure_day", int64_t{ride.departureDay})
           .field("arrival_day", int64_t{ride.arrivalDay})
           .key("train");

@@ -59,6 +59,30 @@ TrainsAnswer trainsAnswer(ListKind kind, Subject subject, const LibraryResult& r
   return answer;
 }
 
+// The group named `name`, when no station has that name (a station's own
+// name comes first); nullptr otherwise.
+const StationEntry* groupNamed(const std::string& name, const std::vector<StationEntry>& places) {
+  const StationEntry* group = nullptr;
+  for (const StationEntry& place : places) {
+    if (place.name != name) continue;
+    if (!place.isGroup()) return nullptr;
+    if (group == nullptr) group = &place;
+  }
+  return group;
+}
+
+// A group named where one station is needed: its members to choose from.
+Status groupRefused(std::string_view role, const StationEntry& group) {
+  std::string message =
+      group.name + " is a group of " + std::to_string(group.members.size()) + " stations: ";
+  for (std::size_t i = 0; i < group.members.size(); ++i) {
+    message += (i > 0 ? ", " : "") + group.members[i];
+  }
+  return failureOf(Status::Kind::kSeveralStations,
+                   message + "; give the " + roleAndStation(role) + " by its name",
+                   std::string(role), group.members);
+}
+
 Status sameStation(const std::string& station) {
   return failureOf(Status::Kind::kSameStation,
                    "the origin and the destination are the same station (" + station + ")");
@@ -119,17 +143,26 @@ const std::vector<StationEntry>* Questions::stationList() {
   return stations_.get();
 }
 
-Result<std::string> Questions::resolve(std::string_view role, std::string_view typed) {
+Result<std::string> Questions::resolve(std::string_view role, std::string_view typed,
+                                       Groups groups) {
   const auto* stations = stationList();
   if (stations == nullptr) return unreadableResult();
   typed = trimSpaces(typed);
   const StationMatch match = matchStation(typed, *stations);
   switch (match.kind) {
-    case StationMatch::Kind::kExact: return match.name;
-    case StationMatch::Kind::kTaken:
-      notes_.push_back("taking " + match.name + " for \"" + std::string(typed) + "\"" +
-                       (match.byAbbreviation ? " (its abbreviation)" : ""));
+    case StationMatch::Kind::kExact:
+    case StationMatch::Kind::kTaken: {
+      const StationEntry* group = groupNamed(match.name, *stations);
+      if (group != nullptr && groups == Groups::kRefused) {
+        return groupRefused(role, *group);
+      }
+      if (match.kind == StationMatch::Kind::kTaken) {
+        notes_.push_back("taking " + std::string(group != nullptr ? "the station group " : "") +
+                         match.name + " for \"" + std::string(typed) + "\"" +
+                         (match.byAbbreviation ? " (its abbreviation)" : ""));
+      }
       return match.name;
+    }
     case StationMatch::Kind::kSeveral: {
       std::string message = "\"" + std::string(typed) + "\" matches " +
                             std::to_string(match.candidates.size()) + " stations: ";
@@ -248,6 +281,7 @@ Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
   const std::vector<std::string> partNames =
       namePart ? namesContaining(*namePart, *all) : std::vector<std::string>{};
   for (const StationEntry& station : *all) {
+    if (station.isGroup()) continue;
     const auto begins = [&](const std::string& prefix) {
       return station.abbreviation.compare(0, prefix.size(), prefix) == 0;
     };
@@ -304,7 +338,8 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   if (!destination.ok()) return destination.status();
   const std::string from = std::move(*origin);
   const std::string to = std::move(*destination);
-  const Subject subject = {{"from", from}, {"to", to}};
+  Subject subject = {{"from", from}, {"to", to}};
+  if (order.timeAsked) subject.emplace_back("at", formatMinuteOfDay(order.fromMinute));
   if (detail == Detail::kText) {
     const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
     switch (result.code) {
@@ -457,9 +492,9 @@ Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, in
 Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::string& typedTo,
                                    const PlanQuestion& question, Detail detail) {
   if (typedFrom == typedTo) return sameStation(typedFrom);
-  auto origin = resolve("origin", typedFrom);
+  auto origin = resolve("origin", typedFrom, Groups::kTaken);
   if (!origin.ok()) return origin.status();
-  auto destination = resolve("destination", typedTo);
+  auto destination = resolve("destination", typedTo, Groups::kTaken);
   if (!destination.ok()) return destination.status();
   PlanAnswer answer;
   answer.from = std::move(*origin);
@@ -480,10 +515,24 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     answer.text = result.text;
     return answer;
   }
+  murlo_change_times* times = nullptr;
+  const murlo_status timesStatus = murlo_db_change_times(handle_.get(), &times);
+  if (timesStatus != MURLO_STATUS_OK) return statusFailure(timesStatus);
+  answer.ownChangeTimes = static_cast<int32_t>(times->count);
+  murlo_change_times_free(times);
+  murlo_plan_options options{};
+  options.size = sizeof options;
+  options.time_kind = question.time == JourneyTime::kArriveBy      ? MURLO_PLAN_ARRIVE_BY
+                      : question.time == JourneyTime::kLeaveBefore ? MURLO_PLAN_DEPART_BEFORE
+                                                                   : MURLO_PLAN_DEPART_AFTER;
+  options.minute = question.atMinute;
+  options.max_changes = question.maxChanges;
+  options.change_minutes = question.changeMinutes;
+  options.least_change_minutes = question.leastChangeMinutes;
+  options.limit = question.limit;
   murlo_journeys* asked = nullptr;
-  const murlo_status status = murlo_db_plan_journeys(
-      handle_.get(), answer.from.c_str(), answer.to.c_str(), question.atMinute, question.maxChanges,
-      question.changeMinutes, question.limit, &asked);
+  const murlo_status status =
+      murlo_db_plan(handle_.get(), answer.from.c_str(), answer.to.c_str(), &options, &asked);
   const Owned<murlo_journeys> journeys(asked);
   switch (status) {
     case MURLO_STATUS_OK: break;
@@ -509,7 +558,15 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       ride.train = listedTrainOf(taken, ListKind::kDirect);
       ride.departureDay = dayOf(taken.departure);
       ride.arrivalDay = dayOf(taken.arrival);
-      if (r > 0) ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival);
+      int walked = 0;
+      if (found.walks != nullptr && found.walks[r].to != nullptr) {
+        const murlo_walk& walk = found.walks[r];
+        ride.walk = WalkStep{walk.from, walk.to, walk.minutes};
+        walked = walk.minutes;
+      }
+      if (r > 0) {
+        ride.waitMinutes = static_cast<int>(taken.departure - found.rides[r - 1].arrival) - walked;
+      }
       journey.rides.push_back(std::move(ride));
     }
     answer.journeys.push_back(std::move(journey));

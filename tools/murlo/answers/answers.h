@@ -33,6 +33,9 @@ enum class Detail { kText, kFields };
 struct TrainOrder {
   bool byDeparture = true;
   int fromMinute = 0;
+  // The time was asked for (murlo direct --at, the API's `at`): the answer
+  // names it as its `at`.
+  bool timeAsked = false;
 };
 
 // The arguments of a question as its JSON names them, in order.
@@ -98,14 +101,34 @@ struct BoardAnswer {
   std::vector<ListedTrain> trains;  // kFields, in the library's order
 };
 
-// A journey question: from a minute of the day on, at most `maxChanges`
-// changes of at least `changeMinutes` each, at most `limit` journeys (0:
-// the whole day's).
+// What the time of a journey question asks for.
+enum class JourneyTime {
+  kLeaveFrom,    // the journeys leaving at the time or later, the first first
+  kLeaveBefore,  // the latest journeys leaving before it (the page before)
+  kArriveBy,     // the latest journeys arriving by it
+};
+
+// A journey question: from a minute of the day on (or before it, or
+// arriving by it), at most `maxChanges` changes of at least `changeMinutes`
+// each, at most `limit` journeys (0: the whole day's).
 struct PlanQuestion {
   int atMinute = 0;
+  JourneyTime time = JourneyTime::kLeaveFrom;
   int maxChanges = kDefaultChanges;
+  // At a station without a change time of its own.
   int changeMinutes = kDefaultChangeMinutes;
+  // What no change may take less than, whatever the network's rules say:
+  // the change time a traveller asked for (0 when not asked).
+  int leastChangeMinutes = 0;
   int32_t limit = kDefaultJourneys;
+};
+
+// A walk between two stations at a change (within a station group, or
+// along a transfer), and the change's minutes.
+struct WalkStep {
+  std::string from;
+  std::string to;
+  int minutes = 0;
 };
 
 // One ride of a journey. Its days count from the day asked about (the
@@ -115,15 +138,18 @@ struct Ride {
   ListedTrain train;  // the train line from boarding to alighting
   int departureDay = 0;
   int arrivalDay = 0;
-  // The wait at the boarding station after the ride before it arrived;
-  // nothing for the first ride.
+  // The walk to the boarding station from where the ride before ended,
+  // where the change is between two stations.
+  std::optional<WalkStep> walk;
+  // The wait at the boarding station after the ride before it arrived (and
+  // the walk to it); nothing for the first ride.
   std::optional<int> waitMinutes;
 };
 
 struct Journey {
   std::string departure;  // HH:MM
   std::string arrival;    // HH:MM
-  int departureDay = 0;   // days after the day asked about: 0 or 1
+  int departureDay = 0;   // days after the day asked about (before it: negative)
   int arrivalDay = 0;
   std::string duration;  // HH:MM, hours not reduced
   std::vector<Ride> rides;
@@ -133,6 +159,9 @@ struct PlanAnswer {
   std::string from;
   std::string to;
   PlanQuestion question;
+  // The stations with a change time of their own, which a change there
+  // takes instead of the question's (kFields).
+  int32_t ownChangeTimes = 0;
   int32_t count = 0;              // the library's result
   std::string text;               // the library's
   std::vector<Journey> journeys;  // kFields
@@ -180,8 +209,14 @@ class Questions {
                           const PlanQuestion& question, Detail detail);
 
  private:
-  // The station `typed` stands for (see matchStation), or why there is none.
-  Result<std::string> resolve(std::string_view role, std::string_view typed);
+  // Where a station group may stand for a station: a journey's ends (the
+  // library takes a group's name there), not a one-station list.
+  enum class Groups { kRefused, kTaken };
+  // The station (or with kTaken the group) `typed` stands for (see
+  // matchStation), or why there is none; a group where a station is needed
+  // is refused as several stations, its members the candidates.
+  Result<std::string> resolve(std::string_view role, std::string_view typed,
+                              Groups groups = Groups::kRefused);
   Status unknownStation(std::string_view role, std::string_view typed);
   // The train under the number typed, by its index, or why there is none
   // or which several there are.

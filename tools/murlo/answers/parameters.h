@@ -39,6 +39,12 @@ struct Parameter {
 // The table.
 inline constexpr Parameter kTimeOfDayParameter = {.name = "at",
                                                   .kind = Parameter::Kind::kTimeOfDay};
+// The other times of a journey question: the latest journeys leaving
+// before a time (the page before), or arriving by one.
+inline constexpr Parameter kBeforeParameter = {.name = "before",
+                                               .kind = Parameter::Kind::kTimeOfDay};
+inline constexpr Parameter kArriveByParameter = {.name = "arrive_by",
+                                                 .kind = Parameter::Kind::kTimeOfDay};
 inline constexpr Parameter kOrderParameter = {
     .name = "order", .kind = Parameter::Kind::kChoice, .choices = "time|index"};
 inline constexpr Parameter kModeParameter = {

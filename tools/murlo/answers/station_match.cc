@@ -55,9 +55,20 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
   for (std::size_t i = 0; i < listed->count; ++i) {
     std::string name = listed->stations[i].name;
     std::string folded = foldedName(name);
-    stations.push_back({std::move(name), listed->stations[i].abbreviation, std::move(folded)});
+    stations.push_back({std::move(name), listed->stations[i].abbreviation, std::move(folded), {}});
   }
   murlo_stations_free(listed);
+  murlo_station_groups* groups = nullptr;
+  if (murlo_db_station_groups(db, &groups) != MURLO_STATUS_OK) return std::nullopt;
+  for (std::size_t g = 0; g < groups->count; ++g) {
+    const murlo_station_group& group = groups->groups[g];
+    StationEntry entry{group.name, "", foldedName(group.name), {}};
+    for (std::size_t m = 0; m < group.member_count; ++m) {
+      entry.members.emplace_back(group.member_names[m]);
+    }
+    stations.push_back(std::move(entry));
+  }
+  murlo_station_groups_free(groups);
   return stations;
 }
 

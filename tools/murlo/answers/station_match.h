@@ -12,13 +12,19 @@
 
 namespace murlo::tool {
 
+// A name that may be given where a station is expected: a station's, or a
+// station group's (its members then listed).
 struct StationEntry {
   std::string name;
-  std::string abbreviation;  // "" where the database has none
-  std::string folded;        // foldedName(name), made once
+  std::string abbreviation;          // "" where the database has none (and for a group)
+  std::string folded;                // foldedName(name), made once
+  std::vector<std::string> members;  // a group's stations; empty for a station
+
+  bool isGroup() const { return !members.empty(); }
 };
 
-// Every station of `db`, in table order; nothing when the library fails.
+// Every station of `db`, in table order, then its station groups in the
+// database's order; nothing when the library fails.
 std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db);
 
 // `name` with ASCII letters in lower case, full-width letters and digits as

@@ -59,16 +59,33 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
                               : question.maxChanges == 1
                                   ? "at most 1 change"
                                   : "at most " + std::to_string(question.maxChanges) + " changes";
+  const std::string route = visibleText(answer.from) + " to " + visibleText(answer.to);
   if (answer.journeys.empty()) {
-    out << "No journey from " << visibleText(answer.from) << " to " << visibleText(answer.to)
-        << " leaves within a day from " << from << " with " << changes << ".\n";
+    switch (question.time) {
+      case JourneyTime::kLeaveFrom:
+        out << "No journey from " << route << " leaves within a day from " << from;
+        break;
+      case JourneyTime::kLeaveBefore:
+        out << "No journey from " << route << " leaves within a day before " << from;
+        break;
+      case JourneyTime::kArriveBy:
+        out << "No journey from " << route << " leaving within a day before " << from
+            << " arrives by then";
+        break;
+    }
+    out << " with " << changes << ".\n";
     return;
   }
-  out << "Journeys from " << visibleText(answer.from) << " to " << visibleText(answer.to)
-      << " leaving from " << from << ", " << changes;
+  const std::string_view when = question.time == JourneyTime::kLeaveFrom     ? " leaving from "
+                                : question.time == JourneyTime::kLeaveBefore ? " leaving before "
+                                                                             : " arriving by ";
+  out << "Journeys from " << route << when << from << ", " << changes;
   if (question.maxChanges > 0) {
     out << " of " << question.changeMinutes
         << (question.changeMinutes == 1 ? " minute" : " minutes") << " or more";
+    if (answer.ownChangeTimes > 0 && question.leastChangeMinutes < question.changeMinutes) {
+      out << " where a station has no change time of its own";
+    }
   }
   out << ":\n";
   // Every journey line and every ride line in columns of their own.
@@ -80,12 +97,14 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
   std::vector<std::vector<std::string>> summaries;
   std::vector<std::vector<std::string>> rides;
   bool laterDay = false;
+  bool dayBefore = false;
   for (const Journey& journey : answer.journeys) {
     summaries.push_back(
         {padded(timeWithDay(journey.departure, journey.departureDay), departureWidth) + " -> " +
              timeWithDay(journey.arrival, journey.arrivalDay),
          journey.duration, changesOf(journey)});
     laterDay = laterDay || journey.arrivalDay > 0;
+    dayBefore = dayBefore || journey.departureDay < 0;
     for (const Ride& ride : journey.rides) {
       const TrainLine& train = ride.train.line;
       rides.push_back({visibleText(train.number), visibleText(train.from),
@@ -101,14 +120,43 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
     out << '\n' << alignedLine(summaries[j], summaryWidths) << '\n';
     for (const Ride& ride : answer.journeys[j].rides) {
       if (ride.waitMinutes) {
-        // Under the stations: where the train before arrived and this one leaves.
-        out << indent << std::string(rideWidths[0] + 2, ' ') << "change at "
-            << visibleText(ride.train.line.from) << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+        // Under the stations: where the train before arrived and this one
+        // leaves, and the walk between them where they differ.
+        out << indent << std::string(rideWidths[0] + 2, ' ');
+        if (ride.walk) {
+          out << "walk to " << visibleText(ride.walk->to) << ", " << waitOf(ride.walk->minutes)
+              << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+        } else {
+          out << "change at " << visibleText(ride.train.line.from) << ", wait "
+              << waitOf(*ride.waitMinutes) << '\n';
+        }
       }
       out << indent << alignedLine(rides[row++], rideWidths) << '\n';
     }
   }
-  if (laterDay) printDayAskedNote(out, false);
+  if (laterDay || dayBefore) printDayAskedNote(out, dayBefore);
+}
+
+// --at, --before or --arrive-by (at most one): the time and what it asks for.
+Status readJourneyTime(const Query& query, PlanQuestion& question) {
+  const OptionSpec* given = nullptr;
+  for (const OptionSpec* option : {&kAtOption, &kBeforeOption, &kArriveByOption}) {
+    if (!query.line.value(*option)) continue;
+    if (given != nullptr) {
+      return Status::badParameter("", "give at most one of --at, --before and --arrive-by");
+    }
+    given = option;
+  }
+  if (given == nullptr || given == &kAtOption) {
+    return readTimeOfDay(query, kAtOption, question.atMinute);
+  }
+  if (query.format == OutputFormat::kRaw) {
+    return Status::badParameter(std::string(given->name),
+                                "--raw prints the library's text, which answers --at alone, not " +
+                                    std::string(given->name));
+  }
+  question.time = given == &kBeforeOption ? JourneyTime::kLeaveBefore : JourneyTime::kArriveBy;
+  return readOption(query.line, *given, question.atMinute);
 }
 
 }  // namespace
@@ -118,9 +166,11 @@ int runPlan(const CommandLine& line) {
   PlanQuestion question;
   int limit = kDefaultJourneys;
   Status status = readFormat(query);
-  if (status.ok()) status = readTimeOfDay(query, kAtOption, question.atMinute);
+  if (status.ok()) status = readJourneyTime(query, question);
   if (status.ok()) status = readOption(line, kChangesOption, question.maxChanges);
   if (status.ok()) status = readOption(line, kChangeTimeOption, question.changeMinutes);
+  // A change time asked for holds for every change, a station's own too.
+  if (line.value(kChangeTimeOption)) question.leastChangeMinutes = question.changeMinutes;
   if (status.ok()) status = readOption(line, kJourneyLimitOption, limit);
   question.limit = limit;
   if (status.ok()) status = loadQueryDatabase(query);

@@ -129,6 +129,29 @@ int runNumber(const CommandLine& line) {
                     "No train runs under the number " + number + ".");
 }
 
+namespace {
+
+// murlo direct --at: the trains in order of departure from that time. The
+// library's text (--raw) has an order of its own, and --order index is
+// another order: neither goes with it.
+Status readDirectTime(const Query& query, ListOptions& options) {
+  if (!query.line.value(kDirectAtOption)) return Status();
+  if (query.format == OutputFormat::kRaw) {
+    return Status::badParameter("--at",
+                                "--at orders the trains, --raw prints the library's text as "
+                                "it stands: give one of them");
+  }
+  if (!options.order.byDeparture) {
+    return Status::badParameter("--at",
+                                "--at lists the trains by departure: it takes no "
+                                "--order index");
+  }
+  options.order.timeAsked = true;
+  return readOption(query.line, kDirectAtOption, options.order.fromMinute);
+}
+
+}  // namespace
+
 int runDirect(const CommandLine& line) {
   Query query(line);
   ListOptions options;
@@ -136,6 +159,7 @@ int runDirect(const CommandLine& line) {
   Status status = readFormat(query);
   if (status.ok()) status = readOption(line, kModeOption, mode);
   if (status.ok()) status = readListOptions(query, ListKind::kDirect, options);
+  if (status.ok()) status = readDirectTime(query, options);
   if (status.ok()) status = loadQueryDatabase(query);
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
@@ -144,6 +168,14 @@ int runDirect(const CommandLine& line) {
   if (answer.ok() && answer->count == 0 && query.format == OutputFormat::kTable) {
     sayNotes(questions);
     printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second);
+    return kExitOk;
+  }
+  if (answer.ok() && options.order.timeAsked && query.format == OutputFormat::kTable) {
+    sayNotes(questions);
+    std::cout << "From " << visibleText(answer->subject[0].second) << " to "
+              << visibleText(answer->subject[1].second) << ", in order of departure from "
+              << formatMinuteOfDay(options.order.fromMinute) << ":\n";
+    printTrainTable(answer->trains, answer->kind, options.layout, std::cout);
     return kExitOk;
   }
   return showTrains(query, questions, answer, options, "");

@@ -50,6 +50,9 @@ extern const OptionSpec kModeOption;     // --mode 0|1 (direct)
 extern const OptionSpec kNameOption;     // --name PART (stations)
 // Boards and journeys.
 extern const OptionSpec kAtOption;            // --at HH:MM
+extern const OptionSpec kDirectAtOption;      // --at HH:MM (direct: the order from a time)
+extern const OptionSpec kBeforeOption;        // --before HH:MM (plan)
+extern const OptionSpec kArriveByOption;      // --arrive-by HH:MM (plan)
 extern const OptionSpec kBoardLimitOption;    // --limit N (departures, arrivals)
 extern const OptionSpec kJourneyLimitOption;  // --limit N (plan)
 extern const OptionSpec kChangesOption;       // --changes N

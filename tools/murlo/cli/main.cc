@@ -31,6 +31,20 @@ const OptionSpec kNameOption = {"--name", "PART",
 const OptionSpec kAtOption = {"--at", "HH:MM",
                               "from this time of day on (default: now, by the local clock)", false,
                               &kTimeOfDayParameter};
+const OptionSpec kDirectAtOption = {
+    "--at", "HH:MM",
+    "the next trains from this time of day on: in order of departure\n"
+    "from it, round the clock (default 00:00)",
+    false, &kTimeOfDayParameter};
+const OptionSpec kBeforeOption = {
+    "--before", "HH:MM",
+    "the latest journeys leaving before this time of day (the page before\n"
+    "one that leaves then), instead of --at",
+    false, &kBeforeParameter};
+const OptionSpec kArriveByOption = {"--arrive-by", "HH:MM",
+                                    "the latest journeys arriving by this time of day, instead of\n"
+                                    "--at",
+                                    false, &kArriveByParameter};
 const OptionSpec kBoardLimitOption = {
     "--limit", "N", "at most N trains, 0 for every one (default 20)", false, &kBoardLimitParameter};
 const OptionSpec kJourneyLimitOption = {
@@ -39,8 +53,10 @@ const OptionSpec kJourneyLimitOption = {
 const OptionSpec kChangesOption = {"--changes", "N", "at most N changes, 0 to 7 (default 3)", false,
                                    &kChangesParameter};
 const OptionSpec kChangeTimeOption = {
-    "--change-time", "MIN", "at least MIN minutes to change trains, 0 to 1439 (default 10)", false,
-    &kChangeTimeParameter};
+    "--change-time", "MIN",
+    "at least MIN minutes for every change, 0 to 1439 (default: a station's\n"
+    "own change time where it has one, else 10)",
+    false, &kChangeTimeParameter};
 const OptionSpec kHostOption = {"--host", "HOST",
                                 "the address to listen on (default 127.0.0.1: this machine only)"};
 const OptionSpec kPortOption = {"--port", "PORT", "the port (default 8080; 0 picks a free one)",
@@ -59,7 +75,9 @@ constexpr std::string_view kStationNames =
     "a part of it: one match is taken (murlo says which), several are listed. An unknown station "
     "is\n"
     "reported with the closest names, by abbreviation (BJ) and by pinyin\n"
-    "initials (beijing) too.\n";
+    "initials (beijing) too. A station group's name (the stations of a city\n"
+    "or a complex) is taken by plan; where one station is needed its\n"
+    "stations are listed to choose from.\n";
 
 constexpr std::string_view kTrainTable =
     "Trains are listed in order of departure (--order index keeps the\n"
@@ -85,7 +103,9 @@ const std::string kAtHelp = joined(
     std::string(kTrainTable) + "\n" + std::string(kStationNames));
 const std::string kDirectHelp = joined(
     "Each train is shown for the stretch from FROM to TO. When no train runs\n"
-    "directly, the change stations the library proposes are listed.",
+    "directly, the change stations the library proposes are listed. With --at\n"
+    "the next trains come first: those leaving from that time on, then those\n"
+    "leaving before it (the next day's), as on a departure board.",
     std::string(kTrainTable) + "\n" + std::string(kStationNames));
 const std::string kStopsHelp = joined(
     "TRAIN is a train number (T109) or a train index (the Index column of at,\n"
@@ -109,7 +129,16 @@ const std::string kPlanHelp = joined(
     "departure, the next 10 unless --limit says otherwise. Each is a line\n"
     "(departure, arrival, duration, changes) with its rides below it and the\n"
     "wait of each change between them. +1 marks a time on the day after the\n"
-    "one asked about. Every train runs every day.",
+    "one asked about. Every train runs every day.\n\n"
+    "--arrive-by HH:MM asks for the latest journeys arriving by then instead,\n"
+    "--before HH:MM for the latest leaving before then: the page before the\n"
+    "first journey shown is --before its departure, the page after the last\n"
+    "--at one minute after its departure. -1 marks a time on the day before.\n\n"
+    "A station's own change time, and the minutes of a transfer or a station\n"
+    "group, hold where the database has them (--change-time, given, is the\n"
+    "least every change takes); a change between two stations is a walk\n"
+    "(\"walk to X, 7 min\"). A station group's name may be FROM or TO: a\n"
+    "journey then starts or ends at any of its stations.",
     kStationNames);
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);
@@ -135,9 +164,9 @@ const std::vector<Command>& allCommands() {
        "direct FROM TO",
        "direct trains from FROM to TO, or change stations",
        kDirectHelp,
-       "  murlo direct 北京 上海",
+       "  murlo direct 北京 上海\n  murlo direct 北京 上海 --at 17:00",
        {&kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption,
-        &kNoFaresOption, &kModeOption},
+        &kNoFaresOption, &kModeOption, &kDirectAtOption},
        2,
        2,
        true,
@@ -172,8 +201,8 @@ const std::vector<Command>& allCommands() {
        kPlanHelp,
        "  murlo plan 上海 北京西 --at 08:00\n  murlo plan 武清 上海虹桥 --changes 1 --change-time "
        "20",
-       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kChangesOption,
-        &kChangeTimeOption, &kJourneyLimitOption},
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBeforeOption, &kArriveByOption,
+        &kChangesOption, &kChangeTimeOption, &kJourneyLimitOption},
        2,
        2,
        true,

@@ -105,6 +105,7 @@ TrainOrder orderOf(const ApiArguments& arguments) {
   TrainOrder order;
   order.byDeparture = arguments.number("order", 0) == 0;  // time, not index
   order.fromMinute = arguments.number("at", 0);
+  order.timeAsked = arguments.has("at");
   return order;
 }
 
@@ -131,12 +132,8 @@ ApiReply at(const ApiArguments& arguments, Questions& questions) {
 
 ApiReply direct(const ApiArguments& arguments, Questions& questions) {
   const int32_t mode = arguments.number("mode", 0);
-  auto outcome = questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
-                                  orderOf(arguments), Detail::kFields);
-  if (outcome.ok() && arguments.has("at")) {
-    (*outcome).subject.emplace_back("at", formatMinuteOfDay(arguments.number("at", 0)));
-  }
-  return reply(questions, outcome);
+  return reply(questions, questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
+                                           orderOf(arguments), Detail::kFields));
 }
 
 ApiReply number(const ApiArguments& arguments, Questions& questions) {
@@ -172,10 +169,25 @@ ApiReply arrivals(const ApiArguments& arguments, Questions& questions) {
 }
 
 ApiReply plan(const ApiArguments& arguments, Questions& questions) {
+  const int times = static_cast<int>(arguments.has("at")) +
+                    static_cast<int>(arguments.has("before")) +
+                    static_cast<int>(arguments.has("arrive_by"));
+  if (times > 1) {
+    return errorReply(400, "bad_parameter", "give at most one of at, before and arrive_by",
+                      arguments.has("before") ? "before" : "arrive_by");
+  }
   PlanQuestion question;
   question.atMinute = startMinute(arguments);
+  if (arguments.has("before")) {
+    question.time = JourneyTime::kLeaveBefore;
+    question.atMinute = arguments.number("before", 0);
+  } else if (arguments.has("arrive_by")) {
+    question.time = JourneyTime::kArriveBy;
+    question.atMinute = arguments.number("arrive_by", 0);
+  }
   question.maxChanges = arguments.number("changes", kDefaultChanges);
   question.changeMinutes = arguments.number("change_time", kDefaultChangeMinutes);
+  if (arguments.has("change_time")) question.leastChangeMinutes = question.changeMinutes;
   question.limit = arguments.number("limit", kDefaultJourneys);
   return reply(questions, questions.plan(*arguments.text("from"), *arguments.text("to"), question,
                                          Detail::kFields));
@@ -223,6 +235,8 @@ const std::vector<Endpoint>& apiEndpoints() {
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
         kAt,
+        checkedParam(kBeforeParameter),
+        checkedParam(kArriveByParameter),
         checkedParam(kChangesParameter),
         checkedParam(kChangeTimeParameter),
         checkedParam(kJourneyLimitParameter)},

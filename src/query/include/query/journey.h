@@ -5,8 +5,10 @@
 // the query's day), it arrives at d + the journey time of the train's line
 // between the two stops. A journey is one or more rides: the first boarded at
 // the origin, each next one boarded at the station (index) where the one
-// before ended, no sooner than the minimum change time after it arrived, the
-// last ending at the destination. Staying on a train is one ride.
+// before ended or one the network lets a traveller change to
+// (query/change_rules.h), no sooner than the change's minutes after it
+// arrived, the last ending at the destination. Staying on a train is one
+// ride.
 #ifndef MURLO_QUERY_JOURNEY_H_
 #define MURLO_QUERY_JOURNEY_H_
 
@@ -34,19 +36,37 @@ struct Journey {
 // The most changes a journey question may allow.
 inline constexpr int32_t kMostChanges = 7;
 
+// What the minute of a journey question asks for.
+enum class JourneyTime : uint8_t {
+  kDepartAfter,   // journeys that depart in [t, t + 1440)
+  kArriveBy,      // journeys that depart in [t - 1440, t) and arrive by t
+  kDepartBefore,  // journeys that depart in [t - 1440, t)
+};
+
 // The numbers of a journey question.
 struct JourneyRequest {
-  int32_t afterMinute = 0;       // journeys depart in [after, after + 1440)
+  int32_t afterMinute = 0;       // t, the minute of the day asked about (see `time`)
   int32_t maxChanges = 0;        // at most maxChanges + 1 rides
   int32_t minChangeMinutes = 0;  // from a ride's arrival to the next boarding
   int32_t limit = 0;             // journeys written; 0 for all
+  // No change takes less, whatever the network's rules say.
+  int32_t leastChangeMinutes = 0;
+  // Departing after t, or the latest journeys arriving by t or departing
+  // before it (a limit then keeps the latest).
+  JourneyTime time = JourneyTime::kDepartAfter;
 
-  // The ranges: a minute of the day, 0 to kMostChanges changes, a change
-  // time of less than a day, a limit not negative.
+  // The first minute of the departures' window.
+  int32_t windowStart() const {
+    return time == JourneyTime::kDepartAfter ? afterMinute : afterMinute - kMinutesPerDay;
+  }
+
+  // The ranges: a minute of the day, 0 to kMostChanges changes, change
+  // times of less than a day, a limit not negative.
   bool valid() const {
     return afterMinute >= 0 && afterMinute < kMinutesPerDay && maxChanges >= 0 &&
            maxChanges <= kMostChanges && minChangeMinutes >= 0 &&
-           minChangeMinutes < kMinutesPerDay && limit >= 0;
+           minChangeMinutes < kMinutesPerDay && limit >= 0 && leastChangeMinutes >= 0 &&
+           leastChangeMinutes < kMinutesPerDay;
   }
 };
 

@@ -1,6 +1,7 @@
 // The departures the profile search (profile_search.h) takes from the
-// origin: every run that leaves it in [after, after + 1440), ordered by
-// departure, train and stop, grouped by departure minute.
+// origin: every run that leaves it (any of its stations, for a group) in
+// [after, after + 1440), ordered by departure, train and stop, grouped by
+// departure minute.
 #ifndef MURLO_QUERY_ORIGIN_DEPARTURES_H_
 #define MURLO_QUERY_ORIGIN_DEPARTURES_H_
 
@@ -26,10 +27,11 @@ class OriginDepartures {
  public:
   // None.
   OriginDepartures() = default;
-  // The runs of `runs` that can be boarded at `origin` (whose departure board
-  // is `board`) in [after, after + 1440). May throw std::bad_alloc.
-  OriginDepartures(const StationBoard& board, const TrainRuns& runs, StationIndex origin,
-                   int32_t after);
+  // The runs of `runs` that can be boarded at any of `origins` (whose
+  // departure boards are `board`'s) in [after, after + 1440). May throw
+  // std::bad_alloc.
+  OriginDepartures(const StationBoard& board, const TrainRuns& runs,
+                   std::span<const StationIndex> origins, int32_t after);
 
   // Distinct departure minutes.
   std::size_t groupCount() const { return groups_.empty() ? 0 : groups_.size() - 1; }

@@ -2,18 +2,19 @@
 // own rule, in one place. An arrival, a boarding or a train is dropped when
 // it cannot lead to a journey that is not dominated:
 //
-// - boarding: a station whose label plus the change time is no earlier than
-//   the destination's label of the round is not boarded from at all;
-// - following: a train is followed from a station improved in a round only
-//   when its next departure there comes before the next one from the label
-//   replaced: the later ones were followed when that label was set (or, for
-//   a copy, in the round below);
+// - boarding: a station whose ready time is no earlier than the
+//   destination's label of the round is not boarded from at all;
+// - following: a train is followed from a station whose ready time improved
+//   in a round only when its next departure there comes before the next one
+//   from the ready time replaced: the later ones were followed when that was
+//   set (or, for a copy, in the round below);
 // - arriving: an arrival is kept only when it beats the destination's label
 //   of its round, and anywhere but the destination only while one more ride
 //   may beat the destination's label of one more ride: a ride takes the
-//   change time at least, and in the round before the last it must be one of
-//   the rides that reach the destination, whose times are known (see
-//   oneRideMinutes); in the last round none is kept but at the destination;
+//   fewest minutes of a change from there at least, and in the round before
+//   the last it must be one of the rides that reach the destination, whose
+//   times are known (see findOneRideMinutes); in the last round none is kept
+//   but at the destination;
 // - scanning: the last round follows only the trains to the destination, and
 //   those only as far as it; the round before the last only as far as a
 //   station with a ride there.
@@ -21,14 +22,23 @@
 #define MURLO_QUERY_PROFILE_PRUNING_H_
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "db/indexes.h"
 #include "db/timetable_db.h"
+#include "query/change_rules.h"
 #include "query/profile_state.h"
 #include "query/train_runs.h"
 
 namespace murlo {
+
+// What a station is to the question: a member of its origin (one station,
+// or a group's members), of its destination, or neither.
+enum StationRole : uint8_t {
+  kOriginMember = 1,
+  kDestinationMember = 2,
+};
 
 // How far a round's rides may still lead.
 enum class RoundReach {
@@ -39,10 +49,13 @@ enum class RoundReach {
 
 class ProfilePruning {
  public:
-  // The bounds for journeys to `destination` with at most `rounds` rides and
-  // `change` minutes between two. May throw std::bad_alloc.
-  void prepare(const TimetableDb& tables, const TrainRuns& runs, StationIndex destination,
-               int32_t stations, int32_t rounds, int32_t change);
+  // The bounds for journeys to the stations whose role is
+  // kDestinationMember (`destinations`; the first is the destination's
+  // node) with at most `rounds` rides and changes by `changes`. May throw
+  // std::bad_alloc.
+  void prepare(const TimetableDb& tables, const TrainRuns& runs, const ChangeRules& changes,
+               std::span<const uint8_t> roles, std::span<const StationIndex> destinations,
+               int32_t rounds);
 
   // Whether no train can be left at the destination at all.
   bool destinationUnreached() const { return destinationTrains_.empty(); }
@@ -58,10 +71,9 @@ class ProfilePruning {
   static bool mayBoard(int32_t ready, int32_t bound) { return ready < bound; }
 
   // Following: the trains from a station need following only up to the first
-  // departure one could catch from its label before this round, `before`.
-  int32_t followedFrom(int32_t before) const {
-    return before >= kNever ? kNever : before + change_;
-  }
+  // departure one could catch from its ready time before this round,
+  // `before`.
+  static int32_t followedFrom(int32_t before) { return before; }
 
   // Scanning: whether `train`, boarded at `stop` in a round of `reach`, may
   // lead anywhere worth it, and the stop its scan ends before.
@@ -77,18 +89,18 @@ class ProfilePruning {
   }
   // Whether a train scanned in a round of `reach` is worth leaving at
   // `station`, before the labels are asked.
-  bool mayLeaveAt(RoundReach reach, StationIndex station) const {
-    return reach != RoundReach::kDestination || station == destination_;
+  static bool mayLeaveAt(RoundReach reach, uint8_t role) {
+    return reach != RoundReach::kDestination || (role & kDestinationMember) != 0;
   }
 
-  // Arriving: whether an arrival at `station` at `minute` in `round` may
-  // still lead to a journey that is not dominated.
-  bool keepsArrival(int32_t round, StationIndex station, int32_t minute,
+  // Arriving: whether an arrival at node `node` (at `station`) at `minute`
+  // in `round` may still lead to a journey that is not dominated.
+  bool keepsArrival(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
                     const ProfileState& state) const {
     if (minute >= state.arrival(round, destination_)) return false;
-    if (station == destination_) return true;
+    if (node == destination_) return true;
     if (round == rounds_) return false;
-    const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()] : change_;
+    const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()] : least_[station.slot()];
     return toGo < kNever && minute + toGo < state.arrival(round + 1, destination_);
   }
 
@@ -111,9 +123,11 @@ class ProfilePruning {
   static_assert(kMaxStops <= kUnknown, "a stop position must fit below kUnknown");
 
   const TrainRuns* runs_ = nullptr;
-  StationIndex destination_;
+  const ChangeRules* changes_ = nullptr;
+  std::span<const uint8_t> roles_;
+  NodeIndex destination_;
   int32_t rounds_ = 0;
-  int32_t change_ = 0;
+  std::vector<int32_t> least_;  // by station: fewest minutes of a change, or kNever
   // By train: the last stop at which it can be left at the destination, or 0.
   std::vector<uint8_t> destinationStop_;
   std::vector<TrainIndex> destinationTrains_;  // those with one
@@ -127,8 +141,8 @@ inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
   StopPosition until(0);
   for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
     const TrainRuns::Stop& stop = stops[m];
-    if (stop.canLeave() &&
-        (stop.station() == destination_ || oneRide_[stop.station().slot()] < kNever)) {
+    if (stop.canLeave() && ((roles_[stop.station().slot()] & kDestinationMember) != 0 ||
+                            oneRide_[stop.station().slot()] < kNever)) {
       until = m;
       break;
     }

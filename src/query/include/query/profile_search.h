@@ -3,7 +3,15 @@
 // Every journey that departs in [after, after + 1440) and that no other such
 // journey dominates: J dominates J' when J departs no earlier, arrives no
 // later and has no more rides, and is strictly better in one of the three.
-// One journey for each such (departure, arrival, rides) triple.
+// One journey for each such (departure, arrival, rides) triple. Changes
+// follow the network's rules (change_rules.h). The origin and the
+// destination may each be several stations (a group's members): a journey
+// departs from any of the origin's and ends at any of the destination's. A
+// journey never comes back to its origin: no ride passes a call at one of
+// its stations (its departure is its last from the origin), so none alights
+// there. (Coming back to a change station makes a journey the same one with
+// more rides, dominated, unless rules that name trains forbid or lengthen
+// the change it saves; the planner does not look for that.)
 //
 // The search is round-based (round r finds the journeys of at most r rides)
 // over the trains' runs (train_runs.h), with the departures from the origin
@@ -14,9 +22,18 @@
 // with fewer rides departing as late.
 //
 // Its parts: the departures from the origin (origin_departures.h), the
-// labels and what a round improved (profile_state.h), every cut besides the
-// labels (profile_pruning.h), the rounds themselves (ProfileSearch, here) and
-// the journeys read back from the labels (journey_readback.h).
+// changes (change_rules.h), the labels, ready times and what a round
+// improved (profile_state.h), every cut besides the labels
+// (profile_pruning.h), the rounds themselves (ProfileSearch, here) and the
+// journeys read back from the labels (journey_readback.h).
+//
+// A round's improved labels set the ready times of the stations their
+// changes reach; the next round boards there. A train's arrivals at a
+// station where rules name it are labelled apart, and a change from such a
+// label boards each train at each station it reaches by the train's own
+// minutes; a train named as the one boarded at a stop takes there the
+// earliest of the labels a change may come from, each with its own
+// minutes.
 #ifndef MURLO_QUERY_PROFILE_SEARCH_H_
 #define MURLO_QUERY_PROFILE_SEARCH_H_
 
@@ -26,6 +43,7 @@
 #include <vector>
 
 #include "db/indexes.h"
+#include "query/change_rules.h"
 #include "query/journey.h"
 #include "query/loaded_database.h"
 #include "query/origin_departures.h"
@@ -37,11 +55,12 @@ namespace murlo {
 // One question's search, over any range of its departure minutes.
 class ProfileSearch {
  public:
-  // The search from `origin` to `destination` (station indexes, different)
-  // for `request`. REQUIRES: request.valid(). May throw std::bad_alloc (the
-  // first search of a database makes the trains' runs).
-  ProfileSearch(const LoadedDatabase& db, StationIndex origin, StationIndex destination,
-                const JourneyRequest& request);
+  // The search from `origins` to `destinations` (station indexes, one or
+  // more each, none in both) for `request`. REQUIRES: request.valid(). May
+  // throw std::bad_alloc (the first search of a database makes the trains'
+  // runs).
+  ProfileSearch(const LoadedDatabase& db, std::span<const StationIndex> origins,
+                std::span<const StationIndex> destinations, const JourneyRequest& request);
 
   // The departure minutes, from the earliest.
   const OriginDepartures& departures() const { return departures_; }
@@ -59,33 +78,74 @@ class ProfileSearch {
   // hot loop costs a few percent more instructions when they are called.
   inline void iterate(std::span<const OriginDeparture> departures, std::vector<Journey>* out);
   inline void firstRound(const OriginDeparture& departure);
+  inline void readyAfter(int32_t round);
   inline void laterRound(int32_t round);
   inline void scanTrain(int32_t round, RoundReach reach, TrainIndex train, StopPosition from);
-  inline void arrive(int32_t round, StationIndex station, int32_t minute, RideCode how);
+  inline void namedReady(int32_t round, TrainIndex train, StationIndex station, int32_t& ready,
+                         NodeIndex& source) const;
+  inline void arrive(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
+                     RideCode how, NodeIndex from);
   inline void prefetchStops(TrainIndex train) const;
+  // The node an arrival of `train` at `station` (of role `role`) labels.
+  NodeIndex nodeOf(TrainIndex train, bool named, StationIndex station, uint8_t role) const {
+    if ((role & kDestinationMember) != 0) return destination_;
+    if (named) {
+      const int32_t label = changes_.arrivingLabel(train, station);
+      if (label >= 0) return NodeIndex(stations_ + label);
+    }
+    return NodeIndex(station.value());
+  }
+  // Whether a run's stop is a call at the origin (stops that can be neither
+  // boarded nor left keep no station).
+  static bool atOrigin(const TrainRuns::Stop& stop, uint8_t role) {
+    return (role & kOriginMember) != 0 && stop.place != 0;
+  }
+
+  // A boarding that a change from a train's own label allows: `train` at
+  // `stop` from minute `ready`, from node `from`.
+  struct OwnBoarding {
+    TrainIndex train;
+    StopPosition stop;
+    int32_t ready;
+    NodeIndex from;
+  };
 
   const TrainRuns& runs_;
   const StationBoard& board_;
-  const StationIndex destination_;
   const int32_t stations_;  // labelled: those a stop record can name
   const int32_t rounds_;    // the most rides
-  const int32_t change_;
+  const ChangeRules changes_;
+  NodeIndex destination_;       // the node of every destination station
+  std::vector<uint8_t> roles_;  // by station: StationRole bits
 
+  int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
   OriginDepartures departures_;
+  // The boardings of the round under way from trains' own labels, by train
+  // and stop, and where each train's begin (-1: none).
+  std::vector<OwnBoarding> own_;
+  std::vector<int32_t> ownStart_;
   ProfileState state_;
   ProfilePruning pruning_;
 };
 
-// The non-dominated journeys from `origin` to `destination` (station
-// indexes, different) for `request`, ordered by departure, then arrival, then
+// The non-dominated journeys from `origins` to `destinations` (station
+// indexes, one or more each, none in both) for `request`, ordered by departure, then arrival, then
 // rides; at most request.limit of them (0: all). Where several journeys share
 // a triple, the one written is the first the search finds, which depends on
 // the arguments and the tables alone. REQUIRES: request.valid(). May throw
 // std::bad_alloc (the first plan of a database makes the trains' runs).
 //
+// Asked for the latest journeys (arriving by t, departing before t), the
+// window is [t - 1440, t), the arrivals by t alone (for kArriveBy), and a
+// limit keeps the latest departures, searched in chunks back from t.
+//
 // With a limit, the departures are searched in chunks of time from the
 // earliest, each twice as long as the one before (the first an hour for each
 // journey asked for and one more), until enough journeys are found.
+std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const StationIndex> origins,
+                                    std::span<const StationIndex> destinations,
+                                    const JourneyRequest& request);
+// The same between two stations (different).
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
                                     StationIndex destination, const JourneyRequest& request);
 

@@ -1,12 +1,19 @@
 // What the profile search (profile_search.h) keeps while it searches: the
 // labels, which stations a round improved, and the trains a round scans.
 //
-// Labels: for each round r (1 to the most rides) and station s, the earliest
-// arrival at s found with at most r rides from the departures taken so far
-// (the later ones), and how it was reached (ride_code.h). Labels never grow,
-// and a label of round r is never later than round r - 1's at the same
-// station. A round reads the labels of the round before and writes its own,
-// two arrays of four bytes a station.
+// Labels: for each round r (1 to the most rides) and node n, the earliest
+// arrival at n found with at most r rides from the departures taken so far
+// (the later ones), how it was reached (ride_code.h) and the node whose
+// label the ride was boarded from. A node is a station, or a train's
+// arrivals at a station where rules name that train (change_rules.h), whose
+// changes are its own. Labels never grow, and a label of round r is never
+// later than round r - 1's at the same node.
+//
+// Ready times: for each round r and station s, the earliest minute a train
+// can be boarded at s after at most r rides by the changes that hold for
+// every train (at s itself or on foot from another station), and the node
+// it comes from. A round reads the ready times of the round before and
+// writes its own labels.
 #ifndef MURLO_QUERY_PROFILE_STATE_H_
 #define MURLO_QUERY_PROFILE_STATE_H_
 
@@ -41,56 +48,101 @@ static_assert(int64_t{2} * kMinutesPerDay +
                   kNever,
               "the minutes of a journey must stay below kNever");
 
+// A place the search labels: stations 0 to n - 1, then the arrivals of the
+// trains that rules name (ChangeRules::arrivingLabel).
+using NodeIndex = StrongIndex<struct NodeIndexTag>;
+
 class ProfileState {
  public:
-  // Labels for rounds 0 to `rounds` of `stations` stations; no train queued
-  // of `trains`. May throw std::bad_alloc.
-  void size(int32_t rounds, int32_t stations, int32_t trains) {
+  // Labels for rounds 0 to `rounds` of `nodes` nodes, the first `stations`
+  // of them stations; no train queued of `trains`. May throw std::bad_alloc.
+  void size(int32_t rounds, int32_t nodes, int32_t stations, int32_t trains) {
+    nodes_ = static_cast<std::size_t>(nodes);
     stations_ = static_cast<std::size_t>(stations);
-    const std::size_t labels = static_cast<std::size_t>(rounds + 1) * stations_;
+    const std::size_t labels = static_cast<std::size_t>(rounds + 1) * nodes_;
     arrivals_.resize(labels);
     how_.resize(labels);
-    marked_.assign(stations_, 0);
+    from_.resize(labels);
+    const std::size_t readies = static_cast<std::size_t>(rounds + 1) * stations_;
+    ready_.resize(readies);
+    readyFrom_.resize(readies);
+    marked_.assign(nodes_, 0);
+    readyMarked_.assign(stations_, 0);
     previous_.resize(stations_);
     fromStop_.assign(static_cast<std::size_t>(trains), kNotQueued);
   }
 
-  // Every label to kNever, before a search of departures.
-  void clearLabels() { std::fill(arrivals_.begin(), arrivals_.end(), kNever); }
-
-  // The label of `round` at `station`: its arrival and how it was reached.
-  int32_t& arrival(int32_t round, StationIndex station) { return arrivals_[at(round, station)]; }
-  int32_t arrival(int32_t round, StationIndex station) const {
-    return arrivals_[at(round, station)];
+  // Every label and ready time to kNever, before a search of departures.
+  void clearLabels() {
+    std::fill(arrivals_.begin(), arrivals_.end(), kNever);
+    std::fill(ready_.begin(), ready_.end(), kNever);
   }
-  RideCode& how(int32_t round, StationIndex station) { return how_[at(round, station)]; }
-  RideCode how(int32_t round, StationIndex station) const { return how_[at(round, station)]; }
 
-  // Improvements of the round under way: `station`, whose label was `before`,
-  // improved (the first time in this round counts; the destination is never
-  // marked but reached).
-  void markImproved(StationIndex station, int32_t before) {
-    uint8_t& marked = marked_[station.slot()];
+  // The label of `round` at `node`: its arrival, how it was reached and the
+  // node the ride was boarded from.
+  int32_t& arrival(int32_t round, NodeIndex node) { return arrivals_[at(round, node)]; }
+  int32_t arrival(int32_t round, NodeIndex node) const { return arrivals_[at(round, node)]; }
+  RideCode& how(int32_t round, NodeIndex node) { return how_[at(round, node)]; }
+  RideCode how(int32_t round, NodeIndex node) const { return how_[at(round, node)]; }
+  NodeIndex& from(int32_t round, NodeIndex node) { return from_[at(round, node)]; }
+  NodeIndex from(int32_t round, NodeIndex node) const { return from_[at(round, node)]; }
+
+  // The ready time of `round` at `station`, and the node it comes from.
+  int32_t ready(int32_t round, StationIndex station) const {
+    return ready_[readyAt(round, station)];
+  }
+  NodeIndex readyFrom(int32_t round, StationIndex station) const {
+    return readyFrom_[readyAt(round, station)];
+  }
+  // Sets the ready time of `round` at `station` to `minute` from `node`,
+  // and of the rounds above up to `rounds` that it beats; whether it beat
+  // this round's.
+  bool improveReady(int32_t round, int32_t rounds, StationIndex station, int32_t minute,
+                    NodeIndex node) {
+    if (minute >= ready_[readyAt(round, station)]) return false;
+    if (readyMarked_[station.slot()] == 0) {
+      readyMarked_[station.slot()] = 1;
+      previous_[station.slot()] = ready_[readyAt(round, station)];
+      readied_.push_back(station);
+    }
+    for (int32_t r = round; r <= rounds; ++r) {
+      const std::size_t i = readyAt(r, station);
+      if (minute >= ready_[i]) break;
+      ready_[i] = minute;
+      readyFrom_[i] = node;
+    }
+    return true;
+  }
+
+  // Improvements of the round under way: `node` improved (the first time in
+  // this round counts; the destination is never marked but reached).
+  void markImproved(NodeIndex node) {
+    uint8_t& marked = marked_[node.slot()];
     if (marked != 0) return;
     marked = 1;
-    previous_[station.slot()] = before;
-    improved_.push_back(station);
+    improved_.push_back(node);
   }
   void markReached(int32_t round) { reached_[static_cast<std::size_t>(round)] = true; }
+  // The nodes the round under way improved.
+  const std::vector<NodeIndex>& improved() const { return improved_; }
 
-  // The round ended: its improved stations are the next round's to follow.
+  // The round ended and its ready times were set: its improved stations'
+  // ready times are the next round's to follow.
   void endRound() {
-    for (const StationIndex s : improved_) marked_[s.slot()] = 0;
-    improvedBefore_.swap(improved_);
+    for (const NodeIndex n : improved_) marked_[n.slot()] = 0;
     improved_.clear();
+    for (const StationIndex s : readied_) readyMarked_[s.slot()] = 0;
+    readiedBefore_.swap(readied_);
+    readied_.clear();
   }
   // An iteration of rounds begins, or ended.
   void beginIteration() { reached_.fill(false); }
-  void endIteration() { improvedBefore_.clear(); }
+  void endIteration() { readiedBefore_.clear(); }
 
-  // The stations the round before improved, and each one's label before.
-  const std::vector<StationIndex>& improvedBefore() const { return improvedBefore_; }
-  int32_t labelBefore(StationIndex station) const { return previous_[station.slot()]; }
+  // The stations whose ready time the round before improved, and each one's
+  // ready time before.
+  const std::vector<StationIndex>& readiedBefore() const { return readiedBefore_; }
+  int32_t readyBefore(StationIndex station) const { return previous_[station.slot()]; }
   // Whether the destination was reached in `round` of this iteration.
   bool reached(int32_t round) const { return reached_[static_cast<std::size_t>(round)]; }
 
@@ -110,18 +162,27 @@ class ProfileState {
   static constexpr uint8_t kNotQueued = 0xFF;
   static_assert(kMaxStops <= kNotQueued, "a stop position must fit below kNotQueued");
 
-  std::size_t at(int32_t round, StationIndex station) const {
+  std::size_t at(int32_t round, NodeIndex node) const {
+    return static_cast<std::size_t>(round) * nodes_ + node.slot();
+  }
+  std::size_t readyAt(int32_t round, StationIndex station) const {
     return static_cast<std::size_t>(round) * stations_ + station.slot();
   }
 
+  std::size_t nodes_ = 0;
   std::size_t stations_ = 0;
-  std::vector<int32_t> arrivals_;  // by round, then station
+  std::vector<int32_t> arrivals_;  // by round, then node
   std::vector<RideCode> how_;      // likewise
+  std::vector<NodeIndex> from_;    // likewise
+  std::vector<int32_t> ready_;     // by round, then station
+  std::vector<NodeIndex> readyFrom_;
   std::array<bool, kMostRides + 1> reached_{};
-  std::vector<uint8_t> marked_;    // by station: improved in this round
-  std::vector<int32_t> previous_;  // by station: its label before that
-  std::vector<StationIndex> improved_;
-  std::vector<StationIndex> improvedBefore_;
+  std::vector<uint8_t> marked_;  // by node: improved in this round
+  std::vector<NodeIndex> improved_;
+  std::vector<uint8_t> readyMarked_;  // by station: ready time improved in this round
+  std::vector<int32_t> previous_;     // by station: its ready time before that
+  std::vector<StationIndex> readied_;
+  std::vector<StationIndex> readiedBefore_;
   std::vector<uint8_t> fromStop_;  // by train: first stop to scan, or kNotQueued
   std::vector<TrainIndex> queued_;
 };

@@ -112,11 +112,12 @@ async function ask(url) {
 // ---- The state, in the URL -------------------------------------------------
 
 // `board`: departures or arrivals; `changes`, `change_time`: of the
-// journeys between stations; `train` with `ride_from` and `ride_to`: the
+// journeys between stations; `by`: arrival when `at` is the time to arrive
+// by; `before`: the journeys leaving before that time (the page before); `train` with `ride_from` and `ride_to`: the
 // ride of a journey picked (without them, a train of a list).
 const STATE_PARAMS = [
-  "view", "from", "to", "at", "changes", "change_time", "station", "board", "number", "train",
-  "ride_from", "ride_to",
+  "view", "from", "to", "at", "changes", "change_time", "by", "before", "station", "board", "number",
+  "train", "ride_from", "ride_to",
 ];
 
 function stateFromUrl() {
@@ -129,6 +130,7 @@ function stateFromUrl() {
   if (!Object.hasOwn(views, state.view)) state.view = "trip";
   // A link's time as the form writes it ("1705" is 17:05).
   if (state.at !== undefined && timeOfDay(state.at)) state.at = timeOfDay(state.at);
+  if (state.before !== undefined && timeOfDay(state.before)) state.before = timeOfDay(state.before);
   return state;
 }
 
@@ -234,15 +236,36 @@ const views = {
 // the journeys with changes that no other journey beats. The direct trains
 // come from /api/direct, not from the journeys: a journey that another
 // beats on time alone is not among them, and a direct train may be that
-// (a slower train with sleepers), yet it is worth showing.
+// (a slower train with sleepers), yet it is worth showing. Journeys
+// arriving by the time (by=arrival), or leaving before one (the page
+// before), are listed alone, direct ones too.
 async function showTrip(state, box, current) {
-  const [answer, plan] = await Promise.all([
-    api("direct", { from: state.from, to: state.to, at: state.at }),
-    api("plan", {
-      from: state.from, to: state.to, at: state.at || "00:00", changes: state.changes,
-      change_time: state.change_time,
-    }),
+  const planParams = { from: state.from, to: state.to, changes: state.changes, change_time: state.change_time };
+  if (state.before) planParams.before = state.before;
+  else if (state.by === "arrival") planParams.arrive_by = state.at || "00:00";
+  else planParams.at = state.at || "00:00";
+  const journeysAlone = state.before || state.by === "arrival";
+  const [directAsked, planAsked] = await Promise.allSettled([
+    journeysAlone ? Promise.resolve(null) : api("direct", { from: state.from, to: state.to, at: state.at }),
+    api("plan", planParams),
   ]);
+  if (planAsked.status === "rejected") throw planAsked.reason;
+  const plan = planAsked.value;
+  // A station group (a city's stations) has journeys but no direct trains
+  // of its own: /api/direct names its members instead.
+  const refused = directAsked.status === "rejected" ? directAsked.reason : null;
+  if (refused && !(refused instanceof ApiError && refused.body.error === "several_stations")) throw refused;
+  if (!current()) return null;
+  if (journeysAlone || refused) {
+    box.replaceChildren(
+      plan.journeys.length > 0
+        ? journeyList(plan.journeys, plan, state, true)
+        : el("p", { class: "none" }, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)}.`),
+      pageButtons(plan, state),
+    );
+    return { trains: [], from: plan.from, to: plan.to, rides: ridesOf(plan.journeys) };
+  }
+  const answer = directAsked.value;
   if (!current()) return null;
   const route = [data(answer.from), " to ", data(answer.to)];
   const parts = [];
@@ -277,27 +300,60 @@ async function showTrip(state, box, current) {
       ])),
     );
     parts.push(
-      el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either. `,
+      el("p", {}, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)} either. `,
         "The timetable proposes changing at one of these stations:"),
       el("ul", { class: "changes" }, links),
     );
   } else if (answer.count === 0) {
-    parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} leaves within a day from ${plan.at} either.`));
+    parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)} either.`));
   }
+  parts.push(pageButtons(plan, state));
   box.replaceChildren(...parts);
-  return {
-    trains: answer.trains,
-    from: answer.from,
-    to: answer.to,
-    rides: withChanges.flatMap((j) =>
-      j.rides.map((r) => countedFromDayAsked(r.train, r.departure_day, r.train.departure_day)),
-    ),
-  };
+  return { trains: answer.trains, from: answer.from, to: answer.to, rides: ridesOf(withChanges) };
+}
+
+// "leaves within a day from 08:00" and the like, for a plan without a
+// journey.
+function noJourneyWhen(plan) {
+  if (plan.before) return `leaves within a day before ${plan.before}`;
+  if (plan.arrive_by) return `leaving within a day before ${plan.arrive_by} arrives by then`;
+  return `leaves within a day from ${plan.at}`;
+}
+
+// The time of day one minute after "HH:MM".
+function minuteAfter(time) {
+  const [hours, minutes] = time.split(":").map(Number);
+  const next = (hours * 60 + minutes + 1) % 1440;
+  return `${String(Math.floor(next / 60)).padStart(2, "0")}:${String(next % 60).padStart(2, "0")}`;
+}
+
+// "Earlier" and "Later": the journeys leaving before the first one shown,
+// and those leaving after the last (from the time asked when none is).
+function pageButtons(plan, state) {
+  const journeys = plan.journeys;
+  const first = journeys.length > 0 ? journeys[0].departure : plan.before || plan.arrive_by || plan.at;
+  const last = journeys.length > 0 ? journeys[journeys.length - 1].departure : null;
+  const base = { ...state, train: undefined, ride_from: undefined, ride_to: undefined, by: undefined };
+  const earlier = el("button", { type: "button", class: "quiet", id: "trip-earlier" }, "Earlier");
+  earlier.addEventListener("click", () => go({ ...base, at: undefined, before: first }));
+  const later = el("button", { type: "button", class: "quiet", id: "trip-later" }, "Later");
+  later.addEventListener("click", () =>
+    go({ ...base, before: undefined, at: last ? minuteAfter(last) : first }),
+  );
+  return el("nav", { class: "pages", "aria-label": "More journeys" }, earlier, later);
+}
+
+// The rides of journeys, their days counted from the day asked about.
+function ridesOf(journeys) {
+  return journeys.flatMap((j) =>
+    j.rides.map((r) => countedFromDayAsked(r.train, r.departure_day, r.train.departure_day)),
+  );
 }
 
 function changesAllowed(plan) {
   if (plan.max_changes === 0) return "no change";
-  return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more`;
+  const own = plan.own_change_times > 0 ? " where a station has no change time of its own" : "";
+  return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more${own}`;
 }
 
 // "21 min", "1 h 05 min".
@@ -306,15 +362,21 @@ function waitText(minutes) {
   return `${Math.floor(minutes / 60)} h ${String(minutes % 60).padStart(2, "0")} min`;
 }
 
-// The journeys with changes: each a line (departure, arrival, duration,
-// changes) and its rides below it, the wait of each change between them.
+// The journeys with changes (with `direct`, the direct ones too): each a
+// line (departure, arrival, duration, changes) and its rides below it, the
+// wait of each change between them (and the walk, where it is between two
+// stations).
 // Their +1 counts from the day asked about.
-function journeyList(journeys, plan, state) {
+function journeyList(journeys, plan, state, direct = false) {
   const items = journeys.map((journey) => {
     const steps = [];
     for (const ride of journey.rides) {
       const t = ride.train;
-      if (ride.wait_minutes !== null) {
+      if (ride.walk) {
+        // A change between two stations: the walk, then the wait there.
+        steps.push(el("li", { class: "change" }, "Walk to ", data(ride.walk.to),
+          `, ${waitText(ride.walk.minutes)}, wait ${waitText(ride.wait_minutes)}`));
+      } else if (ride.wait_minutes !== null) {
         steps.push(el("li", { class: "change" }, "Change at ", data(t.from), `, wait ${waitText(ride.wait_minutes)}`));
       }
       steps.push(
@@ -339,7 +401,7 @@ function journeyList(journeys, plan, state) {
         { class: "journey-line" },
         el("strong", {}, timeWithDay(journey.departure, journey.departure_day), " → ",
           timeWithDay(journey.arrival, journey.arrival_day)),
-        ` · ${journey.duration} · ${plural(journey.changes, "change", "changes")}`,
+        ` · ${journey.duration} · ${journey.changes === 0 ? "direct" : plural(journey.changes, "change", "changes")}`,
       ),
       el("ol", { class: "rides" }, steps),
     );
@@ -347,9 +409,11 @@ function journeyList(journeys, plan, state) {
   return el(
     "section",
     { class: "journeys", "aria-labelledby": "journeys-title" },
-    el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"), " with changes from ",
-      data(plan.from), " to ", data(plan.to), `, leaving from ${plan.at}`),
-    el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after.`),
+    el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"),
+      direct ? " from " : " with changes from ",
+      data(plan.from), " to ", data(plan.to),
+      plan.before ? `, leaving before ${plan.before}` : plan.arrive_by ? `, arriving by ${plan.arrive_by}` : `, leaving from ${plan.at}`),
+    el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after, -1 the day before.`),
     el("ol", { class: "journey-list" }, items),
   );
 }
@@ -663,7 +727,9 @@ function stationField(input) {
     let stations = [];
     try {
       const answer = await ask(`/api/match?${new URLSearchParams({ text, limit: 8 })}`);
-      stations = inOrderFor(text, answer.stations.map((name, i) => ({ name, abbreviation: answer.abbreviations[i] })));
+      stations = inOrderFor(text, answer.stations.map((name, i) => ({
+        name, abbreviation: answer.abbreviations[i], members: (answer.members || [])[i] || [],
+      })));
     } catch {
       // No list; Enter pressed meanwhile sends the form.
     }
@@ -674,12 +740,14 @@ function stationField(input) {
     if (document.activeElement !== input) return;
     names = stations.map((s) => s.name);
     list.replaceChildren(
-      ...stations.map(({ name, abbreviation }, i) => {
+      ...stations.map(({ name, abbreviation, members }, i) => {
+        // A station group: any of its stations, for journeys.
         const option = el(
           "li",
           { role: "option", id: `${list.id}-${i}`, "aria-selected": "false" },
           data(name, "span", { class: "name" }),
           abbreviation ? el("span", { class: "abbr" }, abbreviation) : null,
+          members.length > 0 ? el("span", { class: "abbr" }, `any of ${members.length} stations`) : null,
         );
         // Pressing keeps the focus in the field; the click takes the name.
         option.addEventListener("mousedown", (event) => event.preventDefault());
@@ -880,6 +948,7 @@ function setUp() {
       const state = { view: name };
       for (const input of form.querySelectorAll("input[name]")) {
         if (input.type === "radio" && !input.checked) continue;
+        if (input.name === "by" && input.value === "departure") continue;
         // Train numbers are written in capitals ("k101" is K101); a time
         // goes as HH:MM (the form is not sent with a time that is not one).
         let value = input.value.trim();
@@ -905,7 +974,7 @@ function setUp() {
     if (state.view === "trip" && state.from && state.to && from.value && to.value) {
       go({
         view: "trip", from: from.value, to: to.value, at: state.at, changes: state.changes,
-        change_time: state.change_time,
+        change_time: state.change_time, by: state.by, before: state.before,
       });
     }
   });
