@@ -32,8 +32,13 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
     }
   }
   const std::size_t stations = roles.size();
+  leastAll_ = -1;
   least_.assign(stations, kNever);
-  for (StationIndex s(0); s.slot() < stations; ++s) {
+  if (changes.general()) {
+    leastAll_ = changes.leastFrom(StationIndex(0));
+    std::fill(least_.begin(), least_.end(), leastAll_);
+  }
+  for (StationIndex s(0); s.slot() < stations && leastAll_ < 0; ++s) {
     const int32_t least = changes.leastFrom(s);
     if (least != kNoChange) least_[s.slot()] = least;
   }
@@ -51,6 +56,7 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
 // minutes, so this is a bound no such journey beats.
 void ProfilePruning::findOneRideMinutes() {
   std::vector<int32_t> ride(oneRide_.size(), kNever);  // by station boarded at
+  std::vector<StationIndex> boarded;                   // those with a ride
   for (const TrainIndex train : destinationTrains_) {
     const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
     int32_t after = 0;  // from the arrival at stop k + 1 to the destination
@@ -64,16 +70,18 @@ void ProfilePruning::findOneRideMinutes() {
       }
       if (stop.canBoard()) {
         int32_t& best = ride[stop.station().slot()];
+        if (best >= kNever) boarded.push_back(stop.station());
         best = std::min(best, stepMinutes(stop.departure, next.arrival) + after);
       }
       after += stepMinutes(stop.arrival, next.arrival);
     }
   }
-  for (StationIndex a(0); a.slot() < oneRide_.size(); ++a) {
-    if (least_[a.slot()] >= kNever) continue;
-    int32_t best = kNever;
-    for (const StationIndex b : changes_->reachFrom(a)) best = std::min(best, ride[b.slot()]);
-    if (best < kNever) oneRide_[a.slot()] = least_[a.slot()] + best;
+  for (const StationIndex b : boarded) {
+    for (const StationIndex a : changes_->reachTo(b)) {
+      if (least_[a.slot()] < kNever) {
+        oneRide_[a.slot()] = std::min(oneRide_[a.slot()], least_[a.slot()] + ride[b.slot()]);
+      }
+    }
   }
 }
 

@@ -47,13 +47,16 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
     return;
   }
   roles_.assign(static_cast<std::size_t>(stations_), 0);
+  oneEach_ = origins.size() == 1 && destinations.size() == 1;
+  origin_ = origins.front();
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
   departures_ = OriginDepartures(board_, runs_, origins, request.windowStart());
   // Arriving by t: no label at the destination is later than t.
   if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
-  state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount());
+  state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
+              changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
   pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
   if (changes_.arrivingLabelCount() > 0) {
     ownStart_.assign(static_cast<std::size_t>(runs_.trainCount()), -1);
@@ -94,7 +97,8 @@ inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
   if (out == nullptr) return;
   for (int32_t round = 1; round <= rounds_; ++round) {
     if (!state_.reached(round)) continue;
-    Journey journey = readJourneyBack(state_, destination_, round, departures.front().minute);
+    Journey journey =
+        readJourneyBack(state_, runs_, destination_, round, departures.front().minute);
     if (!comesBack(runs_, roles_, journey)) out->push_back(std::move(journey));
   }
 }
@@ -112,7 +116,7 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
   int32_t stepFrom = stops[departure.stop].departure;
   for (StopPosition m = departure.stop.next(); m < run.end(); ++m) {
     const TrainRuns::Stop& stop = stops[m];
-    const uint8_t role = roles_[stop.station().slot()];
+    const uint8_t role = roleOf(stop.station());
     // Back at the origin: the journey would depart from it again.
     if (atOrigin(stop, role)) break;
     minute += stepMinutes(stepFrom, stop.arrival);
@@ -128,6 +132,13 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
 // stations their changes reach, the trains named as boarded there queued,
 // and the boardings from trains' own labels.
 inline void ProfileSearch::readyAfter(int32_t round) {
+  if (changes_.general()) {
+    // Every change at one station: the ready times follow from the labels.
+    for (const NodeIndex node : state_.improved()) {
+      state_.markReadied(StationIndex(node.value()), state_.labelBefore(node));
+    }
+    return;
+  }
   for (const NodeIndex node : state_.improved()) {
     const int32_t label = state_.arrival(round, node);
     if (node.value() < stations_) {
@@ -231,8 +242,8 @@ inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 // The ready time at `station` of `train`, which rules name as boarded there:
 // the earliest of the labels of the round before that a change may come
 // from, each with the minutes of its change to this train.
-inline void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
-                                      int32_t& ready, NodeIndex& source) const {
+void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
+                               int32_t& ready, NodeIndex& source) const {
   ready = kNever;
   for (const StationIndex a : changes_.reachTo(station)) {
     const int32_t label = state_.arrival(round - 1, NodeIndex(a.value()));
@@ -248,8 +259,8 @@ inline void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIn
 // Follows `train` from stop `from` on, boarding with the ready times of the
 // round before (and its own boardings), as far as the cuts of a round of
 // `reach` allow and the run stays away from the origin.
-inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex train,
-                                     StopPosition from) {
+MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex train,
+                                                  StopPosition from) {
   const TrainRuns::Train& run = runs_.train(train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StopPosition end = pruning_.scanEnd(reach, train, run);
@@ -274,7 +285,7 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
     const TrainRuns::Stop& stop = at[0];
-    const uint8_t role = roles_[stop.station().slot()];
+    const uint8_t role = roleOf(stop.station());
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
     if (atOrigin(stop, role)) here = kNever;
@@ -290,7 +301,7 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
     if (stop.canBoard()) {
       int32_t ready = state_.ready(round - 1, stop.station());
-      NodeIndex source = state_.readyFrom(round - 1, stop.station());
+      NodeIndex source(-1);  // -1: the ready time's own, read only when boarding
       if (namedBoarding && changes_.namesBoardingAt(train, m)) {
         namedReady(round, train, stop.station(), ready, source);
       }
@@ -308,16 +319,16 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
         if (minute >= kNever) {
           minute = ready + minuteOfDay(stop.departure - ready) + step;
           boardedAt = m;
-          boardedFrom = source;
+          boardedFrom = sourceOf(round, stop.station(), source);
           boardedStation = stop.station();
         } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
           minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
           boardedAt = m;
-          boardedFrom = source;
+          boardedFrom = sourceOf(round, stop.station(), source);
           boardedStation = stop.station();
         } else if (boardLate && ready <= departs) {
           boardedAt = m;
-          boardedFrom = source;
+          boardedFrom = sourceOf(round, stop.station(), source);
           boardedStation = stop.station();
         }
       }
@@ -333,9 +344,10 @@ inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex st
                                   int32_t minute, RideCode how, NodeIndex from) {
   int32_t& here = state_.arrival(round, node);
   if (minute >= here || !pruning_.keepsArrival(round, node, station, minute, state_)) return;
+  const int32_t before = here;
   here = minute;
   state_.how(round, node) = how;
-  state_.from(round, node) = from;
+  state_.setFrom(round, node, from);
   for (int32_t above = round + 1; above <= rounds_; ++above) {
     int32_t& copy = state_.arrival(above, node);
     if (minute >= copy) break;
@@ -345,7 +357,7 @@ inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex st
   if (node == destination_) {
     state_.markReached(round);
   } else {
-    state_.markImproved(node);
+    state_.markImproved(node, before);
   }
 }
 
