@@ -32,15 +32,13 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
     }
   }
   const std::size_t stations = roles.size();
-  leastAll_ = -1;
-  least_.assign(stations, kNever);
-  if (changes.general()) {
-    leastAll_ = changes.leastFrom(StationIndex(0));
-    std::fill(least_.begin(), least_.end(), leastAll_);
-  }
-  for (StationIndex s(0); s.slot() < stations && leastAll_ < 0; ++s) {
-    const int32_t least = changes.leastFrom(s);
-    if (least != kNoChange) least_[s.slot()] = least;
+  leastAll_ = changes.general() ? changes.leastFrom(StationIndex(0)) : -1;
+  if (leastAll_ < 0) {
+    least_.assign(stations, kNever);
+    for (StationIndex s(0); s.slot() < stations; ++s) {
+      const int32_t least = changes.leastFrom(s);
+      if (least != kNoChange) least_[s.slot()] = least;
+    }
   }
   oneRide_.assign(stations, kNever);
   usefulUntil_.assign(trains, kUnknown);
@@ -55,8 +53,10 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
 // rides from where the change may board. Rides are never shorter than 0
 // minutes, so this is a bound no such journey beats.
 void ProfilePruning::findOneRideMinutes() {
-  std::vector<int32_t> ride(oneRide_.size(), kNever);  // by station boarded at
-  std::vector<StationIndex> boarded;                   // those with a ride
+  // Without rules every change is at one station and takes the same
+  // minutes: the rides' times go straight into the bounds.
+  std::vector<int32_t> ride(leastAll_ >= 0 ? 0 : oneRide_.size(), kNever);  // by station boarded at
+  std::vector<StationIndex> boarded;                                        // those with a ride
   for (const TrainIndex train : destinationTrains_) {
     const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
     int32_t after = 0;  // from the arrival at stop k + 1 to the destination
@@ -68,7 +68,10 @@ void ProfilePruning::findOneRideMinutes() {
       if (next.canLeave() && (roles_[next.station().slot()] & kDestinationMember) != 0) {
         after = 0;
       }
-      if (stop.canBoard()) {
+      if (stop.canBoard() && leastAll_ >= 0) {
+        int32_t& best = oneRide_[stop.station().slot()];
+        best = std::min(best, leastAll_ + stepMinutes(stop.departure, next.arrival) + after);
+      } else if (stop.canBoard()) {
         int32_t& best = ride[stop.station().slot()];
         if (best >= kNever) boarded.push_back(stop.station());
         best = std::min(best, stepMinutes(stop.departure, next.arrival) + after);

@@ -90,10 +90,15 @@ class ProfileSearch {
   inline void laterRound(int32_t round);
   // The scan inlined whatever its size, the rare ways of boarding (trains
   // that rules name) kept out of it.
+  // (Compiled twice: with the network's rules, and without, where none of
+  // their ways of boarding can happen.)
+  template <bool kRules>
   MURLO_ALWAYS_INLINE void scanTrain(int32_t round, RoundReach reach, TrainIndex train,
                                      StopPosition from);
   MURLO_NOINLINE void namedReady(int32_t round, TrainIndex train, StationIndex station,
                                  int32_t& ready, NodeIndex& source) const;
+  // (Where kRules is false, the plain file's way: no source kept.)
+  template <bool kRules>
   inline void arrive(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
                      RideCode how, NodeIndex from);
   inline void prefetchStops(TrainIndex train) const;
@@ -144,6 +149,7 @@ class ProfileSearch {
   NodeIndex destination_;       // the node of every destination station
   std::vector<uint8_t> roles_;  // by station: StationRole bits
   bool oneEach_ = true;         // the origin and the destination are one station each
+  int32_t plainChange_ = 0;     // every change's minutes without rules
   StationIndex origin_;
 
   int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
