@@ -123,8 +123,13 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
     minute += stepMinutes(stepFrom, stop.arrival);
     stepFrom = stop.arrival;
     if (stop.canLeave()) {
-      arrive<true>(1, nodeOf(departure.train, named, stop.station(), role), stop.station(), minute,
-                   RideCode(departure.train, departure.stop, m), origin);
+      const NodeIndex node = nodeOf(departure.train, named, stop.station(), role);
+      const RideCode how(departure.train, departure.stop, m);
+      if (changes_.general()) {
+        arrive<false>(1, node, stop.station(), minute, how, origin);
+      } else {
+        arrive<true>(1, node, stop.station(), minute, how, origin);
+      }
     }
   }
 }
