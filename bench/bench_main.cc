@@ -423,6 +423,117 @@ void capiFloorBenchmark(benchmark::State& state, NetworkSize size, std::string k
 // told apart from pausing the clock.) The first plan of a database also
 // makes the boards and the trains' runs.
 bool keepsLines(std::string_view kind) { return kind == "at"; }
+// ---- Journeys with the network's rules ------------------------------------
+
+// The network with rules in use, and the question asked of it: the busiest
+// station in a city group with the next three busiest (30 minutes apart),
+// every 40th station in a complex with the next (5 minutes), a walk from
+// the busiest to the second (20 minutes), a timed transfer between the
+// first two trains at the busiest, a forbidden change at the third, and the
+// busiest's own change time (15 minutes); the journeys asked from the
+// busiest station to the median one.
+std::string gbkOf(const char* utf8) {
+  std::u16string units;
+  std::string gbk;
+  if (!utf8ToUtf16(utf8, units) || !utf16ToGbk(units, gbk)) std::abort();
+  return gbk;
+}
+
+struct RulesCase {
+  std::string rulesPath;
+  std::string from;  // UTF-8
+  std::string to;
+};
+
+const RulesCase& rulesCase(NetworkSize size) {
+  static std::map<NetworkSize, RulesCase> made;
+  const auto found = made.find(size);
+  if (found != made.end()) return found->second;
+  const Network& n = network(size);
+  source::Timetable t = n.timetable;
+  std::vector<int32_t> calls(t.stations.size(), 0);
+  std::vector<std::vector<int32_t>> trainsAt(t.stations.size());
+  for (std::size_t train = 0; train < t.trains.size(); ++train) {
+    for (const StopSpec& stop : t.trains[train].stops) {
+      ++calls[static_cast<std::size_t>(stop.station)];
+      trainsAt[static_cast<std::size_t>(stop.station)].push_back(static_cast<int32_t>(train));
+    }
+  }
+  std::vector<int32_t> byCalls(t.stations.size());
+  for (std::size_t s = 0; s < byCalls.size(); ++s) byCalls[s] = static_cast<int32_t>(s);
+  std::stable_sort(byCalls.begin(), byCalls.end(), [&calls](int32_t a, int32_t b) {
+    return calls[static_cast<std::size_t>(a)] > calls[static_cast<std::size_t>(b)];
+  });
+  const StationIndex hub(byCalls[0]);
+  NetworkSpec& rules = t.network;
+  StationGroup city{GroupKind::kCity, gbkOf("中心城"), 30, {}};
+  for (std::size_t k = 0; k < 4; ++k) city.members.push_back(StationIndex(byCalls[k]));
+  rules.groups.push_back(city);
+  for (int32_t s = 0; s + 1 < static_cast<int32_t>(t.stations.size()); s += 40) {
+    if (s == byCalls[0] || s + 1 == byCalls[0]) continue;
+    rules.groups.push_back(StationGroup{GroupKind::kComplex,
+                                        gbkOf("站群") + std::to_string(s),
+                                        5,
+                                        {StationIndex(s), StationIndex(s + 1)}});
+  }
+  rules.transfers.push_back(
+      Transfer{hub, StationIndex(byCalls[1]), TransferKind::kMinimumTime, 20});
+  const std::vector<int32_t>& atHub = trainsAt[hub.slot()];
+  if (atHub.size() >= 2) {
+    rules.transfers.push_back(
+        Transfer{hub, hub, TransferKind::kTimed, 0, TrainIndex(atHub[0]), TrainIndex(atHub[1])});
+  }
+  rules.transfers.push_back(
+      Transfer{StationIndex(byCalls[2]), StationIndex(byCalls[2]), TransferKind::kForbidden, 0});
+  rules.changeTimes.push_back(ChangeTime{hub, 15});
+  std::string file;
+  if (const auto error = source::compileTimetable(t, file)) {
+    std::cerr << "murlo bench: " << error->message() << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  RulesCase c;
+  c.rulesPath = n.path + ".rules.db";
+  std::ofstream(c.rulesPath, std::ios::binary)
+      .write(file.data(), static_cast<std::streamsize>(file.size()));
+  std::string name;
+  gbkToUtf8(t.stations[hub.slot()].name, name);
+  c.from = name;
+  name.clear();
+  gbkToUtf8(t.stations[static_cast<std::size_t>(byCalls[byCalls.size() / 2])].name, name);
+  c.to = name;
+  return made.emplace(size, std::move(c)).first->second;
+}
+
+// The next 3 journeys at 08:00 with at most 3 changes, through the
+// structured C interface, on the plain file or the one with the rules.
+void rulesJourneysBenchmark(benchmark::State& state, NetworkSize size, bool withRules) {
+  useMemory(Memory::kReused);
+  const RulesCase& c = rulesCase(size);
+  murlo_db* db = nullptr;
+  if (murlo_db_open(withRules ? c.rulesPath.c_str() : network(size).path.c_str(), &db) !=
+      MURLO_STATUS_OK) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  const murlo_plan_options options{sizeof options, MURLO_PLAN_DEPART_AFTER, 480, 3, 10, 0, 3};
+  const auto ask = [&] {
+    murlo_journeys* journeys = nullptr;
+    const murlo_status status =
+        murlo_db_plan(db, c.from.c_str(), c.to.c_str(), &options, &journeys);
+    const int64_t count = status == MURLO_STATUS_OK ? static_cast<int64_t>(journeys->count) : -1;
+    murlo_journeys_free(journeys);
+    return count;
+  };
+  int64_t count = ask();  // the runs and boards are made before the clock
+  for (auto _ : state) {
+    count = ask();
+    benchmark::DoNotOptimize(count);
+  }
+  if (count < 0) state.SkipWithError("the question failed");
+  state.counters["journeys"] = static_cast<double>(count);
+  murlo_db_close(db);
+}
+
 bool firstPlan(std::string_view kind, std::string_view variant) {
   return kind == "journeys" && variant.ends_with("-3");
 }
@@ -452,6 +563,13 @@ void registerAll() {
           benchmark::RegisterBenchmark(("paired/" + suffix).c_str(), pairedBenchmark, size, memory),
           benchmark::kMillisecond);
     }
+  }
+  for (const bool withRules : {false, true}) {
+    unit(benchmark::RegisterBenchmark(
+             (std::string("journeys-rules/hub-3/national/") + (withRules ? "rules" : "plain"))
+                 .c_str(),
+             rulesJourneysBenchmark, NetworkSize::kNational, withRules),
+         benchmark::kMicrosecond);
   }
   for (const VariantName& v : queryVariants()) {
     for (const NetworkSize size : kSizes) {

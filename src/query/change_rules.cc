@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "db/file_format.h"
+
 namespace murlo {
 namespace {
 
@@ -25,19 +27,7 @@ ChangeRules::ChangeRules(const NetworkRules* rules, int32_t stations, const Trai
                          const JourneyRequest& request)
     : rules_(rules), change_(request.minChangeMinutes), least_(request.leastChangeMinutes) {
   const auto count = static_cast<std::size_t>(stations);
-  if (rules_ == nullptr) {
-    // Each station reaches itself only.
-    atStation_.assign(count, atLeast(change_));
-    leastFrom_ = atStation_;
-    for (StationIndex s(0); s.value() < stations; ++s) {
-      reachStart_.push_back(static_cast<uint32_t>(reach_.size()));
-      reach_.push_back(s);
-    }
-    reachStart_.push_back(static_cast<uint32_t>(reach_.size()));
-    sourceStart_ = reachStart_;
-    sources_ = reach_;
-    return;
-  }
+  if (rules_ == nullptr) return;  // every change at one station, nothing to index
   const auto within = [stations](StationIndex s) { return s.value() >= 0 && s.value() < stations; };
   const std::vector<Transfer>& transfers = rules_->transfers();
   std::vector<std::vector<int32_t>> fromStation(count);
@@ -184,6 +174,15 @@ int32_t ChangeRules::minutes(StationIndex from, StationIndex to, TrainIndex arri
     }
   }
   return atLeast(best);
+}
+
+std::span<const StationIndex> ChangeRules::itself(StationIndex s) {
+  static const std::vector<StationIndex> stations = [] {
+    std::vector<StationIndex> all;
+    for (StationIndex t(0); t.value() < kMaxStations; ++t) all.push_back(t);
+    return all;
+  }();
+  return std::span<const StationIndex>(stations).subspan(s.slot(), 1);
 }
 
 int32_t ChangeRules::arrivingLabel(TrainIndex t, StationIndex s) const {

@@ -5,8 +5,8 @@
 
 namespace murlo {
 
-Journey readJourneyBack(const ProfileState& state, NodeIndex destination, int32_t round,
-                        int32_t departure) {
+Journey readJourneyBack(const ProfileState& state, const TrainRuns& runs, NodeIndex destination,
+                        int32_t round, int32_t departure) {
   Journey journey;
   journey.departure = departure;
   journey.arrival = state.arrival(round, destination);
@@ -14,8 +14,11 @@ Journey readJourneyBack(const ProfileState& state, NodeIndex destination, int32_
   for (int32_t r = round; r >= 1; --r) {
     const RideCode how = state.how(r, node);
     if (how.isCopy()) continue;
-    journey.rides.push_back(how.ride());
-    node = state.from(r, node);
+    const Ride ride = how.ride();
+    journey.rides.push_back(ride);
+    node = state.keepsSources()
+               ? state.from(r, node)
+               : NodeIndex(runs.stopsOf(runs.train(ride.train))[ride.board].station().value());
   }
   std::reverse(journey.rides.begin(), journey.rides.end());
   return journey;

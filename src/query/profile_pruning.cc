@@ -32,10 +32,13 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
     }
   }
   const std::size_t stations = roles.size();
-  least_.assign(stations, kNever);
-  for (StationIndex s(0); s.slot() < stations; ++s) {
-    const int32_t least = changes.leastFrom(s);
-    if (least != kNoChange) least_[s.slot()] = least;
+  leastAll_ = changes.general() ? changes.leastFrom(StationIndex(0)) : -1;
+  if (leastAll_ < 0) {
+    least_.assign(stations, kNever);
+    for (StationIndex s(0); s.slot() < stations; ++s) {
+      const int32_t least = changes.leastFrom(s);
+      if (least != kNoChange) least_[s.slot()] = least;
+    }
   }
   oneRide_.assign(stations, kNever);
   usefulUntil_.assign(trains, kUnknown);
@@ -50,7 +53,10 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
 // rides from where the change may board. Rides are never shorter than 0
 // minutes, so this is a bound no such journey beats.
 void ProfilePruning::findOneRideMinutes() {
-  std::vector<int32_t> ride(oneRide_.size(), kNever);  // by station boarded at
+  // Without rules every change is at one station and takes the same
+  // minutes: the rides' times go straight into the bounds.
+  std::vector<int32_t> ride(leastAll_ >= 0 ? 0 : oneRide_.size(), kNever);  // by station boarded at
+  std::vector<StationIndex> boarded;                                        // those with a ride
   for (const TrainIndex train : destinationTrains_) {
     const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
     int32_t after = 0;  // from the arrival at stop k + 1 to the destination
@@ -62,18 +68,23 @@ void ProfilePruning::findOneRideMinutes() {
       if (next.canLeave() && (roles_[next.station().slot()] & kDestinationMember) != 0) {
         after = 0;
       }
-      if (stop.canBoard()) {
+      if (stop.canBoard() && leastAll_ >= 0) {
+        int32_t& best = oneRide_[stop.station().slot()];
+        best = std::min(best, leastAll_ + stepMinutes(stop.departure, next.arrival) + after);
+      } else if (stop.canBoard()) {
         int32_t& best = ride[stop.station().slot()];
+        if (best >= kNever) boarded.push_back(stop.station());
         best = std::min(best, stepMinutes(stop.departure, next.arrival) + after);
       }
       after += stepMinutes(stop.arrival, next.arrival);
     }
   }
-  for (StationIndex a(0); a.slot() < oneRide_.size(); ++a) {
-    if (least_[a.slot()] >= kNever) continue;
-    int32_t best = kNever;
-    for (const StationIndex b : changes_->reachFrom(a)) best = std::min(best, ride[b.slot()]);
-    if (best < kNever) oneRide_[a.slot()] = least_[a.slot()] + best;
+  for (const StationIndex b : boarded) {
+    for (const StationIndex a : changes_->reachTo(b)) {
+      if (least_[a.slot()] < kNever) {
+        oneRide_[a.slot()] = std::min(oneRide_[a.slot()], least_[a.slot()] + ride[b.slot()]);
+      }
+    }
   }
 }
 

@@ -47,13 +47,17 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
     return;
   }
   roles_.assign(static_cast<std::size_t>(stations_), 0);
+  oneEach_ = origins.size() == 1 && destinations.size() == 1;
+  plainChange_ = changes_.general() ? changes_.atStation(StationIndex(0)) : 0;
+  origin_ = origins.front();
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
   departures_ = OriginDepartures(board_, runs_, origins, request.windowStart());
   // Arriving by t: no label at the destination is later than t.
   if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
-  state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount());
+  state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
+              changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
   pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
   if (changes_.arrivingLabelCount() > 0) {
     ownStart_.assign(static_cast<std::size_t>(runs_.trainCount()), -1);
@@ -94,7 +98,8 @@ inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
   if (out == nullptr) return;
   for (int32_t round = 1; round <= rounds_; ++round) {
     if (!state_.reached(round)) continue;
-    Journey journey = readJourneyBack(state_, destination_, round, departures.front().minute);
+    Journey journey =
+        readJourneyBack(state_, runs_, destination_, round, departures.front().minute);
     if (!comesBack(runs_, roles_, journey)) out->push_back(std::move(journey));
   }
 }
@@ -112,14 +117,19 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
   int32_t stepFrom = stops[departure.stop].departure;
   for (StopPosition m = departure.stop.next(); m < run.end(); ++m) {
     const TrainRuns::Stop& stop = stops[m];
-    const uint8_t role = roles_[stop.station().slot()];
+    const uint8_t role = roleOf(stop.station());
     // Back at the origin: the journey would depart from it again.
     if (atOrigin(stop, role)) break;
     minute += stepMinutes(stepFrom, stop.arrival);
     stepFrom = stop.arrival;
     if (stop.canLeave()) {
-      arrive(1, nodeOf(departure.train, named, stop.station(), role), stop.station(), minute,
-             RideCode(departure.train, departure.stop, m), origin);
+      const NodeIndex node = nodeOf(departure.train, named, stop.station(), role);
+      const RideCode how(departure.train, departure.stop, m);
+      if (changes_.general()) {
+        arrive<false>(1, node, stop.station(), minute, how, origin);
+      } else {
+        arrive<true>(1, node, stop.station(), minute, how, origin);
+      }
     }
   }
 }
@@ -128,6 +138,13 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
 // stations their changes reach, the trains named as boarded there queued,
 // and the boardings from trains' own labels.
 inline void ProfileSearch::readyAfter(int32_t round) {
+  if (changes_.general()) {
+    // Every change at one station: the ready times follow from the labels.
+    for (const NodeIndex node : state_.improved()) {
+      state_.markReadied(StationIndex(node.value()), state_.labelBefore(node));
+    }
+    return;
+  }
   for (const NodeIndex node : state_.improved()) {
     const int32_t label = state_.arrival(round, node);
     if (node.value() < stations_) {
@@ -212,7 +229,11 @@ inline void ProfileSearch::laterRound(int32_t round) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
     if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
     const TrainIndex train = queued[q];
-    scanTrain(round, reach, train, state_.queuedFrom(train));
+    if (changes_.general()) {
+      scanTrain<false>(round, reach, train, state_.queuedFrom(train));
+    } else {
+      scanTrain<true>(round, reach, train, state_.queuedFrom(train));
+    }
     state_.unqueue(train);
   }
   state_.clearQueue();
@@ -231,8 +252,8 @@ inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 // The ready time at `station` of `train`, which rules name as boarded there:
 // the earliest of the labels of the round before that a change may come
 // from, each with the minutes of its change to this train.
-inline void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
-                                      int32_t& ready, NodeIndex& source) const {
+void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
+                               int32_t& ready, NodeIndex& source) const {
   ready = kNever;
   for (const StationIndex a : changes_.reachTo(station)) {
     const int32_t label = state_.arrival(round - 1, NodeIndex(a.value()));
@@ -248,17 +269,18 @@ inline void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIn
 // Follows `train` from stop `from` on, boarding with the ready times of the
 // round before (and its own boardings), as far as the cuts of a round of
 // `reach` allow and the run stays away from the origin.
-inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex train,
-                                     StopPosition from) {
+template <bool kRules>
+MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex train,
+                                                  StopPosition from) {
   const TrainRuns::Train& run = runs_.train(train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StopPosition end = pruning_.scanEnd(reach, train, run);
   const int32_t bound = state_.arrival(round, destination_);
-  const bool namedArriving = changes_.namesArriving(train);
-  const bool namedBoarding = changes_.namesBoarding(train);
+  const bool namedArriving = kRules && changes_.namesArriving(train);
+  const bool namedBoarding = kRules && changes_.namesBoarding(train);
   // This train's own boardings, by stop.
   const OwnBoarding* own = nullptr;
-  if (!own_.empty() && ownStart_[train.slot()] >= 0) {
+  if (kRules && !own_.empty() && ownStart_[train.slot()] >= 0) {
     own = &own_[static_cast<std::size_t>(ownStart_[train.slot()])];
   }
   const OwnBoarding* const ownEnd = own_.data() + own_.size();
@@ -269,32 +291,41 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
   // With the network's rules, a run is boarded at the last stop it can be
   // (where a change walked to one stop, the traveller need not have left
   // the stations before it); without, at the first, as always.
-  const bool boardLate = !changes_.general();
+  const bool boardLate = kRules;
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
     const TrainRuns::Stop& stop = at[0];
-    const uint8_t role = roles_[stop.station().slot()];
+    // (Without rules both ends are one station each.)
+    const uint8_t role =
+        kRules ? roleOf(stop.station())
+               : static_cast<uint8_t>(
+                     (stop.station() == origin_ ? kOriginMember : 0) |
+                     (stop.station().value() == destination_.value() ? kDestinationMember : 0));
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
     if (atOrigin(stop, role)) here = kNever;
     // A run is never left where it was boarded: that journey would alight
-    // at a station it has left.
+    // at a station it has left. (Without rules no such arrival beats the
+    // label it was boarded from.)
     if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
-        stop.station() != boardedStation) {
-      arrive(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(), here,
-             RideCode(train, boardedAt, m), boardedFrom);
+        (!kRules || stop.station() != boardedStation)) {
+      arrive<kRules>(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(),
+                     here, RideCode(train, boardedAt, m), boardedFrom);
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
     if (stop.canBoard()) {
-      int32_t ready = state_.ready(round - 1, stop.station());
-      NodeIndex source = state_.readyFrom(round - 1, stop.station());
+      int32_t ready =
+          kRules ? state_.ready(round - 1, stop.station())
+                 : state_.arrival(round - 1, NodeIndex(stop.station().value())) + plainChange_;
+      NodeIndex source(-1);  // -1: the ready time's own, read only when boarding
       if (namedBoarding && changes_.namesBoardingAt(train, m)) {
         namedReady(round, train, stop.station(), ready, source);
       }
-      for (; own != nullptr && own != ownEnd && own->train == train && own->stop <= m; ++own) {
+      for (; kRules && own != nullptr && own != ownEnd && own->train == train && own->stop <= m;
+           ++own) {
         if (own->stop == m && own->ready < ready) {
           ready = own->ready;
           source = own->from;
@@ -308,17 +339,23 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
         if (minute >= kNever) {
           minute = ready + minuteOfDay(stop.departure - ready) + step;
           boardedAt = m;
-          boardedFrom = source;
-          boardedStation = stop.station();
+          if constexpr (kRules) {
+            boardedFrom = sourceOf(round, stop.station(), source);
+            boardedStation = stop.station();
+          }
         } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
           minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
           boardedAt = m;
-          boardedFrom = source;
-          boardedStation = stop.station();
-        } else if (boardLate && ready <= departs) {
+          if constexpr (kRules) {
+            boardedFrom = sourceOf(round, stop.station(), source);
+            boardedStation = stop.station();
+          }
+        } else if (kRules && boardLate && ready <= departs) {
           boardedAt = m;
-          boardedFrom = source;
-          boardedStation = stop.station();
+          if constexpr (kRules) {
+            boardedFrom = sourceOf(round, stop.station(), source);
+            boardedStation = stop.station();
+          }
         }
       }
     }
@@ -329,13 +366,15 @@ inline void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex
 // An arrival at `node` (at `station`) in `round`, reached as `how` boarded
 // from `from`: kept when it beats the node's label and passes the cuts, and
 // copied up to the rounds above that it beats.
+template <bool kRules>
 inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex station,
                                   int32_t minute, RideCode how, NodeIndex from) {
   int32_t& here = state_.arrival(round, node);
   if (minute >= here || !pruning_.keepsArrival(round, node, station, minute, state_)) return;
+  const int32_t before = here;
   here = minute;
   state_.how(round, node) = how;
-  state_.from(round, node) = from;
+  if constexpr (kRules) state_.setFrom(round, node, from);
   for (int32_t above = round + 1; above <= rounds_; ++above) {
     int32_t& copy = state_.arrival(above, node);
     if (minute >= copy) break;
@@ -345,7 +384,7 @@ inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex st
   if (node == destination_) {
     state_.markReached(round);
   } else {
-    state_.markImproved(node);
+    state_.markImproved(node, before);
   }
 }
 

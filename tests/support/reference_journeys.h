@@ -18,7 +18,8 @@ namespace murlo::test {
 // `station`, by the rules read off the tables by scan: the station's call
 // list holds the record (train, stop); the train has an entry in every
 // per-train table, two stops at least, its first and last station in the
-// station table; its stop `stop` is at `station`; boarded, it is not the
+// station table; its stop `stop` is at `station`; the network's rule for
+// the call (where the tables have rules) allows it; boarded, it is not the
 // last stop and its departure field reads as an hour of 0 to 23 and a minute
 // of 0 to 59 (left: not the first, and its arrival field so).
 bool canBoardByScan(const TimetableDb& db, StationIndex station, TrainIndex train,

@@ -69,20 +69,24 @@ class ChangeRules {
 
   // General changes: at the station itself (kNoChange when none), and on
   // foot to others.
-  int32_t atStation(StationIndex s) const { return atStation_[s.slot()]; }
+  int32_t atStation(StationIndex s) const {
+    return rules_ == nullptr ? atLeast(change_) : atStation_[s.slot()];
+  }
   std::span<const Walk> walksFrom(StationIndex s) const { return spanOf(walks_, walkStart_, s); }
   // Every station a change from `s` may board at, `s` first, whichever
   // trains.
   std::span<const StationIndex> reachFrom(StationIndex s) const {
-    return spanOf(reach_, reachStart_, s);
+    return rules_ == nullptr ? itself(s) : spanOf(reach_, reachStart_, s);
   }
   // Every station a change to `s` may come from, whichever trains.
   std::span<const StationIndex> reachTo(StationIndex s) const {
-    return spanOf(sources_, sourceStart_, s);
+    return rules_ == nullptr ? itself(s) : spanOf(sources_, sourceStart_, s);
   }
   // The fewest minutes of any change from `s` (kNoChange when there is
   // none): what the cuts may count on.
-  int32_t leastFrom(StationIndex s) const { return leastFrom_[s.slot()]; }
+  int32_t leastFrom(StationIndex s) const {
+    return rules_ == nullptr ? atLeast(change_) : leastFrom_[s.slot()];
+  }
 
   // Whether a rule names train `t` as the one arrived by at station `s`
   // (then its arrivals there are labelled apart), and its label's number
@@ -121,6 +125,8 @@ class ChangeRules {
     return std::span<const T>(items).subspan(start[s.slot()],
                                              start[s.slot() + 1] - start[s.slot()]);
   }
+  // Station `s` alone. REQUIRES: s below kMaxStations.
+  static std::span<const StationIndex> itself(StationIndex s);
   int32_t atLeast(int32_t minutes) const {
     return minutes == kNoChange ? kNoChange : std::max(minutes, least_);
   }

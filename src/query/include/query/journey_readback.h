@@ -1,7 +1,7 @@
 // The journeys the profile search (profile_search.h) finds, read back from
 // its labels: a label says how it was reached, by a ride or as a copy of the
 // round below, and for a ride the node whose label of the round before it
-// was boarded from.
+// was boarded from (without rules, the station of its boarding stop).
 #ifndef MURLO_QUERY_JOURNEY_READBACK_H_
 #define MURLO_QUERY_JOURNEY_READBACK_H_
 
@@ -18,8 +18,8 @@ namespace murlo {
 // The journey of `round`'s label at `destination`, departing at
 // `departure`, ride by ride from the origin. REQUIRES: every label it passes
 // was set in the iteration that departs at `departure`.
-Journey readJourneyBack(const ProfileState& state, NodeIndex destination, int32_t round,
-                        int32_t departure);
+Journey readJourneyBack(const ProfileState& state, const TrainRuns& runs, NodeIndex destination,
+                        int32_t round, int32_t departure);
 
 // Whether `journey` alights at a station it has left: one of the origin's
 // (role kOriginMember in `roles`, by station), a station a ride was boarded

@@ -100,7 +100,9 @@ class ProfilePruning {
     if (minute >= state.arrival(round, destination_)) return false;
     if (node == destination_) return true;
     if (round == rounds_) return false;
-    const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()] : least_[station.slot()];
+    const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()]
+                         : leastAll_ >= 0     ? leastAll_
+                                              : least_[station.slot()];
     return toGo < kNever && minute + toGo < state.arrival(round + 1, destination_);
   }
 
@@ -128,6 +130,7 @@ class ProfilePruning {
   NodeIndex destination_;
   int32_t rounds_ = 0;
   std::vector<int32_t> least_;  // by station: fewest minutes of a change, or kNever
+  int32_t leastAll_ = -1;       // the same for every station (a plain file), or -1
   // By train: the last stop at which it can be left at the destination, or 0.
   std::vector<uint8_t> destinationStop_;
   std::vector<TrainIndex> destinationTrains_;  // those with one

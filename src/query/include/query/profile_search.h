@@ -50,6 +50,14 @@
 #include "query/profile_pruning.h"
 #include "query/profile_state.h"
 
+#if defined(__GNUC__)
+#define MURLO_ALWAYS_INLINE inline __attribute__((always_inline))
+#define MURLO_NOINLINE __attribute__((noinline))
+#else
+#define MURLO_ALWAYS_INLINE inline
+#define MURLO_NOINLINE
+#endif
+
 namespace murlo {
 
 // One question's search, over any range of its departure minutes.
@@ -80,9 +88,17 @@ class ProfileSearch {
   inline void firstRound(const OriginDeparture& departure);
   inline void readyAfter(int32_t round);
   inline void laterRound(int32_t round);
-  inline void scanTrain(int32_t round, RoundReach reach, TrainIndex train, StopPosition from);
-  inline void namedReady(int32_t round, TrainIndex train, StationIndex station, int32_t& ready,
-                         NodeIndex& source) const;
+  // The scan inlined whatever its size, the rare ways of boarding (trains
+  // that rules name) kept out of it.
+  // (Compiled twice: with the network's rules, and without, where none of
+  // their ways of boarding can happen.)
+  template <bool kRules>
+  MURLO_ALWAYS_INLINE void scanTrain(int32_t round, RoundReach reach, TrainIndex train,
+                                     StopPosition from);
+  MURLO_NOINLINE void namedReady(int32_t round, TrainIndex train, StationIndex station,
+                                 int32_t& ready, NodeIndex& source) const;
+  // (Where kRules is false, the plain file's way: no source kept.)
+  template <bool kRules>
   inline void arrive(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
                      RideCode how, NodeIndex from);
   inline void prefetchStops(TrainIndex train) const;
@@ -94,6 +110,21 @@ class ProfileSearch {
       if (label >= 0) return NodeIndex(stations_ + label);
     }
     return NodeIndex(station.value());
+  }
+  // The role of `station`: compared with the two ends where each is one
+  // station, read from roles_ where one is a group.
+  uint8_t roleOf(StationIndex station) const {
+    if (oneEach_) {
+      return static_cast<uint8_t>(
+          (station == origin_ ? kOriginMember : 0) |
+          (station.value() == destination_.value() ? kDestinationMember : 0));
+    }
+    return roles_[station.slot()];
+  }
+  // The node a boarding at `station` was made from: `source`, or where
+  // -1 the node of the station's ready time.
+  NodeIndex sourceOf(int32_t round, StationIndex station, NodeIndex source) const {
+    return source.value() >= 0 ? source : state_.readyFrom(round - 1, station);
   }
   // Whether a run's stop is a call at the origin (stops that can be neither
   // boarded nor left keep no station).
@@ -117,6 +148,9 @@ class ProfileSearch {
   const ChangeRules changes_;
   NodeIndex destination_;       // the node of every destination station
   std::vector<uint8_t> roles_;  // by station: StationRole bits
+  bool oneEach_ = true;         // the origin and the destination are one station each
+  int32_t plainChange_ = 0;     // every change's minutes without rules
+  StationIndex origin_;
 
   int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
   OriginDepartures departures_;

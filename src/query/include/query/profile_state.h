@@ -55,18 +55,26 @@ using NodeIndex = StrongIndex<struct NodeIndexTag>;
 class ProfileState {
  public:
   // Labels for rounds 0 to `rounds` of `nodes` nodes, the first `stations`
-  // of them stations; no train queued of `trains`. May throw std::bad_alloc.
-  void size(int32_t rounds, int32_t nodes, int32_t stations, int32_t trains) {
+  // of them stations; no train queued of `trains`. `plainChange` is the
+  // minutes of every change where each is at one station and there is no
+  // other node (a file without rules; then the ready times and where a ride
+  // was boarded from follow from the labels and are not kept), else -1. May
+  // throw std::bad_alloc.
+  void size(int32_t rounds, int32_t nodes, int32_t stations, int32_t trains, int32_t plainChange) {
     nodes_ = static_cast<std::size_t>(nodes);
     stations_ = static_cast<std::size_t>(stations);
+    plainChange_ = plainChange;
     const std::size_t labels = static_cast<std::size_t>(rounds + 1) * nodes_;
     arrivals_.resize(labels);
     how_.resize(labels);
-    from_.resize(labels);
     const std::size_t readies = static_cast<std::size_t>(rounds + 1) * stations_;
-    ready_.resize(readies);
-    readyFrom_.resize(readies);
+    if (plainChange_ < 0) {
+      from_.resize(labels);
+      ready_.resize(readies);
+      readyFrom_.resize(readies);
+    }
     marked_.assign(nodes_, 0);
+    previousLabel_.resize(nodes_);
     readyMarked_.assign(stations_, 0);
     previous_.resize(stations_);
     fromStop_.assign(static_cast<std::size_t>(trains), kNotQueued);
@@ -77,6 +85,9 @@ class ProfileState {
     std::fill(arrivals_.begin(), arrivals_.end(), kNever);
     std::fill(ready_.begin(), ready_.end(), kNever);
   }
+  // Whether where each ride was boarded from is kept (else it is the
+  // station the ride was boarded at).
+  bool keepsSources() const { return plainChange_ < 0; }
 
   // The label of `round` at `node`: its arrival, how it was reached and the
   // node the ride was boarded from.
@@ -84,15 +95,26 @@ class ProfileState {
   int32_t arrival(int32_t round, NodeIndex node) const { return arrivals_[at(round, node)]; }
   RideCode& how(int32_t round, NodeIndex node) { return how_[at(round, node)]; }
   RideCode how(int32_t round, NodeIndex node) const { return how_[at(round, node)]; }
-  NodeIndex& from(int32_t round, NodeIndex node) { return from_[at(round, node)]; }
+  void setFrom(int32_t round, NodeIndex node, NodeIndex from) {
+    if (plainChange_ < 0) from_[at(round, node)] = from;
+  }
+  // REQUIRES: keepsSources().
   NodeIndex from(int32_t round, NodeIndex node) const { return from_[at(round, node)]; }
 
   // The ready time of `round` at `station`, and the node it comes from.
   int32_t ready(int32_t round, StationIndex station) const {
-    return ready_[readyAt(round, station)];
+    return plainChange_ >= 0 ? arrivals_[at(round, NodeIndex(station.value()))] + plainChange_
+                             : ready_[readyAt(round, station)];
   }
   NodeIndex readyFrom(int32_t round, StationIndex station) const {
-    return readyFrom_[readyAt(round, station)];
+    return plainChange_ >= 0 ? NodeIndex(station.value()) : readyFrom_[readyAt(round, station)];
+  }
+  // Without rules: the ready time at `station` improved in this round from
+  // its label, which was `before`.
+  void markReadied(StationIndex station, int32_t before) {
+    readyMarked_[station.slot()] = 1;
+    previous_[station.slot()] = before >= kNever ? kNever : before + plainChange_;
+    readied_.push_back(station);
   }
   // Sets the ready time of `round` at `station` to `minute` from `node`,
   // and of the rounds above up to `rounds` that it beats; whether it beat
@@ -116,12 +138,15 @@ class ProfileState {
 
   // Improvements of the round under way: `node` improved (the first time in
   // this round counts; the destination is never marked but reached).
-  void markImproved(NodeIndex node) {
+  void markImproved(NodeIndex node, int32_t before) {
     uint8_t& marked = marked_[node.slot()];
     if (marked != 0) return;
     marked = 1;
+    previousLabel_[node.slot()] = before;
     improved_.push_back(node);
   }
+  // The label of a node the round under way improved, before it did.
+  int32_t labelBefore(NodeIndex node) const { return previousLabel_[node.slot()]; }
   void markReached(int32_t round) { reached_[static_cast<std::size_t>(round)] = true; }
   // The nodes the round under way improved.
   const std::vector<NodeIndex>& improved() const { return improved_; }
@@ -177,7 +202,9 @@ class ProfileState {
   std::vector<int32_t> ready_;     // by round, then station
   std::vector<NodeIndex> readyFrom_;
   std::array<bool, kMostRides + 1> reached_{};
-  std::vector<uint8_t> marked_;  // by node: improved in this round
+  int32_t plainChange_ = -1;
+  std::vector<uint8_t> marked_;         // by node: improved in this round
+  std::vector<int32_t> previousLabel_;  // by node: its label before that
   std::vector<NodeIndex> improved_;
   std::vector<uint8_t> readyMarked_;  // by station: ready time improved in this round
   std::vector<int32_t> previous_;     // by station: its ready time before that
