@@ -508,7 +508,7 @@ TEST_F(MurloServeTest, StationsAsPeopleTypeThem) {
        R"("text":"bj","count":3,"more":true,"stations":["北京","宝鸡","北京南"],"abbreviations":["BJ","BJ","BJN"],"members":[[],[],[]]})"},
       // No name begins with it: those that hold it, in table order.
       {"京", "10",
-       R"("text":"京","count":6,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB"],"members":[[],[],[],[],[],[]]})"},
+       R"("text":"京","count":8,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北","北京市","南京市"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB","",""],"members":[[],[],[],[],[],[],["北京","北京南","北京西","北京北"],["南京","南京南"]]})"},
       // Pinyin read as initials.
       {"shanghai", "2",
        R"("text":"shanghai","count":2,"more":true,"stations":["上海","上海虹桥"],"abbreviations":["SH","SHHQ"],"members":[[],[]]})"},
@@ -552,7 +552,7 @@ TEST_F(MurloServeTest, BadRequestsGetAJsonErrorWithTheirStatus) {
        request("GET", "/api/stops" + query({{"train", "0"}, {"from", "北京"}, {"to", "x"}})), 404,
        R"("error":"unknown_station","message":"unknown alighting station \"x\")"},
       {"several stations", request("GET", "/api/at" + query({{"station", "京"}})), 400,
-       R"("error":"several_stations","message":"\"京\" matches 6 stations: 北京, 南京, 北京南, 南京南, 北京西, 北京北; give the station by its name","parameter":"station","candidates":["北京",)"},
+       R"("error":"several_stations","message":"\"京\" matches 8 stations: 北京, 南京, 北京南, 南京南, 北京西, 北京北, 北京市, 南京市; give the station by its name","parameter":"station","candidates":["北京",)"},
       {"the same station",
        request("GET", "/api/direct" + query({{"from", "北京"}, {"to", "北京"}})), 400,
        R"("error":"same_station")"},
