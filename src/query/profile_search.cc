@@ -388,6 +388,19 @@ inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex st
   }
 }
 
+void dropBeatenByTheNextDay(std::vector<Journey>& journeys) {
+  std::vector<Journey> kept;
+  kept.reserve(journeys.size());
+  for (const Journey& journey : journeys) {
+    const bool beaten = std::any_of(journeys.begin(), journeys.end(), [&](const Journey& other) {
+      return other.arrival + kMinutesPerDay <= journey.arrival &&
+             other.rides.size() <= journey.rides.size();
+    });
+    if (!beaten) kept.push_back(journey);
+  }
+  journeys = std::move(kept);
+}
+
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
                                     StationIndex destination, const JourneyRequest& request) {
   return paretoJourneys(db, std::span<const StationIndex>(&origin, 1),
@@ -403,6 +416,7 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
   if (search.destinationUnreached()) return journeys;
   if (request.limit == 0) {
     search.search(0, groups, journeys);
+    if (request.time == JourneyTime::kDepartAfter) dropBeatenByTheNextDay(journeys);
     return journeys;
   }
   const auto limit = static_cast<std::size_t>(request.limit);
@@ -442,6 +456,9 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
     const std::size_t until = search.departures().groupFrom(from);
     if (until == begin) continue;
     search.search(begin, until, journeys);
+    // A journey beaten by another's next-day run is beaten by one found by
+    // now: a later one that arrives a day sooner beats it the same day.
+    dropBeatenByTheNextDay(journeys);
     begin = until;
   }
   if (journeys.size() > limit) journeys.resize(limit);

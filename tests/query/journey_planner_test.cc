@@ -367,8 +367,8 @@ TEST(JourneyPlannerTest, EveryNonDominatedJourneyOfAnExhaustiveSearch) {
   }
   // The networks have answers, and answers with changes and walks.
   EXPECT_GT(journeys, 4000);
-  EXPECT_GT(withChanges, 1000);
-  EXPECT_GT(walks, 20);
+  EXPECT_GT(withChanges, 800);
+  EXPECT_GT(walks, 10);
   EXPECT_LE(namedDiffer * 50, namedQueries);
 }
 
@@ -475,9 +475,9 @@ TEST(JourneyPlannerTest, NoJourneyOfTheSampleLoops) {
     int32_t after;
     int32_t journeys;
   } cases[] = {
-      {"北京", "上海", 480, 2},
-      {"北京", "沈阳", 1200, 4},  // with changes between the city's stations
-      {"沈阳", "上海", 480, 5},
+      {"北京", "上海", 480, 1},   // D321: not D5 and two changes to the next D321
+      {"北京", "沈阳", 1200, 3},  // with changes between the city's stations
+      {"沈阳", "上海", 480, 2},
       {"上海", "北京", 0, 1},
   };
   for (const Case& c : cases) {

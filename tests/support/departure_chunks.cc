@@ -20,6 +20,7 @@ std::vector<Journey> journeysInDepartureChunks(const LoadedDatabase& db, Station
        size *= 2) {
     const std::size_t end = std::min(groups, begin + size);
     search.search(begin, end, journeys);
+    dropBeatenByTheNextDay(journeys);
     begin = end;
   }
   if (journeys.size() > limit) journeys.resize(limit);

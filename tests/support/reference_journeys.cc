@@ -122,6 +122,13 @@ class Search {
             dominated || (y != x && std::get<0>(y) >= std::get<0>(x) &&
                           std::get<1>(y) <= std::get<1>(x) && std::get<2>(y) <= std::get<2>(x));
       }
+      // Leaving after a time, a journey is also beaten by another's run a
+      // day later (every train runs every day).
+      for (const auto& [y, other] : found_) {
+        dominated = dominated || (request_.time == JourneyTime::kDepartAfter &&
+                                  std::get<1>(y) + kMinutesPerDay <= std::get<1>(x) &&
+                                  std::get<2>(y) <= std::get<2>(x));
+      }
       if (!dominated) kept.push_back(journey);
     }
     return kept;  // in the map's order: departure, arrival, rides

@@ -183,6 +183,15 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
                                     StationIndex destination, const JourneyRequest& request);
 
+// Leaving after a time, the journeys depart within one day; every train runs
+// every day, so each journey found also runs a day later. A journey that
+// arrives no sooner than another's next-day run, with no fewer rides, is
+// beaten by that run (it leaves later and arrives no later): a traveller
+// would simply wait for it (D5 to 秦皇岛 and on by two changes to the D321
+// that leaves 北京 the next evening). Drops such journeys, keeping the order
+// of the rest. paretoJourneys does so when leaving after a time.
+void dropBeatenByTheNextDay(std::vector<Journey>& journeys);
+
 }  // namespace murlo
 
 #endif  // MURLO_QUERY_PROFILE_SEARCH_H_
