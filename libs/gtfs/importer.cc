@@ -201,7 +201,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   std::vector<int32_t> stationOf;
   const ImportedTimetable timetable = assemble(feed, runs, parts, options, stationOf, report);
   NetworkCounts network;
-  NetworkSpec spec =
+  NetworkSpec networkSpec =
       buildNetwork(feed, runs, parts, stationOf, timetable.stations, network, report);
 
   ImportResult result;
@@ -231,7 +231,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (!sameShape) {
     throw FeedError("internal error: the imported timetable read back differs; nothing written");
   }
-  const NetworkExtension extension = buildExtension(parsed.trains, std::move(spec));
+  const NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
   const TableLists lists =
       buildTableLists(parsed.header, parsed.stations, parsed.trains,
                       options.runs.allCalls ? SectionCalls::kEvery : SectionCalls::kAllowedRides);

@@ -163,8 +163,9 @@ NetworkSpec buildNetwork(const Feed& feed, const std::vector<Run>& runs,
   for (std::size_t s = 0; s < stations.size(); ++s) {
     members[complexes.root(s)].push_back(StationIndex(static_cast<int32_t>(s)));
   }
-  for (auto& [root, group] : members) {
+  for (auto& [groupRoot, group] : members) {
     if (group.size() < 2) continue;
+    const std::size_t root = groupRoot;  // clang 14 lambdas cannot capture a structured binding
     const auto member = [&](int32_t s) {
       return complexes.root(static_cast<std::size_t>(s)) == root;
     };

@@ -197,9 +197,9 @@ std::string groupNetworkBytes() {
   // A train of class 0 (1 for T1, 3 for K1) between two stations.
   const auto train = [](const char* number, char classCode, int32_t from, const char* leaves,
                         int32_t to, const char* arrives, int32_t km) {
-    TrainSpec spec{number, classCode, 'F', 'D', {}};
-    spec.stops = {test::stopAt(from, "-", leaves, 0), test::stopAt(to, arrives, "-", km)};
-    return spec;
+    TrainSpec trainSpec{number, classCode, 'F', 'D', {}};
+    trainSpec.stops = {test::stopAt(from, "-", leaves, 0), test::stopAt(to, arrives, "-", km)};
+    return trainSpec;
   };
   const std::vector<TrainSpec> trains = {
       train("G1", '0', 1, "08:00", 2, "13:00", 1300),
