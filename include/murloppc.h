@@ -247,7 +247,8 @@ MURLO_EXPORT int32_t murlo_arrivals(const murlo_char16* station, int32_t after_m
  * `min_change_minutes` (0 to 1439) after arriving; staying on a train is one
  * ride. Of the journeys that depart in [t, t + 1440), t = `after_minute`,
  * every one that no other dominates (departs no earlier, arrives no later,
- * has no more rides, and is better in one of them) is written, one for each
+ * has no more rides, and is better in one of them), nor its own run a day
+ * later (every train runs every day), is written, one for each
  * (departure, arrival, rides), in that order (of several with one triple,
  * the same one for the same arguments); at most `limit` (0: all).
  * Each journey is the summary line
@@ -535,8 +536,8 @@ typedef struct murlo_plan_options {
  * The journeys from `origin` to `destination` that `options` asks for, in
  * order of departure, then arrival, then rides; every one that no other
  * asked for dominates (departs no earlier, arrives no later, has no more
- * rides, and is better in one of them), one for each (departure, arrival,
- * rides). Minutes count from 00:00 of the day asked about (negative before
+ * rides, and is better in one of them), nor, leaving after a time, another's
+ * run a day later, one for each (departure, arrival, rides). Minutes count from 00:00 of the day asked about (negative before
  * it). With the network's rules (a file with the extension): calls that may
  * not be boarded or left are not; a change takes a station's own change
  * time where it has one, else change_minutes; a change between two members
