@@ -537,9 +537,9 @@ typedef struct murlo_plan_options {
  * order of departure, then arrival, then rides; every one that no other
  * asked for dominates (departs no earlier, arrives no later, has no more
  * rides, and is better in one of them), nor, leaving after a time, another's
- * run a day later, one for each (departure, arrival, rides). Minutes count from 00:00 of the day asked about (negative before
- * it). With the network's rules (a file with the extension): calls that may
- * not be boarded or left are not; a change takes a station's own change
+ * run a day later, one for each (departure, arrival, rides). Minutes count
+ * from 00:00 of the day asked about (negative before it). With the network's rules (a file with the
+ * extension): calls that may not be boarded or left are not; a change takes a station's own change
  * time where it has one, else change_minutes; a change between two members
  * of a station group takes the group's minutes, and one along a transfer
  * the transfer's (a timed transfer between two trains none, a forbidden one
