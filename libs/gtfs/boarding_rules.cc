@@ -1,5 +1,7 @@
 #include "gtfs/boarding_rules.h"
 
+#include "db/network_extension.h"
+
 namespace murlo::gtfs {
 
 std::optional<Boarding> parseBoarding(std::string_view field) {
@@ -11,17 +13,11 @@ std::optional<Boarding> parseBoarding(std::string_view field) {
 }
 
 std::vector<bool> keptCalls(const std::vector<CallRule>& calls) {
-  const std::size_t n = calls.size();
-  std::size_t first = 0;
-  while (first < n && !calls[first].board) ++first;
-  std::size_t last = n;
-  while (last > 0 && !calls[last - 1].alight) --last;
-  if (first == n || last == 0 || first + 1 >= last) return {};
-  --last;
-  std::vector<bool> kept(n, false);
-  kept[first] = kept[last] = true;
-  for (std::size_t i = first + 1; i < last; ++i) kept[i] = calls[i].board && calls[i].alight;
-  return kept;
+  // The database's own rule for what its sections keep.
+  std::vector<murlo::CallRule> rules;
+  rules.reserve(calls.size());
+  for (const CallRule& call : calls) rules.push_back({call.board, call.alight});
+  return legacyCalls(rules);
 }
 
 RideTally& RideTally::operator+=(const RideTally& other) {
