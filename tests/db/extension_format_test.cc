@@ -157,11 +157,15 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
     const char* name;
     NetworkExtension extension;
   } cases[] = {
-      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}}},
+      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}}},
       {"train",
-       {{}, {}, {{StationIndex(0), StationIndex(1), TransferKind::kTimed, 0, TrainIndex(99)}}, {}}},
-      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}}},
-      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}}},
+       {{},
+        {},
+        {{StationIndex(0), StationIndex(1), TransferKind::kTimed, 0, TrainIndex(99)}},
+        {},
+        {}}},
+      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}}},
+      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(read(encodeExtension(c.extension)).state, ExtensionState::kDamaged) << c.name;

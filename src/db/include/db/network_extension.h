@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/indexes.h"
+#include "db/service_calendar.h"
 
 namespace murlo {
 
@@ -88,9 +89,11 @@ struct NetworkExtension {
   std::vector<StationGroup> groups;
   std::vector<Transfer> transfers;
   std::vector<ChangeTime> changeTimes;  // ascending by station, each once
+  ServiceCalendar calendar;             // empty: every train runs every day
 
   bool empty() const {
-    return trains.empty() && groups.empty() && transfers.empty() && changeTimes.empty();
+    return trains.empty() && groups.empty() && transfers.empty() && changeTimes.empty() &&
+           calendar.empty();
   }
   friend bool operator==(const NetworkExtension&, const NetworkExtension&) = default;
 };
