@@ -238,15 +238,27 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (const auto packError = writeDatabaseBytes(lists, extension, result.database)) {
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }
-  // The source holds what the seven sections hold: its syntax has no
-  // boarding rules or transfers yet.
-  result.source = sourceText(
-      sectionsOf(timetable, options.runs.allCalls),
-      comment + (extension.empty() ? ""
-                                   : "\nThis source holds the calls of the database's seven "
-                                     "sections; every call with its boarding rules, the "
-                                     "transfers and the station groups are in its extension "
-                                     "only."));
+  // The source builds back into the same file: the dump of what was
+  // written, with the feed's ids and notes as comments. Sections that keep
+  // every call (--all-calls) say more than a source can: then it holds
+  // the sections' calls.
+  if (options.runs.allCalls) {
+    result.source = sourceText(
+        sectionsOf(timetable, true),
+        comment + (extension.empty() ? ""
+                                     : "\nThis source holds the calls of the database's seven "
+                                       "sections; every call with its boarding rules, the "
+                                       "transfers and the station groups are in its extension "
+                                       "only."));
+  } else {
+    std::vector<std::string> dumpWarnings;
+    result.source = annotatedSource(source::dumpSource(lists, extension, dumpWarnings), timetable,
+                                    comment);
+    if (!dumpWarnings.empty()) {
+      throw FeedError("internal error: the imported database dumps with a warning (" +
+                      dumpWarnings.front() + "); nothing written");
+    }
+  }
   result.hidden = options.runs.allCalls ? std::vector<HiddenRides>{} : hiddenRides(timetable);
   result.network = network;
   result.extension = !extension.empty();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "gtfs/code_points.h"
@@ -25,9 +26,12 @@ std::string oneLine(std::string_view text) {
 
 std::string timeText(int32_t minutes) { return source::formatTime(minutes); }
 
-}  // namespace
+std::string stationComment(const ImportedStation& station) {
+  return "# stop_id " + oneLine(station.stopId) + ": " + oneLine(station.feedName) + "\n";
+}
 
-std::string sourceText(const ImportedTimetable& timetable, std::string_view comment) {
+// `comment` as "# " lines, one a line of it.
+std::string commentLines(std::string_view comment) {
   std::string out;
   std::size_t begin = 0;
   while (begin < comment.size()) {
@@ -36,6 +40,34 @@ std::string sourceText(const ImportedTimetable& timetable, std::string_view comm
     out += "# " + oneLine(comment.substr(begin, end - begin)) + "\n";
     begin = end + 1;
   }
+  return out;
+}
+
+}  // namespace
+
+std::string annotatedSource(std::string_view dumped, const ImportedTimetable& timetable,
+                            std::string_view comment) {
+  std::string out = commentLines(comment);
+  std::size_t stations = 0, trains = 0;
+  bool first = true;
+  while (!dumped.empty()) {
+    const std::size_t end = dumped.find('\n');
+    const std::string_view line = dumped.substr(0, end == std::string_view::npos ? end : end + 1);
+    dumped.remove_prefix(line.size());
+    if (std::exchange(first, false) && line.starts_with("#")) continue;
+    if (line.starts_with("station ") && stations < timetable.stations.size()) {
+      out += stationComment(timetable.stations[stations++]);
+    } else if (line.starts_with("train ") && trains < timetable.trains.size()) {
+      const std::string& note = timetable.trains[trains++].note;
+      if (!note.empty()) out += "# " + oneLine(note) + "\n";
+    }
+    out += line;
+  }
+  return out;
+}
+
+std::string sourceText(const ImportedTimetable& timetable, std::string_view comment) {
+  std::string out = commentLines(comment);
   if (!timetable.header.empty()) {
     std::u16string units;
     std::string gbk;
@@ -65,7 +97,7 @@ std::string sourceText(const ImportedTimetable& timetable, std::string_view comm
       line += " as " + reference;
     }
     references.push_back(reference);
-    out += "# stop_id " + oneLine(station.stopId) + ": " + oneLine(station.feedName) + "\n";
+    out += stationComment(station);
     out += line + "\n";
   }
 

@@ -889,10 +889,9 @@ TEST(GtfsImportTest, DirectTrainsMatchAHandCount) {
       EXPECT_EQ(found, c.trains) << c.from << " -> " << c.to << (db == &allCalls ? " all" : "");
     }
   }
-  // A yard whose calls allow neither boarding nor alighting is no station;
-  // Park and Ride, called at for boarding only, is one the --source (the
-  // sections) leaves out.
-  EXPECT_EQ(imported.timetable.stations.size() + 2, allCalls.timetable.stations.size());
+  // A yard whose calls allow neither boarding nor alighting is no station,
+  // but a stop of the sections that keep every call.
+  EXPECT_EQ(imported.timetable.stations.size() + 1, allCalls.timetable.stations.size());
 }
 
 // The file's extension read back: every call of a train with restricted
@@ -1022,9 +1021,10 @@ TEST(GtfsImportTest, DistancesFromShapesAndFromCoordinates) {
   const std::vector<int32_t> alongShape = {0, 5, 11, 16, 22};
   const std::vector<int32_t> straight = {0, 5, 10, 15, 20};
   // Train 401's shape has no distances: it is measured along the shape's
-  // points, which make a detour, unless shapes.txt is gone.
-  const std::vector<int32_t> detour = {0, 16, 31};
-  const std::vector<int32_t> direct = {0, 14, 25};
+  // points, which make a detour, unless shapes.txt is gone (its call at
+  // Park and Ride, 5 km out, for boarding only).
+  const std::vector<int32_t> detour = {0, 5, 16, 31};
+  const std::vector<int32_t> direct = {0, 5, 14, 25};
   struct Case {
     const char* name;
     double (*change)(double);  // applied to the distances of stop_times.txt and shapes.txt
@@ -1168,7 +1168,10 @@ TEST(GtfsImportTest, NamesAndNumbersMadeStorable) {
     }
     const Imported imported = import(feed.dir(), "20260408", c.args);
     ASSERT_EQ(imported.run.status, 0) << imported.run.err;
-    ASSERT_EQ(imported.timetable.stations.size(), expected.size());
+    // Park and Ride, which only a boarding-only call serves, comes last.
+    ASSERT_EQ(imported.timetable.stations.size(), expected.size() + 1);
+    EXPECT_EQ(imported.timetable.stations.back().name,
+              c.name == 0 ? "Park_and_Ride" : "Par_and_Rid");
     for (std::size_t s = 0; s < expected.size(); ++s) {
       EXPECT_EQ(imported.timetable.stations[s].name, test::gbk(expected[s][c.name])) << s;
       EXPECT_EQ(imported.timetable.stations[s].abbreviation,
@@ -1251,18 +1254,16 @@ TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
   const auto build = runMurlo({"build", scratch.dir() + "/dump.src", scratch.dir() + "/again.db"});
   EXPECT_EQ(build.status, 0) << build.err;
   // The boarding rules of trains 401, RE1 and 990 and the transfers make an
-  // extension after the sections. Where a source cannot say it yet, a build
-  // gives back the sections byte for byte; where it can, the whole file.
+  // extension after the sections; a dump and the --source both build back
+  // into the whole file.
   const std::string db = test::readFile(imported.db);
-  const std::size_t extension = db.find("MURLOEXT");
-  ASSERT_NE(extension, std::string::npos);
-  const auto expected = [&](const std::string& built) {
-    return contains(built, "MURLOEXT") ? db : db.substr(0, extension);
-  };
-  const std::string again = test::readFile(scratch.dir() + "/again.db");
-  EXPECT_EQ(again, expected(again));
-  // The --source holds the sections' calls: with --all-calls (every station
-  // called at in the sections) it builds the same sections.
+  ASSERT_NE(db.find("MURLOEXT"), std::string::npos);
+  EXPECT_EQ(test::readFile(scratch.dir() + "/again.db"), db);
+  std::string fromSource;
+  EXPECT_FALSE(source::compileTimetable(imported.timetable, fromSource));
+  EXPECT_EQ(fromSource, db);
+  // With --all-calls (every station called at in the sections) the
+  // --source holds the sections' calls and builds the same sections.
   const Imported allCalls = import(kFeed, "20260408", {"--all-calls"});
   ASSERT_EQ(allCalls.run.status, 0) << allCalls.run.err;
   const std::string allCallsDb = test::readFile(allCalls.db);

@@ -18,6 +18,14 @@ namespace murlo::gtfs {
 // REQUIRES: the header converts to GBK.
 std::string sourceText(const ImportedTimetable& timetable, std::string_view comment);
 
+// `dumped`, the source `murlo dump` writes of the imported database (which
+// builds back into the same file, extension and all), with the comments
+// sourceText gives: `comment` in place of the dump's first line, and each
+// station's stop_id and each train's note before it. REQUIRES: `dumped`
+// declares the stations and trains of `timetable` in its order.
+std::string annotatedSource(std::string_view dumped, const ImportedTimetable& timetable,
+                            std::string_view comment);
+
 }  // namespace murlo::gtfs
 
 #endif  // MURLO_GTFS_SOURCE_TEXT_H_
