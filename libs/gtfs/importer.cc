@@ -252,8 +252,8 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
                                        "only."));
   } else {
     std::vector<std::string> dumpWarnings;
-    result.source = annotatedSource(source::dumpSource(lists, extension, dumpWarnings), timetable,
-                                    comment);
+    result.source =
+        annotatedSource(source::dumpSource(lists, extension, dumpWarnings), timetable, comment);
     if (!dumpWarnings.empty()) {
       throw FeedError("internal error: the imported database dumps with a warning (" +
                       dumpWarnings.front() + "); nothing written");
