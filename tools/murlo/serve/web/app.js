@@ -1,6 +1,7 @@
 // The page of murlo serve: plain script, no framework, nothing from
 // elsewhere. Every text from the database is put in as text (text nodes,
-// textContent), never as HTML. The state of the page is its URL: each search
+// textContent), never as HTML; the page's own texts come from the table of
+// the language shown (TEXTS). The state of the page is its URL: each search
 // or pick pushes one history entry, so a link can be shared and the back
 // button shows the state before.
 "use strict";
@@ -61,6 +62,450 @@ function countedFromDayAsked(train, dayAsked, dayFromStart) {
 
 function plural(count, one, many) {
   return count === 1 ? `1 ${one}` : `${count} ${many}`;
+}
+
+// ---- The page's own texts, a table per language ------------------------------
+//
+// Every text the page writes itself comes from the table of the language
+// shown, by key: a string, or a function of the numbers and names it holds.
+// A name from the database comes to it as a node (made by data()), so such
+// a function returns a list of strings and nodes, and the name is still put
+// in as text. Durations come as the API writes them ("04:23"), waits as
+// minutes. Adding a language is adding a table with the same keys (and its
+// name, which its link shows); a key it lacks is taken from English.
+
+// "HH:MM" as hours and minutes, or null.
+function hoursAndMinutes(duration) {
+  const parts = /^(\d+):([0-5]\d)$/.exec(duration || "");
+  return parts ? { hours: Number(parts[1]), minutes: Number(parts[2]) } : null;
+}
+
+const ENGLISH = {
+  name: "English",
+  htmlLang: "en",
+  title: "Timetable",
+  heading: "Timetable",
+  skip: "Skip to the search",
+  database: "Database",
+  noHeader: "(no header)",
+  languages: "Language",
+  viewsLabel: "What to look up",
+  viewTrip: "Between stations",
+  viewDepartures: "Departure board",
+  viewStation: "A station's trains",
+  viewNumber: "Train number",
+  tripTitle: "Trains between two stations",
+  from: "From",
+  to: "To",
+  swap: "Swap from and to",
+  timeIs: "The time is",
+  leavingFrom: "Leaving from",
+  arrivingBy: "Arriving by",
+  time: "Time",
+  timePlaceholder: "HH:MM",
+  changesAtMost: "Changes, at most",
+  minutesToChange: "Minutes to change",
+  findTrains: "Find trains",
+  departuresTitle: "A station's departures and arrivals",
+  station: "Station",
+  board: "Board",
+  departures: "Departures",
+  arrivals: "Arrivals",
+  fromTime: "From",
+  showBoard: "Show the board",
+  stationTitle: "The trains at a station",
+  showTrains: "Show trains",
+  numberTitle: "Trains by number",
+  trainNumber: "Train number",
+  numberPlaceholder: "K101, or 101",
+  stops: "Stops",
+  backToTrains: "Back to the trains",
+  lookingUp: "Looking it up…",
+  stationsList: "Stations",
+  anyOfStations: (count) => `any of ${count} stations`,
+  giveTime: "Give a time of day on the 24-hour clock, HH:MM from 00:00 to 23:59.",
+  moreJourneys: "More journeys",
+  earlier: "Earlier",
+  later: "Later",
+
+  // Column heads.
+  colTrain: "Train",
+  colDeparts: "Departs",
+  colArrives: "Arrives",
+  colDuration: "Duration",
+  colClass: "Class",
+  colRuns: "Runs",
+  colFrom: "From",
+  colTo: "To",
+  colRunsFrom: "Runs from",
+  colRunsTo: "Runs to",
+  colStation: "Station",
+  colKm: "km",
+
+  // Durations ("04:23", as the API has them) and waits (minutes).
+  duration: (text) => text,
+  minutes: (minutes) =>
+    minutes < 60 ? `${minutes} min` : `${Math.floor(minutes / 60)} h ${String(minutes % 60).padStart(2, "0")} min`,
+  dayNote: "+1 is the day after, -1 the day before",
+
+  // Between stations.
+  directTrains: (count, from, to, at) => [
+    plural(count, "direct train", "direct trains"), " from ", from, " to ", to,
+    at ? `, in order of departure from ${at}` : ", in order of departure",
+  ],
+  noDirectTrain: (from, to) => ["No direct train from ", from, " to ", to, "."],
+  route: (from, to) => [from, " to ", to],
+  changesAllowed(plan) {
+    if (plan.max_changes === 0) return "no change";
+    const own = plan.own_change_times > 0 ? " where a station has no change time of its own" : "";
+    return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more${own}`;
+  },
+  noJourney(plan, either) {
+    const when = plan.before
+      ? `leaves within a day before ${plan.before}`
+      : plan.arrive_by
+        ? `leaving within a day before ${plan.arrive_by} arrives by then`
+        : `leaves within a day from ${plan.at}`;
+    return `No journey with ${this.changesAllowed(plan)} ${when}${either ? " either" : ""}.`;
+  },
+  changeStations: "The timetable proposes changing at one of these stations:",
+  journeysTitle(count, direct, from, to, plan) {
+    const when = plan.before
+      ? `, leaving before ${plan.before}`
+      : plan.arrive_by ? `, arriving by ${plan.arrive_by}` : `, leaving from ${plan.at}`;
+    return [plural(count, "journey", "journeys"), direct ? " from " : " with changes from ", from, " to ", to, when];
+  },
+  journeysNote(plan) {
+    return `With ${this.changesAllowed(plan)}; ${this.dayNote}.`;
+  },
+  journeyFacts(duration, changes) {
+    return ` · ${this.duration(duration)} · ${changes === 0 ? "direct" : plural(changes, "change", "changes")}`;
+  },
+  walkTo(to, walk, wait) {
+    return ["Walk to ", to, `, ${this.minutes(walk)}, wait ${this.minutes(wait)}`];
+  },
+  changeAt(station, wait) {
+    return ["Change at ", station, `, wait ${this.minutes(wait)}`];
+  },
+  rideTo: " to ",
+
+  // Boards, a station's trains, a number.
+  boardCaption(arriving, station, at) {
+    return [arriving ? "The next trains arriving at " : "The next trains leaving ", station,
+      `, from ${at} on; ${this.dayNote}`];
+  },
+  noTrainOnBoard: (arriving, station) => [arriving ? "No train arrives at " : "No train leaves ", station, "."],
+  stationCaption: (count, station) =>
+    [plural(count, "train calls", "trains call"), " at ", station, ", in order of their time there"],
+  noTrainCalls: (station) => ["No train calls at ", station, "."],
+  numberCaption: (count, number) => [plural(count, "train runs", "trains run"), " under ", number],
+  noTrainNumber: (number) => ["No train runs under the number ", number, "."],
+
+  // The stop list.
+  stopsOf: (number) => ["Stops of train ", number],
+  thisRide: "This ride",
+  trainsRun: "The train's run",
+  yourJourney: "Your journey",
+  stretchTaken(stretch, from, departs, to, arrives, duration) {
+    return [`${stretch} from `, from, " ", departs, " to ", to, " ", arrives, " takes ", this.duration(duration),
+      "; its stops are marked. "];
+  },
+  callsMarked: (station) => ["Its calls at ", station, " are marked. "],
+  wholeRun(duration) {
+    return `The whole train runs ${this.duration(duration)}.`;
+  },
+  onYourJourney: " (on your journey)",
+  thisStation: " (this station)",
+
+  // Errors. `errorKinds`: a text for an error of the API, by its `error`
+  // (a function of the error's body); an error without one is shown in the
+  // API's own words.
+  noSuchStation: (typed) => ["No station is called “", typed, "”."],
+  didYouMean: "Did you mean:",
+  severalStations: (typed) => ["“", typed, "” matches several stations. Which one?"],
+  sameStation: "From and to are the same station.",
+  notAnswered: (why) => ["The question could not be answered: ", why, "."],
+  stopsNotShown: (why) => ["This train's stops cannot be shown: ", why, "."],
+  unreachable: "the server cannot be reached",
+  errorKinds: {},
+};
+
+// Simplified Chinese, as a Chinese rail traveller reads it.
+const CHINESE = {
+  name: "中文",
+  htmlLang: "zh-Hans",
+  title: "列车时刻表",
+  heading: "列车时刻表",
+  skip: "跳到查询",
+  database: "数据库",
+  noHeader: "（无标题）",
+  languages: "语言",
+  viewsLabel: "查询方式",
+  viewTrip: "站站查询",
+  viewDepartures: "车站到发",
+  viewStation: "经停列车",
+  viewNumber: "车次查询",
+  tripTitle: "两站之间的列车",
+  from: "出发站",
+  to: "到达站",
+  swap: "交换出发站和到达站",
+  timeIs: "时间为",
+  leavingFrom: "出发时间",
+  arrivingBy: "最晚到达时间",
+  time: "时间",
+  timePlaceholder: "时:分",
+  changesAtMost: "最多换乘次数",
+  minutesToChange: "换乘时间（分钟）",
+  findTrains: "查询",
+  departuresTitle: "车站的出发和到达列车",
+  station: "车站",
+  board: "显示",
+  departures: "出发列车",
+  arrivals: "到达列车",
+  fromTime: "起始时间",
+  showBoard: "查询",
+  stationTitle: "经停一个车站的全部列车",
+  showTrains: "查询",
+  numberTitle: "按车次查询",
+  trainNumber: "车次",
+  numberPlaceholder: "K101 或 101",
+  stops: "停靠站",
+  backToTrains: "返回列车列表",
+  lookingUp: "正在查询…",
+  stationsList: "车站",
+  anyOfStations: (count) => `同城${count}个车站均可`,
+  giveTime: "请输入24小时制的时间（时:分），00:00至23:59。",
+  moreJourneys: "更多行程",
+  earlier: "更早",
+  later: "更晚",
+
+  colTrain: "车次",
+  colDeparts: "出发时间",
+  colArrives: "到达时间",
+  colDuration: "历时",
+  colClass: "类别",
+  colRuns: "始发—终到",
+  colFrom: "出发站",
+  colTo: "到达站",
+  colRunsFrom: "始发站",
+  colRunsTo: "终到站",
+  colStation: "站名",
+  colKm: "里程（公里）",
+
+  duration(text) {
+    const time = hoursAndMinutes(text);
+    if (time === null) return text;
+    return time.hours === 0 ? `${time.minutes}分钟` : `${time.hours}小时${String(time.minutes).padStart(2, "0")}分`;
+  },
+  minutes: (minutes) =>
+    minutes < 60 ? `${minutes}分钟` : `${Math.floor(minutes / 60)}小时${String(minutes % 60).padStart(2, "0")}分`,
+  dayNote: "+1 表示次日，-1 表示前一日",
+
+  directTrains: (count, from, to, at) => [
+    from, "至", to, `的直达列车共${count}趟，`, at ? `按${at}起的出发时间排列` : "按出发时间排列",
+  ],
+  noDirectTrain: (from, to) => [from, "至", to, "没有直达列车。"],
+  route: (from, to) => [from, "至", to],
+  changesAllowed(plan) {
+    if (plan.max_changes === 0) return "不换乘";
+    const own = plan.own_change_times > 0 ? "（车站另有规定的，按车站的换乘时间）" : "";
+    return `最多换乘${plan.max_changes}次、每次换乘不少于${plan.change_time}分钟${own}`;
+  },
+  noJourney(plan, either) {
+    const when = plan.before
+      ? `${plan.before}以前一天内出发`
+      : plan.arrive_by ? `${plan.arrive_by}以前一天内出发并到达` : `${plan.at}起一天内出发`;
+    return `${when}，${either ? "也" : ""}没有${this.changesAllowed(plan)}的行程。`;
+  },
+  changeStations: "时刻表建议在以下车站之一换乘：",
+  journeysTitle(count, direct, from, to, plan) {
+    const when = plan.before
+      ? `${plan.before}以前出发`
+      : plan.arrive_by ? `${plan.arrive_by}以前到达` : `${plan.at}起出发`;
+    return [from, "至", to, direct ? "的行程" : "的换乘行程", `${count}个，${when}`];
+  },
+  journeysNote(plan) {
+    return `条件：${this.changesAllowed(plan)}；${this.dayNote}。`;
+  },
+  journeyFacts(duration, changes) {
+    return ` · 历时${this.duration(duration)} · ${changes === 0 ? "直达" : `换乘${changes}次`}`;
+  },
+  walkTo(to, walk, wait) {
+    return ["步行至", to, `，${this.minutes(walk)}，等候${this.minutes(wait)}`];
+  },
+  changeAt(station, wait) {
+    return ["在", station, `换乘，等候${this.minutes(wait)}`];
+  },
+  rideTo: "至",
+
+  boardCaption(arriving, station, at) {
+    return [`${at}起`, arriving ? "到达" : "从", station, arriving ? "的列车；" : "出发的列车；", this.dayNote];
+  },
+  noTrainOnBoard: (arriving, station) =>
+    arriving ? ["没有到达", station, "的列车。"] : ["没有从", station, "出发的列车。"],
+  stationCaption: (count, station) => ["经停", station, `的列车共${count}趟，按在该站的时间排列`],
+  noTrainCalls: (station) => ["没有列车经停", station, "。"],
+  numberCaption: (count, number) => ["车次为", number, `的列车共${count}趟`],
+  noTrainNumber: (number) => ["没有车次为", number, "的列车。"],
+
+  stopsOf: (number) => [number, "次列车停靠站"],
+  thisRide: "本段乘车",
+  trainsRun: "本车区段",
+  yourJourney: "您的行程",
+  stretchTaken(stretch, from, departs, to, arrives, duration) {
+    return [`${stretch}：`, from, ` ${departs}开，`, to, ` ${arrives}到，历时${this.duration(duration)}；`,
+      "途经车站已标出。"];
+  },
+  callsMarked: (station) => ["已标出本车在", station, "的停靠。"],
+  wholeRun(duration) {
+    return `全程运行${this.duration(duration)}。`;
+  },
+  onYourJourney: "（在您的行程内）",
+  thisStation: "（本站）",
+
+  noSuchStation: (typed) => ["没有名为“", typed, "”的车站。"],
+  didYouMean: "您要找的是不是：",
+  severalStations: (typed) => ["“", typed, "”对应多个车站，请选择："],
+  sameStation: "出发站和到达站是同一个车站。",
+  notAnswered: (why) => ["查询失败：", why, "。"],
+  stopsNotShown: (why) => ["无法显示本车的停靠站：", why, "。"],
+  unreachable: "无法连接服务器",
+  errorKinds: {
+    bad_parameter: (body) => (body.parameter ? `查询条件“${body.parameter}”有误` : "查询条件有误"),
+    several_stations: () => "车站名称对应多个车站",
+    same_station: () => "出发站和到达站是同一个车站",
+    several_trains: () => "该车次有多趟列车",
+    unknown_station: () => "没有这个车站",
+    unknown_train: () => "没有这趟列车",
+    not_found: () => "没有这个地址",
+    method_not_allowed: () => "不支持这种请求",
+    bad_request: () => "请求有误",
+    too_large: () => "请求过长",
+    uri_too_long: () => "请求过长",
+    headers_too_large: () => "请求过长",
+    library: () => "服务器内部出错",
+    answer_too_large: () => "结果过多，无法显示",
+    out_of_memory: () => "服务器内存不足",
+  },
+};
+
+// By the code a link's `lang` parameter gives; English first, the page's
+// language when the browser's is none of them.
+const TEXTS = { en: ENGLISH, zh: CHINESE };
+
+// ---- The language shown ------------------------------------------------------
+//
+// The one a link gives (lang=zh), else the one picked here before (kept in
+// localStorage), else the first of the browser's languages the page speaks,
+// else English. Once given or picked, every URL the page makes keeps it,
+// so a link shared shows the same language; the back button does not
+// change it.
+
+for (const table of Object.values(TEXTS)) {
+  if (table !== ENGLISH) Object.setPrototypeOf(table, ENGLISH);
+}
+
+const LANGUAGE_KEY = "murlo-language";
+
+function languageOfUrl() {
+  const code = new URLSearchParams(location.search).get("lang");
+  return code !== null && Object.hasOwn(TEXTS, code) ? code : null;
+}
+
+function storedLanguage() {
+  try {
+    const code = localStorage.getItem(LANGUAGE_KEY);
+    return code !== null && Object.hasOwn(TEXTS, code) ? code : null;
+  } catch {
+    return null; // storage turned off
+  }
+}
+
+function browserLanguage() {
+  for (const tag of navigator.languages || [navigator.language || ""]) {
+    const code = tag.toLowerCase().split("-")[0];
+    if (Object.hasOwn(TEXTS, code)) return code;
+  }
+  return "en";
+}
+
+let language = languageOfUrl() || storedLanguage();
+// Whether the language was given or picked (then URLs carry it), not the browser's.
+let languageChosen = language !== null;
+language = language || browserLanguage();
+let T = TEXTS[language];
+
+// The URL shown, in language `code`.
+function urlInLanguage(code) {
+  const query = new URLSearchParams(location.search);
+  query.set("lang", code);
+  return `${location.pathname}?${query}`;
+}
+
+// The page's own texts in the elements of index.html that name their keys,
+// and the links to the other languages.
+const TEXT_ATTRIBUTES = { textAriaLabel: "aria-label", textTitle: "title", textPlaceholder: "placeholder" };
+
+function showTexts() {
+  document.documentElement.lang = T.htmlLang;
+  document.title = T.title;
+  for (const element of document.querySelectorAll("[data-text]")) element.textContent = T[element.dataset.text];
+  for (const [key, attribute] of Object.entries(TEXT_ATTRIBUTES)) {
+    const selector = `[data-${key.replace(/[A-Z]/g, (c) => `-${c.toLowerCase()}`)}]`;
+    for (const element of document.querySelectorAll(selector)) {
+      element.setAttribute(attribute, T[element.dataset[key]]);
+    }
+  }
+  for (const input of document.querySelectorAll(".time-field input")) checkTime(input);
+  showLanguageLinks();
+}
+
+// Each language's link: to this URL in that language; the one shown is
+// not a link.
+function showLanguageLinks() {
+  for (const link of document.querySelectorAll("#languages a")) {
+    if (link.dataset.lang === language) {
+      link.removeAttribute("href");
+      link.setAttribute("aria-current", "true");
+    } else {
+      link.setAttribute("href", urlInLanguage(link.dataset.lang));
+      link.removeAttribute("aria-current");
+    }
+  }
+}
+
+function languageLinks() {
+  const nav = document.getElementById("languages");
+  Object.entries(TEXTS).forEach(([code, table], i) => {
+    if (i > 0) nav.append(el("span", { "aria-hidden": "true" }, " / "));
+    const link = el("a", { "data-lang": code, lang: table.htmlLang, hreflang: table.htmlLang }, table.name);
+    link.addEventListener("click", (event) => {
+      if (event.button !== 0 || event.ctrlKey || event.metaKey || event.shiftKey || code === language) return;
+      event.preventDefault();
+      const focused = document.activeElement === link;
+      pickLanguage(code);
+      // The focus stays where it was: on the link back to the language left.
+      if (focused) nav.querySelector("a[href]")?.focus();
+    });
+    nav.append(link);
+  });
+}
+
+// Shows the page in language `code`, as it was: the URL keeps its state
+// (and takes the language), the fields keep what was typed in them.
+function pickLanguage(code) {
+  language = code;
+  T = TEXTS[code];
+  languageChosen = true;
+  try {
+    localStorage.setItem(LANGUAGE_KEY, code);
+  } catch {
+    // Storage turned off: the URL keeps it.
+  }
+  history.replaceState(null, "", urlInLanguage(code));
+  showTexts();
+  showHeader();
+  render({ keepForm: true });
 }
 
 // ---- The API ---------------------------------------------------------------
@@ -139,6 +584,7 @@ function urlOf(state) {
   for (const name of STATE_PARAMS) {
     if (state[name] !== undefined && state[name] !== "") query.set(name, state[name]);
   }
+  if (languageChosen) query.set("lang", language);
   return `/?${query}`;
 }
 
@@ -180,7 +626,7 @@ function trainTable(trains, columns, state, caption) {
   const head = el(
     "tr",
     {},
-    el("th", { scope: "col" }, "Train"),
+    el("th", { scope: "col" }, T.colTrain),
     columns.map((c) => el("th", { scope: "col", class: c.wide ? "wide" : null }, c.head)),
   );
   const rows = trains.map((train) => {
@@ -260,33 +706,31 @@ async function showTrip(state, box, current) {
     box.replaceChildren(
       plan.journeys.length > 0
         ? journeyList(plan.journeys, plan, state, true)
-        : el("p", { class: "none" }, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)}.`),
+        : el("p", { class: "none" }, T.noJourney(plan, false)),
       pageButtons(plan, state),
     );
     return { trains: [], from: plan.from, to: plan.to, rides: ridesOf(plan.journeys) };
   }
   const answer = directAsked.value;
   if (!current()) return null;
-  const route = [data(answer.from), " to ", data(answer.to)];
   const parts = [];
   if (answer.count > 0) {
-    const from = state.at ? `, in order of departure from ${answer.at}` : ", in order of departure";
     parts.push(
       trainTable(
         answer.trains,
         [
-          { head: "Departs", cell: departs },
-          { head: "Arrives", cell: arrives },
-          { head: "Duration", cell: (t) => t.journey_time },
-          { head: "Class", cell: (t) => data(t.class), wide: true },
-          { head: "Runs", cell: (t) => [data(t.first_station), " – ", data(t.last_station)], wide: true },
+          { head: T.colDeparts, cell: departs },
+          { head: T.colArrives, cell: arrives },
+          { head: T.colDuration, cell: (t) => T.duration(t.journey_time) },
+          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colRuns, cell: (t) => [data(t.first_station), " – ", data(t.last_station)], wide: true },
         ],
         state,
-        [plural(answer.count, "direct train", "direct trains"), " from ", ...route, from],
+        T.directTrains(answer.count, data(answer.from), data(answer.to), state.at ? answer.at : null),
       ),
     );
   } else {
-    parts.push(el("p", { class: "none" }, "No direct train from ", ...route, "."));
+    parts.push(el("p", { class: "none" }, T.noDirectTrain(data(answer.from), data(answer.to))));
   }
   const withChanges = plan.journeys.filter((j) => j.changes > 0);
   if (withChanges.length > 0) {
@@ -295,29 +739,19 @@ async function showTrip(state, box, current) {
     // Without a journey (no change allowed), the stations the timetable
     // proposes to change at.
     const links = answer.change_stations.map((station) =>
-      el("li", {}, stateLink({ ...state, to: station, train: undefined, ride_from: undefined, ride_to: undefined }, [
-        data(answer.from), " to ", data(station),
-      ])),
+      el("li", {}, stateLink({ ...state, to: station, train: undefined, ride_from: undefined, ride_to: undefined },
+        T.route(data(answer.from), data(station)))),
     );
     parts.push(
-      el("p", {}, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)} either. `,
-        "The timetable proposes changing at one of these stations:"),
+      el("p", {}, T.noJourney(plan, true), " ", T.changeStations),
       el("ul", { class: "changes" }, links),
     );
   } else if (answer.count === 0) {
-    parts.push(el("p", {}, `No journey with ${changesAllowed(plan)} ${noJourneyWhen(plan)} either.`));
+    parts.push(el("p", {}, T.noJourney(plan, true)));
   }
   parts.push(pageButtons(plan, state));
   box.replaceChildren(...parts);
   return { trains: answer.trains, from: answer.from, to: answer.to, rides: ridesOf(withChanges) };
-}
-
-// "leaves within a day from 08:00" and the like, for a plan without a
-// journey.
-function noJourneyWhen(plan) {
-  if (plan.before) return `leaves within a day before ${plan.before}`;
-  if (plan.arrive_by) return `leaving within a day before ${plan.arrive_by} arrives by then`;
-  return `leaves within a day from ${plan.at}`;
 }
 
 // The time of day one minute after "HH:MM".
@@ -334,13 +768,13 @@ function pageButtons(plan, state) {
   const first = journeys.length > 0 ? journeys[0].departure : plan.before || plan.arrive_by || plan.at;
   const last = journeys.length > 0 ? journeys[journeys.length - 1].departure : null;
   const base = { ...state, train: undefined, ride_from: undefined, ride_to: undefined, by: undefined };
-  const earlier = el("button", { type: "button", class: "quiet", id: "trip-earlier" }, "Earlier");
+  const earlier = el("button", { type: "button", class: "quiet", id: "trip-earlier" }, T.earlier);
   earlier.addEventListener("click", () => go({ ...base, at: undefined, before: first }));
-  const later = el("button", { type: "button", class: "quiet", id: "trip-later" }, "Later");
+  const later = el("button", { type: "button", class: "quiet", id: "trip-later" }, T.later);
   later.addEventListener("click", () =>
     go({ ...base, before: undefined, at: last ? minuteAfter(last) : first }),
   );
-  return el("nav", { class: "pages", "aria-label": "More journeys" }, earlier, later);
+  return el("nav", { class: "pages", "aria-label": T.moreJourneys }, earlier, later);
 }
 
 // The rides of journeys, their days counted from the day asked about.
@@ -348,18 +782,6 @@ function ridesOf(journeys) {
   return journeys.flatMap((j) =>
     j.rides.map((r) => countedFromDayAsked(r.train, r.departure_day, r.train.departure_day)),
   );
-}
-
-function changesAllowed(plan) {
-  if (plan.max_changes === 0) return "no change";
-  const own = plan.own_change_times > 0 ? " where a station has no change time of its own" : "";
-  return `at most ${plural(plan.max_changes, "change", "changes")} of ${plan.change_time} minutes or more${own}`;
-}
-
-// "21 min", "1 h 05 min".
-function waitText(minutes) {
-  if (minutes < 60) return `${minutes} min`;
-  return `${Math.floor(minutes / 60)} h ${String(minutes % 60).padStart(2, "0")} min`;
 }
 
 // The journeys with changes (with `direct`, the direct ones too): each a
@@ -374,10 +796,9 @@ function journeyList(journeys, plan, state, direct = false) {
       const t = ride.train;
       if (ride.walk) {
         // A change between two stations: the walk, then the wait there.
-        steps.push(el("li", { class: "change" }, "Walk to ", data(ride.walk.to),
-          `, ${waitText(ride.walk.minutes)}, wait ${waitText(ride.wait_minutes)}`));
+        steps.push(el("li", { class: "change" }, T.walkTo(data(ride.walk.to), ride.walk.minutes, ride.wait_minutes)));
       } else if (ride.wait_minutes !== null) {
-        steps.push(el("li", { class: "change" }, "Change at ", data(t.from), `, wait ${waitText(ride.wait_minutes)}`));
+        steps.push(el("li", { class: "change" }, T.changeAt(data(t.from), ride.wait_minutes)));
       }
       steps.push(
         el(
@@ -387,7 +808,7 @@ function journeyList(journeys, plan, state, direct = false) {
           el("span", { class: "leg" },
             el("span", { class: "stop" }, data(t.from), " ", el("time", {}, timeWithDay(t.departure, ride.departure_day))),
             el("span", { class: "arrow", "aria-hidden": "true" }, " → "),
-            el("span", { class: "visually-hidden" }, " to "),
+            el("span", { class: "visually-hidden" }, T.rideTo),
             el("span", { class: "stop" }, data(t.to), " ", el("time", {}, timeWithDay(t.arrival, ride.arrival_day))),
           ),
         ),
@@ -401,7 +822,7 @@ function journeyList(journeys, plan, state, direct = false) {
         { class: "journey-line" },
         el("strong", {}, timeWithDay(journey.departure, journey.departure_day), " → ",
           timeWithDay(journey.arrival, journey.arrival_day)),
-        ` · ${journey.duration} · ${journey.changes === 0 ? "direct" : plural(journey.changes, "change", "changes")}`,
+        T.journeyFacts(journey.duration, journey.changes),
       ),
       el("ol", { class: "rides" }, steps),
     );
@@ -409,11 +830,8 @@ function journeyList(journeys, plan, state, direct = false) {
   return el(
     "section",
     { class: "journeys", "aria-labelledby": "journeys-title" },
-    el("h3", { id: "journeys-title" }, plural(journeys.length, "journey", "journeys"),
-      direct ? " from " : " with changes from ",
-      data(plan.from), " to ", data(plan.to),
-      plan.before ? `, leaving before ${plan.before}` : plan.arrive_by ? `, arriving by ${plan.arrive_by}` : `, leaving from ${plan.at}`),
-    el("p", { class: "note" }, `With ${changesAllowed(plan)}; +1 is the day after, -1 the day before.`),
+    el("h3", { id: "journeys-title" }, T.journeysTitle(journeys.length, direct, data(plan.from), data(plan.to), plan)),
+    el("p", { class: "note" }, T.journeysNote(plan)),
     el("ol", { class: "journey-list" }, items),
   );
 }
@@ -428,28 +846,25 @@ async function showBoard(state, box, current) {
     countedFromDayAsked(t, t.board_day, arriving ? t.arrival_day : t.departure_day),
   );
   if (answer.count === 0) {
-    box.replaceChildren(el("p", { class: "none" }, arriving ? "No train arrives at " : "No train leaves ", data(station), "."));
+    box.replaceChildren(el("p", { class: "none" }, T.noTrainOnBoard(arriving, data(station))));
   } else {
     const columns = arriving
       ? [
-          { head: "Arrives", cell: arrives },
-          { head: "From", cell: (t) => data(t.from) },
-          { head: "Departs", cell: departs },
-          { head: "Class", cell: (t) => data(t.class), wide: true },
-          { head: "Runs to", cell: (t) => data(t.last_station), wide: true },
+          { head: T.colArrives, cell: arrives },
+          { head: T.colFrom, cell: (t) => data(t.from) },
+          { head: T.colDeparts, cell: departs },
+          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colRunsTo, cell: (t) => data(t.last_station), wide: true },
         ]
       : [
-          { head: "Departs", cell: departs },
-          { head: "To", cell: (t) => data(t.to) },
-          { head: "Arrives", cell: arrives },
-          { head: "Class", cell: (t) => data(t.class), wide: true },
-          { head: "Runs from", cell: (t) => data(t.first_station), wide: true },
+          { head: T.colDeparts, cell: departs },
+          { head: T.colTo, cell: (t) => data(t.to) },
+          { head: T.colArrives, cell: arrives },
+          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colRunsFrom, cell: (t) => data(t.first_station), wide: true },
         ];
     box.replaceChildren(
-      trainTable(trains, columns, state, [
-        arriving ? "The next trains arriving at " : "The next trains leaving ", data(station),
-        `, from ${answer.at} on; +1 is the day after, -1 the day before`,
-      ]),
+      trainTable(trains, columns, state, T.boardCaption(arriving, data(station), answer.at)),
     );
   }
   return {
@@ -463,20 +878,20 @@ async function showStation(state, box, current) {
   const answer = await api("at", { station: state.station });
   if (!current()) return null;
   if (answer.count === 0) {
-    box.replaceChildren(el("p", { class: "none" }, "No train calls at ", data(answer.station), "."));
+    box.replaceChildren(el("p", { class: "none" }, T.noTrainCalls(data(answer.station))));
   } else {
     box.replaceChildren(
       trainTable(
         answer.trains,
         [
-          { head: "Arrives", cell: (t) => timeWithDay(t.at_arrival, t.at_arrival_day) },
-          { head: "Departs", cell: (t) => timeWithDay(t.at_departure, t.at_departure_day) },
-          { head: "Runs from", cell: runsFrom },
-          { head: "Runs to", cell: runsTo },
-          { head: "Class", cell: (t) => data(t.class), wide: true },
+          { head: T.colArrives, cell: (t) => timeWithDay(t.at_arrival, t.at_arrival_day) },
+          { head: T.colDeparts, cell: (t) => timeWithDay(t.at_departure, t.at_departure_day) },
+          { head: T.colRunsFrom, cell: runsFrom },
+          { head: T.colRunsTo, cell: runsTo },
+          { head: T.colClass, cell: (t) => data(t.class), wide: true },
         ],
         state,
-        [plural(answer.count, "train calls", "trains call"), " at ", data(answer.station), ", in order of their time there"],
+        T.stationCaption(answer.count, data(answer.station)),
       ),
     );
   }
@@ -487,19 +902,19 @@ async function showNumber(state, box, current) {
   const answer = await api("number", { number: state.number });
   if (!current()) return null;
   if (answer.count === 0) {
-    box.replaceChildren(el("p", { class: "none" }, "No train runs under the number ", data(answer.number), "."));
+    box.replaceChildren(el("p", { class: "none" }, T.noTrainNumber(data(answer.number))));
   } else {
     box.replaceChildren(
       trainTable(
         answer.trains,
         [
-          { head: "From", cell: runsFrom },
-          { head: "To", cell: runsTo },
-          { head: "Duration", cell: (t) => t.journey_time, wide: true },
-          { head: "Class", cell: (t) => data(t.class), wide: true },
+          { head: T.colFrom, cell: runsFrom },
+          { head: T.colTo, cell: runsTo },
+          { head: T.colDuration, cell: (t) => T.duration(t.journey_time), wide: true },
+          { head: T.colClass, cell: (t) => data(t.class), wide: true },
         ],
         state,
-        [plural(answer.count, "train runs", "trains run"), " under ", data(answer.number)],
+        T.numberCaption(answer.count, data(answer.number)),
       ),
     );
   }
@@ -526,14 +941,14 @@ function pickedOf(state, context) {
     const train = (context.rides || []).find(
       (t) => String(t.index) === state.train && t.from === state.ride_from && t.to === state.ride_to,
     );
-    return { train, journey: { from: state.ride_from, to: state.ride_to }, stretch: "This ride" };
+    return { train, journey: { from: state.ride_from, to: state.ride_to }, stretch: T.thisRide };
   }
   const train = context.trains.find((t) => String(t.index) === state.train);
   if (context.journeyOf) {
-    return { train, journey: train ? context.journeyOf(train) : {}, stretch: "The train's run" };
+    return { train, journey: train ? context.journeyOf(train) : {}, stretch: T.trainsRun };
   }
   const journey = context.from && context.to ? { from: context.from, to: context.to } : {};
-  return { train, journey, stretch: "Your journey" };
+  return { train, journey, stretch: T.yourJourney };
 }
 
 async function showStops(state, context, current) {
@@ -542,17 +957,14 @@ async function showStops(state, context, current) {
   const answer = await api("stops", { train: state.train, ...journey });
   if (!current()) return;
   const title = document.getElementById("stops-title");
-  title.replaceChildren("Stops of train ", train ? data(train.number) : `#${answer.train}`);
+  title.replaceChildren(...T.stopsOf(train ? data(train.number) : `#${answer.train}`));
   const summary = [];
   if (answer.from && train) {
-    summary.push(
-      `${stretch} from `, data(answer.from), " ", departs(train), " to ",
-      data(answer.to), " ", arrives(train), " takes ", train.journey_time, "; its stops are marked. ",
-    );
+    summary.push(...T.stretchTaken(stretch, data(answer.from), departs(train), data(answer.to), arrives(train), train.journey_time));
   } else if (context.station) {
-    summary.push("Its calls at ", data(context.station), " are marked. ");
+    summary.push(...T.callsMarked(data(context.station)));
   }
-  summary.push(`The whole train runs ${answer.run_time}.`);
+  summary.push(T.wholeRun(answer.run_time));
   document.getElementById("stops-summary").replaceChildren(...summary);
   // Opened from a board or a journey, the stops count their days as it does.
   const shift = (train && train.day_shift) || 0;
@@ -566,7 +978,7 @@ async function showStops(state, context, current) {
         { scope: "row" },
         marked ? el("span", { class: "mark", "aria-hidden": "true" }, "▶ ") : null,
         data(stop.station),
-        marked ? el("span", { class: "visually-hidden" }, answer.from ? " (on your journey)" : " (this station)") : null,
+        marked ? el("span", { class: "visually-hidden" }, answer.from ? T.onYourJourney : T.thisStation) : null,
       ),
       el("td", {}, timeWithDay(stop.arrival, stop.arrival_day + shift)),
       el("td", {}, timeWithDay(stop.departure, stop.departure_day + shift)),
@@ -583,7 +995,7 @@ async function showStops(state, context, current) {
         el(
           "thead",
           {},
-          el("tr", {}, ["Station", "Arrives", "Departs", "km"].map((h) => el("th", { scope: "col" }, h))),
+          el("tr", {}, [T.colStation, T.colArrives, T.colDeparts, T.colKm].map((h) => el("th", { scope: "col" }, h))),
         ),
         el("tbody", {}, rows),
       ),
@@ -608,23 +1020,31 @@ function showError(box, error, state) {
     );
   const typed = state[body.parameter] || "";
   if (body.error === "unknown_station") {
-    const parts = [el("p", { class: "none" }, "No station is called “", data(typed), "”.")];
+    const parts = [el("p", { class: "none" }, T.noSuchStation(data(typed)))];
     if (body.suggestions && body.suggestions.length > 0) {
-      parts.push(el("p", {}, "Did you mean:"), choose(body.suggestions, body.parameter));
+      parts.push(el("p", {}, T.didYouMean), choose(body.suggestions, body.parameter));
     }
     box.replaceChildren(...parts);
   } else if (body.error === "several_stations") {
     const candidates = inOrderFor(typed, (body.candidates || []).map((name) => ({ name })));
     box.replaceChildren(
-      el("p", { class: "none" }, "“", data(typed), "” matches several stations. Which one?"),
+      el("p", { class: "none" }, T.severalStations(data(typed))),
       choose(candidates.map((c) => c.name), body.parameter),
     );
   } else if (body.error === "same_station") {
-    box.replaceChildren(el("p", { class: "none" }, "From and to are the same station."));
+    box.replaceChildren(el("p", { class: "none" }, T.sameStation));
   } else {
-    const message = error instanceof ApiError ? error.message : "the server cannot be reached";
-    box.replaceChildren(el("p", { class: "none" }, "The question could not be answered: ", message, "."));
+    box.replaceChildren(el("p", { class: "none" }, T.notAnswered(why(error))));
   }
+}
+
+// Why `error` came: the text of the language shown for the API's kind of
+// error where it has one, else the API's own words (English), else that
+// the server was not reached.
+function why(error) {
+  if (!(error instanceof ApiError)) return T.unreachable;
+  const text = Object.hasOwn(T.errorKinds, error.body.error) ? T.errorKinds[error.body.error](error.body) : null;
+  return text || el("span", { lang: "en" }, error.message);
 }
 
 // ---- Station fields: suggestions as you type ------------------------------------
@@ -664,7 +1084,8 @@ function inOrderFor(typed, stations) {
 // sends the form. Escape closes the list.
 function stationField(input) {
   const list = el("ul", { id: `${input.id}-list`, role: "listbox", class: "suggestions", hidden: true });
-  list.setAttribute("aria-label", "Stations");
+  list.setAttribute("data-text-aria-label", "stationsList");
+  list.setAttribute("aria-label", T.stationsList);
   input.after(list);
   input.setAttribute("role", "combobox");
   input.setAttribute("aria-autocomplete", "list");
@@ -747,7 +1168,7 @@ function stationField(input) {
           { role: "option", id: `${list.id}-${i}`, "aria-selected": "false" },
           data(name, "span", { class: "name" }),
           abbreviation ? el("span", { class: "abbr" }, abbreviation) : null,
-          members.length > 0 ? el("span", { class: "abbr" }, `any of ${members.length} stations`) : null,
+          members.length > 0 ? el("span", { class: "abbr" }, T.anyOfStations(members.length)) : null,
         );
         // Pressing keeps the focus in the field; the click takes the name.
         option.addEventListener("mousedown", (event) => event.preventDefault());
@@ -823,8 +1244,6 @@ function timeOfDay(text) {
   return parts ? `${parts[1].padStart(2, "0")}:${parts[2]}` : null;
 }
 
-const TIME_OF_DAY = "a time of day on the 24-hour clock, HH:MM from 00:00 to 23:59";
-
 function isTimeField(input) {
   return input.closest(".time-field") !== null;
 }
@@ -833,7 +1252,7 @@ function isTimeField(input) {
 // is the server's default.
 function checkTime(input) {
   const text = input.value.trim();
-  input.setCustomValidity(text === "" || timeOfDay(text) ? "" : `Give ${TIME_OF_DAY}.`);
+  input.setCustomValidity(text === "" || timeOfDay(text) ? "" : T.giveTime);
 }
 
 function timeField(input) {
@@ -876,7 +1295,12 @@ function nowHhMm() {
   return `${String(now.getHours()).padStart(2, "0")}:${String(now.getMinutes()).padStart(2, "0")}`;
 }
 
-async function render() {
+// Shows the state of the URL; with `keepForm`, the fields keep what is in
+// them (the language picked, not the state, changed).
+async function render({ keepForm = false } = {}) {
+  // A URL of the history (the back button) shows the language picked since.
+  if (languageChosen && languageOfUrl() !== language) history.replaceState(null, "", urlInLanguage(language));
+  showLanguageLinks();
   const state = stateFromUrl();
   const mine = ++shown;
   const current = () => mine === shown;
@@ -888,14 +1312,14 @@ async function render() {
     section.hidden = section.dataset.view !== state.view;
   }
   document.getElementById("stops").hidden = true;
-  fillForm(state);
+  if (!keepForm) fillForm(state);
   const view = views[state.view];
   const box = document.getElementById(`${state.view}-answer`);
   if (!view.ready(state)) {
     box.replaceChildren();
     return;
   }
-  box.replaceChildren(el("p", { class: "loading" }, "Looking it up…"));
+  box.replaceChildren(el("p", { class: "loading" }, T.lookingUp));
   let context = null;
   try {
     context = await view.show(state, box, current);
@@ -929,10 +1353,8 @@ async function render() {
 
 // A stop list that cannot be shown (an index no train has, in a link).
 function showStopsError(error) {
-  document.getElementById("stops-title").replaceChildren("Stops");
-  document.getElementById("stops-summary").replaceChildren(
-    el("span", { class: "none" }, "This train's stops cannot be shown: ", error.message, "."),
-  );
+  document.getElementById("stops-title").replaceChildren(T.stops);
+  document.getElementById("stops-summary").replaceChildren(el("span", { class: "none" }, T.stopsNotShown(why(error))));
   document.getElementById("stops-list").replaceChildren();
   document.getElementById("stops").hidden = false;
 }
@@ -999,14 +1421,20 @@ function setUp() {
     if (event.target.closest("button.train")) picking = true;
   }, true);
   window.addEventListener("popstate", () => render());
+  languageLinks();
+  showTexts();
+  showHeader();
+  render();
+}
+
+function showHeader() {
   api("header")
     .then((answer) => {
       const header = document.getElementById("database-header");
-      header.replaceChildren(answer.header === "" ? "(no header)" : answer.header);
-      header.setAttribute("lang", langOf(answer.header));
+      header.replaceChildren(answer.header === "" ? T.noHeader : answer.header);
+      header.setAttribute("lang", answer.header === "" ? T.htmlLang : langOf(answer.header));
     })
     .catch(() => {});
-  render();
 }
 
 setUp();
