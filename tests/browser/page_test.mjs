@@ -2,8 +2,9 @@
 // into a station field, a station picked from the suggestions, trains found
 // and one opened, a journey with changes and one of its rides opened, a
 // departure and an arrival board, the back button, the other views, a
-// phone's width, the keyboard alone, and a crafted database whose names are
-// HTML shown as text.
+// phone's width, the keyboard alone, the page in Chinese and switched to
+// English and back, and a crafted database whose names are HTML shown as
+// text in both languages.
 //
 //   node page_test.mjs SAMPLE_URL CRAFTED_URL SCREENSHOT_DIR   (run.sh starts the servers)
 //
@@ -435,7 +436,7 @@ await step("the keyboard alone: focus order and a search", async (page) => {
     if (focused !== order.at(-1)) order.push(focused);
   }
   assert.deepEqual(order, [
-    "Skip to the search", "Between stations", "Departure board", "A station's trains", "Train number",
+    "Skip to the search", "中文", "Between stations", "Departure board", "A station's trains", "Train number",
     "trip-from", "trip-swap", "trip-to", "trip-by-departure", "trip-at", "trip-changes", "trip-change-time",
     "Find trains",
   ]);
@@ -497,6 +498,75 @@ await step("a phone's width", async (page) => {
   }
 });
 
+// A wait as the Chinese page writes it: "7分钟", "1小时05分".
+const zhMinutes = (m) => (m < 60 ? `${m}分钟` : `${Math.floor(m / 60)}小时${String(m % 60).padStart(2, "0")}分`);
+
+await step("中文 after the browser's language, a walk, switched to English and back", async (page) => {
+  // A browser asking for Chinese first.
+  await page.addInitScript(() => Object.defineProperty(navigator, "languages", { get: () => ["zh-CN", "zh", "en"] }));
+  try {
+    const plan = await api(sampleUrl, "plan", { from: "上海", to: "北京西", at: "08:00" });
+    const journeyAt = plan.journeys.findIndex((j) => j.rides.some((r) => r.walk));
+    assert.ok(journeyAt >= 0, "a journey with a walk");
+    const rides = plan.journeys[journeyAt].rides;
+    const walking = rides.find((r) => r.walk);
+    await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西&at=08:00`);
+    const journey = page.locator("#trip-answer li.journey").nth(journeyAt);
+    await journey.waitFor();
+    assert.equal(await page.evaluate(() => document.documentElement.lang), "zh-Hans");
+    assert.equal(await page.title(), "列车时刻表");
+    const labels = async () => ({
+      from: await page.locator("label[for=trip-from]").textContent(),
+      view: await page.locator("nav.views a[aria-current=page]").textContent(),
+      swap: await page.locator("#trip-swap").getAttribute("aria-label"),
+      time: await page.locator("#trip-at").getAttribute("placeholder"),
+    });
+    assert.deepEqual(await labels(), { from: "出发站", view: "站站查询", swap: "交换出发站和到达站", time: "时:分" });
+    assert.equal(await page.locator("#trip-answer .none").textContent(), "上海至北京西没有直达列车。");
+    // The walk and the journey's line in Chinese; the names as the database has them.
+    const walk = `步行至${walking.walk.to}，${zhMinutes(walking.walk.minutes)}，等候${zhMinutes(walking.wait_minutes)}`;
+    assert.ok((await journey.locator("li.change").allTextContents()).includes(walk), walk);
+    assert.match(await journey.locator(".journey-line").textContent(), / · 历时\d+小时\d\d分 · 换乘\d次$/);
+    await journey.locator("li.ride button.train").first().click();
+    await page.locator("#stops").waitFor();
+    assert.equal(await page.locator("#stops-title").textContent(), `${rides[0].train.number}次列车停靠站`);
+    const marked = await texts(page, "#stops-list tr.marked th [lang]");
+    await page.screenshot({ path: join(shots, "zh-journeys.png"), fullPage: true });
+
+    // English: the same state (the stop list open, what was typed in a
+    // field kept), the language in the URL and kept for the next visit.
+    const url = page.url();
+    await page.locator("#trip-changes").fill("2");
+    await page.getByRole("link", { name: "English" }).click();
+    await page.locator("#stops-title").filter({ hasText: "Stops of train" }).waitFor();
+    assert.equal(page.url(), `${url}&lang=en`);
+    assert.equal(await page.evaluate(() => document.documentElement.lang), "en");
+    assert.deepEqual(await labels(), { from: "From", view: "Between stations", swap: "Swap from and to", time: "HH:MM" });
+    assert.ok((await journey.locator("li.change").allTextContents()).some((c) => c.startsWith(`Walk to ${walking.walk.to}, `)));
+    assert.deepEqual(await texts(page, "#stops-list tr.marked th [lang]"), marked);
+    assert.equal(await page.locator("#trip-changes").inputValue(), "2");
+    assert.equal(await page.evaluate(() => localStorage.getItem("murlo-language")), "en");
+    // And back; a view opened keeps the language in its URL, the back button too.
+    await page.getByRole("link", { name: "中文" }).click();
+    await page.locator("#stops-title").filter({ hasText: "次列车停靠站" }).waitFor();
+    assert.equal(page.url(), `${url}&lang=zh`);
+    assert.deepEqual(await texts(page, "#stops-list tr.marked th [lang]"), marked);
+    await page.locator("nav.views a[data-view=number]").click();
+    await page.waitForURL(/view=number&lang=zh$/);
+    assert.equal(await page.locator("#number-form button[type=submit]").textContent(), "查询");
+    await page.goBack();
+    await page.locator("#stops").waitFor();
+    assert.equal(await page.evaluate(() => document.documentElement.lang), "zh-Hans");
+
+    // A link's language comes before the browser's.
+    await page.goto(`${sampleUrl}?view=trip&from=上海&to=北京西&at=08:00&lang=en`);
+    await page.locator("#trip-answer li.journey").first().waitFor();
+    assert.equal(await page.locator("label[for=trip-from]").textContent(), "From");
+  } finally {
+    await page.evaluate(() => localStorage.clear()).catch(() => {});
+  }
+});
+
 // ---- The crafted network: names that are HTML ------------------------------------
 
 await step("the crafted database's names are shown as text", async (page) => {
@@ -515,6 +585,18 @@ await step("the crafted database's names are shown as text", async (page) => {
   assert.deepEqual(await texts(page, "#stops-list tbody th [lang]"), [evil, plain]);
   assert.equal(await page.locator("img, i").count(), 0, "no element was made from a name");
   await page.screenshot({ path: join(shots, "crafted.png"), fullPage: true });
+  // In Chinese, still text.
+  try {
+    await page.getByRole("link", { name: "中文" }).click();
+    await page.locator("#stops-title").filter({ hasText: "K1次列车停靠站" }).waitFor();
+    const shown = await page.locator("#trip-answer caption").textContent();
+    assert.ok(shown.startsWith(`${evil}至${plain}的直达列车`), shown);
+    assert.deepEqual(await texts(page, "#stops-list tbody th [lang]"), [evil, plain]);
+    assert.equal(await page.locator("#database-header").textContent(), "<i>x</i>");
+    assert.equal(await page.locator("img, i").count(), 0, "no element was made from a name");
+  } finally {
+    await page.evaluate(() => localStorage.clear()).catch(() => {});
+  }
 });
 
 await context.close();

@@ -389,9 +389,10 @@ const CHINESE = {
   },
 };
 
-// By the code a link's `lang` parameter gives; English first, the page's
-// language when the browser's is none of them.
-const TEXTS = { en: ENGLISH, zh: CHINESE };
+// By the code a link's `lang` parameter gives, in the order of their links
+// ("中文 / English"). English is the page's language when the browser's is
+// none of them.
+const TEXTS = { zh: CHINESE, en: ENGLISH };
 
 // ---- The language shown ------------------------------------------------------
 //
