@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "answers/station_match.h"
+#include "answers/station_pinyin.h"
 #include "answers/time_of_day.h"
+#include "gtfs/station_name.h"
 #include "support/test_support.h"
+#include "text/gbk_codec.h"
 
 namespace murlo::tool {
 namespace {
@@ -66,6 +69,44 @@ TEST(StationMatch, NamesAbbreviationsAndSpacesAsPeopleTypeThem) {
     EXPECT_EQ(match.kind, c.kind) << c.typed;
     EXPECT_EQ(match.name, c.name) << c.typed;
     EXPECT_EQ(match.byAbbreviation, c.byAbbreviation) << c.typed;
+  }
+}
+
+TEST(StationPinyin, NamesAsTheirSignsWriteThem) {
+  const struct {
+    const char* name;
+    const char* pinyin;
+  } cases[] = {
+      {"北京西", "Beijingxi"},
+      {"上海虹桥", "Shanghaihongqiao"},
+      {"长沙南", "Changshanan"},
+      {"西安", "Xi'an"},  // an apostrophe where a syllable begins with a, e or o
+      {"哈尔滨", "Ha'erbin"},
+      {"吕梁", "Lüliang"},
+      {"重庆北", "Chongqingbei"},  // read otherwise in place names than sorted
+      {"蚌埠南", "Bengbunan"},
+      {"亳州", ""},  // 亳: second level
+      {"北京T3", ""},
+      {"Oak_Hill", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(stationPinyin(c.name), c.pinyin) << c.name;
+
+  // Every character of the first level has a syllable, whose initial is the
+  // one the import's own table of initials gives (but for the place
+  // readings); no other GBK character has one.
+  for (unsigned code = 0x8140; code <= 0xFEFE; ++code) {
+    std::u16string utf16;
+    gbkToUtf16(std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)}, utf16);
+    if (utf16.size() != 1 || utf16[0] == u'\uFFFD') continue;
+    const char32_t c = utf16[0];
+    const std::string_view syllable = pinyinSyllable(c);
+    const bool firstLevel = code >= 0xB0A1 && code <= 0xD7F9 && (code & 0xFF) >= 0xA1;
+    ASSERT_EQ(!syllable.empty(), firstLevel) << std::hex << code;
+    if (firstLevel && c != U'重' && c != U'蚌' && c != U'藏') {
+      EXPECT_EQ(syllable[0] - 'a' + 'A', gtfs::pinyinInitial(c))
+          << std::hex << code << " " << syllable;
+    }
   }
 }
 
