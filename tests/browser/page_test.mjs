@@ -531,6 +531,12 @@ await step("中文 after the browser's language, a walk, switched to English and
     await page.locator("#stops").waitFor();
     assert.equal(await page.locator("#stops-title").textContent(), `${rides[0].train.number}次列车停靠站`);
     const marked = await texts(page, "#stops-list tr.marked th [lang]");
+    // Each Chinese name's pinyin beside it, as the API derives it (上海 Shanghai).
+    const stations = await api(sampleUrl, "stations", {});
+    const pinyinOf = new Map(stations.stations.map((name, i) => [name, stations.pinyin[i]]));
+    const names = await texts(page, "#stops-list tbody th [lang]");
+    assert.deepEqual(await texts(page, "#stops-list tbody th .pinyin"), names.map((n) => pinyinOf.get(n)).filter(Boolean));
+    assert.equal(await page.locator("#stops-list tbody th .pinyin").first().textContent(), "Shanghai");
     await page.screenshot({ path: join(shots, "zh-journeys.png"), fullPage: true });
 
     // English: the same state (the stop list open, what was typed in a
@@ -593,6 +599,7 @@ await step("the crafted database's names are shown as text", async (page) => {
     assert.ok(shown.startsWith(`${evil}至${plain}的直达列车`), shown);
     assert.deepEqual(await texts(page, "#stops-list tbody th [lang]"), [evil, plain]);
     assert.equal(await page.locator("#database-header").textContent(), "<i>x</i>");
+    assert.equal(await page.locator(".pinyin").count(), 0, "no pinyin for a name that is not Chinese");
     assert.equal(await page.locator("img, i").count(), 0, "no element was made from a name");
   } finally {
     await page.evaluate(() => localStorage.clear()).catch(() => {});

@@ -95,7 +95,7 @@ TEST_F(MurloCliTest, CommandLines) {
       {{"stations", "--json", "--db", "EX"},
        0,
        "{\"database\":\"EX\",\"abbreviation\":\"\",\"count\":2,\"stations\":[\"北京\",\"天津\"],"
-       "\"abbreviations\":[\"BJ\",\"TJ\"]}\n",
+       "\"abbreviations\":[\"BJ\",\"TJ\"],\"pinyin\":[\"Beijing\",\"Tianjin\"]}\n",
        ""},
       {{"direct", "central stn", "HILLSIDE", "--db", "LOOSE", "--columns", "train,departs,arrives"},
        0,
@@ -221,7 +221,7 @@ TEST_F(MurloCliTest, CommandLines) {
       {{"stations", "--db", "CTRL", "--json"},
        0,
        "{\"database\":\"CTRL\",\"abbreviation\":\"\",\"count\":2,\"stations\":[\"X\\u001b[2J\","
-       "\"Y\"],\"abbreviations\":[\"BJ\",\"TJ\\u0007\"]}\n",
+       "\"Y\"],\"abbreviations\":[\"BJ\",\"TJ\\u0007\"],\"pinyin\":[null,null]}\n",
        ""},
       {{"stops", "K5", "--db", "CTRL"},
        0,

@@ -505,15 +505,15 @@ TEST_F(MurloServeTest, StationsAsPeopleTypeThem) {
       // The abbreviation in capitals (北京 before 宝鸡: table order), then
       // those that begin with it.
       {"bj", "3",
-       R"("text":"bj","count":3,"more":true,"stations":["北京","宝鸡","北京南"],"abbreviations":["BJ","BJ","BJN"],"members":[[],[],[]]})"},
+       R"("text":"bj","count":3,"more":true,"stations":["北京","宝鸡","北京南"],"abbreviations":["BJ","BJ","BJN"],"members":[[],[],[]],"pinyin":["Beijing","Baoji","Beijingnan"]})"},
       // No name begins with it: those that hold it, in table order.
       {"京", "10",
-       R"("text":"京","count":8,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北","北京市","南京市"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB","",""],"members":[[],[],[],[],[],[],["北京","北京南","北京西","北京北"],["南京","南京南"]]})"},
+       R"("text":"京","count":8,"more":false,"stations":["北京","南京","北京南","南京南","北京西","北京北","北京市","南京市"],"abbreviations":["BJ","NJ","BJN","NJN","BJX","BJB","",""],"members":[[],[],[],[],[],[],["北京","北京南","北京西","北京北"],["南京","南京南"]],"pinyin":["Beijing","Nanjing","Beijingnan","Nanjingnan","Beijingxi","Beijingbei","Beijingshi","Nanjingshi"]})"},
       // Pinyin read as initials.
       {"shanghai", "2",
-       R"("text":"shanghai","count":2,"more":true,"stations":["上海","上海虹桥"],"abbreviations":["SH","SHHQ"],"members":[[],[]]})"},
+       R"("text":"shanghai","count":2,"more":true,"stations":["上海","上海虹桥"],"abbreviations":["SH","SHHQ"],"members":[[],[]],"pinyin":["Shanghai","Shanghaihongqiao"]})"},
       {"qq", "10",
-       R"("text":"qq","count":0,"more":false,"stations":[],"abbreviations":[],"members":[]})"},
+       R"("text":"qq","count":0,"more":false,"stations":[],"abbreviations":[],"members":[],"pinyin":[]})"},
   };
   const std::string prefix = std::string("{\"database\":\"") + MURLO_SAMPLE_DB + "\",";
   for (const Case& c : cases) {

@@ -1,5 +1,6 @@
 #include "answers/answer_json.h"
 
+#include "answers/station_pinyin.h"
 #include "answers/time_of_day.h"
 
 namespace murlo::tool {
@@ -16,6 +17,17 @@ void stopTime(JsonWriter& json, std::string_view key, const std::string& time) {
   time == "-" ? json.null() : json.value(time);
 }
 
+// Each station's name in pinyin ("Beijingxi"), null where it has none (a
+// name not all Chinese characters of the first level of GB 2312).
+void pinyinArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
+  json.key("pinyin").beginArray();
+  for (const StationEntry& station : stations) {
+    const std::string pinyin = stationPinyin(station.name);
+    pinyin.empty() ? json.null() : json.value(pinyin);
+  }
+  json.endArray();
+}
+
 }  // namespace
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
@@ -30,7 +42,9 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Statio
   for (const StationEntry& station : answer.stations) json.value(station.name);
   json.endArray().key("abbreviations").beginArray();
   for (const StationEntry& station : answer.stations) json.value(station.abbreviation);
-  json.endArray().endObject();
+  json.endArray();
+  pinyinArray(json, answer.stations);
+  json.endObject();
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database,
@@ -53,7 +67,9 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
     for (const std::string& member : station.members) json.value(member);
     json.endArray();
   }
-  json.endArray().endObject();
+  json.endArray();
+  pinyinArray(json, answer.stations);
+  json.endObject();
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const TrainsAnswer& answer) {

@@ -45,6 +45,12 @@ function data(text, tag = "span", attributes = {}) {
   return el(tag, { ...attributes, lang: langOf(text) }, text);
 }
 
+// A station name in pinyin ("Beijingxi", as the API derives it) beside the
+// name: for the eye only, as a screen reader reads the name itself.
+function pinyinBeside(pinyin) {
+  return pinyin ? el("span", { class: "pinyin", "aria-hidden": "true" }, pinyin) : null;
+}
+
 // "11:19+1": a time on the Nth day after the day the answer counts from
 // (the day asked about on a board and in a journey, else the day the train
 // set out); "19:50-1" one on the day before.
@@ -952,10 +958,22 @@ function pickedOf(state, context) {
   return { train, journey, stretch: T.yourJourney };
 }
 
+// Each station's name in pinyin, where the API can derive it: every
+// station's, asked once.
+let stationsPinyin = null;
+function pinyinOfStations() {
+  if (stationsPinyin === null) {
+    stationsPinyin = ask("/api/stations")
+      .then((answer) => new Map(answer.stations.map((name, i) => [name, (answer.pinyin || [])[i]])))
+      .catch(() => new Map());
+  }
+  return stationsPinyin;
+}
+
 async function showStops(state, context, current) {
   const section = document.getElementById("stops");
   const { train, journey, stretch } = pickedOf(state, context);
-  const answer = await api("stops", { train: state.train, ...journey });
+  const [answer, pinyin] = await Promise.all([api("stops", { train: state.train, ...journey }), pinyinOfStations()]);
   if (!current()) return;
   const title = document.getElementById("stops-title");
   title.replaceChildren(...T.stopsOf(train ? data(train.number) : `#${answer.train}`));
@@ -979,6 +997,7 @@ async function showStops(state, context, current) {
         { scope: "row" },
         marked ? el("span", { class: "mark", "aria-hidden": "true" }, "▶ ") : null,
         data(stop.station),
+        pinyinBeside(pinyin.get(stop.station)),
         marked ? el("span", { class: "visually-hidden" }, answer.from ? T.onYourJourney : T.thisStation) : null,
       ),
       el("td", {}, timeWithDay(stop.arrival, stop.arrival_day + shift)),
@@ -1151,6 +1170,7 @@ function stationField(input) {
       const answer = await ask(`/api/match?${new URLSearchParams({ text, limit: 8 })}`);
       stations = inOrderFor(text, answer.stations.map((name, i) => ({
         name, abbreviation: answer.abbreviations[i], members: (answer.members || [])[i] || [],
+        pinyin: (answer.pinyin || [])[i],
       })));
     } catch {
       // No list; Enter pressed meanwhile sends the form.
@@ -1162,12 +1182,12 @@ function stationField(input) {
     if (document.activeElement !== input) return;
     names = stations.map((s) => s.name);
     list.replaceChildren(
-      ...stations.map(({ name, abbreviation, members }, i) => {
+      ...stations.map(({ name, abbreviation, members, pinyin }, i) => {
         // A station group: any of its stations, for journeys.
         const option = el(
           "li",
           { role: "option", id: `${list.id}-${i}`, "aria-selected": "false" },
-          data(name, "span", { class: "name" }),
+          el("span", {}, data(name, "span", { class: "name" }), pinyinBeside(pinyin)),
           abbreviation ? el("span", { class: "abbr" }, abbreviation) : null,
           members.length > 0 ? el("span", { class: "abbr" }, T.anyOfStations(members.length)) : null,
         );
