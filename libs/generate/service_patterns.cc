@@ -5,6 +5,7 @@
 #include <chrono>
 #include <map>
 #include <stdexcept>
+#include <string>
 
 #include "generate/random_source.h"
 
@@ -39,14 +40,15 @@ class Patterns {
     }
     if (!any) return -1;
     const auto [found, fresh] =
-        index_.emplace(pattern.bits, static_cast<int32_t>(calendar.patterns.size()));
+        index_.emplace(std::string(pattern.bits.begin(), pattern.bits.end()),
+                       static_cast<int32_t>(calendar.patterns.size()));
     if (fresh) calendar.patterns.push_back(std::move(pattern));
     return found->second;
   }
 
  private:
   int32_t days_;
-  std::map<std::vector<uint8_t>, int32_t> index_;
+  std::map<std::string, int32_t> index_;  // by the pattern's bytes
 };
 
 }  // namespace

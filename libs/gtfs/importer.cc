@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "db/writer.h"
+#include "gtfs/boarding_rules.h"
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
@@ -179,6 +180,18 @@ std::size_t trainsNeeded(const std::vector<Run>& runs) {
   return trains;
 }
 
+// The rides the runs offer and hide, as buildRuns counts them (the calls
+// it left out allow no ride).
+RideTally ridesOf(const std::vector<Run>& runs, bool allCalls) {
+  RideTally rides;
+  for (const Run& run : runs) {
+    std::vector<CallRule> calls;
+    for (const RunStop& stop : run.stops) calls.push_back({stop.board, stop.alight, stop.station});
+    rides += tallyRides(calls, allCalls ? std::vector<bool>(calls.size(), true) : keptCalls(calls));
+  }
+  return rides;
+}
+
 // The stations the runs call at.
 std::size_t stationsNeeded(const Feed& feed, const std::vector<Run>& runs) {
   std::vector<bool> called(feed.stops.size(), false);
@@ -289,6 +302,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
       sectionsDay = 0;
     }
     if (header.empty()) header = compactDate(dateOfDay(firstDay, 0));
+    totals.rides = ridesOf(runs, options.runs.allCalls);  // of the trains, not the trips
   }
   std::vector<std::string> numbers = numberRuns(feed, runs, report);
   std::vector<TrainPart> parts = splitRuns(feed, runs, std::move(numbers), report);
@@ -351,7 +365,10 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
                                    : "\nThis source holds the calls of the database's seven "
                                      "sections; every call with its boarding rules, the "
                                      "transfers and the station groups are in its extension "
-                                     "only."));
+                                     "only.") +
+          (period ? "\nIt holds every train of the days imported; the days each runs are in the "
+                    "database's calendar only."
+                  : ""));
   result.hidden = options.runs.allCalls ? std::vector<HiddenRides>{} : hiddenRides(timetable);
   result.network = network;
   result.extension = !extension.empty();

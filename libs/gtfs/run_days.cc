@@ -1,7 +1,6 @@
 #include "gtfs/run_days.h"
 
 #include <cstring>
-#include <map>
 #include <string>
 #include <unordered_map>
 
@@ -109,11 +108,12 @@ ServiceCalendar calendarOf(const std::vector<Run>& runs, const std::vector<Train
   calendar.firstDay = firstDay;
   calendar.dayCount = dayCount;
   const std::size_t bytes = (static_cast<std::size_t>(dayCount) + 7) / 8;
-  std::map<std::vector<uint8_t>, uint32_t> index;
+  std::unordered_map<std::string, uint32_t> index;  // by the pattern's bytes
   for (const TrainPart& part : parts) {
     std::vector<uint8_t> bits = runs[part.run].days.bits;
     bits.resize(bytes, 0);
-    const auto [found, fresh] = index.emplace(bits, static_cast<uint32_t>(calendar.patterns.size()));
+    const auto [found, fresh] = index.emplace(std::string(bits.begin(), bits.end()),
+                                              static_cast<uint32_t>(calendar.patterns.size()));
     if (fresh) calendar.patterns.push_back({std::move(bits)});
     calendar.trainPatterns.push_back(found->second);
   }
