@@ -13,7 +13,16 @@ namespace murlo::generate {
 namespace {
 
 // The kinds of days a train runs, and the share of trains of each.
-enum Kind { kWeekdays, kDaily, kWeekends, kSaturdays, kSundays, kSeason, kSingleDate, kNotHolidays };
+enum Kind {
+  kWeekdays,
+  kDaily,
+  kWeekends,
+  kSaturdays,
+  kSundays,
+  kSeason,
+  kSingleDate,
+  kNotHolidays
+};
 constexpr std::array<double, 8> kShares = {0.45, 0.25, 0.12, 0.04, 0.04, 0.05, 0.03, 0.02};
 constexpr int32_t kSeasons = 3;
 
@@ -74,7 +83,8 @@ GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shap
   random.shuffle(weekdays);
   const auto holidayCount =
       std::min(weekdays.size(), static_cast<std::size_t>(std::max(shape.holidays, 0)));
-  result.holidays.assign(weekdays.begin(), weekdays.begin() + static_cast<std::ptrdiff_t>(holidayCount));
+  result.holidays.assign(weekdays.begin(),
+                         weekdays.begin() + static_cast<std::ptrdiff_t>(holidayCount));
   std::sort(result.holidays.begin(), result.holidays.end());
   std::vector<bool> holiday(static_cast<std::size_t>(shape.days), false);
   for (const int32_t d : result.holidays) holiday[static_cast<std::size_t>(d)] = true;
@@ -82,20 +92,24 @@ GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shap
   const auto weekday = [&](int32_t d) { return weekdayOf(shape.firstDay + d); };
 
   Patterns patterns(shape.days);
-  const auto working = [&](int32_t d) { return weekday(d) != 0 && weekday(d) != 6 && !isHoliday(d); };
+  const auto working = [&](int32_t d) {
+    return weekday(d) != 0 && weekday(d) != 6 && !isHoliday(d);
+  };
   const int32_t daily = patterns.add(calendar, [](int32_t) { return true; });
   std::array<int32_t, 8> byKind{};
   byKind[kDaily] = daily;
   byKind[kWeekdays] = patterns.add(calendar, working);
   byKind[kWeekends] = patterns.add(calendar, [&](int32_t d) { return !working(d); });
   byKind[kSaturdays] = patterns.add(calendar, [&](int32_t d) { return weekday(d) == 6; });
-  byKind[kSundays] = patterns.add(calendar, [&](int32_t d) { return weekday(d) == 0 || isHoliday(d); });
+  byKind[kSundays] =
+      patterns.add(calendar, [&](int32_t d) { return weekday(d) == 0 || isHoliday(d); });
   byKind[kNotHolidays] = patterns.add(calendar, [&](int32_t d) { return !isHoliday(d); });
   std::array<int32_t, kSeasons> seasons{};
   for (int32_t& season : seasons) {
     const int32_t length = std::max(1, shape.days / random.between(2, 6));
     const int32_t first = random.between(0, shape.days - length);
-    season = patterns.add(calendar, [&](int32_t d) { return d >= first && d < first + length && working(d); });
+    season = patterns.add(
+        calendar, [&](int32_t d) { return d >= first && d < first + length && working(d); });
   }
 
   calendar.trainPatterns.reserve(trains);

@@ -319,7 +319,8 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   result.distances = distancesPhrase(totals, unit);
   const std::string comment =
       "Imported by murlo import-gtfs from " + options.feed + "\nfor " +
-      (dayCount == 1 && period ? formatDate(dateOfDay(firstDay, 0)) + ", the busiest day of " : "") +
+      (dayCount == 1 && period ? formatDate(dateOfDay(firstDay, 0)) + ", the busiest day of "
+                               : "") +
       date + "; distances: " + result.distances + ".";
   // The parser checks every rule and limit, over every call: an import
   // that broke one is a fault of the importer, and nothing is written.
@@ -361,11 +362,12 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   // boarding rules or transfers yet.
   result.source = sourceText(
       sectionsOf(timetable, options.runs.allCalls),
-      comment + (extension.empty() ? ""
-                                   : "\nThis source holds the calls of the database's seven "
-                                     "sections; every call with its boarding rules, the "
-                                     "transfers and the station groups are in its extension "
-                                     "only.") +
+      comment +
+          (extension.empty() ? ""
+                             : "\nThis source holds the calls of the database's seven "
+                               "sections; every call with its boarding rules, the "
+                               "transfers and the station groups are in its extension "
+                               "only.") +
           (period ? "\nIt holds every train of the days imported; the days each runs are in the "
                     "database's calendar only."
                   : ""));

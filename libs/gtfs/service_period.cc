@@ -39,7 +39,8 @@ void ServicePeriod::addPattern(std::string_view id, const bool (&weekdays)[7], y
   if (s.byPattern.empty()) s.byPattern.assign(static_cast<std::size_t>(days_), 0);
   for (int64_t d = from; d <= to; ++d) {
     const sys_days date{std::chrono::days(first_ + d)};
-    if (weekdays[std::chrono::weekday(date).c_encoding()]) s.byPattern[static_cast<std::size_t>(d)] = 1;
+    if (weekdays[std::chrono::weekday(date).c_encoding()])
+      s.byPattern[static_cast<std::size_t>(d)] = 1;
   }
 }
 
@@ -61,7 +62,8 @@ DayPattern ServicePeriod::days(std::string_view id) const {
   if (std::find(runs.begin(), runs.end(), 1) == runs.end()) return pattern;
   pattern.bits.assign((static_cast<std::size_t>(days_) + 7) / 8, 0);
   for (std::size_t d = 0; d < runs.size(); ++d) {
-    if (runs[d] != 0) pattern.bits[d / 8] = static_cast<uint8_t>(pattern.bits[d / 8] | (1U << (d % 8)));
+    if (runs[d] != 0)
+      pattern.bits[d / 8] = static_cast<uint8_t>(pattern.bits[d / 8] | (1U << (d % 8)));
   }
   return pattern;
 }

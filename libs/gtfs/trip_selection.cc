@@ -55,11 +55,11 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
         choice.timeZone = std::string(zone);
       } else {
         zoneReport->warn("agency_timezone ignored: not a time zone name",
-                    agencies.where() + ": '" + std::string(zone) + "'");
+                         agencies.where() + ": '" + std::string(zone) + "'");
       }
     } else if (zone != choice.timeZone && !choice.timeZone.empty()) {
       zoneReport->warn("agency_timezone ignored: another agency's differs",
-                  agencies.where() + ": '" + std::string(zone) + "', kept " + choice.timeZone);
+                       agencies.where() + ": '" + std::string(zone) + "', kept " + choice.timeZone);
     }
     for (const std::string& w : wanted) {
       if (w == id || w == name) {
@@ -97,7 +97,8 @@ void readCalendar(
     CsvReader calendar(std::move(calendarSource), files.displayName("calendar.txt"));
     const std::size_t serviceColumn = calendar.requireColumn("service_id");
     std::vector<std::size_t> weekdayColumns;
-    for (const std::string_view name : weekdays) weekdayColumns.push_back(calendar.requireColumn(name));
+    for (const std::string_view name : weekdays)
+      weekdayColumns.push_back(calendar.requireColumn(name));
     const std::size_t startColumn = calendar.requireColumn("start_date");
     const std::size_t endColumn = calendar.requireColumn("end_date");
     std::vector<bool> flags(weekdays.size());
@@ -140,7 +141,8 @@ ServiceDay readDay(const FeedFiles& files, const FeedFilter& filter, ImportRepor
   ServiceDay day(filter.date);
   readCalendar(
       files, {day.weekdayColumn()}, report,
-      [&](std::string_view service, const std::vector<bool>& runs, std::chrono::year_month_day start,
+      [&](std::string_view service, const std::vector<bool>& runs,
+          std::chrono::year_month_day start,
           std::chrono::year_month_day end) { day.addPattern(service, runs[0], start, end); },
       [&](std::string_view service, std::chrono::year_month_day date, int type) {
         day.addException(service, date, type);
@@ -149,9 +151,8 @@ ServiceDay readDay(const FeedFiles& files, const FeedFilter& filter, ImportRepor
 }
 
 ServicePeriod readPeriod(const FeedFiles& files, const FeedFilter& filter, ImportReport& report) {
-  const auto days = (std::chrono::sys_days(*filter.lastDate) - std::chrono::sys_days(filter.date))
-                        .count() +
-                    1;
+  const auto days =
+      (std::chrono::sys_days(*filter.lastDate) - std::chrono::sys_days(filter.date)).count() + 1;
   if (days < 1 || days > kMaxCalendarDays) {
     throw FeedError("a period of " + std::to_string(days) + " days: at most " +
                     std::to_string(kMaxCalendarDays) + " can be imported");
@@ -161,8 +162,8 @@ ServicePeriod readPeriod(const FeedFiles& files, const FeedFilter& filter, Impor
       "sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
   readCalendar(
       files, kWeekdays, report,
-      [&](std::string_view service, const std::vector<bool>& runs, std::chrono::year_month_day start,
-          std::chrono::year_month_day end) {
+      [&](std::string_view service, const std::vector<bool>& runs,
+          std::chrono::year_month_day start, std::chrono::year_month_day end) {
         bool weekdays[7];
         for (std::size_t d = 0; d < 7; ++d) weekdays[d] = runs[d];
         period.addPattern(service, weekdays, start, end);

@@ -830,7 +830,8 @@ std::size_t writeCalendarFeed(const std::string& dir, uint32_t seed) {
   const auto below = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
   fs::create_directories(dir);
   writeText(dir + "/agency.txt", "agency_id,agency_name,agency_timezone\nA,Lines,Europe/Vienna\n");
-  writeText(dir + "/routes.txt", "route_id,route_type,route_short_name,agency_id\nR,2,R,A\nX,2,X,A\n");
+  writeText(dir + "/routes.txt",
+            "route_id,route_type,route_short_name,agency_id\nR,2,R,A\nX,2,X,A\n");
   std::string stops = "stop_id,stop_name,stop_lat,stop_lon\n";
   for (int s = 0; s < 9; ++s) {
     stops += "S" + std::to_string(s) + ",Stop " + std::to_string(s) + ",0," +
@@ -908,7 +909,9 @@ TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
     uint32_t seed;
     const char* from;  // nullptr: the feed's whole period
     const char* to;
-  } cases[] = {{1, nullptr, nullptr}, {2, nullptr, nullptr}, {3, nullptr, nullptr},
+  } cases[] = {{1, nullptr, nullptr},
+               {2, nullptr, nullptr},
+               {3, nullptr, nullptr},
                {4, "20260330", "20260412"}};
   for (const Case& c : cases) {
     const std::string dir = scratch.dir() + "/feed" + std::to_string(c.seed);
@@ -1580,14 +1583,16 @@ TEST(GtfsImportTest, DatabaseCapacityIsReported) {
     EXPECT_TRUE(contains(imported.run.out, "2 stations, 10000 trains, 20000 stops"));
     // The whole year's trips, every day alike, are more trains than fit: its
     // busiest (first) day is written, and the summary says so.
-    const auto whole = runMurlo(
-        {"import-gtfs", scratch.dir() + "/trains", scratch.dir() + "/year.db", "--quiet"});
+    const auto whole =
+        runMurlo({"import-gtfs", scratch.dir() + "/trains", scratch.dir() + "/year.db", "--quiet"});
     ASSERT_EQ(whole.status, 0) << whole.err;
-    EXPECT_TRUE(contains(whole.out, "2 stations, 10000 trains, 20000 stops; trips of 2026-01-01 "
-                                    "only, the busiest day of 2026-01-01 to 2026-12-31 (365 days"))
+    EXPECT_TRUE(contains(whole.out,
+                         "2 stations, 10000 trains, 20000 stops; trips of 2026-01-01 "
+                         "only, the busiest day of 2026-01-01 to 2026-12-31 (365 days"))
         << whole.out;
-    EXPECT_TRUE(contains(whole.out, "The period did not fit: its trips make 10001 trains at 2 "
-                                    "stations, a database holds 10000 of each"))
+    EXPECT_TRUE(contains(whole.out,
+                         "The period did not fit: its trips make 10001 trains at 2 "
+                         "stations, a database holds 10000 of each"))
         << whole.out;
   }
   {  // 101 trips of 100 stations each
@@ -1644,7 +1649,10 @@ TEST(GtfsImportTest, ErrorsNameTheFileAndLine) {
        1,
        "no agency has the id or name Ferry (the feed has: Riverside Rail, Riverside Bus)"},
       // Without --date the whole period is imported; a range needs both ends.
-      {"range without end", [](const FeedCopy&) {}, {"--from", "20260401"}, 2,
+      {"range without end",
+       [](const FeedCopy&) {},
+       {"--from", "20260401"},
+       2,
        "--from and --to go together"},
       {"range backwards",
        [](const FeedCopy&) {},

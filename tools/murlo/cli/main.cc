@@ -302,8 +302,8 @@ const std::vector<Command>& allCommands() {
        "says what was built, a second the stations whose rides the seven\n"
        "sections hide from hosts that read only them. See docs/gtfs-import.md.\n",
        "  murlo import-gtfs feed.zip city.db --source city.tt\n"
-       "  murlo import-gtfs feed.zip day.db --date 20260408", importGtfsOptions(),
-       2, 2, false, runImportGtfs},
+       "  murlo import-gtfs feed.zip day.db --date 20260408",
+       importGtfsOptions(), 2, 2, false, runImportGtfs},
       {"gtfs-info",
        "gtfs-info FEED",
        "what a GTFS feed holds: agencies, routes, dates, stations",

@@ -198,15 +198,17 @@ Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
     }
   }
   if (date && (from || to)) {
-    return Status::badParameter("--date", "--date takes one date; --from and --to a range, not both");
+    return Status::badParameter("--date",
+                                "--date takes one date; --from and --to a range, not both");
   }
   if (from || to) {
-    if (!from || !to) return Status::badParameter(from ? "--to" : "--from", "--from and --to go together");
+    if (!from || !to)
+      return Status::badParameter(from ? "--to" : "--from", "--from and --to go together");
     const auto days = (std::chrono::sys_days(*to) - std::chrono::sys_days(*from)).count() + 1;
     if (days < 1 || days > kMaxCalendarDays) {
-      return Status::badParameter(
-          "--to", "--from and --to take 1 to " + std::to_string(kMaxCalendarDays) +
-                      " dates, the first not after the last");
+      return Status::badParameter("--to", "--from and --to take 1 to " +
+                                              std::to_string(kMaxCalendarDays) +
+                                              " dates, the first not after the last");
     }
     options.days = gtfs::ImportDays::kRange;
     options.filter.date = *from;
@@ -276,10 +278,10 @@ Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
 
 const std::vector<const OptionSpec*>& importGtfsOptions() {
   static const std::vector<const OptionSpec*> options = {
-      &kDateOption,     &kFromOption,        &kToOption,            &kRouteTypeOption,   &kAgencyOption,        &kSourceFileOption,
-      &kClassOption,    &kFareColumnsOption, &kRateOption,          &kHeaderOption,
-      &kAllCallsOption, &kShortNamesOption,  &kAbbreviationsOption, &kQuietOption,
-      &kVerboseOption,  &kForceOption};
+      &kDateOption,          &kFromOption,       &kToOption,       &kRouteTypeOption,
+      &kAgencyOption,        &kSourceFileOption, &kClassOption,    &kFareColumnsOption,
+      &kRateOption,          &kHeaderOption,     &kAllCallsOption, &kShortNamesOption,
+      &kAbbreviationsOption, &kQuietOption,      &kVerboseOption,  &kForceOption};
   return options;
 }
 
@@ -319,13 +321,13 @@ int runImportGtfs(const CommandLine& line) {
       return reportFailure(line.command(), written);
     }
   }
-  std::string line1 =
-      "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
-      counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
-      counted(result.stops, "stop") + "; trips of " + daysPhrase(*options, result) + " from " +
-      options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
-      networkPhrase(result) + "; " + kmPhrase(result.totals) +
-      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
+  std::string line1 = "Built " + (isStandardStream(out) ? std::string("the database") : out) +
+                      ": " + counted(result.stations, "station") + ", " +
+                      counted(result.trains, "train") + ", " + counted(result.stops, "stop") +
+                      "; trips of " + daysPhrase(*options, result) + " from " + options->feed +
+                      "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
+                      networkPhrase(result) + "; " + kmPhrase(result.totals) +
+                      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
   if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
   if (const std::string hidden = hiddenLine(result.hidden); !hidden.empty()) {
     line1 += "\n" + hidden;

@@ -30,7 +30,7 @@ struct CalendarShape {
 };
 
 struct GeneratedCalendar {
-  ServiceCalendar calendar;     // sectionsDay -1: the sections hold every train
+  ServiceCalendar calendar;       // sectionsDay -1: the sections hold every train
   std::vector<int32_t> holidays;  // the days of the period that run as Sundays, ascending
 };
 

@@ -52,7 +52,7 @@ struct TripSelection {
   std::unordered_map<std::string, int32_t> tripIndex;
   std::unordered_set<std::string> tripIdsInFeed;  // every trip_id of trips.txt
   std::size_t tripsInFeed = 0;
-  std::size_t servicesRunning = 0;  // on the date, or on some date of the period
+  std::size_t servicesRunning = 0;      // on the date, or on some date of the period
   std::vector<DayPattern> dayPatterns;  // a period's: the days of each service that runs
   std::string timeZone;                 // agency.txt's agency_timezone, "" when none usable
 };

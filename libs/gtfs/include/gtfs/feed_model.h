@@ -106,10 +106,10 @@ struct Feed {
   std::size_t servicesRunning = 0;      // on the date (on some date of the period)
   std::vector<DayPattern> dayPatterns;  // a period's import: the days each service runs
   std::string timeZone;                 // agency.txt's agency_timezone, "" when none usable
-  std::string stopsName;            // how messages name stops.txt,
-  std::string tripsName;            // trips.txt
-  std::string stopTimesName;        // and stop_times.txt
-  std::string transfersName;        // transfers.txt
+  std::string stopsName;                // how messages name stops.txt,
+  std::string tripsName;                // trips.txt
+  std::string stopTimesName;            // and stop_times.txt
+  std::string transfersName;            // transfers.txt
 };
 
 }  // namespace murlo::gtfs

@@ -1,6 +1,6 @@
 // A whole import: a feed's trips of one date, or of a period with the days
-// each runs, as timetable source and as a database file, checked by the source parser so that nothing breaking the
-// format's rules is ever written.
+// each runs, as timetable source and as a database file, checked by the
+// source parser so that nothing breaking the format's rules is ever written.
 #ifndef MURLO_GTFS_IMPORTER_H_
 #define MURLO_GTFS_IMPORTER_H_
 
@@ -76,7 +76,7 @@ struct ImportResult {
   std::chrono::year_month_day firstDate;
   int32_t dayCount = 0;  // 0: one date, no calendar
   bool periodCut = false;
-  std::size_t periodTrains = 0;  // the trains the period needed when it did not fit, else 0
+  std::size_t periodTrains = 0;    // the trains the period needed when it did not fit, else 0
   std::size_t periodStations = 0;  // and the stations
   ServiceCalendar calendar;
 };

@@ -39,7 +39,7 @@ class ServicePeriod {
 
  private:
   struct Service {
-    std::vector<uint8_t> byPattern;                  // one byte a day: runs by a pattern
+    std::vector<uint8_t> byPattern;                    // one byte a day: runs by a pattern
     std::vector<std::pair<int32_t, bool>> exceptions;  // day, runs
   };
   Service& service(std::string_view id);
