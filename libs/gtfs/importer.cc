@@ -226,6 +226,10 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (options.days == ImportDays::kFeedPeriod) {
     const ServiceDates dates = countServiceDates(files, options.filter);
     if (dates.perDate.empty()) {
+      if (!files.open("calendar.txt") && !files.open("calendar_dates.txt")) {
+        throw FeedError(files.displayName("calendar.txt") +
+                        ": the feed has neither calendar.txt nor calendar_dates.txt");
+      }
       const bool some = !options.filter.routeTypes.empty() || !options.filter.agencies.empty();
       throw FeedError(options.feed + ": no date of the calendar has a trip" +
                       (some ? " of the routes asked for" : "") +

@@ -293,14 +293,15 @@ const std::vector<Command>& allCommands() {
        "FEED is a GTFS feed: a zip file or an unpacked folder. The trips that run\n"
        "in the feed's whole period (calendar.txt and calendar_dates.txt) become the\n"
        "trains of the database OUT, trips alike on different days one train, with\n"
-       "the days each runs and agency.txt's time zone; when they are more than a\n"
-       "database holds, only the busiest day's. --date takes the trains of one\n"
-       "date, as files without days hold them; --from and --to those of a range.\n"
-       "Every station they call at becomes a station; transfers.txt\n"
-       "gives transfers, change times and station complexes. What the import\n"
-       "changed, split or dropped is reported on standard error; a summary line\n"
-       "says what was built, a second the stations whose rides the seven\n"
-       "sections hide from hosts that read only them. See docs/gtfs-import.md.\n",
+       "the days each runs and agency.txt's time zone; when they are more trains\n"
+       "than a database holds, only those of the busiest day. --date takes the\n"
+       "trains of one date, without days; --from and --to those of a range.\n"
+       "Every station they call at becomes a station; transfers.txt gives\n"
+       "transfers, change times and station complexes. What the import changed,\n"
+       "split or dropped is reported on standard error; a summary line says what\n"
+       "was built and for which days, a second the stations whose rides the\n"
+       "seven sections hide from hosts that read only them. See\n"
+       "docs/gtfs-import.md.\n",
        "  murlo import-gtfs feed.zip city.db --source city.tt\n"
        "  murlo import-gtfs feed.zip day.db --date 20260408",
        importGtfsOptions(), 2, 2, false, runImportGtfs},
