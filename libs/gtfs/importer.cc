@@ -298,7 +298,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     } else {
       result.periodTrains = trains;
       result.periodStations = stations;
-      const int32_t busiest = busiestDay(feed, dayCount);
+      const int32_t busiest = busiestDay(feed, runs, dayCount);
       runs = runsOnDay(runs, busiest);
       for (Run& run : runs) run.days.bits = {1};
       firstDay += busiest;

@@ -1,5 +1,6 @@
 #include "gtfs/run_days.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -84,22 +85,20 @@ std::vector<Run> runsOnDay(const std::vector<Run>& runs, int32_t day) {
   return on;
 }
 
-int32_t busiestDay(const Feed& feed, int32_t dayCount) {
-  std::vector<std::size_t> trips(static_cast<std::size_t>(dayCount), 0);
+int32_t busiestDay(const Feed& feed, const std::vector<Run>& runs, int32_t dayCount) {
   std::vector<std::size_t> perPattern(feed.dayPatterns.size(), 0);
-  for (const Trip& trip : feed.trips) {
-    if (trip.days >= 0) ++perPattern[static_cast<std::size_t>(trip.days)];
+  for (const Run& run : runs) {
+    const int32_t days = feed.trips[static_cast<std::size_t>(run.trip)].days;
+    if (days >= 0) ++perPattern[static_cast<std::size_t>(days)];
   }
+  std::vector<std::size_t> perDay(static_cast<std::size_t>(dayCount), 0);
   for (std::size_t p = 0; p < perPattern.size(); ++p) {
+    if (perPattern[p] == 0) continue;
     for (int32_t d = 0; d < dayCount; ++d) {
-      if (feed.dayPatterns[p].runsOn(d)) trips[static_cast<std::size_t>(d)] += perPattern[p];
+      if (feed.dayPatterns[p].runsOn(d)) perDay[static_cast<std::size_t>(d)] += perPattern[p];
     }
   }
-  int32_t busiest = 0;
-  for (int32_t d = 1; d < dayCount; ++d) {
-    if (trips[static_cast<std::size_t>(d)] > trips[static_cast<std::size_t>(busiest)]) busiest = d;
-  }
-  return busiest;
+  return static_cast<int32_t>(std::max_element(perDay.begin(), perDay.end()) - perDay.begin());
 }
 
 ServiceCalendar calendarOf(const std::vector<Run>& runs, const std::vector<TrainPart>& parts,

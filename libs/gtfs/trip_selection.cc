@@ -49,17 +49,19 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
     choice.onlyAgency = known.size() == 1 ? id : "";
     // Every agency of a feed keeps one time zone; the first one's is kept.
     const std::string_view zone = agencies.field(zoneColumn);
-    if (zoneReport == nullptr) {
-    } else if (known.size() == 1) {
-      if (isTimeZoneName(zone)) {
-        choice.timeZone = std::string(zone);
-      } else {
-        zoneReport->warn("agency_timezone ignored: not a time zone name",
-                         agencies.where() + ": '" + std::string(zone) + "'");
+    if (zoneReport != nullptr) {
+      if (known.size() == 1) {
+        if (isTimeZoneName(zone)) {
+          choice.timeZone = std::string(zone);
+        } else {
+          zoneReport->warn("agency_timezone ignored: not a time zone name",
+                           agencies.where() + ": '" + std::string(zone) + "'");
+        }
+      } else if (zone != choice.timeZone && !choice.timeZone.empty()) {
+        zoneReport->warn(
+            "agency_timezone ignored: another agency's differs",
+            agencies.where() + ": '" + std::string(zone) + "', kept " + choice.timeZone);
       }
-    } else if (zone != choice.timeZone && !choice.timeZone.empty()) {
-      zoneReport->warn("agency_timezone ignored: another agency's differs",
-                       agencies.where() + ": '" + std::string(zone) + "', kept " + choice.timeZone);
     }
     for (const std::string& w : wanted) {
       if (w == id || w == name) {

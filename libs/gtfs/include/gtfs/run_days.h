@@ -29,9 +29,9 @@ void mergeRunsOverDays(const Feed& feed, std::vector<Run>& runs);
 // The runs that start on `day` of the period, in their order.
 std::vector<Run> runsOnDay(const std::vector<Run>& runs, int32_t day);
 
-// Trips per day of the period (frequencies.txt trips once): the day with
-// the most, the earliest of equal ones.
-int32_t busiestDay(const Feed& feed, int32_t dayCount);
+// The day of the period on which the most of `runs` (each with its trip's
+// days, not merged) start, the earliest of equal ones.
+int32_t busiestDay(const Feed& feed, const std::vector<Run>& runs, int32_t dayCount);
 
 // The calendar of the trains `parts` of `runs` over `dayCount` days from
 // `firstDay`: each train's days, patterns shared.
