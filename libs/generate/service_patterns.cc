@@ -23,7 +23,26 @@ enum Kind {
   kSingleDate,
   kNotHolidays
 };
-constexpr std::array<double, 8> kShares = {0.45, 0.25, 0.12, 0.04, 0.04, 0.05, 0.03, 0.02};
+using Shares = std::array<double, 8>;
+constexpr Shares kShares = {0.45, 0.25, 0.12, 0.04, 0.04, 0.05, 0.03, 0.02};
+// By the kind of train, the first letter of its number.
+constexpr Shares kFastShares = {0.25, 0.55, 0.08, 0.03, 0.03, 0.03, 0.0, 0.03};   // G, D, C
+constexpr Shares kSuburbanShares = {0.60, 0.30, 0.10, 0.0, 0.0, 0.0, 0.0, 0.0};   // S
+constexpr Shares kTouristShares = {0.0, 0.0, 0.60, 0.0, 0.0, 0.40, 0.0, 0.0};     // Y
+constexpr Shares kTemporaryShares = {0.0, 0.0, 0.0, 0.0, 0.0, 0.50, 0.50, 0.0};   // L
+constexpr Shares kLongShares = {0.10, 0.70, 0.05, 0.02, 0.02, 0.04, 0.02, 0.05};  // the others
+
+const Shares& sharesOf(std::string_view number) {
+  switch (number.empty() ? ' ' : number.front()) {
+    case 'G':
+    case 'D':
+    case 'C': return kFastShares;
+    case 'S': return kSuburbanShares;
+    case 'Y': return kTouristShares;
+    case 'L': return kTemporaryShares;
+    default: return kLongShares;
+  }
+}
 constexpr int32_t kSeasons = 3;
 
 // 0 is Sunday, 6 Saturday.
@@ -60,9 +79,10 @@ class Patterns {
   std::map<std::string, int32_t> index_;  // by the pattern's bytes
 };
 
-}  // namespace
-
-GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shape, uint64_t seed) {
+// The calendar of trains whose kinds of days are drawn by `sharesOf(t)`.
+template <typename SharesOf>
+GeneratedCalendar drawCalendar(std::size_t trains, SharesOf sharesOf, const CalendarShape& shape,
+                               uint64_t seed) {
   if (shape.days < 1 || shape.days > kMaxCalendarDays) {
     throw std::invalid_argument("a calendar covers 1 to " + std::to_string(kMaxCalendarDays) +
                                 " days");
@@ -114,7 +134,7 @@ GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shap
 
   calendar.trainPatterns.reserve(trains);
   for (std::size_t t = 0; t < trains; ++t) {
-    const auto kind = static_cast<Kind>(random.weighted(kShares));
+    const auto kind = static_cast<Kind>(random.weighted(sharesOf(t)));
     int32_t pattern = -1;
     if (kind == kSeason) {
       pattern = seasons[random.below(kSeasons)];
@@ -140,6 +160,21 @@ GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shap
   }
   calendar.patterns = std::move(used);
   return result;
+}
+
+}  // namespace
+
+GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shape, uint64_t seed) {
+  return drawCalendar(
+      trains, [](std::size_t) -> const Shares& { return kShares; }, shape, seed);
+}
+
+GeneratedCalendar generateCalendar(const source::Timetable& network, const CalendarShape& shape,
+                                   uint64_t seed) {
+  return drawCalendar(
+      network.trains.size(),
+      [&](std::size_t t) -> const Shares& { return sharesOf(network.trains[t].number); }, shape,
+      seed);
 }
 
 }  // namespace murlo::generate

@@ -353,6 +353,22 @@ TEST(GeneratedCalendarTest, RealisticServicePatterns) {
               !holiday(wednesday))
         << "week " << week;
   }
+  // A network's trains by their kind: temporary trains (L) run on fewer
+  // days than fast ones (G).
+  const Timetable& small = network(NetworkSize::kSmall);
+  const ServiceCalendar byKind = generate::generateCalendar(small, shape, 5).calendar;
+  ASSERT_EQ(byKind.trainPatterns.size(), small.trains.size());
+  std::map<char, std::pair<int, int>> daysAndTrains;  // by the number's first letter
+  for (std::size_t t = 0; t < small.trains.size(); ++t) {
+    auto& [days, trains] = daysAndTrains[small.trains[t].number.front()];
+    ++trains;
+    for (int32_t d = 0; d < 180; ++d) days += byKind.runsOn(TrainIndex(static_cast<int32_t>(t)), d);
+  }
+  ASSERT_GT(daysAndTrains['L'].second, 0);
+  const auto average = [&](char kind) {
+    return static_cast<double>(daysAndTrains[kind].first) / daysAndTrains[kind].second;
+  };
+  EXPECT_LT(average('L'), average('G') / 2);
 }
 
 }  // namespace

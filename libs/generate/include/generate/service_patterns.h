@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "db/service_calendar.h"
+#include "timetable_source/timetable_source.h"
 
 namespace murlo::generate {
 
@@ -38,6 +39,14 @@ struct GeneratedCalendar {
 // period of `shape`. Throws std::invalid_argument for a period of no day or
 // more than kMaxCalendarDays.
 GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shape, uint64_t seed);
+
+// The calendar of a generated network's trains, by their kind (the first
+// letter of the number): fast trains (G, D, C) mostly every day, suburban
+// ones (S) mostly on working days, tourist trains (Y) at weekends and in a
+// season, temporary ones (L) on single dates and in a season, the others
+// mostly every day.
+GeneratedCalendar generateCalendar(const source::Timetable& network, const CalendarShape& shape,
+                                   uint64_t seed);
 
 }  // namespace murlo::generate
 
