@@ -53,6 +53,8 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
       if (known.size() == 1) {
         if (isTimeZoneName(zone)) {
           choice.timeZone = std::string(zone);
+        } else if (zone.empty()) {
+          zoneReport->warn("time zone unknown: no agency_timezone", agencies.where());
         } else {
           zoneReport->warn("agency_timezone ignored: not a time zone name",
                            agencies.where() + ": '" + std::string(zone) + "'");
