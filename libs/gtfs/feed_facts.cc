@@ -23,7 +23,11 @@ void readAgencies(const FeedFiles& files, FeedFacts& facts) {
   CsvReader rows(std::move(source), files.displayName("agency.txt"));
   const std::size_t idColumn = rows.column("agency_id");
   const std::size_t nameColumn = rows.column("agency_name");
+  const std::size_t zoneColumn = rows.column("agency_timezone");
   while (rows.next()) {
+    if (facts.agencies.empty() && isTimeZoneName(rows.field(zoneColumn))) {
+      facts.timeZone = std::string(rows.field(zoneColumn));
+    }
     facts.agencies.push_back(
         {std::string(rows.field(idColumn)), std::string(rows.field(nameColumn))});
   }

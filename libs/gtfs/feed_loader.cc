@@ -324,6 +324,8 @@ Feed loadFeed(const FeedFiles& files, const FeedFilter& filter, ImportReport& re
   feed.routes = std::move(selection.routes);
   feed.tripsInFeed = selection.tripsInFeed;
   feed.servicesRunning = selection.servicesRunning;
+  feed.dayPatterns = std::move(selection.dayPatterns);
+  feed.timeZone = std::move(selection.timeZone);
   feed.stopsName = files.displayName("stops.txt");
   feed.tripsName = files.displayName("trips.txt");
   std::unordered_map<std::string, int32_t> stopIndex;

@@ -24,4 +24,16 @@ std::optional<double> toDouble(std::string_view text) {
   return value;
 }
 
+bool isTimeZoneName(std::string_view text) {
+  if (text.empty() || text.size() > 64 || text.front() == '/' || text.back() == '/') return false;
+  char previous = 0;
+  for (const char c : text) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    if (!letter && c != '_' && c != '-' && c != '+' && c != '/') return false;
+    if (c == '/' && previous == '/') return false;
+    previous = c;
+  }
+  return true;
+}
+
 }  // namespace murlo::gtfs

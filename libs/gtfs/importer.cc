@@ -1,13 +1,17 @@
 #include "gtfs/importer.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "db/writer.h"
+#include "gtfs/boarding_rules.h"
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
+#include "gtfs/run_days.h"
 #include "gtfs/service_dates.h"
 #include "gtfs/service_day.h"
+#include "gtfs/service_period.h"
 #include "gtfs/source_text.h"
 #include "gtfs/station_network.h"
 #include "gtfs/station_table.h"
@@ -159,6 +163,50 @@ std::string distancesPhrase(const RunTotals& totals, const UnitFinding& unit) {
   return phrase;
 }
 
+// "20260408".
+std::string compactDate(std::chrono::year_month_day day) {
+  const std::string text = formatDate(day);
+  return text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+}
+
+// The trains the runs become at most (splitRuns' parts; the parts that
+// allow no ride or lie past 9,999 km, which it drops, counted too).
+std::size_t trainsNeeded(const std::vector<Run>& runs) {
+  std::size_t trains = 0;
+  for (const Run& run : runs) {
+    const std::size_t n = run.stops.size();
+    trains += n <= kMaxStops ? 1 : (n - 2) / (kMaxStops - 1) + 1;
+  }
+  return trains;
+}
+
+// The rides the runs offer and hide, as buildRuns counts them (the calls
+// it left out allow no ride).
+RideTally ridesOf(const std::vector<Run>& runs, bool allCalls) {
+  RideTally rides;
+  for (const Run& run : runs) {
+    std::vector<CallRule> calls;
+    for (const RunStop& stop : run.stops) calls.push_back({stop.board, stop.alight, stop.station});
+    rides += tallyRides(calls, allCalls ? std::vector<bool>(calls.size(), true) : keptCalls(calls));
+  }
+  return rides;
+}
+
+// The stations the runs call at.
+std::size_t stationsNeeded(const Feed& feed, const std::vector<Run>& runs) {
+  std::vector<bool> called(feed.stops.size(), false);
+  std::size_t stations = 0;
+  for (const Run& run : runs) {
+    for (const RunStop& stop : run.stops) {
+      if (!called[static_cast<std::size_t>(stop.station)]) {
+        called[static_cast<std::size_t>(stop.station)] = true;
+        ++stations;
+      }
+    }
+  }
+  return stations;
+}
+
 }  // namespace
 
 char defaultClassCode(int32_t routeType) {
@@ -172,9 +220,45 @@ char defaultClassCode(int32_t routeType) {
 
 ImportResult importFeed(const ImportOptions& options, ImportReport& report, Progress& progress) {
   const FeedFiles files(options.feed);
-  const Feed feed = loadFeed(files, options.filter, report, progress);
-  const std::string date = formatDate(options.filter.date);
+  ImportOptions asked = options;
+  ImportResult result;
+  const bool period = options.days != ImportDays::kOneDate;
+  if (options.days == ImportDays::kFeedPeriod) {
+    const ServiceDates dates = countServiceDates(files, options.filter);
+    if (dates.perDate.empty()) {
+      if (!files.open("calendar.txt") && !files.open("calendar_dates.txt")) {
+        throw FeedError(files.displayName("calendar.txt") +
+                        ": the feed has neither calendar.txt nor calendar_dates.txt");
+      }
+      const bool some = !options.filter.routeTypes.empty() || !options.filter.agencies.empty();
+      throw FeedError(options.feed + ": no date of the calendar has a trip" +
+                      (some ? " of the routes asked for" : "") +
+                      "; check --route-type and --agency");
+    }
+    asked.filter.date = dates.perDate.front().date;
+    asked.filter.lastDate = dates.perDate.back().date;
+    result.periodCut = dates.cut;
+  } else if (options.days == ImportDays::kOneDate) {
+    asked.filter.lastDate.reset();
+  }
+  if (period) {
+    result.firstDate = asked.filter.date;
+    result.dayCount = static_cast<int32_t>(
+        (std::chrono::sys_days(*asked.filter.lastDate) - std::chrono::sys_days(asked.filter.date))
+            .count() +
+        1);
+  }
+  const Feed feed = loadFeed(files, asked.filter, report, progress);
+  const std::string date =
+      period ? formatDate(asked.filter.date) + " to " + formatDate(*asked.filter.lastDate)
+             : formatDate(asked.filter.date);
   if (feed.trips.empty()) {
+    if (period) {
+      throw FeedError(options.feed + ": no usable trip runs from " + date + " (" +
+                      tripsText(feed.tripsInFeed) + " in the feed" +
+                      feedRange(files, options.filter) +
+                      "; check --from, --to, --route-type and --agency)");
+    }
     throw FeedError(options.feed + ": no usable trip runs on " + date + " (" +
                     std::to_string(feed.servicesRunning) +
                     (feed.servicesRunning == 1 ? " service runs" : " services run") +
@@ -191,23 +275,57 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   std::vector<Run> runs = buildRuns(feed, unit.unit, options.runs, totals, report);
   if (runs.empty()) {
     throw FeedError(options.feed + ": none of the " + std::to_string(feed.trips.size()) +
-                    " trips running on " + date + " can be imported (see the warnings)");
+                    " trips running " + (period ? "from " : "on ") + date +
+                    " can be imported (see the warnings)");
   }
   orderRuns(runs);
+  std::string header = options.header;
+  CivilDay firstDay = 0;
+  int32_t dayCount = 0;
+  int32_t sectionsDay = -1;
+  if (period) {
+    // Trips alike on different days become one train; the period is
+    // written whole when those trains fit the sections, else its busiest day.
+    setRunDays(feed, runs);
+    std::vector<Run> merged = runs;
+    mergeRunsOverDays(feed, merged);
+    firstDay = civilDayOf(result.firstDate);
+    dayCount = result.dayCount;
+    const std::size_t trains = trainsNeeded(merged);
+    const std::size_t stations = stationsNeeded(feed, merged);
+    if (trains <= kMaxTrains && stations <= kMaxStations) {
+      runs = std::move(merged);
+    } else {
+      result.periodTrains = trains;
+      result.periodStations = stations;
+      const int32_t busiest = busiestDay(feed, runs, dayCount);
+      runs = runsOnDay(runs, busiest);
+      for (Run& run : runs) run.days.bits = {1};
+      firstDay += busiest;
+      dayCount = 1;
+      sectionsDay = 0;
+    }
+    if (header.empty()) header = compactDate(dateOfDay(firstDay, 0));
+    totals.rides = ridesOf(runs, options.runs.allCalls);  // of the trains, not the trips
+  }
   std::vector<std::string> numbers = numberRuns(feed, runs, report);
   std::vector<TrainPart> parts = splitRuns(feed, runs, std::move(numbers), report);
   parts = withRides(feed, runs, std::move(parts), options.runs.allCalls, report);
   parts = keepWithinCapacity(feed, runs, std::move(parts), report);
   std::vector<int32_t> stationOf;
-  const ImportedTimetable timetable = assemble(feed, runs, parts, options, stationOf, report);
+  ImportOptions assembled = options;
+  assembled.header = header;
+  const ImportedTimetable timetable = assemble(feed, runs, parts, assembled, stationOf, report);
   NetworkCounts network;
   NetworkSpec networkSpec =
       buildNetwork(feed, runs, parts, stationOf, timetable.stations, network, report);
 
-  ImportResult result;
   result.distances = distancesPhrase(totals, unit);
-  const std::string comment = "Imported by murlo import-gtfs from " + options.feed + "\nfor " +
-                              date + "; distances: " + result.distances + ".";
+  const std::string comment =
+      "Imported by murlo import-gtfs from " + options.feed + "\nfor " +
+      (dayCount == 1 && period ? formatDate(dateOfDay(firstDay, 0)) + ", the busiest day of "
+                               : "") +
+      date + "; distances: " + result.distances + ".";
   // The parser checks every rule and limit, over every call: an import
   // that broke one is a fault of the importer, and nothing is written.
   source::Timetable parsed;
@@ -231,7 +349,13 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (!sameShape) {
     throw FeedError("internal error: the imported timetable read back differs; nothing written");
   }
-  const NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
+  NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
+  if (period) {
+    extension.calendar = calendarOf(runs, parts, firstDay, dayCount);
+    extension.calendar.timeZone = feed.timeZone;
+    extension.calendar.sectionsDay = sectionsDay;
+    result.calendar = extension.calendar;
+  }
   const TableLists lists =
       buildTableLists(parsed.header, parsed.stations, parsed.trains,
                       options.runs.allCalls ? SectionCalls::kEvery : SectionCalls::kAllowedRides);
@@ -245,11 +369,15 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (options.runs.allCalls) {
     result.source = sourceText(
         sectionsOf(timetable, true),
-        comment + (extension.empty() ? ""
-                                     : "\nThis source holds the calls of the database's seven "
-                                       "sections; every call with its boarding rules, the "
-                                       "transfers and the station groups are in its extension "
-                                       "only."));
+        comment +
+            (extension.empty() ? ""
+                               : "\nThis source holds the calls of the database's seven "
+                                 "sections; every call with its boarding rules, the "
+                                 "transfers and the station groups are in its extension "
+                                 "only.") +
+            (period ? "\nIt holds every train of the days imported; the days each runs are in "
+                      "the database's calendar only."
+                    : ""));
   } else {
     std::vector<std::string> dumpWarnings;
     result.source =

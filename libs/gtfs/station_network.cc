@@ -54,8 +54,11 @@ NetworkSpec buildNetwork(const Feed& feed, const std::vector<Run>& runs,
   NetworkSpec network;
   std::unordered_map<std::string, std::vector<std::size_t>> trainsOfTrip;
   for (std::size_t t = 0; t < parts.size(); ++t) {
-    const Trip& trip = feed.trips[static_cast<std::size_t>(runs[parts[t].run].trip)];
-    trainsOfTrip[trip.id].push_back(t);
+    const Run& run = runs[parts[t].run];
+    trainsOfTrip[feed.trips[static_cast<std::size_t>(run.trip)].id].push_back(t);
+    // A train of a period runs as the trips of other days merged into it too.
+    for (const int32_t same : run.sameTrips)
+      trainsOfTrip[feed.trips[static_cast<std::size_t>(same)].id].push_back(t);
   }
   const auto stationAt = [&](int32_t stop) {
     const auto place = static_cast<std::size_t>(feed.stops[static_cast<std::size_t>(stop)].station);

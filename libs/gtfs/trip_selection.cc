@@ -1,5 +1,9 @@
-// Which trips run on the date: agencies, routes, the service calendar, trips.
+// Which trips run on the date (or in a period): agencies, routes, the
+// service calendar, trips.
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <unordered_set>
 
 #include "gtfs/csv_reader.h"
@@ -7,6 +11,7 @@
 #include "gtfs/feed_loader.h"
 #include "gtfs/field_values.h"
 #include "gtfs/service_day.h"
+#include "gtfs/service_period.h"
 
 namespace murlo::gtfs {
 namespace {
@@ -18,9 +23,12 @@ struct AgencyChoice {
   bool all = true;
   std::unordered_set<std::string> ids;
   std::string onlyAgency;  // the id of the feed's only agency, for routes without one
+  std::string timeZone;    // the first agency's agency_timezone, when it is a name
 };
 
-AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::string>& wanted) {
+// With `zoneReport`, also the time zone, whose problems it gets.
+AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::string>& wanted,
+                            ImportReport* zoneReport) {
   AgencyChoice choice;
   choice.all = wanted.empty();
   auto source = files.open("agency.txt");
@@ -31,6 +39,7 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
   CsvReader agencies(std::move(source), files.displayName("agency.txt"));
   const std::size_t idColumn = agencies.column("agency_id");
   const std::size_t nameColumn = agencies.column("agency_name");
+  const std::size_t zoneColumn = agencies.column("agency_timezone");
   std::vector<std::string> known;
   std::unordered_set<std::string> matched;
   while (agencies.next()) {
@@ -38,6 +47,24 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
     const std::string name(agencies.field(nameColumn));
     known.push_back(name.empty() ? id : name);
     choice.onlyAgency = known.size() == 1 ? id : "";
+    // Every agency of a feed keeps one time zone; the first one's is kept.
+    const std::string_view zone = agencies.field(zoneColumn);
+    if (zoneReport != nullptr) {
+      if (known.size() == 1) {
+        if (isTimeZoneName(zone)) {
+          choice.timeZone = std::string(zone);
+        } else if (zone.empty()) {
+          zoneReport->warn("time zone unknown: no agency_timezone", agencies.where());
+        } else {
+          zoneReport->warn("agency_timezone ignored: not a time zone name",
+                           agencies.where() + ": '" + std::string(zone) + "'");
+        }
+      } else if (zone != choice.timeZone && !choice.timeZone.empty()) {
+        zoneReport->warn(
+            "agency_timezone ignored: another agency's differs",
+            agencies.where() + ": '" + std::string(zone) + "', kept " + choice.timeZone);
+      }
+    }
     for (const std::string& w : wanted) {
       if (w == id || w == name) {
         choice.ids.insert(id);
@@ -56,8 +83,14 @@ AgencyChoice chooseAgencies(const FeedFiles& files, const std::vector<std::strin
   return choice;
 }
 
-ServiceDay readCalendar(const FeedFiles& files, const FeedFilter& filter, ImportReport& report) {
-  ServiceDay day(filter.date);
+// Reads calendar.txt, giving `pattern` each valid row (the service, its
+// flags of the weekday columns `weekdays`, its first and last date), and
+// calendar_dates.txt, giving `exception` each valid row.
+void readCalendar(
+    const FeedFiles& files, const std::vector<std::string_view>& weekdays, ImportReport& report,
+    const std::function<void(std::string_view, const std::vector<bool>&,
+                             std::chrono::year_month_day, std::chrono::year_month_day)>& pattern,
+    const std::function<void(std::string_view, std::chrono::year_month_day, int)>& exception) {
   auto calendarSource = files.open("calendar.txt");
   auto datesSource = files.open("calendar_dates.txt");
   if (!calendarSource && !datesSource) {
@@ -67,19 +100,27 @@ ServiceDay readCalendar(const FeedFiles& files, const FeedFilter& filter, Import
   if (calendarSource) {
     CsvReader calendar(std::move(calendarSource), files.displayName("calendar.txt"));
     const std::size_t serviceColumn = calendar.requireColumn("service_id");
-    const std::size_t weekdayColumn = calendar.requireColumn(day.weekdayColumn());
+    std::vector<std::size_t> weekdayColumns;
+    for (const std::string_view name : weekdays)
+      weekdayColumns.push_back(calendar.requireColumn(name));
     const std::size_t startColumn = calendar.requireColumn("start_date");
     const std::size_t endColumn = calendar.requireColumn("end_date");
+    std::vector<bool> flags(weekdays.size());
     while (calendar.next()) {
       const auto start = parseDate(calendar.field(startColumn));
       const auto end = parseDate(calendar.field(endColumn));
-      const std::string_view runs = calendar.field(weekdayColumn);
-      if (!start || !end || (runs != "0" && runs != "1")) {
+      bool valid = start && end;
+      for (std::size_t d = 0; d < weekdayColumns.size(); ++d) {
+        const std::string_view runs = calendar.field(weekdayColumns[d]);
+        valid = valid && (runs == "0" || runs == "1");
+        flags[d] = runs == "1";
+      }
+      if (!valid) {
         report.warn("calendar rows ignored: invalid dates or weekday flags",
                     calendar.where() + ": service " + std::string(calendar.field(serviceColumn)));
         continue;
       }
-      day.addPattern(calendar.field(serviceColumn), runs == "1", *start, *end);
+      pattern(calendar.field(serviceColumn), flags, *start, *end);
     }
   }
   if (datesSource) {
@@ -95,18 +136,56 @@ ServiceDay readCalendar(const FeedFiles& files, const FeedFilter& filter, Import
                     dates.where() + ": service " + std::string(dates.field(serviceColumn)));
         continue;
       }
-      day.addException(dates.field(serviceColumn), *date, *type);
+      exception(dates.field(serviceColumn), *date, *type);
     }
   }
+}
+
+ServiceDay readDay(const FeedFiles& files, const FeedFilter& filter, ImportReport& report) {
+  ServiceDay day(filter.date);
+  readCalendar(
+      files, {day.weekdayColumn()}, report,
+      [&](std::string_view service, const std::vector<bool>& runs,
+          std::chrono::year_month_day start,
+          std::chrono::year_month_day end) { day.addPattern(service, runs[0], start, end); },
+      [&](std::string_view service, std::chrono::year_month_day date, int type) {
+        day.addException(service, date, type);
+      });
   return day;
+}
+
+ServicePeriod readPeriod(const FeedFiles& files, const FeedFilter& filter, ImportReport& report) {
+  const auto days =
+      (std::chrono::sys_days(*filter.lastDate) - std::chrono::sys_days(filter.date)).count() + 1;
+  if (days < 1 || days > kMaxCalendarDays) {
+    throw FeedError("a period of " + std::to_string(days) + " days: at most " +
+                    std::to_string(kMaxCalendarDays) + " can be imported");
+  }
+  ServicePeriod period(filter.date, static_cast<int32_t>(days));
+  static const std::vector<std::string_view> kWeekdays = {
+      "sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
+  readCalendar(
+      files, kWeekdays, report,
+      [&](std::string_view service, const std::vector<bool>& runs,
+          std::chrono::year_month_day start, std::chrono::year_month_day end) {
+        bool weekdays[7];
+        for (std::size_t d = 0; d < 7; ++d) weekdays[d] = runs[d];
+        period.addPattern(service, weekdays, start, end);
+      },
+      [&](std::string_view service, std::chrono::year_month_day date, int type) {
+        period.addException(service, date, type);
+      });
+  return period;
 }
 
 }  // namespace
 
 std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
                               ImportReport& report, std::unordered_map<std::string, int32_t>& index,
-                              std::unordered_set<std::string>& allRoutes) {
-  const AgencyChoice agencies = chooseAgencies(files, filter.agencies);
+                              std::unordered_set<std::string>& allRoutes, std::string* timeZone) {
+  const AgencyChoice agencies =
+      chooseAgencies(files, filter.agencies, timeZone == nullptr ? nullptr : &report);
+  if (timeZone != nullptr) *timeZone = agencies.timeZone;
   CsvReader routes = openRequiredCsv(files, "routes.txt");
   const std::size_t idColumn = routes.requireColumn("route_id");
   const std::size_t typeColumn = routes.requireColumn("route_type");
@@ -157,9 +236,33 @@ TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, Impo
   TripSelection selection;
   std::unordered_map<std::string, int32_t> routeIndex;
   std::unordered_set<std::string> allRoutes;
-  selection.routes = readRoutes(files, filter, report, routeIndex, allRoutes);
-  const ServiceDay day = readCalendar(files, filter, report);
-  selection.servicesRunning = day.count();
+  selection.routes = readRoutes(files, filter, report, routeIndex, allRoutes,
+                                filter.lastDate ? &selection.timeZone : nullptr);
+  // Which services run: on the date, or the days of each in the period.
+  std::optional<ServiceDay> day;
+  std::optional<ServicePeriod> period;
+  std::unordered_map<std::string, int32_t> patternOf;  // service -> dayPatterns, -1 never
+  if (filter.lastDate) {
+    period.emplace(readPeriod(files, filter, report));
+  } else {
+    day.emplace(readDay(files, filter, report));
+    selection.servicesRunning = day->count();
+  }
+  // The trip's days in the period (an index into dayPatterns), -1 when it
+  // does not run; 0 for the one date when it runs.
+  const auto daysOf = [&](std::string_view service) -> int32_t {
+    if (day) return day->runs(service) ? 0 : -1;
+    const auto [found, fresh] = patternOf.emplace(std::string(service), -1);
+    if (fresh) {
+      DayPattern days = period->days(service);
+      if (!days.bits.empty()) {
+        found->second = static_cast<int32_t>(selection.dayPatterns.size());
+        selection.dayPatterns.push_back(std::move(days));
+        ++selection.servicesRunning;
+      }
+    }
+    return found->second;
+  };
 
   CsvReader trips = openRequiredCsv(files, "trips.txt");
   const std::size_t idColumn = trips.requireColumn("trip_id");
@@ -185,8 +288,10 @@ TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, Impo
       }
       continue;
     }
-    if (!day.runs(trips.field(serviceColumn))) continue;
+    const int32_t days = daysOf(trips.field(serviceColumn));
+    if (days < 0) continue;
     Trip trip;
+    if (period) trip.days = days;
     trip.id = std::string(trips.field(idColumn));
     trip.route = route->second;
     trip.shortName = std::string(trips.field(nameColumn));

@@ -13,6 +13,7 @@
 
 #include "db/loader.h"
 #include "generate/network_generator.h"
+#include "generate/service_patterns.h"
 #include "query/direct_trains.h"
 #include "query/trains_at_station.h"
 #include "support/test_support.h"
@@ -310,6 +311,64 @@ TEST(GenerateCommandTest, RefusesAWrongCommandLine) {
   EXPECT_EQ(test::runMurlo({"generate", "small", out, "--fast"}).status, 2);
   EXPECT_EQ(test::readFile(out), "");
   EXPECT_EQ(test::runMurlo({"generate", "small", scratch.dir() + "/no/such/dir/x.db"}).status, 1);
+}
+
+// The days generated trains run: a calendar of 30,000 trains over 180 days
+// (beyond the sections' 10,000), the same for the same seed, with the shape
+// of a real timetable: few shared patterns, every train on some day,
+// working days busier than Sundays and holidays, and some trains on one date.
+TEST(GeneratedCalendarTest, RealisticServicePatterns) {
+  const generate::CalendarShape shape;  // 180 days from Monday 2026-01-05
+  const generate::GeneratedCalendar generated = generate::generateCalendar(30000, shape, 5);
+  const ServiceCalendar& calendar = generated.calendar;
+  ASSERT_EQ(calendar.trainPatterns.size(), 30000u);
+  EXPECT_EQ(calendar.dayCount, 180);
+  EXPECT_EQ(calendar.sectionsDay, -1);
+  EXPECT_EQ(generated.holidays.size(), 6u);
+  EXPECT_EQ(calendar, generate::generateCalendar(30000, shape, 5).calendar);
+  EXPECT_NE(calendar, generate::generateCalendar(30000, shape, 6).calendar);
+  EXPECT_LE(calendar.patterns.size(), 9u + 180u);  // the kinds, seasons and single dates
+  std::vector<std::size_t> perDay(180, 0);
+  std::size_t singleDay = 0;
+  for (std::size_t t = 0; t < 30000; ++t) {
+    int days = 0;
+    for (int32_t d = 0; d < 180; ++d) {
+      if (calendar.runsOn(TrainIndex(static_cast<int32_t>(t)), d)) {
+        ++days;
+        ++perDay[static_cast<std::size_t>(d)];
+      }
+    }
+    ASSERT_GT(days, 0) << t;
+    singleDay += days == 1;
+  }
+  EXPECT_GT(singleDay, 300u);
+  const auto holiday = [&](int32_t d) {
+    return std::count(generated.holidays.begin(), generated.holidays.end(), d) > 0;
+  };
+  for (int32_t week = 0; week < 25; ++week) {
+    const int32_t wednesday = 7 * week + 2, sunday = 7 * week + 6;
+    // A holiday runs as a Sunday.
+    EXPECT_EQ(perDay[static_cast<std::size_t>(wednesday)] >
+                  perDay[static_cast<std::size_t>(sunday)] * 3 / 2,
+              !holiday(wednesday))
+        << "week " << week;
+  }
+  // A network's trains by their kind: temporary trains (L) run on fewer
+  // days than fast ones (G).
+  const Timetable& small = network(NetworkSize::kSmall);
+  const ServiceCalendar byKind = generate::generateCalendar(small, shape, 5).calendar;
+  ASSERT_EQ(byKind.trainPatterns.size(), small.trains.size());
+  std::map<char, std::pair<int, int>> daysAndTrains;  // by the number's first letter
+  for (std::size_t t = 0; t < small.trains.size(); ++t) {
+    auto& [days, trains] = daysAndTrains[small.trains[t].number.front()];
+    ++trains;
+    for (int32_t d = 0; d < 180; ++d) days += byKind.runsOn(TrainIndex(static_cast<int32_t>(t)), d);
+  }
+  ASSERT_GT(daysAndTrains['L'].second, 0);
+  const auto average = [&](char kind) {
+    return static_cast<double>(daysAndTrains[kind].first) / daysAndTrains[kind].second;
+  };
+  EXPECT_LT(average('L'), average('G') / 2);
 }
 
 }  // namespace

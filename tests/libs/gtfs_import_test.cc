@@ -51,6 +51,7 @@
 #include "gtfs/importer.h"
 #include "gtfs/progress.h"
 #include "gtfs/service_day.h"
+#include "gtfs/service_period.h"
 #include "gtfs/shapes.h"
 #include "gtfs/station_name.h"
 #include "gtfs/train_number.h"
@@ -818,6 +819,161 @@ TEST(GtfsImportTest, ServiceDateSelection) {
   }
 }
 
+// A feed drawn from `seed` whose trips run by weekly patterns, seasons and
+// single dates, with holidays that calendar_dates.txt takes from the weekday
+// service and gives the Sunday one: every trip has a twin (same calls and
+// number) on another service, on days apart (one train) or sharing days
+// (two trains those days). Trips of route X have no number. Returns the
+// number of trips.
+std::size_t writeCalendarFeed(const std::string& dir, uint32_t seed) {
+  std::mt19937 random(seed);
+  const auto below = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
+  fs::create_directories(dir);
+  writeText(dir + "/agency.txt", "agency_id,agency_name,agency_timezone\nA,Lines,Europe/Vienna\n");
+  writeText(dir + "/routes.txt",
+            "route_id,route_type,route_short_name,agency_id\nR,2,R,A\nX,2,X,A\n");
+  std::string stops = "stop_id,stop_name,stop_lat,stop_lon\n";
+  for (int s = 0; s < 9; ++s) {
+    stops += "S" + std::to_string(s) + ",Stop " + std::to_string(s) + ",0," +
+             std::to_string(0.05 * s) + "\n";
+  }
+  writeText(dir + "/stops.txt", stops);
+  writeText(dir + "/calendar.txt",
+            "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,"
+            "end_date\n"
+            "WK,1,1,1,1,1,0,0,20260302,20260426\n"
+            "SA,0,0,0,0,0,1,0,20260301,20260430\n"
+            "SU,0,0,0,0,0,0,1,20260301,20260430\n"
+            "DL,1,1,1,1,1,1,1,20260301,20260430\n"
+            "SE,1,0,1,0,1,0,0,20260316,20260403\n");
+  // Easter: Friday and Monday run the Sunday service; one Saturday the
+  // weekday one; a special train on two dates, one past the weekly ones.
+  writeText(dir + "/calendar_dates.txt",
+            "service_id,date,exception_type\n"
+            "WK,20260403,2\nSU,20260403,1\nWK,20260406,2\nSU,20260406,1\n"
+            "WK,20260411,1\nDL,20260322,2\nEX,20260320,1\nEX,20260503,1\n");
+  const char* services[] = {"WK", "SA", "SU", "DL", "SE", "EX"};
+  std::size_t written = 0;
+  std::string trips = "route_id,service_id,trip_id,trip_short_name\n";
+  std::string times = "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n";
+  for (int t = 0; t < 40; ++t) {
+    const bool numbered = below(4) != 0;
+    const std::string number = numbered ? std::to_string(100 + t) : "";
+    const int first = below(6), count = 2 + below(9 - first - 1);
+    const bool back = below(2) == 0;
+    const int start = 5 * 60 + below(19 * 60);
+    const int service = below(6);
+    const int twin = below(6);
+    for (int copy = 0; copy < (twin == service ? 1 : 2); ++copy) {
+      const std::string id = "t" + std::to_string(t) + (copy == 0 ? "a" : "b");
+      ++written;
+      trips += std::string(numbered ? "R," : "X,") + services[copy == 0 ? service : twin] + "," +
+               id + "," + number + "\n";
+      for (int k = 0; k < count; ++k) {
+        const int minute = start + 7 * k;
+        char time[32];
+        std::snprintf(time, sizeof time, "%02d:%02d:00", minute / 60, minute % 60);
+        const int stop = back ? first + count - 1 - k : first + k;
+        times += id + "," + time + "," + time + ",S" + std::to_string(stop) + "," +
+                 std::to_string(k + 1) + "\n";
+      }
+    }
+  }
+  writeText(dir + "/trips.txt", trips);
+  writeText(dir + "/stop_times.txt", times);
+  return written;
+}
+
+// Each train as its number (X for a counted one) and calls, sorted.
+std::multiset<std::string> trainKeys(const source::Timetable& timetable,
+                                     const std::vector<bool>& which) {
+  std::multiset<std::string> keys;
+  for (std::size_t t = 0; t < timetable.trains.size(); ++t) {
+    if (!which[t]) continue;
+    const TrainSpec& train = timetable.trains[t];
+    std::string key = train.number.front() == 'X' ? "X" : train.number;
+    for (const StopSpec& stop : train.stops) {
+      key += " " + timetable.stations[static_cast<std::size_t>(stop.station)].name + "@" +
+             std::to_string(stop.arrival) + "-" + std::to_string(stop.departure);
+    }
+    keys.insert(key);
+  }
+  return keys;
+}
+
+// The whole period's (or a range's) trains that run on a date are those a
+// one-day import of that date gives, for every date.
+TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
+  test::TempFile scratch("");
+  struct Case {
+    uint32_t seed;
+    const char* from;  // nullptr: the feed's whole period
+    const char* to;
+  } cases[] = {{1, nullptr, nullptr},
+               {2, nullptr, nullptr},
+               {3, nullptr, nullptr},
+               {4, "20260330", "20260412"}};
+  for (const Case& c : cases) {
+    const std::string dir = scratch.dir() + "/feed" + std::to_string(c.seed);
+    const std::size_t feedTrips = writeCalendarFeed(dir, c.seed);
+    ImportOptions options;
+    options.feed = dir;
+    options.header = "T";
+    if (c.from != nullptr) {
+      options.days = ImportDays::kRange;
+      options.filter.date = *parseDate(c.from);
+      options.filter.lastDate = *parseDate(c.to);
+    } else {
+      options.days = ImportDays::kFeedPeriod;
+    }
+    ImportReport report;
+    Progress progress(nullptr);
+    const ImportResult whole = importFeed(options, report, progress);
+    source::Timetable wholeTrains;
+    ASSERT_TRUE(source::parseSource(whole.source, wholeTrains).empty());
+    const ServiceCalendar& calendar = whole.calendar;
+    ASSERT_EQ(calendar.trainPatterns.size(), wholeTrains.trains.size()) << c.seed;
+    EXPECT_EQ(calendar.sectionsDay, -1);
+    EXPECT_EQ(calendar.timeZone, "Europe/Vienna");
+    EXPECT_EQ(formatDate(dateOfDay(calendar.firstDay, 0)),
+              c.from != nullptr ? "2026-03-30" : "2026-03-01");
+    EXPECT_EQ(calendar.dayCount, c.from != nullptr ? 14 : 64);  // to 2026-05-03
+    std::size_t trips = 0, trains = 0;
+    for (int32_t day = 0; day < calendar.dayCount; ++day) {
+      std::vector<bool> runs(wholeTrains.trains.size());
+      for (std::size_t t = 0; t < runs.size(); ++t) {
+        runs[t] = calendar.runsOn(TrainIndex(static_cast<int32_t>(t)), day);
+      }
+      ImportOptions one = options;
+      one.days = ImportDays::kOneDate;
+      one.filter.date = dateOfDay(calendar.firstDay, day);
+      source::Timetable oneDay;
+      try {
+        ImportReport ignored;
+        const ImportResult result = importFeed(one, ignored, progress);
+        ASSERT_TRUE(source::parseSource(result.source, oneDay).empty());
+      } catch (const FeedError&) {  // no trip that day
+      }
+      const std::string date = formatDate(one.filter.date);
+      EXPECT_EQ(trainKeys(wholeTrains, runs),
+                trainKeys(oneDay, std::vector<bool>(oneDay.trains.size(), true)))
+          << "seed " << c.seed << ", " << date;
+      trips += oneDay.trains.size();
+      trains += static_cast<std::size_t>(std::count(runs.begin(), runs.end(), true));
+    }
+    EXPECT_EQ(trains, trips);
+    if (c.from == nullptr) {
+      EXPECT_LT(wholeTrains.trains.size(), feedTrips) << "twins on days apart are one train";
+    }
+  }
+  // The summary says the period and the time zone.
+  const std::string out = scratch.dir() + "/whole.db";
+  const auto run = runMurlo({"import-gtfs", scratch.dir() + "/feed1", out, "--quiet"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(contains(run.out, "trips of 2026-03-01 to 2026-05-03 (64 days; "));
+  EXPECT_TRUE(contains(run.out, "day patterns; time zone Europe/Vienna) from ")) << run.out;
+}
+
 TEST(GtfsImportTest, SummaryAndWhatWasLeftOut) {
   const Imported imported = import(kFeed, "20260408");
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
@@ -1213,6 +1369,7 @@ TEST(GtfsInfoTest, FactsOfTheTestFeed) {
   ASSERT_EQ(text.status, 0) << text.err;
   for (const char* line : {
            "  RR  Riverside Rail\n",
+           "Time zone: Europe/Berlin\n",
            "Routes: 4, trips: 16\n",
            "  route_type 2 rail: 2 routes, 13 trips\n",
            "  route_type 109 railway service: 1 route, 2 trips\n",
@@ -1425,6 +1582,19 @@ TEST(GtfsImportTest, DatabaseCapacityIsReported) {
         "trip t10000: train R10001 (trains dropped: a database holds at most 10000 trains)"))
         << imported.run.err;
     EXPECT_TRUE(contains(imported.run.out, "2 stations, 10000 trains, 20000 stops"));
+    // The whole year's trips, every day alike, are more trains than fit: its
+    // busiest (first) day is written, and the summary says so.
+    const auto whole =
+        runMurlo({"import-gtfs", scratch.dir() + "/trains", scratch.dir() + "/year.db", "--quiet"});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_TRUE(contains(whole.out,
+                         "2 stations, 10000 trains, 20000 stops; trips of 2026-01-01 "
+                         "only, the busiest day of 2026-01-01 to 2026-12-31 (365 days"))
+        << whole.out;
+    EXPECT_TRUE(contains(whole.out,
+                         "The period did not fit: its trips make 10001 trains at 2 "
+                         "stations, a database holds 10000 of each"))
+        << whole.out;
   }
   {  // 101 trips of 100 stations each
     std::vector<SyntheticTrip> trips;
@@ -1479,7 +1649,27 @@ TEST(GtfsImportTest, ErrorsNameTheFileAndLine) {
        {"--date", "20260408", "--agency", "Ferry"},
        1,
        "no agency has the id or name Ferry (the feed has: Riverside Rail, Riverside Bus)"},
-      {"no date", [](const FeedCopy&) {}, {}, 2, "import-gtfs needs --date YYYYMMDD"},
+      // Without --date the whole period is imported; a range needs both ends.
+      {"range without end",
+       [](const FeedCopy&) {},
+       {"--from", "20260401"},
+       2,
+       "--from and --to go together"},
+      {"range backwards",
+       [](const FeedCopy&) {},
+       {"--from", "20260408", "--to", "20260407"},
+       2,
+       "the first not after the last"},
+      {"date and range",
+       [](const FeedCopy&) {},
+       {"--date", "20260408", "--from", "20260401", "--to", "20260408"},
+       2,
+       "not both"},
+      {"empty range",
+       [](const FeedCopy&) {},
+       {"--from", "20270101", "--to", "20270131"},
+       1,
+       "no usable trip runs from 2027-01-01 to 2027-01-31"},
       {"bad date", [](const FeedCopy&) {}, {"--date", "20260230"}, 2, "--date takes a date"},
       {"bad class",
        [](const FeedCopy&) {},

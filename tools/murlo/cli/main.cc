@@ -291,19 +291,26 @@ const std::vector<Command>& allCommands() {
        "  murlo generate small small.db --seed 7", generateOptions(), 2, 2, false, runGenerate},
       {"import-gtfs", "import-gtfs FEED OUT", "build a database from a GTFS feed (zip or folder)",
        "FEED is a GTFS feed: a zip file or an unpacked folder. The trips that run\n"
-       "on the date (calendar.txt and calendar_dates.txt) become the trains of the\n"
-       "database OUT; every station they call at becomes a station; transfers.txt\n"
-       "gives transfers, change times and station complexes. What the import\n"
-       "changed, split or dropped is reported on standard error; a summary line\n"
-       "says what was built, a second the stations whose rides the seven\n"
-       "sections hide from hosts that read only them. See docs/gtfs-import.md.\n",
-       "  murlo import-gtfs feed.zip city.db --date 20260408 --source city.tt", importGtfsOptions(),
-       2, 2, false, runImportGtfs},
+       "in the feed's whole period (calendar.txt and calendar_dates.txt) become the\n"
+       "trains of the database OUT, trips alike on different days one train, with\n"
+       "the days each runs and agency.txt's time zone; when they are more trains\n"
+       "than a database holds, only those of the busiest day. --date takes the\n"
+       "trains of one date, without days; --from and --to those of a range.\n"
+       "Every station they call at becomes a station; transfers.txt gives\n"
+       "transfers, change times and station complexes. What the import changed,\n"
+       "split or dropped is reported on standard error; a summary line says what\n"
+       "was built and for which days, a second the stations whose rides the\n"
+       "seven sections hide from hosts that read only them. See\n"
+       "docs/gtfs-import.md.\n",
+       "  murlo import-gtfs feed.zip city.db --source city.tt\n"
+       "  murlo import-gtfs feed.zip day.db --date 20260408",
+       importGtfsOptions(), 2, 2, false, runImportGtfs},
       {"gtfs-info",
        "gtfs-info FEED",
        "what a GTFS feed holds: agencies, routes, dates, stations",
-       "Reads the whole feed (a zip file or a folder) and prints its agencies, its\n"
-       "routes by route_type, the dates its trips run on with the busiest, the\n"
+       "Reads the whole feed (a zip file or a folder) and prints its agencies and\n"
+       "time zone, its routes by route_type, the period its trips run in (first\n"
+       "and last date, days) and the trips of each date with the busiest, the\n"
        "stations called at, the calls that restrict boarding or alighting, the\n"
        "rows of transfers.txt by type, and its shapes. Pick --date, --route-type\n"
        "and --agency for import-gtfs from it.\n",

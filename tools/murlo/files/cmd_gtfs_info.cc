@@ -45,7 +45,7 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
   for (const FeedFacts::Agency& a : facts.agencies) {
     json.beginObject().field("id", a.id).field("name", a.name).endObject();
   }
-  json.endArray().key("route_types").beginArray();
+  json.endArray().field("time_zone", facts.timeZone).key("route_types").beginArray();
   for (const FeedFacts::RouteType& t : facts.routeTypes) {
     json.beginObject()
         .field("type", static_cast<int64_t>(t.type))
@@ -61,10 +61,11 @@ void printJson(const std::string& feed, const FeedFacts& facts) {
       .beginObject();
   const auto& dates = facts.dates.perDate;
   if (dates.empty()) {
-    json.key("first").null().key("last").null();
+    json.key("first").null().key("last").null().field("days", int64_t{0});
   } else {
     json.field("first", gtfs::formatDate(dates.front().date))
-        .field("last", gtfs::formatDate(dates.back().date));
+        .field("last", gtfs::formatDate(dates.back().date))
+        .field("days", static_cast<int64_t>(dates.size()));
   }
   json.key("cut").boolean(facts.dates.cut).key("busiest");
   writeDates(json, facts.dates.busiest);
@@ -134,6 +135,7 @@ void printText(const std::string& feed, const FeedFacts& facts) {
   for (const FeedFacts::Agency& a : facts.agencies) {
     std::cout << "  " << (a.id.empty() ? "(no agency_id)" : a.id) << "  " << a.name << '\n';
   }
+  std::cout << "Time zone: " << (facts.timeZone.empty() ? "not given" : facts.timeZone) << '\n';
   std::cout << "Routes: " << facts.routes << ", trips: " << facts.trips << '\n';
   for (const FeedFacts::RouteType& t : facts.routeTypes) {
     std::cout << "  route_type " << routeTypeLabel(t.type) << ": "

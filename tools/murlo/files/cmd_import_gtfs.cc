@@ -1,5 +1,6 @@
-// murlo import-gtfs FEED OUT --date YYYYMMDD [options].
+// murlo import-gtfs FEED OUT [--date YYYYMMDD | --from YYYYMMDD --to YYYYMMDD] [options].
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,13 +14,21 @@
 #include "gtfs/field_values.h"
 #include "gtfs/importer.h"
 #include "gtfs/service_day.h"
+#include "gtfs/service_period.h"
+#include "gtfs/train_table.h"
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 
 namespace murlo::tool {
 namespace {
 
-const OptionSpec kDateOption = {"--date", "YYYYMMDD", "the service date (required)"};
+const OptionSpec kDateOption = {
+    "--date", "YYYYMMDD",
+    "only the trains of this date, without days (default: the feed's whole\n"
+    "period, each train with the days it runs)"};
+const OptionSpec kFromOption = {"--from", "YYYYMMDD",
+                                "with --to: the trains of these dates, with their days"};
+const OptionSpec kToOption = {"--to", "YYYYMMDD", "the last date of --from"};
 const OptionSpec kRouteTypeOption = {
     "--route-type", "LIST",
     "only routes of these types, such as 2 or 2,109 (a basic type also\n"
@@ -36,8 +45,8 @@ const OptionSpec kClassOption = {"--class", "C",
 const OptionSpec kFareColumnsOption = {"--columns", "F",
                                        "fare-column code (default 8: hard seat only)"};
 const OptionSpec kRateOption = {"--rate", "R", "fare-rate code (default D: 1.00)"};
-const OptionSpec kHeaderOption = {"--header", "TEXT",
-                                  "the database header (default: the date, YYYYMMDD)"};
+const OptionSpec kHeaderOption = {
+    "--header", "TEXT", "the database header (default: the (first) date imported, YYYYMMDD)"};
 const OptionSpec kAllCallsOption = {
     "--all-calls", "",
     "keep every call in the seven sections, even where the feed forbids\n"
@@ -134,6 +143,26 @@ std::string kmPhrase(const gtfs::RunTotals& totals) {
   return phrase;
 }
 
+// "2026-04-08"; for a period "2026-01-01 to 2026-06-30 (181 days; 6 day
+// patterns; time zone Europe/Berlin)", or when it did not fit "2026-04-07,
+// the busiest day of 2026-01-01 to ...".
+std::string daysPhrase(const gtfs::ImportOptions& options, const gtfs::ImportResult& result) {
+  if (result.dayCount == 0) return gtfs::formatDate(options.filter.date);
+  const ServiceCalendar& calendar = result.calendar;
+  const std::string zone =
+      calendar.timeZone.empty() ? "no time zone" : "time zone " + calendar.timeZone;
+  const std::string period =
+      gtfs::formatDate(result.firstDate) + " to " +
+      gtfs::formatDate(gtfs::dateOfDay(gtfs::civilDayOf(result.firstDate), result.dayCount - 1)) +
+      " (" + counted(static_cast<std::size_t>(result.dayCount), "day") +
+      (result.periodCut ? ", the feed's first ones" : "");
+  if (result.periodTrains > 0) {
+    return gtfs::formatDate(gtfs::dateOfDay(calendar.firstDay, 0)) + " only, the busiest day of " +
+           period + "; " + zone + ")";
+  }
+  return period + "; " + counted(calendar.patterns.size(), "day pattern") + "; " + zone + ")";
+}
+
 bool oneOf(std::string_view value, std::string_view allowed) {
   return value.size() == 1 && allowed.find(value[0]) != std::string_view::npos;
 }
@@ -157,15 +186,38 @@ std::optional<std::vector<int32_t>> routeTypes(std::string_view list) {
 Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
   gtfs::ImportOptions options;
   options.feed = line.operand(0);
-  const auto date = line.value(kDateOption);
-  if (!date) {
-    return Status::badParameter("--date", "import-gtfs needs --date YYYYMMDD");
+  std::optional<std::chrono::year_month_day> date, from, to;
+  for (const auto& [option, day] : {std::pair{&kDateOption, &date}, std::pair{&kFromOption, &from},
+                                    std::pair{&kToOption, &to}}) {
+    const auto text = line.value(*option);
+    if (!text) continue;
+    *day = gtfs::parseDate(*text);
+    if (!*day) {
+      const std::string name(option->name);
+      return Status::badParameter(name, name + " takes a date YYYYMMDD, not '" + *text + "'");
+    }
   }
-  const auto day = gtfs::parseDate(*date);
-  if (!day) {
-    return Status::badParameter("--date", "--date takes a date YYYYMMDD, not '" + *date + "'");
+  if (date && (from || to)) {
+    return Status::badParameter("--date",
+                                "--date takes one date; --from and --to a range, not both");
   }
-  options.filter.date = *day;
+  if (from || to) {
+    if (!from || !to)
+      return Status::badParameter(from ? "--to" : "--from", "--from and --to go together");
+    const auto days = (std::chrono::sys_days(*to) - std::chrono::sys_days(*from)).count() + 1;
+    if (days < 1 || days > kMaxCalendarDays) {
+      return Status::badParameter("--to", "--from and --to take 1 to " +
+                                              std::to_string(kMaxCalendarDays) +
+                                              " dates, the first not after the last");
+    }
+    options.days = gtfs::ImportDays::kRange;
+    options.filter.date = *from;
+    options.filter.lastDate = *to;
+  } else if (date) {
+    options.filter.date = *date;
+  } else {
+    options.days = gtfs::ImportDays::kFeedPeriod;
+  }
   for (const std::string& list : line.values(kRouteTypeOption)) {
     const auto types = routeTypes(list);
     if (!types) {
@@ -215,10 +267,10 @@ Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
           "--header", "--header takes at most 10 bytes of text in GBK (five Chinese characters)");
     }
     options.header = *header;
-  } else {
+  } else if (options.days == gtfs::ImportDays::kOneDate) {
     const std::string text = gtfs::formatDate(options.filter.date);
     options.header = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
-  }
+  }  // a period's import begins the header with the first date it writes
   return options;
 }
 
@@ -226,10 +278,10 @@ Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
 
 const std::vector<const OptionSpec*>& importGtfsOptions() {
   static const std::vector<const OptionSpec*> options = {
-      &kDateOption,     &kRouteTypeOption,   &kAgencyOption,        &kSourceFileOption,
-      &kClassOption,    &kFareColumnsOption, &kRateOption,          &kHeaderOption,
-      &kAllCallsOption, &kShortNamesOption,  &kAbbreviationsOption, &kQuietOption,
-      &kVerboseOption,  &kForceOption};
+      &kDateOption,          &kFromOption,       &kToOption,       &kRouteTypeOption,
+      &kAgencyOption,        &kSourceFileOption, &kClassOption,    &kFareColumnsOption,
+      &kRateOption,          &kHeaderOption,     &kAllCallsOption, &kShortNamesOption,
+      &kAbbreviationsOption, &kQuietOption,      &kVerboseOption,  &kForceOption};
   return options;
 }
 
@@ -269,16 +321,23 @@ int runImportGtfs(const CommandLine& line) {
       return reportFailure(line.command(), written);
     }
   }
-  std::string line1 =
-      "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
-      counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
-      counted(result.stops, "stop") + "; trips of " + gtfs::formatDate(options->filter.date) +
-      " from " + options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
-      networkPhrase(result) + "; " + kmPhrase(result.totals) +
-      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
+  std::string line1 = "Built " + (isStandardStream(out) ? std::string("the database") : out) +
+                      ": " + counted(result.stations, "station") + ", " +
+                      counted(result.trains, "train") + ", " + counted(result.stops, "stop") +
+                      "; trips of " + daysPhrase(*options, result) + " from " + options->feed +
+                      "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
+                      networkPhrase(result) + "; " + kmPhrase(result.totals) +
+                      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
   if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
   if (const std::string hidden = hiddenLine(result.hidden); !hidden.empty()) {
     line1 += "\n" + hidden;
+  }
+  if (result.periodTrains > 0) {
+    line1 += "\nThe period did not fit: its trips make " + counted(result.periodTrains, "train") +
+             " at " + counted(result.periodStations, "station") + ", a database holds " +
+             std::to_string(gtfs::kMaxTrains) +
+             " of each; only its busiest day was written. Narrow it with --from and --to, "
+             "--route-type or --agency.";
   }
   return summary(plan, line1);
 }

@@ -1,4 +1,5 @@
-// What a feed holds, for murlo gtfs-info: its agencies, routes by type, the
+// What a feed holds, for murlo gtfs-info: its agencies and time zone, routes
+// by type, the
 // dates its trips run on, its stations, the calls with boarding rules and
 // whether it has shapes.
 #ifndef MURLO_GTFS_FEED_FACTS_H_
@@ -58,6 +59,7 @@ struct FeedFacts {
   };
 
   std::vector<Agency> agencies;
+  std::string timeZone;  // the first agency's agency_timezone, when it is a time zone name
   std::vector<RouteType> routeTypes;  // ascending
   std::size_t routes = 0;
   std::size_t trips = 0;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -20,6 +21,10 @@ namespace murlo::gtfs {
 
 struct FeedFilter {
   std::chrono::year_month_day date;
+  // The last date of a period from `date` (at most kMaxCalendarDays): its
+  // trips are those that run on any of its dates, each with its days
+  // (Trip::days). Nothing: the trips of the one date `date`.
+  std::optional<std::chrono::year_month_day> lastDate;
   std::vector<int32_t> routeTypes;    // empty: every type
   std::vector<std::string> agencies;  // agency_id or agency_name; empty: every agency
 };
@@ -33,18 +38,23 @@ bool routeTypeWanted(const std::vector<int32_t>& wanted, int32_t type);
 // The routes of the types and agencies asked for (the filter's date is not
 // used), with `index` from route_id to their place and `allRoutes` every
 // route_id of routes.txt. Throws FeedError for an --agency the feed lacks.
+// With `timeZone`, also agency.txt's agency_timezone (the first agency's,
+// when it is a time zone name; else "", reported).
 std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
                               ImportReport& report, std::unordered_map<std::string, int32_t>& index,
-                              std::unordered_set<std::string>& allRoutes);
+                              std::unordered_set<std::string>& allRoutes,
+                              std::string* timeZone = nullptr);
 
-// The routes and trips that run on the date.
+// The routes and trips that run on the date (on some date of the period).
 struct TripSelection {
   std::vector<Route> routes;
   std::vector<Trip> trips;
   std::unordered_map<std::string, int32_t> tripIndex;
   std::unordered_set<std::string> tripIdsInFeed;  // every trip_id of trips.txt
   std::size_t tripsInFeed = 0;
-  std::size_t servicesRunning = 0;
+  std::size_t servicesRunning = 0;      // on the date, or on some date of the period
+  std::vector<DayPattern> dayPatterns;  // a period's: the days of each service that runs
+  std::string timeZone;                 // agency.txt's agency_timezone, "" when none usable
 };
 TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, ImportReport& report,
                           Progress& progress);

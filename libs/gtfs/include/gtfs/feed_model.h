@@ -1,4 +1,5 @@
-// The parts of a feed that an import uses, for the trips of one date: every
+// The parts of a feed that an import uses, for the trips of one date (or a
+// period): every
 // stop, the selected routes and trips, and the stop times of those trips.
 #ifndef MURLO_GTFS_FEED_MODEL_H_
 #define MURLO_GTFS_FEED_MODEL_H_
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "db/service_calendar.h"
 #include "gtfs/boarding_rules.h"
 #include "gtfs/great_circle.h"
 
@@ -40,6 +42,7 @@ struct Trip {
   std::string shortName;
   std::string shapeId;
   int32_t path = -1;  // index into Feed::paths, -1 when shapes.txt has no points for it
+  int32_t days = -1;  // a period's import: index into Feed::dayPatterns; -1 for one date
   int64_t line = 0;   // in trips.txt
 };
 
@@ -100,11 +103,13 @@ struct Feed {
   std::vector<FeedTransfer> transfers;  // of transfers.txt, when the feed has one
   bool hasTransfers = false;            // transfers.txt is there
   std::size_t tripsInFeed = 0;
-  std::size_t servicesRunning = 0;  // on the date
-  std::string stopsName;            // how messages name stops.txt,
-  std::string tripsName;            // trips.txt
-  std::string stopTimesName;        // and stop_times.txt
-  std::string transfersName;        // transfers.txt
+  std::size_t servicesRunning = 0;      // on the date (on some date of the period)
+  std::vector<DayPattern> dayPatterns;  // a period's import: the days each service runs
+  std::string timeZone;                 // agency.txt's agency_timezone, "" when none usable
+  std::string stopsName;                // how messages name stops.txt,
+  std::string tripsName;                // trips.txt
+  std::string stopTimesName;            // and stop_times.txt
+  std::string transfersName;            // transfers.txt
 };
 
 }  // namespace murlo::gtfs

@@ -1,13 +1,16 @@
-// A whole import: a feed's trips of one date as timetable source and as a
-// database file, checked by the source parser so that nothing breaking the
-// format's rules is ever written.
+// A whole import: a feed's trips of one date, or of a period with the days
+// each runs, as timetable source and as a database file, checked by the
+// source parser so that nothing breaking the format's rules is ever written.
 #ifndef MURLO_GTFS_IMPORTER_H_
 #define MURLO_GTFS_IMPORTER_H_
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "db/service_calendar.h"
 #include "gtfs/feed_loader.h"
 #include "gtfs/import_report.h"
 #include "gtfs/progress.h"
@@ -17,13 +20,22 @@
 
 namespace murlo::gtfs {
 
+// Which days an import takes.
+enum class ImportDays {
+  kOneDate,    // the trips of filter.date, without a calendar (as before calendars)
+  kRange,      // those of filter.date to filter.lastDate, with their calendar
+  kFeedPeriod  // those of every date the feed's trips run on, with their calendar
+};
+
 struct ImportOptions {
   std::string feed;  // a folder or a zip file
   FeedFilter filter;
+  ImportDays days = ImportDays::kOneDate;
   std::optional<char> classCode;  // default: by route type, see defaultClassCode
   char fareColumnCode = '8';      // hard seat only
   char fareRateCode = 'D';        // rate 1.00
-  std::string header;             // UTF-8, at most 10 bytes in GBK
+  std::string header;             // UTF-8, at most 10 bytes in GBK; for a period,
+                                  // "" gives the first date imported, YYYYMMDD
   RunOptions runs;                // which calls trains keep
   StationOptions stations;        // names and abbreviations
 };
@@ -55,9 +67,22 @@ struct ImportResult {
   NetworkCounts network;               // transfers.txt as written
   bool transfersFile = false;          // the feed has a transfers.txt
   bool extension = false;              // the database has an extension
+  // A period's import: the period asked (the feed's, cut at
+  // kMaxCalendarDays when `periodCut`, or the range) and the calendar of the
+  // trains written. When the period's trains did not fit the seven sections
+  // (`periodTrains` of them, more than kMaxTrains, or more than kMaxStations
+  // stations), only its busiest day's trains are written, with a calendar
+  // of that one day.
+  std::chrono::year_month_day firstDate;
+  int32_t dayCount = 0;  // 0: one date, no calendar
+  bool periodCut = false;
+  std::size_t periodTrains = 0;    // the trains the period needed when it did not fit, else 0
+  std::size_t periodStations = 0;  // and the stations
+  ServiceCalendar calendar;
 };
 
-// Throws FeedError when the feed cannot be read or no trip runs on the date.
+// Throws FeedError when the feed cannot be read or no trip runs on the date
+// (in the period).
 ImportResult importFeed(const ImportOptions& options, ImportReport& report, Progress& progress);
 
 }  // namespace murlo::gtfs

@@ -28,6 +28,11 @@ struct RunStop {
 struct Run {
   int32_t trip = 0;
   std::vector<RunStop> stops;
+  // A period's import: the days the run starts (bits empty for one date),
+  // and the trips of other days with the same calls merged into it
+  // (run_days.h).
+  DayPattern days;
+  std::vector<int32_t> sameTrips;
   int32_t firstDeparture() const { return stops.front().departure; }
 };
 
