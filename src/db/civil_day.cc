@@ -21,8 +21,8 @@ std::optional<CivilDay> civilDayOf(CivilDate date) {
   const int32_t y = date.month <= 2 ? date.year - 1 : date.year;
   const int32_t era = y / 400;
   const int32_t yearOfEra = y - era * 400;
-  const int32_t dayOfYear = (153 * (date.month > 2 ? date.month - 3 : date.month + 9) + 2) / 5 +
-                            date.day - 1;
+  const int32_t dayOfYear =
+      (153 * (date.month > 2 ? date.month - 3 : date.month + 9) + 2) / 5 + date.day - 1;
   const int32_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   return era * 146097 + dayOfEra - 719468;
 }

@@ -257,7 +257,8 @@ bool readCalendar(FieldReader& in, ServiceCalendar& calendar) {
   const int width = patternIndexWidth(patterns);
   const std::size_t trains = in.count(static_cast<std::size_t>(width));
   calendar.trainPatterns.reserve(trains);
-  for (std::size_t t = 0; t < trains && in.ok(); ++t) calendar.trainPatterns.push_back(in.take(width));
+  for (std::size_t t = 0; t < trains && in.ok(); ++t)
+    calendar.trainPatterns.push_back(in.take(width));
   return in.ok();
 }
 
@@ -267,7 +268,8 @@ std::string calendarProblem(const ServiceCalendar& calendar, int32_t trainCount)
   }
   if (calendar.dayCount < 1 || calendar.dayCount > kMaxCalendarDays)
     return "a calendar's days are not 1 to " + std::to_string(kMaxCalendarDays);
-  if (calendar.firstDay < kFirstCivilDay || calendar.firstDay > kLastCivilDay - calendar.dayCount + 1)
+  if (calendar.firstDay < kFirstCivilDay ||
+      calendar.firstDay > kLastCivilDay - calendar.dayCount + 1)
     return "a calendar's period is not within 1970 to 9999";
   if (calendar.sectionsDay < -1 || calendar.sectionsDay >= calendar.dayCount)
     return "the sections' day is not a day of the calendar";

@@ -188,7 +188,8 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {
-    NetworkExtension damagedCalendar{{}, {}, {}, {}, buildExtension(net.trains, net.network).calendar};
+    NetworkExtension damagedCalendar{
+        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar};
     change(damagedCalendar.calendar);
     calendarCases.push_back({name, damagedCalendar});
   };
