@@ -52,7 +52,9 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   origin_ = origins.front();
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
-  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart());
+  QueryStatus dateStatus = QueryStatus::kOk;  // the planner has checked the date
+  days_ = RunDays(db.tables(), request.date, dateStatus);
+  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart(), days_);
   // Arriving by t: no label at the destination is later than t.
   if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
@@ -332,19 +334,29 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
         }
       }
       if (ProfilePruning::mayBoard(ready, bound)) {
-        // The earliest run that departs here at or after `ready`. All runs
-        // depart here whole days apart, the one caught so far at
-        // minute - step among them.
+        // The earliest run that departs here at or after `ready` (and, for
+        // a date, runs). All runs depart here whole days apart, the one
+        // caught so far at minute - step among them.
         const int32_t step = stepMinutes(stop.departure, next.arrival);
         if (minute >= kNever) {
-          minute = ready + minuteOfDay(stop.departure - ready) + step;
-          boardedAt = m;
-          if constexpr (kRules) {
-            boardedFrom = sourceOf(round, stop.station(), source);
-            boardedStation = stop.station();
+          const int32_t departs =
+              firstRun(train, run, m, ready + minuteOfDay(stop.departure - ready));
+          if (departs < kNever) {
+            minute = departs + step;
+            boardedAt = m;
+            if constexpr (kRules) {
+              boardedFrom = sourceOf(round, stop.station(), source);
+              boardedStation = stop.station();
+            }
           }
-        } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
-          minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
+        } else if (const int32_t departs = minute - step,
+                   earlier = ready <= departs - kMinutesPerDay
+                                 ? firstRun(train, run, m,
+                                            departs - kMinutesPerDay *
+                                                          ((departs - ready) / kMinutesPerDay))
+                                 : departs;
+                   earlier < departs) {
+          minute = earlier + step;
           boardedAt = m;
           if constexpr (kRules) {
             boardedFrom = sourceOf(round, stop.station(), source);
@@ -416,7 +428,8 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
   if (search.destinationUnreached()) return journeys;
   if (request.limit == 0) {
     search.search(0, groups, journeys);
-    if (request.time == JourneyTime::kDepartAfter) dropBeatenByTheNextDay(journeys);
+    if (request.time == JourneyTime::kDepartAfter && !search.dated())
+      dropBeatenByTheNextDay(journeys);
     return journeys;
   }
   const auto limit = static_cast<std::size_t>(request.limit);
@@ -458,7 +471,7 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
     search.search(begin, until, journeys);
     // A journey beaten by another's next-day run is beaten by one found by
     // now: a later one that arrives a day sooner beats it the same day.
-    dropBeatenByTheNextDay(journeys);
+    if (!search.dated()) dropBeatenByTheNextDay(journeys);
     begin = until;
   }
   if (journeys.size() > limit) journeys.resize(limit);
