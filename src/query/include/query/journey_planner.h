@@ -30,8 +30,8 @@ namespace murlo {
 // the two stations' names and the change's minutes as "%.2d:%.2d".
 //
 // For a date (request.date) in a database with a calendar, each ride is on
-// a run its train makes (query/run_days.h), and no journey is dropped for
-// another's run a day later, which may not exist.
+// a run its train makes (query/run_days.h), and a journey is dropped for
+// another's run a day later only where that run runs.
 //
 // The count is the number of journeys (0 when there is none). The status,
 // tested in this order: kArgumentOutOfRange unless request.valid(),

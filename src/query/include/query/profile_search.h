@@ -39,6 +39,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -73,9 +74,10 @@ class ProfileSearch {
 
   // The departure minutes, from the earliest.
   const OriginDepartures& departures() const { return departures_; }
-  // Whether the trains run on the days their calendar says (a question for
-  // a date in a database with a calendar), rather than every day.
-  bool dated() const { return !days_.everyDay(); }
+  // Whether `journey`, found by this search, also runs a day later: always
+  // where every train runs every day; for a date, where each of its rides'
+  // runs a day later runs.
+  bool runsADayLater(const Journey& journey) const;
   // Whether no train can be left at the destination at all.
   bool destinationUnreached() const { return pruning_.destinationUnreached(); }
 
@@ -198,15 +200,16 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origi
                                     StationIndex destination, const JourneyRequest& request);
 
 // Leaving after a time, the journeys depart within one day; where every train
-// runs every day, each journey found also runs a day later. A journey that
+// runs every day, each journey found also runs a day later (for a date, a
+// journey does where its trains run the next day: `runsADayLater`). A journey that
 // arrives no sooner than another's next-day run, with no fewer rides, is
 // beaten by that run (it leaves later and arrives no later): a traveller
 // would simply wait for it (D5 to 秦皇岛 and on by two changes to the D321
 // that leaves 北京 the next evening). Drops such journeys, keeping the order
-// of the rest. paretoJourneys does so when leaving after a time, unless the
-// trains run on some days only (a question for a date in a database with a
-// calendar), where a journey's run a day later may not exist.
+// of the rest. paretoJourneys does so when leaving after a time.
 void dropBeatenByTheNextDay(std::vector<Journey>& journeys);
+void dropBeatenByTheNextDay(std::vector<Journey>& journeys,
+                            const std::function<bool(const Journey&)>& runsADayLater);
 
 }  // namespace murlo
 
