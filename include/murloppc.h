@@ -613,8 +613,8 @@ MURLO_EXPORT murlo_status murlo_db_plan(const murlo_db* db, const char* origin,
  * The same journeys for `date` (point 6, YYYYMMDD or MURLO_NO_DATE):
  * options->minute counts from 00:00 of that date, each ride is on a run its
  * train makes, boarded on the first day from the change on that its train
- * runs, and no journey is left out for another's run a day later (which may
- * not run). MURLO_STATUS_INVALID_ARGUMENT also for a `date` that is not
+ * runs, and a journey is left out for another's run a day later only where
+ * that run runs. MURLO_STATUS_INVALID_ARGUMENT also for a `date` that is not
  * one; then MURLO_STATUS_DATE_OUTSIDE_PERIOD for a day the calendar does not
  * cover (the date, moved by the whole days of options->minute).
  */
