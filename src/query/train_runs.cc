@@ -87,7 +87,8 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
 }
 
 std::size_t TrainRuns::bytes() const {
-  return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop);
+  return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
+         departureDays_.capacity() * sizeof(int16_t);
 }
 
 }  // namespace murlo
