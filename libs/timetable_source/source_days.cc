@@ -7,7 +7,8 @@
 // those of `not` taken away; DATES are dates (2026-10-01) and ranges of
 // them (2026-10-01..2026-10-07). A dump writes each pattern one way: the
 // weekdays on which the train runs on most days between its first and its
-// last run, and the rest as exceptions.
+// last run (`from` and `to` those runs, where a day of those weekdays lies
+// beyond them), and the rest as exceptions.
 #include "timetable_source/source_days.h"
 
 #include <array>
@@ -202,8 +203,15 @@ std::string daysLine(const DayPattern& days, CivilDay first, int32_t dayCount) {
   if (weekdays == 0) {
     also = running;
   } else {
-    if (firstRun > 0) line += " from " + isoDate(first + firstRun);
-    if (lastRun < dayCount - 1) line += " to " + isoDate(first + lastRun);
+    // `from` and `to` only where a day of those weekdays lies beyond them.
+    const auto anyWeekday = [&](int32_t from, int32_t to) {
+      for (int32_t d = from; d < to; ++d) {
+        if ((weekdays >> weekdayOf(first + d) & 1u) != 0) return true;
+      }
+      return false;
+    };
+    if (anyWeekday(0, firstRun)) line += " from " + isoDate(first + firstRun);
+    if (anyWeekday(lastRun + 1, dayCount)) line += " to " + isoDate(first + lastRun);
     for (int32_t d = firstRun; d <= lastRun; ++d) {
       const bool base = (weekdays >> weekdayOf(first + d) & 1u) != 0;
       if (days.runsOn(d) && !base) also.push_back(d);
