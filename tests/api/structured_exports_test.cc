@@ -513,9 +513,13 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
           }
 
           const int32_t after = static_cast<int32_t>(random() % 1200);
-          const auto plan = [&](murlo_db* db, int32_t on, bool withinDay = true) {
+          // Leaving after a minute, or arriving by one (those of them that
+          // leave on the day asked about).
+          const auto plan = [&](murlo_db* db, int32_t on, bool withinDay = true,
+                                int32_t kind = MURLO_PLAN_DEPART_AFTER) {
+            const bool arriveBy = kind == MURLO_PLAN_ARRIVE_BY;
             const murlo_plan_options options{
-                sizeof options, MURLO_PLAN_DEPART_AFTER, after, 2, 10, 0, 0};
+                sizeof options, kind, arriveBy ? after + 239 : after, 2, 10, 0, 0};
             murlo_journeys* journeys = nullptr;
             EXPECT_EQ(
                 murlo_db_plan_on(db, from.name.c_str(), to.name.c_str(), on, &options, &journeys),
@@ -526,7 +530,7 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
               for (std::size_t r = 0; db == dated.db && r < journey.ride_count; ++r) {
                 EXPECT_TRUE(runs(journey.rides[r].train, dayOf(journey.rides[r].set_out))) << where;
               }
-              if (!withinDay || journey.arrival < 1440) {
+              if (!withinDay || (arriveBy ? journey.departure >= 0 : journey.arrival < 1440)) {
                 triples.push_back(std::to_string(journey.departure) + "|" +
                                   std::to_string(journey.arrival) + "|" +
                                   std::to_string(journey.ride_count));
@@ -537,6 +541,9 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
           };
           EXPECT_EQ(plan(dated.db, date), plan(day.db, MURLO_NO_DATE))
               << where << " " << from.name << " to " << to.name << " after " << after;
+          EXPECT_EQ(plan(dated.db, date, true, MURLO_PLAN_ARRIVE_BY),
+                    plan(day.db, MURLO_NO_DATE, true, MURLO_PLAN_ARRIVE_BY))
+              << where << " " << from.name << " to " << to.name << " by " << after + 239;
           if (whole) {
             EXPECT_EQ(plan(dated.db, date, false), plan(dated.db, MURLO_NO_DATE, false))
                 << where << " " << from.name << " to " << to.name << " after " << after;
