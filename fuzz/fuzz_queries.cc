@@ -557,6 +557,30 @@ void checkStructured(const murlo_db* handle, const TimetableDb& db, int kind, co
                                    : murlo_db_arrivals(handle, first.c_str(), request.afterMinute,
                                                        request.limit, &rides),
                          &rides, murlo_rides_free);
+      {
+        // The same board for the first date of the period (any date of a
+        // file without one, which answers as without a date), and for the
+        // day before it, which is refused.
+        int32_t firstDate = 0;
+        int32_t lastDate = 0;
+        MURLO_FUZZ_CHECK(murlo_db_period(handle, &firstDate, &lastDate) == MURLO_STATUS_OK);
+        const bool dated = firstDate != MURLO_NO_DATE;
+        for (const int32_t date :
+             {dated ? firstDate : 20260923, dated ? 19700101 : MURLO_NO_DATE}) {
+          murlo_rides* onDate = nullptr;
+          const murlo_status status =
+              kind == 6 ? murlo_db_departures_on(handle, first.c_str(), date, request.afterMinute,
+                                                 request.limit, &onDate)
+                        : murlo_db_arrivals_on(handle, first.c_str(), date, request.afterMinute,
+                                               request.limit, &onDate);
+          if (status == MURLO_STATUS_DATE_OUTSIDE_PERIOD) {
+            MURLO_FUZZ_CHECK(onDate == nullptr && dated && date != firstDate);
+            continue;
+          }
+          const int32_t datedCount = textCodeOf(status, &onDate, murlo_rides_free);
+          if (!dated) MURLO_FUZZ_CHECK(datedCount == *count);
+        }
+      }
       break;
     case 8:
       count = textCodeOf(murlo_db_plan_journeys(handle, first.c_str(), second.c_str(),

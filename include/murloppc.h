@@ -311,6 +311,20 @@ MURLO_EXPORT int32_t murlo_plan_journeys(const murlo_char16* origin,
  *     trains, trains by number and a stop list, the day the train sets out
  *     from its first stop; for boards and journeys, the day asked about. A
  *     train passes midnight where a time is earlier than the one before it.
+ *
+ *  6. Dates. A database may carry a calendar: the period its timetable
+ *     covers and the days each train runs (murlo_db_period). Boards, direct
+ *     trains and journeys may be asked for a date, given as the number
+ *     YYYYMMDD (20260923 for 23 September 2026; MURLO_NO_DATE, 0, for none).
+ *     A train runs on a day when it sets out from its first stop that day
+ *     and the calendar says it runs then; a train that set out the day
+ *     before and runs past midnight calls on the date asked about, and a
+ *     journey runs on into the next days with the trains of those days.
+ *     Without a date, or in a database without a calendar, every train runs
+ *     every day and the answers are those of the functions without a date.
+ *     A number that is not a date of 1970 to 9999 is
+ *     MURLO_STATUS_INVALID_ARGUMENT; a date outside the period
+ *     MURLO_STATUS_DATE_OUTSIDE_PERIOD.
  */
 
 typedef struct murlo_db murlo_db;
@@ -326,7 +340,10 @@ typedef enum murlo_status {
   MURLO_STATUS_SAME_STATION = 7,        /* the two names are equal */
   MURLO_STATUS_UNKNOWN_TRAIN = 8,       /* no train with two stops has the index */
   MURLO_STATUS_INVALID_ARGUMENT = 9,    /* a number outside its range, or a NULL */
-  MURLO_STATUS_OUT_OF_MEMORY = 10       /* memory ran out; nothing was made */
+  MURLO_STATUS_OUT_OF_MEMORY = 10,      /* memory ran out; nothing was made */
+  /* a question for a date the database's calendar does not cover (see
+   * murlo_db_period) */
+  MURLO_STATUS_DATE_OUTSIDE_PERIOD = 11
 } murlo_status;
 
 /* A short English text for `status` (a static text; "unknown status" for a
@@ -352,6 +369,23 @@ MURLO_EXPORT void murlo_db_close(murlo_db* db);
 
 /* The database's header text, valid while the handle is open; "" for NULL. */
 MURLO_EXPORT const char* murlo_db_header(const murlo_db* db);
+
+/* ---- The period (point 6) ---- */
+
+#define MURLO_NO_DATE 0 /* a question for no date: every train every day */
+
+/*
+ * The first and the last date (YYYYMMDD) of the period the database's
+ * calendar covers, both MURLO_NO_DATE for a database without one (every
+ * train every day). MURLO_STATUS_INVALID_ARGUMENT for a NULL argument.
+ */
+MURLO_EXPORT murlo_status murlo_db_period(const murlo_db* db, int32_t* first_date,
+                                          int32_t* last_date);
+
+/* The time zone of the database's times as an IANA name ("Asia/Shanghai"),
+ * valid while the handle is open; "" where the database does not say or for
+ * NULL. */
+MURLO_EXPORT const char* murlo_db_time_zone(const murlo_db* db);
 
 /* ---- Stations ---- */
 
@@ -427,6 +461,14 @@ MURLO_EXPORT murlo_status murlo_db_trains_at_station(const murlo_db* db, const c
  * MURLO_STATUS_UNKNOWN_DESTINATION, tested in that order. */
 MURLO_EXPORT murlo_status murlo_db_direct_trains(const murlo_db* db, const char* origin,
                                                  const char* destination, murlo_rides** out);
+/* The same for `date` (point 6): the runs that leave `origin` on that date
+ * and run, their minutes counted as murlo_db_direct_trains counts them (from
+ * the day the train sets out, which is the day before the date for a train
+ * that reaches `origin` past midnight). MURLO_STATUS_INVALID_ARGUMENT and
+ * MURLO_STATUS_DATE_OUTSIDE_PERIOD are tested first. */
+MURLO_EXPORT murlo_status murlo_db_direct_trains_on(const murlo_db* db, const char* origin,
+                                                    const char* destination, int32_t date,
+                                                    murlo_rides** out);
 /* The whole run of each train under `number` (as x01jhhwe23h9823098). */
 MURLO_EXPORT murlo_status murlo_db_trains_by_number(const murlo_db* db, const char* number,
                                                     murlo_rides** out);
@@ -440,6 +482,18 @@ MURLO_EXPORT murlo_status murlo_db_departures(const murlo_db* db, const char* st
                                               murlo_rides** out);
 MURLO_EXPORT murlo_status murlo_db_arrivals(const murlo_db* db, const char* station,
                                             int32_t after_minute, int32_t limit, murlo_rides** out);
+/* The same boards for `date` (point 6): the calls from `after_minute` of
+ * that date on, within 24 hours, of the runs that run (a call past
+ * midnight of the date is the next day's run's, or the run's that set out
+ * before); `limit` counts the calls listed. MURLO_STATUS_INVALID_ARGUMENT
+ * (tested first), MURLO_STATUS_DATE_OUTSIDE_PERIOD or
+ * MURLO_STATUS_UNKNOWN_STATION. */
+MURLO_EXPORT murlo_status murlo_db_departures_on(const murlo_db* db, const char* station,
+                                                 int32_t date, int32_t after_minute, int32_t limit,
+                                                 murlo_rides** out);
+MURLO_EXPORT murlo_status murlo_db_arrivals_on(const murlo_db* db, const char* station,
+                                               int32_t date, int32_t after_minute, int32_t limit,
+                                               murlo_rides** out);
 MURLO_EXPORT void murlo_rides_free(murlo_rides* list);
 
 /* ---- A train's stops ---- */
@@ -554,6 +608,19 @@ typedef struct murlo_plan_options {
 MURLO_EXPORT murlo_status murlo_db_plan(const murlo_db* db, const char* origin,
                                         const char* destination, const murlo_plan_options* options,
                                         murlo_journeys** out);
+
+/*
+ * The same journeys for `date` (point 6, YYYYMMDD or MURLO_NO_DATE):
+ * options->minute counts from 00:00 of that date, each ride is on a run its
+ * train makes, boarded on the first day from the change on that its train
+ * runs, and a journey is left out for another's run a day later only where
+ * that run runs. MURLO_STATUS_INVALID_ARGUMENT also for a `date` that is not
+ * one; then MURLO_STATUS_DATE_OUTSIDE_PERIOD for a day the calendar does not
+ * cover (the date, moved by the whole days of options->minute).
+ */
+MURLO_EXPORT murlo_status murlo_db_plan_on(const murlo_db* db, const char* origin,
+                                           const char* destination, int32_t date,
+                                           const murlo_plan_options* options, murlo_journeys** out);
 
 /* ---- Station groups ---- */
 

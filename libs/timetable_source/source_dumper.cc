@@ -9,6 +9,7 @@
 #include "db/timetable_builder.h"
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
+#include "timetable_source/source_days.h"
 #include "timetable_source/source_lexer.h"
 #include "timetable_source/timetable_source.h"
 
@@ -80,6 +81,15 @@ class Dumper {
       longest = std::max(longest, group.name.size());
     }
     if (longest > kMaxShortNameBytes) out_ += "names long\n";
+    if (const ServiceCalendar& calendar = extension_.calendar; !calendar.empty()) {
+      out_ += "period " + isoDate(calendar.firstDay) + " " +
+              isoDate(calendar.firstDay + calendar.dayCount - 1);
+      if (!calendar.timeZone.empty()) out_ += " zone " + calendar.timeZone;
+      if (calendar.sectionsDay >= 0) {
+        out_ += " sections " + isoDate(calendar.firstDay + calendar.sectionsDay);
+      }
+      out_ += "\n";
+    }
     checkCounts();
     stations();
     labelTrains();
@@ -190,6 +200,12 @@ class Dumper {
       out_ += " as " + label->second;
     }
     out_ += "\n";
+    if (const ServiceCalendar& calendar = extension_.calendar;
+        !calendar.empty() && t < calendar.trainPatterns.size()) {
+      const std::string days = daysLine(calendar.patterns[calendar.trainPatterns[t]],
+                                        calendar.firstDay, calendar.dayCount);
+      if (!days.empty()) out_ += "  " + days + "\n";
+    }
     const std::string what = "train " + std::string(db_.trainNumbers[t]);
     // A train with restricted calls: its whole stop list is the extension's.
     const auto found = trainCalls_.find(static_cast<int32_t>(t));

@@ -3,11 +3,14 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "db/file_format.h"
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
+#include "timetable_source/source_days.h"
 #include "timetable_source/source_lexer.h"
 #include "timetable_source/timetable_source.h"
 
@@ -107,6 +110,7 @@ bool isTrainNumbers(std::string_view v) {
 // Words a stop line cannot begin with: they would be read as something else.
 bool isReserved(std::string_view token) {
   return token == "header" || token == "station" || token == "train" || token == "end" ||
+         token == "days" || token == "period" ||
          (!token.empty() && (token.front() == '#' || token.front() == '"'));
 }
 
@@ -245,11 +249,14 @@ class Parser {
     const bool networkLine =
         isNetworkKeyword(keyword) && (!inTrain_ || findStation(std::string(keyword)) == nullptr);
     if (inTrain_) {
-      if (keyword != "station" && keyword != "header" && !networkLine) {
+      if (keyword == "days") return days(number, tokens);
+      if (keyword != "station" && keyword != "header" && keyword != "period" && !networkLine) {
         return stop(number, tokens);
       }
       closeTrain(false);
     }
+    if (keyword == "period") return period(number, tokens);
+    if (keyword == "days") return error(number, "a days line belongs inside a train");
     if (keyword == "station") return station(number, tokens);
     if (keyword == "header") return header(number, tokens);
     if (keyword == "names") return names(number, tokens);
@@ -258,8 +265,8 @@ class Parser {
     if (keyword == "transfer") return transfer(number, tokens);
     if (keyword == "change") return change(number, tokens);
     error(number, "unknown keyword '" + excerpt(keyword) +
-                      "' (expected header, names, station, train, end, group, walk, transfer or "
-                      "change)");
+                      "' (expected header, names, period, station, train, end, group, walk, "
+                      "transfer or change)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -281,6 +288,75 @@ class Parser {
       return error(number, "the header text cannot hold a zero byte");
     }
     out_.header = *gbk;
+  }
+
+  // period FIRST LAST [zone NAME] [sections DATE]: the days the timetable
+  // covers, the time zone of its times and the day the seven sections hold.
+  void period(int number, const std::vector<std::string_view>& tokens) {
+    if (periodLine_ != 0) {
+      return error(number,
+                   "a second period (the first is on line " + std::to_string(periodLine_) + ")");
+    }
+    periodLine_ = number;
+    if (trainsSeen_) error(number, "the period must come before the trains");
+    static constexpr const char* kUsage =
+        "expected: period FIRST LAST [zone NAME] [sections DATE], dates as YYYY-MM-DD";
+    if (tokens.size() < 3) return error(number, kUsage);
+    const auto first = isoDateOf(tokens[1]);
+    const auto last = isoDateOf(tokens[2]);
+    if (!first) error(number, "'" + excerpt(tokens[1]) + "' is not a date (YYYY-MM-DD)");
+    if (!last) error(number, "'" + excerpt(tokens[2]) + "' is not a date (YYYY-MM-DD)");
+    ServiceCalendar calendar;
+    std::optional<CivilDay> sections;
+    for (std::size_t i = 3; i < tokens.size(); i += 2) {
+      if (i + 1 >= tokens.size() || (tokens[i] != "zone" && tokens[i] != "sections")) {
+        return error(number, kUsage);
+      }
+      if (tokens[i] == "zone") {
+        calendar.timeZone = std::string(tokens[i + 1]);
+        const bool printable = std::all_of(calendar.timeZone.begin(), calendar.timeZone.end(),
+                                           [](char c) { return c > ' ' && c < 0x7F; });
+        if (!printable || calendar.timeZone.size() > 255) {
+          error(number, "the time zone is not a name of printable ASCII (Asia/Shanghai)");
+        }
+      } else {
+        sections = isoDateOf(tokens[i + 1]);
+        if (!sections) error(number, "'" + excerpt(tokens[i + 1]) + "' is not a date (YYYY-MM-DD)");
+      }
+    }
+    if (!first || !last) return;
+    const int64_t days = int64_t{*last} - *first + 1;
+    if (days < 1 || days > kMaxCalendarDays) {
+      return error(number, "a period runs 1 to " + std::to_string(kMaxCalendarDays) +
+                               " days; this one " + std::to_string(days));
+    }
+    calendar.firstDay = *first;
+    calendar.dayCount = static_cast<int32_t>(days);
+    if (sections) {
+      if (*sections < *first || *sections > *last) {
+        return error(number, "the sections' day lies outside the period");
+      }
+      calendar.sectionsDay = *sections - *first;
+    }
+    calendar_ = std::move(calendar);
+  }
+
+  // days ...: the days of the period the train being read runs
+  // (source_days.h).
+  void days(int number, const std::vector<std::string_view>& tokens) {
+    if (daysLine_ != 0) {
+      return error(number, "a second days line for this train (the first is on line " +
+                               std::to_string(daysLine_) + ")");
+    }
+    daysLine_ = number;
+    if (!calendar_) {
+      if (periodLine_ == 0) error(number, "a days line needs a period line before the trains");
+      return;
+    }
+    std::string problem;
+    trainDays_ = parseDays(std::span<const std::string_view>(tokens).subspan(1),
+                           calendar_->firstDay, calendar_->dayCount, problem);
+    if (!trainDays_) error(number, "days: " + problem);
   }
 
   // "names long": station names of up to 100 bytes rather than 11.
@@ -413,6 +489,7 @@ class Parser {
 
   void startTrain(int number, const std::vector<std::string_view>& tokens) {
     stationsOrTrainsSeen_ = true;
+    trainsSeen_ = true;
     if (inTrain_) closeTrain(false);
     inTrain_ = true;
     trainLine_ = number;
@@ -843,6 +920,9 @@ class Parser {
       warnIfRepeated();
     }
     out_.trains.push_back(std::move(train_));
+    daysOfTrains_.push_back(std::move(trainDays_));
+    trainDays_.reset();
+    daysLine_ = 0;
     trainLines_.push_back(trainLine_);
     trainLabels_.push_back(std::move(trainLabel_));
     trainLabel_.clear();
@@ -1014,6 +1094,24 @@ class Parser {
     std::stable_sort(
         network_.changeTimes.begin(), network_.changeTimes.end(),
         [](const ChangeTime& a, const ChangeTime& b) { return a.station < b.station; });
+    if (calendar_) {
+      // Each train's days, every pattern once, in the order trains first
+      // run on it.
+      const DayPattern everyDay = [&] {
+        DayPattern all = DayPattern::none(calendar_->dayCount);
+        for (int32_t d = 0; d < calendar_->dayCount; ++d) all.set(d);
+        return all;
+      }();
+      for (const std::optional<DayPattern>& days : daysOfTrains_) {
+        const DayPattern& pattern = days ? *days : everyDay;
+        const auto found =
+            std::find(calendar_->patterns.begin(), calendar_->patterns.end(), pattern);
+        calendar_->trainPatterns.push_back(
+            static_cast<uint32_t>(found - calendar_->patterns.begin()));
+        if (found == calendar_->patterns.end()) calendar_->patterns.push_back(pattern);
+      }
+      network_.calendar = std::move(*calendar_);
+    }
     out_.network = std::move(network_);
     if (out_.stations.size() > kMaxStationCount) {
       error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most 10000");
@@ -1046,6 +1144,12 @@ class Parser {
   std::vector<PendingTrain> pendingTrains_;
   int headerLine_ = 0;
   int namesLine_ = 0;
+  int periodLine_ = 0;
+  bool trainsSeen_ = false;
+  std::optional<ServiceCalendar> calendar_;              // the period's, without its patterns
+  std::vector<std::optional<DayPattern>> daysOfTrains_;  // per train; none: every day
+  std::optional<DayPattern> trainDays_;                  // the train being read's
+  int daysLine_ = 0;
   std::size_t maxNameBytes_ = kMaxShortNameBytes;
   bool stationsOrTrainsSeen_ = false;
   // The train being read.

@@ -31,6 +31,7 @@ constexpr int32_t codeOf(QueryStatus status) {
     case QueryStatus::kUnknownDestination: return -2;
     case QueryStatus::kSameStation: return -3;
     case QueryStatus::kArgumentOutOfRange: return MURLO_INVALID_ARGUMENT;
+    case QueryStatus::kDateOutsidePeriod: return MURLO_INVALID_ARGUMENT;  // asked with no date
     case QueryStatus::kOk: break;
   }
   return 0;  // kOk has no code: the answer's count is returned

@@ -12,6 +12,7 @@
 
 #include "api/current_db.h"
 #include "api/native_path.h"
+#include "db/civil_day.h"
 #include "db/day_rollover.h"
 #include "db/network_rules.h"
 #include "murloppc.h"
@@ -22,6 +23,7 @@
 #include "query/direct_trains.h"
 #include "query/journey_planner.h"
 #include "query/loaded_database.h"
+#include "query/run_days.h"
 #include "query/train_stop_list.h"
 #include "query/trains_at_station.h"
 #include "query/trains_by_number.h"
@@ -66,6 +68,7 @@ murlo_status statusOf(QueryStatus status) {
     case QueryStatus::kUnknownDestination: return MURLO_STATUS_UNKNOWN_DESTINATION;
     case QueryStatus::kSameStation: return MURLO_STATUS_SAME_STATION;
     case QueryStatus::kArgumentOutOfRange: return MURLO_STATUS_INVALID_ARGUMENT;
+    case QueryStatus::kDateOutsidePeriod: return MURLO_STATUS_DATE_OUTSIDE_PERIOD;
   }
   return MURLO_STATUS_INVALID_ARGUMENT;
 }
@@ -278,15 +281,36 @@ std::shared_ptr<const LoadedDatabase> databaseOf(const murlo_db* db) {
   return std::shared_ptr<const LoadedDatabase>(db->db, &db->db->network());
 }
 
-murlo_status board(const murlo_db* db, const char* station, int32_t afterMinute, int32_t limit,
-                   BoardKind kind, murlo_rides** out) {
+// A date argument (YYYYMMDD, or MURLO_NO_DATE) as days since 1970-01-01 in
+// `date`; false for a number that is not a date.
+bool dateArgument(int32_t number, std::optional<CivilDay>& date) {
+  date.reset();
+  if (number == MURLO_NO_DATE) return true;
+  date = civilDayOfNumber(number);
+  return date.has_value();
+}
+
+// MURLO_STATUS_DATE_OUTSIDE_PERIOD for a date the database's calendar does
+// not cover, else MURLO_STATUS_OK.
+murlo_status periodStatus(const LoadedDatabase& db, std::optional<CivilDay> date) {
+  QueryStatus status = QueryStatus::kOk;
+  static_cast<void>(RunDays(db.tables(), date, status));
+  return statusOf(status);
+}
+
+murlo_status board(const murlo_db* db, const char* station, int32_t date, int32_t afterMinute,
+                   int32_t limit, BoardKind kind, murlo_rides** out) {
   return answer(out, [&] {
     auto loaded = databaseOf(db);
     if (!loaded || station == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
     if (!validBoardArguments(afterMinute, limit)) return MURLO_STATUS_INVALID_ARGUMENT;
+    std::optional<CivilDay> day;
+    if (!dateArgument(date, day)) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (const murlo_status period = periodStatus(*loaded, day); period != MURLO_STATUS_OK)
+      return period;
     std::string name;
     if (!argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
-    const RideList rides = boardRides(*loaded, name, afterMinute, limit, kind);
+    const RideList rides = boardRides(*loaded, name, afterMinute, limit, kind, day);
     const TimetableDb& tables = loaded->tables();
     return deliverRides(
         std::move(loaded), rides, out,
@@ -304,6 +328,8 @@ murlo_status planStructured(const murlo_db* db, const char* origin, const char* 
   auto loaded = databaseOf(db);
   if (!loaded || origin == nullptr || destination == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
   if (!request.valid()) return MURLO_STATUS_INVALID_ARGUMENT;
+  if (const murlo_status period = periodStatus(*loaded, request.date); period != MURLO_STATUS_OK)
+    return period;
   std::string from;
   std::string to;
   if (const murlo_status names = stationPair(*loaded, origin, destination, from, to);
@@ -342,8 +368,10 @@ murlo_status planStructured(const murlo_db* db, const char* origin, const char* 
 }
 
 // The core's question for `options`, and the whole days its minute lies
-// from the day asked about; false for options out of their ranges.
-bool requestOf(const murlo_plan_options* options, JourneyRequest& request, int64_t& shift) {
+// from the day asked about; false for options out of their ranges or a date
+// that is not one.
+bool requestOf(const murlo_plan_options* options, int32_t date, JourneyRequest& request,
+               int64_t& shift) {
   // The fields of the first version of the structure.
   constexpr std::size_t kFirstSize = offsetof(murlo_plan_options, limit) + sizeof(int32_t);
   if (options == nullptr || options->size < kFirstSize) return false;
@@ -361,6 +389,10 @@ bool requestOf(const murlo_plan_options* options, JourneyRequest& request, int64
   request.minChangeMinutes = options->change_minutes;
   request.leastChangeMinutes = options->least_change_minutes;
   request.limit = options->limit;
+  // For a date, the day the minute falls on.
+  std::optional<CivilDay> asked;
+  if (!dateArgument(date, asked)) return false;
+  if (asked) request.date = static_cast<CivilDay>(*asked + day);
   return true;
 }
 
@@ -385,6 +417,8 @@ MURLO_EXPORT const char* murlo_status_text(murlo_status status) {
     case MURLO_STATUS_UNKNOWN_TRAIN: return "no train has that index";
     case MURLO_STATUS_INVALID_ARGUMENT: return "an argument is missing or outside its range";
     case MURLO_STATUS_OUT_OF_MEMORY: return "memory ran out";
+    case MURLO_STATUS_DATE_OUTSIDE_PERIOD:
+      return "the date lies outside the period the timetable covers";
   }
   return "unknown status";
 }
@@ -414,6 +448,26 @@ MURLO_EXPORT murlo_db* murlo_db_of_process(void) {
 }
 
 MURLO_EXPORT void murlo_db_close(murlo_db* db) { delete db; }
+
+MURLO_EXPORT murlo_status murlo_db_period(const murlo_db* db, int32_t* first_date,
+                                          int32_t* last_date) {
+  if (db == nullptr || db->db == nullptr || first_date == nullptr || last_date == nullptr)
+    return MURLO_STATUS_INVALID_ARGUMENT;
+  *first_date = *last_date = MURLO_NO_DATE;
+  const murlo::NetworkRules* rules = db->db->network().tables().networkRules();
+  if (rules != nullptr && !rules->extension().calendar.empty()) {
+    const murlo::ServiceCalendar& calendar = rules->extension().calendar;
+    *first_date = murlo::numberOfCivilDay(calendar.firstDay);
+    *last_date = murlo::numberOfCivilDay(calendar.firstDay + calendar.dayCount - 1);
+  }
+  return MURLO_STATUS_OK;
+}
+
+MURLO_EXPORT const char* murlo_db_time_zone(const murlo_db* db) {
+  if (db == nullptr || db->db == nullptr) return "";
+  const murlo::NetworkRules* rules = db->db->network().tables().networkRules();
+  return rules != nullptr ? rules->extension().calendar.timeZone.c_str() : "";
+}
 
 MURLO_EXPORT const char* murlo_db_header(const murlo_db* db) {
   if (db == nullptr) return "";
@@ -469,18 +523,28 @@ MURLO_EXPORT murlo_status murlo_db_trains_at_station(const murlo_db* db, const c
 
 MURLO_EXPORT murlo_status murlo_db_direct_trains(const murlo_db* db, const char* origin,
                                                  const char* destination, murlo_rides** out) {
+  return murlo_db_direct_trains_on(db, origin, destination, MURLO_NO_DATE, out);
+}
+
+MURLO_EXPORT murlo_status murlo_db_direct_trains_on(const murlo_db* db, const char* origin,
+                                                    const char* destination, int32_t date,
+                                                    murlo_rides** out) {
   return answer(out, [&] {
     auto loaded = databaseOf(db);
     if (!loaded || origin == nullptr || destination == nullptr) {
       return MURLO_STATUS_INVALID_ARGUMENT;
     }
+    std::optional<murlo::CivilDay> day;
+    if (!murlo::dateArgument(date, day)) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (const murlo_status period = murlo::periodStatus(*loaded, day); period != MURLO_STATUS_OK)
+      return period;
     std::string from;
     std::string to;
     if (const murlo_status names = murlo::stationPair(*loaded, origin, destination, from, to);
         names != MURLO_STATUS_OK) {
       return names;
     }
-    const murlo::RideList rides = murlo::directTrainRides(*loaded, from, to);
+    const murlo::RideList rides = murlo::directTrainRides(*loaded, from, to, day);
     return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift, murlo::kBoarding);
   });
 }
@@ -501,13 +565,27 @@ MURLO_EXPORT murlo_status murlo_db_trains_by_number(const murlo_db* db, const ch
 MURLO_EXPORT murlo_status murlo_db_departures(const murlo_db* db, const char* station,
                                               int32_t after_minute, int32_t limit,
                                               murlo_rides** out) {
-  return murlo::board(db, station, after_minute, limit, murlo::BoardKind::kDepartures, out);
+  return murlo::board(db, station, MURLO_NO_DATE, after_minute, limit,
+                      murlo::BoardKind::kDepartures, out);
+}
+
+MURLO_EXPORT murlo_status murlo_db_departures_on(const murlo_db* db, const char* station,
+                                                 int32_t date, int32_t after_minute, int32_t limit,
+                                                 murlo_rides** out) {
+  return murlo::board(db, station, date, after_minute, limit, murlo::BoardKind::kDepartures, out);
 }
 
 MURLO_EXPORT murlo_status murlo_db_arrivals(const murlo_db* db, const char* station,
                                             int32_t after_minute, int32_t limit,
                                             murlo_rides** out) {
-  return murlo::board(db, station, after_minute, limit, murlo::BoardKind::kArrivals, out);
+  return murlo::board(db, station, MURLO_NO_DATE, after_minute, limit, murlo::BoardKind::kArrivals,
+                      out);
+}
+
+MURLO_EXPORT murlo_status murlo_db_arrivals_on(const murlo_db* db, const char* station,
+                                               int32_t date, int32_t after_minute, int32_t limit,
+                                               murlo_rides** out) {
+  return murlo::board(db, station, date, after_minute, limit, murlo::BoardKind::kArrivals, out);
 }
 
 MURLO_EXPORT void murlo_rides_free(murlo_rides* list) {
@@ -568,10 +646,17 @@ MURLO_EXPORT murlo_status murlo_db_plan_journeys(const murlo_db* db, const char*
 MURLO_EXPORT murlo_status murlo_db_plan(const murlo_db* db, const char* origin,
                                         const char* destination, const murlo_plan_options* options,
                                         murlo_journeys** out) {
+  return murlo_db_plan_on(db, origin, destination, MURLO_NO_DATE, options, out);
+}
+
+MURLO_EXPORT murlo_status murlo_db_plan_on(const murlo_db* db, const char* origin,
+                                           const char* destination, int32_t date,
+                                           const murlo_plan_options* options,
+                                           murlo_journeys** out) {
   return answer(out, [&] {
     murlo::JourneyRequest request;
     int64_t shift = 0;
-    if (!murlo::requestOf(options, request, shift)) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (!murlo::requestOf(options, date, request, shift)) return MURLO_STATUS_INVALID_ARGUMENT;
     return murlo::planStructured(db, origin, destination, request, shift, out);
   });
 }

@@ -18,6 +18,26 @@ int64_t journeyMinutes(const StopList& stops, StopPosition fromStop, StopPositio
 
 namespace {
 
+int64_t setOutMinute(const StopList& stops) {
+  const int32_t m = stops[StopPosition(0)].departureMinutes() % kMinutesPerDay;
+  return m < 0 ? m + kMinutesPerDay : m;
+}
+
+}  // namespace
+
+int64_t runMinuteOfArrival(const StopList& stops, StopPosition k) {
+  if (k.value() <= 0) return setOutMinute(stops);
+  return setOutMinute(stops) + journeyMinutes(stops, StopPosition(0), k);
+}
+
+int64_t runMinuteOfDeparture(const StopList& stops, StopPosition k) {
+  if (k.value() <= 0) return setOutMinute(stops);
+  return runMinuteOfArrival(stops, k) +
+         stepMinutes(stops[k].arrivalMinutes(), stops[k].departureMinutes());
+}
+
+namespace {
+
 // printf's "%.2d": at least two digits, a minus sign in front of them.
 char* writeTwoDigitsAtLeast(char* out, int64_t value) {
   if (value < 0) *out++ = '-';

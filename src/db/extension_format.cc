@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "db/civil_day.h"
 #include "db/file_format.h"
 
 namespace murlo {
@@ -149,6 +150,29 @@ void putChangeTimes(std::string& out, const std::vector<ChangeTime>& times) {
   }
 }
 
+// A calendar's days take one bit a day; a train's pattern index the fewest
+// bytes that every index fits.
+std::size_t patternBytes(int32_t dayCount) { return static_cast<std::size_t>(dayCount + 7) / 8; }
+int patternIndexWidth(std::size_t patterns) {
+  return patterns <= 0x100 ? 1 : patterns <= 0x10000 ? 2 : 4;
+}
+constexpr uint32_t kNoSectionsDay = 0xFFFF;
+
+void putCalendar(std::string& out, const ServiceCalendar& calendar) {
+  put(out, static_cast<uint32_t>(calendar.firstDay), 4);
+  put(out, static_cast<uint32_t>(calendar.dayCount), 2);
+  put(out, calendar.sectionsDay < 0 ? kNoSectionsDay : static_cast<uint32_t>(calendar.sectionsDay),
+      2);
+  put(out, static_cast<uint32_t>(calendar.timeZone.size()), 1);
+  out += calendar.timeZone;
+  put(out, static_cast<uint32_t>(calendar.patterns.size()), 4);
+  for (const DayPattern& pattern : calendar.patterns)
+    out.append(pattern.bits.begin(), pattern.bits.end());
+  put(out, static_cast<uint32_t>(calendar.trainPatterns.size()), 4);
+  const int width = patternIndexWidth(calendar.patterns.size());
+  for (const uint32_t pattern : calendar.trainPatterns) put(out, pattern, width);
+}
+
 void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload) {
   put(out, static_cast<uint32_t>(tag), 2);
   put(out, 0, 2);  // every block of version 1 is needed to read the file right
@@ -217,6 +241,55 @@ bool readChangeTimes(FieldReader& in, std::vector<ChangeTime>& times) {
   return in.ok();
 }
 
+bool readCalendar(FieldReader& in, ServiceCalendar& calendar) {
+  calendar.firstDay = static_cast<CivilDay>(in.take(4));
+  calendar.dayCount = static_cast<int32_t>(in.take(2));
+  const uint32_t sectionsDay = in.take(2);
+  calendar.sectionsDay = sectionsDay == kNoSectionsDay ? -1 : static_cast<int32_t>(sectionsDay);
+  calendar.timeZone = std::string(in.bytes(in.take(1)));
+  if (!in.ok() || calendar.dayCount < 1 || calendar.dayCount > kMaxCalendarDays) return false;
+  const std::size_t bytes = patternBytes(calendar.dayCount);
+  const std::size_t patterns = in.count(bytes);
+  for (std::size_t p = 0; p < patterns && in.ok(); ++p) {
+    const std::string_view bits = in.bytes(bytes);
+    calendar.patterns.push_back(DayPattern{std::vector<uint8_t>(bits.begin(), bits.end())});
+  }
+  const int width = patternIndexWidth(patterns);
+  const std::size_t trains = in.count(static_cast<std::size_t>(width));
+  calendar.trainPatterns.reserve(trains);
+  for (std::size_t t = 0; t < trains && in.ok(); ++t)
+    calendar.trainPatterns.push_back(in.take(width));
+  return in.ok();
+}
+
+std::string calendarProblem(const ServiceCalendar& calendar, int32_t trainCount) {
+  if (calendar.empty()) {
+    return calendar == ServiceCalendar{} ? "" : "a calendar of no days says something";
+  }
+  if (calendar.dayCount < 1 || calendar.dayCount > kMaxCalendarDays)
+    return "a calendar's days are not 1 to " + std::to_string(kMaxCalendarDays);
+  if (calendar.firstDay < kFirstCivilDay ||
+      calendar.firstDay > kLastCivilDay - calendar.dayCount + 1)
+    return "a calendar's period is not within 1970 to 9999";
+  if (calendar.sectionsDay < -1 || calendar.sectionsDay >= calendar.dayCount)
+    return "the sections' day is not a day of the calendar";
+  if (calendar.timeZone.size() > 0xFF ||
+      !std::all_of(calendar.timeZone.begin(), calendar.timeZone.end(),
+                   [](char c) { return c > ' ' && c < 0x7F; }))
+    return "a calendar's time zone is not a name of printable ASCII";
+  const std::size_t bytes = patternBytes(calendar.dayCount);
+  const auto lastByteMask = static_cast<uint8_t>(0xFFu << ((calendar.dayCount - 1) % 8 + 1));
+  for (const DayPattern& pattern : calendar.patterns) {
+    if (pattern.bits.size() != bytes) return "a day pattern is not one bit a day";
+    if ((pattern.bits.back() & lastByteMask) != 0) return "a day pattern runs past the period";
+  }
+  if (calendar.trainPatterns.size() != static_cast<std::size_t>(trainCount))
+    return "a calendar's trains are not the file's";
+  for (const uint32_t pattern : calendar.trainPatterns)
+    if (pattern >= calendar.patterns.size()) return "a train's day pattern is not there";
+  return "";
+}
+
 ExtensionRead damaged(std::string problem) {
   return ExtensionRead{ExtensionState::kDamaged, {}, "damaged extension: " + std::move(problem)};
 }
@@ -255,6 +328,8 @@ std::string encodeExtension(const NetworkExtension& extension) {
         [&](std::string& out) { putTransfers(out, extension.transfers); });
   block(ExtensionBlock::kChangeTimes, !extension.changeTimes.empty(),
         [&](std::string& out) { putChangeTimes(out, extension.changeTimes); });
+  block(ExtensionBlock::kServiceCalendar, !extension.calendar.empty(),
+        [&](std::string& out) { putCalendar(out, extension.calendar); });
   std::string out(kExtensionMagic);
   put(out, kExtensionVersion, 2);
   put(out, 0, 2);
@@ -303,7 +378,7 @@ std::string extensionProblem(const NetworkExtension& extension, int32_t trainCou
     previousStation = time.station;
     if (!isMinutes(time.minutes)) return "a change time is not 0 to 1439 minutes";
   }
-  return "";
+  return calendarProblem(extension.calendar, trainCount);
 }
 
 ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount) {
@@ -339,6 +414,9 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
       case ExtensionBlock::kTransfers: whole = readTransfers(payload, extension.transfers); break;
       case ExtensionBlock::kChangeTimes:
         whole = readChangeTimes(payload, extension.changeTimes);
+        break;
+      case ExtensionBlock::kServiceCalendar:
+        whole = readCalendar(payload, extension.calendar);
         break;
       default:
         if ((flags & kBlockMayBeSkipped) != 0) continue;

@@ -106,6 +106,7 @@ NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpe
   extension.groups = std::move(network.groups);
   extension.transfers = std::move(network.transfers);
   extension.changeTimes = std::move(network.changeTimes);
+  extension.calendar = std::move(network.calendar);
   return extension;
 }
 

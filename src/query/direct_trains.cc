@@ -30,8 +30,10 @@
 #include <span>
 #include <vector>
 
+#include "db/day_rollover.h"
 #include "db/records.h"
 #include "query/listed_names.h"
+#include "query/run_days.h"
 #include "query/train_lines.h"
 
 namespace murlo {
@@ -214,8 +216,10 @@ void addChangeStations(const TimetableDb& db, std::span<const StationDistance> o
 }  // namespace
 
 RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
-                          std::string_view destination) {
+                          std::string_view destination, std::optional<CivilDay> date) {
   RideList answer;
+  const RunDays days(db.tables(), date, answer.status);
+  if (answer.status != QueryStatus::kOk) return answer;
   const std::optional<StationIndex> from =
       origin == destination ? std::nullopt : db.findStation(origin);
   const std::optional<StationIndex> to = from ? db.findStation(destination) : std::nullopt;
@@ -236,6 +240,13 @@ RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
                    answer.rides);
   } else {
     addScannedRides(tables, callsAt(tables, *from), callsAt(tables, *to), answer.rides);
+  }
+  if (!days.everyDay()) {
+    // For a date, the runs that leave the origin that day and run.
+    std::erase_if(answer.rides, [&](const Ride& ride) {
+      const std::optional<StopList> stops = tables.stopsOf(ride.train);
+      return !stops || !days.runs(ride.train, -runDayOf(runMinuteOfDeparture(*stops, ride.board)));
+    });
   }
   if (!answer.rides.empty()) return answer;
 

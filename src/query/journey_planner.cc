@@ -11,6 +11,7 @@
 #include "query/change_rules.h"
 #include "query/direct_trains.h"
 #include "query/profile_search.h"
+#include "query/run_days.h"
 #include "query/train_lines.h"
 
 namespace murlo {
@@ -62,6 +63,7 @@ bool appendJourney(std::string& text, const LoadedDatabase& db, const TimedJourn
 // where a ride has no line (or, only in a corrupt file, a change has no
 // minutes).
 std::optional<TimedJourney> timedJourney(const TimetableDb& db, const ChangeRules& changes,
+                                         const TrainRuns& runs, const RunDays& days,
                                          const Journey& journey) {
   TimedJourney timed{journey.departure, journey.arrival, {}};
   int64_t now = journey.departure;
@@ -80,6 +82,13 @@ std::optional<TimedJourney> timedJourney(const TimetableDb& db, const ChangeRule
       const int64_t earliest = now + minutes;
       const int64_t boards = train->stops[ride.board].departureMinutes();
       now = earliest + ((boards - earliest) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+      if (!days.everyDay()) {
+        if (ride.train.value() >= runs.trainCount()) return std::nullopt;
+        const TrainRuns::Train& run = runs.train(ride.train);
+        if (ride.board >= run.end()) return std::nullopt;
+        now = days.firstDepartureFrom(ride.train, runs.departureDay(run, ride.board), now);
+        if (now == kNoRun) return std::nullopt;
+      }
     }
     timedRide.departure = now;
     now += journeyMinutes(train->stops, ride.board, ride.alight);
@@ -129,17 +138,20 @@ void partPlaces(std::vector<StationIndex>& origins, std::vector<StationIndex>& d
 JourneyList planJourneyList(const LoadedDatabase& db, std::string_view origin,
                             std::string_view destination, const JourneyRequest& request) {
   JourneyList answer;
+  QueryStatus dateStatus = QueryStatus::kOk;
+  const RunDays days(db.tables(), request.date, dateStatus);
   std::vector<StationIndex> from;
   std::vector<StationIndex> to;
-  if (request.valid() && origin != destination) {
+  if (request.valid() && dateStatus == QueryStatus::kOk && origin != destination) {
     from = placeOf(db, origin);
     if (!from.empty()) to = placeOf(db, destination);
   }
-  answer.status = !request.valid()        ? QueryStatus::kArgumentOutOfRange
-                  : origin == destination ? QueryStatus::kSameStation
-                  : from.empty()          ? QueryStatus::kUnknownOrigin
-                  : to.empty()            ? QueryStatus::kUnknownDestination
-                                          : QueryStatus::kOk;
+  answer.status = !request.valid()                 ? QueryStatus::kArgumentOutOfRange
+                  : dateStatus != QueryStatus::kOk ? dateStatus
+                  : origin == destination          ? QueryStatus::kSameStation
+                  : from.empty()                   ? QueryStatus::kUnknownOrigin
+                  : to.empty()                     ? QueryStatus::kUnknownDestination
+                                                   : QueryStatus::kOk;
   if (answer.status != QueryStatus::kOk) return answer;
   partPlaces(from, to);
   if (from.empty() || to.empty()) {
@@ -152,7 +164,8 @@ JourneyList planJourneyList(const LoadedDatabase& db, std::string_view origin,
                             std::min(db.tables().stationCount(), kMaxStations), db.trainRuns(),
                             request);
   for (const Journey& journey : journeys) {
-    if (std::optional<TimedJourney> timed = timedJourney(db.tables(), changes, journey)) {
+    if (std::optional<TimedJourney> timed =
+            timedJourney(db.tables(), changes, db.trainRuns(), days, journey)) {
       answer.journeys.push_back(std::move(*timed));
     }
   }

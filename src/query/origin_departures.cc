@@ -7,7 +7,8 @@
 namespace murlo {
 
 OriginDepartures::OriginDepartures(const StationBoard& board, const TrainRuns& runs,
-                                   std::span<const StationIndex> origins, int32_t after) {
+                                   std::span<const StationIndex> origins, int32_t after,
+                                   const RunDays& days) {
   const int32_t afterMinute = minuteOfDay(after);
   for (const StationIndex origin : origins) {
     const std::span<const uint32_t> keys = board.calls(origin);
@@ -23,6 +24,9 @@ OriginDepartures::OriginDepartures(const StationBoard& board, const TrainRuns& r
       const StopPosition stop = BoardKey::stop(key);
       if (!runs.canBoard(train, stop)) continue;
       const int32_t minute = after + minuteOfDay(BoardKey::minute(key) - after);
+      if (!days.everyDay() &&
+          !days.runs(train, runDayOf(minute) - runs.departureDay(runs.train(train), stop)))
+        continue;
       departures_.push_back(OriginDeparture{minute, train, stop});
     }
   }

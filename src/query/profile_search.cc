@@ -52,7 +52,9 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   origin_ = origins.front();
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
-  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart());
+  QueryStatus dateStatus = QueryStatus::kOk;  // the planner has checked the date
+  days_ = RunDays(db.tables(), request.date, dateStatus);
+  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart(), days_);
   // Arriving by t: no label at the destination is later than t.
   if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
@@ -332,19 +334,29 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
         }
       }
       if (ProfilePruning::mayBoard(ready, bound)) {
-        // The earliest run that departs here at or after `ready`. All runs
-        // depart here whole days apart, the one caught so far at
-        // minute - step among them.
+        // The earliest run that departs here at or after `ready` (and, for
+        // a date, runs). All runs depart here whole days apart, the one
+        // caught so far at minute - step among them.
         const int32_t step = stepMinutes(stop.departure, next.arrival);
         if (minute >= kNever) {
-          minute = ready + minuteOfDay(stop.departure - ready) + step;
-          boardedAt = m;
-          if constexpr (kRules) {
-            boardedFrom = sourceOf(round, stop.station(), source);
-            boardedStation = stop.station();
+          const int32_t departs =
+              firstRun(train, run, m, ready + minuteOfDay(stop.departure - ready));
+          if (departs < kNever) {
+            minute = departs + step;
+            boardedAt = m;
+            if constexpr (kRules) {
+              boardedFrom = sourceOf(round, stop.station(), source);
+              boardedStation = stop.station();
+            }
           }
-        } else if (const int32_t departs = minute - step; ready <= departs - kMinutesPerDay) {
-          minute = departs - kMinutesPerDay * ((departs - ready) / kMinutesPerDay) + step;
+        } else if (const int32_t departs = minute - step,
+                   earlier = ready <= departs - kMinutesPerDay
+                                 ? firstRun(train, run, m,
+                                            departs - kMinutesPerDay *
+                                                          ((departs - ready) / kMinutesPerDay))
+                                 : departs;
+                   earlier < departs) {
+          minute = earlier + step;
           boardedAt = m;
           if constexpr (kRules) {
             boardedFrom = sourceOf(round, stop.station(), source);
@@ -388,14 +400,58 @@ inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex st
   }
 }
 
+bool ProfileSearch::runsADayLater(const Journey& journey) const {
+  if (days_.everyDay()) return true;
+  // The rides timed as the journey takes them (each on the first run from
+  // the change on that runs), each run's next-day run asked for.
+  int64_t now = journey.departure;
+  StationIndex alighted(-1);
+  TrainIndex arrivedBy(-1);
+  for (std::size_t r = 0; r < journey.rides.size(); ++r) {
+    const Ride& ride = journey.rides[r];
+    const TrainRuns::Train& run = runs_.train(ride.train);
+    const TrainRuns::RunStops stops = runs_.stopsOf(run);
+    if (r > 0) {
+      const int32_t minutes =
+          changes_.minutes(alighted, stops[ride.board].station(), arrivedBy, ride.train);
+      if (minutes == kNoChange) return false;
+      const int64_t ready = now + minutes;
+      const int64_t departs =
+          ready + minuteOfDay(static_cast<int32_t>(stops[ride.board].departure - ready));
+      now = days_.firstDepartureFrom(ride.train, runs_.departureDay(run, ride.board), departs);
+      if (now == kNoRun) return false;
+    }
+    if (!days_.runs(ride.train, runDayOf(now) - runs_.departureDay(run, ride.board) + 1)) {
+      return false;
+    }
+    int32_t stepFrom = stops[ride.board].departure;
+    for (StopPosition m = ride.board.next(); m <= ride.alight; ++m) {
+      now += stepMinutes(stepFrom, stops[m].arrival);
+      stepFrom = stops[m].arrival;
+    }
+    alighted = stops[ride.alight].station();
+    arrivedBy = ride.train;
+  }
+  return true;
+}
+
 void dropBeatenByTheNextDay(std::vector<Journey>& journeys) {
+  dropBeatenByTheNextDay(journeys, [](const Journey&) { return true; });
+}
+
+void dropBeatenByTheNextDay(std::vector<Journey>& journeys,
+                            const std::function<bool(const Journey&)>& runsADayLater) {
+  std::vector<bool> later(journeys.size());
+  for (std::size_t j = 0; j < journeys.size(); ++j) later[j] = runsADayLater(journeys[j]);
   std::vector<Journey> kept;
   kept.reserve(journeys.size());
   for (const Journey& journey : journeys) {
-    const bool beaten = std::any_of(journeys.begin(), journeys.end(), [&](const Journey& other) {
-      return other.arrival + kMinutesPerDay <= journey.arrival &&
-             other.rides.size() <= journey.rides.size();
-    });
+    bool beaten = false;
+    for (std::size_t j = 0; j < journeys.size() && !beaten; ++j) {
+      const Journey& other = journeys[j];
+      beaten = later[j] && other.arrival + kMinutesPerDay <= journey.arrival &&
+               other.rides.size() <= journey.rides.size();
+    }
     if (!beaten) kept.push_back(journey);
   }
   journeys = std::move(kept);
@@ -416,7 +472,10 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
   if (search.destinationUnreached()) return journeys;
   if (request.limit == 0) {
     search.search(0, groups, journeys);
-    if (request.time == JourneyTime::kDepartAfter) dropBeatenByTheNextDay(journeys);
+    if (request.time == JourneyTime::kDepartAfter) {
+      dropBeatenByTheNextDay(journeys,
+                             [&](const Journey& journey) { return search.runsADayLater(journey); });
+    }
     return journeys;
   }
   const auto limit = static_cast<std::size_t>(request.limit);
@@ -458,7 +517,8 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
     search.search(begin, until, journeys);
     // A journey beaten by another's next-day run is beaten by one found by
     // now: a later one that arrives a day sooner beats it the same day.
-    dropBeatenByTheNextDay(journeys);
+    dropBeatenByTheNextDay(journeys,
+                           [&](const Journey& journey) { return search.runsADayLater(journey); });
     begin = until;
   }
   if (journeys.size() > limit) journeys.resize(limit);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "db/day_rollover.h"
 #include "db/file_format.h"
 #include "query/usable_call.h"
 
@@ -34,6 +35,9 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   }
 
   std::vector<Stop> stops;  // grown train by train, then kept at its size
+  const NetworkRules* rules = db.networkRules();
+  const bool dated = rules != nullptr && !rules->extension().calendar.empty();
+  std::vector<int16_t> days;
   for (TrainIndex t(0); t.value() < trains; ++t) {
     const uint16_t* trainFlags = &flags[t.slot() * kMaxStops];
     const std::optional<StopList> list = db.stopsOf(t);
@@ -57,13 +61,34 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
                            static_cast<int16_t>(record.arrivalMinutes()),
                            static_cast<int16_t>(record.departureMinutes())});
     }
+    // A run crosses midnight at most once a step, so within 100 stops of at
+    // most a day each (and a standing time each) its days fit 16 bits.
+    if (dated) {
+      int64_t arrival = runMinuteOfDeparture(*list, StopPosition(0));
+      for (StopPosition k(0); k.value() < kept; ++k) {
+        if (k.value() == 1) {
+          arrival +=
+              stepMinutes((*list)[StopPosition(0)].departureMinutes(), (*list)[k].arrivalMinutes());
+        } else if (k.value() > 1) {
+          arrival += stepMinutes((*list)[StopPosition(k.value() - 1)].arrivalMinutes(),
+                                 (*list)[k].arrivalMinutes());
+        }
+        const int64_t departure =
+            k.value() == 0
+                ? arrival
+                : arrival + stepMinutes((*list)[k].arrivalMinutes(), (*list)[k].departureMinutes());
+        days.push_back(static_cast<int16_t>(runDayOf(departure)));
+      }
+    }
   }
+  departureDays_.assign(days.begin(), days.end());
   // A copy rather than shrink_to_fit, which may ignore a failed allocation.
   stops_.assign(stops.begin(), stops.end());
 }
 
 std::size_t TrainRuns::bytes() const {
-  return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop);
+  return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
+         departureDays_.capacity() * sizeof(int16_t);
 }
 
 }  // namespace murlo

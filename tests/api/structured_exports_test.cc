@@ -7,9 +7,13 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "db/civil_day.h"
+#include "db/timetable_builder.h"
+#include "db/writer.h"
 #include "generate/network_generator.h"
 #include "murloppc.h"
 #include "support/test_support.h"
@@ -284,6 +288,270 @@ TEST_P(StructuredExportTest, AnswersOutliveTheirHandleAndBadArgumentsAreRefused)
   EXPECT_EQ(murlo_db_open((file_->dir() + "/missing").c_str(), &none), MURLO_STATUS_CANNOT_OPEN);
   EXPECT_EQ(none, nullptr);
   EXPECT_EQ(murlo_db_open(file_->dir().c_str(), &none), MURLO_STATUS_CANNOT_OPEN);
+}
+
+// Questions for a date against the same questions of a database holding
+// only that day's trains. A generated network with a calendar of a few
+// weeks: trains on weekdays, at weekends, on single days, at random, some
+// past midnight (two stops or more on each side of it). For a date D, the
+// day's database holds every train with its calls on D open: those before
+// midnight where the train's run of D runs, those after it where the run of
+// the day before runs, the rest closed (call rules), and no calendar. Within
+// D (calls, rides and journeys from the minute asked to midnight) both
+// answer alike; and every ride of an answer for a date, on any day, is on a
+// run that runs.
+struct DatedTrain {
+  TrainSpec spec;
+  std::size_t midnight;  // the first stop after midnight; the stop count when none
+};
+
+struct DatedNetwork {
+  std::vector<StationSpec> stations;
+  std::vector<DatedTrain> trains;
+  ServiceCalendar calendar;
+
+  bool runs(std::size_t train, int32_t day) const {
+    return calendar.runsOn(TrainIndex(static_cast<int32_t>(train)), day);
+  }
+};
+
+DatedNetwork generateDated(std::mt19937& random) {
+  const auto below = [&](int n) {
+    return static_cast<int32_t>(random() % static_cast<unsigned>(n));
+  };
+  DatedNetwork net;
+  const int stations = 4 + below(5);
+  for (int s = 0; s < stations; ++s)
+    net.stations.push_back({"D" + std::to_string(s), "D" + std::to_string(s)});
+  ServiceCalendar& calendar = net.calendar;
+  calendar.firstDay = 20600 + below(400);
+  calendar.dayCount = 10 + below(20);
+  calendar.timeZone = "Asia/Shanghai";
+  const auto pattern = [&](auto runs) {
+    DayPattern days = DayPattern::none(calendar.dayCount);
+    for (int32_t d = 0; d < calendar.dayCount; ++d) days.set(d, runs(d));
+    calendar.patterns.push_back(days);
+  };
+  const auto weekday = [&](int32_t d) { return weekdayOf(calendar.firstDay + d); };
+  pattern([](int32_t) { return true; });
+  pattern([&](int32_t d) { return weekday(d) < 5; });
+  pattern([&](int32_t d) { return weekday(d) >= 5; });
+  const int32_t single = below(calendar.dayCount);
+  pattern([&](int32_t d) { return d == single; });
+  pattern([&](int32_t) { return below(2) == 0; });
+  // Train 0 calls everywhere every day (a station needs a call in the
+  // sections of the day's database too).
+  TrainSpec sweeper{"G0", '1', 'F', 'D', {}};
+  for (int s = 0; s < stations; ++s) sweeper.stops.push_back({s, 5 * s, 5 * s, s});
+  net.trains.push_back({sweeper, sweeper.stops.size()});
+  calendar.trainPatterns.push_back(0);
+  for (int t = 1, trains = 8 + below(14); t < trains; ++t) {
+    TrainSpec train{"G" + std::to_string(t), '1', 'F', 'D', {}};
+    std::size_t midnight = 0;
+    do {
+      train.stops.clear();
+      const int stops = 3 + below(5);
+      const int32_t start = below(1440);
+      int32_t minute = start;
+      int32_t station = below(stations);
+      midnight = static_cast<std::size_t>(stops);
+      for (int k = 0; k < stops; ++k) {
+        const int32_t arrival = k == 0 ? start : minute + 10 + below(200);
+        int32_t departure = arrival + below(4);
+        if (arrival / 1440 != departure / 1440) departure = arrival;
+        if (arrival >= 1440 && midnight == static_cast<std::size_t>(stops))
+          midnight = static_cast<std::size_t>(k);
+        train.stops.push_back({station, arrival % 1440, departure % 1440, 10 * k});
+        station = (station + 1 + below(stations - 1)) % stations;
+        minute = departure;
+      }
+      // At most one midnight, with two stops on each side of it.
+      if (minute - start >= 1440) continue;
+      if (midnight == train.stops.size() || (midnight >= 2 && train.stops.size() - midnight >= 2))
+        break;
+    } while (true);
+    net.trains.push_back({train, midnight});
+    calendar.trainPatterns.push_back(
+        static_cast<uint32_t>(below(static_cast<int>(calendar.patterns.size()))));
+  }
+  return net;
+}
+
+std::string databaseBytes(const std::vector<StationSpec>& stations,
+                          const std::vector<TrainSpec>& trains, NetworkSpec network) {
+  const TableLists lists = buildTableLists("DATED", stations, trains);
+  std::string bytes;
+  const auto error = writeDatabaseBytes(lists, buildExtension(trains, std::move(network)), bytes);
+  EXPECT_FALSE(error) << error->message();
+  return bytes;
+}
+
+// A ride without its train index (the day's database numbers its trains
+// apart).
+std::string rideKey(const murlo_ride& r) {
+  return std::string(r.number) + "|" + std::to_string(r.board_stop) + "|" +
+         std::to_string(r.alight_stop) + "|" + std::to_string(r.departure) + "|" +
+         std::to_string(r.arrival) + "|" + std::to_string(r.set_out) + "|" +
+         std::to_string(r.call_stop) + "|" + std::to_string(r.call_arrival) + "|" +
+         std::to_string(r.call_departure);
+}
+
+// The day (from the set-out day of `r`'s answer) a minute falls on.
+int64_t dayOf(int64_t minute) { return minute >= 0 ? minute / 1440 : -((1439 - minute) / 1440); }
+
+TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 12; ++round) {
+    DatedNetwork net = generateDated(random);
+    // One network in three runs every train every day of its period: well
+    // inside it, a date then answers as no date, on every day.
+    const bool everyDay = round % 3 == 2;
+    if (everyDay) net.calendar.trainPatterns.assign(net.trains.size(), 0);
+    std::vector<TrainSpec> specs;
+    for (const DatedTrain& train : net.trains) specs.push_back(train.spec);
+    NetworkSpec withCalendar;
+    withCalendar.calendar = net.calendar;
+    const test::TempFile datedFile(databaseBytes(net.stations, specs, withCalendar));
+    Handle dated;
+    ASSERT_EQ(murlo_db_open(datedFile.path().c_str(), &dated.db), MURLO_STATUS_OK);
+    int32_t first = 0;
+    int32_t last = 0;
+    ASSERT_EQ(murlo_db_period(dated.db, &first, &last), MURLO_STATUS_OK);
+    EXPECT_EQ(first, numberOfCivilDay(net.calendar.firstDay));
+    EXPECT_EQ(last, numberOfCivilDay(net.calendar.firstDay + net.calendar.dayCount - 1));
+    EXPECT_STREQ(murlo_db_time_zone(dated.db), "Asia/Shanghai");
+    murlo_rides* refused = nullptr;
+    const char* station0 = net.stations[0].name.c_str();
+    EXPECT_EQ(murlo_db_departures_on(dated.db, station0,
+                                     numberOfCivilDay(net.calendar.firstDay - 1), 0, 0, &refused),
+              MURLO_STATUS_DATE_OUTSIDE_PERIOD);
+    EXPECT_EQ(murlo_db_departures_on(dated.db, station0, 20260230, 0, 0, &refused),
+              MURLO_STATUS_INVALID_ARGUMENT);
+
+    for (int sample = 0; sample < 4; ++sample) {
+      const bool whole = everyDay && sample == 1 && net.calendar.dayCount >= 14;
+      const auto d = static_cast<int32_t>(
+          whole         ? 1
+          : sample == 0 ? 0
+                        : random() % static_cast<unsigned>(net.calendar.dayCount));
+      const int32_t date = numberOfCivilDay(net.calendar.firstDay + d);
+      // The day's trains: calls before midnight by the run of d, after it
+      // by the run of d - 1.
+      std::vector<TrainSpec> dayTrains;
+      for (std::size_t t = 0; t < net.trains.size(); ++t) {
+        TrainSpec train = net.trains[t].spec;
+        const bool before = net.runs(t, d);
+        const bool after = net.runs(t, d - 1);
+        if (!before && !(after && net.trains[t].midnight < train.stops.size())) continue;
+        for (std::size_t k = 0; k < train.stops.size(); ++k)
+          train.stops[k].board = train.stops[k].alight =
+              k < net.trains[t].midnight ? before : after;
+        dayTrains.push_back(train);
+      }
+      const test::TempFile dayFile(databaseBytes(net.stations, dayTrains, {}));
+      Handle day;
+      ASSERT_EQ(murlo_db_open(dayFile.path().c_str(), &day.db), MURLO_STATUS_OK);
+      const auto runs = [&](uint32_t train, int64_t runDay) {
+        return net.runs(train, static_cast<int32_t>(d + runDay));
+      };
+      const std::string where = "round " + std::to_string(round) + " day " + std::to_string(d);
+
+      for (const StationSpec& station : net.stations) {
+        const int32_t after = sample % 2 == 0 ? 0 : static_cast<int32_t>(random() % 1440);
+        for (const bool departures : {true, false}) {
+          const auto ask = [&](murlo_db* db, int32_t on, bool withinDay = true) {
+            murlo_rides* rides = nullptr;
+            const murlo_status status =
+                departures ? murlo_db_departures_on(db, station.name.c_str(), on, after, 0, &rides)
+                           : murlo_db_arrivals_on(db, station.name.c_str(), on, after, 0, &rides);
+            EXPECT_EQ(status, MURLO_STATUS_OK) << where;
+            std::vector<std::string> keys;
+            for (std::size_t i = 0; rides != nullptr && i < rides->count; ++i) {
+              const murlo_ride& r = rides->rides[i];
+              if (db == dated.db) {
+                EXPECT_TRUE(runs(r.train, dayOf(r.set_out))) << where;
+              }
+              if (!withinDay || (departures ? r.call_departure : r.call_arrival) < 1440) {
+                keys.push_back(rideKey(r));
+              }
+            }
+            murlo_rides_free(rides);
+            return keys;
+          };
+          EXPECT_EQ(ask(dated.db, date), ask(day.db, MURLO_NO_DATE))
+              << where << " " << station.name << " after " << after;
+          EXPECT_EQ(ask(day.db, date), ask(day.db, MURLO_NO_DATE)) << "no calendar: every day";
+          if (whole) {
+            EXPECT_EQ(ask(dated.db, date, false), ask(dated.db, MURLO_NO_DATE, false)) << where;
+          }
+        }
+      }
+      for (const StationSpec& from : net.stations) {
+        for (const StationSpec& to : net.stations) {
+          if (from.name == to.name) continue;
+          const auto direct = [&](murlo_db* db, int32_t on, bool withinDay = true) {
+            murlo_rides* rides = nullptr;
+            EXPECT_EQ(murlo_db_direct_trains_on(db, from.name.c_str(), to.name.c_str(), on, &rides),
+                      MURLO_STATUS_OK);
+            std::vector<std::string> keys;
+            for (std::size_t i = 0; rides != nullptr && i < rides->count; ++i) {
+              const murlo_ride& r = rides->rides[i];
+              // Counted from the set-out day: the run leaves `from` on the date.
+              const int64_t setOut = dayOf(r.departure);
+              if (db == dated.db) {
+                EXPECT_TRUE(runs(r.train, -setOut)) << where;
+              }
+              if (!withinDay || r.arrival - 1440 * setOut < 1440) keys.push_back(rideKey(r));
+            }
+            murlo_rides_free(rides);
+            return keys;
+          };
+          EXPECT_EQ(direct(dated.db, date), direct(day.db, MURLO_NO_DATE))
+              << where << " " << from.name << " to " << to.name;
+          if (whole) {
+            EXPECT_EQ(direct(dated.db, date, false), direct(dated.db, MURLO_NO_DATE, false));
+          }
+
+          const int32_t after = static_cast<int32_t>(random() % 1200);
+          // Leaving after a minute, or arriving by one (those of them that
+          // leave on the day asked about).
+          const auto plan = [&](murlo_db* db, int32_t on, bool withinDay = true,
+                                int32_t kind = MURLO_PLAN_DEPART_AFTER) {
+            const bool arriveBy = kind == MURLO_PLAN_ARRIVE_BY;
+            const murlo_plan_options options{
+                sizeof options, kind, arriveBy ? after + 239 : after, 2, 10, 0, 0};
+            murlo_journeys* journeys = nullptr;
+            EXPECT_EQ(
+                murlo_db_plan_on(db, from.name.c_str(), to.name.c_str(), on, &options, &journeys),
+                MURLO_STATUS_OK);
+            std::vector<std::string> triples;
+            for (std::size_t j = 0; journeys != nullptr && j < journeys->count; ++j) {
+              const murlo_journey& journey = journeys->journeys[j];
+              for (std::size_t r = 0; db == dated.db && r < journey.ride_count; ++r) {
+                EXPECT_TRUE(runs(journey.rides[r].train, dayOf(journey.rides[r].set_out))) << where;
+              }
+              if (!withinDay || (arriveBy ? journey.departure >= 0 : journey.arrival < 1440)) {
+                triples.push_back(std::to_string(journey.departure) + "|" +
+                                  std::to_string(journey.arrival) + "|" +
+                                  std::to_string(journey.ride_count));
+              }
+            }
+            murlo_journeys_free(journeys);
+            return triples;
+          };
+          EXPECT_EQ(plan(dated.db, date), plan(day.db, MURLO_NO_DATE))
+              << where << " " << from.name << " to " << to.name << " after " << after;
+          EXPECT_EQ(plan(dated.db, date, true, MURLO_PLAN_ARRIVE_BY),
+                    plan(day.db, MURLO_NO_DATE, true, MURLO_PLAN_ARRIVE_BY))
+              << where << " " << from.name << " to " << to.name << " by " << after + 239;
+          if (whole) {
+            EXPECT_EQ(plan(dated.db, date, false), plan(dated.db, MURLO_NO_DATE, false))
+                << where << " " << from.name << " to " << to.name << " after " << after;
+          }
+        }
+      }
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Networks, StructuredExportTest, ::testing::Values(0, 1, 2, 3),

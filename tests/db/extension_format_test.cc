@@ -71,6 +71,23 @@ GeneratedNetwork generate(std::mt19937& random) {
   }
   for (int s = 0; s < stations; ++s)
     if (below(4) == 0) net.network.changeTimes.push_back({StationIndex(s), below(20)});
+  // Two networks in three run on days of a period: a few patterns, some
+  // shared, the period's length any number of bits a byte.
+  if (below(3) != 0) {
+    ServiceCalendar& calendar = net.network.calendar;
+    calendar.firstDay = 20000 + below(3000);
+    calendar.dayCount = 1 + below(70);
+    calendar.timeZone = below(2) == 0 ? "" : "Asia/Shanghai";
+    calendar.sectionsDay = below(2) == 0 ? -1 : below(calendar.dayCount);
+    for (int p = 1 + below(4); p > 0; --p) {
+      DayPattern pattern = DayPattern::none(calendar.dayCount);
+      for (int d = 0; d < calendar.dayCount; ++d) pattern.set(d, below(2) == 0);
+      calendar.patterns.push_back(pattern);
+    }
+    for (int t = 0; t < trains; ++t)
+      calendar.trainPatterns.push_back(
+          static_cast<uint32_t>(below(static_cast<int>(calendar.patterns.size()))));
+  }
   return net;
 }
 
@@ -127,7 +144,9 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
 TEST(ExtensionFormatTest, DamageIsRefused) {
   std::mt19937 random(7);
   GeneratedNetwork net = generate(random);
-  while (buildExtension(net.trains, net.network).empty()) net = generate(random);
+  while (buildExtension(net.trains, net.network).calendar.empty() ||
+         buildExtension(net.trains, net.network).trains.empty())
+    net = generate(random);
   const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
   const TimetableDb tables(lists);
   const std::string extension = encodeExtension(buildExtension(net.trains, net.network));
@@ -167,6 +186,37 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
       {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}}},
       {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}}},
   };
+  std::vector<Case> calendarCases;
+  const auto withCalendar = [&](const char* name, auto change) {
+    NetworkExtension damagedCalendar{
+        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar};
+    change(damagedCalendar.calendar);
+    calendarCases.push_back({name, damagedCalendar});
+  };
+  withCalendar("no days", [](ServiceCalendar& c) { c.dayCount = 0; });
+  withCalendar("too many days", [](ServiceCalendar& c) { c.dayCount = kMaxCalendarDays + 1; });
+  withCalendar("before 1970", [](ServiceCalendar& c) { c.firstDay = -1; });
+  withCalendar("sections' day", [](ServiceCalendar& c) { c.sectionsDay = c.dayCount; });
+  withCalendar("time zone", [](ServiceCalendar& c) { c.timeZone = "Asia/Shang hai"; });
+  withCalendar("pattern index", [](ServiceCalendar& c) {
+    c.trainPatterns.back() = static_cast<uint32_t>(c.patterns.size());
+  });
+  withCalendar("a train too few", [](ServiceCalendar& c) { c.trainPatterns.pop_back(); });
+  withCalendar("bit past the period", [](ServiceCalendar& c) {
+    c.patterns[0].bits.push_back(0);
+    c.patterns[0].bits.back() = 0x80;
+    c.dayCount = 8 * static_cast<int32_t>(c.patterns[0].bits.size()) - 1;
+    for (std::size_t p = 1; p < c.patterns.size(); ++p) c.patterns[p].bits.push_back(0);
+  });
+  for (const Case& c : calendarCases) {
+    // A calendar of no days is none: the writer refuses one that says more.
+    if (!c.extension.calendar.empty()) {
+      EXPECT_EQ(read(encodeExtension(c.extension)).state, ExtensionState::kDamaged) << c.name;
+    }
+    std::string file = "untouched";
+    EXPECT_TRUE(writeDatabaseBytes(lists, c.extension, file)) << c.name;
+    EXPECT_EQ(file, "untouched");
+  }
   for (const Case& c : cases) {
     EXPECT_EQ(read(encodeExtension(c.extension)).state, ExtensionState::kDamaged) << c.name;
     std::string file = "untouched";

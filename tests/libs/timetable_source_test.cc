@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 #include <span>
 #include <string>
 
+#include "db/civil_day.h"
 #include "db/loader.h"
 #include "support/test_support.h"
 
@@ -82,7 +84,8 @@ TEST(TimetableSourceTest, DumpThenBuildGivesTheSameFile) {
 // names, long names, first arrivals kept as written and odd headers included,
 // and so does the extension: restricted calls (the last station served by
 // them alone in some rounds), groups, walks, transfers naming trains whose
-// numbers others share, change times.
+// numbers others share, change times, and the period with the days each
+// train runs (weekdays with exceptions, single days, none, every day).
 TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
   std::mt19937 random(7);
   const char* names[] = {"甲", "乙", "丙", "丁", "北京西", "A1", "€站", "North_Harbour_Road"};
@@ -164,6 +167,31 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
         if (random() % 3 == 0) network.changeTimes.push_back({StationIndex(s), s * 7});
       }
     }
+    if (extended && round % 2 == 1) {
+      ServiceCalendar& calendar = network.calendar;
+      calendar.firstDay = 20000 + static_cast<int32_t>(random() % 3000);
+      calendar.dayCount = 1 + static_cast<int32_t>(random() % 120);
+      calendar.timeZone = round % 4 == 1 ? "Asia/Shanghai" : "";
+      calendar.sectionsDay = static_cast<int32_t>(random() % 2) - 1;
+      const unsigned weekdays = static_cast<unsigned>(random() % 128);
+      for (std::size_t t = 0; t < trains.size(); ++t) {
+        DayPattern days = DayPattern::none(calendar.dayCount);
+        const unsigned kind = static_cast<unsigned>(random() % 5);
+        for (int32_t d = 0; d < calendar.dayCount; ++d) {
+          const bool weekday = (weekdays >> weekdayOf(calendar.firstDay + d) & 1u) != 0;
+          days.set(d, kind == 0   ? true
+                      : kind == 1 ? weekday != (random() % 10 == 0)
+                      : kind == 2 ? d == calendar.dayCount / 2
+                      : kind == 3 ? random() % 2 == 0
+                                  : false);
+        }
+        // Each pattern once, in the order trains first run on it, as build
+        // writes them.
+        const auto found = std::find(calendar.patterns.begin(), calendar.patterns.end(), days);
+        calendar.trainPatterns.push_back(static_cast<uint32_t>(found - calendar.patterns.begin()));
+        if (found == calendar.patterns.end()) calendar.patterns.push_back(days);
+      }
+    }
     std::string header = round % 2 == 0 ? "H\xFF\x01" : test::gbk("时刻");
     std::string file;
     ASSERT_FALSE(writeDatabaseBytes(buildTableLists(header, stations, trains),
@@ -173,11 +201,12 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     const std::string text = dumped(file, &warnings);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
     EXPECT_EQ(compiled(text), file) << text;
-    for (const char* line : {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange "}) {
+    for (const char* line : {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ",
+                             "\nperiod ", " not ", " also ", "days none"}) {
       if (text.find(line) != std::string::npos) written.insert(line);
     }
   }
-  EXPECT_EQ(written.size(), 6u);  // every kind of line went through
+  EXPECT_EQ(written.size(), 10u);  // every kind of line went through
 }
 
 struct ErrorCase {
@@ -204,6 +233,15 @@ INSTANTIATE_TEST_SUITE_P(
     Source, SourceErrorTest,
     ::testing::Values(
         ErrorCase{"UnknownKeyword", kTwo + "stasion 丙 B\n", 3, "unknown keyword"},
+        ErrorCase{"DaysWithoutPeriod",
+                  kTwo + "train K1 class 1 columns F rate D\n days mon-fri\n 甲 - 08:00 0\n"
+                         " 乙 09:00 - 10\nend\n",
+                  4, "needs a period"},
+        ErrorCase{"DateOutsideThePeriod",
+                  "period 2026-09-01 2026-09-30\n" + kTwo +
+                      "train K1 class 1 columns F rate D\n days daily not 2026-10-01\n"
+                      " 甲 - 08:00 0\n 乙 09:00 - 10\nend\n",
+                  5, "outside the period"},
         ErrorCase{"UndeclaredStation",
                   kTwo + "train K1 class 1 columns F rate D\n 甲 - 08:00 0\n 丙 09:00 - 10\nend\n",
                   5, "not declared"},

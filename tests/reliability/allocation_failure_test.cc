@@ -381,6 +381,28 @@ const StructuredQuery kStructuredQueries[] = {
        });
      },
      describeAs<murlo_journeys>},
+    {"departures for a date",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(
+           out, [&](auto a) { return murlo_db_departures_on(db, kBeijing, 20260923, 420, 0, a); });
+     },
+     describeAs<murlo_rides>},
+    {"direct trains for a date",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_rides>(out, [&](auto a) {
+         return murlo_db_direct_trains_on(db, kBeijing, kShanghai, 20260923, a);
+       });
+     },
+     describeAs<murlo_rides>},
+    {"journeys for a date",
+     [](const murlo_db* db, void*& out) {
+       return asked<murlo_journeys>(out, [&](auto a) {
+         const murlo_plan_options options{
+             sizeof options, MURLO_PLAN_DEPART_AFTER, 480, 3, 10, 0, 2};
+         return murlo_db_plan_on(db, kTianjin, kShanghai, 20260923, &options, a);
+       });
+     },
+     describeAs<murlo_journeys>},
 };
 
 class AllocationFailureTest : public ::testing::Test {

@@ -32,6 +32,7 @@ void PrintTo(QueryStatus status, std::ostream* out) {
     case QueryStatus::kUnknownDestination: *out << "kUnknownDestination"; return;
     case QueryStatus::kSameStation: *out << "kSameStation"; return;
     case QueryStatus::kArgumentOutOfRange: *out << "kArgumentOutOfRange"; return;
+    case QueryStatus::kDateOutsidePeriod: *out << "kDateOutsidePeriod"; return;
   }
   *out << "QueryStatus " << static_cast<int>(status);
 }
@@ -135,6 +136,7 @@ int32_t exportCode(const QueryResult& result) {
     case QueryStatus::kUnknownDestination: return -2;
     case QueryStatus::kSameStation: return -3;
     case QueryStatus::kArgumentOutOfRange: return MURLO_INVALID_ARGUMENT;
+    case QueryStatus::kDateOutsidePeriod: break;  // the text operations take no date
   }
   return -100;  // no status gives it
 }

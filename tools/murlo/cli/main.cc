@@ -271,7 +271,8 @@ const std::vector<Command>& allCommands() {
        "dump DB SOURCE",
        "write a database file as timetable source",
        "Writes any database file the library loads as timetable source, its\n"
-       "extension included (restricted calls, groups, transfers, change times);\n"
+       "extension included (restricted calls, groups, transfers, change times,\n"
+       "the period and the days each train runs);\n"
        "building the dump gives the same file byte for byte. What breaks the format's rules\n"
        "is reported as warnings on standard error and in the dump. A file that\n"
        "holds no station and no train is refused (it is hardly a database).\n"

@@ -18,13 +18,15 @@ namespace murlo {
 inline constexpr std::string_view kExtensionMagic = "MURLOEXT";
 inline constexpr uint16_t kExtensionVersion = 1;
 
-// The blocks of version 1. A block whose tag a reader does not know is
+// The blocks of version 1 (the calendar came later in version 1: a reader
+// without it refuses a file that has one, as it must). A block whose tag a reader does not know is
 // skipped when its flags say it may be, and refuses the file otherwise.
 enum class ExtensionBlock : uint16_t {
   kTrainCalls = 1,
   kStationGroups = 2,
   kTransfers = 3,
   kChangeTimes = 4,
+  kServiceCalendar = 5,
 };
 inline constexpr uint16_t kBlockMayBeSkipped = 1;
 

@@ -5,6 +5,7 @@
 #ifndef MURLO_DB_SERVICE_CALENDAR_H_
 #define MURLO_DB_SERVICE_CALENDAR_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,17 @@ inline constexpr int32_t kMaxCalendarDays = 3660;
 // the bits past dayCount zero.
 struct DayPattern {
   std::vector<uint8_t> bits;
+
+  // A pattern of `dayCount` days, none of them run.
+  static DayPattern none(int32_t dayCount) {
+    return DayPattern{std::vector<uint8_t>(static_cast<std::size_t>(dayCount + 7) / 8, 0)};
+  }
+  // REQUIRES: 0 <= dayOfPeriod < the pattern's days.
+  void set(int32_t dayOfPeriod, bool runs = true) {
+    const auto day = static_cast<std::size_t>(dayOfPeriod);
+    const auto bit = static_cast<uint8_t>(1U << (day % 8));
+    bits[day / 8] = static_cast<uint8_t>(runs ? bits[day / 8] | bit : bits[day / 8] & ~bit);
+  }
 
   bool runsOn(int32_t dayOfPeriod) const {
     if (dayOfPeriod < 0) return false;

@@ -59,6 +59,7 @@ struct NetworkSpec {
   std::vector<StationGroup> groups;
   std::vector<Transfer> transfers;
   std::vector<ChangeTime> changeTimes;  // ascending by station
+  ServiceCalendar calendar;             // trainPatterns one a train; empty: every day
 };
 
 // The extension that goes with buildTableLists of the same trains: the whole

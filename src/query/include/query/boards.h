@@ -4,8 +4,10 @@
 #define MURLO_QUERY_BOARDS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "db/service_calendar.h"
 #include "query/loaded_database.h"
 #include "query/query_result.h"
 #include "query/ride_list.h"
@@ -40,10 +42,15 @@ Utf16Answer arrivalBoard(const LoadedDatabase& db, std::string_view name, int32_
                          int32_t limit);
 
 // A board as data: the ride of each call as departureBoard (kDepartures) or
-// arrivalBoard (kArrivals) writes it, or kArgumentOutOfRange (tested first) or
-// kUnknownStation.
+// arrivalBoard (kArrivals) writes it, or kArgumentOutOfRange (tested first),
+// kDateOutsidePeriod or kUnknownStation. For a `date` (days since
+// 1970-01-01) in a database with a calendar, the calls are those of the
+// runs that run: a call at minute afterMinute + wait of that date belongs to
+// the run that set out the day its stop's run minute says before
+// (query/run_days.h), yesterday's for a train past midnight; the limit
+// counts the calls listed.
 RideList boardRides(const LoadedDatabase& db, std::string_view name, int32_t afterMinute,
-                    int32_t limit, BoardKind kind);
+                    int32_t limit, BoardKind kind, std::optional<CivilDay> date = std::nullopt);
 
 }  // namespace murlo
 

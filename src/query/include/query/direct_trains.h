@@ -3,8 +3,10 @@
 #define MURLO_QUERY_DIRECT_TRAINS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "db/service_calendar.h"
 #include "query/loaded_database.h"
 #include "query/query_result.h"
 #include "query/ride_list.h"
@@ -24,9 +26,13 @@ QueryResult directTrains(const LoadedDatabase& db, std::string_view origin,
                          std::string_view destination, int32_t mode);
 
 // The same as data: the ride of each train (or the status, as
-// directTrains), or with none the change stations.
+// directTrains), or with none the change stations. For a `date` (days since
+// 1970-01-01) in a database with a calendar, only the runs that leave the
+// origin that date and run (query/run_days.h); kDateOutsidePeriod, tested
+// first, for a date the calendar does not cover.
 RideList directTrainRides(const LoadedDatabase& db, std::string_view origin,
-                          std::string_view destination);
+                          std::string_view destination,
+                          std::optional<CivilDay> date = std::nullopt);
 
 }  // namespace murlo
 

@@ -13,6 +13,7 @@
 #define MURLO_QUERY_JOURNEY_H_
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "db/day_rollover.h"
@@ -54,6 +55,10 @@ struct JourneyRequest {
   // Departing after t, or the latest journeys arriving by t or departing
   // before it (a limit then keeps the latest).
   JourneyTime time = JourneyTime::kDepartAfter;
+  // The day asked about, as days since 1970-01-01: where the database has a
+  // calendar, each ride on a run its train makes (query/run_days.h), else
+  // every train every day. Checked against the calendar by the planner.
+  std::optional<int32_t> date = std::nullopt;
 
   // The first minute of the departures' window.
   int32_t windowStart() const {

@@ -29,8 +29,13 @@ namespace murlo {
 // another station (only with the network's rules): "W|FROM|TO|MINUTES*",
 // the two stations' names and the change's minutes as "%.2d:%.2d".
 //
+// For a date (request.date) in a database with a calendar, each ride is on
+// a run its train makes (query/run_days.h), and a journey is dropped for
+// another's run a day later only where that run runs.
+//
 // The count is the number of journeys (0 when there is none). The status,
 // tested in this order: kArgumentOutOfRange unless request.valid(),
+// kDateOutsidePeriod for a date the calendar does not cover,
 // kSameStation when the names are equal, kUnknownOrigin, kUnknownDestination,
 // kSameStation when no station is left to one side.
 // May throw std::bad_alloc.

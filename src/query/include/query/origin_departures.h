@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/indexes.h"
+#include "query/run_days.h"
 #include "query/station_board.h"
 #include "query/train_runs.h"
 
@@ -28,10 +29,11 @@ class OriginDepartures {
   // None.
   OriginDepartures() = default;
   // The runs of `runs` that can be boarded at any of `origins` (whose
-  // departure boards are `board`'s) in [after, after + 1440). May throw
-  // std::bad_alloc.
+  // departure boards are `board`'s) in [after, after + 1440), those that
+  // run on their service days by `days`. May throw std::bad_alloc.
   OriginDepartures(const StationBoard& board, const TrainRuns& runs,
-                   std::span<const StationIndex> origins, int32_t after);
+                   std::span<const StationIndex> origins, int32_t after,
+                   const RunDays& days = RunDays());
 
   // Distinct departure minutes.
   std::size_t groupCount() const { return groups_.empty() ? 0 : groups_.size() - 1; }

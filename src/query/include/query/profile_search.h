@@ -39,6 +39,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -49,6 +50,7 @@
 #include "query/origin_departures.h"
 #include "query/profile_pruning.h"
 #include "query/profile_state.h"
+#include "query/run_days.h"
 
 #if defined(__GNUC__)
 #define MURLO_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -72,6 +74,10 @@ class ProfileSearch {
 
   // The departure minutes, from the earliest.
   const OriginDepartures& departures() const { return departures_; }
+  // Whether `journey`, found by this search, also runs a day later: always
+  // where every train runs every day; for a date, where each of its rides'
+  // runs a day later runs.
+  bool runsADayLater(const Journey& journey) const;
   // Whether no train can be left at the destination at all.
   bool destinationUnreached() const { return pruning_.destinationUnreached(); }
 
@@ -102,6 +108,15 @@ class ProfileSearch {
   inline void arrive(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
                      RideCode how, NodeIndex from);
   inline void prefetchStops(TrainIndex train) const;
+  // The first run of `train` that departs its stop `m` from `minute` on (a
+  // minute that stop departs at) and runs: `minute` itself unless the
+  // question is for a date; kNever when none does.
+  int32_t firstRun(TrainIndex train, const TrainRuns::Train& run, StopPosition m,
+                   int32_t minute) const {
+    if (days_.everyDay()) return minute;
+    const int64_t found = days_.firstDepartureFrom(train, runs_.departureDay(run, m), minute);
+    return found >= kNever ? kNever : static_cast<int32_t>(found);
+  }
   // The node an arrival of `train` at `station` (of role `role`) labels.
   NodeIndex nodeOf(TrainIndex train, bool named, StationIndex station, uint8_t role) const {
     if ((role & kDestinationMember) != 0) return destination_;
@@ -152,6 +167,7 @@ class ProfileSearch {
   int32_t plainChange_ = 0;     // every change's minutes without rules
   StationIndex origin_;
 
+  RunDays days_;               // the runs that run, for a question for a date
   int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
   OriginDepartures departures_;
   // The boardings of the round under way from trains' own labels, by train
@@ -183,14 +199,17 @@ std::vector<Journey> paretoJourneys(const LoadedDatabase& db, std::span<const St
 std::vector<Journey> paretoJourneys(const LoadedDatabase& db, StationIndex origin,
                                     StationIndex destination, const JourneyRequest& request);
 
-// Leaving after a time, the journeys depart within one day; every train runs
-// every day, so each journey found also runs a day later. A journey that
+// Leaving after a time, the journeys depart within one day; where every train
+// runs every day, each journey found also runs a day later (for a date, a
+// journey does where its trains run the next day: `runsADayLater`). A journey that
 // arrives no sooner than another's next-day run, with no fewer rides, is
 // beaten by that run (it leaves later and arrives no later): a traveller
 // would simply wait for it (D5 to 秦皇岛 and on by two changes to the D321
 // that leaves 北京 the next evening). Drops such journeys, keeping the order
 // of the rest. paretoJourneys does so when leaving after a time.
 void dropBeatenByTheNextDay(std::vector<Journey>& journeys);
+void dropBeatenByTheNextDay(std::vector<Journey>& journeys,
+                            const std::function<bool(const Journey&)>& runsADayLater);
 
 }  // namespace murlo
 

@@ -12,6 +12,7 @@ enum class QueryStatus {
   kUnknownDestination,  // the second of two stations has no such name
   kSameStation,         // the two names of a question are equal
   kArgumentOutOfRange,  // a number outside its range
+  kDateOutsidePeriod,   // a date the database's calendar does not cover
 };
 
 }  // namespace murlo

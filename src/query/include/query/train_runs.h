@@ -96,12 +96,20 @@ class TrainRuns {
     return k >= StopPosition(0) && k < run.end() && stopsOf(run)[k].canBoard();
   }
 
+  // The days after its service day on which a run of `run` departs its
+  // stop `k` (runDayOf(runMinuteOfDeparture)); kept only for a database
+  // with a calendar (0 without). REQUIRES: k below run.end().
+  int32_t departureDay(const Train& run, StopPosition k) const {
+    return departureDays_.empty() ? 0 : departureDays_[run.first + k.slot()];
+  }
+
   // Bytes held, for the benchmarks.
   std::size_t bytes() const;
 
  private:
   std::vector<Train> trains_;
   std::vector<Stop> stops_;
+  std::vector<int16_t> departureDays_;  // by stop as stops_; empty without a calendar
 };
 
 }  // namespace murlo

@@ -1,0 +1,66 @@
+// The days on which trains run, as a question for a date reads them: a run
+// is a train's journey that sets out from its first stop on one day (its
+// service day), and it runs only when the database's calendar
+// (db/service_calendar.h) says the train runs that day. Days count from the
+// day asked about (0 that day, -1 the day before); minutes from its 00:00.
+// Without a date, or in a database without a calendar, every train runs
+// every day, as always.
+#ifndef MURLO_QUERY_RUN_DAYS_H_
+#define MURLO_QUERY_RUN_DAYS_H_
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "db/day_rollover.h"
+#include "db/indexes.h"
+#include "db/service_calendar.h"
+#include "db/timetable_db.h"
+#include "query/query_status.h"
+
+namespace murlo {
+
+// No run within the calendar's period: as a day, and as a minute.
+inline constexpr int32_t kNoRunDay = std::numeric_limits<int32_t>::min();
+inline constexpr int64_t kNoRun = std::numeric_limits<int64_t>::max();
+
+class RunDays {
+ public:
+  // Every train every day.
+  RunDays() = default;
+
+  // The days of `tables`' calendar (their network rules' one) counted from
+  // `date`; every day without a date or a calendar. kDateOutsidePeriod in
+  // `status` for a date the calendar does not cover (the days then are
+  // every day's, never read).
+  RunDays(const TimetableDb& tables, std::optional<CivilDay> date, QueryStatus& status);
+
+  bool everyDay() const { return calendar_ == nullptr; }
+
+  // Whether train `t`'s run of service day `day` runs.
+  bool runs(TrainIndex t, int32_t day) const {
+    return calendar_ == nullptr || calendar_->runsOn(t, asked_ + day);
+  }
+  // The first service day from `day` on on which train `t` runs, or
+  // kNoRunDay when none does before the period ends.
+  int32_t firstRunFrom(TrainIndex t, int32_t day) const;
+
+  // The first minute from `minute` on at which a run of train `t` departs
+  // one of its stops that runs depart `stopDay` days after their service
+  // day (runDayOf(runMinuteOfDeparture)), where `minute` is a minute that
+  // stop departs at on some day; kNoRun when no run from then on runs.
+  int64_t firstDepartureFrom(TrainIndex t, int32_t stopDay, int64_t minute) const {
+    if (calendar_ == nullptr) return minute;
+    const int32_t day = runDayOf(minute) - stopDay;
+    const int32_t runs = firstRunFrom(t, day);
+    return runs == kNoRunDay ? kNoRun : minute + int64_t{runs - day} * kMinutesPerDay;
+  }
+
+ private:
+  const ServiceCalendar* calendar_ = nullptr;  // nullptr: every day
+  int32_t asked_ = 0;                          // the day asked, as a day of the period
+};
+
+}  // namespace murlo
+
+#endif  // MURLO_QUERY_RUN_DAYS_H_
