@@ -66,6 +66,10 @@ const OptionSpec kThreadsOption = {
 const OptionSpec kAccessLogOption = {
     "--access-log", "FILE",
     "append a JSON object a line per request to FILE (- for standard output)"};
+const OptionSpec kCacheOption = {"--cache", "MIB",
+                                 "keep answers to questions asked again, up to MIB MiB, 0 to 4096\n"
+                                 "(default 64; 0 keeps none)",
+                                 false, &kCacheParameter};
 
 namespace {
 
@@ -242,7 +246,8 @@ const std::vector<Command>& allCommands() {
        "answered. /healthz, /readyz and /metrics (Prometheus) are for the\n"
        "operator; listening beyond this machine is warned about.\n",
        "  murlo serve --db network.db --port 8080",
-       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption, &kAccessLogOption},
+       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption, &kAccessLogOption,
+        &kCacheOption},
        0,
        0,
        true,

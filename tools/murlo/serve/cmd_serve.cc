@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int kDefaultPort = 8080;
 constexpr int kDefaultThreads = 8;
+constexpr int kDefaultCacheMib = 64;
 
 std::string urlOf(const std::string& host, int port) {
   const bool ipv6 = host.find(':') != std::string::npos;
@@ -43,8 +45,10 @@ int runServe(const CommandLine& line) {
   const std::string host = line.value(kHostOption).value_or("127.0.0.1");
   int port = kDefaultPort;
   int threads = kDefaultThreads;
+  int cacheMib = kDefaultCacheMib;
   Status status = readOption(line, kPortOption, port);
   if (status.ok()) status = readOption(line, kThreadsOption, threads);
+  if (status.ok()) status = readOption(line, kCacheOption, cacheMib);
   if (!status.ok()) return reportFailure(command, status);
   if (!isWellFormedHost(host)) {
     return usageError(command,
@@ -58,7 +62,8 @@ int runServe(const CommandLine& line) {
     return fail("cannot open the access log " + *accessLogPath + ": " + std::strerror(errno));
   }
   const auto named = line.value(kDatabaseOption);
-  ServedDatabase database(named ? *named : defaultDatabasePath());
+  ServedDatabase database(named ? *named : defaultDatabasePath(), static_cast<std::size_t>(cacheMib)
+                                                                      << 20);
 
   // A client that goes away must not end the server.
   std::signal(SIGPIPE, SIG_IGN);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -95,6 +96,7 @@ const WebFile* findWebFile(std::string_view path) {
 struct HttpService::Reply {
   int status = 200;
   std::string body;
+  std::shared_ptr<const ApiReply> api{};  // an API answer, maybe kept: sent instead of `body`
   std::string contentType = kJsonType;
   const char* allow = nullptr;    // the Allow header of a 405
   const WebFile* file = nullptr;  // an embedded file, sent from where it lies
@@ -152,11 +154,23 @@ struct HttpCallbacks {
   static MHD_Result send(HttpService& service, MHD_Connection* connection,
                          HttpService::Exchange& exchange) {
     HttpService::Reply& reply = exchange.reply;
-    const std::size_t bytes = reply.file != nullptr ? reply.file->bytes.size() : reply.body.size();
+    const std::size_t bytes = reply.file != nullptr  ? reply.file->bytes.size()
+                              : reply.api != nullptr ? reply.api->body.size()
+                                                     : reply.body.size();
     MHD_Response* response = nullptr;
     if (reply.file != nullptr) {
       response = MHD_create_response_from_buffer(bytes, const_cast<char*>(reply.file->bytes.data()),
                                                  MHD_RESPMEM_PERSISTENT);
+    } else if (reply.api != nullptr) {
+      // A share of the answer (the cache may hold it too), let go with the
+      // response.
+      using Shared = std::shared_ptr<const ApiReply>;
+      auto* share = new (std::nothrow) Shared(std::move(reply.api));
+      if (share == nullptr) return MHD_NO;
+      response = MHD_create_response_from_buffer_with_free_callback_cls(
+          bytes, const_cast<char*>((*share)->body.data()),
+          [](void* owned) { delete static_cast<Shared*>(owned); }, share);
+      if (response == nullptr) delete share;
     } else {
       // The body is handed over, not copied: freed with the response.
       auto* body = new (std::nothrow) std::string(std::move(reply.body));
@@ -332,15 +346,20 @@ HttpService::Reply HttpService::answerGet(
     Exchange& exchange) {
   if (const Endpoint* endpoint = findEndpoint(path)) {
     exchange.endpoint = endpoint->path;
-    ApiReply reply = answerRequest(*endpoint, query, database_);
-    if (reply.body.empty()) {
-      // A handler that could not write its error (out of memory).
-      if (reply.status == 503) {
-        return Reply::error(503, "out_of_memory", "the server ran out of memory");
-      }
-      return Reply::error(reply.status, "error", "the request could not be answered");
+    AnswerSource source = AnswerSource::kFresh;
+    std::shared_ptr<const ApiReply> answer = answerRequest(*endpoint, query, database_, source);
+    metrics_.countAnswer(source);
+    if (answer == nullptr) {
+      return Reply::error(503, "out_of_memory", "the server ran out of memory");
     }
-    return Reply{reply.status, std::move(reply.body)};
+    if (answer->body.empty()) {
+      // A handler that could not write its error.
+      return Reply::error(answer->status, "error", "the request could not be answered");
+    }
+    Reply reply;
+    reply.status = answer->status;
+    reply.api = std::move(answer);
+    return reply;
   }
   // A browser asks for /favicon.ico where a page names no icon (an API
   // answer opened in a tab): the page's icon.
