@@ -138,6 +138,7 @@ struct HttpCallbacks {
     *dataSize = 0;
     if (exchange->status != 0) return MHD_YES;  // answered; the rest is not read
     if (!exchange->start) {
+      HeadDeadlines::headRead(linkOf(connection));
       exchange->start = Clock::now();
       exchange->method = method == nullptr ? "" : method;
       exchange->client = clientOf(connection);
@@ -197,9 +198,32 @@ struct HttpCallbacks {
     return queued;
   }
 
-  static void completed(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
-    static_cast<HttpService*>(self)->finish(static_cast<HttpService::Exchange*>(*context));
+  static void completed(void* self, MHD_Connection* connection, void** context,
+                        MHD_RequestTerminationCode) {
+    auto& service = *static_cast<HttpService*>(self);
+    service.deadlines_.answered(linkOf(connection));
+    service.finish(static_cast<HttpService::Exchange*>(*context));
     *context = nullptr;
+  }
+
+  // A connection opened or closed (its socket still open then).
+  static void connection(void* self, MHD_Connection* connection, void** socketContext,
+                         MHD_ConnectionNotificationCode code) {
+    auto& service = *static_cast<HttpService*>(self);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      *socketContext = info == nullptr ? nullptr : service.deadlines_.open(info->connect_fd);
+    } else {
+      service.deadlines_.close(static_cast<HeadDeadlines::Link*>(*socketContext));
+      *socketContext = nullptr;
+    }
+  }
+
+  static HeadDeadlines::Link* linkOf(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info == nullptr ? nullptr : static_cast<HeadDeadlines::Link*>(info->socket_context);
   }
 };
 
@@ -412,10 +436,20 @@ bool HttpService::run() {
       kMaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemoryBytes, MHD_OPTION_STRICT_FOR_CLIENT, 1,
       MHD_OPTION_URI_LOG_CALLBACK, &HttpCallbacks::requestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
-      &HttpCallbacks::completed, this, MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
+      &HttpCallbacks::completed, this, MHD_OPTION_NOTIFY_CONNECTION, &HttpCallbacks::connection,
+      this, MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
   if (daemon == nullptr) return false;
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return stopRequested_.load(); });
+  // Until a stop: every second, the connections too slow to bring a head
+  // are closed.
+  while (
+      !changed_.wait_for(lock, std::chrono::seconds(1), [this] { return stopRequested_.load(); })) {
+    lock.unlock();
+    if (const std::size_t closed = deadlines_.closeLate(); closed > 0) {
+      metrics_.countSlowHeads(closed);
+    }
+    lock.lock();
+  }
   // No new connection; the requests under way are answered, then the rest
   // (idle connections, heads never finished) is closed.
   lock.unlock();

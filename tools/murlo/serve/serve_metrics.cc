@@ -89,6 +89,10 @@ std::string ServeMetrics::text(const ServedDatabase& database) const {
          std::to_string(answersKept_.load(std::memory_order_relaxed)) + "\n";
   out += "murlo_answer_cache_lookups_total{result=\"miss\"} " +
          std::to_string(answersMade_.load(std::memory_order_relaxed)) + "\n";
+  describe(out, "murlo_slow_connections_closed_total", "counter",
+           "Connections closed for not bringing a whole request head in time.");
+  out += "murlo_slow_connections_closed_total " +
+         std::to_string(slowHeads_.load(std::memory_order_relaxed)) + "\n";
   const ServedDatabase::Snapshot served = database.current();
   const std::size_t cacheBytes = served.answers ? served.answers->bytes() : 0;
   describe(out, "murlo_answer_cache_bytes", "gauge",

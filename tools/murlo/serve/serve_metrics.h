@@ -30,6 +30,10 @@ class ServeMetrics {
   void countRequest(std::string_view endpoint, int status, double seconds);
   // One API answer, made or found among those kept.
   void countAnswer(AnswerSource source);
+  // Connections closed for bringing no whole request head in time.
+  void countSlowHeads(std::uint64_t closed) {
+    slowHeads_.fetch_add(closed, std::memory_order_relaxed);
+  }
 
   // Everything, in the text exposition format (version 0.0.4).
   std::string text(const ServedDatabase& database) const;
@@ -42,6 +46,7 @@ class ServeMetrics {
   double sum_ = 0;
   std::atomic<std::uint64_t> answersKept_{0};  // found in the cache
   std::atomic<std::uint64_t> answersMade_{0};  // asked of the database, then kept
+  std::atomic<std::uint64_t> slowHeads_{0};
 };
 
 }  // namespace murlo::tool
