@@ -21,7 +21,7 @@ mkdir -p "$out"
 "$murlo" serve --db "$out/national.db" --port 0 --threads 16 "${@:2}" >"$out/url" 2>/dev/null &
 server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 100); do [[ -s $out/url ]] && break; sleep 0.05; done
+for _ in $(seq 400); do [[ -s $out/url ]] && break; sleep 0.05; done
 url=$(head -n 1 "$out/url")
 port=${url##*:}
 port=${port%/}
