@@ -1,9 +1,11 @@
 // murlo serve: the database as a web page and a JSON API (serve_http.h,
 // serve_api.h), until SIGINT or SIGTERM; SIGHUP loads the file again.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -62,8 +64,10 @@ int runServe(const CommandLine& line) {
     return fail("cannot open the access log " + *accessLogPath + ": " + std::strerror(errno));
   }
   const auto named = line.value(kDatabaseOption);
-  ServedDatabase database(named ? *named : defaultDatabasePath(), static_cast<std::size_t>(cacheMib)
-                                                                      << 20);
+  // 4096 MiB does not fit a 32-bit size: then as much as does.
+  const std::size_t cacheBytes = static_cast<std::size_t>(
+      std::min<std::uint64_t>(static_cast<std::uint64_t>(cacheMib) << 20, SIZE_MAX));
+  ServedDatabase database(named ? *named : defaultDatabasePath(), cacheBytes);
 
   // A client that goes away must not end the server.
   std::signal(SIGPIPE, SIG_IGN);
