@@ -18,10 +18,13 @@ command -v wrk >/dev/null || { echo "serve_wrk: needs wrk (apt-get install -y wr
 out=build/serve_wrk
 mkdir -p "$out"
 [[ -f $out/national.db ]] || "$murlo" generate national "$out/national.db" --seed 1 >/dev/null
+# Removed first: the server's shell truncates it only once it runs, and
+# the last run's URL must not be read before then.
+rm -f "$out/url"
 "$murlo" serve --db "$out/national.db" --port 0 --threads 16 "${@:2}" >"$out/url" 2>/dev/null &
 server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 400); do [[ -s $out/url ]] && break; sleep 0.05; done
+for _ in $(seq 100); do [[ -s $out/url ]] && break; sleep 0.05; done
 url=$(head -n 1 "$out/url")
 port=${url##*:}
 port=${port%/}
