@@ -5,9 +5,11 @@
 # 3,000 targets in the page's mix; then again while 64 idle connections and
 # 16 that send a request head a byte a second are held open, with a normal
 # request asked twice a second beside them (its slowest time printed).
-# Judges nothing: it prints requests/s, p50 and p99.
+# Judges nothing: it prints requests/s, p50 and p99. Options after MURLO
+# go to murlo serve (--cache 0: every answer made afresh). Two builds are
+# compared by running the script for each in turn, a few rounds each.
 #
-#   bench/serve_wrk.sh [MURLO]      (default build/bench/tools/murlo/murlo)
+#   bench/serve_wrk.sh [MURLO [SERVE OPTIONS...]]   (default build/bench/tools/murlo/murlo)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +18,10 @@ command -v wrk >/dev/null || { echo "serve_wrk: needs wrk (apt-get install -y wr
 out=build/serve_wrk
 mkdir -p "$out"
 [[ -f $out/national.db ]] || "$murlo" generate national "$out/national.db" --seed 1 >/dev/null
-"$murlo" serve --db "$out/national.db" --port 0 --threads 16 >"$out/url" 2>/dev/null &
+# Removed first: the server's shell truncates it only once it runs, and
+# the last run's URL must not be read before then.
+rm -f "$out/url"
+"$murlo" serve --db "$out/national.db" --port 0 --threads 16 "${@:2}" >"$out/url" 2>/dev/null &
 server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [[ -s $out/url ]] && break; sleep 0.05; done

@@ -866,7 +866,32 @@ TEST_F(MurloServeTest, IdleAndSlowConnectionsHoldNoRequestUp) {
       ::send(held[i], &head[3 + static_cast<std::size_t>(round)], 1, MSG_NOSIGNAL);
     }
   }
+  // Sending a byte now and then is never idle, but a head not whole 10 s
+  // after the connection opened closes it: every slow one is closed by the
+  // server within 20 s (bounded: the head never ends).
+  std::size_t closed = 0;
+  std::vector<bool> open(held.size(), true);
+  const auto until = Clock::now() + std::chrono::seconds(20);
+  for (std::size_t byte = 6; closed < 16 && Clock::now() < until; ++byte) {
+    for (std::size_t i = 32; i < held.size(); ++i) {
+      if (!open[i]) continue;
+      char answer;
+      if (::recv(held[i], &answer, 1, MSG_DONTWAIT) == 0) {
+        open[i] = false;
+        ++closed;
+      } else {
+        const char next = byte < head.size() ? head[byte] : 'x';
+        ::send(held[i], &next, 1, MSG_NOSIGNAL);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  EXPECT_EQ(closed, 16u);
   for (const int fd : held) ::close(fd);
+  const std::string metrics = server_->get("/metrics").body;
+  const std::size_t at = metrics.find("\nmurlo_slow_connections_closed_total ");
+  ASSERT_NE(at, std::string::npos) << metrics;
+  EXPECT_GE(std::stoul(metrics.substr(at + 37)), 16u) << metrics;
 }
 
 // The operator's endpoints, and every request in the access log.
@@ -1057,6 +1082,100 @@ TEST(MurloServeSignalTest, EachRequestDuringReloadsIsAnsweredFromOneDatabase) {
       EXPECT_TRUE(reply.body == fromExample || reply.body == fromSample) << reply.body;
     }
   }
+}
+
+// A number of /metrics ("murlo_answer_cache_bytes"), or -1.
+long long metric(const Server& server, const std::string& name) {
+  const std::string body = "\n" + server.get("/metrics").body;
+  const std::size_t at = body.find("\n" + name + " ");
+  return at == std::string::npos ? -1 : std::stoll(body.substr(at + name.size() + 2));
+}
+
+TEST(MurloServeSignalTest, KeptAnswersAreOfTheDatabaseServedAndStayWithinTheirBound) {
+  // The worked example, then the sample network, then the example again at
+  // one path, served with a cache of 1 MiB; the sample served without a
+  // cache answers as it should.
+  const std::string example = test::packOrFail(test::workedExampleSections());
+  const std::string sample = test::readFile(MURLO_SAMPLE_DB);
+  test::TempFile database(example, "served.db");
+  Server server(database.path(), {"--port", "0", "--cache", "1"});
+  Server uncached(MURLO_SAMPLE_DB, {"--port", "0", "--cache", "0"});
+  // Its answers name its file: compared without it.
+  const auto expected = [&uncached](const std::string& target) {
+    return std::regex_replace(uncached.get(target).body, std::regex(R"("database":"[^"]*")"),
+                              "\"database\":\"\"");
+  };
+  const auto asked = [&server](const std::string& target) {
+    return std::regex_replace(server.get(target).body, std::regex(R"("database":"[^"]*")"),
+                              "\"database\":\"\"");
+  };
+  ASSERT_GT(server.port(), 0) << server.log();
+  ASSERT_GT(uncached.port(), 0) << uncached.log();
+  std::size_t loads = 0;
+  const auto reload = [&](const std::string& bytes) {
+    { std::ofstream(database.path() + ".new", std::ios::binary) << bytes; }
+    fs::rename(database.path() + ".new", database.path());
+    server.signal(SIGHUP);
+    return server.logShows("murlo serve: loaded ", ++loads);
+  };
+  // Questions asked again in other words are the same question.
+  const std::string tianjin = percentEncoded("天津");
+  struct Case {
+    std::vector<std::string> targets;  // one question, in several words
+  } cases[] = {
+      {{"/api/header"}},
+      {{"/api/at?station=" + tianjin, "/api/at?order=time&station=" + tianjin}},
+      {{"/api/departures?station=" + tianjin + "&at=08:00",
+        "/api/departures?at=0800&station=" + tianjin}},
+      {{"/api/match?text=bj", "/api/match?limit=10&text=bj"}},
+      {{"/api/stations"}},
+      {{"/api/at?station=" + percentEncoded("没有")}},  // unknown: a 404 kept too
+  };
+  std::map<std::string, std::string> fromExample;  // by each question's first words
+  for (const Case& c : cases) {
+    const std::string& first = fromExample[c.targets[0]] = server.get(c.targets[0]).body;
+    for (const std::string& target : c.targets) EXPECT_EQ(server.get(target).body, first) << target;
+  }
+  ASSERT_TRUE(reload(sample)) << server.log();
+  for (const Case& c : cases) {
+    const std::string answer = expected(c.targets[0]);
+    for (const std::string& target : c.targets) EXPECT_EQ(asked(target), answer) << target;
+  }
+  EXPECT_NE(server.get("/api/header").body, fromExample["/api/header"]);
+  ASSERT_TRUE(reload(example)) << server.log();
+  for (const Case& c : cases) {
+    EXPECT_EQ(server.get(c.targets[0]).body, fromExample[c.targets[0]]) << c.targets[0];
+  }
+
+  // More distinct answers than 1 MiB holds (every station's trains, in
+  // two orders and from three times): the oldest make room, what is kept
+  // stays within the bound, and answers made again are as before.
+  ASSERT_TRUE(reload(sample)) << server.log();
+  const std::string names = uncached.get("/api/stations").body;
+  std::vector<std::string> stations;
+  const std::size_t from = names.find("\"stations\":[") + 12;
+  const std::string list = names.substr(from, names.find(']', from) - from);
+  const std::regex quoted(R"re("([^"]+)")re");
+  for (std::sregex_iterator it(list.begin(), list.end(), quoted), end; it != end; ++it) {
+    stations.push_back(it->str(1));
+  }
+  ASSERT_GT(stations.size(), 50u);
+  std::vector<std::string> many;
+  for (const std::string& station : stations) {
+    for (const char* more : {"", "&order=index"}) {
+      many.push_back("/api/at?station=" + percentEncoded(station) + more);
+    }
+    for (const char* at : {"06:00", "12:00", "18:00"}) {
+      many.push_back("/api/departures?limit=0&at=" + std::string(at) +
+                     "&station=" + percentEncoded(station));
+    }
+  }
+  for (const std::string& target : many) server.get(target);
+  EXPECT_GT(metric(server, "murlo_answer_cache_bytes"), 0);
+  EXPECT_LE(metric(server, "murlo_answer_cache_bytes"), 1 << 20);
+  EXPECT_LT(metric(server, "murlo_answer_cache_entries"), static_cast<long long>(many.size()));
+  for (std::size_t i = 0; i < many.size(); i += 37) EXPECT_EQ(asked(many[i]), expected(many[i]));
+  for (const Case& c : cases) EXPECT_EQ(asked(c.targets[0]), expected(c.targets[0]));
 }
 
 TEST(MurloServeSignalTest, SigtermAndSigintStopOnceTheRequestsUnderWayAreAnswered) {

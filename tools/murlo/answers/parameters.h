@@ -60,6 +60,8 @@ inline constexpr Parameter kMatchLimitParameter = {.name = "limit", .least = 1, 
 inline constexpr Parameter kPortParameter = {.name = "port", .most = 65535, .noun = "a port"};
 inline constexpr Parameter kThreadsParameter = {
     .name = "threads", .least = 1, .most = 256, .noun = "a number"};
+inline constexpr Parameter kCacheParameter = {
+    .name = "cache", .most = 4096, .noun = "a number of MiB"};
 
 // Whether a refused value is quoted in the message: the API quotes it (it
 // may be empty or hold spaces), the command line shows it as typed.

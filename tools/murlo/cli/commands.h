@@ -62,6 +62,7 @@ extern const OptionSpec kHostOption;       // --host HOST
 extern const OptionSpec kPortOption;       // --port PORT
 extern const OptionSpec kThreadsOption;    // --threads N
 extern const OptionSpec kAccessLogOption;  // --access-log FILE|-
+extern const OptionSpec kCacheOption;      // --cache MIB
 
 class CommandLine;
 

@@ -66,6 +66,10 @@ const OptionSpec kThreadsOption = {
 const OptionSpec kAccessLogOption = {
     "--access-log", "FILE",
     "append a JSON object a line per request to FILE (- for standard output)"};
+const OptionSpec kCacheOption = {"--cache", "MIB",
+                                 "keep answers to questions asked again, up to MIB MiB, 0 to 4096\n"
+                                 "(default 64; 0 keeps none)",
+                                 false, &kCacheParameter};
 
 namespace {
 
@@ -239,10 +243,13 @@ const std::vector<Command>& allCommands() {
        "on standard output and a line per request on standard error. SIGHUP\n"
        "loads the database file again (a file that fails to load leaves the old\n"
        "one serving); SIGINT or SIGTERM stops once the requests under way are\n"
-       "answered. /healthz, /readyz and /metrics (Prometheus) are for the\n"
-       "operator; listening beyond this machine is warned about.\n",
+       "answered. Answers to questions asked again are kept (--cache) until\n"
+       "the database is loaded again. /healthz, /readyz and /metrics\n"
+       "(Prometheus) are for the operator; listening beyond this machine is\n"
+       "warned about.\n",
        "  murlo serve --db network.db --port 8080",
-       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption, &kAccessLogOption},
+       {&kDatabaseOption, &kHostOption, &kPortOption, &kThreadsOption, &kAccessLogOption,
+        &kCacheOption},
        0,
        0,
        true,

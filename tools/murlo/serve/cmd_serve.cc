@@ -1,8 +1,11 @@
 // murlo serve: the database as a web page and a JSON API (serve_http.h,
 // serve_api.h), until SIGINT or SIGTERM; SIGHUP loads the file again.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -21,6 +24,7 @@ namespace {
 
 constexpr int kDefaultPort = 8080;
 constexpr int kDefaultThreads = 8;
+constexpr int kDefaultCacheMib = 64;
 
 std::string urlOf(const std::string& host, int port) {
   const bool ipv6 = host.find(':') != std::string::npos;
@@ -43,8 +47,10 @@ int runServe(const CommandLine& line) {
   const std::string host = line.value(kHostOption).value_or("127.0.0.1");
   int port = kDefaultPort;
   int threads = kDefaultThreads;
+  int cacheMib = kDefaultCacheMib;
   Status status = readOption(line, kPortOption, port);
   if (status.ok()) status = readOption(line, kThreadsOption, threads);
+  if (status.ok()) status = readOption(line, kCacheOption, cacheMib);
   if (!status.ok()) return reportFailure(command, status);
   if (!isWellFormedHost(host)) {
     return usageError(command,
@@ -58,7 +64,10 @@ int runServe(const CommandLine& line) {
     return fail("cannot open the access log " + *accessLogPath + ": " + std::strerror(errno));
   }
   const auto named = line.value(kDatabaseOption);
-  ServedDatabase database(named ? *named : defaultDatabasePath());
+  // 4096 MiB does not fit a 32-bit size: then as much as does.
+  const std::size_t cacheBytes = static_cast<std::size_t>(
+      std::min<std::uint64_t>(static_cast<std::uint64_t>(cacheMib) << 20, SIZE_MAX));
+  ServedDatabase database(named ? *named : defaultDatabasePath(), cacheBytes);
 
   // A client that goes away must not end the server.
   std::signal(SIGPIPE, SIG_IGN);

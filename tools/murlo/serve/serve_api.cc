@@ -229,8 +229,8 @@ const std::vector<Endpoint>& apiEndpoints() {
         {.name = "from", .kind = ParamKind::kName},
         {.name = "to", .kind = ParamKind::kName}},
        stops},
-      {"/api/departures", boardParams(), departures},
-      {"/api/arrivals", boardParams(), arrivals},
+      {"/api/departures", boardParams(), departures, true},
+      {"/api/arrivals", boardParams(), arrivals, true},
       {"/api/plan",
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
@@ -240,7 +240,8 @@ const std::vector<Endpoint>& apiEndpoints() {
         checkedParam(kChangesParameter),
         checkedParam(kChangeTimeParameter),
         checkedParam(kJourneyLimitParameter)},
-       plan},
+       plan,
+       true},
   };
   return endpoints;
 }
@@ -257,21 +258,45 @@ ApiReply errorReply(int status, std::string_view kind, std::string_view message,
   return errorWith(status, kind, message, parameter, nullptr);
 }
 
-ApiReply answerRequest(const Endpoint& endpoint,
-                       const std::vector<std::pair<std::string, std::string>>& given,
-                       ServedDatabase& database) {
+std::shared_ptr<const ApiReply> answerRequest(
+    const Endpoint& endpoint, const std::vector<std::pair<std::string, std::string>>& given,
+    ServedDatabase& database, AnswerSource& source) {
+  source = AnswerSource::kFresh;
   try {
     const auto arguments = ApiArguments::read(given, endpoint.params);
-    if (!arguments.ok()) return failureReply(arguments.status());
+    if (!arguments.ok()) return std::make_shared<const ApiReply>(failureReply(arguments.status()));
     ServedDatabase::Snapshot served = database.current();
+    // The answer kept for this database, when the question was asked before.
+    std::string key;
+    const bool keepable = served.answers != nullptr && served.answers->maxBytes() > 0 &&
+                          !(endpoint.readsClock && !arguments->has("at"));
+    if (keepable) {
+      key = std::string(endpoint.path) + '?' + arguments->canonical();
+      if (auto kept = served.answers->find(key)) {
+        source = AnswerSource::kKept;
+        return kept;
+      }
+    }
+    std::shared_ptr<AnswerCache> answers = std::move(served.answers);
     Questions questions(database.path(), std::move(served.handle), std::move(served.stations));
-    return endpoint.handle(*arguments, questions);
+    auto made = std::make_shared<const ApiReply>(endpoint.handle(*arguments, questions));
+    // What the database says (an answer, an unknown station) is kept; a
+    // failure of the server (out of memory, 5xx) is not.
+    if (keepable && made->status < 500 && !made->body.empty()) {
+      answers->keep(key, made);
+      source = AnswerSource::kMade;
+    }
+    return made;
   } catch (const std::bad_alloc&) {
     // Without memory to write an error, the HTTP side sends its own short
     // one for a reply without a body.
-    return ApiReply{503, std::string()};
+    return nullptr;
   } catch (...) {
-    return ApiReply{500, std::string()};
+    try {
+      return std::make_shared<const ApiReply>(ApiReply{500, std::string()});
+    } catch (...) {
+      return nullptr;
+    }
   }
 }
 

@@ -9,6 +9,7 @@
 #define MURLO_TOOLS_MURLO_SERVE_SERVE_API_H_
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,17 +24,14 @@ namespace murlo::tool {
 // The longest answer sent, in bytes.
 inline constexpr std::size_t kMaxAnswerBytes = 8u << 20;
 
-struct ApiReply {
-  int status = 200;
-  std::string body;  // one JSON object
-};
-
 using ApiHandler = ApiReply (*)(const ApiArguments& arguments, Questions& questions);
 
 struct Endpoint {
   std::string_view path;  // "/api/at"
   std::vector<ParamRule> params;
   ApiHandler handle = nullptr;
+  // Without `at` the answer starts from the current time: not kept.
+  bool readsClock = false;
 };
 
 const std::vector<Endpoint>& apiEndpoints();
@@ -41,10 +39,11 @@ const std::vector<Endpoint>& apiEndpoints();
 const Endpoint* findEndpoint(std::string_view path);
 
 // Answers one request to `endpoint` with the decoded query parameters
-// `given`, from `database`. Never throws.
-ApiReply answerRequest(const Endpoint& endpoint,
-                       const std::vector<std::pair<std::string, std::string>>& given,
-                       ServedDatabase& database);
+// `given`, from `database`, or from the answers kept for that database.
+// Never throws; nullptr only when memory ran out.
+std::shared_ptr<const ApiReply> answerRequest(
+    const Endpoint& endpoint, const std::vector<std::pair<std::string, std::string>>& given,
+    ServedDatabase& database, AnswerSource& source);
 
 // A JSON error: {"status":..,"error":"<kind>","message":"..."}, with the
 // parameter it concerns when there is one. `kind` is a word such as

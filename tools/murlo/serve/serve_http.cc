@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -95,6 +96,7 @@ const WebFile* findWebFile(std::string_view path) {
 struct HttpService::Reply {
   int status = 200;
   std::string body;
+  std::shared_ptr<const ApiReply> api{};  // an API answer, maybe kept: sent instead of `body`
   std::string contentType = kJsonType;
   const char* allow = nullptr;    // the Allow header of a 405
   const WebFile* file = nullptr;  // an embedded file, sent from where it lies
@@ -136,6 +138,7 @@ struct HttpCallbacks {
     *dataSize = 0;
     if (exchange->status != 0) return MHD_YES;  // answered; the rest is not read
     if (!exchange->start) {
+      HeadDeadlines::headRead(linkOf(connection));
       exchange->start = Clock::now();
       exchange->method = method == nullptr ? "" : method;
       exchange->client = clientOf(connection);
@@ -152,11 +155,23 @@ struct HttpCallbacks {
   static MHD_Result send(HttpService& service, MHD_Connection* connection,
                          HttpService::Exchange& exchange) {
     HttpService::Reply& reply = exchange.reply;
-    const std::size_t bytes = reply.file != nullptr ? reply.file->bytes.size() : reply.body.size();
+    const std::size_t bytes = reply.file != nullptr  ? reply.file->bytes.size()
+                              : reply.api != nullptr ? reply.api->body.size()
+                                                     : reply.body.size();
     MHD_Response* response = nullptr;
     if (reply.file != nullptr) {
       response = MHD_create_response_from_buffer(bytes, const_cast<char*>(reply.file->bytes.data()),
                                                  MHD_RESPMEM_PERSISTENT);
+    } else if (reply.api != nullptr) {
+      // A share of the answer (the cache may hold it too), let go with the
+      // response.
+      using Shared = std::shared_ptr<const ApiReply>;
+      auto* share = new (std::nothrow) Shared(std::move(reply.api));
+      if (share == nullptr) return MHD_NO;
+      response = MHD_create_response_from_buffer_with_free_callback_cls(
+          bytes, const_cast<char*>((*share)->body.data()),
+          [](void* owned) { delete static_cast<Shared*>(owned); }, share);
+      if (response == nullptr) delete share;
     } else {
       // The body is handed over, not copied: freed with the response.
       auto* body = new (std::nothrow) std::string(std::move(reply.body));
@@ -183,9 +198,32 @@ struct HttpCallbacks {
     return queued;
   }
 
-  static void completed(void* self, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
-    static_cast<HttpService*>(self)->finish(static_cast<HttpService::Exchange*>(*context));
+  static void completed(void* self, MHD_Connection* connection, void** context,
+                        MHD_RequestTerminationCode) {
+    auto& service = *static_cast<HttpService*>(self);
+    service.deadlines_.answered(linkOf(connection));
+    service.finish(static_cast<HttpService::Exchange*>(*context));
     *context = nullptr;
+  }
+
+  // A connection opened or closed (its socket still open then).
+  static void connection(void* self, MHD_Connection* connection, void** socketContext,
+                         MHD_ConnectionNotificationCode code) {
+    auto& service = *static_cast<HttpService*>(self);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      *socketContext = info == nullptr ? nullptr : service.deadlines_.open(info->connect_fd);
+    } else {
+      service.deadlines_.close(static_cast<HeadDeadlines::Link*>(*socketContext));
+      *socketContext = nullptr;
+    }
+  }
+
+  static HeadDeadlines::Link* linkOf(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info == nullptr ? nullptr : static_cast<HeadDeadlines::Link*>(info->socket_context);
   }
 };
 
@@ -332,15 +370,20 @@ HttpService::Reply HttpService::answerGet(
     Exchange& exchange) {
   if (const Endpoint* endpoint = findEndpoint(path)) {
     exchange.endpoint = endpoint->path;
-    ApiReply reply = answerRequest(*endpoint, query, database_);
-    if (reply.body.empty()) {
-      // A handler that could not write its error (out of memory).
-      if (reply.status == 503) {
-        return Reply::error(503, "out_of_memory", "the server ran out of memory");
-      }
-      return Reply::error(reply.status, "error", "the request could not be answered");
+    AnswerSource source = AnswerSource::kFresh;
+    std::shared_ptr<const ApiReply> answer = answerRequest(*endpoint, query, database_, source);
+    metrics_.countAnswer(source);
+    if (answer == nullptr) {
+      return Reply::error(503, "out_of_memory", "the server ran out of memory");
     }
-    return Reply{reply.status, std::move(reply.body)};
+    if (answer->body.empty()) {
+      // A handler that could not write its error.
+      return Reply::error(answer->status, "error", "the request could not be answered");
+    }
+    Reply reply;
+    reply.status = answer->status;
+    reply.api = std::move(answer);
+    return reply;
   }
   // A browser asks for /favicon.ico where a page names no icon (an API
   // answer opened in a tab): the page's icon.
@@ -393,10 +436,20 @@ bool HttpService::run() {
       kMaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemoryBytes, MHD_OPTION_STRICT_FOR_CLIENT, 1,
       MHD_OPTION_URI_LOG_CALLBACK, &HttpCallbacks::requestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
-      &HttpCallbacks::completed, this, MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
+      &HttpCallbacks::completed, this, MHD_OPTION_NOTIFY_CONNECTION, &HttpCallbacks::connection,
+      this, MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
   if (daemon == nullptr) return false;
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return stopRequested_.load(); });
+  // Until a stop: every second, the connections too slow to bring a head
+  // are closed.
+  while (
+      !changed_.wait_for(lock, std::chrono::seconds(1), [this] { return stopRequested_.load(); })) {
+    lock.unlock();
+    if (const std::size_t closed = deadlines_.closeLate(); closed > 0) {
+      metrics_.countSlowHeads(closed);
+    }
+    lock.lock();
+  }
   // No new connection; the requests under way are answered, then the rest
   // (idle connections, heads never finished) is closed.
   lock.unlock();

@@ -8,12 +8,14 @@
 // The library answers from an event loop per thread of a fixed pool: a
 // connection costs a bounded buffer (its head must fit in it, checked while
 // it is read), not a thread, so idle and slow clients hold no one up; an
-// idle connection is closed after kIdleSeconds. Answers are whole: no
+// idle connection is closed after kIdleSeconds, one too slow to bring a
+// request head after kHeadSeconds (head_deadlines.h). Answers are whole: no
 // Range, no 100 Continue (nothing takes a body).
 #ifndef MURLO_TOOLS_MURLO_SERVE_SERVE_HTTP_H_
 #define MURLO_TOOLS_MURLO_SERVE_SERVE_HTTP_H_
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "serve/access_log.h"
+#include "serve/head_deadlines.h"
 #include "serve/listen_socket.h"
 #include "serve/serve_metrics.h"
 #include "serve/served_database.h"
@@ -48,6 +51,10 @@ inline constexpr unsigned kMaxConnections = 4096;
 inline constexpr unsigned kMaxConnectionsPerAddress = 1024;
 // A connection on which nothing arrives for this long is closed.
 inline constexpr unsigned kIdleSeconds = 10;
+// A connection that has not brought a whole request head this long after
+// it was opened, or after its last answer was sent, is closed (a client
+// sending a byte now and then is never idle).
+inline constexpr unsigned kHeadSeconds = 10;
 // How long a stop waits for requests under way.
 inline constexpr unsigned kStopPatienceSeconds = 10;
 
@@ -92,6 +99,7 @@ class HttpService {
   ServeMetrics& metrics_;
   AccessLog* accessLog_;
   ListenSocket socket_;
+  HeadDeadlines deadlines_{std::chrono::seconds(kHeadSeconds)};
 
   std::mutex mutex_;  // for changed_ only: requests take no lock in common
   std::condition_variable changed_;

@@ -57,6 +57,11 @@ void ServeMetrics::countRequest(std::string_view endpoint, int status, double se
   sum_ += seconds;
 }
 
+void ServeMetrics::countAnswer(AnswerSource source) {
+  if (source == AnswerSource::kKept) answersKept_.fetch_add(1, std::memory_order_relaxed);
+  if (source == AnswerSource::kMade) answersMade_.fetch_add(1, std::memory_order_relaxed);
+}
+
 std::string ServeMetrics::text(const ServedDatabase& database) const {
   std::string out;
   {
@@ -78,6 +83,28 @@ std::string ServeMetrics::text(const ServedDatabase& database) const {
     out += "murlo_request_duration_seconds_sum " + number(sum_) + "\n";
     out += "murlo_request_duration_seconds_count " + std::to_string(count_) + "\n";
   }
+  describe(out, "murlo_answer_cache_lookups_total", "counter",
+           "API answers looked for in the answer cache: found (hit), or made and kept (miss).");
+  out += "murlo_answer_cache_lookups_total{result=\"hit\"} " +
+         std::to_string(answersKept_.load(std::memory_order_relaxed)) + "\n";
+  out += "murlo_answer_cache_lookups_total{result=\"miss\"} " +
+         std::to_string(answersMade_.load(std::memory_order_relaxed)) + "\n";
+  describe(out, "murlo_slow_connections_closed_total", "counter",
+           "Connections closed for not bringing a whole request head in time.");
+  out += "murlo_slow_connections_closed_total " +
+         std::to_string(slowHeads_.load(std::memory_order_relaxed)) + "\n";
+  const ServedDatabase::Snapshot served = database.current();
+  const std::size_t cacheBytes = served.answers ? served.answers->bytes() : 0;
+  describe(out, "murlo_answer_cache_bytes", "gauge",
+           "Bytes the answer cache of the database served holds (answers, keys, entries).");
+  out += "murlo_answer_cache_bytes " + std::to_string(cacheBytes) + "\n";
+  describe(out, "murlo_answer_cache_entries", "gauge", "Answers the answer cache holds.");
+  out += "murlo_answer_cache_entries " +
+         std::to_string(served.answers ? served.answers->entries() : 0) + "\n";
+  describe(out, "murlo_answer_cache_max_bytes", "gauge",
+           "The bound of the answer cache (--cache).");
+  out += "murlo_answer_cache_max_bytes " +
+         std::to_string(served.answers ? served.answers->maxBytes() : 0) + "\n";
   const ServedDatabase::Record record = database.record();
   describe(out, "murlo_reloads_total", "counter",
            "Reloads of the database file (SIGHUP): done, or refused with the database before "

@@ -88,4 +88,16 @@ int ApiArguments::number(std::string_view name, int otherwise) const {
   return it == numbers_.end() ? otherwise : it->second;
 }
 
+std::string ApiArguments::canonical() const {
+  std::string out;
+  for (const auto& [name, value] : values_) {
+    out += name;
+    out += '=';
+    const auto read = numbers_.find(name);
+    out += read == numbers_.end() ? value : std::to_string(read->second);
+    out += '\0';
+  }
+  return out;
+}
+
 }  // namespace murlo::tool

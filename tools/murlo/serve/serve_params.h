@@ -55,6 +55,11 @@ class ApiArguments {
   std::optional<std::string> text(std::string_view name) const;
   // The value of a kChecked parameter (see readParameter), or `otherwise`.
   int number(std::string_view name, int otherwise) const;
+  // The arguments as one text, the same for every way of writing the same
+  // values (at=8:00 and at=0800; any order of the parameters): each name
+  // and value (a kChecked one as the number read) in the order of the
+  // names, a zero byte after each.
+  std::string canonical() const;
 
  private:
   std::map<std::string, std::string> values_;

@@ -59,9 +59,11 @@ Status ServedDatabase::open(Snapshot& fresh) {
     if (auto list = stationEntries(fresh.handle.get())) {
       fresh.stations = std::make_shared<const std::vector<StationEntry>>(std::move(*list));
     }
+    fresh.answers = std::make_shared<AnswerCache>(cacheBytes_);
   } catch (const std::exception&) {
     // Memory ran out: a database opened without its list leaves the list to
-    // each question; one not opened leaves the old one served.
+    // each question (and keeps no answers); one not opened leaves the old
+    // one served.
     if (!fresh.handle) return Status::outOfMemory();
   }
   return Status();

@@ -2,11 +2,14 @@
 // what the server keeps of it (the station list, made once per load). A
 // reload opens the file afresh and then swaps the new handle in; requests
 // under way keep the handle they started with, so that every request is
-// answered from one database and none waits for a reload.
+// answered from one database and none waits for a reload. Each database
+// loaded comes with a cache of its own answers (answer_cache.h), empty at
+// first: what was kept for the database before goes with it.
 #ifndef MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
 #define MURLO_TOOLS_MURLO_SERVE_SERVED_DATABASE_H_
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -16,12 +19,15 @@
 
 #include "answers/database_handle.h"
 #include "answers/station_match.h"
+#include "serve/answer_cache.h"
 
 namespace murlo::tool {
 
 class ServedDatabase {
  public:
-  explicit ServedDatabase(std::string path) : path_(std::move(path)) {}
+  // `cacheBytes`: the bound of each database's answer cache (0: none kept).
+  ServedDatabase(std::string path, std::size_t cacheBytes)
+      : path_(std::move(path)), cacheBytes_(cacheBytes) {}
   ServedDatabase(const ServedDatabase&) = delete;
   ServedDatabase& operator=(const ServedDatabase&) = delete;
 
@@ -39,10 +45,12 @@ class ServedDatabase {
   Status reload();
 
   // What a request answers from: one database and its stations (nullptr
-  // when the list could not be made: then each question asks for it).
+  // when the list could not be made: then each question asks for it), and
+  // the answers kept for it (nullptr when the cache could not be made).
   struct Snapshot {
     DatabaseHandle handle;
     std::shared_ptr<const std::vector<StationEntry>> stations;
+    std::shared_ptr<AnswerCache> answers;
   };
   Snapshot current() const;
 
@@ -62,6 +70,7 @@ class ServedDatabase {
   Status swapIn(Snapshot fresh);
 
   const std::string path_;
+  const std::size_t cacheBytes_;
   mutable std::mutex mutex_;  // held only to copy or swap the snapshot
   Snapshot served_;
   Record record_;
