@@ -40,6 +40,27 @@ bool shareADay(const DayPattern& a, const DayPattern& b) {
   return false;
 }
 
+// The day after its service day on which a train leaves its first stop:
+// a feed's times count from the service day's start and may pass 24:00, a
+// train's days are those it leaves on.
+int32_t startDay(const TrainPart& part) {
+  constexpr int32_t kSecondsADay = 24 * 60 * 60;
+  return part.stops.empty() ? 0 : std::max(0, part.stops.front().departure / kSecondsADay);
+}
+
+// `days` moved `by` days later, within the period's `dayCount` days.
+DayPattern shiftedDays(const DayPattern& days, int32_t by, int32_t dayCount) {
+  if (by == 0) return days;
+  DayPattern moved;
+  moved.bits.assign(days.bits.size(), 0);
+  for (int32_t d = 0; d + by < dayCount; ++d) {
+    if (!days.runsOn(d)) continue;
+    const auto to = static_cast<std::size_t>(d + by);
+    if (to / 8 < moved.bits.size()) moved.bits[to / 8] |= static_cast<uint8_t>(1U << (to % 8));
+  }
+  return moved;
+}
+
 }  // namespace
 
 void setRunDays(const Feed& feed, std::vector<Run>& runs) {
@@ -109,7 +130,7 @@ ServiceCalendar calendarOf(const std::vector<Run>& runs, const std::vector<Train
   const std::size_t bytes = (static_cast<std::size_t>(dayCount) + 7) / 8;
   std::unordered_map<std::string, uint32_t> index;  // by the pattern's bytes
   for (const TrainPart& part : parts) {
-    std::vector<uint8_t> bits = runs[part.run].days.bits;
+    std::vector<uint8_t> bits = shiftedDays(runs[part.run].days, startDay(part), dayCount).bits;
     bits.resize(bytes, 0);
     const auto [found, fresh] = index.emplace(std::string(bits.begin(), bits.end()),
                                               static_cast<uint32_t>(calendar.patterns.size()));

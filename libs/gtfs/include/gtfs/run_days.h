@@ -34,7 +34,9 @@ std::vector<Run> runsOnDay(const std::vector<Run>& runs, int32_t day);
 int32_t busiestDay(const Feed& feed, const std::vector<Run>& runs, int32_t dayCount);
 
 // The calendar of the trains `parts` of `runs` over `dayCount` days from
-// `firstDay`: each train's days, patterns shared.
+// `firstDay`: each train's days, patterns shared. A train that leaves its
+// first stop after 24:00 of its service day runs on the days after (a run
+// moved past the period's end is left out).
 ServiceCalendar calendarOf(const std::vector<Run>& runs, const std::vector<TrainPart>& parts,
                            CivilDay firstDay, int32_t dayCount);
 
