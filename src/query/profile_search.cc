@@ -38,7 +38,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
       board_(db.departureBoard()),
       stations_(std::min(db.tables().stationCount(), kMaxStations)),
       rounds_(request.maxChanges + 1),
-      changes_(db.tables().networkRules(), stations_, runs_, request),
+      changes_(db.networkChanges(), request),
       destination_(destinations.front().value()) {
   const StationIndex labelled(stations_);
   const auto outside = [labelled](StationIndex s) { return s < StationIndex(0) || s >= labelled; };
@@ -153,7 +153,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
         state_.improveReady(round, rounds_, a, label + here, node);
       }
       for (const ChangeRules::Walk& walk : changes_.walksFrom(a)) {
-        state_.improveReady(round, rounds_, walk.to, label + walk.minutes, node);
+        state_.improveReady(round, rounds_, walk.to, label + changes_.walkMinutes(walk), node);
       }
       for (const ChangeRules::NamedBoarding& named : changes_.namedBoardingsFrom(a)) {
         state_.queue(named.train, named.stop);
