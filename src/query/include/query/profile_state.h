@@ -109,6 +109,13 @@ class ProfileState {
   NodeIndex readyFrom(int32_t round, StationIndex station) const {
     return plainChange_ >= 0 ? NodeIndex(station.value()) : readyFrom_[readyAt(round, station)];
   }
+  // The same where they are kept. REQUIRES: keepsSources().
+  int32_t keptReady(int32_t round, StationIndex station) const {
+    return ready_[readyAt(round, station)];
+  }
+  NodeIndex keptReadyFrom(int32_t round, StationIndex station) const {
+    return readyFrom_[readyAt(round, station)];
+  }
   // Without rules: the ready time at `station` improved in this round from
   // its label, which was `before`.
   void markReadied(StationIndex station, int32_t before) {
