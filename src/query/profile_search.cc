@@ -128,7 +128,7 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
     stepFrom = stop.arrival;
     if (stop.canLeave()) {
       const NodeIndex node = nodeOf(departure.train, named, stop.station(), role);
-      const RideCode how(departure.train, departure.stop, m);
+      const Ride how{departure.train, departure.stop, m};
       if (changes_.general()) {
         arrive<false>(1, node, stop.station(), minute, how, origin, origin_);
       } else {
@@ -323,7 +323,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
     if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
         (!kRules || stop.station() != boardedStation)) {
       arrive<kRules>(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(),
-                     here, RideCode(train, boardedAt, m), boardedSource, boardedStation);
+                     here, Ride{train, boardedAt, m}, boardedSource, boardedStation);
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
@@ -382,13 +382,13 @@ void ProfileSearch::scanNamedTrain(int32_t round, RoundReach reach, TrainIndex t
 // the rounds above that it beats.
 template <bool kRules>
 inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex station,
-                                  int32_t minute, RideCode how, NodeIndex source,
+                                  int32_t minute, Ride how, NodeIndex source,
                                   StationIndex boarded) {
   int32_t& here = state_.arrival(round, node);
   if (minute >= here || !pruning_.keepsArrival(round, node, station, minute, state_)) return;
   const int32_t before = here;
   here = minute;
-  state_.how(round, node) = how;
+  state_.how(round, node) = RideCode(how.train, how.board, how.alight);
   if constexpr (kRules) state_.setFrom(round, node, sourceOf(round, boarded, source));
   for (int32_t above = round + 1; above <= rounds_; ++above) {
     int32_t& copy = state_.arrival(above, node);

@@ -136,6 +136,8 @@ class ProfilePruning {
   std::vector<TrainIndex> destinationTrains_;  // those with one
   std::vector<int32_t> oneRide_;               // by station: see findOneRideMinutes
   std::vector<uint8_t> usefulUntil_;           // by train: see usefulUntil, or kUnknown
+  // By station: a destination or one with a ride to it (oneRide_ known).
+  std::vector<uint8_t> useful_;
 };
 
 inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
@@ -144,8 +146,7 @@ inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
   StopPosition until(0);
   for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
     const TrainRuns::Stop& stop = stops[m];
-    if (stop.canLeave() && ((roles_[stop.station().slot()] & kDestinationMember) != 0 ||
-                            oneRide_[stop.station().slot()] < kNever)) {
+    if (stop.canLeave() && useful_[stop.station().slot()] != 0) {
       until = m;
       break;
     }
