@@ -203,29 +203,38 @@ inline void ProfileSearch::laterRound(int32_t round) {
     if (!ProfilePruning::mayBoard(ready, bound)) continue;
     const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
     const std::span<const uint32_t> keys = board_.calls(s);
-    // The keys from the first departure at or after `ready` on, in the
-    // order of their next departure, up to the first `covered` reaches.
-    const bool whole = covered - ready >= kMinutesPerDay;
-    const int32_t readyMinute = whole ? 0 : minuteOfDay(ready);
-    std::size_t k =
-        whole ? 0
-              : static_cast<std::size_t>(
-                    std::lower_bound(keys.begin(), keys.end(),
-                                     BoardKey::make(readyMinute, TrainIndex(0), StopPosition(0))) -
-                    keys.begin());
-    for (std::size_t n = 0; n < keys.size(); ++n, ++k) {
-      if (k == keys.size()) k = 0;
-      const uint32_t key = keys[k];
-      if (!whole) {
-        int32_t wait = BoardKey::minute(key) - readyMinute;
-        if (wait < 0) wait += kMinutesPerDay;
-        if (ready + wait >= covered) break;
+    // The keys that depart in [ready, covered), in the order of their next
+    // departure: all of them, or those from the minute of `ready` on, then
+    // (past midnight) those from the day's start, each up to the minute of
+    // `covered`.
+    const auto keyAt = [&keys](int32_t minute) {
+      return static_cast<std::size_t>(
+          std::lower_bound(keys.begin(), keys.end(),
+                           BoardKey::make(minute, TrainIndex(0), StopPosition(0))) -
+          keys.begin());
+    };
+    const auto follow = [&](std::size_t from, std::size_t to) {
+      for (std::size_t k = from; k < to; ++k) {
+        // Every key names a train of the runs; a stop it cannot be boarded
+        // at (only in a corrupt file) is skipped by the scan.
+        const TrainIndex train = BoardKey::train(keys[k]);
+        const StopPosition stop = BoardKey::stop(keys[k]);
+        if (pruning_.worthScanning(reach, train, stop)) state_.queue(train, stop);
       }
-      // Every key names a train of the runs; a stop it cannot be boarded at
-      // (only in a corrupt file) is skipped by the scan.
-      const TrainIndex train = BoardKey::train(key);
-      const StopPosition stop = BoardKey::stop(key);
-      if (pruning_.worthScanning(reach, train, stop)) state_.queue(train, stop);
+    };
+    if (covered <= ready) continue;
+    if (covered - ready >= kMinutesPerDay) {
+      follow(0, keys.size());
+      continue;
+    }
+    const int32_t readyMinute = minuteOfDay(ready);
+    const int32_t coveredMinute = readyMinute + (covered - ready);  // below 2 days
+    const std::size_t first = keyAt(readyMinute);
+    if (coveredMinute <= kMinutesPerDay) {
+      follow(first, keyAt(coveredMinute));
+    } else {
+      follow(first, keys.size());
+      follow(0, keyAt(coveredMinute - kMinutesPerDay));
     }
   }
 
