@@ -130,9 +130,9 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
       const NodeIndex node = nodeOf(departure.train, named, stop.station(), role);
       const Ride how{departure.train, departure.stop, m};
       if (changes_.general()) {
-        arrive<false>(1, node, stop.station(), minute, how, origin, origin_);
+        arrive<false>(1, state_.arrivalsOf(1), node, stop.station(), minute, how, origin, origin_);
       } else {
-        arrive<true>(1, node, stop.station(), minute, how, origin, origin_);
+        arrive<true>(1, state_.arrivalsOf(1), node, stop.station(), minute, how, origin, origin_);
       }
     }
   }
@@ -303,6 +303,11 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
     own = &own_[static_cast<std::size_t>(ownStart_[train.slot()])];
   }
   const OwnBoarding* const ownEnd = own_.data() + own_.size();
+  int32_t* const arrivals = state_.arrivalsOf(round);
+  // The ready times of the round before by station (without rules, the
+  // labels, to which the change's minutes are added).
+  const int32_t* const readies =
+      kRules ? state_.keptReadiesOf(round - 1) : state_.arrivalsOf(round - 1);
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
   StopPosition boardedAt(0);
   // Where the run caught was boarded, and from which node (-1: the node of
@@ -331,16 +336,15 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
     // label it was boarded from.)
     if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
         (!kRules || stop.station() != boardedStation)) {
-      arrive<kRules>(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(),
-                     here, Ride{train, boardedAt, m}, boardedSource, boardedStation);
+      arrive<kRules>(round, arrivals, nodeOf(train, namedArriving, stop.station(), role),
+                     stop.station(), here, Ride{train, boardedAt, m}, boardedSource,
+                     boardedStation);
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
     if (stop.canBoard()) {
-      int32_t ready =
-          kRules ? state_.keptReady(round - 1, stop.station())
-                 : state_.arrival(round - 1, NodeIndex(stop.station().value())) + plainChange_;
+      int32_t ready = readies[stop.station().slot()] + (kRules ? 0 : plainChange_);
       NodeIndex source(-1);  // -1: the ready time's own
       if (namedBoarding && changes_.namesBoardingAt(train, m)) {
         namedReady(round, train, stop.station(), ready, source);
@@ -390,11 +394,14 @@ void ProfileSearch::scanNamedTrain(int32_t round, RoundReach reach, TrainIndex t
 // kept when it beats the node's label and passes the cuts, and copied up to
 // the rounds above that it beats.
 template <bool kRules>
-inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex station,
-                                  int32_t minute, Ride how, NodeIndex source,
+inline void ProfileSearch::arrive(int32_t round, int32_t* arrivals, NodeIndex node,
+                                  StationIndex station, int32_t minute, Ride how, NodeIndex source,
                                   StationIndex boarded) {
-  int32_t& here = state_.arrival(round, node);
-  if (minute >= here || !pruning_.keepsArrival(round, node, station, minute, state_)) return;
+  int32_t& here = arrivals[node.slot()];
+  if (minute >= here ||
+      !pruning_.keepsArrival(round, node, station, minute, arrivals, state_.nodeCount())) {
+    return;
+  }
   const int32_t before = here;
   here = minute;
   state_.how(round, node) = RideCode(how.train, how.board, how.alight);

@@ -104,8 +104,9 @@ class ProfileSearch {
                                  int32_t& ready, NodeIndex& source) const;
   // (Where kRules is false, the plain file's way: no source kept.)
   template <bool kRules>
-  inline void arrive(int32_t round, NodeIndex node, StationIndex station, int32_t minute, Ride how,
-                     NodeIndex source, StationIndex boarded);
+  // (`arrivals`: state_.arrivalsOf(round), read once by the caller.)
+  inline void arrive(int32_t round, int32_t* arrivals, NodeIndex node, StationIndex station,
+                     int32_t minute, Ride how, NodeIndex source, StationIndex boarded);
   inline void prefetchStops(TrainIndex train) const;
   // The node an arrival of `train` at `station` (of role `role`) labels.
   NodeIndex nodeOf(TrainIndex train, bool named, StationIndex station, uint8_t role) const {
