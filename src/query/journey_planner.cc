@@ -160,9 +160,7 @@ JourneyList planJourneyList(const LoadedDatabase& db, std::string_view origin,
   }
   const std::vector<Journey> journeys = paretoJourneys(db, from, to, request);
   if (journeys.empty()) return answer;
-  const ChangeRules changes(db.tables().networkRules(),
-                            std::min(db.tables().stationCount(), kMaxStations), db.trainRuns(),
-                            request);
+  const ChangeRules changes(db.networkChanges(), request);
   for (const Journey& journey : journeys) {
     if (std::optional<TimedJourney> timed =
             timedJourney(db.tables(), changes, db.trainRuns(), days, journey)) {

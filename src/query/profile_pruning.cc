@@ -43,6 +43,10 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
   oneRide_.assign(stations, kNever);
   usefulUntil_.assign(trains, kUnknown);
   findOneRideMinutes();
+  useful_.resize(stations);
+  for (std::size_t s = 0; s < stations; ++s) {
+    useful_[s] = (roles[s] & kDestinationMember) != 0 || oneRide_[s] < kNever ? 1 : 0;
+  }
 }
 
 // The least time from an arrival at each station to the destination by one

@@ -38,7 +38,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
       board_(db.departureBoard()),
       stations_(std::min(db.tables().stationCount(), kMaxStations)),
       rounds_(request.maxChanges + 1),
-      changes_(db.tables().networkRules(), stations_, runs_, request),
+      changes_(db.networkChanges(), request),
       destination_(destinations.front().value()) {
   const StationIndex labelled(stations_);
   const auto outside = [labelled](StationIndex s) { return s < StationIndex(0) || s >= labelled; };
@@ -92,7 +92,11 @@ inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
   state_.endRound();
   for (int32_t round = 2;
        round <= rounds_ && (!state_.readiedBefore().empty() || !state_.queued().empty()); ++round) {
-    laterRound(round);
+    if (changes_.general()) {
+      laterRound<false>(round);
+    } else {
+      laterRound<true>(round);
+    }
     if (round < rounds_) readyAfter(round);
     state_.endRound();
   }
@@ -126,11 +130,11 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
     stepFrom = stop.arrival;
     if (stop.canLeave()) {
       const NodeIndex node = nodeOf(departure.train, named, stop.station(), role);
-      const RideCode how(departure.train, departure.stop, m);
+      const Ride how{departure.train, departure.stop, m};
       if (changes_.general()) {
-        arrive<false>(1, node, stop.station(), minute, how, origin);
+        arrive<false>(1, state_.arrivalsOf(1), node, stop.station(), minute, how, origin, origin_);
       } else {
-        arrive<true>(1, node, stop.station(), minute, how, origin);
+        arrive<true>(1, state_.arrivalsOf(1), node, stop.station(), minute, how, origin, origin_);
       }
     }
   }
@@ -155,7 +159,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
         state_.improveReady(round, rounds_, a, label + here, node);
       }
       for (const ChangeRules::Walk& walk : changes_.walksFrom(a)) {
-        state_.improveReady(round, rounds_, walk.to, label + walk.minutes, node);
+        state_.improveReady(round, rounds_, walk.to, label + changes_.walkMinutes(walk), node);
       }
       for (const ChangeRules::NamedBoarding& named : changes_.namedBoardingsFrom(a)) {
         state_.queue(named.train, named.stop);
@@ -192,6 +196,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
 // time improved in the round before, from the first such stop, as far as
 // the cuts allow, and those queued by the changes; then each of them
 // scanned once.
+template <bool kRules>
 inline void ProfileSearch::laterRound(int32_t round) {
   const int32_t bound = state_.arrival(round, destination_);
   const RoundReach reach = pruning_.reachOf(round);
@@ -200,29 +205,38 @@ inline void ProfileSearch::laterRound(int32_t round) {
     if (!ProfilePruning::mayBoard(ready, bound)) continue;
     const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
     const std::span<const uint32_t> keys = board_.calls(s);
-    // The keys from the first departure at or after `ready` on, in the
-    // order of their next departure, up to the first `covered` reaches.
-    const bool whole = covered - ready >= kMinutesPerDay;
-    const int32_t readyMinute = whole ? 0 : minuteOfDay(ready);
-    std::size_t k =
-        whole ? 0
-              : static_cast<std::size_t>(
-                    std::lower_bound(keys.begin(), keys.end(),
-                                     BoardKey::make(readyMinute, TrainIndex(0), StopPosition(0))) -
-                    keys.begin());
-    for (std::size_t n = 0; n < keys.size(); ++n, ++k) {
-      if (k == keys.size()) k = 0;
-      const uint32_t key = keys[k];
-      if (!whole) {
-        int32_t wait = BoardKey::minute(key) - readyMinute;
-        if (wait < 0) wait += kMinutesPerDay;
-        if (ready + wait >= covered) break;
+    // The keys that depart in [ready, covered), in the order of their next
+    // departure: all of them, or those from the minute of `ready` on, then
+    // (past midnight) those from the day's start, each up to the minute of
+    // `covered`.
+    const auto keyAt = [&keys](int32_t minute) {
+      return static_cast<std::size_t>(
+          std::lower_bound(keys.begin(), keys.end(),
+                           BoardKey::make(minute, TrainIndex(0), StopPosition(0))) -
+          keys.begin());
+    };
+    const auto follow = [&](std::size_t from, std::size_t to) {
+      for (std::size_t k = from; k < to; ++k) {
+        // Every key names a train of the runs; a stop it cannot be boarded
+        // at (only in a corrupt file) is skipped by the scan.
+        const TrainIndex train = BoardKey::train(keys[k]);
+        const StopPosition stop = BoardKey::stop(keys[k]);
+        if (pruning_.worthScanning(reach, train, stop)) state_.queue(train, stop);
       }
-      // Every key names a train of the runs; a stop it cannot be boarded at
-      // (only in a corrupt file) is skipped by the scan.
-      const TrainIndex train = BoardKey::train(key);
-      const StopPosition stop = BoardKey::stop(key);
-      if (pruning_.worthScanning(reach, train, stop)) state_.queue(train, stop);
+    };
+    if (covered <= ready) continue;
+    if (covered - ready >= kMinutesPerDay) {
+      follow(0, keys.size());
+      continue;
+    }
+    const int32_t readyMinute = minuteOfDay(ready);
+    const int32_t coveredMinute = readyMinute + (covered - ready);  // below 2 days
+    const std::size_t first = keyAt(readyMinute);
+    if (coveredMinute <= kMinutesPerDay) {
+      follow(first, keyAt(coveredMinute));
+    } else {
+      follow(first, keys.size());
+      follow(0, keyAt(coveredMinute - kMinutesPerDay));
     }
   }
 
@@ -231,10 +245,13 @@ inline void ProfileSearch::laterRound(int32_t round) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
     if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
     const TrainIndex train = queued[q];
-    if (changes_.general()) {
-      scanTrain<false>(round, reach, train, state_.queuedFrom(train));
+    if constexpr (!kRules) {
+      scanTrain<ScanKind::kPlain>(round, reach, train, state_.queuedFrom(train));
+    } else if (changes_.namesArriving(train) || changes_.namesBoarding(train) ||
+               (!own_.empty() && ownStart_[train.slot()] >= 0)) {
+      scanNamedTrain(round, reach, train, state_.queuedFrom(train));
     } else {
-      scanTrain<true>(round, reach, train, state_.queuedFrom(train));
+      scanTrain<ScanKind::kRules>(round, reach, train, state_.queuedFrom(train));
     }
     state_.unqueue(train);
   }
@@ -271,25 +288,34 @@ void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex sta
 // Follows `train` from stop `from` on, boarding with the ready times of the
 // round before (and its own boardings), as far as the cuts of a round of
 // `reach` allow and the run stays away from the origin.
-template <bool kRules>
+template <ProfileSearch::ScanKind kKind>
 MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reach, TrainIndex train,
                                                   StopPosition from) {
+  constexpr bool kRules = kKind != ScanKind::kPlain;
+  constexpr bool kNamed = kKind == ScanKind::kNamed;
   const TrainRuns::Train& run = runs_.train(train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StopPosition end = pruning_.scanEnd(reach, train, run);
   const int32_t bound = state_.arrival(round, destination_);
-  const bool namedArriving = kRules && changes_.namesArriving(train);
-  const bool namedBoarding = kRules && changes_.namesBoarding(train);
+  const bool namedArriving = kNamed && changes_.namesArriving(train);
+  const bool namedBoarding = kNamed && changes_.namesBoarding(train);
   // This train's own boardings, by stop.
   const OwnBoarding* own = nullptr;
-  if (kRules && !own_.empty() && ownStart_[train.slot()] >= 0) {
+  if (kNamed && !own_.empty() && ownStart_[train.slot()] >= 0) {
     own = &own_[static_cast<std::size_t>(ownStart_[train.slot()])];
   }
   const OwnBoarding* const ownEnd = own_.data() + own_.size();
+  int32_t* const arrivals = state_.arrivalsOf(round);
+  // The ready times of the round before by station (without rules, the
+  // labels, to which the change's minutes are added).
+  const int32_t* const readies =
+      kRules ? state_.keptReadiesOf(round - 1) : state_.arrivalsOf(round - 1);
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
   StopPosition boardedAt(0);
-  NodeIndex boardedFrom(0);
+  // Where the run caught was boarded, and from which node (-1: the node of
+  // the ready time there, read only when an arrival is kept).
   StationIndex boardedStation(-1);
+  NodeIndex boardedSource(-1);
   // With the network's rules, a run is boarded at the last stop it can be
   // (where a change walked to one stop, the traveller need not have left
   // the stations before it); without, at the first, as always.
@@ -300,7 +326,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
     const TrainRuns::Stop& stop = at[0];
     // (Without rules both ends are one station each.)
     const uint8_t role =
-        kRules ? roleOf(stop.station())
+        kRules ? roles_[stop.station().slot()]
                : static_cast<uint8_t>(
                      (stop.station() == origin_ ? kOriginMember : 0) |
                      (stop.station().value() == destination_.value() ? kDestinationMember : 0));
@@ -312,21 +338,20 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
     // label it was boarded from.)
     if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
         (!kRules || stop.station() != boardedStation)) {
-      arrive<kRules>(round, nodeOf(train, namedArriving, stop.station(), role), stop.station(),
-                     here, RideCode(train, boardedAt, m), boardedFrom);
+      arrive<kRules>(round, arrivals, nodeOf(train, namedArriving, stop.station(), role),
+                     stop.station(), here, Ride{train, boardedAt, m}, boardedSource,
+                     boardedStation);
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
     if (stop.canBoard()) {
-      int32_t ready =
-          kRules ? state_.ready(round - 1, stop.station())
-                 : state_.arrival(round - 1, NodeIndex(stop.station().value())) + plainChange_;
-      NodeIndex source(-1);  // -1: the ready time's own, read only when boarding
+      int32_t ready = readies[stop.station().slot()] + (kRules ? 0 : plainChange_);
+      NodeIndex source(-1);  // -1: the ready time's own
       if (namedBoarding && changes_.namesBoardingAt(train, m)) {
         namedReady(round, train, stop.station(), ready, source);
       }
-      for (; kRules && own != nullptr && own != ownEnd && own->train == train && own->stop <= m;
+      for (; kNamed && own != nullptr && own != ownEnd && own->train == train && own->stop <= m;
            ++own) {
         if (own->stop == m && own->ready < ready) {
           ready = own->ready;
@@ -338,16 +363,19 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
         // a date, runs). All runs depart here whole days apart, the one
         // caught so far at minute - step among them.
         const int32_t step = stepMinutes(stop.departure, next.arrival);
+        const auto board = [&] {
+          boardedAt = m;
+          if constexpr (kRules) {
+            boardedStation = stop.station();
+            boardedSource = source;
+          }
+        };
         if (minute >= kNever) {
           const int32_t departs =
               firstRun(train, run, m, ready + minuteOfDay(stop.departure - ready));
           if (departs < kNever) {
             minute = departs + step;
-            boardedAt = m;
-            if constexpr (kRules) {
-              boardedFrom = sourceOf(round, stop.station(), source);
-              boardedStation = stop.station();
-            }
+            board();
           }
         } else if (const int32_t departs = minute - step,
                    earlier = ready <= departs - kMinutesPerDay
@@ -357,17 +385,9 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
                                  : departs;
                    earlier < departs) {
           minute = earlier + step;
-          boardedAt = m;
-          if constexpr (kRules) {
-            boardedFrom = sourceOf(round, stop.station(), source);
-            boardedStation = stop.station();
-          }
+          board();
         } else if (kRules && boardLate && ready <= departs) {
-          boardedAt = m;
-          if constexpr (kRules) {
-            boardedFrom = sourceOf(round, stop.station(), source);
-            boardedStation = stop.station();
-          }
+          board();
         }
       }
     }
@@ -375,18 +395,29 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   }
 }
 
+// A train that rules name, or with boardings of its own: scanned apart.
+void ProfileSearch::scanNamedTrain(int32_t round, RoundReach reach, TrainIndex train,
+                                   StopPosition from) {
+  scanTrain<ScanKind::kNamed>(round, reach, train, from);
+}
+
 // An arrival at `node` (at `station`) in `round`, reached as `how` boarded
-// from `from`: kept when it beats the node's label and passes the cuts, and
-// copied up to the rounds above that it beats.
+// at `boarded` from node `source` (-1: the node of the ready time there):
+// kept when it beats the node's label and passes the cuts, and copied up to
+// the rounds above that it beats.
 template <bool kRules>
-inline void ProfileSearch::arrive(int32_t round, NodeIndex node, StationIndex station,
-                                  int32_t minute, RideCode how, NodeIndex from) {
-  int32_t& here = state_.arrival(round, node);
-  if (minute >= here || !pruning_.keepsArrival(round, node, station, minute, state_)) return;
+inline void ProfileSearch::arrive(int32_t round, int32_t* arrivals, NodeIndex node,
+                                  StationIndex station, int32_t minute, Ride how, NodeIndex source,
+                                  StationIndex boarded) {
+  int32_t& here = arrivals[node.slot()];
+  if (minute >= here ||
+      !pruning_.keepsArrival(round, node, station, minute, arrivals, state_.nodeCount())) {
+    return;
+  }
   const int32_t before = here;
   here = minute;
-  state_.how(round, node) = how;
-  if constexpr (kRules) state_.setFrom(round, node, from);
+  state_.how(round, node) = RideCode(how.train, how.board, how.alight);
+  if constexpr (kRules) state_.setFrom(round, node, sourceOf(round, boarded, source));
   for (int32_t above = round + 1; above <= rounds_; ++above) {
     int32_t& copy = state_.arrival(above, node);
     if (minute >= copy) break;

@@ -23,43 +23,34 @@
 // The search reads the changes that hold for every train ("general": no
 // rule names P or S) as station-to-station minutes, and the trains that
 // rules name apart: a train named as the one arrived by at a station, and a
-// train named as the one boarded at a station.
+// train named as the one boarded at a station. What depends on the network
+// alone is indexed once for a database (network_changes.h).
 #ifndef MURLO_QUERY_CHANGE_RULES_H_
 #define MURLO_QUERY_CHANGE_RULES_H_
 
 #include <algorithm>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "db/indexes.h"
-#include "db/network_rules.h"
 #include "query/journey.h"
-#include "query/train_runs.h"
+#include "query/network_changes.h"
 
 namespace murlo {
 
-// No change possible.
-inline constexpr int32_t kNoChange = -1;
-
+// One question's changes: the network's (network_changes.h, made once for a
+// database) with the question's change minutes.
 class ChangeRules {
  public:
-  // A change to another station, and its general minutes.
-  struct Walk {
-    StationIndex to;
-    int32_t minutes;
-  };
-  // A train's stop at which rules name it as the train boarded.
-  struct NamedBoarding {
-    TrainIndex train;
-    StopPosition stop;
-  };
+  using Walk = NetworkChanges::Walk;
+  using NamedBoarding = NetworkChanges::NamedBoarding;
 
-  // The changes of `rules` (nullptr for a plain file) for `request`, over
-  // the first `stations` stations and the trains of `runs`. May throw
-  // std::bad_alloc.
-  ChangeRules(const NetworkRules* rules, int32_t stations, const TrainRuns& runs,
-              const JourneyRequest& request);
+  // The changes of `network` (nullptr for a plain file) for `request`.
+  ChangeRules(const NetworkChanges* network, const JourneyRequest& request)
+      : network_(network),
+        change_(request.minChangeMinutes),
+        least_(request.leastChangeMinutes),
+        plain_(atLeast(change_)) {}
 
   // The minutes of the change from `from`, arrived by `arrived`, to
   // `boarding` at `to`, or kNoChange. kAnyTrain stands for a train that no
@@ -68,93 +59,78 @@ class ChangeRules {
                   TrainIndex boarding) const;
 
   // General changes: at the station itself (kNoChange when none), and on
-  // foot to others.
+  // foot to others (their minutes by walkMinutes: the question's least
+  // change minutes apply).
   int32_t atStation(StationIndex s) const {
-    return rules_ == nullptr ? atLeast(change_) : atStation_[s.slot()];
+    if (network_ == nullptr) return plain_;
+    const int32_t here = network_->atStation(s);
+    return here == kQuestionMinutes ? plain_ : atLeast(here);
   }
-  std::span<const Walk> walksFrom(StationIndex s) const { return spanOf(walks_, walkStart_, s); }
+  std::span<const Walk> walksFrom(StationIndex s) const {
+    return network_ == nullptr ? std::span<const Walk>() : network_->walksFrom(s);
+  }
+  int32_t walkMinutes(const Walk& walk) const { return std::max(walk.minutes, least_); }
   // Every station a change from `s` may board at, `s` first, whichever
   // trains.
   std::span<const StationIndex> reachFrom(StationIndex s) const {
-    return rules_ == nullptr ? itself(s) : spanOf(reach_, reachStart_, s);
+    return network_ == nullptr ? itself(s) : network_->reachFrom(s);
   }
   // Every station a change to `s` may come from, whichever trains.
   std::span<const StationIndex> reachTo(StationIndex s) const {
-    return rules_ == nullptr ? itself(s) : spanOf(sources_, sourceStart_, s);
+    return network_ == nullptr ? itself(s) : network_->reachTo(s);
   }
   // The fewest minutes of any change from `s` (kNoChange when there is
   // none): what the cuts may count on.
   int32_t leastFrom(StationIndex s) const {
-    return rules_ == nullptr ? atLeast(change_) : leastFrom_[s.slot()];
+    if (network_ == nullptr) return plain_;
+    const int32_t here = atStation(s);
+    const int32_t besides = atLeast(network_->leastBesidesStation(s));
+    if (here == kNoChange) return besides;
+    return besides == kNoChange ? here : std::min(here, besides);
   }
 
   // Whether a rule names train `t` as the one arrived by at station `s`
   // (then its arrivals there are labelled apart), and its label's number
   // among those (0, 1, ...), or -1.
   bool namesArriving(TrainIndex t) const {
-    return !arrivingTrains_.empty() && arrivingTrains_[t.slot()] != 0;
+    return network_ != nullptr && network_->namesArriving(t);
   }
-  int32_t arrivingLabel(TrainIndex t, StationIndex s) const;
-  int32_t arrivingLabelCount() const { return static_cast<int32_t>(arrivingLabels_.size()); }
+  int32_t arrivingLabel(TrainIndex t, StationIndex s) const {
+    return network_->arrivingLabel(t, s);
+  }
+  int32_t arrivingLabelCount() const {
+    return network_ == nullptr ? 0 : network_->arrivingLabelCount();
+  }
   // The train and station of arriving label `label`.
-  TrainIndex arrivingTrain(int32_t label) const {
-    return arrivingLabels_[static_cast<std::size_t>(label)].train;
-  }
-  StationIndex arrivingStation(int32_t label) const {
-    return arrivingLabels_[static_cast<std::size_t>(label)].station;
-  }
+  TrainIndex arrivingTrain(int32_t label) const { return network_->arrivingTrain(label); }
+  StationIndex arrivingStation(int32_t label) const { return network_->arrivingStation(label); }
 
   // Whether a rule names train `t` as the one boarded at stop `k`: there
   // its ready time is its own.
   bool namesBoarding(TrainIndex t) const {
-    return !boardingTrains_.empty() && boardingTrains_[t.slot()] != 0;
+    return network_ != nullptr && network_->namesBoarding(t);
   }
-  bool namesBoardingAt(TrainIndex t, StopPosition k) const;
+  bool namesBoardingAt(TrainIndex t, StopPosition k) const {
+    return network_->namesBoardingAt(t, k);
+  }
   // The named boardings a change from `s` may reach.
   std::span<const NamedBoarding> namedBoardingsFrom(StationIndex s) const {
-    return spanOf(named_, namedStart_, s);
+    return network_ == nullptr ? std::span<const NamedBoarding>() : network_->namedBoardingsFrom(s);
   }
 
-  bool general() const { return rules_ == nullptr; }
+  bool general() const { return network_ == nullptr; }
 
  private:
-  template <typename T>
-  static std::span<const T> spanOf(const std::vector<T>& items, const std::vector<uint32_t>& start,
-                                   StationIndex s) {
-    if (start.empty()) return {};
-    return std::span<const T>(items).subspan(start[s.slot()],
-                                             start[s.slot() + 1] - start[s.slot()]);
-  }
   // Station `s` alone. REQUIRES: s below kMaxStations.
   static std::span<const StationIndex> itself(StationIndex s);
   int32_t atLeast(int32_t minutes) const {
     return minutes == kNoChange ? kNoChange : std::max(minutes, least_);
   }
 
-  struct ArrivingLabel {
-    TrainIndex train;
-    StationIndex station;
-  };
-
-  const NetworkRules* rules_;
+  const NetworkChanges* network_;
   int32_t change_;
   int32_t least_;
-  std::vector<int32_t> atStation_;
-  std::vector<uint32_t> walkStart_;  // by station and one more; empty without rules
-  std::vector<Walk> walks_;
-  std::vector<uint32_t> reachStart_;
-  std::vector<StationIndex> reach_;
-  std::vector<uint32_t> sourceStart_;
-  std::vector<StationIndex> sources_;
-  std::vector<int32_t> leastFrom_;
-  std::vector<uint32_t> transferStart_;  // by station: indexes of transfers from it
-  std::vector<int32_t> transfersFrom_;
-  std::vector<uint8_t> arrivingTrains_;  // by train: named as arriving somewhere
-  std::vector<ArrivingLabel> arrivingLabels_;
-  std::vector<uint8_t> boardingTrains_;   // by train: named as boarded somewhere
-  std::vector<NamedBoarding> boardings_;  // sorted by train, stop
-  std::vector<uint32_t> namedStart_;
-  std::vector<NamedBoarding> named_;
+  int32_t plain_;  // the question's change minutes, at least its least
 };
 
 }  // namespace murlo

@@ -8,11 +8,13 @@
 #ifndef MURLO_QUERY_LOADED_DATABASE_H_
 #define MURLO_QUERY_LOADED_DATABASE_H_
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "db/file_format.h"
 #include "db/file_reader.h"
 #include "db/loader.h"
 #include "db/network_extension.h"
@@ -23,6 +25,7 @@
 #include "present/whole_run_rides.h"
 #include "query/built_on_first_use.h"
 #include "query/lookup_indexes.h"
+#include "query/network_changes.h"
 #include "query/station_board.h"
 #include "query/train_runs.h"
 
@@ -66,6 +69,14 @@ class LoadedDatabase {
   }
   const StationBoard& arrivalBoard() const { return arrivals_.get(tables_, BoardKind::kArrivals); }
   const TrainRuns& trainRuns() const { return trainRuns_.get(tables_); }
+  // The network's changes indexed for the journey planner; nullptr for a
+  // file without rules. (Makes the trains' runs too.)
+  const NetworkChanges* networkChanges() const {
+    const NetworkRules* rules = tables_.networkRules();
+    if (rules == nullptr) return nullptr;
+    return &networkChanges_.get(*rules, std::min(tables_.stationCount(), kMaxStations),
+                                trainRuns());
+  }
   const Utf16StationNames& utf16StationNames() const { return utf16StationNames_.get(tables_); }
   const Utf8Names& utf8Names() const { return utf8Names_.get(tables_); }
   // The whole runs kept as data for the structured answers; their texts are
@@ -83,6 +94,7 @@ class LoadedDatabase {
   BuiltOnFirstUse<StationBoard> departures_;
   BuiltOnFirstUse<StationBoard> arrivals_;
   BuiltOnFirstUse<TrainRuns> trainRuns_;
+  BuiltOnFirstUse<NetworkChanges> networkChanges_;
   BuiltOnFirstUse<Utf16StationNames> utf16StationNames_;
   BuiltOnFirstUse<Utf8Names> utf8Names_;
   BuiltOnFirstUse<WholeRunRides> wholeRunRides_;

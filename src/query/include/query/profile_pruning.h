@@ -95,15 +95,17 @@ class ProfilePruning {
 
   // Arriving: whether an arrival at node `node` (at `station`) at `minute`
   // in `round` may still lead to a journey that is not dominated.
+  // (`arrivals` are the labels' arrivals of the round, those of the round
+  // above `nodes` further: ProfileState::arrivalsOf.)
   bool keepsArrival(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
-                    const ProfileState& state) const {
-    if (minute >= state.arrival(round, destination_)) return false;
+                    const int32_t* arrivals, std::size_t nodes) const {
+    if (minute >= arrivals[destination_.slot()]) return false;
     if (node == destination_) return true;
     if (round == rounds_) return false;
     const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()]
                          : leastAll_ >= 0     ? leastAll_
                                               : least_[station.slot()];
-    return toGo < kNever && minute + toGo < state.arrival(round + 1, destination_);
+    return toGo < kNever && minute + toGo < arrivals[nodes + destination_.slot()];
   }
 
  private:
@@ -136,6 +138,8 @@ class ProfilePruning {
   std::vector<TrainIndex> destinationTrains_;  // those with one
   std::vector<int32_t> oneRide_;               // by station: see findOneRideMinutes
   std::vector<uint8_t> usefulUntil_;           // by train: see usefulUntil, or kUnknown
+  // By station: a destination or one with a ride to it (oneRide_ known).
+  std::vector<uint8_t> useful_;
 };
 
 inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
@@ -144,8 +148,7 @@ inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
   StopPosition until(0);
   for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
     const TrainRuns::Stop& stop = stops[m];
-    if (stop.canLeave() && ((roles_[stop.station().slot()] & kDestinationMember) != 0 ||
-                            oneRide_[stop.station().slot()] < kNever)) {
+    if (stop.canLeave() && useful_[stop.station().slot()] != 0) {
       until = m;
       break;
     }

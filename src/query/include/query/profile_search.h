@@ -93,20 +93,26 @@ class ProfileSearch {
   inline void iterate(std::span<const OriginDeparture> departures, std::vector<Journey>* out);
   inline void firstRound(const OriginDeparture& departure);
   inline void readyAfter(int32_t round);
-  inline void laterRound(int32_t round);
-  // The scan inlined whatever its size, the rare ways of boarding (trains
-  // that rules name) kept out of it.
-  // (Compiled twice: with the network's rules, and without, where none of
-  // their ways of boarding can happen.)
+  // (Compiled for files with rules and without.)
   template <bool kRules>
+  inline void laterRound(int32_t round);
+  // The scan inlined whatever its size, compiled for each kind of train:
+  // on a file without rules; with rules, a train no rule names (the most);
+  // and one that rules name or that has boardings of its own (kept out of
+  // the loop, scanNamedTrain).
+  enum class ScanKind { kPlain, kRules, kNamed };
+  template <ScanKind kKind>
   MURLO_ALWAYS_INLINE void scanTrain(int32_t round, RoundReach reach, TrainIndex train,
+                                     StopPosition from);
+  MURLO_NOINLINE void scanNamedTrain(int32_t round, RoundReach reach, TrainIndex train,
                                      StopPosition from);
   MURLO_NOINLINE void namedReady(int32_t round, TrainIndex train, StationIndex station,
                                  int32_t& ready, NodeIndex& source) const;
   // (Where kRules is false, the plain file's way: no source kept.)
   template <bool kRules>
-  inline void arrive(int32_t round, NodeIndex node, StationIndex station, int32_t minute,
-                     RideCode how, NodeIndex from);
+  // (`arrivals`: state_.arrivalsOf(round), read once by the caller.)
+  inline void arrive(int32_t round, int32_t* arrivals, NodeIndex node, StationIndex station,
+                     int32_t minute, Ride how, NodeIndex source, StationIndex boarded);
   inline void prefetchStops(TrainIndex train) const;
   // The first run of `train` that departs its stop `m` from `minute` on (a
   // minute that stop departs at) and runs: `minute` itself unless the
@@ -139,7 +145,7 @@ class ProfileSearch {
   // The node a boarding at `station` was made from: `source`, or where
   // -1 the node of the station's ready time.
   NodeIndex sourceOf(int32_t round, StationIndex station, NodeIndex source) const {
-    return source.value() >= 0 ? source : state_.readyFrom(round - 1, station);
+    return source.value() >= 0 ? source : state_.keptReadyFrom(round - 1, station);
   }
   // Whether a run's stop is a call at the origin (stops that can be neither
   // boarded nor left keep no station).

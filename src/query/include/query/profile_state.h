@@ -92,6 +92,11 @@ class ProfileState {
   // The label of `round` at `node`: its arrival, how it was reached and the
   // node the ride was boarded from.
   int32_t& arrival(int32_t round, NodeIndex node) { return arrivals_[at(round, node)]; }
+  // The labels' arrivals of `round`, by node, followed by those of the
+  // rounds above (nodeCount() apart): for the scans, which read them
+  // without indexing by round each time.
+  int32_t* arrivalsOf(int32_t round) { return arrivals_.data() + at(round, NodeIndex(0)); }
+  std::size_t nodeCount() const { return nodes_; }
   int32_t arrival(int32_t round, NodeIndex node) const { return arrivals_[at(round, node)]; }
   RideCode& how(int32_t round, NodeIndex node) { return how_[at(round, node)]; }
   RideCode how(int32_t round, NodeIndex node) const { return how_[at(round, node)]; }
@@ -108,6 +113,17 @@ class ProfileState {
   }
   NodeIndex readyFrom(int32_t round, StationIndex station) const {
     return plainChange_ >= 0 ? NodeIndex(station.value()) : readyFrom_[readyAt(round, station)];
+  }
+  // The same where they are kept. REQUIRES: keepsSources().
+  int32_t keptReady(int32_t round, StationIndex station) const {
+    return ready_[readyAt(round, station)];
+  }
+  // The kept ready times of `round`, by station.
+  const int32_t* keptReadiesOf(int32_t round) const {
+    return ready_.data() + readyAt(round, StationIndex(0));
+  }
+  NodeIndex keptReadyFrom(int32_t round, StationIndex station) const {
+    return readyFrom_[readyAt(round, station)];
   }
   // Without rules: the ready time at `station` improved in this round from
   // its label, which was `before`.
