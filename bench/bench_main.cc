@@ -2,24 +2,27 @@
 // reading its file, the resident size of a loaded database, the five queries
 // on the library and on the SQLite baseline, and the UTF-16 boundary.
 //
-//   murlo_bench [--report=FILE] [--chart=FILE] [Google Benchmark flags]
+//   murlo_bench [--report=FILE] [--chart=FILE] [--dates-trains=N] [--dates-days=D]
+//               [Google Benchmark flags]
 //   murlo_bench --plans
 //
 // Besides the console output, --report writes the results as Markdown tables
 // (medians when run with repetitions) and --chart the data of the
 // query-time chart (bench/plot.gnuplot); --plans prints SQLite's plan for
-// each statement of the baseline. Benchmark names read
+// each statement of the baseline; --dates-trains and --dates-days size the
+// larger network of the dates benchmarks (bench/dates_bench.h; 10,000 trains
+// over 180 days unless told). Benchmark names read
 // GROUP/.../SIZE[/ENGINE], so --benchmark_filter=small selects the small
 // network alone.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sqlite3.h>
 #include <sys/utsname.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iomanip>
@@ -30,12 +33,14 @@
 #include <string_view>
 #include <vector>
 
+#include "dates_bench.h"
 #include "db/file_reader.h"
 #include "db/loader.h"
 #include "metro_bench.h"
 #include "murloppc.h"
 #include "networks.h"
 #include "present/whole_run_lines.h"
+#include "process_measures.h"
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 
@@ -48,27 +53,6 @@ constexpr NetworkSize kSizes[] = {NetworkSize::kSmall, NetworkSize::kNational,
                                   NetworkSize::kMaximal};
 
 std::string sizeName(NetworkSize size) { return std::string(generate::nameOf(size)); }
-
-// ---- Memory from the system ---------------------------------------------
-
-// Where large blocks come from. kFresh: every block of 128 KB and more is
-// mapped anew and unmapped when freed, so each load pays for fresh pages as a
-// process that loads its database once does. kReused: freed memory stays
-// with the allocator and is handed out again, as in a process that has been
-// running a while; no page is faulted in twice.
-enum class Memory { kFresh, kReused };
-
-void useMemory(Memory memory) {
-  if (memory == Memory::kFresh) {
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-  } else {
-    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-  }
-}
-
-std::string memoryName(Memory memory) { return memory == Memory::kFresh ? "fresh" : "reused"; }
 
 // ---- Loading -------------------------------------------------------------
 
@@ -107,12 +91,6 @@ void loadBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
 // reads-and-passes once and loads once, so that both see the same state of
 // the machine (page faults, in particular, cost more or less as the host is
 // busy).
-double cpuSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 void pairedBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
   useMemory(memory);
   const Network& n = network(size);
@@ -130,19 +108,6 @@ void pairedBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
 }
 
 // ---- Memory --------------------------------------------------------------
-
-std::size_t residentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  std::size_t pages = 0;
-  std::size_t resident = 0;
-  statm >> pages >> resident;
-  return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-}
-
-std::size_t heapBytesInUse() {
-  const struct mallinfo2 info = ::mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
 
 // What a loaded database keeps: the growth of the resident set (after the
 // allocator returned its free pages) and of the heap in use, each divided by
@@ -540,8 +505,9 @@ bool firstPlan(std::string_view kind, std::string_view variant) {
 // Journeys have no SQLite baseline.
 bool hasSqlite(std::string_view kind) { return kind != "journeys"; }
 
-void registerAll() {
+void registerAll(DatesSize dates) {
   registerMetroBenchmarks();
+  registerDatesBenchmarks(dates);
   const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) { b->Unit(u); };
   for (const NetworkSize size : kSizes) {
     unit(benchmark::RegisterBenchmark(("memory/" + sizeName(size)).c_str(), memoryBenchmark, size)
@@ -1010,10 +976,15 @@ class ReportingConsole : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   std::string report;
   std::string chart;
+  murlo::bench::DatesSize dates;
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg.rfind("--report=", 0) == 0) {
+    if (arg.rfind("--dates-trains=", 0) == 0) {
+      dates.trains = std::atoi(arg.c_str() + 15);
+    } else if (arg.rfind("--dates-days=", 0) == 0) {
+      dates.days = std::atoi(arg.c_str() + 13);
+    } else if (arg.rfind("--report=", 0) == 0) {
       report = arg.substr(9);
     } else if (arg.rfind("--chart=", 0) == 0) {
       chart = arg.substr(8);
@@ -1029,7 +1000,7 @@ int main(int argc, char** argv) {
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  murlo::bench::registerAll();
+  murlo::bench::registerAll(dates);
   murlo::bench::ReportingConsole console(report, chart);
   benchmark::RunSpecifiedBenchmarks(&console);
   benchmark::Shutdown();
