@@ -400,6 +400,19 @@ void loadOnce(benchmark::State& state, const std::string& path) {
   benchmark::DoNotOptimize(db);
 }
 
+// The file read into its tables and extension (db/loader.h), without the
+// indexes and the network view a loaded database makes of them: where a
+// load's time goes.
+void readTablesOnce(benchmark::State& state, const std::string& path) {
+  TimetableDb tables;
+  NetworkExtension extension;
+  if (loadDatabaseFile(path, tables, extension) != LoadResult::kLoaded) {
+    state.SkipWithError("load failed");
+  }
+  benchmark::DoNotOptimize(tables);
+  benchmark::DoNotOptimize(extension);
+}
+
 // The path of the whole-period file, or of the weekday's file.
 const std::string& pathOf(const DatedNetwork& n, bool period) {
   return period ? n.path : n.dayFiles.at("weekday").path;
@@ -415,6 +428,12 @@ void loadBenchmark(benchmark::State& state, std::string network, bool period) {
   useMemory(Memory::kFresh);
   const DatedNetwork& n = datedNetwork(network);
   for (auto _ : state) loadOnce(state, pathOf(n, period));
+}
+
+void readTablesBenchmark(benchmark::State& state, std::string network, bool period) {
+  useMemory(Memory::kFresh);
+  const DatedNetwork& n = datedNetwork(network);
+  for (auto _ : state) readTablesOnce(state, pathOf(n, period));
 }
 
 // The floor and a load in each iteration (as paired/ does).
@@ -495,6 +514,8 @@ void registerDatesBenchmarks(DatesSize national) {
                                       floorBenchmark, network, period));
       ms(benchmark::RegisterBenchmark(("dates/load/" + network + "/" + file).c_str(), loadBenchmark,
                                       network, period));
+      ms(benchmark::RegisterBenchmark(("dates/read-tables/" + network + "/" + file).c_str(),
+                                      readTablesBenchmark, network, period));
       ms(benchmark::RegisterBenchmark(("dates/paired-load/" + network + "/" + file).c_str(),
                                       pairedLoadBenchmark, network, period));
     }
