@@ -379,6 +379,7 @@ void pairedQuestionBenchmark(benchmark::State& state, std::string network, std::
     daySeconds += cpuSeconds() - middle;
     benchmark::DoNotOptimize(periodCount + dayCount);
   }
+  state.SetLabel(std::to_string(day.date));
   state.counters["period_per_one_day"] = daySeconds > 0 ? periodSeconds / daySeconds : 0;
   state.counters["period_answers"] = static_cast<double>(periodCount);
   state.counters["one_day_answers"] = static_cast<double>(dayCount);
@@ -484,9 +485,10 @@ void memoryBenchmark(benchmark::State& state, std::string network, bool period) 
   state.counters["heap_per_file"] = heap / file;
   state.counters["resident_with_planner_per_file"] = withPlanner / file;
   state.counters["planner_bytes_per_file"] = plannerHeld / file;
-  state.counters["trains"] = static_cast<double>(n.trains);
-  state.counters["days"] = n.days;
-  state.counters["patterns"] = static_cast<double>(n.patterns);
+  state.counters["trains"] =
+      static_cast<double>(period ? n.trains : n.dayFiles.at("weekday").trains);
+  state.counters["days"] = period ? n.days : 1;
+  state.counters["patterns"] = static_cast<double>(period ? n.patterns : 0);
 }
 
 }  // namespace
