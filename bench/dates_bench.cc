@@ -21,6 +21,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -178,7 +179,14 @@ std::string dayFileBytes(const source::Timetable& t, const ServiceCalendar& cale
 DatedNetwork makeDatedNetwork(const std::string& name, generate::NetworkShape shape, int32_t days) {
   DatedNetwork n;
   n.name = name;
-  source::Timetable t = generate::generateNetwork(shape, kSeed, "GEN-DATES");
+  source::Timetable t;
+  try {
+    t = generate::generateNetwork(shape, kSeed, "GEN-DATES");
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "murlo bench: no network of " << shape.trains << " trains: " << error.what()
+              << '\n';
+    std::exit(EXIT_FAILURE);
+  }
   generate::CalendarShape calendarShape;
   calendarShape.days = days;
   const generate::GeneratedCalendar generated = generate::generateCalendar(t, calendarShape, kSeed);
