@@ -787,6 +787,62 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     }
   }
 
+  // The dates benchmarks (bench/dates_bench.cc): each question on the
+  // whole-period file beside the one-day file, then loading and memory.
+  void writeDates(std::ostream& out) const {
+    std::vector<std::string> questions;
+    for (const auto& [name, result] : results_) {
+      if (name.starts_with("dates/") && name.ends_with("/paired")) {
+        questions.push_back(name.substr(0, name.size() - 7));
+      }
+    }
+    const bool any = std::any_of(results_.begin(), results_.end(),
+                                 [](const auto& r) { return r.first.starts_with("dates/"); });
+    if (!any) return;
+    out << "\n### Dates: a whole-period file beside a one-day file\n";
+    if (!questions.empty()) {
+      out << "\n| Question / network / day | Period | One day | Period / one day, paired | Lines "
+             "(period / one day) |\n|---|---:|---:|---:|---:|\n";
+      for (const std::string& base : questions) {
+        const Result* period = find(base + "/period");
+        const Result* day = find(base + "/one-day");
+        const Result* paired = find(base + "/paired");
+        out << "| " << base.substr(6) << " | " << (period ? time(period->ns) : "") << " | "
+            << (day ? time(day->ns) : "") << " | "
+            << ratio(paired->counters.at("period_per_one_day")) << " | "
+            << fixed(paired->counters.at("period_answers"), 0) << " / "
+            << fixed(paired->counters.at("one_day_answers"), 0) << " |\n";
+      }
+    }
+    std::ostringstream rows;
+    for (const char* network : {"small", "national"}) {
+      for (const char* file : {"period", "one-day"}) {
+        const std::string suffix = std::string(network) + "/" + file;
+        const Result* memory = find("dates/memory/" + suffix);
+        const Result* floor = find("dates/floor/" + suffix);
+        const Result* read = find("dates/read-tables/" + suffix);
+        const Result* load = find("dates/load/" + suffix);
+        const Result* paired = find("dates/paired-load/" + suffix);
+        if (!memory && !floor && !load && !paired) continue;
+        const auto counter = [&](const char* name, int decimals) {
+          return memory ? fixed(memory->counters.at(name), decimals) : "";
+        };
+        rows << "| " << suffix << " | "
+             << (memory ? fixed(memory->counters.at("file_bytes") / 1e6, 2) + " MB" : "") << " | "
+             << (floor ? time(floor->ns) : "") << " | " << (read ? time(read->ns) : "") << " | "
+             << (load ? time(load->ns) : "") << " | "
+             << (paired ? ratio(paired->counters.at("load_per_floor")) : "") << " | "
+             << counter("resident_per_file", 2) << " | " << counter("heap_per_file", 2) << " | "
+             << counter("resident_with_planner_per_file", 2) << " |\n";
+      }
+    }
+    if (rows.str().empty()) return;
+    out << "\n| Network / file | Size | Floor | Read into tables | Load | Load / floor, paired | "
+           "Resident / file | Heap / file | Resident / file, planner made |\n"
+           "|---|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+        << rows.str();
+  }
+
   void writeReport(std::ostream& out) const {
     const std::vector<NetworkSize> sizes = sizesRun();
     int64_t repetitions = 1;
@@ -922,6 +978,7 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     }
 
     writeStructured(out, sizes);
+    writeDates(out);
 
     out << "\n### The text boundary (busiest station's result)\n\n"
         << "| Network | Result | GBK to UTF-16 | UTF-16 to GBK | Query, library | Query through "
