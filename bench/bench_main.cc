@@ -2,24 +2,27 @@
 // reading its file, the resident size of a loaded database, the five queries
 // on the library and on the SQLite baseline, and the UTF-16 boundary.
 //
-//   murlo_bench [--report=FILE] [--chart=FILE] [Google Benchmark flags]
+//   murlo_bench [--report=FILE] [--chart=FILE] [--dates-trains=N] [--dates-days=D]
+//               [Google Benchmark flags]
 //   murlo_bench --plans
 //
 // Besides the console output, --report writes the results as Markdown tables
 // (medians when run with repetitions) and --chart the data of the
 // query-time chart (bench/plot.gnuplot); --plans prints SQLite's plan for
-// each statement of the baseline. Benchmark names read
+// each statement of the baseline; --dates-trains and --dates-days size the
+// larger network of the dates benchmarks (bench/dates_bench.h; 10,000 trains
+// over 180 days unless told). Benchmark names read
 // GROUP/.../SIZE[/ENGINE], so --benchmark_filter=small selects the small
 // network alone.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sqlite3.h>
 #include <sys/utsname.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iomanip>
@@ -30,12 +33,14 @@
 #include <string_view>
 #include <vector>
 
+#include "dates_bench.h"
 #include "db/file_reader.h"
 #include "db/loader.h"
 #include "metro_bench.h"
 #include "murloppc.h"
 #include "networks.h"
 #include "present/whole_run_lines.h"
+#include "process_measures.h"
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 
@@ -48,27 +53,6 @@ constexpr NetworkSize kSizes[] = {NetworkSize::kSmall, NetworkSize::kNational,
                                   NetworkSize::kMaximal};
 
 std::string sizeName(NetworkSize size) { return std::string(generate::nameOf(size)); }
-
-// ---- Memory from the system ---------------------------------------------
-
-// Where large blocks come from. kFresh: every block of 128 KB and more is
-// mapped anew and unmapped when freed, so each load pays for fresh pages as a
-// process that loads its database once does. kReused: freed memory stays
-// with the allocator and is handed out again, as in a process that has been
-// running a while; no page is faulted in twice.
-enum class Memory { kFresh, kReused };
-
-void useMemory(Memory memory) {
-  if (memory == Memory::kFresh) {
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-  } else {
-    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-  }
-}
-
-std::string memoryName(Memory memory) { return memory == Memory::kFresh ? "fresh" : "reused"; }
 
 // ---- Loading -------------------------------------------------------------
 
@@ -107,12 +91,6 @@ void loadBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
 // reads-and-passes once and loads once, so that both see the same state of
 // the machine (page faults, in particular, cost more or less as the host is
 // busy).
-double cpuSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 void pairedBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
   useMemory(memory);
   const Network& n = network(size);
@@ -130,19 +108,6 @@ void pairedBenchmark(benchmark::State& state, NetworkSize size, Memory memory) {
 }
 
 // ---- Memory --------------------------------------------------------------
-
-std::size_t residentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  std::size_t pages = 0;
-  std::size_t resident = 0;
-  statm >> pages >> resident;
-  return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-}
-
-std::size_t heapBytesInUse() {
-  const struct mallinfo2 info = ::mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
 
 // What a loaded database keeps: the growth of the resident set (after the
 // allocator returned its free pages) and of the heap in use, each divided by
@@ -540,8 +505,9 @@ bool firstPlan(std::string_view kind, std::string_view variant) {
 // Journeys have no SQLite baseline.
 bool hasSqlite(std::string_view kind) { return kind != "journeys"; }
 
-void registerAll() {
+void registerAll(DatesSize dates) {
   registerMetroBenchmarks();
+  registerDatesBenchmarks(dates);
   const auto unit = [](benchmark::internal::Benchmark* b, benchmark::TimeUnit u) { b->Unit(u); };
   for (const NetworkSize size : kSizes) {
     unit(benchmark::RegisterBenchmark(("memory/" + sizeName(size)).c_str(), memoryBenchmark, size)
@@ -821,6 +787,62 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     }
   }
 
+  // The dates benchmarks (bench/dates_bench.cc): each question on the
+  // whole-period file beside the one-day file, then loading and memory.
+  void writeDates(std::ostream& out) const {
+    std::vector<std::string> questions;
+    for (const auto& [name, result] : results_) {
+      if (name.starts_with("dates/") && name.ends_with("/paired")) {
+        questions.push_back(name.substr(0, name.size() - 7));
+      }
+    }
+    const bool any = std::any_of(results_.begin(), results_.end(),
+                                 [](const auto& r) { return r.first.starts_with("dates/"); });
+    if (!any) return;
+    out << "\n### Dates: a whole-period file beside a one-day file\n";
+    if (!questions.empty()) {
+      out << "\n| Question / network / day | Period | One day | Period / one day, paired | Lines "
+             "(period / one day) |\n|---|---:|---:|---:|---:|\n";
+      for (const std::string& base : questions) {
+        const Result* period = find(base + "/period");
+        const Result* day = find(base + "/one-day");
+        const Result* paired = find(base + "/paired");
+        out << "| " << base.substr(6) << " | " << (period ? time(period->ns) : "") << " | "
+            << (day ? time(day->ns) : "") << " | "
+            << ratio(paired->counters.at("period_per_one_day")) << " | "
+            << fixed(paired->counters.at("period_answers"), 0) << " / "
+            << fixed(paired->counters.at("one_day_answers"), 0) << " |\n";
+      }
+    }
+    std::ostringstream rows;
+    for (const char* network : {"small", "national"}) {
+      for (const char* file : {"period", "one-day"}) {
+        const std::string suffix = std::string(network) + "/" + file;
+        const Result* memory = find("dates/memory/" + suffix);
+        const Result* floor = find("dates/floor/" + suffix);
+        const Result* read = find("dates/read-tables/" + suffix);
+        const Result* load = find("dates/load/" + suffix);
+        const Result* paired = find("dates/paired-load/" + suffix);
+        if (!memory && !floor && !load && !paired) continue;
+        const auto counter = [&](const char* name, int decimals) {
+          return memory ? fixed(memory->counters.at(name), decimals) : "";
+        };
+        rows << "| " << suffix << " | "
+             << (memory ? fixed(memory->counters.at("file_bytes") / 1e6, 2) + " MB" : "") << " | "
+             << (floor ? time(floor->ns) : "") << " | " << (read ? time(read->ns) : "") << " | "
+             << (load ? time(load->ns) : "") << " | "
+             << (paired ? ratio(paired->counters.at("load_per_floor")) : "") << " | "
+             << counter("resident_per_file", 2) << " | " << counter("heap_per_file", 2) << " | "
+             << counter("resident_with_planner_per_file", 2) << " |\n";
+      }
+    }
+    if (rows.str().empty()) return;
+    out << "\n| Network / file | Size | Floor | Read into tables | Load | Load / floor, paired | "
+           "Resident / file | Heap / file | Resident / file, planner made |\n"
+           "|---|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+        << rows.str();
+  }
+
   void writeReport(std::ostream& out) const {
     const std::vector<NetworkSize> sizes = sizesRun();
     int64_t repetitions = 1;
@@ -956,6 +978,7 @@ class ReportingConsole : public benchmark::ConsoleReporter {
     }
 
     writeStructured(out, sizes);
+    writeDates(out);
 
     out << "\n### The text boundary (busiest station's result)\n\n"
         << "| Network | Result | GBK to UTF-16 | UTF-16 to GBK | Query, library | Query through "
@@ -1010,10 +1033,15 @@ class ReportingConsole : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   std::string report;
   std::string chart;
+  murlo::bench::DatesSize dates;
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg.rfind("--report=", 0) == 0) {
+    if (arg.rfind("--dates-trains=", 0) == 0) {
+      dates.trains = std::atoi(arg.c_str() + 15);
+    } else if (arg.rfind("--dates-days=", 0) == 0) {
+      dates.days = std::atoi(arg.c_str() + 13);
+    } else if (arg.rfind("--report=", 0) == 0) {
       report = arg.substr(9);
     } else if (arg.rfind("--chart=", 0) == 0) {
       chart = arg.substr(8);
@@ -1029,7 +1057,7 @@ int main(int argc, char** argv) {
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  murlo::bench::registerAll();
+  murlo::bench::registerAll(dates);
   murlo::bench::ReportingConsole console(report, chart);
   benchmark::RunSpecifiedBenchmarks(&console);
   benchmark::Shutdown();
