@@ -6,11 +6,7 @@
 #include "db/file_format.h"
 
 namespace murlo {
-namespace {
-
-bool holdsFor(TrainIndex named, TrainIndex train) { return named == kAnyTrain || named == train; }
-
-}  // namespace
+namespace {}  // namespace
 
 int32_t ChangeRules::minutes(StationIndex from, StationIndex to, TrainIndex arrived,
                              TrainIndex boarding) const {
@@ -18,19 +14,25 @@ int32_t ChangeRules::minutes(StationIndex from, StationIndex to, TrainIndex arri
   const NetworkRules& rules = network_->rules();
   int32_t best = kNoChange;
   int32_t bestNames = -1;
-  for (const int32_t t : network_->transfersFrom(from)) {
-    const Transfer& transfer = rules.transfers()[static_cast<std::size_t>(t)];
-    if (transfer.to != to || !holdsFor(transfer.fromTrain, arrived) ||
-        !holdsFor(transfer.toTrain, boarding)) {
-      continue;
-    }
-    if (transfer.kind == TransferKind::kForbidden) return kNoChange;
-    const int32_t names =
-        (transfer.fromTrain != kAnyTrain ? 1 : 0) + (transfer.toTrain != kAnyTrain ? 1 : 0);
-    const int32_t minutes = transfer.kind == TransferKind::kTimed ? 0 : transfer.minutes;
-    if (names > bestNames || (names == bestNames && minutes < best)) {
-      best = minutes;
-      bestNames = names;
+  // The transfers that hold for these trains: those naming neither, either
+  // or both (each set once where a train is kAnyTrain itself). A forbidden
+  // one forbids; else the one naming the most trains, the least minutes
+  // among equals.
+  const TrainIndex arrivedKeys[] = {kAnyTrain, arrived};
+  const TrainIndex boardingKeys[] = {kAnyTrain, boarding};
+  for (int a = 0; a < (arrived == kAnyTrain ? 1 : 2); ++a) {
+    for (int b = 0; b < (boarding == kAnyTrain ? 1 : 2); ++b) {
+      for (const int32_t t :
+           network_->transfersBetween(from, to, arrivedKeys[a], boardingKeys[b])) {
+        const Transfer& transfer = rules.transfers()[static_cast<std::size_t>(t)];
+        if (transfer.kind == TransferKind::kForbidden) return kNoChange;
+        const int32_t names = a + b;
+        const int32_t minutes = transfer.kind == TransferKind::kTimed ? 0 : transfer.minutes;
+        if (names > bestNames || (names == bestNames && minutes < best)) {
+          best = minutes;
+          bestNames = names;
+        }
+      }
     }
   }
   if (bestNames >= 0) return atLeast(best);

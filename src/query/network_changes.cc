@@ -1,6 +1,8 @@
 #include "query/network_changes.h"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 namespace murlo {
 namespace {
@@ -34,7 +36,21 @@ NetworkChanges::NetworkChanges(const NetworkRules& rules, int32_t stations, cons
       fromStation[transfers[t].from.slot()].push_back(static_cast<int32_t>(t));
     }
   }
+  const auto keyOf = [&transfers](int32_t t) {
+    const Transfer& x = transfers[static_cast<std::size_t>(t)];
+    return std::tuple(x.to.value(), x.fromTrain.value(), x.toTrain.value());
+  };
+  for (std::vector<int32_t>& list : fromStation) {
+    std::sort(list.begin(), list.end(), [&keyOf](int32_t a, int32_t b) {
+      return std::pair(keyOf(a), a) < std::pair(keyOf(b), b);
+    });
+  }
   flatten(fromStation, transferStart_, transfersFrom_);
+  transferKeys_.reserve(transfersFrom_.size());
+  for (const int32_t t : transfersFrom_) {
+    const auto [to, fromTrain, toTrain] = keyOf(t);
+    transferKeys_.push_back({to, fromTrain, toTrain});
+  }
 
   // Where a change from each station may board: itself, the members of its
   // groups and every transfer's other end.
@@ -154,14 +170,25 @@ NetworkChanges::NetworkChanges(const NetworkRules& rules, int32_t stations, cons
   flatten(named, namedStart_, named_);
 }
 
+std::span<const int32_t> NetworkChanges::transfersBetween(StationIndex from, StationIndex to,
+                                                          TrainIndex fromTrain,
+                                                          TrainIndex toTrain) const {
+  if (transferStart_.empty()) return {};
+  const uint32_t first = transferStart_[from.slot()];
+  const uint32_t last = transferStart_[from.slot() + 1];
+  const auto keys = std::span<const TransferKey>(transferKeys_).subspan(first, last - first);
+  const auto [begin, end] = std::equal_range(
+      keys.begin(), keys.end(), TransferKey{to.value(), fromTrain.value(), toTrain.value()});
+  return std::span<const int32_t>(transfersFrom_)
+      .subspan(first + static_cast<std::size_t>(begin - keys.begin()),
+               static_cast<std::size_t>(end - begin));
+}
+
 int32_t NetworkChanges::walkMinutes(StationIndex from, StationIndex to) const {
   int32_t best = kNoChange;
   bool transferred = false;
-  for (const int32_t t : transfersFrom(from)) {
+  for (const int32_t t : transfersBetween(from, to, kAnyTrain, kAnyTrain)) {
     const Transfer& transfer = rules_->transfers()[static_cast<std::size_t>(t)];
-    if (transfer.to != to || transfer.fromTrain != kAnyTrain || transfer.toTrain != kAnyTrain) {
-      continue;
-    }
     if (transfer.kind == TransferKind::kForbidden) return kNoChange;
     const int32_t minutes = transfer.kind == TransferKind::kTimed ? 0 : transfer.minutes;
     if (!transferred || minutes < best) best = minutes;

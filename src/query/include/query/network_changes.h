@@ -10,6 +10,7 @@
 #ifndef MURLO_QUERY_NETWORK_CHANGES_H_
 #define MURLO_QUERY_NETWORK_CHANGES_H_
 
+#include <compare>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -60,10 +61,17 @@ class NetworkChanges {
   std::span<const StationIndex> reachTo(StationIndex s) const {
     return spanOf(sources_, sourceStart_, s);
   }
-  // The indexes into rules().transfers() of the transfers from `s`.
+  // The indexes into rules().transfers() of the transfers from `s`, in
+  // order of their other station, then of the trains they name (kAnyTrain
+  // first).
   std::span<const int32_t> transfersFrom(StationIndex s) const {
     return spanOf(transfersFrom_, transferStart_, s);
   }
+  // Those from `from` to `to` that name exactly these trains (kAnyTrain:
+  // none): a busy station may hold hundreds of timed transfers, each
+  // between two trains.
+  std::span<const int32_t> transfersBetween(StationIndex from, StationIndex to,
+                                            TrainIndex fromTrain, TrainIndex toTrain) const;
 
   // Whether a rule names train `t` as the one arrived by at some station,
   // and the number of its label at station `s` among those (0, 1, ...), or
@@ -112,6 +120,15 @@ class NetworkChanges {
   std::vector<int32_t> leastBesides_;
   std::vector<uint32_t> transferStart_;  // by station and one more
   std::vector<int32_t> transfersFrom_;
+  // Beside each of transfersFrom_: its other station and the trains it
+  // names, the order they are sorted in.
+  struct TransferKey {
+    int32_t to;
+    int32_t fromTrain;
+    int32_t toTrain;
+    friend auto operator<=>(const TransferKey&, const TransferKey&) = default;
+  };
+  std::vector<TransferKey> transferKeys_;
   std::vector<uint32_t> walkStart_;
   std::vector<Walk> walks_;
   std::vector<uint32_t> reachStart_;
