@@ -1,5 +1,6 @@
 #include "answers/answer_json.h"
 
+#include "answers/service_date.h"
 #include "answers/station_pinyin.h"
 #include "answers/time_of_day.h"
 
@@ -111,10 +112,9 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardA
   json.beginObject()
       .field("database", database)
       .field("station", answer.station)
-      .field("at", formatMinuteOfDay(answer.atMinute))
-      .field("limit", int64_t{answer.limit})
-      .field("count", int64_t{answer.count})
-      .key("trains");
+      .field("at", formatMinuteOfDay(answer.atMinute));
+  if (answer.date != MURLO_NO_DATE) json.field("date", formatIsoDate(answer.date));
+  json.field("limit", int64_t{answer.limit}).field("count", int64_t{answer.count}).key("trains");
   writeTrainsJson(json, answer.trains, answer.kind);
   json.endObject();
 }
@@ -133,6 +133,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
     case JourneyTime::kLeaveBefore: json.null().field("before", time); break;
     case JourneyTime::kArriveBy: json.null().field("arrive_by", time); break;
   }
+  if (question.date != MURLO_NO_DATE) json.field("date", formatIsoDate(question.date));
   json.field("max_changes", int64_t{question.maxChanges})
       .field("change_time", int64_t{question.changeMinutes})
       .field("least_change_time", int64_t{question.leastChangeMinutes})
