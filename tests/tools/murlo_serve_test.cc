@@ -596,7 +596,7 @@ TEST_F(MurloServeTest, BadRequestsGetAJsonErrorWithTheirStatus) {
       {"a negative limit", request("GET", "/api/departures?station=a&limit=-1"), 400,
        R"("error":"bad_parameter","message":"limit takes a whole number from 0 to 100000, not \"-1\"")"},
       {"a board's unknown parameter", request("GET", "/api/arrivals?station=a&order=time"), 400,
-       R"("error":"bad_parameter","message":"unknown parameter \"order\"; this takes station, at, limit")"},
+       R"("error":"bad_parameter","message":"unknown parameter \"order\"; this takes station, at, date, limit")"},
       // Times of day.
       {"time 25:99", request("GET", "/api/direct?from=a&to=b&at=25:99"), 400,
        R"("error":"bad_parameter","message":"at takes a time of day, HH:MM or HHMM from 00:00 to 23:59, not \"25:99\"","parameter":"at"})"},

@@ -32,7 +32,16 @@ void pinyinArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
 }  // namespace
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
-  json.beginObject().field("database", database).field("header", answer.header).endObject();
+  json.beginObject().field("database", database).field("header", answer.header);
+  // The period and the time zone where the database has them (a file
+  // without either answers as before).
+  if (answer.firstDate != MURLO_NO_DATE) {
+    json.field("first_date", formatIsoDate(answer.firstDate))
+        .field("last_date", formatIsoDate(answer.lastDate));
+  }
+  if (!answer.timeZone.empty()) json.field("time_zone", answer.timeZone);
+  if (answer.firstDate != MURLO_NO_DATE) json.field("today", formatIsoDate(answer.today));
+  json.endObject();
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const StationsAnswer& answer) {

@@ -255,10 +255,21 @@ Result<uint32_t> Questions::trainByNumber(std::string_view typed) {
 }
 
 Result<HeaderAnswer> Questions::header(Detail detail) {
-  if (detail == Detail::kFields) return HeaderAnswer{murlo_db_header(handle_.get())};
+  if (detail == Detail::kFields) {
+    const ServicePeriod period = servicePeriodOf(handle_.get());
+    HeaderAnswer answer;
+    answer.header = murlo_db_header(handle_.get());
+    answer.firstDate = period.first;
+    answer.lastDate = period.last;
+    answer.timeZone = period.timeZone;
+    answer.today = dateIn(period.timeZone, std::time(nullptr));
+    return answer;
+  }
   const LibraryResult result = headerText();
   if (result.code < 0) return libraryFailure(result.code);
-  return HeaderAnswer{result.text};
+  HeaderAnswer answer;
+  answer.header = result.text;
+  return answer;
 }
 
 Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
