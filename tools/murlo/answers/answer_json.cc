@@ -40,7 +40,10 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Header
         .field("last_date", formatIsoDate(answer.lastDate));
   }
   if (!answer.timeZone.empty()) json.field("time_zone", answer.timeZone);
-  if (answer.firstDate != MURLO_NO_DATE) json.field("today", formatIsoDate(answer.today));
+  if (answer.firstDate != MURLO_NO_DATE) {
+    json.field("today", formatIsoDate(answer.today))
+        .field("now", formatMinuteOfDay(answer.nowMinute));
+  }
   json.endObject();
 }
 

@@ -262,7 +262,9 @@ Result<HeaderAnswer> Questions::header(Detail detail) {
     answer.firstDate = period.first;
     answer.lastDate = period.last;
     answer.timeZone = period.timeZone;
-    answer.today = dateIn(period.timeZone, std::time(nullptr));
+    const std::time_t now = std::time(nullptr);
+    answer.today = dateIn(period.timeZone, now);
+    answer.nowMinute = minuteIn(period.timeZone, now);
     return answer;
   }
   const LibraryResult result = headerText();

@@ -45,11 +45,12 @@ struct HeaderAnswer {
   std::string header;
   // kFields: the timetable's period (both MURLO_NO_DATE without a
   // calendar), its time zone ("" where the database does not say) and the
-  // date it is now there.
+  // date and the minute of the day it is now there.
   int32_t firstDate = MURLO_NO_DATE;
   int32_t lastDate = MURLO_NO_DATE;
   std::string timeZone;
   int32_t today = MURLO_NO_DATE;
+  int nowMinute = 0;
 };
 
 struct StationsAnswer {

@@ -177,6 +177,13 @@ int32_t dateIn(std::string_view zone, std::time_t now) {
   return dateOfDays(local >= 0 ? local / 86400 : (local - 86399) / 86400);
 }
 
+int minuteIn(std::string_view zone, std::time_t now) {
+  const auto offset = zone.empty() ? std::nullopt : offsetInZone(zone, now);
+  if (!offset) return currentMinuteOfDay();
+  const int64_t local = static_cast<int64_t>(now) + *offset;
+  return static_cast<int>(((local % 86400) + 86400) % 86400 / 60);
+}
+
 Result<int32_t> resolveDate(int asked, const ServicePeriod& period, std::string_view name,
                             std::time_t now) {
   const int32_t date = asked == kToday || asked == kTomorrow

@@ -41,6 +41,8 @@ int32_t dateAfter(int32_t date, int daysAfter);
 // the system's zone files, TZDIR or /usr/share/zoneinfo), or by the machine's
 // clock where `zone` is "" or not found there.
 int32_t dateIn(std::string_view zone, std::time_t now);
+// The minute of the day it is at `now` there, likewise.
+int minuteIn(std::string_view zone, std::time_t now);
 
 // The date asked for: `asked` as readParameter reads kDateParameter (a
 // date, or kToday and kTomorrow), today taken in the period's time zone, and

@@ -177,7 +177,11 @@ int runPlan(const CommandLine& line) {
   if (status.ok()) status = readOption(line, kJourneyLimitOption, limit);
   question.limit = limit;
   if (status.ok()) status = loadQueryDatabase(query);
-  if (status.ok()) status = readQuestionDate(query, question.date);
+  const bool timeGiven =
+      line.value(kAtOption) || line.value(kBeforeOption) || line.value(kArriveByOption);
+  if (status.ok()) {
+    status = readQuestionDate(query, question.date, timeGiven ? nullptr : &question.atMinute);
+  }
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = questions.plan(line.operand(0), line.operand(1), question, query.detail());

@@ -52,14 +52,16 @@ int showTrains(const Query& query, const Questions& questions, const Result<Trai
 }
 
 // The proposed change stations of a direct query that found no train.
-void printChangeStations(const TrainsAnswer& answer, const std::string& from,
-                         const std::string& to) {
+// `onDate`: " on DATE" for a question asked for a date, else "".
+void printChangeStations(const TrainsAnswer& answer, const std::string& from, const std::string& to,
+                         const std::string& onDate) {
   if (answer.changeStations.empty()) {
-    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to)
+    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << onDate
               << ", and no change station to propose.\n";
     return;
   }
-  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << ".\n\n";
+  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << onDate
+            << ".\n\n";
   TextTable table({{"Proposed change stations"}});
   for (const std::string& station : answer.changeStations) table.addRow({station});
   table.print(std::cout);
@@ -171,7 +173,7 @@ int runDirect(const CommandLine& line) {
   const std::string onDate = date == MURLO_NO_DATE ? "" : " on " + formatIsoDate(date);
   if (answer.ok() && answer->count == 0 && query.format == OutputFormat::kTable) {
     sayNotes(questions);
-    printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second);
+    printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second, onDate);
     return kExitOk;
   }
   if (answer.ok() && options.order.timeAsked && query.format == OutputFormat::kTable) {
@@ -206,7 +208,9 @@ int runBoard(const CommandLine& line, ListKind kind) {
   if (status.ok()) status = readListOptions(query, kind, options);
   if (status.ok()) status = loadQueryDatabase(query);
   int32_t date = MURLO_NO_DATE;
-  if (status.ok()) status = readQuestionDate(query, date);
+  if (status.ok()) {
+    status = readQuestionDate(query, date, line.value(kAtOption) ? nullptr : &atMinute);
+  }
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer =

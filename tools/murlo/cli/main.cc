@@ -29,8 +29,9 @@ const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with 
 const OptionSpec kNameOption = {"--name", "PART",
                                 "stations whose name contains PART (any letter case)"};
 const OptionSpec kAtOption = {"--at", "HH:MM",
-                              "from this time of day on (default: now, by the local clock)", false,
-                              &kTimeOfDayParameter};
+                              "from this time of day on (default: now, by the local clock; in the\n"
+                              "timetable's time zone where the database has a calendar)",
+                              false, &kTimeOfDayParameter};
 const OptionSpec kDirectAtOption = {
     "--at", "HH:MM",
     "the next trains from this time of day on: in order of departure\n"

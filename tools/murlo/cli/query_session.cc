@@ -39,7 +39,7 @@ Status readTimeOfDay(const Query& query, const OptionSpec& option, int& minute) 
   return readOption(query.line, option, minute);
 }
 
-Status readQuestionDate(const Query& query, int32_t& date) {
+Status readQuestionDate(const Query& query, int32_t& date, int* minuteNow) {
   date = MURLO_NO_DATE;
   const auto given = query.line.value(kQuestionDateOption);
   if (given && query.format == OutputFormat::kRaw) {
@@ -48,6 +48,9 @@ Status readQuestionDate(const Query& query, int32_t& date) {
                                 "--date or --raw");
   }
   const ServicePeriod period = servicePeriodOf(query.handle.get());
+  if (minuteNow != nullptr && period.hasCalendar() && query.format != OutputFormat::kRaw) {
+    *minuteNow = minuteIn(period.timeZone, std::time(nullptr));
+  }
   if (!given) {
     if (query.format == OutputFormat::kRaw || !period.hasCalendar()) return Status();
     auto today = resolveDate(kToday, period, "today");

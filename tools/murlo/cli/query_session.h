@@ -48,8 +48,11 @@ Status readTimeOfDay(const Query& query, const OptionSpec& option, int& minute);
 // today by default where the database has a calendar, else MURLO_NO_DATE
 // (and for --raw, which answers for no date and takes no --date). A date
 // outside the period is a kBadParameter status naming it; a date given
-// for a database without a calendar is said on standard error.
-Status readQuestionDate(const Query& query, int32_t& date);
+// for a database without a calendar is said on standard error. Where the
+// database has a calendar, `minuteNow` (the question's time, when none was
+// given) becomes the minute it is now in the timetable's time zone, the
+// clock of today's date.
+Status readQuestionDate(const Query& query, int32_t& date, int* minuteNow = nullptr);
 
 // readFormat then loadQueryDatabase.
 Status startQuery(Query& query);

@@ -212,13 +212,21 @@ bool takesDate(const Endpoint& endpoint) {
 // answer is looked up: the date given, today and tomorrow made dates in the
 // timetable's time zone, or today where the database has a calendar. So
 // an answer is kept for a date, never for "today", and outlives no day.
+// Where the database has a calendar, a question that starts from the
+// current time (no at, before or arrive_by) starts from the minute it is
+// now in the timetable's time zone, the clock of its today.
 Status settleDate(const Endpoint& endpoint, ApiArguments& arguments, const murlo_db* db) {
   if (!takesDate(endpoint)) return Status();
   const ServicePeriod period = servicePeriodOf(db);
   if (!arguments.has("date") && !period.hasCalendar()) return Status();
-  auto date = resolveDate(arguments.number("date", kToday), period, "date");
+  const std::time_t now = std::time(nullptr);
+  auto date = resolveDate(arguments.number("date", kToday), period, "date", now);
   if (!date.ok()) return date.status();
   arguments.settle("date", *date);
+  if (endpoint.readsClock && period.hasCalendar() && !arguments.has("at") &&
+      !arguments.has("before") && !arguments.has("arrive_by")) {
+    arguments.settle("at", minuteIn(period.timeZone, now));
+  }
   return Status();
 }
 

@@ -1326,7 +1326,7 @@ function fillForm(state) {
       const first = form.querySelector(`input[type=radio][name="${input.name}"]`);
       input.checked = input.value === (value === undefined ? first.value : value);
     } else if (value !== undefined) input.value = value;
-    else if (isTimeField(input) && !views[state.view].ready(state)) input.value = nowHhMm();
+    else if (isTimeField(input) && !views[state.view].ready(state)) input.value = timetableNow || nowHhMm();
     else if (input.name === "date") input.value = timetableToday || "";
     else input.value = "";
     if (isTimeField(input)) checkTime(input);
@@ -1336,6 +1336,8 @@ function fillForm(state) {
 // Today in the timetable's time zone, where the database has a calendar
 // (the header says it); a date field left empty asks for it too.
 let timetableToday = null;
+// "HH:MM" now there, likewise.
+let timetableNow = null;
 // The first and the last date of the timetable's period, or null.
 let timetablePeriod = null;
 
@@ -1492,6 +1494,14 @@ function showHeader() {
         timetableToday = answer.today;
         for (const input of document.querySelectorAll(".date-field input")) {
           if (input.value === "") input.value = timetableToday;
+        }
+        // The time of a form not yet sent: now by the timetable's clock, the
+        // clock of its today.
+        timetableNow = answer.now;
+        const state = stateFromUrl();
+        for (const [name, view] of Object.entries(views)) {
+          if (state.view === name && view.ready(state)) continue;
+          for (const input of document.querySelectorAll(`#${name}-form .time-field input`)) input.value = timetableNow;
         }
       }
     })
