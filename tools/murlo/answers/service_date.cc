@@ -64,7 +64,8 @@ int64_t bigEndian(const unsigned char* bytes, std::size_t size) {
 // The offset from UTC (seconds) at `now` in a compiled zone file: the local
 // time type of the last transition at or before `now` (the file's second,
 // 64-bit part where it has one). The rule after the file's last transition
-// is not read: the system's zone files list transitions far ahead.
+// is not read: Debian's zone files list every transition up to 2037, and
+// after it a zone keeps the offset of its last one.
 std::optional<int64_t> zoneOffset(const std::vector<unsigned char>& file, int64_t now) {
   std::size_t at = 0;
   const auto counts = [&](std::size_t header, int64_t(&count)[6]) {
