@@ -3,10 +3,10 @@
 // and one opened, a journey with changes and one of its rides opened, a
 // departure and an arrival board, the back button, the other views, a
 // phone's width, the keyboard alone, the page in Chinese and switched to
-// English and back, and a crafted database whose names are HTML shown as
-// text in both languages.
+// English and back, a crafted database whose names are HTML shown as
+// text in both languages, and a timetable with a calendar asked for dates.
 //
-//   node page_test.mjs SAMPLE_URL CRAFTED_URL SCREENSHOT_DIR   (run.sh starts the servers)
+//   node page_test.mjs SAMPLE_URL CRAFTED_URL CALENDAR_URL SCREENSHOT_DIR   (run.sh starts the servers)
 //
 // Each check is a step of its own on a fresh page; a failing step saves a
 // screenshot and the others still run. Exits 1 when any step failed.
@@ -15,9 +15,9 @@ import { mkdtempSync, rmSync } from "node:fs";
 import { join } from "node:path";
 import { chromium } from "playwright-core";
 
-const [sampleUrl, craftedUrl, shots] = process.argv.slice(2);
-if (!sampleUrl || !craftedUrl || !shots) {
-  console.error("usage: node page_test.mjs SAMPLE_URL CRAFTED_URL SCREENSHOT_DIR");
+const [sampleUrl, craftedUrl, calendarUrl, shots] = process.argv.slice(2);
+if (!sampleUrl || !craftedUrl || !calendarUrl || !shots) {
+  console.error("usage: node page_test.mjs SAMPLE_URL CRAFTED_URL CALENDAR_URL SCREENSHOT_DIR");
   process.exit(2);
 }
 
@@ -430,14 +430,15 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   await page.locator("#database-header").filter({ hasText: "CN-SAMPLE1" }).waitFor();
   // Each element is listed once.
   const order = [];
-  for (let i = 0; i < 16 && order.at(-1) !== "Find trains"; i++) {
+  for (let i = 0; i < 20 && order.at(-1) !== "Find trains"; i++) {
     await page.keyboard.press("Tab");
     const focused = await page.evaluate(() => document.activeElement.id || document.activeElement.textContent.trim());
     if (focused !== order.at(-1)) order.push(focused);
   }
   assert.deepEqual(order, [
     "Skip to the search", "中文", "Between stations", "Departure board", "A station's trains", "Train number",
-    "trip-from", "trip-swap", "trip-to", "trip-by-departure", "trip-at", "trip-changes", "trip-change-time",
+    "trip-from", "trip-swap", "trip-to", "trip-by-departure", "trip-at", "trip-date", "trip-changes",
+    "trip-change-time",
     "Find trains",
   ]);
   // The focus shows.
@@ -456,7 +457,7 @@ await step("the keyboard alone: focus order and a search", async (page) => {
   await page.locator("#trip-answer table.trains").waitFor();
   assert.equal(await page.locator("#trip-from").inputValue(), "南京");
   // On from the field to the first train (past the other fields and the button).
-  for (let i = 0; i < 12 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
+  for (let i = 0; i < 16 && !(await page.evaluate(() => document.activeElement.matches("button.train"))); i++) {
     await page.keyboard.press("Tab");
   }
   assert.equal(await page.evaluate(() => document.activeElement.className), "train");
@@ -604,6 +605,31 @@ await step("the crafted database's names are shown as text", async (page) => {
   } finally {
     await page.evaluate(() => localStorage.clear()).catch(() => {});
   }
+});
+
+// ---- A timetable with a calendar: W1 on weekdays, E2 at weekends ----------------
+
+await step("a weekday and a weekend date give their own trains, in the URL and the caption", async (page) => {
+  await page.goto(`${calendarUrl}?view=departures&station=Aton&at=00:00&date=2026-09-23`);
+  await page.locator("#database-period").filter({ hasText: "2020-01-01" }).waitFor();
+  const caption = page.locator("#departures-answer caption");
+  await caption.filter({ hasText: "2026-09-23" }).waitFor();
+  assert.deepEqual(await texts(page, "#departures-answer button.train"), ["W1"]);
+  assert.equal(await page.locator("#departures-date").inputValue(), "2026-09-23");
+  // A Saturday, asked in the form.
+  await page.locator("#departures-date").fill("2026-09-26");
+  await page.locator("#departures-form button.go").click();
+  await caption.filter({ hasText: "2026-09-26" }).waitFor();
+  assert.deepEqual(await texts(page, "#departures-answer button.train"), ["E2"]);
+  assert.equal(new URL(page.url()).searchParams.get("date"), "2026-09-26");
+  // A journey on the weekday: the direct train's caption says the date.
+  await page.goto(`${calendarUrl}?from=Aton&to=Beeby&at=00:00&date=2026-09-23`);
+  await page.locator("#trip-answer caption").filter({ hasText: "2026-09-23" }).waitFor();
+  assert.deepEqual(await texts(page, "#trip-answer button.train"), ["W1"]);
+  // Outside the period: the API's words, which name it.
+  await page.locator("#trip-date").fill("2030-01-05");
+  await page.locator("#trip-form button.go").click();
+  await page.getByText("is outside the timetable's period 2020-01-01 to 2029-12-31").waitFor();
 });
 
 await context.close();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The browser test of murlo serve's page: Debian's chromium driven by
 # playwright-core (npm; no browser is downloaded). Starts `murlo serve` on a
-# free loopback port twice, on the sample network and on a crafted network
-# whose names are HTML, runs page_test.mjs against both, saves its
+# free loopback port three times, on the sample network, on a crafted network
+# whose names are HTML and on a timetable with a calendar, runs page_test.mjs
+# against them, saves its
 # screenshots under build/browser/, stops the servers and exits non-zero on
 # any failure.
 #
@@ -43,6 +44,25 @@ end
 SOURCE
 "$murlo" build "$out/crafted.tt" "$out/crafted.db" >/dev/null
 
+# A timetable with a calendar: W1 on weekdays, E2 at weekends (the period
+# wide enough to hold today).
+cat >"$out/calendar.tt" <<'SOURCE'
+period 2020-01-01 2029-12-31 zone Asia/Shanghai
+station Aton AT
+station Beeby BB
+train W1 class 1 columns F rate D
+  days mon-fri
+  Aton   -      08:00  0
+  Beeby  09:00  -      100
+end
+train E2 class 1 columns F rate D
+  days sat,sun
+  Aton   -      10:00  0
+  Beeby  11:00  -      100
+end
+SOURCE
+"$murlo" build "$out/calendar.tt" "$out/calendar.db" >/dev/null
+
 pids=()
 stop_servers() {
   for pid in "${pids[@]}"; do
@@ -72,11 +92,13 @@ url_of() {
 }
 start_server "$sample" sample
 start_server "$out/crafted.db" crafted
+start_server "$out/calendar.db" calendar
 sample_url=$(url_of sample)
 crafted_url=$(url_of crafted)
+calendar_url=$(url_of calendar)
 
 status=0
-node tests/browser/page_test.mjs "$sample_url" "$crafted_url" "$out" || status=$?
+node tests/browser/page_test.mjs "$sample_url" "$crafted_url" "$calendar_url" "$out" || status=$?
 stop_servers
 trap - EXIT
 if ((status != 0)); then

@@ -925,5 +925,143 @@ TEST_F(MurloQueryTest, WithoutDbTheSampleNetworkIsUsedFromAnyDirectory) {
   EXPECT_NE(at(*json, "count"), "0");
 }
 
+// ---- Dates ----
+
+// A timetable with a calendar: W1 on weekdays, E2 at weekends, S3 on one
+// date (a Thursday) alone. The period is wide, so that today lies in it.
+constexpr std::string_view kCalendarSource =
+    "period 2020-01-01 2029-12-31 zone Asia/Shanghai\n"
+    "station Aton AT\n"
+    "station Beeby BB\n"
+    "train W1 class 1 columns F rate D\n"
+    "  days mon-fri\n"
+    "  Aton  -  08:00  0\n"
+    "  Beeby  09:00  -  100\n"
+    "end\n"
+    "train E2 class 1 columns F rate D\n"
+    "  days sat,sun\n"
+    "  Aton  -  10:00  0\n"
+    "  Beeby  11:00  -  100\n"
+    "end\n"
+    "train S3 class 1 columns F rate D\n"
+    "  days none also 2026-10-01\n"
+    "  Aton  -  12:00  0\n"
+    "  Beeby  13:00  -  100\n"
+    "end\n";
+
+// The train numbers of a --json answer (a journey's by its rides), sorted.
+std::vector<std::string> trainNumbersOf(const Json& answer) {
+  std::vector<std::string> numbers;
+  const auto add = [&](const Json& trains) {
+    for (const Json& train : trains.items) numbers.push_back(train.members.at("number").text);
+  };
+  if (answer.members.count("trains") != 0) add(answer.members.at("trains"));
+  if (answer.members.count("journeys") != 0) {
+    for (const Json& journey : answer.members.at("journeys").items) {
+      for (const Json& ride : journey.members.at("rides").items) {
+        numbers.push_back(ride.members.at("train").members.at("number").text);
+      }
+    }
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+TEST_F(MurloQueryTest, QuestionsAreAskedForADateOfTheTimetablesPeriod) {
+  test::TempFile source(kCalendarSource, "calendar.tt");
+  const std::string calendar = source.dir() + "/calendar.db";
+  const CommandResult built = runMurlo({"build", source.path(), calendar});
+  ASSERT_EQ(built.status, 0) << built.err;
+  const std::vector<std::string> board = {"departures", "Aton", "--at", "00:00", "--json"};
+  const std::vector<std::string> direct = {"direct", "Aton", "Beeby", "--json"};
+  const std::vector<std::string> plan = {"plan", "Aton", "Beeby", "--at", "00:00", "--json"};
+  const auto with = [](std::vector<std::string> args, std::vector<std::string> more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  struct Case {
+    std::vector<std::string> args;
+    std::string database;
+    int status;
+    std::string date;                 // the answer's; "" none
+    std::vector<std::string> trains;  // when status 0 and a date is given
+    std::string said;                 // in standard error
+  } cases[] = {
+      {with(board, {"--date", "2026-09-23"}), calendar, 0, "2026-09-23", {"W1"}, ""},
+      {with(board, {"--date", "20260926"}), calendar, 0, "2026-09-26", {"E2"}, ""},
+      {with(direct, {"--date", "2026-10-01"}), calendar, 0, "2026-10-01", {"S3", "W1"}, ""},
+      {with(direct, {"--date", "2026-10-04", "--at", "09:00"}),
+       calendar,
+       0,
+       "2026-10-04",
+       {"E2"},
+       ""},
+      {with(plan, {"--date", "2026-09-27"}), calendar, 0, "2026-09-27", {"E2"}, ""},
+      {with(plan, {"--date", "2029-12-31"}), calendar, 0, "2029-12-31", {"W1"}, ""},
+      {with({"arrivals", "Beeby", "--at", "00:00", "--json"}, {"--date", "2026-10-01"}),
+       calendar,
+       0,
+       "2026-10-01",
+       {"S3", "W1"},
+       ""},
+      {with(board, {"--date", "2030-01-05"}),
+       calendar,
+       2,
+       "",
+       {},
+       "--date 2030-01-05 is outside the timetable's period 2020-01-01 to 2029-12-31"},
+      {with(plan, {"--date", "2019-12-31"}),
+       calendar,
+       2,
+       "",
+       {},
+       "is outside the timetable's period 2020-01-01 to 2029-12-31"},
+      {with(direct, {"--date", "2026-02-30"}), calendar, 2, "", {}, "--date takes a date"},
+      {with(direct, {"--date", "next week"}), calendar, 2, "", {}, "--date takes a date"},
+      {{"direct", "Aton", "Beeby", "--raw", "--date", "2026-10-01"}, calendar, 2, "", {}, "--raw"},
+      // A timetable without a calendar: every train every day, the date said.
+      {{"direct", "北京", "天津", "--json", "--date", "2026-09-26"},
+       example_.path(),
+       0,
+       "2026-09-26",
+       {"T1/T2"},
+       "every train every day"},
+      {{"direct", "北京", "天津", "--json"}, example_.path(), 0, "", {"T1/T2"}, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string shown = ::testing::PrintToString(c.args);
+    const CommandResult result = runMurlo(with(c.args, {"--db", c.database}));
+    EXPECT_EQ(result.status, c.status) << shown << result.err;
+    EXPECT_NE(result.err.find(c.said), std::string::npos) << shown << result.err;
+    if (c.status != 0) continue;
+    const auto json = JsonReader(result.out).document();
+    ASSERT_TRUE(json) << shown << result.out;
+    EXPECT_EQ(json->members.count("date") != 0 ? json->members.at("date").text : "", c.date)
+        << shown;
+    EXPECT_EQ(trainNumbersOf(*json), c.trains) << shown;
+  }
+  // Today and tomorrow are dates in the timetable's time zone, a day apart
+  // (asked again when midnight passed between them).
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const auto today =
+        JsonReader(runMurlo(with(board, {"--date", "today", "--db", calendar})).out).document();
+    const auto unasked = JsonReader(runMurlo(with(board, {"--db", calendar})).out).document();
+    const auto tomorrow =
+        JsonReader(runMurlo(with(board, {"--date", "tomorrow", "--db", calendar})).out).document();
+    ASSERT_TRUE(today && unasked && tomorrow);
+    const std::string first = today->members.at("date").text;
+    const std::string next = tomorrow->members.at("date").text;
+    if (unasked->members.at("date").text != first && attempt == 0) continue;
+    EXPECT_EQ(unasked->members.at("date").text, first);
+    ASSERT_EQ(first.size(), 10u);
+    EXPECT_LT(first, next);
+    // The day after: the next day of the month, or the first of a month.
+    EXPECT_TRUE(next.substr(8) == "01" ||
+                std::stoi(next.substr(8)) == std::stoi(first.substr(8)) + 1)
+        << first << " " << next;
+    break;
+  }
+}
+
 }  // namespace
 }  // namespace murlo

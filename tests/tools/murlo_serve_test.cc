@@ -596,7 +596,7 @@ TEST_F(MurloServeTest, BadRequestsGetAJsonErrorWithTheirStatus) {
       {"a negative limit", request("GET", "/api/departures?station=a&limit=-1"), 400,
        R"("error":"bad_parameter","message":"limit takes a whole number from 0 to 100000, not \"-1\"")"},
       {"a board's unknown parameter", request("GET", "/api/arrivals?station=a&order=time"), 400,
-       R"("error":"bad_parameter","message":"unknown parameter \"order\"; this takes station, at, limit")"},
+       R"("error":"bad_parameter","message":"unknown parameter \"order\"; this takes station, at, date, limit")"},
       // Times of day.
       {"time 25:99", request("GET", "/api/direct?from=a&to=b&at=25:99"), 400,
        R"("error":"bad_parameter","message":"at takes a time of day, HH:MM or HHMM from 00:00 to 23:59, not \"25:99\"","parameter":"at"})"},
@@ -1261,6 +1261,121 @@ TEST(MurloServeStartTest, AFileThatCannotBeLoadedOrAPortInUseIsAFailure) {
   EXPECT_TRUE(
       everywhere.logShows("murlo serve: warning: listening on 0.0.0.0, beyond this machine"))
       << everywhere.log();
+}
+
+// ---- Dates ----------------------------------------------------------------------
+
+// The value of the text field `name` of a JSON answer, or "" without one.
+std::string textField(const std::string& json, const std::string& name) {
+  std::smatch match;
+  if (!std::regex_search(json, match, std::regex("\"" + name + "\":\"([^\"]*)\""))) return "";
+  return match[1];
+}
+
+// The train numbers of an answer (a journey's by its rides), sorted.
+std::vector<std::string> trainNumbersOf(const std::string& json) {
+  std::vector<std::string> numbers;
+  const std::regex number(R"re("number":"([^"]*)")re");
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), number);
+       it != std::sregex_iterator(); ++it) {
+    numbers.push_back((*it)[1]);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+TEST(MurloServeDateTest, QuestionsAreAskedForADateOfTheTimetablesPeriod) {
+  // W1 on weekdays, E2 at weekends, S3 on one date (a Thursday) alone.
+  test::TempFile source(
+      "period 2020-01-01 2029-12-31 zone Asia/Shanghai\n"
+      "station Aton AT\nstation Beeby BB\n"
+      "train W1 class 1 columns F rate D\n  days mon-fri\n"
+      "  Aton  -  08:00  0\n  Beeby  09:00  -  100\nend\n"
+      "train E2 class 1 columns F rate D\n  days sat,sun\n"
+      "  Aton  -  10:00  0\n  Beeby  11:00  -  100\nend\n"
+      "train S3 class 1 columns F rate D\n  days none also 2026-10-01\n"
+      "  Aton  -  12:00  0\n  Beeby  13:00  -  100\nend\n",
+      "calendar.tt");
+  const std::string database = source.dir() + "/calendar.db";
+  ASSERT_EQ(runMurlo({"build", source.path(), database}).status, 0);
+  Server server(database);
+  ASSERT_GT(server.port(), 0) << server.log();
+
+  const std::string header = server.get("/api/header").body;
+  EXPECT_EQ(textField(header, "first_date"), "2020-01-01") << header;
+  EXPECT_EQ(textField(header, "last_date"), "2029-12-31") << header;
+  EXPECT_EQ(textField(header, "time_zone"), "Asia/Shanghai") << header;
+  const std::string today = textField(header, "today");
+
+  using Params = std::vector<std::pair<std::string, std::string>>;
+  const Params board = {{"station", "Aton"}, {"at", "00:00"}};
+  const Params route = {{"from", "Aton"}, {"to", "Beeby"}, {"at", "00:00"}};
+  const auto with = [](Params params, const std::string& date) {
+    params.emplace_back("date", date);
+    return params;
+  };
+  struct Case {
+    std::string endpoint;
+    Params params;
+    int status;
+    std::string date;                 // the answer's
+    std::vector<std::string> trains;  // status 200
+    std::string message;              // status 400: how it begins
+  } cases[] = {
+      {"departures", with(board, "2026-09-23"), 200, "2026-09-23", {"W1"}, ""},
+      {"departures", with(board, "20260926"), 200, "2026-09-26", {"E2"}, ""},
+      {"arrivals",
+       with({{"station", "Beeby"}, {"at", "00:00"}}, "2026-10-01"),
+       200,
+       "2026-10-01",
+       {"S3", "W1"},
+       ""},
+      {"direct", with(route, "2026-10-01"), 200, "2026-10-01", {"S3", "W1"}, ""},
+      {"plan", with(route, "2026-09-27"), 200, "2026-09-27", {"E2"}, ""},
+      {"departures",
+       with(board, "2030-01-05"),
+       400,
+       "",
+       {},
+       "date 2030-01-05 is outside the timetable's period 2020-01-01 to 2029-12-31"},
+      {"plan",
+       with(route, "2019-12-31"),
+       400,
+       "",
+       {},
+       "date 2019-12-31 is outside the timetable's period 2020-01-01 to 2029-12-31"},
+      {"direct", with(route, "2026-13-01"), 400, "", {}, "date takes a date"},
+      {"direct", with(route, ""), 400, "", {}, "date takes a date"},
+  };
+  for (const Case& c : cases) {
+    const std::string target = "/api/" + c.endpoint + query(c.params);
+    // Twice: the answer kept is the answer made.
+    for (int time = 0; time < 2; ++time) {
+      const HttpReply reply = server.get(target);
+      EXPECT_EQ(reply.status, c.status) << target << ": " << reply.body;
+      if (c.status == 200) {
+        EXPECT_EQ(textField(reply.body, "date"), c.date) << target;
+        EXPECT_EQ(trainNumbersOf(reply.body), c.trains) << target;
+      } else {
+        EXPECT_EQ(textField(reply.body, "message").substr(0, c.message.size()), c.message)
+            << target;
+        EXPECT_EQ(textField(reply.body, "parameter"), "date") << target;
+      }
+    }
+  }
+  // today, tomorrow and no date are dates, settled before an answer is kept:
+  // today's answer is the answer for today's date.
+  for (const std::string endpoint : {"departures", "direct", "plan"}) {
+    const Params params = endpoint == "departures" ? board : route;
+    const std::string byWord = server.get("/api/" + endpoint + query(with(params, "today"))).body;
+    const std::string unasked = server.get("/api/" + endpoint + query(params)).body;
+    const std::string byDate = server.get("/api/" + endpoint + query(with(params, today))).body;
+    const std::string next = server.get("/api/" + endpoint + query(with(params, "tomorrow"))).body;
+    if (textField(byWord, "date") != today) continue;  // midnight passed in between
+    EXPECT_EQ(byWord, byDate) << endpoint;
+    EXPECT_EQ(unasked, byDate) << endpoint;
+    EXPECT_LT(today, textField(next, "date")) << endpoint;
+  }
 }
 
 }  // namespace

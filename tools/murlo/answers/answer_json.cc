@@ -1,5 +1,6 @@
 #include "answers/answer_json.h"
 
+#include "answers/service_date.h"
 #include "answers/station_pinyin.h"
 #include "answers/time_of_day.h"
 
@@ -31,7 +32,19 @@ void pinyinArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
 }  // namespace
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
-  json.beginObject().field("database", database).field("header", answer.header).endObject();
+  json.beginObject().field("database", database).field("header", answer.header);
+  // The period and the time zone where the database has them (a file
+  // without either answers as before).
+  if (answer.firstDate != MURLO_NO_DATE) {
+    json.field("first_date", formatIsoDate(answer.firstDate))
+        .field("last_date", formatIsoDate(answer.lastDate));
+  }
+  if (!answer.timeZone.empty()) json.field("time_zone", answer.timeZone);
+  if (answer.firstDate != MURLO_NO_DATE) {
+    json.field("today", formatIsoDate(answer.today))
+        .field("now", formatMinuteOfDay(answer.nowMinute));
+  }
+  json.endObject();
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const StationsAnswer& answer) {
@@ -111,10 +124,9 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardA
   json.beginObject()
       .field("database", database)
       .field("station", answer.station)
-      .field("at", formatMinuteOfDay(answer.atMinute))
-      .field("limit", int64_t{answer.limit})
-      .field("count", int64_t{answer.count})
-      .key("trains");
+      .field("at", formatMinuteOfDay(answer.atMinute));
+  if (answer.date != MURLO_NO_DATE) json.field("date", formatIsoDate(answer.date));
+  json.field("limit", int64_t{answer.limit}).field("count", int64_t{answer.count}).key("trains");
   writeTrainsJson(json, answer.trains, answer.kind);
   json.endObject();
 }
@@ -133,6 +145,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
     case JourneyTime::kLeaveBefore: json.null().field("before", time); break;
     case JourneyTime::kArriveBy: json.null().field("arrive_by", time); break;
   }
+  if (question.date != MURLO_NO_DATE) json.field("date", formatIsoDate(question.date));
   json.field("max_changes", int64_t{question.maxChanges})
       .field("change_time", int64_t{question.changeMinutes})
       .field("least_change_time", int64_t{question.leastChangeMinutes})

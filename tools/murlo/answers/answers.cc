@@ -9,6 +9,7 @@
 #include "answers/database_handle.h"
 #include "answers/host.h"
 #include "answers/library_calls.h"
+#include "answers/service_date.h"
 #include "answers/suggest.h"
 #include "answers/time_of_day.h"
 
@@ -254,10 +255,23 @@ Result<uint32_t> Questions::trainByNumber(std::string_view typed) {
 }
 
 Result<HeaderAnswer> Questions::header(Detail detail) {
-  if (detail == Detail::kFields) return HeaderAnswer{murlo_db_header(handle_.get())};
+  if (detail == Detail::kFields) {
+    const ServicePeriod period = servicePeriodOf(handle_.get());
+    HeaderAnswer answer;
+    answer.header = murlo_db_header(handle_.get());
+    answer.firstDate = period.first;
+    answer.lastDate = period.last;
+    answer.timeZone = period.timeZone;
+    const std::time_t now = std::time(nullptr);
+    answer.today = dateIn(period.timeZone, now);
+    answer.nowMinute = minuteIn(period.timeZone, now);
+    return answer;
+  }
   const LibraryResult result = headerText();
   if (result.code < 0) return libraryFailure(result.code);
-  return HeaderAnswer{result.text};
+  HeaderAnswer answer;
+  answer.header = result.text;
+  return answer;
 }
 
 Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
@@ -329,7 +343,8 @@ Result<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& o
 }
 
 Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::string& typedTo,
-                                       int32_t mode, const TrainOrder& order, Detail detail) {
+                                       int32_t mode, const TrainOrder& order, Detail detail,
+                                       int32_t date) {
   // Equal texts are the same station, known or not, as the library says.
   if (typedFrom == typedTo) return sameStation(typedFrom);
   auto origin = resolve("origin", typedFrom);
@@ -340,6 +355,7 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   const std::string to = std::move(*destination);
   Subject subject = {{"from", from}, {"to", to}};
   if (order.timeAsked) subject.emplace_back("at", formatMinuteOfDay(order.fromMinute));
+  if (date != MURLO_NO_DATE) subject.emplace_back("date", formatIsoDate(date));
   if (detail == Detail::kText) {
     const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
     switch (result.code) {
@@ -353,7 +369,9 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   }
   murlo_rides* asked = nullptr;
   const murlo_status status =
-      murlo_db_direct_trains(handle_.get(), from.c_str(), to.c_str(), &asked);
+      date == MURLO_NO_DATE
+          ? murlo_db_direct_trains(handle_.get(), from.c_str(), to.c_str(), &asked)
+          : murlo_db_direct_trains_on(handle_.get(), from.c_str(), to.c_str(), date, &asked);
   const Owned<murlo_rides> rides(asked);
   switch (status) {
     case MURLO_STATUS_OK: break;
@@ -447,17 +465,17 @@ Status Questions::noTrain(uint32_t train) const {
 }
 
 Result<BoardAnswer> Questions::departures(const std::string& station, int atMinute, int32_t limit,
-                                          Detail detail) {
-  return board(ListKind::kDepartures, station, atMinute, limit, detail);
+                                          Detail detail, int32_t date) {
+  return board(ListKind::kDepartures, station, atMinute, limit, detail, date);
 }
 
 Result<BoardAnswer> Questions::arrivals(const std::string& station, int atMinute, int32_t limit,
-                                        Detail detail) {
-  return board(ListKind::kArrivals, station, atMinute, limit, detail);
+                                        Detail detail, int32_t date) {
+  return board(ListKind::kArrivals, station, atMinute, limit, detail, date);
 }
 
 Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, int atMinute,
-                                     int32_t limit, Detail detail) {
+                                     int32_t limit, Detail detail, int32_t date) {
   auto resolved = resolve("", typed);
   if (!resolved.ok()) return resolved.status();
   BoardAnswer answer;
@@ -465,6 +483,7 @@ Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, in
   answer.station = std::move(*resolved);
   answer.atMinute = atMinute;
   answer.limit = limit;
+  answer.date = date;
   if (detail == Detail::kText) {
     const LibraryText station = libraryText(answer.station);
     const LibraryResult result = kind == ListKind::kDepartures
@@ -477,10 +496,17 @@ Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, in
     return answer;
   }
   murlo_rides* asked = nullptr;
-  const murlo_status status =
-      kind == ListKind::kDepartures
-          ? murlo_db_departures(handle_.get(), answer.station.c_str(), atMinute, limit, &asked)
-          : murlo_db_arrivals(handle_.get(), answer.station.c_str(), atMinute, limit, &asked);
+  const char* station = answer.station.c_str();
+  murlo_status status = MURLO_STATUS_OK;
+  if (date == MURLO_NO_DATE) {
+    status = kind == ListKind::kDepartures
+                 ? murlo_db_departures(handle_.get(), station, atMinute, limit, &asked)
+                 : murlo_db_arrivals(handle_.get(), station, atMinute, limit, &asked);
+  } else {
+    status = kind == ListKind::kDepartures
+                 ? murlo_db_departures_on(handle_.get(), station, date, atMinute, limit, &asked)
+                 : murlo_db_arrivals_on(handle_.get(), station, date, atMinute, limit, &asked);
+  }
   const Owned<murlo_rides> rides(asked);
   if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
   if (status != MURLO_STATUS_OK) return statusFailure(status);
@@ -532,7 +558,10 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
   options.limit = question.limit;
   murlo_journeys* asked = nullptr;
   const murlo_status status =
-      murlo_db_plan(handle_.get(), answer.from.c_str(), answer.to.c_str(), &options, &asked);
+      question.date == MURLO_NO_DATE
+          ? murlo_db_plan(handle_.get(), answer.from.c_str(), answer.to.c_str(), &options, &asked)
+          : murlo_db_plan_on(handle_.get(), answer.from.c_str(), answer.to.c_str(), question.date,
+                             &options, &asked);
   const Owned<murlo_journeys> journeys(asked);
   switch (status) {
     case MURLO_STATUS_OK: break;

@@ -43,6 +43,14 @@ using Subject = std::vector<std::pair<std::string, std::string>>;
 
 struct HeaderAnswer {
   std::string header;
+  // kFields: the timetable's period (both MURLO_NO_DATE without a
+  // calendar), its time zone ("" where the database does not say) and the
+  // date and the minute of the day it is now there.
+  int32_t firstDate = MURLO_NO_DATE;
+  int32_t lastDate = MURLO_NO_DATE;
+  std::string timeZone;
+  int32_t today = MURLO_NO_DATE;
+  int nowMinute = 0;
 };
 
 struct StationsAnswer {
@@ -96,6 +104,7 @@ struct BoardAnswer {
   std::string station;
   int atMinute = 0;
   int32_t limit = 0;                // 0: every call
+  int32_t date = MURLO_NO_DATE;     // YYYYMMDD, the date asked for
   int32_t count = 0;                // the library's result
   std::string text;                 // the library's
   std::vector<ListedTrain> trains;  // kFields, in the library's order
@@ -121,6 +130,9 @@ struct PlanQuestion {
   // the change time a traveller asked for (0 when not asked).
   int leastChangeMinutes = 0;
   int32_t limit = kDefaultJourneys;
+  // The date `atMinute` counts from (YYYYMMDD), or none: every train every
+  // day.
+  int32_t date = MURLO_NO_DATE;
 };
 
 // A walk between two stations at a change (within a station group, or
@@ -191,19 +203,21 @@ class Questions {
   // At most `limit` stations for what a person typed (stationsForTyping).
   Result<TypedStationsAnswer> typedStations(const std::string& typed, std::size_t limit);
   Result<TrainsAnswer> at(const std::string& station, const TrainOrder& order, Detail detail);
+  // With a `date` (YYYYMMDD), the trains leaving `from` that day; the
+  // answer's subject names it as its `date`.
   Result<TrainsAnswer> direct(const std::string& from, const std::string& to, int32_t mode,
-                              const TrainOrder& order, Detail detail);
+                              const TrainOrder& order, Detail detail, int32_t date = MURLO_NO_DATE);
   Result<TrainsAnswer> number(const std::string& number, const TrainOrder& order, Detail detail);
   // `train` is an index (digits alone) or a number; `from` and `to` both or
   // neither.
   Result<StopsAnswer> stops(const std::string& train, const std::optional<std::string>& from,
                             const std::optional<std::string>& to, Detail detail);
   // The departures from `station` (arrivals at it) from `atMinute` on, at
-  // most `limit` (0: all).
+  // most `limit` (0: all), on `date` (YYYYMMDD) when one is given.
   Result<BoardAnswer> departures(const std::string& station, int atMinute, int32_t limit,
-                                 Detail detail);
+                                 Detail detail, int32_t date = MURLO_NO_DATE);
   Result<BoardAnswer> arrivals(const std::string& station, int atMinute, int32_t limit,
-                               Detail detail);
+                               Detail detail, int32_t date = MURLO_NO_DATE);
   // The journeys from `from` to `to`, with changes.
   Result<PlanAnswer> plan(const std::string& from, const std::string& to,
                           const PlanQuestion& question, Detail detail);
@@ -228,7 +242,7 @@ class Questions {
   Status noNumber();
   Status noTrain(uint32_t train) const;
   Result<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
-                            Detail detail);
+                            Detail detail, int32_t date);
   const std::vector<StationEntry>* stationList();
 
   std::string database_;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "answers/service_date.h"
 #include "answers/time_of_day.h"
 
 namespace murlo::tool {
@@ -28,6 +29,10 @@ std::optional<int> valueOf(const Parameter& parameter, std::string_view given) {
       return number;
     }
     case Parameter::Kind::kTimeOfDay: return parseMinuteOfDay(given);
+    case Parameter::Kind::kDate:
+      if (given == "today") return kToday;
+      if (given == "tomorrow") return kTomorrow;
+      return parseIsoDate(given);
     case Parameter::Kind::kChoice: {
       const auto words = choicesOf(parameter.choices);
       for (std::size_t i = 0; i < words.size(); ++i) {
@@ -47,6 +52,7 @@ std::string whatItTakes(const Parameter& parameter) {
       return std::string(parameter.noun) + " from " + std::to_string(parameter.least) + " to " +
              std::to_string(parameter.most);
     case Parameter::Kind::kTimeOfDay: return std::string(kTimeOfDayForms);
+    case Parameter::Kind::kDate: return "a date, YYYY-MM-DD or YYYYMMDD, today or tomorrow";
     case Parameter::Kind::kChoice: {
       const auto words = choicesOf(parameter.choices);
       std::string list;

@@ -27,6 +27,7 @@ struct Parameter {
     kWholeNumber,  // decimal digits alone, from `least` to `most`
     kTimeOfDay,    // HH:MM, H:MM, HHMM or HMM (parseMinuteOfDay)
     kChoice,       // one of the words of `choices`
+    kDate,         // YYYY-MM-DD or YYYYMMDD (parseIsoDate), today or tomorrow
   };
   std::string_view name;  // as the API names it; the option is "--" and the name, "_" as "-"
   Kind kind = Kind::kWholeNumber;
@@ -45,6 +46,13 @@ inline constexpr Parameter kBeforeParameter = {.name = "before",
                                                .kind = Parameter::Kind::kTimeOfDay};
 inline constexpr Parameter kArriveByParameter = {.name = "arrive_by",
                                                  .kind = Parameter::Kind::kTimeOfDay};
+// The date of a question (resolveDate in service_date.h makes today and
+// tomorrow dates, in the timetable's time zone, and holds it to the period).
+inline constexpr Parameter kDateParameter = {.name = "date", .kind = Parameter::Kind::kDate};
+// What readParameter gives for a kDate of "today" and "tomorrow" (a date is
+// the number YYYYMMDD).
+inline constexpr int kToday = 0;
+inline constexpr int kTomorrow = 1;
 inline constexpr Parameter kOrderParameter = {
     .name = "order", .kind = Parameter::Kind::kChoice, .choices = "time|index"};
 inline constexpr Parameter kModeParameter = {
@@ -72,9 +80,9 @@ enum class Quoting { kAsTyped, kQuoted };
 std::string whatItTakes(const Parameter& parameter);
 
 // The value of `given` for `parameter`: the number, the minute of the day,
-// or the place of the word among the choices (0 for the first). Else a
-// kBadParameter status naming the parameter `name` ("--at" on the command
-// line, "at" in the API): "NAME takes WHAT, not GIVEN".
+// the date (YYYYMMDD, or kToday or kTomorrow), or the place of the word among the choices (0 for
+// the first). Else a kBadParameter status naming the parameter `name` ("--at" on the command line,
+// "at" in the API): "NAME takes WHAT, not GIVEN".
 Result<int> readParameter(const Parameter& parameter, std::string_view name, std::string_view given,
                           Quoting quoting);
 

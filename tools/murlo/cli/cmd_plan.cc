@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "answers/display_width.h"
+#include "answers/service_date.h"
 #include "answers/time_of_day.h"
 #include "answers/visible_text.h"
 #include "cli/commands.h"
@@ -54,7 +55,9 @@ std::string waitOf(int minutes) {
 
 void printJourneys(const PlanAnswer& answer, std::ostream& out) {
   const PlanQuestion& question = answer.question;
-  const std::string from = formatMinuteOfDay(question.atMinute);
+  const std::string from =
+      formatMinuteOfDay(question.atMinute) +
+      (question.date == MURLO_NO_DATE ? "" : " on " + formatIsoDate(question.date));
   const std::string changes = question.maxChanges == 0 ? "no change"
                               : question.maxChanges == 1
                                   ? "at most 1 change"
@@ -174,6 +177,11 @@ int runPlan(const CommandLine& line) {
   if (status.ok()) status = readOption(line, kJourneyLimitOption, limit);
   question.limit = limit;
   if (status.ok()) status = loadQueryDatabase(query);
+  const bool timeGiven =
+      line.value(kAtOption) || line.value(kBeforeOption) || line.value(kArriveByOption);
+  if (status.ok()) {
+    status = readQuestionDate(query, question.date, timeGiven ? nullptr : &question.atMinute);
+  }
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = questions.plan(line.operand(0), line.operand(1), question, query.detail());

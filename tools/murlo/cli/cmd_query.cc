@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "answers/service_date.h"
 #include "answers/text_table.h"
 #include "answers/time_of_day.h"
 #include "answers/train_listing.h"
@@ -51,14 +52,16 @@ int showTrains(const Query& query, const Questions& questions, const Result<Trai
 }
 
 // The proposed change stations of a direct query that found no train.
-void printChangeStations(const TrainsAnswer& answer, const std::string& from,
-                         const std::string& to) {
+// `onDate`: " on DATE" for a question asked for a date, else "".
+void printChangeStations(const TrainsAnswer& answer, const std::string& from, const std::string& to,
+                         const std::string& onDate) {
   if (answer.changeStations.empty()) {
-    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to)
+    std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << onDate
               << ", and no change station to propose.\n";
     return;
   }
-  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << ".\n\n";
+  std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << onDate
+            << ".\n\n";
   TextTable table({{"Proposed change stations"}});
   for (const std::string& station : answer.changeStations) table.addRow({station});
   table.print(std::cout);
@@ -161,20 +164,30 @@ int runDirect(const CommandLine& line) {
   if (status.ok()) status = readListOptions(query, ListKind::kDirect, options);
   if (status.ok()) status = readDirectTime(query, options);
   if (status.ok()) status = loadQueryDatabase(query);
+  int32_t date = MURLO_NO_DATE;
+  if (status.ok()) status = readQuestionDate(query, date);
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer =
-      questions.direct(line.operand(0), line.operand(1), mode, options.order, query.detail());
+      questions.direct(line.operand(0), line.operand(1), mode, options.order, query.detail(), date);
+  const std::string onDate = date == MURLO_NO_DATE ? "" : " on " + formatIsoDate(date);
   if (answer.ok() && answer->count == 0 && query.format == OutputFormat::kTable) {
     sayNotes(questions);
-    printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second);
+    printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second, onDate);
     return kExitOk;
   }
   if (answer.ok() && options.order.timeAsked && query.format == OutputFormat::kTable) {
     sayNotes(questions);
     std::cout << "From " << visibleText(answer->subject[0].second) << " to "
-              << visibleText(answer->subject[1].second) << ", in order of departure from "
+              << visibleText(answer->subject[1].second) << onDate << ", in order of departure from "
               << formatMinuteOfDay(options.order.fromMinute) << ":\n";
+    printTrainTable(answer->trains, answer->kind, options.layout, std::cout);
+    return kExitOk;
+  }
+  if (answer.ok() && date != MURLO_NO_DATE && query.format == OutputFormat::kTable) {
+    sayNotes(questions);
+    std::cout << "From " << visibleText(answer->subject[0].second) << " to "
+              << visibleText(answer->subject[1].second) << onDate << ":\n";
     printTrainTable(answer->trains, answer->kind, options.layout, std::cout);
     return kExitOk;
   }
@@ -194,20 +207,27 @@ int runBoard(const CommandLine& line, ListKind kind) {
   if (status.ok()) status = readOption(line, kBoardLimitOption, limit);
   if (status.ok()) status = readListOptions(query, kind, options);
   if (status.ok()) status = loadQueryDatabase(query);
+  int32_t date = MURLO_NO_DATE;
+  if (status.ok()) {
+    status = readQuestionDate(query, date, line.value(kAtOption) ? nullptr : &atMinute);
+  }
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
-  const auto answer = kind == ListKind::kDepartures
-                          ? questions.departures(line.operand(0), atMinute, limit, query.detail())
-                          : questions.arrivals(line.operand(0), atMinute, limit, query.detail());
+  const auto answer =
+      kind == ListKind::kDepartures
+          ? questions.departures(line.operand(0), atMinute, limit, query.detail(), date)
+          : questions.arrivals(line.operand(0), atMinute, limit, query.detail(), date);
   return showAnswer(query, questions, answer, [&](const BoardAnswer& board) {
     const bool departures = kind == ListKind::kDepartures;
+    const std::string onDate =
+        board.date == MURLO_NO_DATE ? "" : " on " + formatIsoDate(board.date);
     if (board.trains.empty()) {
       std::cout << (departures ? "No train leaves " : "No train arrives at ")
-                << visibleText(board.station) << ".\n";
+                << visibleText(board.station) << onDate << ".\n";
       return;
     }
     std::cout << (departures ? "Leaving " : "Arriving at ") << visibleText(board.station)
-              << " from " << formatMinuteOfDay(board.atMinute) << ":\n";
+              << " from " << formatMinuteOfDay(board.atMinute) << onDate << ":\n";
     const std::vector<ListedTrain> shown = daysFromBoardDay(board.trains, kind);
     printTrainTable(shown, kind, options.layout, std::cout);
     if (hasDayMarks(shown)) {

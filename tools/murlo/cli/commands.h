@@ -51,6 +51,7 @@ extern const OptionSpec kNameOption;     // --name PART (stations)
 // Boards and journeys.
 extern const OptionSpec kAtOption;            // --at HH:MM
 extern const OptionSpec kDirectAtOption;      // --at HH:MM (direct: the order from a time)
+extern const OptionSpec kQuestionDateOption;  // --date DATE
 extern const OptionSpec kBeforeOption;        // --before HH:MM (plan)
 extern const OptionSpec kArriveByOption;      // --arrive-by HH:MM (plan)
 extern const OptionSpec kBoardLimitOption;    // --limit N (departures, arrivals)

@@ -29,13 +29,19 @@ const OptionSpec kModeOption = {"--mode", "0|1", "1: mark every train line with 
 const OptionSpec kNameOption = {"--name", "PART",
                                 "stations whose name contains PART (any letter case)"};
 const OptionSpec kAtOption = {"--at", "HH:MM",
-                              "from this time of day on (default: now, by the local clock)", false,
-                              &kTimeOfDayParameter};
+                              "from this time of day on (default: now, by the local clock; in the\n"
+                              "timetable's time zone where the database has a calendar)",
+                              false, &kTimeOfDayParameter};
 const OptionSpec kDirectAtOption = {
     "--at", "HH:MM",
     "the next trains from this time of day on: in order of departure\n"
     "from it, round the clock (default 00:00)",
     false, &kTimeOfDayParameter};
+const OptionSpec kQuestionDateOption = {
+    "--date", "DATE",
+    "the day asked about: YYYY-MM-DD (or YYYYMMDD), today or tomorrow in the\n"
+    "timetable's time zone (default: today where the database has a calendar)",
+    false, &kDateParameter};
 const OptionSpec kBeforeOption = {
     "--before", "HH:MM",
     "the latest journeys leaving before this time of day (the page before\n"
@@ -83,6 +89,14 @@ constexpr std::string_view kStationNames =
     "or a complex) is taken by plan; where one station is needed its\n"
     "stations are listed to choose from.\n";
 
+constexpr std::string_view kDates =
+    "Where the database has a calendar (a period and the days each train\n"
+    "runs), the question is for --date, today by default in the timetable's\n"
+    "time zone (the database's, else this machine's), and the answer says the\n"
+    "date; a date outside the period is refused, naming the period. Without a\n"
+    "calendar every train runs every day: --date is taken and said, and\n"
+    "changes nothing. --raw answers for no date and takes no --date.\n";
+
 constexpr std::string_view kTrainTable =
     "Trains are listed in order of departure (--order index keeps the\n"
     "library's order). Times past midnight of a run that crossed it are\n"
@@ -109,8 +123,9 @@ const std::string kDirectHelp = joined(
     "Each train is shown for the stretch from FROM to TO. When no train runs\n"
     "directly, the change stations the library proposes are listed. With --at\n"
     "the next trains come first: those leaving from that time on, then those\n"
-    "leaving before it (the next day's), as on a departure board.",
-    std::string(kTrainTable) + "\n" + std::string(kStationNames));
+    "leaving before it (the next day's), as on a departure board. With\n"
+    "--date, the trains leaving FROM that day (a calendar's days).",
+    std::string(kTrainTable) + "\n" + std::string(kDates) + "\n" + std::string(kStationNames));
 const std::string kStopsHelp = joined(
     "TRAIN is a train number (T109) or a train index (the Index column of at,\n"
     "direct and number); digits alone are an index. A number that several\n"
@@ -120,11 +135,11 @@ const std::string kStopsHelp = joined(
 const std::string kBoardHelp = joined(
     "Like a station's board: every call at STATION, in order of its time there\n"
     "from --at on (the current time by default) round the clock, the next 20\n"
-    "unless --limit says otherwise. Every train runs every day. Departures show\n"
+    "unless --limit says otherwise, on --date. Departures show\n"
     "where each train goes and when it arrives there, arrivals where it comes\n"
     "from and when it left. +1 marks a time on the day after the one asked\n"
     "about, -1 one on the day before.",
-    kStationNames);
+    std::string(kDates) + "\n" + std::string(kStationNames));
 const std::string kPlanHelp = joined(
     "Journeys leaving FROM within 24 hours from --at (the current time by\n"
     "default), with at most 3 changes of at least 10 minutes unless --changes\n"
@@ -133,7 +148,7 @@ const std::string kPlanHelp = joined(
     "departure, the next 10 unless --limit says otherwise. Each is a line\n"
     "(departure, arrival, duration, changes) with its rides below it and the\n"
     "wait of each change between them. +1 marks a time on the day after the\n"
-    "one asked about. Every train runs every day.\n\n"
+    "one asked about (--date).\n\n"
     "--arrive-by HH:MM asks for the latest journeys arriving by then instead,\n"
     "--before HH:MM for the latest leaving before then: the page before the\n"
     "first journey shown is --before its departure, the page after the last\n"
@@ -143,7 +158,7 @@ const std::string kPlanHelp = joined(
     "least every change takes); a change between two stations is a walk\n"
     "(\"walk to X, 7 min\"). A station group's name may be FROM or TO: a\n"
     "journey then starts or ends at any of its stations.",
-    kStationNames);
+    std::string(kDates) + "\n" + std::string(kStationNames));
 const std::string kNumberHelp =
     joined("NUMBER may be typed without its letter (5 for K5) or suffix.", kTrainTable);
 
@@ -170,7 +185,7 @@ const std::vector<Command>& allCommands() {
        kDirectHelp,
        "  murlo direct 北京 上海\n  murlo direct 北京 上海 --at 17:00",
        {&kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption,
-        &kNoFaresOption, &kModeOption, &kDirectAtOption},
+        &kNoFaresOption, &kModeOption, &kDirectAtOption, &kQuestionDateOption},
        2,
        2,
        true,
@@ -182,8 +197,8 @@ const std::vector<Command>& allCommands() {
        "the next trains leaving STATION, like a departure board",
        kBoardHelp,
        "  murlo departures 天津 --at 08:00",
-       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBoardLimitOption,
-        &kColumnsOption, &kNoFaresOption},
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kQuestionDateOption,
+        &kBoardLimitOption, &kColumnsOption, &kNoFaresOption},
        1,
        1,
        true,
@@ -193,8 +208,8 @@ const std::vector<Command>& allCommands() {
        "the next trains arriving at STATION, like an arrival board",
        kBoardHelp,
        "  murlo arrivals 天津 --at 08:00 --limit 5",
-       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBoardLimitOption,
-        &kColumnsOption, &kNoFaresOption},
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kQuestionDateOption,
+        &kBoardLimitOption, &kColumnsOption, &kNoFaresOption},
        1,
        1,
        true,
@@ -205,8 +220,9 @@ const std::vector<Command>& allCommands() {
        kPlanHelp,
        "  murlo plan 上海 北京西 --at 08:00\n  murlo plan 武清 上海虹桥 --changes 1 --change-time "
        "20",
-       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kBeforeOption, &kArriveByOption,
-        &kChangesOption, &kChangeTimeOption, &kJourneyLimitOption},
+       {&kDatabaseOption, &kJsonOption, &kRawOption, &kAtOption, &kQuestionDateOption,
+        &kBeforeOption, &kArriveByOption, &kChangesOption, &kChangeTimeOption,
+        &kJourneyLimitOption},
        2,
        2,
        true,

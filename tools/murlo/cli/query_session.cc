@@ -1,6 +1,7 @@
 #include "cli/query_session.h"
 
 #include "answers/host.h"
+#include "answers/service_date.h"
 #include "answers/time_of_day.h"
 #include "answers/visible_text.h"
 
@@ -36,6 +37,37 @@ Status readTimeOfDay(const Query& query, const OptionSpec& option, int& minute) 
     return Status();
   }
   return readOption(query.line, option, minute);
+}
+
+Status readQuestionDate(const Query& query, int32_t& date, int* minuteNow) {
+  date = MURLO_NO_DATE;
+  const auto given = query.line.value(kQuestionDateOption);
+  if (given && query.format == OutputFormat::kRaw) {
+    return Status::badParameter("--date",
+                                "--raw prints the library's text, which answers for no date: give "
+                                "--date or --raw");
+  }
+  const ServicePeriod period = servicePeriodOf(query.handle.get());
+  if (minuteNow != nullptr && period.hasCalendar() && query.format != OutputFormat::kRaw) {
+    *minuteNow = minuteIn(period.timeZone, std::time(nullptr));
+  }
+  if (!given) {
+    if (query.format == OutputFormat::kRaw || !period.hasCalendar()) return Status();
+    auto today = resolveDate(kToday, period, "today");
+    if (!today.ok()) {
+      return Status::badParameter("--date", today.status().message() + ": give --date");
+    }
+    date = *today;
+    return Status();
+  }
+  int asked = kToday;
+  if (Status status = readOption(query.line, kQuestionDateOption, asked); !status.ok())
+    return status;
+  auto resolved = resolveDate(asked, period, "--date");
+  if (!resolved.ok()) return resolved.status();
+  if (!period.hasCalendar()) std::cerr << "murlo: " << kEveryDayNote << '\n';
+  date = *resolved;
+  return Status();
 }
 
 Status startQuery(Query& query) {

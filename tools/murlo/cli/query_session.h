@@ -44,6 +44,16 @@ Status loadQueryDatabase(Query& query, std::optional<std::string> path = {});
 // `minute`; without it, the minute now by the local clock.
 Status readTimeOfDay(const Query& query, const OptionSpec& option, int& minute);
 
+// Reads --date after the database is loaded: the date asked for (YYYYMMDD),
+// today by default where the database has a calendar, else MURLO_NO_DATE
+// (and for --raw, which answers for no date and takes no --date). A date
+// outside the period is a kBadParameter status naming it; a date given
+// for a database without a calendar is said on standard error. Where the
+// database has a calendar, `minuteNow` (the question's time, when none was
+// given) becomes the minute it is now in the timetable's time zone, the
+// clock of today's date.
+Status readQuestionDate(const Query& query, int32_t& date, int* minuteNow = nullptr);
+
 // readFormat then loadQueryDatabase.
 Status startQuery(Query& query);
 

@@ -1,11 +1,13 @@
 #include "serve/serve_api.h"
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <sstream>
 
 #include "answers/answer_json.h"
 #include "answers/json_writer.h"
+#include "answers/service_date.h"
 
 namespace murlo::tool {
 namespace {
@@ -130,10 +132,13 @@ ApiReply at(const ApiArguments& arguments, Questions& questions) {
                questions.at(*arguments.text("station"), orderOf(arguments), Detail::kFields));
 }
 
+// The date of a question, as settleDate made it (MURLO_NO_DATE: none).
+int32_t dateOf(const ApiArguments& arguments) { return arguments.number("date", MURLO_NO_DATE); }
+
 ApiReply direct(const ApiArguments& arguments, Questions& questions) {
   const int32_t mode = arguments.number("mode", 0);
   return reply(questions, questions.direct(*arguments.text("from"), *arguments.text("to"), mode,
-                                           orderOf(arguments), Detail::kFields));
+                                           orderOf(arguments), Detail::kFields, dateOf(arguments)));
 }
 
 ApiReply number(const ApiArguments& arguments, Questions& questions) {
@@ -159,13 +164,13 @@ int startMinute(const ApiArguments& arguments) {
 ApiReply departures(const ApiArguments& arguments, Questions& questions) {
   return reply(questions, questions.departures(*arguments.text("station"), startMinute(arguments),
                                                arguments.number("limit", kDefaultBoardLines),
-                                               Detail::kFields));
+                                               Detail::kFields, dateOf(arguments)));
 }
 
 ApiReply arrivals(const ApiArguments& arguments, Questions& questions) {
-  return reply(questions,
-               questions.arrivals(*arguments.text("station"), startMinute(arguments),
-                                  arguments.number("limit", kDefaultBoardLines), Detail::kFields));
+  return reply(questions, questions.arrivals(*arguments.text("station"), startMinute(arguments),
+                                             arguments.number("limit", kDefaultBoardLines),
+                                             Detail::kFields, dateOf(arguments)));
 }
 
 ApiReply plan(const ApiArguments& arguments, Questions& questions) {
@@ -189,17 +194,47 @@ ApiReply plan(const ApiArguments& arguments, Questions& questions) {
   question.changeMinutes = arguments.number("change_time", kDefaultChangeMinutes);
   if (arguments.has("change_time")) question.leastChangeMinutes = question.changeMinutes;
   question.limit = arguments.number("limit", kDefaultJourneys);
+  question.date = dateOf(arguments);
   return reply(questions, questions.plan(*arguments.text("from"), *arguments.text("to"), question,
                                          Detail::kFields));
 }
 
 constexpr ParamRule kOrder = checkedParam(kOrderParameter);
 constexpr ParamRule kAt = checkedParam(kTimeOfDayParameter);
+constexpr ParamRule kDate = checkedParam(kDateParameter);
+
+bool takesDate(const Endpoint& endpoint) {
+  return std::any_of(endpoint.params.begin(), endpoint.params.end(),
+                     [](const ParamRule& rule) { return rule.parameter == &kDateParameter; });
+}
+
+// The date of a question to an endpoint that takes one, settled before its
+// answer is looked up: the date given, today and tomorrow made dates in the
+// timetable's time zone, or today where the database has a calendar. So
+// an answer is kept for a date, never for "today", and outlives no day.
+// Where the database has a calendar, a question that starts from the
+// current time (no at, before or arrive_by) starts from the minute it is
+// now in the timetable's time zone, the clock of its today.
+Status settleDate(const Endpoint& endpoint, ApiArguments& arguments, const murlo_db* db) {
+  if (!takesDate(endpoint)) return Status();
+  const ServicePeriod period = servicePeriodOf(db);
+  if (!arguments.has("date") && !period.hasCalendar()) return Status();
+  const std::time_t now = std::time(nullptr);
+  auto date = resolveDate(arguments.number("date", kToday), period, "date", now);
+  if (!date.ok()) return date.status();
+  arguments.settle("date", *date);
+  if (endpoint.readsClock && period.hasCalendar() && !arguments.has("at") &&
+      !arguments.has("before") && !arguments.has("arrive_by")) {
+    arguments.settle("at", minuteIn(period.timeZone, now));
+  }
+  return Status();
+}
 
 // A board's parameters.
 std::vector<ParamRule> boardParams() {
   return {{.name = "station", .kind = ParamKind::kName, .required = true},
           kAt,
+          kDate,
           checkedParam(kBoardLimitParameter)};
 }
 
@@ -207,7 +242,8 @@ std::vector<ParamRule> boardParams() {
 
 const std::vector<Endpoint>& apiEndpoints() {
   static const std::vector<Endpoint> endpoints = {
-      {"/api/header", {}, header},
+      // Not kept: it says the date it is now.
+      {"/api/header", {}, header, true},
       {"/api/stations", {{.name = "abbreviation"}, {.name = "name"}}, stations},
       {"/api/match",
        {{.name = "text", .kind = ParamKind::kName, .required = true},
@@ -218,6 +254,7 @@ const std::vector<Endpoint>& apiEndpoints() {
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
         kAt,
+        kDate,
         checkedParam(kModeParameter),
         kOrder},
        direct},
@@ -235,6 +272,7 @@ const std::vector<Endpoint>& apiEndpoints() {
        {{.name = "from", .kind = ParamKind::kName, .required = true},
         {.name = "to", .kind = ParamKind::kName, .required = true},
         kAt,
+        kDate,
         checkedParam(kBeforeParameter),
         checkedParam(kArriveByParameter),
         checkedParam(kChangesParameter),
@@ -263,9 +301,12 @@ std::shared_ptr<const ApiReply> answerRequest(
     ServedDatabase& database, AnswerSource& source) {
   source = AnswerSource::kFresh;
   try {
-    const auto arguments = ApiArguments::read(given, endpoint.params);
+    auto arguments = ApiArguments::read(given, endpoint.params);
     if (!arguments.ok()) return std::make_shared<const ApiReply>(failureReply(arguments.status()));
     ServedDatabase::Snapshot served = database.current();
+    if (Status dated = settleDate(endpoint, *arguments, served.handle.get()); !dated.ok()) {
+      return std::make_shared<const ApiReply>(failureReply(dated));
+    }
     // The answer kept for this database, when the question was asked before.
     std::string key;
     const bool keepable = served.answers != nullptr && served.answers->maxBytes() > 0 &&

@@ -30,7 +30,8 @@ struct Endpoint {
   std::string_view path;  // "/api/at"
   std::vector<ParamRule> params;
   ApiHandler handle = nullptr;
-  // Without `at` the answer starts from the current time: not kept.
+  // Without `at` the answer starts from the current time (or says the date
+  // it is now): not kept.
   bool readsClock = false;
 };
 

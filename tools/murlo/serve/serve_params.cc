@@ -88,6 +88,11 @@ int ApiArguments::number(std::string_view name, int otherwise) const {
   return it == numbers_.end() ? otherwise : it->second;
 }
 
+void ApiArguments::settle(std::string_view name, int number) {
+  values_[std::string(name)] = std::to_string(number);
+  numbers_[std::string(name)] = number;
+}
+
 std::string ApiArguments::canonical() const {
   std::string out;
   for (const auto& [name, value] : values_) {

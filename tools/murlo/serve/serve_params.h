@@ -60,6 +60,9 @@ class ApiArguments {
   // and value (a kChecked one as the number read) in the order of the
   // names, a zero byte after each.
   std::string canonical() const;
+  // Gives the kChecked parameter `name` the value `number`, as if given so
+  // (the date a question settles on before its answer is looked up).
+  void settle(std::string_view name, int number);
 
  private:
   std::map<std::string, std::string> values_;

@@ -93,6 +93,11 @@ const ENGLISH = {
   heading: "Timetable",
   skip: "Skip to the search",
   database: "Database",
+  // The timetable's period beside the database's header, and the date of an
+  // answer after its caption.
+  period: (first, last) => ` · timetable ${first} to ${last}`,
+  onDate: (date) => `, on ${date}`,
+  date: "Date",
   noHeader: "(no header)",
   languages: "Language",
   viewsLabel: "What to look up",
@@ -244,6 +249,9 @@ const CHINESE = {
   heading: "列车时刻表",
   skip: "跳到查询",
   database: "数据库",
+  period: (first, last) => ` · 时刻表有效期${first}至${last}`,
+  onDate: (date) => `（${date}）`,
+  date: "日期",
   noHeader: "（无标题）",
   languages: "语言",
   viewsLabel: "查询方式",
@@ -377,7 +385,9 @@ const CHINESE = {
   stopsNotShown: (why) => ["无法显示本车的停靠站：", why, "。"],
   unreachable: "无法连接服务器",
   errorKinds: {
-    bad_parameter: (body) => (body.parameter ? `查询条件“${body.parameter}”有误` : "查询条件有误"),
+    // A date outside the timetable's period: the API's words, which name it.
+    bad_parameter: (body) =>
+      body.parameter === "date" ? null : body.parameter ? `查询条件“${body.parameter}”有误` : "查询条件有误",
     several_stations: () => "车站名称对应多个车站",
     same_station: () => "出发站和到达站是同一个车站",
     several_trains: () => "该车次有多趟列车",
@@ -464,6 +474,7 @@ function showTexts() {
     }
   }
   for (const input of document.querySelectorAll(".time-field input")) checkTime(input);
+  showPeriod();
   showLanguageLinks();
 }
 
@@ -568,7 +579,7 @@ async function ask(url) {
 // by; `before`: the journeys leaving before that time (the page before); `train` with `ride_from` and `ride_to`: the
 // ride of a journey picked (without them, a train of a list).
 const STATE_PARAMS = [
-  "view", "from", "to", "at", "changes", "change_time", "by", "before", "station", "board", "number",
+  "view", "from", "to", "at", "date", "changes", "change_time", "by", "before", "station", "board", "number",
   "train", "ride_from", "ride_to",
 ];
 
@@ -625,6 +636,12 @@ function trainButton(train, state, ride) {
   const pick = ride ? { ride_from: train.from, ride_to: train.to } : { ride_from: undefined, ride_to: undefined };
   button.addEventListener("click", () => go({ ...state, train: String(train.index), ...pick }));
   return button;
+}
+
+// The date an answer is for, after its caption (none for a timetable
+// without dates asked without one).
+function onDate(answer) {
+  return answer.date ? T.onDate(answer.date) : null;
 }
 
 // A table of trains; the number of each is a button that opens its stops.
@@ -693,13 +710,15 @@ const views = {
 // arriving by the time (by=arrival), or leaving before one (the page
 // before), are listed alone, direct ones too.
 async function showTrip(state, box, current) {
-  const planParams = { from: state.from, to: state.to, changes: state.changes, change_time: state.change_time };
+  const planParams = {
+    from: state.from, to: state.to, date: state.date, changes: state.changes, change_time: state.change_time,
+  };
   if (state.before) planParams.before = state.before;
   else if (state.by === "arrival") planParams.arrive_by = state.at || "00:00";
   else planParams.at = state.at || "00:00";
   const journeysAlone = state.before || state.by === "arrival";
   const [directAsked, planAsked] = await Promise.allSettled([
-    journeysAlone ? Promise.resolve(null) : api("direct", { from: state.from, to: state.to, at: state.at }),
+    journeysAlone ? Promise.resolve(null) : api("direct", { from: state.from, to: state.to, at: state.at, date: state.date }),
     api("plan", planParams),
   ]);
   if (planAsked.status === "rejected") throw planAsked.reason;
@@ -733,7 +752,7 @@ async function showTrip(state, box, current) {
           { head: T.colRuns, cell: (t) => [data(t.first_station), " – ", data(t.last_station)], wide: true },
         ],
         state,
-        T.directTrains(answer.count, data(answer.from), data(answer.to), state.at ? answer.at : null),
+        [T.directTrains(answer.count, data(answer.from), data(answer.to), state.at ? answer.at : null), onDate(answer)],
       ),
     );
   } else {
@@ -837,7 +856,7 @@ function journeyList(journeys, plan, state, direct = false) {
   return el(
     "section",
     { class: "journeys", "aria-labelledby": "journeys-title" },
-    el("h3", { id: "journeys-title" }, T.journeysTitle(journeys.length, direct, data(plan.from), data(plan.to), plan)),
+    el("h3", { id: "journeys-title" }, [T.journeysTitle(journeys.length, direct, data(plan.from), data(plan.to), plan), onDate(plan)]),
     el("p", { class: "note" }, T.journeysNote(plan)),
     el("ol", { class: "journey-list" }, items),
   );
@@ -846,7 +865,9 @@ function journeyList(journeys, plan, state, direct = false) {
 // A station's departures (or arrivals) from a time on.
 async function showBoard(state, box, current) {
   const arriving = state.board === "arrivals";
-  const answer = await api(arriving ? "arrivals" : "departures", { station: state.station, at: state.at });
+  const answer = await api(arriving ? "arrivals" : "departures", {
+    station: state.station, at: state.at, date: state.date,
+  });
   if (!current()) return null;
   const station = answer.station;
   const trains = answer.trains.map((t) =>
@@ -871,7 +892,7 @@ async function showBoard(state, box, current) {
           { head: T.colRunsFrom, cell: (t) => data(t.first_station), wide: true },
         ];
     box.replaceChildren(
-      trainTable(trains, columns, state, T.boardCaption(arriving, data(station), answer.at)),
+      trainTable(trains, columns, state, [T.boardCaption(arriving, data(station), answer.at), onDate(answer)]),
     );
   }
   return {
@@ -1305,10 +1326,23 @@ function fillForm(state) {
       const first = form.querySelector(`input[type=radio][name="${input.name}"]`);
       input.checked = input.value === (value === undefined ? first.value : value);
     } else if (value !== undefined) input.value = value;
-    else if (isTimeField(input) && !views[state.view].ready(state)) input.value = nowHhMm();
+    else if (isTimeField(input) && !views[state.view].ready(state)) input.value = timetableNow || nowHhMm();
+    else if (input.name === "date") input.value = timetableToday || "";
     else input.value = "";
     if (isTimeField(input)) checkTime(input);
   }
+}
+
+// Today in the timetable's time zone, where the database has a calendar
+// (the header says it); a date field left empty asks for it too.
+let timetableToday = null;
+// "HH:MM" now there, likewise.
+let timetableNow = null;
+// The first and the last date of the timetable's period, or null.
+let timetablePeriod = null;
+
+function showPeriod() {
+  if (timetablePeriod) document.getElementById("database-period").replaceChildren(T.period(...timetablePeriod));
 }
 
 function nowHhMm() {
@@ -1416,7 +1450,7 @@ function setUp() {
     const state = stateFromUrl();
     if (state.view === "trip" && state.from && state.to && from.value && to.value) {
       go({
-        view: "trip", from: from.value, to: to.value, at: state.at, changes: state.changes,
+        view: "trip", from: from.value, to: to.value, at: state.at, date: state.date, changes: state.changes,
         change_time: state.change_time, by: state.by, before: state.before,
       });
     }
@@ -1426,7 +1460,7 @@ function setUp() {
     radio.addEventListener("change", () => {
       const state = stateFromUrl();
       if (state.view === "departures" && state.station) {
-        go({ view: "departures", station: state.station, at: state.at, board: radio.value });
+        go({ view: "departures", station: state.station, at: state.at, date: state.date, board: radio.value });
       }
     });
   }
@@ -1454,6 +1488,22 @@ function showHeader() {
       const header = document.getElementById("database-header");
       header.replaceChildren(answer.header === "" ? T.noHeader : answer.header);
       header.setAttribute("lang", answer.header === "" ? T.htmlLang : langOf(answer.header));
+      if (answer.first_date) {
+        timetablePeriod = [answer.first_date, answer.last_date];
+        showPeriod();
+        timetableToday = answer.today;
+        for (const input of document.querySelectorAll(".date-field input")) {
+          if (input.value === "") input.value = timetableToday;
+        }
+        // The time of a form not yet sent: now by the timetable's clock, the
+        // clock of its today.
+        timetableNow = answer.now;
+        const state = stateFromUrl();
+        for (const [name, view] of Object.entries(views)) {
+          if (state.view === name && view.ready(state)) continue;
+          for (const input of document.querySelectorAll(`#${name}-form .time-field input`)) input.value = timetableNow;
+        }
+      }
     })
     .catch(() => {});
 }
