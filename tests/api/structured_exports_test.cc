@@ -301,7 +301,7 @@ TEST_P(StructuredExportTest, AnswersOutliveTheirHandleAndBadArgumentsAreRefused)
 // answer alike; and every ride of an answer for a date, on any day, is on a
 // run that runs.
 struct DatedTrain {
-  TrainSpec spec;
+  TrainSpec train;
   std::size_t midnight;  // the first stop after midnight; the stop count when none
 };
 
@@ -407,11 +407,11 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
     // inside it, a date then answers as no date, on every day.
     const bool everyDay = round % 3 == 2;
     if (everyDay) net.calendar.trainPatterns.assign(net.trains.size(), 0);
-    std::vector<TrainSpec> specs;
-    for (const DatedTrain& train : net.trains) specs.push_back(train.spec);
+    std::vector<TrainSpec> trains;
+    for (const DatedTrain& dated : net.trains) trains.push_back(dated.train);
     NetworkSpec withCalendar;
     withCalendar.calendar = net.calendar;
-    const test::TempFile datedFile(databaseBytes(net.stations, specs, withCalendar));
+    const test::TempFile datedFile(databaseBytes(net.stations, trains, withCalendar));
     Handle dated;
     ASSERT_EQ(murlo_db_open(datedFile.path().c_str(), &dated.db), MURLO_STATUS_OK);
     int32_t first = 0;
@@ -439,7 +439,7 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
       // by the run of d - 1.
       std::vector<TrainSpec> dayTrains;
       for (std::size_t t = 0; t < net.trains.size(); ++t) {
-        TrainSpec train = net.trains[t].spec;
+        TrainSpec train = net.trains[t].train;
         const bool before = net.runs(t, d);
         const bool after = net.runs(t, d - 1);
         if (!before && !(after && net.trains[t].midnight < train.stops.size())) continue;
