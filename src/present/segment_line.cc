@@ -7,8 +7,11 @@
 
 #include "db/day_rollover.h"
 #include "fare/fare_columns.h"
+#include "fare/network_fare.h"
 #include "present/class_names.h"
+#include "present/own_tariff.h"
 #include "present/ride_facts.h"
+#include "present/route_type_names.h"
 
 namespace murlo {
 
@@ -40,6 +43,30 @@ std::optional<LineSources> lineSources(const TimetableDb& db, TrainIndex trainIn
   if (!boardingName || !alightingName || !firstName || !lastName) return std::nullopt;
   return LineSources{*train,         fromStop,   toStop,   *boardingName,
                      *alightingName, *firstName, *lastName};
+}
+
+// A ride's class and fare where the network has its own tariff (or none).
+void applyOwnTariff(const NetworkFares& fares, const StopList& stops, RideFacts& facts) {
+  facts.fares = {};
+  const std::size_t train = facts.train.slot();
+  uint16_t routeType = kNoRouteType;
+  FareQuestion question;
+  if (train < fares.trainRoutes.size()) {
+    question.route = fares.trainRoutes[train];
+    if (question.route < fares.routes.size()) routeType = fares.routes[question.route].type;
+  }
+  facts.className = routeTypeName(routeType);
+  if (fares.tariff != Tariff::kNetwork) return;
+  std::vector<uint32_t> passed;
+  for (StopPosition k = facts.board; k <= facts.alight; ++k) {
+    const std::size_t station = stops[k].stationIndex().slot();
+    passed.push_back(station < fares.stationZones.size() ? fares.stationZones[station]
+                                                         : kNoFareRef);
+  }
+  question.origin = passed.front();
+  question.destination = passed.back();
+  question.passed = passed;
+  facts.networkFare = chooseNetworkFare(fares, question);
 }
 
 }  // namespace
@@ -103,6 +130,7 @@ std::optional<RideFacts> rideFacts(const TimetableDb& db, TrainIndex trainIndex,
   facts.fares =
       fareColumnValues(line->train.classCode, static_cast<signed char>(line->train.fareColumnCode),
                        line->train.fareRateCode, facts.distanceKm);
+  if (const NetworkFares* own = ownTariff(db)) applyOwnTariff(*own, stops, facts);
   return facts;
 }
 
