@@ -130,15 +130,16 @@ NetworkFares importFares(const FeedFiles& files, const Feed& feed,
     while (rows.next()) {
       const std::optional<std::string> id = sourceId(rows.field(idColumn));
       const std::string currency(rows.field(currencyColumn));
-      const bool code = currency.size() == 3 && std::all_of(currency.begin(), currency.end(),
-                                                            [](char c) { return c >= 'A' && c <= 'Z'; });
+      const bool code =
+          currency.size() == 3 && std::all_of(currency.begin(), currency.end(),
+                                              [](char c) { return c >= 'A' && c <= 'Z'; });
       const int digits = code ? currencyDigits(currency) : 2;
       const std::optional<uint32_t> amount = minorUnits(rows.field(priceColumn), digits);
-      std::string why = !id                        ? "no usable fare_id"
-                        : productIds.find(*id)     ? "fare_id given twice"
-                        : !code                    ? "currency_type is not an ISO 4217 code"
-                        : !amount                  ? "price is not an amount of the currency"
-                                                   : "";
+      std::string why = !id                    ? "no usable fare_id"
+                        : productIds.find(*id) ? "fare_id given twice"
+                        : !code                ? "currency_type is not an ISO 4217 code"
+                        : !amount              ? "price is not an amount of the currency"
+                                               : "";
       if (!why.empty()) {
         ++counts.faresDropped;
         report.warn("fares dropped: " + why, rows.where());
@@ -213,9 +214,9 @@ NetworkFares importFares(const FeedFiles& files, const Feed& feed,
         why = "route_id of no route imported";
       }
     }
-    for (const auto& [column, field] : {std::pair{originColumn, &rule.origin},
-                                        std::pair{destinationColumn, &rule.destination},
-                                        std::pair{containsColumn, &rule.contains}}) {
+    for (const auto& [column, field] :
+         {std::pair{originColumn, &rule.origin}, std::pair{destinationColumn, &rule.destination},
+          std::pair{containsColumn, &rule.contains}}) {
       const std::string_view zone = rows.field(column);
       if (!why.empty() || zone.empty()) continue;
       const std::optional<std::string> id = sourceId(zone);

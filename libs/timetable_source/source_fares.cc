@@ -73,14 +73,15 @@ void FareLines::line(int number, const std::vector<std::string_view>& tokens) {
   const std::string_view keyword = tokens[0];
   if (keyword == "tariff") {
     if (tariffLine_ != 0) {
-      return error_(number, "a second tariff (the first is on line " +
-                                std::to_string(tariffLine_) + ")");
+      return error_(number,
+                    "a second tariff (the first is on line " + std::to_string(tariffLine_) + ")");
     }
     tariffLine_ = number;
     const auto* found = tokens.size() == 2
                             ? std::find(std::begin(kTariffs), std::end(kTariffs), tokens[1])
                             : std::end(kTariffs);
-    if (found == std::end(kTariffs)) return error_(number, "expected: tariff built-in|none|network");
+    if (found == std::end(kTariffs))
+      return error_(number, "expected: tariff built-in|none|network");
     fares_.tariff = static_cast<Tariff>(found - std::begin(kTariffs));
     return;
   }
@@ -121,9 +122,9 @@ void FareLines::line(int number, const std::vector<std::string_view>& tokens) {
                          "of its least unit)");
     }
     const std::string_view currency = tokens[3];
-    const bool code = currency.size() == 3 && std::all_of(currency.begin(), currency.end(), [](char c) {
-                        return c >= 'A' && c <= 'Z';
-                      });
+    const bool code =
+        currency.size() == 3 &&
+        std::all_of(currency.begin(), currency.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
     if (!code) error_(number, "the currency " + excerpt(currency) + " is not a code such as USD");
     if (!newId(number, productIds_, tokens[1], fares_.products.size(), "fare") || !price || !code)
       return;
@@ -145,10 +146,13 @@ void FareLines::line(int number, const std::vector<std::string_view>& tokens) {
     if (key == std::end(kKeys)) return error_(number, kUsage);
     uint32_t& field = *fields[key - std::begin(kKeys)];
     if (field != kNoFareRef) return error_(number, "'" + std::string(*key) + "' given twice");
-    const std::optional<uint32_t> named =
-        key == std::begin(kKeys) ? known(number, routeIds_, tokens[i + 1], "route")
-                                 : known(number, zoneIds_, tokens[i + 1], "zone");
-    if (named) field = *named; else valid = false;
+    const std::optional<uint32_t> named = key == std::begin(kKeys)
+                                              ? known(number, routeIds_, tokens[i + 1], "route")
+                                              : known(number, zoneIds_, tokens[i + 1], "zone");
+    if (named)
+      field = *named;
+    else
+      valid = false;
   }
   if (!valid) return;
   rule.fare = *fare;
@@ -187,7 +191,8 @@ NetworkFares FareLines::finish(const std::vector<int32_t>& newIndex, std::size_t
 std::string fareLinesOf(const NetworkFares& fares,
                         const std::function<std::string(int32_t)>& reference) {
   if (fares.empty()) return {};
-  std::string out = "\ntariff " + std::string(kTariffs[static_cast<std::size_t>(fares.tariff)]) + "\n";
+  std::string out =
+      "\ntariff " + std::string(kTariffs[static_cast<std::size_t>(fares.tariff)]) + "\n";
   for (const FareRoute& route : fares.routes) {
     out += "route " + route.id;
     if (route.type != kNoRouteType) out += " type " + std::to_string(route.type);

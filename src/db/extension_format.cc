@@ -197,7 +197,8 @@ void putFares(std::string& out, const NetworkFares& fares) {
   for (const std::string& zone : fares.zones) putId(out, zone);
   put(out, static_cast<uint32_t>(fares.rules.size()), 4);
   for (const FareRule& rule : fares.rules)
-    for (const uint32_t field : {rule.fare, rule.route, rule.origin, rule.destination, rule.contains})
+    for (const uint32_t field :
+         {rule.fare, rule.route, rule.origin, rule.destination, rule.contains})
       put(out, field, 4);
   put(out, static_cast<uint32_t>(fares.stationZones.size()), 4);
   for (const uint32_t zone : fares.stationZones) put(out, zone, 4);
@@ -320,7 +321,8 @@ bool readFares(FieldReader& in, NetworkFares& fares) {
   const std::size_t rules = in.count(5 * 4);
   for (std::size_t i = 0; i < rules && in.ok(); ++i) {
     FareRule rule;
-    for (uint32_t* field : {&rule.fare, &rule.route, &rule.origin, &rule.destination, &rule.contains})
+    for (uint32_t* field :
+         {&rule.fare, &rule.route, &rule.origin, &rule.destination, &rule.contains})
       *field = in.take(4);
     fares.rules.push_back(rule);
   }

@@ -53,7 +53,8 @@ std::string networkFaresProblem(const NetworkFares& fares, int32_t trainCount,
   }
   // A file with zones gives every station's (or none), one with routes
   // every train's: one way to write each.
-  if (fares.stationZones.size() != (fares.zones.empty() ? 0 : static_cast<std::size_t>(stationCount)))
+  if (fares.stationZones.size() !=
+      (fares.zones.empty() ? 0 : static_cast<std::size_t>(stationCount)))
     return "the stations' zones are not the file's stations";
   for (const uint32_t zone : fares.stationZones)
     if (!refersWithin(zone, fares.zones.size())) return "a station's zone is not there";

@@ -567,7 +567,8 @@ INSTANTIATE_TEST_SUITE_P(Networks, StructuredExportTest, ::testing::Values(0, 1,
 TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
   const std::string stations = "station Aton AT\nstation Beeby BB\n";
   const std::string train =
-      "train R10 class 1 columns F rate D\n  route R1\n  Aton - 08:00 0\n  Beeby 09:00 - 100\nend\n";
+      "train R10 class 1 columns F rate D\n  route R1\n  Aton - 08:00 0\n  Beeby 09:00 - "
+      "100\nend\n";
   struct Case {
     const char* name;
     std::string source;
@@ -576,7 +577,9 @@ TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
     int64_t hardSeat;
     std::optional<int64_t> fare;  // USD cents
   } cases[] = {
-      {"built-in", stations + "train R10 class 1 columns F rate D\n  Aton - 08:00 0\n  Beeby 09:00 - 100\nend\n",
+      {"built-in",
+       stations +
+           "train R10 class 1 columns F rate D\n  Aton - 08:00 0\n  Beeby 09:00 - 100\nend\n",
        MURLO_TARIFF_BUILT_IN, "特快", 9, std::nullopt},
       {"none", "tariff none\nroute R1 type 2\n" + stations + train, MURLO_TARIFF_NONE, "Rail",
        MURLO_NO_FARE, std::nullopt},
@@ -588,7 +591,8 @@ TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
        MURLO_TARIFF_NETWORK, "Rail", MURLO_NO_FARE, 1075},
       {"network, no rule for the ride",
        "tariff network\nroute R1 type 1\n" + stations +
-           "zone 1 Aton\nfare near 1.00 USD\nfare-rule near route R1 origin 1 destination 1\n" + train,
+           "zone 1 Aton\nfare near 1.00 USD\nfare-rule near route R1 origin 1 destination 1\n" +
+           train,
        MURLO_TARIFF_NETWORK, "Subway", MURLO_NO_FARE, std::nullopt},
   };
   EXPECT_EQ(murlo_db_tariff(nullptr), MURLO_TARIFF_BUILT_IN);
@@ -609,7 +613,8 @@ TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
     EXPECT_STREQ(ride.class_name, c.className) << c.name;
     EXPECT_EQ(ride.fares[0], c.hardSeat) << c.name;
     murlo_fare fare{-1, "untouched", -1, "untouched"};
-    const int32_t found = murlo_db_ride_fare(handle.db, ride.train, ride.board_stop, ride.alight_stop, &fare);
+    const int32_t found =
+        murlo_db_ride_fare(handle.db, ride.train, ride.board_stop, ride.alight_stop, &fare);
     EXPECT_EQ(found, c.fare ? 1 : 0) << c.name;
     if (c.fare) {
       EXPECT_EQ(fare.amount, *c.fare) << c.name;

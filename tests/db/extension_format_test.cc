@@ -96,16 +96,19 @@ GeneratedNetwork generate(std::mt19937& random) {
       fares.routes.push_back({"R" + std::to_string(r), static_cast<uint16_t>(below(13))});
     for (int z = below(4); z > 0; --z) fares.zones.push_back("Z" + std::to_string(z));
     const auto refTo = [&](std::size_t n) {
-      return n == 0 || below(2) == 0 ? kNoFareRef : static_cast<uint32_t>(below(static_cast<int>(n)));
+      return n == 0 || below(2) == 0 ? kNoFareRef
+                                     : static_cast<uint32_t>(below(static_cast<int>(n)));
     };
     if (fares.tariff == Tariff::kNetwork) {
       for (int p = 1 + below(3); p > 0; --p)
         fares.products.push_back({"F" + std::to_string(p), static_cast<uint32_t>(below(100000)),
-                                  below(2) == 0 ? "USD" : "JPY", static_cast<uint8_t>(below(2) * 2)});
+                                  below(2) == 0 ? "USD" : "JPY",
+                                  static_cast<uint8_t>(below(2) * 2)});
       for (int r = below(5); r > 0; --r)
-        fares.rules.push_back({static_cast<uint32_t>(below(static_cast<int>(fares.products.size()))),
-                               refTo(fares.routes.size()), refTo(fares.zones.size()),
-                               refTo(fares.zones.size()), refTo(fares.zones.size())});
+        fares.rules.push_back(
+            {static_cast<uint32_t>(below(static_cast<int>(fares.products.size()))),
+             refTo(fares.routes.size()), refTo(fares.zones.size()), refTo(fares.zones.size()),
+             refTo(fares.zones.size())});
     }
     if (!fares.zones.empty())
       for (int s = 0; s < stations; ++s) fares.stationZones.push_back(refTo(fares.zones.size()));
@@ -222,13 +225,16 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   };
   std::vector<Case> fareCases = {
       withFares(Tariff::kNetwork, "USD",
-                [](NetworkFares& f) { f.rules.push_back({0, 0, kNoFareRef, kNoFareRef, kNoFareRef}); }),
+                [](NetworkFares& f) {
+                  f.rules.push_back({0, 0, kNoFareRef, kNoFareRef, kNoFareRef});
+                }),
       withFares(Tariff::kNetwork, "usd", [](NetworkFares&) {}),
       withFares(Tariff::kNone, "USD", [](NetworkFares&) {}),
-      withFares(Tariff::kNetwork, "USD", [](NetworkFares& f) {
-        f.zones = {"Z"};
-        f.stationZones = {0};
-      }),
+      withFares(Tariff::kNetwork, "USD",
+                [](NetworkFares& f) {
+                  f.zones = {"Z"};
+                  f.stationZones = {0};
+                }),
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {

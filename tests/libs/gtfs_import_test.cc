@@ -1465,10 +1465,11 @@ TEST(GtfsImportTest, FaresOfTheFeedOrNone) {
   // Bus 7 calls at no zone: a table of its rides has no fare column.
   EXPECT_FALSE(contains(runMurlo({"direct", "Depot", "中山路", "--db", fares.db}).out, "Fare"));
   // A journey's fare where every ride has one.
-  const auto plan = runMurlo({"plan", "Konigsplatz", "Airport", "--at", "06:00", "--db",
-                              fares.db, "--json"});
+  const auto plan =
+      runMurlo({"plan", "Konigsplatz", "Airport", "--at", "06:00", "--db", fares.db, "--json"});
   ASSERT_EQ(plan.status, 0) << plan.err;
-  EXPECT_TRUE(contains(plan.out, R"(}}],"fare":{"amount":1450,"currency":"EUR","digits":2,"text":"€14.50"}})"))
+  EXPECT_TRUE(contains(
+      plan.out, R"(}}],"fare":{"amount":1450,"currency":"EUR","digits":2,"text":"€14.50"}})"))
       << plan.out;
 }
 

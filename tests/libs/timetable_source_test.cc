@@ -218,9 +218,9 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     const std::string text = dumped(file, &warnings);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
     EXPECT_EQ(compiled(text), file) << text;
-    for (const char* line : {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ",
-                             "\nperiod ", " not ", " also ", "days none", "\ntariff none",
-                             "\nfare-rule ", "  route "}) {
+    for (const char* line :
+         {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ", "\nperiod ", " not ",
+          " also ", "days none", "\ntariff none", "\nfare-rule ", "  route "}) {
       if (text.find(line) != std::string::npos) written.insert(line);
     }
   }

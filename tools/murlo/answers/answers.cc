@@ -91,9 +91,8 @@ Status sameStation(const std::string& station) {
 
 // The train lines of a structured answer as `kind` lists them, in the
 // order asked for.
-std::vector<ListedTrain> listedTrains(const murlo_db* db, const murlo_rides& rides,
-                                      ListKind kind, const TrainOrder& order,
-                                      bool markAll = false) {
+std::vector<ListedTrain> listedTrains(const murlo_db* db, const murlo_rides& rides, ListKind kind,
+                                      const TrainOrder& order, bool markAll = false) {
   std::vector<ListedTrain> trains;
   trains.reserve(rides.count);
   for (std::size_t i = 0; i < rides.count; ++i) {

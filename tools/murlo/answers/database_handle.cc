@@ -40,8 +40,7 @@ TrainLine trainLineOf(const murlo_ride& ride, bool markAll) {
   return line;
 }
 
-ListedTrain listedTrainOf(const murlo_ride& ride, ListKind kind, bool markAll,
-                          const murlo_db* db) {
+ListedTrain listedTrainOf(const murlo_ride& ride, ListKind kind, bool markAll, const murlo_db* db) {
   ListedTrain train;
   train.line = trainLineOf(ride, markAll);
   if (db != nullptr && murlo_db_tariff(db) != MURLO_TARIFF_BUILT_IN) {
