@@ -93,7 +93,8 @@ class Dumper {
     }
     checkCounts();
     stations();
-    out_ += fareLinesOf(extension_.fares, [this](int32_t s) { return stationReference(s); });
+    out_ += fareLinesOf(
+        extension_.fares, [this](int32_t s) { return stationReference(s); }, warnings_);
     labelTrains();
     for (std::size_t t = 0; t < db_.trainNumbers.size(); ++t) train(t);
     checkCallLists();

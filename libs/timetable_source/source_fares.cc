@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/utf8.h"
 #include "timetable_source/source_lexer.h"
 
 namespace murlo::source {
@@ -189,10 +190,26 @@ NetworkFares FareLines::finish(const std::vector<int32_t>& newIndex, std::size_t
 }
 
 std::string fareLinesOf(const NetworkFares& fares,
-                        const std::function<std::string(int32_t)>& reference) {
+                        const std::function<std::string(int32_t)>& reference,
+                        std::vector<std::string>& warnings) {
   if (fares.empty()) return {};
   std::string out =
       "\ntariff " + std::string(kTariffs[static_cast<std::size_t>(fares.tariff)]) + "\n";
+  // An id a source line cannot hold as one token does not build back.
+  const auto check = [&](const std::string& id, const char* what) {
+    std::size_t at = 0;
+    bool text = true;
+    while (text && at < id.size()) text = decodeUtf8At(id, at).has_value();
+    if (!text || !isId(id) || id.find_first_of(" \t\r\n") != std::string::npos) {
+      const std::string message = std::string("the ") + what + " id '" + excerpt(id) +
+                                  "' is not one token of text; build reads it otherwise";
+      warnings.push_back(message);
+      out += "# warning: " + message + "\n";
+    }
+  };
+  for (const FareRoute& route : fares.routes) check(route.id, "route");
+  for (const std::string& zone : fares.zones) check(zone, "zone");
+  for (const FareProduct& product : fares.products) check(product.id, "fare");
   for (const FareRoute& route : fares.routes) {
     out += "route " + route.id;
     if (route.type != kNoRouteType) out += " type " + std::to_string(route.type);

@@ -64,9 +64,11 @@ class FareLines {
 };
 
 // The lines that give `fares` back (after the stations, before the trains),
-// stations named by `reference`; "" for a file without block 8.
+// stations named by `reference`; "" for a file without block 8. An id that
+// would not build back is reported in `warnings` and a "# warning:" line.
 std::string fareLinesOf(const NetworkFares& fares,
-                        const std::function<std::string(int32_t)>& reference);
+                        const std::function<std::string(int32_t)>& reference,
+                        std::vector<std::string>& warnings);
 
 }  // namespace murlo::source
 
