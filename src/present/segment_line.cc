@@ -11,7 +11,6 @@
 #include "present/class_names.h"
 #include "present/own_tariff.h"
 #include "present/ride_facts.h"
-#include "present/route_type_names.h"
 
 namespace murlo {
 
@@ -48,15 +47,11 @@ std::optional<LineSources> lineSources(const TimetableDb& db, TrainIndex trainIn
 // A ride's class and fare where the network has its own tariff (or none).
 void applyOwnTariff(const NetworkFares& fares, const StopList& stops, RideFacts& facts) {
   facts.fares = {};
-  const std::size_t train = facts.train.slot();
-  uint16_t routeType = kNoRouteType;
-  FareQuestion question;
-  if (train < fares.trainRoutes.size()) {
-    question.route = fares.trainRoutes[train];
-    if (question.route < fares.routes.size()) routeType = fares.routes[question.route].type;
-  }
-  facts.className = routeTypeName(routeType);
+  facts.className = ownClassName(fares, facts.train);
   if (fares.tariff != Tariff::kNetwork) return;
+  FareQuestion question;
+  if (facts.train.slot() < fares.trainRoutes.size())
+    question.route = fares.trainRoutes[facts.train.slot()];
   std::vector<uint32_t> passed;
   for (StopPosition k = facts.board; k <= facts.alight; ++k) {
     const std::size_t station = stops[k].stationIndex().slot();
@@ -150,7 +145,11 @@ bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex train
 
   // The fields up to the journey time are written straight into `out`, sized
   // first for the longest they can be, each followed by "|".
-  const std::string_view classText = className(train.classCode);
+  // A network with a tariff of its own: its route type, and none of the
+  // built-in tariff's fares.
+  const NetworkFares* own = ownTariff(db);
+  const std::string_view classText =
+      own != nullptr ? ownClassName(*own, trainIndex) : className(train.classCode);
   const std::size_t start = out.size();
   out.resize(start + 64 + train.number.size() + boardingName.size() + alightingName.size() +
              firstName.size() + lastName.size() + classText.size());
@@ -180,8 +179,12 @@ bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex train
   out.resize(static_cast<std::size_t>(p - out.data()));
   appendHoursMinutes(out, journeyMinutes(train.stops, fromStop, toStop));
   out += '|';
-  appendFareColumns(out, train.classCode, static_cast<signed char>(train.fareColumnCode),
-                    train.fareRateCode, alighting.distanceKm() - boarding.distanceKm());
+  if (own != nullptr) {
+    out += "  - |  - |  - |  - ";
+  } else {
+    appendFareColumns(out, train.classCode, static_cast<signed char>(train.fareColumnCode),
+                      train.fareRateCode, alighting.distanceKm() - boarding.distanceKm());
+  }
   return true;
 }
 

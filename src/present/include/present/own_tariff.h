@@ -3,7 +3,10 @@
 #ifndef MURLO_PRESENT_OWN_TARIFF_H_
 #define MURLO_PRESENT_OWN_TARIFF_H_
 
+#include <string_view>
+
 #include "db/timetable_db.h"
+#include "present/route_type_names.h"
 
 namespace murlo {
 
@@ -13,6 +16,17 @@ inline const NetworkFares* ownTariff(const TimetableDb& db) {
   const NetworkRules* rules = db.networkRules();
   if (rules == nullptr || rules->extension().fares.tariff == Tariff::kBuiltIn) return nullptr;
   return &rules->extension().fares;
+}
+
+// The class of train `t` under the network's own tariff: its route's type
+// name ("Rail"), "" where the file gives it no route or type.
+inline std::string_view ownClassName(const NetworkFares& fares, TrainIndex t) {
+  uint16_t type = kNoRouteType;
+  if (t.value() >= 0 && t.slot() < fares.trainRoutes.size()) {
+    const uint32_t route = fares.trainRoutes[t.slot()];
+    if (route < fares.routes.size()) type = fares.routes[route].type;
+  }
+  return routeTypeName(type);
 }
 
 }  // namespace murlo
