@@ -1,7 +1,6 @@
 #include "gtfs/fare_import.h"
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <unordered_map>
 
