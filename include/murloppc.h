@@ -387,6 +387,40 @@ MURLO_EXPORT murlo_status murlo_db_period(const murlo_db* db, int32_t* first_dat
  * NULL. */
 MURLO_EXPORT const char* murlo_db_time_zone(const murlo_db* db);
 
+/* ---- The network's tariff and fares ---- */
+
+#define MURLO_TARIFF_BUILT_IN 0 /* the built-in tariff: the fares of murlo_ride */
+#define MURLO_TARIFF_NONE 1     /* the network has no fares */
+#define MURLO_TARIFF_NETWORK 2  /* the network's own fares: murlo_db_ride_fare */
+
+/* The tariff the database's rides follow: MURLO_TARIFF_BUILT_IN for every
+ * file that does not say otherwise (and for NULL). With either other one, a
+ * murlo_ride's four fares are MURLO_NO_FARE and its class_name is the kind
+ * of vehicle of the train's route ("Rail", "Subway", "Bus", ...; "" where
+ * the file does not say). */
+MURLO_EXPORT int32_t murlo_db_tariff(const murlo_db* db);
+
+/* A fare of the network's own tariff: an exact amount in minor units of
+ * its currency (1075 with 2 digits: 10.75). */
+typedef struct murlo_fare {
+  int64_t amount;
+  const char* currency; /* ISO 4217 code, such as "USD" */
+  int32_t digits;       /* minor-unit digits of the currency, 0 to 4 */
+  const char* fare_id;  /* the network's name of the fare */
+} murlo_fare;
+
+/*
+ * The network's fare of a ride on train `train` from its stop `board_stop`
+ * to its stop `alight_stop` (as a murlo_ride gives them): 1 and *out filled
+ * (texts valid while the handle is open) where the network's fare rules give
+ * the ride a fare, else 0 and *out untouched (a database without fares of
+ * its own, a stop or train that is not one, a NULL). Of the fares whose
+ * rules match the ride, the cheapest (see docs/murlo.md). A journey's fare
+ * is the sum of its rides' where every ride has one in one currency.
+ */
+MURLO_EXPORT int32_t murlo_db_ride_fare(const murlo_db* db, uint32_t train, uint32_t board_stop,
+                                        uint32_t alight_stop, murlo_fare* out);
+
 /* ---- Stations ---- */
 
 typedef struct murlo_station {

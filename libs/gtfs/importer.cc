@@ -6,6 +6,7 @@
 #include "db/writer.h"
 #include "gtfs/boarding_rules.h"
 #include "gtfs/distance_unit.h"
+#include "gtfs/fare_import.h"
 #include "gtfs/feed_error.h"
 #include "gtfs/gtfs_time.h"
 #include "gtfs/run_days.h"
@@ -350,6 +351,13 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     throw FeedError("internal error: the imported timetable read back differs; nothing written");
   }
   NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
+  // Classes and fares are the feed's own: its routes' types and its fares,
+  // or no fare at all.
+  std::vector<int32_t> trainRoutes;
+  for (const TrainPart& part : parts)
+    trainRoutes.push_back(feed.trips[static_cast<std::size_t>(runs[part.run].trip)].route);
+  extension.fares = importFares(files, feed, trainRoutes, stationOf, parsed.stations.size(),
+                                result.fares, report);
   if (period) {
     extension.calendar = calendarOf(runs, parts, firstDay, dayCount);
     extension.calendar.timeZone = feed.timeZone;

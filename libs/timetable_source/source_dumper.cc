@@ -10,6 +10,7 @@
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 #include "timetable_source/source_days.h"
+#include "timetable_source/source_fares.h"
 #include "timetable_source/source_lexer.h"
 #include "timetable_source/timetable_source.h"
 
@@ -92,6 +93,8 @@ class Dumper {
     }
     checkCounts();
     stations();
+    out_ += fareLinesOf(
+        extension_.fares, [this](int32_t s) { return stationReference(s); }, warnings_);
     labelTrains();
     for (std::size_t t = 0; t < db_.trainNumbers.size(); ++t) train(t);
     checkCallLists();
@@ -205,6 +208,10 @@ class Dumper {
       const std::string days = daysLine(calendar.patterns[calendar.trainPatterns[t]],
                                         calendar.firstDay, calendar.dayCount);
       if (!days.empty()) out_ += "  " + days + "\n";
+    }
+    if (const NetworkFares& fares = extension_.fares; t < fares.trainRoutes.size()) {
+      if (const uint32_t route = fares.trainRoutes[t]; route < fares.routes.size())
+        out_ += "  route " + fares.routes[route].id + "\n";
     }
     const std::string what = "train " + std::string(db_.trainNumbers[t]);
     // A train with restricted calls: its whole stop list is the extension's.

@@ -11,6 +11,7 @@
 #include "text/gbk_codec.h"
 #include "text/utf8.h"
 #include "timetable_source/source_days.h"
+#include "timetable_source/source_fares.h"
 #include "timetable_source/source_lexer.h"
 #include "timetable_source/timetable_source.h"
 
@@ -175,7 +176,8 @@ std::optional<CallRule> callMarker(std::string_view token) {
 
 // The lines that say what the seven sections cannot (docs/timetable-source.md).
 bool isNetworkKeyword(std::string_view token) {
-  return token == "group" || token == "walk" || token == "transfer" || token == "change";
+  return token == "group" || token == "walk" || token == "transfer" || token == "change" ||
+         isFareKeyword(token);
 }
 
 // Reads a whole source, reporting every error that stands on its own: a line
@@ -250,6 +252,9 @@ class Parser {
         isNetworkKeyword(keyword) && (!inTrain_ || findStation(std::string(keyword)) == nullptr);
     if (inTrain_) {
       if (keyword == "days") return days(number, tokens);
+      if (keyword == "route" && findStation("route") == nullptr) {
+        return fares_.trainRoute(number, tokens, out_.trains.size());
+      }
       if (keyword != "station" && keyword != "header" && keyword != "period" && !networkLine) {
         return stop(number, tokens);
       }
@@ -264,9 +269,10 @@ class Parser {
     if (keyword == "walk") return walk(number, tokens);
     if (keyword == "transfer") return transfer(number, tokens);
     if (keyword == "change") return change(number, tokens);
+    if (isFareKeyword(keyword)) return fares_.line(number, tokens);
     error(number, "unknown keyword '" + excerpt(keyword) +
                       "' (expected header, names, period, station, train, end, group, walk, "
-                      "transfer or change)");
+                      "transfer, change, tariff, route, zone, fare or fare-rule)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -969,7 +975,8 @@ class Parser {
     if (std::all_of(calledAt_.begin(), calledAt_.end(), [](bool called) { return called; })) {
       return;
     }
-    std::vector<int32_t> newIndex(calledAt_.size(), -1);
+    std::vector<int32_t>& newIndex = stationRenumbering_;
+    newIndex.assign(calledAt_.size(), -1);
     std::vector<StationSpec> kept;
     for (std::size_t s = 0; s < calledAt_.size(); ++s) {
       if (!calledAt_[s]) {
@@ -1112,6 +1119,7 @@ class Parser {
       }
       network_.calendar = std::move(*calendar_);
     }
+    network_.fares = fares_.finish(stationRenumbering_, out_.stations.size(), out_.trains.size());
     out_.network = std::move(network_);
     if (out_.stations.size() > kMaxStationCount) {
       error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most 10000");
@@ -1142,6 +1150,10 @@ class Parser {
   std::vector<int> changeLines_;           // per change time
   std::map<std::string, int> groupNames_;  // GBK name -> its line
   std::vector<PendingTrain> pendingTrains_;
+  // Tariff and fare lines; a train's route line names the train being read.
+  FareLines fares_{[this](int line, std::string message) { error(line, std::move(message)); },
+                   [this](int line, std::string_view token) { return stationAt(line, token); }};
+  std::vector<int32_t> stationRenumbering_;  // when stations are left out: declared -> kept
   int headerLine_ = 0;
   int namesLine_ = 0;
   int periodLine_ = 0;

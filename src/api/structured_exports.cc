@@ -16,6 +16,7 @@
 #include "db/day_rollover.h"
 #include "db/network_rules.h"
 #include "murloppc.h"
+#include "present/own_tariff.h"
 #include "present/ride_facts.h"
 #include "present/utf8_names.h"
 #include "present/whole_run_rides.h"
@@ -467,6 +468,36 @@ MURLO_EXPORT const char* murlo_db_time_zone(const murlo_db* db) {
   if (db == nullptr || db->db == nullptr) return "";
   const murlo::NetworkRules* rules = db->db->network().tables().networkRules();
   return rules != nullptr ? rules->extension().calendar.timeZone.c_str() : "";
+}
+
+MURLO_EXPORT int32_t murlo_db_tariff(const murlo_db* db) {
+  if (db == nullptr || db->db == nullptr) return MURLO_TARIFF_BUILT_IN;
+  const murlo::NetworkFares* fares = murlo::ownTariff(db->db->network().tables());
+  if (fares == nullptr) return MURLO_TARIFF_BUILT_IN;
+  return fares->tariff == murlo::Tariff::kNetwork ? MURLO_TARIFF_NETWORK : MURLO_TARIFF_NONE;
+}
+
+MURLO_EXPORT int32_t murlo_db_ride_fare(const murlo_db* db, uint32_t train, uint32_t board_stop,
+                                        uint32_t alight_stop, murlo_fare* out) {
+  if (db == nullptr || db->db == nullptr || out == nullptr) return 0;
+  if (train > INT32_MAX || board_stop > INT32_MAX || alight_stop > INT32_MAX) return 0;
+  try {
+    const murlo::TimetableDb& tables = db->db->network().tables();
+    const murlo::NetworkFares* fares = murlo::ownTariff(tables);
+    if (fares == nullptr || fares->tariff != murlo::Tariff::kNetwork) return 0;
+    const murlo::StopPosition board(static_cast<int32_t>(board_stop));
+    const murlo::StopPosition alight(static_cast<int32_t>(alight_stop));
+    // Stop 0 would mean the last stop to rideFacts: never an alighting here.
+    if (alight == murlo::StopPosition(0)) return 0;
+    const std::optional<murlo::RideFacts> facts =
+        murlo::rideFacts(tables, murlo::TrainIndex(static_cast<int32_t>(train)), board, alight);
+    if (!facts || !facts->networkFare) return 0;
+    const murlo::FareProduct& product = fares->products[*facts->networkFare];
+    *out = murlo_fare{product.amount, product.currency.c_str(), product.digits, product.id.c_str()};
+    return 1;
+  } catch (...) {
+    return 0;
+  }
 }
 
 MURLO_EXPORT const char* murlo_db_header(const murlo_db* db) {

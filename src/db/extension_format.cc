@@ -173,6 +173,39 @@ void putCalendar(std::string& out, const ServiceCalendar& calendar) {
   for (const uint32_t pattern : calendar.trainPatterns) put(out, pattern, width);
 }
 
+// Block 8: the tariff, then the network's fares (db/network_fares.h).
+void putId(std::string& out, const std::string& id) {
+  put(out, static_cast<uint32_t>(id.size()), 1);
+  out += id;
+}
+
+void putFares(std::string& out, const NetworkFares& fares) {
+  put(out, static_cast<uint32_t>(fares.tariff), 1);
+  put(out, static_cast<uint32_t>(fares.products.size()), 4);
+  for (const FareProduct& product : fares.products) {
+    putId(out, product.id);
+    put(out, product.amount, 4);
+    out += product.currency;
+    put(out, product.digits, 1);
+  }
+  put(out, static_cast<uint32_t>(fares.routes.size()), 4);
+  for (const FareRoute& route : fares.routes) {
+    putId(out, route.id);
+    put(out, route.type, 2);
+  }
+  put(out, static_cast<uint32_t>(fares.zones.size()), 4);
+  for (const std::string& zone : fares.zones) putId(out, zone);
+  put(out, static_cast<uint32_t>(fares.rules.size()), 4);
+  for (const FareRule& rule : fares.rules)
+    for (const uint32_t field :
+         {rule.fare, rule.route, rule.origin, rule.destination, rule.contains})
+      put(out, field, 4);
+  put(out, static_cast<uint32_t>(fares.stationZones.size()), 4);
+  for (const uint32_t zone : fares.stationZones) put(out, zone, 4);
+  put(out, static_cast<uint32_t>(fares.trainRoutes.size()), 4);
+  for (const uint32_t route : fares.trainRoutes) put(out, route, 4);
+}
+
 void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload) {
   put(out, static_cast<uint32_t>(tag), 2);
   put(out, 0, 2);  // every block of version 1 is needed to read the file right
@@ -262,6 +295,45 @@ bool readCalendar(FieldReader& in, ServiceCalendar& calendar) {
   return in.ok();
 }
 
+bool readFares(FieldReader& in, NetworkFares& fares) {
+  const uint32_t tariff = in.take(1);
+  if (tariff > static_cast<uint32_t>(Tariff::kNetwork)) return false;
+  fares.tariff = static_cast<Tariff>(tariff);
+  const auto id = [&in] { return std::string(in.bytes(in.take(1))); };
+  const std::size_t products = in.count(1 + 4 + 3 + 1);
+  for (std::size_t i = 0; i < products && in.ok(); ++i) {
+    FareProduct product;
+    product.id = id();
+    product.amount = in.take(4);
+    product.currency = std::string(in.bytes(3));
+    product.digits = static_cast<uint8_t>(in.take(1));
+    fares.products.push_back(std::move(product));
+  }
+  const std::size_t routes = in.count(1 + 2);
+  for (std::size_t i = 0; i < routes && in.ok(); ++i) {
+    FareRoute route;
+    route.id = id();
+    route.type = static_cast<uint16_t>(in.take(2));
+    fares.routes.push_back(std::move(route));
+  }
+  const std::size_t zones = in.count(1);
+  for (std::size_t i = 0; i < zones && in.ok(); ++i) fares.zones.push_back(id());
+  const std::size_t rules = in.count(5 * 4);
+  for (std::size_t i = 0; i < rules && in.ok(); ++i) {
+    FareRule rule;
+    for (uint32_t* field :
+         {&rule.fare, &rule.route, &rule.origin, &rule.destination, &rule.contains})
+      *field = in.take(4);
+    fares.rules.push_back(rule);
+  }
+  for (std::vector<uint32_t>* refs : {&fares.stationZones, &fares.trainRoutes}) {
+    const std::size_t n = in.count(4);
+    refs->reserve(n);
+    for (std::size_t i = 0; i < n && in.ok(); ++i) refs->push_back(in.take(4));
+  }
+  return in.ok() && !fares.empty();  // a writer leaves out a block that says nothing
+}
+
 std::string calendarProblem(const ServiceCalendar& calendar, int32_t trainCount) {
   if (calendar.empty()) {
     return calendar == ServiceCalendar{} ? "" : "a calendar of no days says something";
@@ -330,6 +402,8 @@ std::string encodeExtension(const NetworkExtension& extension) {
         [&](std::string& out) { putChangeTimes(out, extension.changeTimes); });
   block(ExtensionBlock::kServiceCalendar, !extension.calendar.empty(),
         [&](std::string& out) { putCalendar(out, extension.calendar); });
+  block(ExtensionBlock::kFares, !extension.fares.empty(),
+        [&](std::string& out) { putFares(out, extension.fares); });
   std::string out(kExtensionMagic);
   put(out, kExtensionVersion, 2);
   put(out, 0, 2);
@@ -378,7 +452,9 @@ std::string extensionProblem(const NetworkExtension& extension, int32_t trainCou
     previousStation = time.station;
     if (!isMinutes(time.minutes)) return "a change time is not 0 to 1439 minutes";
   }
-  return calendarProblem(extension.calendar, trainCount);
+  if (std::string problem = calendarProblem(extension.calendar, trainCount); !problem.empty())
+    return problem;
+  return networkFaresProblem(extension.fares, trainCount, stationCount);
 }
 
 ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount) {
@@ -418,6 +494,7 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
       case ExtensionBlock::kServiceCalendar:
         whole = readCalendar(payload, extension.calendar);
         break;
+      case ExtensionBlock::kFares: whole = readFares(payload, extension.fares); break;
       default:
         if ((flags & kBlockMayBeSkipped) != 0) continue;
         return damaged("block " + std::to_string(tag) + " is unknown to this reader");

@@ -7,7 +7,9 @@
 
 #include "db/day_rollover.h"
 #include "fare/fare_columns.h"
+#include "fare/network_fare.h"
 #include "present/class_names.h"
+#include "present/own_tariff.h"
 #include "present/ride_facts.h"
 
 namespace murlo {
@@ -40,6 +42,26 @@ std::optional<LineSources> lineSources(const TimetableDb& db, TrainIndex trainIn
   if (!boardingName || !alightingName || !firstName || !lastName) return std::nullopt;
   return LineSources{*train,         fromStop,   toStop,   *boardingName,
                      *alightingName, *firstName, *lastName};
+}
+
+// A ride's class and fare where the network has its own tariff (or none).
+void applyOwnTariff(const NetworkFares& fares, const StopList& stops, RideFacts& facts) {
+  facts.fares = {};
+  facts.className = ownClassName(fares, facts.train);
+  if (fares.tariff != Tariff::kNetwork) return;
+  FareQuestion question;
+  if (facts.train.slot() < fares.trainRoutes.size())
+    question.route = fares.trainRoutes[facts.train.slot()];
+  std::vector<uint32_t> passed;
+  for (StopPosition k = facts.board; k <= facts.alight; ++k) {
+    const std::size_t station = stops[k].stationIndex().slot();
+    passed.push_back(station < fares.stationZones.size() ? fares.stationZones[station]
+                                                         : kNoFareRef);
+  }
+  question.origin = passed.front();
+  question.destination = passed.back();
+  question.passed = passed;
+  facts.networkFare = chooseNetworkFare(fares, question);
 }
 
 }  // namespace
@@ -103,6 +125,7 @@ std::optional<RideFacts> rideFacts(const TimetableDb& db, TrainIndex trainIndex,
   facts.fares =
       fareColumnValues(line->train.classCode, static_cast<signed char>(line->train.fareColumnCode),
                        line->train.fareRateCode, facts.distanceKm);
+  if (const NetworkFares* own = ownTariff(db)) applyOwnTariff(*own, stops, facts);
   return facts;
 }
 
@@ -122,7 +145,11 @@ bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex train
 
   // The fields up to the journey time are written straight into `out`, sized
   // first for the longest they can be, each followed by "|".
-  const std::string_view classText = className(train.classCode);
+  // A network with a tariff of its own: its route type, and none of the
+  // built-in tariff's fares.
+  const NetworkFares* own = ownTariff(db);
+  const std::string_view classText =
+      own != nullptr ? ownClassName(*own, trainIndex) : className(train.classCode);
   const std::size_t start = out.size();
   out.resize(start + 64 + train.number.size() + boardingName.size() + alightingName.size() +
              firstName.size() + lastName.size() + classText.size());
@@ -152,8 +179,12 @@ bool appendSegmentLine(std::string& out, const TimetableDb& db, TrainIndex train
   out.resize(static_cast<std::size_t>(p - out.data()));
   appendHoursMinutes(out, journeyMinutes(train.stops, fromStop, toStop));
   out += '|';
-  appendFareColumns(out, train.classCode, static_cast<signed char>(train.fareColumnCode),
-                    train.fareRateCode, alighting.distanceKm() - boarding.distanceKm());
+  if (own != nullptr) {
+    out += "  - |  - |  - |  - ";
+  } else {
+    appendFareColumns(out, train.classCode, static_cast<signed char>(train.fareColumnCode),
+                      train.fareRateCode, alighting.distanceKm() - boarding.distanceKm());
+  }
   return true;
 }
 

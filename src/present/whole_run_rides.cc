@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "present/own_tariff.h"
+
 namespace murlo {
 
 Utf8Ride utf8Ride(const TimetableDb& db, const Utf8Names& names, const RideFacts& facts) {
@@ -17,7 +19,9 @@ Utf8Ride utf8Ride(const TimetableDb& db, const Utf8Names& names, const RideFacts
   ride.alightingStation = stationAt(facts.alight);
   ride.firstStation = stationAt(StopPosition(0));
   ride.lastStation = stationAt(stops.last());
-  ride.className = utf8ClassName(db.train(facts.train)->classCode);
+  // A route type's name is ASCII, the same in UTF-8.
+  ride.className = ownTariff(db) != nullptr ? facts.className.data()
+                                            : utf8ClassName(db.train(facts.train)->classCode);
   ride.setOut = facts.setOut;
   ride.departure = facts.departure;
   ride.arrival = facts.arrival;
@@ -26,6 +30,7 @@ Utf8Ride utf8Ride(const TimetableDb& db, const Utf8Names& names, const RideFacts
   for (std::size_t c = 0; c < ride.fares.size(); ++c) {
     ride.fares[c] = facts.fares[c].value_or(kNoFare);
   }
+  ride.networkFare = facts.networkFare;
   return ride;
 }
 

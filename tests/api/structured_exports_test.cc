@@ -7,6 +7,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -559,6 +560,77 @@ INSTANTIATE_TEST_SUITE_P(Networks, StructuredExportTest, ::testing::Values(0, 1,
                            return network.param == 0 ? std::string("WorkedExample")
                                                      : "Generated" + std::to_string(network.param);
                          });
+
+// The tariff a database uses, and a network's own fare of a ride: exact, in
+// its currency; none for a database of the built-in tariff or of no fares,
+// whose rides keep their class and fares as they were.
+TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
+  const std::string stations = "station Aton AT\nstation Beeby BB\n";
+  const std::string train =
+      "train R10 class 1 columns F rate D\n  route R1\n  Aton - 08:00 0\n  Beeby 09:00 - "
+      "100\nend\n";
+  struct Case {
+    const char* name;
+    std::string source;
+    int32_t tariff;
+    const char* className;
+    int64_t hardSeat;
+    std::optional<int64_t> fare;  // USD cents
+  } cases[] = {
+      {"built-in",
+       stations +
+           "train R10 class 1 columns F rate D\n  Aton - 08:00 0\n  Beeby 09:00 - 100\nend\n",
+       MURLO_TARIFF_BUILT_IN, "特快", 9, std::nullopt},
+      {"none", "tariff none\nroute R1 type 2\n" + stations + train, MURLO_TARIFF_NONE, "Rail",
+       MURLO_NO_FARE, std::nullopt},
+      {"network",
+       "tariff network\nroute R1 type 2\n" + stations +
+           "zone 1 Aton\nzone 2 Beeby\nfare far 10.75 USD\nfare near 1.00 USD\n"
+           "fare-rule far origin 1 destination 2\nfare-rule near origin 2 destination 2\n" +
+           train,
+       MURLO_TARIFF_NETWORK, "Rail", MURLO_NO_FARE, 1075},
+      {"network, no rule for the ride",
+       "tariff network\nroute R1 type 1\n" + stations +
+           "zone 1 Aton\nfare near 1.00 USD\nfare-rule near route R1 origin 1 destination 1\n" +
+           train,
+       MURLO_TARIFF_NETWORK, "Subway", MURLO_NO_FARE, std::nullopt},
+  };
+  EXPECT_EQ(murlo_db_tariff(nullptr), MURLO_TARIFF_BUILT_IN);
+  for (const Case& c : cases) {
+    source::Timetable timetable;
+    const auto errors = source::parseSource(c.source, timetable);
+    ASSERT_TRUE(errors.empty()) << c.name << ": " << errors.front().message;
+    std::string bytes;
+    ASSERT_FALSE(source::compileTimetable(timetable, bytes).has_value()) << c.name;
+    const test::TempFile file(bytes);
+    Handle handle;
+    ASSERT_EQ(murlo_db_open(file.path().c_str(), &handle.db), MURLO_STATUS_OK);
+    EXPECT_EQ(murlo_db_tariff(handle.db), c.tariff) << c.name;
+    murlo_rides* rides = nullptr;
+    ASSERT_EQ(murlo_db_direct_trains(handle.db, "Aton", "Beeby", &rides), MURLO_STATUS_OK);
+    ASSERT_EQ(rides->count, 1u) << c.name;
+    const murlo_ride& ride = rides->rides[0];
+    EXPECT_STREQ(ride.class_name, c.className) << c.name;
+    EXPECT_EQ(ride.fares[0], c.hardSeat) << c.name;
+    murlo_fare fare{-1, "untouched", -1, "untouched"};
+    const int32_t found =
+        murlo_db_ride_fare(handle.db, ride.train, ride.board_stop, ride.alight_stop, &fare);
+    EXPECT_EQ(found, c.fare ? 1 : 0) << c.name;
+    if (c.fare) {
+      EXPECT_EQ(fare.amount, *c.fare) << c.name;
+      EXPECT_STREQ(fare.currency, "USD");
+      EXPECT_EQ(fare.digits, 2);
+      EXPECT_STREQ(fare.fare_id, "far");
+    } else {
+      EXPECT_STREQ(fare.currency, "untouched") << c.name;
+    }
+    // Stops that are no ride of the train: no fare.
+    EXPECT_EQ(murlo_db_ride_fare(handle.db, ride.train, 1, 0, &fare), 0);
+    EXPECT_EQ(murlo_db_ride_fare(handle.db, ride.train + 1, 0, 1, &fare), 0);
+    EXPECT_EQ(murlo_db_ride_fare(handle.db, ride.train, 0, 1, nullptr), 0);
+    murlo_rides_free(rides);
+  }
+}
 
 }  // namespace
 }  // namespace murlo

@@ -4,9 +4,11 @@
 // departure and an arrival board, the back button, the other views, a
 // phone's width, the keyboard alone, the page in Chinese and switched to
 // English and back, a crafted database whose names are HTML shown as
-// text in both languages, and a timetable with a calendar asked for dates.
+// text in both languages, a timetable with a calendar asked for dates, and
+// networks with fares of their own and without fares.
 //
-//   node page_test.mjs SAMPLE_URL CRAFTED_URL CALENDAR_URL SCREENSHOT_DIR   (run.sh starts the servers)
+//   node page_test.mjs SAMPLE_URL CRAFTED_URL CALENDAR_URL SCREENSHOT_DIR [FARES_URL NO_FARES_URL]
+//   (run.sh starts the servers)
 //
 // Each check is a step of its own on a fresh page; a failing step saves a
 // screenshot and the others still run. Exits 1 when any step failed.
@@ -15,7 +17,7 @@ import { mkdtempSync, rmSync } from "node:fs";
 import { join } from "node:path";
 import { chromium } from "playwright-core";
 
-const [sampleUrl, craftedUrl, calendarUrl, shots] = process.argv.slice(2);
+const [sampleUrl, craftedUrl, calendarUrl, shots, faresUrl, noFaresUrl] = process.argv.slice(2);
 if (!sampleUrl || !craftedUrl || !calendarUrl || !shots) {
   console.error("usage: node page_test.mjs SAMPLE_URL CRAFTED_URL CALENDAR_URL SCREENSHOT_DIR");
   process.exit(2);
@@ -631,6 +633,38 @@ await step("a weekday and a weekend date give their own trains, in the URL and t
   await page.locator("#trip-form button.go").click();
   await page.getByText("is outside the timetable's period 2020-01-01 to 2029-12-31").waitFor();
 });
+
+// ---- Networks with fares of their own, and without fares --------------------------
+
+if (faresUrl && noFaresUrl) {
+  await step("a network's own fares: each ride's and the journey's total, in its currency", async (page) => {
+    await page.goto(`${faresUrl}?from=Aton&to=Beeby&at=07:00&lang=en`);
+    await page.locator("#trip-answer table.trains").waitFor();
+    assert.ok((await texts(page, "#trip-answer thead th")).includes("Fare"));
+    assert.deepEqual(await texts(page, "#trip-answer td .fare"), ["$10.75"]);
+    assert.ok((await texts(page, "#trip-answer td")).includes("Rail"));
+    await page.goto(`${faresUrl}?from=Aton&to=Ceton&at=07:00&lang=en`);
+    await page.locator("#trip-answer li.journey").first().waitFor();
+    assert.deepEqual(await texts(page, "#trip-answer .journey-line .fare"), ["$13.25"]);
+    assert.deepEqual(await texts(page, "#trip-answer li.ride .fare"), ["$10.75", "$2.50"]);
+    await page.screenshot({ path: join(shots, "fares.png"), fullPage: true });
+  });
+
+  await step("a network without fares shows no fare and its route type as the class", async (page) => {
+    await page.goto(`${noFaresUrl}?from=Aton&to=Beeby&at=07:00&lang=en`);
+    await page.locator("#trip-answer table.trains").waitFor();
+    assert.ok(!(await texts(page, "#trip-answer thead th")).includes("Fare"));
+    assert.equal(await page.locator("#trip-answer .fare").count(), 0);
+    assert.ok((await texts(page, "#trip-answer td")).includes("Subway"));
+    try {
+      await page.getByRole("link", { name: "中文" }).click();
+      await page.locator("#trip-answer td").filter({ hasText: "地铁" }).waitFor();
+      assert.ok(!(await texts(page, "#trip-answer thead th")).includes("票价"));
+    } finally {
+      await page.evaluate(() => localStorage.clear()).catch(() => {});
+    }
+  });
+}
 
 await context.close();
 rmSync(profile, { recursive: true, force: true });

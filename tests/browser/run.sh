@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The browser test of murlo serve's page: Debian's chromium driven by
 # playwright-core (npm; no browser is downloaded). Starts `murlo serve` on a
-# free loopback port three times, on the sample network, on a crafted network
-# whose names are HTML and on a timetable with a calendar, runs page_test.mjs
+# free loopback port on the sample network, on a crafted network whose names
+# are HTML, on a timetable with a calendar and on networks with fares of
+# their own and without fares, runs page_test.mjs
 # against them, saves its
 # screenshots under build/browser/, stops the servers and exits non-zero on
 # any failure.
@@ -63,6 +64,46 @@ end
 SOURCE
 "$murlo" build "$out/calendar.tt" "$out/calendar.db" >/dev/null
 
+# A network with fares of its own (R10 Aton-Beeby $10.75, B20 Beeby-Ceton
+# $2.50) and one without fares, whose class is its route type.
+cat >"$out/fares.tt" <<'SOURCE'
+station Aton AT
+station Beeby BB
+station Ceton CT
+tariff network
+route R1 type 2
+route B1 type 3
+zone 1 Aton
+zone 2 Beeby Ceton
+fare in 2.50 USD
+fare out 10.75 USD
+fare-rule in origin 2 destination 2
+fare-rule out route R1 origin 1 destination 2
+train R10 class 1 columns F rate D
+  route R1
+  Aton   -      08:00  0
+  Beeby  09:00  -      100
+end
+train B20 class 1 columns F rate D
+  route B1
+  Beeby  -      09:30  0
+  Ceton  10:00  -      20
+end
+SOURCE
+"$murlo" build "$out/fares.tt" "$out/fares.db" >/dev/null
+cat >"$out/nofares.tt" <<'SOURCE'
+tariff none
+route M type 1
+station Aton AT
+station Beeby BB
+train M1 class 1 columns F rate D
+  route M
+  Aton   -      08:00  0
+  Beeby  08:20  -      10
+end
+SOURCE
+"$murlo" build "$out/nofares.tt" "$out/nofares.db" >/dev/null
+
 pids=()
 stop_servers() {
   for pid in "${pids[@]}"; do
@@ -93,12 +134,17 @@ url_of() {
 start_server "$sample" sample
 start_server "$out/crafted.db" crafted
 start_server "$out/calendar.db" calendar
+start_server "$out/fares.db" fares
+start_server "$out/nofares.db" nofares
 sample_url=$(url_of sample)
 crafted_url=$(url_of crafted)
 calendar_url=$(url_of calendar)
+fares_url=$(url_of fares)
+nofares_url=$(url_of nofares)
 
 status=0
-node tests/browser/page_test.mjs "$sample_url" "$crafted_url" "$calendar_url" "$out" || status=$?
+node tests/browser/page_test.mjs "$sample_url" "$crafted_url" "$calendar_url" "$out" \
+  "$fares_url" "$nofares_url" || status=$?
 stop_servers
 trap - EXIT
 if ((status != 0)); then

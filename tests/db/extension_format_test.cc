@@ -88,6 +88,33 @@ GeneratedNetwork generate(std::mt19937& random) {
       calendar.trainPatterns.push_back(
           static_cast<uint32_t>(below(static_cast<int>(calendar.patterns.size()))));
   }
+  // One network in three has fares of its own, one in six none at all.
+  if (below(2) == 0) {
+    NetworkFares& fares = net.network.fares;
+    fares.tariff = below(3) == 0 ? Tariff::kNone : Tariff::kNetwork;
+    for (int r = below(3); r > 0; --r)
+      fares.routes.push_back({"R" + std::to_string(r), static_cast<uint16_t>(below(13))});
+    for (int z = below(4); z > 0; --z) fares.zones.push_back("Z" + std::to_string(z));
+    const auto refTo = [&](std::size_t n) {
+      return n == 0 || below(2) == 0 ? kNoFareRef
+                                     : static_cast<uint32_t>(below(static_cast<int>(n)));
+    };
+    if (fares.tariff == Tariff::kNetwork) {
+      for (int p = 1 + below(3); p > 0; --p)
+        fares.products.push_back({"F" + std::to_string(p), static_cast<uint32_t>(below(100000)),
+                                  below(2) == 0 ? "USD" : "JPY",
+                                  static_cast<uint8_t>(below(2) * 2)});
+      for (int r = below(5); r > 0; --r)
+        fares.rules.push_back(
+            {static_cast<uint32_t>(below(static_cast<int>(fares.products.size()))),
+             refTo(fares.routes.size()), refTo(fares.zones.size()), refTo(fares.zones.size()),
+             refTo(fares.zones.size())});
+    }
+    if (!fares.zones.empty())
+      for (int s = 0; s < stations; ++s) fares.stationZones.push_back(refTo(fares.zones.size()));
+    if (!fares.routes.empty())
+      for (int t = 0; t < trains; ++t) fares.trainRoutes.push_back(refTo(fares.routes.size()));
+  }
   return net;
 }
 
@@ -145,7 +172,8 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   std::mt19937 random(7);
   GeneratedNetwork net = generate(random);
   while (buildExtension(net.trains, net.network).calendar.empty() ||
-         buildExtension(net.trains, net.network).trains.empty())
+         buildExtension(net.trains, net.network).trains.empty() ||
+         buildExtension(net.trains, net.network).fares.rules.empty())
     net = generate(random);
   const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
   const TimetableDb tables(lists);
@@ -176,20 +204,42 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
     const char* name;
     NetworkExtension extension;
   } cases[] = {
-      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}}},
+      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}, {}}},
       {"train",
        {{},
         {},
         {{StationIndex(0), StationIndex(1), TransferKind::kTimed, 0, TrainIndex(99)}},
         {},
+        {},
         {}}},
-      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}}},
-      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}}},
+      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}, {}}},
+      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}, {}}},
+  };
+  // Fares naming what the block does not hold, or breaking its rules.
+  const auto withFares = [](Tariff tariff, std::string currency, auto change) {
+    Case c{"fares", {}};
+    c.extension.fares.tariff = tariff;
+    c.extension.fares.products.push_back({"F", 275, std::move(currency), 2});
+    change(c.extension.fares);
+    return c;
+  };
+  std::vector<Case> fareCases = {
+      withFares(Tariff::kNetwork, "USD",
+                [](NetworkFares& f) {
+                  f.rules.push_back({0, 0, kNoFareRef, kNoFareRef, kNoFareRef});
+                }),
+      withFares(Tariff::kNetwork, "usd", [](NetworkFares&) {}),
+      withFares(Tariff::kNone, "USD", [](NetworkFares&) {}),
+      withFares(Tariff::kNetwork, "USD",
+                [](NetworkFares& f) {
+                  f.zones = {"Z"};
+                  f.stationZones = {0};
+                }),
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {
     NetworkExtension damagedCalendar{
-        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar};
+        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar, {}};
     change(damagedCalendar.calendar);
     calendarCases.push_back({name, damagedCalendar});
   };
@@ -216,6 +266,11 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
     std::string file = "untouched";
     EXPECT_TRUE(writeDatabaseBytes(lists, c.extension, file)) << c.name;
     EXPECT_EQ(file, "untouched");
+  }
+  for (const Case& c : fareCases) {
+    EXPECT_EQ(read(encodeExtension(c.extension)).state, ExtensionState::kDamaged) << c.name;
+    std::string file = "untouched";
+    EXPECT_TRUE(writeDatabaseBytes(lists, c.extension, file)) << c.name;
   }
   for (const Case& c : cases) {
     EXPECT_EQ(read(encodeExtension(c.extension)).state, ExtensionState::kDamaged) << c.name;

@@ -1414,6 +1414,65 @@ TEST(GtfsInfoTest, FactsOfTheTestFeed) {
   EXPECT_EQ(runMurlo({"gtfs-info", "/nonexistent/feed"}).status, 1);
 }
 
+// The feed's own classes and fares: a ride's class is its route type; its
+// fare the cheapest that fare_rules.txt gives it by route and zones, in
+// euros; a fare finer than a cent and a rule of a route not imported are
+// dropped. Without fare_attributes.txt no ride has a fare and no table shows
+// a fare column.
+TEST(GtfsImportTest, FaresOfTheFeedOrNone) {
+  FeedCopy noFares;
+  fs::remove(noFares.file("fare_attributes.txt"));
+  fs::remove(noFares.file("fare_rules.txt"));
+  const Imported fares = import(kFeed, "20260408");
+  const Imported none = import(noFares.dir(), "20260408");
+  ASSERT_EQ(fares.run.status, 0) << fares.run.err;
+  ASSERT_EQ(none.run.status, 0) << none.run.err;
+  EXPECT_TRUE(contains(fares.run.out,
+                       "; fares: 3 of fare_attributes.txt (1 dropped), 4 rules (1 dropped), "
+                       "zones of 10 stations;"))
+      << fares.run.out;
+  EXPECT_TRUE(contains(none.run.out, "; no fares;")) << none.run.out;
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* className;
+    const char* json;  // the first train's fare
+    const char* table;
+  } cases[] = {
+      {"Harbour_Central", "Konigsplatz", "Rail",
+       R"("fare":{"amount":250,"currency":"EUR","digits":2,"text":"€2.50"})", "€2.50"},
+      {"Harbour_Central", "Hillside", "Rail", R"("fare":{"amount":410,"currency":"EUR")", "€4.10"},
+      {"Harbour_Central", "Airport", "Rail", R"("fare":{"amount":1200,)", "€12.00"},
+      {"Depot", "中山路", "Bus", R"("fare":null)", "Bus"},
+      {"Park_and_Ride", "Airport", "Rail", R"("fare":{"amount":1200,)", "€12.00"},
+  };
+  for (const Case& c : cases) {
+    const auto json = runMurlo({"direct", c.from, c.to, "--db", fares.db, "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(contains(json.out, c.json)) << c.from << " " << c.to << "\n" << json.out;
+    EXPECT_TRUE(contains(json.out, "\"class\":\"" + std::string(c.className) + "\""));
+    EXPECT_TRUE(contains(json.out, R"("fares":{"hard_seat":null,"soft_seat":null,)"));
+    const auto table = runMurlo({"direct", c.from, c.to, "--db", fares.db});
+    EXPECT_TRUE(contains(table.out, c.table)) << table.out;
+    EXPECT_FALSE(contains(table.out, "Hard seat")) << table.out;
+    const auto without = runMurlo({"direct", c.from, c.to, "--db", none.db, "--json"});
+    EXPECT_TRUE(contains(without.out, R"("fare":null)")) << without.out;
+    EXPECT_FALSE(contains(without.out, "EUR")) << without.out;
+    const auto plain = runMurlo({"direct", c.from, c.to, "--db", none.db});
+    EXPECT_FALSE(contains(plain.out, "Fare")) << plain.out;
+    EXPECT_FALSE(contains(plain.out, "Hard seat")) << plain.out;
+  }
+  // Bus 7 calls at no zone: a table of its rides has no fare column.
+  EXPECT_FALSE(contains(runMurlo({"direct", "Depot", "中山路", "--db", fares.db}).out, "Fare"));
+  // A journey's fare where every ride has one.
+  const auto plan =
+      runMurlo({"plan", "Konigsplatz", "Airport", "--at", "06:00", "--db", fares.db, "--json"});
+  ASSERT_EQ(plan.status, 0) << plan.err;
+  EXPECT_TRUE(contains(
+      plan.out, R"(}}],"fare":{"amount":1450,"currency":"EUR","digits":2,"text":"€14.50"}})"))
+      << plan.out;
+}
+
 TEST(GtfsImportTest, DumpsAndBuildsBackByteForByte) {
   // Park and Ride, served only by a boarding-only call, has its calls in the
   // extension alone, and comes last.

@@ -192,6 +192,23 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
         if (found == calendar.patterns.end()) calendar.patterns.push_back(days);
       }
     }
+    // A third of the extended networks say their tariff: their own fares
+    // (exact prices of 0 to 3 digits, rules naming routes and zones) or none.
+    if (extended && round % 3 == 1) {
+      NetworkFares& fares = network.fares;
+      const auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+      const auto any = [&](uint32_t n) { return pick(2) == 0 ? kNoFareRef : pick(n); };
+      fares.tariff = round % 6 == 1 ? Tariff::kNone : Tariff::kNetwork;
+      fares.routes = {{"R1", 2}, {"M-7", kNoRouteType}, {"B", 700}};
+      fares.zones = {"1", "Zone_2"};
+      for (int32_t s = 0; s < stationCount; ++s) fares.stationZones.push_back(any(2));
+      for (std::size_t t = 0; t < trains.size(); ++t) fares.trainRoutes.push_back(any(3));
+      if (fares.tariff == Tariff::kNetwork) {
+        fares.products = {{"peak", 1075, "USD", 2}, {"off", 500, "JPY", 0}, {"x", 7, "BHD", 3}};
+        for (uint32_t k = 0; k < 1 + pick(5); ++k)
+          fares.rules.push_back({pick(3), any(3), any(2), any(2), any(2)});
+      }
+    }
     std::string header = round % 2 == 0 ? "H\xFF\x01" : test::gbk("时刻");
     std::string file;
     ASSERT_FALSE(writeDatabaseBytes(buildTableLists(header, stations, trains),
@@ -201,12 +218,13 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     const std::string text = dumped(file, &warnings);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
     EXPECT_EQ(compiled(text), file) << text;
-    for (const char* line : {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ",
-                             "\nperiod ", " not ", " also ", "days none"}) {
+    for (const char* line :
+         {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ", "\nperiod ", " not ",
+          " also ", "days none", "\ntariff none", "\nfare-rule ", "  route "}) {
       if (text.find(line) != std::string::npos) written.insert(line);
     }
   }
-  EXPECT_EQ(written.size(), 10u);  // every kind of line went through
+  EXPECT_EQ(written.size(), 13u);  // every kind of line went through
 }
 
 struct ErrorCase {

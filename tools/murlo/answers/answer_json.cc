@@ -183,7 +183,13 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
       writeTrainJson(json, ride.train, ListKind::kDirect);
       json.endObject();
     }
-    json.endArray().endObject();
+    json.endArray();
+    // A network's own fares: the journey's, where every ride has one.
+    if (!journey.builtInFares) {
+      json.key("fare");
+      writeNetworkFare(json, journey.fare);
+    }
+    json.endObject();
   }
   json.endArray().endObject();
 }

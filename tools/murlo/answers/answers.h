@@ -165,6 +165,10 @@ struct Journey {
   int arrivalDay = 0;
   std::string duration;  // HH:MM, hours not reduced
   std::vector<Ride> rides;
+  // As a TrainLine's: whether the database uses the built-in tariff, and
+  // else the journey's fare where every ride has one in one currency.
+  bool builtInFares = true;
+  std::optional<NetworkFare> fare;
 };
 
 struct PlanAnswer {

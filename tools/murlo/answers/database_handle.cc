@@ -40,9 +40,13 @@ TrainLine trainLineOf(const murlo_ride& ride, bool markAll) {
   return line;
 }
 
-ListedTrain listedTrainOf(const murlo_ride& ride, ListKind kind, bool markAll) {
+ListedTrain listedTrainOf(const murlo_ride& ride, ListKind kind, bool markAll, const murlo_db* db) {
   ListedTrain train;
   train.line = trainLineOf(ride, markAll);
+  if (db != nullptr && murlo_db_tariff(db) != MURLO_TARIFF_BUILT_IN) {
+    train.line.builtInFares = false;
+    train.line.fare = networkFareOf(db, ride);
+  }
   const int setOut = dayOf(ride.set_out);
   train.departureDay = dayOf(ride.departure) - setOut;
   train.arrivalDay = dayOf(ride.arrival) - setOut;

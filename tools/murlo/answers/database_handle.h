@@ -43,7 +43,9 @@ TrainLine trainLineOf(const murlo_ride& ride, bool markAll = false);
 // A ride as a listed train of `kind`: its days counted from the day the
 // train set out, the call at the station asked about, and on a board the
 // day (after the day asked about) of its time there.
-ListedTrain listedTrainOf(const murlo_ride& ride, ListKind kind, bool markAll = false);
+// With `db`, the tariff and the network's fare of the ride (TrainLine).
+ListedTrain listedTrainOf(const murlo_ride& ride, ListKind kind, bool markAll = false,
+                          const murlo_db* db = nullptr);
 // A stop of a stop list, its days from the day the train set out.
 StopLine stopLineOf(const murlo_stop& stop);
 

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "answers/network_fare.h"
+
 namespace murlo::tool {
 
 // One train result line's fields.
@@ -28,6 +30,11 @@ struct TrainLine {
   // Hard seat, soft seat, hard sleeper, soft sleeper: whole yuan, or "-"
   // where the train does not offer the class.
   std::array<std::string, 4> fares;
+  // False where the database does not use the built-in tariff: the four
+  // fares are "-" and no table or JSON shows them as prices; `fare` is then
+  // the network's own fare of the ride, where it has one.
+  bool builtInFares = true;
+  std::optional<NetworkFare> fare;
 };
 
 // One stop of a stop list.

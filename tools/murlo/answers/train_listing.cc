@@ -33,6 +33,23 @@ void writeFare(JsonWriter& json, const std::string& fare) {
   }
 }
 
+}  // namespace
+
+void writeNetworkFare(JsonWriter& json, const std::optional<NetworkFare>& fare) {
+  if (!fare) {
+    json.null();
+    return;
+  }
+  json.beginObject()
+      .field("amount", fare->amount)
+      .field("currency", fare->currency)
+      .field("digits", int64_t{fare->digits})
+      .field("text", fare->text)
+      .endObject();
+}
+
+namespace {
+
 struct Column {
   const char* name;    // for --columns
   const char* header;  // in the table
@@ -106,12 +123,27 @@ std::vector<Column> columnsOf(ListKind kind) {
                      [](const ListedTrain& t) { return fare(t, 2); }});
   columns.push_back({"soft-sleeper", "Soft sleeper", Align::kRight, 1,
                      [](const ListedTrain& t) { return fare(t, 3); }});
+  // The network's own fare, in its currency (a database that does not use
+  // the built-in tariff).
+  columns.push_back({"fare", "Fare", Align::kRight, 7, [](const ListedTrain& t) {
+                       return t.line.fare ? t.line.fare->text : std::string("-");
+                     }});
   return columns;
 }
 
 bool isFare(const Column& column) {
   const std::string_view name = column.name;
-  return name.ends_with("-seat") || name.ends_with("-sleeper");
+  return name.ends_with("-seat") || name.ends_with("-sleeper") || name == "fare";
+}
+
+// Whether the table shows fare column `column` at all: the built-in
+// tariff's four for a database that uses it, the network's own fare for one
+// that does not where some line has a fare; never a column of no fares.
+bool hasFares(const Column& column, const std::vector<ListedTrain>& trains) {
+  const bool builtIn = trains.empty() || trains.front().line.builtInFares;
+  if (std::string_view(column.name) != "fare") return builtIn;
+  return !builtIn && std::any_of(trains.begin(), trains.end(),
+                                 [](const ListedTrain& t) { return t.line.fare.has_value(); });
 }
 
 // Minutes from `fromMinute` on to `time` round the clock. A time past 23:59
@@ -193,7 +225,7 @@ void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
     }
   } else {
     for (const Column& column : all) {
-      if (layout.fares || !isFare(column)) shown.push_back(column);
+      if (!isFare(column) || (layout.fares && hasFares(column, trains))) shown.push_back(column);
     }
   }
   std::vector<std::vector<std::string>> rows;
@@ -259,6 +291,10 @@ void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind) {
   json.endObject()
       .field("departure_day", int64_t{train.departureDay})
       .field("arrival_day", int64_t{train.arrivalDay});
+  if (!t.builtInFares) {
+    json.key("fare");
+    writeNetworkFare(json, t.fare);
+  }
   if (train.boardDay) json.field("board_day", int64_t{*train.boardDay});
   if (kind == ListKind::kAt) {
     json.key("at_arrival");

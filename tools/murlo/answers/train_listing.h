@@ -86,6 +86,10 @@ Result<std::vector<std::string>> parseColumns(ListKind kind, std::string_view li
 void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
                      const TableLayout& layout, std::ostream& out);
 
+// A network's own fare in JSON: {"amount": 1075, "currency": "USD",
+// "digits": 2, "text": "$10.75"} (the amount in minor units), or null.
+void writeNetworkFare(JsonWriter& json, const std::optional<NetworkFare>& fare);
+
 // A JSON train object; a JSON array of them.
 void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind);
 void writeTrainsJson(JsonWriter& json, const std::vector<ListedTrain>& trains, ListKind kind);

@@ -106,6 +106,8 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
         {padded(timeWithDay(journey.departure, journey.departureDay), departureWidth) + " -> " +
              timeWithDay(journey.arrival, journey.arrivalDay),
          journey.duration, changesOf(journey)});
+    // A network's own fares: the journey's where every ride has one.
+    if (journey.fare) summaries.back().push_back(journey.fare->text);
     laterDay = laterDay || journey.arrivalDay > 0;
     dayBefore = dayBefore || journey.departureDay < 0;
     for (const Ride& ride : journey.rides) {
@@ -113,6 +115,7 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
       rides.push_back({visibleText(train.number), visibleText(train.from),
                        timeWithDay(train.departure, ride.departureDay), visibleText(train.to),
                        timeWithDay(train.arrival, ride.arrivalDay)});
+      if (train.fare) rides.back().push_back(train.fare->text);
     }
   }
   const std::vector<std::size_t> summaryWidths = widthsOf(summaries);

@@ -105,7 +105,9 @@ constexpr std::string_view kTrainTable =
     "needed on. --columns chooses them from index,\n"
     "train, from, departs, to, arrives, runs-from, runs-to, class, duration,\n"
     "hard-seat, soft-seat, hard-sleeper, soft-sleeper (at also: at-arrives,\n"
-    "at-departs).\n";
+    "at-departs), fare. The four fare columns are the built-in tariff's, in\n"
+    "whole yuan; a network with fares of its own shows its fare (\"$10.75\")\n"
+    "instead, and one without fares none.\n";
 
 const std::vector<const OptionSpec*> kListOptions = {
     &kDatabaseOption, &kJsonOption, &kRawOption, &kOrderOption, &kColumnsOption, &kNoFaresOption};

@@ -99,6 +99,21 @@ std::string networkPhrase(const gtfs::ImportResult& result) {
          counted(n.changeTimes, "change time") + ", " + counted(n.groups, "station group");
 }
 
+// "; fares: 3 of fare_attributes.txt (1 dropped), 12 rules (2 dropped),
+// zones of 40 stations", or "; no fares" for a feed without them.
+std::string faresPhrase(const gtfs::FareCounts& f) {
+  if (f.fares == 0) {
+    return f.faresFile ? "; no fares (" + counted(f.faresDropped, "fare") +
+                             " of fare_attributes.txt dropped)"
+                       : "; no fares";
+  }
+  std::string phrase = "; fares: " + std::to_string(f.fares) + " of fare_attributes.txt";
+  if (f.faresDropped > 0) phrase += " (" + std::to_string(f.faresDropped) + " dropped)";
+  phrase += ", " + counted(f.rules, "rule");
+  if (f.rulesDropped > 0) phrase += " (" + std::to_string(f.rulesDropped) + " dropped)";
+  return phrase + ", zones of " + counted(f.zonedStations, "station");
+}
+
 // "Hidden from hosts that read only the sections: rides from Harlem (88
 // trains), rides to Harlem (70 trains), ... and 3 more; the extension offers
 // them.", or nothing when the sections hide no ride.
@@ -321,13 +336,13 @@ int runImportGtfs(const CommandLine& line) {
       return reportFailure(line.command(), written);
     }
   }
-  std::string line1 = "Built " + (isStandardStream(out) ? std::string("the database") : out) +
-                      ": " + counted(result.stations, "station") + ", " +
-                      counted(result.trains, "train") + ", " + counted(result.stops, "stop") +
-                      "; trips of " + daysPhrase(*options, result) + " from " + options->feed +
-                      "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
-                      networkPhrase(result) + "; " + kmPhrase(result.totals) +
-                      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
+  std::string line1 =
+      "Built " + (isStandardStream(out) ? std::string("the database") : out) + ": " +
+      counted(result.stations, "station") + ", " + counted(result.trains, "train") + ", " +
+      counted(result.stops, "stop") + "; trips of " + daysPhrase(*options, result) + " from " +
+      options->feed + "; " + ridesPhrase(result.totals.rides, options->runs.allCalls) +
+      networkPhrase(result) + faresPhrase(result.fares) + "; " + kmPhrase(result.totals) +
+      (result.stopCodeAbbreviations ? "; stop codes as abbreviations" : "");
   if (report.total() > 0) line1 += " (" + counted(report.total(), "warning") + ")";
   if (const std::string hidden = hiddenLine(result.hidden); !hidden.empty()) {
     line1 += "\n" + hidden;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "db/service_calendar.h"
+#include "gtfs/fare_import.h"
 #include "gtfs/feed_loader.h"
 #include "gtfs/import_report.h"
 #include "gtfs/progress.h"
@@ -67,6 +68,7 @@ struct ImportResult {
   NetworkCounts network;               // transfers.txt as written
   bool transfersFile = false;          // the feed has a transfers.txt
   bool extension = false;              // the database has an extension
+  FareCounts fares;                    // fare_attributes.txt and fare_rules.txt as kept
   // A period's import: the period asked (the feed's, cut at
   // kMaxCalendarDays when `periodCut`, or the range) and the calendar of the
   // trains written. When the period's trains did not fit the seven sections

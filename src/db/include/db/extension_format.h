@@ -27,6 +27,7 @@ enum class ExtensionBlock : uint16_t {
   kTransfers = 3,
   kChangeTimes = 4,
   kServiceCalendar = 5,
+  kFares = 8,  // the tariff a file uses and the network's own fares
 };
 inline constexpr uint16_t kBlockMayBeSkipped = 1;
 

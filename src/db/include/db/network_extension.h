@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/indexes.h"
+#include "db/network_fares.h"
 #include "db/service_calendar.h"
 
 namespace murlo {
@@ -90,10 +91,11 @@ struct NetworkExtension {
   std::vector<Transfer> transfers;
   std::vector<ChangeTime> changeTimes;  // ascending by station, each once
   ServiceCalendar calendar;             // empty: every train runs every day
+  NetworkFares fares;                   // empty: the built-in tariff
 
   bool empty() const {
     return trains.empty() && groups.empty() && transfers.empty() && changeTimes.empty() &&
-           calendar.empty();
+           calendar.empty() && fares.empty();
   }
   friend bool operator==(const NetworkExtension&, const NetworkExtension&) = default;
 };

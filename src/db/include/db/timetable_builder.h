@@ -60,6 +60,7 @@ struct NetworkSpec {
   std::vector<Transfer> transfers;
   std::vector<ChangeTime> changeTimes;  // ascending by station
   ServiceCalendar calendar;             // trainPatterns one a train; empty: every day
+  NetworkFares fares;                   // empty: the built-in tariff
 };
 
 // The extension that goes with buildTableLists of the same trains: the whole

@@ -35,7 +35,12 @@ struct RideFacts {
   int32_t distanceKm = 0;      // alighting minus boarding distance
   // The amounts the line shows in its four fare columns, nothing where it
   // shows "-".
+  // Where the file does not use the built-in tariff (db/network_fares.h)
+  // the four columns are empty, the class name is the route type's
+  // (present/route_type_names.h) and the ride pays the network's fare
+  // chosen by fare/network_fare.h: an index of its products, if any.
   std::array<std::optional<int64_t>, 4> fares{};
+  std::optional<uint32_t> networkFare;
 };
 
 // The times of a train's call at stop `k`, in minutes from 00:00 of the day

@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "db/timetable_db.h"
@@ -52,6 +53,7 @@ struct Utf8Ride {
   int64_t journeyMinutes = 0;
   int32_t distanceKm = 0;
   std::array<int64_t, 4> fares{kNoFare, kNoFare, kNoFare, kNoFare};
+  std::optional<uint32_t> networkFare;  // as RideFacts
   // A kept whole run: the times of every stop (allCallTimes), for the calls
   // an answer names; empty otherwise.
   std::vector<CallTimes> calls;

@@ -45,6 +45,19 @@ function data(text, tag = "span", attributes = {}) {
   return el(tag, { ...attributes, lang: langOf(text) }, text);
 }
 
+// A train's class: a network's route type in the page's language where it
+// has a name for it, else as the database gives it.
+function className(train) {
+  const named = T.routeTypes && Object.hasOwn(T.routeTypes, train.class) ? T.routeTypes[train.class] : null;
+  return named ? named : data(train.class);
+}
+
+// A network's own fare of a ride or journey ("$10.75", as the API writes
+// it), or nothing (the built-in tariff, or no fare).
+function fareOf(item) {
+  return item.fare ? data(item.fare.text, "span", { class: "fare" }) : null;
+}
+
 // A station name in pinyin ("Beijingxi", as the API derives it) beside the
 // name: for the eye only, as a screen reader reads the name itself.
 function pinyinBeside(pinyin) {
@@ -145,6 +158,7 @@ const ENGLISH = {
   colArrives: "Arrives",
   colDuration: "Duration",
   colClass: "Class",
+  colFare: "Fare",
   colRuns: "Runs",
   colFrom: "From",
   colTo: "To",
@@ -298,6 +312,21 @@ const CHINESE = {
   colArrives: "到达时间",
   colDuration: "历时",
   colClass: "类别",
+  colFare: "票价",
+  // A network's route types, which name its rides' classes.
+  routeTypes: {
+    Tram: "有轨电车",
+    Subway: "地铁",
+    Rail: "铁路",
+    Bus: "公交",
+    Ferry: "轮渡",
+    "Cable tram": "缆索电车",
+    "Aerial lift": "空中缆车",
+    Funicular: "缆索铁路",
+    Trolleybus: "无轨电车",
+    Monorail: "单轨",
+    Coach: "长途客车",
+  },
   colRuns: "始发—终到",
   colFrom: "出发站",
   colTo: "到达站",
@@ -647,6 +676,10 @@ function onDate(answer) {
 // A table of trains; the number of each is a button that opens its stops.
 // `columns`: {head, cell(train) -> node or text, wide (left out on a phone)}.
 function trainTable(trains, columns, state, caption) {
+  // A network's own fares: a column only where some train has one.
+  if (trains.some((t) => t.fare)) {
+    columns = [...columns, { head: T.colFare, cell: (t) => fareOf(t) ?? "–" }];
+  }
   const head = el(
     "tr",
     {},
@@ -748,7 +781,7 @@ async function showTrip(state, box, current) {
           { head: T.colDeparts, cell: departs },
           { head: T.colArrives, cell: arrives },
           { head: T.colDuration, cell: (t) => T.duration(t.journey_time) },
-          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colClass, cell: (t) => className(t), wide: true },
           { head: T.colRuns, cell: (t) => [data(t.first_station), " – ", data(t.last_station)], wide: true },
         ],
         state,
@@ -837,6 +870,7 @@ function journeyList(journeys, plan, state, direct = false) {
             el("span", { class: "visually-hidden" }, T.rideTo),
             el("span", { class: "stop" }, data(t.to), " ", el("time", {}, timeWithDay(t.arrival, ride.arrival_day))),
           ),
+          t.fare ? [" · ", fareOf(t)] : null,
         ),
       );
     }
@@ -849,6 +883,7 @@ function journeyList(journeys, plan, state, direct = false) {
         el("strong", {}, timeWithDay(journey.departure, journey.departure_day), " → ",
           timeWithDay(journey.arrival, journey.arrival_day)),
         T.journeyFacts(journey.duration, journey.changes),
+        journey.fare ? [" · ", fareOf(journey)] : null,
       ),
       el("ol", { class: "rides" }, steps),
     );
@@ -881,14 +916,14 @@ async function showBoard(state, box, current) {
           { head: T.colArrives, cell: arrives },
           { head: T.colFrom, cell: (t) => data(t.from) },
           { head: T.colDeparts, cell: departs },
-          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colClass, cell: (t) => className(t), wide: true },
           { head: T.colRunsTo, cell: (t) => data(t.last_station), wide: true },
         ]
       : [
           { head: T.colDeparts, cell: departs },
           { head: T.colTo, cell: (t) => data(t.to) },
           { head: T.colArrives, cell: arrives },
-          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colClass, cell: (t) => className(t), wide: true },
           { head: T.colRunsFrom, cell: (t) => data(t.first_station), wide: true },
         ];
     box.replaceChildren(
@@ -916,7 +951,7 @@ async function showStation(state, box, current) {
           { head: T.colDeparts, cell: (t) => timeWithDay(t.at_departure, t.at_departure_day) },
           { head: T.colRunsFrom, cell: runsFrom },
           { head: T.colRunsTo, cell: runsTo },
-          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colClass, cell: (t) => className(t), wide: true },
         ],
         state,
         T.stationCaption(answer.count, data(answer.station)),
@@ -939,7 +974,7 @@ async function showNumber(state, box, current) {
           { head: T.colFrom, cell: runsFrom },
           { head: T.colTo, cell: runsTo },
           { head: T.colDuration, cell: (t) => T.duration(t.journey_time), wide: true },
-          { head: T.colClass, cell: (t) => data(t.class), wide: true },
+          { head: T.colClass, cell: (t) => className(t), wide: true },
         ],
         state,
         T.numberCaption(answer.count, data(answer.number)),
