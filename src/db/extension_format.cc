@@ -173,9 +173,10 @@ void putCalendar(std::string& out, const ServiceCalendar& calendar) {
   for (const uint32_t pattern : calendar.trainPatterns) put(out, pattern, width);
 }
 
-void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload) {
+void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload,
+              uint32_t flags = 0) {
   put(out, static_cast<uint32_t>(tag), 2);
-  put(out, 0, 2);  // every block of version 1 is needed to read the file right
+  put(out, flags, 2);
   put(out, static_cast<uint32_t>(payload.size()), 4);
   out += payload;
 }
@@ -330,6 +331,14 @@ std::string encodeExtension(const NetworkExtension& extension) {
         [&](std::string& out) { putChangeTimes(out, extension.changeTimes); });
   block(ExtensionBlock::kServiceCalendar, !extension.calendar.empty(),
         [&](std::string& out) { putCalendar(out, extension.calendar); });
+  // A network's own words add to what the sections answer and change no
+  // answer of theirs: a reader that does not know them may skip them.
+  if (!extension.words.stations.empty())
+    putBlock(body, ExtensionBlock::kStationWords, encodeStationWords(extension.words),
+             kBlockMayBeSkipped);
+  if (!extension.words.lines.empty() || !extension.words.trains.empty())
+    putBlock(body, ExtensionBlock::kTrainWords, encodeTrainWords(extension.words),
+             kBlockMayBeSkipped);
   std::string out(kExtensionMagic);
   put(out, kExtensionVersion, 2);
   put(out, 0, 2);
@@ -378,7 +387,9 @@ std::string extensionProblem(const NetworkExtension& extension, int32_t trainCou
     previousStation = time.station;
     if (!isMinutes(time.minutes)) return "a change time is not 0 to 1439 minutes";
   }
-  return calendarProblem(extension.calendar, trainCount);
+  if (std::string problem = calendarProblem(extension.calendar, trainCount); !problem.empty())
+    return problem;
+  return wordsProblem(extension.words, trainCount, stationCount);
 }
 
 ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount) {
@@ -403,7 +414,8 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
   while (!blocks.done()) {
     const uint32_t tag = blocks.take(2);
     const uint32_t flags = blocks.take(2);
-    FieldReader payload(blocks.bytes(blocks.take(4)));
+    const std::string_view payloadBytes = blocks.bytes(blocks.take(4));
+    FieldReader payload(payloadBytes);
     if (!blocks.ok()) return damaged("a block is cut");
     if (tag <= previousTag) return damaged("blocks out of order");
     previousTag = tag;
@@ -418,6 +430,16 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
       case ExtensionBlock::kServiceCalendar:
         whole = readCalendar(payload, extension.calendar);
         break;
+      case ExtensionBlock::kStationWords:
+        if (!readStationWords(payloadBytes, extension.words)) {
+          return damaged("block " + std::to_string(tag) + " is malformed");
+        }
+        continue;
+      case ExtensionBlock::kTrainWords:
+        if (!readTrainWords(payloadBytes, extension.words)) {
+          return damaged("block " + std::to_string(tag) + " is malformed");
+        }
+        continue;
       default:
         if ((flags & kBlockMayBeSkipped) != 0) continue;
         return damaged("block " + std::to_string(tag) + " is unknown to this reader");

@@ -107,6 +107,7 @@ NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpe
   extension.transfers = std::move(network.transfers);
   extension.changeTimes = std::move(network.changeTimes);
   extension.calendar = std::move(network.calendar);
+  extension.words = std::move(network.words);
   return extension;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/indexes.h"
+#include "db/network_words.h"
 #include "db/service_calendar.h"
 
 namespace murlo {
@@ -90,10 +91,11 @@ struct NetworkExtension {
   std::vector<Transfer> transfers;
   std::vector<ChangeTime> changeTimes;  // ascending by station, each once
   ServiceCalendar calendar;             // empty: every train runs every day
+  NetworkWords words;                   // names as written, lines, headsigns, platforms
 
   bool empty() const {
     return trains.empty() && groups.empty() && transfers.empty() && changeTimes.empty() &&
-           calendar.empty();
+           calendar.empty() && words.empty();
   }
   friend bool operator==(const NetworkExtension&, const NetworkExtension&) = default;
 };

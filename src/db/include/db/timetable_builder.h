@@ -60,6 +60,7 @@ struct NetworkSpec {
   std::vector<Transfer> transfers;
   std::vector<ChangeTime> changeTimes;  // ascending by station
   ServiceCalendar calendar;             // trainPatterns one a train; empty: every day
+  NetworkWords words;                   // names as written, lines, headsigns, platforms
 };
 
 // The extension that goes with buildTableLists of the same trains: the whole
