@@ -67,18 +67,17 @@ std::optional<uint32_t> optionalOf(uint32_t field) {
   return field == kNone32 ? std::nullopt : std::optional<uint32_t>(field);
 }
 
-// Valid UTF-8 without control characters (a name is one line of text).
-bool isText(std::string_view text) {
+bool isWheelchair(Wheelchair w) { return static_cast<uint8_t>(w) <= 2; }
+
+}  // namespace
+
+bool isWordsText(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::optional<char32_t> c = decodeUtf8At(text, i);
     if (!c || *c < 0x20 || *c == 0x7F) return false;
   }
   return true;
 }
-
-bool isWheelchair(Wheelchair w) { return static_cast<uint8_t>(w) <= 2; }
-
-}  // namespace
 
 bool indexWithin(int32_t index, int32_t count) { return index >= 0 && index < count; }
 
@@ -194,7 +193,7 @@ std::string wordsProblem(const NetworkWords& words, int32_t trainCount, int32_t 
     if (previousStation && station.station <= *previousStation)
       return "stations' words out of order";
     previousStation = station.station;
-    if (station.name.empty() || station.name.size() > 0xFFFF || !isText(station.name))
+    if (station.name.empty() || station.name.size() > 0xFFFF || !isWordsText(station.name))
       return "a station's name as written is empty, too long or not UTF-8 text";
     if (!isWheelchair(station.wheelchair)) return "a station's wheelchair access is not a value";
     if (station.where &&
@@ -205,7 +204,7 @@ std::string wordsProblem(const NetworkWords& words, int32_t trainCount, int32_t 
   if (words.lines.size() > 0x7FFFFFFF) return "too many lines";
   for (const LineWords& line : words.lines) {
     for (const std::string* text : {&line.shortName, &line.longName})
-      if (text->size() > 0xFFFF || !isText(*text)) return "a line's name is too long or not UTF-8 text";
+      if (text->size() > 0xFFFF || !isWordsText(*text)) return "a line's name is too long or not UTF-8 text";
     if (line.routeType < 0 || line.routeType > 0xFFFF) return "a line's type is not 0 to 65535";
     for (const std::optional<Rgb>& colour : {line.colour, line.textColour})
       if (colour && *colour > kMaxRgb) return "a line's colour is not RGB";
@@ -221,12 +220,12 @@ std::string wordsProblem(const NetworkWords& words, int32_t trainCount, int32_t 
     if (train.direction != kNoDirection && train.direction != 0 && train.direction != 1)
       return "a train's direction is not 0 or 1";
     for (const std::string* text : {&train.headsign, &train.number})
-      if (text->size() > 0xFFFF || !isText(*text))
+      if (text->size() > 0xFFFF || !isWordsText(*text))
         return "a train's headsign or number is too long or not UTF-8 text";
     if (!isWheelchair(train.wheelchair)) return "a train's wheelchair access is not a value";
     if (train.platforms.size() > 0xFFFF) return "a train has too many platforms";
     for (const std::string& platform : train.platforms)
-      if (platform.size() > 0xFF || !isText(platform))
+      if (platform.size() > 0xFF || !isWordsText(platform))
         return "a platform is too long or not UTF-8 text";
   }
   return "";

@@ -89,6 +89,10 @@ struct NetworkWords {
   const LineWords* lineOf(TrainIndex train) const;
 };
 
+// Valid UTF-8 without control characters: every text of the words is one
+// line of text.
+bool isWordsText(std::string_view text);
+
 // Whether `index` names one of `count` stations or trains: the one check of
 // every index the words hold.
 bool indexWithin(int32_t index, int32_t count);
