@@ -7,6 +7,7 @@
 #include "gtfs/boarding_rules.h"
 #include "gtfs/distance_unit.h"
 #include "gtfs/feed_error.h"
+#include "gtfs/feed_words.h"
 #include "gtfs/gtfs_time.h"
 #include "gtfs/run_days.h"
 #include "gtfs/service_dates.h"
@@ -350,6 +351,10 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     throw FeedError("internal error: the imported timetable read back differs; nothing written");
   }
   NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
+  WordCounts wordCounts;
+  extension.words =
+      feedWords(feed, runs, parts, timetable.stations, stationOf, wordCounts);
+  result.words = wordsPhrase(wordCounts);
   if (period) {
     extension.calendar = calendarOf(runs, parts, firstDay, dayCount);
     extension.calendar.timeZone = feed.timeZone;

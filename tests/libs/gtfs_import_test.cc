@@ -994,8 +994,14 @@ TEST(GtfsImportTest, SummaryAndWhatWasLeftOut) {
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
   EXPECT_TRUE(contains(imported.run.out, ": 13 stations, 11 trains, 35 stops; trips of 2026-04-08"))
       << imported.run.out;
-  // The second line names the stations whose rides the sections hide.
-  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 2);
+  // The second line names the stations whose rides the sections hide, the
+  // third what the network's own words kept and dropped (the route colour
+  // "blue" is no RRGGBB).
+  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 3);
+  EXPECT_TRUE(contains(imported.run.out,
+                       "\nIn its own words: names as written: 13, coordinates: 13, lines: 4, "
+                       "headsigns: 4, platforms: 12; dropped (not UTF-8 text or RRGGBB): 1.\n"))
+      << imported.run.out;
   EXPECT_TRUE(contains(imported.run.out,
                        "\nHidden from hosts that read only the sections: rides from Konigsplatz "
                        "(1 train), rides from Park_and_Ride (1 train); the extension offers "
