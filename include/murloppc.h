@@ -715,6 +715,10 @@ typedef struct murlo_train_info {
    * the database gives no platform for the train. */
   size_t platform_count;
   const char* const* platforms;
+  /* One per stop of murlo_db_train_stops: its station's label (see
+   * murlo_station_info), "" where the station has no name as written. */
+  size_t stop_count;
+  const char* const* stop_labels;
 } murlo_train_info;
 
 /* A train's words; MURLO_STATUS_UNKNOWN_TRAIN for an index outside the

@@ -31,7 +31,7 @@ std::optional<Rgb> parseRgb(std::string_view token) {
 }
 
 std::string rgbText(Rgb rgb) {
-  char text[8];
+  char text[16];
   std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(rgb));
   return text;
 }

@@ -147,6 +147,7 @@ struct TrainInfoAnswer {
   murlo_train_info info{};
   std::shared_ptr<const LoadedDatabase> db;  // the texts
   std::vector<const char*> platforms;
+  std::vector<const char*> stopLabels;
 };
 static_assert(std::is_standard_layout_v<RideListAnswer> &&
               std::is_standard_layout_v<StopListAnswer> &&
@@ -810,6 +811,13 @@ MURLO_EXPORT murlo_status murlo_db_train_info(const murlo_db* db, uint32_t train
     }
     info.platform_count = made->platforms.size();
     info.platforms = made->platforms.data();
+    if (const std::optional<murlo::StopList> stops = loaded->tables().stopsOf(t)) {
+      const murlo::StationLabels& labels = loaded->stationLabels();
+      for (murlo::StopPosition k(0); stops->holds(k); ++k)
+        made->stopLabels.push_back(labels.label((*stops)[k].stationIndex()).c_str());
+    }
+    info.stop_count = made->stopLabels.size();
+    info.stop_labels = made->stopLabels.data();
     made->db = std::move(loaded);
     *out = &made.release()->info;
     return MURLO_STATUS_OK;

@@ -91,12 +91,13 @@ Status sameStation(const std::string& station) {
 
 // The train lines of a structured answer as `kind` lists them, in the
 // order asked for.
-std::vector<ListedTrain> listedTrains(const murlo_rides& rides, ListKind kind,
+std::vector<ListedTrain> listedTrains(const murlo_db* db, const murlo_rides& rides, ListKind kind,
                                       const TrainOrder& order, bool markAll = false) {
   std::vector<ListedTrain> trains;
   trains.reserve(rides.count);
   for (std::size_t i = 0; i < rides.count; ++i) {
     trains.push_back(listedTrainOf(rides.rides[i], kind, markAll));
+    trains.back().words = rideWords(db, rides.rides[i]);
   }
   if (order.byDeparture) sortByDeparture(trains, kind, order.fromMinute);
   return trains;
@@ -338,7 +339,7 @@ Result<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& o
   if (status != MURLO_STATUS_OK) return statusFailure(status);
   TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, {});
   answer.count = static_cast<int32_t>(rides->count);
-  answer.trains = listedTrains(*rides, ListKind::kAt, order);
+  answer.trains = listedTrains(handle_.get(), *rides, ListKind::kAt, order);
   return answer;
 }
 
@@ -382,7 +383,7 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   }
   TrainsAnswer answer = trainsAnswer(ListKind::kDirect, subject, {});
   answer.count = static_cast<int32_t>(rides->count);
-  answer.trains = listedTrains(*rides, ListKind::kDirect, order, mode == 1);
+  answer.trains = listedTrains(handle_.get(), *rides, ListKind::kDirect, order, mode == 1);
   for (std::size_t i = 0; i < rides->change_station_count; ++i) {
     answer.changeStations.emplace_back(rides->change_stations[i]);
   }
@@ -403,7 +404,7 @@ Result<TrainsAnswer> Questions::number(const std::string& typed, const TrainOrde
   }
   TrainsAnswer answer = trainsAnswer(ListKind::kNumber, {{"number", number}}, {});
   answer.count = static_cast<int32_t>(rides->count);
-  answer.trains = listedTrains(*rides, ListKind::kNumber, order);
+  answer.trains = listedTrains(handle_.get(), *rides, ListKind::kNumber, order);
   return answer;
 }
 
@@ -511,7 +512,7 @@ Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, in
   if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
   if (status != MURLO_STATUS_OK) return statusFailure(status);
   answer.count = static_cast<int32_t>(rides->count);
-  answer.trains = listedTrains(*rides, kind, TrainOrder{false, 0});
+  answer.trains = listedTrains(handle_.get(), *rides, kind, TrainOrder{false, 0});
   return answer;
 }
 
@@ -585,6 +586,7 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       // The train's days from the day it set out, the ride's from the day
       // asked about.
       ride.train = listedTrainOf(taken, ListKind::kDirect);
+      ride.train.words = rideWords(handle_.get(), taken);
       ride.departureDay = dayOf(taken.departure);
       ride.arrivalDay = dayOf(taken.arrival);
       int walked = 0;

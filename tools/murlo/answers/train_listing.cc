@@ -268,6 +268,7 @@ void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind) {
     json.field("at_arrival_day", int64_t{train.atArrivalDay})
         .field("at_departure_day", int64_t{train.atDepartureDay});
   }
+  if (train.words) writeRideWordsJson(json, *train.words);
   json.endObject();
 }
 
