@@ -73,15 +73,23 @@ StationLabels::StationLabels(const TimetableDb& tables, const Utf8Names& names) 
   }
   for (const auto& [name, shared] : byName) {
     if (shared.size() < 2) continue;
-    // By lines where each has lines none of the others has as its set.
-    std::map<std::string, int> sameLines;
-    for (const StationIndex s : shared) ++sameLines[joinedLines(lines_[s.slot()])];
+    // By the lines that call there where no other station of the name has
+    // the same ones; else by the complex where no other is in it; else by
+    // the name the sections keep, which is the file's own and unique.
+    std::map<std::string, int> byLines;
+    std::map<std::string, int> byComplex;
+    for (const StationIndex s : shared) {
+      ++byLines[joinedLines(lines_[s.slot()])];
+      const auto complex = complexOf.find(s);
+      if (complex != complexOf.end()) ++byComplex[complex->second];
+    }
     for (const StationIndex s : shared) {
       const std::string lines = joinedLines(lines_[s.slot()]);
       const auto complex = complexOf.find(s);
-      if (!lines.empty() && sameLines[lines] == 1) {
+      if (!lines.empty() && byLines[lines] == 1) {
         labels_[s.slot()] = name + " (" + lines + ")";
-      } else if (complex != complexOf.end() && complex->second != name) {
+      } else if (complex != complexOf.end() && complex->second != name &&
+                 byComplex[complex->second] == 1) {
         labels_[s.slot()] = name + " (" + complex->second + ")";
       } else {
         labels_[s.slot()] = name + " (" + names.stationName(s) + ")";
