@@ -705,9 +705,9 @@ typedef struct murlo_train_info {
   int32_t has_line;              /* 1 when the train's line is known */
   const char* line_short_name;   /* "" where none */
   const char* line_long_name;
-  int32_t route_type;  /* as GTFS numbers it; -1 without a line */
-  int32_t colour;      /* 0xRRGGBB, or MURLO_NO_COLOUR */
-  int32_t text_colour; /* 0xRRGGBB, or MURLO_NO_COLOUR */
+  int32_t route_type;   /* as GTFS numbers it; -1 without a line */
+  int32_t colour;       /* 0xRRGGBB, or MURLO_NO_COLOUR */
+  int32_t text_colour;  /* 0xRRGGBB, or MURLO_NO_COLOUR */
   const char* headsign; /* "" where none */
   int32_t direction;    /* 0, 1 or MURLO_NO_DIRECTION */
   int32_t wheelchair;   /* MURLO_WHEELCHAIR_... */

@@ -62,7 +62,8 @@ NetworkWords feedWords(const Feed& feed, const std::vector<Run>& runs,
   NetworkWords words;
   std::vector<int32_t> placeOf(stations.size(), -1);
   for (std::size_t p = 0; p < stationOf.size(); ++p) {
-    if (stationOf[p] >= 0) placeOf[static_cast<std::size_t>(stationOf[p])] = static_cast<int32_t>(p);
+    if (stationOf[p] >= 0)
+      placeOf[static_cast<std::size_t>(stationOf[p])] = static_cast<int32_t>(p);
   }
   for (std::size_t s = 0; s < stations.size(); ++s) {
     if (placeOf[s] < 0) continue;
@@ -131,12 +132,12 @@ NetworkWords feedWords(const Feed& feed, const std::vector<Run>& runs,
 }
 
 std::string wordsPhrase(const WordCounts& counts) {
-  std::string phrase = "names as written: " + thousands(counts.names) +
-                       ", coordinates: " + thousands(counts.coordinates) +
-                       ", lines: " + thousands(counts.lines) +
-                       ", headsigns: " + thousands(counts.headsigns) +
-                       ", platforms: " + thousands(counts.platforms);
-  if (counts.dropped > 0) phrase += "; dropped (not UTF-8 text or RRGGBB): " + thousands(counts.dropped);
+  std::string phrase =
+      "names as written: " + thousands(counts.names) +
+      ", coordinates: " + thousands(counts.coordinates) + ", lines: " + thousands(counts.lines) +
+      ", headsigns: " + thousands(counts.headsigns) + ", platforms: " + thousands(counts.platforms);
+  if (counts.dropped > 0)
+    phrase += "; dropped (not UTF-8 text or RRGGBB): " + thousands(counts.dropped);
   return phrase;
 }
 

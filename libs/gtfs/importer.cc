@@ -352,8 +352,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   }
   NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
   WordCounts wordCounts;
-  extension.words =
-      feedWords(feed, runs, parts, timetable.stations, stationOf, wordCounts);
+  extension.words = feedWords(feed, runs, parts, timetable.stations, stationOf, wordCounts);
   result.words = wordsPhrase(wordCounts);
   if (period) {
     extension.calendar = calendarOf(runs, parts, firstDay, dayCount);

@@ -240,13 +240,11 @@ class Dumper {
     }
     const std::vector<std::string> noPlatforms;
     const std::vector<std::string>& platforms = words != nullptr ? words->platforms : noPlatforms;
-    if (!platforms.empty() &&
-        (platforms.size() != static_cast<std::size_t>(stops.size()) ||
-         std::all_of(platforms.begin(), platforms.end(),
-                     [](const std::string& p) { return p.empty(); }))) {
+    if (!platforms.empty() && (platforms.size() != static_cast<std::size_t>(stops.size()) ||
+                               std::all_of(platforms.begin(), platforms.end(),
+                                           [](const std::string& p) { return p.empty(); }))) {
       warn(what + " has " + counted(platforms.size(), "platform") + " for " +
-           counted(static_cast<std::size_t>(stops.size()), "stop") +
-           "; a source gives one a stop");
+           counted(static_cast<std::size_t>(stops.size()), "stop") + "; a source gives one a stop");
     }
     for (StopPosition k(0); stops.holds(k); ++k) {
       const std::size_t slot = static_cast<std::size_t>(k.value());

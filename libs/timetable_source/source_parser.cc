@@ -1230,8 +1230,8 @@ class Parser {
   std::map<std::string, int> groupNames_;  // GBK name -> its line
   std::vector<PendingTrain> pendingTrains_;
   std::map<std::string, int32_t, std::less<>> lineLabels_;  // label -> index of the lines
-  std::map<int32_t, int> namedLines_;                         // station as declared -> its named line
-  std::optional<TrainWords> trainWords_;                      // the train being read's
+  std::map<int32_t, int> namedLines_;                       // station as declared -> its named line
+  std::optional<TrainWords> trainWords_;                    // the train being read's
   int trainWordsLine_ = 0;
   int headerLine_ = 0;
   int namesLine_ = 0;

@@ -72,7 +72,7 @@ std::optional<Wheelchair> parseWheelchair(std::string_view token) {
 }
 
 std::string wheelchairText(Wheelchair wheelchair) {
-  return wheelchair == Wheelchair::kYes ? " wheelchair yes"
+  return wheelchair == Wheelchair::kYes  ? " wheelchair yes"
          : wheelchair == Wheelchair::kNo ? " wheelchair no"
                                          : "";
 }
@@ -86,7 +86,8 @@ std::string keyValues(const std::vector<std::string_view>& tokens, std::size_t f
   for (std::size_t i = from; i < tokens.size(); i += 2) {
     if (i + 1 >= tokens.size())
       return "the key '" + excerpt(tokens[i]) + "' has no value (" + usage + ")";
-    if (!seen.insert(tokens[i]).second) return "the key '" + excerpt(tokens[i]) + "' is given twice";
+    if (!seen.insert(tokens[i]).second)
+      return "the key '" + excerpt(tokens[i]) + "' is given twice";
     const std::optional<std::string> problem = take(tokens[i], tokens[i + 1]);
     if (!problem) return "unknown key '" + excerpt(tokens[i]) + "' (" + usage + ")";
     if (!problem->empty()) return *problem;
@@ -241,30 +242,30 @@ std::string parseTrainWords(const std::vector<std::string_view>& tokens,
   static constexpr const char* kUsage =
       "expected: words [line LABEL] [headsign \"TEXT\"] [direction 0|1] [number \"TEXT\"] "
       "[wheelchair yes|no]";
-  return keyValues(
-      tokens, 0, kUsage,
-      [&](std::string_view key, std::string_view value) -> std::optional<std::string> {
-        std::string error;
-        if (key == "line") {
-          const auto found = lines.find(value);
-          if (found == lines.end()) return "the line " + excerpt(value) + " is not declared";
-          words.line = found->second;
-        } else if (key == "headsign" || key == "number") {
-          const auto text = unquoteText(value, error);
-          if (!text) return std::string(key) + ": " + error;
-          (key == "headsign" ? words.headsign : words.number) = *text;
-        } else if (key == "direction") {
-          if (value != "0" && value != "1") return "direction is 0 or 1";
-          words.direction = value == "0" ? 0 : 1;
-        } else if (key == "wheelchair") {
-          const auto wheelchair = parseWheelchair(value);
-          if (!wheelchair) return "wheelchair is yes or no";
-          words.wheelchair = *wheelchair;
-        } else {
-          return std::nullopt;
-        }
-        return "";
-      });
+  return keyValues(tokens, 0, kUsage,
+                   [&](std::string_view key, std::string_view value) -> std::optional<std::string> {
+                     std::string error;
+                     if (key == "line") {
+                       const auto found = lines.find(value);
+                       if (found == lines.end())
+                         return "the line " + excerpt(value) + " is not declared";
+                       words.line = found->second;
+                     } else if (key == "headsign" || key == "number") {
+                       const auto text = unquoteText(value, error);
+                       if (!text) return std::string(key) + ": " + error;
+                       (key == "headsign" ? words.headsign : words.number) = *text;
+                     } else if (key == "direction") {
+                       if (value != "0" && value != "1") return "direction is 0 or 1";
+                       words.direction = value == "0" ? 0 : 1;
+                     } else if (key == "wheelchair") {
+                       const auto wheelchair = parseWheelchair(value);
+                       if (!wheelchair) return "wheelchair is yes or no";
+                       words.wheelchair = *wheelchair;
+                     } else {
+                       return std::nullopt;
+                     }
+                     return "";
+                   });
 }
 
 std::string trainWordsText(const TrainWords& words, const std::vector<std::string>& labels) {

@@ -149,14 +149,11 @@ struct TrainInfoAnswer {
   std::vector<const char*> platforms;
   std::vector<const char*> stopLabels;
 };
-static_assert(std::is_standard_layout_v<RideListAnswer> &&
-              std::is_standard_layout_v<StopListAnswer> &&
-              std::is_standard_layout_v<JourneyListAnswer> &&
-              std::is_standard_layout_v<StationListAnswer> &&
-              std::is_standard_layout_v<GroupListAnswer> &&
-              std::is_standard_layout_v<StationInfoAnswer> &&
-              std::is_standard_layout_v<TrainInfoAnswer> &&
-              std::is_standard_layout_v<ChangeTimeListAnswer>);
+static_assert(
+    std::is_standard_layout_v<RideListAnswer> && std::is_standard_layout_v<StopListAnswer> &&
+    std::is_standard_layout_v<JourneyListAnswer> && std::is_standard_layout_v<StationListAnswer> &&
+    std::is_standard_layout_v<GroupListAnswer> && std::is_standard_layout_v<StationInfoAnswer> &&
+    std::is_standard_layout_v<TrainInfoAnswer> && std::is_standard_layout_v<ChangeTimeListAnswer>);
 
 // The ride with its times moved by `shift` minutes (to count them from the
 // day asked about), and its call at stop `call`, into `ride`. REQUIRES: the
@@ -797,7 +794,8 @@ MURLO_EXPORT murlo_status murlo_db_train_info(const murlo_db* db, uint32_t train
         info.headsign = own->headsign.c_str();
         info.direction = own->direction;
         info.wheelchair = static_cast<int32_t>(own->wheelchair);
-        for (const std::string& platform : own->platforms) made->platforms.push_back(platform.c_str());
+        for (const std::string& platform : own->platforms)
+          made->platforms.push_back(platform.c_str());
       }
       if (const murlo::LineWords* line = words.lineOf(t)) {
         info.has_line = 1;

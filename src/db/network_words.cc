@@ -89,8 +89,9 @@ const StationWords* NetworkWords::station(StationIndex station) const {
 }
 
 const TrainWords* NetworkWords::train(TrainIndex train) const {
-  const auto found = std::lower_bound(trains.begin(), trains.end(), train,
-                                      [](const TrainWords& w, TrainIndex t) { return w.train < t; });
+  const auto found =
+      std::lower_bound(trains.begin(), trains.end(), train,
+                       [](const TrainWords& w, TrainIndex t) { return w.train < t; });
   return found != trains.end() && found->train == train ? &*found : nullptr;
 }
 
@@ -128,7 +129,8 @@ std::string encodeTrainWords(const NetworkWords& words) {
     put(out, static_cast<uint32_t>(train.train.value()), 4);
     put(out, train.line == kNoLine ? kNone32 : static_cast<uint32_t>(train.line), 4);
     putText(out, train.headsign, 2);
-    put(out, train.direction == kNoDirection ? kNoDirection8 : static_cast<uint32_t>(train.direction),
+    put(out,
+        train.direction == kNoDirection ? kNoDirection8 : static_cast<uint32_t>(train.direction),
         1);
     putText(out, train.number, 2);
     put(out, static_cast<uint32_t>(train.wheelchair), 1);
@@ -189,7 +191,8 @@ bool readTrainWords(std::string_view payload, NetworkWords& words) {
 std::string wordsProblem(const NetworkWords& words, int32_t trainCount, int32_t stationCount) {
   std::optional<StationIndex> previousStation;
   for (const StationWords& station : words.stations) {
-    if (!indexWithin(station.station.value(), stationCount)) return "a station's words name no station";
+    if (!indexWithin(station.station.value(), stationCount))
+      return "a station's words name no station";
     if (previousStation && station.station <= *previousStation)
       return "stations' words out of order";
     previousStation = station.station;
@@ -204,7 +207,8 @@ std::string wordsProblem(const NetworkWords& words, int32_t trainCount, int32_t 
   if (words.lines.size() > 0x7FFFFFFF) return "too many lines";
   for (const LineWords& line : words.lines) {
     for (const std::string* text : {&line.shortName, &line.longName})
-      if (text->size() > 0xFFFF || !isWordsText(*text)) return "a line's name is too long or not UTF-8 text";
+      if (text->size() > 0xFFFF || !isWordsText(*text))
+        return "a line's name is too long or not UTF-8 text";
     if (line.routeType < 0 || line.routeType > 0xFFFF) return "a line's type is not 0 to 65535";
     for (const std::optional<Rgb>& colour : {line.colour, line.textColour})
       if (colour && *colour > kMaxRgb) return "a line's colour is not RGB";
@@ -214,8 +218,7 @@ std::string wordsProblem(const NetworkWords& words, int32_t trainCount, int32_t 
     if (!indexWithin(train.train.value(), trainCount)) return "a train's words name no train";
     if (previousTrain && train.train <= *previousTrain) return "trains' words out of order";
     previousTrain = train.train;
-    if (train.line != kNoLine &&
-        !indexWithin(train.line, static_cast<int32_t>(words.lines.size())))
+    if (train.line != kNoLine && !indexWithin(train.line, static_cast<int32_t>(words.lines.size())))
       return "a train's line is not there";
     if (train.direction != kNoDirection && train.direction != 0 && train.direction != 1)
       return "a train's direction is not 0 or 1";

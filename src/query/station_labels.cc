@@ -69,7 +69,8 @@ StationLabels::StationLabels(const TimetableDb& tables, const Utf8Names& names) 
   std::map<StationIndex, std::string> complexOf;
   for (const StationGroup& group : extension.groups) {
     if (group.kind != GroupKind::kComplex) continue;
-    for (const StationIndex member : group.members) complexOf.emplace(member, utf8OfGbk(group.name));
+    for (const StationIndex member : group.members)
+      complexOf.emplace(member, utf8OfGbk(group.name));
   }
   for (const auto& [name, shared] : byName) {
     if (shared.size() < 2) continue;

@@ -98,7 +98,8 @@ GeneratedNetwork generate(std::mt19937& random) {
     for (int s = 0; s < stations; ++s) {
       if (below(2) == 0) continue;
       std::optional<GeoPoint> where;
-      if (below(2) == 0) where = GeoPoint{below(180'000'001) - 90'000'000, below(360'000'001) - 180'000'000};
+      if (below(2) == 0)
+        where = GeoPoint{below(180'000'001) - 90'000'000, below(360'000'001) - 180'000'000};
       words.stations.push_back(
           {StationIndex(s), names[below(5)], where, static_cast<Wheelchair>(below(3))});
     }

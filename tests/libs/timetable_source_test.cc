@@ -240,9 +240,9 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     const std::string text = dumped(file, &warnings);
     EXPECT_TRUE(warnings.empty()) << warnings.front();
     EXPECT_EQ(compiled(text), file) << text;
-    for (const char* line : {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ",
-                             "\nperiod ", " not ", " also ", "days none", "\nnamed ",
-                             "\nline ", "  words", " platform "}) {
+    for (const char* line :
+         {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ", "\nperiod ", " not ",
+          " also ", "days none", "\nnamed ", "\nline ", "  words", " platform "}) {
       if (text.find(line) != std::string::npos) written.insert(line);
     }
   }

@@ -77,7 +77,7 @@ TEST(StationMatch, NamesAbbreviationsAndSpacesAsPeopleTypeThem) {
       {"zurich", StationMatch::Kind::kTaken, "Zurich_HB", false},
       {"125 St (4 5 6)", StationMatch::Kind::kTaken, "125_St", false},  // by its label
       {"125 st (a b c d)", StationMatch::Kind::kTaken, "125_St2", false},
-      {"125 St", StationMatch::Kind::kSeveral, "", false},  // two as written
+      {"125 St", StationMatch::Kind::kSeveral, "", false},                   // two as written
       {"timessq42st", StationMatch::Kind::kTaken, "Times_Sq-42_St", false},  // no spaces
       {"Times Sq 42 St", StationMatch::Kind::kTaken, "Times_Sq-42_St", false},
   };

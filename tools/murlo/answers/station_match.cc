@@ -50,21 +50,21 @@ bool wordsMatch(const std::vector<std::string>& typed, const std::string& folded
 std::u16string_view latinBase(char16_t u) {
   // U+00C0 to U+00FF.
   static constexpr std::u16string_view kLatin1[] = {
-      u"a", u"a", u"a", u"a",  u"a",  u"a", u"ae", u"c", u"e", u"e", u"e", u"e", u"i",
-      u"i", u"i", u"i", u"d",  u"n",  u"o", u"o",  u"o", u"o", u"o", u"",  u"o", u"u",
-      u"u", u"u", u"u", u"y",  u"th", u"ss", u"a", u"a", u"a", u"a", u"a", u"a", u"ae",
-      u"c", u"e", u"e", u"e",  u"e",  u"i", u"i",  u"i", u"i", u"d", u"n", u"o", u"o",
-      u"o", u"o", u"o", u"",   u"o",  u"u", u"u",  u"u", u"u", u"y", u"th", u"y"};
+      u"a", u"a", u"a", u"a", u"a",  u"a",  u"ae", u"c", u"e", u"e", u"e",  u"e", u"i",
+      u"i", u"i", u"i", u"d", u"n",  u"o",  u"o",  u"o", u"o", u"o", u"",   u"o", u"u",
+      u"u", u"u", u"u", u"y", u"th", u"ss", u"a",  u"a", u"a", u"a", u"a",  u"a", u"ae",
+      u"c", u"e", u"e", u"e", u"e",  u"i",  u"i",  u"i", u"i", u"d", u"n",  u"o", u"o",
+      u"o", u"o", u"o", u"",  u"o",  u"u",  u"u",  u"u", u"u", u"y", u"th", u"y"};
   // U+0100 to U+017F: runs of one base letter, upper and lower case.
   struct Run {
     char16_t last;
     std::u16string_view base;
   };
   static constexpr Run kExtendedA[] = {
-      {0x0105, u"a"}, {0x010D, u"c"},  {0x0111, u"d"},  {0x011B, u"e"}, {0x0123, u"g"},
-      {0x0127, u"h"}, {0x0131, u"i"},  {0x0133, u"ij"}, {0x0135, u"j"}, {0x0138, u"k"},
-      {0x0142, u"l"}, {0x014B, u"n"},  {0x0151, u"o"},  {0x0153, u"oe"}, {0x0159, u"r"},
-      {0x0161, u"s"}, {0x0167, u"t"},  {0x0173, u"u"},  {0x0175, u"w"}, {0x0178, u"y"},
+      {0x0105, u"a"}, {0x010D, u"c"}, {0x0111, u"d"},  {0x011B, u"e"},  {0x0123, u"g"},
+      {0x0127, u"h"}, {0x0131, u"i"}, {0x0133, u"ij"}, {0x0135, u"j"},  {0x0138, u"k"},
+      {0x0142, u"l"}, {0x014B, u"n"}, {0x0151, u"o"},  {0x0153, u"oe"}, {0x0159, u"r"},
+      {0x0161, u"s"}, {0x0167, u"t"}, {0x0173, u"u"},  {0x0175, u"w"},  {0x0178, u"y"},
       {0x017E, u"z"}, {0x017F, u"s"}};
   if (u >= 0x00C0 && u <= 0x00FF) return kLatin1[u - 0x00C0];
   if (u >= 0x0100 && u <= 0x017F) {
@@ -156,7 +156,8 @@ std::vector<std::string> namesContaining(std::string_view part,
   std::vector<std::string> names;
   if (folded.empty()) return names;
   for (const StationEntry& station : stations) {
-    if (station.anyFolded([&](const std::string& f) { return f.find(folded) != std::string::npos; }))
+    if (station.anyFolded(
+            [&](const std::string& f) { return f.find(folded) != std::string::npos; }))
       addOnce(names, station.name);
   }
   return names;

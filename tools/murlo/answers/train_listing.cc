@@ -77,12 +77,10 @@ std::vector<Column> columnsOf(ListKind kind) {
     columns.push_back({"departs", "Departs", Align::kLeft, 0, [](const ListedTrain& t) {
                          return timeWithDay(t.atDeparture, t.atDepartureDay);
                        }});
-    columns.push_back({"runs-from", "Runs from", Align::kLeft, 10, [=](const ListedTrain& t) {
-                         return firstName(t) + " " + departs(t);
-                       }});
-    columns.push_back({"runs-to", "Runs to", Align::kLeft, 11, [=](const ListedTrain& t) {
-                         return lastName(t) + " " + arrives(t);
-                       }});
+    columns.push_back({"runs-from", "Runs from", Align::kLeft, 10,
+                       [=](const ListedTrain& t) { return firstName(t) + " " + departs(t); }});
+    columns.push_back({"runs-to", "Runs to", Align::kLeft, 11,
+                       [=](const ListedTrain& t) { return lastName(t) + " " + arrives(t); }});
   } else if (kind == ListKind::kDepartures) {
     columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
     columns.push_back(
@@ -95,8 +93,8 @@ std::vector<Column> columnsOf(ListKind kind) {
     columns.push_back(
         {"from", "From", Align::kLeft, 0, [](const ListedTrain& t) { return fromName(t); }});
     columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
-    columns.push_back({"runs-to", "Runs to", Align::kLeft, 5,
-                       [](const ListedTrain& t) { return lastName(t); }});
+    columns.push_back(
+        {"runs-to", "Runs to", Align::kLeft, 5, [](const ListedTrain& t) { return lastName(t); }});
   } else {
     columns.push_back(
         {"from", "From", Align::kLeft, 12, [](const ListedTrain& t) { return fromName(t); }});
@@ -106,8 +104,8 @@ std::vector<Column> columnsOf(ListKind kind) {
     columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
     columns.push_back({"runs-from", "Runs from", Align::kLeft, 4,
                        [](const ListedTrain& t) { return firstName(t); }});
-    columns.push_back({"runs-to", "Runs to", Align::kLeft, 5,
-                       [](const ListedTrain& t) { return lastName(t); }});
+    columns.push_back(
+        {"runs-to", "Runs to", Align::kLeft, 5, [](const ListedTrain& t) { return lastName(t); }});
   }
   columns.push_back(
       {"class", "Class", Align::kLeft, 6, [](const ListedTrain& t) { return t.line.className; }});
@@ -219,9 +217,10 @@ void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
       return t.words && !t.words->fromPlatform.empty();
     });
     if (lines) {
-      shown.insert(shown.begin() + 2, Column{"line", "Line", Align::kLeft, 8, [](const ListedTrain& t) {
-                                               return t.words ? lineAndHeadsign(*t.words) : "";
-                                             }});
+      shown.insert(shown.begin() + 2,
+                   Column{"line", "Line", Align::kLeft, 8, [](const ListedTrain& t) {
+                            return t.words ? lineAndHeadsign(*t.words) : "";
+                          }});
     }
     if (platforms) {
       shown.insert(shown.begin() + 3 + (lines ? 1 : 0),

@@ -61,10 +61,10 @@ inline constexpr int32_t kNoDirection = -1;
 
 struct TrainWords {
   TrainIndex train;
-  int32_t line = kNoLine;    // index of NetworkWords::lines
-  std::string headsign;      // UTF-8: where the train says it goes; may be empty
+  int32_t line = kNoLine;            // index of NetworkWords::lines
+  std::string headsign;              // UTF-8: where the train says it goes; may be empty
   int32_t direction = kNoDirection;  // 0, 1 or none
-  std::string number;        // UTF-8: the train's own number as riders know it; may be empty
+  std::string number;  // UTF-8: the train's own number as riders know it; may be empty
   Wheelchair wheelchair = Wheelchair::kUnknown;
   // The platform or track of each call of the train's stop list (as the
   // network view reads it), "" where unknown; calls past the list's end

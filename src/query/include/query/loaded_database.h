@@ -25,9 +25,9 @@
 #include "present/whole_run_rides.h"
 #include "query/built_on_first_use.h"
 #include "query/lookup_indexes.h"
-#include "query/station_labels.h"
 #include "query/network_changes.h"
 #include "query/station_board.h"
+#include "query/station_labels.h"
 #include "query/train_runs.h"
 
 namespace murlo {
