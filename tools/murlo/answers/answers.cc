@@ -174,6 +174,13 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
           break;
         }
         message += (i > 0 ? ", " : "") + match.candidates[i];
+        // Where the network writes its own names, the label riders know.
+        for (const StationEntry& station : *stations) {
+          if (station.name == match.candidates[i] && !station.label.empty()) {
+            message += " \"" + station.label + "\"";
+            break;
+          }
+        }
       }
       return failureOf(Status::Kind::kSeveralStations,
                        message + "; give the " + roleAndStation(role) + " by its name",

@@ -86,6 +86,7 @@ StationEntry stationEntry(std::string name, std::string abbreviation,
     entry.alsoFolded.push_back(foldedName(text));
     entry.squeezed.push_back(squeezedName(text));
   }
+  if (!written.empty()) entry.label = written.back();
   entry.name = std::move(name);
   entry.abbreviation = std::move(abbreviation);
   return entry;

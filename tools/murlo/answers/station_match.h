@@ -25,6 +25,7 @@ struct StationEntry {
   // (squeezedName), so that "timessq42st" finds "Times Sq-42 St".
   std::vector<std::string> alsoFolded;
   std::vector<std::string> squeezed;
+  std::string label;  // the last of the names as written ("125 St (4 5 6)"), or ""
 
   bool isGroup() const { return !members.empty(); }
   // Whether `test` holds for its folded name or another folded name of it.
