@@ -697,6 +697,70 @@ typedef struct murlo_change_times {
 MURLO_EXPORT murlo_status murlo_db_change_times(const murlo_db* db, murlo_change_times** out);
 MURLO_EXPORT void murlo_change_times_free(murlo_change_times* list);
 
+/* ---- The network in its own words ----
+ *
+ * What riders read, where the database holds it (imported feeds, sources
+ * with `named`, `line` and `words` lines): names as written in UTF-8 with
+ * spaces and any script, lines with their colours, headsigns, platforms and
+ * wheelchair access. A database without them answers with empty texts and
+ * "unknown"; every other answer is as before. */
+
+#define MURLO_WHEELCHAIR_UNKNOWN 0
+#define MURLO_WHEELCHAIR_YES 1
+#define MURLO_WHEELCHAIR_NO 2
+#define MURLO_NO_COLOUR (-1) /* a line without a colour */
+#define MURLO_NO_DIRECTION (-1)
+
+typedef struct murlo_station_info {
+  uint32_t index;
+  const char* name;            /* as murlo_station's: the name to ask questions by */
+  const char* name_as_written; /* "" where the database has none */
+  /* The name as written, told apart from other stations of that name the
+   * way riders do: "125 St (4 5 6)"; "" where there is no name as written. */
+  const char* label;
+  int32_t has_coordinates; /* 1 when latitude and longitude are known */
+  int32_t latitude;        /* microdegrees */
+  int32_t longitude;
+  int32_t wheelchair; /* MURLO_WHEELCHAIR_... */
+  size_t line_count;  /* the short names of the lines calling there */
+  const char* const* lines;
+} murlo_station_info;
+
+/* A station's words; MURLO_STATUS_UNKNOWN_STATION for an index outside the
+ * station table. */
+MURLO_EXPORT murlo_status murlo_db_station_info(const murlo_db* db, uint32_t station,
+                                                murlo_station_info** out);
+MURLO_EXPORT void murlo_station_info_free(murlo_station_info* info);
+
+typedef struct murlo_train_info {
+  uint32_t train;
+  const char* number;            /* as murlo_ride's: the sections' numbers */
+  const char* number_as_written; /* its own number as riders know it, or "" */
+  int32_t has_line;              /* 1 when the train's line is known */
+  const char* line_short_name;   /* "" where none */
+  const char* line_long_name;
+  int32_t route_type;   /* as GTFS numbers it; -1 without a line */
+  int32_t colour;       /* 0xRRGGBB, or MURLO_NO_COLOUR */
+  int32_t text_colour;  /* 0xRRGGBB, or MURLO_NO_COLOUR */
+  const char* headsign; /* "" where none */
+  int32_t direction;    /* 0, 1 or MURLO_NO_DIRECTION */
+  int32_t wheelchair;   /* MURLO_WHEELCHAIR_... */
+  /* One per stop of murlo_db_train_stops, "" where unknown; none at all when
+   * the database gives no platform for the train. */
+  size_t platform_count;
+  const char* const* platforms;
+  /* One per stop of murlo_db_train_stops: its station's label (see
+   * murlo_station_info), "" where the station has no name as written. */
+  size_t stop_count;
+  const char* const* stop_labels;
+} murlo_train_info;
+
+/* A train's words; MURLO_STATUS_UNKNOWN_TRAIN for an index outside the
+ * train table. */
+MURLO_EXPORT murlo_status murlo_db_train_info(const murlo_db* db, uint32_t train,
+                                              murlo_train_info** out);
+MURLO_EXPORT void murlo_train_info_free(murlo_train_info* info);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

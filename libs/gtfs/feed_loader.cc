@@ -26,6 +26,8 @@ std::vector<StopPlace> readStops(const FeedFiles& files, ImportReport& report,
   const std::size_t parentColumn = stops.column("parent_station");
   const std::size_t latColumn = stops.column("stop_lat");
   const std::size_t lonColumn = stops.column("stop_lon");
+  const std::size_t wheelchairColumn = stops.column("wheelchair_boarding");
+  const std::size_t platformColumn = stops.column("platform_code");
   std::vector<StopPlace> places;
   while (stops.next()) {
     StopPlace place;
@@ -34,6 +36,9 @@ std::vector<StopPlace> readStops(const FeedFiles& files, ImportReport& report,
     place.name = std::string(stops.field(nameColumn));
     place.code = std::string(stops.field(codeColumn));
     place.parentId = std::string(stops.field(parentColumn));
+    const std::string_view wheelchair = stops.field(wheelchairColumn);
+    place.wheelchair = wheelchair == "1" ? 1 : wheelchair == "2" ? 2 : 0;
+    place.platformCode = std::string(stops.field(platformColumn));
     const auto lat = toDouble(stops.field(latColumn));
     const auto lon = toDouble(stops.field(lonColumn));
     if (lat && lon && std::abs(*lat) <= 90 && std::abs(*lon) <= 180) {

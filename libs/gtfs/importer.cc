@@ -8,6 +8,7 @@
 #include "gtfs/distance_unit.h"
 #include "gtfs/fare_import.h"
 #include "gtfs/feed_error.h"
+#include "gtfs/feed_words.h"
 #include "gtfs/gtfs_time.h"
 #include "gtfs/run_days.h"
 #include "gtfs/service_dates.h"
@@ -358,6 +359,9 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     trainRoutes.push_back(feed.trips[static_cast<std::size_t>(runs[part.run].trip)].route);
   extension.fares = importFares(files, feed, trainRoutes, stationOf, parsed.stations.size(),
                                 result.fares, report);
+  WordCounts wordCounts;
+  extension.words = feedWords(feed, runs, parts, timetable.stations, stationOf, wordCounts);
+  result.words = wordsPhrase(wordCounts);
   if (period) {
     extension.calendar = calendarOf(runs, parts, firstDay, dayCount);
     extension.calendar.timeZone = feed.timeZone;

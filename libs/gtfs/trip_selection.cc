@@ -191,6 +191,9 @@ std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
   const std::size_t typeColumn = routes.requireColumn("route_type");
   const std::size_t agencyColumn = routes.column("agency_id");
   const std::size_t nameColumn = routes.column("route_short_name");
+  const std::size_t longNameColumn = routes.column("route_long_name");
+  const std::size_t colourColumn = routes.column("route_color");
+  const std::size_t textColourColumn = routes.column("route_text_color");
   std::vector<Route> selected;
   while (routes.next()) {
     const std::string id(routes.field(idColumn));
@@ -210,7 +213,10 @@ std::vector<Route> readRoutes(const FeedFiles& files, const FeedFilter& filter,
       report.warn("routes dropped: repeated route_id", routes.where() + ": route " + id);
       continue;
     }
-    selected.push_back({id, std::string(routes.field(nameColumn)), *type});
+    selected.push_back({id, std::string(routes.field(nameColumn)), *type,
+                        std::string(routes.field(longNameColumn)),
+                        std::string(routes.field(colourColumn)),
+                        std::string(routes.field(textColourColumn))});
   }
   return selected;
 }
@@ -270,6 +276,9 @@ TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, Impo
   const std::size_t serviceColumn = trips.requireColumn("service_id");
   const std::size_t nameColumn = trips.column("trip_short_name");
   const std::size_t shapeColumn = trips.column("shape_id");
+  const std::size_t headsignColumn = trips.column("trip_headsign");
+  const std::size_t directionColumn = trips.column("direction_id");
+  const std::size_t wheelchairColumn = trips.column("wheelchair_accessible");
   progress.begin(trips.name(), trips.size());
   std::string key;
   while (trips.next()) {
@@ -297,6 +306,11 @@ TripSelection selectTrips(const FeedFiles& files, const FeedFilter& filter, Impo
     trip.shortName = std::string(trips.field(nameColumn));
     trip.shapeId = std::string(trips.field(shapeColumn));
     trip.line = trips.line();
+    trip.headsign = std::string(trips.field(headsignColumn));
+    const std::string_view direction = trips.field(directionColumn);
+    trip.direction = direction == "0" ? 0 : direction == "1" ? 1 : -1;
+    const std::string_view wheelchair = trips.field(wheelchairColumn);
+    trip.wheelchair = wheelchair == "1" ? 1 : wheelchair == "2" ? 2 : 0;
     if (!selection.tripIndex.emplace(trip.id, static_cast<int32_t>(selection.trips.size()))
              .second) {
       report.warn("trips dropped: repeated trip_id", trips.where() + ": trip " + trip.id);

@@ -12,6 +12,7 @@
 #include "timetable_source/source_days.h"
 #include "timetable_source/source_fares.h"
 #include "timetable_source/source_lexer.h"
+#include "timetable_source/source_words.h"
 #include "timetable_source/timetable_source.h"
 
 namespace murlo::source {
@@ -184,6 +185,15 @@ class Dumper {
       }
       references_.push_back(reference);
       out_ += line + "\n";
+      if (const StationWords* words =
+              extension_.words.station(StationIndex(static_cast<int32_t>(s)))) {
+        out_ += "named " + reference + " " + stationWordsText(*words) + "\n";
+      }
+    }
+    lineLabels_ = lineLabels(extension_.words.lines);
+    if (!lineLabels_.empty()) out_ += "\n";
+    for (std::size_t l = 0; l < lineLabels_.size(); ++l) {
+      out_ += "line " + lineLabels_[l] + " " + lineText(extension_.words.lines[l]) + "\n";
     }
   }
 
@@ -214,6 +224,8 @@ class Dumper {
         out_ += "  route " + fares.routes[route].id + "\n";
     }
     const std::string what = "train " + std::string(db_.trainNumbers[t]);
+    const TrainWords* words = extension_.words.train(TrainIndex(static_cast<int32_t>(t)));
+    if (words != nullptr) out_ += "  " + trainWordsText(*words, lineLabels_) + "\n";
     // A train with restricted calls: its whole stop list is the extension's.
     const auto found = trainCalls_.find(static_cast<int32_t>(t));
     const TrainCalls* calls = found == trainCalls_.end() ? nullptr : found->second;
@@ -233,11 +245,20 @@ class Dumper {
     for (StopPosition k(0); stops.holds(k); ++k) {
       width = std::max(width, displayWidth(stationReference(stops[k].stationIndex().value())));
     }
+    const std::vector<std::string> noPlatforms;
+    const std::vector<std::string>& platforms = words != nullptr ? words->platforms : noPlatforms;
+    if (!platforms.empty() && (platforms.size() != static_cast<std::size_t>(stops.size()) ||
+                               std::all_of(platforms.begin(), platforms.end(),
+                                           [](const std::string& p) { return p.empty(); }))) {
+      warn(what + " has " + counted(platforms.size(), "platform") + " for " +
+           counted(static_cast<std::size_t>(stops.size()), "stop") + "; a source gives one a stop");
+    }
     for (StopPosition k(0); stops.holds(k); ++k) {
       const std::size_t slot = static_cast<std::size_t>(k.value());
       const CallRule rule =
           calls != nullptr && slot < calls->rules.size() ? calls->rules[slot] : CallRule{};
-      stop(what, stops, k, width, markerOf(rule));
+      stop(what, stops, k, width, markerOf(rule),
+           slot < platforms.size() ? std::string_view(platforms[slot]) : std::string_view());
     }
     out_ += "end\n";
   }
@@ -374,7 +395,7 @@ class Dumper {
   }
 
   void stop(const std::string& what, const StopList& stops, StopPosition k, std::size_t width,
-            std::string_view marker) {
+            std::string_view marker, std::string_view platform) {
     const StopRecord stop = stops[k];
     const int32_t station = stop.stationIndex().value();
     const std::string where = what + ", stop " + std::to_string(k.value() + 1);
@@ -407,7 +428,8 @@ class Dumper {
     line.append(width + 2 - std::min(width, displayWidth(stationReference(station))), ' ');
     line += pad(arrival, 5) + "  " + pad(departure, 5) + "  ";
     line.append(km.size() < 4 ? 4 - km.size() : 0, ' ');
-    out_ += line + km + (marker.empty() ? "" : "  " + std::string(marker)) + "\n";
+    out_ += line + km + (marker.empty() ? "" : "  " + std::string(marker)) +
+            (platform.empty() ? "" : "  platform " + quoteText(platform)) + "\n";
   }
 
   static std::string pad(const std::string& text, std::size_t width) {
@@ -452,6 +474,7 @@ class Dumper {
   std::map<std::size_t, std::string> trainLabels_;   // trains written with 'as LABEL'
   std::vector<std::string>& warnings_;
   std::vector<std::string> references_;  // per station: how stop lines name it
+  std::vector<std::string> lineLabels_;  // per line of the words: how words lines name it
   std::string out_;
 };
 

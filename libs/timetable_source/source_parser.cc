@@ -13,6 +13,7 @@
 #include "timetable_source/source_days.h"
 #include "timetable_source/source_fares.h"
 #include "timetable_source/source_lexer.h"
+#include "timetable_source/source_words.h"
 #include "timetable_source/timetable_source.h"
 
 namespace murlo::source {
@@ -111,7 +112,7 @@ bool isTrainNumbers(std::string_view v) {
 // Words a stop line cannot begin with: they would be read as something else.
 bool isReserved(std::string_view token) {
   return token == "header" || token == "station" || token == "train" || token == "end" ||
-         token == "days" || token == "period" ||
+         token == "days" || token == "period" || token == "words" ||
          (!token.empty() && (token.front() == '#' || token.front() == '"'));
 }
 
@@ -177,7 +178,7 @@ std::optional<CallRule> callMarker(std::string_view token) {
 // The lines that say what the seven sections cannot (docs/timetable-source.md).
 bool isNetworkKeyword(std::string_view token) {
   return token == "group" || token == "walk" || token == "transfer" || token == "change" ||
-         isFareKeyword(token);
+         token == "named" || token == "line" || isFareKeyword(token);
 }
 
 // Reads a whole source, reporting every error that stands on its own: a line
@@ -213,6 +214,7 @@ class Parser {
     std::optional<int32_t> departure;
     std::optional<int32_t> km;
     CallRule rule;
+    std::string platform;  // "" where the line gives none
   };
 
   // A transfer's train, named by its numbers or its label: resolved once
@@ -255,6 +257,7 @@ class Parser {
       if (keyword == "route" && findStation("route") == nullptr) {
         return fares_.trainRoute(number, tokens, out_.trains.size());
       }
+      if (keyword == "words") return trainWords(number, tokens);
       if (keyword != "station" && keyword != "header" && keyword != "period" && !networkLine) {
         return stop(number, tokens);
       }
@@ -270,9 +273,12 @@ class Parser {
     if (keyword == "transfer") return transfer(number, tokens);
     if (keyword == "change") return change(number, tokens);
     if (isFareKeyword(keyword)) return fares_.line(number, tokens);
+    if (keyword == "named") return named(number, tokens);
+    if (keyword == "line") return lineWords(number, tokens);
+    if (keyword == "words") return error(number, "a words line belongs inside a train");
     error(number, "unknown keyword '" + excerpt(keyword) +
                       "' (expected header, names, period, station, train, end, group, walk, "
-                      "transfer, change, tariff, route, zone, fare or fare-rule)");
+                      "transfer, change, named, line, tariff, route, zone, fare or fare-rule)");
   }
 
   void header(int number, const std::vector<std::string_view>& tokens) {
@@ -605,6 +611,16 @@ class Parser {
     StopLine parsed;
     parsed.line = number;
     lastLineMisspeltEnd_ = false;
+    if (tokens.size() > 5 && tokens[tokens.size() - 2] == "platform") {
+      std::string problem;
+      if (const auto platform = unquoteText(tokens.back(), problem)) {
+        if (platform->size() > 0xFF) error(number, "a platform holds at most 255 bytes");
+        parsed.platform = *platform;
+      } else {
+        error(number, "the platform: " + problem);
+      }
+      tokens.resize(tokens.size() - 2);
+    }
     if (tokens.size() > 4) {
       if (const auto rule = callMarker(tokens.back())) {
         parsed.rule = *rule;
@@ -664,6 +680,54 @@ class Parser {
     }
     if (parsed.station) calledAt_[static_cast<std::size_t>(*parsed.station)] = true;
     stopLines_.push_back(parsed);
+  }
+
+  // named STATION "NAME" [at LAT,LON] [wheelchair yes|no]: the station's
+  // name as written, where it lies and its access.
+  void named(int number, const std::vector<std::string_view>& tokens) {
+    if (tokens.size() < 3) return error(number, "expected: named STATION \"NAME\" [at LAT,LON]");
+    const std::optional<StationIndex> station = stationAt(number, tokens[1]);
+    StationWords words;
+    const std::string problem =
+        parseStationWords(std::vector<std::string_view>(tokens.begin() + 2, tokens.end()), words);
+    if (!problem.empty()) return error(number, problem);
+    if (!station) return;
+    if (const auto [seen, added] = namedLines_.emplace(station->value(), number); !added) {
+      return error(number, "the station " + excerpt(tokens[1]) + " is already named on line " +
+                               std::to_string(seen->second));
+    }
+    words.station = *station;
+    network_.words.stations.push_back(std::move(words));
+  }
+
+  // line LABEL "SHORT" "LONG" type N [colour RRGGBB] [text-colour RRGGBB].
+  void lineWords(int number, const std::vector<std::string_view>& tokens) {
+    if (tokens.size() < 2) {
+      return error(number, "expected: line LABEL \"SHORT\" \"LONG\" type N [colour RRGGBB]");
+    }
+    LineWords line;
+    const std::string problem =
+        parseLine(std::vector<std::string_view>(tokens.begin() + 2, tokens.end()), line);
+    if (!problem.empty()) return error(number, problem);
+    const auto index = static_cast<int32_t>(network_.words.lines.size());
+    if (!lineLabels_.emplace(std::string(tokens[1]), index).second) {
+      return error(number, "the line " + excerpt(tokens[1]) + " is already declared");
+    }
+    network_.words.lines.push_back(std::move(line));
+  }
+
+  // words ...: the train's line, headsign, direction, number and access.
+  void trainWords(int number, const std::vector<std::string_view>& tokens) {
+    if (trainWordsLine_ != 0) {
+      return error(number, "a second words line in a train (the first is on line " +
+                               std::to_string(trainWordsLine_) + ")");
+    }
+    trainWordsLine_ = number;
+    TrainWords words;
+    const std::string problem = parseTrainWords(
+        std::vector<std::string_view>(tokens.begin() + 1, tokens.end()), lineLabels_, words);
+    if (!problem.empty()) return error(number, problem);
+    trainWords_ = std::move(words);
   }
 
   void endTrain(int number, const std::vector<std::string_view>& tokens) {
@@ -925,6 +989,20 @@ class Parser {
       }
       warnIfRepeated();
     }
+    // A train's words: its words line, and a platform a call where any
+    // stop line gives one.
+    const bool platforms = std::any_of(stopLines_.begin(), stopLines_.end(),
+                                       [](const StopLine& stop) { return !stop.platform.empty(); });
+    if (platforms) {
+      if (!trainWords_) trainWords_ = TrainWords{};
+      for (const StopLine& stop : stopLines_) trainWords_->platforms.push_back(stop.platform);
+    }
+    if (trainWords_) {
+      trainWords_->train = TrainIndex(static_cast<int32_t>(out_.trains.size()));
+      network_.words.trains.push_back(std::move(*trainWords_));
+    }
+    trainWords_.reset();
+    trainWordsLine_ = 0;
     out_.trains.push_back(std::move(train_));
     daysOfTrains_.push_back(std::move(trainDays_));
     trainDays_.reset();
@@ -1018,6 +1096,11 @@ class Parser {
     for (std::size_t c = 0; c < network_.changeTimes.size(); ++c) {
       moved(network_.changeTimes[c].station, changeLines_[c]);
     }
+    // The words of a station left out go with it.
+    for (StationWords& words : network_.words.stations)
+      words.station = StationIndex(newIndex[words.station.slot()]);
+    std::erase_if(network_.words.stations,
+                  [](const StationWords& words) { return words.station.value() < 0; });
     stationLines_ = std::move(lines);
     stationReferences_ = std::move(references);
   }
@@ -1101,6 +1184,9 @@ class Parser {
     std::stable_sort(
         network_.changeTimes.begin(), network_.changeTimes.end(),
         [](const ChangeTime& a, const ChangeTime& b) { return a.station < b.station; });
+    std::stable_sort(
+        network_.words.stations.begin(), network_.words.stations.end(),
+        [](const StationWords& a, const StationWords& b) { return a.station < b.station; });
     if (calendar_) {
       // Each train's days, every pattern once, in the order trains first
       // run on it.
@@ -1154,6 +1240,10 @@ class Parser {
   FareLines fares_{[this](int line, std::string message) { error(line, std::move(message)); },
                    [this](int line, std::string_view token) { return stationAt(line, token); }};
   std::vector<int32_t> stationRenumbering_;  // when stations are left out: declared -> kept
+  std::map<std::string, int32_t, std::less<>> lineLabels_;  // label -> index of the lines
+  std::map<int32_t, int> namedLines_;                       // station as declared -> its named line
+  std::optional<TrainWords> trainWords_;                    // the train being read's
+  int trainWordsLine_ = 0;
   int headerLine_ = 0;
   int namesLine_ = 0;
   int periodLine_ = 0;

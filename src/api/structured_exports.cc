@@ -139,12 +139,22 @@ struct ChangeTimeListAnswer {
   std::shared_ptr<const LoadedDatabase> db;  // the station names
   std::vector<murlo_change_time> times;
 };
-static_assert(std::is_standard_layout_v<RideListAnswer> &&
-              std::is_standard_layout_v<StopListAnswer> &&
-              std::is_standard_layout_v<JourneyListAnswer> &&
-              std::is_standard_layout_v<StationListAnswer> &&
-              std::is_standard_layout_v<GroupListAnswer> &&
-              std::is_standard_layout_v<ChangeTimeListAnswer>);
+struct StationInfoAnswer {
+  murlo_station_info info{};
+  std::shared_ptr<const LoadedDatabase> db;  // the texts
+  std::vector<const char*> lines;
+};
+struct TrainInfoAnswer {
+  murlo_train_info info{};
+  std::shared_ptr<const LoadedDatabase> db;  // the texts
+  std::vector<const char*> platforms;
+  std::vector<const char*> stopLabels;
+};
+static_assert(
+    std::is_standard_layout_v<RideListAnswer> && std::is_standard_layout_v<StopListAnswer> &&
+    std::is_standard_layout_v<JourneyListAnswer> && std::is_standard_layout_v<StationListAnswer> &&
+    std::is_standard_layout_v<GroupListAnswer> && std::is_standard_layout_v<StationInfoAnswer> &&
+    std::is_standard_layout_v<TrainInfoAnswer> && std::is_standard_layout_v<ChangeTimeListAnswer>);
 
 // The ride with its times moved by `shift` minutes (to count them from the
 // day asked about), and its call at stop `call`, into `ride`. REQUIRES: the
@@ -752,6 +762,99 @@ MURLO_EXPORT murlo_status murlo_db_change_times(const murlo_db* db, murlo_change
 
 MURLO_EXPORT void murlo_change_times_free(murlo_change_times* list) {
   delete reinterpret_cast<murlo::ChangeTimeListAnswer*>(list);
+}
+
+MURLO_EXPORT murlo_status murlo_db_station_info(const murlo_db* db, uint32_t station,
+                                                murlo_station_info** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (station >= static_cast<uint32_t>(loaded->tables().stationCount()))
+      return MURLO_STATUS_UNKNOWN_STATION;
+    const murlo::StationIndex s(static_cast<int32_t>(station));
+    auto made = std::make_unique<murlo::StationInfoAnswer>();
+    murlo_station_info& info = made->info;
+    info.index = station;
+    info.name = loaded->utf8Names().stationName(s);
+    info.name_as_written = "";
+    info.label = "";
+    const murlo::StationLabels& labels = loaded->stationLabels();
+    if (const murlo::NetworkRules* rules = loaded->tables().networkRules()) {
+      if (const murlo::StationWords* words = rules->extension().words.station(s)) {
+        info.name_as_written = words->name.c_str();
+        info.label = labels.label(s).c_str();
+        info.has_coordinates = words->where ? 1 : 0;
+        info.latitude = words->where ? words->where->latitude : 0;
+        info.longitude = words->where ? words->where->longitude : 0;
+        info.wheelchair = static_cast<int32_t>(words->wheelchair);
+      }
+    }
+    for (const std::string& line : labels.lines(s)) made->lines.push_back(line.c_str());
+    info.line_count = made->lines.size();
+    info.lines = made->lines.data();
+    made->db = std::move(loaded);
+    *out = &made.release()->info;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_station_info_free(murlo_station_info* info) {
+  delete reinterpret_cast<murlo::StationInfoAnswer*>(info);
+}
+
+MURLO_EXPORT murlo_status murlo_db_train_info(const murlo_db* db, uint32_t train,
+                                              murlo_train_info** out) {
+  return answer(out, [&] {
+    auto loaded = databaseOf(db);
+    if (!loaded) return MURLO_STATUS_INVALID_ARGUMENT;
+    if (train >= static_cast<uint32_t>(loaded->tables().trainCount()))
+      return MURLO_STATUS_UNKNOWN_TRAIN;
+    const murlo::TrainIndex t(static_cast<int32_t>(train));
+    auto made = std::make_unique<murlo::TrainInfoAnswer>();
+    murlo_train_info& info = made->info;
+    info.train = train;
+    info.number = loaded->utf8Names().trainNumber(t);
+    info.number_as_written = info.line_short_name = info.line_long_name = info.headsign = "";
+    info.route_type = -1;
+    info.colour = info.text_colour = MURLO_NO_COLOUR;
+    info.direction = MURLO_NO_DIRECTION;
+    if (const murlo::NetworkRules* rules = loaded->tables().networkRules()) {
+      const murlo::NetworkWords& words = rules->extension().words;
+      if (const murlo::TrainWords* own = words.train(t)) {
+        info.number_as_written = own->number.c_str();
+        info.headsign = own->headsign.c_str();
+        info.direction = own->direction;
+        info.wheelchair = static_cast<int32_t>(own->wheelchair);
+        for (const std::string& platform : own->platforms)
+          made->platforms.push_back(platform.c_str());
+      }
+      if (const murlo::LineWords* line = words.lineOf(t)) {
+        info.has_line = 1;
+        info.line_short_name = line->shortName.c_str();
+        info.line_long_name = line->longName.c_str();
+        info.route_type = line->routeType;
+        info.colour = line->colour ? static_cast<int32_t>(*line->colour) : MURLO_NO_COLOUR;
+        info.text_colour =
+            line->textColour ? static_cast<int32_t>(*line->textColour) : MURLO_NO_COLOUR;
+      }
+    }
+    info.platform_count = made->platforms.size();
+    info.platforms = made->platforms.data();
+    if (const std::optional<murlo::StopList> stops = loaded->tables().stopsOf(t)) {
+      const murlo::StationLabels& labels = loaded->stationLabels();
+      for (murlo::StopPosition k(0); stops->holds(k); ++k)
+        made->stopLabels.push_back(labels.label((*stops)[k].stationIndex()).c_str());
+    }
+    info.stop_count = made->stopLabels.size();
+    info.stop_labels = made->stopLabels.data();
+    made->db = std::move(loaded);
+    *out = &made.release()->info;
+    return MURLO_STATUS_OK;
+  });
+}
+
+MURLO_EXPORT void murlo_train_info_free(murlo_train_info* info) {
+  delete reinterpret_cast<murlo::TrainInfoAnswer*>(info);
 }
 
 }  // extern "C"

@@ -206,9 +206,10 @@ void putFares(std::string& out, const NetworkFares& fares) {
   for (const uint32_t route : fares.trainRoutes) put(out, route, 4);
 }
 
-void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload) {
+void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload,
+              uint32_t flags = 0) {
   put(out, static_cast<uint32_t>(tag), 2);
-  put(out, 0, 2);  // every block of version 1 is needed to read the file right
+  put(out, flags, 2);
   put(out, static_cast<uint32_t>(payload.size()), 4);
   out += payload;
 }
@@ -402,6 +403,14 @@ std::string encodeExtension(const NetworkExtension& extension) {
         [&](std::string& out) { putChangeTimes(out, extension.changeTimes); });
   block(ExtensionBlock::kServiceCalendar, !extension.calendar.empty(),
         [&](std::string& out) { putCalendar(out, extension.calendar); });
+  // A network's own words add to what the sections answer and change no
+  // answer of theirs: a reader that does not know them may skip them.
+  if (!extension.words.stations.empty())
+    putBlock(body, ExtensionBlock::kStationWords, encodeStationWords(extension.words),
+             kBlockMayBeSkipped);
+  if (!extension.words.lines.empty() || !extension.words.trains.empty())
+    putBlock(body, ExtensionBlock::kTrainWords, encodeTrainWords(extension.words),
+             kBlockMayBeSkipped);
   block(ExtensionBlock::kFares, !extension.fares.empty(),
         [&](std::string& out) { putFares(out, extension.fares); });
   std::string out(kExtensionMagic);
@@ -454,7 +463,10 @@ std::string extensionProblem(const NetworkExtension& extension, int32_t trainCou
   }
   if (std::string problem = calendarProblem(extension.calendar, trainCount); !problem.empty())
     return problem;
-  return networkFaresProblem(extension.fares, trainCount, stationCount);
+  if (std::string problem = networkFaresProblem(extension.fares, trainCount, stationCount);
+      !problem.empty())
+    return problem;
+  return wordsProblem(extension.words, trainCount, stationCount);
 }
 
 ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount) {
@@ -479,7 +491,8 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
   while (!blocks.done()) {
     const uint32_t tag = blocks.take(2);
     const uint32_t flags = blocks.take(2);
-    FieldReader payload(blocks.bytes(blocks.take(4)));
+    const std::string_view payloadBytes = blocks.bytes(blocks.take(4));
+    FieldReader payload(payloadBytes);
     if (!blocks.ok()) return damaged("a block is cut");
     if (tag <= previousTag) return damaged("blocks out of order");
     previousTag = tag;
@@ -495,6 +508,16 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
         whole = readCalendar(payload, extension.calendar);
         break;
       case ExtensionBlock::kFares: whole = readFares(payload, extension.fares); break;
+      case ExtensionBlock::kStationWords:
+        if (!readStationWords(payloadBytes, extension.words)) {
+          return damaged("block " + std::to_string(tag) + " is malformed");
+        }
+        continue;
+      case ExtensionBlock::kTrainWords:
+        if (!readTrainWords(payloadBytes, extension.words)) {
+          return damaged("block " + std::to_string(tag) + " is malformed");
+        }
+        continue;
       default:
         if ((flags & kBlockMayBeSkipped) != 0) continue;
         return damaged("block " + std::to_string(tag) + " is unknown to this reader");

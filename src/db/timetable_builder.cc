@@ -108,6 +108,7 @@ NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpe
   extension.changeTimes = std::move(network.changeTimes);
   extension.calendar = std::move(network.calendar);
   extension.fares = std::move(network.fares);
+  extension.words = std::move(network.words);
   return extension;
 }
 

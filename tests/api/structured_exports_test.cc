@@ -632,5 +632,108 @@ TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
   }
 }
 
+// A network in its own words: stations that share a name are told apart by
+// their lines, else their complex, else the sections' name; trains give
+// their line, colours, headsign and platforms; a station or train without
+// words answers with empty texts.
+TEST(NetworkWordsTest, StationsAndTrainsAnswerInTheirOwnWords) {
+  const char* text = R"(names long
+station 125_St A125
+named 125_St "125 St" at 40.804138,-73.937594 wheelchair yes
+station 125_St2 B125 as 125b
+named 125b "125 St"
+station 125_St3 C125 as 125c
+named 125c "125 St"
+station Mill M1
+named Mill "Mill"
+station Mill2 M2 as mill2
+named mill2 "Mill"
+station Mill3 M3 as mill3
+named mill3 "Mill"
+station Zurich Z
+named Zurich "Zürich HB"
+station Plain P
+group complex North 5 Mill Plain
+line 4 "4" "Lexington Avenue Express" type 1 colour 00933C text-colour FFFFFF
+line A "A" "8 Avenue Express" type 1 colour 0039A6
+train T1 class 9 columns 8 rate D
+  words line 4 headsign "Crown Hts-Utica Av" direction 1 number "4" wheelchair yes
+  125_St  -      08:00  0  platform "1"
+  Zurich  08:10  08:11  5
+  Plain   08:20  -      9  platform "Track 2"
+end
+train T2 class 9 columns 8 rate D
+  words line A
+  125b    -      09:00  0
+  mill2   09:10  -      4
+end
+train T3 class 9 columns 8 rate D
+  125c    -      10:00  0
+  Mill    10:05  10:06  2
+  mill3   10:10  -      3
+end
+)";
+  source::Timetable timetable;
+  const auto errors = source::parseSource(text, timetable);
+  ASSERT_TRUE(errors.empty()) << errors.front().line << ": " << errors.front().message;
+  std::string bytes;
+  ASSERT_FALSE(source::compileTimetable(timetable, bytes).has_value());
+  const test::TempFile file(bytes);
+  Handle handle;
+  ASSERT_EQ(murlo_db_open(file.path().c_str(), &handle.db), MURLO_STATUS_OK);
+  const struct {
+    uint32_t station;
+    const char* written;
+    const char* label;
+    int wheelchair;
+  } stations[] = {
+      {0, "125 St", "125 St (4)", MURLO_WHEELCHAIR_YES},
+      {1, "125 St", "125 St (A)", MURLO_WHEELCHAIR_UNKNOWN},
+      {2, "125 St", "125 St (125_St3)", MURLO_WHEELCHAIR_UNKNOWN},  // no line of its own
+      {3, "Mill", "Mill (North)", MURLO_WHEELCHAIR_UNKNOWN},        // by its complex
+      {4, "Mill", "Mill (A)", MURLO_WHEELCHAIR_UNKNOWN},
+      {5, "Mill", "Mill (Mill3)", MURLO_WHEELCHAIR_UNKNOWN},
+      {6, "Zürich HB", "Zürich HB", MURLO_WHEELCHAIR_UNKNOWN},
+      {7, "", "", MURLO_WHEELCHAIR_UNKNOWN},  // no words
+  };
+  for (const auto& c : stations) {
+    murlo_station_info* info = nullptr;
+    ASSERT_EQ(murlo_db_station_info(handle.db, c.station, &info), MURLO_STATUS_OK);
+    EXPECT_STREQ(info->name_as_written, c.written) << c.station;
+    EXPECT_STREQ(info->label, c.label) << c.station;
+    EXPECT_EQ(info->wheelchair, c.wheelchair) << c.station;
+    EXPECT_EQ(info->has_coordinates, c.station == 0 ? 1 : 0) << c.station;
+    murlo_station_info_free(info);
+  }
+  murlo_station_info* info = nullptr;
+  ASSERT_EQ(murlo_db_station_info(handle.db, 0, &info), MURLO_STATUS_OK);
+  EXPECT_EQ(info->latitude, 40804138);
+  EXPECT_EQ(info->longitude, -73937594);
+  murlo_station_info_free(info);
+  EXPECT_EQ(murlo_db_station_info(handle.db, 8, &info), MURLO_STATUS_UNKNOWN_STATION);
+
+  murlo_train_info* train = nullptr;
+  ASSERT_EQ(murlo_db_train_info(handle.db, 0, &train), MURLO_STATUS_OK);
+  EXPECT_STREQ(train->line_short_name, "4");
+  EXPECT_EQ(train->colour, 0x00933C);
+  EXPECT_EQ(train->text_colour, 0xFFFFFF);
+  EXPECT_STREQ(train->headsign, "Crown Hts-Utica Av");
+  EXPECT_EQ(train->direction, 1);
+  EXPECT_STREQ(train->number_as_written, "4");
+  ASSERT_EQ(train->platform_count, 3u);
+  EXPECT_STREQ(train->platforms[0], "1");
+  EXPECT_STREQ(train->platforms[1], "");
+  EXPECT_STREQ(train->platforms[2], "Track 2");
+  ASSERT_EQ(train->stop_count, 3u);
+  EXPECT_STREQ(train->stop_labels[1], "Zürich HB");
+  murlo_train_info_free(train);
+  ASSERT_EQ(murlo_db_train_info(handle.db, 2, &train), MURLO_STATUS_OK);
+  EXPECT_EQ(train->has_line, 0);
+  EXPECT_EQ(train->colour, MURLO_NO_COLOUR);
+  EXPECT_EQ(train->platform_count, 0u);
+  murlo_train_info_free(train);
+  EXPECT_EQ(murlo_db_train_info(handle.db, 3, &train), MURLO_STATUS_UNKNOWN_TRAIN);
+}
+
 }  // namespace
 }  // namespace murlo

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,6 +116,44 @@ GeneratedNetwork generate(std::mt19937& random) {
     if (!fares.routes.empty())
       for (int t = 0; t < trains; ++t) fares.trainRoutes.push_back(refTo(fares.routes.size()));
   }
+  // Two networks in three speak their own words: names with spaces and
+  // any script, lines with and without colours, trains with and without a
+  // line, headsigns and platforms.
+  if (below(3) != 0) {
+    NetworkWords& words = net.network.words;
+    const char* names[] = {"125 St", "Zürich HB", "北京 西", "Times Sq-42 St", "São Paulo"};
+    for (int s = 0; s < stations; ++s) {
+      if (below(2) == 0) continue;
+      std::optional<GeoPoint> where;
+      if (below(2) == 0)
+        where = GeoPoint{below(180'000'001) - 90'000'000, below(360'000'001) - 180'000'000};
+      words.stations.push_back(
+          {StationIndex(s), names[below(5)], where, static_cast<Wheelchair>(below(3))});
+    }
+    for (int l = below(4); l > 0; --l) {
+      const auto colour = [&]() -> std::optional<Rgb> {
+        if (below(2) == 0) return std::nullopt;
+        return static_cast<Rgb>(below(0x1000000));
+      };
+      words.lines.push_back({below(2) == 0 ? "" : "L" + std::to_string(l),
+                             below(2) == 0 ? "" : "Lexington Av Express", below(1800), colour(),
+                             colour()});
+    }
+    for (int t = 0; t < trains; ++t) {
+      if (below(3) == 0) continue;
+      TrainWords train{TrainIndex(t),
+                       words.lines.empty() || below(3) == 0
+                           ? kNoLine
+                           : below(static_cast<int>(words.lines.size())),
+                       below(2) == 0 ? "" : "Crown Hts-Utica Av",
+                       below(3) - 1,
+                       below(2) == 0 ? "" : std::to_string(below(9999)),
+                       static_cast<Wheelchair>(below(3)),
+                       {}};
+      for (int k = below(5); k > 0; --k) train.platforms.push_back(below(2) == 0 ? "" : "Track 1A");
+      words.trains.push_back(train);
+    }
+  }
   return net;
 }
 
@@ -173,7 +212,8 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   GeneratedNetwork net = generate(random);
   while (buildExtension(net.trains, net.network).calendar.empty() ||
          buildExtension(net.trains, net.network).trains.empty() ||
-         buildExtension(net.trains, net.network).fares.rules.empty())
+         buildExtension(net.trains, net.network).fares.rules.empty() ||
+         net.network.words.stations.empty() || net.network.words.trains.empty())
     net = generate(random);
   const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
   const TimetableDb tables(lists);
@@ -200,20 +240,32 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   }
   // Well formed, but naming what the sections do not have: refused by the
   // writer and by the reader alike.
+  const auto withWords = [](NetworkWords words) {
+    NetworkExtension withOnlyWords;
+    withOnlyWords.words = std::move(words);
+    return withOnlyWords;
+  };
   struct Case {
     const char* name;
     NetworkExtension extension;
   } cases[] = {
-      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}, {}}},
+      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}, {}, {}}},
       {"train",
        {{},
         {},
         {{StationIndex(0), StationIndex(1), TransferKind::kTimed, 0, TrainIndex(99)}},
         {},
         {},
+        {},
         {}}},
-      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}, {}}},
-      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}, {}}},
+      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}, {}, {}}},
+      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}, {}, {}}},
+      {"words' station", withWords({{{StationIndex(99), "X", {}, {}}}, {}, {}})},
+      {"words' train", withWords({{}, {}, {{TrainIndex(99), kNoLine, "", 0, "", {}, {}}}})},
+      {"words' line", withWords({{}, {}, {{TrainIndex(0), 3, "", 0, "", {}, {}}}})},
+      {"direction", withWords({{}, {}, {{TrainIndex(0), kNoLine, "", 2, "", {}, {}}}})},
+      {"name not UTF-8", withWords({{{StationIndex(0), "\xFF", {}, {}}}, {}, {}})},
+      {"latitude", withWords({{{StationIndex(0), "X", GeoPoint{90'000'001, 0}, {}}}, {}, {}})},
   };
   // Fares naming what the block does not hold, or breaking its rules.
   const auto withFares = [](Tariff tariff, std::string currency, auto change) {
@@ -238,8 +290,8 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {
-    NetworkExtension damagedCalendar{
-        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar, {}};
+    NetworkExtension damagedCalendar;
+    damagedCalendar.calendar = buildExtension(net.trains, net.network).calendar;
     change(damagedCalendar.calendar);
     calendarCases.push_back({name, damagedCalendar});
   };

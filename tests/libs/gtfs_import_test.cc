@@ -989,13 +989,49 @@ TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
   EXPECT_TRUE(contains(run.out, "day patterns; time zone Europe/Vienna) from ")) << run.out;
 }
 
+// The feed's own words reach the answers: a table shows names as written,
+// the line and headsign and the platform; --json adds them as fields, the
+// line with its colour. (What else they hold is the API test's.)
+TEST(GtfsImportTest, AnswersSpeakTheFeedsOwnWords) {
+  const Imported imported = import(kFeed, "20260408");
+  ASSERT_EQ(imported.run.status, 0) << imported.run.err;
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {{"direct", "Harbour Central", "hillside"},
+       {"Harbour Central", "Hillside 🚉", "S1 Hillside", "Platform"}},
+      {{"direct", "harbour central", "HILLSIDE", "--json"},
+       {R"("line":{"short_name":"S1","long_name":"Harbour - Hillside","route_type":2,)"
+        R"("colour":"#008D4F","text_colour":"#FFFFFF"})",
+        R"("headsign":"Hillside","own_number":"101","wheelchair":"yes")",
+        R"("from_as_written":"Harbour Central","to_as_written":"Hillside 🚉")",
+        R"("from_platform":"1")"}},
+      {{"departures", "Konigsplatz", "--at", "09:00", "--json"},
+       {R"("from_as_written":"Königsplatz")"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--db", imported.db});
+    const auto run = runMurlo(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const std::string& part : c.shown) EXPECT_TRUE(contains(run.out, part)) << run.out;
+  }
+}
+
 TEST(GtfsImportTest, SummaryAndWhatWasLeftOut) {
   const Imported imported = import(kFeed, "20260408");
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
   EXPECT_TRUE(contains(imported.run.out, ": 13 stations, 11 trains, 35 stops; trips of 2026-04-08"))
       << imported.run.out;
-  // The second line names the stations whose rides the sections hide.
-  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 2);
+  // The second line names the stations whose rides the sections hide, the
+  // third what the network's own words kept and dropped (the route colour
+  // "blue" is no RRGGBB).
+  EXPECT_EQ(std::count(imported.run.out.begin(), imported.run.out.end(), '\n'), 3);
+  EXPECT_TRUE(contains(imported.run.out,
+                       "\nIn its own words: names as written: 13, coordinates: 13, lines: 4, "
+                       "headsigns: 4, platforms: 12; dropped (not UTF-8 text or RRGGBB): 1.\n"))
+      << imported.run.out;
   EXPECT_TRUE(contains(imported.run.out,
                        "\nHidden from hosts that read only the sections: rides from Konigsplatz "
                        "(1 train), rides from Park_and_Ride (1 train); the extension offers "

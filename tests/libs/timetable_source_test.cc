@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <set>
 #include <span>
@@ -209,6 +210,44 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
           fares.rules.push_back({pick(3), any(3), any(2), any(2), any(2)});
       }
     }
+    // Half the extended rounds speak their own words: names as written with
+    // spaces, quotes and any script, lines, headsigns and platforms.
+    if (extended && round % 4 < 2) {
+      const char* asWritten[] = {"125 St", "Zürich \"HB\"", "北京 西", "Back\\slash", "São Paulo"};
+      NetworkWords& words = network.words;
+      for (int32_t s = 0; s < stationCount; ++s) {
+        if (random() % 2 == 0) continue;
+        std::optional<GeoPoint> where;
+        if (random() % 2 == 0)
+          where = GeoPoint{static_cast<int32_t>(random() % 180'000'001) - 90'000'000,
+                           static_cast<int32_t>(random() % 360'000'001) - 180'000'000};
+        words.stations.push_back({StationIndex(s), asWritten[random() % 5], where,
+                                  static_cast<Wheelchair>(random() % 3)});
+      }
+      for (int l = 0; l < static_cast<int>(random() % 4); ++l) {
+        words.lines.push_back({l == 2 ? "A" : "4", l == 1 ? "" : "Lexington Av Express",
+                               static_cast<int32_t>(random() % 1800),
+                               random() % 2 == 0 ? std::nullopt : std::optional<Rgb>(0x00933C),
+                               random() % 2 == 0 ? std::nullopt : std::optional<Rgb>(0xFFFFFF)});
+      }
+      for (std::size_t t = 0; t < trains.size(); ++t) {
+        if (random() % 3 == 0) continue;
+        TrainWords train{TrainIndex(static_cast<int32_t>(t)),
+                         words.lines.empty() || random() % 3 == 0
+                             ? kNoLine
+                             : static_cast<int32_t>(random() % words.lines.size()),
+                         random() % 2 == 0 ? "" : "Crown Hts-Utica Av",
+                         static_cast<int32_t>(random() % 3) - 1,
+                         random() % 2 == 0 ? "" : "2057",
+                         static_cast<Wheelchair>(random() % 3),
+                         {}};
+        if (random() % 2 == 0) {
+          for (std::size_t k = 0; k < trains[t].stops.size(); ++k)
+            train.platforms.push_back(k % 2 == 0 ? "Track 1A" : "");
+        }
+        words.trains.push_back(train);
+      }
+    }
     std::string header = round % 2 == 0 ? "H\xFF\x01" : test::gbk("时刻");
     std::string file;
     ASSERT_FALSE(writeDatabaseBytes(buildTableLists(header, stations, trains),
@@ -220,11 +259,12 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     EXPECT_EQ(compiled(text), file) << text;
     for (const char* line :
          {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ", "\nperiod ", " not ",
-          " also ", "days none", "\ntariff none", "\nfare-rule ", "  route "}) {
+          " also ", "days none", "\ntariff none", "\nfare-rule ", "  route ", "\nnamed ",
+          "\nline ", "  words", " platform "}) {
       if (text.find(line) != std::string::npos) written.insert(line);
     }
   }
-  EXPECT_EQ(written.size(), 13u);  // every kind of line went through
+  EXPECT_EQ(written.size(), 17u);  // every kind of line went through
 }
 
 struct ErrorCase {

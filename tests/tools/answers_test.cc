@@ -44,12 +44,22 @@ TEST(TimeOfDay, TakesHoursAndMinutesWithOrWithoutTheColon) {
 }
 
 TEST(StationMatch, NamesAbbreviationsAndSpacesAsPeopleTypeThem) {
-  const auto entry = [](std::string name, std::string abbreviation) {
-    return StationEntry{name, abbreviation, foldedName(name), {}};
+  const auto entry = [](std::string name, std::string abbreviation,
+                        std::vector<std::string> written = {}) {
+    return stationEntry(std::move(name), std::move(abbreviation), written);
   };
-  const std::vector<StationEntry> stations = {entry("北京", "BJ"), entry("宝鸡", "BJ"),
-                                              entry("天津", "TJ"), entry("Oak_Hill", "OH"),
-                                              entry("Hillside", "HS")};
+  // The last three in the network's own words: names as written and the
+  // labels that tell equal ones apart.
+  const std::vector<StationEntry> stations = {
+      entry("北京", "BJ"),
+      entry("宝鸡", "BJ"),
+      entry("天津", "TJ"),
+      entry("Oak_Hill", "OH"),
+      entry("Hillside", "HS"),
+      entry("Zurich_HB", "ZH", {"Zürich HB", "Zürich HB"}),
+      entry("125_St", "A125", {"125 St", "125 St (4 5 6)"}),
+      entry("125_St2", "B125", {"125 St", "125 St (A B C D)"}),
+      entry("Times_Sq-42_St", "TS", {"Times Sq-42 St", "Times Sq-42 St"})};
   const struct {
     const char* typed;
     StationMatch::Kind kind;
@@ -63,6 +73,13 @@ TEST(StationMatch, NamesAbbreviationsAndSpacesAsPeopleTypeThem) {
       {"hill", StationMatch::Kind::kSeveral, "", false},  // in two names
       {"bj", StationMatch::Kind::kSeveral, "", false},    // the abbreviation of two
       {"上海", StationMatch::Kind::kNone, "", false},
+      {"ZÜRICH hb", StationMatch::Kind::kTaken, "Zurich_HB", false},  // case and accents
+      {"zurich", StationMatch::Kind::kTaken, "Zurich_HB", false},
+      {"125 St (4 5 6)", StationMatch::Kind::kTaken, "125_St", false},  // by its label
+      {"125 st (a b c d)", StationMatch::Kind::kTaken, "125_St2", false},
+      {"125 St", StationMatch::Kind::kSeveral, "", false},                   // two as written
+      {"timessq42st", StationMatch::Kind::kTaken, "Times_Sq-42_St", false},  // no spaces
+      {"Times Sq 42 St", StationMatch::Kind::kTaken, "Times_Sq-42_St", false},
   };
   for (const auto& c : cases) {
     const StationMatch match = matchStation(c.typed, stations);

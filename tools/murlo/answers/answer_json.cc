@@ -1,5 +1,7 @@
 #include "answers/answer_json.h"
 
+#include <algorithm>
+
 #include "answers/service_date.h"
 #include "answers/station_pinyin.h"
 #include "answers/time_of_day.h"
@@ -26,6 +28,19 @@ void pinyinArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
     const std::string pinyin = stationPinyin(station.name);
     pinyin.empty() ? json.null() : json.value(pinyin);
   }
+  json.endArray();
+}
+
+// Where the database writes its own names: each station's label (its name
+// as written, told apart from equal ones: "125 St (4 5 6)"), null where it
+// has none. Nothing for a database without them.
+void labelsArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
+  if (std::none_of(stations.begin(), stations.end(),
+                   [](const StationEntry& s) { return !s.label.empty(); }))
+    return;
+  json.key("labels").beginArray();
+  for (const StationEntry& station : stations)
+    station.label.empty() ? json.null() : json.value(station.label);
   json.endArray();
 }
 
@@ -57,6 +72,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Statio
   for (const StationEntry& station : answer.stations) json.value(station.abbreviation);
   json.endArray();
   pinyinArray(json, answer.stations);
+  labelsArray(json, answer.stations);
   json.endObject();
 }
 
@@ -82,6 +98,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   }
   json.endArray();
   pinyinArray(json, answer.stations);
+  labelsArray(json, answer.stations);
   json.endObject();
 }
 

@@ -97,6 +97,7 @@ std::vector<ListedTrain> listedTrains(const murlo_db* db, const murlo_rides& rid
   trains.reserve(rides.count);
   for (std::size_t i = 0; i < rides.count; ++i) {
     trains.push_back(listedTrainOf(rides.rides[i], kind, markAll, db));
+    trains.back().words = rideWords(db, rides.rides[i]);
   }
   if (order.byDeparture) sortByDeparture(trains, kind, order.fromMinute);
   return trains;
@@ -173,6 +174,13 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
           break;
         }
         message += (i > 0 ? ", " : "") + match.candidates[i];
+        // Where the network writes its own names, the label riders know.
+        for (const StationEntry& station : *stations) {
+          if (station.name == match.candidates[i] && !station.label.empty()) {
+            message += " \"" + station.label + "\"";
+            break;
+          }
+        }
       }
       return failureOf(Status::Kind::kSeveralStations,
                        message + "; give the " + roleAndStation(role) + " by its name",
@@ -585,6 +593,7 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       // The train's days from the day it set out, the ride's from the day
       // asked about.
       ride.train = listedTrainOf(taken, ListKind::kDirect, false, handle_.get());
+      ride.train.words = rideWords(handle_.get(), taken);
       ride.departureDay = dayOf(taken.departure);
       ride.arrivalDay = dayOf(taken.arrival);
       int walked = 0;

@@ -45,7 +45,52 @@ bool wordsMatch(const std::vector<std::string>& typed, const std::string& folded
   return !typed.empty();
 }
 
+// A Latin letter with an accent as its letter without one, in lower case
+// ("é" as "e", "ß" as "ss", "Æ" as "ae"); "" for any other character.
+std::u16string_view latinBase(char16_t u) {
+  // U+00C0 to U+00FF.
+  static constexpr std::u16string_view kLatin1[] = {
+      u"a", u"a", u"a", u"a", u"a",  u"a",  u"ae", u"c", u"e", u"e", u"e",  u"e", u"i",
+      u"i", u"i", u"i", u"d", u"n",  u"o",  u"o",  u"o", u"o", u"o", u"",   u"o", u"u",
+      u"u", u"u", u"u", u"y", u"th", u"ss", u"a",  u"a", u"a", u"a", u"a",  u"a", u"ae",
+      u"c", u"e", u"e", u"e", u"e",  u"i",  u"i",  u"i", u"i", u"d", u"n",  u"o", u"o",
+      u"o", u"o", u"o", u"",  u"o",  u"u",  u"u",  u"u", u"u", u"y", u"th", u"y"};
+  // U+0100 to U+017F: runs of one base letter, upper and lower case.
+  struct Run {
+    char16_t last;
+    std::u16string_view base;
+  };
+  static constexpr Run kExtendedA[] = {
+      {0x0105, u"a"}, {0x010D, u"c"}, {0x0111, u"d"},  {0x011B, u"e"},  {0x0123, u"g"},
+      {0x0127, u"h"}, {0x0131, u"i"}, {0x0133, u"ij"}, {0x0135, u"j"},  {0x0138, u"k"},
+      {0x0142, u"l"}, {0x014B, u"n"}, {0x0151, u"o"},  {0x0153, u"oe"}, {0x0159, u"r"},
+      {0x0161, u"s"}, {0x0167, u"t"}, {0x0173, u"u"},  {0x0175, u"w"},  {0x0178, u"y"},
+      {0x017E, u"z"}, {0x017F, u"s"}};
+  if (u >= 0x00C0 && u <= 0x00FF) return kLatin1[u - 0x00C0];
+  if (u >= 0x0100 && u <= 0x017F) {
+    for (const Run& run : kExtendedA)
+      if (u <= run.last) return run.base;
+  }
+  return {};
+}
+
 }  // namespace
+
+StationEntry stationEntry(std::string name, std::string abbreviation,
+                          const std::vector<std::string>& written) {
+  StationEntry entry;
+  entry.folded = foldedName(name);
+  entry.squeezed.push_back(squeezedName(name));
+  for (const std::string& text : written) {
+    if (text.empty()) continue;
+    entry.alsoFolded.push_back(foldedName(text));
+    entry.squeezed.push_back(squeezedName(text));
+  }
+  if (!written.empty()) entry.label = written.back();
+  entry.name = std::move(name);
+  entry.abbreviation = std::move(abbreviation);
+  return entry;
+}
 
 std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
   murlo_stations* listed = nullptr;
@@ -53,16 +98,21 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
   std::vector<StationEntry> stations;
   stations.reserve(listed->count);
   for (std::size_t i = 0; i < listed->count; ++i) {
-    std::string name = listed->stations[i].name;
-    std::string folded = foldedName(name);
-    stations.push_back({std::move(name), listed->stations[i].abbreviation, std::move(folded), {}});
+    std::vector<std::string> written;
+    murlo_station_info* info = nullptr;
+    if (murlo_db_station_info(db, listed->stations[i].index, &info) == MURLO_STATUS_OK) {
+      written = {info->name_as_written, info->label};
+      murlo_station_info_free(info);
+    }
+    stations.push_back(
+        stationEntry(listed->stations[i].name, listed->stations[i].abbreviation, written));
   }
   murlo_stations_free(listed);
   murlo_station_groups* groups = nullptr;
   if (murlo_db_station_groups(db, &groups) != MURLO_STATUS_OK) return std::nullopt;
   for (std::size_t g = 0; g < groups->count; ++g) {
     const murlo_station_group& group = groups->groups[g];
-    StationEntry entry{group.name, "", foldedName(group.name), {}};
+    StationEntry entry = stationEntry(group.name, "");
     for (std::size_t m = 0; m < group.member_count; ++m) {
       entry.members.emplace_back(group.member_names[m]);
     }
@@ -75,14 +125,30 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
 std::string foldedName(std::string_view name) {
   std::u16string units;
   if (!utf8ToUtf16(name, units)) return std::string(name);
-  for (char16_t& u : units) {
+  std::u16string folded;
+  folded.reserve(units.size());
+  for (char16_t u : units) {
     if (u >= 0xFF01 && u <= 0xFF5E) u = static_cast<char16_t>(u - 0xFF01 + 0x21);  // full width
     if (u == 0x3000 || u == u' ') u = u'_';
-    u = asciiLower(u);
+    const std::u16string_view base = latinBase(u);
+    if (!base.empty()) {
+      folded += base;
+      continue;
+    }
+    folded += asciiLower(u);
   }
-  std::string folded;
-  utf16ToUtf8(units, folded);
-  return folded;
+  std::string text;
+  utf16ToUtf8(folded, text);
+  return text;
+}
+
+std::string squeezedName(std::string_view name) {
+  std::string squeezed = foldedName(name);
+  std::erase_if(squeezed, [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x80 && !(c >= '0' && c <= '9') && !(c >= 'a' && c <= 'z');
+  });
+  return squeezed;
 }
 
 std::vector<std::string> namesContaining(std::string_view part,
@@ -91,7 +157,9 @@ std::vector<std::string> namesContaining(std::string_view part,
   std::vector<std::string> names;
   if (folded.empty()) return names;
   for (const StationEntry& station : stations) {
-    if (station.folded.find(folded) != std::string::npos) addOnce(names, station.name);
+    if (station.anyFolded(
+            [&](const std::string& f) { return f.find(folded) != std::string::npos; }))
+      addOnce(names, station.name);
   }
   return names;
 }
@@ -108,7 +176,20 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
   const std::string folded = foldedName(typed);
   std::vector<std::string> equal;
   for (const StationEntry& station : stations) {
-    if (station.folded == folded) addOnce(equal, station.name);
+    if (station.anyFolded([&](const std::string& f) { return f == folded; })) {
+      addOnce(equal, station.name);
+    }
+  }
+  // Typed without spaces or punctuation ("timessq42st"), or with others.
+  const std::string squeezed = squeezedName(typed);
+  for (std::size_t i = 0; equal.empty() && !squeezed.empty() && i < stations.size(); ++i) {
+    const std::vector<std::string>& keys = stations[i].squeezed;
+    if (std::find(keys.begin(), keys.end(), squeezed) == keys.end()) continue;
+    for (const StationEntry& station : stations) {
+      if (std::find(station.squeezed.begin(), station.squeezed.end(), squeezed) !=
+          station.squeezed.end())
+        addOnce(equal, station.name);
+    }
   }
   // An abbreviation in any letter case ("sh" for SH) names its station when
   // no name is equal to what was typed; one that several stations share
@@ -159,9 +240,14 @@ std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
   const std::vector<std::function<bool(const StationEntry&)>> ranks = {
       [&](const StationEntry& s) { return s.name == typed; },
       [&](const StationEntry& s) { return s.abbreviation == capitals; },
-      [&](const StationEntry& s) { return begins(s.folded, folded); },
+      [&](const StationEntry& s) {
+        return s.anyFolded([&](const std::string& f) { return begins(f, folded); });
+      },
       [&](const StationEntry& s) { return begins(s.abbreviation, capitals); },
-      [&](const StationEntry& s) { return s.folded.find(folded) != std::string::npos; },
+      [&](const StationEntry& s) {
+        return s.anyFolded(
+            [&](const std::string& f) { return f.find(folded) != std::string::npos; });
+      },
       [&](const StationEntry& s) {
         return initials.size() >= 2 && begins(s.abbreviation, initials);
       },

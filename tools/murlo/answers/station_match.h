@@ -19,17 +19,42 @@ struct StationEntry {
   std::string abbreviation;          // "" where the database has none (and for a group)
   std::string folded;                // foldedName(name), made once
   std::vector<std::string> members;  // a group's stations; empty for a station
+  // The network's own words, where the database has them: the name as
+  // written and the label that tells it from others of that name ("125 St
+  // (4 5 6)"), each folded; and every name of the station squeezed
+  // (squeezedName), so that "timessq42st" finds "Times Sq-42 St".
+  std::vector<std::string> alsoFolded;
+  std::vector<std::string> squeezed;
+  std::string label;  // the last of the names as written ("125 St (4 5 6)"), or ""
 
   bool isGroup() const { return !members.empty(); }
+  // Whether `test` holds for its folded name or another folded name of it.
+  template <typename Test>
+  bool anyFolded(Test test) const {
+    if (test(folded)) return true;
+    for (const std::string& also : alsoFolded)
+      if (test(also)) return true;
+    return false;
+  }
 };
+
+// A station entry of `name` and `abbreviation`, with `written`, the names
+// the network writes for it ("" where none).
+StationEntry stationEntry(std::string name, std::string abbreviation,
+                          const std::vector<std::string>& written = {});
 
 // Every station of `db`, in table order, then its station groups in the
 // database's order; nothing when the library fails.
 std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db);
 
 // `name` with ASCII letters in lower case, full-width letters and digits as
-// ASCII, and spaces as "_": how names are compared when not exactly equal.
+// ASCII, Latin letters without their accents (é as e, ß as ss), and spaces
+// as "_": how names are compared when not exactly equal.
 std::string foldedName(std::string_view name);
+
+// foldedName without spaces, "_" and ASCII punctuation: "Times Sq-42 St"
+// as "timessq42st", how names typed without spaces are found.
+std::string squeezedName(std::string_view name);
 
 struct StationMatch {
   enum class Kind {

@@ -60,6 +60,21 @@ struct Column {
 
 std::string fare(const ListedTrain& t, std::size_t c) { return t.line.fares[c]; }
 
+// A station as the network writes it, where the database has its words.
+std::string written(const std::string& own, const std::string& sections) {
+  return own.empty() ? sections : own;
+}
+std::string fromName(const ListedTrain& t) {
+  return written(t.words ? t.words->from : "", t.line.from);
+}
+std::string toName(const ListedTrain& t) { return written(t.words ? t.words->to : "", t.line.to); }
+std::string firstName(const ListedTrain& t) {
+  return written(t.words ? t.words->firstStation : "", t.line.firstStation);
+}
+std::string lastName(const ListedTrain& t) {
+  return written(t.words ? t.words->lastStation : "", t.line.lastStation);
+}
+
 std::vector<Column> columnsOf(ListKind kind) {
   const auto departs = [](const ListedTrain& t) {
     return timeWithDay(t.line.departure, t.departureDay);
@@ -79,37 +94,35 @@ std::vector<Column> columnsOf(ListKind kind) {
     columns.push_back({"departs", "Departs", Align::kLeft, 0, [](const ListedTrain& t) {
                          return timeWithDay(t.atDeparture, t.atDepartureDay);
                        }});
-    columns.push_back({"runs-from", "Runs from", Align::kLeft, 10, [=](const ListedTrain& t) {
-                         return t.line.firstStation + " " + departs(t);
-                       }});
-    columns.push_back({"runs-to", "Runs to", Align::kLeft, 11, [=](const ListedTrain& t) {
-                         return t.line.lastStation + " " + arrives(t);
-                       }});
+    columns.push_back({"runs-from", "Runs from", Align::kLeft, 10,
+                       [=](const ListedTrain& t) { return firstName(t) + " " + departs(t); }});
+    columns.push_back({"runs-to", "Runs to", Align::kLeft, 11,
+                       [=](const ListedTrain& t) { return lastName(t) + " " + arrives(t); }});
   } else if (kind == ListKind::kDepartures) {
     columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
     columns.push_back(
-        {"to", "To", Align::kLeft, 0, [](const ListedTrain& t) { return t.line.to; }});
+        {"to", "To", Align::kLeft, 0, [](const ListedTrain& t) { return toName(t); }});
     columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
     columns.push_back({"runs-from", "Runs from", Align::kLeft, 5,
-                       [](const ListedTrain& t) { return t.line.firstStation; }});
+                       [](const ListedTrain& t) { return firstName(t); }});
   } else if (kind == ListKind::kArrivals) {
     columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
     columns.push_back(
-        {"from", "From", Align::kLeft, 0, [](const ListedTrain& t) { return t.line.from; }});
+        {"from", "From", Align::kLeft, 0, [](const ListedTrain& t) { return fromName(t); }});
     columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
-    columns.push_back({"runs-to", "Runs to", Align::kLeft, 5,
-                       [](const ListedTrain& t) { return t.line.lastStation; }});
+    columns.push_back(
+        {"runs-to", "Runs to", Align::kLeft, 5, [](const ListedTrain& t) { return lastName(t); }});
   } else {
     columns.push_back(
-        {"from", "From", Align::kLeft, 12, [](const ListedTrain& t) { return t.line.from; }});
+        {"from", "From", Align::kLeft, 12, [](const ListedTrain& t) { return fromName(t); }});
     columns.push_back({"departs", "Departs", Align::kLeft, 0, departs});
     columns.push_back(
-        {"to", "To", Align::kLeft, 13, [](const ListedTrain& t) { return t.line.to; }});
+        {"to", "To", Align::kLeft, 13, [](const ListedTrain& t) { return toName(t); }});
     columns.push_back({"arrives", "Arrives", Align::kLeft, 0, arrives});
     columns.push_back({"runs-from", "Runs from", Align::kLeft, 4,
-                       [](const ListedTrain& t) { return t.line.firstStation; }});
-    columns.push_back({"runs-to", "Runs to", Align::kLeft, 5,
-                       [](const ListedTrain& t) { return t.line.lastStation; }});
+                       [](const ListedTrain& t) { return firstName(t); }});
+    columns.push_back(
+        {"runs-to", "Runs to", Align::kLeft, 5, [](const ListedTrain& t) { return lastName(t); }});
   }
   columns.push_back(
       {"class", "Class", Align::kLeft, 6, [](const ListedTrain& t) { return t.line.className; }});
@@ -227,6 +240,26 @@ void printTrainTable(const std::vector<ListedTrain>& trains, ListKind kind,
     for (const Column& column : all) {
       if (!isFare(column) || (layout.fares && hasFares(column, trains))) shown.push_back(column);
     }
+    // The network's own words: the line and headsign after the train, the
+    // platform boarded at after the times, where any train has them.
+    const bool lines = std::any_of(trains.begin(), trains.end(), [](const ListedTrain& t) {
+      return t.words && !lineAndHeadsign(*t.words).empty();
+    });
+    const bool platforms = std::any_of(trains.begin(), trains.end(), [](const ListedTrain& t) {
+      return t.words && !t.words->fromPlatform.empty();
+    });
+    if (lines) {
+      shown.insert(shown.begin() + 2,
+                   Column{"line", "Line", Align::kLeft, 8, [](const ListedTrain& t) {
+                            return t.words ? lineAndHeadsign(*t.words) : "";
+                          }});
+    }
+    if (platforms) {
+      shown.insert(shown.begin() + 3 + (lines ? 1 : 0),
+                   Column{"platform", "Platform", Align::kLeft, 7, [](const ListedTrain& t) {
+                            return t.words ? t.words->fromPlatform : "";
+                          }});
+    }
   }
   std::vector<std::vector<std::string>> rows;
   for (const ListedTrain& train : trains) {
@@ -304,6 +337,7 @@ void writeTrainJson(JsonWriter& json, const ListedTrain& train, ListKind kind) {
     json.field("at_arrival_day", int64_t{train.atArrivalDay})
         .field("at_departure_day", int64_t{train.atDepartureDay});
   }
+  if (train.words) writeRideWordsJson(json, *train.words);
   json.endObject();
 }
 

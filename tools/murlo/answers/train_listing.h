@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "answers/json_writer.h"
+#include "answers/ride_words.h"
 #include "answers/status.h"
 #include "answers/train_lines.h"
 
@@ -44,6 +45,8 @@ struct ListedTrain {
   // A board's line: days after the day asked about (0 or 1) of its time at
   // the board's station.
   std::optional<int> boardDay;
+  // The ride in the network's own words, where the database has them.
+  std::optional<RideWords> words;
 };
 
 // Orders the trains by the clock time of their departure (kAt: at the

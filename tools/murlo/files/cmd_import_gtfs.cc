@@ -347,6 +347,7 @@ int runImportGtfs(const CommandLine& line) {
   if (const std::string hidden = hiddenLine(result.hidden); !hidden.empty()) {
     line1 += "\n" + hidden;
   }
+  if (!result.words.empty()) line1 += "\nIn its own words: " + result.words + ".";
   if (result.periodTrains > 0) {
     line1 += "\nThe period did not fit: its trips make " + counted(result.periodTrains, "train") +
              " at " + counted(result.periodStations, "station") + ", a database holds " +

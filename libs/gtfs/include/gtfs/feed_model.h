@@ -22,6 +22,9 @@ struct Route {
   std::string id;
   std::string shortName;
   int32_t type = 0;
+  std::string longName;    // route_long_name
+  std::string colour;      // route_color as written: RRGGBB or ""
+  std::string textColour;  // route_text_color
 };
 
 // One row of stops.txt.
@@ -32,8 +35,10 @@ struct StopPlace {
   std::string parentId;
   Position position;
   bool hasPosition = false;
-  int32_t station = -1;  // the place that is its station: its parent, or itself
-  int64_t line = 0;      // in stops.txt
+  int32_t station = -1;      // the place that is its station: its parent, or itself
+  int64_t line = 0;          // in stops.txt
+  int32_t wheelchair = 0;    // wheelchair_boarding: 0 unknown (or as its parent), 1 yes, 2 no
+  std::string platformCode;  // platform_code
 };
 
 struct Trip {
@@ -41,9 +46,12 @@ struct Trip {
   int32_t route = 0;
   std::string shortName;
   std::string shapeId;
-  int32_t path = -1;  // index into Feed::paths, -1 when shapes.txt has no points for it
-  int32_t days = -1;  // a period's import: index into Feed::dayPatterns; -1 for one date
-  int64_t line = 0;   // in trips.txt
+  int32_t path = -1;       // index into Feed::paths, -1 when shapes.txt has no points for it
+  int32_t days = -1;       // a period's import: index into Feed::dayPatterns; -1 for one date
+  int64_t line = 0;        // in trips.txt
+  std::string headsign;    // trip_headsign
+  int32_t direction = -1;  // direction_id 0 or 1, -1 when not given
+  int32_t wheelchair = 0;  // wheelchair_accessible: 0 unknown, 1 yes, 2 no
 };
 
 struct StopTime {

@@ -69,6 +69,7 @@ struct ImportResult {
   bool transfersFile = false;          // the feed has a transfers.txt
   bool extension = false;              // the database has an extension
   FareCounts fares;                    // fare_attributes.txt and fare_rules.txt as kept
+  std::string words;                   // what the network's own words kept (wordsPhrase)
   // A period's import: the period asked (the feed's, cut at
   // kMaxCalendarDays when `periodCut`, or the range) and the calendar of the
   // trains written. When the period's trains did not fit the seven sections

@@ -27,6 +27,8 @@ enum class ExtensionBlock : uint16_t {
   kTransfers = 3,
   kChangeTimes = 4,
   kServiceCalendar = 5,
+  kStationWords = 6,  // may be skipped: names as written, coordinates, wheelchair access
+  kTrainWords = 7,    // may be skipped: lines, headsigns, directions, numbers, platforms
   kFares = 8,  // the tariff a file uses and the network's own fares
 };
 inline constexpr uint16_t kBlockMayBeSkipped = 1;

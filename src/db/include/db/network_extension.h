@@ -12,6 +12,7 @@
 
 #include "db/indexes.h"
 #include "db/network_fares.h"
+#include "db/network_words.h"
 #include "db/service_calendar.h"
 
 namespace murlo {
@@ -92,10 +93,11 @@ struct NetworkExtension {
   std::vector<ChangeTime> changeTimes;  // ascending by station, each once
   ServiceCalendar calendar;             // empty: every train runs every day
   NetworkFares fares;                   // empty: the built-in tariff
+  NetworkWords words;                   // names as written, lines, headsigns, platforms
 
   bool empty() const {
     return trains.empty() && groups.empty() && transfers.empty() && changeTimes.empty() &&
-           calendar.empty() && fares.empty();
+           calendar.empty() && fares.empty() && words.empty();
   }
   friend bool operator==(const NetworkExtension&, const NetworkExtension&) = default;
 };

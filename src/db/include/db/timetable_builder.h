@@ -61,6 +61,7 @@ struct NetworkSpec {
   std::vector<ChangeTime> changeTimes;  // ascending by station
   ServiceCalendar calendar;             // trainPatterns one a train; empty: every day
   NetworkFares fares;                   // empty: the built-in tariff
+  NetworkWords words;                   // names as written, lines, headsigns, platforms
 };
 
 // The extension that goes with buildTableLists of the same trains: the whole

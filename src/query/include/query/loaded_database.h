@@ -27,6 +27,7 @@
 #include "query/lookup_indexes.h"
 #include "query/network_changes.h"
 #include "query/station_board.h"
+#include "query/station_labels.h"
 #include "query/train_runs.h"
 
 namespace murlo {
@@ -83,6 +84,10 @@ class LoadedDatabase {
   // those of utf8Names().
   const WholeRunRides& wholeRunRides() const { return wholeRunRides_.get(tables_); }
 
+  // The stations' names as written and the labels that tell equal ones
+  // apart; meant for the network view (network()), whose rules hold the words.
+  const StationLabels& stationLabels() const { return stationLabels_.get(tables_, utf8Names()); }
+
   // Whether the trains' runs are made; for tests and benchmarks.
   bool trainRunsMade() const { return trainRuns_.made(); }
 
@@ -98,6 +103,7 @@ class LoadedDatabase {
   BuiltOnFirstUse<Utf16StationNames> utf16StationNames_;
   BuiltOnFirstUse<Utf8Names> utf8Names_;
   BuiltOnFirstUse<WholeRunRides> wholeRunRides_;
+  BuiltOnFirstUse<StationLabels> stationLabels_;
 };
 
 // Reads the database file at `path` and makes it a LoadedDatabase. `db`
