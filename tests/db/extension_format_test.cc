@@ -176,20 +176,21 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
     const char* name;
     NetworkExtension extension;
   } cases[] = {
-      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}}},
+      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}, {}}},
       {"train",
        {{},
         {},
         {{StationIndex(0), StationIndex(1), TransferKind::kTimed, 0, TrainIndex(99)}},
         {},
+        {},
         {}}},
-      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}}},
-      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}}},
+      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}, {}}},
+      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}, {}}},
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {
     NetworkExtension damagedCalendar{
-        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar};
+        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar, {}};
     change(damagedCalendar.calendar);
     calendarCases.push_back({name, damagedCalendar});
   };

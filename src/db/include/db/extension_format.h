@@ -27,6 +27,7 @@ enum class ExtensionBlock : uint16_t {
   kTransfers = 3,
   kChangeTimes = 4,
   kServiceCalendar = 5,
+  kMoreTrains = 9,  // trains and stations after the sections' (never skipped)
 };
 inline constexpr uint16_t kBlockMayBeSkipped = 1;
 
@@ -47,8 +48,8 @@ struct ExtensionRead {
 
 // Reads the bytes after a file's seventh terminator. The extension must be
 // whole (its checksum right, nothing after it), of a version this reader
-// knows, and name only trains and stations below the given counts (those of
-// the file's sections). May throw std::bad_alloc.
+// knows, and name only trains and stations of the sections (the given
+// counts) or of its own block 9. May throw std::bad_alloc.
 ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount);
 
 // The problem readExtension would find with `extension` written and read
