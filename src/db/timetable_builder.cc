@@ -112,12 +112,13 @@ NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpe
 }
 
 SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
-                            const std::vector<TrainSpec>& trains, const ServiceCalendar& calendar) {
-  const auto maxStations = static_cast<std::size_t>(kMaxStations);
-  const auto maxTrains = static_cast<std::size_t>(kMaxTrains);
+                            const std::vector<TrainSpec>& trains, const ServiceCalendar& calendar,
+                            SectionsLimits limits) {
+  const std::size_t maxStations = limits.stations;
+  const std::size_t maxTrains = limits.trains;
   if (stations.size() <= maxStations && trains.size() <= maxTrains)
     return SectionsShare{trains.size(), stations.size()};
-  SectionsShare share{0, maxStations};
+  SectionsShare share{0, std::min(stations.size(), maxStations)};
   if (calendar.empty() || calendar.sectionsDay < 0) return share;
   while (share.trains < std::min(trains.size(), maxTrains)) {
     const TrainSpec& train = trains[share.trains];
@@ -134,8 +135,8 @@ SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
 
 DatabaseParts buildDatabase(std::string header, const std::vector<StationSpec>& stations,
                             const std::vector<TrainSpec>& trains, NetworkSpec network,
-                            SectionCalls sectionCalls) {
-  const SectionsShare share = sectionsShare(stations, trains, network.calendar);
+                            SectionCalls sectionCalls, SectionsLimits limits) {
+  const SectionsShare share = sectionsShare(stations, trains, network.calendar, limits);
   if (share.trains == trains.size() && share.stations == stations.size()) {
     DatabaseParts parts{buildTableLists(std::move(header), stations, trains, sectionCalls), {}};
     parts.extension = buildExtension(trains, std::move(network));

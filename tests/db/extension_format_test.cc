@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "db/loader.h"
+#include "db/network_tables.h"
 #include "db/timetable_builder.h"
 #include "db/writer.h"
 #include "support/test_support.h"
@@ -21,6 +22,10 @@ struct GeneratedNetwork {
   std::vector<StationSpec> stations;
   std::vector<TrainSpec> trains;
   NetworkSpec network;
+  // What the sections hold at most: all of it, or (for a calendar with a
+  // sections day) a few, so that block 9 holds the other trains and
+  // stations, as it does beyond the sections' 10,000.
+  SectionsLimits limits;
 };
 
 GeneratedNetwork generate(std::mt19937& random) {
@@ -87,8 +92,22 @@ GeneratedNetwork generate(std::mt19937& random) {
     for (int t = 0; t < trains; ++t)
       calendar.trainPatterns.push_back(
           static_cast<uint32_t>(below(static_cast<int>(calendar.patterns.size()))));
+    if (calendar.sectionsDay >= 0 && below(2) == 0) {
+      net.limits.trains = static_cast<std::size_t>(below(trains));
+      net.limits.stations = static_cast<std::size_t>(stations);
+      for (int more = below(3); more > 0; --more) {
+        const auto s = static_cast<int32_t>(net.stations.size());
+        net.stations.push_back({"M" + std::to_string(s), "M" + std::to_string(s)});
+        net.trains.back().stops.back().station = s;  // a train of block 9 calls there
+      }
+    }
   }
   return net;
+}
+
+DatabaseParts built(const GeneratedNetwork& net) {
+  return buildDatabase("EXT", net.stations, net.trains, net.network, SectionCalls::kAllowedRides,
+                       net.limits);
 }
 
 // Generated networks load back with the extension they were written with;
@@ -98,8 +117,7 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
   std::mt19937 random(20261209);
   for (int round = 0; round < 300; ++round) {
     const GeneratedNetwork net = generate(random);
-    const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
-    const NetworkExtension extension = buildExtension(net.trains, net.network);
+    const auto [lists, extension] = built(net);
     std::string file;
     const auto error = writeDatabaseBytes(lists, extension, file);
     ASSERT_FALSE(error) << round << " " << error->message();
@@ -109,7 +127,30 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
               extension.empty() ? ExtensionState::kAbsent : ExtensionState::kRead)
         << parsed.extension.problem;
     EXPECT_EQ(parsed.extension.extension, extension) << round;
-    EXPECT_EQ(parsed.tables.trainCount(), static_cast<int32_t>(net.trains.size()));
+    EXPECT_EQ(parsed.tables.trainCount() + static_cast<int32_t>(extension.more.trains.size()),
+              static_cast<int32_t>(net.trains.size()));
+
+    // The network view holds every train whole, block 9's after the
+    // sections' own, with the rule of each call.
+    if (!extension.empty()) {
+      const TimetableDb view = networkTables(parsed.tables, parsed.extension.extension);
+      ASSERT_EQ(view.trainCount(), static_cast<int32_t>(net.trains.size())) << round;
+      ASSERT_EQ(view.stationCount(), static_cast<int32_t>(net.stations.size())) << round;
+      for (std::size_t t = 0; t < net.trains.size(); ++t) {
+        const TrainIndex train(static_cast<int32_t>(t));
+        const std::optional<TrainView> whole = view.train(train);
+        ASSERT_TRUE(whole) << round << " " << t;
+        EXPECT_EQ(whole->number, net.trains[t].number);
+        const std::vector<StopSpec>& stops = net.trains[t].stops;
+        ASSERT_EQ(whole->stops.size(), static_cast<int32_t>(stops.size())) << round << " " << t;
+        for (StopPosition k(0); whole->stops.holds(k); ++k) {
+          const StopSpec& stop = stops[k.slot()];
+          EXPECT_EQ(whole->stops[k].stationIndex(), StationIndex(stop.station));
+          EXPECT_EQ(whole->stops[k].departureMinutes(), stop.departure);
+          EXPECT_EQ(view.callRule(train, k), (CallRule{stop.board, stop.alight}));
+        }
+      }
+    }
 
     // The sections' rides: each pair of kept calls, allowed by the rules.
     for (std::size_t t = 0; t < net.trains.size(); ++t) {
@@ -129,7 +170,7 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
     }
   }
   const GeneratedNetwork plain{
-      {{"A", "A"}, {"B", "B"}}, {{"T1", '1', 'F', 'D', {{0, 0, 60, 0}, {1, 90, 90, 50}}}}, {}};
+      {{"A", "A"}, {"B", "B"}}, {{"T1", '1', 'F', 'D', {{0, 0, 60, 0}, {1, 90, 90, 50}}}}, {}, {}};
   const TableLists lists = buildTableLists("P", plain.stations, plain.trains);
   std::string withNone;
   ASSERT_FALSE(writeDatabaseBytes(lists, buildExtension(plain.trains, {}), withNone));
@@ -144,12 +185,14 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
 TEST(ExtensionFormatTest, DamageIsRefused) {
   std::mt19937 random(7);
   GeneratedNetwork net = generate(random);
-  while (buildExtension(net.trains, net.network).calendar.empty() ||
-         buildExtension(net.trains, net.network).trains.empty())
-    net = generate(random);
-  const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
+  const auto usable = [](const NetworkExtension& extension) {
+    return !extension.calendar.empty() && !extension.trains.empty() &&
+           !extension.more.trains.empty() && !extension.more.stations.empty();
+  };
+  while (!usable(built(net).extension)) net = generate(random);
+  const TableLists lists = built(net).lists;
   const TimetableDb tables(lists);
-  const std::string extension = encodeExtension(buildExtension(net.trains, net.network));
+  const std::string extension = encodeExtension(built(net).extension);
   const auto read = [&](std::string_view bytes) {
     return readExtension(bytes, tables.trainCount(), tables.stationCount());
   };
@@ -189,8 +232,7 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {
-    NetworkExtension damagedCalendar{
-        {}, {}, {}, {}, buildExtension(net.trains, net.network).calendar, {}};
+    NetworkExtension damagedCalendar = built(net).extension;
     change(damagedCalendar.calendar);
     calendarCases.push_back({name, damagedCalendar});
   };

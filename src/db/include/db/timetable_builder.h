@@ -74,18 +74,25 @@ struct DatabaseParts {
   NetworkExtension extension;
 };
 
+// How many trains and stations the sections hold at most: their
+// four-digit indexes' (tests choose fewer, to split small timetables).
+struct SectionsLimits {
+  std::size_t trains = kMaxTrains;
+  std::size_t stations = kMaxStations;
+};
+
 // `stations` and `trains` split between the sections and the extension.
-// When they fit the sections' four-digit indexes (at most kMaxStations and
-// kMaxTrains), the sections hold them all, as buildTableLists and
-// buildExtension make them. Else the sections hold the first kMaxStations
-// stations and the leading trains that run on the calendar's sections day
-// and call only those stations (at most kMaxTrains); block 9 of the
-// extension holds the others, in order. REQUIRES: as buildTableLists, with
-// station indexes below kMaxNetworkStations; more than the sections hold
-// only with a calendar that has a sections day.
+// When they fit the sections' limits, the sections hold them all, as
+// buildTableLists and buildExtension make them. Else the sections hold the
+// first stations up to their limit and the leading trains that run on the
+// calendar's sections day and call only those stations (up to their
+// limit); block 9 of the extension holds the others, in order. REQUIRES:
+// as buildTableLists, with station indexes below kMaxNetworkStations; more
+// than the sections hold only with a calendar that has a sections day.
 DatabaseParts buildDatabase(std::string header, const std::vector<StationSpec>& stations,
                             const std::vector<TrainSpec>& trains, NetworkSpec network,
-                            SectionCalls sectionCalls = SectionCalls::kAllowedRides);
+                            SectionCalls sectionCalls = SectionCalls::kAllowedRides,
+                            SectionsLimits limits = {});
 
 // How many of `trains` (and `stations`) buildDatabase puts in the sections.
 struct SectionsShare {
@@ -93,7 +100,8 @@ struct SectionsShare {
   std::size_t stations = 0;
 };
 SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
-                            const std::vector<TrainSpec>& trains, const ServiceCalendar& calendar);
+                            const std::vector<TrainSpec>& trains, const ServiceCalendar& calendar,
+                            SectionsLimits limits = {});
 
 // The tables of buildTableLists(header, stations, trains).
 TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,
