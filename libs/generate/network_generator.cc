@@ -543,8 +543,8 @@ source::Timetable generateNetwork(NetworkSize size, uint64_t seed) {
 }
 
 source::Timetable generateNetwork(const NetworkShape& shape, uint64_t seed, std::string header) {
-  if (shape.hubs < 2 || shape.stations < shape.hubs || shape.stations > kMaxStations ||
-      shape.trains > kMaxTrains || shape.widthKm <= 0 || shape.heightKm <= 0) {
+  if (shape.hubs < 2 || shape.stations < shape.hubs || shape.stations > kMaxNetworkStations ||
+      shape.trains > kMaxNetworkTrains || shape.widthKm <= 0 || shape.heightKm <= 0) {
     throw std::invalid_argument("generate: this shape cannot be built");
   }
   Generator generator(shape, seed);

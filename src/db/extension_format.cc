@@ -439,9 +439,6 @@ std::string extensionProblem(const NetworkExtension& extension, int32_t sections
   if (std::string problem = moreTrainsProblem(extension.more, sectionsTrains, sectionsStations);
       !problem.empty())
     return problem;
-  if (!extension.more.empty() &&
-      (extension.calendar.empty() || extension.calendar.sectionsDay < 0))
-    return "more trains without the day the sections hold";
   // Groups, transfers, change times and the calendar name every train and
   // station of the network view; block 1 only the sections' own.
   const int32_t trainCount = sectionsTrains + static_cast<int32_t>(extension.more.trains.size());

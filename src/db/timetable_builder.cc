@@ -118,15 +118,16 @@ SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
   const std::size_t maxTrains = limits.trains;
   if (stations.size() <= maxStations && trains.size() <= maxTrains)
     return SectionsShare{trains.size(), stations.size()};
+  // Without a sections day the sections hold the leading trains that fit.
+  const bool day = !calendar.empty() && calendar.sectionsDay >= 0;
   SectionsShare share{0, std::min(stations.size(), maxStations)};
-  if (calendar.empty() || calendar.sectionsDay < 0) return share;
   while (share.trains < std::min(trains.size(), maxTrains)) {
     const TrainSpec& train = trains[share.trains];
     const bool fits = std::all_of(train.stops.begin(), train.stops.end(), [&](const StopSpec& stop) {
       return static_cast<std::size_t>(stop.station) < share.stations;
     });
-    if (!fits ||
-        !calendar.runsOn(TrainIndex(static_cast<int32_t>(share.trains)), calendar.sectionsDay))
+    if (!fits || (day && !calendar.runsOn(TrainIndex(static_cast<int32_t>(share.trains)),
+                                          calendar.sectionsDay)))
       break;
     ++share.trains;
   }

@@ -48,9 +48,7 @@ bool isReserved(std::string_view token);
 
 // Builds the database file's bytes of a parsed timetable into `file`. The
 // writer's refusal is returned, though a timetable that parsed without error
-// always writes unless it holds more trains or stations than the sections
-// index (buildDatabase) and no period with a sections day says which the
-// sections hold.
+// always writes.
 std::optional<PackError> compileTimetable(const Timetable& timetable, std::string& file);
 
 // Writes the tables `lists` and what `extension` adds to them (restricted

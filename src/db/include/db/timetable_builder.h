@@ -84,11 +84,11 @@ struct SectionsLimits {
 // `stations` and `trains` split between the sections and the extension.
 // When they fit the sections' limits, the sections hold them all, as
 // buildTableLists and buildExtension make them. Else the sections hold the
-// first stations up to their limit and the leading trains that run on the
-// calendar's sections day and call only those stations (up to their
-// limit); block 9 of the extension holds the others, in order. REQUIRES:
-// as buildTableLists, with station indexes below kMaxNetworkStations; more
-// than the sections hold only with a calendar that has a sections day.
+// first stations up to their limit and the leading trains that call only
+// those stations and run on the calendar's sections day, if it has one (up
+// to their limit); block 9 of the extension holds the others, in order.
+// REQUIRES: as buildTableLists, with station indexes below
+// kMaxNetworkStations.
 DatabaseParts buildDatabase(std::string header, const std::vector<StationSpec>& stations,
                             const std::vector<TrainSpec>& trains, NetworkSpec network,
                             SectionCalls sectionCalls = SectionCalls::kAllowedRides,
