@@ -197,7 +197,8 @@ void sectionsDayFirst(source::Timetable& network, int32_t day) {
   }
   network.stations = std::move(stations);
   for (TrainSpec& train : network.trains)
-    for (StopSpec& stop : train.stops) stop.station = renumbered[static_cast<std::size_t>(stop.station)];
+    for (StopSpec& stop : train.stops)
+      stop.station = renumbered[static_cast<std::size_t>(stop.station)];
 }
 
 GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shape, uint64_t seed) {

@@ -74,9 +74,9 @@ std::vector<TrainPart> keepWithinCapacity(const Feed& feed, const std::vector<Ru
   for (TrainPart& part : parts) {
     const std::string detail = tripOf(feed, runs[part.run]) + ": train " + part.number;
     if (kept.size() >= maxTrains) {
-      report.warn("trains dropped: a database holds at most " + std::to_string(maxTrains) +
-                      " trains",
-                  detail);
+      report.warn(
+          "trains dropped: a database holds at most " + std::to_string(maxTrains) + " trains",
+          detail);
       continue;
     }
     std::vector<std::size_t> fresh;  // stations no kept train calls at
@@ -87,9 +87,9 @@ std::vector<TrainPart> keepWithinCapacity(const Feed& feed, const std::vector<Ru
       }
     }
     if (stations + fresh.size() > maxStations) {
-      report.warn("trains dropped: a database holds at most " + std::to_string(maxStations) +
-                      " stations",
-                  detail);
+      report.warn(
+          "trains dropped: a database holds at most " + std::to_string(maxStations) + " stations",
+          detail);
       continue;
     }
     for (const std::size_t s : fresh) calledAt[s] = true;

@@ -231,7 +231,7 @@ class Dumper {
     const bool more = t >= sectionsTrains_;
     const int32_t digits = more ? kWideIndexDigits : kIndexDigits;
     const auto found = trainCalls_.find(static_cast<int32_t>(t));
-    const TrainCalls* calls = more                          ? &moreCalls_[t - sectionsTrains_]
+    const TrainCalls* calls = more                         ? &moreCalls_[t - sectionsTrains_]
                               : found == trainCalls_.end() ? nullptr
                                                            : found->second;
     if (calls != nullptr && !more) checkRestrictedTrain(what, t, *calls);
@@ -471,7 +471,7 @@ class Dumper {
   std::vector<std::string>& warnings_;
   std::size_t sectionsTrains_;
   std::size_t sectionsStations_;
-  std::vector<TrainCalls> moreCalls_;  // the trains of block 9, as trains' calls
+  std::vector<TrainCalls> moreCalls_;    // the trains of block 9, as trains' calls
   std::vector<std::string> references_;  // per station: how stop lines name it
   std::string out_;
 };

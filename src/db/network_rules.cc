@@ -17,7 +17,8 @@ NetworkRules::NetworkRules(NetworkExtension extension, int32_t trainCount, int32
     for (TrainIndex t(0); t.value() < trainCount; ++t) {
       ruleStart_[t.slot()] = static_cast<uint32_t>(rules_.size());
       if (t.value() >= sectionsTrains) {
-        const MoreTrain& more = extension_.more.trains[static_cast<std::size_t>(t.value() - sectionsTrains)];
+        const MoreTrain& more =
+            extension_.more.trains[static_cast<std::size_t>(t.value() - sectionsTrains)];
         rules_.insert(rules_.end(), more.rules.begin(), more.rules.end());
       } else if (next != extension_.trains.end() && next->train == t) {
         rules_.insert(rules_.end(), next->rules.begin(), next->rules.end());

@@ -66,7 +66,14 @@ void appendMore(TableLists& lists, std::vector<std::string>& stopLists, const Mo
 
 TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extension) {
   const TableLists& from = sections.lists();
-  TableLists lists = from;
+  TableLists lists = from;  // the sections' texts, shared
+  if (extension.trains.empty() && extension.more.empty()) {
+    // Every call open and no train beyond the sections': the view is the
+    // sections' tables with the rules (a calendar, groups, transfers).
+    auto rules = std::make_shared<const NetworkRules>(std::move(extension), sections.trainCount(),
+                                                      sections.stationCount());
+    return TimetableDb(std::move(lists), std::move(rules));
+  }
   const std::size_t trains = from.trainStopLists.size();
   const bool wide = !extension.more.empty();
   const int32_t digits = wide ? kWideIndexDigits : kIndexDigits;
@@ -84,8 +91,8 @@ TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extensio
 
   // Call lists from the stop lists, so that they hold every call.
   std::vector<std::string> calls(lists.stationNames.size());
-  const std::size_t indexed = std::min<std::size_t>(
-      lists.trainStopLists.size(), wide ? kMaxNetworkTrains : kMaxTrains);
+  const std::size_t indexed =
+      std::min<std::size_t>(lists.trainStopLists.size(), wide ? kMaxNetworkTrains : kMaxTrains);
   for (std::size_t t = 0; t < indexed; ++t) {
     const StopList stops(lists.trainStopLists[t], digits);
     for (StopPosition k(0); k.value() < std::min(stops.size(), kMaxStops); ++k) {

@@ -123,9 +123,10 @@ SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
   SectionsShare share{0, std::min(stations.size(), maxStations)};
   while (share.trains < std::min(trains.size(), maxTrains)) {
     const TrainSpec& train = trains[share.trains];
-    const bool fits = std::all_of(train.stops.begin(), train.stops.end(), [&](const StopSpec& stop) {
-      return static_cast<std::size_t>(stop.station) < share.stations;
-    });
+    const bool fits =
+        std::all_of(train.stops.begin(), train.stops.end(), [&](const StopSpec& stop) {
+          return static_cast<std::size_t>(stop.station) < share.stations;
+        });
     if (!fits || (day && !calendar.runsOn(TrainIndex(static_cast<int32_t>(share.trains)),
                                           calendar.sectionsDay)))
       break;

@@ -57,8 +57,7 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
       uint32_t flag = trainFlags[k.slot()];
       if (k.value() + 1 == kept) flag &= ~kBoard;
       const auto station = flag != 0 ? static_cast<uint32_t>(record.stationIndex().value()) : 0;
-      stops.push_back(Stop{station | flag,
-                           static_cast<int16_t>(record.arrivalMinutes()),
+      stops.push_back(Stop{station | flag, static_cast<int16_t>(record.arrivalMinutes()),
                            static_cast<int16_t>(record.departureMinutes())});
     }
     // A run crosses midnight at most once a step, so within 100 stops of at

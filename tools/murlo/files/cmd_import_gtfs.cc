@@ -333,14 +333,13 @@ int runImportGtfs(const CommandLine& line) {
     line1 += "\n" + hidden;
   }
   if (result.moreTrains > 0 || result.moreStations > 0) {
-    line1 += "\nThe seven sections hold " + counted(result.sectionsTrains, "train") +
-             " of the busiest day, " +
-             gtfs::formatDate(
-                 gtfs::dateOfDay(result.calendar.firstDay, result.calendar.sectionsDay)) +
-             ", for hosts that read them alone; the extension holds the other " +
-             counted(result.moreTrains, "train") +
-             (result.moreStations > 0 ? " and " + counted(result.moreStations, "station") : "") +
-             ".";
+    line1 +=
+        "\nThe seven sections hold " + counted(result.sectionsTrains, "train") +
+        " of the busiest day, " +
+        gtfs::formatDate(gtfs::dateOfDay(result.calendar.firstDay, result.calendar.sectionsDay)) +
+        ", for hosts that read them alone; the extension holds the other " +
+        counted(result.moreTrains, "train") +
+        (result.moreStations > 0 ? " and " + counted(result.moreStations, "station") : "") + ".";
   }
   if (result.periodTrains > 0) {
     line1 += "\nThe period did not fit: its trips make " + counted(result.periodTrains, "train") +

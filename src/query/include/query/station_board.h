@@ -62,7 +62,7 @@ class StationBoard {
   std::span<const BoardKeyBits> calls(StationIndex s) const {
     if (s.value() < 0 || s.slot() + 1 >= begins_.size()) return {};
     return std::span<const BoardKeyBits>(keys_.data() + begins_[s.slot()],
-                                     keys_.data() + begins_[s.slot() + 1]);
+                                         keys_.data() + begins_[s.slot() + 1]);
   }
 
   // Bytes held, for the benchmarks.

@@ -53,7 +53,9 @@ class TrainRuns {
     int16_t arrival;    // minutes of the arrival field
     int16_t departure;  // minutes of the departure field
 
-    StationIndex station() const { return StationIndex(static_cast<int32_t>(place & kStationBits)); }
+    StationIndex station() const {
+      return StationIndex(static_cast<int32_t>(place & kStationBits));
+    }
     bool canLeave() const { return (place & kLeave) != 0; }
     bool canBoard() const { return (place & kBoard) != 0; }
   };
