@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "db/file_format.h"
 #include "db/records.h"
-#include "db/timetable_builder.h"
 
 namespace murlo {
 namespace {
@@ -62,6 +62,44 @@ void appendMore(TableLists& lists, std::vector<std::string>& stopLists, const Mo
   lists.stationAbbreviations = TextList::copyOf(abbreviations);
 }
 
+// Every station's call list made from the stop lists, so that they hold
+// every call (ascending by train, then stop), written into one buffer.
+TextList callListsOf(const TableLists& lists, int32_t digits) {
+  const std::size_t stations = lists.stationNames.size();
+  const std::size_t indexed = std::min<std::size_t>(
+      lists.trainStopLists.size(),
+      static_cast<std::size_t>(digits == kIndexDigits ? kMaxTrains : kMaxNetworkTrains));
+  const auto forEachCall = [&](auto&& call) {
+    for (std::size_t t = 0; t < indexed; ++t) {
+      const StopList stops(lists.trainStopLists[t], digits);
+      for (StopPosition k(0); k.value() < std::min(stops.size(), kMaxStops); ++k) {
+        const StationIndex s = stops[k].stationIndex();
+        if (s.value() >= 0 && s.slot() < stations) call(s.slot(), t, k.value());
+      }
+    }
+  };
+  std::vector<std::size_t> calls(stations + 1, 0);
+  forEachCall([&](std::size_t s, std::size_t, int32_t) { ++calls[s + 1]; });
+  const auto size = static_cast<std::size_t>(callRecordSize(digits));
+  for (std::size_t s = 0; s < stations; ++s) calls[s + 1] += calls[s];
+  if (calls.back() * size > UINT32_MAX) throw std::length_error("call lists beyond 4 GiB");
+  std::shared_ptr<char[]> buffer(new char[std::max<std::size_t>(calls.back() * size, 1)]);
+  std::vector<TextList::Span> spans(stations);
+  for (std::size_t s = 0; s < stations; ++s)
+    spans[s] = TextList::Span{static_cast<uint32_t>(calls[s] * size),
+                              static_cast<uint32_t>(calls[s + 1] * size)};
+  std::vector<std::size_t> next(calls.begin(), calls.end() - 1);
+  forEachCall([&](std::size_t s, std::size_t t, int32_t k) {
+    char* at = buffer.get() + next[s]++ * size;
+    auto train = static_cast<uint32_t>(t);
+    for (int32_t i = digits - 1; i >= 0; --i, train /= 10)
+      at[i] = static_cast<char>('0' + train % 10);
+    at[digits] = static_cast<char>('0' + k / 10);
+    at[digits + 1] = static_cast<char>('0' + k % 10);
+  });
+  return TextList(std::move(buffer), std::move(spans));
+}
+
 }  // namespace
 
 TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extension) {
@@ -89,19 +127,7 @@ TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extensio
   lists.trainStopLists = TextList::copyOf(stopLists);
   stopLists = {};
 
-  // Call lists from the stop lists, so that they hold every call.
-  std::vector<std::string> calls(lists.stationNames.size());
-  const std::size_t indexed =
-      std::min<std::size_t>(lists.trainStopLists.size(), wide ? kMaxNetworkTrains : kMaxTrains);
-  for (std::size_t t = 0; t < indexed; ++t) {
-    const StopList stops(lists.trainStopLists[t], digits);
-    for (StopPosition k(0); k.value() < std::min(stops.size(), kMaxStops); ++k) {
-      const StationIndex s = stops[k].stationIndex();
-      if (s.value() < 0 || s.slot() >= calls.size()) continue;
-      calls[s.slot()] += callRecord(static_cast<int32_t>(t), k.value(), digits);
-    }
-  }
-  lists.stationCallLists = TextList::copyOf(calls);
+  lists.stationCallLists = callListsOf(lists, digits);
 
   const auto trainCount = static_cast<int32_t>(lists.trainNumbers.size());
   const auto stationCount = static_cast<int32_t>(lists.stationNames.size());
