@@ -152,12 +152,18 @@ std::string dayFileBytes(const source::Timetable& t, const ServiceCalendar& cale
     for (const StopSpec& stop : train.stops) called[static_cast<std::size_t>(stop.station)] = true;
     dayTrains.push_back(std::move(train));
   }
-  // Stations without a call last, the trains' stops renumbered to match.
+  // Stations without a call last, the trains' stops renumbered to match;
+  // beyond the sections' 10,000 trains, those the sections' trains call at
+  // first (buildDatabase).
+  std::vector<bool> sectionsCall(t.stations.size(), false);
+  for (std::size_t i = 0; i < dayTrains.size() && i < static_cast<std::size_t>(kMaxTrains); ++i)
+    for (const StopSpec& stop : dayTrains[i].stops)
+      sectionsCall[static_cast<std::size_t>(stop.station)] = true;
   std::vector<int32_t> renumbered(t.stations.size());
   std::vector<StationSpec> stations;
-  for (const bool withCalls : {true, false}) {
+  for (const int level : {2, 1, 0}) {
     for (std::size_t s = 0; s < t.stations.size(); ++s) {
-      if (called[s] != withCalls) continue;
+      if ((sectionsCall[s] ? 2 : called[s] ? 1 : 0) != level) continue;
       renumbered[s] = static_cast<int32_t>(stations.size());
       stations.push_back(t.stations[s]);
     }
@@ -167,9 +173,9 @@ std::string dayFileBytes(const source::Timetable& t, const ServiceCalendar& cale
       stop.station = renumbered[static_cast<std::size_t>(stop.station)];
   }
   trains = dayTrains.size();
-  const TableLists lists = buildTableLists(t.header, stations, dayTrains);
+  const DatabaseParts parts = buildDatabase(t.header, stations, dayTrains, {});
   std::string bytes;
-  if (const auto error = writeDatabaseBytes(lists, buildExtension(dayTrains, {}), bytes)) {
+  if (const auto error = writeDatabaseBytes(parts.lists, parts.extension, bytes)) {
     std::cerr << "murlo bench: the day's file does not write: " << error->message() << '\n';
     std::exit(EXIT_FAILURE);
   }
@@ -192,19 +198,6 @@ DatedNetwork makeDatedNetwork(const std::string& name, generate::NetworkShape sh
   const generate::GeneratedCalendar generated = generate::generateCalendar(t, calendarShape, kSeed);
   t.network.calendar = generated.calendar;
   const ServiceCalendar& calendar = t.network.calendar;
-  std::string bytes;
-  if (const auto error = source::compileTimetable(t, bytes)) {
-    std::cerr << "murlo bench: the period's file does not compile: " << error->message() << '\n';
-    std::exit(EXIT_FAILURE);
-  }
-  n.trains = t.trains.size();
-  n.stations = t.stations.size();
-  n.days = calendar.dayCount;
-  n.patterns = calendar.patterns.size();
-  n.path = writeFile(name + "-period.db", bytes);
-  n.bytes = bytes.size();
-  n.db = openOrExit(n.path);
-
   // The days sampled: a weekday and a Saturday in the period's second week
   // (a train that set out the day before may run on), and its first holiday.
   const auto dayOfWeek = [&](int32_t weekday) {
@@ -219,6 +212,23 @@ DatedNetwork makeDatedNetwork(const std::string& name, generate::NetworkShape sh
       {"weekday", dayOfWeek(2)},
       {"saturday", dayOfWeek(5)},
       {"holiday", generated.holidays.empty() ? dayOfWeek(6) : generated.holidays.front()}};
+  // More trains than the sections hold: they hold the sampled weekday's,
+  // the extension the others (as an import of such a period writes them).
+  if (t.trains.size() > static_cast<std::size_t>(kMaxTrains))
+    generate::sectionsDayFirst(t, sampled.at("weekday"));
+  std::string bytes;
+  if (const auto error = source::compileTimetable(t, bytes)) {
+    std::cerr << "murlo bench: the period's file does not compile: " << error->message() << '\n';
+    std::exit(EXIT_FAILURE);
+  }
+  n.trains = t.trains.size();
+  n.stations = t.stations.size();
+  n.days = calendar.dayCount;
+  n.patterns = calendar.patterns.size();
+  n.path = writeFile(name + "-period.db", bytes);
+  n.bytes = bytes.size();
+  n.db = openOrExit(n.path);
+
   for (const auto& [kind, day] : sampled) {
     DayFile f;
     f.date = numberOfCivilDay(calendar.firstDay + day);

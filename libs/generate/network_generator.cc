@@ -390,8 +390,10 @@ class Generator {
       int32_t n = random_.between(kind.numberLo, kind.numberHi);
       for (int32_t probes = 0; !free(n); ++probes) {
         if (probes > kind.numberHi - kind.numberLo) {
-          throw std::logic_error("generate: train numbers " + std::string(kind.prefix) +
-                                 " exhausted");
+          // A network beyond 10,000 trains runs out of a kind's numbers:
+          // the next free ones above its range.
+          for (n = kind.numberHi + 1; used.count(n) != 0;) ++n;
+          break;
         }
         n = n == kind.numberHi ? kind.numberLo : n + 1;
       }
@@ -543,8 +545,8 @@ source::Timetable generateNetwork(NetworkSize size, uint64_t seed) {
 }
 
 source::Timetable generateNetwork(const NetworkShape& shape, uint64_t seed, std::string header) {
-  if (shape.hubs < 2 || shape.stations < shape.hubs || shape.stations > kMaxStations ||
-      shape.trains > kMaxTrains || shape.widthKm <= 0 || shape.heightKm <= 0) {
+  if (shape.hubs < 2 || shape.stations < shape.hubs || shape.stations > kMaxNetworkStations ||
+      shape.trains > kMaxNetworkTrains || shape.widthKm <= 0 || shape.heightKm <= 0) {
     throw std::invalid_argument("generate: this shape cannot be built");
   }
   Generator generator(shape, seed);

@@ -164,6 +164,43 @@ GeneratedCalendar drawCalendar(std::size_t trains, SharesOf sharesOf, const Cale
 
 }  // namespace
 
+void sectionsDayFirst(source::Timetable& network, int32_t day) {
+  ServiceCalendar& calendar = network.network.calendar;
+  calendar.sectionsDay = day;
+  std::vector<TrainSpec> trains;
+  std::vector<uint32_t> patterns;
+  for (const bool runs : {true, false}) {
+    for (std::size_t t = 0; t < network.trains.size(); ++t) {
+      if (calendar.runsOn(TrainIndex(static_cast<int32_t>(t)), day) != runs) continue;
+      trains.push_back(std::move(network.trains[t]));
+      patterns.push_back(calendar.trainPatterns[t]);
+    }
+  }
+  network.trains = std::move(trains);
+  calendar.trainPatterns = std::move(patterns);
+  const std::size_t sectionsTrains =
+      std::min(network.trains.size(), static_cast<std::size_t>(kMaxTrains));
+  std::vector<bool> called(network.stations.size(), false);
+  for (std::size_t t = 0; t < sectionsTrains; ++t) {
+    if (!calendar.runsOn(TrainIndex(static_cast<int32_t>(t)), day)) break;
+    for (const StopSpec& stop : network.trains[t].stops)
+      called[static_cast<std::size_t>(stop.station)] = true;
+  }
+  std::vector<int32_t> renumbered(network.stations.size());
+  std::vector<StationSpec> stations;
+  for (const bool first : {true, false}) {
+    for (std::size_t s = 0; s < network.stations.size(); ++s) {
+      if (called[s] != first) continue;
+      renumbered[s] = static_cast<int32_t>(stations.size());
+      stations.push_back(std::move(network.stations[s]));
+    }
+  }
+  network.stations = std::move(stations);
+  for (TrainSpec& train : network.trains)
+    for (StopSpec& stop : train.stops)
+      stop.station = renumbered[static_cast<std::size_t>(stop.station)];
+}
+
 GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shape, uint64_t seed) {
   return drawCalendar(
       trains, [](std::size_t) -> const Shares& { return kShares; }, shape, seed);

@@ -285,9 +285,12 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   CivilDay firstDay = 0;
   int32_t dayCount = 0;
   int32_t sectionsDay = -1;
+  bool moreTrains = false;  // the period's trains go partly to block 9
   if (period) {
     // Trips alike on different days become one train; the period is
-    // written whole when those trains fit the sections, else its busiest day.
+    // written whole when those trains fit the sections, else with its
+    // busiest day in the sections and the other trains in the extension's
+    // block 9, else (beyond what a network view indexes) its busiest day.
     setRunDays(feed, runs);
     std::vector<Run> merged = runs;
     mergeRunsOverDays(feed, merged);
@@ -297,6 +300,11 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
     const std::size_t stations = stationsNeeded(feed, merged);
     if (trains <= kMaxTrains && stations <= kMaxStations) {
       runs = std::move(merged);
+    } else if (trains <= static_cast<std::size_t>(murlo::kMaxNetworkTrains) &&
+               stations <= static_cast<std::size_t>(murlo::kMaxNetworkStations)) {
+      sectionsDay = busiestDay(feed, runs, dayCount);
+      runs = std::move(merged);
+      moreTrains = true;
     } else {
       result.periodTrains = trains;
       result.periodStations = stations;
@@ -313,9 +321,27 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   std::vector<std::string> numbers = numberRuns(feed, runs, report);
   std::vector<TrainPart> parts = splitRuns(feed, runs, std::move(numbers), report);
   parts = withRides(feed, runs, std::move(parts), options.runs.allCalls, report);
-  parts = keepWithinCapacity(feed, runs, std::move(parts), report);
-  std::vector<int32_t> stationOf;
   ImportOptions assembled = options;
+  if (moreTrains) {
+    parts = keepWithinCapacity(feed, runs, std::move(parts), report,
+                               static_cast<std::size_t>(murlo::kMaxNetworkTrains),
+                               static_cast<std::size_t>(murlo::kMaxNetworkStations));
+    // The sections' day's trains first, and their stations, so that the
+    // sections hold that day (buildDatabase).
+    const ServiceCalendar days = calendarOf(runs, parts, firstDay, dayCount);
+    std::vector<TrainPart> ordered;
+    for (const bool onDay : {true, false}) {
+      for (std::size_t p = 0; p < parts.size(); ++p) {
+        if (days.runsOn(TrainIndex(static_cast<int32_t>(p)), sectionsDay) == onDay)
+          ordered.push_back(parts[p]);
+      }
+      if (onDay) assembled.stations.leadingTrains = ordered.size();
+    }
+    parts = std::move(ordered);
+  } else {
+    parts = keepWithinCapacity(feed, runs, std::move(parts), report);
+  }
+  std::vector<int32_t> stationOf;
   assembled.header = header;
   const ImportedTimetable timetable = assemble(feed, runs, parts, assembled, stationOf, report);
   NetworkCounts network;
@@ -351,26 +377,30 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
   if (!sameShape) {
     throw FeedError("internal error: the imported timetable read back differs; nothing written");
   }
-  NetworkExtension extension = buildExtension(parsed.trains, std::move(networkSpec));
   // Classes and fares are the feed's own: its routes' types and its fares,
   // or no fare at all.
   std::vector<int32_t> trainRoutes;
   for (const TrainPart& part : parts)
     trainRoutes.push_back(feed.trips[static_cast<std::size_t>(runs[part.run].trip)].route);
-  extension.fares = importFares(files, feed, trainRoutes, stationOf, parsed.stations.size(),
-                                result.fares, report);
+  networkSpec.fares = importFares(files, feed, trainRoutes, stationOf, parsed.stations.size(),
+                                  result.fares, report);
   WordCounts wordCounts;
-  extension.words = feedWords(feed, runs, parts, timetable.stations, stationOf, wordCounts);
+  networkSpec.words = feedWords(feed, runs, parts, timetable.stations, stationOf, wordCounts);
   result.words = wordsPhrase(wordCounts);
   if (period) {
-    extension.calendar = calendarOf(runs, parts, firstDay, dayCount);
-    extension.calendar.timeZone = feed.timeZone;
-    extension.calendar.sectionsDay = sectionsDay;
-    result.calendar = extension.calendar;
+    networkSpec.calendar = calendarOf(runs, parts, firstDay, dayCount);
+    networkSpec.calendar.timeZone = feed.timeZone;
+    networkSpec.calendar.sectionsDay = sectionsDay;
+    result.calendar = networkSpec.calendar;
   }
-  const TableLists lists =
-      buildTableLists(parsed.header, parsed.stations, parsed.trains,
-                      options.runs.allCalls ? SectionCalls::kEvery : SectionCalls::kAllowedRides);
+  DatabaseParts built =
+      buildDatabase(parsed.header, parsed.stations, parsed.trains, std::move(networkSpec),
+                    options.runs.allCalls ? SectionCalls::kEvery : SectionCalls::kAllowedRides);
+  const TableLists& lists = built.lists;
+  const NetworkExtension& extension = built.extension;
+  result.sectionsTrains = lists.trainNumbers.size();
+  result.moreTrains = extension.more.trains.size();
+  result.moreStations = extension.more.stations.size();
   if (const auto packError = writeDatabaseBytes(lists, extension, result.database)) {
     throw FeedError("internal error: " + packError->message() + "; nothing written");
   }

@@ -39,18 +39,21 @@ std::vector<ImportedStation> buildStations(const Feed& feed, const std::vector<T
                                            const StationOptions& options,
                                            std::vector<int32_t>& indexOf, bool& stopCodes,
                                            ImportReport& report) {
-  // 2 for a station the sections call at, 1 for one only the extension does.
+  // 3 for a station a leading train calls at in the sections, 2 for one
+  // the sections call at, 1 for one only the extension does.
   std::vector<int> served(feed.stops.size(), 0);
-  for (const TrainPart& train : trains) {
+  for (std::size_t t = 0; t < trains.size(); ++t) {
+    const TrainPart& train = trains[t];
     const std::vector<bool> inSections = sectionCalls(train.stops, options.everyCall);
+    const int sections = t < options.leadingTrains ? 3 : 2;
     for (std::size_t k = 0; k < train.stops.size(); ++k) {
       int& level = served[static_cast<std::size_t>(train.stops[k].station)];
-      level = std::max(level, inSections[k] ? 2 : 1);
+      level = std::max(level, inSections[k] ? sections : 1);
     }
   }
   indexOf.assign(feed.stops.size(), -1);
   std::vector<std::size_t> places;
-  for (const int level : {2, 1}) {
+  for (const int level : {3, 2, 1}) {
     for (std::size_t p = 0; p < feed.stops.size(); ++p) {
       if (served[p] == level) places.push_back(p);
     }

@@ -66,14 +66,17 @@ std::vector<TrainPart> splitRuns(const Feed& feed, const std::vector<Run>& runs,
 }
 
 std::vector<TrainPart> keepWithinCapacity(const Feed& feed, const std::vector<Run>& runs,
-                                          std::vector<TrainPart> parts, ImportReport& report) {
+                                          std::vector<TrainPart> parts, ImportReport& report,
+                                          std::size_t maxTrains, std::size_t maxStations) {
   std::vector<TrainPart> kept;
   std::vector<bool> calledAt(feed.stops.size(), false);
   std::size_t stations = 0;
   for (TrainPart& part : parts) {
     const std::string detail = tripOf(feed, runs[part.run]) + ": train " + part.number;
-    if (kept.size() >= kMaxTrains) {
-      report.warn("trains dropped: a database holds at most 10000 trains", detail);
+    if (kept.size() >= maxTrains) {
+      report.warn(
+          "trains dropped: a database holds at most " + std::to_string(maxTrains) + " trains",
+          detail);
       continue;
     }
     std::vector<std::size_t> fresh;  // stations no kept train calls at
@@ -83,8 +86,10 @@ std::vector<TrainPart> keepWithinCapacity(const Feed& feed, const std::vector<Ru
         fresh.push_back(s);
       }
     }
-    if (stations + fresh.size() > kMaxStations) {
-      report.warn("trains dropped: a database holds at most 10000 stations", detail);
+    if (stations + fresh.size() > maxStations) {
+      report.warn(
+          "trains dropped: a database holds at most " + std::to_string(maxStations) + " stations",
+          detail);
       continue;
     }
     for (const std::size_t s : fresh) calledAt[s] = true;

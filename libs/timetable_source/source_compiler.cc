@@ -5,8 +5,9 @@
 namespace murlo::source {
 
 std::optional<PackError> compileTimetable(const Timetable& timetable, std::string& file) {
-  return writeDatabaseBytes(buildTableLists(timetable.header, timetable.stations, timetable.trains),
-                            buildExtension(timetable.trains, timetable.network), file);
+  const DatabaseParts parts =
+      buildDatabase(timetable.header, timetable.stations, timetable.trains, timetable.network);
+  return writeDatabaseBytes(parts.lists, parts.extension, file);
 }
 
 }  // namespace murlo::source

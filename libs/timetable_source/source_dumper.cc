@@ -64,11 +64,24 @@ std::string_view markerOf(CallRule rule) {
 
 class Dumper {
  public:
+  // `lists` holds the trains and stations of block 9 after the sections'
+  // own (the first sectionsTrains and sectionsStations), their stop lists
+  // in six-digit records.
   Dumper(const TableLists& lists, const NetworkExtension& extension,
-         std::vector<std::string>& warnings)
-      : db_(lists), extension_(extension), warnings_(warnings) {
+         std::vector<std::string>& warnings, std::size_t sectionsTrains,
+         std::size_t sectionsStations)
+      : db_(lists),
+        extension_(extension),
+        warnings_(warnings),
+        sectionsTrains_(sectionsTrains),
+        sectionsStations_(sectionsStations) {
     for (const TrainCalls& calls : extension_.trains) {
       if (calls.train.value() >= 0) trainCalls_.emplace(calls.train.value(), &calls);
+    }
+    for (std::size_t t = 0; t < extension_.more.trains.size(); ++t) {
+      const MoreTrain& more = extension_.more.trains[t];
+      moreCalls_.push_back(TrainCalls{TrainIndex(static_cast<int32_t>(sectionsTrains_ + t)),
+                                      more.stopRecords, more.rules});
     }
   }
 
@@ -133,7 +146,7 @@ class Dumper {
     const std::size_t stations = db_.stationNames.size();
     bool explained = calls < stations;
     for (std::size_t s = calls; s < stations && explained; ++s) {
-      explained = extensionServes(static_cast<int32_t>(s));
+      explained = s >= sectionsStations_ || extensionServes(static_cast<int32_t>(s));
     }
     if (calls != stations && !explained) {
       warn(counted(calls, "call list") + " for " + counted(stations, "station"));
@@ -144,6 +157,12 @@ class Dumper {
   bool extensionServes(int32_t station) const {
     for (const TrainCalls& calls : extension_.trains) {
       const StopList stops(calls.stopRecords);
+      for (StopPosition k(0); stops.holds(k); ++k) {
+        if (stops[k].stationIndex().value() == station) return true;
+      }
+    }
+    for (const TrainCalls& calls : moreCalls_) {
+      const StopList stops(calls.stopRecords, kWideIndexDigits);
       for (StopPosition k(0); stops.holds(k); ++k) {
         if (stops[k].stationIndex().value() == station) return true;
       }
@@ -227,19 +246,25 @@ class Dumper {
     const TrainWords* words = extension_.words.train(TrainIndex(static_cast<int32_t>(t)));
     if (words != nullptr) out_ += "  " + trainWordsText(*words, lineLabels_) + "\n";
     // A train with restricted calls: its whole stop list is the extension's.
+    // A train of block 9: its stop list and rules are its own.
+    const bool more = t >= sectionsTrains_;
+    const int32_t digits = more ? kWideIndexDigits : kIndexDigits;
     const auto found = trainCalls_.find(static_cast<int32_t>(t));
-    const TrainCalls* calls = found == trainCalls_.end() ? nullptr : found->second;
-    if (calls != nullptr) checkRestrictedTrain(what, t, *calls);
+    const TrainCalls* calls = more                         ? &moreCalls_[t - sectionsTrains_]
+                              : found == trainCalls_.end() ? nullptr
+                                                           : found->second;
+    if (calls != nullptr && !more) checkRestrictedTrain(what, t, *calls);
     const std::string_view text =
         calls != nullptr ? std::string_view(calls->stopRecords) : db_.trainStopLists.at_or_empty(t);
-    const StopList stops(text);
+    const StopList stops(text, digits);
+    const auto recordSize = static_cast<std::size_t>(stopRecordSize(digits));
     if (stops.size() < 2 || stops.size() > 100) {
       warn(what + " has " + counted(static_cast<std::size_t>(stops.size()), "stop") +
            "; a train has 2 to 100");
     }
-    if (text.size() % kStopRecordSize != 0) {
+    if (text.size() % recordSize != 0) {
       warn(what + ": its stop list ends in a partial record of " +
-           std::to_string(text.size() % kStopRecordSize) + " characters");
+           std::to_string(text.size() % recordSize) + " characters");
     }
     std::size_t width = 0;
     for (StopPosition k(0); stops.holds(k); ++k) {
@@ -456,8 +481,8 @@ class Dumper {
 
   // The call lists that the stop lists give, as build derives them.
   std::vector<std::string> derivedCallLists() const {
-    std::vector<std::string> calls(db_.stationNames.size());
-    for (std::size_t t = 0; t < db_.trainStopLists.size(); ++t) {
+    std::vector<std::string> calls(std::min(db_.stationNames.size(), sectionsStations_));
+    for (std::size_t t = 0; t < std::min(db_.trainStopLists.size(), sectionsTrains_); ++t) {
       const StopList stops(db_.trainStopLists[t]);
       for (StopPosition k(0); stops.holds(k); ++k) {
         const StationIndex station = stops[k].stationIndex();
@@ -473,6 +498,9 @@ class Dumper {
   std::map<int32_t, const TrainCalls*> trainCalls_;  // by train
   std::map<std::size_t, std::string> trainLabels_;   // trains written with 'as LABEL'
   std::vector<std::string>& warnings_;
+  std::size_t sectionsTrains_;
+  std::size_t sectionsStations_;
+  std::vector<TrainCalls> moreCalls_;    // the trains of block 9, as trains' calls
   std::vector<std::string> references_;  // per station: how stop lines name it
   std::vector<std::string> lineLabels_;  // per line of the words: how words lines name it
   std::string out_;
@@ -482,7 +510,42 @@ class Dumper {
 
 std::string dumpSource(const TableLists& lists, const NetworkExtension& extension,
                        std::vector<std::string>& warnings) {
-  return Dumper(lists, extension, warnings).run();
+  const std::size_t sectionsTrains = lists.trainNumbers.size();
+  const std::size_t sectionsStations = lists.stationNames.size();
+  if (extension.more.empty()) {
+    return Dumper(lists, extension, warnings, sectionsTrains, sectionsStations).run();
+  }
+  // The trains and stations of block 9 follow the sections' own, as the
+  // network view numbers them.
+  TableLists merged = lists;
+  std::vector<std::string_view> numbers;
+  std::vector<std::string_view> stopLists;
+  for (std::size_t t = 0; t < sectionsTrains; ++t) {
+    numbers.push_back(lists.trainNumbers[t]);
+    stopLists.push_back(lists.trainStopLists.at_or_empty(t));
+  }
+  for (const MoreTrain& train : extension.more.trains) {
+    numbers.push_back(train.number);
+    stopLists.push_back(train.stopRecords);
+    merged.trainClassCodes += train.classCode;
+    merged.trainFareColumnCodes += train.fareColumnCode;
+    merged.trainFareRateCodes += train.fareRateCode;
+  }
+  std::vector<std::string_view> names;
+  std::vector<std::string_view> abbreviations;
+  for (std::size_t s = 0; s < sectionsStations; ++s) {
+    names.push_back(lists.stationNames[s]);
+    abbreviations.push_back(lists.stationAbbreviations.at_or_empty(s));
+  }
+  for (const MoreStation& station : extension.more.stations) {
+    names.push_back(station.name);
+    abbreviations.push_back(station.abbreviation);
+  }
+  merged.trainNumbers = TextList::copyOf(numbers);
+  merged.trainStopLists = TextList::copyOf(stopLists);
+  merged.stationNames = TextList::copyOf(names);
+  merged.stationAbbreviations = TextList::copyOf(abbreviations);
+  return Dumper(merged, extension, warnings, sectionsTrains, sectionsStations).run();
 }
 
 }  // namespace murlo::source

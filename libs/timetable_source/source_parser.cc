@@ -20,8 +20,8 @@ namespace murlo::source {
 namespace {
 
 // The file format's limits, as counts of the parsed lists.
-constexpr auto kMaxStationCount = static_cast<std::size_t>(kMaxStations);
-constexpr auto kMaxTrainCount = static_cast<std::size_t>(kMaxTrains);
+constexpr auto kMaxStationCount = static_cast<std::size_t>(kMaxNetworkStations);
+constexpr auto kMaxTrainCount = static_cast<std::size_t>(kMaxNetworkTrains);
 constexpr auto kMinStopCount = static_cast<std::size_t>(kMinStops);
 constexpr auto kMaxStopCount = static_cast<std::size_t>(kMaxStops);
 constexpr std::size_t kMaxNumberBytes = kMaxTrainNumberBytes;
@@ -1145,9 +1145,14 @@ class Parser {
   // The sections hold no call-list entry for a station that only calls
   // they leave out serve (restricted calls), and an entry cannot be empty,
   // so such stations must come after every station the sections serve.
+  // With more trains or stations than the sections index, the sections
+  // hold the first of each (sectionsShare) and the rest go to block 9.
   void checkStationOrder() {
-    std::vector<bool> served(out_.stations.size(), false);
-    for (const TrainSpec& train : out_.trains) {
+    const SectionsShare share = sectionsShare(out_.stations, out_.trains, network_.calendar);
+    const bool split = share.trains < out_.trains.size() || share.stations < out_.stations.size();
+    std::vector<bool> served(share.stations, false);
+    for (std::size_t t = 0; t < share.trains; ++t) {
+      const TrainSpec& train = out_.trains[t];
       std::vector<CallRule> rules;
       bool open = true;
       for (const StopSpec& stop : train.stops) {
@@ -1166,7 +1171,9 @@ class Parser {
     for (std::size_t s = 0; s < lastServed; ++s) {
       if (served[s]) continue;
       error(stationLines_[s],
-            "only restricted calls (board-only, alight-only, no-service) serve " +
+            std::string(split ? "only restricted calls or trains after the sections' own serve "
+                              : "only restricted calls (board-only, alight-only, no-service) "
+                                "serve ") +
                 excerpt(stationReferences_[s]) +
                 ", which the seven sections leave out: declare it after every station they "
                 "serve (after " +
@@ -1180,7 +1187,6 @@ class Parser {
     // a stop line; it is judged only when nothing else is wrong.
     resolveTrains();
     if (errors_.empty()) leaveOutUncalledStations();
-    if (errors_.empty()) checkStationOrder();
     std::stable_sort(
         network_.changeTimes.begin(), network_.changeTimes.end(),
         [](const ChangeTime& a, const ChangeTime& b) { return a.station < b.station; });
@@ -1206,13 +1212,16 @@ class Parser {
       network_.calendar = std::move(*calendar_);
     }
     network_.fares = fares_.finish(stationRenumbering_, out_.stations.size(), out_.trains.size());
-    out_.network = std::move(network_);
     if (out_.stations.size() > kMaxStationCount) {
-      error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most 10000");
+      error(0, std::to_string(out_.stations.size()) + " stations; a database holds at most " +
+                   std::to_string(kMaxStationCount));
     }
     if (out_.trains.size() > kMaxTrainCount) {
-      error(0, std::to_string(out_.trains.size()) + " trains; a database holds at most 10000");
+      error(0, std::to_string(out_.trains.size()) + " trains; a database holds at most " +
+                   std::to_string(kMaxTrainCount));
     }
+    if (errors_.empty()) checkStationOrder();
+    out_.network = std::move(network_);
     const auto byLine = [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; };
     std::stable_sort(errors_.begin(), errors_.end(), byLine);
     if (warnings_ != nullptr) std::stable_sort(warnings_->begin(), warnings_->end(), byLine);

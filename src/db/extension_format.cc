@@ -106,6 +106,99 @@ std::string trainCallsProblem(const TrainCalls& calls, int32_t stationCount) {
   return "";
 }
 
+bool isTimeOfDay(std::string_view hhmm) {
+  return number(hhmm.substr(0, 2)) <= 23 && number(hhmm.substr(2, 2)) <= 59;
+}
+
+std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_t stationCount) {
+  if (more.empty()) return "";
+  if (more.stations.size() > static_cast<std::size_t>(kMaxNetworkStations - stationCount) ||
+      more.trains.size() > static_cast<std::size_t>(kMaxNetworkTrains - trainCount))
+    return "more trains or stations than " + std::to_string(kMaxNetworkTrains) + " in all";
+  const auto plain = [](std::string_view text, std::size_t most) {
+    return text.size() <= most && text.find_first_of(std::string_view(" \0", 2)) == text.npos;
+  };
+  for (const MoreStation& station : more.stations) {
+    if (station.name.empty() || !plain(station.name, 0xFFFF))
+      return "a station's name is empty, too long or holds a space or zero byte";
+    if (!plain(station.abbreviation, 0xFF))
+      return "a station's abbreviation is too long or holds a space or zero byte";
+  }
+  const int32_t stations = stationCount + static_cast<int32_t>(more.stations.size());
+  const auto size = static_cast<std::size_t>(stopRecordSize(kWideIndexDigits));
+  for (const MoreTrain& train : more.trains) {
+    if (train.number.empty() || train.number.size() > 0xFFFF ||
+        train.number.find('\0') != std::string::npos)
+      return "a train's number is empty, too long or holds a zero byte";
+    if (train.classCode == '\0' || train.fareColumnCode == '\0' || train.fareRateCode == '\0')
+      return "a train's code is a zero byte";
+    const std::size_t stops = train.rules.size();
+    if (stops < static_cast<std::size_t>(kMinStops) || stops > static_cast<std::size_t>(kMaxStops))
+      return "a train's calls number " + std::to_string(stops);
+    if (train.stopRecords.size() != stops * size) return "a train's stop records are cut";
+    for (std::size_t k = 0; k < stops; ++k) {
+      const std::string_view record = std::string_view(train.stopRecords).substr(k * size, size);
+      if (!isDigits(record)) return "a stop record holds a byte that is not a digit";
+      if (number(record.substr(0, kWideIndexDigits)) >= stations) return "a stop names no station";
+      if (!isTimeOfDay(record.substr(kWideIndexDigits, 4)) ||
+          !isTimeOfDay(record.substr(kWideIndexDigits + 4, 4)))
+        return "a stop's time is not a time of day";
+    }
+  }
+  return "";
+}
+
+void putMoreTrains(std::string& out, const MoreTrains& more) {
+  put(out, static_cast<uint32_t>(more.stations.size()), 4);
+  for (const MoreStation& station : more.stations) {
+    put(out, static_cast<uint32_t>(station.name.size()), 2);
+    out += station.name;
+    put(out, static_cast<uint32_t>(station.abbreviation.size()), 1);
+    out += station.abbreviation;
+  }
+  put(out, static_cast<uint32_t>(more.trains.size()), 4);
+  for (const MoreTrain& train : more.trains) {
+    put(out, static_cast<uint32_t>(train.number.size()), 2);
+    out += train.number;
+    out += train.classCode;
+    out += train.fareColumnCode;
+    out += train.fareRateCode;
+    put(out, static_cast<uint32_t>(train.rules.size()), 2);
+    out += train.stopRecords;
+    for (const CallRule rule : train.rules)
+      out += static_cast<char>((rule.board ? 1 : 0) | (rule.alight ? 2 : 0));
+  }
+}
+
+bool readMoreTrains(FieldReader& in, MoreTrains& more) {
+  const std::size_t stations = in.count(2 + 1 + 1);
+  for (std::size_t i = 0; i < stations && in.ok(); ++i) {
+    MoreStation station;
+    station.name = std::string(in.bytes(in.take(2)));
+    station.abbreviation = std::string(in.bytes(in.take(1)));
+    more.stations.push_back(std::move(station));
+  }
+  const auto size = static_cast<std::size_t>(stopRecordSize(kWideIndexDigits));
+  const std::size_t trains = in.count(2 + 1 + 3 + 2 + kMinStops * (size + 1));
+  for (std::size_t i = 0; i < trains && in.ok(); ++i) {
+    MoreTrain train;
+    train.number = std::string(in.bytes(in.take(2)));
+    const std::string_view codes = in.bytes(3);
+    if (!in.ok()) return false;
+    train.classCode = codes[0];
+    train.fareColumnCode = codes[1];
+    train.fareRateCode = codes[2];
+    const uint32_t stops = in.take(2);
+    train.stopRecords = std::string(in.bytes(std::size_t{stops} * size));
+    for (const char flags : in.bytes(stops)) {
+      if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
+      train.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
+    }
+    more.trains.push_back(std::move(train));
+  }
+  return in.ok();
+}
+
 void putTrainCalls(std::string& out, const std::vector<TrainCalls>& trains) {
   put(out, static_cast<uint32_t>(trains.size()), 4);
   for (const TrainCalls& calls : trains) {
@@ -413,6 +506,8 @@ std::string encodeExtension(const NetworkExtension& extension) {
              kBlockMayBeSkipped);
   block(ExtensionBlock::kFares, !extension.fares.empty(),
         [&](std::string& out) { putFares(out, extension.fares); });
+  block(ExtensionBlock::kMoreTrains, !extension.more.empty(),
+        [&](std::string& out) { putMoreTrains(out, extension.more); });
   std::string out(kExtensionMagic);
   put(out, kExtensionVersion, 2);
   put(out, 0, 2);
@@ -422,16 +517,25 @@ std::string encodeExtension(const NetworkExtension& extension) {
   return out;
 }
 
-std::string extensionProblem(const NetworkExtension& extension, int32_t trainCount,
-                             int32_t stationCount) {
+std::string extensionProblem(const NetworkExtension& extension, int32_t sectionsTrains,
+                             int32_t sectionsStations) {
+  if (std::string problem = moreTrainsProblem(extension.more, sectionsTrains, sectionsStations);
+      !problem.empty())
+    return problem;
+  // Groups, transfers, change times and the calendar name every train and
+  // station of the network view; block 1 only the sections' own.
+  const int32_t trainCount = sectionsTrains + static_cast<int32_t>(extension.more.trains.size());
+  const int32_t stationCount =
+      sectionsStations + static_cast<int32_t>(extension.more.stations.size());
   const auto isStation = [&](StationIndex s) { return s.value() >= 0 && s.value() < stationCount; };
   const auto isTrain = [&](TrainIndex t) { return t.value() >= 0 && t.value() < trainCount; };
   std::optional<TrainIndex> previousTrain;
   for (const TrainCalls& calls : extension.trains) {
-    if (!isTrain(calls.train)) return "a train's calls name no train";
+    if (calls.train.value() < 0 || calls.train.value() >= sectionsTrains)
+      return "a train's calls name no train";
     if (previousTrain && calls.train <= *previousTrain) return "trains' calls out of order";
     previousTrain = calls.train;
-    if (std::string problem = trainCallsProblem(calls, stationCount); !problem.empty())
+    if (std::string problem = trainCallsProblem(calls, sectionsStations); !problem.empty())
       return problem;
   }
   for (const StationGroup& group : extension.groups) {
@@ -518,6 +622,7 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
           return damaged("block " + std::to_string(tag) + " is malformed");
         }
         continue;
+      case ExtensionBlock::kMoreTrains: whole = readMoreTrains(payload, extension.more); break;
       default:
         if ((flags & kBlockMayBeSkipped) != 0) continue;
         return damaged("block " + std::to_string(tag) + " is unknown to this reader");

@@ -7,20 +7,29 @@ namespace murlo {
 
 NetworkRules::NetworkRules(NetworkExtension extension, int32_t trainCount, int32_t stationCount)
     : extension_(std::move(extension)) {
-  if (!extension_.trains.empty()) {
+  if (!extension_.trains.empty() || !extension_.more.trains.empty()) {
     ruleStart_.assign(static_cast<std::size_t>(trainCount) + 1, 0);
     // Trains ascend, so each train's rules follow those before it; a train
-    // the extension does not list gets an empty stretch.
+    // the extension does not list gets an empty stretch. The trains of
+    // block 9 come after the sections' own, each with its rules.
+    const int32_t sectionsTrains = trainCount - static_cast<int32_t>(extension_.more.trains.size());
     auto next = extension_.trains.begin();
     for (TrainIndex t(0); t.value() < trainCount; ++t) {
       ruleStart_[t.slot()] = static_cast<uint32_t>(rules_.size());
-      if (next != extension_.trains.end() && next->train == t) {
+      if (t.value() >= sectionsTrains) {
+        const MoreTrain& more =
+            extension_.more.trains[static_cast<std::size_t>(t.value() - sectionsTrains)];
+        rules_.insert(rules_.end(), more.rules.begin(), more.rules.end());
+      } else if (next != extension_.trains.end() && next->train == t) {
         rules_.insert(rules_.end(), next->rules.begin(), next->rules.end());
         ++next;
       }
     }
     ruleStart_.back() = static_cast<uint32_t>(rules_.size());
   }
+  // The tables hold the trains and stations of block 9; the rules keep
+  // only what they index of them.
+  extension_.more = MoreTrains{};
   std::vector<std::vector<int32_t>> memberOf(static_cast<std::size_t>(stationCount));
   for (std::size_t g = 0; g < extension_.groups.size(); ++g) {
     for (const StationIndex member : extension_.groups[g].members)

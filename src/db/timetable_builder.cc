@@ -1,5 +1,6 @@
 #include "db/timetable_builder.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace murlo {
@@ -16,10 +17,10 @@ void appendDigits(std::string& out, int32_t value, int width) {
 
 }  // namespace
 
-std::string stopRecord(const StopSpec& stop) {
+std::string stopRecord(const StopSpec& stop, int32_t indexDigits) {
   std::string record;
-  record.reserve(16);
-  appendDigits(record, stop.station, 4);
+  record.reserve(static_cast<std::size_t>(stopRecordSize(indexDigits)));
+  appendDigits(record, stop.station, indexDigits);
   appendDigits(record, stop.arrival / 60, 2);
   appendDigits(record, stop.arrival % 60, 2);
   appendDigits(record, stop.departure / 60, 2);
@@ -28,10 +29,10 @@ std::string stopRecord(const StopSpec& stop) {
   return record;
 }
 
-std::string callRecord(int32_t train, int32_t position) {
+std::string callRecord(int32_t train, int32_t position, int32_t indexDigits) {
   std::string record;
-  record.reserve(6);
-  appendDigits(record, train, 4);
+  record.reserve(static_cast<std::size_t>(callRecordSize(indexDigits)));
+  appendDigits(record, train, indexDigits);
   appendDigits(record, position, 2);
   return record;
 }
@@ -110,6 +111,57 @@ NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpe
   extension.fares = std::move(network.fares);
   extension.words = std::move(network.words);
   return extension;
+}
+
+SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
+                            const std::vector<TrainSpec>& trains, const ServiceCalendar& calendar,
+                            SectionsLimits limits) {
+  const std::size_t maxStations = limits.stations;
+  const std::size_t maxTrains = limits.trains;
+  if (stations.size() <= maxStations && trains.size() <= maxTrains)
+    return SectionsShare{trains.size(), stations.size()};
+  // Without a sections day the sections hold the leading trains that fit.
+  const bool day = !calendar.empty() && calendar.sectionsDay >= 0;
+  SectionsShare share{0, std::min(stations.size(), maxStations)};
+  while (share.trains < std::min(trains.size(), maxTrains)) {
+    const TrainSpec& train = trains[share.trains];
+    const bool fits =
+        std::all_of(train.stops.begin(), train.stops.end(), [&](const StopSpec& stop) {
+          return static_cast<std::size_t>(stop.station) < share.stations;
+        });
+    if (!fits || (day && !calendar.runsOn(TrainIndex(static_cast<int32_t>(share.trains)),
+                                          calendar.sectionsDay)))
+      break;
+    ++share.trains;
+  }
+  return share;
+}
+
+DatabaseParts buildDatabase(std::string header, const std::vector<StationSpec>& stations,
+                            const std::vector<TrainSpec>& trains, NetworkSpec network,
+                            SectionCalls sectionCalls, SectionsLimits limits) {
+  const SectionsShare share = sectionsShare(stations, trains, network.calendar, limits);
+  if (share.trains == trains.size() && share.stations == stations.size()) {
+    DatabaseParts parts{buildTableLists(std::move(header), stations, trains, sectionCalls), {}};
+    parts.extension = buildExtension(trains, std::move(network));
+    return parts;
+  }
+  const auto trainsEnd = trains.begin() + static_cast<std::ptrdiff_t>(share.trains);
+  const std::vector<TrainSpec> sectionsTrains(trains.begin(), trainsEnd);
+  const std::vector<StationSpec> sectionsStations(
+      stations.begin(), stations.begin() + static_cast<std::ptrdiff_t>(share.stations));
+  DatabaseParts parts{
+      buildTableLists(std::move(header), sectionsStations, sectionsTrains, sectionCalls), {}};
+  parts.extension = buildExtension(sectionsTrains, std::move(network));
+  MoreTrains& more = parts.extension.more;
+  for (std::size_t s = share.stations; s < stations.size(); ++s)
+    more.stations.push_back(MoreStation{stations[s].name, stations[s].abbreviation});
+  for (auto t = trainsEnd; t != trains.end(); ++t) {
+    MoreTrain train{t->number, t->classCode, t->fareColumnCode, t->fareRateCode, {}, rulesOf(*t)};
+    for (const StopSpec& stop : t->stops) train.stopRecords += stopRecord(stop, kWideIndexDigits);
+    more.trains.push_back(std::move(train));
+  }
+  return parts;
 }
 
 TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,

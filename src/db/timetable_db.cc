@@ -23,9 +23,11 @@ TimetableDb::TimetableDb(TableLists lists) : lists_(std::move(lists)) {
       countOf(std::min(lists_.stationNames.size(), lists_.stationAbbreviations.size()));
 }
 
-TimetableDb::TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules)
+TimetableDb::TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules,
+                         int32_t indexDigits)
     : TimetableDb(std::move(lists)) {
   rules_ = std::move(rules);
+  indexDigits_ = indexDigits;
 }
 
 }  // namespace murlo

@@ -29,7 +29,7 @@ RideList boardRides(const LoadedDatabase& db, std::string_view name, int32_t aft
   }
   const StationBoard& stationBoard =
       kind == BoardKind::kDepartures ? db.departureBoard() : db.arrivalBoard();
-  const std::span<const uint32_t> calls = stationBoard.calls(*station);
+  const std::span<const BoardKeyBits> calls = stationBoard.calls(*station);
 
   // The keys ascend by time of day: the board starts at the first call at or
   // after `afterMinute` and wraps around to the calls before it.
@@ -44,7 +44,7 @@ RideList boardRides(const LoadedDatabase& db, std::string_view name, int32_t aft
   // takes its place); for a date, as many calls as it takes.
   const std::size_t scanned = days.everyDay() ? wanted : calls.size();
   for (std::size_t i = 0; i < scanned && answer.rides.size() < wanted; ++i) {
-    const uint32_t key = calls[(start + i) % calls.size()];
+    const BoardKeyBits key = calls[(start + i) % calls.size()];
     const TrainIndex train = BoardKey::train(key);
     const StopPosition stop = BoardKey::stop(key);
     const std::optional<StopList> stops = db.tables().stopsOf(train);

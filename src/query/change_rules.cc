@@ -50,7 +50,7 @@ int32_t ChangeRules::minutes(StationIndex from, StationIndex to, TrainIndex arri
 std::span<const StationIndex> ChangeRules::itself(StationIndex s) {
   static const std::vector<StationIndex> stations = [] {
     std::vector<StationIndex> all;
-    for (StationIndex t(0); t.value() < kMaxStations; ++t) all.push_back(t);
+    for (StationIndex t(0); t.value() < kMaxNetworkStations; ++t) all.push_back(t);
     return all;
   }();
   return std::span<const StationIndex>(stations).subspan(s.slot(), 1);

@@ -11,7 +11,7 @@ OriginDepartures::OriginDepartures(const StationBoard& board, const TrainRuns& r
                                    const RunDays& days) {
   const int32_t afterMinute = minuteOfDay(after);
   for (const StationIndex origin : origins) {
-    const std::span<const uint32_t> keys = board.calls(origin);
+    const std::span<const BoardKeyBits> keys = board.calls(origin);
     const auto start = static_cast<std::size_t>(
         std::lower_bound(keys.begin(), keys.end(),
                          BoardKey::make(afterMinute, TrainIndex(0), StopPosition(0))) -
@@ -19,7 +19,7 @@ OriginDepartures::OriginDepartures(const StationBoard& board, const TrainRuns& r
     // From the first key at or after `after` on, wrapping around to the ones
     // before it, which depart the next day.
     for (std::size_t i = 0; i < keys.size(); ++i) {
-      const uint32_t key = keys[(start + i) % keys.size()];
+      const BoardKeyBits key = keys[(start + i) % keys.size()];
       const TrainIndex train = BoardKey::train(key);
       const StopPosition stop = BoardKey::stop(key);
       if (!runs.canBoard(train, stop)) continue;

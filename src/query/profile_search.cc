@@ -36,7 +36,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
                              const JourneyRequest& request)
     : runs_(db.trainRuns()),
       board_(db.departureBoard()),
-      stations_(std::min(db.tables().stationCount(), kMaxStations)),
+      stations_(db.tables().indexableStations()),
       rounds_(request.maxChanges + 1),
       changes_(db.networkChanges(), request),
       destination_(destinations.front().value()) {
@@ -172,7 +172,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
     const StationIndex a = changes_.arrivingStation(own);
     const TrainIndex arrived = changes_.arrivingTrain(own);
     for (const StationIndex b : changes_.reachFrom(a)) {
-      for (const uint32_t key : board_.calls(b)) {
+      for (const BoardKeyBits key : board_.calls(b)) {
         const TrainIndex train = BoardKey::train(key);
         const StopPosition stop = BoardKey::stop(key);
         if (!runs_.canBoard(train, stop)) continue;
@@ -204,7 +204,7 @@ inline void ProfileSearch::laterRound(int32_t round) {
     const int32_t ready = state_.ready(round - 1, s);
     if (!ProfilePruning::mayBoard(ready, bound)) continue;
     const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
-    const std::span<const uint32_t> keys = board_.calls(s);
+    const std::span<const BoardKeyBits> keys = board_.calls(s);
     // The keys that depart in [ready, covered), in the order of their next
     // departure: all of them, or those from the minute of `ready` on, then
     // (past midnight) those from the day's start, each up to the minute of

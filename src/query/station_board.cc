@@ -8,11 +8,10 @@
 namespace murlo {
 
 StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
-  // Only the first 10,000 stations can be named by a stop record; the calls
-  // of any other are never usable.
-  const int32_t stations = std::min(db.stationCount(), kMaxStations);
+  // Only the stations a stop record can name have usable calls.
+  const int32_t stations = db.indexableStations();
   begins_.reserve(static_cast<std::size_t>(stations) + 1);
-  std::vector<uint32_t> keys;  // grown call by call, then kept at its size
+  std::vector<BoardKeyBits> keys;  // grown call by call, then kept at its size
   for (StationIndex s(0); s.value() < stations; ++s) {
     const std::size_t begin = keys.size();
     begins_.push_back(static_cast<uint32_t>(begin));
@@ -37,7 +36,7 @@ StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
 }
 
 std::size_t StationBoard::bytes() const {
-  return begins_.capacity() * sizeof(uint32_t) + keys_.capacity() * sizeof(uint32_t);
+  return begins_.capacity() * sizeof(uint32_t) + keys_.capacity() * sizeof(BoardKeyBits);
 }
 
 }  // namespace murlo

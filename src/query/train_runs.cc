@@ -10,25 +10,25 @@
 namespace murlo {
 namespace {
 
-constexpr uint16_t kLeave = TrainRuns::Stop::kLeave;
-constexpr uint16_t kBoard = TrainRuns::Stop::kBoard;
+constexpr uint32_t kLeave = TrainRuns::Stop::kLeave;
+constexpr uint32_t kBoard = TrainRuns::Stop::kBoard;
 
 }  // namespace
 
 TrainRuns::TrainRuns(const TimetableDb& db) {
-  const int32_t trains = std::min(db.trainCount(), kMaxTrains);
+  const int32_t trains = db.indexableTrains();
   trains_.resize(static_cast<std::size_t>(trains));
 
   // Where each train can be boarded and left: its usable calls.
-  std::vector<uint16_t> flags(static_cast<std::size_t>(trains) * kMaxStops, 0);
-  const int32_t stations = std::min(db.stationCount(), kMaxStations);
+  std::vector<uint32_t> flags(static_cast<std::size_t>(trains) * kMaxStops, 0);
+  const int32_t stations = db.indexableStations();
   for (StationIndex s(0); s.value() < stations; ++s) {
     const CallList calls = db.callsAt(s);
     for (int32_t j = 0; j < calls.size(); ++j) {
       const std::optional<UsableCall> call = usableCall(db, s, calls[j]);
       if (!call) continue;
-      // A usable call names a train below 10,000 and a stop below 100.
-      uint16_t& flag = flags[call->train.slot() * kMaxStops + call->stop.slot()];
+      // A usable call names an indexable train and a stop below 100.
+      uint32_t& flag = flags[call->train.slot() * kMaxStops + call->stop.slot()];
       if (call->canBoard()) flag |= kBoard;
       if (call->canLeave()) flag |= kLeave;
     }
@@ -39,10 +39,10 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   const bool dated = rules != nullptr && !rules->extension().calendar.empty();
   std::vector<int16_t> days;
   for (TrainIndex t(0); t.value() < trains; ++t) {
-    const uint16_t* trainFlags = &flags[t.slot() * kMaxStops];
+    const uint32_t* trainFlags = &flags[t.slot() * kMaxStops];
     const std::optional<StopList> list = db.stopsOf(t);
     if (!list || std::none_of(trainFlags, trainFlags + kMaxStops,
-                              [](uint16_t f) { return (f & kBoard) != 0; })) {
+                              [](uint32_t f) { return (f & kBoard) != 0; })) {
       continue;  // never boarded: no stops kept
     }
     // A train with a usable call has two stops at least.
@@ -53,12 +53,11 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
     for (StopPosition k(0); k.value() < kept; ++k) {
       const StopRecord record = (*list)[k];
       // The last kept stop is never boarded: the ride would have nowhere to
-      // go. A flagged stop's station is below 10,000.
-      uint16_t flag = trainFlags[k.slot()];
-      if (k.value() + 1 == kept) flag &= static_cast<uint16_t>(~kBoard);
-      const auto station = flag != 0 ? static_cast<uint16_t>(record.stationIndex().value()) : 0;
-      stops.push_back(Stop{static_cast<uint16_t>(station | flag),
-                           static_cast<int16_t>(record.arrivalMinutes()),
+      // go. A flagged stop's station is an indexable one.
+      uint32_t flag = trainFlags[k.slot()];
+      if (k.value() + 1 == kept) flag &= ~kBoard;
+      const auto station = flag != 0 ? static_cast<uint32_t>(record.stationIndex().value()) : 0;
+      stops.push_back(Stop{station | flag, static_cast<int16_t>(record.arrivalMinutes()),
                            static_cast<int16_t>(record.departureMinutes())});
     }
     // A run crosses midnight at most once a step, so within 100 stops of at

@@ -378,11 +378,16 @@ DatedNetwork generateDated(std::mt19937& random) {
   return net;
 }
 
+// The file of `trains`; with `limits`, the sections hold only the leading
+// trains of the calendar's sections day that fit them and block 9 the
+// others, as beyond the sections' 10,000 trains.
 std::string databaseBytes(const std::vector<StationSpec>& stations,
-                          const std::vector<TrainSpec>& trains, NetworkSpec network) {
-  const TableLists lists = buildTableLists("DATED", stations, trains);
+                          const std::vector<TrainSpec>& trains, NetworkSpec network,
+                          SectionsLimits limits = {}) {
+  const DatabaseParts parts = buildDatabase("DATED", stations, trains, std::move(network),
+                                            SectionCalls::kAllowedRides, limits);
   std::string bytes;
-  const auto error = writeDatabaseBytes(lists, buildExtension(trains, std::move(network)), bytes);
+  const auto error = writeDatabaseBytes(parts.lists, parts.extension, bytes);
   EXPECT_FALSE(error) << error->message();
   return bytes;
 }
@@ -412,7 +417,14 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
     for (const DatedTrain& dated : net.trains) trains.push_back(dated.train);
     NetworkSpec withCalendar;
     withCalendar.calendar = net.calendar;
-    const test::TempFile datedFile(databaseBytes(net.stations, trains, withCalendar));
+    // Every other round the sections hold a few trains of one day and
+    // block 9 the rest.
+    SectionsLimits limits;
+    if (round % 2 == 1) {
+      withCalendar.calendar.sectionsDay = 0;
+      limits.trains = 1 + random() % 4;
+    }
+    const test::TempFile datedFile(databaseBytes(net.stations, trains, withCalendar, limits));
     Handle dated;
     ASSERT_EQ(murlo_db_open(datedFile.path().c_str(), &dated.db), MURLO_STATUS_OK);
     int32_t first = 0;

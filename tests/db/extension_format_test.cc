@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/loader.h"
+#include "db/network_tables.h"
 #include "db/timetable_builder.h"
 #include "db/writer.h"
 #include "support/test_support.h"
@@ -22,6 +23,10 @@ struct GeneratedNetwork {
   std::vector<StationSpec> stations;
   std::vector<TrainSpec> trains;
   NetworkSpec network;
+  // What the sections hold at most: all of it, or (for a calendar with a
+  // sections day) a few, so that block 9 holds the other trains and
+  // stations, as it does beyond the sections' 10,000.
+  SectionsLimits limits;
 };
 
 GeneratedNetwork generate(std::mt19937& random) {
@@ -88,6 +93,15 @@ GeneratedNetwork generate(std::mt19937& random) {
     for (int t = 0; t < trains; ++t)
       calendar.trainPatterns.push_back(
           static_cast<uint32_t>(below(static_cast<int>(calendar.patterns.size()))));
+    if (calendar.sectionsDay >= 0 && below(2) == 0) {
+      net.limits.trains = static_cast<std::size_t>(below(trains));
+      net.limits.stations = static_cast<std::size_t>(stations);
+      for (int more = below(3); more > 0; --more) {
+        const auto s = static_cast<int32_t>(net.stations.size());
+        net.stations.push_back({"M" + std::to_string(s), "M" + std::to_string(s)});
+        net.trains.back().stops.back().station = s;  // a train of block 9 calls there
+      }
+    }
   }
   // One network in three has fares of its own, one in six none at all.
   if (below(2) == 0) {
@@ -112,7 +126,8 @@ GeneratedNetwork generate(std::mt19937& random) {
              refTo(fares.zones.size())});
     }
     if (!fares.zones.empty())
-      for (int s = 0; s < stations; ++s) fares.stationZones.push_back(refTo(fares.zones.size()));
+      for (std::size_t s = 0; s < net.stations.size(); ++s)
+        fares.stationZones.push_back(refTo(fares.zones.size()));
     if (!fares.routes.empty())
       for (int t = 0; t < trains; ++t) fares.trainRoutes.push_back(refTo(fares.routes.size()));
   }
@@ -157,6 +172,11 @@ GeneratedNetwork generate(std::mt19937& random) {
   return net;
 }
 
+DatabaseParts built(const GeneratedNetwork& net) {
+  return buildDatabase("EXT", net.stations, net.trains, net.network, SectionCalls::kAllowedRides,
+                       net.limits);
+}
+
 // Generated networks load back with the extension they were written with;
 // every ride the sections offer is allowed; without restrictions or network
 // facts the file is exactly the sections.
@@ -164,8 +184,7 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
   std::mt19937 random(20261209);
   for (int round = 0; round < 300; ++round) {
     const GeneratedNetwork net = generate(random);
-    const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
-    const NetworkExtension extension = buildExtension(net.trains, net.network);
+    const auto [lists, extension] = built(net);
     std::string file;
     const auto error = writeDatabaseBytes(lists, extension, file);
     ASSERT_FALSE(error) << round << " " << error->message();
@@ -175,7 +194,30 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
               extension.empty() ? ExtensionState::kAbsent : ExtensionState::kRead)
         << parsed.extension.problem;
     EXPECT_EQ(parsed.extension.extension, extension) << round;
-    EXPECT_EQ(parsed.tables.trainCount(), static_cast<int32_t>(net.trains.size()));
+    EXPECT_EQ(parsed.tables.trainCount() + static_cast<int32_t>(extension.more.trains.size()),
+              static_cast<int32_t>(net.trains.size()));
+
+    // The network view holds every train whole, block 9's after the
+    // sections' own, with the rule of each call.
+    if (!extension.empty()) {
+      const TimetableDb view = networkTables(parsed.tables, parsed.extension.extension);
+      ASSERT_EQ(view.trainCount(), static_cast<int32_t>(net.trains.size())) << round;
+      ASSERT_EQ(view.stationCount(), static_cast<int32_t>(net.stations.size())) << round;
+      for (std::size_t t = 0; t < net.trains.size(); ++t) {
+        const TrainIndex train(static_cast<int32_t>(t));
+        const std::optional<TrainView> whole = view.train(train);
+        ASSERT_TRUE(whole) << round << " " << t;
+        EXPECT_EQ(whole->number, net.trains[t].number);
+        const std::vector<StopSpec>& stops = net.trains[t].stops;
+        ASSERT_EQ(whole->stops.size(), static_cast<int32_t>(stops.size())) << round << " " << t;
+        for (StopPosition k(0); whole->stops.holds(k); ++k) {
+          const StopSpec& stop = stops[k.slot()];
+          EXPECT_EQ(whole->stops[k].stationIndex(), StationIndex(stop.station));
+          EXPECT_EQ(whole->stops[k].departureMinutes(), stop.departure);
+          EXPECT_EQ(view.callRule(train, k), (CallRule{stop.board, stop.alight}));
+        }
+      }
+    }
 
     // The sections' rides: each pair of kept calls, allowed by the rules.
     for (std::size_t t = 0; t < net.trains.size(); ++t) {
@@ -195,7 +237,7 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
     }
   }
   const GeneratedNetwork plain{
-      {{"A", "A"}, {"B", "B"}}, {{"T1", '1', 'F', 'D', {{0, 0, 60, 0}, {1, 90, 90, 50}}}}, {}};
+      {{"A", "A"}, {"B", "B"}}, {{"T1", '1', 'F', 'D', {{0, 0, 60, 0}, {1, 90, 90, 50}}}}, {}, {}};
   const TableLists lists = buildTableLists("P", plain.stations, plain.trains);
   std::string withNone;
   ASSERT_FALSE(writeDatabaseBytes(lists, buildExtension(plain.trains, {}), withNone));
@@ -210,14 +252,16 @@ TEST(ExtensionFormatTest, GeneratedNetworksLoadBackWhole) {
 TEST(ExtensionFormatTest, DamageIsRefused) {
   std::mt19937 random(7);
   GeneratedNetwork net = generate(random);
-  while (buildExtension(net.trains, net.network).calendar.empty() ||
-         buildExtension(net.trains, net.network).trains.empty() ||
-         buildExtension(net.trains, net.network).fares.rules.empty() ||
-         net.network.words.stations.empty() || net.network.words.trains.empty())
-    net = generate(random);
-  const TableLists lists = buildTableLists("EXT", net.stations, net.trains);
+  const auto usable = [](const NetworkExtension& extension) {
+    return !extension.calendar.empty() && !extension.trains.empty() &&
+           !extension.more.trains.empty() && !extension.more.stations.empty() &&
+           !extension.fares.rules.empty() && !extension.words.stations.empty() &&
+           !extension.words.trains.empty();
+  };
+  while (!usable(built(net).extension)) net = generate(random);
+  const TableLists lists = built(net).lists;
   const TimetableDb tables(lists);
-  const std::string extension = encodeExtension(buildExtension(net.trains, net.network));
+  const std::string extension = encodeExtension(built(net).extension);
   const auto read = [&](std::string_view bytes) {
     return readExtension(bytes, tables.trainCount(), tables.stationCount());
   };
@@ -249,7 +293,7 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
     const char* name;
     NetworkExtension extension;
   } cases[] = {
-      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}, {}, {}}},
+      {"station", {{}, {}, {{StationIndex(99), StationIndex(0)}}, {}, {}, {}, {}, {}}},
       {"train",
        {{},
         {},
@@ -257,9 +301,10 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
         {},
         {},
         {},
+        {},
         {}}},
-      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}, {}, {}}},
-      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}, {}, {}}},
+      {"group", {{}, {{GroupKind::kCity, "G", 5, {StationIndex(0)}}}, {}, {}, {}, {}, {}, {}}},
+      {"minutes", {{}, {}, {}, {{StationIndex(0), 1440}}, {}, {}, {}, {}}},
       {"words' station", withWords({{{StationIndex(99), "X", {}, {}}}, {}, {}})},
       {"words' train", withWords({{}, {}, {{TrainIndex(99), kNoLine, "", 0, "", {}, {}}}})},
       {"words' line", withWords({{}, {}, {{TrainIndex(0), 3, "", 0, "", {}, {}}}})},
@@ -290,8 +335,7 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
   };
   std::vector<Case> calendarCases;
   const auto withCalendar = [&](const char* name, auto change) {
-    NetworkExtension damagedCalendar;
-    damagedCalendar.calendar = buildExtension(net.trains, net.network).calendar;
+    NetworkExtension damagedCalendar = built(net).extension;
     change(damagedCalendar.calendar);
     calendarCases.push_back({name, damagedCalendar});
   };

@@ -279,7 +279,7 @@ TEST(GenerateTest, RefusesAShapeItCannotBuild) {
   EXPECT_THROW(generate::generateNetwork(tooManyLines, 1, ""), std::invalid_argument);
   const generate::NetworkShape oneHub{10, 10, 1, 100, 100};
   EXPECT_THROW(generate::generateNetwork(oneHub, 1, ""), std::invalid_argument);
-  const generate::NetworkShape tooBig{10001, 10, 10, 100, 100};
+  const generate::NetworkShape tooBig{kMaxNetworkStations + 1, 10, 10, 100, 100};
   EXPECT_THROW(generate::generateNetwork(tooBig, 1, ""), std::invalid_argument);
 }
 

@@ -1692,19 +1692,26 @@ TEST(GtfsImportTest, DatabaseCapacityIsReported) {
         "trip t10000: train R10001 (trains dropped: a database holds at most 10000 trains)"))
         << imported.run.err;
     EXPECT_TRUE(contains(imported.run.out, "2 stations, 10000 trains, 20000 stops"));
-    // The whole year's trips, every day alike, are more trains than fit: its
-    // busiest (first) day is written, and the summary says so.
+    // The whole year's trips, every day alike, are more trains than the
+    // sections hold: they hold the busiest (first) day's first 10,000, the
+    // extension the other, the summary says so, and dump and build give
+    // back the same file.
     const auto whole =
         runMurlo({"import-gtfs", scratch.dir() + "/trains", scratch.dir() + "/year.db", "--quiet"});
     ASSERT_EQ(whole.status, 0) << whole.err;
     EXPECT_TRUE(contains(whole.out,
-                         "2 stations, 10000 trains, 20000 stops; trips of 2026-01-01 "
-                         "only, the busiest day of 2026-01-01 to 2026-12-31 (365 days"))
+                         "2 stations, 10001 trains, 20002 stops; trips of 2026-01-01 "
+                         "to 2026-12-31 (365 days"))
         << whole.out;
     EXPECT_TRUE(contains(whole.out,
-                         "The period did not fit: its trips make 10001 trains at 2 "
-                         "stations, a database holds 10000 of each"))
+                         "The seven sections hold 10000 trains of the busiest day, 2026-01-01, "
+                         "for hosts that read them alone; the extension holds the other 1 "
+                         "train."))
         << whole.out;
+    const std::string year = scratch.dir() + "/year";
+    ASSERT_EQ(runMurlo({"dump", year + ".db", year + ".src"}).status, 0);
+    ASSERT_EQ(runMurlo({"build", year + ".src", year + "2.db"}).status, 0);
+    EXPECT_EQ(test::readFile(year + "2.db"), test::readFile(year + ".db"));
   }
   {  // 101 trips of 100 stations each
     std::vector<SyntheticTrip> trips;

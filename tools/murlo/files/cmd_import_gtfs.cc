@@ -348,10 +348,19 @@ int runImportGtfs(const CommandLine& line) {
     line1 += "\n" + hidden;
   }
   if (!result.words.empty()) line1 += "\nIn its own words: " + result.words + ".";
+  if (result.moreTrains > 0 || result.moreStations > 0) {
+    line1 +=
+        "\nThe seven sections hold " + counted(result.sectionsTrains, "train") +
+        " of the busiest day, " +
+        gtfs::formatDate(gtfs::dateOfDay(result.calendar.firstDay, result.calendar.sectionsDay)) +
+        ", for hosts that read them alone; the extension holds the other " +
+        counted(result.moreTrains, "train") +
+        (result.moreStations > 0 ? " and " + counted(result.moreStations, "station") : "") + ".";
+  }
   if (result.periodTrains > 0) {
     line1 += "\nThe period did not fit: its trips make " + counted(result.periodTrains, "train") +
              " at " + counted(result.periodStations, "station") + ", a database holds " +
-             std::to_string(gtfs::kMaxTrains) +
+             std::to_string(murlo::kMaxNetworkTrains) +
              " of each; only its busiest day was written. Narrow it with --from and --to, "
              "--route-type or --agency.";
   }

@@ -26,8 +26,8 @@ std::string_view nameOf(NetworkSize size);
 
 // What a network is made of.
 struct NetworkShape {
-  int32_t stations = 0;  // all of them, hubs included (at most 10,000)
-  int32_t trains = 0;    // at most 10,000
+  int32_t stations = 0;  // all of them, hubs included (at most kMaxNetworkStations)
+  int32_t trains = 0;    // at most kMaxNetworkTrains
   int32_t hubs = 0;      // cities where lines meet; at least 2
   int32_t widthKm = 0;   // the area the hubs are spread over
   int32_t heightKm = 0;
@@ -46,7 +46,7 @@ source::Timetable generateNetwork(NetworkSize size, uint64_t seed);
 // stops per train, distances up to 9,999 km, every station called at,
 // unique names of at most five characters. Throws std::invalid_argument for
 // a shape that cannot be built (more minor stations than trains can cover,
-// fewer than two hubs, more than 10,000 stations or trains).
+// fewer than two hubs, more than kMaxNetworkStations or kMaxNetworkTrains).
 source::Timetable generateNetwork(const NetworkShape& shape, uint64_t seed, std::string header);
 
 }  // namespace murlo::generate

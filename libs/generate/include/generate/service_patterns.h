@@ -6,8 +6,8 @@
 // dozen, most of them the single dates'.
 //
 // The calendar is drawn for any number of trains (30,000 trains over 180
-// days and more), ahead of networks beyond the seven sections' 10,000
-// trains; generateNetwork draws at most 10,000 today.
+// days and more); a network of more than the seven sections' 10,000
+// trains is written with sectionsDayFirst.
 //
 // The same arguments always give the same calendar on every platform.
 #ifndef MURLO_GENERATE_SERVICE_PATTERNS_H_
@@ -47,6 +47,14 @@ GeneratedCalendar generateCalendar(std::size_t trains, const CalendarShape& shap
 // mostly every day.
 GeneratedCalendar generateCalendar(const source::Timetable& network, const CalendarShape& shape,
                                    uint64_t seed);
+
+// `network` (with its calendar) made ready for more trains or stations than
+// the sections hold (db/timetable_builder.h, buildDatabase): `day` becomes
+// the calendar's sections day, the trains that run on it come first, and
+// the stations the sections' share of them calls come before all others
+// (stops renumbered). Groups, transfers and change times are left as they
+// are: REQUIRES the network has none.
+void sectionsDayFirst(source::Timetable& network, int32_t day);
 
 }  // namespace murlo::generate
 

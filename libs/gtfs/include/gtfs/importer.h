@@ -82,6 +82,12 @@ struct ImportResult {
   std::size_t periodTrains = 0;    // the trains the period needed when it did not fit, else 0
   std::size_t periodStations = 0;  // and the stations
   ServiceCalendar calendar;
+  // The trains the seven sections hold, and the trains and stations the
+  // extension's block 9 holds besides (a period whose trains do not fit the
+  // sections: they hold its busiest day).
+  std::size_t sectionsTrains = 0;
+  std::size_t moreTrains = 0;
+  std::size_t moreStations = 0;
 };
 
 // Throws FeedError when the feed cannot be read or no trip runs on the date

@@ -27,6 +27,10 @@ struct StationOptions {
   bool shortNames = false;  // 11 bytes, for hosts with fixed fields
   bool everyCall = false;   // the sections keep every call (--all-calls)
   Abbreviations abbreviations = Abbreviations::kStopCodesWhenUnique;
+  // The leading trains whose stations the sections call at come before
+  // all others: the sections' day's, when the sections cannot hold every
+  // train (db/timetable_builder.h, buildDatabase).
+  std::size_t leadingTrains = 0;
 };
 
 // The stations, and in `indexOf` each place's station index (-1 for places

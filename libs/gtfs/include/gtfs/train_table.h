@@ -52,7 +52,9 @@ std::vector<TrainPart> splitRuns(const Feed& feed, const std::vector<Run>& runs,
 // The trains in order that fit the database: up to 10,000 trains calling at
 // up to 10,000 stations in all. Dropped trains are reported.
 std::vector<TrainPart> keepWithinCapacity(const Feed& feed, const std::vector<Run>& runs,
-                                          std::vector<TrainPart> parts, ImportReport& report);
+                                          std::vector<TrainPart> parts, ImportReport& report,
+                                          std::size_t maxTrains = kMaxTrains,
+                                          std::size_t maxStations = kMaxStations);
 
 }  // namespace murlo::gtfs
 

@@ -29,7 +29,8 @@ enum class ExtensionBlock : uint16_t {
   kServiceCalendar = 5,
   kStationWords = 6,  // may be skipped: names as written, coordinates, wheelchair access
   kTrainWords = 7,    // may be skipped: lines, headsigns, directions, numbers, platforms
-  kFares = 8,  // the tariff a file uses and the network's own fares
+  kFares = 8,         // the tariff a file uses and the network's own fares
+  kMoreTrains = 9,    // trains and stations after the sections' (never skipped)
 };
 inline constexpr uint16_t kBlockMayBeSkipped = 1;
 
@@ -50,8 +51,8 @@ struct ExtensionRead {
 
 // Reads the bytes after a file's seventh terminator. The extension must be
 // whole (its checksum right, nothing after it), of a version this reader
-// knows, and name only trains and stations below the given counts (those of
-// the file's sections). May throw std::bad_alloc.
+// knows, and name only trains and stations of the sections (the given
+// counts) or of its own block 9. May throw std::bad_alloc.
 ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount);
 
 // The problem readExtension would find with `extension` written and read

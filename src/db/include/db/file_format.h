@@ -45,6 +45,22 @@ inline constexpr int32_t kCallRecordSize = 6;
 // train indexes, two-digit stop positions, four-digit distances.
 inline constexpr int32_t kMaxStations = 10000;
 inline constexpr int32_t kMaxTrains = 10000;
+inline constexpr int32_t kIndexDigits = 4;
+
+// A file's extension holds more trains and stations (its block 9); the
+// network view indexes them after the sections' own, at most these in all,
+// in records whose indexes take six digits.
+inline constexpr int32_t kMaxNetworkStations = 100000;
+inline constexpr int32_t kMaxNetworkTrains = 100000;
+inline constexpr int32_t kWideIndexDigits = 6;
+
+// The bytes of a stop (call) record whose indexes take `indexDigits`.
+constexpr int32_t stopRecordSize(int32_t indexDigits) {
+  return kStopRecordSize - kIndexDigits + indexDigits;
+}
+constexpr int32_t callRecordSize(int32_t indexDigits) {
+  return kCallRecordSize - kIndexDigits + indexDigits;
+}
 inline constexpr int32_t kMinStops = 2;
 inline constexpr int32_t kMaxStops = 100;
 inline constexpr int32_t kMaxDistanceKm = 9999;

@@ -86,6 +86,39 @@ struct ChangeTime {
   friend bool operator==(const ChangeTime&, const ChangeTime&) = default;
 };
 
+// A station beyond the sections' 10,000: what section 5 says of one.
+struct MoreStation {
+  std::string name;          // GBK, not empty, no space or zero byte
+  std::string abbreviation;  // printable ASCII without spaces, may be empty
+
+  friend bool operator==(const MoreStation&, const MoreStation&) = default;
+};
+
+// A train beyond the ones the sections hold: what the sections say of a
+// train, with every call and its rule. Its stop records name stations with
+// six digits (kWideIndexDigits), the network view's: 18 bytes a stop.
+struct MoreTrain {
+  std::string number;  // numbers joined by "/", as section 4 holds them
+  char classCode = '1';
+  char fareColumnCode = 'F';
+  char fareRateCode = 'D';
+  std::string stopRecords;      // 18 bytes a stop, two stops at least
+  std::vector<CallRule> rules;  // one per stop
+
+  friend bool operator==(const MoreTrain&, const MoreTrain&) = default;
+};
+
+// The trains and stations the sections cannot index (or that run on days
+// other than the one the sections hold): the network view numbers them
+// after the sections' own, in this order.
+struct MoreTrains {
+  std::vector<MoreStation> stations;
+  std::vector<MoreTrain> trains;
+
+  bool empty() const { return stations.empty() && trains.empty(); }
+  friend bool operator==(const MoreTrains&, const MoreTrains&) = default;
+};
+
 struct NetworkExtension {
   std::vector<TrainCalls> trains;  // ascending by train, each train once
   std::vector<StationGroup> groups;
@@ -94,10 +127,11 @@ struct NetworkExtension {
   ServiceCalendar calendar;             // empty: every train runs every day
   NetworkFares fares;                   // empty: the built-in tariff
   NetworkWords words;                   // names as written, lines, headsigns, platforms
+  MoreTrains more;                      // trains and stations after the sections'
 
   bool empty() const {
     return trains.empty() && groups.empty() && transfers.empty() && changeTimes.empty() &&
-           calendar.empty() && fares.empty() && words.empty();
+           calendar.empty() && fares.empty() && words.empty() && more.empty();
   }
   friend bool operator==(const NetworkExtension&, const NetworkExtension&) = default;
 };

@@ -15,8 +15,10 @@ namespace murlo {
 
 class NetworkRules {
  public:
-  // REQUIRES: `extension` is valid for these counts (extensionProblem says
-  // nothing). May throw std::bad_alloc.
+  // REQUIRES: `extension` is valid for the sections' counts
+  // (extensionProblem says nothing); trainCount and stationCount are the
+  // network view's (block 9's included), whose trains and stations the
+  // rules keep none of: extension().more is empty. May throw std::bad_alloc.
   NetworkRules(NetworkExtension extension, int32_t trainCount, int32_t stationCount);
 
   // Whether a traveller may board and leave train `t` at its stop `k` (of

@@ -11,8 +11,11 @@
 namespace murlo {
 
 // The tables of `sections` with the stop list of each train the extension
-// lists replaced by its whole one, every station's call list made anew from
-// the stop lists (ascending by train, then stop), and the extension's rules.
+// lists replaced by its whole one, block 9's trains and stations after the
+// sections' own, every station's call list made anew from the stop lists
+// (ascending by train, then stop), and the extension's rules. When the
+// extension restricts no call and holds no more trains, the view shares
+// the sections' tables as they are.
 // REQUIRES: `extension` is valid for the tables' counts (extensionProblem).
 // May throw std::bad_alloc.
 TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extension);

@@ -8,6 +8,10 @@
 //   StopRecord  SSSS AAaa DDdd KKKK   station index, arrival hh mm,
 //               0    4    8    12     departure hh mm, cumulative km
 //   CallRecord  TTTT PP               train index, stop position
+//
+// The network view of a file with more trains or stations than the sections
+// can index (kMaxNetworkTrains) writes its records with six-digit indexes
+// (kWideIndexDigits): the other fields follow two bytes later.
 #ifndef MURLO_DB_RECORDS_H_
 #define MURLO_DB_RECORDS_H_
 
@@ -22,10 +26,15 @@ namespace murlo {
 
 class StopRecord {
  public:
-  // REQUIRES: text holds at least kStopRecordSize bytes.
-  explicit constexpr StopRecord(std::string_view text) : text_(text) {}
+  // REQUIRES: text holds at least stopRecordSize(indexDigits) bytes.
+  explicit constexpr StopRecord(std::string_view text, int32_t indexDigits = kIndexDigits)
+      : text_(text.substr(static_cast<std::size_t>(indexDigits - kIndexDigits))),
+        station_(text.data()),
+        indexDigits_(indexDigits) {}
 
-  constexpr StationIndex stationIndex() const { return StationIndex(field(0, 4)); }
+  constexpr StationIndex stationIndex() const {
+    return StationIndex(readField(station_, static_cast<std::size_t>(indexDigits_)));
+  }
   constexpr int32_t arrivalMinutes() const { return 60 * field(4, 2) + field(6, 2); }
   constexpr int32_t departureMinutes() const { return 60 * field(8, 2) + field(10, 2); }
   constexpr int32_t distanceKm() const { return field(12, 4); }
@@ -44,7 +53,9 @@ class StopRecord {
   constexpr std::string_view distanceField() const { return bytes(12, 4); }
 
  private:
-  // Fields lie within the record's first 16 bytes, which the text holds.
+  // Fields lie within the record's first 16 bytes after the station's
+  // widening (text_ begins where a four-digit station would), which the
+  // text holds.
   constexpr std::string_view bytes(std::size_t pos, std::size_t width) const {
     return std::string_view(text_.data() + pos, width);
   }
@@ -55,56 +66,76 @@ class StopRecord {
     return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
   }
   std::string_view text_;
+  const char* station_;
+  int32_t indexDigits_;
 };
 
 class CallRecord {
  public:
-  // REQUIRES: text holds at least kCallRecordSize bytes.
-  explicit constexpr CallRecord(std::string_view text) : text_(text) {}
+  // REQUIRES: text holds at least callRecordSize(indexDigits) bytes.
+  explicit constexpr CallRecord(std::string_view text, int32_t indexDigits = kIndexDigits)
+      : text_(text), indexDigits_(indexDigits) {}
 
-  constexpr TrainIndex trainIndex() const { return TrainIndex(readField(text_.data(), 4)); }
+  constexpr TrainIndex trainIndex() const {
+    return TrainIndex(readField(text_.data(), static_cast<std::size_t>(indexDigits_)));
+  }
   constexpr StopPosition stopPosition() const {
-    return StopPosition(readField(text_.data() + 4, 2));
+    return StopPosition(readField(text_.data() + indexDigits_, 2));
   }
 
  private:
   std::string_view text_;
+  int32_t indexDigits_;
 };
 
 // A train's stop list: its whole StopRecords in running order.
 class StopList {
  public:
-  explicit constexpr StopList(std::string_view text) : text_(text) {}
+  explicit constexpr StopList(std::string_view text, int32_t indexDigits = kIndexDigits)
+      : text_(text), indexDigits_(indexDigits) {}
 
-  constexpr int32_t size() const { return static_cast<int32_t>(text_.size() / kStopRecordSize); }
+  constexpr int32_t size() const {
+    return static_cast<int32_t>(text_.size() / static_cast<std::size_t>(recordSize()));
+  }
   // Whether `k` is one of the list's stops.
   constexpr bool holds(StopPosition k) const { return k.value() >= 0 && k.value() < size(); }
   // The last stop. REQUIRES: size() > 0.
   constexpr StopPosition last() const { return StopPosition(size() - 1); }
   // REQUIRES: holds(k).
   constexpr StopRecord operator[](StopPosition k) const {
-    return StopRecord(std::string_view(text_.data() + k.slot() * kStopRecordSize, kStopRecordSize));
+    const auto size = static_cast<std::size_t>(recordSize());
+    return StopRecord(std::string_view(text_.data() + k.slot() * size, size), indexDigits_);
   }
+  // The digits of a station index in its records.
+  constexpr int32_t indexDigits() const { return indexDigits_; }
 
  private:
+  constexpr int32_t recordSize() const { return stopRecordSize(indexDigits_); }
   std::string_view text_;
+  int32_t indexDigits_;
 };
 
 // A station's call list: its whole CallRecords in ascending train order (when
 // the file keeps its invariants).
 class CallList {
  public:
-  explicit constexpr CallList(std::string_view text) : text_(text) {}
+  explicit constexpr CallList(std::string_view text, int32_t indexDigits = kIndexDigits)
+      : text_(text), indexDigits_(indexDigits) {}
 
-  constexpr int32_t size() const { return static_cast<int32_t>(text_.size() / kCallRecordSize); }
+  constexpr int32_t size() const {
+    return static_cast<int32_t>(text_.size() /
+                                static_cast<std::size_t>(callRecordSize(indexDigits_)));
+  }
   // REQUIRES: 0 <= j < size().
   constexpr CallRecord operator[](int32_t j) const {
-    return CallRecord(std::string_view(text_.data() + static_cast<std::size_t>(j) * kCallRecordSize,
-                                       kCallRecordSize));
+    const auto size = static_cast<std::size_t>(callRecordSize(indexDigits_));
+    return CallRecord(std::string_view(text_.data() + static_cast<std::size_t>(j) * size, size),
+                      indexDigits_);
   }
 
  private:
   std::string_view text_;
+  int32_t indexDigits_;
 };
 
 }  // namespace murlo

@@ -69,15 +69,52 @@ struct NetworkSpec {
 // every call is open and `network` says nothing.
 NetworkExtension buildExtension(const std::vector<TrainSpec>& trains, NetworkSpec network);
 
+// A whole timetable as a file holds it: the seven sections' tables and the
+// extension.
+struct DatabaseParts {
+  TableLists lists;
+  NetworkExtension extension;
+};
+
+// How many trains and stations the sections hold at most: their
+// four-digit indexes' (tests choose fewer, to split small timetables).
+struct SectionsLimits {
+  std::size_t trains = kMaxTrains;
+  std::size_t stations = kMaxStations;
+};
+
+// `stations` and `trains` split between the sections and the extension.
+// When they fit the sections' limits, the sections hold them all, as
+// buildTableLists and buildExtension make them. Else the sections hold the
+// first stations up to their limit and the leading trains that call only
+// those stations and run on the calendar's sections day, if it has one (up
+// to their limit); block 9 of the extension holds the others, in order.
+// REQUIRES: as buildTableLists, with station indexes below
+// kMaxNetworkStations.
+DatabaseParts buildDatabase(std::string header, const std::vector<StationSpec>& stations,
+                            const std::vector<TrainSpec>& trains, NetworkSpec network,
+                            SectionCalls sectionCalls = SectionCalls::kAllowedRides,
+                            SectionsLimits limits = {});
+
+// How many of `trains` (and `stations`) buildDatabase puts in the sections.
+struct SectionsShare {
+  std::size_t trains = 0;
+  std::size_t stations = 0;
+};
+SectionsShare sectionsShare(const std::vector<StationSpec>& stations,
+                            const std::vector<TrainSpec>& trains, const ServiceCalendar& calendar,
+                            SectionsLimits limits = {});
+
 // The tables of buildTableLists(header, stations, trains).
 TimetableDb buildTimetable(std::string header, const std::vector<StationSpec>& stations,
                            const std::vector<TrainSpec>& trains);
 
-// The 16-byte record of one stop.
-std::string stopRecord(const StopSpec& stop);
+// The 16-byte record of one stop (18 bytes with six-digit indexes).
+std::string stopRecord(const StopSpec& stop, int32_t indexDigits = kIndexDigits);
 
-// The 6-byte record of train `train` calling as its stop `position`.
-std::string callRecord(int32_t train, int32_t position);
+// The 6-byte record of train `train` calling as its stop `position` (8
+// bytes with six-digit indexes).
+std::string callRecord(int32_t train, int32_t position, int32_t indexDigits = kIndexDigits);
 
 }  // namespace murlo
 

@@ -14,6 +14,7 @@
 #ifndef MURLO_DB_TIMETABLE_DB_H_
 #define MURLO_DB_TIMETABLE_DB_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -61,8 +62,11 @@ class TimetableDb {
   TimetableDb() = default;
   explicit TimetableDb(TableLists lists);
   // The tables of a network view (network_tables.h): stop lists holding
-  // every call, and the rules that say which calls may be used.
-  TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules);
+  // every call, and the rules that say which calls may be used; records
+  // with indexes of `indexDigits` (kWideIndexDigits when the view holds
+  // more trains or stations than four digits index).
+  TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules,
+              int32_t indexDigits = kIndexDigits);
 
   // The lists as made, for writing them back (db/writer.h) or showing them.
   const TableLists& lists() const { return lists_; }
@@ -76,7 +80,7 @@ class TimetableDb {
   std::optional<TrainView> train(TrainIndex t) const {
     if (t.value() < 0 || t.value() >= wholeTrains_) return std::nullopt;
     const std::size_t i = t.slot();
-    return TrainView{lists_.trainNumbers[i], StopList(lists_.trainStopLists[i]),
+    return TrainView{lists_.trainNumbers[i], StopList(lists_.trainStopLists[i], indexDigits_),
                      lists_.trainClassCodes[i], lists_.trainFareColumnCodes[i],
                      lists_.trainFareRateCodes[i]};
   }
@@ -93,7 +97,7 @@ class TimetableDb {
   // stop list (the stop-list query needs no codes).
   std::optional<StopList> stopsOf(TrainIndex t) const {
     if (t.value() < 0 || t.value() >= trainsWithStops_) return std::nullopt;
-    return StopList(lists_.trainStopLists[t.slot()]);
+    return StopList(lists_.trainStopLists[t.slot()], indexDigits_);
   }
 
   // The numbers of train `t`, or nothing outside the number table.
@@ -115,13 +119,25 @@ class TimetableDb {
     return lists_.stationAbbreviations[s.slot()];
   }
 
+  // The digits of a train or station index in the records.
+  int32_t indexDigits() const { return indexDigits_; }
+  // The trains (stations) a record can name: the first 10,000 of the
+  // sections, every one of a wide network view.
+  int32_t indexableTrains() const {
+    return std::min(trainCount_, indexDigits_ == kIndexDigits ? kMaxTrains : kMaxNetworkTrains);
+  }
+  int32_t indexableStations() const {
+    return std::min(stationCount_,
+                    indexDigits_ == kIndexDigits ? kMaxStations : kMaxNetworkStations);
+  }
+
   // The stations that have both a name and an abbreviation: 0 to this - 1.
   int32_t abbreviatedStations() const { return abbreviatedStations_; }
 
   // The calls at station `s`: its call list, or none where the call table
   // has no entry for it. REQUIRES: stationName(s) exists.
   CallList callsAt(StationIndex s) const {
-    return CallList(lists_.stationCallLists.at_or_empty(s.slot()));
+    return CallList(lists_.stationCallLists.at_or_empty(s.slot()), indexDigits_);
   }
 
   // The network's rules, or null for tables read from the sections alone
@@ -146,6 +162,7 @@ class TimetableDb {
   int32_t wholeTrains_ = 0;          // trains with an entry in all five tables
   int32_t trainsWithStops_ = 0;      // trains with a number and a stop list
   int32_t abbreviatedStations_ = 0;  // stations with a name and an abbreviation
+  int32_t indexDigits_ = kIndexDigits;
 };
 
 }  // namespace murlo

@@ -121,7 +121,7 @@ class ChangeRules {
   bool general() const { return network_ == nullptr; }
 
  private:
-  // Station `s` alone. REQUIRES: s below kMaxStations.
+  // Station `s` alone. REQUIRES: s below kMaxNetworkStations.
   static std::span<const StationIndex> itself(StationIndex s);
   int32_t atLeast(int32_t minutes) const {
     return minutes == kNoChange ? kNoChange : std::max(minutes, least_);

@@ -75,8 +75,7 @@ class LoadedDatabase {
   const NetworkChanges* networkChanges() const {
     const NetworkRules* rules = tables_.networkRules();
     if (rules == nullptr) return nullptr;
-    return &networkChanges_.get(*rules, std::min(tables_.stationCount(), kMaxStations),
-                                trainRuns());
+    return &networkChanges_.get(*rules, tables_.indexableStations(), trainRuns());
   }
   const Utf16StationNames& utf16StationNames() const { return utf16StationNames_.get(tables_); }
   const Utf8Names& utf8Names() const { return utf8Names_.get(tables_); }

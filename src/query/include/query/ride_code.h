@@ -2,7 +2,7 @@
 // of the round below, or by a ride (train, boarding stop, alighting stop).
 //
 //   bit  31      set for a ride (all bits 0 for a copy)
-//   bits 27..14  train index (below 10,000)
+//   bits 30..14  train index (below kMaxNetworkTrains)
 //   bits 13..7   boarding stop position (below 100)
 //   bits  6..0   alighting stop position
 #ifndef MURLO_QUERY_RIDE_CODE_H_
@@ -19,10 +19,10 @@ namespace murlo {
 class RideCode {
  public:
   static constexpr int kStopBits = 7;
-  static constexpr int kTrainBits = 14;
+  static constexpr int kTrainBits = 17;
   static_assert(kMaxStops <= 1 << kStopBits, "a stop position must fit its bits");
-  static_assert(kMaxTrains <= 1 << kTrainBits, "a train index must fit its bits");
-  static_assert(kTrainBits + 2 * kStopBits < 31, "a ride must fit below the ride bit");
+  static_assert(kMaxNetworkTrains <= 1 << kTrainBits, "a train index must fit its bits");
+  static_assert(kTrainBits + 2 * kStopBits <= 31, "a ride must fit below the ride bit");
 
   // A copy of the round below.
   constexpr RideCode() = default;

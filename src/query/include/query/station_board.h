@@ -4,13 +4,13 @@
 // Made the first time a board (or, for departures, a journey) is asked for,
 // never by the load.
 //
-// Each call is one 32-bit key, whose order as a number is the board's order:
+// Each call is one 64-bit key, whose order as a number is the board's order:
 //
-//   bits 31..21  minute of the day (0 to 1439) of the departure or arrival
-//   bits 20..7   train index (below 10,000: four digits)
+//   bits 42..32  minute of the day (0 to 1439) of the departure or arrival
+//   bits 31..7   train index (below kMaxNetworkTrains)
 //   bits  6..0   stop position (below 100: two digits)
 //
-// Four bytes a call; the journey planner walks the departure board to find
+// Eight bytes a call; the journey planner walks the departure board to find
 // the trains that leave a station.
 #ifndef MURLO_QUERY_STATION_BOARD_H_
 #define MURLO_QUERY_STATION_BOARD_H_
@@ -34,20 +34,21 @@ constexpr int32_t minuteOfDay(int32_t minute) {
   return m < 0 ? m + kMinutesPerDay : m;
 }
 
+using BoardKeyBits = uint64_t;
+
 struct BoardKey {
-  static_assert(kMinutesPerDay <= 1 << 11, "a minute of the day must fit bits 31..21");
-  static_assert(kMaxTrains <= 1 << 14, "a train index must fit bits 20..7");
+  static_assert(kMaxNetworkTrains <= 1 << 25, "a train index must fit bits 31..7");
   static_assert(kMaxStops <= 1 << 7, "a stop position must fit bits 6..0");
 
-  static constexpr uint32_t make(int32_t minute, TrainIndex train, StopPosition stop) {
-    return static_cast<uint32_t>(minute) << 21 | static_cast<uint32_t>(train.value()) << 7 |
-           static_cast<uint32_t>(stop.value());
+  static constexpr BoardKeyBits make(int32_t minute, TrainIndex train, StopPosition stop) {
+    return static_cast<BoardKeyBits>(minute) << 32 | static_cast<BoardKeyBits>(train.value()) << 7 |
+           static_cast<BoardKeyBits>(stop.value());
   }
-  static constexpr int32_t minute(uint32_t key) { return static_cast<int32_t>(key >> 21); }
-  static constexpr TrainIndex train(uint32_t key) {
-    return TrainIndex(static_cast<int32_t>(key >> 7 & 0x3FFF));
+  static constexpr int32_t minute(BoardKeyBits key) { return static_cast<int32_t>(key >> 32); }
+  static constexpr TrainIndex train(BoardKeyBits key) {
+    return TrainIndex(static_cast<int32_t>(key >> 7 & 0x1FFFFFF));
   }
-  static constexpr StopPosition stop(uint32_t key) {
+  static constexpr StopPosition stop(BoardKeyBits key) {
     return StopPosition(static_cast<int32_t>(key & 0x7F));
   }
 };
@@ -58,10 +59,10 @@ class StationBoard {
   StationBoard(const TimetableDb& db, BoardKind kind);
 
   // The keys of station `s` in board order; none outside the station table.
-  std::span<const uint32_t> calls(StationIndex s) const {
+  std::span<const BoardKeyBits> calls(StationIndex s) const {
     if (s.value() < 0 || s.slot() + 1 >= begins_.size()) return {};
-    return std::span<const uint32_t>(keys_.data() + begins_[s.slot()],
-                                     keys_.data() + begins_[s.slot() + 1]);
+    return std::span<const BoardKeyBits>(keys_.data() + begins_[s.slot()],
+                                         keys_.data() + begins_[s.slot() + 1]);
   }
 
   // Bytes held, for the benchmarks.
@@ -69,7 +70,7 @@ class StationBoard {
 
  private:
   std::vector<uint32_t> begins_;  // per station its first key, and the end
-  std::vector<uint32_t> keys_;
+  std::vector<BoardKeyBits> keys_;
 };
 
 }  // namespace murlo

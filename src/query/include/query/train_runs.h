@@ -11,7 +11,7 @@
 // any stop arrives first at every later stop: a train is a route whose trips
 // are its days.
 //
-// Per stop, six bytes: the station, whether the train can be boarded and
+// Per stop, eight bytes: the station, whether the train can be boarded and
 // left there (at usable calls only, see usable_call.h), and the arrival and
 // departure fields as minutes (60 h + m as read: -549 to 6039). Only the
 // first 100 stops are kept: no call record names a later one. A train that
@@ -36,24 +36,26 @@ inline constexpr int32_t kMostFieldMinutes = 60 * 99 + 99;
 
 class TrainRuns {
  public:
-  // The stops of every train of `db` (the first 10,000: no call record names
-  // another). May throw std::bad_alloc.
+  // The stops of every train of `db` that a call record can name
+  // (indexableTrains). May throw std::bad_alloc.
   explicit TrainRuns(const TimetableDb& db);
 
   struct Stop {
-    static constexpr uint16_t kStationBits = 0x3FFF;
-    static constexpr uint16_t kLeave = 0x4000;
-    static constexpr uint16_t kBoard = 0x8000;
-    static_assert(kMaxStations <= kStationBits + 1, "a station index must fit its bits");
+    static constexpr uint32_t kStationBits = 0x3FFFFFFF;
+    static constexpr uint32_t kLeave = 0x40000000;
+    static constexpr uint32_t kBoard = 0x80000000;
+    static_assert(kMaxNetworkStations <= kStationBits + 1, "a station index must fit its bits");
     static_assert(kLeastFieldMinutes >= std::numeric_limits<int16_t>::min() &&
                       kMostFieldMinutes <= std::numeric_limits<int16_t>::max(),
                   "the minutes of a field must fit 16 bits");
 
-    uint16_t place;     // station (bits 0 to 13), can be left (14), boarded (15)
+    uint32_t place;     // station (bits 0 to 29), can be left (30), boarded (31)
     int16_t arrival;    // minutes of the arrival field
     int16_t departure;  // minutes of the departure field
 
-    StationIndex station() const { return StationIndex(place & kStationBits); }
+    StationIndex station() const {
+      return StationIndex(static_cast<int32_t>(place & kStationBits));
+    }
     bool canLeave() const { return (place & kLeave) != 0; }
     bool canBoard() const { return (place & kBoard) != 0; }
   };
