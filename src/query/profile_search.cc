@@ -48,6 +48,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   }
   roles_.assign(static_cast<std::size_t>(stations_), 0);
   oneEach_ = origins.size() == 1 && destinations.size() == 1;
+  oneDestination_ = destinations.size() == 1;
   plainChange_ = changes_.general() ? changes_.atStation(StationIndex(0)) : 0;
   origin_ = origins.front();
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
@@ -311,15 +312,20 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   const int32_t* const readies =
       kRules ? state_.keptReadiesOf(round - 1) : state_.arrivalsOf(round - 1);
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
+  // Where the run caught was boarded: without rules, at the first stop it
+  // can be, as always (no source kept). With the network's rules, every
+  // stop it can be boarded at is kept (boardings_), and an arrival is read
+  // from the latest one the journey may alight after: where a change walked
+  // to one stop, the traveller need not have left the stations before it,
+  // and where the latest comes back to its own station or to one its
+  // journey left, an earlier one may not.
   StopPosition boardedAt(0);
-  // Where the run caught was boarded, and from which node (-1: the node of
-  // the ready time there, read only when an arrival is kept).
-  StationIndex boardedStation(-1);
-  NodeIndex boardedSource(-1);
-  // With the network's rules, a run is boarded at the last stop it can be
-  // (where a change walked to one stop, the traveller need not have left
-  // the stations before it); without, at the first, as always.
-  const bool boardLate = kRules;
+  const StationIndex boardedStation(-1);
+  const NodeIndex boardedSource(-1);
+  if constexpr (kRules) {
+    boardings_.clear();
+    options_.clear();
+  }
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
@@ -332,20 +338,46 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
                      (stop.station().value() == destination_.value() ? kDestinationMember : 0));
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
-    if (atOrigin(stop, role)) here = kNever;
-    // A run is never left where it was boarded: that journey would alight
-    // at a station it has left. (Without rules no such arrival beats the
-    // label it was boarded from.)
-    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
-        (!kRules || stop.station() != boardedStation)) {
-      arrive<kRules>(round, arrivals, nodeOf(train, namedArriving, stop.station(), role),
-                     stop.station(), here, Ride{train, boardedAt, m}, boardedSource,
-                     boardedStation);
+    if (atOrigin(stop, role)) {
+      here = kNever;
+      if constexpr (kRules) options_.clear();
+    }
+    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role)) {
+      const NodeIndex node = nodeOf(train, namedArriving, stop.station(), role);
+      if constexpr (!kRules) {
+        // (Without rules no arrival where the run was boarded beats the
+        // label it was boarded from.)
+        arrive<false>(round, arrivals, node, stop.station(), here, Ride{train, boardedAt, m},
+                      boardedSource, boardedStation);
+      } else if (here < arrivals[node.slot()] &&
+                 pruning_.keepsArrival(round, node, stop.station(), here, arrivals,
+                                       state_.nodeCount())) {
+        // A journey never alights at a station it has left: of the stops
+        // the run caught can be boarded at, the latest from which the
+        // journey has not left this one; where there is none, a later run.
+        bool arrived = false;
+        for (std::size_t b = boardings_.size(); b-- > 0;) {
+          const Boarding& boarding = boardings_[b];
+          if (boarding.station == stop.station() ||
+              hasLeft(round - 1, sourceOf(round, boarding.station, boarding.source),
+                      stop.station())) {
+            continue;
+          }
+          arrive<true>(round, arrivals, node, stop.station(), here, Ride{train, boarding.stop, m},
+                       boarding.source, boarding.station);
+          arrived = true;
+          break;
+        }
+        if (!arrived) arriveByLaterRun(round, arrivals, node, train, run, m);
+      }
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
-    if (stop.canBoard()) {
+    // (With rules, a journey that boards at a destination that is one
+    // station has left it, and could never end there: walking to the
+    // destination is not arriving.)
+    if (stop.canBoard() && (!kRules || !oneDestination_ || (role & kDestinationMember) == 0)) {
       int32_t ready = readies[stop.station().slot()] + (kRules ? 0 : plainChange_);
       NodeIndex source(-1);  // -1: the ready time's own
       if (namedBoarding && changes_.namesBoardingAt(train, m)) {
@@ -359,15 +391,18 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
         }
       }
       if (ProfilePruning::mayBoard(ready, bound)) {
+        if constexpr (kRules) options_.push_back(Boarding{m, stop.station(), source, ready});
         // The earliest run that departs here at or after `ready` (and, for
         // a date, runs). All runs depart here whole days apart, the one
         // caught so far at minute - step among them.
         const int32_t step = stepMinutes(stop.departure, next.arrival);
-        const auto board = [&] {
+        // (With rules, every stop the run caught can be boarded at is
+        // kept: `sameRun` where an earlier stop's run is the one caught.)
+        const auto board = [&](bool sameRun) {
           boardedAt = m;
           if constexpr (kRules) {
-            boardedStation = stop.station();
-            boardedSource = source;
+            if (!sameRun) boardings_.clear();
+            boardings_.push_back(Boarding{m, stop.station(), source, ready});
           }
         };
         if (minute >= kNever) {
@@ -375,7 +410,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
               firstRun(train, run, m, ready + minuteOfDay(stop.departure - ready));
           if (departs < kNever) {
             minute = departs + step;
-            board();
+            board(false);
           }
         } else if (const int32_t departs = minute - step,
                    earlier = ready <= departs - kMinutesPerDay
@@ -385,13 +420,72 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
                                  : departs;
                    earlier < departs) {
           minute = earlier + step;
-          board();
-        } else if (kRules && boardLate && ready <= departs) {
-          board();
+          board(false);
+        } else if (kRules && ready <= departs) {
+          board(true);
         }
       }
     }
     here = minute;
+  }
+}
+
+// Whether the journey labelled at `node` in `round` has left `station`:
+// alighted or boarded there (a walk's two ends, each change's), read back
+// through the labels as journey_readback.h does.
+bool ProfileSearch::hasLeft(int32_t round, NodeIndex node, StationIndex station) const {
+  for (int32_t r = round; r >= 1;) {
+    const StationIndex at = node.value() < stations_
+                                ? StationIndex(node.value())
+                                : changes_.arrivingStation(node.value() - stations_);
+    if (at == station) return true;
+    const RideCode how = state_.how(r, node);
+    if (how.isCopy()) {
+      --r;
+      continue;
+    }
+    const Ride ride = how.ride();
+    if (runs_.stopsOf(runs_.train(ride.train))[ride.board].station() == station) return true;
+    node = state_.from(r, node);
+    --r;
+  }
+  return false;
+}
+
+// An arrival at `node` by `train` at its stop `m` where every stop the run
+// caught was boarded at leaves the journey at a station it has left: the
+// earliest of the later runs that can be boarded at another stop scanned
+// (options_) from which the journey may alight there, the latest such stop
+// among equals.
+void ProfileSearch::arriveByLaterRun(int32_t round, int32_t* arrivals, NodeIndex node,
+                                     TrainIndex train, const TrainRuns::Train& run,
+                                     StopPosition m) {
+  const TrainRuns::RunStops stops = runs_.stopsOf(run);
+  const StationIndex station = stops[m].station();
+  int32_t best = kNever;
+  const Boarding* chosen = nullptr;
+  for (std::size_t o = options_.size(); o-- > 0;) {
+    const Boarding& option = options_[o];
+    if (option.station == station ||
+        hasLeft(round - 1, sourceOf(round, option.station, option.source), station)) {
+      continue;
+    }
+    const TrainRuns::Stop& at = stops[option.stop];
+    const int32_t departs =
+        firstRun(train, run, option.stop, option.ready + minuteOfDay(at.departure - option.ready));
+    if (departs >= kNever) continue;
+    int32_t minute = departs + stepMinutes(at.departure, stops[option.stop.next()].arrival);
+    for (StopPosition k = option.stop.next(); k < m; ++k) {
+      minute += stepMinutes(stops[k].arrival, stops[k.next()].arrival);
+    }
+    if (minute < best) {
+      best = minute;
+      chosen = &option;
+    }
+  }
+  if (chosen != nullptr) {
+    arrive<true>(round, arrivals, node, station, best, Ride{train, chosen->stop, m}, chosen->source,
+                 chosen->station);
   }
 }
 
