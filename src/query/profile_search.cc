@@ -47,6 +47,12 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
     return;
   }
   roles_.assign(static_cast<std::size_t>(stations_), 0);
+  if (!changes_.general()) {
+    const std::span<const uint8_t> left = changes_.leftUnlabelledByStation();
+    for (std::size_t s = 0; s < roles_.size() && s < left.size(); ++s) {
+      roles_[s] = static_cast<uint8_t>(left[s] * kLeftUnlabelled);
+    }
+  }
   oneEach_ = origins.size() == 1 && destinations.size() == 1;
   oneDestination_ = destinations.size() == 1;
   plainChange_ = changes_.general() ? changes_.atStation(StationIndex(0)) : 0;
@@ -160,6 +166,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
         state_.improveReady(round, rounds_, a, label + here, node);
       }
       for (const ChangeRules::Walk& walk : changes_.walksFrom(a)) {
+        if (boardsNever(walk.to)) continue;
         state_.improveReady(round, rounds_, walk.to, label + changes_.walkMinutes(walk), node);
       }
       for (const ChangeRules::NamedBoarding& named : changes_.namedBoardingsFrom(a)) {
@@ -173,6 +180,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
     const StationIndex a = changes_.arrivingStation(own);
     const TrainIndex arrived = changes_.arrivingTrain(own);
     for (const StationIndex b : changes_.reachFrom(a)) {
+      if (boardsNever(b)) continue;
       for (const uint32_t key : board_.calls(b)) {
         const TrainIndex train = BoardKey::train(key);
         const StopPosition stop = BoardKey::stop(key);
@@ -275,6 +283,7 @@ inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
                                int32_t& ready, NodeIndex& source) const {
   ready = kNever;
+  if (boardsNever(station)) return;
   for (const StationIndex a : changes_.reachTo(station)) {
     const int32_t label = state_.arrival(round - 1, NodeIndex(a.value()));
     if (label >= kNever) continue;
@@ -312,20 +321,16 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   const int32_t* const readies =
       kRules ? state_.keptReadiesOf(round - 1) : state_.arrivalsOf(round - 1);
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
-  // Where the run caught was boarded: without rules, at the first stop it
-  // can be, as always (no source kept). With the network's rules, every
-  // stop it can be boarded at is kept (boardings_), and an arrival is read
-  // from the latest one the journey may alight after: where a change walked
-  // to one stop, the traveller need not have left the stations before it,
-  // and where the latest comes back to its own station or to one its
-  // journey left, an earlier one may not.
+  // Where the run caught was boarded, and from which node (-1: the node of
+  // the ready time there, read only when an arrival is kept). With the
+  // network's rules, a run is boarded at the last stop it can be (where a
+  // change walked to one stop, the traveller need not have left the
+  // stations before it); without, at the first, as always. Where the
+  // journey so boarded has left a station it comes to again, another
+  // boarding may not have (arriveWhereLeft).
   StopPosition boardedAt(0);
-  const StationIndex boardedStation(-1);
-  const NodeIndex boardedSource(-1);
-  if constexpr (kRules) {
-    boardings_.clear();
-    options_.clear();
-  }
+  StationIndex boardedStation(-1);
+  NodeIndex boardedSource(-1);
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
@@ -338,10 +343,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
                      (stop.station().value() == destination_.value() ? kDestinationMember : 0));
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
-    if (atOrigin(stop, role)) {
-      here = kNever;
-      if constexpr (kRules) options_.clear();
-    }
+    if (atOrigin(stop, role)) here = kNever;
     if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role)) {
       const NodeIndex node = nodeOf(train, namedArriving, stop.station(), role);
       if constexpr (!kRules) {
@@ -349,35 +351,21 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
         // label it was boarded from.)
         arrive<false>(round, arrivals, node, stop.station(), here, Ride{train, boardedAt, m},
                       boardedSource, boardedStation);
-      } else if (here < arrivals[node.slot()] &&
-                 pruning_.keepsArrival(round, node, stop.station(), here, arrivals,
-                                       state_.nodeCount())) {
-        // A journey never alights at a station it has left: of the stops
-        // the run caught can be boarded at, the latest from which the
-        // journey has not left this one; where there is none, a later run.
-        bool arrived = false;
-        for (std::size_t b = boardings_.size(); b-- > 0;) {
-          const Boarding& boarding = boardings_[b];
-          if (boarding.station == stop.station() ||
-              hasLeft(round - 1, sourceOf(round, boarding.station, boarding.source),
-                      stop.station())) {
-            continue;
-          }
-          arrive<true>(round, arrivals, node, stop.station(), here, Ride{train, boarding.stop, m},
-                       boarding.source, boarding.station);
-          arrived = true;
-          break;
+      } else if ((role & kLeftUnlabelled) == 0) {
+        // (No arrival at a station the journey left beats its label there.)
+        if (stop.station() != boardedStation) {
+          arrive<true>(round, arrivals, node, stop.station(), here, Ride{train, boardedAt, m},
+                       boardedSource, boardedStation);
         }
-        if (!arrived) arriveByLaterRun(round, arrivals, node, train, run, m);
+      } else if (here < arrivals[node.slot()]) {
+        arriveWhereLeft(round, arrivals, node, train, from, m, here,
+                        Boarding{boardedAt, boardedStation, boardedSource, 0});
       }
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
     int32_t minute = here < kNever ? here + stepMinutes(stop.arrival, next.arrival) : kNever;
-    // (With rules, a journey that boards at a destination that is one
-    // station has left it, and could never end there: walking to the
-    // destination is not arriving.)
-    if (stop.canBoard() && (!kRules || !oneDestination_ || (role & kDestinationMember) == 0)) {
+    if (stop.canBoard()) {
       int32_t ready = readies[stop.station().slot()] + (kRules ? 0 : plainChange_);
       NodeIndex source(-1);  // -1: the ready time's own
       if (namedBoarding && changes_.namesBoardingAt(train, m)) {
@@ -391,18 +379,15 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
         }
       }
       if (ProfilePruning::mayBoard(ready, bound)) {
-        if constexpr (kRules) options_.push_back(Boarding{m, stop.station(), source, ready});
         // The earliest run that departs here at or after `ready` (and, for
         // a date, runs). All runs depart here whole days apart, the one
         // caught so far at minute - step among them.
         const int32_t step = stepMinutes(stop.departure, next.arrival);
-        // (With rules, every stop the run caught can be boarded at is
-        // kept: `sameRun` where an earlier stop's run is the one caught.)
-        const auto board = [&](bool sameRun) {
+        const auto board = [&] {
           boardedAt = m;
           if constexpr (kRules) {
-            if (!sameRun) boardings_.clear();
-            boardings_.push_back(Boarding{m, stop.station(), source, ready});
+            boardedStation = stop.station();
+            boardedSource = source;
           }
         };
         if (minute >= kNever) {
@@ -410,7 +395,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
               firstRun(train, run, m, ready + minuteOfDay(stop.departure - ready));
           if (departs < kNever) {
             minute = departs + step;
-            board(false);
+            board();
           }
         } else if (const int32_t departs = minute - step,
                    earlier = ready <= departs - kMinutesPerDay
@@ -420,9 +405,9 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
                                  : departs;
                    earlier < departs) {
           minute = earlier + step;
-          board(false);
+          board();
         } else if (kRules && ready <= departs) {
-          board(true);
+          board();
         }
       }
     }
@@ -452,40 +437,66 @@ bool ProfileSearch::hasLeft(int32_t round, NodeIndex node, StationIndex station)
   return false;
 }
 
-// An arrival at `node` by `train` at its stop `m` where every stop the run
-// caught was boarded at leaves the journey at a station it has left: the
-// earliest of the later runs that can be boarded at another stop scanned
-// (options_) from which the journey may alight there, the latest such stop
-// among equals.
-void ProfileSearch::arriveByLaterRun(int32_t round, int32_t* arrivals, NodeIndex node,
-                                     TrainIndex train, const TrainRuns::Train& run,
-                                     StopPosition m) {
+// An arrival at `node` by `train` at its stop `m`, at `minute` on the run
+// caught as `latest`, at a station the journey may have left without its
+// label showing it: from `latest` where its journey has not left the
+// station; else from the stop scanned since `from` (and since the origin)
+// that boards the earliest run from which the journey may alight there, the
+// latest such stop among equals. Rare: the stops are scanned again.
+void ProfileSearch::arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex node,
+                                    TrainIndex train, StopPosition from, StopPosition m,
+                                    int32_t minute, Boarding latest) {
+  const TrainRuns::Train& run = runs_.train(train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StationIndex station = stops[m].station();
+  if (!pruning_.keepsArrival(round, node, station, minute, arrivals, state_.nodeCount())) return;
+  const auto leaves = [&](StationIndex boarded, NodeIndex source) {
+    return boarded != station && !hasLeft(round - 1, sourceOf(round, boarded, source), station);
+  };
+  if (leaves(latest.station, latest.source)) {
+    arrive<true>(round, arrivals, node, station, minute, Ride{train, latest.stop, m}, latest.source,
+                 latest.station);
+    return;
+  }
+  const int32_t* const readies = state_.keptReadiesOf(round - 1);
+  const int32_t bound = state_.arrival(round, destination_);
   int32_t best = kNever;
-  const Boarding* chosen = nullptr;
-  for (std::size_t o = options_.size(); o-- > 0;) {
-    const Boarding& option = options_[o];
-    if (option.station == station ||
-        hasLeft(round - 1, sourceOf(round, option.station, option.source), station)) {
-      continue;
+  Boarding chosen{};
+  for (StopPosition k = from; k < m; ++k) {
+    const TrainRuns::Stop& stop = stops[k];
+    const uint8_t role = roles_[stop.station().slot()];
+    if (atOrigin(stop, role)) best = kNever;
+    if (!stop.canBoard() || boardsNever(stop.station())) continue;
+    // The ready time as the scan takes it.
+    int32_t ready = readies[stop.station().slot()];
+    NodeIndex source(-1);
+    if (changes_.namesBoarding(train) && changes_.namesBoardingAt(train, k)) {
+      namedReady(round, train, stop.station(), ready, source);
     }
-    const TrainRuns::Stop& at = stops[option.stop];
-    const int32_t departs =
-        firstRun(train, run, option.stop, option.ready + minuteOfDay(at.departure - option.ready));
+    if (!own_.empty() && ownStart_[train.slot()] >= 0) {
+      for (auto o = own_.begin() + ownStart_[train.slot()]; o != own_.end() && o->train == train;
+           ++o) {
+        if (o->stop == k && o->ready < ready) {
+          ready = o->ready;
+          source = o->from;
+        }
+      }
+    }
+    if (!ProfilePruning::mayBoard(ready, bound) || !leaves(stop.station(), source)) continue;
+    const int32_t departs = firstRun(train, run, k, ready + minuteOfDay(stop.departure - ready));
     if (departs >= kNever) continue;
-    int32_t minute = departs + stepMinutes(at.departure, stops[option.stop.next()].arrival);
-    for (StopPosition k = option.stop.next(); k < m; ++k) {
-      minute += stepMinutes(stops[k].arrival, stops[k.next()].arrival);
+    int32_t at = departs + stepMinutes(stop.departure, stops[k.next()].arrival);
+    for (StopPosition j = k.next(); j < m; ++j) {
+      at += stepMinutes(stops[j].arrival, stops[j.next()].arrival);
     }
-    if (minute < best) {
-      best = minute;
-      chosen = &option;
+    if (at <= best) {
+      best = at;
+      chosen = Boarding{k, stop.station(), source, ready};
     }
   }
-  if (chosen != nullptr) {
-    arrive<true>(round, arrivals, node, station, best, Ride{train, chosen->stop, m}, chosen->source,
-                 chosen->station);
+  if (best < kNever) {
+    arrive<true>(round, arrivals, node, station, best, Ride{train, chosen.stop, m}, chosen.source,
+                 chosen.station);
   }
 }
 

@@ -125,9 +125,10 @@ class ProfileSearch {
   // Whether the journey labelled at `node` in `round` has alighted or
   // boarded at `station` (its origin aside).
   MURLO_NOINLINE bool hasLeft(int32_t round, NodeIndex node, StationIndex station) const;
-  MURLO_NOINLINE void arriveByLaterRun(int32_t round, int32_t* arrivals, NodeIndex node,
-                                       TrainIndex train, const TrainRuns::Train& run,
-                                       StopPosition m);
+  struct Boarding;
+  MURLO_NOINLINE void arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex node,
+                                      TrainIndex train, StopPosition from, StopPosition m,
+                                      int32_t minute, Boarding latest);
   // The first run of `train` that departs its stop `m` from `minute` on (a
   // minute that stop departs at) and runs: `minute` itself unless the
   // question is for a date; kNever when none does.
@@ -160,6 +161,13 @@ class ProfileSearch {
   // -1 the node of the station's ready time.
   NodeIndex sourceOf(int32_t round, StationIndex station, NodeIndex source) const {
     return source.value() >= 0 ? source : state_.keptReadyFrom(round - 1, station);
+  }
+  // Whether no journey boards at `station` (reached on foot): a journey
+  // that boards at a destination that is one station has left it, and
+  // could never end there (walking to the destination is not arriving).
+  // Its ready times are never set.
+  bool boardsNever(StationIndex station) const {
+    return oneDestination_ && station.value() == destination_.value();
   }
   // Whether a run's stop is a call at the origin (stops that can be neither
   // boarded nor left keep no station).
@@ -195,18 +203,14 @@ class ProfileSearch {
   // and stop, and where each train's begin (-1: none).
   std::vector<OwnBoarding> own_;
   std::vector<int32_t> ownStart_;
-  // With rules, the stops of the train under scan at which the run caught
-  // can be boarded, and every stop scanned since the origin at which a run
-  // can, each with its station, the node it is boarded from (-1: the node
-  // of the ready time there) and its ready time.
+  // Where a run was boarded: its stop and station, the node it was boarded
+  // from (-1: the node of the ready time there) and the ready time.
   struct Boarding {
     StopPosition stop;
     StationIndex station;
     NodeIndex source;
     int32_t ready;
   };
-  std::vector<Boarding> boardings_;
-  std::vector<Boarding> options_;
   ProfileState state_;
   ProfilePruning pruning_;
 };
