@@ -357,7 +357,9 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
           arrive<true>(round, arrivals, node, stop.station(), here, Ride{train, boardedAt, m},
                        boardedSource, boardedStation);
         }
-      } else if (here < arrivals[node.slot()]) {
+      } else if (here < arrivals[node.slot()] &&
+                 pruning_.keepsArrival(round, node, stop.station(), here, arrivals,
+                                       state_.nodeCount())) {
         arriveWhereLeft(round, arrivals, node, train, from, m, here,
                         Boarding{boardedAt, boardedStation, boardedSource, 0});
       }
@@ -449,7 +451,6 @@ void ProfileSearch::arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex 
   const TrainRuns::Train& run = runs_.train(train);
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StationIndex station = stops[m].station();
-  if (!pruning_.keepsArrival(round, node, station, minute, arrivals, state_.nodeCount())) return;
   const auto leaves = [&](StationIndex boarded, NodeIndex source) {
     return boarded != station && !hasLeft(round - 1, sourceOf(round, boarded, source), station);
   };
