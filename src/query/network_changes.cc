@@ -143,6 +143,13 @@ NetworkChanges::NetworkChanges(const NetworkRules& rules, int32_t stations, cons
     arrivingTrains_.assign(trains, 0);
     for (const ArrivingLabel& label : arrivingLabels_) arrivingTrains_[label.train.slot()] = 1;
   }
+  leftUnlabelled_.assign(count, 0);
+  for (StationIndex s(0); s.value() < stations; ++s) {
+    const std::span<const StationIndex> from = reachTo(s);
+    leftUnlabelled_[s.slot()] =
+        std::any_of(from.begin(), from.end(), [s](StationIndex a) { return a != s; }) ? 1 : 0;
+  }
+  for (const ArrivingLabel& label : arrivingLabels_) leftUnlabelled_[label.station.slot()] = 1;
   std::sort(boardings_.begin(), boardings_.end(),
             [](const NamedBoarding& x, const NamedBoarding& y) {
               return x.train != y.train ? x.train < y.train : x.stop < y.stop;

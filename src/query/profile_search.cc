@@ -47,7 +47,14 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
     return;
   }
   roles_.assign(static_cast<std::size_t>(stations_), 0);
+  if (!changes_.general()) {
+    const std::span<const uint8_t> left = changes_.leftUnlabelledByStation();
+    for (std::size_t s = 0; s < roles_.size() && s < left.size(); ++s) {
+      roles_[s] = static_cast<uint8_t>(left[s] * kLeftUnlabelled);
+    }
+  }
   oneEach_ = origins.size() == 1 && destinations.size() == 1;
+  oneDestination_ = destinations.size() == 1;
   plainChange_ = changes_.general() ? changes_.atStation(StationIndex(0)) : 0;
   origin_ = origins.front();
   for (const StationIndex s : origins) roles_[s.slot()] |= kOriginMember;
@@ -159,6 +166,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
         state_.improveReady(round, rounds_, a, label + here, node);
       }
       for (const ChangeRules::Walk& walk : changes_.walksFrom(a)) {
+        if (boardsNever(walk.to)) continue;
         state_.improveReady(round, rounds_, walk.to, label + changes_.walkMinutes(walk), node);
       }
       for (const ChangeRules::NamedBoarding& named : changes_.namedBoardingsFrom(a)) {
@@ -172,6 +180,7 @@ inline void ProfileSearch::readyAfter(int32_t round) {
     const StationIndex a = changes_.arrivingStation(own);
     const TrainIndex arrived = changes_.arrivingTrain(own);
     for (const StationIndex b : changes_.reachFrom(a)) {
+      if (boardsNever(b)) continue;
       for (const BoardKeyBits key : board_.calls(b)) {
         const TrainIndex train = BoardKey::train(key);
         const StopPosition stop = BoardKey::stop(key);
@@ -274,6 +283,7 @@ inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 void ProfileSearch::namedReady(int32_t round, TrainIndex train, StationIndex station,
                                int32_t& ready, NodeIndex& source) const {
   ready = kNever;
+  if (boardsNever(station)) return;
   for (const StationIndex a : changes_.reachTo(station)) {
     const int32_t label = state_.arrival(round - 1, NodeIndex(a.value()));
     if (label >= kNever) continue;
@@ -311,15 +321,16 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   const int32_t* const readies =
       kRules ? state_.keptReadiesOf(round - 1) : state_.arrivalsOf(round - 1);
   int32_t here = kNever;  // the arrival at stop m of the run caught so far
-  StopPosition boardedAt(0);
   // Where the run caught was boarded, and from which node (-1: the node of
-  // the ready time there, read only when an arrival is kept).
+  // the ready time there, read only when an arrival is kept). With the
+  // network's rules, a run is boarded at the last stop it can be (where a
+  // change walked to one stop, the traveller need not have left the
+  // stations before it); without, at the first, as always. Where the
+  // journey so boarded has left a station it comes to again, another
+  // boarding may not have (arriveWhereLeft).
+  StopPosition boardedAt(0);
   StationIndex boardedStation(-1);
   NodeIndex boardedSource(-1);
-  // With the network's rules, a run is boarded at the last stop it can be
-  // (where a change walked to one stop, the traveller need not have left
-  // the stations before it); without, at the first, as always.
-  const bool boardLate = kRules;
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
@@ -333,14 +344,25 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
     // A run that comes back to the origin is dropped there: the journey
     // would depart from the origin again.
     if (atOrigin(stop, role)) here = kNever;
-    // A run is never left where it was boarded: that journey would alight
-    // at a station it has left. (Without rules no such arrival beats the
-    // label it was boarded from.)
-    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role) &&
-        (!kRules || stop.station() != boardedStation)) {
-      arrive<kRules>(round, arrivals, nodeOf(train, namedArriving, stop.station(), role),
-                     stop.station(), here, Ride{train, boardedAt, m}, boardedSource,
-                     boardedStation);
+    if (here < kNever && stop.canLeave() && ProfilePruning::mayLeaveAt(reach, role)) {
+      const NodeIndex node = nodeOf(train, namedArriving, stop.station(), role);
+      if constexpr (!kRules) {
+        // (Without rules no arrival where the run was boarded beats the
+        // label it was boarded from.)
+        arrive<false>(round, arrivals, node, stop.station(), here, Ride{train, boardedAt, m},
+                      boardedSource, boardedStation);
+      } else if ((role & kLeftUnlabelled) == 0) {
+        // (No arrival at a station the journey left beats its label there.)
+        if (stop.station() != boardedStation) {
+          arrive<true>(round, arrivals, node, stop.station(), here, Ride{train, boardedAt, m},
+                       boardedSource, boardedStation);
+        }
+      } else if (here < arrivals[node.slot()] &&
+                 pruning_.keepsArrival(round, node, stop.station(), here, arrivals,
+                                       state_.nodeCount())) {
+        arriveWhereLeft(round, arrivals, node, train, from, m, here,
+                        Boarding{boardedAt, boardedStation, boardedSource, 0});
+      }
     }
     if (m.next() == end) break;
     const TrainRuns::Stop& next = at[1];
@@ -386,12 +408,96 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
                    earlier < departs) {
           minute = earlier + step;
           board();
-        } else if (kRules && boardLate && ready <= departs) {
+        } else if (kRules && ready <= departs) {
           board();
         }
       }
     }
     here = minute;
+  }
+}
+
+// Whether the journey labelled at `node` in `round` has left `station`:
+// alighted or boarded there (a walk's two ends, each change's), read back
+// through the labels as journey_readback.h does.
+bool ProfileSearch::hasLeft(int32_t round, NodeIndex node, StationIndex station) const {
+  for (int32_t r = round; r >= 1;) {
+    const StationIndex at = node.value() < stations_
+                                ? StationIndex(node.value())
+                                : changes_.arrivingStation(node.value() - stations_);
+    if (at == station) return true;
+    const RideCode how = state_.how(r, node);
+    if (how.isCopy()) {
+      --r;
+      continue;
+    }
+    const Ride ride = how.ride();
+    if (runs_.stopsOf(runs_.train(ride.train))[ride.board].station() == station) return true;
+    node = state_.from(r, node);
+    --r;
+  }
+  return false;
+}
+
+// An arrival at `node` by `train` at its stop `m`, at `minute` on the run
+// caught as `latest`, at a station the journey may have left without its
+// label showing it: from `latest` where its journey has not left the
+// station; else from the stop scanned since `from` (and since the origin)
+// that boards the earliest run from which the journey may alight there, the
+// latest such stop among equals. Rare: the stops are scanned again.
+void ProfileSearch::arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex node,
+                                    TrainIndex train, StopPosition from, StopPosition m,
+                                    int32_t minute, Boarding latest) {
+  const TrainRuns::Train& run = runs_.train(train);
+  const TrainRuns::RunStops stops = runs_.stopsOf(run);
+  const StationIndex station = stops[m].station();
+  const auto leaves = [&](StationIndex boarded, NodeIndex source) {
+    return boarded != station && !hasLeft(round - 1, sourceOf(round, boarded, source), station);
+  };
+  if (leaves(latest.station, latest.source)) {
+    arrive<true>(round, arrivals, node, station, minute, Ride{train, latest.stop, m}, latest.source,
+                 latest.station);
+    return;
+  }
+  const int32_t* const readies = state_.keptReadiesOf(round - 1);
+  const int32_t bound = state_.arrival(round, destination_);
+  int32_t best = kNever;
+  Boarding chosen{};
+  for (StopPosition k = from; k < m; ++k) {
+    const TrainRuns::Stop& stop = stops[k];
+    const uint8_t role = roles_[stop.station().slot()];
+    if (atOrigin(stop, role)) best = kNever;
+    if (!stop.canBoard() || boardsNever(stop.station())) continue;
+    // The ready time as the scan takes it.
+    int32_t ready = readies[stop.station().slot()];
+    NodeIndex source(-1);
+    if (changes_.namesBoarding(train) && changes_.namesBoardingAt(train, k)) {
+      namedReady(round, train, stop.station(), ready, source);
+    }
+    if (!own_.empty() && ownStart_[train.slot()] >= 0) {
+      for (auto o = own_.begin() + ownStart_[train.slot()]; o != own_.end() && o->train == train;
+           ++o) {
+        if (o->stop == k && o->ready < ready) {
+          ready = o->ready;
+          source = o->from;
+        }
+      }
+    }
+    if (!ProfilePruning::mayBoard(ready, bound) || !leaves(stop.station(), source)) continue;
+    const int32_t departs = firstRun(train, run, k, ready + minuteOfDay(stop.departure - ready));
+    if (departs >= kNever) continue;
+    int32_t at = departs + stepMinutes(stop.departure, stops[k.next()].arrival);
+    for (StopPosition j = k.next(); j < m; ++j) {
+      at += stepMinutes(stops[j].arrival, stops[j.next()].arrival);
+    }
+    if (at <= best) {
+      best = at;
+      chosen = Boarding{k, stop.station(), source, ready};
+    }
+  }
+  if (best < kNever) {
+    arrive<true>(round, arrivals, node, station, best, Ride{train, chosen.stop, m}, chosen.source,
+                 chosen.station);
   }
 }
 

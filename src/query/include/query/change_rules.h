@@ -118,6 +118,13 @@ class ChangeRules {
     return network_ == nullptr ? std::span<const NamedBoarding>() : network_->namedBoardingsFrom(s);
   }
 
+  // By station, whether a journey may have left it without its label there
+  // showing it (NetworkChanges::leftUnlabelled): 1 or 0. REQUIRES:
+  // !general().
+  std::span<const uint8_t> leftUnlabelledByStation() const {
+    return network_->leftUnlabelledByStation();
+  }
+
   bool general() const { return network_ == nullptr; }
 
  private:

@@ -52,6 +52,14 @@ class NetworkChanges {
   // The fewest minutes of a change from `s` to another station or of a
   // transfer that names trains (kNoChange when there is none).
   int32_t leastBesidesStation(StationIndex s) const { return leastBesides_[s.slot()]; }
+  // Whether a journey may have left station `s` without its label there
+  // showing it: a change from another station may board at `s`, or a rule
+  // names a train arriving there (its arrivals are labelled apart). At any
+  // other station a journey that left it holds a label there no later than
+  // any arrival it could make again.
+  bool leftUnlabelled(StationIndex s) const { return leftUnlabelled_[s.slot()] != 0; }
+  // The same by station (1 or 0).
+  std::span<const uint8_t> leftUnlabelledByStation() const { return leftUnlabelled_; }
   std::span<const Walk> walksFrom(StationIndex s) const { return spanOf(walks_, walkStart_, s); }
   // Every station a change from `s` may board at, `s` first, whichever
   // trains; every station a change to `s` may come from.
@@ -118,6 +126,7 @@ class NetworkChanges {
   const NetworkRules* rules_;
   std::vector<int32_t> atStation_;
   std::vector<int32_t> leastBesides_;
+  std::vector<uint8_t> leftUnlabelled_;  // by station
   std::vector<uint32_t> transferStart_;  // by station and one more
   std::vector<int32_t> transfersFrom_;
   // Beside each of transfersFrom_: its other station and the trains it

@@ -34,10 +34,13 @@
 namespace murlo {
 
 // What a station is to the question: a member of its origin (one station,
-// or a group's members), of its destination, or neither.
+// or a group's members), of its destination, or neither; and, with the
+// network's rules, whether a journey may have left it without its label
+// there showing it (NetworkChanges::leftUnlabelled).
 enum StationRole : uint8_t {
   kOriginMember = 1,
   kDestinationMember = 2,
+  kLeftUnlabelled = 4,
 };
 
 // How far a round's rides may still lead.

@@ -9,9 +9,17 @@
 // departs from any of the origin's and ends at any of the destination's. A
 // journey never comes back to its origin: no ride passes a call at one of
 // its stations (its departure is its last from the origin), so none alights
-// there. (Coming back to a change station makes a journey the same one with
-// more rides, dominated, unless rules that name trains forbid or lengthen
-// the change it saves; the planner does not look for that.)
+// there. Nor does it alight at a station it has left (boarded or alighted
+// at, a walk's two ends included): with the network's rules an arrival is
+// kept only from a boarding of the train whose journey, read back through
+// the labels, has not left the station, the latest stop of the run caught
+// (else the earliest later run from another stop scanned); and a journey to
+// one station never boards there (walking to the destination is not
+// arriving). Labels remember the train arrived by only where a rule names
+// it; a journey whose label at a station is beaten by one that has left a
+// station it needs later is found where that station's earlier visit
+// allows the same changes, which every rule but a transfer naming a train
+// does.
 //
 // The search is round-based (round r finds the journeys of at most r rides)
 // over the trains' runs (train_runs.h), with the departures from the origin
@@ -114,6 +122,13 @@ class ProfileSearch {
   inline void arrive(int32_t round, int32_t* arrivals, NodeIndex node, StationIndex station,
                      int32_t minute, Ride how, NodeIndex source, StationIndex boarded);
   inline void prefetchStops(TrainIndex train) const;
+  // Whether the journey labelled at `node` in `round` has alighted or
+  // boarded at `station` (its origin aside).
+  MURLO_NOINLINE bool hasLeft(int32_t round, NodeIndex node, StationIndex station) const;
+  struct Boarding;
+  MURLO_NOINLINE void arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex node,
+                                      TrainIndex train, StopPosition from, StopPosition m,
+                                      int32_t minute, Boarding latest);
   // The first run of `train` that departs its stop `m` from `minute` on (a
   // minute that stop departs at) and runs: `minute` itself unless the
   // question is for a date; kNever when none does.
@@ -147,6 +162,13 @@ class ProfileSearch {
   NodeIndex sourceOf(int32_t round, StationIndex station, NodeIndex source) const {
     return source.value() >= 0 ? source : state_.keptReadyFrom(round - 1, station);
   }
+  // Whether no journey boards at `station` (reached on foot): a journey
+  // that boards at a destination that is one station has left it, and
+  // could never end there (walking to the destination is not arriving).
+  // Its ready times are never set.
+  bool boardsNever(StationIndex station) const {
+    return oneDestination_ && station.value() == destination_.value();
+  }
   // Whether a run's stop is a call at the origin (stops that can be neither
   // boarded nor left keep no station).
   static bool atOrigin(const TrainRuns::Stop& stop, uint8_t role) {
@@ -170,6 +192,7 @@ class ProfileSearch {
   NodeIndex destination_;       // the node of every destination station
   std::vector<uint8_t> roles_;  // by station: StationRole bits
   bool oneEach_ = true;         // the origin and the destination are one station each
+  bool oneDestination_ = true;  // the destination is one station
   int32_t plainChange_ = 0;     // every change's minutes without rules
   StationIndex origin_;
 
@@ -180,6 +203,14 @@ class ProfileSearch {
   // and stop, and where each train's begin (-1: none).
   std::vector<OwnBoarding> own_;
   std::vector<int32_t> ownStart_;
+  // Where a run was boarded: its stop and station, the node it was boarded
+  // from (-1: the node of the ready time there) and the ready time.
+  struct Boarding {
+    StopPosition stop;
+    StationIndex station;
+    NodeIndex source;
+    int32_t ready;
+  };
   ProfileState state_;
   ProfilePruning pruning_;
 };
