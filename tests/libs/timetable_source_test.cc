@@ -270,8 +270,8 @@ TEST(TimetableSourceTest, RandomNetworksRoundTrip) {
     EXPECT_EQ(compiled(text), file) << text;
     for (const char* line :
          {" as K", "-only", "\ngroup ", "\nwalk ", "\ntransfer ", "\nchange ", "\nperiod ", " not ",
-          " also ", "days none", "\ntariff none", "\nfare-rule ", "  route ", "\nnamed ",
-          "\nline ", "  words", " platform "}) {
+          " also ", "days none", "\ntariff none", "\nfare-rule ", "  route ", "\nnamed ", "\nline ",
+          "  words", " platform "}) {
       if (text.find(line) != std::string::npos) written.insert(line);
     }
   }
