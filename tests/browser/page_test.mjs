@@ -650,6 +650,29 @@ if (faresUrl && noFaresUrl) {
     await page.screenshot({ path: join(shots, "fares.png"), fullPage: true });
   });
 
+  await step("names as written, a line in its colours and a journey's map", async (page) => {
+    await page.goto(`${faresUrl}?from=Aton&to=Ceton&at=07:00&lang=en`);
+    const journey = page.locator("#trip-answer li.journey").first();
+    await journey.waitFor();
+    const ride = journey.locator("li.ride").first();
+    assert.ok((await ride.textContent()).includes("Aton Süd"));
+    assert.ok((await ride.textContent()).includes("platform 3"));
+    assert.equal(await ride.locator(".line-badge").textContent(), "R1");
+    assert.equal(await ride.locator(".line-badge").evaluate((b) => getComputedStyle(b).backgroundColor), "rgb(0, 57, 166)");
+    assert.ok((await ride.locator(".headsign").textContent()).includes("Beeby Market Hall"));
+    await journey.locator("details.map summary").click();
+    const map = journey.locator("svg.journey-map");
+    await map.waitFor();
+    assert.equal(await map.locator("polyline.map-ride").count(), 2);
+    assert.equal(await map.locator("polyline.map-ride").first().getAttribute("stroke"), "#0039A6");
+    assert.deepEqual((await texts(page, "#trip-answer svg.journey-map text")).sort(), ["Aton Süd", "Beeby Market Hall", "Ceton Öst"]);
+    await page.screenshot({ path: join(shots, "journey-map.png"), fullPage: true });
+    // A train's stops: its run on a map, names as written.
+    await ride.locator("button.train").click();
+    await page.locator("#stops svg.journey-map").waitFor();
+    assert.ok((await texts(page, "#stops-list th")).some((t) => t.includes("Beeby Market Hall")));
+  });
+
   await step("a network without fares shows no fare and its route type as the class", async (page) => {
     await page.goto(`${noFaresUrl}?from=Aton&to=Beeby&at=07:00&lang=en`);
     await page.locator("#trip-answer table.trains").waitFor();

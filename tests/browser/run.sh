@@ -65,11 +65,17 @@ SOURCE
 "$murlo" build "$out/calendar.tt" "$out/calendar.db" >/dev/null
 
 # A network with fares of its own (R10 Aton-Beeby $10.75, B20 Beeby-Ceton
-# $2.50) and one without fares, whose class is its route type.
+# $2.50), in its own words (names with spaces and accents, where they lie,
+# a line in its colours, a headsign, a platform), and one without fares,
+# whose class is its route type.
 cat >"$out/fares.tt" <<'SOURCE'
 station Aton AT
+named Aton "Aton Süd" at 50.000000,8.000000
 station Beeby BB
+named Beeby "Beeby Market Hall" at 50.050000,8.100000
 station Ceton CT
+named Ceton "Ceton Öst" at 50.020000,8.200000
+line R "R1" "Riverside Line" type 2 colour 0039A6 text-colour FFFFFF
 tariff network
 route R1 type 2
 route B1 type 3
@@ -81,7 +87,8 @@ fare-rule in origin 2 destination 2
 fare-rule out route R1 origin 1 destination 2
 train R10 class 1 columns F rate D
   route R1
-  Aton   -      08:00  0
+  words line R headsign "Beeby Market Hall"
+  Aton   -      08:00  0    platform "3"
   Beeby  09:00  -      100
 end
 train B20 class 1 columns F rate D

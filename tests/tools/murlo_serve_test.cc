@@ -694,6 +694,7 @@ TEST_F(MurloServeTest, ThePageIsItsOwnFilesUnderAStrictPolicy) {
       {"/", "index.html", "text/html; charset=utf-8"},
       {"/index.html", "index.html", "text/html; charset=utf-8"},
       {"/app.js", "app.js", "text/javascript; charset=utf-8"},
+      {"/map.js", "map.js", "text/javascript; charset=utf-8"},
       {"/style.css", "style.css", "text/css; charset=utf-8"},
       {"/favicon.svg", "favicon.svg", "image/svg+xml"},
       // Asked for by a browser where a page names no icon.

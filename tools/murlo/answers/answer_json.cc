@@ -44,6 +44,23 @@ void labelsArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
   json.endArray();
 }
 
+// Where the database gives them: each station's [latitude, longitude] in
+// degrees, null where it has none. Nothing for a database without them.
+void coordinatesArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
+  if (std::none_of(stations.begin(), stations.end(),
+                   [](const StationEntry& s) { return s.hasCoordinates; }))
+    return;
+  json.key("coordinates").beginArray();
+  for (const StationEntry& station : stations) {
+    if (!station.hasCoordinates) {
+      json.null();
+      continue;
+    }
+    json.beginArray().decimal(station.latitude, 6).decimal(station.longitude, 6).endArray();
+  }
+  json.endArray();
+}
+
 }  // namespace
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
@@ -73,6 +90,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Statio
   json.endArray();
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
+  coordinatesArray(json, answer.stations);
   json.endObject();
 }
 
@@ -99,6 +117,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   json.endArray();
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
+  coordinatesArray(json, answer.stations);
   json.endObject();
 }
 

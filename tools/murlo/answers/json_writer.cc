@@ -1,5 +1,7 @@
 #include "answers/json_writer.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace murlo::tool {
@@ -71,6 +73,19 @@ JsonWriter& JsonWriter::value(std::string_view text) {
 JsonWriter& JsonWriter::value(int64_t number) {
   beforeValue();
   out_ << number;
+  return *this;
+}
+
+JsonWriter& JsonWriter::decimal(int64_t units, int digits) {
+  beforeValue();
+  const uint64_t magnitude =
+      units < 0 ? uint64_t{0} - static_cast<uint64_t>(units) : static_cast<uint64_t>(units);
+  std::string text = std::to_string(magnitude);
+  const auto fraction = static_cast<std::size_t>(std::max(digits, 0));
+  if (text.size() <= fraction) text.insert(0, fraction + 1 - text.size(), '0');
+  if (units < 0) out_ << '-';
+  out_ << std::string_view(text).substr(0, text.size() - fraction);
+  if (fraction > 0) out_ << '.' << std::string_view(text).substr(text.size() - fraction);
   return *this;
 }
 

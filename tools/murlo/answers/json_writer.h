@@ -29,6 +29,9 @@ class JsonWriter {
   JsonWriter& value(std::string_view text);
   JsonWriter& value(const char* text) { return value(std::string_view(text)); }
   JsonWriter& value(int64_t number);
+  // A number counted in units of 10^-digits, written exactly:
+  // decimal(-73937594, 6) is -73.937594.
+  JsonWriter& decimal(int64_t units, int digits);
   JsonWriter& boolean(bool flag);
   JsonWriter& null();
 

@@ -26,6 +26,10 @@ struct StationEntry {
   std::vector<std::string> alsoFolded;
   std::vector<std::string> squeezed;
   std::string label;  // the last of the names as written ("125 St (4 5 6)"), or ""
+  // Where the station lies, in microdegrees, where the database says.
+  bool hasCoordinates = false;
+  int32_t latitude = 0;
+  int32_t longitude = 0;
 
   bool isGroup() const { return !members.empty(); }
   // Whether `test` holds for its folded name or another folded name of it.

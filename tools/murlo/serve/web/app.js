@@ -143,6 +143,10 @@ const ENGLISH = {
   trainNumber: "Train number",
   numberPlaceholder: "K101, or 101",
   stops: "Stops",
+  map: "Map",
+  mapOfJourney: "Map of the journey",
+  mapOfRun: (number) => `Map of train ${number}`,
+  platform: (name) => ` platform ${name}`,
   backToTrains: "Back to the trains",
   lookingUp: "Looking it up…",
   stationsList: "Stations",
@@ -298,6 +302,10 @@ const CHINESE = {
   trainNumber: "车次",
   numberPlaceholder: "K101 或 101",
   stops: "停靠站",
+  map: "地图",
+  mapOfJourney: "行程地图",
+  mapOfRun: (number) => `${number}次列车地图`,
+  platform: (name) => ` ${name}站台`,
   backToTrains: "返回列车列表",
   lookingUp: "正在查询…",
   stationsList: "车站",
@@ -691,7 +699,7 @@ function trainTable(trains, columns, state, caption) {
     return el(
       "tr",
       { class: button.getAttribute("aria-pressed") === "true" ? "picked" : null },
-      el("th", { scope: "row" }, button),
+      el("th", { scope: "row" }, button, lineOf(train)),
       columns.map((c) => el("td", { class: c.wide ? "wide" : null }, c.cell(train))),
     );
   });
@@ -704,8 +712,36 @@ function trainTable(trains, columns, state, caption) {
 
 const departs = (t) => timeWithDay(t.departure, t.departure_day + (t.day_shift || 0));
 const arrives = (t) => timeWithDay(t.arrival, t.arrival_day + (t.day_shift || 0));
-const runsFrom = (t) => [data(t.first_station), " ", departs(t)];
-const runsTo = (t) => [data(t.last_station), " ", arrives(t)];
+const runsFrom = (t) => [written(t, "first_station"), " ", departs(t)];
+const runsTo = (t) => [written(t, "last_station"), " ", arrives(t)];
+
+// A station of a train as the network writes it, where the database says
+// (its `KEY_as_written`), else its name: `key` is from, to, first_station
+// or last_station.
+function written(train, key) {
+  return data(train[`${key}_as_written`] || train[key]);
+}
+
+// The train's line as a badge in the line's colours, and where it heads;
+// nothing where the database does not say.
+function lineOf(train) {
+  const parts = [];
+  const line = train.line;
+  if (line && (line.short_name || line.long_name)) {
+    const badge = el("span", { class: "line-badge" }, data(line.short_name || line.long_name));
+    if (line.long_name && line.short_name) badge.title = line.long_name;
+    // Set through the style object, which the page's policy allows (a style
+    // attribute it would refuse).
+    if (line.colour) {
+      badge.style.backgroundColor = line.colour;
+      badge.style.color = line.text_colour || "#ffffff";
+      badge.classList.add("coloured");
+    }
+    parts.push(" ", badge);
+  }
+  if (train.headsign) parts.push(el("span", { class: "headsign" }, " → ", data(train.headsign)));
+  return parts;
+}
 
 // ---- The views ---------------------------------------------------------------
 //
@@ -782,7 +818,7 @@ async function showTrip(state, box, current) {
           { head: T.colArrives, cell: arrives },
           { head: T.colDuration, cell: (t) => T.duration(t.journey_time) },
           { head: T.colClass, cell: (t) => className(t), wide: true },
-          { head: T.colRuns, cell: (t) => [data(t.first_station), " – ", data(t.last_station)], wide: true },
+          { head: T.colRuns, cell: (t) => [written(t, "first_station"), " – ", written(t, "last_station")], wide: true },
         ],
         state,
         [T.directTrains(answer.count, data(answer.from), data(answer.to), state.at ? answer.at : null), onDate(answer)],
@@ -857,18 +893,21 @@ function journeyList(journeys, plan, state, direct = false) {
         // A change between two stations: the walk, then the wait there.
         steps.push(el("li", { class: "change" }, T.walkTo(data(ride.walk.to), ride.walk.minutes, ride.wait_minutes)));
       } else if (ride.wait_minutes !== null) {
-        steps.push(el("li", { class: "change" }, T.changeAt(data(t.from), ride.wait_minutes)));
+        steps.push(el("li", { class: "change" }, T.changeAt(written(t, "from"), ride.wait_minutes)));
       }
       steps.push(
         el(
           "li",
           { class: "ride" },
           trainButton(t, state, true),
+          lineOf(t),
           el("span", { class: "leg" },
-            el("span", { class: "stop" }, data(t.from), " ", el("time", {}, timeWithDay(t.departure, ride.departure_day))),
+            el("span", { class: "stop" }, written(t, "from"), " ", el("time", {}, timeWithDay(t.departure, ride.departure_day)),
+              t.from_platform ? data(T.platform(t.from_platform)) : null),
             el("span", { class: "arrow", "aria-hidden": "true" }, " → "),
             el("span", { class: "visually-hidden" }, T.rideTo),
-            el("span", { class: "stop" }, data(t.to), " ", el("time", {}, timeWithDay(t.arrival, ride.arrival_day))),
+            el("span", { class: "stop" }, written(t, "to"), " ", el("time", {}, timeWithDay(t.arrival, ride.arrival_day)),
+              t.to_platform ? data(T.platform(t.to_platform)) : null),
           ),
           t.fare ? [" · ", fareOf(t)] : null,
         ),
@@ -886,6 +925,7 @@ function journeyList(journeys, plan, state, direct = false) {
         journey.fare ? [" · ", fareOf(journey)] : null,
       ),
       el("ol", { class: "rides" }, steps),
+      journeyMapBox(journey),
     );
   });
   return el(
@@ -914,17 +954,17 @@ async function showBoard(state, box, current) {
     const columns = arriving
       ? [
           { head: T.colArrives, cell: arrives },
-          { head: T.colFrom, cell: (t) => data(t.from) },
+          { head: T.colFrom, cell: (t) => written(t, "from") },
           { head: T.colDeparts, cell: departs },
           { head: T.colClass, cell: (t) => className(t), wide: true },
-          { head: T.colRunsTo, cell: (t) => data(t.last_station), wide: true },
+          { head: T.colRunsTo, cell: (t) => written(t, "last_station"), wide: true },
         ]
       : [
           { head: T.colDeparts, cell: departs },
-          { head: T.colTo, cell: (t) => data(t.to) },
+          { head: T.colTo, cell: (t) => written(t, "to") },
           { head: T.colArrives, cell: arrives },
           { head: T.colClass, cell: (t) => className(t), wide: true },
-          { head: T.colRunsFrom, cell: (t) => data(t.first_station), wide: true },
+          { head: T.colRunsFrom, cell: (t) => written(t, "first_station"), wide: true },
         ];
     box.replaceChildren(
       trainTable(trains, columns, state, [T.boardCaption(arriving, data(station), answer.at), onDate(answer)]),
@@ -1014,22 +1054,80 @@ function pickedOf(state, context) {
   return { train, journey, stretch: T.yourJourney };
 }
 
-// Each station's name in pinyin, where the API can derive it: every
-// station's, asked once.
-let stationsPinyin = null;
-function pinyinOfStations() {
-  if (stationsPinyin === null) {
-    stationsPinyin = ask("/api/stations")
-      .then((answer) => new Map(answer.stations.map((name, i) => [name, (answer.pinyin || [])[i]])))
+// What the API says of every station, asked once: by name, its pinyin
+// (where the API can derive it), its label (its name as the network writes
+// it, told apart from equal ones) and its place ({lat, lon}), each null
+// where unknown.
+let stationsFacts = null;
+function factsOfStations() {
+  if (stationsFacts === null) {
+    stationsFacts = ask("/api/stations")
+      .then((answer) => {
+        const facts = new Map();
+        answer.stations.forEach((name, i) => {
+          const at = (answer.coordinates || [])[i];
+          facts.set(name, {
+            pinyin: (answer.pinyin || [])[i] || null,
+            label: (answer.labels || [])[i] || null,
+            place: at ? { lat: at[0], lon: at[1] } : null,
+          });
+        });
+        return facts;
+      })
       .catch(() => new Map());
   }
-  return stationsPinyin;
+  return stationsFacts;
+}
+
+// The points of a map for stations named `names` (see map.js).
+function placesOf(names, facts) {
+  return names.map((name) => {
+    const known = facts.get(name);
+    const place = known && known.place;
+    return { name: (known && known.label) || name, lat: place ? place.lat : null, lon: place ? place.lon : null };
+  });
+}
+
+const hasPlaces = (facts) => [...facts.values()].some((f) => f.place);
+
+// A journey's map, drawn when it is first opened from the stops of its
+// rides; shown only where the stations have coordinates.
+function journeyMapBox(journey) {
+  const box = el("details", { class: "map", hidden: true }, el("summary", {}, T.map));
+  factsOfStations().then((facts) => {
+    box.hidden = !hasPlaces(facts);
+  });
+  let drawn = false;
+  box.addEventListener("toggle", async () => {
+    if (!box.open || drawn) return;
+    drawn = true;
+    const facts = await factsOfStations();
+    const rideStops = await Promise.all(
+      journey.rides.map((ride) =>
+        api("stops", { train: ride.train.index, from: ride.train.from, to: ride.train.to })
+          .then((answer) => answer.stops.filter((stop) => stop.on_journey).map((stop) => stop.station))
+          .catch(() => []),
+      ),
+    );
+    const legs = [];
+    let previous = null;
+    journey.rides.forEach((ride, i) => {
+      const t = ride.train;
+      if (previous !== null && previous !== t.from) legs.push({ points: placesOf([previous, t.from], facts), walk: true });
+      const stops = rideStops[i].length >= 2 ? rideStops[i] : [t.from, t.to];
+      legs.push({ points: placesOf(stops, facts), colour: t.line ? t.line.colour : "" });
+      previous = t.to;
+    });
+    const map = journeyMap(legs, T.mapOfJourney);
+    if (map) box.append(map);
+  });
+  return box;
 }
 
 async function showStops(state, context, current) {
   const section = document.getElementById("stops");
   const { train, journey, stretch } = pickedOf(state, context);
-  const [answer, pinyin] = await Promise.all([api("stops", { train: state.train, ...journey }), pinyinOfStations()]);
+  const [answer, facts] = await Promise.all([api("stops", { train: state.train, ...journey }), factsOfStations()]);
   if (!current()) return;
   const title = document.getElementById("stops-title");
   title.replaceChildren(...T.stopsOf(train ? data(train.number) : `#${answer.train}`));
@@ -1052,8 +1150,8 @@ async function showStops(state, context, current) {
         "th",
         { scope: "row" },
         marked ? el("span", { class: "mark", "aria-hidden": "true" }, "▶ ") : null,
-        data(stop.station),
-        pinyinBeside(pinyin.get(stop.station)),
+        data((facts.get(stop.station) || {}).label || stop.station),
+        pinyinBeside((facts.get(stop.station) || {}).pinyin),
         marked ? el("span", { class: "visually-hidden" }, answer.from ? T.onYourJourney : T.thisStation) : null,
       ),
       el("td", {}, timeWithDay(stop.arrival, stop.arrival_day + shift)),
@@ -1061,7 +1159,16 @@ async function showStops(state, context, current) {
       el("td", { class: "km" }, String(stop.km)),
     );
   });
+  // The train's run on a map, the stretch taken in its line's colour.
+  const colour = train && train.line ? train.line.colour : "";
+  const run = placesOf(answer.stops.map((stop) => stop.station), facts);
+  const taken = placesOf(answer.stops.filter((stop) => stop.on_journey).map((stop) => stop.station), facts);
+  const map = journeyMap(
+    answer.from ? [{ points: run, faint: true }, { points: taken, colour }] : [{ points: run, colour }],
+    T.mapOfRun(train ? train.number : `#${answer.train}`),
+  );
   document.getElementById("stops-list").replaceChildren(
+    map || "",
     el(
       "div",
       { class: "scroll" },

@@ -9,8 +9,8 @@ const SVG_NS = "http://www.w3.org/2000/svg";
 // of their places have coordinates. Each leg is {points, colour, walk}:
 // points [{name, lat, lon}] in travelling order (lat/lon null where
 // unknown), colour "#RRGGBB" or "" (the page's own), walk true for a walk
-// between stations. The first and last places and every place where one
-// leg meets the next are named.
+// between stations, faint true for the rest of a train's run around the
+// stretch taken. The ends of every ride are named.
 function journeyMap(legs, title) {
   const placed = (p) => p && Number.isFinite(p.lat) && Number.isFinite(p.lon);
   const all = legs.flatMap((leg) => leg.points.filter(placed));
@@ -59,6 +59,8 @@ function journeyMap(legs, title) {
         // policy allows no inline style); the page's colour otherwise.
         ...(leg.walk
           ? { class: "map-walk" }
+          : leg.faint
+            ? { class: "map-run" }
           : /^#[0-9A-Fa-f]{6}$/.test(leg.colour || "")
             ? { class: "map-ride", stroke: leg.colour }
             : { class: "map-ride map-own-colour" }),
@@ -70,13 +72,7 @@ function journeyMap(legs, title) {
   }
 
   // The places named: where the journey starts, changes and ends.
-  const named = [];
-  legs.forEach((leg, i) => {
-    const first = leg.points[0];
-    const last = leg.points[leg.points.length - 1];
-    if (i === 0) named.push(first);
-    named.push(last);
-  });
+  const named = legs.filter((leg) => !leg.walk).flatMap((leg) => [leg.points[0], leg.points[leg.points.length - 1]]);
   const seen = new Set();
   for (const place of named) {
     if (!placed(place) || seen.has(place.name)) continue;
