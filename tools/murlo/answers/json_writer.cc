@@ -1,7 +1,6 @@
 #include "answers/json_writer.h"
 
 #include <algorithm>
-
 #include <cstdio>
 
 namespace murlo::tool {

@@ -100,7 +100,8 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
   for (std::size_t i = 0; i < listed->count; ++i) {
     std::vector<std::string> written;
     murlo_station_info* info = nullptr;
-    if (murlo_db_station_info(db, listed->stations[i].index, &info) != MURLO_STATUS_OK) info = nullptr;
+    if (murlo_db_station_info(db, listed->stations[i].index, &info) != MURLO_STATUS_OK)
+      info = nullptr;
     if (info != nullptr) written = {info->name_as_written, info->label};
     stations.push_back(
         stationEntry(listed->stations[i].name, listed->stations[i].abbreviation, written));
