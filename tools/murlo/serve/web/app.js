@@ -145,6 +145,7 @@ const ENGLISH = {
   stops: "Stops",
   map: "Map",
   mapOfJourney: "Map of the journey",
+  wheelchairYes: "takes wheelchairs",
   mapOfRun: (number) => `Map of train ${number}`,
   platform: (name) => ` platform ${name}`,
   backToTrains: "Back to the trains",
@@ -304,6 +305,7 @@ const CHINESE = {
   stops: "停靠站",
   map: "地图",
   mapOfJourney: "行程地图",
+  wheelchairYes: "可供轮椅乘车",
   mapOfRun: (number) => `${number}次列车地图`,
   platform: (name) => ` ${name}站台`,
   backToTrains: "返回列车列表",
@@ -740,6 +742,10 @@ function lineOf(train) {
     parts.push(" ", badge);
   }
   if (train.headsign) parts.push(el("span", { class: "headsign" }, " → ", data(train.headsign)));
+  if (train.wheelchair === "yes") {
+    parts.push(" ", el("span", { class: "access", title: T.wheelchairYes },
+      el("span", { "aria-hidden": "true" }, "♿"), el("span", { class: "visually-hidden" }, T.wheelchairYes)));
+  }
   return parts;
 }
 
