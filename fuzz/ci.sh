@@ -36,8 +36,12 @@ dictionary() {
   esac
 }
 
+# -O1 with line tables only: a fuzzer's usual build, as quick to compile as
+# an unoptimised one, with file and line in every stack trace.
 CC=clang CXX=clang++ cmake -S . -B "$build" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_BUILD_TYPE=Release \
+  "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -gline-tables-only -DNDEBUG" \
+  "-DCMAKE_C_FLAGS_RELEASE=-O1 -gline-tables-only -DNDEBUG" \
   -DMURLO_SANITIZE=address,undefined \
   -DMURLO_BUILD_TESTS=OFF \
   -DMURLO_BUILD_FUZZERS=ON -DMURLO_WERROR=ON >/dev/null
