@@ -44,7 +44,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" \
   "-DCMAKE_C_FLAGS_RELEASE=-O1 -gline-tables-only -DNDEBUG" \
   -DMURLO_SANITIZE=address,undefined \
   -DMURLO_BUILD_TESTS=OFF \
-  -DMURLO_BUILD_FUZZERS=ON -DMURLO_WERROR=ON >/dev/null
+  -DMURLO_BUILD_FUZZERS=ON -DMURLO_WERROR=ON -DCMAKE_UNITY_BUILD=ON >/dev/null
 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
 [[ ${MURLO_FUZZ_BUILD_ONLY:-0} != 1 ]] || exit 0
 

@@ -40,7 +40,7 @@ namespace {
 
 // A UTF-8 argument in GBK; false when it is not UTF-8 or code page 936
 // cannot represent it, so that it matches nothing.
-bool argumentToGbk(const char* utf8, std::string& gbk) {
+bool utf8ArgumentToGbk(const char* utf8, std::string& gbk) {
   std::u16string units;
   return utf8ToUtf16(utf8, units) && utf16ToGbk(units, gbk);
 }
@@ -51,8 +51,8 @@ bool argumentToGbk(const char* utf8, std::string& gbk) {
 murlo_status stationPair(const LoadedDatabase& db, const char* origin, const char* destination,
                          std::string& from, std::string& to) {
   if (std::string_view(origin) == destination) return MURLO_STATUS_SAME_STATION;
-  if (!argumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
-  if (!argumentToGbk(destination, to)) {
+  if (!utf8ArgumentToGbk(origin, from)) return MURLO_STATUS_UNKNOWN_ORIGIN;
+  if (!utf8ArgumentToGbk(destination, to)) {
     return db.findStation(from) ? MURLO_STATUS_UNKNOWN_DESTINATION : MURLO_STATUS_UNKNOWN_ORIGIN;
   }
   return MURLO_STATUS_OK;
@@ -320,7 +320,7 @@ murlo_status board(const murlo_db* db, const char* station, int32_t date, int32_
     if (const murlo_status period = periodStatus(*loaded, day); period != MURLO_STATUS_OK)
       return period;
     std::string name;
-    if (!argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
+    if (!utf8ArgumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
     const RideList rides = boardRides(*loaded, name, afterMinute, limit, kind, day);
     const TimetableDb& tables = loaded->tables();
     return deliverRides(
@@ -529,7 +529,7 @@ MURLO_EXPORT murlo_status murlo_db_stations(const murlo_db* db, const char* abbr
     std::string prefix;
     if (*abbreviation_prefix == '\0') {
       for (murlo::StationIndex s(0); s.value() < tables.stationCount(); ++s) found.push_back(s);
-    } else if (murlo::argumentToGbk(abbreviation_prefix, prefix)) {
+    } else if (murlo::utf8ArgumentToGbk(abbreviation_prefix, prefix)) {
       found = loaded->indexes().stationsWithAbbreviationPrefix(tables, prefix);
     }
     const murlo::Utf8Names& names = loaded->utf8Names();
@@ -555,7 +555,7 @@ MURLO_EXPORT murlo_status murlo_db_trains_at_station(const murlo_db* db, const c
     auto loaded = databaseOf(db);
     if (!loaded || station == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
     std::string name;
-    if (!murlo::argumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
+    if (!murlo::utf8ArgumentToGbk(station, name)) return MURLO_STATUS_UNKNOWN_STATION;
     const murlo::RideList rides = murlo::trainsAtStationRides(*loaded, name);
     return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift,
                                [&](std::size_t i, const murlo::Ride&) { return rides.calls[i]; });
@@ -596,7 +596,7 @@ MURLO_EXPORT murlo_status murlo_db_trains_by_number(const murlo_db* db, const ch
     auto loaded = databaseOf(db);
     if (!loaded || number == nullptr) return MURLO_STATUS_INVALID_ARGUMENT;
     std::string gbk;
-    const murlo::RideList rides = murlo::argumentToGbk(number, gbk)
+    const murlo::RideList rides = murlo::utf8ArgumentToGbk(number, gbk)
                                       ? murlo::trainsByNumberRides(*loaded, gbk)
                                       : murlo::RideList{};
     return murlo::deliverRides(std::move(loaded), rides, out, murlo::kNoShift, murlo::kBoarding);
@@ -644,8 +644,8 @@ MURLO_EXPORT murlo_status murlo_db_train_stops(const murlo_db* db, uint32_t trai
     // A name that does not convert marks nothing, as an empty one.
     std::string from;
     std::string to;
-    if (!murlo::argumentToGbk(boarding, from)) from.clear();
-    if (!murlo::argumentToGbk(alighting, to)) to.clear();
+    if (!murlo::utf8ArgumentToGbk(boarding, from)) from.clear();
+    if (!murlo::utf8ArgumentToGbk(alighting, to)) to.clear();
     const murlo::TrainIndex index(train <= uint32_t{INT32_MAX} ? static_cast<int32_t>(train) : -1);
     const murlo::TrainStops found = murlo::trainStops(*loaded, index, from, to);
     if (!found.found) return MURLO_STATUS_UNKNOWN_TRAIN;
