@@ -145,6 +145,16 @@ const std::vector<StationEntry>* Questions::stationList() {
   return stations_.get();
 }
 
+void Questions::noteWritten(NamesAsWritten& written, const std::string& name) {
+  const auto* stations = stationList();
+  if (stations == nullptr || written.contains(name)) return;
+  for (const StationEntry& station : *stations) {
+    if (station.name != name) continue;
+    if (!station.label.empty()) written.emplace(name, station.label);
+    return;
+  }
+}
+
 Result<std::string> Questions::resolve(std::string_view role, std::string_view typed,
                                        Groups groups) {
   const auto* stations = stationList();
@@ -159,8 +169,10 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
         return groupRefused(role, *group);
       }
       if (match.kind == StationMatch::Kind::kTaken) {
+        NamesAsWritten written;
+        noteWritten(written, match.name);
         notes_.push_back("taking " + std::string(group != nullptr ? "the station group " : "") +
-                         match.name + " for \"" + std::string(typed) + "\"" +
+                         shownName(written, match.name) + " for \"" + std::string(typed) + "\"" +
                          (match.byAbbreviation ? " (its abbreviation)" : ""));
       }
       return match.name;
@@ -345,6 +357,7 @@ Result<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& o
   if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
   if (status != MURLO_STATUS_OK) return statusFailure(status);
   TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, {});
+  noteWritten(answer.written, station);
   answer.count = static_cast<int32_t>(rides->count);
   answer.trains = listedTrains(handle_.get(), *rides, ListKind::kAt, order);
   return answer;
@@ -394,6 +407,9 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   for (std::size_t i = 0; i < rides->change_station_count; ++i) {
     answer.changeStations.emplace_back(rides->change_stations[i]);
   }
+  for (const std::string& station : answer.changeStations) noteWritten(answer.written, station);
+  noteWritten(answer.written, from);
+  noteWritten(answer.written, to);
   return answer;
 }
 
@@ -455,6 +471,19 @@ Result<StopsAnswer> Questions::stops(const std::string& typedTrain,
   answer.runTime = spanOf(stops->run_minutes);
   for (std::size_t i = 0; i < stops->count; ++i)
     answer.stops.push_back(stopLineOf(stops->stops[i]));
+  // The stops' labels, one per stop, as the train's words give them.
+  murlo_train_info* info = nullptr;
+  if (murlo_db_train_info(handle_.get(), *train, &info) == MURLO_STATUS_OK) {
+    for (std::size_t i = 0; i < info->stop_count && i < answer.stops.size(); ++i) {
+      if (info->stop_labels[i] != nullptr && info->stop_labels[i][0] != '\0')
+        answer.written.emplace(answer.stops[i].station, info->stop_labels[i]);
+    }
+    murlo_train_info_free(info);
+  }
+  if (answer.from) {
+    noteWritten(answer.written, *answer.from);
+    noteWritten(answer.written, *answer.to);
+  }
   if (answer.from) {
     const auto calls = [&](const std::string& name, auto after) {
       return std::find_if(after, answer.stops.end(),
@@ -520,6 +549,7 @@ Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, in
   if (status != MURLO_STATUS_OK) return statusFailure(status);
   answer.count = static_cast<int32_t>(rides->count);
   answer.trains = listedTrains(handle_.get(), *rides, kind, TrainOrder{false, 0});
+  noteWritten(answer.written, answer.station);
   return answer;
 }
 
@@ -579,6 +609,8 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     default: return statusFailure(status);
   }
   answer.count = static_cast<int32_t>(journeys->count);
+  noteWritten(answer.written, answer.from);
+  noteWritten(answer.written, answer.to);
   for (std::size_t j = 0; j < journeys->count; ++j) {
     const murlo_journey& found = journeys->journeys[j];
     Journey journey;
@@ -600,6 +632,8 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       if (found.walks != nullptr && found.walks[r].to != nullptr) {
         const murlo_walk& walk = found.walks[r];
         ride.walk = WalkStep{walk.from, walk.to, walk.minutes};
+        noteWritten(answer.written, ride.walk->from);
+        noteWritten(answer.written, ride.walk->to);
         walked = walk.minutes;
       }
       if (r > 0) {

@@ -16,6 +16,7 @@
 
 #include "answers/database_handle.h"
 #include "answers/library_calls.h"
+#include "answers/names_as_written.h"
 #include "answers/parameters.h"
 #include "answers/station_match.h"
 #include "answers/status.h"
@@ -75,6 +76,7 @@ struct TrainsAnswer {
   std::string text;                         // the library's
   std::vector<ListedTrain> trains;          // kFields, in the order asked for
   std::vector<std::string> changeStations;  // kDirect without a train (kFields)
+  NamesAsWritten written;                   // of the subject's and change stations (kFields)
 };
 
 struct StopsAnswer {
@@ -88,6 +90,7 @@ struct StopsAnswer {
   // kFields with a journey: whether the train calls at `from` and after it
   // at `to`, so that it can take the journey.
   std::optional<bool> runsFromTo;
+  NamesAsWritten written;  // of `from`, `to` and the stops (kFields)
 };
 
 // murlo's defaults for the numbers of a journey question (their ranges are
@@ -108,6 +111,7 @@ struct BoardAnswer {
   int32_t count = 0;                // the library's result
   std::string text;                 // the library's
   std::vector<ListedTrain> trains;  // kFields, in the library's order
+  NamesAsWritten written;           // of `station` (kFields)
 };
 
 // What the time of a journey question asks for.
@@ -181,6 +185,7 @@ struct PlanAnswer {
   int32_t count = 0;              // the library's result
   std::string text;               // the library's
   std::vector<Journey> journeys;  // kFields
+  NamesAsWritten written;         // of `from`, `to` and the walks' stations (kFields)
 };
 
 // Questions put to the loaded database. `database` is the path loaded (named
@@ -248,6 +253,8 @@ class Questions {
   Result<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
                             Detail detail, int32_t date);
   const std::vector<StationEntry>* stationList();
+  // Adds the label of station `name` to `written`, where it has one.
+  void noteWritten(NamesAsWritten& written, const std::string& name);
 
   std::string database_;
   DatabaseHandle handle_;
