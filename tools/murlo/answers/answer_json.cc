@@ -61,6 +61,16 @@ void coordinatesArray(JsonWriter& json, const std::vector<StationEntry>& station
   json.endArray();
 }
 
+// Where a line's name found some of the stations: for each, that line
+// ("4 Lexington Avenue Express"), null for one found by its own name.
+void byLineArray(JsonWriter& json, const std::vector<std::string>& byLine) {
+  if (std::all_of(byLine.begin(), byLine.end(), [](const std::string& l) { return l.empty(); }))
+    return;
+  json.key("by_line").beginArray();
+  for (const std::string& line : byLine) line.empty() ? json.null() : json.value(line);
+  json.endArray();
+}
+
 }  // namespace
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
@@ -91,6 +101,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Statio
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
   coordinatesArray(json, answer.stations);
+  byLineArray(json, answer.byLine);
   json.endObject();
 }
 
@@ -118,6 +129,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
   coordinatesArray(json, answer.stations);
+  byLineArray(json, answer.byLine);
   json.endObject();
 }
 

@@ -211,6 +211,26 @@ Status Questions::unknownStation(std::string_view role, std::string_view typed) 
                      message + ": the database " + database_ + " has no stations",
                      std::string(role));
   }
+  // A line's name is no station's: its stations are the ones to choose from.
+  const StationLine* line = nullptr;
+  std::vector<std::string> ofLine;
+  for (const StationEntry& station : *all) {
+    const StationLine* named = lineNamed(typed, station);
+    if (named == nullptr || (line != nullptr && named->text() != line->text())) continue;
+    line = named;
+    ofLine.push_back(station.name);
+  }
+  if (line != nullptr) {
+    message += " (a line's name: " + line->text() + " calls at ";
+    for (std::size_t i = 0; i < ofLine.size() && i < 8; ++i) {
+      NamesAsWritten written;
+      noteWritten(written, ofLine[i]);
+      message += (i > 0 ? ", " : "") + shownName(written, ofLine[i]);
+    }
+    message += ofLine.size() > 8 ? ", ...)" : ")";
+    return failureOf(Status::Kind::kUnknownStation, std::move(message), std::string(role),
+                     std::move(ofLine));
+  }
   std::vector<std::string> names = suggestStations(typed, *all);
   if (names.empty()) {
     message += " (murlo stations ABBR lists station names)";
@@ -314,17 +334,34 @@ Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
   // or in capitals, in table order.
   const std::vector<std::string> partNames =
       namePart ? namesContaining(*namePart, *all) : std::vector<std::string>{};
-  for (const StationEntry& station : *all) {
-    if (station.isGroup()) continue;
+  const auto abbreviated = [&](const StationEntry& station) {
     const auto begins = [&](const std::string& prefix) {
       return station.abbreviation.compare(0, prefix.size(), prefix) == 0;
     };
-    if (!begins(abbreviation) && !(answer.alsoAbbreviation && begins(capitals))) continue;
+    return !station.isGroup() &&
+           (begins(abbreviation) || (answer.alsoAbbreviation && begins(capitals)));
+  };
+  for (const StationEntry& station : *all) {
+    if (!abbreviated(station)) continue;
     if (namePart &&
         std::find(partNames.begin(), partNames.end(), station.name) == partNames.end()) {
       continue;
     }
     answer.stations.push_back(station);
+    answer.byLine.emplace_back();
+  }
+  if (!namePart) return answer;
+  // Then the stations of the lines the name gives, not found by their own.
+  const std::size_t byName = answer.stations.size();
+  for (const StationEntry& station : *all) {
+    if (!abbreviated(station)) continue;
+    const StationLine* line = lineNamed(*namePart, station);
+    if (line == nullptr ||
+        std::any_of(answer.stations.begin(), answer.stations.begin() + static_cast<long>(byName),
+                    [&](const StationEntry& s) { return s.name == station.name; }))
+      continue;
+    answer.stations.push_back(station);
+    answer.byLine.push_back(line->text());
   }
   return answer;
 }
@@ -334,8 +371,14 @@ Result<TypedStationsAnswer> Questions::typedStations(const std::string& typed, s
   if (all == nullptr) return unreadableResult();
   TypedStationsAnswer answer;
   answer.typed = typed;
-  const std::vector<const StationEntry*> found = stationsForTyping(typed, *all);
-  for (std::size_t i = 0; i < found.size() && i < limit; ++i) answer.stations.push_back(*found[i]);
+  std::vector<bool> byLine;
+  const std::vector<const StationEntry*> found = stationsForTyping(typed, *all, &byLine);
+  for (std::size_t i = 0; i < found.size() && i < limit; ++i) {
+    answer.stations.push_back(*found[i]);
+    // A station that only a line's name finds says which line.
+    const StationLine* line = byLine[i] ? lineNamed(typed, *found[i]) : nullptr;
+    answer.byLine.push_back(line != nullptr ? line->text() : "");
+  }
   answer.more = found.size() > limit;
   return answer;
 }

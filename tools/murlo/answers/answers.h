@@ -59,13 +59,17 @@ struct StationsAnswer {
   std::optional<std::string> namePart;          // --name
   std::optional<std::string> alsoAbbreviation;  // the capitals also looked for
   std::vector<StationEntry> stations;           // kFields
-  std::string text;                             // the library's (for the abbreviation)
+  // For each of `stations`, the line whose name --name gave ("4 Lexington
+  // Avenue Express"), "" for a station found by its own name.
+  std::vector<std::string> byLine;
+  std::string text;  // the library's (for the abbreviation)
 };
 
 // The stations a station field offers as a person types.
 struct TypedStationsAnswer {
   std::string typed;
   std::vector<StationEntry> stations;  // best first
+  std::vector<std::string> byLine;     // as StationsAnswer's
   bool more = false;                   // more stations match than are listed
 };
 
@@ -206,7 +210,8 @@ class Questions {
 
   Result<HeaderAnswer> header(Detail detail);
   // Stations whose abbreviation begins with `abbreviation` (also in capitals
-  // when it has lower-case letters) and, with `namePart`, whose name holds it.
+  // when it has lower-case letters) and, with `namePart`, whose name holds
+  // it; after them those of the lines it names (lineNamed).
   Result<StationsAnswer> stations(const std::string& abbreviation,
                                   const std::optional<std::string>& namePart, Detail detail);
   // At most `limit` stations for what a person typed (stationsForTyping).

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
 
 #include "answers/ascii_text.h"
 #include "answers/pinyin_initials.h"
@@ -76,6 +79,22 @@ std::u16string_view latinBase(char16_t u) {
 
 }  // namespace
 
+std::string StationLine::text() const {
+  if (shortName.empty() || longName.empty()) return shortName + longName;
+  return shortName + " " + longName;
+}
+
+StationLine stationLine(std::string shortName, std::string longName) {
+  StationLine line;
+  line.foldedShort = foldedName(shortName);
+  line.squeezedShort = squeezedName(shortName);
+  line.foldedLong = foldedName(longName);
+  line.squeezedLong = squeezedName(longName);
+  line.shortName = std::move(shortName);
+  line.longName = std::move(longName);
+  return line;
+}
+
 StationEntry stationEntry(std::string name, std::string abbreviation,
                           const std::vector<std::string>& written) {
   StationEntry entry;
@@ -91,6 +110,45 @@ StationEntry stationEntry(std::string name, std::string abbreviation,
   entry.abbreviation = std::move(abbreviation);
   return entry;
 }
+
+namespace {
+
+// Each station's lines (short and long names), from the trains' words and
+// their stops; nothing for a database without words.
+void addStationLines(const murlo_db* db, std::vector<StationEntry>& stations) {
+  if (std::all_of(stations.begin(), stations.end(),
+                  [](const StationEntry& s) { return s.label.empty(); }))
+    return;
+  std::unordered_map<std::string_view, std::size_t> byName;
+  for (std::size_t i = 0; i < stations.size(); ++i) byName.emplace(stations[i].name, i);
+  std::vector<StationLine> lines;
+  std::map<std::pair<std::string, std::string>, std::size_t> lineIndex;
+  std::vector<std::set<std::size_t>> linesAt(stations.size());
+  for (uint32_t t = 0;; ++t) {
+    murlo_train_info* info = nullptr;
+    if (murlo_db_train_info(db, t, &info) != MURLO_STATUS_OK) break;
+    if (info->has_line == 0) {
+      murlo_train_info_free(info);
+      continue;
+    }
+    const auto [found, fresh] =
+        lineIndex.emplace(std::pair{info->line_short_name, info->line_long_name}, lines.size());
+    if (fresh) lines.push_back(stationLine(info->line_short_name, info->line_long_name));
+    murlo_train_info_free(info);
+    murlo_stops* stops = nullptr;
+    if (murlo_db_train_stops(db, t, "", "", &stops) != MURLO_STATUS_OK) continue;
+    for (std::size_t k = 0; k < stops->count; ++k) {
+      const auto at = byName.find(stops->stops[k].station);
+      if (at != byName.end()) linesAt[at->second].insert(found->second);
+    }
+    murlo_stops_free(stops);
+  }
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    for (const std::size_t line : linesAt[i]) stations[i].lines.push_back(lines[line]);
+  }
+}
+
+}  // namespace
 
 std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
   murlo_stations* listed = nullptr;
@@ -113,6 +171,7 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
     murlo_station_info_free(info);
   }
   murlo_stations_free(listed);
+  addStationLines(db, stations);
   murlo_station_groups* groups = nullptr;
   if (murlo_db_station_groups(db, &groups) != MURLO_STATUS_OK) return std::nullopt;
   for (std::size_t g = 0; g < groups->count; ++g) {
@@ -230,13 +289,41 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
   return match;
 }
 
+namespace {
+
+// lineNamed for what was typed, folded and squeezed.
+const StationLine* lineNamedBy(const std::string& folded, const std::string& squeezed,
+                               const StationEntry& station) {
+  if (station.lines.empty() || folded.empty()) return nullptr;
+  const auto holds = [](const std::string& name, const std::string& part) {
+    return !part.empty() && name.find(part) != std::string::npos;
+  };
+  for (const StationLine& line : station.lines) {
+    if (line.foldedShort == folded || line.foldedLong == folded) return &line;
+    if (!squeezed.empty() && (line.squeezedShort == squeezed || line.squeezedLong == squeezed))
+      return &line;
+    if (squeezed.size() >= 3 &&
+        (holds(line.foldedLong, folded) || holds(line.squeezedLong, squeezed)))
+      return &line;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const StationLine* lineNamed(std::string_view typed, const StationEntry& station) {
+  return lineNamedBy(foldedName(typed), squeezedName(typed), station);
+}
+
 std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
-                                                   const std::vector<StationEntry>& stations) {
+                                                   const std::vector<StationEntry>& stations,
+                                                   std::vector<bool>* byLine) {
   std::vector<const StationEntry*> found;
   if (typed.empty()) return found;
   const std::string folded = foldedName(typed);
   const std::string capitals = asciiCapitals(typed);
   const std::string initials = pinyinInitials(typed);
+  const std::string squeezed = squeezedName(typed);
   const std::vector<std::string> words = wordsOf(folded);
   const auto begins = [](const std::string& text, const std::string& prefix) {
     return !prefix.empty() && text.compare(0, prefix.size(), prefix) == 0;
@@ -257,13 +344,15 @@ std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
         return initials.size() >= 2 && begins(s.abbreviation, initials);
       },
       [&](const StationEntry& s) { return wordsMatch(words, s.folded); },
+      [&](const StationEntry& s) { return lineNamedBy(folded, squeezed, s) != nullptr; },
   };
   std::vector<bool> listed(stations.size(), false);
-  for (const auto& rank : ranks) {
+  for (std::size_t r = 0; r < ranks.size(); ++r) {
     for (std::size_t i = 0; i < stations.size(); ++i) {
-      if (listed[i] || !rank(stations[i])) continue;
+      if (listed[i] || !ranks[r](stations[i])) continue;
       listed[i] = true;
       found.push_back(&stations[i]);
+      if (byLine != nullptr) byLine->push_back(r + 1 == ranks.size());  // the lines' rank
     }
   }
   return found;

@@ -101,9 +101,18 @@ int runStations(const CommandLine& line) {
     std::cout << "No station abbreviation begins with " << abbreviation
               << (also ? " or " + *also : "") << ".\n";
   } else {
-    TextTable table({{"Station"}, {"Abbreviation"}});
-    for (const StationEntry& station : found)
-      table.addRow({writtenOr(station.label, station.name), station.abbreviation});
+    // A Line column where a line's name found some of them.
+    const bool lines = std::any_of(answer->byLine.begin(), answer->byLine.end(),
+                                   [](const std::string& byLine) { return !byLine.empty(); });
+    std::vector<TableColumn> columns = {{"Station"}, {"Abbreviation"}};
+    if (lines) columns.push_back({"Line"});
+    TextTable table(std::move(columns));
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      std::vector<std::string> row = {writtenOr(found[i].label, found[i].name),
+                                      found[i].abbreviation};
+      if (lines) row.push_back(i < answer->byLine.size() ? answer->byLine[i] : "");
+      table.addRow(std::move(row));
+    }
     table.print(std::cout);
   }
   return kExitOk;
