@@ -61,6 +61,18 @@ void coordinatesArray(JsonWriter& json, const std::vector<StationEntry>& station
   json.endArray();
 }
 
+// Where the database says it of some station: each station's wheelchair
+// access, "yes", "no" or null. Nothing for a database that says none.
+void wheelchairArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
+  if (std::all_of(stations.begin(), stations.end(),
+                  [](const StationEntry& s) { return s.wheelchair.empty(); }))
+    return;
+  json.key("wheelchair").beginArray();
+  for (const StationEntry& station : stations)
+    station.wheelchair.empty() ? json.null() : json.value(station.wheelchair);
+  json.endArray();
+}
+
 // Where a line's name found some of the stations: for each, that line
 // ("4 Lexington Avenue Express"), null for one found by its own name.
 void byLineArray(JsonWriter& json, const std::vector<std::string>& byLine) {
@@ -101,6 +113,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Statio
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
   coordinatesArray(json, answer.stations);
+  wheelchairArray(json, answer.stations);
   byLineArray(json, answer.byLine);
   json.endObject();
 }
@@ -129,6 +142,7 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
   coordinatesArray(json, answer.stations);
+  wheelchairArray(json, answer.stations);
   byLineArray(json, answer.byLine);
   json.endObject();
 }

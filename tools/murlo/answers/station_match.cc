@@ -168,6 +168,11 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
       stations.back().latitude = info->latitude;
       stations.back().longitude = info->longitude;
     }
+    if (info != nullptr) {
+      stations.back().wheelchair = info->wheelchair == MURLO_WHEELCHAIR_YES  ? "yes"
+                                   : info->wheelchair == MURLO_WHEELCHAIR_NO ? "no"
+                                                                             : "";
+    }
     murlo_station_info_free(info);
   }
   murlo_stations_free(listed);

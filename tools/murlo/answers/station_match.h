@@ -44,6 +44,7 @@ struct StationEntry {
   bool hasCoordinates = false;
   int32_t latitude = 0;
   int32_t longitude = 0;
+  std::string wheelchair;          // "yes", "no", "" where unknown
   std::vector<StationLine> lines;  // the lines that call there, where the database says
 
   bool isGroup() const { return !members.empty(); }

@@ -146,6 +146,8 @@ const ENGLISH = {
   map: "Map",
   mapOfJourney: "Map of the journey",
   wheelchairYes: "takes wheelchairs",
+  stepFree: "step-free access",
+  noStepFree: "no step-free access",
   mapOfRun: (number) => `Map of train ${number}`,
   platform: (name) => ` platform ${name}`,
   backToTrains: "Back to the trains",
@@ -306,6 +308,8 @@ const CHINESE = {
   map: "地图",
   mapOfJourney: "行程地图",
   wheelchairYes: "可供轮椅乘车",
+  stepFree: "可无障碍通行",
+  noStepFree: "无法无障碍通行",
   mapOfRun: (number) => `${number}次列车地图`,
   platform: (name) => ` ${name}站台`,
   backToTrains: "返回列车列表",
@@ -749,6 +753,17 @@ function lineOf(train) {
   return parts;
 }
 
+// A station's wheelchair access where the database says it ("yes" or
+// "no"): ♿ (named for screen readers), or the words "no step-free access".
+function stationAccess(wheelchair) {
+  if (wheelchair === "yes") {
+    return el("span", { class: "access", title: T.stepFree }, " ",
+      el("span", { "aria-hidden": "true" }, "♿"), el("span", { class: "visually-hidden" }, T.stepFree));
+  }
+  if (wheelchair === "no") return el("span", { class: "no-access" }, " (", T.noStepFree, ")");
+  return null;
+}
+
 // ---- The views ---------------------------------------------------------------
 //
 // A view is a section of index.html (data-view="NAME") with a form
@@ -1075,6 +1090,7 @@ function factsOfStations() {
           facts.set(name, {
             pinyin: (answer.pinyin || [])[i] || null,
             label: (answer.labels || [])[i] || null,
+            wheelchair: (answer.wheelchair || [])[i] || null,
             place: at ? { lat: at[0], lon: at[1] } : null,
           });
         });
@@ -1158,6 +1174,7 @@ async function showStops(state, context, current) {
         marked ? el("span", { class: "mark", "aria-hidden": "true" }, "▶ ") : null,
         data((facts.get(stop.station) || {}).label || stop.station),
         pinyinBeside((facts.get(stop.station) || {}).pinyin),
+        stationAccess((facts.get(stop.station) || {}).wheelchair),
         marked ? el("span", { class: "visually-hidden" }, answer.from ? T.onYourJourney : T.thisStation) : null,
       ),
       el("td", {}, timeWithDay(stop.arrival, stop.arrival_day + shift)),
