@@ -134,14 +134,27 @@ Status unreadableResult() {
 
 Questions::Questions(std::string database, DatabaseHandle handle,
                      std::shared_ptr<const std::vector<StationEntry>> stations)
-    : database_(std::move(database)), handle_(std::move(handle)), stations_(std::move(stations)) {}
+    : database_(std::move(database)),
+      handle_(std::move(handle)),
+      stations_(std::move(stations)),
+      linesAdded_(stations_ != nullptr) {}
 
 const std::vector<StationEntry>* Questions::stationList() {
   if (!stations_) {
-    auto listed = stationEntries(handle_.get());
+    auto listed = stationEntries(handle_.get(), StationLines::kLeftOut);
     if (!listed) return nullptr;
     stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(*listed));
   }
+  return stations_.get();
+}
+
+const std::vector<StationEntry>* Questions::stationListWithLines() {
+  const auto* stations = stationList();
+  if (stations == nullptr || linesAdded_) return stations;
+  std::vector<StationEntry> withLines = *stations;
+  addStationLines(handle_.get(), withLines);
+  stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(withLines));
+  linesAdded_ = true;
   return stations_.get();
 }
 
@@ -205,7 +218,7 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
 
 Status Questions::unknownStation(std::string_view role, std::string_view typed) {
   std::string message = "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"";
-  const auto* all = stationList();
+  const auto* all = stationListWithLines();
   if (all == nullptr || all->empty()) {
     return failureOf(Status::Kind::kUnknownStation,
                      message + ": the database " + database_ + " has no stations",
@@ -328,7 +341,7 @@ Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
     answer.text = result.text;
     return answer;
   }
-  const auto* all = stationList();
+  const auto* all = namePart ? stationListWithLines() : stationList();
   if (all == nullptr) return unreadableResult();
   // The stations whose abbreviation begins with the one asked for, as typed
   // or in capitals, in table order.
@@ -367,7 +380,7 @@ Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
 }
 
 Result<TypedStationsAnswer> Questions::typedStations(const std::string& typed, std::size_t limit) {
-  const auto* all = stationList();
+  const auto* all = stationListWithLines();
   if (all == nullptr) return unreadableResult();
   TypedStationsAnswer answer;
   answer.typed = typed;

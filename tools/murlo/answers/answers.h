@@ -199,7 +199,8 @@ struct PlanAnswer {
 class Questions {
  public:
   // `handle` is the database's handle; --raw answers (Detail::kText) come
-  // from the process's database, which must be the same.
+  // from the process's database, which must be the same. `stations`, when
+  // given, has the stations' lines (stationEntries with StationLines::kAdded).
   Questions(std::string database, DatabaseHandle handle,
             std::shared_ptr<const std::vector<StationEntry>> stations = nullptr);
 
@@ -258,12 +259,16 @@ class Questions {
   Result<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
                             Detail detail, int32_t date);
   const std::vector<StationEntry>* stationList();
+  // The same with each station's lines (see StationLines), for a search
+  // that may name a line.
+  const std::vector<StationEntry>* stationListWithLines();
   // Adds the label of station `name` to `written`, where it has one.
   void noteWritten(NamesAsWritten& written, const std::string& name);
 
   std::string database_;
   DatabaseHandle handle_;
   std::shared_ptr<const std::vector<StationEntry>> stations_;
+  bool linesAdded_ = false;  // stations_ has the stations' lines
   std::vector<std::string> notes_;
 };
 

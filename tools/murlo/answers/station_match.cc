@@ -111,46 +111,55 @@ StationEntry stationEntry(std::string name, std::string abbreviation,
   return entry;
 }
 
-namespace {
-
-// Each station's lines (short and long names), from the trains' words and
-// their stops; nothing for a database without words.
 void addStationLines(const murlo_db* db, std::vector<StationEntry>& stations) {
   if (std::all_of(stations.begin(), stations.end(),
-                  [](const StationEntry& s) { return s.label.empty(); }))
+                  [](const StationEntry& s) { return s.label.empty() || !s.lines.empty(); }))
     return;
+  // The long names of the lines of each short name, from the trains' words;
+  // a line without a short name by the stops of its trains.
+  std::map<std::string, std::set<std::string>> longNames;
   std::unordered_map<std::string_view, std::size_t> byName;
-  for (std::size_t i = 0; i < stations.size(); ++i) byName.emplace(stations[i].name, i);
-  std::vector<StationLine> lines;
-  std::map<std::pair<std::string, std::string>, std::size_t> lineIndex;
-  std::vector<std::set<std::size_t>> linesAt(stations.size());
+  std::vector<std::set<std::pair<std::string, std::string>>> linesAt(stations.size());
   for (uint32_t t = 0;; ++t) {
     murlo_train_info* info = nullptr;
     if (murlo_db_train_info(db, t, &info) != MURLO_STATUS_OK) break;
-    if (info->has_line == 0) {
-      murlo_train_info_free(info);
-      continue;
-    }
-    const auto [found, fresh] =
-        lineIndex.emplace(std::pair{info->line_short_name, info->line_long_name}, lines.size());
-    if (fresh) lines.push_back(stationLine(info->line_short_name, info->line_long_name));
+    const bool noShortName = info->has_line != 0 && info->line_short_name[0] == '\0';
+    if (info->has_line != 0) longNames[info->line_short_name].insert(info->line_long_name);
+    const std::pair<std::string, std::string> line{"", info->line_long_name};
     murlo_train_info_free(info);
     murlo_stops* stops = nullptr;
-    if (murlo_db_train_stops(db, t, "", "", &stops) != MURLO_STATUS_OK) continue;
+    if (!noShortName || murlo_db_train_stops(db, t, "", "", &stops) != MURLO_STATUS_OK) continue;
+    if (byName.empty()) {
+      for (std::size_t i = 0; i < stations.size(); ++i) byName.emplace(stations[i].name, i);
+    }
     for (std::size_t k = 0; k < stops->count; ++k) {
       const auto at = byName.find(stops->stops[k].station);
-      if (at != byName.end()) linesAt[at->second].insert(found->second);
+      if (at != byName.end()) linesAt[at->second].insert(line);
     }
     murlo_stops_free(stops);
   }
   for (std::size_t i = 0; i < stations.size(); ++i) {
-    for (const std::size_t line : linesAt[i]) stations[i].lines.push_back(lines[line]);
+    StationEntry& station = stations[i];
+    murlo_station_info* info = nullptr;
+    if (station.isGroup() || murlo_db_station_info(db, station.index, &info) != MURLO_STATUS_OK)
+      continue;
+    // The short names of the lines calling there, as the library knows them.
+    for (std::size_t l = 0; l < info->line_count; ++l) {
+      const std::string shortName = info->lines[l];
+      const auto found = longNames.find(shortName);
+      if (found == longNames.end()) {
+        linesAt[i].emplace(shortName, "");
+        continue;
+      }
+      for (const std::string& longName : found->second) linesAt[i].emplace(shortName, longName);
+    }
+    murlo_station_info_free(info);
+    for (const auto& [shortName, longName] : linesAt[i])
+      station.lines.push_back(stationLine(shortName, longName));
   }
 }
 
-}  // namespace
-
-std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
+std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db, StationLines lines) {
   murlo_stations* listed = nullptr;
   if (murlo_db_stations(db, "", &listed) != MURLO_STATUS_OK) return std::nullopt;
   std::vector<StationEntry> stations;
@@ -163,6 +172,7 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
     if (info != nullptr) written = {info->name_as_written, info->label};
     stations.push_back(
         stationEntry(listed->stations[i].name, listed->stations[i].abbreviation, written));
+    stations.back().index = listed->stations[i].index;
     if (info != nullptr && info->has_coordinates != 0) {
       stations.back().hasCoordinates = true;
       stations.back().latitude = info->latitude;
@@ -176,7 +186,7 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
     murlo_station_info_free(info);
   }
   murlo_stations_free(listed);
-  addStationLines(db, stations);
+  if (lines == StationLines::kAdded) addStationLines(db, stations);
   murlo_station_groups* groups = nullptr;
   if (murlo_db_station_groups(db, &groups) != MURLO_STATUS_OK) return std::nullopt;
   for (std::size_t g = 0; g < groups->count; ++g) {

@@ -30,6 +30,7 @@ StationLine stationLine(std::string shortName, std::string longName);
 // station group's (its members then listed).
 struct StationEntry {
   std::string name;
+  uint32_t index = 0;                // in the station table (not for a group)
   std::string abbreviation;          // "" where the database has none (and for a group)
   std::string folded;                // foldedName(name), made once
   std::vector<std::string> members;  // a group's stations; empty for a station
@@ -63,10 +64,23 @@ struct StationEntry {
 StationEntry stationEntry(std::string name, std::string abbreviation,
                           const std::vector<std::string>& written = {});
 
-// Every station of `db`, in table order (with its lines, where the
-// database has its own words), then its station groups in the
-// database's order; nothing when the library fails.
-std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db);
+// Whether a station list has each station's lines (which a search by a
+// line's name needs and other questions do not: finding them reads every
+// train's words).
+enum class StationLines { kLeftOut, kAdded };
+
+// Every station of `db`, in table order (with `lines`, its lines where the
+// database has its own words), then its station groups in the database's
+// order; nothing when the library fails.
+std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db,
+                                                        StationLines lines = StationLines::kAdded);
+
+// Adds to each station of `stations` (stationEntries of `db`) the lines
+// that call there, where the database has its own words and they are not
+// there yet: their short names as murlo_db_station_info gives them, with
+// the long names the trains' lines of that short name have, and lines
+// without a short name by the stops of their trains.
+void addStationLines(const murlo_db* db, std::vector<StationEntry>& stations);
 
 // `name` with ASCII letters in lower case, full-width letters and digits as
 // ASCII, Latin letters without their accents (é as e, ß as ss), and spaces
