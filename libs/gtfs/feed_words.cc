@@ -44,6 +44,50 @@ Wheelchair wheelchairOf(int32_t value) {
   return value == 1 ? Wheelchair::kYes : value == 2 ? Wheelchair::kNo : Wheelchair::kUnknown;
 }
 
+// The wheelchair access of each station (by place index, the top of its
+// parent_station chain): where trips call at its child stops, theirs, each
+// a stop's own wheelchair_boarding, or where that is 0 (or empty) the
+// nearest parent's that gives one; yes where any stop called at has
+// step-free access, no where every one says no, else unknown. A station no
+// trip calls at through a child keeps its own.
+std::vector<Wheelchair> stationWheelchairs(const Feed& feed) {
+  constexpr int kMaxDepth = 8;  // as the loader follows parents
+  std::vector<Wheelchair> access(feed.stops.size(), Wheelchair::kUnknown);
+  for (std::size_t p = 0; p < feed.stops.size(); ++p)
+    access[p] = wheelchairOf(feed.stops[p].wheelchair);
+  std::unordered_map<std::string_view, std::size_t> byId;
+  for (std::size_t p = 0; p < feed.stops.size(); ++p) byId.emplace(feed.stops[p].id, p);
+  std::vector<bool> called(feed.stops.size(), false);
+  for (const StopTime& row : feed.stopTimes) {
+    if (row.stop >= 0 && static_cast<std::size_t>(row.stop) < called.size())
+      called[static_cast<std::size_t>(row.stop)] = true;
+  }
+  struct Seen {
+    bool yes = false, no = false, unknown = false;
+  };
+  std::unordered_map<int32_t, Seen> seen;
+  for (std::size_t p = 0; p < feed.stops.size(); ++p) {
+    const StopPlace& stop = feed.stops[p];
+    if (!called[p] || stop.station < 0 || static_cast<std::size_t>(stop.station) == p) continue;
+    int32_t value = stop.wheelchair;
+    const StopPlace* at = &stop;
+    for (int depth = 0; value == 0 && depth < kMaxDepth && !at->parentId.empty(); ++depth) {
+      const auto parent = byId.find(at->parentId);
+      if (parent == byId.end()) break;
+      at = &feed.stops[parent->second];
+      value = at->wheelchair;
+    }
+    Seen& station = seen[stop.station];
+    (value == 1 ? station.yes : value == 2 ? station.no : station.unknown) = true;
+  }
+  for (const auto& [station, s] : seen) {
+    access[static_cast<std::size_t>(station)] = s.yes                ? Wheelchair::kYes
+                                                : s.no && !s.unknown ? Wheelchair::kNo
+                                                                     : Wheelchair::kUnknown;
+  }
+  return access;
+}
+
 int32_t micro(double degrees) { return static_cast<int32_t>(std::lround(degrees * 1e6)); }
 
 std::string thousands(std::size_t n) {
@@ -65,6 +109,7 @@ NetworkWords feedWords(const Feed& feed, const std::vector<Run>& runs,
     if (stationOf[p] >= 0)
       placeOf[static_cast<std::size_t>(stationOf[p])] = static_cast<int32_t>(p);
   }
+  const std::vector<Wheelchair> access = stationWheelchairs(feed);
   for (std::size_t s = 0; s < stations.size(); ++s) {
     if (placeOf[s] < 0) continue;
     const StopPlace& place = feed.stops[static_cast<std::size_t>(placeOf[s])];
@@ -72,7 +117,7 @@ NetworkWords feedWords(const Feed& feed, const std::vector<Run>& runs,
     const std::optional<std::string> name = wordsText(written, kMaxText, counts);
     if (!name || name->empty()) continue;
     StationWords station{StationIndex(static_cast<int32_t>(s)), *name, std::nullopt,
-                         wheelchairOf(place.wheelchair)};
+                         access[static_cast<std::size_t>(placeOf[s])]};
     if (place.hasPosition) {
       station.where = GeoPoint{micro(place.position.latitude), micro(place.position.longitude)};
       ++counts.coordinates;

@@ -671,6 +671,10 @@ if (faresUrl && noFaresUrl) {
     await ride.locator("button.train").click();
     await page.locator("#stops svg.journey-map").waitFor();
     assert.ok((await texts(page, "#stops-list th")).some((t) => t.includes("Beeby Market Hall")));
+    // Each station's wheelchair access where the database says it.
+    const rows = await texts(page, "#stops-list th");
+    assert.ok(rows.some((t) => t.includes("Aton Süd") && t.includes("♿")), rows.join(" | "));
+    assert.ok(rows.some((t) => t.includes("Beeby Market Hall") && t.includes("no step-free access")), rows.join(" | "));
   });
 
   await step("a network without fares shows no fare and its route type as the class", async (page) => {

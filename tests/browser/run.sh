@@ -66,13 +66,13 @@ SOURCE
 
 # A network with fares of its own (R10 Aton-Beeby $10.75, B20 Beeby-Ceton
 # $2.50), in its own words (names with spaces and accents, where they lie,
-# a line in its colours, a headsign, a platform), and one without fares,
-# whose class is its route type.
+# a line in its colours, a headsign, a platform, stations' wheelchair
+# access), and one without fares, whose class is its route type.
 cat >"$out/fares.tt" <<'SOURCE'
 station Aton AT
-named Aton "Aton Süd" at 50.000000,8.000000
+named Aton "Aton Süd" at 50.000000,8.000000 wheelchair yes
 station Beeby BB
-named Beeby "Beeby Market Hall" at 50.050000,8.100000
+named Beeby "Beeby Market Hall" at 50.050000,8.100000 wheelchair no
 station Ceton CT
 named Ceton "Ceton Öst" at 50.020000,8.200000
 line R "R1" "Riverside Line" type 2 colour 0039A6 text-colour FFFFFF

@@ -991,7 +991,8 @@ TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
 
 // The feed's own words reach the answers: a table shows names as written,
 // the line and headsign and the platform; --json adds them as fields, the
-// line with its colour. (What else they hold is the API test's.)
+// line with its colour, and the stations' wheelchair access. (What else they hold is the API
+// test's.)
 TEST(GtfsImportTest, AnswersSpeakTheFeedsOwnWords) {
   const Imported imported = import(kFeed, "20260408");
   ASSERT_EQ(imported.run.status, 0) << imported.run.err;
@@ -1009,6 +1010,10 @@ TEST(GtfsImportTest, AnswersSpeakTheFeedsOwnWords) {
         R"("from_platform":"1")"}},
       {{"departures", "Konigsplatz", "--at", "09:00", "--json"},
        {R"("from_as_written":"Königsplatz")"}},
+      // A station's wheelchair access: a platform's own wheelchair_boarding
+      // where its parent station gives none (HBF), else the station's.
+      {{"stations", "--name", "harbour central", "--json"}, {R"("wheelchair":["yes"])"}},
+      {{"stations", "--name", "konigsplatz", "--json"}, {R"("wheelchair":["no"])"}},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;

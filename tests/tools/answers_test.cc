@@ -89,6 +89,50 @@ TEST(StationMatch, NamesAbbreviationsAndSpacesAsPeopleTypeThem) {
   }
 }
 
+// A line's short or long name, typed as station names are (any case,
+// spaces, punctuation, accents), lists the stations the line calls at
+// after those whose own names match; it never names a station.
+TEST(StationMatch, LineNamesListTheirStationsAfterNames) {
+  const auto entry = [](std::string name, std::string written, std::vector<StationLine> lines) {
+    StationEntry station = stationEntry(std::move(name), "", {written, written});
+    station.lines = std::move(lines);
+    return station;
+  };
+  const StationLine lex = stationLine("4", "Lexington Avenue Express");
+  const StationLine sixth = stationLine("F", "6 Av Local");
+  const StationLine cote = stationLine("", "Côte-Vertu");
+  const std::vector<StationEntry> stations = {
+      entry("125_St", "125 St", {lex}),
+      entry("Lexington_Av", "Lexington Av/53 St", {sixth}),
+      entry("Grand_Central", "Grand Central", {lex}),
+      entry("Jay_St", "Jay St-MetroTech", {sixth}),
+      entry("Snowdon", "Snowdon", {cote}),
+  };
+  const struct {
+    const char* typed;
+    std::vector<std::string> found;  // stationsForTyping, best first
+    StationMatch::Kind kind;         // matchStation
+  } cases[] = {
+      {"Lexington", {"Lexington_Av", "125_St", "Grand_Central"}, StationMatch::Kind::kTaken},
+      {"lexington avenue express", {"125_St", "Grand_Central"}, StationMatch::Kind::kNone},
+      {"LEXINGTON AVENUE-EXPRESS", {"125_St", "Grand_Central"}, StationMatch::Kind::kNone},
+      {"4", {"125_St", "Grand_Central"}, StationMatch::Kind::kNone},
+      {"f", {"Lexington_Av", "Jay_St"}, StationMatch::Kind::kNone},
+      {"6av", {"Lexington_Av", "Jay_St"}, StationMatch::Kind::kNone},
+      {"cote vertu", {"Snowdon"}, StationMatch::Kind::kNone},
+      {"xp", {}, StationMatch::Kind::kNone},  // too short to look inside a long name
+  };
+  for (const auto& c : cases) {
+    std::vector<bool> byLine;
+    std::vector<std::string> found;
+    for (const StationEntry* s : stationsForTyping(c.typed, stations, &byLine))
+      found.push_back(s->name);
+    EXPECT_EQ(found, c.found) << c.typed;
+    EXPECT_EQ(byLine.size(), found.size()) << c.typed;
+    EXPECT_EQ(matchStation(c.typed, stations).kind, c.kind) << c.typed;
+  }
+}
+
 TEST(StationPinyin, NamesAsTheirSignsWriteThem) {
   const struct {
     const char* name;

@@ -1063,5 +1063,66 @@ TEST_F(MurloQueryTest, QuestionsAreAskedForADateOfTheTimetablesPeriod) {
   }
 }
 
+// A network in its own words: every caption, table and message names its
+// stations as written where the sections' names differ, and --json adds
+// them beside the sections' names (a database without words prints as it
+// did: the tests above).
+TEST_F(MurloQueryTest, StationsAreNamedAsWrittenEverywhere) {
+  test::TempFile source(
+      "station Aton AT\n"
+      "named Aton \"Aton Süd\"\n"
+      "station Beeby BB\n"
+      "named Beeby \"Beeby Market Hall\"\n"
+      "station Ceton CT\n"
+      "named Ceton \"Ceton Öst\"\n"
+      "train R10 class 1 columns F rate D\n"
+      "  Aton   -      08:00  0\n"
+      "  Beeby  09:00  -      100\n"
+      "end\n"
+      "train B20 class 1 columns F rate D\n"
+      "  Beeby  -      09:30  0\n"
+      "  Ceton  10:00  -      20\n"
+      "end\n",
+      "words.tt");
+  const std::string db = source.dir() + "/words.db";
+  const CommandResult built = runMurlo({"build", source.path(), db});
+  ASSERT_EQ(built.status, 0) << built.err;
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> shown;  // in standard output, or error when it fails
+  } cases[] = {
+      {{"direct", "Aton", "Ceton"},
+       {"No direct train from Aton Süd to Ceton Öst.\n", "\nBeeby Market Hall\n"}},
+      {{"direct", "aton sud", "Beeby", "--at", "07:00"},
+       {"From Aton Süd to Beeby Market Hall, in"}},
+      {{"direct", "Aton", "Ceton", "--json"},
+       {R"("from":"Aton","from_as_written":"Aton Süd","to":"Ceton","to_as_written":"Ceton Öst")",
+        R"("change_stations":["Beeby"],"change_stations_as_written":["Beeby Market Hall"])"}},
+      {{"stops", "R10", "Aton", "Beeby"},
+       {">  Aton Süd ", "> marks the journey from Aton Süd to Beeby Market Hall."}},
+      {{"stops", "B20", "Aton", "Ceton"}, {"train 1 does not call at Aton Süd."}},
+      {{"stops", "R10", "--json"}, {R"("station":"Aton","station_as_written":"Aton Süd")"}},
+      {{"plan", "Aton", "Ceton", "--at", "07:00"},
+       {"Journeys from Aton Süd to Ceton Öst leaving from 07:00", "R10  Aton Süd ",
+        "B20  Beeby Market Hall  09:30  Ceton Öst ", "change at Beeby Market Hall, wait"}},
+      {{"plan", "Aton", "Ceton", "--json"},
+       {R"("from":"Aton","from_as_written":"Aton Süd","to":"Ceton","to_as_written":"Ceton Öst")"}},
+      {{"departures", "Aton", "--at", "07:00"}, {"Leaving Aton Süd from 07:00:"}},
+      {{"departures", "Ceton", "--at", "07:00"}, {"No train leaves Ceton Öst."}},
+      {{"departures", "Aton", "--json"}, {R"("station":"Aton","station_as_written":"Aton Süd")"}},
+      {{"at", "Ceton", "--json"}, {R"("station":"Ceton","station_as_written":"Ceton Öst")"}},
+      {{"stations"}, {"Aton Süd ", "Beeby Market Hall "}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--db", db});
+    const CommandResult run = runMurlo(args);
+    const std::string shown = ::testing::PrintToString(c.args);
+    EXPECT_EQ(run.status, 0) << shown << run.err;
+    for (const std::string& part : c.shown)
+      EXPECT_NE(run.out.find(part), std::string::npos) << shown << "\n" << run.out;
+  }
+}
+
 }  // namespace
 }  // namespace murlo

@@ -61,6 +61,28 @@ void coordinatesArray(JsonWriter& json, const std::vector<StationEntry>& station
   json.endArray();
 }
 
+// Where the database says it of some station: each station's wheelchair
+// access, "yes", "no" or null. Nothing for a database that says none.
+void wheelchairArray(JsonWriter& json, const std::vector<StationEntry>& stations) {
+  if (std::all_of(stations.begin(), stations.end(),
+                  [](const StationEntry& s) { return s.wheelchair.empty(); }))
+    return;
+  json.key("wheelchair").beginArray();
+  for (const StationEntry& station : stations)
+    station.wheelchair.empty() ? json.null() : json.value(station.wheelchair);
+  json.endArray();
+}
+
+// Where a line's name found some of the stations: for each, that line
+// ("4 Lexington Avenue Express"), null for one found by its own name.
+void byLineArray(JsonWriter& json, const std::vector<std::string>& byLine) {
+  if (std::all_of(byLine.begin(), byLine.end(), [](const std::string& l) { return l.empty(); }))
+    return;
+  json.key("by_line").beginArray();
+  for (const std::string& line : byLine) line.empty() ? json.null() : json.value(line);
+  json.endArray();
+}
+
 }  // namespace
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const HeaderAnswer& answer) {
@@ -91,6 +113,8 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Statio
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
   coordinatesArray(json, answer.stations);
+  wheelchairArray(json, answer.stations);
+  byLineArray(json, answer.byLine);
   json.endObject();
 }
 
@@ -118,18 +142,34 @@ void writeAnswerJson(JsonWriter& json, const std::string& database,
   pinyinArray(json, answer.stations);
   labelsArray(json, answer.stations);
   coordinatesArray(json, answer.stations);
+  wheelchairArray(json, answer.stations);
+  byLineArray(json, answer.byLine);
   json.endObject();
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const TrainsAnswer& answer) {
   json.beginObject().field("database", database);
-  for (const auto& [key, value] : answer.subject) json.field(key, value);
+  for (const auto& [key, value] : answer.subject) {
+    json.field(key, value);
+    if (key == "station" || key == "from" || key == "to")
+      writeAsWritten(json, key, answer.written, value);
+  }
   json.field("count", int64_t{answer.count}).key("trains");
   writeTrainsJson(json, answer.trains, answer.kind);
   if (answer.kind == ListKind::kDirect) {
     json.key("change_stations").beginArray();
     for (const std::string& station : answer.changeStations) json.value(station);
     json.endArray();
+    // Their labels, null where a station has none; only where one has.
+    if (std::any_of(answer.changeStations.begin(), answer.changeStations.end(),
+                    [&](const std::string& s) { return answer.written.contains(s); })) {
+      json.key("change_stations_as_written").beginArray();
+      for (const std::string& station : answer.changeStations) {
+        const auto found = answer.written.find(station);
+        found == answer.written.end() ? json.null() : json.value(found->second);
+      }
+      json.endArray();
+    }
   }
   json.endObject();
 }
@@ -137,13 +177,16 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const Trains
 void writeAnswerJson(JsonWriter& json, const std::string& database, const StopsAnswer& answer) {
   json.beginObject().field("database", database).field("train", int64_t{answer.train});
   optionalText(json, "from", answer.from);
+  if (answer.from) writeAsWritten(json, "from", answer.written, *answer.from);
   optionalText(json, "to", answer.to);
+  if (answer.to) writeAsWritten(json, "to", answer.written, *answer.to);
   json.field("count", int64_t{answer.count})
       .field("run_time", answer.runTime)
       .key("stops")
       .beginArray();
   for (const StopLine& stop : answer.stops) {
     json.beginObject().key("on_journey").boolean(stop.onJourney).field("station", stop.station);
+    writeAsWritten(json, "station", answer.written, stop.station);
     stopTime(json, "arrival", stop.arrival);
     stopTime(json, "departure", stop.departure);
     json.field("km", int64_t{stop.km})
@@ -157,10 +200,9 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const StopsA
 }
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardAnswer& answer) {
-  json.beginObject()
-      .field("database", database)
-      .field("station", answer.station)
-      .field("at", formatMinuteOfDay(answer.atMinute));
+  json.beginObject().field("database", database).field("station", answer.station);
+  writeAsWritten(json, "station", answer.written, answer.station);
+  json.field("at", formatMinuteOfDay(answer.atMinute));
   if (answer.date != MURLO_NO_DATE) json.field("date", formatIsoDate(answer.date));
   json.field("limit", int64_t{answer.limit}).field("count", int64_t{answer.count}).key("trains");
   writeTrainsJson(json, answer.trains, answer.kind);
@@ -169,11 +211,11 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const BoardA
 
 void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAnswer& answer) {
   const PlanQuestion& question = answer.question;
-  json.beginObject()
-      .field("database", database)
-      .field("from", answer.from)
-      .field("to", answer.to)
-      .key("at");
+  json.beginObject().field("database", database).field("from", answer.from);
+  writeAsWritten(json, "from", answer.written, answer.from);
+  json.field("to", answer.to);
+  writeAsWritten(json, "to", answer.written, answer.to);
+  json.key("at");
   // The time as the question gave it: `at`, else `before` or `arrive_by`.
   const std::string time = formatMinuteOfDay(question.atMinute);
   switch (question.time) {
@@ -205,11 +247,11 @@ void writeAnswerJson(JsonWriter& json, const std::string& database, const PlanAn
       ride.waitMinutes ? json.value(int64_t{*ride.waitMinutes}) : json.null();
       json.key("walk");
       if (ride.walk) {
-        json.beginObject()
-            .field("from", ride.walk->from)
-            .field("to", ride.walk->to)
-            .field("minutes", int64_t{ride.walk->minutes})
-            .endObject();
+        json.beginObject().field("from", ride.walk->from).field("to", ride.walk->to);
+        json.field("minutes", int64_t{ride.walk->minutes});
+        writeAsWritten(json, "from", answer.written, ride.walk->from);
+        writeAsWritten(json, "to", answer.written, ride.walk->to);
+        json.endObject();
       } else {
         json.null();
       }

@@ -134,15 +134,38 @@ Status unreadableResult() {
 
 Questions::Questions(std::string database, DatabaseHandle handle,
                      std::shared_ptr<const std::vector<StationEntry>> stations)
-    : database_(std::move(database)), handle_(std::move(handle)), stations_(std::move(stations)) {}
+    : database_(std::move(database)),
+      handle_(std::move(handle)),
+      stations_(std::move(stations)),
+      linesAdded_(stations_ != nullptr) {}
 
 const std::vector<StationEntry>* Questions::stationList() {
   if (!stations_) {
-    auto listed = stationEntries(handle_.get());
+    auto listed = stationEntries(handle_.get(), StationLines::kLeftOut);
     if (!listed) return nullptr;
     stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(*listed));
   }
   return stations_.get();
+}
+
+const std::vector<StationEntry>* Questions::stationListWithLines() {
+  const auto* stations = stationList();
+  if (stations == nullptr || linesAdded_) return stations;
+  std::vector<StationEntry> withLines = *stations;
+  addStationLines(handle_.get(), withLines);
+  stations_ = std::make_shared<const std::vector<StationEntry>>(std::move(withLines));
+  linesAdded_ = true;
+  return stations_.get();
+}
+
+void Questions::noteWritten(NamesAsWritten& written, const std::string& name) {
+  const auto* stations = stationList();
+  if (stations == nullptr || written.contains(name)) return;
+  for (const StationEntry& station : *stations) {
+    if (station.name != name) continue;
+    if (!station.label.empty()) written.emplace(name, station.label);
+    return;
+  }
 }
 
 Result<std::string> Questions::resolve(std::string_view role, std::string_view typed,
@@ -159,8 +182,10 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
         return groupRefused(role, *group);
       }
       if (match.kind == StationMatch::Kind::kTaken) {
+        NamesAsWritten written;
+        noteWritten(written, match.name);
         notes_.push_back("taking " + std::string(group != nullptr ? "the station group " : "") +
-                         match.name + " for \"" + std::string(typed) + "\"" +
+                         shownName(written, match.name) + " for \"" + std::string(typed) + "\"" +
                          (match.byAbbreviation ? " (its abbreviation)" : ""));
       }
       return match.name;
@@ -193,11 +218,31 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
 
 Status Questions::unknownStation(std::string_view role, std::string_view typed) {
   std::string message = "unknown " + roleAndStation(role) + " \"" + std::string(typed) + "\"";
-  const auto* all = stationList();
+  const auto* all = stationListWithLines();
   if (all == nullptr || all->empty()) {
     return failureOf(Status::Kind::kUnknownStation,
                      message + ": the database " + database_ + " has no stations",
                      std::string(role));
+  }
+  // A line's name is no station's: its stations are the ones to choose from.
+  const StationLine* line = nullptr;
+  std::vector<std::string> ofLine;
+  for (const StationEntry& station : *all) {
+    const StationLine* named = lineNamed(typed, station);
+    if (named == nullptr || (line != nullptr && named->text() != line->text())) continue;
+    line = named;
+    ofLine.push_back(station.name);
+  }
+  if (line != nullptr) {
+    message += " (a line's name: " + line->text() + " calls at ";
+    for (std::size_t i = 0; i < ofLine.size() && i < 8; ++i) {
+      NamesAsWritten written;
+      noteWritten(written, ofLine[i]);
+      message += (i > 0 ? ", " : "") + shownName(written, ofLine[i]);
+    }
+    message += ofLine.size() > 8 ? ", ...)" : ")";
+    return failureOf(Status::Kind::kUnknownStation, std::move(message), std::string(role),
+                     std::move(ofLine));
   }
   std::vector<std::string> names = suggestStations(typed, *all);
   if (names.empty()) {
@@ -296,34 +341,57 @@ Result<StationsAnswer> Questions::stations(const std::string& abbreviation,
     answer.text = result.text;
     return answer;
   }
-  const auto* all = stationList();
+  const auto* all = namePart ? stationListWithLines() : stationList();
   if (all == nullptr) return unreadableResult();
   // The stations whose abbreviation begins with the one asked for, as typed
   // or in capitals, in table order.
   const std::vector<std::string> partNames =
       namePart ? namesContaining(*namePart, *all) : std::vector<std::string>{};
-  for (const StationEntry& station : *all) {
-    if (station.isGroup()) continue;
+  const auto abbreviated = [&](const StationEntry& station) {
     const auto begins = [&](const std::string& prefix) {
       return station.abbreviation.compare(0, prefix.size(), prefix) == 0;
     };
-    if (!begins(abbreviation) && !(answer.alsoAbbreviation && begins(capitals))) continue;
+    return !station.isGroup() &&
+           (begins(abbreviation) || (answer.alsoAbbreviation && begins(capitals)));
+  };
+  for (const StationEntry& station : *all) {
+    if (!abbreviated(station)) continue;
     if (namePart &&
         std::find(partNames.begin(), partNames.end(), station.name) == partNames.end()) {
       continue;
     }
     answer.stations.push_back(station);
+    answer.byLine.emplace_back();
+  }
+  if (!namePart) return answer;
+  // Then the stations of the lines the name gives, not found by their own.
+  const std::size_t byName = answer.stations.size();
+  for (const StationEntry& station : *all) {
+    if (!abbreviated(station)) continue;
+    const StationLine* line = lineNamed(*namePart, station);
+    if (line == nullptr ||
+        std::any_of(answer.stations.begin(), answer.stations.begin() + static_cast<long>(byName),
+                    [&](const StationEntry& s) { return s.name == station.name; }))
+      continue;
+    answer.stations.push_back(station);
+    answer.byLine.push_back(line->text());
   }
   return answer;
 }
 
 Result<TypedStationsAnswer> Questions::typedStations(const std::string& typed, std::size_t limit) {
-  const auto* all = stationList();
+  const auto* all = stationListWithLines();
   if (all == nullptr) return unreadableResult();
   TypedStationsAnswer answer;
   answer.typed = typed;
-  const std::vector<const StationEntry*> found = stationsForTyping(typed, *all);
-  for (std::size_t i = 0; i < found.size() && i < limit; ++i) answer.stations.push_back(*found[i]);
+  std::vector<bool> byLine;
+  const std::vector<const StationEntry*> found = stationsForTyping(typed, *all, &byLine);
+  for (std::size_t i = 0; i < found.size() && i < limit; ++i) {
+    answer.stations.push_back(*found[i]);
+    // A station that only a line's name finds says which line.
+    const StationLine* line = byLine[i] ? lineNamed(typed, *found[i]) : nullptr;
+    answer.byLine.push_back(line != nullptr ? line->text() : "");
+  }
   answer.more = found.size() > limit;
   return answer;
 }
@@ -345,6 +413,7 @@ Result<TrainsAnswer> Questions::at(const std::string& typed, const TrainOrder& o
   if (status == MURLO_STATUS_UNKNOWN_STATION) return unknownStation("", typed);
   if (status != MURLO_STATUS_OK) return statusFailure(status);
   TrainsAnswer answer = trainsAnswer(ListKind::kAt, {{"station", station}}, {});
+  noteWritten(answer.written, station);
   answer.count = static_cast<int32_t>(rides->count);
   answer.trains = listedTrains(handle_.get(), *rides, ListKind::kAt, order);
   return answer;
@@ -394,6 +463,9 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   for (std::size_t i = 0; i < rides->change_station_count; ++i) {
     answer.changeStations.emplace_back(rides->change_stations[i]);
   }
+  for (const std::string& station : answer.changeStations) noteWritten(answer.written, station);
+  noteWritten(answer.written, from);
+  noteWritten(answer.written, to);
   return answer;
 }
 
@@ -455,6 +527,19 @@ Result<StopsAnswer> Questions::stops(const std::string& typedTrain,
   answer.runTime = spanOf(stops->run_minutes);
   for (std::size_t i = 0; i < stops->count; ++i)
     answer.stops.push_back(stopLineOf(stops->stops[i]));
+  // The stops' labels, one per stop, as the train's words give them.
+  murlo_train_info* info = nullptr;
+  if (murlo_db_train_info(handle_.get(), *train, &info) == MURLO_STATUS_OK) {
+    for (std::size_t i = 0; i < info->stop_count && i < answer.stops.size(); ++i) {
+      if (info->stop_labels[i] != nullptr && info->stop_labels[i][0] != '\0')
+        answer.written.emplace(answer.stops[i].station, info->stop_labels[i]);
+    }
+    murlo_train_info_free(info);
+  }
+  if (answer.from) {
+    noteWritten(answer.written, *answer.from);
+    noteWritten(answer.written, *answer.to);
+  }
   if (answer.from) {
     const auto calls = [&](const std::string& name, auto after) {
       return std::find_if(after, answer.stops.end(),
@@ -520,6 +605,7 @@ Result<BoardAnswer> Questions::board(ListKind kind, const std::string& typed, in
   if (status != MURLO_STATUS_OK) return statusFailure(status);
   answer.count = static_cast<int32_t>(rides->count);
   answer.trains = listedTrains(handle_.get(), *rides, kind, TrainOrder{false, 0});
+  noteWritten(answer.written, answer.station);
   return answer;
 }
 
@@ -579,6 +665,8 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
     default: return statusFailure(status);
   }
   answer.count = static_cast<int32_t>(journeys->count);
+  noteWritten(answer.written, answer.from);
+  noteWritten(answer.written, answer.to);
   for (std::size_t j = 0; j < journeys->count; ++j) {
     const murlo_journey& found = journeys->journeys[j];
     Journey journey;
@@ -600,6 +688,8 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
       if (found.walks != nullptr && found.walks[r].to != nullptr) {
         const murlo_walk& walk = found.walks[r];
         ride.walk = WalkStep{walk.from, walk.to, walk.minutes};
+        noteWritten(answer.written, ride.walk->from);
+        noteWritten(answer.written, ride.walk->to);
         walked = walk.minutes;
       }
       if (r > 0) {

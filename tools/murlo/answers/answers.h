@@ -16,6 +16,7 @@
 
 #include "answers/database_handle.h"
 #include "answers/library_calls.h"
+#include "answers/names_as_written.h"
 #include "answers/parameters.h"
 #include "answers/station_match.h"
 #include "answers/status.h"
@@ -58,13 +59,17 @@ struct StationsAnswer {
   std::optional<std::string> namePart;          // --name
   std::optional<std::string> alsoAbbreviation;  // the capitals also looked for
   std::vector<StationEntry> stations;           // kFields
-  std::string text;                             // the library's (for the abbreviation)
+  // For each of `stations`, the line whose name --name gave ("4 Lexington
+  // Avenue Express"), "" for a station found by its own name.
+  std::vector<std::string> byLine;
+  std::string text;  // the library's (for the abbreviation)
 };
 
 // The stations a station field offers as a person types.
 struct TypedStationsAnswer {
   std::string typed;
   std::vector<StationEntry> stations;  // best first
+  std::vector<std::string> byLine;     // as StationsAnswer's
   bool more = false;                   // more stations match than are listed
 };
 
@@ -75,6 +80,7 @@ struct TrainsAnswer {
   std::string text;                         // the library's
   std::vector<ListedTrain> trains;          // kFields, in the order asked for
   std::vector<std::string> changeStations;  // kDirect without a train (kFields)
+  NamesAsWritten written;                   // of the subject's and change stations (kFields)
 };
 
 struct StopsAnswer {
@@ -88,6 +94,7 @@ struct StopsAnswer {
   // kFields with a journey: whether the train calls at `from` and after it
   // at `to`, so that it can take the journey.
   std::optional<bool> runsFromTo;
+  NamesAsWritten written;  // of `from`, `to` and the stops (kFields)
 };
 
 // murlo's defaults for the numbers of a journey question (their ranges are
@@ -108,6 +115,7 @@ struct BoardAnswer {
   int32_t count = 0;                // the library's result
   std::string text;                 // the library's
   std::vector<ListedTrain> trains;  // kFields, in the library's order
+  NamesAsWritten written;           // of `station` (kFields)
 };
 
 // What the time of a journey question asks for.
@@ -181,6 +189,7 @@ struct PlanAnswer {
   int32_t count = 0;              // the library's result
   std::string text;               // the library's
   std::vector<Journey> journeys;  // kFields
+  NamesAsWritten written;         // of `from`, `to` and the walks' stations (kFields)
 };
 
 // Questions put to the loaded database. `database` is the path loaded (named
@@ -190,7 +199,8 @@ struct PlanAnswer {
 class Questions {
  public:
   // `handle` is the database's handle; --raw answers (Detail::kText) come
-  // from the process's database, which must be the same.
+  // from the process's database, which must be the same. `stations`, when
+  // given, has the stations' lines (stationEntries with StationLines::kAdded).
   Questions(std::string database, DatabaseHandle handle,
             std::shared_ptr<const std::vector<StationEntry>> stations = nullptr);
 
@@ -201,7 +211,8 @@ class Questions {
 
   Result<HeaderAnswer> header(Detail detail);
   // Stations whose abbreviation begins with `abbreviation` (also in capitals
-  // when it has lower-case letters) and, with `namePart`, whose name holds it.
+  // when it has lower-case letters) and, with `namePart`, whose name holds
+  // it; after them those of the lines it names (lineNamed).
   Result<StationsAnswer> stations(const std::string& abbreviation,
                                   const std::optional<std::string>& namePart, Detail detail);
   // At most `limit` stations for what a person typed (stationsForTyping).
@@ -248,10 +259,16 @@ class Questions {
   Result<BoardAnswer> board(ListKind kind, const std::string& station, int atMinute, int32_t limit,
                             Detail detail, int32_t date);
   const std::vector<StationEntry>* stationList();
+  // The same with each station's lines (see StationLines), for a search
+  // that may name a line.
+  const std::vector<StationEntry>* stationListWithLines();
+  // Adds the label of station `name` to `written`, where it has one.
+  void noteWritten(NamesAsWritten& written, const std::string& name);
 
   std::string database_;
   DatabaseHandle handle_;
   std::shared_ptr<const std::vector<StationEntry>> stations_;
+  bool linesAdded_ = false;  // stations_ has the stations' lines
   std::vector<std::string> notes_;
 };
 

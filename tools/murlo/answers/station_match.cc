@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
 
 #include "answers/ascii_text.h"
 #include "answers/pinyin_initials.h"
@@ -76,6 +79,22 @@ std::u16string_view latinBase(char16_t u) {
 
 }  // namespace
 
+std::string StationLine::text() const {
+  if (shortName.empty() || longName.empty()) return shortName + longName;
+  return shortName + " " + longName;
+}
+
+StationLine stationLine(std::string shortName, std::string longName) {
+  StationLine line;
+  line.foldedShort = foldedName(shortName);
+  line.squeezedShort = squeezedName(shortName);
+  line.foldedLong = foldedName(longName);
+  line.squeezedLong = squeezedName(longName);
+  line.shortName = std::move(shortName);
+  line.longName = std::move(longName);
+  return line;
+}
+
 StationEntry stationEntry(std::string name, std::string abbreviation,
                           const std::vector<std::string>& written) {
   StationEntry entry;
@@ -92,7 +111,55 @@ StationEntry stationEntry(std::string name, std::string abbreviation,
   return entry;
 }
 
-std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
+void addStationLines(const murlo_db* db, std::vector<StationEntry>& stations) {
+  if (std::all_of(stations.begin(), stations.end(),
+                  [](const StationEntry& s) { return s.label.empty() || !s.lines.empty(); }))
+    return;
+  // The long names of the lines of each short name, from the trains' words;
+  // a line without a short name by the stops of its trains.
+  std::map<std::string, std::set<std::string>> longNames;
+  std::unordered_map<std::string_view, std::size_t> byName;
+  std::vector<std::set<std::pair<std::string, std::string>>> linesAt(stations.size());
+  for (uint32_t t = 0;; ++t) {
+    murlo_train_info* info = nullptr;
+    if (murlo_db_train_info(db, t, &info) != MURLO_STATUS_OK) break;
+    const bool noShortName = info->has_line != 0 && info->line_short_name[0] == '\0';
+    if (info->has_line != 0) longNames[info->line_short_name].insert(info->line_long_name);
+    const std::pair<std::string, std::string> line{"", info->line_long_name};
+    murlo_train_info_free(info);
+    murlo_stops* stops = nullptr;
+    if (!noShortName || murlo_db_train_stops(db, t, "", "", &stops) != MURLO_STATUS_OK) continue;
+    if (byName.empty()) {
+      for (std::size_t i = 0; i < stations.size(); ++i) byName.emplace(stations[i].name, i);
+    }
+    for (std::size_t k = 0; k < stops->count; ++k) {
+      const auto at = byName.find(stops->stops[k].station);
+      if (at != byName.end()) linesAt[at->second].insert(line);
+    }
+    murlo_stops_free(stops);
+  }
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    StationEntry& station = stations[i];
+    murlo_station_info* info = nullptr;
+    if (station.isGroup() || murlo_db_station_info(db, station.index, &info) != MURLO_STATUS_OK)
+      continue;
+    // The short names of the lines calling there, as the library knows them.
+    for (std::size_t l = 0; l < info->line_count; ++l) {
+      const std::string shortName = info->lines[l];
+      const auto found = longNames.find(shortName);
+      if (found == longNames.end()) {
+        linesAt[i].emplace(shortName, "");
+        continue;
+      }
+      for (const std::string& longName : found->second) linesAt[i].emplace(shortName, longName);
+    }
+    murlo_station_info_free(info);
+    for (const auto& [shortName, longName] : linesAt[i])
+      station.lines.push_back(stationLine(shortName, longName));
+  }
+}
+
+std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db, StationLines lines) {
   murlo_stations* listed = nullptr;
   if (murlo_db_stations(db, "", &listed) != MURLO_STATUS_OK) return std::nullopt;
   std::vector<StationEntry> stations;
@@ -105,14 +172,21 @@ std::optional<std::vector<StationEntry>> stationEntries(const murlo_db* db) {
     if (info != nullptr) written = {info->name_as_written, info->label};
     stations.push_back(
         stationEntry(listed->stations[i].name, listed->stations[i].abbreviation, written));
+    stations.back().index = listed->stations[i].index;
     if (info != nullptr && info->has_coordinates != 0) {
       stations.back().hasCoordinates = true;
       stations.back().latitude = info->latitude;
       stations.back().longitude = info->longitude;
     }
+    if (info != nullptr) {
+      stations.back().wheelchair = info->wheelchair == MURLO_WHEELCHAIR_YES  ? "yes"
+                                   : info->wheelchair == MURLO_WHEELCHAIR_NO ? "no"
+                                                                             : "";
+    }
     murlo_station_info_free(info);
   }
   murlo_stations_free(listed);
+  if (lines == StationLines::kAdded) addStationLines(db, stations);
   murlo_station_groups* groups = nullptr;
   if (murlo_db_station_groups(db, &groups) != MURLO_STATUS_OK) return std::nullopt;
   for (std::size_t g = 0; g < groups->count; ++g) {
@@ -230,13 +304,41 @@ StationMatch matchStation(std::string_view typed, const std::vector<StationEntry
   return match;
 }
 
+namespace {
+
+// lineNamed for what was typed, folded and squeezed.
+const StationLine* lineNamedBy(const std::string& folded, const std::string& squeezed,
+                               const StationEntry& station) {
+  if (station.lines.empty() || folded.empty()) return nullptr;
+  const auto holds = [](const std::string& name, const std::string& part) {
+    return !part.empty() && name.find(part) != std::string::npos;
+  };
+  for (const StationLine& line : station.lines) {
+    if (line.foldedShort == folded || line.foldedLong == folded) return &line;
+    if (!squeezed.empty() && (line.squeezedShort == squeezed || line.squeezedLong == squeezed))
+      return &line;
+    if (squeezed.size() >= 3 &&
+        (holds(line.foldedLong, folded) || holds(line.squeezedLong, squeezed)))
+      return &line;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const StationLine* lineNamed(std::string_view typed, const StationEntry& station) {
+  return lineNamedBy(foldedName(typed), squeezedName(typed), station);
+}
+
 std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
-                                                   const std::vector<StationEntry>& stations) {
+                                                   const std::vector<StationEntry>& stations,
+                                                   std::vector<bool>* byLine) {
   std::vector<const StationEntry*> found;
   if (typed.empty()) return found;
   const std::string folded = foldedName(typed);
   const std::string capitals = asciiCapitals(typed);
   const std::string initials = pinyinInitials(typed);
+  const std::string squeezed = squeezedName(typed);
   const std::vector<std::string> words = wordsOf(folded);
   const auto begins = [](const std::string& text, const std::string& prefix) {
     return !prefix.empty() && text.compare(0, prefix.size(), prefix) == 0;
@@ -257,13 +359,15 @@ std::vector<const StationEntry*> stationsForTyping(std::string_view typed,
         return initials.size() >= 2 && begins(s.abbreviation, initials);
       },
       [&](const StationEntry& s) { return wordsMatch(words, s.folded); },
+      [&](const StationEntry& s) { return lineNamedBy(folded, squeezed, s) != nullptr; },
   };
   std::vector<bool> listed(stations.size(), false);
-  for (const auto& rank : ranks) {
+  for (std::size_t r = 0; r < ranks.size(); ++r) {
     for (std::size_t i = 0; i < stations.size(); ++i) {
-      if (listed[i] || !rank(stations[i])) continue;
+      if (listed[i] || !ranks[r](stations[i])) continue;
       listed[i] = true;
       found.push_back(&stations[i]);
+      if (byLine != nullptr) byLine->push_back(r + 1 == ranks.size());  // the lines' rank
     }
   }
   return found;

@@ -9,6 +9,7 @@
 #include "answers/display_width.h"
 #include "answers/host.h"
 #include "answers/library_calls.h"
+#include "answers/names_as_written.h"
 #include "answers/text_table.h"
 #include "answers/time_of_day.h"
 #include "answers/visible_text.h"
@@ -48,6 +49,19 @@ void writeNetworkFare(JsonWriter& json, const std::optional<NetworkFare>& fare) 
       .endObject();
 }
 
+std::string fromName(const ListedTrain& t) {
+  return writtenOr(t.words ? t.words->from : "", t.line.from);
+}
+std::string toName(const ListedTrain& t) {
+  return writtenOr(t.words ? t.words->to : "", t.line.to);
+}
+std::string firstName(const ListedTrain& t) {
+  return writtenOr(t.words ? t.words->firstStation : "", t.line.firstStation);
+}
+std::string lastName(const ListedTrain& t) {
+  return writtenOr(t.words ? t.words->lastStation : "", t.line.lastStation);
+}
+
 namespace {
 
 struct Column {
@@ -59,21 +73,6 @@ struct Column {
 };
 
 std::string fare(const ListedTrain& t, std::size_t c) { return t.line.fares[c]; }
-
-// A station as the network writes it, where the database has its words.
-std::string written(const std::string& own, const std::string& sections) {
-  return own.empty() ? sections : own;
-}
-std::string fromName(const ListedTrain& t) {
-  return written(t.words ? t.words->from : "", t.line.from);
-}
-std::string toName(const ListedTrain& t) { return written(t.words ? t.words->to : "", t.line.to); }
-std::string firstName(const ListedTrain& t) {
-  return written(t.words ? t.words->firstStation : "", t.line.firstStation);
-}
-std::string lastName(const ListedTrain& t) {
-  return written(t.words ? t.words->lastStation : "", t.line.lastStation);
-}
 
 std::vector<Column> columnsOf(ListKind kind) {
   const auto departs = [](const ListedTrain& t) {

@@ -49,6 +49,14 @@ struct ListedTrain {
   std::optional<RideWords> words;
 };
 
+// The stations of a line as tables show them: the train's boarding and
+// alighting stations and its own first and last, each as the network
+// writes it where the database says (names_as_written.h).
+std::string fromName(const ListedTrain& t);
+std::string toName(const ListedTrain& t);
+std::string firstName(const ListedTrain& t);
+std::string lastName(const ListedTrain& t);
+
 // Orders the trains by the clock time of their departure (kAt: at the
 // station, its arrival for a train ending there), the library's order
 // among equal times. The day is read from `fromMinute` (0..1439) on: a

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "answers/display_width.h"
+#include "answers/names_as_written.h"
 #include "answers/service_date.h"
 #include "answers/time_of_day.h"
+#include "answers/train_listing.h"
 #include "answers/visible_text.h"
 #include "cli/commands.h"
 #include "cli/query_session.h"
@@ -62,7 +64,8 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
                               : question.maxChanges == 1
                                   ? "at most 1 change"
                                   : "at most " + std::to_string(question.maxChanges) + " changes";
-  const std::string route = visibleText(answer.from) + " to " + visibleText(answer.to);
+  const std::string route = visibleText(shownName(answer.written, answer.from)) + " to " +
+                            visibleText(shownName(answer.written, answer.to));
   if (answer.journeys.empty()) {
     switch (question.time) {
       case JourneyTime::kLeaveFrom:
@@ -112,8 +115,9 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
     dayBefore = dayBefore || journey.departureDay < 0;
     for (const Ride& ride : journey.rides) {
       const TrainLine& train = ride.train.line;
-      rides.push_back({visibleText(train.number), visibleText(train.from),
-                       timeWithDay(train.departure, ride.departureDay), visibleText(train.to),
+      rides.push_back({visibleText(train.number), visibleText(fromName(ride.train)),
+                       timeWithDay(train.departure, ride.departureDay),
+                       visibleText(toName(ride.train)),
                        timeWithDay(train.arrival, ride.arrivalDay)});
       if (train.fare) rides.back().push_back(train.fare->text);
     }
@@ -130,10 +134,10 @@ void printJourneys(const PlanAnswer& answer, std::ostream& out) {
         // leaves, and the walk between them where they differ.
         out << indent << std::string(rideWidths[0] + 2, ' ');
         if (ride.walk) {
-          out << "walk to " << visibleText(ride.walk->to) << ", " << waitOf(ride.walk->minutes)
-              << ", wait " << waitOf(*ride.waitMinutes) << '\n';
+          out << "walk to " << visibleText(shownName(answer.written, ride.walk->to)) << ", "
+              << waitOf(ride.walk->minutes) << ", wait " << waitOf(*ride.waitMinutes) << '\n';
         } else {
-          out << "change at " << visibleText(ride.train.line.from) << ", wait "
+          out << "change at " << visibleText(fromName(ride.train)) << ", wait "
               << waitOf(*ride.waitMinutes) << '\n';
         }
       }

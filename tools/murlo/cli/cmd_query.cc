@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "answers/names_as_written.h"
 #include "answers/service_date.h"
 #include "answers/text_table.h"
 #include "answers/time_of_day.h"
@@ -53,8 +54,9 @@ int showTrains(const Query& query, const Questions& questions, const Result<Trai
 
 // The proposed change stations of a direct query that found no train.
 // `onDate`: " on DATE" for a question asked for a date, else "".
-void printChangeStations(const TrainsAnswer& answer, const std::string& from, const std::string& to,
-                         const std::string& onDate) {
+void printChangeStations(const TrainsAnswer& answer, const std::string& onDate) {
+  const std::string from = shownName(answer.written, answer.subject[0].second);
+  const std::string to = shownName(answer.written, answer.subject[1].second);
   if (answer.changeStations.empty()) {
     std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << onDate
               << ", and no change station to propose.\n";
@@ -63,7 +65,8 @@ void printChangeStations(const TrainsAnswer& answer, const std::string& from, co
   std::cout << "No direct train from " << visibleText(from) << " to " << visibleText(to) << onDate
             << ".\n\n";
   TextTable table({{"Proposed change stations"}});
-  for (const std::string& station : answer.changeStations) table.addRow({station});
+  for (const std::string& station : answer.changeStations)
+    table.addRow({shownName(answer.written, station)});
   table.print(std::cout);
 }
 
@@ -98,8 +101,18 @@ int runStations(const CommandLine& line) {
     std::cout << "No station abbreviation begins with " << abbreviation
               << (also ? " or " + *also : "") << ".\n";
   } else {
-    TextTable table({{"Station"}, {"Abbreviation"}});
-    for (const StationEntry& station : found) table.addRow({station.name, station.abbreviation});
+    // A Line column where a line's name found some of them.
+    const bool lines = std::any_of(answer->byLine.begin(), answer->byLine.end(),
+                                   [](const std::string& byLine) { return !byLine.empty(); });
+    std::vector<TableColumn> columns = {{"Station"}, {"Abbreviation"}};
+    if (lines) columns.push_back({"Line"});
+    TextTable table(std::move(columns));
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      std::vector<std::string> row = {writtenOr(found[i].label, found[i].name),
+                                      found[i].abbreviation};
+      if (lines) row.push_back(i < answer->byLine.size() ? answer->byLine[i] : "");
+      table.addRow(std::move(row));
+    }
     table.print(std::cout);
   }
   return kExitOk;
@@ -114,7 +127,8 @@ int runAt(const CommandLine& line) {
   if (!status.ok()) return reportFailure(query, status);
   Questions questions(query.database, query.handle);
   const auto answer = questions.at(line.operand(0), options.order, query.detail());
-  const std::string station = answer.ok() ? answer->subject.front().second : "";
+  const std::string station =
+      answer.ok() ? shownName(answer->written, answer->subject.front().second) : "";
   return showTrains(query, questions, answer, options, "No train calls at " + station + ".");
 }
 
@@ -173,21 +187,23 @@ int runDirect(const CommandLine& line) {
   const std::string onDate = date == MURLO_NO_DATE ? "" : " on " + formatIsoDate(date);
   if (answer.ok() && answer->count == 0 && query.format == OutputFormat::kTable) {
     sayNotes(questions);
-    printChangeStations(*answer, answer->subject[0].second, answer->subject[1].second, onDate);
+    printChangeStations(*answer, onDate);
     return kExitOk;
   }
   if (answer.ok() && options.order.timeAsked && query.format == OutputFormat::kTable) {
     sayNotes(questions);
-    std::cout << "From " << visibleText(answer->subject[0].second) << " to "
-              << visibleText(answer->subject[1].second) << onDate << ", in order of departure from "
+    std::cout << "From " << visibleText(shownName(answer->written, answer->subject[0].second))
+              << " to " << visibleText(shownName(answer->written, answer->subject[1].second))
+              << onDate << ", in order of departure from "
               << formatMinuteOfDay(options.order.fromMinute) << ":\n";
     printTrainTable(answer->trains, answer->kind, options.layout, std::cout);
     return kExitOk;
   }
   if (answer.ok() && date != MURLO_NO_DATE && query.format == OutputFormat::kTable) {
     sayNotes(questions);
-    std::cout << "From " << visibleText(answer->subject[0].second) << " to "
-              << visibleText(answer->subject[1].second) << onDate << ":\n";
+    std::cout << "From " << visibleText(shownName(answer->written, answer->subject[0].second))
+              << " to " << visibleText(shownName(answer->written, answer->subject[1].second))
+              << onDate << ":\n";
     printTrainTable(answer->trains, answer->kind, options.layout, std::cout);
     return kExitOk;
   }
@@ -223,11 +239,12 @@ int runBoard(const CommandLine& line, ListKind kind) {
         board.date == MURLO_NO_DATE ? "" : " on " + formatIsoDate(board.date);
     if (board.trains.empty()) {
       std::cout << (departures ? "No train leaves " : "No train arrives at ")
-                << visibleText(board.station) << onDate << ".\n";
+                << visibleText(shownName(board.written, board.station)) << onDate << ".\n";
       return;
     }
-    std::cout << (departures ? "Leaving " : "Arriving at ") << visibleText(board.station)
-              << " from " << formatMinuteOfDay(board.atMinute) << onDate << ":\n";
+    std::cout << (departures ? "Leaving " : "Arriving at ")
+              << visibleText(shownName(board.written, board.station)) << " from "
+              << formatMinuteOfDay(board.atMinute) << onDate << ":\n";
     const std::vector<ListedTrain> shown = daysFromBoardDay(board.trains, kind);
     printTrainTable(shown, kind, options.layout, std::cout);
     if (hasDayMarks(shown)) {

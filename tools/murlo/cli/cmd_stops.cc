@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "answers/names_as_written.h"
 #include "answers/text_table.h"
 #include "answers/visible_text.h"
 #include "cli/commands.h"
@@ -19,8 +20,8 @@ void sayNoJourney(const StopsAnswer& answer, std::ostream& out) {
                        [&](const StopLine& stop) { return stop.station == name; });
   };
   const std::string train = "train " + std::to_string(answer.train);
-  const std::string from = visibleText(*answer.from);
-  const std::string to = visibleText(*answer.to);
+  const std::string from = visibleText(shownName(answer.written, *answer.from));
+  const std::string to = visibleText(shownName(answer.written, *answer.to));
   out << "No stop is marked: ";
   if (!calls(*answer.from)) {
     out << train << " does not call at " << from << ".\n";
@@ -43,9 +44,9 @@ void printStopTable(const StopsAnswer& answer, std::ostream& out) {
   TextTable table(std::move(columns));
   std::size_t marked = 0;
   for (const StopLine& stop : answer.stops) {
-    std::vector<std::string> row = {stop.station, timeWithDay(stop.arrival, stop.arrivalDay),
-                                    timeWithDay(stop.departure, stop.departureDay),
-                                    std::to_string(stop.km)};
+    std::vector<std::string> row = {
+        shownName(answer.written, stop.station), timeWithDay(stop.arrival, stop.arrivalDay),
+        timeWithDay(stop.departure, stop.departureDay), std::to_string(stop.km)};
     if (journey) row.insert(row.begin(), stop.onJourney ? ">" : "");
     table.addRow(std::move(row));
     if (stop.onJourney) ++marked;
@@ -54,8 +55,8 @@ void printStopTable(const StopsAnswer& answer, std::ostream& out) {
   out << '\n' << "Run time of the whole train: " << answer.runTime << '\n';
   if (!answer.from) return;
   if (journey && marked > 0) {
-    out << "> marks the journey from " << visibleText(*answer.from) << " to "
-        << visibleText(*answer.to) << ".\n";
+    out << "> marks the journey from " << visibleText(shownName(answer.written, *answer.from))
+        << " to " << visibleText(shownName(answer.written, *answer.to)) << ".\n";
   } else {
     sayNoJourney(answer, out);
   }

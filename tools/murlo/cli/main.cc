@@ -172,7 +172,9 @@ const std::vector<Command>& allCommands() {
        "stations [ABBR]",
        "stations whose abbreviation begins with ABBR, or all",
        "Without ABBR every station is listed, with its abbreviation. Lower-case\n"
-       "letters are also tried in capitals (murlo says so).\n",
+       "letters are also tried in capitals (murlo says so). Where the network\n"
+       "has its own words, --name may also give a line's name: the stations\n"
+       "it calls at come after those whose names hold PART.\n",
        "  murlo stations BJ\n  murlo stations --name 京",
        {&kDatabaseOption, &kJsonOption, &kRawOption, &kNameOption},
        0,

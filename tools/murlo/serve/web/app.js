@@ -146,6 +146,8 @@ const ENGLISH = {
   map: "Map",
   mapOfJourney: "Map of the journey",
   wheelchairYes: "takes wheelchairs",
+  stepFree: "step-free access",
+  noStepFree: "no step-free access",
   mapOfRun: (number) => `Map of train ${number}`,
   platform: (name) => ` platform ${name}`,
   backToTrains: "Back to the trains",
@@ -306,6 +308,8 @@ const CHINESE = {
   map: "地图",
   mapOfJourney: "行程地图",
   wheelchairYes: "可供轮椅乘车",
+  stepFree: "可无障碍通行",
+  noStepFree: "无法无障碍通行",
   mapOfRun: (number) => `${number}次列车地图`,
   platform: (name) => ` ${name}站台`,
   backToTrains: "返回列车列表",
@@ -717,11 +721,11 @@ const arrives = (t) => timeWithDay(t.arrival, t.arrival_day + (t.day_shift || 0)
 const runsFrom = (t) => [written(t, "first_station"), " ", departs(t)];
 const runsTo = (t) => [written(t, "last_station"), " ", arrives(t)];
 
-// A station of a train as the network writes it, where the database says
-// (its `KEY_as_written`), else its name: `key` is from, to, first_station
-// or last_station.
-function written(train, key) {
-  return data(train[`${key}_as_written`] || train[key]);
+// A station of a train or an answer as the network writes it, where the
+// database says (its `KEY_as_written`), else its name: `key` is from, to,
+// first_station, last_station or station.
+function written(named, key) {
+  return data(named[`${key}_as_written`] || named[key]);
 }
 
 // The train's line as a badge in the line's colours, and where it heads;
@@ -747,6 +751,17 @@ function lineOf(train) {
       el("span", { "aria-hidden": "true" }, "♿"), el("span", { class: "visually-hidden" }, T.wheelchairYes)));
   }
   return parts;
+}
+
+// A station's wheelchair access where the database says it ("yes" or
+// "no"): ♿ (named for screen readers), or the words "no step-free access".
+function stationAccess(wheelchair) {
+  if (wheelchair === "yes") {
+    return el("span", { class: "access", title: T.stepFree }, " ",
+      el("span", { "aria-hidden": "true" }, "♿"), el("span", { class: "visually-hidden" }, T.stepFree));
+  }
+  if (wheelchair === "no") return el("span", { class: "no-access" }, " (", T.noStepFree, ")");
+  return null;
 }
 
 // ---- The views ---------------------------------------------------------------
@@ -827,11 +842,11 @@ async function showTrip(state, box, current) {
           { head: T.colRuns, cell: (t) => [written(t, "first_station"), " – ", written(t, "last_station")], wide: true },
         ],
         state,
-        [T.directTrains(answer.count, data(answer.from), data(answer.to), state.at ? answer.at : null), onDate(answer)],
+        [T.directTrains(answer.count, written(answer, "from"), written(answer, "to"), state.at ? answer.at : null), onDate(answer)],
       ),
     );
   } else {
-    parts.push(el("p", { class: "none" }, T.noDirectTrain(data(answer.from), data(answer.to))));
+    parts.push(el("p", { class: "none" }, T.noDirectTrain(written(answer, "from"), written(answer, "to"))));
   }
   const withChanges = plan.journeys.filter((j) => j.changes > 0);
   if (withChanges.length > 0) {
@@ -839,9 +854,9 @@ async function showTrip(state, box, current) {
   } else if (answer.count === 0 && answer.change_stations.length > 0) {
     // Without a journey (no change allowed), the stations the timetable
     // proposes to change at.
-    const links = answer.change_stations.map((station) =>
+    const links = answer.change_stations.map((station, i) =>
       el("li", {}, stateLink({ ...state, to: station, train: undefined, ride_from: undefined, ride_to: undefined },
-        T.route(data(answer.from), data(station)))),
+        T.route(written(answer, "from"), data((answer.change_stations_as_written || [])[i] || station)))),
     );
     parts.push(
       el("p", {}, T.noJourney(plan, true), " ", T.changeStations),
@@ -897,7 +912,7 @@ function journeyList(journeys, plan, state, direct = false) {
       const t = ride.train;
       if (ride.walk) {
         // A change between two stations: the walk, then the wait there.
-        steps.push(el("li", { class: "change" }, T.walkTo(data(ride.walk.to), ride.walk.minutes, ride.wait_minutes)));
+        steps.push(el("li", { class: "change" }, T.walkTo(written(ride.walk, "to"), ride.walk.minutes, ride.wait_minutes)));
       } else if (ride.wait_minutes !== null) {
         steps.push(el("li", { class: "change" }, T.changeAt(written(t, "from"), ride.wait_minutes)));
       }
@@ -937,7 +952,7 @@ function journeyList(journeys, plan, state, direct = false) {
   return el(
     "section",
     { class: "journeys", "aria-labelledby": "journeys-title" },
-    el("h3", { id: "journeys-title" }, [T.journeysTitle(journeys.length, direct, data(plan.from), data(plan.to), plan), onDate(plan)]),
+    el("h3", { id: "journeys-title" }, [T.journeysTitle(journeys.length, direct, written(plan, "from"), written(plan, "to"), plan), onDate(plan)]),
     el("p", { class: "note" }, T.journeysNote(plan)),
     el("ol", { class: "journey-list" }, items),
   );
@@ -955,7 +970,7 @@ async function showBoard(state, box, current) {
     countedFromDayAsked(t, t.board_day, arriving ? t.arrival_day : t.departure_day),
   );
   if (answer.count === 0) {
-    box.replaceChildren(el("p", { class: "none" }, T.noTrainOnBoard(arriving, data(station))));
+    box.replaceChildren(el("p", { class: "none" }, T.noTrainOnBoard(arriving, written(answer, "station"))));
   } else {
     const columns = arriving
       ? [
@@ -973,7 +988,7 @@ async function showBoard(state, box, current) {
           { head: T.colRunsFrom, cell: (t) => written(t, "first_station"), wide: true },
         ];
     box.replaceChildren(
-      trainTable(trains, columns, state, [T.boardCaption(arriving, data(station), answer.at), onDate(answer)]),
+      trainTable(trains, columns, state, [T.boardCaption(arriving, written(answer, "station"), answer.at), onDate(answer)]),
     );
   }
   return {
@@ -987,7 +1002,7 @@ async function showStation(state, box, current) {
   const answer = await api("at", { station: state.station });
   if (!current()) return null;
   if (answer.count === 0) {
-    box.replaceChildren(el("p", { class: "none" }, T.noTrainCalls(data(answer.station))));
+    box.replaceChildren(el("p", { class: "none" }, T.noTrainCalls(written(answer, "station"))));
   } else {
     box.replaceChildren(
       trainTable(
@@ -1000,7 +1015,7 @@ async function showStation(state, box, current) {
           { head: T.colClass, cell: (t) => className(t), wide: true },
         ],
         state,
-        T.stationCaption(answer.count, data(answer.station)),
+        T.stationCaption(answer.count, written(answer, "station")),
       ),
     );
   }
@@ -1075,6 +1090,7 @@ function factsOfStations() {
           facts.set(name, {
             pinyin: (answer.pinyin || [])[i] || null,
             label: (answer.labels || [])[i] || null,
+            wheelchair: (answer.wheelchair || [])[i] || null,
             place: at ? { lat: at[0], lon: at[1] } : null,
           });
         });
@@ -1139,9 +1155,9 @@ async function showStops(state, context, current) {
   title.replaceChildren(...T.stopsOf(train ? data(train.number) : `#${answer.train}`));
   const summary = [];
   if (answer.from && train) {
-    summary.push(...T.stretchTaken(stretch, data(answer.from), departs(train), data(answer.to), arrives(train), train.journey_time));
+    summary.push(...T.stretchTaken(stretch, written(answer, "from"), departs(train), written(answer, "to"), arrives(train), train.journey_time));
   } else if (context.station) {
-    summary.push(...T.callsMarked(data(context.station)));
+    summary.push(...T.callsMarked(data((facts.get(context.station) || {}).label || context.station)));
   }
   summary.push(T.wholeRun(answer.run_time));
   document.getElementById("stops-summary").replaceChildren(...summary);
@@ -1158,6 +1174,7 @@ async function showStops(state, context, current) {
         marked ? el("span", { class: "mark", "aria-hidden": "true" }, "▶ ") : null,
         data((facts.get(stop.station) || {}).label || stop.station),
         pinyinBeside((facts.get(stop.station) || {}).pinyin),
+        stationAccess((facts.get(stop.station) || {}).wheelchair),
         marked ? el("span", { class: "visually-hidden" }, answer.from ? T.onYourJourney : T.thisStation) : null,
       ),
       el("td", {}, timeWithDay(stop.arrival, stop.arrival_day + shift)),
