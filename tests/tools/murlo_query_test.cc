@@ -1082,7 +1082,13 @@ TEST_F(MurloQueryTest, StationsAreNamedAsWrittenEverywhere) {
       "train B20 class 1 columns F rate D\n"
       "  Beeby  -      09:30  0\n"
       "  Ceton  10:00  -      20\n"
-      "end\n",
+      "end\n"
+      "station Deton DT\n"
+      "train C30 class 1 columns F rate D\n"
+      "  Deton  -      10:10  0\n"
+      "  Ceton  10:20  -      5\n"
+      "end\n"
+      "group complex Cetons 5 Ceton Deton\n",
       "words.tt");
   const std::string db = source.dir() + "/words.db";
   const CommandResult built = runMurlo({"build", source.path(), db});
@@ -1090,6 +1096,7 @@ TEST_F(MurloQueryTest, StationsAreNamedAsWrittenEverywhere) {
   const struct {
     std::vector<std::string> args;
     std::vector<std::string> shown;  // in standard output, or error when it fails
+    bool fails = false;
   } cases[] = {
       {{"direct", "Aton", "Ceton"},
        {"No direct train from Aton Süd to Ceton Öst.\n", "\nBeeby Market Hall\n"}},
@@ -1112,15 +1119,18 @@ TEST_F(MurloQueryTest, StationsAreNamedAsWrittenEverywhere) {
       {{"departures", "Aton", "--json"}, {R"("station":"Aton","station_as_written":"Aton Süd")"}},
       {{"at", "Ceton", "--json"}, {R"("station":"Ceton","station_as_written":"Ceton Öst")"}},
       {{"stations"}, {"Aton Süd ", "Beeby Market Hall "}},
+      {{"direct", "aton sud", "Aton"}, {"the same station (Aton Süd)"}, true},
+      {{"departures", "Cetons"}, {"Cetons is a group of 2 stations: Ceton Öst, Deton;"}, true},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;
     args.insert(args.end(), {"--db", db});
     const CommandResult run = runMurlo(args);
     const std::string shown = ::testing::PrintToString(c.args);
-    EXPECT_EQ(run.status, 0) << shown << run.err;
+    EXPECT_EQ(run.status != 0, c.fails) << shown << run.err;
+    const std::string& text = c.fails ? run.err : run.out;
     for (const std::string& part : c.shown)
-      EXPECT_NE(run.out.find(part), std::string::npos) << shown << "\n" << run.out;
+      EXPECT_NE(text.find(part), std::string::npos) << shown << "\n" << text;
   }
 }
 

@@ -73,11 +73,14 @@ const StationEntry* groupNamed(const std::string& name, const std::vector<Statio
 }
 
 // A group named where one station is needed: its members to choose from.
-Status groupRefused(std::string_view role, const StationEntry& group) {
+// The message names the members as answers show them (`shownMembers`); the
+// choices stay the names to ask by.
+Status groupRefused(std::string_view role, const StationEntry& group,
+                    const std::vector<std::string>& shownMembers) {
   std::string message =
       group.name + " is a group of " + std::to_string(group.members.size()) + " stations: ";
-  for (std::size_t i = 0; i < group.members.size(); ++i) {
-    message += (i > 0 ? ", " : "") + group.members[i];
+  for (std::size_t i = 0; i < shownMembers.size(); ++i) {
+    message += (i > 0 ? ", " : "") + shownMembers[i];
   }
   return failureOf(Status::Kind::kSeveralStations,
                    message + "; give the " + roleAndStation(role) + " by its name",
@@ -168,6 +171,12 @@ void Questions::noteWritten(NamesAsWritten& written, const std::string& name) {
   }
 }
 
+std::string Questions::shownStation(const std::string& name) {
+  NamesAsWritten written;
+  noteWritten(written, name);
+  return shownName(written, name);
+}
+
 Result<std::string> Questions::resolve(std::string_view role, std::string_view typed,
                                        Groups groups) {
   const auto* stations = stationList();
@@ -179,7 +188,11 @@ Result<std::string> Questions::resolve(std::string_view role, std::string_view t
     case StationMatch::Kind::kTaken: {
       const StationEntry* group = groupNamed(match.name, *stations);
       if (group != nullptr && groups == Groups::kRefused) {
-        return groupRefused(role, *group);
+        std::vector<std::string> shownMembers;
+        for (const std::string& member : group->members) {
+          shownMembers.push_back(shownStation(member));
+        }
+        return groupRefused(role, *group, shownMembers);
       }
       if (match.kind == StationMatch::Kind::kTaken) {
         NamesAsWritten written;
@@ -436,7 +449,7 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   if (detail == Detail::kText) {
     const LibraryResult result = directTrains(libraryText(from), libraryText(to), mode);
     switch (result.code) {
-      case -3: return sameStation(from);
+      case -3: return sameStation(shownStation(from));
       case -1: return unknownStation("origin", typedFrom);
       case -2: return unknownStation("destination", typedTo);
       default: break;
@@ -452,7 +465,7 @@ Result<TrainsAnswer> Questions::direct(const std::string& typedFrom, const std::
   const Owned<murlo_rides> rides(asked);
   switch (status) {
     case MURLO_STATUS_OK: break;
-    case MURLO_STATUS_SAME_STATION: return sameStation(from);
+    case MURLO_STATUS_SAME_STATION: return sameStation(shownStation(from));
     case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
     case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
     default: return statusFailure(status);
@@ -625,7 +638,7 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
         planJourneys(libraryText(answer.from), libraryText(answer.to), question.atMinute,
                      question.maxChanges, question.changeMinutes, question.limit);
     switch (result.code) {
-      case -3: return sameStation(answer.from);
+      case -3: return sameStation(shownStation(answer.from));
       case -1: return unknownStation("origin", typedFrom);
       case -2: return unknownStation("destination", typedTo);
       default: break;
@@ -659,7 +672,7 @@ Result<PlanAnswer> Questions::plan(const std::string& typedFrom, const std::stri
   const Owned<murlo_journeys> journeys(asked);
   switch (status) {
     case MURLO_STATUS_OK: break;
-    case MURLO_STATUS_SAME_STATION: return sameStation(answer.from);
+    case MURLO_STATUS_SAME_STATION: return sameStation(shownStation(answer.from));
     case MURLO_STATUS_UNKNOWN_ORIGIN: return unknownStation("origin", typedFrom);
     case MURLO_STATUS_UNKNOWN_DESTINATION: return unknownStation("destination", typedTo);
     default: return statusFailure(status);

@@ -264,6 +264,8 @@ class Questions {
   const std::vector<StationEntry>* stationListWithLines();
   // Adds the label of station `name` to `written`, where it has one.
   void noteWritten(NamesAsWritten& written, const std::string& name);
+  // `name` as the answers show it: its label where it has one.
+  std::string shownStation(const std::string& name);
 
   std::string database_;
   DatabaseHandle handle_;
