@@ -69,7 +69,8 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
               changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
   pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
-  if (!days_.everyDay()) earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
+  if (!days_.everyDay())
+    earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
   if (changes_.arrivingLabelCount() > 0) {
     ownStart_.assign(static_cast<std::size_t>(runs_.trainCount()), -1);
   }
@@ -292,9 +293,9 @@ int32_t ProfileSearch::findEarliestRun(TrainIndex train) const {
       day = days_.firstRunFrom(train, day + 1);
     }
     if (day == kNoRunDay) continue;
-    earliest = std::min(earliest, std::max<int64_t>(windowStart_, int64_t{day + span.day} *
-                                                                      kMinutesPerDay +
-                                                                  span.earliest));
+    earliest = std::min(
+        earliest,
+        std::max<int64_t>(windowStart_, int64_t{day + span.day} * kMinutesPerDay + span.earliest));
   }
   return static_cast<int32_t>(earliest);
 }

@@ -208,8 +208,8 @@ class ProfileSearch {
   int32_t plainChange_ = 0;     // every change's minutes without rules
   StationIndex origin_;
 
-  RunDays days_;               // the runs that run, for a question for a date
-  int32_t windowStart_ = 0;    // no minute of the search is earlier
+  RunDays days_;             // the runs that run, for a question for a date
+  int32_t windowStart_ = 0;  // no minute of the search is earlier
   // For a date, by train: no run of it that runs departs one of its stops
   // at or after the window's start before this minute (kNever: none does;
   // kUnknownRun: not found yet). Empty without a date.
