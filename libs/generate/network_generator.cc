@@ -111,6 +111,11 @@ class Generator {
   source::Timetable run(std::string header) {
     placeHubs();
     linkHubs();
+    // A link's stations are called at by one train each way: at most 98
+    // between its hubs.
+    if (int64_t{shape_.stations} - hubCount() >
+        static_cast<int64_t>(links_.size()) * (kMaxStops - 2))
+      throw std::invalid_argument("generate: the lines cannot call at so many stations");
     placeMinorStations();
     nameStations();
     for (const int32_t link : shuffledLinkOrder()) {

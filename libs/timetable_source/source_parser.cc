@@ -5,6 +5,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "db/file_format.h"
@@ -1201,13 +1202,16 @@ class Parser {
         for (int32_t d = 0; d < calendar_->dayCount; ++d) all.set(d);
         return all;
       }();
+      // Each pattern's place, by its bytes: a file may hold many trains and
+      // many patterns.
+      std::unordered_map<std::string, uint32_t> placeOf;
       for (const std::optional<DayPattern>& days : daysOfTrains_) {
         const DayPattern& pattern = days ? *days : everyDay;
-        const auto found =
-            std::find(calendar_->patterns.begin(), calendar_->patterns.end(), pattern);
-        calendar_->trainPatterns.push_back(
-            static_cast<uint32_t>(found - calendar_->patterns.begin()));
-        if (found == calendar_->patterns.end()) calendar_->patterns.push_back(pattern);
+        const auto [at, added] =
+            placeOf.try_emplace(std::string(pattern.bits.begin(), pattern.bits.end()),
+                                static_cast<uint32_t>(calendar_->patterns.size()));
+        if (added) calendar_->patterns.push_back(pattern);
+        calendar_->trainPatterns.push_back(at->second);
       }
       network_.calendar = std::move(*calendar_);
     }

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <optional>
 #include <set>
+#include <span>
 
 #include "db/civil_day.h"
 #include "db/file_format.h"
@@ -14,20 +17,43 @@ namespace {
 constexpr int32_t kMinutesPerDay = 1440;
 constexpr int32_t kNoTrain = -1;  // a transfer's train field for every train
 
-// CRC-32 (the polynomial of zip and PNG) of the extension's bytes.
-constexpr std::array<uint32_t, 256> kCrcTable = [] {
-  std::array<uint32_t, 256> table{};
+// CRC-32 (the polynomial of zip and PNG) of the extension's bytes, eight
+// bytes a step ("slicing by 8"): table k gives the CRC of a byte followed by
+// k zero bytes.
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+constexpr CrcTables kCrcTables = [] {
+  CrcTables tables{};
   for (uint32_t n = 0; n < 256; ++n) {
     uint32_t c = n;
     for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
+    tables[0][n] = c;
   }
-  return table;
+  for (uint32_t n = 0; n < 256; ++n) {
+    for (std::size_t k = 1; k < 8; ++k)
+      tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFFu];
+  }
+  return tables;
 }();
 
 uint32_t crc32(std::string_view bytes) {
+  const auto& t = kCrcTables;
   uint32_t c = 0xFFFFFFFFu;
-  for (const char b : bytes) c = kCrcTable[(c ^ static_cast<uint8_t>(b)) & 0xFFu] ^ (c >> 8);
+  std::size_t i = 0;
+  const auto byte = [&bytes](std::size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]));
+  };
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint32_t first = 0;  // the first four bytes, little-endian
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&first, bytes.data() + i, sizeof first);
+    } else {
+      first = byte(i) | byte(i + 1) << 8 | byte(i + 2) << 16 | byte(i + 3) << 24;
+    }
+    const uint32_t low = c ^ first;
+    c = t[7][low & 0xFFu] ^ t[6][(low >> 8) & 0xFFu] ^ t[5][(low >> 16) & 0xFFu] ^ t[4][low >> 24] ^
+        t[3][byte(i + 4)] ^ t[2][byte(i + 5)] ^ t[1][byte(i + 6)] ^ t[0][byte(i + 7)];
+  }
+  for (; i < bytes.size(); ++i) c = t[0][(c ^ byte(i)) & 0xFFu] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }
 
@@ -80,7 +106,19 @@ class FieldReader {
 bool isMinutes(int32_t minutes) { return minutes >= 0 && minutes < kMinutesPerDay; }
 
 bool isDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  // Eight bytes at a time: a byte is a digit when neither it minus '0' nor
+  // it plus 0x46 ('9' + 0x46 = 0x7F) sets its top bit.
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, sizeof word);  // each byte its own lane, in any order
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    const uint64_t above = (word & ~kHigh) + 0x4646464646464646u;           // top bit: above '9'
+    const uint64_t below = ((word | kHigh) - 0x3030303030303030u) ^ kHigh;  // top bit: below '0'
+    if (((word | above | below) & kHigh) != 0) return false;
+  }
+  return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int32_t number(std::string_view digits) {
@@ -106,11 +144,10 @@ std::string trainCallsProblem(const TrainCalls& calls, int32_t stationCount) {
   return "";
 }
 
-bool isTimeOfDay(std::string_view hhmm) {
-  return number(hhmm.substr(0, 2)) <= 23 && number(hhmm.substr(2, 2)) <= 59;
-}
-
-std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_t stationCount) {
+// (`inPlace`: each train's stop records where they were read in place, else
+// none and its own.)
+std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_t stationCount,
+                              std::span<const std::string_view> inPlace) {
   if (more.empty()) return "";
   if (more.stations.size() > static_cast<std::size_t>(kMaxNetworkStations - stationCount) ||
       more.trains.size() > static_cast<std::size_t>(kMaxNetworkTrains - trainCount))
@@ -126,7 +163,9 @@ std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_
   }
   const int32_t stations = stationCount + static_cast<int32_t>(more.stations.size());
   const auto size = static_cast<std::size_t>(stopRecordSize(kWideIndexDigits));
-  for (const MoreTrain& train : more.trains) {
+  for (std::size_t i = 0; i < more.trains.size(); ++i) {
+    const MoreTrain& train = more.trains[i];
+    const std::string_view records = i < inPlace.size() ? inPlace[i] : train.stopRecords;
     if (train.number.empty() || train.number.size() > 0xFFFF ||
         train.number.find('\0') != std::string::npos)
       return "a train's number is empty, too long or holds a zero byte";
@@ -135,13 +174,18 @@ std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_
     const std::size_t stops = train.rules.size();
     if (stops < static_cast<std::size_t>(kMinStops) || stops > static_cast<std::size_t>(kMaxStops))
       return "a train's calls number " + std::to_string(stops);
-    if (train.stopRecords.size() != stops * size) return "a train's stop records are cut";
+    if (records.size() != stops * size) return "a train's stop records are cut";
+    if (!isDigits(records)) return "a stop record holds a byte that is not a digit";
     for (std::size_t k = 0; k < stops; ++k) {
-      const std::string_view record = std::string_view(train.stopRecords).substr(k * size, size);
-      if (!isDigits(record)) return "a stop record holds a byte that is not a digit";
-      if (number(record.substr(0, kWideIndexDigits)) >= stations) return "a stop names no station";
-      if (!isTimeOfDay(record.substr(kWideIndexDigits, 4)) ||
-          !isTimeOfDay(record.substr(kWideIndexDigits + 4, 4)))
+      const char* const record = records.data() + k * size;
+      // All digits: the station, then hh mm hh mm.
+      const auto two = [record](std::size_t at) {
+        return 10 * (record[at] - '0') + (record[at + 1] - '0');
+      };
+      if (number(std::string_view(record, kWideIndexDigits)) >= stations)
+        return "a stop names no station";
+      constexpr std::size_t kTimes = kWideIndexDigits;
+      if (two(kTimes) > 23 || two(kTimes + 2) > 59 || two(kTimes + 4) > 23 || two(kTimes + 6) > 59)
         return "a stop's time is not a time of day";
     }
   }
@@ -170,7 +214,8 @@ void putMoreTrains(std::string& out, const MoreTrains& more) {
   }
 }
 
-bool readMoreTrains(FieldReader& in, MoreTrains& more) {
+// (With `inPlace`, the stop records' places instead of copies.)
+bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_view>* inPlace) {
   const std::size_t stations = in.count(2 + 1 + 1);
   for (std::size_t i = 0; i < stations && in.ok(); ++i) {
     MoreStation station;
@@ -189,7 +234,12 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more) {
     train.fareColumnCode = codes[1];
     train.fareRateCode = codes[2];
     const uint32_t stops = in.take(2);
-    train.stopRecords = std::string(in.bytes(std::size_t{stops} * size));
+    const std::string_view records = in.bytes(std::size_t{stops} * size);
+    if (inPlace != nullptr) {
+      inPlace->push_back(records);
+    } else {
+      train.stopRecords = std::string(records);
+    }
     for (const char flags : in.bytes(stops)) {
       if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
       train.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
@@ -307,13 +357,16 @@ void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload,
   out += payload;
 }
 
-bool readTrainCalls(FieldReader& in, std::vector<TrainCalls>& trains) {
+bool readTrainCalls(FieldReader& in, std::vector<TrainCalls>& trains,
+                    std::vector<std::string_view>* inPlace) {
   const std::size_t n = in.count(6 + kMinStops * (kStopRecordSize + 1));
   for (std::size_t i = 0; i < n && in.ok(); ++i) {
     TrainCalls calls;
     calls.train = TrainIndex(static_cast<int32_t>(in.take(4)));
     const uint32_t stops = in.take(2);
-    calls.stopRecords = std::string(in.bytes(std::size_t{stops} * kStopRecordSize));
+    const std::string_view records = in.bytes(std::size_t{stops} * kStopRecordSize);
+    if (inPlace != nullptr) inPlace->push_back(records);
+    calls.stopRecords = std::string(records);
     for (const char flags : in.bytes(stops)) {
       if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
       calls.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
@@ -517,9 +570,15 @@ std::string encodeExtension(const NetworkExtension& extension) {
   return out;
 }
 
-std::string extensionProblem(const NetworkExtension& extension, int32_t sectionsTrains,
-                             int32_t sectionsStations) {
-  if (std::string problem = moreTrainsProblem(extension.more, sectionsTrains, sectionsStations);
+namespace {
+
+// extensionProblem, block 9's stop records read from `moreInPlace` where
+// they were read in place.
+std::string extensionProblemOf(const NetworkExtension& extension, int32_t sectionsTrains,
+                               int32_t sectionsStations,
+                               std::span<const std::string_view> moreInPlace) {
+  if (std::string problem =
+          moreTrainsProblem(extension.more, sectionsTrains, sectionsStations, moreInPlace);
       !problem.empty())
     return problem;
   // Groups, transfers, change times and the calendar name every train and
@@ -573,7 +632,15 @@ std::string extensionProblem(const NetworkExtension& extension, int32_t sections
   return wordsProblem(extension.words, trainCount, stationCount);
 }
 
-ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount) {
+}  // namespace
+
+std::string extensionProblem(const NetworkExtension& extension, int32_t sectionsTrains,
+                             int32_t sectionsStations) {
+  return extensionProblemOf(extension, sectionsTrains, sectionsStations, {});
+}
+
+ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount,
+                            RecordsInFile* inFile) {
   if (!trailer.starts_with(kExtensionMagic)) return {};
   constexpr std::size_t kFixed = kExtensionMagic.size() + 2 + 2 + 4;
   if (trailer.size() < kFixed + 4) return damaged("cut short");
@@ -602,7 +669,10 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
     previousTag = tag;
     bool whole = true;
     switch (static_cast<ExtensionBlock>(tag)) {
-      case ExtensionBlock::kTrainCalls: whole = readTrainCalls(payload, extension.trains); break;
+      case ExtensionBlock::kTrainCalls:
+        whole = readTrainCalls(payload, extension.trains,
+                               inFile != nullptr ? &inFile->trainCalls : nullptr);
+        break;
       case ExtensionBlock::kStationGroups: whole = readGroups(payload, extension.groups); break;
       case ExtensionBlock::kTransfers: whole = readTransfers(payload, extension.transfers); break;
       case ExtensionBlock::kChangeTimes:
@@ -622,14 +692,21 @@ ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_
           return damaged("block " + std::to_string(tag) + " is malformed");
         }
         continue;
-      case ExtensionBlock::kMoreTrains: whole = readMoreTrains(payload, extension.more); break;
+      case ExtensionBlock::kMoreTrains:
+        whole = readMoreTrains(payload, extension.more,
+                               inFile != nullptr ? &inFile->moreTrains : nullptr);
+        break;
       default:
         if ((flags & kBlockMayBeSkipped) != 0) continue;
         return damaged("block " + std::to_string(tag) + " is unknown to this reader");
     }
     if (!whole || !payload.done()) return damaged("block " + std::to_string(tag) + " is malformed");
   }
-  if (std::string problem = extensionProblem(extension, trainCount, stationCount); !problem.empty())
+  if (std::string problem = extensionProblemOf(
+          extension, trainCount, stationCount,
+          inFile != nullptr ? std::span<const std::string_view>(inFile->moreTrains)
+                            : std::span<const std::string_view>());
+      !problem.empty())
     return damaged(std::move(problem));
   return read;
 }

@@ -113,7 +113,8 @@ ParsedFile parseDatabaseFile(std::span<char> file) {
   return parsed;
 }
 
-LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExtension& extension) {
+LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExtension& extension,
+                            RecordsInFile* inFile) {
   try {
     FileBytes bytes;
     switch (readWholeFile(path, bytes)) {
@@ -125,11 +126,19 @@ LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExte
     const SectionTexts texts = descrambleSections(std::span<char>(bytes.data.get(), bytes.size));
     // The tables keep the file itself, the trailer's bytes with it.
     const std::string_view trailer = texts.trailer;
-    TimetableDb tables(readTableLists(texts, std::shared_ptr<const char[]>(std::move(bytes.data))));
-    ExtensionRead read = readExtension(trailer, tables.trainCount(), tables.stationCount());
+    const std::shared_ptr<const char[]> storage(std::move(bytes.data));
+    TimetableDb tables(readTableLists(texts, storage));
+    RecordsInFile records;
+    ExtensionRead read = readExtension(trailer, tables.trainCount(), tables.stationCount(),
+                                       inFile != nullptr ? &records : nullptr);
     if (read.state == ExtensionState::kDamaged) return LoadResult::kFailed;
     db = std::move(tables);
     extension = std::move(read.extension);
+    if (inFile != nullptr) {
+      records.file = storage;
+      records.size = bytes.size;
+      *inFile = std::move(records);
+    }
     return LoadResult::kLoaded;
   } catch (...) {
     return LoadResult::kFailed;

@@ -7,29 +7,18 @@
 #include <utility>
 #include <vector>
 
+#include "db/digits.h"
 #include "db/file_format.h"
 #include "db/records.h"
 
 namespace murlo {
 namespace {
 
-// `text`, each of its four-digit stop records given a six-digit station.
-std::string widened(std::string_view text) {
-  std::string wide;
-  const auto narrow = static_cast<std::size_t>(kStopRecordSize);
-  wide.reserve(text.size() / narrow * static_cast<std::size_t>(stopRecordSize(kWideIndexDigits)));
-  for (std::size_t at = 0; at + narrow <= text.size(); at += narrow) {
-    wide.append(static_cast<std::size_t>(kWideIndexDigits - kIndexDigits), '0');
-    wide.append(text.substr(at, narrow));
-  }
-  return wide;
-}
-
-// The sections' lists with block 9's trains and stations after their own.
-// Per-train and per-station tables of different lengths (a damaged file)
-// are evened out first, so that every train and station of block 9 gets
-// its own index in each.
-void appendMore(TableLists& lists, std::vector<std::string>& stopLists, const MoreTrains& more) {
+// The sections' train numbers, codes and stations with block 9's after
+// their own. Per-train and per-station tables of different lengths (a
+// damaged file) are evened out first, so that every train and station of
+// block 9 gets its own index in each.
+void appendMore(TableLists& lists, const MoreTrains& more) {
   const std::size_t trains = lists.trainNumbers.size();
   std::vector<std::string_view> numbers;
   numbers.reserve(trains + more.trains.size());
@@ -37,13 +26,11 @@ void appendMore(TableLists& lists, std::vector<std::string>& stopLists, const Mo
   for (std::string* codes :
        {&lists.trainClassCodes, &lists.trainFareColumnCodes, &lists.trainFareRateCodes})
     codes->resize(trains, '5');
-  stopLists.resize(trains);
   for (const MoreTrain& train : more.trains) {
     numbers.push_back(train.number);
     lists.trainClassCodes += train.classCode;
     lists.trainFareColumnCodes += train.fareColumnCode;
     lists.trainFareRateCodes += train.fareRateCode;
-    stopLists.push_back(train.stopRecords);
   }
   lists.trainNumbers = TextList::copyOf(numbers);
 
@@ -62,24 +49,55 @@ void appendMore(TableLists& lists, std::vector<std::string>& stopLists, const Mo
   lists.stationAbbreviations = TextList::copyOf(abbreviations);
 }
 
+// The stop lists `entries` where they all lie in `inFile`'s bytes, as
+// spans of them (nothing copied); else copies.
+TextList stopListsOf(const std::vector<std::string_view>& entries, const RecordsInFile* inFile) {
+  if (inFile != nullptr && inFile->file != nullptr && inFile->size <= UINT32_MAX) {
+    const char* const base = inFile->file.get();
+    std::vector<TextList::Span> spans;
+    spans.reserve(entries.size());
+    for (const std::string_view entry : entries) {
+      if (entry.empty()) {
+        spans.push_back(TextList::Span{0, 0});
+        continue;
+      }
+      if (entry.data() < base || entry.data() + entry.size() > base + inFile->size) break;
+      const auto begin = static_cast<uint32_t>(entry.data() - base);
+      spans.push_back(TextList::Span{begin, begin + static_cast<uint32_t>(entry.size())});
+    }
+    if (spans.size() == entries.size()) return TextList(inFile->file, std::move(spans));
+  }
+  return TextList::copyOf(entries);
+}
+
 // Every station's call list made from the stop lists, so that they hold
-// every call (ascending by train, then stop), written into one buffer.
-TextList callListsOf(const TableLists& lists, int32_t digits) {
+// every call (ascending by train, then stop), written into one buffer with
+// indexes of `digits`; the first `narrow` trains' stop records name their
+// stations with four digits.
+TextList callListsOf(const TableLists& lists, int32_t digits, std::size_t narrow) {
   const std::size_t stations = lists.stationNames.size();
   const std::size_t indexed = std::min<std::size_t>(
       lists.trainStopLists.size(),
       static_cast<std::size_t>(digits == kIndexDigits ? kMaxTrains : kMaxNetworkTrains));
-  const auto forEachCall = [&](auto&& call) {
-    for (std::size_t t = 0; t < indexed; ++t) {
-      const StopList stops(lists.trainStopLists[t], digits);
-      for (StopPosition k(0); k.value() < std::min(stops.size(), kMaxStops); ++k) {
-        const StationIndex s = stops[k].stationIndex();
-        if (s.value() >= 0 && s.slot() < stations) call(s.slot(), t, k.value());
-      }
-    }
-  };
+  // Each call's station, read once: by train, its stops from callStart[t].
+  std::vector<uint32_t> callStation;
+  std::vector<std::size_t> callStart(indexed + 1, 0);
   std::vector<std::size_t> calls(stations + 1, 0);
-  forEachCall([&](std::size_t s, std::size_t, int32_t) { ++calls[s + 1]; });
+  for (std::size_t t = 0; t < indexed; ++t) {
+    callStart[t] = callStation.size();
+    // (StopRecord::stationIndex, read straight from the list.)
+    const std::string_view stops = lists.trainStopLists[t];
+    const int32_t stationDigits = t < narrow ? kIndexDigits : digits;
+    const auto size = static_cast<std::size_t>(stopRecordSize(stationDigits));
+    const std::size_t kept = std::min(stops.size() / size, static_cast<std::size_t>(kMaxStops));
+    for (std::size_t k = 0; k < kept; ++k) {
+      const int32_t s = readField(stops.data() + k * size, static_cast<std::size_t>(stationDigits));
+      const bool known = s >= 0 && static_cast<std::size_t>(s) < stations;
+      callStation.push_back(known ? static_cast<uint32_t>(s) : UINT32_MAX);
+      if (known) ++calls[static_cast<std::size_t>(s) + 1];
+    }
+  }
+  callStart[indexed] = callStation.size();
   const auto size = static_cast<std::size_t>(callRecordSize(digits));
   for (std::size_t s = 0; s < stations; ++s) calls[s + 1] += calls[s];
   if (calls.back() * size > UINT32_MAX) throw std::length_error("call lists beyond 4 GiB");
@@ -89,20 +107,27 @@ TextList callListsOf(const TableLists& lists, int32_t digits) {
     spans[s] = TextList::Span{static_cast<uint32_t>(calls[s] * size),
                               static_cast<uint32_t>(calls[s + 1] * size)};
   std::vector<std::size_t> next(calls.begin(), calls.end() - 1);
-  forEachCall([&](std::size_t s, std::size_t t, int32_t k) {
-    char* at = buffer.get() + next[s]++ * size;
-    auto train = static_cast<uint32_t>(t);
-    for (int32_t i = digits - 1; i >= 0; --i, train /= 10)
-      at[i] = static_cast<char>('0' + train % 10);
-    at[digits] = static_cast<char>('0' + k / 10);
-    at[digits + 1] = static_cast<char>('0' + k % 10);
-  });
+  char train[kWideIndexDigits];
+  for (std::size_t t = 0; t < indexed; ++t) {
+    auto digitsLeft = static_cast<uint32_t>(t);
+    for (int32_t i = digits - 1; i >= 0; --i, digitsLeft /= 10)
+      train[i] = static_cast<char>('0' + digitsLeft % 10);
+    for (std::size_t c = callStart[t]; c < callStart[t + 1]; ++c) {
+      if (callStation[c] == UINT32_MAX) continue;
+      char* at = buffer.get() + next[callStation[c]]++ * size;
+      const auto k = static_cast<uint32_t>(c - callStart[t]);
+      std::copy(train, train + digits, at);
+      at[digits] = static_cast<char>('0' + k / 10);
+      at[digits + 1] = static_cast<char>('0' + k % 10);
+    }
+  }
   return TextList(std::move(buffer), std::move(spans));
 }
 
 }  // namespace
 
-TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extension) {
+TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extension,
+                          const RecordsInFile* inFile) {
   const TableLists& from = sections.lists();
   TableLists lists = from;  // the sections' texts, shared
   if (extension.trains.empty() && extension.more.empty()) {
@@ -112,27 +137,42 @@ TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extensio
                                                       sections.stationCount());
     return TimetableDb(std::move(lists), std::move(rules));
   }
-  const std::size_t trains = from.trainStopLists.size();
+  // The records in place are those of this extension, one for each train.
+  if (inFile != nullptr && (inFile->trainCalls.size() != extension.trains.size() ||
+                            inFile->moreTrains.size() != extension.more.trains.size()))
+    inFile = nullptr;
   const bool wide = !extension.more.empty();
   const int32_t digits = wide ? kWideIndexDigits : kIndexDigits;
-  std::vector<std::string> stopLists(trains);
-  for (std::size_t t = 0; t < trains; ++t) stopLists[t] = from.trainStopLists[t];
-  for (const TrainCalls& calls : extension.trains) {
-    if (calls.train.slot() < trains) stopLists[calls.train.slot()] = calls.stopRecords;
+  // The sections' stop lists as they are (four-digit stations), each that
+  // the extension lists replaced by its whole one, block 9's after them.
+  std::vector<std::string_view> stopLists(from.trainStopLists.size());
+  for (std::size_t t = 0; t < stopLists.size(); ++t) stopLists[t] = from.trainStopLists[t];
+  for (std::size_t i = 0; i < extension.trains.size(); ++i) {
+    const TrainCalls& calls = extension.trains[i];
+    if (calls.train.slot() < stopLists.size())
+      stopLists[calls.train.slot()] = inFile != nullptr ? inFile->trainCalls[i] : calls.stopRecords;
   }
+  std::size_t narrow = stopLists.size();
   if (wide) {
-    for (std::string& stops : stopLists) stops = widened(stops);
-    appendMore(lists, stopLists, extension.more);
+    stopLists.resize(lists.trainNumbers.size());
+    narrow = stopLists.size();
+    for (std::size_t i = 0; i < extension.more.trains.size(); ++i) {
+      stopLists.push_back(inFile != nullptr
+                              ? inFile->moreTrains[i]
+                              : std::string_view(extension.more.trains[i].stopRecords));
+    }
+    appendMore(lists, extension.more);
   }
-  lists.trainStopLists = TextList::copyOf(stopLists);
+  lists.trainStopLists = stopListsOf(stopLists, inFile);
   stopLists = {};
 
-  lists.stationCallLists = callListsOf(lists, digits);
+  lists.stationCallLists = callListsOf(lists, digits, narrow);
 
   const auto trainCount = static_cast<int32_t>(lists.trainNumbers.size());
   const auto stationCount = static_cast<int32_t>(lists.stationNames.size());
   auto rules = std::make_shared<const NetworkRules>(std::move(extension), trainCount, stationCount);
-  return TimetableDb(std::move(lists), std::move(rules), digits);
+  return TimetableDb(std::move(lists), std::move(rules), digits,
+                     static_cast<int32_t>(std::min<std::size_t>(narrow, INT32_MAX)));
 }
 
 }  // namespace murlo

@@ -24,10 +24,11 @@ TimetableDb::TimetableDb(TableLists lists) : lists_(std::move(lists)) {
 }
 
 TimetableDb::TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules,
-                         int32_t indexDigits)
+                         int32_t indexDigits, int32_t narrowStopLists)
     : TimetableDb(std::move(lists)) {
   rules_ = std::move(rules);
   indexDigits_ = indexDigits;
+  narrowStopLists_ = narrowStopLists;
 }
 
 }  // namespace murlo

@@ -61,13 +61,16 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
   QueryStatus dateStatus = QueryStatus::kOk;  // the planner has checked the date
   days_ = RunDays(db.tables(), request.date, dateStatus);
-  departures_ = OriginDepartures(board_, runs_, origins, request.windowStart(), days_);
+  windowStart_ = request.windowStart();
+  departures_ = OriginDepartures(board_, runs_, origins, windowStart_, days_);
   // Arriving by t: no label at the destination is later than t.
   if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
   state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
               changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
   pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
+  if (!days_.everyDay())
+    earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
   if (changes_.arrivingLabelCount() > 0) {
     ownStart_.assign(static_cast<std::size_t>(runs_.trainCount()), -1);
   }
@@ -250,10 +253,17 @@ inline void ProfileSearch::laterRound(int32_t round) {
   }
 
   const std::vector<TrainIndex>& queued = state_.queued();
+  const int32_t* const destinationLabel = &state_.arrivalsOf(round)[destination_.slot()];
   for (std::size_t q = 0; q < queued.size(); ++q) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
     if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
     const TrainIndex train = queued[q];
+    // Its every arrival would be later than the destination's label now,
+    // and dropped: nothing a scan would do.
+    if (runsNoneBefore(train, *destinationLabel)) {
+      state_.unqueue(train);
+      continue;
+    }
     if constexpr (!kRules) {
       scanTrain<ScanKind::kPlain>(round, reach, train, state_.queuedFrom(train));
     } else if (changes_.namesArriving(train) || changes_.namesBoarding(train) ||
@@ -267,6 +277,27 @@ inline void ProfileSearch::laterRound(int32_t round) {
   state_.clearQueue();
   for (const OwnBoarding& boarding : own_) ownStart_[boarding.train.slot()] = -1;
   own_.clear();
+}
+
+// Every minute of the search is at or after the window's start. A run of
+// service day s departs the stops of a span of day d on day s + d, so the
+// first that can be caught departs on the first run from day (start's
+// day) - d on, or the next one when that departs them all before the
+// start, at the span's earliest minute or later.
+int32_t ProfileSearch::findEarliestRun(TrainIndex train) const {
+  const int32_t firstDay = runDayOf(windowStart_);
+  int64_t earliest = kNever;
+  for (const TrainRuns::DepartureSpan& span : runs_.departureSpans(train)) {
+    int32_t day = days_.firstRunFrom(train, firstDay - span.day);
+    if (day != kNoRunDay && int64_t{day + span.day} * kMinutesPerDay + span.latest < windowStart_) {
+      day = days_.firstRunFrom(train, day + 1);
+    }
+    if (day == kNoRunDay) continue;
+    earliest = std::min(
+        earliest,
+        std::max<int64_t>(windowStart_, int64_t{day + span.day} * kMinutesPerDay + span.earliest));
+  }
+  return static_cast<int32_t>(earliest);
 }
 
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {

@@ -38,7 +38,10 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   const NetworkRules* rules = db.networkRules();
   const bool dated = rules != nullptr && !rules->extension().calendar.empty();
   std::vector<int16_t> days;
+  std::vector<DepartureSpan> spans;
+  if (dated) spanStart_.assign(static_cast<std::size_t>(trains) + 1, 0);
   for (TrainIndex t(0); t.value() < trains; ++t) {
+    if (dated) spanStart_[t.slot()] = static_cast<uint32_t>(spans.size());
     const uint32_t* trainFlags = &flags[t.slot() * kMaxStops];
     const std::optional<StopList> list = db.stopsOf(t);
     if (!list || std::none_of(trainFlags, trainFlags + kMaxStops,
@@ -76,18 +79,32 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
             k.value() == 0
                 ? arrival
                 : arrival + stepMinutes((*list)[k].arrivalMinutes(), (*list)[k].departureMinutes());
-        days.push_back(static_cast<int16_t>(runDayOf(departure)));
+        const int32_t day = runDayOf(departure);
+        days.push_back(static_cast<int16_t>(day));
+        if (!stops[run.first + k.slot()].canBoard()) continue;
+        // Days never fall along a run: a new day's span begins after the
+        // last one.
+        const auto minute = static_cast<int16_t>(departure - int64_t{day} * kMinutesPerDay);
+        if (spans.size() == spanStart_[t.slot()] || spans.back().day != day) {
+          spans.push_back(DepartureSpan{static_cast<int16_t>(day), minute, minute});
+        } else {
+          spans.back().earliest = std::min(spans.back().earliest, minute);
+          spans.back().latest = std::max(spans.back().latest, minute);
+        }
       }
     }
   }
+  if (dated) spanStart_.back() = static_cast<uint32_t>(spans.size());
   departureDays_.assign(days.begin(), days.end());
+  spans_.assign(spans.begin(), spans.end());
   // A copy rather than shrink_to_fit, which may ignore a failed allocation.
   stops_.assign(stops.begin(), stops.end());
 }
 
 std::size_t TrainRuns::bytes() const {
   return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
-         departureDays_.capacity() * sizeof(int16_t);
+         departureDays_.capacity() * sizeof(int16_t) + spans_.capacity() * sizeof(DepartureSpan) +
+         spanStart_.capacity() * sizeof(uint32_t);
 }
 
 }  // namespace murlo

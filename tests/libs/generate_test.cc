@@ -281,6 +281,9 @@ TEST(GenerateTest, RefusesAShapeItCannotBuild) {
   EXPECT_THROW(generate::generateNetwork(oneHub, 1, ""), std::invalid_argument);
   const generate::NetworkShape tooBig{kMaxNetworkStations + 1, 10, 10, 100, 100};
   EXPECT_THROW(generate::generateNetwork(tooBig, 1, ""), std::invalid_argument);
+  // More stations than two hubs' one line can call at (it once looped).
+  const generate::NetworkShape tooManyStations{10001, 10, 2, 100, 100};
+  EXPECT_THROW(generate::generateNetwork(tooManyStations, 1, ""), std::invalid_argument);
 }
 
 TEST(GenerateCommandTest, WritesADatabaseAndTheSameNetworkAsSource) {

@@ -5,6 +5,7 @@
 #define MURLO_DB_EXTENSION_FORMAT_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -49,11 +50,25 @@ struct ExtensionRead {
   std::string problem;  // kDamaged: what is wrong, one line
 };
 
+// Where an extension's stop records lie in the file it was read from, for
+// a reader that keeps the file's bytes: block 1's by train (as
+// NetworkExtension::trains), block 9's by train (as MoreTrains::trains).
+// Read so, block 9's records are not copied: each MoreTrain::stopRecords
+// stays empty.
+struct RecordsInFile {
+  std::shared_ptr<const char[]> file;  // the bytes they lie in
+  std::size_t size = 0;
+  std::vector<std::string_view> trainCalls;
+  std::vector<std::string_view> moreTrains;
+};
+
 // Reads the bytes after a file's seventh terminator. The extension must be
 // whole (its checksum right, nothing after it), of a version this reader
 // knows, and name only trains and stations of the sections (the given
-// counts) or of its own block 9. May throw std::bad_alloc.
-ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount);
+// counts) or of its own block 9. With `inFile`, where its stop records lie
+// in `trailer` too (RecordsInFile). May throw std::bad_alloc.
+ExtensionRead readExtension(std::string_view trailer, int32_t trainCount, int32_t stationCount,
+                            RecordsInFile* inFile = nullptr);
 
 // The problem readExtension would find with `extension` written and read
 // back against these counts, or "" when there is none.

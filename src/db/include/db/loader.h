@@ -49,8 +49,11 @@ ParsedFile parseDatabaseFile(std::span<char> file);
 // bytes (no text is copied), and its extension into `extension` (empty when
 // it has none). A damaged extension fails the load (kFailed): it is never
 // half-read, nor the file read as though it had none. `db` and `extension`
-// change only when the result is kLoaded. Never throws.
-LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExtension& extension);
+// change only when the result is kLoaded. With `inFile`, the extension's
+// stop records are left where the file holds them (RecordsInFile, its
+// bytes shared with `db`). Never throws.
+LoadResult loadDatabaseFile(const NativePath& path, TimetableDb& db, NetworkExtension& extension,
+                            RecordsInFile* inFile = nullptr);
 
 }  // namespace murlo
 

@@ -64,9 +64,11 @@ class TimetableDb {
   // The tables of a network view (network_tables.h): stop lists holding
   // every call, and the rules that say which calls may be used; records
   // with indexes of `indexDigits` (kWideIndexDigits when the view holds
-  // more trains or stations than four digits index).
+  // more trains or stations than four digits index), but for the stop
+  // lists of the first `narrowStopLists` trains, which name their stations
+  // with four digits (the sections' own, read where the file holds them).
   TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules,
-              int32_t indexDigits = kIndexDigits);
+              int32_t indexDigits = kIndexDigits, int32_t narrowStopLists = 0);
 
   // The lists as made, for writing them back (db/writer.h) or showing them.
   const TableLists& lists() const { return lists_; }
@@ -80,7 +82,7 @@ class TimetableDb {
   std::optional<TrainView> train(TrainIndex t) const {
     if (t.value() < 0 || t.value() >= wholeTrains_) return std::nullopt;
     const std::size_t i = t.slot();
-    return TrainView{lists_.trainNumbers[i], StopList(lists_.trainStopLists[i], indexDigits_),
+    return TrainView{lists_.trainNumbers[i], StopList(lists_.trainStopLists[i], stopDigits(t)),
                      lists_.trainClassCodes[i], lists_.trainFareColumnCodes[i],
                      lists_.trainFareRateCodes[i]};
   }
@@ -97,7 +99,7 @@ class TimetableDb {
   // stop list (the stop-list query needs no codes).
   std::optional<StopList> stopsOf(TrainIndex t) const {
     if (t.value() < 0 || t.value() >= trainsWithStops_) return std::nullopt;
-    return StopList(lists_.trainStopLists[t.slot()], indexDigits_);
+    return StopList(lists_.trainStopLists[t.slot()], stopDigits(t));
   }
 
   // The numbers of train `t`, or nothing outside the number table.
@@ -121,6 +123,10 @@ class TimetableDb {
 
   // The digits of a train or station index in the records.
   int32_t indexDigits() const { return indexDigits_; }
+  // The digits of a station index in the stop records of train `t`.
+  int32_t stopDigits(TrainIndex t) const {
+    return t.value() < narrowStopLists_ ? kIndexDigits : indexDigits_;
+  }
   // The trains (stations) a record can name: the first 10,000 of the
   // sections, every one of a wide network view.
   int32_t indexableTrains() const {
@@ -163,6 +169,7 @@ class TimetableDb {
   int32_t trainsWithStops_ = 0;      // trains with a number and a stop list
   int32_t abbreviatedStations_ = 0;  // stations with a name and an abbreviation
   int32_t indexDigits_ = kIndexDigits;
+  int32_t narrowStopLists_ = 0;  // trains whose stop records have four-digit stations
 };
 
 }  // namespace murlo

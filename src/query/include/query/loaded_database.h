@@ -41,9 +41,11 @@ class LoadedDatabase {
   // std::bad_alloc and std::length_error.
   explicit LoadedDatabase(TimetableDb tables);
   // The same, and when `extension` says anything, the network view made of
-  // both (network()). REQUIRES: `extension` is valid for the tables (as a
-  // load checks). May throw as above.
-  LoadedDatabase(TimetableDb tables, NetworkExtension extension);
+  // both (network()), its stop lists where `inFile` says the file holds
+  // them when given (db/network_tables.h). REQUIRES: `extension` is valid
+  // for the tables (as a load checks). May throw as above.
+  LoadedDatabase(TimetableDb tables, NetworkExtension extension,
+                 const RecordsInFile* inFile = nullptr);
   LoadedDatabase(const LoadedDatabase&) = delete;
   LoadedDatabase& operator=(const LoadedDatabase&) = delete;
 

@@ -48,6 +48,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -138,6 +139,17 @@ class ProfileSearch {
     const int64_t found = days_.firstDepartureFrom(train, runs_.departureDay(run, m), minute);
     return found >= kNever ? kNever : static_cast<int32_t>(found);
   }
+  // Whether no run of `train` that runs can be boarded before `bound`, so
+  // that every arrival a scan of it gives is dropped: only for a date,
+  // where a train that does not run on the day asked is boarded days later
+  // or never.
+  bool runsNoneBefore(TrainIndex train, int32_t bound) {
+    if (earliestRun_.empty()) return false;
+    int32_t& earliest = earliestRun_[train.slot()];
+    if (earliest == kUnknownRun) earliest = findEarliestRun(train);
+    return earliest >= bound;
+  }
+  int32_t findEarliestRun(TrainIndex train) const;
   // The node an arrival of `train` at `station` (of role `role`) labels.
   NodeIndex nodeOf(TrainIndex train, bool named, StationIndex station, uint8_t role) const {
     if ((role & kDestinationMember) != 0) return destination_;
@@ -196,7 +208,13 @@ class ProfileSearch {
   int32_t plainChange_ = 0;     // every change's minutes without rules
   StationIndex origin_;
 
-  RunDays days_;               // the runs that run, for a question for a date
+  RunDays days_;             // the runs that run, for a question for a date
+  int32_t windowStart_ = 0;  // no minute of the search is earlier
+  // For a date, by train: no run of it that runs departs one of its stops
+  // at or after the window's start before this minute (kNever: none does;
+  // kUnknownRun: not found yet). Empty without a date.
+  std::vector<int32_t> earliestRun_;
+  static constexpr int32_t kUnknownRun = std::numeric_limits<int32_t>::min();
   int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
   OriginDepartures departures_;
   // The boardings of the round under way from trains' own labels, by train

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "db/file_format.h"
@@ -105,6 +106,22 @@ class TrainRuns {
     return departureDays_.empty() ? 0 : departureDays_[run.first + k.slot()];
   }
 
+  // The departures of a train's boardable stops that fall `day` days after
+  // its service day: the earliest and the latest minute of that day among
+  // them. Kept only for a database with a calendar.
+  struct DepartureSpan {
+    int16_t day;
+    int16_t earliest;
+    int16_t latest;
+  };
+  // Those of train `t`, by day (none without a calendar).
+  // REQUIRES: 0 <= t < trainCount().
+  std::span<const DepartureSpan> departureSpans(TrainIndex t) const {
+    if (spanStart_.empty()) return {};
+    return std::span<const DepartureSpan>(spans_).subspan(
+        spanStart_[t.slot()], spanStart_[t.slot() + 1] - spanStart_[t.slot()]);
+  }
+
   // Bytes held, for the benchmarks.
   std::size_t bytes() const;
 
@@ -112,6 +129,8 @@ class TrainRuns {
   std::vector<Train> trains_;
   std::vector<Stop> stops_;
   std::vector<int16_t> departureDays_;  // by stop as stops_; empty without a calendar
+  std::vector<DepartureSpan> spans_;    // by train, then day; empty without a calendar
+  std::vector<uint32_t> spanStart_;     // by train and one more; empty without a calendar
 };
 
 }  // namespace murlo
