@@ -209,6 +209,9 @@ template <bool kRules>
 inline void ProfileSearch::laterRound(int32_t round) {
   const int32_t bound = state_.arrival(round, destination_);
   const RoundReach reach = pruning_.reachOf(round);
+  // The destination's label of one more ride, for the round before the last.
+  const int32_t boundAbove =
+      reach == RoundReach::kOneRideOn ? state_.arrival(round + 1, destination_) : kNever;
   for (const StationIndex s : state_.readiedBefore()) {
     const int32_t ready = state_.ready(round - 1, s);
     if (!ProfilePruning::mayBoard(ready, bound)) continue;
@@ -224,28 +227,39 @@ inline void ProfileSearch::laterRound(int32_t round) {
                            BoardKey::make(minute, TrainIndex(0), StopPosition(0))) -
           keys.begin());
     };
-    const auto follow = [&](std::size_t from, std::size_t to) {
+    // (`dayStart`: the minute the keys' day begins, for their departures.)
+    const auto follow = [&](std::size_t from, std::size_t to, int32_t dayStart) {
       for (std::size_t k = from; k < to; ++k) {
         // Every key names a train of the runs; a stop it cannot be boarded
         // at (only in a corrupt file) is skipped by the scan.
         const TrainIndex train = BoardKey::train(keys[k]);
         const StopPosition stop = BoardKey::stop(keys[k]);
-        if (pruning_.worthScanning(reach, train, stop)) state_.queue(train, stop);
+        if (!pruning_.worthScanning(reach, train, stop)) continue;
+        if (reach == RoundReach::kOneRideOn &&
+            !pruning_.mayArriveInTime(train, stop, dayStart + BoardKey::minute(keys[k]),
+                                      boundAbove)) {
+          state_.keepPlace(train);
+          continue;
+        }
+        state_.queue(train, stop);
       }
     };
     if (covered <= ready) continue;
+    const int32_t readyMinute = minuteOfDay(ready);
+    const int32_t today = ready - readyMinute;
+    const std::size_t first = keyAt(readyMinute);
     if (covered - ready >= kMinutesPerDay) {
-      follow(0, keys.size());
+      // (Those before the minute of `ready` depart the next day.)
+      follow(0, first, today + kMinutesPerDay);
+      follow(first, keys.size(), today);
       continue;
     }
-    const int32_t readyMinute = minuteOfDay(ready);
     const int32_t coveredMinute = readyMinute + (covered - ready);  // below 2 days
-    const std::size_t first = keyAt(readyMinute);
     if (coveredMinute <= kMinutesPerDay) {
-      follow(first, keyAt(coveredMinute));
+      follow(first, keyAt(coveredMinute), today);
     } else {
-      follow(first, keys.size());
-      follow(0, keyAt(coveredMinute - kMinutesPerDay));
+      follow(first, keys.size(), today);
+      follow(0, keyAt(coveredMinute - kMinutesPerDay), today + kMinutesPerDay);
     }
   }
 
@@ -254,7 +268,9 @@ inline void ProfileSearch::laterRound(int32_t round) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
     if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
     const TrainIndex train = queued[q];
-    if constexpr (!kRules) {
+    if (!state_.queuedWithStop(train)) {
+      // Every stop it was followed from was cut.
+    } else if constexpr (!kRules) {
       scanTrain<ScanKind::kPlain>(round, reach, train, state_.queuedFrom(train));
     } else if (changes_.namesArriving(train) || changes_.namesBoarding(train) ||
                (!own_.empty() && ownStart_[train.slot()] >= 0)) {
@@ -271,7 +287,9 @@ inline void ProfileSearch::laterRound(int32_t round) {
 
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 #if defined(__GNUC__)
-  __builtin_prefetch(runs_.stopsOf(runs_.train(train)).at(state_.queuedFrom(train)));
+  if (state_.queuedWithStop(train)) {
+    __builtin_prefetch(runs_.stopsOf(runs_.train(train)).at(state_.queuedFrom(train)));
+  }
 #else
   static_cast<void>(train);
 #endif
