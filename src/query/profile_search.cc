@@ -229,19 +229,17 @@ inline void ProfileSearch::laterRound(int32_t round) {
     };
     // (`dayStart`: the minute the keys' day begins, for their departures.)
     const auto follow = [&](std::size_t from, std::size_t to, int32_t dayStart) {
-      for (std::size_t k = from; k < to; ++k) {
-        // Every key names a train of the runs; a stop it cannot be boarded
-        // at (only in a corrupt file) is skipped by the scan.
-        const TrainIndex train = BoardKey::train(keys[k]);
-        const StopPosition stop = BoardKey::stop(keys[k]);
-        if (!pruning_.worthScanning(reach, train, stop)) continue;
-        if (reach == RoundReach::kOneRideOn &&
-            !pruning_.mayArriveInTime(train, stop, dayStart + BoardKey::minute(keys[k]),
-                                      boundAbove)) {
-          state_.keepPlace(train);
-          continue;
-        }
-        state_.queue(train, stop);
+      const std::span<const BoardKeyBits> range = keys.subspan(from, to - from);
+      switch (reach) {
+        case RoundReach::kAnywhere:
+          followKeys<RoundReach::kAnywhere>(range, dayStart, bound, boundAbove);
+          break;
+        case RoundReach::kOneRideOn:
+          followKeys<RoundReach::kOneRideOn>(range, dayStart, bound, boundAbove);
+          break;
+        case RoundReach::kDestination:
+          followKeys<RoundReach::kDestination>(range, dayStart, bound, boundAbove);
+          break;
       }
     };
     if (covered <= ready) continue;
@@ -283,6 +281,32 @@ inline void ProfileSearch::laterRound(int32_t round) {
   state_.clearQueue();
   for (const OwnBoarding& boarding : own_) ownStart_[boarding.train.slot()] = -1;
   own_.clear();
+}
+
+// Queues the trains that depart as `keys` (at `dayStart` + each one's
+// minute) as far as the cuts of a round of `kReach` allow (`bound`: the
+// destination's label of the round, `boundAbove` of one more ride). A stop
+// cut after worthScanning keeps its train's place in the queue
+// (ProfileState::keepPlace), so that the scans, and the rides kept where
+// arrivals tie, come in the order they always did.
+template <RoundReach kReach>
+inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart,
+                                      int32_t bound, int32_t boundAbove) {
+  for (const BoardKeyBits key : keys) {
+    // Every key names a train of the runs; a stop it cannot be boarded at
+    // (only in a corrupt file) is skipped by the scan.
+    const TrainIndex train = BoardKey::train(key);
+    const StopPosition stop = BoardKey::stop(key);
+    if (!pruning_.worthScanning(kReach, train, stop)) continue;
+    const int32_t departs = dayStart + BoardKey::minute(key);
+    if (!ProfilePruning::mayBoard(departs, bound) ||
+        (kReach == RoundReach::kOneRideOn &&
+         !pruning_.mayArriveInTime(train, stop, departs, boundAbove))) {
+      state_.keepPlace(train);
+      continue;
+    }
+    state_.queue(train, stop);
+  }
 }
 
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {

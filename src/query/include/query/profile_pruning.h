@@ -3,7 +3,8 @@
 // it cannot lead to a journey that is not dominated:
 //
 // - boarding: a station whose ready time is no earlier than the
-//   destination's label of the round is not boarded from at all;
+//   destination's label of the round is not boarded from at all, nor a
+//   train followed from a departure that late;
 // - following: a train is followed from a station whose ready time improved
 //   in a round only when its next departure there comes before the next one
 //   from the ready time replaced: the later ones were followed when that was
@@ -74,8 +75,8 @@ class ProfilePruning {
                                   : RoundReach::kAnywhere;
   }
 
-  // Boarding: whether a traveller ready at `ready` can still beat `bound`,
-  // the destination's label of the round.
+  // Boarding: whether a traveller ready at `ready` (or a run that departs
+  // then) can still beat `bound`, the destination's label of the round.
   static bool mayBoard(int32_t ready, int32_t bound) { return ready < bound; }
 
   // Following: the trains from a station need following only up to the first
