@@ -261,6 +261,19 @@ inline void ProfileSearch::laterRound(int32_t round) {
     }
   }
 
+  switch (reach) {
+    case RoundReach::kAnywhere: scanQueued<kRules, RoundReach::kAnywhere>(round); break;
+    case RoundReach::kOneRideOn: scanQueued<kRules, RoundReach::kOneRideOn>(round); break;
+    case RoundReach::kDestination: scanQueued<kRules, RoundReach::kDestination>(round); break;
+  }
+  state_.clearQueue();
+  for (const OwnBoarding& boarding : own_) ownStart_[boarding.train.slot()] = -1;
+  own_.clear();
+}
+
+// Scans each train queued for round `round`, of `kReach`, once.
+template <bool kRules, RoundReach kReach>
+inline void ProfileSearch::scanQueued(int32_t round) {
   const std::vector<TrainIndex>& queued = state_.queued();
   for (std::size_t q = 0; q < queued.size(); ++q) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
@@ -269,18 +282,15 @@ inline void ProfileSearch::laterRound(int32_t round) {
     if (!state_.queuedWithStop(train)) {
       // Every stop it was followed from was cut.
     } else if constexpr (!kRules) {
-      scanTrain<ScanKind::kPlain>(round, reach, train, state_.queuedFrom(train));
+      scanTrain<ScanKind::kPlain>(round, kReach, train, state_.queuedFrom(train));
     } else if (changes_.namesArriving(train) || changes_.namesBoarding(train) ||
                (!own_.empty() && ownStart_[train.slot()] >= 0)) {
-      scanNamedTrain(round, reach, train, state_.queuedFrom(train));
+      scanNamedTrain(round, kReach, train, state_.queuedFrom(train));
     } else {
-      scanTrain<ScanKind::kRules>(round, reach, train, state_.queuedFrom(train));
+      scanTrain<ScanKind::kRules>(round, kReach, train, state_.queuedFrom(train));
     }
     state_.unqueue(train);
   }
-  state_.clearQueue();
-  for (const OwnBoarding& boarding : own_) ownStart_[boarding.train.slot()] = -1;
-  own_.clear();
 }
 
 // Queues the trains that depart as `keys` (at `dayStart` + each one's

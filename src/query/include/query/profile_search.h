@@ -122,6 +122,9 @@ class ProfileSearch {
   // (`arrivals`: state_.arrivalsOf(round), read once by the caller.)
   inline void arrive(int32_t round, int32_t* arrivals, NodeIndex node, StationIndex station,
                      int32_t minute, Ride how, NodeIndex source, StationIndex boarded);
+  // (Compiled for each reach, which the scan inlined then knows.)
+  template <bool kRules, RoundReach kReach>
+  inline void scanQueued(int32_t round);
   template <RoundReach kReach>
   inline void followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart, int32_t bound,
                          int32_t boundAbove);
