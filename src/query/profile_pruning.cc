@@ -42,10 +42,14 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
   }
   oneRide_.assign(stations, kNever);
   usefulUntil_.assign(trains, kUnknown);
+  // Read only where usefulUntil_ is known: left unset (the runs' stops, one
+  // array for each question).
+  viaOneRide_.reset(new int32_t[runs.stopCount()]);
   findOneRideMinutes();
-  useful_.resize(stations);
+  // A destination's own: none to go (an arrival there labels the
+  // destination, whose bound is its label; keepsArrival never reads it).
   for (std::size_t s = 0; s < stations; ++s) {
-    useful_[s] = (roles[s] & kDestinationMember) != 0 || oneRide_[s] < kNever ? 1 : 0;
+    if ((roles[s] & kDestinationMember) != 0) oneRide_[s] = 0;
   }
 }
 

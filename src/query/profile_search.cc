@@ -212,6 +212,9 @@ template <bool kRules>
 inline void ProfileSearch::laterRound(int32_t round) {
   const int32_t bound = state_.arrival(round, destination_);
   const RoundReach reach = pruning_.reachOf(round);
+  // The destination's label of one more ride, for the round before the last.
+  const int32_t boundAbove =
+      reach == RoundReach::kOneRideOn ? state_.arrival(round + 1, destination_) : kNever;
   for (const StationIndex s : state_.readiedBefore()) {
     const int32_t ready = state_.ready(round - 1, s);
     if (!ProfilePruning::mayBoard(ready, bound)) continue;
@@ -227,52 +230,44 @@ inline void ProfileSearch::laterRound(int32_t round) {
                            BoardKey::make(minute, TrainIndex(0), StopPosition(0))) -
           keys.begin());
     };
-    const auto follow = [&](std::size_t from, std::size_t to) {
-      for (std::size_t k = from; k < to; ++k) {
-        // Every key names a train of the runs; a stop it cannot be boarded
-        // at (only in a corrupt file) is skipped by the scan.
-        const TrainIndex train = BoardKey::train(keys[k]);
-        const StopPosition stop = BoardKey::stop(keys[k]);
-        if (pruning_.worthScanning(reach, train, stop)) state_.queue(train, stop);
+    // (`dayStart`: the minute the keys' day begins, for their departures.)
+    const auto follow = [&](std::size_t from, std::size_t to, int32_t dayStart) {
+      const std::span<const BoardKeyBits> range = keys.subspan(from, to - from);
+      switch (reach) {
+        case RoundReach::kAnywhere:
+          followKeys<RoundReach::kAnywhere>(range, dayStart, bound, boundAbove);
+          break;
+        case RoundReach::kOneRideOn:
+          followKeys<RoundReach::kOneRideOn>(range, dayStart, bound, boundAbove);
+          break;
+        case RoundReach::kDestination:
+          followKeys<RoundReach::kDestination>(range, dayStart, bound, boundAbove);
+          break;
       }
     };
     if (covered <= ready) continue;
+    const int32_t readyMinute = minuteOfDay(ready);
+    const int32_t today = ready - readyMinute;
+    const std::size_t first = keyAt(readyMinute);
     if (covered - ready >= kMinutesPerDay) {
-      follow(0, keys.size());
+      // (Those before the minute of `ready` depart the next day.)
+      follow(0, first, today + kMinutesPerDay);
+      follow(first, keys.size(), today);
       continue;
     }
-    const int32_t readyMinute = minuteOfDay(ready);
     const int32_t coveredMinute = readyMinute + (covered - ready);  // below 2 days
-    const std::size_t first = keyAt(readyMinute);
     if (coveredMinute <= kMinutesPerDay) {
-      follow(first, keyAt(coveredMinute));
+      follow(first, keyAt(coveredMinute), today);
     } else {
-      follow(first, keys.size());
-      follow(0, keyAt(coveredMinute - kMinutesPerDay));
+      follow(first, keys.size(), today);
+      follow(0, keyAt(coveredMinute - kMinutesPerDay), today + kMinutesPerDay);
     }
   }
 
-  const std::vector<TrainIndex>& queued = state_.queued();
-  const int32_t* const destinationLabel = &state_.arrivalsOf(round)[destination_.slot()];
-  for (std::size_t q = 0; q < queued.size(); ++q) {
-    // The trains' stops lie apart: the next but one is fetched meanwhile.
-    if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
-    const TrainIndex train = queued[q];
-    // Its every arrival would be later than the destination's label now,
-    // and dropped: nothing a scan would do.
-    if (runsNoneBefore(train, *destinationLabel)) {
-      state_.unqueue(train);
-      continue;
-    }
-    if constexpr (!kRules) {
-      scanTrain<ScanKind::kPlain>(round, reach, train, state_.queuedFrom(train));
-    } else if (changes_.namesArriving(train) || changes_.namesBoarding(train) ||
-               (!own_.empty() && ownStart_[train.slot()] >= 0)) {
-      scanNamedTrain(round, reach, train, state_.queuedFrom(train));
-    } else {
-      scanTrain<ScanKind::kRules>(round, reach, train, state_.queuedFrom(train));
-    }
-    state_.unqueue(train);
+  switch (reach) {
+    case RoundReach::kAnywhere: scanQueued<kRules, RoundReach::kAnywhere>(round); break;
+    case RoundReach::kOneRideOn: scanQueued<kRules, RoundReach::kOneRideOn>(round); break;
+    case RoundReach::kDestination: scanQueued<kRules, RoundReach::kDestination>(round); break;
   }
   state_.clearQueue();
   for (const OwnBoarding& boarding : own_) ownStart_[boarding.train.slot()] = -1;
@@ -300,9 +295,63 @@ int32_t ProfileSearch::findEarliestRun(TrainIndex train) const {
   return static_cast<int32_t>(earliest);
 }
 
+// Scans each train queued for round `round`, of `kReach`, once.
+template <bool kRules, RoundReach kReach>
+inline void ProfileSearch::scanQueued(int32_t round) {
+  const std::vector<TrainIndex>& queued = state_.queued();
+  const int32_t* const destinationLabel = &state_.arrivalsOf(round)[destination_.slot()];
+  for (std::size_t q = 0; q < queued.size(); ++q) {
+    // The trains' stops lie apart: the next but one is fetched meanwhile.
+    if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
+    const TrainIndex train = queued[q];
+    if (!state_.queuedWithStop(train)) {
+      // Every stop it was followed from was cut.
+    } else if (runsNoneBefore(train, *destinationLabel)) {
+      // Its every arrival would be later than the destination's label now,
+      // and dropped: nothing a scan would do.
+    } else if constexpr (!kRules) {
+      scanTrain<ScanKind::kPlain>(round, kReach, train, state_.queuedFrom(train));
+    } else if (changes_.namesArriving(train) || changes_.namesBoarding(train) ||
+               (!own_.empty() && ownStart_[train.slot()] >= 0)) {
+      scanNamedTrain(round, kReach, train, state_.queuedFrom(train));
+    } else {
+      scanTrain<ScanKind::kRules>(round, kReach, train, state_.queuedFrom(train));
+    }
+    state_.unqueue(train);
+  }
+}
+
+// Queues the trains that depart as `keys` (at `dayStart` + each one's
+// minute) as far as the cuts of a round of `kReach` allow (`bound`: the
+// destination's label of the round, `boundAbove` of one more ride). A stop
+// cut after worthScanning keeps its train's place in the queue
+// (ProfileState::keepPlace), so that the scans, and the rides kept where
+// arrivals tie, come in the order they always did.
+template <RoundReach kReach>
+inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart,
+                                      int32_t bound, int32_t boundAbove) {
+  for (const BoardKeyBits key : keys) {
+    // Every key names a train of the runs; a stop it cannot be boarded at
+    // (only in a corrupt file) is skipped by the scan.
+    const TrainIndex train = BoardKey::train(key);
+    const StopPosition stop = BoardKey::stop(key);
+    if (!pruning_.worthScanning(kReach, train, stop)) continue;
+    const int32_t departs = dayStart + BoardKey::minute(key);
+    if (!ProfilePruning::mayBoard(departs, bound) ||
+        (kReach == RoundReach::kOneRideOn &&
+         !pruning_.mayArriveInTime(train, stop, departs, boundAbove))) {
+      state_.keepPlace(train);
+      continue;
+    }
+    state_.queue(train, stop);
+  }
+}
+
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {
 #if defined(__GNUC__)
-  __builtin_prefetch(runs_.stopsOf(runs_.train(train)).at(state_.queuedFrom(train)));
+  if (state_.queuedWithStop(train)) {
+    __builtin_prefetch(runs_.stopsOf(runs_.train(train)).at(state_.queuedFrom(train)));
+  }
 #else
   static_cast<void>(train);
 #endif

@@ -3,7 +3,8 @@
 // it cannot lead to a journey that is not dominated:
 //
 // - boarding: a station whose ready time is no earlier than the
-//   destination's label of the round is not boarded from at all;
+//   destination's label of the round is not boarded from at all, nor a
+//   train followed from a departure that late;
 // - following: a train is followed from a station whose ready time improved
 //   in a round only when its next departure there comes before the next one
 //   from the ready time replaced: the later ones were followed when that was
@@ -17,14 +18,19 @@
 //   but at the destination;
 // - scanning: the last round follows only the trains to the destination, and
 //   those only as far as it; the round before the last only as far as a
-//   station with a ride there.
+//   station with a ride there, and only from a stop whose departure, its ride
+//   to such a station and that ride may still beat the destination's label
+//   of one more ride (arriving, the same bound; see mayArriveInTime).
 #ifndef MURLO_QUERY_PROFILE_PRUNING_H_
 #define MURLO_QUERY_PROFILE_PRUNING_H_
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "db/day_rollover.h"
 #include "db/indexes.h"
 #include "db/timetable_db.h"
 #include "query/change_rules.h"
@@ -69,8 +75,8 @@ class ProfilePruning {
                                   : RoundReach::kAnywhere;
   }
 
-  // Boarding: whether a traveller ready at `ready` can still beat `bound`,
-  // the destination's label of the round.
+  // Boarding: whether a traveller ready at `ready` (or a run that departs
+  // then) can still beat `bound`, the destination's label of the round.
   static bool mayBoard(int32_t ready, int32_t bound) { return ready < bound; }
 
   // Following: the trains from a station need following only up to the first
@@ -89,6 +95,16 @@ class ProfilePruning {
     return reach == RoundReach::kDestination ? destinationStop(train).next()
            : reach == RoundReach::kOneRideOn ? usefulUntil(train).next()
                                              : run.end();
+  }
+  // Following in the round before the last, after worthScanning: whether
+  // `train`, boarded at `stop` at minute `departs`, may arrive anywhere in
+  // time for one more ride to beat `bound`, the destination's label of one
+  // more ride. A train to the destination after `stop` always may (its own
+  // arrival there is held to the round's label, not this one). Where it may
+  // not, every arrival of that run fails keepsArrival.
+  bool mayArriveInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound) const {
+    return destinationStop(train) > stop ||
+           departs + viaOneRide_[runs_->train(train).first + stop.slot()] < bound;
   }
   // Whether a train scanned in a round of `reach` is worth leaving at
   // `station`, before the labels are asked.
@@ -118,7 +134,8 @@ class ProfilePruning {
   }
   // The last stop of `train` worth reaching in the round before the last: one
   // where it can be left at the destination or at a station with a ride to it
-  // (0 when there is none). Found when first needed.
+  // (0 when there is none). Found when first needed, with the train's
+  // viaOneRide_.
   StopPosition usefulUntil(TrainIndex train) {
     const uint8_t until = usefulUntil_[train.slot()];
     return until != kUnknown ? StopPosition(until) : findUsefulUntil(train);
@@ -139,10 +156,17 @@ class ProfilePruning {
   // By train: the last stop at which it can be left at the destination, or 0.
   std::vector<uint8_t> destinationStop_;
   std::vector<TrainIndex> destinationTrains_;  // those with one
-  std::vector<int32_t> oneRide_;               // by station: see findOneRideMinutes
-  std::vector<uint8_t> usefulUntil_;           // by train: see usefulUntil, or kUnknown
-  // By station: a destination or one with a ride to it (oneRide_ known).
-  std::vector<uint8_t> useful_;
+  // By station: see findOneRideMinutes; 0 at the destination's. Below
+  // kNever where the round before the last is worth arriving.
+  std::vector<int32_t> oneRide_;
+  std::vector<uint8_t> usefulUntil_;  // by train: see usefulUntil, or kUnknown
+  // By the runs' stops (TrainRuns::stops), known for the trains whose
+  // usefulUntil_ is, before their useful end: the fewest minutes from
+  // departing the stop to arriving at the destination by a ride on the
+  // train, then one more where it was left elsewhere (oneRide_); kNever or
+  // more where there is none. (Only stops after the train's last at the
+  // destination are asked: mayArriveInTime.)
+  std::unique_ptr<int32_t[]> viaOneRide_;
 };
 
 inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
@@ -151,12 +175,25 @@ inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
   StopPosition until(0);
   for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
     const TrainRuns::Stop& stop = stops[m];
-    if (stop.canLeave() && useful_[stop.station().slot()] != 0) {
+    if (stop.canLeave() && oneRide_[stop.station().slot()] < kNever) {
       until = m;
       break;
     }
   }
   usefulUntil_[train.slot()] = static_cast<uint8_t>(until.value());
+  // From the arrival at stop m: the fewest minutes to the destination by
+  // leaving the train at m or later (the steps between arrivals added up
+  // backwards), then one more ride (none at the destination); kNever or
+  // more where there is none. (Asked only before `until`.)
+  int32_t* const viaOneRide = viaOneRide_.get() + run.first;
+  int32_t fromArrival = kNever;
+  for (StopPosition m = until; m > StopPosition(0); --m) {
+    const TrainRuns::Stop& stop = stops[m];
+    const TrainRuns::Stop& before = stops[m.previous()];
+    if (stop.canLeave()) fromArrival = std::min(fromArrival, oneRide_[stop.station().slot()]);
+    viaOneRide[m.previous().slot()] = fromArrival + stepMinutes(before.departure, stop.arrival);
+    fromArrival += stepMinutes(before.arrival, stop.arrival);
+  }
   return until;
 }
 

@@ -60,6 +60,7 @@
 #include "query/profile_pruning.h"
 #include "query/profile_state.h"
 #include "query/run_days.h"
+#include "query/station_board.h"
 
 #if defined(__GNUC__)
 #define MURLO_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -122,6 +123,12 @@ class ProfileSearch {
   // (`arrivals`: state_.arrivalsOf(round), read once by the caller.)
   inline void arrive(int32_t round, int32_t* arrivals, NodeIndex node, StationIndex station,
                      int32_t minute, Ride how, NodeIndex source, StationIndex boarded);
+  // (Compiled for each reach, which the scan inlined then knows.)
+  template <bool kRules, RoundReach kReach>
+  inline void scanQueued(int32_t round);
+  template <RoundReach kReach>
+  inline void followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart, int32_t bound,
+                         int32_t boundAbove);
   inline void prefetchStops(TrainIndex train) const;
   // Whether the journey labelled at `node` in `round` has alighted or
   // boarded at `station` (its origin aside).

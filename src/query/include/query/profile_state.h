@@ -193,7 +193,19 @@ class ProfileState {
     if (from == kNotQueued) queued_.push_back(train);
     from = static_cast<uint8_t>(std::min(StopPosition(from), stop).value());
   }
+  // Keeps `train` its place in the queue, with no stop to scan from yet:
+  // trains are scanned in the order they were first queued, and where two
+  // trains' arrivals tie, the one scanned first keeps the label, so a stop
+  // left out by a cut keeps its train's place.
+  void keepPlace(TrainIndex train) {
+    uint8_t& from = fromStop_[train.slot()];
+    if (from != kNotQueued) return;
+    queued_.push_back(train);
+    from = kNoStopYet;
+  }
   const std::vector<TrainIndex>& queued() const { return queued_; }
+  // Whether `train` was queued with a stop (not only kept its place).
+  bool queuedWithStop(TrainIndex train) const { return fromStop_[train.slot()] < kNoStopYet; }
   StopPosition queuedFrom(TrainIndex train) const { return StopPosition(fromStop_[train.slot()]); }
   // Takes `train` off the queue (the queue itself is cleared at once after).
   void unqueue(TrainIndex train) { fromStop_[train.slot()] = kNotQueued; }
@@ -201,7 +213,8 @@ class ProfileState {
 
  private:
   static constexpr uint8_t kNotQueued = 0xFF;
-  static_assert(kMaxStops <= kNotQueued, "a stop position must fit below kNotQueued");
+  static constexpr uint8_t kNoStopYet = 0xFE;
+  static_assert(kMaxStops <= kNoStopYet, "a stop position must fit below kNoStopYet");
 
   std::size_t at(int32_t round, NodeIndex node) const {
     return static_cast<std::size_t>(round) * nodes_ + node.slot();
@@ -226,7 +239,7 @@ class ProfileState {
   std::vector<int32_t> previous_;     // by station: its ready time before that
   std::vector<StationIndex> readied_;
   std::vector<StationIndex> readiedBefore_;
-  std::vector<uint8_t> fromStop_;  // by train: first stop to scan, or kNotQueued
+  std::vector<uint8_t> fromStop_;  // by train: first stop to scan, kNoStopYet or kNotQueued
   std::vector<TrainIndex> queued_;
 };
 

@@ -88,6 +88,7 @@ class TrainRuns {
   const Train& train(TrainIndex t) const { return trains_[t.slot()]; }
   // Stop k of train t is stops()[train(t).first + k], k < train(t).stops.
   const Stop* stops() const { return stops_.data(); }
+  std::size_t stopCount() const { return stops_.size(); }
   // The kept stops of `run`, a train of these runs.
   RunStops stopsOf(const Train& run) const { return RunStops(stops_.data() + run.first); }
 
