@@ -1789,10 +1789,11 @@ TEST(GtfsImportTest, ErrorsNameTheFileAndLine) {
        "not both"},
       {"empty range",
        [](const FeedCopy&) {},
-       {"--from", "20270101", "--to", "20270131"},
+       {"--from", "2027-01-01", "--to", "20270131"},  // either form of a date
        1,
        "no usable trip runs from 2027-01-01 to 2027-01-31"},
       {"bad date", [](const FeedCopy&) {}, {"--date", "20260230"}, 2, "--date takes a date"},
+      {"bad ISO date", [](const FeedCopy&) {}, {"--date", "2026-02-30"}, 2, "--date takes a date"},
       {"bad class",
        [](const FeedCopy&) {},
        {"--date", "20260408", "--class", "5"},

@@ -1,4 +1,4 @@
-// murlo import-gtfs FEED OUT [--date YYYYMMDD | --from YYYYMMDD --to YYYYMMDD] [options].
+// murlo import-gtfs FEED OUT [--date DATE | --from DATE --to DATE] [options].
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,12 +23,12 @@ namespace murlo::tool {
 namespace {
 
 const OptionSpec kDateOption = {
-    "--date", "YYYYMMDD",
-    "only the trains of this date, without days (default: the feed's whole\n"
-    "period, each train with the days it runs)"};
-const OptionSpec kFromOption = {"--from", "YYYYMMDD",
+    "--date", "DATE",
+    "only the trains of this date (YYYY-MM-DD or YYYYMMDD), without days\n"
+    "(default: the feed's whole period, each train with the days it runs)"};
+const OptionSpec kFromOption = {"--from", "DATE",
                                 "with --to: the trains of these dates, with their days"};
-const OptionSpec kToOption = {"--to", "YYYYMMDD", "the last date of --from"};
+const OptionSpec kToOption = {"--to", "DATE", "the last date of --from"};
 const OptionSpec kRouteTypeOption = {
     "--route-type", "LIST",
     "only routes of these types, such as 2 or 2,109 (a basic type also\n"
@@ -206,10 +206,16 @@ Result<gtfs::ImportOptions> importOptions(const CommandLine& line) {
                                     std::pair{&kToOption, &to}}) {
     const auto text = line.value(*option);
     if (!text) continue;
-    *day = gtfs::parseDate(*text);
+    // The feed's YYYYMMDD, or YYYY-MM-DD as the questions' --date takes it.
+    std::string feedForm(*text);
+    if (feedForm.size() == 10 && feedForm[4] == '-' && feedForm[7] == '-') {
+      feedForm.erase(7, 1).erase(4, 1);
+    }
+    *day = gtfs::parseDate(feedForm);
     if (!*day) {
       const std::string name(option->name);
-      return Status::badParameter(name, name + " takes a date YYYYMMDD, not '" + *text + "'");
+      return Status::badParameter(
+          name, name + " takes a date YYYY-MM-DD or YYYYMMDD, not '" + *text + "'");
     }
   }
   if (date && (from || to)) {
