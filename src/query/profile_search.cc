@@ -588,16 +588,15 @@ void ProfileSearch::scanNamedTrain(int32_t round, RoundReach reach, TrainIndex t
 }
 
 // An arrival at `node` (at `station`) in `round`, reached as `how` boarded
-// at `boarded` from node `source` (-1: the node of the ready time there):
-// kept when it beats the node's label and passes the cuts, and copied up to
-// the rounds above that it beats.
+// at `boarded` from node `source` (-1: the node of the ready time there),
+// that beats the node's label (arrive): kept when it passes the cuts, and
+// copied up to the rounds above that it beats.
 template <bool kRules>
-inline void ProfileSearch::arrive(int32_t round, int32_t* arrivals, NodeIndex node,
-                                  StationIndex station, int32_t minute, Ride how, NodeIndex source,
-                                  StationIndex boarded) {
+void ProfileSearch::keepArrival(int32_t round, int32_t* arrivals, NodeIndex node,
+                                StationIndex station, int32_t minute, Ride how, NodeIndex source,
+                                StationIndex boarded) {
   int32_t& here = arrivals[node.slot()];
-  if (minute >= here ||
-      !pruning_.keepsArrival(round, node, station, minute, arrivals, state_.nodeCount())) {
+  if (!pruning_.keepsArrival(round, node, station, minute, arrivals, state_.nodeCount())) {
     return;
   }
   const int32_t before = here;

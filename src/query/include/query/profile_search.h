@@ -119,10 +119,21 @@ class ProfileSearch {
   MURLO_NOINLINE void namedReady(int32_t round, TrainIndex train, StationIndex station,
                                  int32_t& ready, NodeIndex& source) const;
   // (Where kRules is false, the plain file's way: no source kept.)
+  // (`arrivals`: state_.arrivalsOf(round), read once by the caller.) Most
+  // arrivals a scan meets are no earlier than the label: that test is
+  // inlined in the scans, the rest (keepArrival) is not.
   template <bool kRules>
-  // (`arrivals`: state_.arrivalsOf(round), read once by the caller.)
-  inline void arrive(int32_t round, int32_t* arrivals, NodeIndex node, StationIndex station,
-                     int32_t minute, Ride how, NodeIndex source, StationIndex boarded);
+  MURLO_ALWAYS_INLINE void arrive(int32_t round, int32_t* arrivals, NodeIndex node,
+                                  StationIndex station, int32_t minute, Ride how, NodeIndex source,
+                                  StationIndex boarded) {
+    if (minute < arrivals[node.slot()]) {
+      keepArrival<kRules>(round, arrivals, node, station, minute, how, source, boarded);
+    }
+  }
+  template <bool kRules>
+  MURLO_NOINLINE void keepArrival(int32_t round, int32_t* arrivals, NodeIndex node,
+                                  StationIndex station, int32_t minute, Ride how, NodeIndex source,
+                                  StationIndex boarded);
   // (Compiled for each reach, which the scan inlined then knows.)
   template <bool kRules, RoundReach kReach>
   inline void scanQueued(int32_t round);
@@ -157,8 +168,10 @@ class ProfileSearch {
     return earliest >= bound;
   }
   int32_t findEarliestRun(TrainIndex train) const;
-  // The node an arrival of `train` at `station` (of role `role`) labels.
-  NodeIndex nodeOf(TrainIndex train, bool named, StationIndex station, uint8_t role) const {
+  // The node an arrival of `train` at `station` (of role `role`) labels
+  // (inlined: the scans ask it at every stop they may leave the train).
+  MURLO_ALWAYS_INLINE NodeIndex nodeOf(TrainIndex train, bool named, StationIndex station,
+                                       uint8_t role) const {
     if ((role & kDestinationMember) != 0) return destination_;
     if (named) {
       const int32_t label = changes_.arrivingLabel(train, station);
