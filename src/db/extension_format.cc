@@ -17,10 +17,11 @@ namespace {
 constexpr int32_t kMinutesPerDay = 1440;
 constexpr int32_t kNoTrain = -1;  // a transfer's train field for every train
 
-// CRC-32 (the polynomial of zip and PNG) of the extension's bytes, eight
-// bytes a step ("slicing by 8"): table k gives the CRC of a byte followed by
-// k zero bytes.
-using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+// CRC-32 (the polynomial of zip and PNG) of the extension's bytes, sixteen
+// bytes a step ("slicing by 16"): table k gives the CRC of a byte followed
+// by k zero bytes.
+constexpr std::size_t kCrcSlice = 16;
+using CrcTables = std::array<std::array<uint32_t, 256>, kCrcSlice>;
 constexpr CrcTables kCrcTables = [] {
   CrcTables tables{};
   for (uint32_t n = 0; n < 256; ++n) {
@@ -29,7 +30,7 @@ constexpr CrcTables kCrcTables = [] {
     tables[0][n] = c;
   }
   for (uint32_t n = 0; n < 256; ++n) {
-    for (std::size_t k = 1; k < 8; ++k)
+    for (std::size_t k = 1; k < kCrcSlice; ++k)
       tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFFu];
   }
   return tables;
@@ -42,7 +43,7 @@ uint32_t crc32(std::string_view bytes) {
   const auto byte = [&bytes](std::size_t at) {
     return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]));
   };
-  for (; i + 8 <= bytes.size(); i += 8) {
+  for (; i + kCrcSlice <= bytes.size(); i += kCrcSlice) {
     uint32_t first = 0;  // the first four bytes, little-endian
     if constexpr (std::endian::native == std::endian::little) {
       std::memcpy(&first, bytes.data() + i, sizeof first);
@@ -50,8 +51,9 @@ uint32_t crc32(std::string_view bytes) {
       first = byte(i) | byte(i + 1) << 8 | byte(i + 2) << 16 | byte(i + 3) << 24;
     }
     const uint32_t low = c ^ first;
-    c = t[7][low & 0xFFu] ^ t[6][(low >> 8) & 0xFFu] ^ t[5][(low >> 16) & 0xFFu] ^ t[4][low >> 24] ^
-        t[3][byte(i + 4)] ^ t[2][byte(i + 5)] ^ t[1][byte(i + 6)] ^ t[0][byte(i + 7)];
+    c = t[15][low & 0xFFu] ^ t[14][(low >> 8) & 0xFFu] ^ t[13][(low >> 16) & 0xFFu] ^
+        t[12][low >> 24];
+    for (std::size_t k = 4; k < kCrcSlice; ++k) c ^= t[kCrcSlice - 1 - k][byte(i + k)];
   }
   for (; i < bytes.size(); ++i) c = t[0][(c ^ byte(i)) & 0xFFu] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
@@ -132,13 +134,15 @@ std::string trainCallsProblem(const TrainCalls& calls, int32_t stationCount) {
   if (stops < static_cast<std::size_t>(kMinStops) || stops > static_cast<std::size_t>(kMaxStops))
     return "a train's calls number " + std::to_string(stops);
   if (calls.stopRecords.size() != stops * kStopRecordSize) return "a train's stop records are cut";
+  if (!isDigits(calls.stopRecords)) return "a stop record holds a byte that is not a digit";
   for (std::size_t k = 0; k < stops; ++k) {
-    const std::string_view record =
-        std::string_view(calls.stopRecords).substr(k * kStopRecordSize, kStopRecordSize);
-    if (!isDigits(record)) return "a stop record holds a byte that is not a digit";
-    if (number(record.substr(0, 4)) >= stationCount) return "a stop names no station";
-    if (number(record.substr(4, 2)) > 23 || number(record.substr(6, 2)) > 59 ||
-        number(record.substr(8, 2)) > 23 || number(record.substr(10, 2)) > 59)
+    // All digits: the station, then hh mm hh mm.
+    const char* const record = calls.stopRecords.data() + k * kStopRecordSize;
+    const auto two = [record](std::size_t at) {
+      return 10 * (record[at] - '0') + (record[at + 1] - '0');
+    };
+    if (number(std::string_view(record, 4)) >= stationCount) return "a stop names no station";
+    if (two(4) > 23 || two(6) > 59 || two(8) > 23 || two(10) > 59)
       return "a stop's time is not a time of day";
   }
   return "";
@@ -216,7 +220,9 @@ void putMoreTrains(std::string& out, const MoreTrains& more) {
 
 // (With `inPlace`, the stop records' places instead of copies.)
 bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_view>* inPlace) {
+  // (Counts are bounded by the bytes left, so reserving them is safe.)
   const std::size_t stations = in.count(2 + 1 + 1);
+  more.stations.reserve(stations);
   for (std::size_t i = 0; i < stations && in.ok(); ++i) {
     MoreStation station;
     station.name = std::string(in.bytes(in.take(2)));
@@ -225,6 +231,8 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_v
   }
   const auto size = static_cast<std::size_t>(stopRecordSize(kWideIndexDigits));
   const std::size_t trains = in.count(2 + 1 + 3 + 2 + kMinStops * (size + 1));
+  more.trains.reserve(trains);
+  if (inPlace != nullptr) inPlace->reserve(trains);
   for (std::size_t i = 0; i < trains && in.ok(); ++i) {
     MoreTrain train;
     train.number = std::string(in.bytes(in.take(2)));
@@ -240,6 +248,7 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_v
     } else {
       train.stopRecords = std::string(records);
     }
+    train.rules.reserve(stops);
     for (const char flags : in.bytes(stops)) {
       if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
       train.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
@@ -360,6 +369,8 @@ void putBlock(std::string& out, ExtensionBlock tag, const std::string& payload,
 bool readTrainCalls(FieldReader& in, std::vector<TrainCalls>& trains,
                     std::vector<std::string_view>* inPlace) {
   const std::size_t n = in.count(6 + kMinStops * (kStopRecordSize + 1));
+  trains.reserve(n);
+  if (inPlace != nullptr) inPlace->reserve(n);
   for (std::size_t i = 0; i < n && in.ok(); ++i) {
     TrainCalls calls;
     calls.train = TrainIndex(static_cast<int32_t>(in.take(4)));
@@ -367,6 +378,7 @@ bool readTrainCalls(FieldReader& in, std::vector<TrainCalls>& trains,
     const std::string_view records = in.bytes(std::size_t{stops} * kStopRecordSize);
     if (inPlace != nullptr) inPlace->push_back(records);
     calls.stopRecords = std::string(records);
+    calls.rules.reserve(stops);
     for (const char flags : in.bytes(stops)) {
       if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
       calls.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});

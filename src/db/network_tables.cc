@@ -166,13 +166,17 @@ TimetableDb networkTables(const TimetableDb& sections, NetworkExtension extensio
   lists.trainStopLists = stopListsOf(stopLists, inFile);
   stopLists = {};
 
-  lists.stationCallLists = callListsOf(lists, digits, narrow);
+  // The call lists are made on first use: a load that answers no board
+  // or journey needs none, and the stop lists say all they hold.
+  lists.stationCallLists = TextList();
+  auto callLists = std::make_shared<const CallListsOnFirstUse>(&callListsOf, digits, narrow);
 
   const auto trainCount = static_cast<int32_t>(lists.trainNumbers.size());
   const auto stationCount = static_cast<int32_t>(lists.stationNames.size());
   auto rules = std::make_shared<const NetworkRules>(std::move(extension), trainCount, stationCount);
   return TimetableDb(std::move(lists), std::move(rules), digits,
-                     static_cast<int32_t>(std::min<std::size_t>(narrow, INT32_MAX)));
+                     static_cast<int32_t>(std::min<std::size_t>(narrow, INT32_MAX)),
+                     std::move(callLists));
 }
 
 }  // namespace murlo

@@ -24,9 +24,11 @@ TimetableDb::TimetableDb(TableLists lists) : lists_(std::move(lists)) {
 }
 
 TimetableDb::TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules,
-                         int32_t indexDigits, int32_t narrowStopLists)
+                         int32_t indexDigits, int32_t narrowStopLists,
+                         std::shared_ptr<const CallListsOnFirstUse> callLists)
     : TimetableDb(std::move(lists)) {
   rules_ = std::move(rules);
+  callLists_ = std::move(callLists);
   indexDigits_ = indexDigits;
   narrowStopLists_ = narrowStopLists;
 }

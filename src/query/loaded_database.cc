@@ -7,7 +7,7 @@
 namespace murlo {
 
 LoadedDatabase::LoadedDatabase(TimetableDb tables)
-    : tables_(std::move(tables)), indexes_(tables_), wholeRunLines_(tables_) {}
+    : tables_(std::move(tables)), wholeRunLines_(tables_) {}
 
 LoadedDatabase::LoadedDatabase(TimetableDb tables, NetworkExtension extension,
                                const RecordsInFile* inFile)

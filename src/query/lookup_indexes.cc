@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "query/number_forms.h"
 
@@ -100,8 +102,21 @@ LookupIndexes::LookupIndexes(const TimetableDb& db) {
     firstWithName_[static_cast<std::size_t>(station)] =
         sameAsPrevious ? firstWithName_[static_cast<std::size_t>(stationsByName_[i - 1])] : station;
   }
-  sortByText(lists.stationAbbreviations, stationsByAbbreviation_, abbreviationKeys_);
+}
 
+// (Each part is made aside and moved in whole: a build that throws leaves
+// nothing, and the next caller builds afresh.)
+void LookupIndexes::makeAbbreviations(const TimetableDb& db) const {
+  std::vector<int32_t> order;
+  std::vector<uint64_t> keys;
+  sortByText(db.lists().stationAbbreviations, order, keys);
+  stationsByAbbreviation_ = std::move(order);
+  abbreviationKeys_ = std::move(keys);
+}
+
+void LookupIndexes::makeNumbers(const TimetableDb& db) const {
+  const TableLists& lists = db.lists();
+  std::vector<NumberKey> numberKeys;
   // Every number N of every train is filed under each Q of which N is a
   // form: N itself, N without its prefix letter, without its suffix, and
   // without both where the prefix takes a suffix.
@@ -114,7 +129,7 @@ LookupIndexes::LookupIndexes(const TimetableDb& db) {
       const std::string_view number = entry.substr(begin, end - begin);
       const auto file = [&](std::size_t from, std::size_t length) {
         if (length > 0) {
-          numberKeys_.push_back(
+          numberKeys.push_back(
               NumberKey{train, static_cast<uint32_t>(begin + from), static_cast<uint32_t>(length)});
         }
       };
@@ -130,17 +145,19 @@ LookupIndexes::LookupIndexes(const TimetableDb& db) {
       begin = end + 1;
     }
   }
-  if (numberKeys_.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
+  if (numberKeys.size() >= UINT32_MAX / 2) throw std::length_error("too many numbers");
   // At most two thirds full: probes stay short, the table small.
   std::size_t slots = 16;
-  while (2 * slots < 3 * numberKeys_.size()) slots *= 2;
-  numberSlots_.assign(slots, 0);
+  while (2 * slots < 3 * numberKeys.size()) slots *= 2;
+  std::vector<uint32_t> numberSlots(slots, 0);
   const std::size_t mask = slots - 1;
-  for (std::size_t i = 0; i < numberKeys_.size(); ++i) {
-    std::size_t slot = static_cast<std::size_t>(hashNumber(keyText(lists, numberKeys_[i]))) & mask;
-    while (numberSlots_[slot] != 0) slot = (slot + 1) & mask;
-    numberSlots_[slot] = static_cast<uint32_t>(i + 1);
+  for (std::size_t i = 0; i < numberKeys.size(); ++i) {
+    std::size_t slot = static_cast<std::size_t>(hashNumber(keyText(lists, numberKeys[i]))) & mask;
+    while (numberSlots[slot] != 0) slot = (slot + 1) & mask;
+    numberSlots[slot] = static_cast<uint32_t>(i + 1);
   }
+  numberKeys_ = std::move(numberKeys);
+  numberSlots_ = std::move(numberSlots);
 }
 
 std::optional<StationIndex> LookupIndexes::findStation(const TimetableDb& db,
@@ -156,6 +173,7 @@ std::optional<StationIndex> LookupIndexes::findStation(const TimetableDb& db,
 
 std::vector<StationIndex> LookupIndexes::stationsWithAbbreviationPrefix(
     const TimetableDb& db, std::string_view prefix) const {
+  std::call_once(abbreviationsMade_, [&] { makeAbbreviations(db); });
   std::vector<StationIndex> found;
   const TextList& abbreviations = db.lists().stationAbbreviations;
   const auto count = db.abbreviatedStations();
@@ -187,6 +205,7 @@ std::vector<TrainIndex> LookupIndexes::trainsWithNumberForms(const TimetableDb& 
                                                              std::string_view q) const {
   std::vector<TrainIndex> trains;
   if (q.empty()) return trains;
+  std::call_once(numbersMade_, [&] { makeNumbers(db); });
   const TableLists& lists = db.lists();
   const std::size_t mask = numberSlots_.size() - 1;
   for (std::size_t slot = static_cast<std::size_t>(hashNumber(q)) & mask; numberSlots_[slot] != 0;

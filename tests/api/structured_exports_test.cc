@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/civil_day.h"
@@ -576,6 +577,56 @@ INSTANTIATE_TEST_SUITE_P(Networks, StructuredExportTest, ::testing::Values(0, 1,
 // The tariff a database uses, and a network's own fare of a ride: exact, in
 // its currency; none for a database of the built-in tariff or of no fares,
 // whose rides keep their class and fares as they were.
+// A file with block 9 makes its network view's lookup indexes and call
+// lists on the first question: threads that all ask a fresh handle at once
+// get the answers of a handle asked by one thread.
+TEST(DatedAnswersTest, ConcurrentFirstQuestionsAnswerAsOneThread) {
+  std::mt19937 random(20261210);
+  DatedNetwork net = generateDated(random);
+  std::vector<TrainSpec> trains;
+  for (const DatedTrain& dated : net.trains) trains.push_back(dated.train);
+  NetworkSpec withCalendar;
+  withCalendar.calendar = net.calendar;
+  withCalendar.calendar.sectionsDay = 0;
+  SectionsLimits limits;
+  limits.trains = 2;
+  const test::TempFile file(databaseBytes(net.stations, trains, withCalendar, limits));
+  const int32_t date = numberOfCivilDay(net.calendar.firstDay);
+  const auto answers = [&](const murlo_db* db, std::size_t from, std::size_t step) {
+    std::vector<std::string> lines;
+    for (std::size_t s = from; s < net.stations.size(); s += step) {
+      for (const bool departures : {true, false}) {
+        murlo_rides* rides = nullptr;
+        const char* name = net.stations[s].name.c_str();
+        const murlo_status status = departures
+                                        ? murlo_db_departures_on(db, name, date, 0, 0, &rides)
+                                        : murlo_db_arrivals_on(db, name, date, 0, 0, &rides);
+        lines.push_back(status == MURLO_STATUS_OK ? linesOf(rides->rides, rides->count)
+                                                  : codeOf(status, -1));
+        murlo_rides_free(rides);
+      }
+    }
+    return lines;
+  };
+  Handle alone;
+  ASSERT_EQ(murlo_db_open(file.path().c_str(), &alone.db), MURLO_STATUS_OK);
+  const std::vector<std::string> expected = answers(alone.db, 0, 1);
+  Handle shared;
+  ASSERT_EQ(murlo_db_open(file.path().c_str(), &shared.db), MURLO_STATUS_OK);
+  constexpr std::size_t kThreads = 4;
+  std::vector<std::vector<std::string>> got(kThreads);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] { got[t] = answers(shared.db, t, kThreads); });
+  for (std::thread& thread : threads) thread.join();
+  for (std::size_t t = 0; t < kThreads; ++t) {
+    for (std::size_t i = 0; i < got[t].size(); ++i) {
+      const std::size_t s = t + (i / 2) * kThreads;
+      EXPECT_EQ(got[t][i], expected[2 * s + i % 2]) << "station " << s;
+    }
+  }
+}
+
 TEST(NetworkFaresTest, TheTariffAndARidesFareThroughTheCInterface) {
   const std::string stations = "station Aton AT\nstation Beeby BB\n";
   const std::string train =

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/call_lists_on_first_use.h"
 #include "db/indexes.h"
 #include "db/network_rules.h"
 #include "db/records.h"
@@ -67,11 +68,20 @@ class TimetableDb {
   // more trains or stations than four digits index), but for the stop
   // lists of the first `narrowStopLists` trains, which name their stations
   // with four digits (the sections' own, read where the file holds them).
+  // With `callLists`, the call lists are made by it on first use (callLists())
+  // and `lists` holds none.
   TimetableDb(TableLists lists, std::shared_ptr<const NetworkRules> rules,
-              int32_t indexDigits = kIndexDigits, int32_t narrowStopLists = 0);
+              int32_t indexDigits = kIndexDigits, int32_t narrowStopLists = 0,
+              std::shared_ptr<const CallListsOnFirstUse> callLists = nullptr);
 
-  // The lists as made, for writing them back (db/writer.h) or showing them.
+  // The lists as made, for writing them back (db/writer.h) or showing them;
+  // a network view's call lists are those of callLists().
   const TableLists& lists() const { return lists_; }
+  // Every station's call list; a network view's made on first use. May
+  // throw std::bad_alloc the first time.
+  const TextList& callLists() const {
+    return callLists_ != nullptr ? callLists_->get(lists_) : lists_.stationCallLists;
+  }
   const std::string& headerText() const { return lists_.headerText; }
 
   // The file's counts: the entries of trainNumbers and of stationNames.
@@ -141,9 +151,10 @@ class TimetableDb {
   int32_t abbreviatedStations() const { return abbreviatedStations_; }
 
   // The calls at station `s`: its call list, or none where the call table
-  // has no entry for it. REQUIRES: stationName(s) exists.
+  // has no entry for it. REQUIRES: stationName(s) exists. May throw as
+  // callLists() does.
   CallList callsAt(StationIndex s) const {
-    return CallList(lists_.stationCallLists.at_or_empty(s.slot()), indexDigits_);
+    return CallList(callLists().at_or_empty(s.slot()), indexDigits_);
   }
 
   // The network's rules, or null for tables read from the sections alone
@@ -163,6 +174,7 @@ class TimetableDb {
  private:
   TableLists lists_;
   std::shared_ptr<const NetworkRules> rules_;
+  std::shared_ptr<const CallListsOnFirstUse> callLists_;  // a network view's, else null
   int32_t trainCount_ = 0;
   int32_t stationCount_ = 0;
   int32_t wholeTrains_ = 0;          // trains with an entry in all five tables

@@ -1,9 +1,9 @@
 // LoadedDatabase: what every query reads, made once when a database is
-// loaded and never changed after: the tables, their lookup indexes and the
-// cache of whole-run lines (which fills as queries write lines, safely from
-// any number of threads). The boards and the trains' runs, which only the
-// boards and the journey planner read, are made from the tables the first
-// time one is asked for, so that they cost a load nothing. Nothing in it can
+// loaded and never changed after: the tables and the cache of whole-run
+// lines (which fills as queries write lines, safely from any number of
+// threads). The lookup indexes, the boards and the trains' runs are made
+// from the tables the first time one is asked for, so that they cost a load
+// nothing. Nothing in it can
 // go stale, so no query checks it.
 #ifndef MURLO_QUERY_LOADED_DATABASE_H_
 #define MURLO_QUERY_LOADED_DATABASE_H_
@@ -57,12 +57,12 @@ class LoadedDatabase {
   // read this database, the sections alone.
   const LoadedDatabase& network() const { return network_ ? *network_ : *this; }
   bool hasExtension() const { return network_ != nullptr; }
-  const LookupIndexes& indexes() const { return indexes_; }
+  const LookupIndexes& indexes() const { return indexes_.get(tables_); }
   const WholeRunLines& wholeRunLines() const { return wholeRunLines_; }
 
   // The first station named `name`, byte for byte.
   std::optional<StationIndex> findStation(std::string_view name) const {
-    return indexes_.findStation(tables_, name);
+    return indexes().findStation(tables_, name);
   }
 
   // Made on first use (see built_on_first_use.h); each may throw
@@ -95,7 +95,7 @@ class LoadedDatabase {
  private:
   TimetableDb tables_;
   std::unique_ptr<const LoadedDatabase> network_;
-  LookupIndexes indexes_;
+  BuiltOnFirstUse<LookupIndexes> indexes_;
   WholeRunLines wholeRunLines_;
   BuiltOnFirstUse<StationBoard> departures_;
   BuiltOnFirstUse<StationBoard> arrivals_;

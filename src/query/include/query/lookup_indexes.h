@@ -1,5 +1,7 @@
-// Lookup indexes over the tables, made when a database is loaded and never
-// stored in the file. They answer "which station is called X" and "which
+// Lookup indexes over the tables, made the first time a question needs them
+// and never stored in the file: the stations' names at once, the
+// abbreviations and the train numbers each the first time one is asked
+// for (once, by whichever thread asks first). They answer "which station is called X" and "which
 // stations have an abbreviation beginning with P" in logarithmic time, "which
 // trains run under a form of number Q" (number_forms.h) with one probe, and
 // "which station first
@@ -9,6 +11,7 @@
 #define MURLO_QUERY_LOOKUP_INDEXES_H_
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -20,21 +23,23 @@ namespace murlo {
 
 class LookupIndexes {
  public:
-  // May throw std::bad_alloc, and std::length_error for a table of more than
-  // two billion train numbers.
+  // May throw std::bad_alloc. Every call below must pass the same `db`.
   explicit LookupIndexes(const TimetableDb& db);
+  LookupIndexes(const LookupIndexes&) = delete;
+  LookupIndexes& operator=(const LookupIndexes&) = delete;
 
   // The first station whose name equals `name` byte for byte.
   std::optional<StationIndex> findStation(const TimetableDb& db, std::string_view name) const;
 
   // The stations with a name whose abbreviation begins with `prefix`, in
-  // ascending order.
+  // ascending order. May throw std::bad_alloc.
   std::vector<StationIndex> stationsWithAbbreviationPrefix(const TimetableDb& db,
                                                            std::string_view prefix) const;
 
   // Every train with a "/"-separated number that is one of the 27 forms of
   // `q`, in ascending order; none for an empty `q`.
-  // REQUIRES: `q` holds no "/".
+  // REQUIRES: `q` holds no "/". May throw std::bad_alloc, and
+  // std::length_error for a table of more than two billion train numbers.
   std::vector<TrainIndex> trainsWithNumberForms(const TimetableDb& db, std::string_view q) const;
 
   // The first station that bears the name of station `s`.
@@ -52,6 +57,8 @@ class LookupIndexes {
     uint32_t length;
   };
   static std::string_view keyText(const TableLists& lists, const NumberKey& key);
+  void makeAbbreviations(const TimetableDb& db) const;
+  void makeNumbers(const TimetableDb& db) const;
 
   // Station indexes ordered by (name, index): equal names in table order;
   // beside them the first eight bytes of each name as a big-endian number,
@@ -60,14 +67,18 @@ class LookupIndexes {
   std::vector<uint64_t> nameKeys_;
   // By station: the first station with the same name.
   std::vector<int32_t> firstWithName_;
-  // Station indexes ordered by (abbreviation, index), and their keys.
-  std::vector<int32_t> stationsByAbbreviation_;
-  std::vector<uint64_t> abbreviationKeys_;
+  // Station indexes ordered by (abbreviation, index), and their keys;
+  // made on first use.
+  mutable std::once_flag abbreviationsMade_;
+  mutable std::vector<int32_t> stationsByAbbreviation_;
+  mutable std::vector<uint64_t> abbreviationKeys_;
   // Every Q of which a number of a train is a form, and a hash table over
   // them (open addressing, linear probing): each slot holds a position in
   // `numberKeys_` plus one, or 0 when free. Its size is a power of two.
-  std::vector<NumberKey> numberKeys_;
-  std::vector<uint32_t> numberSlots_;
+  // Made on first use.
+  mutable std::once_flag numbersMade_;
+  mutable std::vector<NumberKey> numberKeys_;
+  mutable std::vector<uint32_t> numberSlots_;
 };
 
 }  // namespace murlo
