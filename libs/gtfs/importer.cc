@@ -280,7 +280,7 @@ ImportResult importFeed(const ImportOptions& options, ImportReport& report, Prog
                     " trips running " + (period ? "from " : "on ") + date +
                     " can be imported (see the warnings)");
   }
-  orderRuns(runs);
+  orderRuns(feed, runs);
   std::string header = options.header;
   CivilDay firstDay = 0;
   int32_t dayCount = 0;

@@ -1,5 +1,8 @@
 // Ordering and numbering runs.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <tuple>
 #include <unordered_map>
 
 #include "gtfs/train_number.h"
@@ -7,9 +10,35 @@
 
 namespace murlo::gtfs {
 
-void orderRuns(std::vector<Run>& runs) {
-  std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
-    return a.firstDeparture() < b.firstDeparture();
+namespace {
+
+// <0, 0 or >0 as run a's route, number and calls come before, with or
+// after b's.
+int compareAlike(const Feed& feed, const Run& a, const Run& b) {
+  const Trip& ta = feed.trips[static_cast<std::size_t>(a.trip)];
+  const Trip& tb = feed.trips[static_cast<std::size_t>(b.trip)];
+  if (ta.route != tb.route) return ta.route < tb.route ? -1 : 1;
+  if (const int c = ta.shortName.compare(tb.shortName); c != 0) return c;
+  // km by its bits: any fixed order will do, and it holds for every value.
+  const auto calls = [](const RunStop& s) {
+    return std::tuple(s.station, s.arrival, s.departure, std::bit_cast<uint64_t>(s.km), s.board,
+                      s.alight);
+  };
+  for (std::size_t i = 0; i < a.stops.size() && i < b.stops.size(); ++i) {
+    const auto ca = calls(a.stops[i]);
+    const auto cb = calls(b.stops[i]);
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.stops.size() != b.stops.size()) return a.stops.size() < b.stops.size() ? -1 : 1;
+  return 0;
+}
+
+}  // namespace
+
+void orderRuns(const Feed& feed, std::vector<Run>& runs) {
+  std::stable_sort(runs.begin(), runs.end(), [&feed](const Run& a, const Run& b) {
+    if (a.firstDeparture() != b.firstDeparture()) return a.firstDeparture() < b.firstDeparture();
+    return compareAlike(feed, a, b) < 0;
   });
 }
 

@@ -855,6 +855,7 @@ std::size_t writeCalendarFeed(const std::string& dir, uint32_t seed) {
   const char* services[] = {"WK", "SA", "SU", "DL", "SE", "EX"};
   std::size_t written = 0;
   std::string trips = "route_id,service_id,trip_id,trip_short_name\n";
+  std::string twins;
   std::string times = "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n";
   for (int t = 0; t < 40; ++t) {
     const bool numbered = below(4) != 0;
@@ -862,14 +863,17 @@ std::size_t writeCalendarFeed(const std::string& dir, uint32_t seed) {
     const int first = below(6), count = 2 + below(9 - first - 1);
     const bool back = below(2) == 0;
     // Some leave their first stop after 24:00 of their service day.
-    const int start = 5 * 60 + below(20 * 60);
+    // Half-hour starts: runs that leave together, some of them twins.
+    const int start = 5 * 60 + 30 * below(40);
     const int service = below(6);
     const int twin = below(6);
     for (int copy = 0; copy < (twin == service ? 1 : 2); ++copy) {
       const std::string id = "t" + std::to_string(t) + (copy == 0 ? "a" : "b");
       ++written;
-      trips += std::string(numbered ? "R," : "X,") + services[copy == 0 ? service : twin] + "," +
-               id + "," + number + "\n";
+      // Twins after every first copy, so that a twin stands far from its own.
+      (copy == 0 ? trips : twins) += std::string(numbered ? "R," : "X,") +
+                                     services[copy == 0 ? service : twin] + "," + id + "," +
+                                     number + "\n";
       for (int k = 0; k < count; ++k) {
         const int minute = start + 7 * k;
         char time[32];
@@ -880,15 +884,15 @@ std::size_t writeCalendarFeed(const std::string& dir, uint32_t seed) {
       }
     }
   }
-  writeText(dir + "/trips.txt", trips);
+  writeText(dir + "/trips.txt", trips + twins);
   writeText(dir + "/stop_times.txt", times);
   return written;
 }
 
-// Each train as its number (X for a counted one) and calls, sorted.
-std::multiset<std::string> trainKeys(const source::Timetable& timetable,
-                                     const std::vector<bool>& which) {
-  std::multiset<std::string> keys;
+// Each train as its number (X for a counted one) and calls, in order.
+std::vector<std::string> trainKeyList(const source::Timetable& timetable,
+                                      const std::vector<bool>& which) {
+  std::vector<std::string> keys;
   for (std::size_t t = 0; t < timetable.trains.size(); ++t) {
     if (!which[t]) continue;
     const TrainSpec& train = timetable.trains[t];
@@ -897,9 +901,15 @@ std::multiset<std::string> trainKeys(const source::Timetable& timetable,
       key += " " + timetable.stations[static_cast<std::size_t>(stop.station)].name + "@" +
              std::to_string(stop.arrival) + "-" + std::to_string(stop.departure);
     }
-    keys.insert(key);
+    keys.push_back(std::move(key));
   }
   return keys;
+}
+
+std::multiset<std::string> trainKeys(const source::Timetable& timetable,
+                                     const std::vector<bool>& which) {
+  const std::vector<std::string> keys = trainKeyList(timetable, which);
+  return {keys.begin(), keys.end()};
 }
 
 // The whole period's (or a range's) trains that run on a date are those a
@@ -942,6 +952,7 @@ TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
     // A one-day import's trains by service day: those that leave after
     // 24:00 (shown before 05:00, where no other leaves) run the day after.
     std::vector<std::multiset<std::string>> sameDay, nextDay;
+    std::vector<std::vector<std::string>> sameDayOrder;
     for (int32_t day = 0; day < calendar.dayCount; ++day) {
       ImportOptions one = options;
       one.days = ImportDays::kOneDate;
@@ -961,6 +972,7 @@ TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
       std::transform(late.begin(), late.end(), early.begin(), [](bool b) { return !b; });
       sameDay.push_back(trainKeys(oneDay, early));
       nextDay.push_back(trainKeys(oneDay, late));
+      sameDayOrder.push_back(trainKeyList(oneDay, early));
     }
     std::size_t late = 0;
     for (int32_t day = 0; day < calendar.dayCount; ++day) {
@@ -974,6 +986,12 @@ TEST(GtfsImportTest, PeriodImportRunsTheTrainsOfEachDate) {
         expected.merge(nextDay[static_cast<std::size_t>(day - 1)]);
       }
       EXPECT_EQ(trainKeys(wholeTrains, runs), expected)
+          << "seed " << c.seed << ", " << formatDate(dateOfDay(calendar.firstDay, day));
+      // In the same order: trains leaving together are listed alike.
+      for (std::size_t t = 0; t < runs.size(); ++t) {
+        runs[t] = runs[t] && wholeTrains.trains[t].stops.front().departure >= 5 * 60;
+      }
+      EXPECT_EQ(trainKeyList(wholeTrains, runs), sameDayOrder[static_cast<std::size_t>(day)])
           << "seed " << c.seed << ", " << formatDate(dateOfDay(calendar.firstDay, day));
     }
     EXPECT_GT(late, 0U) << "trains leaving after 24:00 of their service day";

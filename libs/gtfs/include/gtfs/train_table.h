@@ -23,8 +23,12 @@ inline constexpr auto kMaxTrains = static_cast<std::size_t>(murlo::kMaxTrains);
 inline constexpr auto kMaxStations = static_cast<std::size_t>(murlo::kMaxStations);
 
 // Sorts `runs` by first departure (feed time, so 24:30 comes after 23:59),
-// keeping the feed's order among equal ones.
-void orderRuns(std::vector<Run>& runs);
+// then by what they are (route, trip_short_name, then calls: station, times,
+// km, boarding rules), keeping the feed's order among runs alike in all of
+// it. Runs leaving together are so ordered alike in an import of one date
+// and in one of a whole period, where a trip of another day may stand for
+// them.
+void orderRuns(const Feed& feed, std::vector<Run>& runs);
 
 // The number of each run (in the order given): its trip's trip_short_name
 // made storable, else its route's short name (else "T") followed by a
