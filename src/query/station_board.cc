@@ -1,17 +1,48 @@
 #include "query/station_board.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "db/file_format.h"
 #include "query/usable_call.h"
 
 namespace murlo {
+namespace {
+
+// Each train's departure from its first stop (minute of the day) in a view
+// whose trains are not numbered in the order they leave: a wide network
+// view numbers the sections' trains first and the extension's after them.
+// Empty where the trains' numbers are the order (every other file).
+std::vector<int16_t> firstDepartures(const TimetableDb& db) {
+  std::vector<int16_t> first;
+  if (db.indexDigits() == kIndexDigits) return first;
+  first.assign(static_cast<std::size_t>(db.indexableTrains()), 0);
+  for (TrainIndex t(0); t.value() < db.indexableTrains(); ++t) {
+    const std::optional<StopList> stops = db.stopsOf(t);
+    if (stops && stops->size() > 0) {
+      first[t.slot()] =
+          static_cast<int16_t>(minuteOfDay((*stops)[StopPosition(0)].departureMinutes()));
+    }
+  }
+  return first;
+}
+
+}  // namespace
 
 StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
   // Only the stations a stop record can name have usable calls.
   const int32_t stations = db.indexableStations();
   begins_.reserve(static_cast<std::size_t>(stations) + 1);
   std::vector<BoardKeyBits> keys;  // grown call by call, then kept at its size
+  // Trains of one minute by the time of day they leave their first stops
+  // (as a file of one day numbers them), then by index.
+  const std::vector<int16_t> first = firstDepartures(db);
+  const auto listed = [&first](BoardKeyBits a, BoardKeyBits b) {
+    if (BoardKey::minute(a) != BoardKey::minute(b)) return a < b;
+    const int16_t leaves = first[BoardKey::train(a).slot()];
+    const int16_t leavesB = first[BoardKey::train(b).slot()];
+    return leaves != leavesB ? leaves < leavesB : a < b;
+  };
   for (StationIndex s(0); s.value() < stations; ++s) {
     const std::size_t begin = keys.size();
     begins_.push_back(static_cast<uint32_t>(begin));
@@ -26,7 +57,11 @@ StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
         keys.push_back(BoardKey::make(minute, call->train, call->stop));
       }
     }
-    std::sort(keys.begin() + static_cast<std::ptrdiff_t>(begin), keys.end());
+    if (first.empty()) {
+      std::sort(keys.begin() + static_cast<std::ptrdiff_t>(begin), keys.end());
+    } else {
+      std::sort(keys.begin() + static_cast<std::ptrdiff_t>(begin), keys.end(), listed);
+    }
     keys.erase(std::unique(keys.begin() + static_cast<std::ptrdiff_t>(begin), keys.end()),
                keys.end());
   }

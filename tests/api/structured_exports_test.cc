@@ -568,6 +568,45 @@ TEST(DatedAnswersTest, AreThoseOfADatabaseOfTheDaysTrains) {
   }
 }
 
+// A file whose trains pass the sections' holds the sections day's trains
+// first and block 9's after them; a board still lists the trains of one
+// minute as a file of one day does, by when they leave their first stops
+// (here B1, 07:00, before A1, 08:00), each day the two run.
+TEST(DatedAnswersTest, BlockNineTrainsOfOneMinuteListedByTheirFirstDepartures) {
+  const std::vector<StationSpec> stations = {{"D0", "D0"}, {"D1", "D1"}, {"D2", "D2"}};
+  const std::vector<TrainSpec> trains = {
+      {"A1", '1', 'F', 'D', {{0, 480, 480, 0}, {1, 540, 540, 60}, {2, 600, 600, 120}}},
+      {"B1", '1', 'F', 'D', {{2, 420, 420, 0}, {1, 540, 540, 60}, {0, 600, 600, 120}}}};
+  NetworkSpec network;
+  ServiceCalendar& calendar = network.calendar;
+  calendar.firstDay = 20600;
+  calendar.dayCount = 2;
+  calendar.timeZone = "Asia/Shanghai";
+  calendar.patterns = {DayPattern::none(2), DayPattern::none(2)};
+  calendar.patterns[0].set(0, true);  // A1 every day, B1 on the second
+  calendar.patterns[0].set(1, true);
+  calendar.patterns[1].set(1, true);
+  calendar.trainPatterns = {0, 1};
+  calendar.sectionsDay = 0;
+  SectionsLimits limits;
+  limits.trains = 1;  // as if beyond 10,000: A1 in the sections, B1 in block 9
+  const test::TempFile file(databaseBytes(stations, trains, network, limits));
+  Handle db;
+  ASSERT_EQ(murlo_db_open(file.path().c_str(), &db.db), MURLO_STATUS_OK);
+  for (const bool departures : {true, false}) {
+    murlo_rides* rides = nullptr;
+    const int32_t date = numberOfCivilDay(calendar.firstDay + 1);
+    ASSERT_EQ(departures ? murlo_db_departures_on(db.db, "D1", date, 0, 0, &rides)
+                         : murlo_db_arrivals_on(db.db, "D1", date, 0, 0, &rides),
+              MURLO_STATUS_OK);
+    std::string numbers;
+    for (std::size_t i = 0; i < rides->count; ++i)
+      numbers += std::string(rides->rides[i].number) + " ";
+    murlo_rides_free(rides);
+    EXPECT_EQ(numbers, "B1 A1 ") << (departures ? "departures" : "arrivals");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Networks, StructuredExportTest, ::testing::Values(0, 1, 2, 3),
                          [](const auto& network) {
                            return network.param == 0 ? std::string("WorkedExample")
