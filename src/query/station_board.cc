@@ -10,6 +10,7 @@ namespace murlo {
 StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
   // Only the stations a stop record can name have usable calls.
   const int32_t stations = db.indexableStations();
+  UsableCalls usable(db);
   begins_.reserve(static_cast<std::size_t>(stations) + 1);
   std::vector<BoardKeyBits> keys;  // grown call by call, then kept at its size
   for (StationIndex s(0); s.value() < stations; ++s) {
@@ -17,7 +18,7 @@ StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
     begins_.push_back(static_cast<uint32_t>(begin));
     const CallList calls = db.callsAt(s);
     for (int32_t j = 0; j < calls.size(); ++j) {
-      const std::optional<UsableCall> call = usableCall(db, s, calls[j]);
+      const std::optional<UsableCall> call = usable.of(s, calls[j]);
       if (!call) continue;
       const StopRecord stop = call->stops[call->stop];
       if (kind == BoardKind::kDepartures ? call->canBoard() : call->canLeave()) {

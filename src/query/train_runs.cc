@@ -22,10 +22,11 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   // Where each train can be boarded and left: its usable calls.
   std::vector<uint32_t> flags(static_cast<std::size_t>(trains) * kMaxStops, 0);
   const int32_t stations = db.indexableStations();
+  UsableCalls usable(db);
   for (StationIndex s(0); s.value() < stations; ++s) {
     const CallList calls = db.callsAt(s);
     for (int32_t j = 0; j < calls.size(); ++j) {
-      const std::optional<UsableCall> call = usableCall(db, s, calls[j]);
+      const std::optional<UsableCall> call = usable.of(s, calls[j]);
       if (!call) continue;
       // A usable call names an indexable train and a stop below 100.
       uint32_t& flag = flags[call->train.slot() * kMaxStops + call->stop.slot()];
