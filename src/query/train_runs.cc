@@ -64,6 +64,10 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
       stops.push_back(Stop{station | flag, static_cast<int16_t>(record.arrivalMinutes()),
                            static_cast<int16_t>(record.departureMinutes())});
     }
+    if (std::any_of(stops.end() - kept, stops.end() - 1,
+                    [](const Stop& stop) { return stop.canLeave() && !stop.canBoard(); })) {
+      leftWhereNotBoarded_.push_back(t);
+    }
     // A run crosses midnight at most once a step, so within 100 stops of at
     // most a day each (and a standing time each) its days fit 16 bits.
     if (dated) {
@@ -104,6 +108,7 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
 
 std::size_t TrainRuns::bytes() const {
   return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
+         leftWhereNotBoarded_.capacity() * sizeof(TrainIndex) +
          departureDays_.capacity() * sizeof(int16_t) + spans_.capacity() * sizeof(DepartureSpan) +
          spanStart_.capacity() * sizeof(uint32_t);
 }

@@ -100,6 +100,11 @@ class TrainRuns {
     return k >= StopPosition(0) && k < run.end() && stopsOf(run)[k].canBoard();
   }
 
+  // The trains that can be left at a kept stop before their last kept one
+  // where they cannot be boarded (every other stop a train can be left at
+  // is its last kept one or on the departure board), by index.
+  const std::vector<TrainIndex>& leftWhereNotBoarded() const { return leftWhereNotBoarded_; }
+
   // The days after its service day on which a run of `run` departs its
   // stop `k` (runDayOf(runMinuteOfDeparture)); kept only for a database
   // with a calendar (0 without). REQUIRES: k below run.end().
@@ -129,6 +134,7 @@ class TrainRuns {
  private:
   std::vector<Train> trains_;
   std::vector<Stop> stops_;
+  std::vector<TrainIndex> leftWhereNotBoarded_;
   std::vector<int16_t> departureDays_;  // by stop as stops_; empty without a calendar
   std::vector<DepartureSpan> spans_;    // by train, then day; empty without a calendar
   std::vector<uint32_t> spanStart_;     // by train and one more; empty without a calendar
