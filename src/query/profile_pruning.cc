@@ -59,10 +59,10 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
 
 // Every train's usefulUntil_: the last of its stops that can be left at a
 // station with oneRide_. Such a stop is on the departure board at its
-// station, or is the train's last kept stop, or the train is one of those
-// left where they cannot be boarded (whose stops are all read): the calls at
-// the few stations with a ride to the destination are read, not every
-// train's stops.
+// station, or is the train's last kept stop (TrainRuns::endingAt), or the
+// train is one of those left where they cannot be boarded (whose stops are
+// all read): what calls at the few stations with a ride to the destination
+// is read, not every train's stops.
 void ProfilePruning::findUsefulUntil(const StationBoard& board) {
   const auto latest = [this](TrainIndex train, StopPosition m) {
     uint8_t& until = usefulUntil_[train.slot()];
@@ -78,16 +78,13 @@ void ProfilePruning::findUsefulUntil(const StationBoard& board) {
         latest(train, m);
       }
     }
+    for (const TrainIndex train : runs_->endingAt(s)) {
+      latest(train, runs_->train(train).end().previous());
+    }
   }
   const auto useful = [this](const TrainRuns::Stop& stop) {
     return stop.canLeave() && oneRide_[stop.station().slot()] < kNever;
   };
-  for (TrainIndex t(0); t.value() < runs_->trainCount(); ++t) {
-    const TrainRuns::Train& run = runs_->train(t);
-    if (run.stops < 2) continue;
-    const StopPosition last = run.end().previous();
-    if (useful(runs_->stopsOf(run)[last])) latest(t, last);
-  }
   for (const TrainIndex t : runs_->leftWhereNotBoarded()) {
     const TrainRuns::Train& run = runs_->train(t);
     for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {

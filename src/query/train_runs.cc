@@ -100,6 +100,22 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
     }
   }
   if (dated) spanStart_.back() = static_cast<uint32_t>(spans.size());
+  // The trains by the station of their last kept stop, where it can be left.
+  endingStart_.assign(static_cast<std::size_t>(std::max(stations, 0)) + 1, 0);
+  const auto lastLeft = [&](TrainIndex t) -> const Stop* {
+    const Train& run = trains_[t.slot()];
+    const Stop& last = stops[run.first + run.stops - 1u];
+    return run.stops >= 2 && last.canLeave() && last.station().value() < stations ? &last : nullptr;
+  };
+  for (TrainIndex t(0); t.value() < trains; ++t) {
+    if (const Stop* last = lastLeft(t)) ++endingStart_[last->station().slot() + 1];
+  }
+  for (std::size_t s = 1; s < endingStart_.size(); ++s) endingStart_[s] += endingStart_[s - 1];
+  ending_.resize(endingStart_.back());
+  std::vector<uint32_t> next(endingStart_.begin(), endingStart_.end() - 1);
+  for (TrainIndex t(0); t.value() < trains; ++t) {
+    if (const Stop* last = lastLeft(t)) ending_[next[last->station().slot()]++] = t;
+  }
   departureDays_.assign(days.begin(), days.end());
   spans_.assign(spans.begin(), spans.end());
   // A copy rather than shrink_to_fit, which may ignore a failed allocation.
@@ -109,6 +125,7 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
 std::size_t TrainRuns::bytes() const {
   return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
          leftWhereNotBoarded_.capacity() * sizeof(TrainIndex) +
+         ending_.capacity() * sizeof(TrainIndex) + endingStart_.capacity() * sizeof(uint32_t) +
          departureDays_.capacity() * sizeof(int16_t) + spans_.capacity() * sizeof(DepartureSpan) +
          spanStart_.capacity() * sizeof(uint32_t);
 }
