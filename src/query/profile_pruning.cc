@@ -7,7 +7,8 @@
 namespace murlo {
 
 void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
-                             const ChangeRules& changes, std::span<const uint8_t> roles,
+                             const StationBoard& board, const ChangeRules& changes,
+                             std::span<const uint8_t> roles,
                              std::span<const StationIndex> destinations, int32_t rounds) {
   runs_ = &runs;
   changes_ = &changes;
@@ -41,8 +42,9 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
     }
   }
   oneRide_.assign(stations, kNever);
-  usefulUntil_.assign(trains, kUnknown);
-  // Read only where usefulUntil_ is known: left unset (the runs' stops, one
+  usefulUntil_.assign(trains, 0);
+  viaKnown_.assign(trains, 0);
+  // Read only where viaKnown_ is set: left unset (the runs' stops, one
   // array for each question).
   viaOneRide_.reset(new int32_t[runs.stopCount()]);
   findOneRideMinutes();
@@ -50,6 +52,47 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
   // destination, whose bound is its label; keepsArrival never reads it).
   for (std::size_t s = 0; s < stations; ++s) {
     if ((roles[s] & kDestinationMember) != 0) oneRide_[s] = 0;
+  }
+  // Only a search of three rounds or more has a later round before the last.
+  if (rounds >= 3) findUsefulUntil(board);
+}
+
+// Every train's usefulUntil_: the last of its stops that can be left at a
+// station with oneRide_. Such a stop is on the departure board at its
+// station, or is the train's last kept stop (TrainRuns::endingAt), or the
+// train is one of those left where they cannot be boarded (whose stops are
+// all read): what calls at the few stations with a ride to the destination
+// is read, not every train's stops.
+void ProfilePruning::findUsefulUntil(const StationBoard& board) {
+  const auto latest = [this](TrainIndex train, StopPosition m) {
+    uint8_t& until = usefulUntil_[train.slot()];
+    until = static_cast<uint8_t>(std::max(StopPosition(until), m).value());
+  };
+  for (StationIndex s(0); s.slot() < oneRide_.size(); ++s) {
+    if (oneRide_[s.slot()] >= kNever) continue;
+    for (const BoardKeyBits key : board.calls(s)) {
+      const TrainIndex train = BoardKey::train(key);
+      const StopPosition m = BoardKey::stop(key);
+      const TrainRuns::Train& run = runs_->train(train);
+      if (m > StopPosition(0) && m < run.end() && runs_->stopsOf(run)[m].canLeave()) {
+        latest(train, m);
+      }
+    }
+    for (const TrainIndex train : runs_->endingAt(s)) {
+      latest(train, runs_->train(train).end().previous());
+    }
+  }
+  const auto useful = [this](const TrainRuns::Stop& stop) {
+    return stop.canLeave() && oneRide_[stop.station().slot()] < kNever;
+  };
+  for (const TrainIndex t : runs_->leftWhereNotBoarded()) {
+    const TrainRuns::Train& run = runs_->train(t);
+    for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
+      if (useful(runs_->stopsOf(run)[m])) {
+        latest(t, m);
+        break;
+      }
+    }
   }
 }
 

@@ -68,7 +68,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   if (departures_.groupCount() == 0) return;
   state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
               changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
-  pruning_.prepare(db.tables(), runs_, changes_, roles_, destinations, rounds_);
+  pruning_.prepare(db.tables(), runs_, board_, changes_, roles_, destinations, rounds_);
   if (!days_.everyDay())
     earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
   if (changes_.arrivingLabelCount() > 0) {

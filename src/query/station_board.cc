@@ -32,6 +32,7 @@ std::vector<int16_t> firstDepartures(const TimetableDb& db) {
 StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
   // Only the stations a stop record can name have usable calls.
   const int32_t stations = db.indexableStations();
+  UsableCalls usable(db);
   begins_.reserve(static_cast<std::size_t>(stations) + 1);
   std::vector<BoardKeyBits> keys;  // grown call by call, then kept at its size
   // Trains of one minute by the time of day they leave their first stops
@@ -48,7 +49,7 @@ StationBoard::StationBoard(const TimetableDb& db, BoardKind kind) {
     begins_.push_back(static_cast<uint32_t>(begin));
     const CallList calls = db.callsAt(s);
     for (int32_t j = 0; j < calls.size(); ++j) {
-      const std::optional<UsableCall> call = usableCall(db, s, calls[j]);
+      const std::optional<UsableCall> call = usable.of(s, calls[j]);
       if (!call) continue;
       const StopRecord stop = call->stops[call->stop];
       if (kind == BoardKind::kDepartures ? call->canBoard() : call->canLeave()) {

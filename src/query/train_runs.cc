@@ -22,10 +22,11 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   // Where each train can be boarded and left: its usable calls.
   std::vector<uint32_t> flags(static_cast<std::size_t>(trains) * kMaxStops, 0);
   const int32_t stations = db.indexableStations();
+  UsableCalls usable(db);
   for (StationIndex s(0); s.value() < stations; ++s) {
     const CallList calls = db.callsAt(s);
     for (int32_t j = 0; j < calls.size(); ++j) {
-      const std::optional<UsableCall> call = usableCall(db, s, calls[j]);
+      const std::optional<UsableCall> call = usable.of(s, calls[j]);
       if (!call) continue;
       // A usable call names an indexable train and a stop below 100.
       uint32_t& flag = flags[call->train.slot() * kMaxStops + call->stop.slot()];
@@ -63,6 +64,10 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
       stops.push_back(Stop{station | flag, static_cast<int16_t>(record.arrivalMinutes()),
                            static_cast<int16_t>(record.departureMinutes())});
     }
+    if (std::any_of(stops.end() - kept, stops.end() - 1,
+                    [](const Stop& stop) { return stop.canLeave() && !stop.canBoard(); })) {
+      leftWhereNotBoarded_.push_back(t);
+    }
     // A run crosses midnight at most once a step, so within 100 stops of at
     // most a day each (and a standing time each) its days fit 16 bits.
     if (dated) {
@@ -95,6 +100,22 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
     }
   }
   if (dated) spanStart_.back() = static_cast<uint32_t>(spans.size());
+  // The trains by the station of their last kept stop, where it can be left.
+  endingStart_.assign(static_cast<std::size_t>(std::max(stations, 0)) + 1, 0);
+  const auto lastLeft = [&](TrainIndex t) -> const Stop* {
+    const Train& run = trains_[t.slot()];
+    const Stop& last = stops[run.first + run.stops - 1u];
+    return run.stops >= 2 && last.canLeave() && last.station().value() < stations ? &last : nullptr;
+  };
+  for (TrainIndex t(0); t.value() < trains; ++t) {
+    if (const Stop* last = lastLeft(t)) ++endingStart_[last->station().slot() + 1];
+  }
+  for (std::size_t s = 1; s < endingStart_.size(); ++s) endingStart_[s] += endingStart_[s - 1];
+  ending_.resize(endingStart_.back());
+  std::vector<uint32_t> next(endingStart_.begin(), endingStart_.end() - 1);
+  for (TrainIndex t(0); t.value() < trains; ++t) {
+    if (const Stop* last = lastLeft(t)) ending_[next[last->station().slot()]++] = t;
+  }
   departureDays_.assign(days.begin(), days.end());
   spans_.assign(spans.begin(), spans.end());
   // A copy rather than shrink_to_fit, which may ignore a failed allocation.
@@ -103,6 +124,8 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
 
 std::size_t TrainRuns::bytes() const {
   return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
+         leftWhereNotBoarded_.capacity() * sizeof(TrainIndex) +
+         ending_.capacity() * sizeof(TrainIndex) + endingStart_.capacity() * sizeof(uint32_t) +
          departureDays_.capacity() * sizeof(int16_t) + spans_.capacity() * sizeof(DepartureSpan) +
          spanStart_.capacity() * sizeof(uint32_t);
 }

@@ -383,6 +383,7 @@ TEST(JourneyPlannerTest, JourneysPastStationsTheyLeft) {
     std::vector<TrainSpec> trains;
     NetworkSpec rules;
     std::tuple<int64_t, int64_t, std::size_t> journey;
+    JourneyTime time = JourneyTime::kDepartAfter;
   } cases[] = {
       // Walked to 丙 and to 戊 (whence the last train may not be taken):
       // the train boarded at 丙 passes 戊, where it may be boarded, and
@@ -404,6 +405,17 @@ TEST(JourneyPlannerTest, JourneysPastStationsTheyLeft) {
         trainOf({stop(2, 0, 700), stop(3, 760, 760)})},
        rulesOf({1, 3}, -1, 0, 0),
        {480, 760, 3}},
+      // Departing before 07:00: by 乙 to 丙 and on foot back to the origin
+      // for the train to 丁 that left the day before: the journey would
+      // depart from its origin again; that train the day before is the one.
+      {"walked back to the origin",
+       4,
+       {trainOf({stop(0, 0, 360), stop(1, 380, 380)}),
+        trainOf({stop(1, 0, 400), stop(2, 420, 420)}),
+        trainOf({stop(0, 0, 430), stop(3, 460, 460)})},
+       rulesOf({0, 2}, -1, 0, 0),
+       {-1010, -980, 1},
+       JourneyTime::kDepartBefore},
   };
   const char* names[] = {"甲", "乙", "丙", "丁", "戊", "己"};
   for (const Case& c : cases) {
@@ -415,7 +427,8 @@ TEST(JourneyPlannerTest, JourneysPastStationsTheyLeft) {
     const LoadedDatabase& db = loaded.network();
     const StationIndex from(0);
     const StationIndex to(c.stations - 1);
-    const JourneyRequest request{420, 3, 10, 0};
+    JourneyRequest request{420, 3, 10, 0};
+    request.time = c.time;
     const std::vector<Journey> expected = test::journeysBySearch(db.tables(), from, to, request);
     const std::vector<Journey> found = paretoJourneys(db, from, to, request);
     ASSERT_EQ(expected.size(), 1u);

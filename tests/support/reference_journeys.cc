@@ -172,6 +172,8 @@ class Search {
               std::vector<int32_t>& left) {
     if (static_cast<int32_t>(path.rides.size()) == request_.maxChanges + 1) return;
     for (StationIndex to(0); to.value() < db_.stationCount(); ++to) {
+      // (Its departure is its last from the origin.)
+      if (isOrigin(to.value())) continue;
       for (const Boarding& b : boardings_[to.slot()]) {
         const std::optional<int64_t> minutes =
             changeByScan(db_, request_, StationIndex(station), train, to, b.train);
@@ -246,6 +248,7 @@ std::optional<std::string> whyNotTravelled(const TimetableDb& db,
     const StopList stops = train->stops;
     const StationIndex from = stops[ride.board].stationIndex();
     if (i == 0 && !among(origins, from)) return which + " departs elsewhere";
+    if (i > 0 && among(origins, from)) return which + " departs from the origin again";
     if (!canBoardByScan(db, from, ride.train, ride.board)) {
       return which + " cannot be boarded at stop " + std::to_string(ride.board.value());
     }

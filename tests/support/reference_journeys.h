@@ -37,7 +37,8 @@ bool canLeaveByScan(const TimetableDb& db, StationIndex station, TrainIndex trai
 // (changeByScan) from the arrival before (a later one only arrives later),
 // at any station the change allows; none alighting at a station the journey
 // has left (its origin's, each change's two) nor passing a usable call at an
-// origin station after it boarded, nor going on from a destination. Of
+// origin station after it boarded nor boarding at one after a change, nor
+// going on from a destination. Of
 // these the non-dominated triples, each with the first journey met,
 // ordered by departure, arrival, rides; request.limit is not applied.
 std::vector<Journey> journeysBySearch(const TimetableDb& db,

@@ -35,6 +35,7 @@
 #include "db/timetable_db.h"
 #include "query/change_rules.h"
 #include "query/profile_state.h"
+#include "query/station_board.h"
 #include "query/train_runs.h"
 
 namespace murlo {
@@ -60,11 +61,11 @@ class ProfilePruning {
  public:
   // The bounds for journeys to the stations whose role is
   // kDestinationMember (`destinations`; the first is the destination's
-  // node) with at most `rounds` rides and changes by `changes`. May throw
-  // std::bad_alloc.
-  void prepare(const TimetableDb& tables, const TrainRuns& runs, const ChangeRules& changes,
-               std::span<const uint8_t> roles, std::span<const StationIndex> destinations,
-               int32_t rounds);
+  // node) with at most `rounds` rides and changes by `changes` (`board`:
+  // the departures of `runs`). May throw std::bad_alloc.
+  void prepare(const TimetableDb& tables, const TrainRuns& runs, const StationBoard& board,
+               const ChangeRules& changes, std::span<const uint8_t> roles,
+               std::span<const StationIndex> destinations, int32_t rounds);
 
   // Whether no train can be left at the destination at all.
   bool destinationUnreached() const { return destinationTrains_.empty(); }
@@ -102,9 +103,8 @@ class ProfilePruning {
   // more ride. A train to the destination after `stop` always may (its own
   // arrival there is held to the round's label, not this one). Where it may
   // not, every arrival of that run fails keepsArrival.
-  bool mayArriveInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound) const {
-    return destinationStop(train) > stop ||
-           departs + viaOneRide_[runs_->train(train).first + stop.slot()] < bound;
+  bool mayArriveInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound) {
+    return destinationStop(train) > stop || departs + viaOneRide(train)[stop.slot()] < bound;
   }
   // Whether a train scanned in a round of `reach` is worth leaving at
   // `station`, before the labels are asked.
@@ -134,17 +134,20 @@ class ProfilePruning {
   }
   // The last stop of `train` worth reaching in the round before the last: one
   // where it can be left at the destination or at a station with a ride to it
-  // (0 when there is none). Found when first needed, with the train's
-  // viaOneRide_.
-  StopPosition usefulUntil(TrainIndex train) {
-    const uint8_t until = usefulUntil_[train.slot()];
-    return until != kUnknown ? StopPosition(until) : findUsefulUntil(train);
+  // (0 when there is none). Found for every train at once (findUsefulUntil)
+  // where a search has such a round.
+  StopPosition usefulUntil(TrainIndex train) const {
+    return StopPosition(usefulUntil_[train.slot()]);
   }
-  StopPosition findUsefulUntil(TrainIndex train);
+  void findUsefulUntil(const StationBoard& board);
+  // The train's viaOneRide_ by stop, found when first needed.
+  const int32_t* viaOneRide(TrainIndex train) {
+    int32_t* const via = viaOneRide_.get() + runs_->train(train).first;
+    if (viaKnown_[train.slot()] == 0) findViaOneRide(train, via);
+    return via;
+  }
+  void findViaOneRide(TrainIndex train, int32_t* viaOneRide);
   void findOneRideMinutes();
-
-  static constexpr uint8_t kUnknown = 0xFF;
-  static_assert(kMaxStops <= kUnknown, "a stop position must fit below kUnknown");
 
   const TrainRuns* runs_ = nullptr;
   const ChangeRules* changes_ = nullptr;
@@ -159,9 +162,10 @@ class ProfilePruning {
   // By station: see findOneRideMinutes; 0 at the destination's. Below
   // kNever where the round before the last is worth arriving.
   std::vector<int32_t> oneRide_;
-  std::vector<uint8_t> usefulUntil_;  // by train: see usefulUntil, or kUnknown
+  std::vector<uint8_t> usefulUntil_;  // by train: see usefulUntil
+  std::vector<uint8_t> viaKnown_;     // by train: 1 where its viaOneRide_ is known
   // By the runs' stops (TrainRuns::stops), known for the trains whose
-  // usefulUntil_ is, before their useful end: the fewest minutes from
+  // viaKnown_ is, before their useful end: the fewest minutes from
   // departing the stop to arriving at the destination by a ride on the
   // train, then one more where it was left elsewhere (oneRide_); kNever or
   // more where there is none. (Only stops after the train's last at the
@@ -169,23 +173,14 @@ class ProfilePruning {
   std::unique_ptr<int32_t[]> viaOneRide_;
 };
 
-inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
-  const TrainRuns::Train& run = runs_->train(train);
-  const TrainRuns::RunStops stops = runs_->stopsOf(run);
-  StopPosition until(0);
-  for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
-    const TrainRuns::Stop& stop = stops[m];
-    if (stop.canLeave() && oneRide_[stop.station().slot()] < kNever) {
-      until = m;
-      break;
-    }
-  }
-  usefulUntil_[train.slot()] = static_cast<uint8_t>(until.value());
+inline void ProfilePruning::findViaOneRide(TrainIndex train, int32_t* viaOneRide) {
+  viaKnown_[train.slot()] = 1;
+  const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
   // From the arrival at stop m: the fewest minutes to the destination by
   // leaving the train at m or later (the steps between arrivals added up
   // backwards), then one more ride (none at the destination); kNever or
-  // more where there is none. (Asked only before `until`.)
-  int32_t* const viaOneRide = viaOneRide_.get() + run.first;
+  // more where there is none. (Asked only before usefulUntil.)
+  const StopPosition until = usefulUntil(train);
   int32_t fromArrival = kNever;
   for (StopPosition m = until; m > StopPosition(0); --m) {
     const TrainRuns::Stop& stop = stops[m];
@@ -194,7 +189,6 @@ inline StopPosition ProfilePruning::findUsefulUntil(TrainIndex train) {
     viaOneRide[m.previous().slot()] = fromArrival + stepMinutes(before.departure, stop.arrival);
     fromArrival += stepMinutes(before.arrival, stop.arrival);
   }
-  return until;
 }
 
 }  // namespace murlo

@@ -194,12 +194,15 @@ class ProfileSearch {
   NodeIndex sourceOf(int32_t round, StationIndex station, NodeIndex source) const {
     return source.value() >= 0 ? source : state_.keptReadyFrom(round - 1, station);
   }
-  // Whether no journey boards at `station` (reached on foot): a journey
-  // that boards at a destination that is one station has left it, and
-  // could never end there (walking to the destination is not arriving).
-  // Its ready times are never set.
+  // Whether no journey boards at `station` after a ride (reached on foot):
+  // a journey that boards at a destination that is one station has left
+  // it, and could never end there (walking to the destination is not
+  // arriving); one that boards at a station of its origin would depart
+  // from its origin again (its departure is its last from the origin). Its
+  // ready times are never set.
   bool boardsNever(StationIndex station) const {
-    return oneDestination_ && station.value() == destination_.value();
+    return (oneDestination_ && station.value() == destination_.value()) ||
+           (roleOf(station) & kOriginMember) != 0;
   }
   // Whether a run's stop is a call at the origin (stops that can be neither
   // boarded nor left keep no station).

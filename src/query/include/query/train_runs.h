@@ -100,6 +100,17 @@ class TrainRuns {
     return k >= StopPosition(0) && k < run.end() && stopsOf(run)[k].canBoard();
   }
 
+  // The trains that can be left at a kept stop before their last kept one
+  // where they cannot be boarded (every other stop a train can be left at
+  // is its last kept one or on the departure board), by index.
+  const std::vector<TrainIndex>& leftWhereNotBoarded() const { return leftWhereNotBoarded_; }
+  // The trains whose last kept stop can be left at station `s`, by index.
+  std::span<const TrainIndex> endingAt(StationIndex s) const {
+    if (s.value() < 0 || s.slot() + 1 >= endingStart_.size()) return {};
+    return std::span<const TrainIndex>(ending_).subspan(
+        endingStart_[s.slot()], endingStart_[s.slot() + 1] - endingStart_[s.slot()]);
+  }
+
   // The days after its service day on which a run of `run` departs its
   // stop `k` (runDayOf(runMinuteOfDeparture)); kept only for a database
   // with a calendar (0 without). REQUIRES: k below run.end().
@@ -129,6 +140,9 @@ class TrainRuns {
  private:
   std::vector<Train> trains_;
   std::vector<Stop> stops_;
+  std::vector<TrainIndex> leftWhereNotBoarded_;
+  std::vector<TrainIndex> ending_;      // by station (endingAt), then index
+  std::vector<uint32_t> endingStart_;   // by station and one more
   std::vector<int16_t> departureDays_;  // by stop as stops_; empty without a calendar
   std::vector<DepartureSpan> spans_;    // by train, then day; empty without a calendar
   std::vector<uint32_t> spanStart_;     // by train and one more; empty without a calendar

@@ -14,7 +14,9 @@
 #ifndef MURLO_QUERY_USABLE_CALL_H_
 #define MURLO_QUERY_USABLE_CALL_H_
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "db/records.h"
 #include "db/timetable_db.h"
@@ -39,6 +41,41 @@ struct UsableCall {
 // REQUIRES: db.stationName(station) exists.
 std::optional<UsableCall> usableCall(const TimetableDb& db, StationIndex station,
                                      CallRecord record);
+
+// usableCall for every call of one database, as the boards and the trains'
+// runs read them all: what depends on the train alone (an entry in every
+// per-train table, two stops or more, its first and last stations in the
+// table) is found once per train, not once per call.
+class UsableCalls {
+ public:
+  // May throw std::bad_alloc.
+  explicit UsableCalls(const TimetableDb& db);
+
+  // usableCall(db, station, record). REQUIRES: as usableCall.
+  std::optional<UsableCall> of(StationIndex station, CallRecord record) {
+    const TrainIndex t = record.trainIndex();
+    if (t.value() < 0 || t.slot() >= trains_.size()) return std::nullopt;
+    Train& train = trains_[t.slot()];
+    if (train.state == kUnknown) learn(t, train);
+    const StopPosition k = record.stopPosition();
+    if (train.state != kUsable || !train.stops.holds(k) ||
+        train.stops[k].stationIndex() != station) {
+      return std::nullopt;
+    }
+    return UsableCall{t, k, train.stops, db_.callRule(t, k)};
+  }
+
+ private:
+  enum State : uint8_t { kUnknown, kUsable, kUnusable };
+  struct Train {
+    StopList stops{std::string_view()};
+    State state = kUnknown;
+  };
+  void learn(TrainIndex t, Train& train) const;
+
+  const TimetableDb& db_;
+  std::vector<Train> trains_;  // by train index: those train() may give
+};
 
 }  // namespace murlo
 
