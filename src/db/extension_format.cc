@@ -78,7 +78,7 @@ bool isDigits(std::string_view text) {
 }
 
 // The eight bytes at `at` as a little-endian number: the first byte lowest.
-uint64_t littleEndian64(const char* at) {
+inline uint64_t littleEndian64(const char* at) {
   uint64_t word = 0;
   if constexpr (std::endian::native == std::endian::little) {
     std::memcpy(&word, at, sizeof word);
@@ -90,7 +90,7 @@ uint64_t littleEndian64(const char* at) {
 
 // The eight bytes at `at` as a big-endian number: the first byte highest,
 // so that numbers compare as the texts do.
-uint64_t bigEndian64(const char* at) {
+inline uint64_t bigEndian64(const char* at) {
   uint64_t word = 0;
   std::memcpy(&word, at, sizeof word);
   if constexpr (std::endian::native == std::endian::little) {
@@ -257,8 +257,8 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_v
   more.trains.reserve(trains);
   if (inPlace != nullptr) inPlace->reserve(trains);
   for (std::size_t i = 0; i < trains && in.ok(); ++i) {
-    MoreTrain train;
-    train.number = std::string(in.bytes(in.take(2)));
+    MoreTrain& train = more.trains.emplace_back();  // (all of it dropped if the read fails)
+    train.number.assign(in.bytes(in.take(2)));
     const std::string_view codes = in.bytes(3);
     if (!in.ok()) return false;
     train.classCode = codes[0];
@@ -272,7 +272,6 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_v
       train.stopRecords = std::string(records);
     }
     if (!readRules(in.bytes(stops), train.rules)) return false;
-    more.trains.push_back(std::move(train));
   }
   return in.ok();
 }

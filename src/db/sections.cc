@@ -34,18 +34,11 @@ constexpr std::size_t kPairsFrom = std::size_t{256} << 10;
 void decodeByPairs(unsigned char* bytes, std::size_t begin, std::size_t end,
                    const DecodeTable& table) {
   const std::unique_ptr<uint16_t[]> pairs(new uint16_t[std::size_t{1} << 16]);
-  for (unsigned second = 0; second < 256; ++second) {
-    for (unsigned first = 0; first < 256; ++first) {
-      // A pair as it lies in memory, read and written as one uint16_t.
-      const unsigned char stored[2] = {static_cast<unsigned char>(first),
-                                       static_cast<unsigned char>(second)};
-      const unsigned char plain[2] = {table[first], table[second]};
-      uint16_t index = 0;
-      uint16_t value = 0;
-      std::memcpy(&index, stored, 2);
-      std::memcpy(&value, plain, 2);
-      pairs[index] = value;
-    }
+  // Each byte of a pair read as one uint16_t is transformed where it lies,
+  // whichever byte of the file is the high one.
+  for (unsigned high = 0; high < 256; ++high) {
+    for (unsigned low = 0; low < 256; ++low)
+      pairs[high << 8 | low] = static_cast<uint16_t>(table[high] << 8 | table[low]);
   }
   std::size_t i = begin;
   for (; i + 8 <= end; i += 8) {
