@@ -68,13 +68,25 @@ class FieldReader {
 
 bool isMinutes(int32_t minutes) { return minutes >= 0 && minutes < kMinutesPerDay; }
 
-// Whether every byte of `text` is a digit: the largest byte minus '0'
-// (unsigned) is at most 9. A plain loop the compiler vectorises.
-bool isDigits(std::string_view text) {
+// The largest of the `count` bytes at `bytes` minus '0' (unsigned): a plain
+// loop the compiler vectorises.
+uint8_t largestDigit(const char* bytes, std::size_t count) {
   uint8_t largest = 0;
-  for (const char c : text)
-    largest = std::max(largest, static_cast<uint8_t>(static_cast<uint8_t>(c) - uint8_t{'0'}));
-  return largest <= 9;
+  for (std::size_t i = 0; i < count; ++i)
+    largest =
+        std::max(largest, static_cast<uint8_t>(static_cast<uint8_t>(bytes[i]) - uint8_t{'0'}));
+  return largest;
+}
+
+// Whether every byte of `text` is a digit (its largest byte minus '0' is at
+// most 9): sixteen bytes a step, the bytes left over by the last sixteen
+// bytes again rather than one by one.
+bool isDigits(std::string_view text) {
+  constexpr std::size_t kStep = 16;
+  if (text.size() < kStep) return largestDigit(text.data(), text.size()) <= 9;
+  const uint8_t whole = largestDigit(text.data(), text.size() / kStep * kStep);
+  const uint8_t last = largestDigit(text.data() + text.size() - kStep, kStep);
+  return std::max(whole, last) <= 9;
 }
 
 // The eight bytes at `at` as a little-endian number: the first byte lowest.
@@ -94,10 +106,13 @@ inline uint64_t bigEndian64(const char* at) {
   uint64_t word = 0;
   std::memcpy(&word, at, sizeof word);
   if constexpr (std::endian::native == std::endian::little) {
-    // (A byte swap, which compilers make one instruction of.)
+#if defined(__GNUC__) || defined(__clang__)
+    word = __builtin_bswap64(word);
+#else
     word = (word >> 56) | ((word >> 40) & 0xFF00u) | ((word >> 24) & 0xFF0000u) |
            ((word >> 8) & 0xFF000000u) | ((word << 8) & 0xFF00000000u) |
            ((word << 24) & 0xFF0000000000u) | ((word << 40) & 0xFF000000000000u) | (word << 56);
+#endif
   }
   return word;
 }
