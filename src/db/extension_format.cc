@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <set>
 #include <span>
+#include <type_traits>
 
 #include "db/civil_day.h"
+#include "db/crc32.h"
 #include "db/file_format.h"
 
 namespace murlo {
@@ -16,48 +19,6 @@ namespace {
 
 constexpr int32_t kMinutesPerDay = 1440;
 constexpr int32_t kNoTrain = -1;  // a transfer's train field for every train
-
-// CRC-32 (the polynomial of zip and PNG) of the extension's bytes, sixteen
-// bytes a step ("slicing by 16"): table k gives the CRC of a byte followed
-// by k zero bytes.
-constexpr std::size_t kCrcSlice = 16;
-using CrcTables = std::array<std::array<uint32_t, 256>, kCrcSlice>;
-constexpr CrcTables kCrcTables = [] {
-  CrcTables tables{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    tables[0][n] = c;
-  }
-  for (uint32_t n = 0; n < 256; ++n) {
-    for (std::size_t k = 1; k < kCrcSlice; ++k)
-      tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFFu];
-  }
-  return tables;
-}();
-
-uint32_t crc32(std::string_view bytes) {
-  const auto& t = kCrcTables;
-  uint32_t c = 0xFFFFFFFFu;
-  std::size_t i = 0;
-  const auto byte = [&bytes](std::size_t at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]));
-  };
-  for (; i + kCrcSlice <= bytes.size(); i += kCrcSlice) {
-    uint32_t first = 0;  // the first four bytes, little-endian
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&first, bytes.data() + i, sizeof first);
-    } else {
-      first = byte(i) | byte(i + 1) << 8 | byte(i + 2) << 16 | byte(i + 3) << 24;
-    }
-    const uint32_t low = c ^ first;
-    c = t[15][low & 0xFFu] ^ t[14][(low >> 8) & 0xFFu] ^ t[13][(low >> 16) & 0xFFu] ^
-        t[12][low >> 24];
-    for (std::size_t k = 4; k < kCrcSlice; ++k) c ^= t[kCrcSlice - 1 - k][byte(i + k)];
-  }
-  for (; i < bytes.size(); ++i) c = t[0][(c ^ byte(i)) & 0xFFu] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
-}
 
 // Little-endian fields.
 void put(std::string& out, uint32_t value, int bytes) {
@@ -107,45 +68,113 @@ class FieldReader {
 
 bool isMinutes(int32_t minutes) { return minutes >= 0 && minutes < kMinutesPerDay; }
 
+// The largest of the `count` bytes at `bytes` minus '0' (unsigned): a plain
+// loop the compiler vectorises.
+uint8_t largestDigit(const char* bytes, std::size_t count) {
+  uint8_t largest = 0;
+  for (std::size_t i = 0; i < count; ++i)
+    largest =
+        std::max(largest, static_cast<uint8_t>(static_cast<uint8_t>(bytes[i]) - uint8_t{'0'}));
+  return largest;
+}
+
+// Whether every byte of `text` is a digit (its largest byte minus '0' is at
+// most 9): sixteen bytes a step, the bytes left over by the last sixteen
+// bytes again rather than one by one.
 bool isDigits(std::string_view text) {
-  // Eight bytes at a time: a byte is a digit when neither it minus '0' nor
-  // it plus 0x46 ('9' + 0x46 = 0x7F) sets its top bit.
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, text.data() + i, sizeof word);  // each byte its own lane, in any order
-    constexpr uint64_t kHigh = 0x8080808080808080u;
-    const uint64_t above = (word & ~kHigh) + 0x4646464646464646u;           // top bit: above '9'
-    const uint64_t below = ((word | kHigh) - 0x3030303030303030u) ^ kHigh;  // top bit: below '0'
-    if (((word | above | below) & kHigh) != 0) return false;
+  constexpr std::size_t kStep = 16;
+  if (text.size() < kStep) return largestDigit(text.data(), text.size()) <= 9;
+  const uint8_t whole = largestDigit(text.data(), text.size() / kStep * kStep);
+  const uint8_t last = largestDigit(text.data() + text.size() - kStep, kStep);
+  return std::max(whole, last) <= 9;
+}
+
+// The eight bytes at `at` as a little-endian number: the first byte lowest.
+inline uint64_t littleEndian64(const char* at) {
+  uint64_t word = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, at, sizeof word);
+  } else {
+    for (int i = 7; i >= 0; --i) word = (word << 8) | static_cast<uint8_t>(at[i]);
   }
-  return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
-                     [](char c) { return c >= '0' && c <= '9'; });
+  return word;
 }
 
-int32_t number(std::string_view digits) {
-  int32_t value = 0;
-  for (const char c : digits) value = 10 * value + (c - '0');
-  return value;
+// The eight bytes at `at` as a big-endian number: the first byte highest,
+// so that numbers compare as the texts do.
+inline uint64_t bigEndian64(const char* at) {
+  uint64_t word = 0;
+  std::memcpy(&word, at, sizeof word);
+  if constexpr (std::endian::native == std::endian::little) {
+#if defined(__GNUC__) || defined(__clang__)
+    word = __builtin_bswap64(word);
+#else
+    word = (word >> 56) | ((word >> 40) & 0xFF00u) | ((word >> 24) & 0xFF0000u) |
+           ((word >> 8) & 0xFF000000u) | ((word << 8) & 0xFF00000000u) |
+           ((word << 24) & 0xFF0000000000u) | ((word << 40) & 0xFF000000000000u) | (word << 56);
+#endif
+  }
+  return word;
 }
 
-std::string trainCallsProblem(const TrainCalls& calls, int32_t stationCount) {
+// Tells whether a field of `width` (at most 8) digits names a number below
+// `count`: fields of digits alone, of one width, compare as their numbers
+// do, so a field is compared whole with `count` written in that width.
+class BelowCount {
+ public:
+  BelowCount(int width, int32_t count) : shift_(8 * (8 - width)) {
+    int64_t most = 1;
+    for (int i = 0; i < width; ++i) most *= 10;
+    if (count >= most) {
+      limit_ = UINT64_MAX;  // every field of the width is below it
+      return;
+    }
+    char text[8] = {};
+    auto left = static_cast<uint32_t>(std::max(count, 0));
+    for (int i = width - 1; i >= 0; --i, left /= 10) text[i] = static_cast<char>('0' + left % 10);
+    limit_ = bigEndian64(text) >> shift_;
+  }
+  // REQUIRES: the eight bytes at `at` can be read; the field's are digits.
+  bool operator()(const char* at) const { return (bigEndian64(at) >> shift_) < limit_; }
+
+ private:
+  int shift_;
+  uint64_t limit_;
+};
+
+// Whether the digits "hhmmhhmm" at `at` are two times of day, all four
+// pairs compared at once: each pair's value in a 16-bit lane, taken from
+// its limit with the lane's top bit set, leaves that bit set when within it.
+bool areTimesOfDay(const char* at) {
+  const uint64_t digits = littleEndian64(at) & 0x0F0F0F0F0F0F0F0Fu;
+  const uint64_t pairs = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFu;
+  constexpr uint64_t kTop = 0x8000800080008000u;
+  constexpr uint64_t kLimits = 59ull << 48 | 23ull << 32 | 59ull << 16 | 23ull;  // mm hh mm hh
+  return (((kLimits | kTop) - pairs) & kTop) == kTop;
+}
+
+// What is wrong with a train's `stops` stop records (`records`), each
+// `size` bytes, a station of `stationDigits` digits then hh mm hh mm and
+// the distance; "" when nothing is. Every byte is checked to be a digit
+// before any record is read.
+const char* stopRecordsProblem(std::string_view records, std::size_t stops, std::size_t size,
+                               int stationDigits, const BelowCount& isStation) {
+  if (records.size() != stops * size) return "a train's stop records are cut";
+  if (!isDigits(records)) return "a stop record holds a byte that is not a digit";
+  for (std::size_t k = 0; k < stops; ++k) {
+    const char* const record = records.data() + k * size;
+    if (!isStation(record)) return "a stop names no station";
+    if (!areTimesOfDay(record + stationDigits)) return "a stop's time is not a time of day";
+  }
+  return "";
+}
+
+// (`isStation`: below the sections' station count, in four digits.)
+std::string trainCallsProblem(const TrainCalls& calls, const BelowCount& isStation) {
   const std::size_t stops = calls.rules.size();
   if (stops < static_cast<std::size_t>(kMinStops) || stops > static_cast<std::size_t>(kMaxStops))
     return "a train's calls number " + std::to_string(stops);
-  if (calls.stopRecords.size() != stops * kStopRecordSize) return "a train's stop records are cut";
-  if (!isDigits(calls.stopRecords)) return "a stop record holds a byte that is not a digit";
-  for (std::size_t k = 0; k < stops; ++k) {
-    // All digits: the station, then hh mm hh mm.
-    const char* const record = calls.stopRecords.data() + k * kStopRecordSize;
-    const auto two = [record](std::size_t at) {
-      return 10 * (record[at] - '0') + (record[at + 1] - '0');
-    };
-    if (number(std::string_view(record, 4)) >= stationCount) return "a stop names no station";
-    if (two(4) > 23 || two(6) > 59 || two(8) > 23 || two(10) > 59)
-      return "a stop's time is not a time of day";
-  }
-  return "";
+  return stopRecordsProblem(calls.stopRecords, stops, kStopRecordSize, kIndexDigits, isStation);
 }
 
 // (`inPlace`: each train's stop records where they were read in place, else
@@ -166,6 +195,7 @@ std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_
       return "a station's abbreviation is too long or holds a space or zero byte";
   }
   const int32_t stations = stationCount + static_cast<int32_t>(more.stations.size());
+  const BelowCount isStation(kWideIndexDigits, stations);
   const auto size = static_cast<std::size_t>(stopRecordSize(kWideIndexDigits));
   for (std::size_t i = 0; i < more.trains.size(); ++i) {
     const MoreTrain& train = more.trains[i];
@@ -178,22 +208,30 @@ std::string moreTrainsProblem(const MoreTrains& more, int32_t trainCount, int32_
     const std::size_t stops = train.rules.size();
     if (stops < static_cast<std::size_t>(kMinStops) || stops > static_cast<std::size_t>(kMaxStops))
       return "a train's calls number " + std::to_string(stops);
-    if (records.size() != stops * size) return "a train's stop records are cut";
-    if (!isDigits(records)) return "a stop record holds a byte that is not a digit";
-    for (std::size_t k = 0; k < stops; ++k) {
-      const char* const record = records.data() + k * size;
-      // All digits: the station, then hh mm hh mm.
-      const auto two = [record](std::size_t at) {
-        return 10 * (record[at] - '0') + (record[at + 1] - '0');
-      };
-      if (number(std::string_view(record, kWideIndexDigits)) >= stations)
-        return "a stop names no station";
-      constexpr std::size_t kTimes = kWideIndexDigits;
-      if (two(kTimes) > 23 || two(kTimes + 2) > 59 || two(kTimes + 4) > 23 || two(kTimes + 6) > 59)
-        return "a stop's time is not a time of day";
-    }
+    if (const char* problem = stopRecordsProblem(records, stops, size, kWideIndexDigits, isStation);
+        *problem != '\0')
+      return problem;
   }
   return "";
+}
+
+// A train's rule bytes, one a stop (bit 0 boarding, bit 1 alighting, no
+// other bit), into `rules`; false when a byte sets another bit. The bytes
+// are checked and read in one loop the compiler vectorises: a rule is its
+// two flags as bytes (bool's 0 and 1).
+static_assert(sizeof(CallRule) == 2 && std::is_trivially_copyable_v<CallRule> &&
+              offsetof(CallRule, board) == 0 && offsetof(CallRule, alight) == 1);
+bool readRules(std::string_view bytes, std::vector<CallRule>& rules) {
+  rules.resize(bytes.size());
+  auto* const flags = reinterpret_cast<unsigned char*>(rules.data());
+  unsigned bits = 0;
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    const auto rule = static_cast<unsigned char>(bytes[k]);
+    bits |= rule;
+    flags[2 * k] = static_cast<unsigned char>(rule & 1u);
+    flags[2 * k + 1] = static_cast<unsigned char>((rule >> 1) & 1u);
+  }
+  return (bits & ~3u) == 0;
 }
 
 void putMoreTrains(std::string& out, const MoreTrains& more) {
@@ -234,8 +272,8 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_v
   more.trains.reserve(trains);
   if (inPlace != nullptr) inPlace->reserve(trains);
   for (std::size_t i = 0; i < trains && in.ok(); ++i) {
-    MoreTrain train;
-    train.number = std::string(in.bytes(in.take(2)));
+    MoreTrain& train = more.trains.emplace_back();  // (all of it dropped if the read fails)
+    train.number.assign(in.bytes(in.take(2)));
     const std::string_view codes = in.bytes(3);
     if (!in.ok()) return false;
     train.classCode = codes[0];
@@ -248,12 +286,7 @@ bool readMoreTrains(FieldReader& in, MoreTrains& more, std::vector<std::string_v
     } else {
       train.stopRecords = std::string(records);
     }
-    train.rules.reserve(stops);
-    for (const char flags : in.bytes(stops)) {
-      if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
-      train.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
-    }
-    more.trains.push_back(std::move(train));
+    if (!readRules(in.bytes(stops), train.rules)) return false;
   }
   return in.ok();
 }
@@ -378,11 +411,7 @@ bool readTrainCalls(FieldReader& in, std::vector<TrainCalls>& trains,
     const std::string_view records = in.bytes(std::size_t{stops} * kStopRecordSize);
     if (inPlace != nullptr) inPlace->push_back(records);
     calls.stopRecords = std::string(records);
-    calls.rules.reserve(stops);
-    for (const char flags : in.bytes(stops)) {
-      if ((static_cast<uint8_t>(flags) & ~3u) != 0) return false;
-      calls.rules.push_back(CallRule{(flags & 1) != 0, (flags & 2) != 0});
-    }
+    if (!readRules(in.bytes(stops), calls.rules)) return false;
     trains.push_back(std::move(calls));
   }
   return in.ok();
@@ -601,12 +630,13 @@ std::string extensionProblemOf(const NetworkExtension& extension, int32_t sectio
   const auto isStation = [&](StationIndex s) { return s.value() >= 0 && s.value() < stationCount; };
   const auto isTrain = [&](TrainIndex t) { return t.value() >= 0 && t.value() < trainCount; };
   std::optional<TrainIndex> previousTrain;
+  const BelowCount isSectionsStation(kIndexDigits, sectionsStations);
   for (const TrainCalls& calls : extension.trains) {
     if (calls.train.value() < 0 || calls.train.value() >= sectionsTrains)
       return "a train's calls name no train";
     if (previousTrain && calls.train <= *previousTrain) return "trains' calls out of order";
     previousTrain = calls.train;
-    if (std::string problem = trainCallsProblem(calls, sectionsStations); !problem.empty())
+    if (std::string problem = trainCallsProblem(calls, isSectionsStation); !problem.empty())
       return problem;
   }
   for (const StationGroup& group : extension.groups) {

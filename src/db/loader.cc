@@ -21,10 +21,11 @@ uint32_t offsetIn(const char* storage, const char* at) {
   return static_cast<uint32_t>(offset);
 }
 
-// The first separator in [p, end), or end. Short tokens (names, numbers) are
-// scanned byte by byte, long ones (records) with memchr.
-const char* findSeparator(const char* p, const char* end, char separator) {
-  for (const char* const near = p + std::min<std::ptrdiff_t>(end - p, 32); p < near; ++p) {
+// The first separator in [p, end), or end. The first `near` bytes are
+// scanned one by one (tokens of a few bytes: names, numbers), the rest with
+// memchr (records, hundreds of bytes a token).
+const char* findSeparator(const char* p, const char* end, char separator, std::ptrdiff_t near) {
+  for (const char* const last = p + std::min<std::ptrdiff_t>(end - p, near); p < last; ++p) {
     if (*p == separator) return p;
   }
   if (p == end) return end;
@@ -32,10 +33,15 @@ const char* findSeparator(const char* p, const char* end, char separator) {
   return found != nullptr ? static_cast<const char*>(found) : end;
 }
 
+// How many bytes of a token of `section` findSeparator scans one by one.
+std::ptrdiff_t nearBytes(Section section) {
+  return section == Section::kCallLists || section == Section::kStopLists ? 0 : 32;
+}
+
 // Calls consume(begin, end) for each token of `text`: the runs between
 // separators, a run of separators counting as one.
 template <typename Consumer>
-void forEachToken(std::string_view text, char separator, Consumer&& consume) {
+void forEachToken(std::string_view text, char separator, std::ptrdiff_t near, Consumer&& consume) {
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end) {
@@ -43,16 +49,17 @@ void forEachToken(std::string_view text, char separator, Consumer&& consume) {
       ++p;
       continue;
     }
-    const char* tokenEnd = findSeparator(p, end, separator);
+    const char* tokenEnd = findSeparator(p, end, separator, near);
     consume(p, tokenEnd);
     p = tokenEnd;
   }
 }
 
 // The spans of the tokens of `text` in `storage`.
-std::vector<TextList::Span> tokenSpans(std::string_view text, char separator, const char* storage) {
+std::vector<TextList::Span> tokenSpans(std::string_view text, char separator, std::ptrdiff_t near,
+                                       const char* storage) {
   std::vector<TextList::Span> spans;
-  forEachToken(text, separator, [&](const char* begin, const char* end) {
+  forEachToken(text, separator, near, [&](const char* begin, const char* end) {
     spans.push_back(TextList::Span{offsetIn(storage, begin), offsetIn(storage, end)});
   });
   spans.shrink_to_fit();
@@ -72,13 +79,13 @@ TableLists readTableLists(const SectionTexts& texts, const std::shared_ptr<const
     if (const auto codes = codeTextOf(section)) {
       lists.*codes = std::string(text);
     } else if (const auto list = listOf(section)) {
-      lists.*list = TextList(storage, tokenSpans(text, separator, base));
+      lists.*list = TextList(storage, tokenSpans(text, separator, nearBytes(section), base));
     } else {
       // Section 5: names and abbreviations alternate.
       std::vector<TextList::Span> names;
       std::vector<TextList::Span> abbreviations;
       bool isName = true;
-      forEachToken(text, separator, [&](const char* begin, const char* end) {
+      forEachToken(text, separator, nearBytes(section), [&](const char* begin, const char* end) {
         (isName ? names : abbreviations)
             .push_back(TextList::Span{offsetIn(base, begin), offsetIn(base, end)});
         isName = !isName;

@@ -11,21 +11,31 @@ NetworkRules::NetworkRules(NetworkExtension extension, int32_t trainCount, int32
     ruleStart_.assign(static_cast<std::size_t>(trainCount) + 1, 0);
     // Trains ascend, so each train's rules follow those before it; a train
     // the extension does not list gets an empty stretch. The trains of
-    // block 9 come after the sections' own, each with its rules.
+    // block 9 come after the sections' own, each with its rules. The table
+    // is sized first and each train's rules copied in whole.
+    std::size_t total = 0;
+    for (const TrainCalls& calls : extension_.trains) total += calls.rules.size();
+    for (const MoreTrain& more : extension_.more.trains) total += more.rules.size();
+    rules_.resize(total);
     const int32_t sectionsTrains = trainCount - static_cast<int32_t>(extension_.more.trains.size());
     auto next = extension_.trains.begin();
+    std::size_t at = 0;
+    const auto append = [&](const std::vector<CallRule>& rules) {
+      at = static_cast<std::size_t>(
+          std::copy(rules.begin(), rules.end(), rules_.begin() + static_cast<std::ptrdiff_t>(at)) -
+          rules_.begin());
+    };
     for (TrainIndex t(0); t.value() < trainCount; ++t) {
-      ruleStart_[t.slot()] = static_cast<uint32_t>(rules_.size());
+      ruleStart_[t.slot()] = static_cast<uint32_t>(at);
       if (t.value() >= sectionsTrains) {
-        const MoreTrain& more =
-            extension_.more.trains[static_cast<std::size_t>(t.value() - sectionsTrains)];
-        rules_.insert(rules_.end(), more.rules.begin(), more.rules.end());
+        append(extension_.more.trains[static_cast<std::size_t>(t.value() - sectionsTrains)].rules);
       } else if (next != extension_.trains.end() && next->train == t) {
-        rules_.insert(rules_.end(), next->rules.begin(), next->rules.end());
+        append(next->rules);
         ++next;
       }
     }
-    ruleStart_.back() = static_cast<uint32_t>(rules_.size());
+    rules_.resize(at);  // (all of it, as the extension is valid)
+    ruleStart_.back() = static_cast<uint32_t>(at);
   }
   // The tables hold the trains and stations of block 9; the rules keep
   // only what they index of them.

@@ -24,13 +24,16 @@ void appendMore(TableLists& lists, const MoreTrains& more) {
   numbers.reserve(trains + more.trains.size());
   for (std::size_t t = 0; t < trains; ++t) numbers.push_back(lists.trainNumbers[t]);
   for (std::string* codes :
-       {&lists.trainClassCodes, &lists.trainFareColumnCodes, &lists.trainFareRateCodes})
+       {&lists.trainClassCodes, &lists.trainFareColumnCodes, &lists.trainFareRateCodes}) {
     codes->resize(trains, '5');
-  for (const MoreTrain& train : more.trains) {
+    codes->resize(trains + more.trains.size());
+  }
+  for (std::size_t i = 0; i < more.trains.size(); ++i) {
+    const MoreTrain& train = more.trains[i];
     numbers.push_back(train.number);
-    lists.trainClassCodes += train.classCode;
-    lists.trainFareColumnCodes += train.fareColumnCode;
-    lists.trainFareRateCodes += train.fareRateCode;
+    lists.trainClassCodes[trains + i] = train.classCode;
+    lists.trainFareColumnCodes[trains + i] = train.fareColumnCode;
+    lists.trainFareRateCodes[trains + i] = train.fareRateCode;
   }
   lists.trainNumbers = TextList::copyOf(numbers);
 

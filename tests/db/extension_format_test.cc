@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "db/crc32.h"
 #include "db/loader.h"
 #include "db/network_tables.h"
 #include "db/timetable_builder.h"
@@ -387,6 +389,88 @@ TEST(ExtensionFormatTest, DamageIsRefused) {
     std::string file = "untouched";
     EXPECT_TRUE(writeDatabaseBytes(lists, c.extension, file)) << c.name;
     EXPECT_EQ(file, "untouched");
+  }
+}
+
+// The checksum is the CRC-32 of zip and PNG for every length and alignment
+// (the long runs are folded a lane at a time where the processor can),
+// bit for bit as its definition computes it.
+TEST(ExtensionFormatTest, ChecksumIsZipCrc32) {
+  const auto byDefinition = [](std::string_view bytes) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+      c ^= static_cast<uint8_t>(byte);
+      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xFFFFFFFFu;
+  };
+  EXPECT_EQ(crc32("123456789"), 0xCBF43926u);
+  std::mt19937 random(11);
+  std::string bytes(5000, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  for (std::size_t length = 0; length < bytes.size(); length += length < 300 ? 1 : 97) {
+    const std::size_t start = random() % 16;
+    const std::string_view part = std::string_view(bytes).substr(start, length);
+    EXPECT_EQ(crc32(part), byDefinition(part)) << start << " " << length;
+  }
+}
+
+// Stop records of block 1 (four-digit stations) and of block 9 (six) are
+// refused for the first fault a plain reading of their digits finds: a byte
+// that is not a digit anywhere, else a station past the count, else an hour
+// past 23 or a minute past 59.
+TEST(ExtensionFormatTest, StopRecordsAreCheckedAsTheirDigitsRead) {
+  std::mt19937 random(5);
+  const auto below = [&](int n) {
+    return static_cast<int32_t>(random() % static_cast<unsigned>(n));
+  };
+  const auto digits = [](int32_t value, int width) {
+    std::string text(static_cast<std::size_t>(width), '0');
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+      text[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+    return text;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const bool wide = round % 2 == 1;
+    const int width = wide ? kWideIndexDigits : kIndexDigits;
+    // Block 9 adds a few stations of its own to the sections'.
+    const int32_t sectionsStations = 1 + below(kMaxStations);
+    const int32_t stations = sectionsStations + (wide ? below(300) : 0);
+    std::string records;
+    std::string expected;
+    const int stops = 2 + below(4);
+    for (int k = 0; k < stops; ++k) {
+      // (A station of 10,000 reads as 0000 in four digits.)
+      const int32_t station = std::max(0, stations - 3 + below(4)) % (wide ? 1000000 : 10000);
+      const int32_t hours[] = {18 + below(7), 18 + below(7)};
+      const int32_t minutes[] = {50 + below(11), 50 + below(11)};
+      records += digits(station, width) + digits(hours[0], 2) + digits(minutes[0], 2) +
+                 digits(hours[1], 2) + digits(minutes[1], 2) + digits(below(10000), 4);
+      if (!expected.empty()) continue;
+      if (station >= stations) {
+        expected = "a stop names no station";
+      } else if (hours[0] > 23 || hours[1] > 23 || minutes[0] > 59 || minutes[1] > 59) {
+        expected = "a stop's time is not a time of day";
+      }
+    }
+    if (below(8) == 0) {
+      const char strangers[] = {'/', ':', ' ', '\0', static_cast<char>(0xB0)};
+      records[static_cast<std::size_t>(below(static_cast<int>(records.size())))] =
+          strangers[below(5)];
+      expected = "a stop record holds a byte that is not a digit";
+    }
+    NetworkExtension extension;
+    if (wide) {
+      extension.more.stations.resize(static_cast<std::size_t>(stations - sectionsStations),
+                                     MoreStation{"M", "M"});
+      extension.more.trains.push_back(
+          {"G1", '1', 'F', 'D', records, std::vector<CallRule>(static_cast<std::size_t>(stops))});
+    } else {
+      extension.trains.push_back(
+          {TrainIndex(0), records, std::vector<CallRule>(static_cast<std::size_t>(stops))});
+    }
+    EXPECT_EQ(extensionProblem(extension, 1, sectionsStations), expected)
+        << round << " " << records << " of " << stations;
   }
 }
 
