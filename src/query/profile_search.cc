@@ -61,6 +61,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
   QueryStatus dateStatus = QueryStatus::kOk;  // the planner has checked the date
   days_ = RunDays(db.tables(), request.date, dateStatus);
+  days_.keepNearDays();
   windowStart_ = request.windowStart();
   departures_ = OriginDepartures(board_, runs_, origins, windowStart_, days_);
   // Arriving by t: no label at the destination is later than t.

@@ -37,7 +37,6 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   std::vector<Stop> stops;  // grown train by train, then kept at its size
   const NetworkRules* rules = db.networkRules();
   const bool dated = rules != nullptr && !rules->extension().calendar.empty();
-  std::vector<int16_t> days;
   std::vector<DepartureSpan> spans;
   if (dated) spanStart_.assign(static_cast<std::size_t>(trains) + 1, 0);
   for (TrainIndex t(0); t.value() < trains; ++t) {
@@ -63,8 +62,8 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
       stops.push_back(Stop{station | flag, static_cast<int16_t>(record.arrivalMinutes()),
                            static_cast<int16_t>(record.departureMinutes())});
     }
-    // A run crosses midnight at most once a step, so within 100 stops of at
-    // most a day each (and a standing time each) its days fit 16 bits.
+    // Each boardable stop keeps the day its runs depart there (within the
+    // ten bits of Stop, see there), and each day's departures are spanned.
     if (dated) {
       int64_t arrival = runMinuteOfDeparture(*list, StopPosition(0));
       for (StopPosition k(0); k.value() < kept; ++k) {
@@ -80,8 +79,9 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
                 ? arrival
                 : arrival + stepMinutes((*list)[k].arrivalMinutes(), (*list)[k].departureMinutes());
         const int32_t day = runDayOf(departure);
-        days.push_back(static_cast<int16_t>(day));
-        if (!stops[run.first + k.slot()].canBoard()) continue;
+        Stop& stop = stops[run.first + k.slot()];
+        if (!stop.canBoard()) continue;
+        stop.place |= Stop::dayBits(day);
         // Days never fall along a run: a new day's span begins after the
         // last one.
         const auto minute = static_cast<int16_t>(departure - int64_t{day} * kMinutesPerDay);
@@ -95,7 +95,6 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
     }
   }
   if (dated) spanStart_.back() = static_cast<uint32_t>(spans.size());
-  departureDays_.assign(days.begin(), days.end());
   spans_.assign(spans.begin(), spans.end());
   // A copy rather than shrink_to_fit, which may ignore a failed allocation.
   stops_.assign(stops.begin(), stops.end());
@@ -103,8 +102,7 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
 
 std::size_t TrainRuns::bytes() const {
   return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
-         departureDays_.capacity() * sizeof(int16_t) + spans_.capacity() * sizeof(DepartureSpan) +
-         spanStart_.capacity() * sizeof(uint32_t);
+         spans_.capacity() * sizeof(DepartureSpan) + spanStart_.capacity() * sizeof(uint32_t);
 }
 
 }  // namespace murlo
