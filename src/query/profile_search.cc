@@ -282,11 +282,12 @@ inline void ProfileSearch::laterRound(int32_t round) {
 // start, at the span's earliest minute or later.
 int32_t ProfileSearch::findEarliestRun(TrainIndex train) const {
   const int32_t firstDay = runDayOf(windowStart_);
+  const int32_t pattern = runs_.train(train).dayPattern();
   int64_t earliest = kNever;
   for (const TrainRuns::DepartureSpan& span : runs_.departureSpans(train)) {
-    int32_t day = days_.firstRunFrom(train, firstDay - span.day);
+    int32_t day = days_.firstRunFrom(train, firstDay - span.day, pattern);
     if (day != kNoRunDay && int64_t{day + span.day} * kMinutesPerDay + span.latest < windowStart_) {
-      day = days_.firstRunFrom(train, day + 1);
+      day = days_.firstRunFrom(train, day + 1, pattern);
     }
     if (day == kNoRunDay) continue;
     earliest = std::min(

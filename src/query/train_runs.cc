@@ -5,6 +5,7 @@
 
 #include "db/day_rollover.h"
 #include "db/file_format.h"
+#include "db/service_calendar.h"
 #include "query/usable_call.h"
 
 namespace murlo {
@@ -39,8 +40,14 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   const bool dated = rules != nullptr && !rules->extension().calendar.empty();
   std::vector<DepartureSpan> spans;
   if (dated) spanStart_.assign(static_cast<std::size_t>(trains) + 1, 0);
+  const ServiceCalendar* calendar = dated ? &rules->extension().calendar : nullptr;
+  const bool patternsKept =
+      calendar != nullptr && calendar->patterns.size() < Train::kPatternUnkept;
   for (TrainIndex t(0); t.value() < trains; ++t) {
     if (dated) spanStart_[t.slot()] = static_cast<uint32_t>(spans.size());
+    if (patternsKept && t.slot() < calendar->trainPatterns.size()) {
+      trains_[t.slot()].pattern = static_cast<uint16_t>(calendar->trainPatterns[t.slot()]);
+    }
     const uint32_t* trainFlags = &flags[t.slot() * kMaxStops];
     const std::optional<StopList> list = db.stopsOf(t);
     if (!list || std::none_of(trainFlags, trainFlags + kMaxStops,

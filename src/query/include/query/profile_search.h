@@ -154,7 +154,8 @@ class ProfileSearch {
   int32_t firstRun(TrainIndex train, const TrainRuns::Train& run, StopPosition m,
                    int32_t minute) const {
     if (days_.everyDay()) return minute;
-    const int64_t found = days_.firstDepartureFrom(train, runs_.departureDay(run, m), minute);
+    const int64_t found =
+        days_.firstDepartureFrom(train, runs_.departureDay(run, m), minute, run.dayPattern());
     return found >= kNever ? kNever : static_cast<int32_t>(found);
   }
   // Whether no run of `train` that runs can be boarded before `bound`, so

@@ -48,10 +48,12 @@ class RunDays {
   static constexpr int32_t kNearFirst = -16;
   static constexpr int32_t kNearDays = 64;
 
-  // Whether train `t`'s run of service day `day` runs.
-  bool runs(TrainIndex t, int32_t day) const {
+  // Whether train `t`'s run of service day `day` runs. (`pattern`, here and
+  // below: the train's day pattern where the caller has it at hand,
+  // TrainRuns::Train::dayPattern; -1 reads the calendar's.)
+  bool runs(TrainIndex t, int32_t day, int32_t pattern = -1) const {
     if (calendar_ == nullptr) return true;
-    if (const uint64_t* near = nearOf(t)) {
+    if (const uint64_t* near = nearOf(t, pattern)) {
       const int64_t offset = int64_t{day} - kNearFirst;
       if (offset >= 0 && offset < kNearDays) return ((*near >> offset) & 1U) != 0;
     }
@@ -59,9 +61,9 @@ class RunDays {
   }
   // The first service day from `day` on on which train `t` runs, or
   // kNoRunDay when none does before the period ends.
-  int32_t firstRunFrom(TrainIndex t, int32_t day) const {
+  int32_t firstRunFrom(TrainIndex t, int32_t day, int32_t pattern = -1) const {
     if (calendar_ == nullptr) return day;
-    if (const uint64_t* near = nearOf(t)) {
+    if (const uint64_t* near = nearOf(t, pattern)) {
       const int64_t offset = int64_t{day} - kNearFirst;
       if (offset >= 0 && offset < kNearDays) {
         const uint64_t rest = *near >> offset;
@@ -76,19 +78,23 @@ class RunDays {
   // one of its stops that runs depart `stopDay` days after their service
   // day (runDayOf(runMinuteOfDeparture)), where `minute` is a minute that
   // stop departs at on some day; kNoRun when no run from then on runs.
-  int64_t firstDepartureFrom(TrainIndex t, int32_t stopDay, int64_t minute) const {
+  int64_t firstDepartureFrom(TrainIndex t, int32_t stopDay, int64_t minute,
+                             int32_t pattern = -1) const {
     if (calendar_ == nullptr) return minute;
     const int32_t day = runDayOf(minute) - stopDay;
-    const int32_t runs = firstRunFrom(t, day);
+    const int32_t runs = firstRunFrom(t, day, pattern);
     return runs == kNoRunDay ? kNoRun : minute + int64_t{runs - day} * kMinutesPerDay;
   }
 
  private:
-  // The word of train `t`'s pattern where they are kept, else nullptr.
-  const uint64_t* nearOf(TrainIndex t) const {
-    if (near_.empty() || t.value() < 0 || t.slot() >= calendar_->trainPatterns.size()) {
-      return nullptr;
+  // The word of train `t`'s pattern (`pattern` where given) where they are
+  // kept, else nullptr.
+  const uint64_t* nearOf(TrainIndex t, int32_t pattern) const {
+    if (near_.empty()) return nullptr;
+    if (pattern >= 0 && static_cast<std::size_t>(pattern) < near_.size()) {
+      return &near_[static_cast<std::size_t>(pattern)];
     }
+    if (t.value() < 0 || t.slot() >= calendar_->trainPatterns.size()) return nullptr;
     return &near_[calendar_->trainPatterns[t.slot()]];
   }
   // firstRunFrom read from the calendar's pattern.

@@ -90,12 +90,23 @@ class TrainRuns {
   struct Train {
     static_assert(kMaxStops <= std::numeric_limits<uint8_t>::max(),
                   "a train's stop count must fit a byte");
+    static constexpr uint16_t kPatternUnkept = 0xFFFF;
+
     uint32_t first = 0;  // its first stop in stops()
     uint8_t stops = 0;   // stops kept, 0 to 100
+    // Its day pattern (ServiceCalendar::trainPatterns), read with the train
+    // rather than from the calendar's table, where the database has a
+    // calendar of fewer patterns than kPatternUnkept; else kPatternUnkept.
+    uint16_t pattern = kPatternUnkept;
+
+    // Its day pattern where kept, else -1 (RunDays reads the calendar's).
+    int32_t dayPattern() const { return pattern == kPatternUnkept ? -1 : pattern; }
 
     // One past its last kept stop.
     StopPosition end() const { return StopPosition(stops); }
   };
+
+  static_assert(sizeof(Train) == 8, "a train's pattern must fit beside its stops");
 
   // One train's kept stops, by stop position.
   class RunStops {
