@@ -305,6 +305,7 @@ inline void ProfileSearch::scanQueued(int32_t round) {
   for (std::size_t q = 0; q < queued.size(); ++q) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
     if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
+    if (q + 4 < queued.size()) prefetchEarliestRun(queued[q + 4]);
     const TrainIndex train = queued[q];
     if (!state_.queuedWithStop(train)) {
       // Every stop it was followed from was cut.
@@ -347,6 +348,15 @@ inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_
     }
     state_.queue(train, stop);
   }
+}
+
+// For a date, where the train's earliest run is kept (runsNoneBefore).
+inline void ProfileSearch::prefetchEarliestRun(TrainIndex train) const {
+#if defined(__GNUC__)
+  if (!earliestRun_.empty()) __builtin_prefetch(&earliestRun_[train.slot()]);
+#else
+  static_cast<void>(train);
+#endif
 }
 
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {

@@ -141,6 +141,7 @@ class ProfileSearch {
   inline void followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart, int32_t bound,
                          int32_t boundAbove);
   inline void prefetchStops(TrainIndex train) const;
+  inline void prefetchEarliestRun(TrainIndex train) const;
   // Whether the journey labelled at `node` in `round` has alighted or
   // boarded at `station` (its origin aside).
   MURLO_NOINLINE bool hasLeft(int32_t round, NodeIndex node, StationIndex station) const;
