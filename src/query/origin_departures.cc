@@ -24,9 +24,11 @@ OriginDepartures::OriginDepartures(const StationBoard& board, const TrainRuns& r
       const StopPosition stop = BoardKey::stop(key);
       if (!runs.canBoard(train, stop)) continue;
       const int32_t minute = after + minuteOfDay(BoardKey::minute(key) - after);
-      if (!days.everyDay() &&
-          !days.runs(train, runDayOf(minute) - runs.departureDay(runs.train(train), stop)))
-        continue;
+      if (!days.everyDay()) {
+        const TrainRuns::Train& run = runs.train(train);
+        if (!days.runs(train, runDayOf(minute) - runs.departureDay(run, stop), run.dayPattern()))
+          continue;
+      }
       departures_.push_back(OriginDeparture{minute, train, stop});
     }
   }

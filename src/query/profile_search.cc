@@ -61,6 +61,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   for (const StationIndex s : destinations) roles_[s.slot()] |= kDestinationMember;
   QueryStatus dateStatus = QueryStatus::kOk;  // the planner has checked the date
   days_ = RunDays(db.tables(), request.date, dateStatus);
+  days_.keepNearDays();
   windowStart_ = request.windowStart();
   departures_ = OriginDepartures(board_, runs_, origins, windowStart_, days_);
   // Arriving by t: no label at the destination is later than t.
@@ -281,11 +282,12 @@ inline void ProfileSearch::laterRound(int32_t round) {
 // start, at the span's earliest minute or later.
 int32_t ProfileSearch::findEarliestRun(TrainIndex train) const {
   const int32_t firstDay = runDayOf(windowStart_);
+  const int32_t pattern = runs_.train(train).dayPattern();
   int64_t earliest = kNever;
   for (const TrainRuns::DepartureSpan& span : runs_.departureSpans(train)) {
-    int32_t day = days_.firstRunFrom(train, firstDay - span.day);
+    int32_t day = days_.firstRunFrom(train, firstDay - span.day, pattern);
     if (day != kNoRunDay && int64_t{day + span.day} * kMinutesPerDay + span.latest < windowStart_) {
-      day = days_.firstRunFrom(train, day + 1);
+      day = days_.firstRunFrom(train, day + 1, pattern);
     }
     if (day == kNoRunDay) continue;
     earliest = std::min(
@@ -303,6 +305,7 @@ inline void ProfileSearch::scanQueued(int32_t round) {
   for (std::size_t q = 0; q < queued.size(); ++q) {
     // The trains' stops lie apart: the next but one is fetched meanwhile.
     if (q + 2 < queued.size()) prefetchStops(queued[q + 2]);
+    if (q + 4 < queued.size()) prefetchEarliestRun(queued[q + 4]);
     const TrainIndex train = queued[q];
     if (!state_.queuedWithStop(train)) {
       // Every stop it was followed from was cut.
@@ -345,6 +348,15 @@ inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_
     }
     state_.queue(train, stop);
   }
+}
+
+// For a date, where the train's earliest run is kept (runsNoneBefore).
+inline void ProfileSearch::prefetchEarliestRun(TrainIndex train) const {
+#if defined(__GNUC__)
+  if (!earliestRun_.empty()) __builtin_prefetch(&earliestRun_[train.slot()]);
+#else
+  static_cast<void>(train);
+#endif
 }
 
 inline void ProfileSearch::prefetchStops(TrainIndex train) const {

@@ -17,8 +17,26 @@ RunDays::RunDays(const TimetableDb& tables, std::optional<CivilDay> date, QueryS
   asked_ = static_cast<int32_t>(asked);
 }
 
-int32_t RunDays::firstRunFrom(TrainIndex t, int32_t day) const {
-  if (calendar_ == nullptr) return day;
+void RunDays::keepNearDays() {
+  if (calendar_ == nullptr) return;
+  // The pattern's bytes that hold the days, each shifted to its place.
+  const int64_t first = int64_t{asked_} + kNearFirst;
+  const int64_t firstByte = first >= 0 ? first / 8 : -((-first + 7) / 8);
+  near_.assign(calendar_->patterns.size(), 0);
+  for (std::size_t p = 0; p < near_.size(); ++p) {
+    const std::vector<uint8_t>& bits = calendar_->patterns[p].bits;
+    uint64_t word = 0;
+    for (int64_t byte = std::max<int64_t>(firstByte, 0);
+         byte * 8 < first + kNearDays && byte < static_cast<int64_t>(bits.size()); ++byte) {
+      const int64_t shift = byte * 8 - first;
+      const uint64_t value = bits[static_cast<std::size_t>(byte)];
+      word |= shift >= 0 ? value << shift : value >> -shift;
+    }
+    near_[p] = word;
+  }
+}
+
+int32_t RunDays::firstRunInPattern(TrainIndex t, int32_t day) const {
   // Days before the period have no runs; a pattern is read byte by byte,
   // skipping days on which nothing runs eight at a time.
   int64_t d = std::max<int64_t>(int64_t{asked_} + day, 0);

@@ -5,6 +5,7 @@
 
 #include "db/day_rollover.h"
 #include "db/file_format.h"
+#include "db/service_calendar.h"
 #include "query/usable_call.h"
 
 namespace murlo {
@@ -38,11 +39,16 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   std::vector<Stop> stops;  // grown train by train, then kept at its size
   const NetworkRules* rules = db.networkRules();
   const bool dated = rules != nullptr && !rules->extension().calendar.empty();
-  std::vector<int16_t> days;
   std::vector<DepartureSpan> spans;
   if (dated) spanStart_.assign(static_cast<std::size_t>(trains) + 1, 0);
+  const ServiceCalendar* calendar = dated ? &rules->extension().calendar : nullptr;
+  const bool patternsKept =
+      calendar != nullptr && calendar->patterns.size() < Train::kPatternUnkept;
   for (TrainIndex t(0); t.value() < trains; ++t) {
     if (dated) spanStart_[t.slot()] = static_cast<uint32_t>(spans.size());
+    if (patternsKept && t.slot() < calendar->trainPatterns.size()) {
+      trains_[t.slot()].pattern = static_cast<uint16_t>(calendar->trainPatterns[t.slot()]);
+    }
     const uint32_t* trainFlags = &flags[t.slot() * kMaxStops];
     const std::optional<StopList> list = db.stopsOf(t);
     if (!list || std::none_of(trainFlags, trainFlags + kMaxStops,
@@ -68,8 +74,8 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
                     [](const Stop& stop) { return stop.canLeave() && !stop.canBoard(); })) {
       leftWhereNotBoarded_.push_back(t);
     }
-    // A run crosses midnight at most once a step, so within 100 stops of at
-    // most a day each (and a standing time each) its days fit 16 bits.
+    // Each boardable stop keeps the day its runs depart there (within the
+    // ten bits of Stop, see there), and each day's departures are spanned.
     if (dated) {
       int64_t arrival = runMinuteOfDeparture(*list, StopPosition(0));
       for (StopPosition k(0); k.value() < kept; ++k) {
@@ -85,8 +91,9 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
                 ? arrival
                 : arrival + stepMinutes((*list)[k].arrivalMinutes(), (*list)[k].departureMinutes());
         const int32_t day = runDayOf(departure);
-        days.push_back(static_cast<int16_t>(day));
-        if (!stops[run.first + k.slot()].canBoard()) continue;
+        Stop& stop = stops[run.first + k.slot()];
+        if (!stop.canBoard()) continue;
+        stop.place |= Stop::dayBits(day);
         // Days never fall along a run: a new day's span begins after the
         // last one.
         const auto minute = static_cast<int16_t>(departure - int64_t{day} * kMinutesPerDay);
@@ -104,8 +111,9 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   endingStart_.assign(static_cast<std::size_t>(std::max(stations, 0)) + 1, 0);
   const auto lastLeft = [&](TrainIndex t) -> const Stop* {
     const Train& run = trains_[t.slot()];
+    if (run.stops < 2) return nullptr;  // never boarded: no stops kept
     const Stop& last = stops[run.first + run.stops - 1u];
-    return run.stops >= 2 && last.canLeave() && last.station().value() < stations ? &last : nullptr;
+    return last.canLeave() && last.station().value() < stations ? &last : nullptr;
   };
   for (TrainIndex t(0); t.value() < trains; ++t) {
     if (const Stop* last = lastLeft(t)) ++endingStart_[last->station().slot() + 1];
@@ -116,7 +124,6 @@ TrainRuns::TrainRuns(const TimetableDb& db) {
   for (TrainIndex t(0); t.value() < trains; ++t) {
     if (const Stop* last = lastLeft(t)) ending_[next[last->station().slot()]++] = t;
   }
-  departureDays_.assign(days.begin(), days.end());
   spans_.assign(spans.begin(), spans.end());
   // A copy rather than shrink_to_fit, which may ignore a failed allocation.
   stops_.assign(stops.begin(), stops.end());
@@ -126,8 +133,7 @@ std::size_t TrainRuns::bytes() const {
   return trains_.capacity() * sizeof(Train) + stops_.capacity() * sizeof(Stop) +
          leftWhereNotBoarded_.capacity() * sizeof(TrainIndex) +
          ending_.capacity() * sizeof(TrainIndex) + endingStart_.capacity() * sizeof(uint32_t) +
-         departureDays_.capacity() * sizeof(int16_t) + spans_.capacity() * sizeof(DepartureSpan) +
-         spanStart_.capacity() * sizeof(uint32_t);
+         spans_.capacity() * sizeof(DepartureSpan) + spanStart_.capacity() * sizeof(uint32_t);
 }
 
 }  // namespace murlo

@@ -141,6 +141,7 @@ class ProfileSearch {
   inline void followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart, int32_t bound,
                          int32_t boundAbove);
   inline void prefetchStops(TrainIndex train) const;
+  inline void prefetchEarliestRun(TrainIndex train) const;
   // Whether the journey labelled at `node` in `round` has alighted or
   // boarded at `station` (its origin aside).
   MURLO_NOINLINE bool hasLeft(int32_t round, NodeIndex node, StationIndex station) const;
@@ -154,7 +155,8 @@ class ProfileSearch {
   int32_t firstRun(TrainIndex train, const TrainRuns::Train& run, StopPosition m,
                    int32_t minute) const {
     if (days_.everyDay()) return minute;
-    const int64_t found = days_.firstDepartureFrom(train, runs_.departureDay(run, m), minute);
+    const int64_t found =
+        days_.firstDepartureFrom(train, runs_.departureDay(run, m), minute, run.dayPattern());
     return found >= kNever ? kNever : static_cast<int32_t>(found);
   }
   // Whether no run of `train` that runs can be boarded before `bound`, so

@@ -12,10 +12,11 @@
 // are its days.
 //
 // Per stop, eight bytes: the station, whether the train can be boarded and
-// left there (at usable calls only, see usable_call.h), and the arrival and
-// departure fields as minutes (60 h + m as read: -549 to 6039). Only the
-// first 100 stops are kept: no call record names a later one. A train that
-// cannot be boarded anywhere keeps no stops.
+// left there (at usable calls only, see usable_call.h), for a database with
+// a calendar the day its runs depart there, and the arrival and departure
+// fields as minutes (60 h + m as read: -549 to 6039). Only the first 100
+// stops are kept: no call record names a later one. A train that cannot be
+// boarded anywhere keeps no stops.
 #ifndef MURLO_QUERY_TRAIN_RUNS_H_
 #define MURLO_QUERY_TRAIN_RUNS_H_
 
@@ -24,6 +25,7 @@
 #include <span>
 #include <vector>
 
+#include "db/day_rollover.h"
 #include "db/file_format.h"
 #include "db/indexes.h"
 #include "db/timetable_db.h"
@@ -42,15 +44,34 @@ class TrainRuns {
   explicit TrainRuns(const TimetableDb& db);
 
   struct Stop {
-    static constexpr uint32_t kStationBits = 0x3FFFFFFF;
+    static constexpr uint32_t kStationBits = 0xFFFFF;
+    static constexpr int kDayShift = 20;
     static constexpr uint32_t kLeave = 0x40000000;
     static constexpr uint32_t kBoard = 0x80000000;
     static_assert(kMaxNetworkStations <= kStationBits + 1, "a station index must fit its bits");
     static_assert(kLeastFieldMinutes >= std::numeric_limits<int16_t>::min() &&
                       kMostFieldMinutes <= std::numeric_limits<int16_t>::max(),
                   "the minutes of a field must fit 16 bits");
+    // A run sets out in the first day of its service day, and each of its
+    // at most 100 steps to a kept stop's departure (day_rollover.h) spans
+    // at most the fields' range forwards, or that less a day backwards: its
+    // days fit ten bits, -512 to 511.
+    static constexpr int32_t kLeastDay = -512;
+    static constexpr int32_t kMostDay = 511;
+    static_assert((kMinutesPerDay + int64_t{kMaxStops} * (kMostFieldMinutes - kLeastFieldMinutes)) /
+                              kMinutesPerDay <=
+                          kMostDay &&
+                      -(int64_t{kMaxStops} *
+                            (kMostFieldMinutes - kLeastFieldMinutes - kMinutesPerDay) /
+                            kMinutesPerDay +
+                        1) >= kLeastDay,
+                  "a run's days must fit ten bits");
 
-    uint32_t place;     // station (bits 0 to 29), can be left (30), boarded (31)
+    // Station (bits 0 to 19); the departure day as ten bits of two's
+    // complement (20 to 29), at a stop that can be boarded of a database
+    // with a calendar (0 elsewhere: an unused stop's place stays 0); can be
+    // left (30), boarded (31).
+    uint32_t place;
     int16_t arrival;    // minutes of the arrival field
     int16_t departure;  // minutes of the departure field
 
@@ -59,17 +80,33 @@ class TrainRuns {
     }
     bool canLeave() const { return (place & kLeave) != 0; }
     bool canBoard() const { return (place & kBoard) != 0; }
+    // The days after its service day on which a run departs here.
+    int32_t departureDay() const { return static_cast<int32_t>(place << 2) >> (kDayShift + 2); }
+    static uint32_t dayBits(int32_t day) {
+      return (static_cast<uint32_t>(day) << kDayShift) & (kLeave - 1) & ~kStationBits;
+    }
   };
 
   struct Train {
     static_assert(kMaxStops <= std::numeric_limits<uint8_t>::max(),
                   "a train's stop count must fit a byte");
+    static constexpr uint16_t kPatternUnkept = 0xFFFF;
+
     uint32_t first = 0;  // its first stop in stops()
     uint8_t stops = 0;   // stops kept, 0 to 100
+    // Its day pattern (ServiceCalendar::trainPatterns), read with the train
+    // rather than from the calendar's table, where the database has a
+    // calendar of fewer patterns than kPatternUnkept; else kPatternUnkept.
+    uint16_t pattern = kPatternUnkept;
+
+    // Its day pattern where kept, else -1 (RunDays reads the calendar's).
+    int32_t dayPattern() const { return pattern == kPatternUnkept ? -1 : pattern; }
 
     // One past its last kept stop.
     StopPosition end() const { return StopPosition(stops); }
   };
+
+  static_assert(sizeof(Train) == 8, "a train's pattern must fit beside its stops");
 
   // One train's kept stops, by stop position.
   class RunStops {
@@ -113,9 +150,10 @@ class TrainRuns {
 
   // The days after its service day on which a run of `run` departs its
   // stop `k` (runDayOf(runMinuteOfDeparture)); kept only for a database
-  // with a calendar (0 without). REQUIRES: k below run.end().
+  // with a calendar (0 without), at a stop that can be boarded.
+  // REQUIRES: k below run.end().
   int32_t departureDay(const Train& run, StopPosition k) const {
-    return departureDays_.empty() ? 0 : departureDays_[run.first + k.slot()];
+    return stopsOf(run)[k].departureDay();
   }
 
   // The departures of a train's boardable stops that fall `day` days after
@@ -141,11 +179,10 @@ class TrainRuns {
   std::vector<Train> trains_;
   std::vector<Stop> stops_;
   std::vector<TrainIndex> leftWhereNotBoarded_;
-  std::vector<TrainIndex> ending_;      // by station (endingAt), then index
-  std::vector<uint32_t> endingStart_;   // by station and one more
-  std::vector<int16_t> departureDays_;  // by stop as stops_; empty without a calendar
-  std::vector<DepartureSpan> spans_;    // by train, then day; empty without a calendar
-  std::vector<uint32_t> spanStart_;     // by train and one more; empty without a calendar
+  std::vector<TrainIndex> ending_;     // by station (endingAt), then index
+  std::vector<uint32_t> endingStart_;  // by station and one more
+  std::vector<DepartureSpan> spans_;   // by train, then day; empty without a calendar
+  std::vector<uint32_t> spanStart_;    // by train and one more; empty without a calendar
 };
 
 }  // namespace murlo
