@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "db/file_format.h"
+#include "db/network_rules.h"
 #include "query/usable_call.h"
 
 namespace murlo {
@@ -11,11 +12,15 @@ namespace {
 
 // Each train's departure from its first stop (minute of the day) in a view
 // whose trains are not numbered in the order they leave: a wide network
-// view numbers the sections' trains first and the extension's after them.
-// Empty where the trains' numbers are the order (every other file).
+// view with a calendar numbers the trains of the sections' day first and
+// the others (block 9's) after them. Empty where the trains' numbers are the
+// order (every other file, one without dates as it always was).
 std::vector<int16_t> firstDepartures(const TimetableDb& db) {
   std::vector<int16_t> first;
-  if (db.indexDigits() == kIndexDigits) return first;
+  const NetworkRules* rules = db.networkRules();
+  if (db.indexDigits() == kIndexDigits || rules == nullptr || rules->extension().calendar.empty()) {
+    return first;
+  }
   first.assign(static_cast<std::size_t>(db.indexableTrains()), 0);
   for (TrainIndex t(0); t.value() < db.indexableTrains(); ++t) {
     const std::optional<StopList> stops = db.stopsOf(t);

@@ -1,13 +1,13 @@
 // The departure or arrival board of every station: its usable calls (see
 // usable_call.h) at which a train can be boarded, or left, in the order a
 // board lists them: by time of day, then train index, then stop position
-// (in a wide network view, trains of one minute by the time of day they
-// leave their first stops before their indexes).
+// (in a wide network view with dates, trains of one minute by the time of
+// day they leave their first stops before their indexes).
 // Made the first time a board (or, for departures, a journey) is asked for,
 // never by the load.
 //
 // Each call is one 64-bit key, whose order as a number is the board's order
-// (in a wide network view, only from one minute to the next):
+// (in a wide network view with dates, only from one minute to the next):
 //
 //   bits 42..32  minute of the day (0 to 1439) of the departure or arrival
 //   bits 31..7   train index (below kMaxNetworkTrains)
