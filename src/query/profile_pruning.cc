@@ -1,16 +1,20 @@
 #include "query/profile_pruning.h"
 
 #include <algorithm>
+#include <functional>
+#include <queue>
+#include <utility>
 
 #include "db/day_rollover.h"
 
 namespace murlo {
 
 void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
-                             const StationBoard& board, const ChangeRules& changes,
-                             std::span<const uint8_t> roles,
+                             const StationBoard& board, const RideHops& hops,
+                             const ChangeRules& changes, std::span<const uint8_t> roles,
                              std::span<const StationIndex> destinations, int32_t rounds) {
   runs_ = &runs;
+  hops_ = &hops;
   changes_ = &changes;
   roles_ = roles;
   destination_ = NodeIndex(destinations.front().value());
@@ -43,10 +47,11 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
   }
   oneRide_.assign(stations, kNever);
   usefulUntil_.assign(trains, 0);
-  viaKnown_.assign(trains, 0);
-  // Read only where viaKnown_ is set: left unset (the runs' stops, one
+  known_.assign(trains, 0);
+  // Read only where known_ is set: left unset (the runs' stops, one
   // array for each question).
   viaOneRide_.reset(new int32_t[runs.stopCount()]);
+  if (rounds >= 4) viaAnyRides_.reset(new int32_t[runs.stopCount()]);
   findOneRideMinutes();
   // A destination's own: none to go (an arrival there labels the
   // destination, whose bound is its label; keepsArrival never reads it).
@@ -55,6 +60,44 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
   }
   // Only a search of three rounds or more has a later round before the last.
   if (rounds >= 3) findUsefulUntil(board);
+  if (rounds >= 2) findRideMinutes(hops, destinations);
+}
+
+// rideMinutes_ by a search back from the destination's stations over the
+// hops, a change that may board at a station costing nothing; then
+// anyRides_.
+void ProfilePruning::findRideMinutes(const RideHops& hops,
+                                     std::span<const StationIndex> destinations) {
+  const std::size_t stations = roles_.size();
+  rideMinutes_.assign(stations, kNever);
+  using Open = std::pair<int32_t, int32_t>;  // minutes, station
+  std::priority_queue<Open, std::vector<Open>, std::greater<>> open;
+  const auto reach = [&](StationIndex s, int32_t minutes) {
+    int32_t& known = rideMinutes_[s.slot()];
+    if (minutes < known) {
+      known = minutes;
+      open.emplace(minutes, s.value());
+    }
+  };
+  for (const StationIndex destination : destinations) reach(destination, 0);
+  while (!open.empty()) {
+    const auto [minutes, value] = open.top();
+    open.pop();
+    const StationIndex station(value);
+    if (minutes > rideMinutes_[station.slot()]) continue;
+    if (!changes_->general()) {
+      for (const StationIndex from : changes_->reachTo(station)) reach(from, minutes);
+    }
+    if (station.value() >= hops.stationCount()) continue;
+    for (const RideHops::Hop& hop : hops.into(station)) {
+      reach(hop.from, std::min(kNever, minutes + hop.minutes));
+    }
+  }
+  anyRides_.assign(stations, kNever);
+  for (std::size_t s = 0; s < stations; ++s) {
+    const int32_t least = leastAll_ >= 0 ? leastAll_ : least_[s];
+    if (least < kNever && rideMinutes_[s] < kNever) anyRides_[s] = least + rideMinutes_[s];
+  }
 }
 
 // Every train's usefulUntil_: the last of its stops that can be left at a

@@ -69,7 +69,8 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   if (departures_.groupCount() == 0) return;
   state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
               changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
-  pruning_.prepare(db.tables(), runs_, board_, changes_, roles_, destinations, rounds_);
+  pruning_.prepare(db.tables(), runs_, board_, db.rideHops(), changes_, roles_, destinations,
+                   rounds_);
   if (!days_.everyDay())
     earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
   if (changes_.arrivingLabelCount() > 0) {
@@ -132,6 +133,11 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
   // The first step runs from the departure, every later one from arrival to
   // arrival.
   int32_t stepFrom = stops[departure.stop].departure;
+  // (Where more rides may follow, the run is followed only while it may
+  // still beat the destination's label: see scanTrain.)
+  const int32_t bound = rounds_ > 1 ? state_.arrival(1, destination_) : kNever;
+  const int32_t boundAbove = rounds_ > 1 ? state_.arrival(2, destination_) : kNever;
+  const bool steady = rounds_ > 1 && pruning_.steady(departure.train);
   for (StopPosition m = departure.stop.next(); m < run.end(); ++m) {
     const TrainRuns::Stop& stop = stops[m];
     const uint8_t role = roleOf(stop.station());
@@ -139,6 +145,10 @@ inline void ProfileSearch::firstRound(const OriginDeparture& departure) {
     if (atOrigin(stop, role)) break;
     minute += stepMinutes(stepFrom, stop.arrival);
     stepFrom = stop.arrival;
+    if (steady && (stop.canBoard() || stop.canLeave()) &&
+        pruning_.leadsNowhere(departure.train, m, stop.station(), minute, bound, boundAbove)) {
+      break;
+    }
     if (stop.canLeave()) {
       const NodeIndex node = nodeOf(departure.train, named, stop.station(), role);
       const Ride how{departure.train, departure.stop, m};
@@ -213,12 +223,11 @@ template <bool kRules>
 inline void ProfileSearch::laterRound(int32_t round) {
   const int32_t bound = state_.arrival(round, destination_);
   const RoundReach reach = pruning_.reachOf(round);
-  // The destination's label of one more ride, for the round before the last.
-  const int32_t boundAbove =
-      reach == RoundReach::kOneRideOn ? state_.arrival(round + 1, destination_) : kNever;
+  // The destination's label of one more ride.
+  const int32_t boundAbove = round < rounds_ ? state_.arrival(round + 1, destination_) : kNever;
   for (const StationIndex s : state_.readiedBefore()) {
     const int32_t ready = state_.ready(round - 1, s);
-    if (!ProfilePruning::mayBoard(ready, bound)) continue;
+    if (!pruning_.mayBoard(s, ready, bound)) continue;
     const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
     const std::span<const BoardKeyBits> keys = board_.calls(s);
     // The keys that depart in [ready, covered), in the order of their next
@@ -236,13 +245,13 @@ inline void ProfileSearch::laterRound(int32_t round) {
       const std::span<const BoardKeyBits> range = keys.subspan(from, to - from);
       switch (reach) {
         case RoundReach::kAnywhere:
-          followKeys<RoundReach::kAnywhere>(range, dayStart, bound, boundAbove);
+          followKeys<RoundReach::kAnywhere>(s, range, dayStart, bound, boundAbove);
           break;
         case RoundReach::kOneRideOn:
-          followKeys<RoundReach::kOneRideOn>(range, dayStart, bound, boundAbove);
+          followKeys<RoundReach::kOneRideOn>(s, range, dayStart, bound, boundAbove);
           break;
         case RoundReach::kDestination:
-          followKeys<RoundReach::kDestination>(range, dayStart, bound, boundAbove);
+          followKeys<RoundReach::kDestination>(s, range, dayStart, bound, boundAbove);
           break;
       }
     };
@@ -324,15 +333,15 @@ inline void ProfileSearch::scanQueued(int32_t round) {
   }
 }
 
-// Queues the trains that depart as `keys` (at `dayStart` + each one's
-// minute) as far as the cuts of a round of `kReach` allow (`bound`: the
+// Queues the trains that depart `station` as `keys` (at `dayStart` + each
+// one's minute) as far as the cuts of a round of `kReach` allow (`bound`: the
 // destination's label of the round, `boundAbove` of one more ride). A stop
 // cut after worthScanning keeps its train's place in the queue
 // (ProfileState::keepPlace), so that the scans, and the rides kept where
 // arrivals tie, come in the order they always did.
 template <RoundReach kReach>
-inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart,
-                                      int32_t bound, int32_t boundAbove) {
+inline void ProfileSearch::followKeys(StationIndex station, std::span<const BoardKeyBits> keys,
+                                      int32_t dayStart, int32_t bound, int32_t boundAbove) {
   for (const BoardKeyBits key : keys) {
     // Every key names a train of the runs; a stop it cannot be boarded at
     // (only in a corrupt file) is skipped by the scan.
@@ -340,9 +349,13 @@ inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_
     const StopPosition stop = BoardKey::stop(key);
     if (!pruning_.worthScanning(kReach, train, stop)) continue;
     const int32_t departs = dayStart + BoardKey::minute(key);
-    if (!ProfilePruning::mayBoard(departs, bound) ||
+    if (!pruning_.mayBoard(station, departs, bound) ||
         (kReach == RoundReach::kOneRideOn &&
-         !pruning_.mayArriveInTime(train, stop, departs, boundAbove))) {
+         !pruning_.mayArriveInTime(train, stop, departs, boundAbove)) ||
+        (kReach == RoundReach::kDestination &&
+         !pruning_.arrivesInTime(train, stop, departs, bound)) ||
+        (kReach == RoundReach::kAnywhere &&
+         !pruning_.mayLeadInTime(train, stop, departs, bound, boundAbove))) {
       state_.keepPlace(train);
       continue;
     }
@@ -399,6 +412,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StopPosition end = pruning_.scanEnd(reach, train, run);
   const int32_t bound = state_.arrival(round, destination_);
+  const int32_t boundAbove = round < rounds_ ? state_.arrival(round + 1, destination_) : kNever;
   const bool namedArriving = kNamed && changes_.namesArriving(train);
   const bool namedBoarding = kNamed && changes_.namesBoarding(train);
   // This train's own boardings, by stop.
@@ -423,10 +437,20 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   StopPosition boardedAt(0);
   StationIndex boardedStation(-1);
   NodeIndex boardedSource(-1);
+  // Past the last stop it was queued from, a stop boarded from a ready time
+  // that did not improve in the round before boards nothing that was not
+  // followed when that ready time was set; so once the run caught can no
+  // longer beat the destination's label (its arrival and the fewest
+  // minutes of rides from there only grow along the train), the scan ends.
+  const StopPosition last = pruning_.steady(train) ? state_.queuedLast(train) : run.end();
   // Stop m, and the one after it, side by side in memory.
   const TrainRuns::Stop* at = stops.at(from);
   for (StopPosition m = from; m < end; ++m, ++at) {
     const TrainRuns::Stop& stop = at[0];
+    if (m > last && (stop.canBoard() || stop.canLeave()) &&
+        pruning_.leadsNowhere(train, m, stop.station(), here, bound, boundAbove)) {
+      break;
+    }
     // (Without rules both ends are one station each.)
     const uint8_t role =
         kRules ? roles_[stop.station().slot()]
@@ -472,7 +496,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
           source = own->from;
         }
       }
-      if (ProfilePruning::mayBoard(ready, bound)) {
+      if (pruning_.mayBoard(stop.station(), ready, bound)) {
         // The earliest run that departs here at or after `ready` (and, for
         // a date, runs). All runs depart here whole days apart, the one
         // caught so far at minute - step among them.
@@ -575,7 +599,9 @@ void ProfileSearch::arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex 
         }
       }
     }
-    if (!ProfilePruning::mayBoard(ready, bound) || !leaves(stop.station(), source)) continue;
+    if (!pruning_.mayBoard(stop.station(), ready, bound) || !leaves(stop.station(), source)) {
+      continue;
+    }
     const int32_t departs = firstRun(train, run, k, ready + minuteOfDay(stop.departure - ready));
     if (departs >= kNever) continue;
     int32_t at = departs + stepMinutes(stop.departure, stops[k.next()].arrival);

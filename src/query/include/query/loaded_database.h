@@ -26,6 +26,7 @@
 #include "query/built_on_first_use.h"
 #include "query/lookup_indexes.h"
 #include "query/network_changes.h"
+#include "query/ride_hops.h"
 #include "query/station_board.h"
 #include "query/station_labels.h"
 #include "query/train_runs.h"
@@ -72,6 +73,11 @@ class LoadedDatabase {
   }
   const StationBoard& arrivalBoard() const { return arrivals_.get(tables_, BoardKind::kArrivals); }
   const TrainRuns& trainRuns() const { return trainRuns_.get(tables_); }
+  // The fewest minutes between consecutive calls, for the planner's bounds.
+  // (Makes the trains' runs too.)
+  const RideHops& rideHops() const {
+    return rideHops_.get(trainRuns(), tables_.indexableStations());
+  }
   // The network's changes indexed for the journey planner; nullptr for a
   // file without rules. (Makes the trains' runs too.)
   const NetworkChanges* networkChanges() const {
@@ -100,6 +106,7 @@ class LoadedDatabase {
   BuiltOnFirstUse<StationBoard> departures_;
   BuiltOnFirstUse<StationBoard> arrivals_;
   BuiltOnFirstUse<TrainRuns> trainRuns_;
+  BuiltOnFirstUse<RideHops> rideHops_;
   BuiltOnFirstUse<NetworkChanges> networkChanges_;
   BuiltOnFirstUse<Utf16StationNames> utf16StationNames_;
   BuiltOnFirstUse<Utf8Names> utf8Names_;

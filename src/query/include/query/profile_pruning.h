@@ -2,17 +2,21 @@
 // own rule, in one place. An arrival, a boarding or a train is dropped when
 // it cannot lead to a journey that is not dominated:
 //
-// - boarding: a station whose ready time is no earlier than the
-//   destination's label of the round is not boarded from at all, nor a
-//   train followed from a departure that late;
+// - boarding: a station whose ready time, and the fewest minutes any rides
+//   take from there to the destination (a search back over RideHops), is
+//   no earlier than the destination's label of the round is not boarded
+//   from at all, nor a train followed from a departure that late; in the
+//   last round, a run whose own arrival at the destination is no earlier
+//   is not followed;
 // - following: a train is followed from a station whose ready time improved
 //   in a round only when its next departure there comes before the next one
 //   from the ready time replaced: the later ones were followed when that was
 //   set (or, for a copy, in the round below);
 // - arriving: an arrival is kept only when it beats the destination's label
 //   of its round, and anywhere but the destination only while one more ride
-//   may beat the destination's label of one more ride: a ride takes the
-//   fewest minutes of a change from there at least, and in the round before
+//   may beat the destination's label of one more ride: the rest of the
+//   journey takes the fewest minutes of a change from there and the fewest
+//   any rides take from where it leads at least, and in the round before
 //   the last it must be one of the rides that reach the destination, whose
 //   times are known (see findOneRideMinutes); in the last round none is kept
 //   but at the destination;
@@ -35,6 +39,7 @@
 #include "db/timetable_db.h"
 #include "query/change_rules.h"
 #include "query/profile_state.h"
+#include "query/ride_hops.h"
 #include "query/station_board.h"
 #include "query/train_runs.h"
 
@@ -62,9 +67,9 @@ class ProfilePruning {
   // The bounds for journeys to the stations whose role is
   // kDestinationMember (`destinations`; the first is the destination's
   // node) with at most `rounds` rides and changes by `changes` (`board`:
-  // the departures of `runs`). May throw std::bad_alloc.
+  // the departures of `runs`, `hops` theirs). May throw std::bad_alloc.
   void prepare(const TimetableDb& tables, const TrainRuns& runs, const StationBoard& board,
-               const ChangeRules& changes, std::span<const uint8_t> roles,
+               const RideHops& hops, const ChangeRules& changes, std::span<const uint8_t> roles,
                std::span<const StationIndex> destinations, int32_t rounds);
 
   // Whether no train can be left at the destination at all.
@@ -76,9 +81,18 @@ class ProfilePruning {
                                   : RoundReach::kAnywhere;
   }
 
-  // Boarding: whether a traveller ready at `ready` (or a run that departs
-  // then) can still beat `bound`, the destination's label of the round.
-  static bool mayBoard(int32_t ready, int32_t bound) { return ready < bound; }
+  // Boarding: whether a traveller ready at `station` at `ready` (or a run
+  // that departs there then) can still beat `bound`, the destination's
+  // label of the round. (Asked in the rounds after the first.)
+  bool mayBoard(StationIndex station, int32_t ready, int32_t bound) const {
+    return ready + rideMinutes_[station.slot()] < bound;
+  }
+  // In the last round, after worthScanning: whether the run of `train` that
+  // departs its `stop` at minute `departs` arrives at the destination before
+  // `bound`, the round's label there.
+  bool arrivesInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound) {
+    return departs + toDestination(train)[stop.slot()] < bound;
+  }
 
   // Following: the trains from a station need following only up to the first
   // departure one could catch from its ready time before this round,
@@ -106,6 +120,28 @@ class ProfilePruning {
   bool mayArriveInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound) {
     return destinationStop(train) > stop || departs + viaOneRide(train)[stop.slot()] < bound;
   }
+  // Following in a round that more rides may follow, after worthScanning:
+  // whether `train`, boarded at `stop` at minute `departs`, may arrive at
+  // the destination before `bound`, the destination's label of the round,
+  // or anywhere in time for the rest of a journey to beat `boundAbove`, its
+  // label of one more ride.
+  bool mayLeadInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound,
+                     int32_t boundAbove) {
+    if (departs + viaAnyRides(train)[stop.slot()] < boundAbove) return true;
+    return destinationStop(train) > stop && arrivesInTime(train, stop, departs, bound);
+  }
+  // Scanning: whether a run of `train`, a steady one (RideHops::steady),
+  // that arrives at its stop `m`, at `station`, at `here` (kNever: no run
+  // caught) can beat neither `bound`, the destination's label of the round,
+  // nor `boundAbove`, that of one more ride, there or at any later stop: its
+  // arrival and the fewest minutes of rides from there only grow along a
+  // steady train.
+  bool steady(TrainIndex train) const { return hops_->steady(train); }
+  bool leadsNowhere(TrainIndex train, StopPosition m, StationIndex station, int32_t here,
+                    int32_t bound, int32_t boundAbove) const {
+    const int32_t atLeast = here + rideMinutes_[station.slot()];
+    return atLeast >= bound || (atLeast >= boundAbove && destinationStop(train) < m);
+  }
   // Whether a train scanned in a round of `reach` is worth leaving at
   // `station`, before the labels are asked.
   static bool mayLeaveAt(RoundReach reach, uint8_t role) {
@@ -121,9 +157,8 @@ class ProfilePruning {
     if (minute >= arrivals[destination_.slot()]) return false;
     if (node == destination_) return true;
     if (round == rounds_) return false;
-    const int32_t toGo = round + 1 == rounds_ ? oneRide_[station.slot()]
-                         : leastAll_ >= 0     ? leastAll_
-                                              : least_[station.slot()];
+    const int32_t toGo =
+        round + 1 == rounds_ ? oneRide_[station.slot()] : anyRides_[station.slot()];
     return toGo < kNever && minute + toGo < arrivals[nodes + destination_.slot()];
   }
 
@@ -140,16 +175,32 @@ class ProfilePruning {
     return StopPosition(usefulUntil_[train.slot()]);
   }
   void findUsefulUntil(const StationBoard& board);
-  // The train's viaOneRide_ by stop, found when first needed.
+  // The train's viaOneRide_ by stop, found when first needed; at its stops
+  // before its last at the destination, the minutes to the destination on
+  // it instead (the two are asked of those stops only).
   const int32_t* viaOneRide(TrainIndex train) {
     int32_t* const via = viaOneRide_.get() + runs_->train(train).first;
-    if (viaKnown_[train.slot()] == 0) findViaOneRide(train, via);
+    if ((known_[train.slot()] & kViaKnown) == 0) findViaOneRide(train, via);
+    return via;
+  }
+  const int32_t* toDestination(TrainIndex train) {
+    int32_t* const to = viaOneRide_.get() + runs_->train(train).first;
+    if ((known_[train.slot()] & kToDestinationKnown) == 0) findToDestination(train, to);
+    return to;
+  }
+  const int32_t* viaAnyRides(TrainIndex train) {
+    int32_t* const via = viaAnyRides_.get() + runs_->train(train).first;
+    if ((known_[train.slot()] & kViaAnyKnown) == 0) findViaAnyRides(train, via);
     return via;
   }
   void findViaOneRide(TrainIndex train, int32_t* viaOneRide);
+  void findViaAnyRides(TrainIndex train, int32_t* viaAnyRides);
+  void findToDestination(TrainIndex train, int32_t* toDestination);
   void findOneRideMinutes();
+  void findRideMinutes(const RideHops& hops, std::span<const StationIndex> destinations);
 
   const TrainRuns* runs_ = nullptr;
+  const RideHops* hops_ = nullptr;
   const ChangeRules* changes_ = nullptr;
   std::span<const uint8_t> roles_;
   NodeIndex destination_;
@@ -162,32 +213,85 @@ class ProfilePruning {
   // By station: see findOneRideMinutes; 0 at the destination's. Below
   // kNever where the round before the last is worth arriving.
   std::vector<int32_t> oneRide_;
+  // By station: the fewest minutes any rides take from a boarding there (or
+  // at a station a change from there reaches) to the destination, waits
+  // and changes aside; kNever where none reaches it. (Asked from the second
+  // round on.)
+  std::vector<int32_t> rideMinutes_;
+  // By station: from an arrival there, a change and then rideMinutes_ at
+  // least; kNever where there is none.
+  std::vector<int32_t> anyRides_;
   std::vector<uint8_t> usefulUntil_;  // by train: see usefulUntil
-  std::vector<uint8_t> viaKnown_;     // by train: 1 where its viaOneRide_ is known
+  // By train: whether its viaOneRide_, its toDestination or its
+  // viaAnyRides_ is known.
+  static constexpr uint8_t kViaKnown = 1;
+  static constexpr uint8_t kToDestinationKnown = 2;
+  static constexpr uint8_t kViaAnyKnown = 4;
+  std::vector<uint8_t> known_;
   // By the runs' stops (TrainRuns::stops), known for the trains whose
-  // viaKnown_ is, before their useful end: the fewest minutes from
+  // known_ says so, before their useful end: the fewest minutes from
   // departing the stop to arriving at the destination by a ride on the
   // train, then one more where it was left elsewhere (oneRide_); kNever or
-  // more where there is none. (Only stops after the train's last at the
-  // destination are asked: mayArriveInTime.)
+  // more where there is none (only stops from the train's last at the
+  // destination on are asked: mayArriveInTime); before that stop, the
+  // minutes from departing the stop to the train's first arrival at the
+  // destination after it.
   std::unique_ptr<int32_t[]> viaOneRide_;
+  // Likewise (known where known_ says so; made where a search has a round
+  // that more rides may follow), the fewest minutes from departing a stop
+  // to the destination: on the train, or leaving it and then anyRides_;
+  // kNever or more where there is none.
+  std::unique_ptr<int32_t[]> viaAnyRides_;
 };
 
 inline void ProfilePruning::findViaOneRide(TrainIndex train, int32_t* viaOneRide) {
-  viaKnown_[train.slot()] = 1;
+  known_[train.slot()] |= kViaKnown;
   const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
   // From the arrival at stop m: the fewest minutes to the destination by
   // leaving the train at m or later (the steps between arrivals added up
   // backwards), then one more ride (none at the destination); kNever or
-  // more where there is none. (Asked only before usefulUntil.)
+  // more where there is none. (Asked only before usefulUntil, from the
+  // train's last stop at the destination on.)
   const StopPosition until = usefulUntil(train);
   int32_t fromArrival = kNever;
-  for (StopPosition m = until; m > StopPosition(0); --m) {
+  for (StopPosition m = until; m > destinationStop(train); --m) {
     const TrainRuns::Stop& stop = stops[m];
     const TrainRuns::Stop& before = stops[m.previous()];
     if (stop.canLeave()) fromArrival = std::min(fromArrival, oneRide_[stop.station().slot()]);
     viaOneRide[m.previous().slot()] = fromArrival + stepMinutes(before.departure, stop.arrival);
     fromArrival += stepMinutes(before.arrival, stop.arrival);
+  }
+}
+
+inline void ProfilePruning::findViaAnyRides(TrainIndex train, int32_t* viaAnyRides) {
+  known_[train.slot()] |= kViaAnyKnown;
+  const TrainRuns::Train& run = runs_->train(train);
+  const TrainRuns::RunStops stops = runs_->stopsOf(run);
+  int32_t fromArrival = kNever;  // from the arrival at stop m, as viaAnyRides_ from a departure
+  for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
+    const TrainRuns::Stop& stop = stops[m];
+    const TrainRuns::Stop& before = stops[m.previous()];
+    if (stop.canLeave()) {
+      const int32_t toGo = (roles_[stop.station().slot()] & kDestinationMember) != 0
+                               ? 0
+                               : anyRides_[stop.station().slot()];
+      fromArrival = std::min(fromArrival, toGo);
+    }
+    viaAnyRides[m.previous().slot()] = fromArrival + stepMinutes(before.departure, stop.arrival);
+    fromArrival = std::min(kNever, fromArrival + stepMinutes(before.arrival, stop.arrival));
+  }
+}
+
+inline void ProfilePruning::findToDestination(TrainIndex train, int32_t* toDestination) {
+  known_[train.slot()] |= kToDestinationKnown;
+  const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
+  int32_t after = 0;  // from the arrival at stop k + 1 to the destination
+  for (StopPosition k = destinationStop(train).previous(); k >= StopPosition(0); --k) {
+    const TrainRuns::Stop& next = stops[k.next()];
+    // A train calling there twice reaches the first call soonest.
+    if (next.canLeave() && (roles_[next.station().slot()] & kDestinationMember) != 0) after = 0;
+    toDestination[k.slot()] = stepMinutes(stops[k].departure, next.arrival) + after;
+    after += stepMinutes(stops[k].arrival, next.arrival);
   }
 }
 

@@ -77,7 +77,7 @@ class ProfileState {
     previousLabel_.resize(nodes_);
     readyMarked_.assign(stations_, 0);
     previous_.resize(stations_);
-    fromStop_.assign(static_cast<std::size_t>(trains), kNotQueued);
+    queuedStops_.assign(static_cast<std::size_t>(trains), QueuedStops{kNotQueued, 0});
   }
 
   // Every label and ready time to kNever, before a search of departures.
@@ -187,28 +187,38 @@ class ProfileState {
   // Whether the destination was reached in `round` of this iteration.
   bool reached(int32_t round) const { return reached_[static_cast<std::size_t>(round)]; }
 
-  // The trains a round scans, each from its first stop to scan.
+  // The trains a round scans, each from its first stop to scan (and the
+  // last it was queued from).
   void queue(TrainIndex train, StopPosition stop) {
-    uint8_t& from = fromStop_[train.slot()];
-    if (from == kNotQueued) queued_.push_back(train);
-    from = static_cast<uint8_t>(std::min(StopPosition(from), stop).value());
+    QueuedStops& queued = queuedStops_[train.slot()];
+    if (queued.from == kNotQueued) queued_.push_back(train);
+    queued.from = static_cast<uint8_t>(std::min(StopPosition(queued.from), stop).value());
+    queued.last = static_cast<uint8_t>(std::max(StopPosition(queued.last), stop).value());
   }
   // Keeps `train` its place in the queue, with no stop to scan from yet:
   // trains are scanned in the order they were first queued, and where two
   // trains' arrivals tie, the one scanned first keeps the label, so a stop
   // left out by a cut keeps its train's place.
   void keepPlace(TrainIndex train) {
-    uint8_t& from = fromStop_[train.slot()];
+    uint8_t& from = queuedStops_[train.slot()].from;
     if (from != kNotQueued) return;
     queued_.push_back(train);
     from = kNoStopYet;
   }
   const std::vector<TrainIndex>& queued() const { return queued_; }
   // Whether `train` was queued with a stop (not only kept its place).
-  bool queuedWithStop(TrainIndex train) const { return fromStop_[train.slot()] < kNoStopYet; }
-  StopPosition queuedFrom(TrainIndex train) const { return StopPosition(fromStop_[train.slot()]); }
+  bool queuedWithStop(TrainIndex train) const {
+    return queuedStops_[train.slot()].from < kNoStopYet;
+  }
+  StopPosition queuedFrom(TrainIndex train) const {
+    return StopPosition(queuedStops_[train.slot()].from);
+  }
+  // The last stop `train` was queued from (0 where it only kept its place).
+  StopPosition queuedLast(TrainIndex train) const {
+    return StopPosition(queuedStops_[train.slot()].last);
+  }
   // Takes `train` off the queue (the queue itself is cleared at once after).
-  void unqueue(TrainIndex train) { fromStop_[train.slot()] = kNotQueued; }
+  void unqueue(TrainIndex train) { queuedStops_[train.slot()] = QueuedStops{kNotQueued, 0}; }
   void clearQueue() { queued_.clear(); }
 
  private:
@@ -239,7 +249,11 @@ class ProfileState {
   std::vector<int32_t> previous_;     // by station: its ready time before that
   std::vector<StationIndex> readied_;
   std::vector<StationIndex> readiedBefore_;
-  std::vector<uint8_t> fromStop_;  // by train: first stop to scan, kNoStopYet or kNotQueued
+  struct QueuedStops {
+    uint8_t from;  // the first stop to scan, kNoStopYet or kNotQueued
+    uint8_t last;  // the last stop queued from
+  };
+  std::vector<QueuedStops> queuedStops_;  // by train
   std::vector<TrainIndex> queued_;
 };
 
