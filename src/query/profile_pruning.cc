@@ -149,8 +149,9 @@ void ProfilePruning::findUsefulUntil(const StationBoard& board) {
 void ProfilePruning::findOneRideMinutes() {
   // Without rules every change is at one station and takes the same
   // minutes: the rides' times go straight into the bounds.
-  std::vector<int32_t> ride(leastAll_ >= 0 ? 0 : oneRide_.size(), kNever);  // by station boarded at
-  std::vector<StationIndex> boarded;                                        // those with a ride
+  directRide_.assign(oneRide_.size(), kNever);
+  std::vector<int32_t>& ride = directRide_;  // by station boarded at
+  std::vector<StationIndex> boarded;         // those with a ride
   for (const TrainIndex train : destinationTrains_) {
     const TrainRuns::RunStops stops = runs_->stopsOf(runs_->train(train));
     int32_t after = 0;  // from the arrival at stop k + 1 to the destination
@@ -162,16 +163,17 @@ void ProfilePruning::findOneRideMinutes() {
       if (next.canLeave() && (roles_[next.station().slot()] & kDestinationMember) != 0) {
         after = 0;
       }
-      if (stop.canBoard() && leastAll_ >= 0) {
-        int32_t& best = oneRide_[stop.station().slot()];
-        best = std::min(best, leastAll_ + stepMinutes(stop.departure, next.arrival) + after);
-      } else if (stop.canBoard()) {
+      if (stop.canBoard()) {
         int32_t& best = ride[stop.station().slot()];
         if (best >= kNever) boarded.push_back(stop.station());
         best = std::min(best, stepMinutes(stop.departure, next.arrival) + after);
       }
       after += stepMinutes(stop.arrival, next.arrival);
     }
+  }
+  if (leastAll_ >= 0) {
+    for (const StationIndex b : boarded) oneRide_[b.slot()] = leastAll_ + ride[b.slot()];
+    return;
   }
   for (const StationIndex b : boarded) {
     for (const StationIndex a : changes_->reachTo(b)) {

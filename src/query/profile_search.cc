@@ -224,10 +224,11 @@ inline void ProfileSearch::laterRound(int32_t round) {
   const int32_t bound = state_.arrival(round, destination_);
   const RoundReach reach = pruning_.reachOf(round);
   // The destination's label of one more ride.
-  const int32_t boundAbove = round < rounds_ ? state_.arrival(round + 1, destination_) : kNever;
+  const int32_t boundAbove =
+      round < rounds_ ? state_.arrival(round + 1, destination_) : kNoRideMore;
   for (const StationIndex s : state_.readiedBefore()) {
     const int32_t ready = state_.ready(round - 1, s);
-    if (!pruning_.mayBoard(s, ready, bound)) continue;
+    if (!pruning_.mayBoard(s, ready, bound, boundAbove)) continue;
     const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
     const std::span<const BoardKeyBits> keys = board_.calls(s);
     // The keys that depart in [ready, covered), in the order of their next
@@ -349,7 +350,7 @@ inline void ProfileSearch::followKeys(StationIndex station, std::span<const Boar
     const StopPosition stop = BoardKey::stop(key);
     if (!pruning_.worthScanning(kReach, train, stop)) continue;
     const int32_t departs = dayStart + BoardKey::minute(key);
-    if (!pruning_.mayBoard(station, departs, bound) ||
+    if (!pruning_.mayBoard(station, departs, bound, boundAbove) ||
         (kReach == RoundReach::kOneRideOn &&
          !pruning_.mayArriveInTime(train, stop, departs, boundAbove)) ||
         (kReach == RoundReach::kDestination &&
@@ -412,7 +413,8 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
   const TrainRuns::RunStops stops = runs_.stopsOf(run);
   const StopPosition end = pruning_.scanEnd(reach, train, run);
   const int32_t bound = state_.arrival(round, destination_);
-  const int32_t boundAbove = round < rounds_ ? state_.arrival(round + 1, destination_) : kNever;
+  const int32_t boundAbove =
+      round < rounds_ ? state_.arrival(round + 1, destination_) : kNoRideMore;
   const bool namedArriving = kNamed && changes_.namesArriving(train);
   const bool namedBoarding = kNamed && changes_.namesBoarding(train);
   // This train's own boardings, by stop.
@@ -496,7 +498,7 @@ MURLO_ALWAYS_INLINE void ProfileSearch::scanTrain(int32_t round, RoundReach reac
           source = own->from;
         }
       }
-      if (pruning_.mayBoard(stop.station(), ready, bound)) {
+      if (pruning_.mayBoard(stop.station(), ready, bound, boundAbove)) {
         // The earliest run that departs here at or after `ready` (and, for
         // a date, runs). All runs depart here whole days apart, the one
         // caught so far at minute - step among them.
@@ -577,6 +579,8 @@ void ProfileSearch::arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex 
   }
   const int32_t* const readies = state_.keptReadiesOf(round - 1);
   const int32_t bound = state_.arrival(round, destination_);
+  const int32_t boundAbove =
+      round < rounds_ ? state_.arrival(round + 1, destination_) : kNoRideMore;
   int32_t best = kNever;
   Boarding chosen{};
   for (StopPosition k = from; k < m; ++k) {
@@ -599,7 +603,8 @@ void ProfileSearch::arriveWhereLeft(int32_t round, int32_t* arrivals, NodeIndex 
         }
       }
     }
-    if (!pruning_.mayBoard(stop.station(), ready, bound) || !leaves(stop.station(), source)) {
+    if (!pruning_.mayBoard(stop.station(), ready, bound, boundAbove) ||
+        !leaves(stop.station(), source)) {
       continue;
     }
     const int32_t departs = firstRun(train, run, k, ready + minuteOfDay(stop.departure - ready));

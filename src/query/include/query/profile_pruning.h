@@ -56,6 +56,9 @@ enum StationRole : uint8_t {
 };
 
 // How far a round's rides may still lead.
+// The destination's label of one more ride in the last round: none beats it.
+inline constexpr int32_t kNoRideMore = -kNever;
+
 enum class RoundReach {
   kAnywhere,     // more rides may follow
   kOneRideOn,    // the round before the last: one ride to the destination follows
@@ -83,9 +86,12 @@ class ProfilePruning {
 
   // Boarding: whether a traveller ready at `station` at `ready` (or a run
   // that departs there then) can still beat `bound`, the destination's
-  // label of the round. (Asked in the rounds after the first.)
-  bool mayBoard(StationIndex station, int32_t ready, int32_t bound) const {
-    return ready + rideMinutes_[station.slot()] < bound;
+  // label of the round, by a ride to the destination, or `boundAbove`, its
+  // label of one more ride (kNoRideMore in the last round), by more rides.
+  // (Asked in the rounds after the first.)
+  bool mayBoard(StationIndex station, int32_t ready, int32_t bound, int32_t boundAbove) const {
+    return ready + directRide_[station.slot()] < bound ||
+           ready + rideMinutes_[station.slot()] < boundAbove;
   }
   // In the last round, after worthScanning: whether the run of `train` that
   // departs its `stop` at minute `departs` arrives at the destination before
@@ -194,6 +200,8 @@ class ProfilePruning {
     return via;
   }
   void findViaOneRide(TrainIndex train, int32_t* viaOneRide);
+  // (`m`: a stop that the train can be boarded at, not after its last at
+  // the destination.)
   void findViaAnyRides(TrainIndex train, int32_t* viaAnyRides);
   void findToDestination(TrainIndex train, int32_t* toDestination);
   void findOneRideMinutes();
@@ -213,6 +221,9 @@ class ProfilePruning {
   // By station: see findOneRideMinutes; 0 at the destination's. Below
   // kNever where the round before the last is worth arriving.
   std::vector<int32_t> oneRide_;
+  // By station: the fewest minutes of a ride from there to the destination
+  // (kNever: none).
+  std::vector<int32_t> directRide_;
   // By station: the fewest minutes any rides take from a boarding there (or
   // at a station a change from there reaches) to the destination, waits
   // and changes aside; kNever where none reaches it. (Asked from the second
