@@ -1,9 +1,9 @@
 #include "query/profile_pruning.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <queue>
-#include <utility>
 
 #include "db/day_rollover.h"
 
@@ -51,7 +51,6 @@ void ProfilePruning::prepare(const TimetableDb& tables, const TrainRuns& runs,
   // Read only where known_ is set: left unset (the runs' stops, one
   // array for each question).
   viaOneRide_.reset(new int32_t[runs.stopCount()]);
-  if (rounds >= 4) viaAnyRides_.reset(new int32_t[runs.stopCount()]);
   findOneRideMinutes();
   // A destination's own: none to go (an arrival there labels the
   // destination, whose bound is its label; keepsArrival never reads it).
@@ -70,20 +69,21 @@ void ProfilePruning::findRideMinutes(const RideHops& hops,
                                      std::span<const StationIndex> destinations) {
   const std::size_t stations = roles_.size();
   rideMinutes_.assign(stations, kNever);
-  using Open = std::pair<int32_t, int32_t>;  // minutes, station
-  std::priority_queue<Open, std::vector<Open>, std::greater<>> open;
+  // Minutes (never negative) above, station below: the least first.
+  std::priority_queue<uint64_t, std::vector<uint64_t>, std::greater<>> open;
   const auto reach = [&](StationIndex s, int32_t minutes) {
     int32_t& known = rideMinutes_[s.slot()];
     if (minutes < known) {
       known = minutes;
-      open.emplace(minutes, s.value());
+      open.push(uint64_t{static_cast<uint32_t>(minutes)} << 32 | static_cast<uint32_t>(s.value()));
     }
   };
   for (const StationIndex destination : destinations) reach(destination, 0);
   while (!open.empty()) {
-    const auto [minutes, value] = open.top();
+    const uint64_t top = open.top();
     open.pop();
-    const StationIndex station(value);
+    const auto minutes = static_cast<int32_t>(top >> 32);
+    const StationIndex station(static_cast<int32_t>(top & 0xFFFFFFFF));
     if (minutes > rideMinutes_[station.slot()]) continue;
     if (!changes_->general()) {
       for (const StationIndex from : changes_->reachTo(station)) reach(from, minutes);

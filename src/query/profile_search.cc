@@ -354,9 +354,7 @@ inline void ProfileSearch::followKeys(StationIndex station, std::span<const Boar
         (kReach == RoundReach::kOneRideOn &&
          !pruning_.mayArriveInTime(train, stop, departs, boundAbove)) ||
         (kReach == RoundReach::kDestination &&
-         !pruning_.arrivesInTime(train, stop, departs, bound)) ||
-        (kReach == RoundReach::kAnywhere &&
-         !pruning_.mayLeadInTime(train, stop, departs, bound, boundAbove))) {
+         !pruning_.arrivesInTime(train, stop, departs, bound))) {
       state_.keepPlace(train);
       continue;
     }

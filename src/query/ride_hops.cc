@@ -1,6 +1,7 @@
 #include "query/ride_hops.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "db/day_rollover.h"
 
@@ -65,10 +66,28 @@ RideHops::RideHops(const TrainRuns& runs, int32_t stations)
     if (unsteady_.empty()) unsteady_.assign(static_cast<std::size_t>(runs.trainCount()), 0);
     unsteady_[t.slot()] = 1;
   }
-  // Counted, placed by station arrived at, then each station's made one a
-  // station they come from (the fewest minutes).
-  forEachHop(runs, stations, unsteady_,
-             [&](StationIndex, StationIndex to, int32_t) { ++start_[to.slot()]; });
+  // The hops as the trains make them, each made one with the last hop kept
+  // from its station where that goes to the same station (the trains of a
+  // line come one after the other), then counted, placed by the station
+  // arrived at and each station's made one a station they come from (the
+  // fewest minutes).
+  struct Edge {
+    StationIndex from;
+    StationIndex to;
+    int32_t minutes;
+  };
+  std::vector<Edge> edges;
+  std::vector<uint32_t> latest(static_cast<std::size_t>(stations), UINT32_MAX);  // by from
+  forEachHop(runs, stations, unsteady_, [&](StationIndex from, StationIndex to, int32_t minutes) {
+    uint32_t& at = latest[from.slot()];
+    if (at != UINT32_MAX && edges[at].to == to) {
+      edges[at].minutes = std::min(edges[at].minutes, minutes);
+      return;
+    }
+    at = static_cast<uint32_t>(edges.size());
+    edges.push_back(Edge{from, to, minutes});
+    ++start_[to.slot()];
+  });
   uint32_t total = 0;
   for (uint32_t& start : start_) {
     const uint32_t count = start;
@@ -77,11 +96,9 @@ RideHops::RideHops(const TrainRuns& runs, int32_t stations)
   }
   std::vector<Hop> all(total);
   std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-  forEachHop(runs, stations, unsteady_, [&](StationIndex from, StationIndex to, int32_t minutes) {
-    all[fill[to.slot()]++] = Hop{from, minutes};
-  });
+  for (const Edge& edge : edges) all[fill[edge.to.slot()]++] = Hop{edge.from, edge.minutes};
   std::vector<int32_t> seen(static_cast<std::size_t>(stations), -1);  // its place in hops_
-  hops_.reserve(total / 4 + 1);
+  hops_.reserve(total);
   std::vector<uint32_t> start(start_.size(), 0);
   for (std::size_t s = 0; s + 1 < start_.size(); ++s) {
     start[s] = static_cast<uint32_t>(hops_.size());

@@ -2,12 +2,14 @@
 // own rule, in one place. An arrival, a boarding or a train is dropped when
 // it cannot lead to a journey that is not dominated:
 //
-// - boarding: a station whose ready time, and the fewest minutes any rides
-//   take from there to the destination (a search back over RideHops), is
-//   no earlier than the destination's label of the round is not boarded
-//   from at all, nor a train followed from a departure that late; in the
-//   last round, a run whose own arrival at the destination is no earlier
-//   is not followed;
+// - boarding: a station is not boarded from at all, nor a train followed
+//   from a departure there, where its ready time (the departure) and the
+//   fewest minutes of a ride from there to the destination is no earlier
+//   than the destination's label of the round, and that time and the
+//   fewest minutes any rides take from there (a search back over
+//   RideHops) no earlier than its label of one more ride; in the last
+//   round, a run whose own arrival at the destination is no earlier than
+//   its label is not followed;
 // - following: a train is followed from a station whose ready time improved
 //   in a round only when its next departure there comes before the next one
 //   from the ready time replaced: the later ones were followed when that was
@@ -24,7 +26,9 @@
 //   those only as far as it; the round before the last only as far as a
 //   station with a ride there, and only from a stop whose departure, its ride
 //   to such a station and that ride may still beat the destination's label
-//   of one more ride (arriving, the same bound; see mayArriveInTime).
+//   of one more ride (arriving, the same bound; see mayArriveInTime); a
+//   scan (the first round's too) ends past the last stop it was queued
+//   from once the run caught can beat no label (leadsNowhere).
 #ifndef MURLO_QUERY_PROFILE_PRUNING_H_
 #define MURLO_QUERY_PROFILE_PRUNING_H_
 
@@ -126,16 +130,6 @@ class ProfilePruning {
   bool mayArriveInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound) {
     return destinationStop(train) > stop || departs + viaOneRide(train)[stop.slot()] < bound;
   }
-  // Following in a round that more rides may follow, after worthScanning:
-  // whether `train`, boarded at `stop` at minute `departs`, may arrive at
-  // the destination before `bound`, the destination's label of the round,
-  // or anywhere in time for the rest of a journey to beat `boundAbove`, its
-  // label of one more ride.
-  bool mayLeadInTime(TrainIndex train, StopPosition stop, int32_t departs, int32_t bound,
-                     int32_t boundAbove) {
-    if (departs + viaAnyRides(train)[stop.slot()] < boundAbove) return true;
-    return destinationStop(train) > stop && arrivesInTime(train, stop, departs, bound);
-  }
   // Scanning: whether a run of `train`, a steady one (RideHops::steady),
   // that arrives at its stop `m`, at `station`, at `here` (kNever: no run
   // caught) can beat neither `bound`, the destination's label of the round,
@@ -194,15 +188,7 @@ class ProfilePruning {
     if ((known_[train.slot()] & kToDestinationKnown) == 0) findToDestination(train, to);
     return to;
   }
-  const int32_t* viaAnyRides(TrainIndex train) {
-    int32_t* const via = viaAnyRides_.get() + runs_->train(train).first;
-    if ((known_[train.slot()] & kViaAnyKnown) == 0) findViaAnyRides(train, via);
-    return via;
-  }
   void findViaOneRide(TrainIndex train, int32_t* viaOneRide);
-  // (`m`: a stop that the train can be boarded at, not after its last at
-  // the destination.)
-  void findViaAnyRides(TrainIndex train, int32_t* viaAnyRides);
   void findToDestination(TrainIndex train, int32_t* toDestination);
   void findOneRideMinutes();
   void findRideMinutes(const RideHops& hops, std::span<const StationIndex> destinations);
@@ -233,11 +219,9 @@ class ProfilePruning {
   // least; kNever where there is none.
   std::vector<int32_t> anyRides_;
   std::vector<uint8_t> usefulUntil_;  // by train: see usefulUntil
-  // By train: whether its viaOneRide_, its toDestination or its
-  // viaAnyRides_ is known.
+  // By train: whether its viaOneRide_ or its toDestination is known.
   static constexpr uint8_t kViaKnown = 1;
   static constexpr uint8_t kToDestinationKnown = 2;
-  static constexpr uint8_t kViaAnyKnown = 4;
   std::vector<uint8_t> known_;
   // By the runs' stops (TrainRuns::stops), known for the trains whose
   // known_ says so, before their useful end: the fewest minutes from
@@ -248,11 +232,6 @@ class ProfilePruning {
   // minutes from departing the stop to the train's first arrival at the
   // destination after it.
   std::unique_ptr<int32_t[]> viaOneRide_;
-  // Likewise (known where known_ says so; made where a search has a round
-  // that more rides may follow), the fewest minutes from departing a stop
-  // to the destination: on the train, or leaving it and then anyRides_;
-  // kNever or more where there is none.
-  std::unique_ptr<int32_t[]> viaAnyRides_;
 };
 
 inline void ProfilePruning::findViaOneRide(TrainIndex train, int32_t* viaOneRide) {
@@ -271,25 +250,6 @@ inline void ProfilePruning::findViaOneRide(TrainIndex train, int32_t* viaOneRide
     if (stop.canLeave()) fromArrival = std::min(fromArrival, oneRide_[stop.station().slot()]);
     viaOneRide[m.previous().slot()] = fromArrival + stepMinutes(before.departure, stop.arrival);
     fromArrival += stepMinutes(before.arrival, stop.arrival);
-  }
-}
-
-inline void ProfilePruning::findViaAnyRides(TrainIndex train, int32_t* viaAnyRides) {
-  known_[train.slot()] |= kViaAnyKnown;
-  const TrainRuns::Train& run = runs_->train(train);
-  const TrainRuns::RunStops stops = runs_->stopsOf(run);
-  int32_t fromArrival = kNever;  // from the arrival at stop m, as viaAnyRides_ from a departure
-  for (StopPosition m = run.end().previous(); m > StopPosition(0); --m) {
-    const TrainRuns::Stop& stop = stops[m];
-    const TrainRuns::Stop& before = stops[m.previous()];
-    if (stop.canLeave()) {
-      const int32_t toGo = (roles_[stop.station().slot()] & kDestinationMember) != 0
-                               ? 0
-                               : anyRides_[stop.station().slot()];
-      fromArrival = std::min(fromArrival, toGo);
-    }
-    viaAnyRides[m.previous().slot()] = fromArrival + stepMinutes(before.departure, stop.arrival);
-    fromArrival = std::min(kNever, fromArrival + stepMinutes(before.arrival, stop.arrival));
   }
 }
 
