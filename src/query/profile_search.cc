@@ -228,7 +228,9 @@ inline void ProfileSearch::laterRound(int32_t round) {
       round < rounds_ ? state_.arrival(round + 1, destination_) : kNoRideMore;
   for (const StationIndex s : state_.readiedBefore()) {
     const int32_t ready = state_.ready(round - 1, s);
-    if (!pruning_.mayBoard(s, ready, bound, boundAbove)) continue;
+    // (A departure from `limit` on is cut, as a ready time that late.)
+    const int32_t limit = pruning_.boardingLimit(s, bound, boundAbove);
+    if (ready >= limit) continue;
     const int32_t covered = ProfilePruning::followedFrom(state_.readyBefore(s));
     const std::span<const BoardKeyBits> keys = board_.calls(s);
     // The keys that depart in [ready, covered), in the order of their next
@@ -246,13 +248,13 @@ inline void ProfileSearch::laterRound(int32_t round) {
       const std::span<const BoardKeyBits> range = keys.subspan(from, to - from);
       switch (reach) {
         case RoundReach::kAnywhere:
-          followKeys<RoundReach::kAnywhere>(s, range, dayStart, bound, boundAbove);
+          followKeys<RoundReach::kAnywhere>(range, dayStart, limit, bound, boundAbove);
           break;
         case RoundReach::kOneRideOn:
-          followKeys<RoundReach::kOneRideOn>(s, range, dayStart, bound, boundAbove);
+          followKeys<RoundReach::kOneRideOn>(range, dayStart, limit, bound, boundAbove);
           break;
         case RoundReach::kDestination:
-          followKeys<RoundReach::kDestination>(s, range, dayStart, bound, boundAbove);
+          followKeys<RoundReach::kDestination>(range, dayStart, limit, bound, boundAbove);
           break;
       }
     };
@@ -334,15 +336,16 @@ inline void ProfileSearch::scanQueued(int32_t round) {
   }
 }
 
-// Queues the trains that depart `station` as `keys` (at `dayStart` + each
-// one's minute) as far as the cuts of a round of `kReach` allow (`bound`: the
-// destination's label of the round, `boundAbove` of one more ride). A stop
+// Queues the trains that depart a station as `keys` (at `dayStart` + each
+// one's minute) as far as the cuts of a round of `kReach` allow (`limit`:
+// the station's ProfilePruning::boardingLimit, `bound`: the destination's
+// label of the round, `boundAbove` of one more ride). A stop
 // cut after worthScanning keeps its train's place in the queue
 // (ProfileState::keepPlace), so that the scans, and the rides kept where
 // arrivals tie, come in the order they always did.
 template <RoundReach kReach>
-inline void ProfileSearch::followKeys(StationIndex station, std::span<const BoardKeyBits> keys,
-                                      int32_t dayStart, int32_t bound, int32_t boundAbove) {
+inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart,
+                                      int32_t limit, int32_t bound, int32_t boundAbove) {
   for (const BoardKeyBits key : keys) {
     // Every key names a train of the runs; a stop it cannot be boarded at
     // (only in a corrupt file) is skipped by the scan.
@@ -350,7 +353,7 @@ inline void ProfileSearch::followKeys(StationIndex station, std::span<const Boar
     const StopPosition stop = BoardKey::stop(key);
     if (!pruning_.worthScanning(kReach, train, stop)) continue;
     const int32_t departs = dayStart + BoardKey::minute(key);
-    if (!pruning_.mayBoard(station, departs, bound, boundAbove) ||
+    if (departs >= limit ||
         (kReach == RoundReach::kOneRideOn &&
          !pruning_.mayArriveInTime(train, stop, departs, boundAbove)) ||
         (kReach == RoundReach::kDestination &&

@@ -94,8 +94,12 @@ class ProfilePruning {
   // label of one more ride (kNoRideMore in the last round), by more rides.
   // (Asked in the rounds after the first.)
   bool mayBoard(StationIndex station, int32_t ready, int32_t bound, int32_t boundAbove) const {
-    return ready + directRide_[station.slot()] < bound ||
-           ready + rideMinutes_[station.slot()] < boundAbove;
+    return ready < boardingLimit(station, bound, boundAbove);
+  }
+  // The same as the minute from which none may: a ready time (a departure)
+  // at `station` may board there where it is earlier.
+  int32_t boardingLimit(StationIndex station, int32_t bound, int32_t boundAbove) const {
+    return std::max(bound - directRide_[station.slot()], boundAbove - rideMinutes_[station.slot()]);
   }
   // In the last round, after worthScanning: whether the run of `train` that
   // departs its `stop` at minute `departs` arrives at the destination before

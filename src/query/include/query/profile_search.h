@@ -138,7 +138,7 @@ class ProfileSearch {
   template <bool kRules, RoundReach kReach>
   inline void scanQueued(int32_t round);
   template <RoundReach kReach>
-  inline void followKeys(StationIndex station, std::span<const BoardKeyBits> keys, int32_t dayStart,
+  inline void followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart, int32_t limit,
                          int32_t bound, int32_t boundAbove);
   inline void prefetchStops(TrainIndex train) const;
   inline void prefetchEarliestRun(TrainIndex train) const;
