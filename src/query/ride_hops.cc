@@ -1,6 +1,7 @@
 #include "query/ride_hops.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "db/day_rollover.h"
@@ -66,25 +67,35 @@ RideHops::RideHops(const TrainRuns& runs, int32_t stations)
     if (unsteady_.empty()) unsteady_.assign(static_cast<std::size_t>(runs.trainCount()), 0);
     unsteady_[t.slot()] = 1;
   }
-  // The hops as the trains make them, each made one with the last hop kept
-  // from its station where that goes to the same station (the trains of a
-  // line come one after the other), then counted, placed by the station
-  // arrived at and each station's made one a station they come from (the
-  // fewest minutes).
+  // The hops as the trains make them, each made one with a hop kept from
+  // its station to the same station among the last few (the trains of a
+  // line, each way, come one after another), then counted, placed by the
+  // station arrived at and each station's made one a station they come
+  // from (the fewest minutes).
   struct Edge {
     StationIndex from;
     StationIndex to;
     int32_t minutes;
   };
   std::vector<Edge> edges;
-  std::vector<uint32_t> latest(static_cast<std::size_t>(stations), UINT32_MAX);  // by from
+  edges.reserve(runs.stopCount() / 8 + 16);
+  constexpr std::size_t kRecent = 4;
+  struct Recent {
+    std::array<uint32_t, kRecent> edges;
+    uint32_t next;
+  };
+  std::vector<Recent> recent(static_cast<std::size_t>(stations),
+                             Recent{{UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX}, 0});
   forEachHop(runs, stations, unsteady_, [&](StationIndex from, StationIndex to, int32_t minutes) {
-    uint32_t& at = latest[from.slot()];
-    if (at != UINT32_MAX && edges[at].to == to) {
-      edges[at].minutes = std::min(edges[at].minutes, minutes);
-      return;
+    Recent& kept = recent[from.slot()];
+    for (const uint32_t at : kept.edges) {
+      if (at != UINT32_MAX && edges[at].to == to) {
+        edges[at].minutes = std::min(edges[at].minutes, minutes);
+        return;
+      }
     }
-    at = static_cast<uint32_t>(edges.size());
+    kept.edges[kept.next] = static_cast<uint32_t>(edges.size());
+    kept.next = (kept.next + 1) % kRecent;
     edges.push_back(Edge{from, to, minutes});
     ++start_[to.slot()];
   });
