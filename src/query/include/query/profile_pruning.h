@@ -16,12 +16,12 @@
 //   set (or, for a copy, in the round below);
 // - arriving: an arrival is kept only when it beats the destination's label
 //   of its round, and anywhere but the destination only while one more ride
-//   may beat the destination's label of one more ride: the rest of the
-//   journey takes the fewest minutes of a change from there and the fewest
-//   any rides take from where it leads at least, and in the round before
-//   the last it must be one of the rides that reach the destination, whose
-//   times are known (see findOneRideMinutes); in the last round none is kept
-//   but at the destination;
+//   may beat the destination's label of one more ride, or two or more
+//   rides its label of two more: one more ride must be one of the rides
+//   that reach the destination, whose times are known (see
+//   findOneRideMinutes), more rides take the fewest minutes of a change
+//   from there and the fewest any rides take from where it leads at least;
+//   in the last round none is kept but at the destination;
 // - scanning: the last round follows only the trains to the destination, and
 //   those only as far as it; the round before the last only as far as a
 //   station with a ride there, and only from a stop whose departure, its ride
@@ -161,9 +161,13 @@ class ProfilePruning {
     if (minute >= arrivals[destination_.slot()]) return false;
     if (node == destination_) return true;
     if (round == rounds_) return false;
-    const int32_t toGo =
-        round + 1 == rounds_ ? oneRide_[station.slot()] : anyRides_[station.slot()];
-    return toGo < kNever && minute + toGo < arrivals[nodes + destination_.slot()];
+    // One more ride must beat the destination's label of one more, two or
+    // more rides its label of two more (no later than those of more).
+    const int32_t oneRide = oneRide_[station.slot()];
+    if (oneRide < kNever && minute + oneRide < arrivals[nodes + destination_.slot()]) return true;
+    if (round + 1 == rounds_) return false;
+    const int32_t anyRides = anyRides_[station.slot()];
+    return anyRides < kNever && minute + anyRides < arrivals[2 * nodes + destination_.slot()];
   }
 
  private:
