@@ -1,10 +1,10 @@
 // LoadedDatabase: what every query reads, made once when a database is
 // loaded and never changed after: the tables and the cache of whole-run
 // lines (which fills as queries write lines, safely from any number of
-// threads). The lookup indexes, the boards and the trains' runs are made
-// from the tables the first time one is asked for, so that they cost a load
-// nothing. Nothing in it can
-// go stale, so no query checks it.
+// threads). The lookup indexes, the boards, the trains' runs and their ride
+// hops are made from the tables the first time one is asked for, so that
+// they cost a load nothing. Nothing in it can go stale, so no query checks
+// it.
 #ifndef MURLO_QUERY_LOADED_DATABASE_H_
 #define MURLO_QUERY_LOADED_DATABASE_H_
 
