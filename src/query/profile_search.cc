@@ -67,6 +67,7 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
   // Arriving by t: no label at the destination is later than t.
   if (request.time == JourneyTime::kArriveBy) arriveBy_ = request.afterMinute + 1;
   if (departures_.groupCount() == 0) return;
+  keyHints_.assign(static_cast<std::size_t>(stations_), 0);
   state_.size(rounds_, stations_ + changes_.arrivingLabelCount(), stations_, runs_.trainCount(),
               changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
   pruning_.prepare(db.tables(), runs_, board_, db.rideHops(), changes_, roles_, destinations,
@@ -237,12 +238,10 @@ inline void ProfileSearch::laterRound(int32_t round) {
     // departure: all of them, or those from the minute of `ready` on, then
     // (past midnight) those from the day's start, each up to the minute of
     // `covered`.
-    const auto keyAt = [&keys](int32_t minute) {
-      return static_cast<std::size_t>(
-          std::lower_bound(keys.begin(), keys.end(),
-                           BoardKey::make(minute, TrainIndex(0), StopPosition(0))) -
-          keys.begin());
-    };
+    // (Found from where the station's last ready time was: its next is
+    // near, and the covered minute near this one.)
+    uint32_t& hint = keyHints_[s.slot()];
+    const auto keyAt = [&keys, &hint](int32_t minute) { return firstKeyFrom(keys, minute, hint); };
     // (`dayStart`: the minute the keys' day begins, for their departures.)
     const auto follow = [&](std::size_t from, std::size_t to, int32_t dayStart) {
       const std::span<const BoardKeyBits> range = keys.subspan(from, to - from);
@@ -262,6 +261,7 @@ inline void ProfileSearch::laterRound(int32_t round) {
     const int32_t readyMinute = minuteOfDay(ready);
     const int32_t today = ready - readyMinute;
     const std::size_t first = keyAt(readyMinute);
+    hint = static_cast<uint32_t>(first);
     if (covered - ready >= kMinutesPerDay) {
       // (Those before the minute of `ready` depart the next day.)
       follow(0, first, today + kMinutesPerDay);

@@ -1,14 +1,17 @@
 // The lookup indexes against the plain scans they replace, on many generated
 // tables: names that repeat, abbreviations that share prefixes, numbers with
-// and without their letters, and lists of different lengths.
+// and without their letters, and lists of different lengths; and the search
+// of a station's departures from a hint against a plain binary search.
 #include "query/lookup_indexes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "query/station_board.h"
 #include "support/reference_lookups.h"
 #include "support/test_support.h"
 
@@ -67,6 +70,31 @@ TEST(LookupIndexesTest, AnswerAsThePlainScans) {
                                 pick(rng, "ABQ", rng() % 2);
       EXPECT_EQ(indexes.trainsWithNumberForms(db, typed), test::trainsWithNumberByScan(db, typed))
           << typed;
+    }
+  }
+}
+
+TEST(BoardSearchTest, FirstKeyFromAnyHintIsWhereABinarySearchFindsIt) {
+  std::mt19937 rng(20261210u);
+  for (int round = 0; round < 200; ++round) {
+    // A station's departures: minutes that repeat, in board order.
+    std::vector<BoardKeyBits> keys;
+    const std::size_t count = rng() % 50;
+    for (std::size_t k = 0; k < count; ++k) {
+      keys.push_back(BoardKey::make(static_cast<int32_t>(rng() % 30) * 48,
+                                    TrainIndex(static_cast<int32_t>(rng() % 1000)),
+                                    StopPosition(static_cast<int32_t>(rng() % 100))));
+    }
+    std::sort(keys.begin(), keys.end());
+    for (int32_t minute = 0; minute <= kMinutesPerDay; minute += 24) {
+      const auto expected = static_cast<std::size_t>(
+          std::lower_bound(keys.begin(), keys.end(),
+                           BoardKey::make(minute, TrainIndex(0), StopPosition(0))) -
+          keys.begin());
+      for (std::size_t hint = 0; hint <= keys.size() + 2; ++hint) {
+        ASSERT_EQ(firstKeyFrom(keys, minute, hint), expected)
+            << "minute " << minute << ", hint " << hint << " of " << keys.size();
+      }
     }
   }
 }

@@ -256,6 +256,8 @@ class ProfileSearch {
   };
   ProfileState state_;
   ProfilePruning pruning_;
+  // By station: where in its departures its last ready time was found.
+  std::vector<uint32_t> keyHints_;
 };
 
 // The non-dominated journeys from `origins` to `destinations` (station

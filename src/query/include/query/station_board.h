@@ -18,6 +18,8 @@
 #ifndef MURLO_QUERY_STATION_BOARD_H_
 #define MURLO_QUERY_STATION_BOARD_H_
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -55,6 +57,39 @@ struct BoardKey {
     return StopPosition(static_cast<int32_t>(key & 0x7F));
   }
 };
+
+// The place in `keys` (one station's, in board order) of the first key
+// departing at `minute` (a minute of the day) or later, or keys.size():
+// searched outwards from `hint` (any place), which a search that asks
+// nearby minutes of a station one after another keeps.
+inline std::size_t firstKeyFrom(std::span<const BoardKeyBits> keys, int32_t minute,
+                                std::size_t hint) {
+  const BoardKeyBits wanted = BoardKey::make(minute, TrainIndex(0), StopPosition(0));
+  std::size_t low = 0;  // the place is in [low, high]
+  std::size_t high = keys.size();
+  hint = std::min(hint, keys.size());
+  if (hint < keys.size() && keys[hint] < wanted) {
+    std::size_t step = 1;
+    low = hint + 1;
+    while (hint + step < keys.size() && keys[hint + step] < wanted) {
+      low = hint + step + 1;
+      step *= 2;
+    }
+    high = std::min(hint + step, keys.size());
+  } else {
+    std::size_t step = 1;
+    high = hint;
+    while (step <= hint && keys[hint - step] >= wanted) {
+      high = hint - step;
+      step *= 2;
+    }
+    low = step <= hint ? hint - step + 1 : 0;
+  }
+  return static_cast<std::size_t>(std::lower_bound(keys.begin() + static_cast<std::ptrdiff_t>(low),
+                                                   keys.begin() + static_cast<std::ptrdiff_t>(high),
+                                                   wanted) -
+                                  keys.begin());
+}
 
 class StationBoard {
  public:
