@@ -339,22 +339,24 @@ inline void ProfileSearch::scanQueued(int32_t round) {
 // Queues the trains that depart a station as `keys` (at `dayStart` + each
 // one's minute) as far as the cuts of a round of `kReach` allow (`limit`:
 // the station's ProfilePruning::boardingLimit, `bound`: the destination's
-// label of the round, `boundAbove` of one more ride). A stop
-// cut after worthScanning keeps its train's place in the queue
-// (ProfileState::keepPlace), so that the scans, and the rides kept where
-// arrivals tie, come in the order they always did.
+// label of the round, `boundAbove` of one more ride): the keys from the
+// limit on are not read. A stop cut after worthScanning keeps its train's
+// place in the queue (ProfileState::keepPlace), so that the scans, and the
+// rides kept where arrivals tie, come in much the order they did before
+// the limit (which of an equal triple's journeys comes first can differ).
 template <RoundReach kReach>
 inline void ProfileSearch::followKeys(std::span<const BoardKeyBits> keys, int32_t dayStart,
                                       int32_t limit, int32_t bound, int32_t boundAbove) {
   for (const BoardKeyBits key : keys) {
+    // (The keys depart in order: none from here on may board.)
+    const int32_t departs = dayStart + BoardKey::minute(key);
+    if (departs >= limit) break;
     // Every key names a train of the runs; a stop it cannot be boarded at
     // (only in a corrupt file) is skipped by the scan.
     const TrainIndex train = BoardKey::train(key);
     const StopPosition stop = BoardKey::stop(key);
     if (!pruning_.worthScanning(kReach, train, stop)) continue;
-    const int32_t departs = dayStart + BoardKey::minute(key);
-    if (departs >= limit ||
-        (kReach == RoundReach::kOneRideOn &&
+    if ((kReach == RoundReach::kOneRideOn &&
          !pruning_.mayArriveInTime(train, stop, departs, boundAbove)) ||
         (kReach == RoundReach::kDestination &&
          !pruning_.arrivesInTime(train, stop, departs, bound))) {
