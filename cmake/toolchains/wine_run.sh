@@ -32,6 +32,6 @@ for ((try = 1; ; ++try)); do
   if [[ -s $printed ]] || grep -q -v '^wine client error:' "$errors" || ((try == tries)); then
     exit "$status"
   fi
-  echo "wine_run.sh: Wine did not start $1 (try $try of $tries), trying again" >&2
+  echo "wine_run.sh: Wine did not start $1 (status $status, try $try of $tries), trying again" >&2
   sleep 1
 done
