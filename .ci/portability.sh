@@ -73,11 +73,24 @@ build_target() {
   [[ $status == ok ]]
 }
 
+# failed_tests LOG: "failed: NAME (HOW), ..." for the tests that ctest lists
+# as failed at the end of LOG (the first ten, and how many more), or nothing:
+# the summary lines name them, as a truncated log may show nothing else.
+failed_tests() {
+  local names=() listed
+  mapfile -t names < <(sed -n -E \
+    '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]+[0-9]+ - (.+ \([^()]*\))$/\1/p' "$1")
+  ((${#names[@]})) || return 0
+  listed=$(printf ', %s' "${names[@]:0:10}")
+  printf 'failed: %s' "${listed:2}"
+  ((${#names[@]} <= 10)) || printf ' and %d more' $((${#names[@]} - 10))
+}
+
 # test_target NAME [TEST_WRAPPER...]: runs the suite of NAME (inside
 # TEST_WRAPPER when one is given) once no other suite is running, and writes
 # the target's summary line.
 test_target() {
-  local name=$1 step_start test=0 status tests=""
+  local name=$1 step_start test=0 status tests="" failed_names
   shift
   status=$(cat "$log_dir/$name.status")
   exec 9>"$log_dir/tests.lock"
@@ -91,6 +104,8 @@ test_target() {
     fi
     test=$(($(now) - step_start))
     tests=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log_dir/$name-test.log" | tail -1)
+    failed_names=$(failed_tests "$log_dir/$name-test.log")
+    [[ -z $failed_names ]] || tests="${tests:+$tests; }$failed_names"
   fi
   flock -u 9
   local configure build=0

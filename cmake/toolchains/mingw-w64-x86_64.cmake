@@ -33,8 +33,10 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 # is a script that picks it.
 find_program(MURLO_WINE NAMES wine64 wine PATHS /usr/lib/wine
   DOC "Wine loader that runs the Windows tests")
+# wine_run.sh starts a program again when Wine itself failed to start it,
+# which happens now and then on a busy machine (see the script).
 if(MURLO_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-    ${MURLO_WINE})
+    ${CMAKE_CURRENT_LIST_DIR}/wine_run.sh ${MURLO_WINE})
 endif()

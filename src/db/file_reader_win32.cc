@@ -30,9 +30,11 @@ class FileHandle {
 }  // namespace
 
 ReadStatus readWholeFile(const NativePath& path, FileBytes& bytes) {
-  // Read access, no sharing while it is open; a directory does not open
-  // (that would need FILE_FLAG_BACKUP_SEMANTICS).
-  FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  // Read access, shared with other readers only: other threads and
+  // processes load the same file at the same time (as on POSIX systems),
+  // while no one writes it as it is read. A directory does not open (that
+  // would need FILE_FLAG_BACKUP_SEMANTICS).
+  FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return ReadStatus::kCannotOpen;
 
