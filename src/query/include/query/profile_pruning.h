@@ -59,10 +59,10 @@ enum StationRole : uint8_t {
   kLeftUnlabelled = 4,
 };
 
-// How far a round's rides may still lead.
 // The destination's label of one more ride in the last round: none beats it.
 inline constexpr int32_t kNoRideMore = -kNever;
 
+// How far a round's rides may still lead.
 enum class RoundReach {
   kAnywhere,     // more rides may follow
   kOneRideOn,    // the round before the last: one ride to the destination follows
