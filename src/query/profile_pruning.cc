@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
-#include <queue>
 
 #include "db/day_rollover.h"
+#include "query/minute_queue.h"
 
 namespace murlo {
 
@@ -69,21 +68,21 @@ void ProfilePruning::findRideMinutes(const RideHops& hops,
                                      std::span<const StationIndex> destinations) {
   const std::size_t stations = roles_.size();
   rideMinutes_.assign(stations, kNever);
-  // Minutes (never negative) above, station below: the least first.
-  std::priority_queue<uint64_t, std::vector<uint64_t>, std::greater<>> open;
+  // Minutes (never negative, never fewer than those taken last) and station.
+  MinuteQueue open;
+  open.reserve(2 * stations);
   const auto reach = [&](StationIndex s, int32_t minutes) {
     int32_t& known = rideMinutes_[s.slot()];
     if (minutes < known) {
       known = minutes;
-      open.push(uint64_t{static_cast<uint32_t>(minutes)} << 32 | static_cast<uint32_t>(s.value()));
+      open.push(static_cast<uint32_t>(minutes), static_cast<uint32_t>(s.value()));
     }
   };
   for (const StationIndex destination : destinations) reach(destination, 0);
   while (!open.empty()) {
-    const uint64_t top = open.top();
-    open.pop();
-    const auto minutes = static_cast<int32_t>(top >> 32);
-    const StationIndex station(static_cast<int32_t>(top & 0xFFFFFFFF));
+    const MinuteQueue::Entry top = open.pop();
+    const auto minutes = static_cast<int32_t>(top.minutes);
+    const StationIndex station(static_cast<int32_t>(top.value));
     if (minutes > rideMinutes_[station.slot()]) continue;
     if (!changes_->general()) {
       for (const StationIndex from : changes_->reachTo(station)) reach(from, minutes);

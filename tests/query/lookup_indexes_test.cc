@@ -1,16 +1,20 @@
 // The lookup indexes against the plain scans they replace, on many generated
 // tables: names that repeat, abbreviations that share prefixes, numbers with
 // and without their letters, and lists of different lengths; and the search
-// of a station's departures from a hint against a plain binary search.
+// of a station's departures from a hint against a plain binary search; the
+// minute queue of the searches back from a destination against a binary heap.
 #include "query/lookup_indexes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <queue>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "query/minute_queue.h"
 #include "query/station_board.h"
 #include "support/reference_lookups.h"
 #include "support/test_support.h"
@@ -96,6 +100,47 @@ TEST(BoardSearchTest, FirstKeyFromAnyHintIsWhereABinarySearchFindsIt) {
             << "minute " << minute << ", hint " << hint << " of " << keys.size();
       }
     }
+  }
+}
+
+TEST(MinuteQueueTest, TakesWhatABinaryHeapTakes) {
+  std::mt19937 rng(20261211u);
+  for (int round = 0; round < 300; ++round) {
+    MinuteQueue queue;
+    std::priority_queue<uint64_t, std::vector<uint64_t>, std::greater<>> heap;
+    // Keys from the last taken on, by steps small, large and zero (the
+    // highest bit included), as a search's lengths grow.
+    uint32_t last = 0;
+    for (int op = 0; op < 400; ++op) {
+      if (heap.empty() || rng() % 3 != 0) {
+        const auto draw = static_cast<uint32_t>(rng());
+        const uint32_t kind = draw % 4;
+        const uint32_t step = kind == 0   ? 0
+                              : kind == 1 ? draw % 8
+                              : kind == 2 ? draw % 5000
+                                          : static_cast<uint32_t>(rng());
+        const uint32_t key = step > ~last ? ~0u : last + step;
+        const auto value = static_cast<uint32_t>(op);
+        queue.push(key, value);
+        heap.push(uint64_t{key} << 32 | value);
+        continue;
+      }
+      const MinuteQueue::Entry top = queue.pop();
+      // (Among equal keys either may come first: the key must match, and
+      // the value must be one pushed with it.)
+      ASSERT_EQ(top.minutes, heap.top() >> 32) << "round " << round << ", op " << op;
+      std::vector<uint64_t> equal;
+      while (!heap.empty() && (heap.top() >> 32) == top.minutes) {
+        equal.push_back(heap.top());
+        heap.pop();
+      }
+      const auto taken = std::find(equal.begin(), equal.end(), uint64_t{top.minutes} << 32 | top.value);
+      ASSERT_NE(taken, equal.end()) << "round " << round << ", op " << op;
+      equal.erase(taken);
+      for (const uint64_t e : equal) heap.push(e);
+      last = top.minutes;
+    }
+    ASSERT_EQ(queue.empty(), heap.empty());
   }
 }
 
