@@ -134,7 +134,8 @@ TEST(MinuteQueueTest, TakesWhatABinaryHeapTakes) {
         equal.push_back(heap.top());
         heap.pop();
       }
-      const auto taken = std::find(equal.begin(), equal.end(), uint64_t{top.minutes} << 32 | top.value);
+      const auto taken =
+          std::find(equal.begin(), equal.end(), uint64_t{top.minutes} << 32 | top.value);
       ASSERT_NE(taken, equal.end()) << "round " << round << ", op " << op;
       equal.erase(taken);
       for (const uint64_t e : equal) heap.push(e);
