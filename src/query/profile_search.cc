@@ -18,6 +18,15 @@
 // it there (and every other station bounds no worse than none), then the
 // chunk's own minutes, latest first. Chunks double in length until enough
 // journeys are found; journeys from a chunk depart before any later chunk's.
+//
+// That iteration starts with the destination's labels at a cap, as a
+// question arriving by it does: the chunk's journeys then found are the
+// search's without it that arrive before the cap. None arrives later where
+// a later departure arrives before the cap with the fewest rides any journey
+// can have (one; two, where a train from the origin reaches a station with
+// a change and a ride to the destination; or more): it beats every journey
+// of the chunk that arrives at or after the cap. Where none does, the
+// iteration is made again under a later cap, at last under none.
 #include "query/profile_search.h"
 
 #include <algorithm>
@@ -72,6 +81,10 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
               changes_.general() ? changes_.atStation(StationIndex(0)) : -1);
   pruning_.prepare(db.tables(), runs_, board_, db.rideHops(), changes_, roles_, destinations,
                    rounds_);
+  for (const StationIndex s : origins) {
+    directFromOrigin_ = directFromOrigin_ || pruning_.rideReaches(s);
+    if (rounds_ >= 2) leastFromOrigin_ = std::min(leastFromOrigin_, pruning_.leastMinutesFrom(s));
+  }
   if (!days_.everyDay())
     earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
   if (changes_.arrivingLabelCount() > 0) {
@@ -81,10 +94,20 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
 
 void ProfileSearch::search(std::size_t first, std::size_t last, std::vector<Journey>& out) {
   const std::size_t groups = departures_.groupCount();
-  state_.clearLabels();
-  for (int32_t round = 1; round <= rounds_; ++round)
-    state_.arrival(round, destination_) = arriveBy_;
-  if (last < groups) iterate(departures_.of(last, groups), nullptr);
+  if (last < groups) {
+    // The later departures' iteration gives the destination's labels; where
+    // nothing needs to arrive late, a cap on them spares it following every
+    // departure of the rest of the day in its early rounds (capHolds).
+    const std::span<const OriginDeparture> later = departures_.of(last, groups);
+    for (int32_t attempt = 0;; ++attempt) {
+      const int32_t cap = capAfter(later.front().minute, attempt);
+      startLabels(cap);
+      iterate(later, nullptr);
+      if (cap >= arriveBy_ || capHolds(cap)) break;
+    }
+  } else {
+    startLabels(arriveBy_);
+  }
   const std::size_t begin = out.size();
   for (std::size_t g = last; g-- > first;) iterate(departures_.of(g, g + 1), &out);
   std::sort(out.begin() + static_cast<std::ptrdiff_t>(begin), out.end(),
@@ -93,6 +116,48 @@ void ProfileSearch::search(std::size_t first, std::size_t last, std::vector<Jour
               if (a.arrival != b.arrival) return a.arrival < b.arrival;
               return a.rides.size() < b.rides.size();
             });
+}
+
+void ProfileSearch::startLabels(int32_t destinationLabel) {
+  state_.clearLabels();
+  for (int32_t round = 1; round <= rounds_; ++round)
+    state_.arrival(round, destination_) = destinationLabel;
+}
+
+// The cap on the destination's labels for the later departures' iteration,
+// attempt `attempt` (from 0): their first minute, `firstLater`, and twice
+// the fewest minutes any rides take from the origin and three hours, the
+// window doubled at each attempt; after kCapAttempts, none (arriveBy_,
+// also where lower, and where one round makes a cap not worth it).
+int32_t ProfileSearch::capAfter(int32_t firstLater, int32_t attempt) const {
+  if (rounds_ < 2 || leastFromOrigin_ >= kNever || attempt >= kCapAttempts) return arriveBy_;
+  const int64_t window = (2 * int64_t{leastFromOrigin_} + 180) << attempt;
+  return static_cast<int32_t>(std::min<int64_t>(firstLater + window, arriveBy_));
+}
+
+// Whether the labels of the later departures under `cap` hid no journey of
+// the chunk: a journey of the chunk that arrives at or after the cap is
+// beaten by a later one with no more rides that arrives before it. Holds
+// where the label of the fewest rides a journey may have is below the cap
+// (the labels of more rides are no later).
+bool ProfileSearch::capHolds(int32_t cap) {
+  if (fewestRides_ == 0) {
+    // One ride, two (a run from the origin reaches a station from which a
+    // change and a ride may reach the destination), or more.
+    fewestRides_ = directFromOrigin_ ? 1 : 3;
+    for (const OriginDeparture& d : departures_.of(0, departures_.groupCount())) {
+      if (fewestRides_ < 3) break;
+      const TrainRuns::Train& run = runs_.train(d.train);
+      const TrainRuns::RunStops stops = runs_.stopsOf(run);
+      for (StopPosition m = d.stop.next(); m < run.end(); ++m) {
+        if (stops[m].canLeave() && pruning_.oneRideOnReaches(stops[m].station())) {
+          fewestRides_ = 2;
+          break;
+        }
+      }
+    }
+  }
+  return fewestRides_ > rounds_ || state_.arrival(fewestRides_, destination_) < cap;
 }
 
 // One iteration: the rounds from `departures` (one minute's, or every later

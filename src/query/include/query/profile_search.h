@@ -100,6 +100,12 @@ class ProfileSearch {
   // The rounds, defined in profile_search.cc and used there only. Inline, so
   // that they compile into one loop nest as they would in one function: the
   // hot loop costs a few percent more instructions when they are called.
+  // The labels cleared, the destination's at `destinationLabel`.
+  void startLabels(int32_t destinationLabel);
+  // The later departures' iteration under a cap (profile_search.cc).
+  int32_t capAfter(int32_t firstLater, int32_t attempt) const;
+  bool capHolds(int32_t cap);
+  static constexpr int32_t kCapAttempts = 3;
   inline void iterate(std::span<const OriginDeparture> departures, std::vector<Journey>* out);
   inline void firstRound(const OriginDeparture& departure);
   inline void readyAfter(int32_t round);
@@ -241,6 +247,12 @@ class ProfileSearch {
   std::vector<int32_t> earliestRun_;
   static constexpr int32_t kUnknownRun = std::numeric_limits<int32_t>::min();
   int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
+  // From the origin: whether one ride may reach the destination, and the
+  // fewest minutes any rides take (kNever: none, or a search of one round).
+  bool directFromOrigin_ = false;
+  int32_t leastFromOrigin_ = kNever;
+  int32_t fewestRides_ =
+      0;  // the fewest rides a journey may have (3: more than 2); 0: not known yet
   OriginDepartures departures_;
   // The boardings of the round under way from trains' own labels, by train
   // and stop, and where each train's begin (-1: none).
