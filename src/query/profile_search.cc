@@ -19,14 +19,17 @@
 // chunk's own minutes, latest first. Chunks double in length until enough
 // journeys are found; journeys from a chunk depart before any later chunk's.
 //
-// That iteration starts with the destination's labels at a cap, as a
-// question arriving by it does: the chunk's journeys then found are the
-// search's without it that arrive before the cap. None arrives later where
-// a later departure arrives before the cap with the fewest rides any journey
-// can have (one; two, where a train from the origin reaches a station with
-// a change and a ride to the destination; or more): it beats every journey
-// of the chunk that arrives at or after the cap. Where none does, the
-// iteration is made again under a later cap, at last under none.
+// Where a journey may take one ride, or two (the bounds tell which), that
+// iteration starts with the destination's labels at a cap, as a question
+// arriving by it does: the chunk's journeys then found are those of the
+// search without it that arrive before the cap, and none arrives later
+// where a later departure arrives before the cap with that fewest number
+// of rides: that journey beats every such one. The cap is the first later
+// departure and two hours; where the round of the fewest rides ends with
+// the cap unbeaten, the iteration is given up and made again with the
+// window doubled, up to 16 hours, then with no cap. (Journeys of three rides
+// or more are left without: they take long enough that the windows cost
+// more than they spare.)
 #include "query/profile_search.h"
 
 #include <algorithm>
@@ -83,7 +86,6 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
                    rounds_);
   for (const StationIndex s : origins) {
     directFromOrigin_ = directFromOrigin_ || pruning_.rideReaches(s);
-    if (rounds_ >= 2) leastFromOrigin_ = std::min(leastFromOrigin_, pruning_.leastMinutesFrom(s));
   }
   if (!days_.everyDay())
     earliestRun_.assign(static_cast<std::size_t>(runs_.trainCount()), kUnknownRun);
@@ -95,15 +97,22 @@ ProfileSearch::ProfileSearch(const LoadedDatabase& db, std::span<const StationIn
 void ProfileSearch::search(std::size_t first, std::size_t last, std::vector<Journey>& out) {
   const std::size_t groups = departures_.groupCount();
   if (last < groups) {
-    // The later departures' iteration gives the destination's labels; where
-    // nothing needs to arrive late, a cap on them spares it following every
-    // departure of the rest of the day in its early rounds (capHolds).
+    // The later departures' iteration gives the destination's labels; a cap
+    // on them spares it following every departure of the rest of the day in
+    // its early rounds, where a journey of one or two rides arrives before
+    // it (see the top of this file).
     const std::span<const OriginDeparture> later = departures_.of(last, groups);
+    const int32_t fewest = rounds_ >= 2 ? fewestRides() : 0;
     for (int32_t attempt = 0;; ++attempt) {
-      const int32_t cap = capAfter(later.front().minute, attempt);
+      const int32_t cap = fewest <= 2 ? capAfter(later.front().minute, attempt) : arriveBy_;
       startLabels(cap);
-      iterate(later, nullptr);
-      if (cap >= arriveBy_ || capHolds(cap)) break;
+      if (cap >= arriveBy_) {
+        iterate(later, nullptr);
+        break;
+      }
+      // (Given up as soon as the round of the fewest rides is over with the
+      // cap unbeaten.)
+      if (iterate(later, nullptr, fewest, cap)) break;
     }
   } else {
     startLabels(arriveBy_);
@@ -125,67 +134,74 @@ void ProfileSearch::startLabels(int32_t destinationLabel) {
 }
 
 // The cap on the destination's labels for the later departures' iteration,
-// attempt `attempt` (from 0): their first minute, `firstLater`, and twice
-// the fewest minutes any rides take from the origin and three hours, the
-// window doubled at each attempt; after kCapAttempts, none (arriveBy_,
-// also where lower, and where one round makes a cap not worth it).
+// attempt `attempt` (from 0): their first minute, `firstLater`, and two
+// hours, the window doubled at each attempt; after kCapAttempts (16 hours),
+// none (arriveBy_, also where lower, and where one round makes a cap not
+// worth it).
 int32_t ProfileSearch::capAfter(int32_t firstLater, int32_t attempt) const {
-  if (rounds_ < 2 || leastFromOrigin_ >= kNever || attempt >= kCapAttempts) return arriveBy_;
-  const int64_t window = (2 * int64_t{leastFromOrigin_} + 180) << attempt;
+  if (rounds_ < 2 || attempt >= kCapAttempts) return arriveBy_;
+  const int64_t window = int64_t{kFirstCapWindow} << attempt;
   return static_cast<int32_t>(std::min<int64_t>(firstLater + window, arriveBy_));
 }
 
-// Whether the labels of the later departures under `cap` hid no journey of
-// the chunk: a journey of the chunk that arrives at or after the cap is
-// beaten by a later one with no more rides that arrives before it. Holds
-// where the label of the fewest rides a journey may have is below the cap
-// (the labels of more rides are no later).
-bool ProfileSearch::capHolds(int32_t cap) {
-  if (fewestRides_ == 0) {
-    // One ride, two (a run from the origin reaches a station from which a
-    // change and a ride may reach the destination), or more.
-    fewestRides_ = directFromOrigin_ ? 1 : 3;
-    for (const OriginDeparture& d : departures_.of(0, departures_.groupCount())) {
-      if (fewestRides_ < 3) break;
-      const TrainRuns::Train& run = runs_.train(d.train);
-      const TrainRuns::RunStops stops = runs_.stopsOf(run);
-      for (StopPosition m = d.stop.next(); m < run.end(); ++m) {
-        if (stops[m].canLeave() && pruning_.oneRideOnReaches(stops[m].station())) {
-          fewestRides_ = 2;
-          break;
-        }
+// The fewest rides a journey may take where the bounds tell it cheaply: one
+// where a train from the origin reaches the destination, two where one
+// reaches a station from which a change and a ride do; else 3 (three or
+// more).
+int32_t ProfileSearch::fewestRides() {
+  if (fewestRides_ > 0) return fewestRides_;
+  fewestRides_ = directFromOrigin_ ? 1 : 3;
+  for (const OriginDeparture& d : departures_.of(0, departures_.groupCount())) {
+    if (fewestRides_ < 3) break;
+    const TrainRuns::Train& run = runs_.train(d.train);
+    const TrainRuns::RunStops stops = runs_.stopsOf(run);
+    for (StopPosition m = d.stop.next(); m < run.end(); ++m) {
+      if (stops[m].canLeave() && pruning_.oneRideOnReaches(stops[m].station())) {
+        fewestRides_ = 2;
+        break;
       }
     }
   }
-  return fewestRides_ > rounds_ || state_.arrival(fewestRides_, destination_) < cap;
+  return fewestRides_;
 }
 
 // One iteration: the rounds from `departures` (one minute's, or every later
 // one at once), appending the journeys found to `out` when given.
-inline void ProfileSearch::iterate(std::span<const OriginDeparture> departures,
-                                   std::vector<Journey>* out) {
+inline bool ProfileSearch::iterate(std::span<const OriginDeparture> departures,
+                                   std::vector<Journey>* out, int32_t giveUpRound,
+                                   int32_t giveUpLabel) {
   state_.beginIteration();
   for (const OriginDeparture& departure : departures) firstRound(departure);
-  if (rounds_ > 1) readyAfter(1);
+  // (The destination's label of a round is final once the round is over,
+  // or once no round follows.)
+  const auto holds = [&] {
+    return giveUpRound == 0 || state_.arrival(giveUpRound, destination_) < giveUpLabel;
+  };
+  bool going = giveUpRound != 1 || holds();
+  if (going && rounds_ > 1) readyAfter(1);
   state_.endRound();
   for (int32_t round = 2;
-       round <= rounds_ && (!state_.readiedBefore().empty() || !state_.queued().empty()); ++round) {
+       going && round <= rounds_ && (!state_.readiedBefore().empty() || !state_.queued().empty());
+       ++round) {
     if (changes_.general()) {
       laterRound<false>(round);
     } else {
       laterRound<true>(round);
     }
-    if (round < rounds_) readyAfter(round);
+    going = giveUpRound != round || holds();
+    if (going && round < rounds_) readyAfter(round);
     state_.endRound();
   }
   state_.endIteration();
-  if (out == nullptr) return;
+  const bool completed = going && holds();
+  if (out == nullptr) return completed;
   for (int32_t round = 1; round <= rounds_; ++round) {
     if (!state_.reached(round)) continue;
     Journey journey =
         readJourneyBack(state_, runs_, destination_, round, departures.front().minute);
     if (!comesBack(runs_, roles_, journey)) out->push_back(std::move(journey));
   }
+  return completed;
 }
 
 // Round 1: the run boarded at the origin, to every later stop it can be left

@@ -82,14 +82,11 @@ class ProfilePruning {
   // Whether no train can be left at the destination at all.
   bool destinationUnreached() const { return destinationTrains_.empty(); }
   // From a departure at `station`: whether one ride may reach the
-  // destination, and the fewest minutes any rides take to it (kNever:
-  // none). (The second for a search of two rounds or more.)
+  // destination.
   bool rideReaches(StationIndex station) const { return directRide_[station.slot()] < kNever; }
-  int32_t leastMinutesFrom(StationIndex station) const { return rideMinutes_[station.slot()]; }
   // From an arrival at `station`: whether a change and one ride may reach
   // the destination (or it is the destination's).
   bool oneRideOnReaches(StationIndex station) const { return oneRide_[station.slot()] < kNever; }
-
   RoundReach reachOf(int32_t round) const {
     return round == rounds_       ? RoundReach::kDestination
            : round + 1 == rounds_ ? RoundReach::kOneRideOn

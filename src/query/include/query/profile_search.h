@@ -104,9 +104,13 @@ class ProfileSearch {
   void startLabels(int32_t destinationLabel);
   // The later departures' iteration under a cap (profile_search.cc).
   int32_t capAfter(int32_t firstLater, int32_t attempt) const;
-  bool capHolds(int32_t cap);
-  static constexpr int32_t kCapAttempts = 3;
-  inline void iterate(std::span<const OriginDeparture> departures, std::vector<Journey>* out);
+  int32_t fewestRides();
+  static constexpr int32_t kFirstCapWindow = 120;
+  static constexpr int32_t kCapAttempts = 4;
+  // (Returns false where given up: after round `giveUpRound`, where the
+  // destination's label of that round is still `giveUpLabel` or later.)
+  inline bool iterate(std::span<const OriginDeparture> departures, std::vector<Journey>* out,
+                      int32_t giveUpRound = 0, int32_t giveUpLabel = 0);
   inline void firstRound(const OriginDeparture& departure);
   inline void readyAfter(int32_t round);
   // (Compiled for files with rules and without.)
@@ -246,13 +250,9 @@ class ProfileSearch {
   // kUnknownRun: not found yet). Empty without a date.
   std::vector<int32_t> earliestRun_;
   static constexpr int32_t kUnknownRun = std::numeric_limits<int32_t>::min();
-  int32_t arriveBy_ = kNever;  // one past the latest arrival wanted
-  // From the origin: whether one ride may reach the destination, and the
-  // fewest minutes any rides take (kNever: none, or a search of one round).
-  bool directFromOrigin_ = false;
-  int32_t leastFromOrigin_ = kNever;
-  int32_t fewestRides_ =
-      0;  // the fewest rides a journey may have (3: more than 2); 0: not known yet
+  int32_t arriveBy_ = kNever;      // one past the latest arrival wanted
+  bool directFromOrigin_ = false;  // one ride from the origin may reach the destination
+  int32_t fewestRides_ = 0;        // see fewestRides; 0: not known yet
   OriginDepartures departures_;
   // The boardings of the round under way from trains' own labels, by train
   // and stop, and where each train's begin (-1: none).
