@@ -87,6 +87,7 @@ class ProfilePruning {
   // From an arrival at `station`: whether a change and one ride may reach
   // the destination (or it is the destination's).
   bool oneRideOnReaches(StationIndex station) const { return oneRide_[station.slot()] < kNever; }
+
   RoundReach reachOf(int32_t round) const {
     return round == rounds_       ? RoundReach::kDestination
            : round + 1 == rounds_ ? RoundReach::kOneRideOn
